@@ -1,0 +1,79 @@
+// A desktop for tests: records every call and answers from queues the test fills.
+// An empty queue answers "cancel" (no path, Answer::Cancel, QDialog::Rejected).
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/desktop.h"
+
+namespace pellimar::test {
+
+struct MessageCall {
+    std::string text;
+    std::string caption;
+    Buttons buttons;
+    MessageIcon icon;
+};
+
+class ScriptedDesktop : public Desktop {
+public:
+    std::deque<Answer> answers;
+    std::deque<std::optional<std::filesystem::path>> openAnswers;
+    std::deque<std::optional<std::filesystem::path>> saveAnswers;
+    std::deque<std::optional<std::filesystem::path>> folderAnswers;
+    // Each modal form is handed to the next function, which may set its controls
+    // and call its handlers; its return value is the dialog's result code.
+    std::deque<std::function<int(QDialog&)>> modalScripts;
+
+    std::vector<MessageCall> messages;
+    std::vector<std::string> errors;
+    std::vector<FileDialogRequest> openRequests;
+    std::vector<FileDialogRequest> saveRequests;
+    std::vector<std::string> folderTitles;
+    std::vector<std::filesystem::path> opened;
+    std::vector<QDialog*> modalForms;
+
+    Answer message(const std::string& text, const std::string& caption, Buttons buttons,
+                   MessageIcon icon) override {
+        messages.push_back({text, caption, buttons, icon});
+        return pop(answers, Answer::Cancel);
+    }
+    void errorBox(const std::string& text) override { errors.push_back(text); }
+    std::optional<std::filesystem::path> openFile(const FileDialogRequest& r) override {
+        openRequests.push_back(r);
+        return pop(openAnswers, std::optional<std::filesystem::path>{});
+    }
+    std::optional<std::filesystem::path> saveFile(const FileDialogRequest& r) override {
+        saveRequests.push_back(r);
+        return pop(saveAnswers, std::optional<std::filesystem::path>{});
+    }
+    std::optional<std::filesystem::path> chooseFolder(const std::string& title) override {
+        folderTitles.push_back(title);
+        return pop(folderAnswers, std::optional<std::filesystem::path>{});
+    }
+    void openWithDefaultHandler(const std::filesystem::path& path) override {
+        opened.push_back(path);
+    }
+    int runModal(QDialog& dialog) override {
+        modalForms.push_back(&dialog);
+        if (modalScripts.empty()) return 0;
+        auto script = std::move(modalScripts.front());
+        modalScripts.pop_front();
+        return script(dialog);
+    }
+
+private:
+    template <typename T>
+    static T pop(std::deque<T>& queue, T fallback) {
+        if (queue.empty()) return fallback;
+        T value = std::move(queue.front());
+        queue.pop_front();
+        return value;
+    }
+};
+
+}  // namespace pellimar::test
