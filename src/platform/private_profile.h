@@ -1,0 +1,29 @@
+// Private-profile INI files: "[section]" lines and "key=value" lines. Sections
+// and keys compare without regard to case. Every call reads or writes the file
+// directly; there is no cached copy.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace pellimar {
+
+// The value of `key`, at most 2047 characters; `fallback` when the file, the
+// section or the key is missing. An empty value gives the empty text.
+std::string readProfileString(const std::filesystem::path& file, std::string_view section,
+                              std::string_view key, std::string_view fallback);
+
+// An integer: optional sign, decimal, or hexadecimal after "0x", "0X" or "$";
+// `fallback` for a missing key, an empty value or text that is not a number.
+int readProfileInt(const std::filesystem::path& file, std::string_view section,
+                   std::string_view key, int fallback);
+
+// Writes `key=value` in place (replacing the key's line, or adding the key at the
+// end of its section, or adding the section at the end of the file), leaving
+// every other line alone. The new content goes to a temporary file in the same
+// folder that is then renamed over the old one. Returns false when it failed.
+bool writeProfileString(const std::filesystem::path& file, std::string_view section,
+                        std::string_view key, std::string_view value);
+
+}  // namespace pellimar
