@@ -22,13 +22,13 @@ enum class Answer { Ok, Cancel, Yes, No, Retry };
 struct FileDialogRequest {
     std::string title;
     std::string filter;
-    int filterIndex = 1;           // 1-based, as the filter lists them
-    std::string defaultExt;        // without dot; appended to a name typed without one
-    std::filesystem::path initial; // file name or folder shown first (may be empty)
+    int filterIndex = 1;            // 1-based, as the filter lists them
+    std::string defaultExt;         // without dot; appended to a name typed without one
+    std::filesystem::path initial;  // file name or folder shown first (may be empty)
 };
 
 class Desktop {
-public:
+  public:
     virtual ~Desktop() = default;
 
     virtual Answer message(const std::string& text, const std::string& caption, Buttons buttons,

@@ -35,7 +35,8 @@ bool isWritableDir(const fs::path& dir) {
 }
 
 fs::path userConfigDir() {
-    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg && fs::path(xdg).is_absolute())
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME");
+        xdg && *xdg && fs::path(xdg).is_absolute())
         return fs::path(xdg) / "pellimar";
     if (const char* home = std::getenv("HOME"); home && *home)
         return fs::path(home) / ".config" / "pellimar";
@@ -58,7 +59,9 @@ fs::path programDir() {
     return dir;
 }
 
-void setProgramDir(const fs::path& dir) { programDirOverride() = dir; }
+void setProgramDir(const fs::path& dir) {
+    programDirOverride() = dir;
+}
 
 fs::path settingsDir() {
     fs::path dir = programDir();
@@ -85,6 +88,8 @@ fs::path privateTempDir() {
     return dir;
 }
 
-void setPrivateTempDir(const fs::path& dir) { tempDirOverride() = dir; }
+void setPrivateTempDir(const fs::path& dir) {
+    tempDirOverride() = dir;
+}
 
 }  // namespace pellimar

@@ -20,7 +20,7 @@ struct MessageCall {
 };
 
 class ScriptedDesktop : public Desktop {
-public:
+  public:
     std::deque<Answer> answers;
     std::deque<std::optional<std::filesystem::path>> openAnswers;
     std::deque<std::optional<std::filesystem::path>> saveAnswers;
@@ -66,7 +66,7 @@ public:
         return script(dialog);
     }
 
-private:
+  private:
     template <typename T>
     static T pop(std::deque<T>& queue, T fallback) {
         if (queue.empty()) return fallback;
