@@ -1,0 +1,251 @@
+#include "viewer/thumbnail_list.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QImage>
+#include <QPainter>
+#include <QStyle>
+#include <QTemporaryDir>
+
+namespace pellimar {
+namespace {
+
+TEST(ThumbnailGeometry, FittingNeverEnlargesAndKeepsTheRatio) {
+    struct Case {
+        int iw, ih, W, H, dw, dh;
+    } cases[] = {
+        {32, 32, 139, 50, 32, 32},     // small picture: drawn as it is
+        {200, 100, 100, 80, 100, 50},  // rx 2 > ry 1.25: width fills
+        {200, 160, 100, 80, 100, 80},  // equal ratios: taken from the height ratio
+        {100, 80, 100, 80, 100, 80},   // exact fit
+        {50, 300, 100, 80, 13, 80},    // tall: trunc(50 / 3.75)
+        {0, 0, 100, 80, 0, 0},         // empty picture
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(FitThumbnailPicture(c.iw, c.ih, c.W, c.H), QSize(c.dw, c.dh))
+            << c.iw << "x" << c.ih << " in " << c.W << "x" << c.H;
+    }
+}
+
+TEST(ThumbnailGeometry, PictureAreaLosesTheInsetAndTheCaptionBand) {
+    // A 64-high cell of a one-column list 143 wide, captions 10 pixels high.
+    ThumbnailCellGeometry g = LayoutThumbnailCell(QRect(0, 0, 143, 64), true, 10, 32, 32);
+    EXPECT_EQ(g.content, QRect(2, 2, 139, 60));
+    EXPECT_EQ(g.pictureArea, QRect(2, 2, 139, 50));
+    EXPECT_EQ(g.captionBand, QRect(2, 52, 139, 10));
+    EXPECT_EQ(g.picture, QRect(2 + (139 - 32) / 2, 2 + (50 - 32) / 2, 32, 32));  // 55, 11
+
+    // A 200 x 100 picture in a 100 x 80 area lands 15 pixels below the area's top.
+    g = LayoutThumbnailCell(QRect(10, 20, 104, 84), false, 99, 200, 100);
+    EXPECT_EQ(g.pictureArea, QRect(12, 22, 100, 80));
+    EXPECT_EQ(g.picture, QRect(12, 22 + 15, 100, 50));
+
+    // Odd leftovers are halved rounding down.
+    g = LayoutThumbnailCell(QRect(0, 0, 15, 15), false, 0, 2, 2);
+    EXPECT_EQ(g.picture.topLeft(), QPoint(2 + 4, 2 + 4));
+
+    // Captions on but empty: the band is taken all the same (layout does not look at text).
+    g = LayoutThumbnailCell(QRect(0, 0, 64, 64), true, 12, 10, 10);
+    EXPECT_EQ(g.pictureArea.height(), 60 - 12);
+    // Area gone: nothing drawn.
+    g = LayoutThumbnailCell(QRect(0, 0, 64, 14), true, 12, 10, 10);
+    EXPECT_TRUE(g.picture.isEmpty());
+}
+
+TEST(ThumbnailGeometry, ResizeRules) {
+    EXPECT_EQ(ColumnsAfterResize(200, 64, 2), 3);
+    EXPECT_EQ(ColumnsAfterResize(50, 64, 2), 2);   // no whole column fits: unchanged
+    EXPECT_EQ(ColumnsAfterResize(500, 64, 0), 0);  // single-column lists stay so
+    EXPECT_EQ(HorizontalItemHeight(100, 16, 1), 80);
+}
+
+TEST(ThumbnailCollection, LiveCountSizesTheListAndNeverGoesNegative) {
+    TThumbnailList list;
+    TThumbnails& t = list.Thumbnails();
+    t.AddThumbnail();
+    t.AddThumbnail();
+    EXPECT_EQ(t.LiveCount(), 2);
+    EXPECT_EQ(list.count(), 2);
+    t.Delete(1);
+    t.Delete(0);
+    EXPECT_EQ(t.LiveCount(), 0);
+    EXPECT_EQ(list.count(), 0);
+    t.NoteRemoved();
+    EXPECT_EQ(t.LiveCount(), 0);
+
+    TThumbnails loose;  // a collection without a list
+    loose.NoteRemoved();
+    EXPECT_EQ(loose.LiveCount(), 0);
+}
+
+TEST(ThumbnailCollection, AssigningCopiesItemsIntoTheOwnedCollection) {
+    TThumbnails other;
+    TThumbnail* a = other.AddThumbnail();
+    a->setCaption("one");
+    a->setFilename("/x/one.bmp");
+    a->setSource(tsFile);
+    a->setTag(7);
+    other.AddThumbnail()->setCaption("two");
+    TThumbnailList list;
+    list.Thumbnails().AddThumbnail();
+    list.setThumbnails(other);
+    ASSERT_EQ(list.Thumbnails().Count(), 2);
+    EXPECT_EQ(list.count(), 2);
+    EXPECT_EQ(list.Thumbnails().ThumbnailAt(0)->Filename(), "/x/one.bmp");
+    EXPECT_EQ(list.Thumbnails().ThumbnailAt(0)->Source(), tsFile);
+    EXPECT_EQ(list.Thumbnails().ThumbnailAt(0)->Tag(), 7);
+    EXPECT_EQ(list.Thumbnails().ThumbnailAt(1)->Caption(), "two");
+}
+
+TEST(ThumbnailListLayout, OrientationSwitchAndBack) {
+    TThumbnailList list;
+    list.resize(300, 100);
+    for (int i = 0; i < 5; ++i) list.Thumbnails().AddThumbnail();
+    EXPECT_EQ(list.Columns(), 0);
+    EXPECT_EQ(list.ItemHeight(), 64);
+
+    list.setOrientation(toHorizontal);
+    EXPECT_EQ(list.Columns(), 5);
+    EXPECT_EQ(list.ColumnWidth(), 64);
+    const int sb = list.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &list);
+    EXPECT_EQ(list.ItemHeight(), 100 - sb - 4);
+    // One row: every cell starts at the same height.
+    list.doItemsLayout();
+    EXPECT_EQ(list.visualItemRect(list.item(4)).top(), list.visualItemRect(list.item(0)).top());
+    EXPECT_GT(list.visualItemRect(list.item(4)).left(), list.visualItemRect(list.item(0)).left());
+
+    list.setOrientation(toVertical);
+    EXPECT_EQ(list.ItemHeight(), 64);
+    EXPECT_EQ(list.Columns(), 5);  // left as it was
+}
+
+TEST(ThumbnailListLayout, MultiColumnVerticalListKeepsWholeColumnsOnResize) {
+    TThumbnailList list;
+    list.resize(150, 300);
+    list.show();
+    list.setColumns(2);
+    list.ApplyLayout(64);
+    EXPECT_EQ(list.ColumnWidth(), 64);
+    list.resize(200, 300);
+    EXPECT_EQ(list.Columns(), 3);
+    list.resize(50, 300);
+    EXPECT_EQ(list.Columns(), 3);
+}
+
+TEST(ThumbnailListLayout, SizeChangeOfAHorizontalListResetsCellHeight) {
+    TThumbnailList list;
+    list.setOrientation(toHorizontal);
+    list.show();
+    list.resize(300, 120);
+    const int sb = list.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &list);
+    EXPECT_EQ(list.ItemHeight(), 120 - sb - 4);
+    EXPECT_EQ(list.ColumnWidth(), 64);
+    list.BeginLoading();
+    list.resize(300, 200);
+    EXPECT_EQ(list.ItemHeight(), 120 - sb - 4);  // not while loading
+    list.EndLoading();
+}
+
+// Paints one cell into an image and returns it.
+QImage paintCell(TThumbnailList& list, int index, QSize size, ThumbnailItemState state) {
+    QImage canvas(size, QImage::Format_RGB32);
+    canvas.fill(Qt::magenta);
+    QPainter painter(&canvas);
+    painter.setFont(list.font());
+    list.PaintThumbnail(painter, index, QRect(QPoint(0, 0), size), state);
+    return canvas;
+}
+
+struct PaintFixture : ::testing::Test {
+    QTemporaryDir dir;
+    TThumbnailList list;
+    QString bmp;
+    void SetUp() override {
+        QImage red(32, 32, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        bmp = dir.filePath("red.bmp");
+        ASSERT_TRUE(red.save(bmp, "BMP"));
+        list.setColor(Qt::black);
+        list.setFontColor(Qt::white);
+        QFont f = list.font();
+        f.setPixelSize(8);
+        list.setFont(f);
+        TThumbnail* t = list.Thumbnails().AddThumbnail();
+        t->setFilename(bmp);
+        t->setSource(tsFile);
+        t->setCaption("32*32 XPcolors");
+    }
+};
+
+TEST_F(PaintFixture, FilePictureIsLoadedOnFirstPaintAndDrawnUnscaledAndCentred) {
+    TThumbnail* t = list.Thumbnails().ThumbnailAt(0);
+    EXPECT_TRUE(t->Picture().Empty());
+    const QImage cell = paintCell(list, 0, QSize(143, 64), {});
+    EXPECT_FALSE(t->Picture().Empty());
+    const int c = QFontMetrics(list.font()).height();
+    const int areaH = 60 - c;
+    const QRect expect(2 + (139 - 32) / 2, 2 + (areaH - 32) / 2, 32, 32);
+    EXPECT_EQ(QColor(cell.pixel(expect.topLeft())), QColor(Qt::red));
+    EXPECT_EQ(QColor(cell.pixel(expect.bottomRight())), QColor(Qt::red));
+    EXPECT_EQ(QColor(cell.pixel(expect.left() - 1, expect.top())), QColor(Qt::black));
+    EXPECT_EQ(QColor(cell.pixel(expect.right() + 1, expect.bottom())), QColor(Qt::black));
+    EXPECT_EQ(QColor(cell.pixel(0, 0)), QColor(Qt::black));  // filled to the edge
+    // Some caption ink in the band below the picture area.
+    bool ink = false;
+    for (int y = 2 + areaH; y < 62; ++y)
+        for (int x = 2; x < 141; ++x) ink = ink || QColor(cell.pixel(x, y)) != QColor(Qt::black);
+    EXPECT_TRUE(ink);
+}
+
+TEST_F(PaintFixture, UnbufferedListLoadsNothingByPainting) {
+    list.setBuffered(false);
+    paintCell(list, 0, QSize(143, 64), {});
+    EXPECT_TRUE(list.Thumbnails().ThumbnailAt(0)->Picture().Empty());
+}
+
+TEST_F(PaintFixture, SelectionShowsOnlyWhenAskedAndFocusAlways) {
+    const QImage plain = paintCell(list, 0, QSize(143, 64), {});
+    const QImage selected = paintCell(list, 0, QSize(143, 64), {true, false});
+    EXPECT_EQ(plain, selected);
+    list.setShowSelection(true);
+    const QImage shown = paintCell(list, 0, QSize(143, 64), {true, false});
+    EXPECT_EQ(QColor(shown.pixel(1, 1)), list.palette().color(QPalette::Highlight));
+    list.setShowSelection(false);
+    const QImage focused = paintCell(list, 0, QSize(143, 64), {false, true});
+    int dots = 0;
+    for (int x = 0; x < 143; ++x) dots += QColor(focused.pixel(x, 0)) != QColor(Qt::black);
+    EXPECT_GT(dots, 20);  // a dotted line along the top edge
+    EXPECT_EQ(QColor(focused.pixel(2, 2)), QColor(Qt::black));
+}
+
+TEST_F(PaintFixture, IndexOutsideTheCollectionDrawsOnlyTheBackground) {
+    const QImage cell = paintCell(list, 5, QSize(64, 64), {});
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) ASSERT_EQ(QColor(cell.pixel(x, y)), QColor(Qt::black));
+    EXPECT_TRUE(list.Thumbnails().ThumbnailAt(0)->Picture().Empty());
+}
+
+TEST_F(PaintFixture, NoColourLeavesTheBackgroundUnfilled) {
+    list.setColor(QColor());
+    const QImage cell = paintCell(list, 0, QSize(143, 64), {});
+    EXPECT_EQ(QColor(cell.pixel(0, 0)), QColor(Qt::magenta));
+}
+
+TEST_F(PaintFixture, CaptionsOffGiveTheWholeContentToThePicture) {
+    QImage tall(10, 200, QImage::Format_RGB32);
+    tall.fill(Qt::green);
+    const QString path = dir.filePath("tall.bmp");
+    ASSERT_TRUE(tall.save(path, "BMP"));
+    TThumbnail* t = list.Thumbnails().ThumbnailAt(0);
+    t->setFilename(path);
+    t->Picture().AssignPicture(nullptr);
+    list.setShowCaption(false);
+    const QImage cell = paintCell(list, 0, QSize(64, 64), {});
+    EXPECT_EQ(QColor(cell.pixel(31, 2)), QColor(Qt::green));   // top of the content
+    EXPECT_EQ(QColor(cell.pixel(31, 61)), QColor(Qt::green));  // bottom of the content
+    EXPECT_EQ(QColor(cell.pixel(31, 62)), QColor(Qt::black));
+}
+
+}  // namespace
+}  // namespace pellimar
