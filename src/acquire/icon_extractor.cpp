@@ -19,7 +19,9 @@ std::string upperExtension(const std::filesystem::path& fileName) {
     return ext;
 }
 
-TPellimar::TPellimar(QWidget* owner) : QWidget(owner) { resize(32, 32); }
+TPellimar::TPellimar(QWidget* owner) : QWidget(owner) {
+    resize(32, 32);
+}
 
 void TPellimar::setIcon(const pellimar::Icon& icon) {
     icon_ = icon;
@@ -50,7 +52,8 @@ void TPellimar::LoadFromFile(const std::filesystem::path& fileName, int index) {
     update();
 }
 
-std::optional<std::vector<std::uint8_t>> TPellimar::ExtractIcoImage(const std::filesystem::path& fileName, int index) {
+std::optional<std::vector<std::uint8_t>> TPellimar::ExtractIcoImage(
+    const std::filesystem::path& fileName, int index) {
     return cutIcoImage(fileName, index);
 }
 

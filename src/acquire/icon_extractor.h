@@ -23,7 +23,7 @@ std::string upperExtension(const std::filesystem::path& fileName);
 
 class TPellimar : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit TPellimar(QWidget* owner = nullptr);
 
     const pellimar::Icon& Icon() const { return icon_; }
@@ -45,13 +45,13 @@ public:
     // Image number `index` (1-based; below 1 or past the last means the first) of an
     // icon file as a one-image icon file in memory; nothing when the file cannot be
     // read or is not an icon file.
-    static std::optional<std::vector<std::uint8_t>> ExtractIcoImage(const std::filesystem::path& fileName,
-                                                                    int index);
+    static std::optional<std::vector<std::uint8_t>> ExtractIcoImage(
+        const std::filesystem::path& fileName, int index);
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
 
-private:
+  private:
     pellimar::Icon icon_;
     std::filesystem::path fileName_;
     int iconIndex_ = 0;

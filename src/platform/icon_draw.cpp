@@ -4,7 +4,8 @@
 
 namespace pellimar {
 
-void drawIcon(std::span<std::uint32_t> canvas, int canvasWidth, int canvasHeight, int x, int y, const Icon& icon) {
+void drawIcon(std::span<std::uint32_t> canvas, int canvasWidth, int canvasHeight, int x, int y,
+              const Icon& icon) {
     if (icon.empty() || canvasWidth <= 0 || canvasHeight <= 0 ||
         canvas.size() < std::size_t(canvasWidth) * std::size_t(canvasHeight))
         return;

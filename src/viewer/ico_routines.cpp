@@ -16,16 +16,18 @@ std::string trimmed(const std::string& text) {
 
 }  // namespace
 
-std::optional<std::vector<std::uint8_t>> CopyIcoImage(const std::filesystem::path& FileName, int ImageNumber,
-                                                      const std::string& OutFile) {
+std::optional<std::vector<std::uint8_t>> CopyIcoImage(const std::filesystem::path& FileName,
+                                                      int ImageNumber, const std::string& OutFile) {
     auto bytes = cutIcoImage(FileName, ImageNumber);
     if (!bytes) return std::nullopt;
     const std::string target = trimmed(OutFile);
-    if (!target.empty() && !writeFileAtomically(std::filesystem::path(target), *bytes)) return std::nullopt;
+    if (!target.empty() && !writeFileAtomically(std::filesystem::path(target), *bytes))
+        return std::nullopt;
     return bytes;
 }
 
-std::optional<std::vector<std::string>> ReadIcoImageInfo(const std::filesystem::path& FileName, int ImageNumber) {
+std::optional<std::vector<std::string>> ReadIcoImageInfo(const std::filesystem::path& FileName,
+                                                         int ImageNumber) {
     auto info = readIcoImageInfo(FileName, ImageNumber);
     if (!info) return std::nullopt;
     return std::vector<std::string>{std::to_string(info->imageCount), std::to_string(info->width),

@@ -16,7 +16,8 @@ std::uint32_t centre(const pellimar::Icon& icon) {
 
 // An icon file of three images told apart by size and colour: 16 red, 32 green, 48 blue.
 Bytes threeImageIco() {
-    return makeIco({dibImage(solidIcon(16, 16, 0xFFFF0000), 8), dibImage(solidIcon(32, 32, 0xFF00FF00), 24),
+    return makeIco({dibImage(solidIcon(16, 16, 0xFFFF0000), 8),
+                    dibImage(solidIcon(32, 32, 0xFF00FF00), 24),
                     dibImage(solidIcon(48, 48, 0xFF0000FF), 32)});
 }
 
@@ -24,7 +25,8 @@ TEST(TPellimarIconFile, ImageNumbersAreOneBasedAndOutOfRangeMeansTheFirst) {
     TempDir dir;
     auto path = dir.write("three.ico", threeImageIco());
     TPellimar control;
-    const std::vector<std::pair<int, int>> widthByIndex = {{1, 16}, {2, 32}, {3, 48}, {0, 16}, {4, 16}, {-7, 16}};
+    const std::vector<std::pair<int, int>> widthByIndex = {{1, 16}, {2, 32}, {3, 48},
+                                                           {0, 16}, {4, 16}, {-7, 16}};
     for (auto [index, width] : widthByIndex) {
         control.setIcon({});
         control.LoadFromFile(path, index);
@@ -37,7 +39,8 @@ TEST(TPellimarIconFile, ImageNumbersAreOneBasedAndOutOfRangeMeansTheFirst) {
 }
 
 TEST(TPellimarLibrary, IndicesAreZeroBasedAndPastTheLastIsEmpty) {
-    const std::vector<std::uint32_t> colours = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFF00, 0xFF00FFFF};
+    const std::vector<std::uint32_t> colours = {0xFFFF0000, 0xFF00FF00, 0xFF0000FF, 0xFFFFFF00,
+                                                0xFF00FFFF};
     std::vector<IconGroupSpec> groups;
     for (auto c : colours) groups.push_back({{dibImage(solidIcon(48, 48, c), 24)}, {}, {}});
     TempDir dir;
@@ -78,8 +81,9 @@ TEST(TPellimarNames, ExtensionDecidesThePath) {
 
 TEST(TPellimarSetters, WritingTheSameValueLoadsNothing) {
     TempDir dir;
-    auto red = dir.write("red.dll", makePe({{{dibImage(solidIcon(32, 32, 0xFFFF0000), 24)}, {}, {}},
-                                            {{dibImage(solidIcon(32, 32, 0xFF0000FF), 24)}, {}, {}}}));
+    auto red =
+        dir.write("red.dll", makePe({{{dibImage(solidIcon(32, 32, 0xFFFF0000), 24)}, {}, {}},
+                                     {{dibImage(solidIcon(32, 32, 0xFF0000FF), 24)}, {}, {}}}));
     TPellimar control;
     control.setFileName(red);
     EXPECT_EQ(centre(control.Icon()), 0xFFFF0000u);

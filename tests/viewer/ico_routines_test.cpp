@@ -19,12 +19,14 @@ TEST(CopyIcoImage, ImageNumbersFromOneAndOutOfRangeMeansTheFirst) {
     TempDir dir;
     const Bytes source = threeImages();
     auto path = dir.write("three.ico", source);
-    const std::vector<std::pair<int, int>> cases = {{1, 0}, {2, 1}, {3, 2}, {0, 0}, {-1, 0}, {4, 0}};
+    const std::vector<std::pair<int, int>> cases = {{1, 0}, {2, 1},  {3, 2},
+                                                    {0, 0}, {-1, 0}, {4, 0}};
     for (auto [number, entry] : cases) {
         auto bytes = CopyIcoImage(path, number);
         ASSERT_TRUE(bytes) << number;
         std::size_t sourceEntry = 6 + 16 * std::size_t(entry);
-        EXPECT_TRUE(std::equal(bytes->begin() + 6, bytes->begin() + 18, source.begin() + std::ptrdiff_t(sourceEntry)))
+        EXPECT_TRUE(std::equal(bytes->begin() + 6, bytes->begin() + 18,
+                               source.begin() + std::ptrdiff_t(sourceEntry)))
             << number;
         EXPECT_EQ(bytes->size(), 22 + get32(source, sourceEntry + 8)) << number;
     }
@@ -42,7 +44,8 @@ TEST(CopyIcoImage, OneImageFileIs22BytesPlusTheImage) {
     EXPECT_EQ(get16(*bytes, 4), 1);
     EXPECT_EQ(get32(*bytes, 18), 22u);
     const std::size_t offset = get32(source, 6 + 32 + 12);
-    EXPECT_TRUE(std::equal(bytes->begin() + 22, bytes->end(), source.begin() + std::ptrdiff_t(offset)));
+    EXPECT_TRUE(
+        std::equal(bytes->begin() + 22, bytes->end(), source.begin() + std::ptrdiff_t(offset)));
 }
 
 TEST(CopyIcoImage, WritesTheTrimmedOutFileOnlyWhenNotBlank) {
