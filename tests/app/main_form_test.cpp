@@ -423,3 +423,14 @@ TEST_F(MainFormTest, NoTipsWhenShowIsOffAndFirstStartCreatesTheFiles) {
     EXPECT_EQ(settings().max_units, 20);
     EXPECT_TRUE(settings().searchchildfolder);
 }
+
+TEST_F(MainFormTest, SaveAllSelectsEveryRowThenSaves) {
+    QSignalSpy save(form_.ToolButton14, &QToolButton::clicked);
+    addRows({{"/a/x.exe", 0}, {"/a/x.exe", 1}, {"/a/x.exe", 2}});
+    form_.ListV1->setRowSelected(2, true);
+    form_.File1Click();
+    form_.SaveAll1->trigger();
+    EXPECT_EQ(form_.selectedCount(), 3);
+    EXPECT_EQ(form_.statusText(5), "Selected: 3");
+    EXPECT_EQ(save.count(), 1);
+}
