@@ -42,22 +42,6 @@ std::uint8_t nearest(const std::vector<std::uint32_t>& palette, std::uint32_t c)
     return std::uint8_t(bestIndex);
 }
 
-IndexedImage mapToPalette(const RgbImage& image, std::vector<std::uint32_t> palette) {
-    IndexedImage out;
-    out.width = image.width;
-    out.height = image.height;
-    out.palette = std::move(palette);
-    out.indices.resize(image.pixels.size());
-    std::unordered_map<std::uint32_t, std::uint8_t> cache;
-    for (std::size_t i = 0; i < image.pixels.size(); ++i) {
-        std::uint32_t c = image.pixels[i] & 0xFFFFFF;
-        auto it = cache.find(c);
-        if (it == cache.end()) it = cache.emplace(c, nearest(out.palette, c)).first;
-        out.indices[i] = it->second;
-    }
-    return out;
-}
-
 struct Weighted {
     std::uint32_t color;
     std::uint32_t count;
@@ -112,6 +96,22 @@ std::uint32_t meanColor(const std::vector<Weighted>& colors, std::size_t begin, 
 }
 
 }  // namespace
+
+IndexedImage mapToPalette(const RgbImage& image, std::vector<std::uint32_t> palette) {
+    IndexedImage out;
+    out.width = image.width;
+    out.height = image.height;
+    out.palette = std::move(palette);
+    out.indices.resize(image.pixels.size());
+    std::unordered_map<std::uint32_t, std::uint8_t> cache;
+    for (std::size_t i = 0; i < image.pixels.size(); ++i) {
+        std::uint32_t c = image.pixels[i] & 0xFFFFFF;
+        auto it = cache.find(c);
+        if (it == cache.end()) it = cache.emplace(c, nearest(out.palette, c)).first;
+        out.indices[i] = it->second;
+    }
+    return out;
+}
 
 const std::array<std::uint32_t, 16>& standardColors() {
     return kStandard;

@@ -25,6 +25,9 @@ struct IndexedImage {
 const std::array<std::uint32_t, 16>& standardColors();
 bool isStandardColor(std::uint32_t rgb);
 
+// Every pixel mapped to the nearest entry of `palette` (at most 256 entries).
+IndexedImage mapToPalette(const RgbImage& image, std::vector<std::uint32_t> palette);
+
 // Every pixel mapped to the nearest standard colour (exact for standard pixels).
 IndexedImage toStandardColors(const RgbImage& image);
 
