@@ -18,13 +18,6 @@ namespace {
 
 enum class Picture { Bmp, Jpg };
 
-std::string threeDigits(int n) {
-    std::string digits = std::to_string(n);
-    if (n >= 0 && n < 10) return "00" + digits;
-    if (n >= 10 && n < 100) return "0" + digits;
-    return digits;
-}
-
 int selectedCount(const std::vector<SaveRow>& rows) {
     return int(
         std::count_if(rows.begin(), rows.end(), [](const SaveRow& r) { return r.selected; }));
@@ -142,7 +135,7 @@ fs::path SaveName::target(const std::string& suffix) const {
 
 std::string SaveNumberSuffix(int counter, int selected) {
     if (selected < 2) return {};
-    return "-" + threeDigits(counter + 1);
+    return "-" + FormatIconNumber(counter + 1);
 }
 
 FileDialogRequest SaveDialogRequest(const std::string& format) {

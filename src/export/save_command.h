@@ -8,18 +8,15 @@
 #include <vector>
 
 #include "app/desktop.h"
+#include "app/result_rows.h"
 #include "app/settings.h"
 #include "export/icon_services.h"
 #include "export/save_report.h"
 
 namespace pellimar {
 
-// What the save command needs of a result row.
-struct SaveRow {
-    std::filesystem::path source;  // the icon's file
-    int iconPosition = 0;          // 0-based position in that file
-    bool selected = false;
-};
+// What the save command needs of a result row: source, icon position, selection.
+using SaveRow = ResultRowInfo;
 
 // Everything one run works with.
 struct SaveContext {
