@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/extract.h"
 #include "platform/icon.h"
 
 namespace pellimar::bench {
@@ -36,6 +37,32 @@ inline std::vector<std::pair<std::string, Icon>> loadCorpus(const QString& root,
         QImage img(path);
         if (img.isNull() || img.width() != size || img.height() != size) continue;
         out.emplace_back(path.toStdString(), iconFromImage(img));
+    }
+    return out;
+}
+
+// One icon of a Windows program or library.
+struct WindowsIcon {
+    std::string file;
+    int index = 0;
+    Icon icon;
+};
+
+// Up to `limit` icons of the .exe and .dll files under `root`, read at `size`
+// pixels by the program's own extraction, file after file, index after index.
+inline std::vector<WindowsIcon> loadWindowsIcons(const QString& root, int size, std::size_t limit) {
+    std::vector<WindowsIcon> out;
+    QDirIterator it(root, {"*.exe", "*.dll"}, QDir::Files, QDirIterator::Subdirectories);
+    QStringList files;
+    while (it.hasNext()) files << it.next();
+    files.sort();
+    for (const QString& f : files) {
+        for (int i = 0; out.size() < limit; ++i) {
+            Icon icon = extractIcon(f.toStdString(), i, size);
+            if (icon.empty()) break;
+            out.push_back({f.toStdString(), i, std::move(icon)});
+        }
+        if (out.size() >= limit) break;
     }
     return out;
 }

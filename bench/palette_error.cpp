@@ -1,6 +1,7 @@
 // Mean colour error of the 256-colour reduction the icon writer uses, against a
 // fixed 256-colour palette, on real 32-bit icons; and how long each takes.
-//   bench_palette_error [icon folder]   (default /usr/share/icons)
+//   bench_palette_error [PNG icon folder] [folder of Windows programs]
+//   (defaults /usr/share/icons and none)
 #include <QGuiApplication>
 #include <chrono>
 #include <cstdio>
@@ -15,11 +16,28 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QString root = argc > 1 ? argv[1] : "/usr/share/icons";
+    QString windows = argc > 2 ? argv[2] : "";
+    struct Set {
+        std::string name;
+        std::vector<Icon> icons;
+    };
+    std::vector<Set> sets;
     for (int size : {16, 32, 48, 64}) {
-        auto corpus = bench::loadCorpus(root, size);
+        Set set{"PNG themes " + std::to_string(size) + "x" + std::to_string(size), {}};
+        for (auto& [path, icon] : bench::loadCorpus(root, size)) set.icons.push_back(icon);
+        sets.push_back(std::move(set));
+    }
+    if (!windows.isEmpty())
+        for (int size : {32, 16}) {
+            Set set{"Windows programs " + std::to_string(size) + "x" + std::to_string(size), {}};
+            for (auto& w : bench::loadWindowsIcons(windows, size, 100000))
+                set.icons.push_back(w.icon);
+            sets.push_back(std::move(set));
+        }
+    for (Set& set : sets) {
         double adaptiveSum = 0, fixedSum = 0, adaptiveTime = 0, fixedTime = 0;
         int counted = 0, standard = 0;
-        for (auto& [path, icon] : corpus) {
+        for (const Icon& icon : set.icons) {
             IconBitmaps bm;
             if (!GetIconBitmaps(icon, bm)) continue;
             if (ChooseIconColors(bm.color) == 16) {
@@ -42,10 +60,10 @@ int main(int argc, char** argv) {
         }
         if (counted == 0) continue;
         std::printf(
-            "%2dx%-2d: %4d icons reduced to 256 colours (%d already standard). Mean RGB "
+            "%s: %4d icons reduced to 256 colours (%d already standard). Mean RGB "
             "distance per opaque pixel: fixed palette %.2f, adaptive %.2f. ms per icon: fixed "
             "%.3f, adaptive %.3f\n",
-            size, size, counted, standard, fixedSum / counted, adaptiveSum / counted,
+            set.name.c_str(), counted, standard, fixedSum / counted, adaptiveSum / counted,
             fixedTime / counted, adaptiveTime / counted);
     }
     return 0;

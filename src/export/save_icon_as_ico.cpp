@@ -49,8 +49,9 @@ void SaveIconAsIco(const fs::path& source, const fs::path& dest, int iconIndex,
             writeFileAtomically(dest, *bytes);
         return;
     }
-    Icon large = icons.extract(source, iconIndex, 32);
-    Icon small = icons.extract(source, iconIndex, 16);
+    // Only the sizes that will be written are read.
+    Icon large = settings.size_32 ? icons.extract(source, iconIndex, 32) : Icon{};
+    Icon small = settings.size_16 ? icons.extract(source, iconIndex, 16) : Icon{};
     SaveIconsAsIco(large, small, dest, settings.size_32, settings.size_16, report);
 }
 
