@@ -2,8 +2,8 @@
 #include "export/icon_services.h"
 
 #include "platform/extract.h"
-#include "platform/ico_file.h"
 #include "platform/icon_decode.h"
+#include "viewer/ico_routines.h"
 
 namespace pellimar {
 
@@ -13,15 +13,10 @@ const IconServices& defaultIconServices() {
             return extractIcon(file, index, size);
         },
         [](const std::filesystem::path& file, int imageNumber) {
-            return cutIcoImage(file, imageNumber);
+            return CopyIcoImage(file, imageNumber);
         },
-        [](const std::filesystem::path& file,
-           int imageNumber) -> std::optional<std::vector<std::string>> {
-            auto info = readIcoImageInfo(file, imageNumber);
-            if (!info) return std::nullopt;
-            return std::vector<std::string>{
-                std::to_string(info->imageCount), std::to_string(info->width),
-                std::to_string(info->height), std::to_string(info->bitCount)};
+        [](const std::filesystem::path& file, int imageNumber) {
+            return ReadIcoImageInfo(file, imageNumber);
         },
         [](std::span<const std::uint8_t> bytes) { return decodeIcoImage(bytes, 0); },
     };
