@@ -234,7 +234,7 @@ bool WriteIconFile(ByteStream& stream, std::span<const Icon> icons, int count) {
 
         std::uint8_t entry[16] = {};
         entry[0] = std::uint8_t(a.color.width);
-        entry[1] = std::uint8_t(height * 2 / 2);
+        entry[1] = std::uint8_t(height);  // the written biHeight halved
         put16(entry + 2, std::uint32_t(info[12] | info[13] << 8) * (info[14] | info[15] << 8));
         put32(entry + 8, infoSize + xorSize + andSize);
         put32(entry + 12, imageOffset);
