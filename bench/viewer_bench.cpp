@@ -1,0 +1,65 @@
+// How long the icon viewer takes to show a file of 200 images: from creating the
+// dialog until its list, preview and visible thumbnails have been painted.
+#include <benchmark/benchmark.h>
+#include <sys/stat.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <cstdlib>
+#include <filesystem>
+
+#include "app/paths.h"
+#include "support/fixtures.h"
+#include "support/scripted_desktop.h"
+#include "viewer/geticons_form.h"
+#include "viewer/thumbnail_list.h"
+
+namespace {
+
+using namespace pellimar;
+using namespace pellimar::fixtures;
+
+void ViewerShowsTwoHundredImages(benchmark::State& state) {
+    TempDir dir;
+    const std::filesystem::path priv = dir.path() / "private";
+    std::filesystem::create_directory(priv);
+    ::chmod(priv.c_str(), 0700);
+    setPrivateTempDir(priv);
+    std::vector<IconImage> images;
+    const int sizes[] = {16, 24, 32, 48, 64};
+    const int bits[] = {4, 8, 32};
+    for (int i = 0; i < 200; ++i) {
+        const int s = sizes[i % 5], b = bits[(i / 5) % 3];
+        images.push_back(b == 32 ? dibImage(alphaPatternIcon(s, s), 32)
+                                 : dibImage(patternIcon(s, s, b == 4 ? 16 : 200), b));
+    }
+    const auto file = dir.write("many.ico", makeIco(images));
+    const QString path = QFile::decodeName(QByteArray::fromStdString(file.native()));
+
+    test::ScriptedDesktop desk;
+    for (auto _ : state) {
+        Tgeticonsform form(desk);
+        form.setHint(path);
+        form.show();  // runs FormShow
+        QApplication::processEvents();
+        form.listv1->viewport()->repaint();  // the visible thumbnails load now
+        QApplication::processEvents();
+        if (form.ComboBox1->count() != 200 || form.listv1->Thumbnails().Count() != 200)
+            state.SkipWithError("viewer did not list 200 images");
+        form.reject();
+    }
+    setPrivateTempDir({});
+}
+BENCHMARK(ViewerShowsTwoHundredImages)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,332 @@
+#include "viewer/geticons_form.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QComboBox>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QTest>
+#include <filesystem>
+
+#include "app/paths.h"
+#include "support/fixtures.h"
+#include "support/scripted_desktop.h"
+#include "viewer/thumbnail_list.h"
+
+namespace pellimar {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace fixtures;
+using test::ScriptedDesktop;
+
+QString q(const fs::path& p) {
+    return QFile::decodeName(QByteArray::fromStdString(p.native()));
+}
+
+TEST(ViewerRoutines, LabelsAndDepthNames) {
+    EXPECT_EQ(ImageLabel(32, 32, 4), "32*32 16colors");
+    EXPECT_EQ(ImageLabel(48, 48, 8), "48*48 256colors");
+    EXPECT_EQ(ImageLabel(48, 48, 32), "48*48 XPcolors");
+    EXPECT_EQ(ImageLabel(0, 0, 0x5244), "0*0 XPcolors");
+    EXPECT_EQ(ColorDepthName(0), "1");
+    EXPECT_EQ(ColorDepthName(5), "32");
+    EXPECT_EQ(ColorDepthName(24), "XP");
+    EXPECT_EQ(ColorDepthName(-1), "XP");
+}
+
+TEST(ViewerRoutines, SaveTargetNames) {
+    EXPECT_EQ(SaveTargetName("/x/a.png", ".ICO"), fs::path("/x/a.ICO"));
+    EXPECT_EQ(SaveTargetName("/x/a", ".ICO"), fs::path("/x/a.ICO"));
+    EXPECT_EQ(SaveTargetName("/x/a.ico", ".ICO"), fs::path("/x/a.ico"));
+    EXPECT_EQ(SaveTargetName("/x/a.b.Jpg", ".JPG"), fs::path("/x/a.b.Jpg"));
+    EXPECT_EQ(SaveTargetName("/x.d/a", ".BMP"), fs::path("/x.d/a.BMP"));
+}
+
+TEST(ViewerRoutines, SourcePathIsCutPastFiftyCharacters) {
+    const QString fifty(50, 'p'), fiftyOne(51, 'p');
+    EXPECT_EQ(ShortenedSourcePath(fifty), fifty);
+    EXPECT_EQ(ShortenedSourcePath(fiftyOne), QString(25, 'p') + "...");
+}
+
+struct ViewerFixture : ::testing::Test {
+    TempDir dir;
+    fs::path privateDir;
+    ScriptedDesktop desk;
+    Bytes ico;
+    fs::path icoPath;
+
+    void SetUp() override {
+        privateDir = dir.path() / "private";
+        fs::create_directory(privateDir);
+        ::chmod(privateDir.c_str(), 0700);
+        setPrivateTempDir(privateDir);
+        ico = makeIco({dibImage(patternIcon(16, 16, 16), 4), dibImage(patternIcon(32, 32, 200), 8),
+                       dibImage(alphaPatternIcon(48, 48), 32)});
+        icoPath = dir.write("three.ico", ico);
+    }
+    void TearDown() override { setPrivateTempDir({}); }
+
+    std::unique_ptr<Tgeticonsform> shown(const fs::path& file) {
+        auto form = std::make_unique<Tgeticonsform>(desk);
+        form->setHint(q(file));
+        form->FormShow();
+        return form;
+    }
+    int thumbnailFilesLeft() const {
+        int n = 0;
+        for (auto& e : fs::directory_iterator(privateDir))
+            n += e.path().filename().string().starts_with("mynameisnothing-");
+        return n;
+    }
+};
+
+TEST_F(ViewerFixture, ShowingListsEveryImageAndMakesThumbnails) {
+    auto form = shown(icoPath);
+    ASSERT_EQ(form->ComboBox1->count(), 3);
+    EXPECT_EQ(form->ComboBox1->itemText(0), "16*16 16colors");
+    EXPECT_EQ(form->ComboBox1->itemText(1), "32*32 256colors");
+    EXPECT_EQ(form->ComboBox1->itemText(2), "48*48 XPcolors");
+    EXPECT_EQ(form->ComboBox1->currentIndex(), 0);
+    EXPECT_EQ(form->StatusText(0), "  Bmp count:  3");
+    EXPECT_EQ(form->PreviewIcon().width, 16);
+    EXPECT_EQ(form->width(), 143 + 242);
+    EXPECT_TRUE(desk.messages.empty());
+
+    TThumbnails& t = form->listv1->Thumbnails();
+    ASSERT_EQ(t.Count(), 3);
+    EXPECT_EQ(form->listv1->count(), 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(t.ThumbnailAt(i)->Caption(), form->ComboBox1->itemText(i));
+        EXPECT_EQ(t.ThumbnailAt(i)->Source(), tsFile);
+        EXPECT_EQ(t.ThumbnailAt(i)->Filename(),
+                  q(privateDir / ("mynameisnothing-" + std::to_string(i) + ".ico")));
+    }
+    // Despite the name, a thumbnail file is a bitmap of the image's colour plane.
+    QImage second(t.ThumbnailAt(1)->Filename(), "BMP");
+    ASSERT_EQ(second.size(), QSize(32, 32));
+    EXPECT_EQ(second.pixel(5, 0) | 0xFF000000u, patternColor(5 % 200) | 0xFF000000u);
+    EXPECT_EQ(thumbnailFilesLeft(), 3);
+
+    form->reject();
+    EXPECT_EQ(thumbnailFilesLeft(), 0);
+}
+
+TEST_F(ViewerFixture, ChoosingAnEntryOrAThumbnailShowsThatImage) {
+    auto form = shown(icoPath);
+    form->ComboBox1->setCurrentIndex(2);
+    form->ComboBox1Change();
+    EXPECT_EQ(form->PreviewIcon().width, 48);
+    EXPECT_EQ(form->StatusText(1), "3|48|48");
+
+    form->listv1->setCurrentRow(1);  // the list reports the click
+    EXPECT_EQ(form->ComboBox1->currentIndex(), 1);
+    EXPECT_EQ(form->PreviewIcon().width, 32);
+    EXPECT_EQ(form->StatusText(1), "3|32|32");
+}
+
+TEST_F(ViewerFixture, ImageThatCannotBeReadLeavesThePreviewAndSaysSo) {
+    auto form = shown(icoPath);
+    put32(ico, 6 + 16 * 2 + 12, 1u << 30);  // third image far beyond the end
+    dir.write("three.ico", ico);
+    form->ComboBox1->setCurrentIndex(2);
+    form->ComboBox1Change();
+    EXPECT_EQ(form->StatusText(0), "Error infomation in h2");
+    EXPECT_EQ(form->PreviewIcon().width, 16);
+    EXPECT_EQ(form->StatusText(1), "");
+}
+
+TEST_F(ViewerFixture, RightClickSelectsTheThumbnailUnderThePointer) {
+    auto form = shown(icoPath);
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    form->listv1->doItemsLayout();
+    const QRect cell = form->listv1->visualItemRect(form->listv1->item(1));
+    ASSERT_FALSE(cell.isEmpty());
+    form->listv1MouseDown(Qt::RightButton, cell.center());
+    EXPECT_EQ(form->ComboBox1->currentIndex(), 1);
+    EXPECT_EQ(form->PreviewIcon().width, 32);
+    form->listv1MouseDown(Qt::LeftButton,
+                          form->listv1->visualItemRect(form->listv1->item(2)).center());
+    EXPECT_EQ(form->ComboBox1->currentIndex(), 1);  // only the right button is turned into a click
+}
+
+TEST_F(ViewerFixture, WideAndPngImagesAreLabelledAsStored) {
+    const fs::path big = dir.write("big.ico", makeIco({pngImage(patternIcon(256, 256))}));
+    auto form = shown(big);
+    ASSERT_EQ(form->ComboBox1->count(), 1);
+    EXPECT_EQ(form->ComboBox1->itemText(0), "0*0 XPcolors");
+    EXPECT_EQ(form->PreviewIcon().width, 256);
+}
+
+TEST_F(ViewerFixture, FileThatIsNoIconShowsFileOpenFalse) {
+    auto form = shown(dir.write("not.ico", Bytes{'M', 'Z', 0, 0, 0, 0, 0, 0}));
+    ASSERT_EQ(desk.messages.size(), 1u);
+    EXPECT_EQ(desk.messages[0].text, "file open false");
+    EXPECT_EQ(desk.messages[0].caption, "notice");
+    EXPECT_EQ(form->ComboBox1->count(), 0);
+    EXPECT_EQ(form->listv1->Thumbnails().Count(), 0);
+
+    auto cursor = shown(dir.write("c.cur", makeIco({dibImage(patternIcon(16, 16, 16), 4)}, 2)));
+    EXPECT_EQ(desk.messages.size(), 2u);
+    EXPECT_EQ(cursor->ComboBox1->count(), 0);
+}
+
+TEST_F(ViewerFixture, HeaderWithoutImagesShowsNothingAndSaysNothing) {
+    auto form = shown(dir.write("none.ico", Bytes{0, 0, 1, 0, 0, 0}));
+    EXPECT_TRUE(desk.messages.empty());
+    EXPECT_EQ(form->ComboBox1->count(), 0);
+    EXPECT_EQ(form->listv1->Thumbnails().Count(), 0);
+}
+
+TEST_F(ViewerFixture, BrokenImageStopsTheThumbnailsThere) {
+    put32(ico, 6 + 16 * 1 + 12, 1u << 30);  // the second image lies beyond the end
+    dir.write("three.ico", ico);
+    auto form = shown(icoPath);
+    ASSERT_EQ(desk.messages.size(), 2u);
+    EXPECT_EQ(desk.messages[0].text, "file open false");  // listing stopped at image 2
+    EXPECT_EQ(desk.messages[1].text, "views load file Error");
+    EXPECT_EQ(desk.messages[1].caption, "notice");
+    EXPECT_EQ(form->ComboBox1->count(), 1);
+    EXPECT_EQ(form->listv1->Thumbnails().Count(), 1);
+}
+
+TEST_F(ViewerFixture, SaveAsIconWritesTheChosenImageAlone) {
+    auto form = shown(icoPath);
+    form->ComboBox1->setCurrentIndex(2);
+    form->ComboBox1Change();
+    desk.saveAnswers.push_back(dir.path() / "pic.png");
+    form->SaveAsIcon();
+    EXPECT_EQ(desk.saveRequests.back().filter, "ICON file|*.ico");
+    const Bytes out = readWholeFile(dir.path() / "pic.ICO");
+    ASSERT_GE(out.size(), 22u);
+    EXPECT_EQ(get16(out, 4), 1);
+    EXPECT_EQ(get32(out, 6 + 12), 22u);
+    const std::size_t src = 6 + 16 * 2;
+    EXPECT_TRUE(std::equal(out.begin() + 6, out.begin() + 18, ico.begin() + src));
+    const std::uint32_t size = get32(ico, src + 8), offset = get32(ico, src + 12);
+    EXPECT_EQ(out.size(), 22u + size);
+    EXPECT_TRUE(std::equal(out.begin() + 22, out.end(), ico.begin() + offset));
+    EXPECT_TRUE(desk.messages.empty());
+}
+
+TEST_F(ViewerFixture, SaveAsIconNeverWritesOverTheViewedFile) {
+    auto form = shown(icoPath);
+    form->ComboBox1->setCurrentIndex(1);
+    desk.saveAnswers.push_back(icoPath);
+    desk.answers.push_back(Answer::Ok);
+    form->SaveAsIcon();
+    ASSERT_EQ(desk.messages.size(), 1u);
+    EXPECT_EQ(desk.messages[0].text, "This file is exists,Are you sure?");
+    EXPECT_EQ(desk.messages[0].buttons, Buttons::OkCancel);
+    EXPECT_EQ(readWholeFile(icoPath), ico);
+
+    // Nor through another spelling of its name.
+    desk.saveAnswers.push_back(dir.path() / "." / "three.ico");
+    desk.answers.push_back(Answer::Ok);
+    form->SaveAsIcon();
+    EXPECT_EQ(readWholeFile(icoPath), ico);
+}
+
+TEST_F(ViewerFixture, CancelInTheOverwriteQuestionKeepsTheFileInEveryFormat) {
+    auto form = shown(icoPath);
+    const Bytes old{'o', 'l', 'd'};
+    struct Step {
+        const char* name;
+        void (Tgeticonsform::*save)();
+    } steps[] = {{"a.ico", &Tgeticonsform::SaveAsIcon},
+                 {"a.bmp", &Tgeticonsform::SaveAsBmp},
+                 {"a.jpg", &Tgeticonsform::saveasjpeg1Click}};
+    for (const Step& s : steps) {
+        const fs::path target = dir.write(s.name, old);
+        desk.saveAnswers.push_back(target);
+        desk.answers.push_back(Answer::Cancel);
+        (form.get()->*s.save)();
+        EXPECT_EQ(readWholeFile(target), old) << s.name;
+    }
+    EXPECT_EQ(desk.messages.size(), 3u);
+
+    // OK replaces it.
+    const fs::path target = dir.path() / "a.bmp";
+    desk.saveAnswers.push_back(target);
+    desk.answers.push_back(Answer::Ok);
+    form->SaveAsBmp();
+    EXPECT_EQ(QImage(q(target)).size(), QSize(16, 16));
+}
+
+TEST_F(ViewerFixture, BitmapAndJpegAreDrawnOnWhite) {
+    const fs::path one = dir.write("one.ico", makeIco({dibImage(patternIcon(32, 32, 16), 4)}));
+    auto form = shown(one);
+    desk.saveAnswers.push_back(dir.path() / "out");
+    form->SaveAsBmp();
+    EXPECT_EQ(desk.saveRequests.back().filter, "bmp file|*.bmp");
+    const QImage bmp(q(dir.path() / "out.BMP"), "BMP");
+    ASSERT_EQ(bmp.size(), QSize(32, 32));
+    EXPECT_EQ(bmp.pixel(0, 0) & 0xFFFFFF, 0xFFFFFFu);  // transparent column: white
+    EXPECT_EQ(bmp.pixel(0, 31) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(bmp.pixel(1, 0) & 0xFFFFFF, patternColor(1) & 0xFFFFFF);
+
+    desk.saveAnswers.push_back(dir.path() / "out.jpeg");
+    form->saveasjpeg1Click();
+    EXPECT_EQ(desk.saveRequests.back().filter, "jpeg file|*.jpg");
+    const QImage jpg(q(dir.path() / "out.JPG"), "JPEG");
+    EXPECT_EQ(jpg.size(), QSize(32, 32));
+    EXPECT_TRUE(desk.messages.empty());
+}
+
+TEST_F(ViewerFixture, SaveFailuresAreReported) {
+    auto form = shown(icoPath);
+    const fs::path blocker = dir.write("file.txt", Bytes{'x'});
+    desk.saveAnswers.push_back(blocker / "a.ico");
+    form->SaveAsIcon();
+    desk.saveAnswers.push_back(blocker / "a.bmp");
+    form->SaveAsBmp();
+    desk.saveAnswers.push_back(blocker / "a.jpg");
+    form->saveasjpeg1Click();
+    ASSERT_EQ(desk.messages.size(), 3u);
+    EXPECT_EQ(desk.messages[0].text, "save false");
+    EXPECT_EQ(desk.messages[0].caption, "Sorry");
+    EXPECT_EQ(desk.messages[1].text, "save falsed");
+    EXPECT_EQ(desk.messages[1].caption, "notice");
+    EXPECT_EQ(desk.messages[2].text, "save falsed");
+}
+
+TEST_F(ViewerFixture, JpegWithoutAPictureWritesAndSaysNothing) {
+    Tgeticonsform form(desk);  // never shown: no picture
+    desk.saveAnswers.push_back(dir.path() / "x.jpg");
+    form.saveasjpeg1Click();
+    EXPECT_FALSE(fs::exists(dir.path() / "x.jpg"));
+    EXPECT_TRUE(desk.messages.empty());
+    desk.saveAnswers.push_back(std::nullopt);  // cancelled dialog: nothing at all
+    form.SaveAsIcon();
+    EXPECT_TRUE(desk.messages.empty());
+}
+
+TEST_F(ViewerFixture, OpenerSetsCaptionPathAndHintAndCleansUp) {
+    const std::string longSource = "/" + std::string(50, 's');  // 51 characters
+    desk.modalScripts.push_back([&](QDialog& d) {
+        auto& form = dynamic_cast<Tgeticonsform&>(d);
+        EXPECT_EQ(form.windowTitle(), "ICON VIEWS");
+        EXPECT_EQ(form.StatusText(2), QString::fromStdString(longSource.substr(0, 25)) + "...");
+        EXPECT_EQ(form.Hint(), q(icoPath));
+        form.FormShow();
+        EXPECT_EQ(thumbnailFilesLeft(), 3);
+        return 0;
+    });
+    ShowIconViewer(desk, nullptr, icoPath, longSource);
+    EXPECT_EQ(desk.modalForms.size(), 1u);
+    EXPECT_EQ(thumbnailFilesLeft(), 0);
+}
+
+TEST_F(ViewerFixture, OldThumbnailFileOrLinkIsReplacedNotFollowed) {
+    const fs::path victim = dir.write("victim.txt", Bytes{'k', 'e', 'e', 'p'});
+    fs::create_symlink(victim, privateDir / "mynameisnothing-0.ico");
+    auto form = shown(icoPath);
+    EXPECT_EQ(readWholeFile(victim), (Bytes{'k', 'e', 'e', 'p'}));
+    EXPECT_FALSE(fs::is_symlink(privateDir / "mynameisnothing-0.ico"));
+}
+
+}  // namespace
+}  // namespace pellimar
