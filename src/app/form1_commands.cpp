@@ -5,11 +5,7 @@
 
 namespace pellimar {
 
-void TForm1::ToolButton9Click() {}
-
 void TForm1::ToolButton5Click() {}
-
-void TForm1::ListV1DblClick() {}
 
 void TForm1::ImportOptions1Click() {}
 

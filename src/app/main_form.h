@@ -99,6 +99,9 @@ class TForm1 : public QMainWindow {
     void ToolButton5Click();
     void ToolButton14Click();
     void ListV1DblClick();
+    // Shows the viewer on a temporary icon file and deletes the file afterwards.
+    void OpenIconViewer(const std::filesystem::path& tempFile,
+                        const std::filesystem::path& sourcePath);
     void ImportOptions1Click();
     void OptionsToSave1Click();
     void Report1Click();
