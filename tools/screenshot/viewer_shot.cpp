@@ -1,0 +1,26 @@
+// Shows the icon viewer on an icon file, for the README's screenshot.
+// Usage: viewer_shot FILE.ico [thumbnail to click]
+#include <QApplication>
+#include <QTimer>
+
+#include "app/qt_desktop.h"
+#include "viewer/geticons_form.h"
+#include "viewer/thumbnail_list.h"
+
+using namespace pellimar;
+
+int main(int argc, char** argv) {
+    QtDesktop desktop;
+    PellimarApplication app(argc, argv, desktop);
+    if (argc < 2) return 2;
+    const int row = argc > 2 ? std::atoi(argv[2]) : 0;
+    QTimer::singleShot(500, [row] {
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* viewer = qobject_cast<QDialog*>(w); viewer && viewer->isVisible()) {
+                viewer->move(20, 20);
+                static_cast<Tgeticonsform*>(viewer)->listv1->setCurrentRow(row);
+            }
+    });
+    ShowIconViewer(desktop, nullptr, argv[1], argv[1]);
+    return 0;
+}
