@@ -1,9 +1,11 @@
 // Pellimar: finds the icons stored in Windows programs and icon files and saves them.
 #include <QIcon>
 
+#include "acquire/import_options_dialog.h"
 #include "app/main_form.h"
 #include "app/qt_desktop.h"
 #include "app/resources.h"
+#include "app/settings.h"
 #include "dialogs/about_form.h"
 #include "dialogs/tips_form.h"
 
@@ -18,6 +20,7 @@ int main(int argc, char** argv) {
     // The main window first; the dialogs live as long as it does.
     pellimar::TForm1 form1(desktop);
     desktop.setOwner(&form1);
+    pellimar::TForm5 form5(pellimar::settings(), desktop, &form1);
     pellimar::TForm2 form2(desktop, &form1);
     pellimar::TTipsform tips(desktop, &form1);
     form1.setAboutForm(&form2);
