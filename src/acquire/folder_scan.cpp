@@ -54,7 +54,7 @@ ScanOutcome runFolderScan(const std::vector<fs::path>& files, const AppSettings&
     };
 
     for (const fs::path& file : files) {
-        if (upperExtension(file) == ".ICO") {
+        if (upperCaseExtension(file) == ".ICO") {
             const std::optional<int> count = readIconFileCount(file);
             if (!count) {
                 // Not an icon file after all: it gives no row, the others still do.

@@ -81,7 +81,7 @@ FileKinds fileKindsOf(const AppSettings& s) {
     return {s.format_exe, s.format_dll, s.format_ico, s.format_icl};
 }
 
-std::string upperExtension(const fs::path& path) {
+std::string upperCaseExtension(const fs::path& path) {
     const std::string& text = path.native();
     const std::size_t slash = text.find_last_of('/');
     const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
@@ -98,7 +98,7 @@ bool passesKindTest(const fs::path& path, const FileKinds& kinds) {
     const std::size_t slash = text.find_last_of('/');
     if (isDotEntry(std::string_view(text).substr(slash == std::string::npos ? 0 : slash + 1)))
         return false;
-    const std::string ext = upperExtension(path);
+    const std::string ext = upperCaseExtension(path);
     return (kinds.exe && ext == ".EXE") || (kinds.dll && ext == ".DLL") ||
            (kinds.ico && ext == ".ICO") || (kinds.icl && ext == ".ICL");
 }

@@ -24,7 +24,7 @@ FileKinds fileKindsOf(const AppSettings& s);
 
 // The extension of the name part of `path`: from its last "." to the end, dot
 // included, ASCII letters upper-cased; empty when the name holds no ".".
-std::string upperExtension(const std::filesystem::path& path);
+std::string upperCaseExtension(const std::filesystem::path& path);
 
 // True when `path`'s extension names an enabled kind (".EXE", ".DLL", ".ICO",
 // ".ICL" in any letter case). The entries "." and ".." never pass.

@@ -43,9 +43,9 @@ TEST(KindTest, ExtensionsCompareWithoutCaseAndFollowTheFlags) {
 TEST(KindTest, DotEntriesNeverPass) {
     EXPECT_FALSE(passesKindTest("/a/.", kAll));
     EXPECT_FALSE(passesKindTest("/a/..", kAll));
-    EXPECT_EQ(upperExtension("/a/.."), ".");
-    EXPECT_EQ(upperExtension("/a.b/c"), "");
-    EXPECT_EQ(upperExtension("/a/c.tar.Gz"), ".GZ");
+    EXPECT_EQ(upperCaseExtension("/a/.."), ".");
+    EXPECT_EQ(upperCaseExtension("/a.b/c"), "");
+    EXPECT_EQ(upperCaseExtension("/a/c.tar.Gz"), ".GZ");
 }
 
 TEST(ListFolder, ListsEveryEntryInListingOrderWithDotEntries) {
