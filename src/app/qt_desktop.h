@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QPointer>
 #include <QStringList>
+#include <QWidget>
 
 #include "app/desktop.h"
 

@@ -7,6 +7,7 @@
 #include <QListView>
 #include <QPixmap>
 #include <QStackedWidget>
+#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -55,6 +56,21 @@ class ResultModel : public QStandardItemModel {
     const ImageList& images_;
 };
 
+// Thumbnails sit a few pixels below the top of their grid cell, so the first row
+// does not touch the list's edge.
+class ThumbnailDelegate : public QStyledItemDelegate {
+  public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override {
+        QStyleOptionViewItem shifted(option);
+        if (auto* view = qobject_cast<const QListView*>(option.widget);
+            view && view->viewMode() == QListView::IconMode)
+            shifted.rect.translate(0, 6);
+        QStyledItemDelegate::paint(painter, shifted, index);
+    }
+};
+
 QByteArray bytesOf(const std::string& s) {
     return QByteArray(s.data(), qsizetype(s.size()));
 }
@@ -91,6 +107,7 @@ ResultList::ResultList(QWidget* parent) : QWidget(parent) {
     iconView_->setMovement(QListView::Static);
     iconView_->setResizeMode(QListView::Adjust);
     iconView_->setIconSize(QSize(ImageList::kSize, ImageList::kSize));
+    iconView_->setItemDelegate(new ThumbnailDelegate(iconView_));
 
     detailView_ = new QTableView;
     detailView_->setModel(model_);

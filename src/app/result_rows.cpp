@@ -10,11 +10,12 @@ std::string FormatIconNumber(int n) {
 }
 
 int compareAsciiNoCase(std::string_view a, std::string_view b) {
-    auto lower = [](unsigned char c) { return (c >= 'A' && c <= 'Z') ? c + ('a' - 'A') : c; };
+    // Letters are folded to upper case, so '_' sorts after the letters.
+    auto upper = [](unsigned char c) { return (c >= 'a' && c <= 'z') ? c - ('a' - 'A') : c; };
     std::size_t n = std::min(a.size(), b.size());
     for (std::size_t i = 0; i < n; ++i) {
-        int ca = lower(static_cast<unsigned char>(a[i]));
-        int cb = lower(static_cast<unsigned char>(b[i]));
+        int ca = upper(static_cast<unsigned char>(a[i]));
+        int cb = upper(static_cast<unsigned char>(b[i]));
         if (ca != cb) return ca < cb ? -1 : 1;
     }
     if (a.size() == b.size()) return 0;

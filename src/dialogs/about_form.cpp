@@ -52,12 +52,12 @@ TForm2::TForm2(Desktop& desktop, QWidget* parent) : QDialog(parent), desktop_(de
     Label2 = label(Panel1, "Version number:     1.04   ", 13, true);
     Label2->setGeometry(16, 12, 260, 20);
     Label6 = label(Panel1, "Contact us:", 16, true);
-    Label6->setGeometry(16, 44, 100, 22);
+    Label6->setGeometry(16, 42, 200, 22);
     Label7 = label(Panel1, kSupportMail, 13, true);
-    Label7->setGeometry(110, 46, 180, 20);
+    Label7->setGeometry(16, 68, 270, 20);  // below: the address is wider than the rest of the line
     Label7->setTextInteractionFlags(Qt::TextSelectableByMouse);
     Label8 = label(Panel1, kPublisher, 19, true);
-    Label8->setGeometry(16, 78, 270, 28);
+    Label8->setGeometry(16, 94, 270, 28);
     QPalette highlight = Label8->palette();
     highlight.setColor(QPalette::WindowText, highlight.color(QPalette::Highlight));
     Label8->setPalette(highlight);
@@ -66,7 +66,7 @@ TForm2::TForm2(Desktop& desktop, QWidget* parent) : QDialog(parent), desktop_(de
     QFont link = Label3->font();
     link.setUnderline(true);
     Label3->setFont(link);
-    Label3->setGeometry(16, 116, 225, 19);
+    Label3->setGeometry(16, 128, 225, 19);
     Label3->setCursor(Qt::PointingHandCursor);
     Label3->setToolTip("Go To Pellimar's !");
     QPalette blue = Label3->palette();
@@ -79,7 +79,7 @@ TForm2::TForm2(Desktop& desktop, QWidget* parent) : QDialog(parent), desktop_(de
     bold.setPixelSize(13);
     bold.setBold(true);
     Button1->setFont(bold);
-    Button1->setGeometry(106, 156, 80, 28);
+    Button1->setGeometry(106, 160, 80, 28);
     Button1->setDefault(true);
     connect(Button1, &QPushButton::clicked, this, [this] { Button1Click(); });
 }

@@ -6,6 +6,7 @@
 
 #include "platform/byte_reader.h"
 #include "platform/mapped_file.h"
+#include "platform/png_codec.h"
 
 namespace pellimar {
 
@@ -156,7 +157,15 @@ std::optional<IcoImageInfo> readIcoImageInfo(const std::filesystem::path& file, 
     info.imageCount = chosen->count;
     info.width = e.width;
     info.height = e.height;
-    info.bitCount = loadU16(header->data() + 14);
+    // A PNG image has no bitmap header: its depth is what its IHDR chunk says
+    // (bits per sample times samples per pixel).
+    if (looksLikePng(*header)) {
+        static const int samples[7] = {1, 0, 3, 1, 2, 0, 4};
+        int colourType = (*header)[25];
+        info.bitCount = (*header)[24] * (colourType < 7 ? samples[colourType] : 0);
+    } else {
+        info.bitCount = loadU16(header->data() + 14);
+    }
     return info;
 }
 

@@ -58,7 +58,8 @@ std::optional<std::vector<std::uint8_t>> cutIcoImage(std::span<const std::uint8_
 
 // What a one-image file's directory and image header say about image `imageNumber`
 // (the same numbering rule): the file's image count, the entry's stored width and
-// height, and the bit count of the image's own 40-byte bitmap header. Nothing when
+// height, and the bit count of the image's own 40-byte bitmap header (of a PNG
+// image: its bits per sample times samples per pixel). Nothing when
 // the header is bad or the file ends inside the entry or inside those 40 bytes.
 struct IcoImageInfo {
     int imageCount = 0;
