@@ -61,17 +61,11 @@ void TForm1::ToolButton5Click() {
         scanIconCount = outcome->iconsTaken;
 }
 
-void TForm1::ToolButton14Click() {}
-
 void TForm1::ListV1DblClick() {}
 
 void TForm1::ImportOptions1Click() {
     desktop().runModal(importOptionsForm(*this));  // OK or not, nothing follows
 }
-
-void TForm1::OptionsToSave1Click() {}
-
-void TForm1::Report1Click() {}
 
 void TForm1::searchoption1Click() {
     // A fresh dialog for every showing, destroyed when it closes, an error included.
