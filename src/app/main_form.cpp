@@ -362,7 +362,8 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         QApplication::activeModalWidget())
         return QMainWindow::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
-    const QKeyCombination combo = key->keyCombination();
+    // The keypad's Del is the same key as far as the shortcuts go.
+    const QKeyCombination combo(key->modifiers() & ~Qt::KeypadModifier, Qt::Key(key->key()));
     const QKeySequence wanted(combo);
     bool known = false;
     for (QMenu* menu : {PopupSave, File1, View1, Options1, Other1})
