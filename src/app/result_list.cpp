@@ -47,7 +47,7 @@ class ResultModel : public QStandardItemModel {
         if (role == Qt::DecorationRole && index.column() == 0) {
             int image = QStandardItemModel::data(index, kImageIndexRole).toInt();
             if (!images_.valid(image)) return {};
-            return QPixmap::fromImage(images_.at(image));
+            return images_.pixmap(image);
         }
         return QStandardItemModel::data(index, role);
     }
@@ -83,6 +83,7 @@ int ImageList::add(const QImage& picture) {
     if (picture.isNull()) img.fill(Qt::transparent);
     if (img.width() != kSize || img.height() != kSize)
         img = img.scaled(kSize, kSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    pixmaps_.push_back(QPixmap::fromImage(img));
     images_.push_back(std::move(img));
     return count() - 1;
 }
@@ -90,10 +91,14 @@ int ImageList::add(const QImage& picture) {
 void ImageList::remove(const std::vector<int>& indexes) {
     std::set<int> gone(indexes.begin(), indexes.end());
     std::vector<QImage> kept;
-    kept.reserve(images_.size());
-    for (int i = 0; i < count(); ++i)
-        if (!gone.count(i)) kept.push_back(std::move(images_[std::size_t(i)]));
+    std::vector<QPixmap> keptPixmaps;
+    for (int i = 0; i < count(); ++i) {
+        if (gone.count(i)) continue;
+        kept.push_back(std::move(images_[std::size_t(i)]));
+        keptPixmaps.push_back(std::move(pixmaps_[std::size_t(i)]));
+    }
     images_ = std::move(kept);
+    pixmaps_ = std::move(keptPixmaps);
 }
 
 ResultList::ResultList(QWidget* parent) : QWidget(parent) {
