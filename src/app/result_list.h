@@ -108,6 +108,9 @@ class ResultList : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // One entry per row, true for the selected ones.
+    std::vector<bool> selectedRows() const;
+
     QStandardItemModel* model_;
     QItemSelectionModel* selection_;
     QStackedWidget* stack_;
