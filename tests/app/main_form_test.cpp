@@ -407,7 +407,7 @@ TEST_F(MainFormTest, TipsOpenOnceAfterHalfASecondWhenShowIsOn) {
     EXPECT_TRUE(form_.Timer1->isActive());
     EXPECT_EQ(form_.Timer1->interval(), 500);
     EXPECT_TRUE(desktop_.modalForms.empty());
-    QTest::qWait(300);
+    QTest::qWait(100);
     EXPECT_TRUE(desktop_.modalForms.empty());
     QTest::qWait(1100);
     ASSERT_EQ(desktop_.modalForms.size(), 1u);
