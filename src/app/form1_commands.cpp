@@ -9,15 +9,9 @@ void TForm1::ToolButton9Click() {}
 
 void TForm1::ToolButton5Click() {}
 
-void TForm1::ToolButton14Click() {}
-
 void TForm1::ListV1DblClick() {}
 
 void TForm1::ImportOptions1Click() {}
-
-void TForm1::OptionsToSave1Click() {}
-
-void TForm1::Report1Click() {}
 
 void TForm1::searchoption1Click() {}
 

@@ -25,6 +25,8 @@ class QToolButton;
 namespace pellimar {
 
 class TForm2;
+class TForm3;
+class TForm4;
 class TTipsform;
 
 // The icon converted for the list: colour with its mask or alpha, 32 x 32 kept as is.
@@ -43,6 +45,11 @@ class TForm1 : public QMainWindow {
     void setAboutForm(TForm2* form) { aboutForm_ = form; }
     TTipsform* tipsForm() const { return tipsForm_; }
     TForm2* aboutForm() const { return aboutForm_; }
+    // The export options and report dialogs of the save command.
+    void setExportOptionsForm(TForm3* form) { exportOptionsForm_ = form; }
+    void setReportForm(TForm4* form) { reportForm_ = form; }
+    TForm3* exportOptionsForm() const { return exportOptionsForm_; }
+    TForm4* reportForm() const { return reportForm_; }
 
     // --- the result list as the import, scan, save and preview commands use it ---
     // Appends one row for icon `iconPosition` (0-based) of `source`; returns its index.
@@ -176,6 +183,9 @@ class TForm1 : public QMainWindow {
     Desktop& desktop_;
     TTipsform* tipsForm_ = nullptr;
     TForm2* aboutForm_ = nullptr;
+    TForm3* exportOptionsForm_ = nullptr;
+    TForm4* reportForm_ = nullptr;
+    std::filesystem::path lastSaveName_;  // the Save dialog keeps its last file name
     bool shownOnce_ = false;
 };
 

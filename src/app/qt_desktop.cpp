@@ -158,6 +158,9 @@ std::optional<fs::path> QtDesktop::fileDialog(const FileDialogRequest& request, 
     QFileDialog dialog(parentWidget(), QString::fromStdString(request.title));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // The program's save commands replace files without asking (and often write
+    // names formed from the chosen one, not the chosen one itself).
+    if (save) dialog.setOption(QFileDialog::DontConfirmOverwrite);
     QStringList filters = qtNameFilters(request.filter);
     if (!filters.isEmpty()) {
         dialog.setNameFilters(filters);

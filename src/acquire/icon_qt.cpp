@@ -1,0 +1,49 @@
+#include "acquire/icon_qt.h"
+
+#include <cstring>
+#include <span>
+
+#include "platform/icon_draw.h"
+
+namespace pellimar {
+
+QImage iconToImage(const Icon& icon) {
+    if (icon.empty() || icon.color.size() < std::size_t(icon.width) * icon.height) return {};
+    QImage image(icon.width, icon.height, QImage::Format_ARGB32);
+    for (int y = 0; y < icon.height; ++y) {
+        auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < icon.width; ++x) {
+            std::uint32_t c = icon.pixel(x, y);
+            bool masked = std::size_t(y) * icon.width + x < icon.mask.size() && icon.maskBit(x, y);
+            if (icon.hasAlpha)
+                line[x] = c;
+            else
+                line[x] = masked ? 0u : (c | 0xFF000000u);
+        }
+    }
+    return image;
+}
+
+void drawIconOnImage(QImage& target, int x, int y, const Icon& icon) {
+    if (target.isNull()) return;
+    if (target.format() != QImage::Format_ARGB32 && target.format() != QImage::Format_RGB32)
+        target = target.convertToFormat(target.hasAlphaChannel() ? QImage::Format_ARGB32
+                                                                 : QImage::Format_RGB32);
+    const int w = target.width(), h = target.height();
+    std::vector<std::uint32_t> canvas(std::size_t(w) * h);
+    for (int row = 0; row < h; ++row)
+        std::memcpy(&canvas[std::size_t(row) * w], target.constScanLine(row), std::size_t(w) * 4);
+    drawIcon(canvas, w, h, x, y, icon);
+    for (int row = 0; row < h; ++row)
+        std::memcpy(target.scanLine(row), &canvas[std::size_t(row) * w], std::size_t(w) * 4);
+}
+
+QImage iconOnWhiteImage(const Icon& icon) {
+    if (icon.empty()) return {};
+    QImage image(icon.width, icon.height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    drawIconOnImage(image, 0, 0, icon);
+    return image;
+}
+
+}  // namespace pellimar

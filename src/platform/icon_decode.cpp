@@ -1,0 +1,337 @@
+#include "platform/icon_decode.h"
+
+#include <algorithm>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "platform/byte_reader.h"
+#include "platform/png_codec.h"
+
+namespace pellimar {
+
+namespace {
+
+constexpr std::uint32_t kBiRgb = 0;
+constexpr std::uint32_t kBiBitfields = 3;
+
+// Extracts one colour channel through a bit-field mask and scales it to 8 bits.
+struct Channel {
+    std::uint32_t mask = 0;
+    int shift = 0;
+    int bits = 0;
+
+    explicit Channel(std::uint32_t m = 0) : mask(m) {
+        if (!m) return;
+        while (!((m >> shift) & 1)) ++shift;
+        while (shift + bits < 32 && ((m >> (shift + bits)) & 1)) ++bits;
+    }
+    std::uint32_t get(std::uint32_t v) const {
+        if (!bits) return 0;
+        std::uint32_t x = (v & mask) >> shift;
+        if (bits >= 8) return x >> (bits - 8);
+        // Replicate the high bits into the low ones: 5-bit 31 becomes 255.
+        std::uint32_t out = 0;
+        int filled = 0;
+        while (filled < 8) {
+            out = (out << bits) | x;
+            filled += bits;
+        }
+        return out >> (filled - 8);
+    }
+};
+
+Icon decodeDib(std::span<const std::uint8_t> data) {
+    ByteReader r(data);
+    auto headerSize = r.u32(0);
+    if (!headerSize || *headerSize < 40 || *headerSize > 124 || !r.has(0, *headerSize)) return {};
+    std::int32_t width = *r.i32(4);
+    std::int32_t rawHeight = *r.i32(8);
+    std::uint16_t bits = *r.u16(14);
+    std::uint32_t compression = *r.u32(16);
+    std::uint32_t colorsUsed = *r.u32(32);
+    if (rawHeight == INT_MIN) return {};
+    bool topDown = rawHeight < 0;
+    std::int64_t height = std::llabs(std::int64_t(rawHeight)) / 2;
+    if (width < 1 || width > kMaxDibDimension || height < 1 || height > kMaxDibDimension) return {};
+    const int w = width, h = int(height);
+
+    std::uint64_t offset = *headerSize;
+    std::vector<std::uint32_t> palette;
+    Channel red, green, blue;
+    switch (bits) {
+        case 1:
+        case 4:
+        case 8: {
+            if (compression != kBiRgb) return {};
+            std::uint64_t stored = colorsUsed ? colorsUsed : (1u << bits);
+            std::uint64_t used = std::min<std::uint64_t>(stored, 1u << bits);
+            auto table = r.bytes(offset, stored * 4);
+            if (!table) return {};
+            for (std::uint64_t i = 0; i < used; ++i)
+                palette.push_back(0xFF000000u | (loadU32(table->data() + i * 4) & 0x00FFFFFFu));
+            palette.resize(std::size_t(1) << bits, 0xFF000000u);
+            offset += stored * 4;
+            break;
+        }
+        case 16:
+        case 32:
+            if (compression == kBiBitfields) {
+                std::uint64_t at = *headerSize >= 52 ? 40 : offset;
+                auto r0 = r.u32(at), g0 = r.u32(at + 4), b0 = r.u32(at + 8);
+                if (!r0 || !g0 || !b0) return {};
+                red = Channel(*r0), green = Channel(*g0), blue = Channel(*b0);
+                if (*headerSize < 52) offset += 12;
+            } else if (compression == kBiRgb) {
+                if (bits == 16)
+                    red = Channel(0x7C00), green = Channel(0x03E0), blue = Channel(0x001F);
+            } else {
+                return {};
+            }
+            break;
+        case 24:
+            if (compression != kBiRgb) return {};
+            break;
+        default:
+            return {};
+    }
+
+    const std::uint64_t stride = ((std::uint64_t(w) * bits + 31) / 32) * 4;
+    const std::uint64_t maskStride = ((std::uint64_t(w) + 31) / 32) * 4;
+    auto colorRows = r.bytes(offset, stride * h);
+    if (!colorRows) return {};
+    auto maskRows = r.bytes(offset + stride * h, maskStride * h);
+
+    Icon icon;
+    icon.width = w;
+    icon.height = h;
+    icon.bitCount = bits;
+    icon.color.assign(std::size_t(w) * h, 0);
+    icon.mask.assign(std::size_t(w) * h, 0);
+    bool anyAlpha = false;
+    const bool plain32 = bits == 32 && compression == kBiRgb;
+    for (int y = 0; y < h; ++y) {
+        const int srcRow = topDown ? y : h - 1 - y;
+        const std::uint8_t* row = colorRows->data() + std::uint64_t(srcRow) * stride;
+        std::uint32_t* out = icon.color.data() + std::size_t(y) * w;
+        for (int x = 0; x < w; ++x) {
+            std::uint32_t c = 0;
+            switch (bits) {
+                case 1:
+                    c = palette[(row[x >> 3] >> (7 - (x & 7))) & 1];
+                    break;
+                case 4:
+                    c = palette[(row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF];
+                    break;
+                case 8:
+                    c = palette[row[x]];
+                    break;
+                case 16: {
+                    std::uint32_t v = loadU16(row + x * 2);
+                    c = 0xFF000000u | (red.get(v) << 16) | (green.get(v) << 8) | blue.get(v);
+                    break;
+                }
+                case 24:
+                    c = 0xFF000000u | (row[x * 3 + 2] << 16) | (row[x * 3 + 1] << 8) | row[x * 3];
+                    break;
+                case 32: {
+                    std::uint32_t v = loadU32(row + x * 4);
+                    if (plain32) {
+                        c = v;
+                        anyAlpha |= (v >> 24) != 0;
+                    } else {
+                        c = 0xFF000000u | (red.get(v) << 16) | (green.get(v) << 8) | blue.get(v);
+                    }
+                    break;
+                }
+            }
+            out[x] = c;
+        }
+        if (maskRows) {
+            const std::uint8_t* m = maskRows->data() + std::uint64_t(srcRow) * maskStride;
+            std::uint8_t* mo = icon.mask.data() + std::size_t(y) * w;
+            for (int x = 0; x < w; ++x) mo[x] = (m[x >> 3] >> (7 - (x & 7))) & 1;
+        }
+    }
+    if (anyAlpha) {
+        icon.hasAlpha = true;
+        if (!maskRows)
+            for (std::size_t i = 0; i < icon.color.size(); ++i)
+                icon.mask[i] = (icon.color[i] >> 24) == 0;
+    } else if (plain32) {
+        // Alpha all zero: an old-style image, opaque where its mask says so.
+        for (auto& c : icon.color) c |= 0xFF000000u;
+    }
+    return icon;
+}
+
+Icon decodePngIcon(std::span<const std::uint8_t> data) {
+    auto image = decodePng(data);
+    if (!image) return {};
+    Icon icon;
+    icon.width = image->width;
+    icon.height = image->height;
+    icon.hasAlpha = true;
+    icon.bitCount = 32;
+    const std::size_t n = std::size_t(icon.width) * icon.height;
+    icon.color.resize(n);
+    icon.mask.resize(n);
+    const std::uint8_t* p = image->rgba.data();
+    for (std::size_t i = 0; i < n; ++i, p += 4) {
+        icon.color[i] = (std::uint32_t(p[3]) << 24) | (std::uint32_t(p[0]) << 16) |
+                        (std::uint32_t(p[1]) << 8) | p[2];
+        icon.mask[i] = p[3] == 0;
+    }
+    return icon;
+}
+
+// Which source pixels a target pixel covers, and how much of each.
+struct Span {
+    int first = 0;
+    std::vector<double> weights;
+};
+
+std::vector<Span> areaSpans(int source, int target) {
+    std::vector<Span> spans(static_cast<std::size_t>(target));
+    const double scale = double(source) / target;
+    for (int d = 0; d < target; ++d) {
+        double lo = d * scale, hi = (d + 1) * scale;
+        int first = int(std::floor(lo));
+        int last = std::min(source - 1, int(std::ceil(hi)) - 1);
+        Span& s = spans[std::size_t(d)];
+        s.first = first;
+        for (int i = first; i <= last; ++i) {
+            double w = std::min(hi, double(i + 1)) - std::max(lo, double(i));
+            s.weights.push_back(w > 0 ? w : 0);
+        }
+    }
+    return spans;
+}
+
+std::uint32_t channel(std::uint32_t c, int shift) {
+    return (c >> shift) & 0xFF;
+}
+std::uint32_t to8(double v) {
+    return std::uint32_t(std::clamp(std::lround(v), 0L, 255L));
+}
+
+}  // namespace
+
+Icon decodeIconImage(std::span<const std::uint8_t> imageData) {
+    if (imageData.size() > kMaxImageBytes) return {};
+    if (looksLikePng(imageData)) return decodePngIcon(imageData);
+    return decodeDib(imageData);
+}
+
+Icon decodeIcoImage(std::span<const std::uint8_t> icoBytes, int entryIndex) {
+    auto entries = readIcoDirectory(icoBytes);
+    if (!entries || entryIndex < 0 || std::size_t(entryIndex) >= entries->size()) return {};
+    auto data = icoImageData(icoBytes, (*entries)[std::size_t(entryIndex)]);
+    if (!data) return {};
+    return decodeIconImage(*data);
+}
+
+int pickImageForSize(std::span<const IconDirEntry> entries, int size) {
+    int best = -1;
+    int bestDistance = 0, bestBits = 0;
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const IconDirEntry& e = entries[i];
+        int distance = std::abs(e.pixelWidth() - size) + std::abs(e.pixelHeight() - size);
+        int bits = std::abs(e.statedBitCount() - 32);
+        if (best < 0 || distance < bestDistance || (distance == bestDistance && bits < bestBits)) {
+            best = int(i);
+            bestDistance = distance;
+            bestBits = bits;
+        }
+    }
+    return best;
+}
+
+Icon resizeIcon(const Icon& icon, int width, int height, ResizeFilter filter) {
+    if (icon.empty() || width <= 0 || height <= 0 || width > kMaxPngDimension ||
+        height > kMaxPngDimension)
+        return {};
+    const std::size_t sourceCount = std::size_t(icon.width) * icon.height;
+    if (icon.color.size() < sourceCount) return {};
+    Icon out;
+    out.width = width;
+    out.height = height;
+    out.hasAlpha = icon.hasAlpha;
+    out.bitCount = icon.bitCount;
+    out.color.assign(std::size_t(width) * height, 0);
+    out.mask.assign(std::size_t(width) * height, 0);
+    auto maskAt = [&](std::size_t i) -> int { return i < icon.mask.size() ? icon.mask[i] : 0; };
+
+    if (width == icon.width && height == icon.height) {
+        out.color.assign(icon.color.begin(), icon.color.begin() + std::ptrdiff_t(sourceCount));
+        for (std::size_t i = 0; i < sourceCount; ++i) out.mask[i] = std::uint8_t(maskAt(i));
+        return out;
+    }
+
+    if (filter == ResizeFilter::Nearest) {
+        for (int y = 0; y < height; ++y) {
+            int sy = int(std::int64_t(y) * icon.height / height);
+            for (int x = 0; x < width; ++x) {
+                int sx = int(std::int64_t(x) * icon.width / width);
+                std::size_t si = std::size_t(sy) * icon.width + sx, di = std::size_t(y) * width + x;
+                out.color[di] = icon.color[si];
+                out.mask[di] = std::uint8_t(maskAt(si));
+            }
+        }
+        return out;
+    }
+
+    const auto xs = areaSpans(icon.width, width);
+    const auto ys = areaSpans(icon.height, height);
+    for (int y = 0; y < height; ++y) {
+        const Span& sy = ys[std::size_t(y)];
+        for (int x = 0; x < width; ++x) {
+            const Span& sx = xs[std::size_t(x)];
+            // Sums over the covered area: total weight, masked weight, and colour sums
+            // (alpha-weighted for alpha icons; split by mask for masked icons).
+            double total = 0, masked = 0, alpha = 0;
+            double shown[3] = {0, 0, 0}, hidden[3] = {0, 0, 0};
+            for (std::size_t j = 0; j < sy.weights.size(); ++j) {
+                std::size_t row = std::size_t(sy.first + int(j)) * icon.width;
+                for (std::size_t i = 0; i < sx.weights.size(); ++i) {
+                    double w = sy.weights[j] * sx.weights[i];
+                    if (w <= 0) continue;
+                    std::size_t si = row + std::size_t(sx.first) + i;
+                    std::uint32_t c = icon.color[si];
+                    int m = maskAt(si);
+                    total += w;
+                    if (m) masked += w;
+                    if (icon.hasAlpha) {
+                        double a = w * channel(c, 24);
+                        alpha += a;
+                        shown[0] += a * channel(c, 16), shown[1] += a * channel(c, 8),
+                            shown[2] += a * channel(c, 0);
+                    } else {
+                        double* sum = m ? hidden : shown;
+                        sum[0] += w * channel(c, 16), sum[1] += w * channel(c, 8),
+                            sum[2] += w * channel(c, 0);
+                    }
+                }
+            }
+            std::size_t di = std::size_t(y) * width + x;
+            if (total <= 0) continue;
+            bool maskBit = masked * 2 > total;
+            out.mask[di] = maskBit;
+            if (icon.hasAlpha) {
+                std::uint32_t a = to8(alpha / total);
+                if (alpha > 0)
+                    out.color[di] = (a << 24) | (to8(shown[0] / alpha) << 16) |
+                                    (to8(shown[1] / alpha) << 8) | to8(shown[2] / alpha);
+            } else {
+                double weight = maskBit ? masked : total - masked;
+                const double* sum = maskBit ? hidden : shown;
+                out.color[di] = 0xFF000000u | (to8(sum[0] / weight) << 16) |
+                                (to8(sum[1] / weight) << 8) | to8(sum[2] / weight);
+            }
+        }
+    }
+    return out;
+}
+
+}  // namespace pellimar

@@ -1,0 +1,485 @@
+#include "support/fixtures.h"
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <stdexcept>
+
+#include "platform/png_codec.h"
+
+namespace pellimar::fixtures {
+
+namespace fs = std::filesystem;
+
+// ---- Pictures -------------------------------------------------------------
+
+std::uint32_t patternColor(int k) {
+    if (k == 0) return 0xFF000000u;
+    if (k == 1) return 0xFFFFFFFFu;
+    // Channel values that 5-bit and 6-bit storage give back unchanged.
+    static const std::uint32_t levels[8] = {0, 8, 16, 24, 231, 239, 247, 255};
+    std::uint32_t r = levels[k & 7], g = levels[(k >> 3) & 7], b = levels[((k >> 6) + k) & 7];
+    return 0xFF000000u | (r << 16) | (g << 8) | b;
+}
+
+Icon patternIcon(int width, int height, int colors) {
+    Icon icon;
+    icon.width = width;
+    icon.height = height;
+    icon.bitCount = 32;
+    icon.color.resize(std::size_t(width) * height);
+    icon.mask.resize(std::size_t(width) * height);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            std::size_t i = std::size_t(y) * width + x;
+            if (x == 0) {
+                icon.color[i] = 0xFF000000u;
+                icon.mask[i] = 1;
+            } else if (colors > 0) {
+                icon.color[i] = patternColor((x + 3 * y) % colors);
+            } else {
+                icon.color[i] = 0xFF000000u | (std::uint32_t(x * 7 & 0xFF) << 16) |
+                                (std::uint32_t(y * 13 & 0xFF) << 8) |
+                                std::uint32_t((x + y) * 5 & 0xFF);
+            }
+        }
+    return icon;
+}
+
+Icon alphaPatternIcon(int width, int height) {
+    Icon icon = patternIcon(width, height, 0);
+    icon.hasAlpha = true;
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            std::size_t i = std::size_t(y) * width + x;
+            std::uint32_t a = x == 0 ? 0 : 255 - 8 * (x % 32);
+            icon.color[i] = (icon.color[i] & 0x00FFFFFFu) | (a << 24);
+            icon.mask[i] = a == 0;
+        }
+    return icon;
+}
+
+Icon solidIcon(int width, int height, std::uint32_t argb) {
+    Icon icon;
+    icon.width = width;
+    icon.height = height;
+    icon.color.assign(std::size_t(width) * height, argb);
+    icon.mask.assign(std::size_t(width) * height, 0);
+    return icon;
+}
+
+// ---- Byte helpers ----------------------------------------------------------
+
+void put16(Bytes& b, std::size_t at, std::uint16_t v) {
+    if (b.size() < at + 2) b.resize(at + 2);
+    b[at] = std::uint8_t(v);
+    b[at + 1] = std::uint8_t(v >> 8);
+}
+void put32(Bytes& b, std::size_t at, std::uint32_t v) {
+    put16(b, at, std::uint16_t(v));
+    put16(b, at + 2, std::uint16_t(v >> 16));
+}
+std::uint16_t get16(const Bytes& b, std::size_t at) {
+    return std::uint16_t(b.at(at) | (b.at(at + 1) << 8));
+}
+std::uint32_t get32(const Bytes& b, std::size_t at) {
+    return get16(b, at) | (std::uint32_t(get16(b, at + 2)) << 16);
+}
+
+namespace {
+
+void append16(Bytes& b, std::uint16_t v) {
+    put16(b, b.size(), v);
+}
+void append32(Bytes& b, std::uint32_t v) {
+    put32(b, b.size(), v);
+}
+void padTo(Bytes& b, std::size_t alignment) {
+    while (b.size() % alignment) b.push_back(0);
+}
+
+IconImage describe(Bytes data, int width, int height, int bits) {
+    IconImage image;
+    image.data = std::move(data);
+    image.width = std::uint8_t(width >= 256 ? 0 : width);
+    image.height = std::uint8_t(height >= 256 ? 0 : height);
+    image.colorCount = std::uint8_t(bits < 8 ? 1 << bits : 0);
+    image.planes = 1;
+    image.bitCount = std::uint16_t(bits);
+    return image;
+}
+
+}  // namespace
+
+// ---- Stored images -----------------------------------------------------------
+
+IconImage dibImage(const Icon& picture, int bits, DibOptions options) {
+    const int w = picture.width, h = picture.height;
+    std::vector<std::uint32_t> palette;
+    if (bits <= 8) {
+        for (std::uint32_t c : picture.color) {
+            std::uint32_t rgb = c & 0x00FFFFFFu;
+            if (std::find(palette.begin(), palette.end(), rgb) == palette.end())
+                palette.push_back(rgb);
+        }
+        if (palette.size() > (1u << bits))
+            throw std::invalid_argument("too many colours for the depth");
+        palette.resize(std::size_t(1) << bits, 0);
+    }
+    const bool bitfields = options.bitfields && (bits == 16 || bits == 32);
+    Bytes out;
+    append32(out, 40);
+    append32(out, std::uint32_t(w));
+    append32(out, std::uint32_t(2 * h));
+    append16(out, 1);
+    append16(out, std::uint16_t(bits));
+    append32(out, bitfields ? 3 : 0);
+    const std::size_t stride = ((std::size_t(w) * bits + 31) / 32) * 4;
+    const std::size_t maskStride = ((std::size_t(w) + 31) / 32) * 4;
+    append32(out, std::uint32_t(stride * h));
+    append32(out, 0);
+    append32(out, 0);
+    append32(out, 0);  // biClrUsed 0: a full table
+    append32(out, 0);
+    if (bitfields) {
+        if (bits == 16) {
+            append32(out, 0xF800), append32(out, 0x07E0), append32(out, 0x001F);
+        } else {
+            append32(out, 0x00FF0000), append32(out, 0x0000FF00), append32(out, 0x000000FF);
+        }
+    }
+    for (std::uint32_t c : palette) append32(out, c);
+    for (int row = h - 1; row >= 0; --row) {
+        Bytes line(stride, 0);
+        for (int x = 0; x < w; ++x) {
+            std::uint32_t c = picture.pixel(x, row);
+            std::uint32_t r = (c >> 16) & 0xFF, g = (c >> 8) & 0xFF, b = c & 0xFF;
+            switch (bits) {
+                case 1:
+                case 4:
+                case 8: {
+                    std::uint32_t idx =
+                        std::uint32_t(std::find(palette.begin(), palette.end(), c & 0x00FFFFFFu) -
+                                      palette.begin());
+                    if (bits == 8)
+                        line[x] = std::uint8_t(idx);
+                    else if (bits == 4)
+                        line[x / 2] |= std::uint8_t(idx << ((x & 1) ? 0 : 4));
+                    else
+                        line[x / 8] |= std::uint8_t(idx << (7 - (x & 7)));
+                    break;
+                }
+                case 16: {
+                    std::uint16_t v =
+                        bitfields ? std::uint16_t(((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3))
+                                  : std::uint16_t(((r >> 3) << 10) | ((g >> 3) << 5) | (b >> 3));
+                    line[x * 2] = std::uint8_t(v), line[x * 2 + 1] = std::uint8_t(v >> 8);
+                    break;
+                }
+                case 24:
+                    line[x * 3] = std::uint8_t(b), line[x * 3 + 1] = std::uint8_t(g),
+                             line[x * 3 + 2] = std::uint8_t(r);
+                    break;
+                case 32: {
+                    std::uint32_t a = options.zeroAlpha ? 0 : (picture.hasAlpha ? c >> 24 : 0);
+                    line[x * 4] = std::uint8_t(b), line[x * 4 + 1] = std::uint8_t(g),
+                             line[x * 4 + 2] = std::uint8_t(r);
+                    line[x * 4 + 3] = std::uint8_t(a);
+                    break;
+                }
+                default:
+                    throw std::invalid_argument("unsupported depth");
+            }
+        }
+        out.insert(out.end(), line.begin(), line.end());
+    }
+    if (options.withMask) {
+        for (int row = h - 1; row >= 0; --row) {
+            Bytes line(maskStride, 0);
+            for (int x = 0; x < w; ++x)
+                if (!picture.mask.empty() && picture.maskBit(x, row))
+                    line[x / 8] |= std::uint8_t(0x80 >> (x & 7));
+            out.insert(out.end(), line.begin(), line.end());
+        }
+    }
+    return describe(std::move(out), w, h, bits);
+}
+
+IconImage pngImage(const Icon& picture) {
+    RgbaImage rgba;
+    rgba.width = picture.width;
+    rgba.height = picture.height;
+    for (std::size_t i = 0; i < picture.color.size(); ++i) {
+        std::uint32_t c = picture.color[i];
+        std::uint32_t a =
+            picture.hasAlpha ? c >> 24 : (!picture.mask.empty() && picture.mask[i] ? 0 : 255);
+        rgba.rgba.push_back(std::uint8_t(c >> 16));
+        rgba.rgba.push_back(std::uint8_t(c >> 8));
+        rgba.rgba.push_back(std::uint8_t(c));
+        rgba.rgba.push_back(std::uint8_t(a));
+    }
+    auto png = encodePng(rgba);
+    if (!png) throw std::runtime_error("PNG encoding failed");
+    return describe(std::move(*png), picture.width, picture.height, 32);
+}
+
+// ---- .ico files ----------------------------------------------------------------
+
+Bytes makeIco(const std::vector<IconImage>& images, std::uint16_t type) {
+    Bytes out;
+    append16(out, 0);
+    append16(out, type);
+    append16(out, std::uint16_t(images.size()));
+    std::uint32_t offset = std::uint32_t(6 + 16 * images.size());
+    for (const IconImage& im : images) {
+        out.push_back(im.width), out.push_back(im.height), out.push_back(im.colorCount),
+            out.push_back(0);
+        append16(out, im.planes);
+        append16(out, im.bitCount);
+        append32(out, std::uint32_t(im.data.size()));
+        append32(out, offset);
+        offset += std::uint32_t(im.data.size());
+    }
+    for (const IconImage& im : images) out.insert(out.end(), im.data.begin(), im.data.end());
+    return out;
+}
+
+// ---- Executables -------------------------------------------------------------
+
+namespace {
+
+struct Resource {
+    std::uint16_t type = 0;
+    std::u16string name;  // empty: numbered by id
+    std::uint16_t id = 0;
+    std::vector<std::pair<std::uint16_t, Bytes>> languages;
+};
+
+Bytes groupData(const std::vector<IconImage>& images, std::uint16_t& nextId,
+                std::vector<Resource>& icons) {
+    Bytes g;
+    append16(g, 0);
+    append16(g, 1);
+    append16(g, std::uint16_t(images.size()));
+    for (const IconImage& im : images) {
+        std::uint16_t id = nextId++;
+        g.push_back(im.width), g.push_back(im.height), g.push_back(im.colorCount), g.push_back(0);
+        append16(g, im.planes);
+        append16(g, im.bitCount);
+        append32(g, std::uint32_t(im.data.size()));
+        append16(g, id);
+        icons.push_back({3, {}, id, {{0x409, im.data}}});
+    }
+    return g;
+}
+
+// The groups and their images as a flat list of resources: icons first, then groups.
+std::vector<Resource> collect(const std::vector<IconGroupSpec>& groups) {
+    std::vector<Resource> icons, groupRes;
+    std::uint16_t nextIconId = 1, nextGroupId = 1;
+    for (const IconGroupSpec& spec : groups) {
+        Resource r;
+        r.type = 14;
+        r.name = spec.name;
+        r.id = spec.name.empty() ? nextGroupId++ : 0;
+        std::uint16_t language = 0x409;
+        r.languages.push_back({language, groupData(spec.images, nextIconId, icons)});
+        for (const auto& other : spec.otherLanguages)
+            r.languages.push_back({--language, groupData(other, nextIconId, icons)});
+        groupRes.push_back(std::move(r));
+    }
+    icons.insert(icons.end(), groupRes.begin(), groupRes.end());
+    return icons;
+}
+
+}  // namespace
+
+Bytes makeResourceSection(const std::vector<IconGroupSpec>& groups) {
+    std::vector<Resource> resources = collect(groups);
+    std::vector<std::uint16_t> types;
+    for (const Resource& r : resources)
+        if (std::find(types.begin(), types.end(), r.type) == types.end()) types.push_back(r.type);
+
+    Bytes out;
+    std::vector<std::pair<std::size_t, const Bytes*>> dataEntries;  // data entry position, data
+    std::vector<std::pair<std::size_t, std::u16string>> names;      // entry name field, string
+
+    auto directory = [&](std::size_t named, std::size_t numbered) {
+        std::size_t at = out.size();
+        out.resize(at + 16 + 8 * (named + numbered), 0);
+        put16(out, at + 12, std::uint16_t(named));
+        put16(out, at + 14, std::uint16_t(numbered));
+        return at;
+    };
+
+    std::size_t root = directory(0, types.size());
+    for (std::size_t t = 0; t < types.size(); ++t) {
+        std::vector<const Resource*> ofType;
+        std::size_t named = 0;
+        for (const Resource& r : resources)
+            if (r.type == types[t]) {
+                ofType.push_back(&r);
+                named += !r.name.empty();
+            }
+        std::size_t typeDir = directory(named, ofType.size() - named);
+        put32(out, root + 16 + 8 * t, types[t]);
+        put32(out, root + 20 + 8 * t, 0x80000000u | std::uint32_t(typeDir));
+        for (std::size_t i = 0; i < ofType.size(); ++i) {
+            const Resource& r = *ofType[i];
+            std::size_t entry = typeDir + 16 + 8 * i;
+            if (r.name.empty())
+                put32(out, entry, r.id);
+            else
+                names.push_back({entry, r.name});
+            std::size_t langDir = directory(0, r.languages.size());
+            put32(out, entry + 4, 0x80000000u | std::uint32_t(langDir));
+            for (std::size_t l = 0; l < r.languages.size(); ++l) {
+                put32(out, langDir + 16 + 8 * l, r.languages[l].first);
+                std::size_t dataEntry = out.size();
+                out.resize(dataEntry + 16, 0);
+                put32(out, langDir + 20 + 8 * l, std::uint32_t(dataEntry));
+                dataEntries.push_back({dataEntry, &r.languages[l].second});
+            }
+        }
+    }
+    for (const auto& [entry, name] : names) {
+        put32(out, entry, 0x80000000u | std::uint32_t(out.size()));
+        append16(out, std::uint16_t(name.size()));
+        for (char16_t c : name) append16(out, std::uint16_t(c));
+    }
+    for (const auto& [entry, data] : dataEntries) {
+        padTo(out, 8);
+        put32(out, entry, kResourceRva + std::uint32_t(out.size()));
+        put32(out, entry + 4, std::uint32_t(data->size()));
+        out.insert(out.end(), data->begin(), data->end());
+    }
+    padTo(out, 8);
+    return out;
+}
+
+Bytes wrapPe(const Bytes& section, PeKind kind) {
+    const bool plus = kind == PeKind::Pe32Plus;
+    Bytes out(0x80, 0);
+    out[0] = 'M', out[1] = 'Z';
+    put32(out, 0x3C, 0x80);
+    const std::size_t pe = 0x80;
+    out.resize(pe + 24, 0);
+    out[pe] = 'P', out[pe + 1] = 'E';
+    put16(out, pe + 4, plus ? 0x8664 : 0x14C);
+    put16(out, pe + 6, 1);
+    const std::uint16_t optionalSize = plus ? 240 : 224;
+    put16(out, pe + 20, optionalSize);
+    put16(out, pe + 22, 0x2102);
+    const std::size_t opt = pe + 24;
+    out.resize(opt + optionalSize, 0);
+    put16(out, opt, plus ? 0x20B : 0x10B);
+    put32(out, opt + 32, 0x1000);  // section alignment
+    put32(out, opt + 36, 0x200);   // file alignment
+    const std::uint32_t rawSize = std::uint32_t((section.size() + 0x1FF) & ~std::size_t(0x1FF));
+    put32(out, opt + 56, kResourceRva + ((rawSize + 0xFFF) & ~0xFFFu));  // size of image
+    put32(out, opt + 60, kResourceFileOffset);                           // size of headers
+    const std::size_t dirs = opt + (plus ? 112 : 96);
+    put32(out, dirs - 4, 16);
+    put32(out, dirs + 2 * 8, kResourceRva);
+    put32(out, dirs + 2 * 8 + 4, std::uint32_t(section.size()));
+    const std::size_t sec = opt + optionalSize;
+    out.resize(sec + 40, 0);
+    const char name[8] = {'.', 'r', 's', 'r', 'c', 0, 0, 0};
+    std::copy(name, name + 8, out.begin() + std::ptrdiff_t(sec));
+    put32(out, sec + 8, std::uint32_t(section.size()));
+    put32(out, sec + 12, kResourceRva);
+    put32(out, sec + 16, rawSize);
+    put32(out, sec + 20, kResourceFileOffset);
+    put32(out, sec + 36, 0x40000040);  // initialised data, readable
+    out.resize(kResourceFileOffset, 0);
+    out.insert(out.end(), section.begin(), section.end());
+    out.resize(kResourceFileOffset + rawSize, 0);
+    return out;
+}
+
+Bytes makePe(const std::vector<IconGroupSpec>& groups, PeKind kind) {
+    return wrapPe(makeResourceSection(groups), kind);
+}
+
+Bytes makeNe(const std::vector<IconGroupSpec>& groups, int alignShift) {
+    std::vector<Resource> resources = collect(groups);
+    const std::size_t ne = 0x40;
+    Bytes out(ne, 0);
+    out[0] = 'M', out[1] = 'Z';
+    put32(out, 0x3C, ne);
+    out.resize(ne + 0x40, 0);
+    out[ne] = 'N', out[ne + 1] = 'E';
+    const std::size_t table = ne + 0x40;
+    put16(out, ne + 0x24, 0x40);
+    append16(out, std::uint16_t(alignShift));
+    std::vector<std::pair<std::size_t, const Bytes*>> records;
+    std::vector<std::pair<std::size_t, std::u16string>> names;
+    for (std::uint16_t type : {std::uint16_t(3), std::uint16_t(14)}) {
+        std::vector<const Resource*> ofType;
+        for (const Resource& r : resources)
+            if (r.type == type) ofType.push_back(&r);
+        if (ofType.empty()) continue;
+        append16(out, std::uint16_t(0x8000 | type));
+        append16(out, std::uint16_t(ofType.size()));
+        append32(out, 0);
+        for (const Resource* r : ofType) {
+            std::size_t rec = out.size();
+            out.resize(rec + 12, 0);
+            put16(out, rec + 4, 0x1C30);  // moveable, pure, discardable
+            if (r->name.empty())
+                put16(out, rec + 6, std::uint16_t(0x8000 | r->id));
+            else
+                names.push_back({rec + 6, r->name});
+            records.push_back({rec, &r->languages[0].second});  // NE resources have no languages
+        }
+    }
+    append16(out, 0);
+    for (const auto& [field, name] : names) {
+        put16(out, field, std::uint16_t(out.size() - table));
+        out.push_back(std::uint8_t(name.size()));
+        for (char16_t c : name) out.push_back(std::uint8_t(c));
+    }
+    out.push_back(0);
+    put16(out, ne + 0x26, std::uint16_t(out.size() - ne));  // resident names follow
+    out.push_back(0);
+    const std::size_t align = std::size_t(1) << alignShift;
+    for (const auto& [rec, data] : records) {
+        padTo(out, align);
+        put16(out, rec, std::uint16_t(out.size() >> alignShift));
+        put16(out, rec + 2, std::uint16_t((data->size() + align - 1) >> alignShift));
+        out.insert(out.end(), data->begin(), data->end());
+    }
+    padTo(out, align);
+    return out;
+}
+
+// ---- Files -------------------------------------------------------------------
+
+TempDir::TempDir() {
+    std::string pattern = (fs::temp_directory_path() / "pellimar-test-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
+    path_ = pattern;
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    fs::remove_all(path_, ec);
+}
+
+fs::path TempDir::write(const std::string& name, const Bytes& bytes) const {
+    fs::path file = path_ / name;
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + file.string());
+    return file;
+}
+
+Bytes readWholeFile(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+}  // namespace pellimar::fixtures

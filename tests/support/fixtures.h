@@ -1,0 +1,118 @@
+// Builders of test files: icon images (BMP-style DIBs of every depth and PNGs),
+// .ico files, and PE32 / PE32+ / NE executables holding given icon groups. Each test
+// states the file it needs in a few lines, e.g.
+//
+//   auto ico = makeIco({dibImage(patternIcon(32, 32, 16), 4), pngImage(patternIcon(256, 256))});
+//   auto dll = makePe({{{dibImage(patternIcon(32, 32), 32)}}, {{dibImage(patternIcon(16, 16),
+//   8)}}}); TempDir dir; auto path = dir.write("lib.dll", dll);
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/icon.h"
+
+namespace pellimar::fixtures {
+
+using Bytes = std::vector<std::uint8_t>;
+
+// ---- Pictures -------------------------------------------------------------
+
+// The colour (0xFFRRGGBB) that patternIcon uses for palette slot k (k < 256).
+// Slot 0 is black and slot 1 white; every colour has its low three bits clear in
+// each channel, so it survives 16-bit storage unchanged.
+std::uint32_t patternColor(int k);
+
+// A w x h picture whose pixel (x, y) is patternColor((x + 3y) % colors). With
+// colors 0 every pixel gets its own colour from (x, y). The mask is 1 (transparent)
+// on the first column and the pixels there are black. No alpha.
+Icon patternIcon(int width, int height, int colors = 0);
+
+// The same picture with an alpha channel: alpha = 255 - 8 * (x % 32), and fully
+// transparent (alpha 0, mask 1) on the first column.
+Icon alphaPatternIcon(int width, int height);
+
+// A w x h picture of one colour, no alpha, mask all 0 (opaque).
+Icon solidIcon(int width, int height, std::uint32_t argb);
+
+// ---- Stored images -----------------------------------------------------------
+
+// One image as stored in an icon file or icon resource, with what its directory
+// entry says about it (width/height stored as 0 for 256).
+struct IconImage {
+    Bytes data;
+    std::uint8_t width = 0, height = 0, colorCount = 0;
+    std::uint16_t planes = 1, bitCount = 0;
+};
+
+struct DibOptions {
+    bool withMask = true;    // write the AND mask after the colour rows
+    bool bitfields = false;  // 16 bits: BI_BITFIELDS 5-6-5; 32 bits: BI_BITFIELDS 8-8-8
+    bool zeroAlpha = false;  // 32 bits: store 0 in every alpha byte
+};
+
+// `picture` as a BITMAPINFOHEADER DIB of `bits` (1, 4, 8, 16, 24 or 32) bits: doubled
+// biHeight, bottom-up rows, palette built from the picture's colours (at most 2^bits
+// distinct ones), then the AND mask.
+IconImage dibImage(const Icon& picture, int bits, DibOptions options = {});
+// `picture` as a PNG (RGBA; alpha from the picture, or 0 where the mask is 1).
+IconImage pngImage(const Icon& picture);
+
+// ---- Files -------------------------------------------------------------------
+
+// An .ico file: header (0, type, count), one entry per image, the images in order.
+Bytes makeIco(const std::vector<IconImage>& images, std::uint16_t type = 1);
+
+// One icon group of an executable. `name` empty: a numbered group (ids 1, 2, ...
+// in the order given); otherwise a named one. `otherLanguages` adds further
+// language entries after the first, each a group of its own images.
+struct IconGroupSpec {
+    std::vector<IconImage> images;
+    std::u16string name;
+    std::vector<std::vector<IconImage>> otherLanguages;
+};
+
+enum class PeKind { Pe32, Pe32Plus };
+
+// The virtual address of the resource section of makePe/wrapPe files.
+inline constexpr std::uint32_t kResourceRva = 0x1000;
+// The file offset of the resource section of makePe/wrapPe files.
+inline constexpr std::uint32_t kResourceFileOffset = 0x400;
+
+// A resource section (based at kResourceRva) holding the groups as RT_GROUP_ICON
+// resources, in the order given, and their images as RT_ICON resources.
+Bytes makeResourceSection(const std::vector<IconGroupSpec>& groups);
+// A PE file whose only section is `resourceSection`, named by the resource data directory.
+Bytes wrapPe(const Bytes& resourceSection, PeKind kind = PeKind::Pe32);
+// A PE library holding the given icon groups.
+Bytes makePe(const std::vector<IconGroupSpec>& groups, PeKind kind = PeKind::Pe32);
+// A 16-bit NE library holding the given icon groups with resources aligned to
+// 1 << alignShift bytes.
+Bytes makeNe(const std::vector<IconGroupSpec>& groups, int alignShift = 4);
+
+// Little-endian patching of built files.
+void put16(Bytes& bytes, std::size_t offset, std::uint16_t value);
+void put32(Bytes& bytes, std::size_t offset, std::uint32_t value);
+std::uint16_t get16(const Bytes& bytes, std::size_t offset);
+std::uint32_t get32(const Bytes& bytes, std::size_t offset);
+
+// A fresh folder removed with everything in it at the end of the test.
+class TempDir {
+  public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return path_; }
+    // Writes `bytes` to path()/name and returns that path.
+    std::filesystem::path write(const std::string& name, const Bytes& bytes) const;
+
+  private:
+    std::filesystem::path path_;
+};
+
+Bytes readWholeFile(const std::filesystem::path& file);
+
+}  // namespace pellimar::fixtures
