@@ -4,8 +4,11 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace pellimar {
 
@@ -25,5 +28,20 @@ int readProfileInt(const std::filesystem::path& file, std::string_view section,
 // folder that is then renamed over the old one. Returns false when it failed.
 bool writeProfileString(const std::filesystem::path& file, std::string_view section,
                         std::string_view key, std::string_view value);
+
+// Several keys of several sections in one write: the file is read once, every key
+// is written in place as writeProfileString would, and the result replaces the
+// file in one rename, so either all keys reach the file or none does.
+struct ProfileSection {
+    std::string name;
+    std::vector<std::pair<std::string, std::string>> entries;  // key, value in order
+};
+bool writeProfileSections(const std::filesystem::path& file,
+                          const std::vector<ProfileSection>& sections);
+bool writeProfileStrings(const std::filesystem::path& file, std::string_view section,
+                         const std::vector<std::pair<std::string, std::string>>& entries);
+
+// The integer rule of readProfileInt applied to a text; nothing when it is not a number.
+std::optional<int> parseProfileInt(std::string_view text);
 
 }  // namespace pellimar

@@ -1,0 +1,26 @@
+// The save command's icon reading bound to the program's own readers.
+#include "export/icon_services.h"
+
+#include "platform/extract.h"
+#include "platform/icon_decode.h"
+#include "viewer/ico_routines.h"
+
+namespace pellimar {
+
+const IconServices& defaultIconServices() {
+    static const IconServices services{
+        [](const std::filesystem::path& file, int index, int size) {
+            return extractIcon(file, index, size);
+        },
+        [](const std::filesystem::path& file, int imageNumber) {
+            return CopyIcoImage(file, imageNumber);
+        },
+        [](const std::filesystem::path& file, int imageNumber) {
+            return ReadIcoImageInfo(file, imageNumber);
+        },
+        [](std::span<const std::uint8_t> bytes) { return decodeIcoImage(bytes, 0); },
+    };
+    return services;
+}
+
+}  // namespace pellimar

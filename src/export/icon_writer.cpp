@@ -1,0 +1,247 @@
+#include "export/icon_writer.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/palette.h"
+
+namespace pellimar {
+
+namespace {
+
+void put16(std::uint8_t* p, std::uint32_t v) {
+    p[0] = std::uint8_t(v);
+    p[1] = std::uint8_t(v >> 8);
+}
+void put32(std::uint8_t* p, std::uint32_t v) {
+    put16(p, v & 0xFFFF);
+    put16(p + 2, v >> 16);
+}
+std::uint32_t rowStride(std::int64_t width, int bitCount) {
+    return std::uint32_t((width * bitCount + 31) / 32 * 4);
+}
+
+RgbImage asRgb(const Bitmap& bitmap) {
+    RgbImage img;
+    img.width = bitmap.width;
+    img.height = bitmap.height;
+    img.pixels = bitmap.pixels;
+    return img;
+}
+
+}  // namespace
+
+void BitmapInfoHeader::writeTo(std::uint8_t* out) const {
+    put32(out, biSize);
+    put32(out + 4, std::uint32_t(biWidth));
+    put32(out + 8, std::uint32_t(biHeight));
+    put16(out + 12, biPlanes);
+    put16(out + 14, biBitCount);
+    put32(out + 16, biCompression);
+    put32(out + 20, biSizeImage);
+    put32(out + 24, std::uint32_t(biXPelsPerMeter));
+    put32(out + 28, std::uint32_t(biYPelsPerMeter));
+    put32(out + 32, biClrUsed);
+    put32(out + 36, biClrImportant);
+}
+
+bool GetIconBitmaps(const Icon& icon, IconBitmaps& out) {
+    out = {};
+    if (icon.empty() || icon.width > 1024 || icon.height > 1024) return false;
+    const std::size_t count = std::size_t(icon.width) * icon.height;
+    if (icon.color.size() < count) return false;
+    const bool haveMask = icon.mask.size() >= count;
+
+    std::vector<std::uint32_t> mask(count), color(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        std::uint32_t c = icon.color[i];
+        bool transparent = icon.hasAlpha ? (c >> 24) < 128 : (haveMask && icon.mask[i] != 0);
+        mask[i] = transparent ? 0xFFFFFF : 0;
+        color[i] = (icon.hasAlpha && transparent) ? 0 : (c & 0xFFFFFF);
+    }
+    if (icon.bitCount == 1 && !icon.hasAlpha) {
+        // Monochrome: one bitmap, the AND mask above the XOR image.
+        out.mask = {icon.width, icon.height * 2, 1, std::move(mask)};
+        for (std::uint32_t c : color) out.mask.pixels.push_back(c == 0 ? 0 : 0xFFFFFF);
+        return true;
+    }
+    out.mask = {icon.width, icon.height, 1, std::move(mask)};
+    out.color = {icon.width, icon.height, 32, std::move(color)};
+    return true;
+}
+
+int ChooseIconColors(const Bitmap& colorBitmap) {
+    for (std::uint32_t p : colorBitmap.pixels)
+        if (!isStandardColor(p)) return 256;
+    return 16;
+}
+
+void PrepareDibHeader(const Bitmap& bitmap, BitmapInfoHeader& header, int colors) {
+    if (!bitmap.valid()) {
+        header.biPlanes = 0;
+        return;
+    }
+    // Our bitmaps are device bitmaps: there is no embedded header to copy.
+    header = {};
+    header.biSize = 40;
+    header.biWidth = bitmap.width;
+    header.biHeight = bitmap.height;
+    bool fromColors = true;
+    if (colors == 2) {
+        header.biBitCount = 1;
+    } else if (colors >= 3 && colors <= 16) {
+        header.biBitCount = 4;
+        header.biClrUsed = std::uint32_t(colors);
+    } else if (colors >= 17 && colors <= 256) {
+        header.biBitCount = 8;
+        header.biClrUsed = std::uint32_t(colors);
+    } else {
+        header.biBitCount = std::uint16_t(bitmap.bitsPerPixel);
+        fromColors = false;
+    }
+    header.biPlanes = 1;
+    if (header.biClrImportant > header.biClrUsed) header.biClrImportant = header.biClrUsed;
+    if (header.biSizeImage == 0 || fromColors)
+        header.biSizeImage =
+            rowStride(header.biWidth, header.biBitCount) * std::uint32_t(std::abs(header.biHeight));
+}
+
+void GetDibSizes(const Bitmap& bitmap, std::uint32_t& infoSize, std::uint32_t& imageSize,
+                 int colors) {
+    BitmapInfoHeader h;
+    PrepareDibHeader(bitmap, h, colors);
+    if (h.biPlanes == 0) {
+        imageSize = 0;
+        return;
+    }
+    if (h.biBitCount <= 8)
+        infoSize = 40 + 4 * (h.biClrUsed ? h.biClrUsed : (1u << h.biBitCount));
+    else
+        infoSize = 40 + ((h.biCompression & 3) ? 12 : 0);
+    imageSize = h.biSizeImage;
+}
+
+bool ReadDib(const Bitmap& bitmap, std::span<std::uint8_t> info, std::span<std::uint8_t> bits,
+             int colors) {
+    BitmapInfoHeader h;
+    PrepareDibHeader(bitmap, h, colors);
+    if (h.biPlanes == 0 || info.size() < 40) return false;
+    const std::uint32_t stride = rowStride(h.biWidth, h.biBitCount);
+    if (bits.size() < std::size_t(stride) * bitmap.height) return false;
+    std::fill(info.begin(), info.end(), 0);
+    std::fill(bits.begin(), bits.end(), 0);
+    h.writeTo(info.data());
+
+    // The palette version of the picture, for the bit counts that have a table.
+    IndexedImage indexed;
+    const RgbImage rgb = asRgb(bitmap);
+    switch (h.biBitCount) {
+        case 1:
+            indexed = mapToPalette(rgb, {0x000000, 0xFFFFFF});
+            break;
+        case 4:
+            indexed = toStandardColors(rgb);
+            break;
+        case 8:
+            indexed = toAdaptivePalette(rgb, int(h.biClrUsed ? h.biClrUsed : 256));
+            break;
+        case 24:
+        case 32:
+            break;
+        default:
+            return false;
+    }
+    if (h.biBitCount <= 8) {
+        const std::size_t tableEntries = (info.size() - 40) / 4;
+        if (indexed.palette.size() > tableEntries) return false;
+        for (std::size_t i = 0; i < indexed.palette.size(); ++i) {
+            std::uint8_t* e = info.data() + 40 + 4 * i;
+            std::uint32_t c = indexed.palette[i];
+            e[0] = std::uint8_t(c);
+            e[1] = std::uint8_t(c >> 8);
+            e[2] = std::uint8_t(c >> 16);
+        }
+    }
+    for (int y = 0; y < bitmap.height; ++y) {
+        std::uint8_t* row = bits.data() + std::size_t(bitmap.height - 1 - y) * stride;
+        for (int x = 0; x < bitmap.width; ++x) {
+            const std::size_t i = std::size_t(y) * bitmap.width + x;
+            switch (h.biBitCount) {
+                case 1:
+                    if (indexed.indices[i]) row[x / 8] |= std::uint8_t(0x80 >> (x % 8));
+                    break;
+                case 4:
+                    row[x / 2] |= std::uint8_t(indexed.indices[i] << (x % 2 ? 0 : 4));
+                    break;
+                case 8:
+                    row[x] = indexed.indices[i];
+                    break;
+                default: {
+                    const int bytes = h.biBitCount / 8;
+                    std::uint32_t c = bitmap.pixels[i];
+                    row[x * bytes] = std::uint8_t(c);
+                    row[x * bytes + 1] = std::uint8_t(c >> 8);
+                    row[x * bytes + 2] = std::uint8_t(c >> 16);
+                }
+            }
+        }
+    }
+    return true;
+}
+
+void ByteStream::write(const void* bytes, std::size_t count) {
+    if (pos_ + count > data_.size()) data_.resize(pos_ + count, 0);
+    std::memcpy(data_.data() + pos_, bytes, count);
+    pos_ += count;
+}
+
+bool WriteIconFile(ByteStream& stream, std::span<const Icon> icons, int count) {
+    if (count < 0 || std::size_t(count) > icons.size()) return false;
+    for (int i = 0; i < count; ++i) {
+        IconBitmaps a, b;
+        if (!GetIconBitmaps(icons[std::size_t(i)], a)) return false;
+        GetIconBitmaps(icons[std::size_t(i)], b);
+
+        std::uint32_t monoInfoSize = 0, andSize = 0;
+        GetDibSizes(a.mask, monoInfoSize, andSize, 2);
+        if (andSize == 0) return false;
+        const int colors = ChooseIconColors(b.color);
+        std::uint32_t infoSize = 0, xorSize = 0;
+        GetDibSizes(a.color, infoSize, xorSize, colors);
+        if (xorSize == 0) return false;
+
+        std::vector<std::uint8_t> monoInfo(monoInfoSize), andBits(andSize), info(infoSize),
+            xorBits(xorSize);
+        if (!ReadDib(a.mask, monoInfo, andBits, 2) || !ReadDib(a.color, info, xorBits, colors))
+            return false;
+
+        std::uint8_t header[6] = {0, 0, 1, 0, 0, 0};
+        put16(header + 4, std::uint32_t(count));
+        stream.write(header, 6);
+        if (i == 0)
+            stream.seek(6 + 16 * std::size_t(count));
+        else
+            stream.seekToEnd();
+        const std::uint32_t imageOffset = std::uint32_t(stream.position());
+
+        // The colour header describes the colour image and the mask together.
+        const std::int32_t height =
+            std::int32_t(info[8] | info[9] << 8 | info[10] << 16 | std::uint32_t(info[11]) << 24);
+        put32(info.data() + 8, std::uint32_t(height * 2));
+        stream.write(info.data(), info.size());
+        stream.write(xorBits.data(), xorBits.size());
+        stream.write(andBits.data(), andBits.size());
+
+        std::uint8_t entry[16] = {};
+        entry[0] = std::uint8_t(a.color.width);
+        entry[1] = std::uint8_t(height);  // the written biHeight halved
+        put16(entry + 2, std::uint32_t(info[12] | info[13] << 8) * (info[14] | info[15] << 8));
+        put32(entry + 8, infoSize + xorSize + andSize);
+        put32(entry + 12, imageOffset);
+        stream.seek(6 + 16 * std::size_t(i));
+        stream.write(entry, 16);
+    }
+    return true;
+}
+
+}  // namespace pellimar

@@ -1,0 +1,91 @@
+// The .ico writer: icons re-encoded as 16- or 256-colour palette images with a
+// 1-bit AND mask, and the device-independent bitmap routines it rests on.
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "platform/icon.h"
+
+namespace pellimar {
+
+// The 40-byte BITMAPINFOHEADER. biPlanes == 0 marks a header for a bitmap that
+// could not be described.
+struct BitmapInfoHeader {
+    std::uint32_t biSize = 0;
+    std::int32_t biWidth = 0;
+    std::int32_t biHeight = 0;
+    std::uint16_t biPlanes = 0;
+    std::uint16_t biBitCount = 0;
+    std::uint32_t biCompression = 0;
+    std::uint32_t biSizeImage = 0;
+    std::int32_t biXPelsPerMeter = 0;
+    std::int32_t biYPelsPerMeter = 0;
+    std::uint32_t biClrUsed = 0;
+    std::uint32_t biClrImportant = 0;
+
+    void writeTo(std::uint8_t* out) const;  // 40 bytes, little-endian
+};
+
+// A device bitmap: `bitsPerPixel` is 1 for a mask (pixels 0 or 0xFFFFFF) or 32
+// for a colour image; pixels 0x00RRGGBB, top row first. A bitmap whose pixels do
+// not match its size stands for "no bitmap".
+struct Bitmap {
+    int width = 0;
+    int height = 0;
+    int bitsPerPixel = 0;
+    std::vector<std::uint32_t> pixels;
+
+    bool valid() const {
+        return width > 0 && height > 0 && pixels.size() == std::size_t(width) * height;
+    }
+};
+
+// The two bitmaps of an icon, as the desktop hands them out. The mask bit is 1
+// where the background shows through. Icons with alpha get their mask from the
+// alpha channel (transparent below 128) and black colour under it, since the
+// written file carries no alpha. A monochrome icon (bit count 1) has no colour
+// bitmap; its mask bitmap is twice as high (AND mask over XOR image).
+struct IconBitmaps {
+    Bitmap mask;
+    Bitmap color;
+};
+bool GetIconBitmaps(const Icon& icon, IconBitmaps& out);
+
+// 16 when every pixel of the colour bitmap is one of the 16 standard colours,
+// else 256.
+int ChooseIconColors(const Bitmap& colorBitmap);
+
+void PrepareDibHeader(const Bitmap& bitmap, BitmapInfoHeader& header, int colors);
+// ImageSize = 0 (and InfoSize untouched) when the bitmap cannot be described.
+void GetDibSizes(const Bitmap& bitmap, std::uint32_t& infoSize, std::uint32_t& imageSize,
+                 int colors);
+// Fills `info` (header and colour table, InfoSize bytes) and `bits` (ImageSize
+// bytes, rows bottom-up) with the bitmap at the requested colour count. The
+// buffers must have the sizes GetDibSizes gave.
+bool ReadDib(const Bitmap& bitmap, std::span<std::uint8_t> info, std::span<std::uint8_t> bits,
+             int colors);
+
+// A growable, seekable byte stream starting empty; writing past the end fills
+// the gap with zeros.
+class ByteStream {
+  public:
+    std::size_t position() const { return pos_; }
+    std::size_t size() const { return data_.size(); }
+    void seek(std::size_t pos) { pos_ = pos; }
+    void seekToEnd() { pos_ = data_.size(); }
+    void write(const void* bytes, std::size_t count);
+    const std::vector<std::uint8_t>& bytes() const { return data_; }
+
+  private:
+    std::vector<std::uint8_t> data_;
+    std::size_t pos_ = 0;
+};
+
+// Writes the first `count` icons as one icon file into `stream` (which starts
+// empty). False at the first icon that cannot be written; icons before it stay
+// written and nothing of the failing one is.
+bool WriteIconFile(ByteStream& stream, std::span<const Icon> icons, int count);
+
+}  // namespace pellimar

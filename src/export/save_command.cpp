@@ -1,0 +1,242 @@
+#include "export/save_command.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <stdexcept>
+
+#include "export/save_icon_as_ico.h"
+#include "platform/atomic_file.h"
+#include "platform/bmp_file.h"
+#include "platform/jpeg_file.h"
+#include "platform/raster.h"
+
+namespace pellimar {
+namespace fs = std::filesystem;
+
+namespace {
+
+enum class Picture { Bmp, Jpg };
+
+int selectedCount(const std::vector<SaveRow>& rows) {
+    return int(
+        std::count_if(rows.begin(), rows.end(), [](const SaveRow& r) { return r.selected; }));
+}
+
+bool sizeOn(const AppSettings& s, int width) {
+    switch (width) {
+        case 128:
+            return s.size_128;
+        case 64:
+            return s.size_64;
+        case 48:
+            return s.size_48;
+        case 32:
+            return s.size_32;
+        case 16:
+            return s.size_16;
+        default:
+            return false;
+    }
+}
+
+// Writes a picture; a failure ends the run with the system's reason.
+void writePictureOrThrow(const fs::path& file, const RgbImage& image, Picture kind) {
+    errno = 0;
+    bool ok = kind == Picture::Bmp ? writeBmpFile(file, image) : writeJpegFile(file, image);
+    if (!ok) {
+        int err = errno;
+        throw std::runtime_error("Cannot create file \"" + file.string() + "\". " +
+                                 (err ? std::strerror(err) : "The picture could not be encoded."));
+    }
+}
+
+fs::path saveIcoImage(const fs::path& source, const fs::path& target, int iconIndex,
+                      SaveContext& ctx, std::optional<Picture> kind) {
+    if (iconIndex < 0 || UpperExtension(source) != ".ICO" || target.empty()) return {};
+    auto info = ctx.icons.readIcoImageInfo(source, iconIndex + 1);
+    if (!info || info->size() < 2) {
+        ctx.desktop.message("save falsed", "notice", Buttons::Ok);
+        return {};
+    }
+    int width = 0;
+    try {
+        width = std::stoi((*info)[1]);
+    } catch (const std::exception&) {
+        return {};
+    }
+    if (!sizeOn(ctx.settings, width)) return {};
+    const fs::path file =
+        target.parent_path() / (std::to_string(width) + "-" + target.filename().string());
+    auto bytes = ctx.icons.copyIcoImage(source, iconIndex + 1);
+    if (!bytes) return {};
+    if (!kind) return writeFileAtomically(file, *bytes) ? file : fs::path();
+    Icon icon = ctx.icons.loadIcon(*bytes);
+    if (icon.empty()) return {};
+    RgbImage image = whiteImage(width, width);
+    drawIcon(image, icon);
+    bool ok = *kind == Picture::Bmp ? writeBmpFile(file, image) : writeJpegFile(file, image);
+    return ok ? file : fs::path();
+}
+
+void saveSelectedAsPicture(const std::vector<SaveRow>& rows, const SaveName& name, SaveContext& ctx,
+                           Picture kind) {
+    const int selected = selectedCount(rows);
+    const AppSettings& s = ctx.settings;
+    int counter = 0;
+    for (const SaveRow& row : rows) {
+        if (!row.selected) continue;
+        const std::string suffix = SaveNumberSuffix(counter, selected);
+        const fs::path target = name.target(suffix);
+        if (UpperExtension(row.source) == ".ICO") {
+            fs::path out = kind == Picture::Bmp
+                               ? SaveIcoImageAsBmp(row.source, target, row.iconPosition, ctx)
+                               : SaveIcoImageAsJpg(row.source, target, row.iconPosition, ctx);
+            if (!out.empty()) ctx.report.add(out.filename());
+            ++counter;
+            continue;
+        }
+        if (!s.size_32 && !s.size_16) continue;
+        ++counter;
+        // A position that has no icon (any more) gives no file.
+        Icon icon = ctx.icons.extract(row.source, row.iconPosition, 32);
+        if (icon.empty()) continue;
+        // BMP draws on 32 x 32, JPEG on the icon's own size, except for the pair.
+        const bool square = kind == Picture::Bmp || (s.size_32 && s.size_16);
+        RgbImage large = square ? whiteImage(32, 32) : whiteImage(icon.width, icon.height);
+        drawIcon(large, icon);
+        auto write = [&](const std::string& fileName, const RgbImage& image) {
+            writePictureOrThrow(name.dir / fileName, image, kind);
+            ctx.report.add(fileName);
+        };
+        const std::string plain = target.filename().string();
+        if (s.size_32 && s.size_16) {
+            write("32-" + plain, large);
+            write("16-" + plain, stretchNearest(large, 16, 16));
+        } else if (s.size_32) {
+            write(plain, large);
+        } else {
+            write(plain, stretchNearest(large, 16, 16));
+        }
+    }
+}
+
+}  // namespace
+
+SaveName::SaveName(const fs::path& chosen) {
+    dir = chosen.parent_path();
+    ext = chosen.extension().string();
+    stem = chosen.stem().string();
+}
+
+fs::path SaveName::target(const std::string& suffix) const {
+    return dir / (stem + suffix + ext);
+}
+
+std::string SaveNumberSuffix(int counter, int selected) {
+    if (selected < 2) return {};
+    return "-" + FormatIconNumber(counter + 1);
+}
+
+FileDialogRequest SaveDialogRequest(const std::string& format) {
+    FileDialogRequest r;
+    if (format == "ico") {
+        r.filter = "ico file(s)   (*.ico)|*.ico";
+        r.defaultExt = "ico";
+    } else if (format == "bmp") {
+        r.filter = "bmp file(s)  (*.bmp)|*.bmp";
+        r.defaultExt = "bmp";
+    } else {
+        r.filter = "jpg file(s)  (*.jpg)|*.jpg";
+        r.defaultExt = "jpg";
+    }
+    return r;
+}
+
+fs::path ForceExtension(const fs::path& chosen, const std::string& defaultExt) {
+    std::string name = chosen.filename().string();
+    if (name.size() < defaultExt.size())
+        name.clear();
+    else
+        name.resize(name.size() - defaultExt.size());
+    return chosen.parent_path() / (name + defaultExt);
+}
+
+fs::path SaveIcoImageAsIco(const fs::path& source, const fs::path& target, int iconIndex,
+                           SaveContext& ctx) {
+    return saveIcoImage(source, target, iconIndex, ctx, std::nullopt);
+}
+fs::path SaveIcoImageAsBmp(const fs::path& source, const fs::path& target, int iconIndex,
+                           SaveContext& ctx) {
+    return saveIcoImage(source, target, iconIndex, ctx, Picture::Bmp);
+}
+fs::path SaveIcoImageAsJpg(const fs::path& source, const fs::path& target, int iconIndex,
+                           SaveContext& ctx) {
+    return saveIcoImage(source, target, iconIndex, ctx, Picture::Jpg);
+}
+
+void SaveSelectedAsIco(const std::vector<SaveRow>& rows, const SaveName& name, SaveContext& ctx) {
+    const int selected = selectedCount(rows);
+    int counter = 0;
+    for (const SaveRow& row : rows) {
+        if (!row.selected) continue;
+        const fs::path target = name.target(SaveNumberSuffix(counter, selected));
+        try {
+            if (UpperExtension(row.source) == ".ICO") {
+                fs::path out = SaveIcoImageAsIco(row.source, target, row.iconPosition, ctx);
+                if (!out.empty()) ctx.report.add(out.filename());
+            } else {
+                SaveIconAsIco(row.source, target, row.iconPosition, ctx.settings, ctx.report,
+                              ctx.icons);
+            }
+        } catch (const std::exception&) {
+            // A row that fails is skipped.
+        }
+        ++counter;
+    }
+}
+
+void SaveSelectedAsBmp(const std::vector<SaveRow>& rows, const SaveName& name, SaveContext& ctx) {
+    saveSelectedAsPicture(rows, name, ctx, Picture::Bmp);
+}
+
+void SaveSelectedAsJpg(const std::vector<SaveRow>& rows, const SaveName& name, SaveContext& ctx) {
+    saveSelectedAsPicture(rows, name, ctx, Picture::Jpg);
+}
+
+void SaveSelected(const std::vector<SaveRow>& rows, const fs::path& name, SaveContext& ctx) {
+    SaveName parts(name);
+    ctx.report.setFolder(parts.dir / "");
+    const std::string ext = UpperExtension(name);
+    if (ext == ".ICO")
+        SaveSelectedAsIco(rows, parts, ctx);
+    else if (ext == ".BMP")
+        SaveSelectedAsBmp(rows, parts, ctx);
+    else if (ext == ".JPG")
+        SaveSelectedAsJpg(rows, parts, ctx);
+    else
+        ctx.desktop.message("This file format is not supported now. Failed to save!", "Error",
+                            Buttons::Ok, MessageIcon::Error);
+}
+
+bool RunSaveCommand(const std::vector<SaveRow>& rows, SaveContext& ctx,
+                    const std::function<bool()>& showExportOptions,
+                    const std::function<void()>& showReport, fs::path& lastName) {
+    if (selectedCount(rows) == 0) return false;
+    if (!showExportOptions()) return false;
+    FileDialogRequest request = SaveDialogRequest(ctx.settings.format);
+    request.initial = lastName;
+    auto chosen = ctx.desktop.saveFile(request);
+    if (!chosen || chosen->empty()) return false;
+    lastName = *chosen;
+    const fs::path name = ForceExtension(*chosen, request.defaultExt);
+    ctx.report.clear();
+    SaveSelected(rows, name, ctx);
+    try {
+        showReport();
+    } catch (const std::exception&) {
+    }
+    return true;
+}
+
+}  // namespace pellimar

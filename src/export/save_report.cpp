@@ -1,0 +1,10 @@
+#include "export/save_report.h"
+
+namespace pellimar {
+
+std::string ReportSummary(std::size_t count) {
+    if (count == 0) return "You haven't saved any file yet.";
+    return std::to_string(count) + " files are saved in the directory of ...";
+}
+
+}  // namespace pellimar

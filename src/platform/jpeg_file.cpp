@@ -1,0 +1,166 @@
+#include "platform/jpeg_file.h"
+
+#include <csetjmp>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+#include <jpeglib.h>
+
+#include "platform/atomic_file.h"
+
+namespace pellimar {
+
+namespace {
+
+constexpr int kMaxSide = 8192;
+
+// libjpeg reports errors by calling error_exit, which must not return: it jumps
+// back into the plain C frames below, which hold no C++ objects.
+struct JpegError {
+    jpeg_error_mgr mgr;
+    std::jmp_buf jump;
+};
+
+extern "C" void jpegErrorExit(j_common_ptr cinfo) {
+    std::longjmp(reinterpret_cast<JpegError*>(cinfo->err)->jump, 1);
+}
+extern "C" void jpegSilence(j_common_ptr, int) {}
+
+// Compresses `rgb` (width * height * 3 bytes, top row first) into a buffer
+// allocated with malloc. Returns 1 on success.
+int compressRgb(const unsigned char* rgb, int width, int height, int quality, unsigned char** out,
+                unsigned long* outSize) {
+    jpeg_compress_struct cinfo;
+    JpegError err;
+    cinfo.err = jpeg_std_error(&err.mgr);
+    err.mgr.error_exit = jpegErrorExit;
+    err.mgr.emit_message = jpegSilence;
+    *out = nullptr;
+    *outSize = 0;
+    if (setjmp(err.jump)) {
+        jpeg_destroy_compress(&cinfo);
+        std::free(*out);
+        *out = nullptr;
+        return 0;
+    }
+    jpeg_create_compress(&cinfo);
+    jpeg_mem_dest(&cinfo, out, outSize);
+    cinfo.image_width = JDIMENSION(width);
+    cinfo.image_height = JDIMENSION(height);
+    cinfo.input_components = 3;
+    cinfo.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    jpeg_start_compress(&cinfo, TRUE);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        JSAMPROW row =
+            const_cast<unsigned char*>(rgb) + std::size_t(cinfo.next_scanline) * width * 3;
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    return 1;
+}
+
+// Decompresses to RGB in a buffer allocated with malloc. Returns 1 on success.
+int decompressRgb(const unsigned char* data, unsigned long size, unsigned char** out, int* width,
+                  int* height) {
+    jpeg_decompress_struct cinfo;
+    JpegError err;
+    cinfo.err = jpeg_std_error(&err.mgr);
+    err.mgr.error_exit = jpegErrorExit;
+    err.mgr.emit_message = jpegSilence;
+    *out = nullptr;
+    if (setjmp(err.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        std::free(*out);
+        *out = nullptr;
+        return 0;
+    }
+    jpeg_create_decompress(&cinfo);
+    jpeg_mem_src(&cinfo, data, size);
+    if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK || cinfo.image_width == 0 ||
+        cinfo.image_height == 0 || cinfo.image_width > kMaxSide || cinfo.image_height > kMaxSide) {
+        jpeg_destroy_decompress(&cinfo);
+        return 0;
+    }
+    cinfo.out_color_space = JCS_RGB;
+    jpeg_start_decompress(&cinfo);
+    if (cinfo.output_components != 3) {
+        jpeg_destroy_decompress(&cinfo);
+        return 0;
+    }
+    const std::size_t stride = std::size_t(cinfo.output_width) * 3;
+    *out = static_cast<unsigned char*>(std::malloc(stride * cinfo.output_height));
+    if (*out == nullptr) {
+        jpeg_destroy_decompress(&cinfo);
+        return 0;
+    }
+    while (cinfo.output_scanline < cinfo.output_height) {
+        JSAMPROW row = *out + std::size_t(cinfo.output_scanline) * stride;
+        jpeg_read_scanlines(&cinfo, &row, 1);
+    }
+    *width = int(cinfo.output_width);
+    *height = int(cinfo.output_height);
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    return 1;
+}
+
+}  // namespace
+
+std::vector<std::uint8_t> encodeJpeg(const RgbImage& image, int quality) {
+    if (image.empty() || image.width > kMaxSide || image.height > kMaxSide ||
+        image.pixels.size() < std::size_t(image.width) * image.height)
+        return {};
+    std::vector<unsigned char> rgb(std::size_t(image.width) * image.height * 3);
+    for (std::size_t i = 0; i < std::size_t(image.width) * image.height; ++i) {
+        rgb[i * 3] = std::uint8_t(image.pixels[i] >> 16);
+        rgb[i * 3 + 1] = std::uint8_t(image.pixels[i] >> 8);
+        rgb[i * 3 + 2] = std::uint8_t(image.pixels[i]);
+    }
+    unsigned char* buffer = nullptr;
+    unsigned long size = 0;
+    if (!compressRgb(rgb.data(), image.width, image.height, quality, &buffer, &size)) return {};
+    std::vector<std::uint8_t> out(buffer, buffer + size);
+    std::free(buffer);
+    return out;
+}
+
+RgbImage decodeJpeg(std::span<const std::uint8_t> bytes) {
+    RgbImage image;
+    if (bytes.size() < 4) return image;
+    unsigned char* rgb = nullptr;
+    int width = 0, height = 0;
+    if (!decompressRgb(bytes.data(), static_cast<unsigned long>(bytes.size()), &rgb, &width,
+                       &height))
+        return image;
+    image.width = width;
+    image.height = height;
+    image.pixels.resize(std::size_t(width) * height);
+    for (std::size_t i = 0; i < image.pixels.size(); ++i)
+        image.pixels[i] = std::uint32_t(rgb[i * 3]) << 16 | std::uint32_t(rgb[i * 3 + 1]) << 8 |
+                          std::uint32_t(rgb[i * 3 + 2]);
+    std::free(rgb);
+    return image;
+}
+
+bool writeJpegFile(const std::filesystem::path& file, const RgbImage& image) {
+    std::vector<std::uint8_t> bytes = encodeJpeg(image);
+    return !bytes.empty() && writeFileAtomically(file, bytes);
+}
+
+RgbImage readJpegFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return {};
+    in.seekg(0, std::ios::end);
+    std::streamoff size = in.tellg();
+    if (size <= 0 || size > (64 << 20)) return {};
+    in.seekg(0);
+    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
+    if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) return {};
+    return decodeJpeg(bytes);
+}
+
+}  // namespace pellimar

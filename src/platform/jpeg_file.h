@@ -1,0 +1,25 @@
+// JPEG files through libjpeg(-turbo): baseline, full colour, quality 90 for what
+// the program writes; any 8-bit JPEG the library can decode for reading.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <span>
+#include <vector>
+
+#include "platform/raster.h"
+
+namespace pellimar {
+
+// A JFIF file of the picture; empty on failure.
+std::vector<std::uint8_t> encodeJpeg(const RgbImage& image, int quality = 90);
+// The decoded picture; empty for anything that is not a readable JPEG or whose
+// sides exceed 8192 pixels.
+RgbImage decodeJpeg(std::span<const std::uint8_t> bytes);
+
+// Writes the picture as a JPEG file through a temporary file renamed over `file`.
+bool writeJpegFile(const std::filesystem::path& file, const RgbImage& image);
+// Reads a JPEG file (at most 64 MB); empty on any failure.
+RgbImage readJpegFile(const std::filesystem::path& file);
+
+}  // namespace pellimar

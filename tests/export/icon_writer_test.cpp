@@ -1,0 +1,215 @@
+#include "export/icon_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QImage>
+#include <QImageReader>
+
+#include "platform/palette.h"
+
+using namespace pellimar;
+
+namespace {
+
+std::uint32_t u16(const std::vector<std::uint8_t>& b, std::size_t at) {
+    return b[at] | b[at + 1] << 8;
+}
+std::uint32_t u32(const std::vector<std::uint8_t>& b, std::size_t at) {
+    return u16(b, at) | u16(b, at + 2) << 16;
+}
+
+// A size x size icon of standard colours with a transparent top-left quarter.
+Icon standardIcon(int size) {
+    Icon icon;
+    icon.width = icon.height = size;
+    icon.bitCount = 4;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            bool clear = x < size / 2 && y < size / 2;
+            icon.color.push_back(clear ? 0 : 0xFF000000 | standardColors()[(x + y) % 16]);
+            icon.mask.push_back(clear ? 1 : 0);
+        }
+    return icon;
+}
+
+std::vector<std::uint8_t> write(const std::vector<Icon>& icons) {
+    ByteStream s;
+    EXPECT_TRUE(WriteIconFile(s, icons, int(icons.size())));
+    return s.bytes();
+}
+
+struct Layout {
+    int size, bitCount, total, inResource, sizeImage;
+};
+
+void expectLayout(const std::vector<std::uint8_t>& b, const Layout& l) {
+    ASSERT_EQ(int(b.size()), l.total);
+    EXPECT_EQ(u16(b, 0), 0u);
+    EXPECT_EQ(u16(b, 2), 1u);
+    EXPECT_EQ(u16(b, 4), 1u);
+    // Directory entry.
+    EXPECT_EQ(b[6], l.size);
+    EXPECT_EQ(b[7], l.size);
+    EXPECT_EQ(u16(b, 8), std::uint32_t(l.bitCount));  // the bit count, not a colour count
+    EXPECT_EQ(u16(b, 10), 0u);
+    EXPECT_EQ(u16(b, 12), 0u);
+    EXPECT_EQ(int(u32(b, 14)), l.inResource);
+    EXPECT_EQ(u32(b, 18), 22u);
+    // BITMAPINFOHEADER.
+    EXPECT_EQ(u32(b, 22), 40u);
+    EXPECT_EQ(int(u32(b, 26)), l.size);
+    EXPECT_EQ(int(u32(b, 30)), 2 * l.size);
+    EXPECT_EQ(u16(b, 34), 1u);
+    EXPECT_EQ(int(u16(b, 36)), l.bitCount);
+    EXPECT_EQ(u32(b, 38), 0u);
+    EXPECT_EQ(int(u32(b, 42)), l.sizeImage);
+    EXPECT_EQ(u32(b, 46), 0u);
+    EXPECT_EQ(u32(b, 50), 0u);
+    EXPECT_EQ(u32(b, 54), l.bitCount == 4 ? 16u : 256u);
+    EXPECT_EQ(u32(b, 58), 0u);
+}
+
+QImage readBack(const std::vector<std::uint8_t>& bytes) {
+    QByteArray data(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
+    QBuffer buffer(&data);
+    QImageReader reader(&buffer, "ico");
+    return reader.read();
+}
+
+}  // namespace
+
+TEST(IconWriter, StandardColoursGiveSixteenColourFiles) {
+    auto b32 = write({standardIcon(32)});
+    expectLayout(b32, {32, 4, 766, 744, 512});
+    auto b16 = write({standardIcon(16)});
+    expectLayout(b16, {16, 4, 318, 296, 128});
+    // Colour table (64 bytes), then 512 pixel bytes, then a 128-byte mask.
+    std::vector<std::uint32_t> table;
+    for (int i = 0; i < 16; ++i) {
+        EXPECT_EQ(b32[62 + 4 * i + 3], 0);
+        table.push_back(u32(b32, 62 + 4 * i) & 0xFFFFFF);
+    }
+    EXPECT_EQ(table, std::vector<std::uint32_t>(standardColors().begin(), standardColors().end()));
+    // Bottom row first: the mask's last stored row is the top row, transparent
+    // on its left half.
+    const std::size_t maskAt = 22 + 104 + 512;
+    EXPECT_EQ(b32[maskAt], 0x00);               // bottom row: opaque
+    EXPECT_EQ(b32[maskAt + 31 * 4], 0xFF);      // top row, left 8 pixels
+    EXPECT_EQ(b32[maskAt + 31 * 4 + 2], 0x00);  // top row, right half
+
+    QImage img = readBack(b32);
+    ASSERT_FALSE(img.isNull());
+    EXPECT_EQ(img.size(), QSize(32, 32));
+    EXPECT_EQ(qAlpha(img.pixel(0, 0)), 0);
+    EXPECT_EQ(img.pixel(31, 31) & 0xFFFFFF, standardColors()[62 % 16]);
+}
+
+TEST(IconWriter, OneOtherColourGivesTwoHundredFiftySixColours) {
+    Icon icon = standardIcon(32);
+    icon.color[32 * 20 + 20] = 0xFFFF8000;
+    auto b = write({icon});
+    expectLayout(b, {32, 8, 2238, 2216, 1024});
+    Icon small = standardIcon(16);
+    small.color[200] = 0xFF123456;
+    expectLayout(write({small}), {16, 8, 1406, 1384, 256});
+
+    QImage img = readBack(b);
+    ASSERT_FALSE(img.isNull());
+    EXPECT_EQ(img.pixel(20, 20) & 0xFFFFFF, 0xFF8000u);  // few colours: kept exactly
+    EXPECT_EQ(qAlpha(img.pixel(3, 3)), 0);
+}
+
+TEST(IconWriter, GreyAndSilverAreStandardOtherGreysAreNot) {
+    Icon icon = standardIcon(16);
+    icon.color[100] = 0xFF808080;
+    icon.color[101] = 0xFFC0C0C0;
+    IconBitmaps bm;
+    ASSERT_TRUE(GetIconBitmaps(icon, bm));
+    EXPECT_EQ(ChooseIconColors(bm.color), 16);
+    icon.color[102] = 0xFF7F7F7F;
+    ASSERT_TRUE(GetIconBitmaps(icon, bm));
+    EXPECT_EQ(ChooseIconColors(bm.color), 256);
+}
+
+TEST(IconWriter, AlphaIsDroppedAndCarriedByTheMask) {
+    Icon icon;
+    icon.width = icon.height = 32;
+    icon.hasAlpha = true;
+    icon.mask.assign(32 * 32, 0);
+    for (int i = 0; i < 32 * 32; ++i)
+        icon.color.push_back(i % 32 < 8 ? 0x20FFFFFF  // nearly transparent white
+                                        : 0xC0000000 | std::uint32_t(i * 977 % 0xFFFFFF));
+    auto b = write({icon});
+    ASSERT_EQ(b.size(), 2238u);
+    QImage img = readBack(b);
+    ASSERT_FALSE(img.isNull());
+    // Transparent parts are masked with black colour, so they neither show nor invert.
+    EXPECT_EQ(qAlpha(img.pixel(2, 5)), 0);
+    EXPECT_EQ(qAlpha(img.pixel(20, 5)), 255);
+    const std::size_t xorAt = 22 + 1064;
+    EXPECT_EQ(b[xorAt], 0);  // bottom-left pixel's palette entry
+    EXPECT_EQ(u32(b, 22 + 40 + 4 * b[xorAt]) & 0xFFFFFF, 0u);
+}
+
+TEST(IconWriter, SeveralIconsShareOneHeader) {
+    auto b = write({standardIcon(32), standardIcon(16)});
+    ASSERT_EQ(b.size(), 6u + 32 + 744 + 296);
+    EXPECT_EQ(u16(b, 0), 0u);
+    EXPECT_EQ(u16(b, 2), 1u);
+    EXPECT_EQ(u16(b, 4), 2u);
+    EXPECT_EQ(b[6], 32);
+    EXPECT_EQ(u32(b, 18), 38u);
+    EXPECT_EQ(b[22], 16);
+    EXPECT_EQ(u32(b, 22 + 8), 296u);
+    EXPECT_EQ(u32(b, 22 + 12), 38u + 744);
+    QByteArray data(reinterpret_cast<const char*>(b.data()), qsizetype(b.size()));
+    QBuffer buffer(&data);
+    QImageReader reader(&buffer, "ico");
+    EXPECT_EQ(reader.imageCount(), 2);
+}
+
+TEST(IconWriter, IconsThatCannotBeDescribedWriteNothingOfThemselves) {
+    Icon mono = standardIcon(32);
+    mono.bitCount = 1;  // a monochrome icon has no colour bitmap
+    ByteStream s;
+    EXPECT_FALSE(WriteIconFile(s, std::vector<Icon>{mono}, 1));
+    EXPECT_EQ(s.size(), 0u);
+
+    ByteStream two;
+    EXPECT_FALSE(WriteIconFile(two, std::vector<Icon>{standardIcon(16), Icon{}}, 2));
+    // The first icon stays written; the second entry stays empty.
+    EXPECT_EQ(two.size(), 6u + 32 + 296);
+    EXPECT_EQ(u32(two.bytes(), 22 + 12), 0u);
+
+    ByteStream none;
+    EXPECT_FALSE(WriteIconFile(none, std::vector<Icon>{}, 1));  // count beyond the array
+}
+
+TEST(IconWriter, DibHeadersFollowTheRequestedColours) {
+    Bitmap bm{20, 10, 32, std::vector<std::uint32_t>(200, 0)};
+    BitmapInfoHeader h;
+    PrepareDibHeader(bm, h, 2);
+    EXPECT_EQ(h.biBitCount, 1);
+    EXPECT_EQ(h.biSizeImage, 4u * 10);
+    PrepareDibHeader(bm, h, 16);
+    EXPECT_EQ(h.biBitCount, 4);
+    EXPECT_EQ(h.biClrUsed, 16u);
+    EXPECT_EQ(h.biSizeImage, 12u * 10);
+    PrepareDibHeader(bm, h, 0);
+    EXPECT_EQ(h.biBitCount, 32);
+    EXPECT_EQ(h.biSizeImage, 80u * 10);
+    std::uint32_t info = 7, image = 1;
+    GetDibSizes(bm, info, image, 256);
+    EXPECT_EQ(info, 1064u);
+    EXPECT_EQ(image, 20u * 10);
+    GetDibSizes(bm, info, image, 2);
+    EXPECT_EQ(info, 48u);
+    Bitmap none;
+    PrepareDibHeader(none, h, 16);
+    EXPECT_EQ(h.biPlanes, 0);
+    info = 7;
+    GetDibSizes(none, info, image, 16);
+    EXPECT_EQ(image, 0u);
+    EXPECT_EQ(info, 7u);
+}

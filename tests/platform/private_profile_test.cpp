@@ -1,0 +1,125 @@
+#include "platform/private_profile.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
+
+namespace fs = std::filesystem;
+using namespace pellimar;
+
+namespace {
+
+class ProfileTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("pellimar-profile-" + std::to_string(getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        file_ = dir_ / "test.ini";
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    void write(const std::string& text) { std::ofstream(file_, std::ios::binary) << text; }
+    std::string read() {
+        std::ifstream in(file_, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+
+    fs::path dir_;
+    fs::path file_;
+};
+
+}  // namespace
+
+TEST(ProfileInt, ParsesSignsDecimalAndThreeHexSpellings) {
+    struct Case {
+        const char* text;
+        std::optional<int> value;
+    } cases[] = {
+        {"20", 20},
+        {"-3", -3},
+        {"+7", 7},
+        {" 42 ", 42},
+        {"0x14", 20},
+        {"0X1f", 31},
+        {"$10", 16},
+        {"-$10", -16},
+        {"$FFFFFFFF", -1},
+        {"abc", {}},
+        {"", {}},
+        {"12abc", {}},
+        {"0x", {}},
+        {"$", {}},
+        {"-", {}},
+        {"1 2", {}},
+        {"2147483647", 2147483647},
+        {"-2147483648", -2147483647 - 1},
+        {"2147483648", {}},
+        {"99999999999999999999", {}},
+        {"0x1FFFFFFFF", {}},
+    };
+    for (const Case& c : cases) EXPECT_EQ(parseProfileInt(c.text), c.value) << c.text;
+}
+
+TEST_F(ProfileTest, SectionsAndKeysIgnoreCaseAndValuesAreTrimmed) {
+    write(
+        "; settings\r\n[ImportOptions]\r\nMAX_Units = 0x14 \r\nname=  some text \r\n"
+        "[other]\r\nmax_units=7\r\n");
+    EXPECT_EQ(readProfileInt(file_, "importoptions", "max_units", 100), 20);
+    EXPECT_EQ(readProfileInt(file_, "OTHER", "Max_Units", 100), 7);
+    EXPECT_EQ(readProfileString(file_, "importoptions", "name", "x"), "some text");
+    EXPECT_EQ(readProfileInt(file_, "importoptions", "missing", 100), 100);
+    EXPECT_EQ(readProfileInt(file_, "nosection", "max_units", 5), 5);
+    EXPECT_EQ(readProfileInt(dir_ / "absent.ini", "importoptions", "max_units", 9), 9);
+}
+
+TEST_F(ProfileTest, EmptyValueGivesEmptyTextButTheIntegerDefault) {
+    write("[s]\nempty=\nbad=abc\n");
+    EXPECT_EQ(readProfileString(file_, "s", "empty", "fallback"), "");
+    EXPECT_EQ(readProfileString(file_, "s", "none", "fallback"), "fallback");
+    EXPECT_EQ(readProfileInt(file_, "s", "empty", 100), 100);
+    EXPECT_EQ(readProfileInt(file_, "s", "bad", 100), 100);
+}
+
+TEST_F(ProfileTest, TextsAreCutAt2047Characters) {
+    write("[s]\nlong=" + std::string(3000, 'x') + "\n");
+    EXPECT_EQ(readProfileString(file_, "s", "long", "").size(), 2047u);
+}
+
+TEST_F(ProfileTest, WritingReplacesInPlaceAndLeavesEverythingElse) {
+    write("; comment\r\n[a]\r\nKeep=1\r\nX=old\r\n\r\n[b]\r\ny=2\r\n");
+    ASSERT_TRUE(writeProfileString(file_, "A", "x", "new"));
+    ASSERT_TRUE(writeProfileString(file_, "a", "added", "3"));
+    ASSERT_TRUE(writeProfileString(file_, "c", "z", "4"));
+    EXPECT_EQ(read(),
+              "; comment\r\n[a]\r\nKeep=1\r\nX=new\r\nadded=3\r\n\r\n[b]\r\ny=2\r\n[c]\r\nz=4\r\n");
+}
+
+TEST_F(ProfileTest, ANewFileIsCreatedWithSectionsInOrder) {
+    ASSERT_TRUE(
+        writeProfileSections(file_, {{"one", {{"a", "1"}, {"b", "2"}}}, {"two", {{"c", "x"}}}}));
+    EXPECT_EQ(read(), "[one]\na=1\nb=2\n[two]\nc=x\n");
+}
+
+TEST_F(ProfileTest, ALineBreakInAValueCannotForgeAnotherKey) {
+    ASSERT_TRUE(writeProfileString(file_, "s", "format", "jpg\n[tipoptions]\nshow=1"));
+    EXPECT_EQ(readProfileString(file_, "s", "format", ""), "jpg");
+    EXPECT_EQ(readProfileInt(file_, "tipoptions", "show", 0), 0);
+}
+
+TEST_F(ProfileTest, WriteFailuresAreReportedAndLeaveNothingBehind) {
+    fs::path plain = dir_ / "plain";
+    std::ofstream(plain) << "x";
+    EXPECT_FALSE(writeProfileString(plain / "sub.ini", "s", "k", "v"));  // through a file
+    fs::create_directory(dir_ / "folder.ini");
+    EXPECT_FALSE(writeProfileString(dir_ / "folder.ini", "s", "k", "v"));  // a folder
+    EXPECT_FALSE(writeProfileString(dir_ / "missing" / "x.ini", "s", "k", "v"));
+    EXPECT_TRUE(fs::is_directory(dir_ / "folder.ini"));
+    int entries = 0;
+    for ([[maybe_unused]] auto& e : fs::directory_iterator(dir_)) ++entries;
+    EXPECT_EQ(entries, 2);  // no temporary file left
+}
