@@ -15,8 +15,8 @@ int main(int argc, char** argv) {
     pellimar::QtDesktop desktop;
     pellimar::PellimarApplication app(argc, argv, desktop);
     pellimar::initResources();
+    // The title; window captions stay exactly as each window sets them.
     QApplication::setApplicationName("Pellimar");
-    QApplication::setApplicationDisplayName("Pellimar");
     QApplication::setWindowIcon(QIcon(":/pellimar/pellimar.png"));
 
     // The main window first; the dialogs live as long as it does.
