@@ -58,7 +58,7 @@ void ExtractEveryIcon32(benchmark::State& state) {
     }
     setRates(state, fileCount, iconCount, 0);
 }
-BENCHMARK(ExtractEveryIcon32)->Unit(benchmark::kMillisecond);
+BENCHMARK(ExtractEveryIcon32)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The same through extractIcon, one call per icon until it gives nothing, as the
 // import and scan loops do.
@@ -77,7 +77,7 @@ void ExtractIconLoop32(benchmark::State& state) {
     }
     setRates(state, fileCount, iconCount, 0);
 }
-BENCHMARK(ExtractIconLoop32)->Unit(benchmark::kMillisecond);
+BENCHMARK(ExtractIconLoop32)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Reading every file whole into a buffer and dropping it: what `cat > /dev/null` costs.
 void ReadWholeFiles(benchmark::State& state) {
@@ -96,7 +96,7 @@ void ReadWholeFiles(benchmark::State& state) {
     }
     setRates(state, fileCount, 0, bytes);
 }
-BENCHMARK(ReadWholeFiles)->Unit(benchmark::kMillisecond);
+BENCHMARK(ReadWholeFiles)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace
 

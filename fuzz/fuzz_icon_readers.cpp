@@ -7,8 +7,8 @@
 
 #include "platform/ico_file.h"
 #include "platform/icon_decode.h"
-#include "platform/icon_draw.h"
 #include "platform/icon_resources.h"
+#include "platform/raster.h"
 
 using namespace pellimar;
 
@@ -23,7 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             if (auto image = resources.imageData(images[e])) (void)decodeIconImage(*image);
         Icon large = resources.icon(i, 32);
         Icon small = resources.icon(i, 16);
-        (void)iconOnWhite(large);
+        RgbImage canvas = whiteImage(32, 32);
+        drawIcon(canvas, large);
         (void)resizeIcon(small, 48, 48, ResizeFilter::Nearest);
     }
 

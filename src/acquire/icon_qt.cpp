@@ -3,7 +3,7 @@
 #include <cstring>
 #include <span>
 
-#include "platform/icon_draw.h"
+#include "platform/raster.h"
 
 namespace pellimar {
 
@@ -25,17 +25,24 @@ QImage iconToImage(const Icon& icon) {
 }
 
 void drawIconOnImage(QImage& target, int x, int y, const Icon& icon) {
-    if (target.isNull()) return;
+    if (target.isNull() || icon.empty()) return;
     if (target.format() != QImage::Format_ARGB32 && target.format() != QImage::Format_RGB32)
         target = target.convertToFormat(target.hasAlphaChannel() ? QImage::Format_ARGB32
                                                                  : QImage::Format_RGB32);
-    const int w = target.width(), h = target.height();
-    std::vector<std::uint32_t> canvas(std::size_t(w) * h);
-    for (int row = 0; row < h; ++row)
-        std::memcpy(&canvas[std::size_t(row) * w], target.constScanLine(row), std::size_t(w) * 4);
-    drawIcon(canvas, w, h, x, y, icon);
-    for (int row = 0; row < h; ++row)
-        std::memcpy(target.scanLine(row), &canvas[std::size_t(row) * w], std::size_t(w) * 4);
+    RgbImage canvas;
+    canvas.width = target.width();
+    canvas.height = target.height();
+    canvas.pixels.resize(std::size_t(canvas.width) * canvas.height);
+    for (int row = 0; row < canvas.height; ++row)
+        std::memcpy(&canvas.pixels[std::size_t(row) * canvas.width], target.constScanLine(row),
+                    std::size_t(canvas.width) * 4);
+    drawIcon(canvas, icon, x, y);
+    for (int row = 0; row < canvas.height; ++row) {
+        auto* line = reinterpret_cast<QRgb*>(target.scanLine(row));
+        for (int col = 0; col < canvas.width; ++col)
+            line[col] = (line[col] & 0xFF000000u) |
+                        (canvas.pixels[std::size_t(row) * canvas.width + col] & 0xFFFFFF);
+    }
 }
 
 QImage iconOnWhiteImage(const Icon& icon) {

@@ -96,13 +96,13 @@ TForm1::TForm1(Desktop& desktop, QWidget* parent) : QMainWindow(parent), desktop
     // ActionList1: three shortcuts with no menu item of their own.
     ActClear = new QAction("ActClear", this);
     ActClear->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
-    connect(ActClear, &QAction::triggered, this, [this] { ToolButton1Click(); });
+    connect(ActClear, &QAction::triggered, this, [this] { run([&] { ToolButton1Click(); }); });
     ActLoadFile = new QAction("ActLoadFile", this);
     ActLoadFile->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
-    connect(ActLoadFile, &QAction::triggered, this, [this] { ToolButton9Click(); });
+    connect(ActLoadFile, &QAction::triggered, this, [this] { run([&] { ToolButton9Click(); }); });
     ActSave = new QAction("ActSave", this);
     ActSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    connect(ActSave, &QAction::triggered, this, [this] { ToolButton14Click(); });
+    connect(ActSave, &QAction::triggered, this, [this] { run([&] { ToolButton14Click(); }); });
 
     Timer1 = new QTimer(this);
     Timer1->setInterval(500);
@@ -362,7 +362,8 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
         QApplication::activeModalWidget())
         return QMainWindow::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
-    const QKeyCombination combo = key->keyCombination();
+    // The keypad's Del is the same key as far as the shortcuts go.
+    const QKeyCombination combo(key->modifiers() & ~Qt::KeypadModifier, Qt::Key(key->key()));
     const QKeySequence wanted(combo);
     bool known = false;
     for (QMenu* menu : {PopupSave, File1, View1, Options1, Other1})

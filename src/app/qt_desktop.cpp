@@ -70,6 +70,7 @@ Answer QtDesktop::message(const std::string& text, const std::string& caption, B
                           MessageIcon icon) {
     QMessageBox box(parentWidget());
     box.setWindowTitle(fromProgram(caption));
+    box.setTextFormat(Qt::PlainText);
     box.setText(fromProgram(text));
     switch (icon) {
         case MessageIcon::None:
@@ -147,6 +148,7 @@ void QtDesktop::errorBox(const std::string& text) {
     QMessageBox box(parentWidget());
     box.setWindowTitle(QApplication::applicationDisplayName());
     box.setIcon(QMessageBox::Critical);
+    box.setTextFormat(Qt::PlainText);
     box.setText(shown);
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();

@@ -23,7 +23,7 @@ class QtDesktop : public Desktop {
     void setOwner(QWidget* owner) { owner_ = owner; }
 
     Answer message(const std::string& text, const std::string& caption, Buttons buttons,
-                   MessageIcon icon) override;
+                   MessageIcon icon = MessageIcon::None) override;
     void errorBox(const std::string& text) override;
     std::optional<std::filesystem::path> openFile(const FileDialogRequest& request) override;
     std::optional<std::filesystem::path> saveFile(const FileDialogRequest& request) override;

@@ -30,6 +30,8 @@ class RowItem : public QStandardItem {
         setData(key, kSortKeyRole);
         setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
     }
+    RowItem(const RowItem& other) = default;
+    QStandardItem* clone() const override { return new RowItem(*this); }
     bool operator<(const QStandardItem& other) const override {
         QByteArray a = data(kSortKeyRole).toByteArray();
         QByteArray b = other.data(kSortKeyRole).toByteArray();
@@ -47,7 +49,7 @@ class ResultModel : public QStandardItemModel {
         if (role == Qt::DecorationRole && index.column() == 0) {
             int image = QStandardItemModel::data(index, kImageIndexRole).toInt();
             if (!images_.valid(image)) return {};
-            return QPixmap::fromImage(images_.at(image));
+            return images_.pixmap(image);
         }
         return QStandardItemModel::data(index, role);
     }
@@ -83,6 +85,7 @@ int ImageList::add(const QImage& picture) {
     if (picture.isNull()) img.fill(Qt::transparent);
     if (img.width() != kSize || img.height() != kSize)
         img = img.scaled(kSize, kSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    pixmaps_.push_back(QPixmap::fromImage(img));
     images_.push_back(std::move(img));
     return count() - 1;
 }
@@ -90,10 +93,14 @@ int ImageList::add(const QImage& picture) {
 void ImageList::remove(const std::vector<int>& indexes) {
     std::set<int> gone(indexes.begin(), indexes.end());
     std::vector<QImage> kept;
-    kept.reserve(images_.size());
-    for (int i = 0; i < count(); ++i)
-        if (!gone.count(i)) kept.push_back(std::move(images_[std::size_t(i)]));
+    std::vector<QPixmap> keptPixmaps;
+    for (int i = 0; i < count(); ++i) {
+        if (gone.count(i)) continue;
+        kept.push_back(std::move(images_[std::size_t(i)]));
+        keptPixmaps.push_back(std::move(pixmaps_[std::size_t(i)]));
+    }
     images_ = std::move(kept);
+    pixmaps_ = std::move(keptPixmaps);
 }
 
 ResultList::ResultList(QWidget* parent) : QWidget(parent) {
@@ -189,9 +196,8 @@ int ResultList::rowCount() const {
 }
 
 int ResultList::selectedCount() const {
-    std::set<int> rows;
-    for (const QModelIndex& index : selection_->selectedIndexes()) rows.insert(index.row());
-    return int(rows.size());
+    const std::vector<bool> rows = selectedRows();
+    return int(std::count(rows.begin(), rows.end(), true));
 }
 
 bool ResultList::isSelected(int row) const {
@@ -199,10 +205,20 @@ bool ResultList::isSelected(int row) const {
            selection_->isSelected(model_->index(row, ColIcons));
 }
 
+std::vector<bool> ResultList::selectedRows() const {
+    std::vector<bool> rows(std::size_t(rowCount()), false);
+    for (const QItemSelectionRange& range : selection_->selection())
+        for (int r = range.top(); r <= range.bottom(); ++r)
+            if (r >= 0 && r < rowCount()) rows[std::size_t(r)] = true;
+    return rows;
+}
+
 std::vector<ResultRowInfo> ResultList::rows() const {
+    const std::vector<bool> selected = selectedRows();
     std::vector<ResultRowInfo> out;
     out.reserve(std::size_t(rowCount()));
-    for (int r = 0; r < rowCount(); ++r) out.push_back({source(r), iconPosition(r), isSelected(r)});
+    for (int r = 0; r < rowCount(); ++r)
+        out.push_back({source(r), iconPosition(r), selected[std::size_t(r)]});
     return out;
 }
 
@@ -253,26 +269,35 @@ void ResultList::clearRows() {
 }
 
 int ResultList::deleteSelected() {
-    std::vector<int> goneRows;
+    const std::vector<bool> selected = selectedRows();
     std::vector<int> goneImages;
+    std::vector<QList<QStandardItem*>> kept;
     for (int r = 0; r < rowCount(); ++r) {
-        if (!isSelected(r)) continue;
-        goneRows.push_back(r);
-        goneImages.push_back(imageIndex(r));
+        if (selected[std::size_t(r)]) {
+            goneImages.push_back(imageIndex(r));
+            continue;
+        }
+        QList<QStandardItem*> row;
+        for (int c = 0; c < model_->columnCount(); ++c) row << model_->item(r, c)->clone();
+        kept.push_back(row);
     }
-    if (goneRows.empty()) return 0;
-    for (auto it = goneRows.rbegin(); it != goneRows.rend(); ++it) model_->removeRow(*it);
+    if (goneImages.empty()) return 0;
+    // The kept rows are put back in one pass: removing rows one by one, with the
+    // views and the selection kept in step each time, is slow on long lists.
+    selection_->clear();
+    model_->removeRows(0, model_->rowCount());
     images_.remove(goneImages);
     // Each remaining row's image moves down by the removed images before it.
     std::sort(goneImages.begin(), goneImages.end());
-    for (int r = 0; r < rowCount(); ++r) {
-        int image = imageIndex(r);
+    for (QList<QStandardItem*>& row : kept) {
+        int image = row[ColIcons]->data(kImageIndexRole).toInt();
         int before =
             int(std::lower_bound(goneImages.begin(), goneImages.end(), image) - goneImages.begin());
-        model_->item(r, ColIcons)->setData(image - before, kImageIndexRole);
+        row[ColIcons]->setData(image - before, kImageIndexRole);
+        model_->appendRow(row);
     }
     emit selectionCountChanged();
-    return int(goneRows.size());
+    return int(goneImages.size());
 }
 
 void ResultList::sortByColumn(int column) {

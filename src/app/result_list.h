@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QImage>
+#include <QPixmap>
 #include <QStandardItemModel>
 #include <QWidget>
 #include <array>
@@ -29,13 +30,19 @@ class ImageList {
     int add(const QImage& picture);
     // Removes the images at the given indexes; later images move down.
     void remove(const std::vector<int>& indexes);
-    void clear() { images_.clear(); }
+    void clear() {
+        images_.clear();
+        pixmaps_.clear();
+    }
     int count() const { return int(images_.size()); }
     const QImage& at(int index) const { return images_.at(std::size_t(index)); }
+    // The same picture ready for drawing.
+    const QPixmap& pixmap(int index) const { return pixmaps_.at(std::size_t(index)); }
     bool valid(int index) const { return index >= 0 && index < count(); }
 
   private:
     std::vector<QImage> images_;
+    std::vector<QPixmap> pixmaps_;
 };
 
 class ResultList : public QWidget {
@@ -101,6 +108,9 @@ class ResultList : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    // One entry per row, true for the selected ones.
+    std::vector<bool> selectedRows() const;
+
     QStandardItemModel* model_;
     QItemSelectionModel* selection_;
     QStackedWidget* stack_;

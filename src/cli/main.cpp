@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "acquire/icons_cli.h"
 #include "export/save_cli.h"
 
 namespace {
@@ -16,6 +17,8 @@ struct Command {
 };
 
 const Command kCommands[] = {
+    {"list", pellimar::ListCli, pellimar::kListCliUsage},
+    {"draw", pellimar::DrawCli, pellimar::kDrawCliUsage},
     {"save", pellimar::SaveCli, pellimar::kSaveCliUsage},
 };
 

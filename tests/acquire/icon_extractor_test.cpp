@@ -109,6 +109,7 @@ TEST(TPellimarFailures, GiveAnEmptyIcon) {
         {"text.ico", Bytes{'h', 'i'}},
         {"cut.ico", Bytes(whole.begin(), whole.begin() + 200)},
         {"empty.dll", Bytes{}},
+        {"zero.ico", makeIco({})},
     };
     for (const auto& [name, bytes] : files) {
         control.setIcon(solidIcon(4, 4, 0xFF112233));

@@ -333,6 +333,10 @@ TEST_F(MainFormTest, DeleteShiftDeleteAndCtrlDKeys) {
     key(Qt::Key_Delete);
     EXPECT_EQ(form_.rowCount(), 2);
     EXPECT_EQ(form_.statusText(3), "Icons: 2");
+    form_.ListV1->setRowSelected(0, true);
+    key(Qt::Key_Delete, Qt::KeypadModifier);  // the keypad's Del
+    EXPECT_EQ(form_.rowCount(), 1);
+    addRows({{"/k/a.exe", 3}});
     key(Qt::Key_Delete, Qt::ShiftModifier);  // rows: the context menu's rule enables it
     EXPECT_EQ(form_.rowCount(), 0);
     EXPECT_EQ(form_.statusText(5), "Selected: 0");
@@ -403,7 +407,7 @@ TEST_F(MainFormTest, TipsOpenOnceAfterHalfASecondWhenShowIsOn) {
     EXPECT_TRUE(form_.Timer1->isActive());
     EXPECT_EQ(form_.Timer1->interval(), 500);
     EXPECT_TRUE(desktop_.modalForms.empty());
-    QTest::qWait(300);
+    QTest::qWait(100);
     EXPECT_TRUE(desktop_.modalForms.empty());
     QTest::qWait(1100);
     ASSERT_EQ(desktop_.modalForms.size(), 1u);

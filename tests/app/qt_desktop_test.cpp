@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
 using namespace pellimar;
 
 TEST(QtNameFilters, TranslateTheProgramsFilterNotation) {
@@ -15,4 +20,57 @@ TEST(QtNameFilters, TranslateTheProgramsFilterNotation) {
     EXPECT_EQ(qtNameFilters("Odd|"), (QStringList{"Odd (*)"}));
     EXPECT_TRUE(qtNameFilters("").isEmpty());
     EXPECT_TRUE(qtNameFilters("only a description").isEmpty());
+}
+
+namespace {
+
+// Answers the next message box with `button` and reports what it showed.
+struct BoxSeen {
+    QString title, text;
+    QMessageBox::StandardButtons buttons;
+    QMessageBox::Icon icon = QMessageBox::NoIcon;
+};
+
+void answerNextBox(QMessageBox::StandardButton button, BoxSeen& seen) {
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, button, &seen] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        poll->stop();
+        poll->deleteLater();
+        seen = {box->windowTitle(), box->text(), box->standardButtons(), box->icon()};
+        box->button(button)->click();
+    });
+    poll->start(10);
+}
+
+}  // namespace
+
+TEST(QtDesktopMessage, ShowsTheProgramsTextsAndMapsTheAnswer) {
+    QtDesktop desktop;
+    BoxSeen seen;
+    answerNextBox(QMessageBox::Cancel, seen);
+    Answer a = desktop.message("You have opened some icon files,\r\n   are you sure to quit?",
+                               "Notice", Buttons::OkCancel);
+    EXPECT_EQ(a, Answer::Cancel);
+    EXPECT_EQ(seen.title, "Notice");
+    EXPECT_EQ(seen.text, "You have opened some icon files,\n   are you sure to quit?");
+    EXPECT_EQ(seen.buttons, QMessageBox::Ok | QMessageBox::Cancel);
+    EXPECT_EQ(seen.icon, QMessageBox::NoIcon);
+
+    answerNextBox(QMessageBox::Yes, seen);
+    EXPECT_EQ(desktop.message("<b>not markup</b>", "Q", Buttons::YesNo, MessageIcon::Question),
+              Answer::Yes);
+    EXPECT_EQ(seen.icon, QMessageBox::Question);
+    EXPECT_EQ(seen.buttons, QMessageBox::Yes | QMessageBox::No);
+}
+
+TEST(QtDesktopMessage, ErrorBoxEndsTheSentence) {
+    QtDesktop desktop;
+    BoxSeen seen;
+    answerNextBox(QMessageBox::Ok, seen);
+    desktop.errorBox("Unable to write to /x/setup.ini");
+    EXPECT_EQ(seen.text, "Unable to write to /x/setup.ini.");
+    EXPECT_EQ(seen.icon, QMessageBox::Critical);
+    EXPECT_EQ(seen.title, QApplication::applicationName());
 }

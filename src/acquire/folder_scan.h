@@ -1,0 +1,46 @@
+// The icon-taking half of a folder scan: every icon of every gathered file becomes
+// one row, up to the scan's maximum. Free of widgets; the main window hands in its
+// icon loader, its row adder and its Clear All.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "platform/icon.h"
+
+namespace pellimar {
+
+struct AppSettings;
+
+struct ScanCallbacks {
+    // Icon `index` of a file: 1-based for icon files, 0-based for the others;
+    // an empty Icon when there is none.
+    std::function<Icon(const std::filesystem::path& file, int index)> loadIcon;
+    // Adds the row for the n-th icon (0-based) taken from `file`.
+    std::function<void(const std::filesystem::path& file, int n, const Icon& icon)> addRow;
+    // Empties the result list as Clear All does.
+    std::function<void()> clearList;
+};
+
+struct ScanOutcome {
+    int rowsAdded = 0;
+    int iconsTaken = 0;  // the scan's icon count, the icon that passed the maximum included
+    bool stopped = false;
+    // Icon files skipped because they could not be opened or hold no icon header.
+    std::vector<std::filesystem::path> unreadableIconFiles;
+};
+
+// The image count of an icon file's header; nothing when the file cannot be
+// opened, is shorter than the 6-byte header, or its first two words are not 0, 1.
+std::optional<int> readIconFileCount(const std::filesystem::path& file);
+
+// Takes `files` in order. Clears the list first (when `clearResult` is on and
+// `files` is not empty), then adds the rows. The count and the stop flag start
+// anew with every call, so one call adds at most `max_units` rows when it is
+// above 0.
+ScanOutcome runFolderScan(const std::vector<std::filesystem::path>& files,
+                          const AppSettings& settings, const ScanCallbacks& callbacks);
+
+}  // namespace pellimar

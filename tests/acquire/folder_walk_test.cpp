@@ -1,0 +1,224 @@
+#include "acquire/folder_walk.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <set>
+#include <string>
+
+#include "acquire/scan_test_tree.h"
+
+namespace pellimar {
+namespace {
+namespace fs = std::filesystem;
+using test::ScratchTree;
+
+const FileKinds kAll{true, true, true, true};
+
+std::vector<std::string> names(const std::vector<fs::path>& paths) {
+    std::vector<std::string> out;
+    for (const auto& p : paths) out.push_back(p.filename().string());
+    return out;
+}
+
+TEST(KindTest, ExtensionsCompareWithoutCaseAndFollowTheFlags) {
+    const FileKinds exeOnly{true, false, false, false};
+    EXPECT_TRUE(passesKindTest("/a/b/x.exe", exeOnly));
+    EXPECT_TRUE(passesKindTest("/a/b/X.ExE", exeOnly));
+    EXPECT_TRUE(passesKindTest("/a/b/.exe", exeOnly));  // the whole name is the extension
+    EXPECT_FALSE(passesKindTest("/a/b/x.dll", exeOnly));
+    EXPECT_FALSE(passesKindTest("/a/b/x.exe.bak", exeOnly));
+    EXPECT_FALSE(passesKindTest("/a/b.exe/x", exeOnly));  // a dot in the folder part only
+    EXPECT_FALSE(passesKindTest("/a/b/exe", exeOnly));
+    EXPECT_FALSE(passesKindTest("/a/b/x.ex", exeOnly));
+
+    EXPECT_TRUE(passesKindTest("y.Dll", {false, true, false, false}));
+    EXPECT_TRUE(passesKindTest("y.ico", {false, false, true, false}));
+    EXPECT_TRUE(passesKindTest("y.ICL", {false, false, false, true}));
+    EXPECT_FALSE(passesKindTest("y.ICL", {true, true, true, false}));
+    EXPECT_FALSE(passesKindTest("y.exe", {}));
+}
+
+TEST(KindTest, DotEntriesNeverPass) {
+    EXPECT_FALSE(passesKindTest("/a/.", kAll));
+    EXPECT_FALSE(passesKindTest("/a/..", kAll));
+    EXPECT_EQ(upperCaseExtension("/a/.."), ".");
+    EXPECT_EQ(upperCaseExtension("/a.b/c"), "");
+    EXPECT_EQ(upperCaseExtension("/a/c.tar.Gz"), ".GZ");
+}
+
+TEST(ListFolder, ListsEveryEntryInListingOrderWithDotEntries) {
+    ScratchTree t;
+    t.file("a.exe");
+    t.file("b.txt");
+    t.folder("sub");
+    t.file("sub/inner.exe");
+    std::vector<fs::path> listed;
+    ListFolder(t.root(), listed);
+    const auto got = names(listed);
+    EXPECT_EQ(std::multiset<std::string>(got.begin(), got.end()),
+              (std::multiset<std::string>{".", "..", "a.exe", "b.txt", "sub"}));
+    EXPECT_EQ(got, t.listingOrder(""));
+    for (const auto& p : listed) EXPECT_EQ(p.parent_path(), t.root());
+
+    std::vector<fs::path> none;
+    ListFolder(t.root() / "missing", none);
+    EXPECT_TRUE(none.empty());
+}
+
+TEST(ListFolder, TrailingSeparatorIsNotDoubled) {
+    ScratchTree t;
+    t.file("a.exe");
+    std::vector<fs::path> listed;
+    ListFolder(t.root().string() + "/", listed);
+    for (const auto& p : listed) EXPECT_EQ(p.string().find("//"), std::string::npos) << p;
+}
+
+// The expected walk, built from the file system's own listing order.
+void expectedWalk(ScratchTree& t, const std::string& rel, std::vector<std::string>& out) {
+    for (const std::string& name : t.listingOrder(rel)) {
+        if (name == "." || name == "..") continue;
+        const std::string child = rel.empty() ? name : rel + "/" + name;
+        if (fs::is_directory(t.root() / child))
+            expectedWalk(t, child, out);
+        else if (passesKindTest(child, kAll))
+            out.push_back(child);
+    }
+}
+
+TEST(CollectFiles, DepthFirstInListingOrderWithSubFolderFilesWhereTheirEntryStood) {
+    ScratchTree t;
+    for (const char* f : {"a.exe", "m.dll", "z.ico", "notes.txt", "k.icl"}) t.file(f);
+    t.folder("sub");
+    for (const char* f : {"s1.exe", "s2.EXE", "readme"}) t.file(std::string("sub/") + f);
+    t.folder("sub/deeper");
+    t.file("sub/deeper/d.dll");
+    t.folder("empty");
+    t.folder(".hidden");
+    t.file(".hidden/h.exe");
+    t.file(".dot.exe");
+
+    std::vector<fs::path> list;
+    CollectFiles(t.root(), kAll, list);
+    std::vector<std::string> expected;
+    expectedWalk(t, "", expected);
+    std::vector<std::string> got;
+    for (const auto& p : list) got.push_back(fs::relative(p, t.root()).string());
+    EXPECT_EQ(got, expected);
+    EXPECT_EQ(got.size(), 9u);  // hidden ones included; notes.txt, readme left out
+    // full paths, built from the folder as given
+    EXPECT_EQ(list.front().parent_path().parent_path().string().rfind(t.root().string(), 0), 0u);
+}
+
+TEST(CollectFiles, AppendsToWhatTheListHolds) {
+    ScratchTree t;
+    t.file("a.exe");
+    std::vector<fs::path> list{"/already/there.exe"};
+    CollectFiles(t.root(), kAll, list);
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0], "/already/there.exe");
+}
+
+TEST(CollectFiles, LinksBackIntoTheTreeAreWalkedOncePerRealFolder) {
+    ScratchTree t;
+    t.file("top.exe");
+    t.folder("a/b");
+    t.file("a/b/deep.exe");
+    t.link("a/b/up", "../..");  // back to the root
+    t.link("a/self", ".");      // to itself
+    t.link("twin", "a/b");      // a second way into a/b
+    t.link("loop1", "loop2");   // a chain that never ends in a file
+    t.link("loop2", "loop1");
+    std::vector<fs::path> list;
+    CollectFiles(t.root(), kAll, list);
+    const auto got = names(list);
+    EXPECT_EQ(std::count(got.begin(), got.end(), "top.exe"), 1);
+    EXPECT_EQ(std::count(got.begin(), got.end(), "deep.exe"), 1);
+    EXPECT_EQ(got.size(), 2u);
+}
+
+TEST(CollectFiles, LinkToAFolderOutsideTheTreeIsFollowed) {
+    ScratchTree outside;
+    outside.file("far.dll");
+    ScratchTree t;
+    t.link("elsewhere", outside.root().string());
+    std::vector<fs::path> list;
+    CollectFiles(t.root(), kAll, list);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0], t.root() / "elsewhere" / "far.dll");
+}
+
+TEST(CollectFiles, FoldersThatCannotBeReadAreSkipped) {
+    ScratchTree t;
+    t.file("a.exe");
+    t.folder("goes");
+    t.file("goes/lost.exe");
+    t.folder("stays");
+    t.file("stays/kept.exe");
+    t.link("dangling", "nowhere");      // a link to a folder that is not there
+    t.link("dangling.exe", "nowhere");  // a dangling link with a wanted name is a file
+    // "goes" is listed by its parent, then removed before the walk opens it.
+    std::vector<fs::path> list;
+    CollectFiles(t.root(), kAll, list, [&](const fs::path& folder) {
+        if (folder == t.root()) return;
+        std::error_code ec;
+        fs::remove_all(t.root() / "goes", ec);
+    });
+    auto got = names(list);
+    std::sort(got.begin(), got.end());
+    EXPECT_EQ(got, (std::vector<std::string>{"a.exe", "dangling.exe", "kept.exe"}));
+
+    std::vector<fs::path> none;
+    CollectFiles(t.root() / "missing", kAll, none);
+    EXPECT_TRUE(none.empty());
+}
+
+TEST(CollectFiles, FolderWithoutReadPermissionIsSkipped) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root reads every folder";
+    ScratchTree t;
+    t.folder("closed");
+    t.file("closed/x.exe");
+    t.file("open.exe");
+    fs::permissions(t.root() / "closed", fs::perms::none);
+    std::vector<fs::path> list;
+    CollectFiles(t.root(), kAll, list);
+    fs::permissions(t.root() / "closed", fs::perms::owner_all);
+    EXPECT_EQ(names(list), std::vector<std::string>{"open.exe"});
+}
+
+TEST(CollectFiles, NoDepthLimit) {
+    ScratchTree t;
+    std::string path;
+    for (int i = 0; i < 1000; ++i) path += "d/";
+    t.folder(path);
+    t.file(path + "x.exe");
+    std::vector<fs::path> list;
+    CollectFiles(t.root(), kAll, list);
+    ASSERT_EQ(list.size(), 1u);
+    EXPECT_EQ(list[0], t.root() / (path + "x.exe"));
+}
+
+TEST(GatherScanFiles, WithoutSubFoldersKeepsPassingEntriesFolderNamesIncluded) {
+    ScratchTree t;
+    t.file("a.exe");
+    t.file("b.txt");
+    t.folder("x.exe");
+    t.file("x.exe/inside.exe");
+    t.folder("sub");
+    t.file("sub/s.exe");
+    const FileKinds exe{true, false, false, false};
+
+    auto flat = names(gatherScanFiles(t.root(), exe, false));
+    std::vector<std::string> expected;
+    for (const auto& n : t.listingOrder(""))
+        if (n == "a.exe" || n == "x.exe") expected.push_back(n);
+    EXPECT_EQ(flat, expected);
+
+    auto deep = names(gatherScanFiles(t.root(), exe, true));
+    std::sort(deep.begin(), deep.end());
+    EXPECT_EQ(deep, (std::vector<std::string>{"a.exe", "inside.exe", "s.exe"}));
+}
+
+}  // namespace
+}  // namespace pellimar
