@@ -280,14 +280,14 @@ Bytes groupData(const std::vector<IconImage>& images, std::uint16_t& nextId,
 std::vector<Resource> collect(const std::vector<IconGroupSpec>& groups) {
     std::vector<Resource> icons, groupRes;
     std::uint16_t nextIconId = 1, nextGroupId = 1;
-    for (const IconGroupSpec& spec : groups) {
+    for (const IconGroupSpec& group : groups) {
         Resource r;
         r.type = 14;
-        r.name = spec.name;
-        r.id = spec.name.empty() ? nextGroupId++ : 0;
+        r.name = group.name;
+        r.id = group.name.empty() ? nextGroupId++ : 0;
         std::uint16_t language = 0x409;
-        r.languages.push_back({language, groupData(spec.images, nextIconId, icons)});
-        for (const auto& other : spec.otherLanguages)
+        r.languages.push_back({language, groupData(group.images, nextIconId, icons)});
+        for (const auto& other : group.otherLanguages)
             r.languages.push_back({--language, groupData(other, nextIconId, icons)});
         groupRes.push_back(std::move(r));
     }
