@@ -49,7 +49,9 @@ struct MainSave : ::testing::Test {
         fs::create_directory(dir.path() / "out");
     }
     // The export options answered with these sizes and format.
-    void options(std::initializer_list<QCheckBox*> sizes, QRadioButton* format) {
+    void options(std::initializer_list<QCheckBox*> sizeList, QRadioButton* format) {
+        // The list's own array ends with this call; the script runs later.
+        std::vector<QCheckBox*> sizes(sizeList);
         desktop.modalScripts.push_back([this, sizes, format](QDialog&) {
             form3.FormShow();
             for (QCheckBox* b :
