@@ -19,15 +19,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The window's icon extractor, made on first use.
-TPellimar& iconExtractor(TForm1& form) {
-    if (auto* found = form.findChild<TPellimar*>("iG1", Qt::FindDirectChildrenOnly)) return *found;
-    auto* made = new TPellimar(&form);
-    made->setObjectName("iG1");
-    made->hide();
-    return *made;
-}
-
 // The open dialog's filter; the desktop matches the extensions in any letter case.
 constexpr const char* kImportFilter =
     "exe file(*.exe)|*.EXE|ico file(*.ico)|*.ICO|dll file(*.dll)|*.DLL|all supported "
@@ -52,12 +43,10 @@ void TForm1::ToolButton9Click() {
         }
         setStatusText(1, "Searching ...");
         QCoreApplication::processEvents();
-        TPellimar& iG1 = iconExtractor(*this);
         for (int n = 0;; ++n) {
-            iG1.setIcon(Icon{});
-            iG1.LoadFromFile(path, n);
-            if (iG1.Icon().empty()) break;
-            addResultRow(iG1.Icon(), path, n);
+            const Icon icon = loadIcon(path, n);
+            if (icon.empty()) break;
+            addResultRow(icon, path, n);
         }
     }
     QCoreApplication::processEvents();

@@ -19,7 +19,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Pellimar");
     QApplication::setWindowIcon(QIcon(":/pellimar/pellimar.png"));
 
-    // The main window first; the dialogs live as long as it does.
+    // The main window first, then the dialogs, which live as long as it does.
     pellimar::TForm1 form1(desktop);
     desktop.setOwner(&form1);
     pellimar::TForm5 form5(pellimar::settings(), desktop, &form1);
@@ -27,6 +27,7 @@ int main(int argc, char** argv) {
     pellimar::TForm3 form3(pellimar::settings(), desktop, &form1);
     pellimar::TForm2 form2(desktop, &form1);
     pellimar::TTipsform tips(desktop, &form1);
+    form1.setImportOptionsForm(&form5);
     form1.setAboutForm(&form2);
     form1.setTipsForm(&tips);
     form1.setReportForm(&form4);

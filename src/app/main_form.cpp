@@ -13,6 +13,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "acquire/icon_extractor.h"
 #include "app/paths.h"
 #include "app/resources.h"
 #include "app/settings.h"
@@ -104,6 +105,11 @@ TForm1::TForm1(Desktop& desktop, QWidget* parent) : QMainWindow(parent), desktop
     ActSave->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     connect(ActSave, &QAction::triggered, this, [this] { run([&] { ToolButton14Click(); }); });
 
+    iG1 = new TPellimar(this);
+    iG1->setObjectName("iG1");
+    iG1->setGeometry(0, 0, kLargeIconSize, kLargeIconSize);
+    iG1->hide();
+
     Timer1 = new QTimer(this);
     Timer1->setInterval(500);
     connect(Timer1, &QTimer::timeout, this, [this] { run([&] { Timer1Timer(); }); });
@@ -125,6 +131,12 @@ TForm1::TForm1(Desktop& desktop, QWidget* parent) : QMainWindow(parent), desktop
 
 TForm1::~TForm1() {
     qApp->removeEventFilter(this);
+}
+
+Icon TForm1::loadIcon(const std::filesystem::path& file, int index) {
+    iG1->setIcon(Icon{});  // an icon from an earlier file must not pass for this one
+    iG1->LoadFromFile(file, index);
+    return iG1->Icon();
 }
 
 void TForm1::buildMenus() {

@@ -27,6 +27,8 @@ namespace pellimar {
 class TForm2;
 class TForm3;
 class TForm4;
+class TForm5;
+class TPellimar;
 class TTipsform;
 
 // The icon converted for the list: colour with its mask or alpha, 32 x 32 kept as is.
@@ -45,6 +47,9 @@ class TForm1 : public QMainWindow {
     void setAboutForm(TForm2* form) { aboutForm_ = form; }
     TTipsform* tipsForm() const { return tipsForm_; }
     TForm2* aboutForm() const { return aboutForm_; }
+    // The Import options dialog shown before every folder scan.
+    void setImportOptionsForm(TForm5* form) { importOptionsForm_ = form; }
+    TForm5* importOptionsForm() const { return importOptionsForm_; }
     // The export options and report dialogs of the save command.
     void setExportOptionsForm(TForm3* form) { exportOptionsForm_ = form; }
     void setReportForm(TForm4* form) { reportForm_ = form; }
@@ -55,6 +60,9 @@ class TForm1 : public QMainWindow {
     // Appends one row for icon `iconPosition` (0-based) of `source`; returns its index.
     int addResultRow(const Icon& icon32, const std::filesystem::path& source, int iconPosition);
     int addResultRow(const QImage& picture, const std::filesystem::path& source, int iconPosition);
+    // Icon `index` of `file` loaded through iG1 (0-based for executables and
+    // libraries, 1-based for icon files); empty when the file has no such icon.
+    Icon loadIcon(const std::filesystem::path& file, int index);
     // Every row in list order: source path, icon position, selection state.
     std::vector<ResultRowInfo> resultRows() const;
     int rowCount() const;
@@ -164,6 +172,7 @@ class TForm1 : public QMainWindow {
     QStatusBar* StatusBar1;
     std::vector<QLabel*> StatusPanels;
     QTimer* Timer1;
+    TPellimar* iG1;  // the invisible 32 x 32 icon extractor every import loads icons through
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -184,6 +193,7 @@ class TForm1 : public QMainWindow {
     }
 
     Desktop& desktop_;
+    TForm5* importOptionsForm_ = nullptr;
     TTipsform* tipsForm_ = nullptr;
     TForm2* aboutForm_ = nullptr;
     TForm3* exportOptionsForm_ = nullptr;

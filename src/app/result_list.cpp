@@ -122,6 +122,9 @@ ResultList::ResultList(QWidget* parent) : QWidget(parent) {
     detailView_->setShowGrid(true);
     detailView_->setIconSize(QSize(ImageList::kSize, ImageList::kSize));
     detailView_->setWordWrap(false);
+    // A caption or path too long for its column keeps both ends: the icon number
+    // and the file name stay readable.
+    detailView_->setTextElideMode(Qt::ElideMiddle);
     detailView_->setSortingEnabled(false);
     detailView_->verticalHeader()->hide();
     detailView_->verticalHeader()->setDefaultSectionSize(ImageList::kSize + 4);

@@ -29,6 +29,22 @@ RgbImage asRgb(const Bitmap& bitmap) {
     return img;
 }
 
+// A monochrome icon hands out one bitmap: its AND mask above its black-and-white
+// XOR image. The file keeps the two apart, the XOR image as the colour image;
+// black and white are standard colours, so it is written with 16 colours and
+// every pixel (transparent and inverted ones included) comes back as it was.
+void splitMonochrome(IconBitmaps& bitmaps) {
+    Bitmap& both = bitmaps.mask;
+    if (bitmaps.color.valid() || !both.valid() || both.height % 2 != 0) return;
+    const int height = both.height / 2;
+    const std::size_t half = std::size_t(both.width) * height;
+    bitmaps.color = {
+        both.width, height, 32,
+        std::vector<std::uint32_t>(both.pixels.begin() + std::ptrdiff_t(half), both.pixels.end())};
+    both.pixels.resize(half);
+    both.height = height;
+}
+
 }  // namespace
 
 void BitmapInfoHeader::writeTo(std::uint8_t* out) const {
@@ -201,6 +217,8 @@ bool WriteIconFile(ByteStream& stream, std::span<const Icon> icons, int count) {
         IconBitmaps a, b;
         if (!GetIconBitmaps(icons[std::size_t(i)], a)) return false;
         GetIconBitmaps(icons[std::size_t(i)], b);
+        splitMonochrome(a);
+        splitMonochrome(b);
 
         std::uint32_t monoInfoSize = 0, andSize = 0;
         GetDibSizes(a.mask, monoInfoSize, andSize, 2);

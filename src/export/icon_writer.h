@@ -84,8 +84,9 @@ class ByteStream {
 };
 
 // Writes the first `count` icons as one icon file into `stream` (which starts
-// empty). False at the first icon that cannot be written; icons before it stay
-// written and nothing of the failing one is.
+// empty). A monochrome icon is written as a 16-colour image with its mask. False
+// at the first icon that cannot be written; icons before it stay written and
+// nothing of the failing one is.
 bool WriteIconFile(ByteStream& stream, std::span<const Icon> icons, int count);
 
 }  // namespace pellimar

@@ -28,6 +28,11 @@ class OptionCommandsTest : public ::testing::Test {
 
 TEST_F(OptionCommandsTest, ImportOptionsIsOneDialogThatKeepsItsControls) {
     TForm1 form(desktop);
+    form.ImportOptions1Click();  // no dialog given to the window: nothing to show
+    EXPECT_TRUE(desktop.modalForms.empty());
+
+    TForm5 options(settings(), desktop, &form);
+    form.setImportOptionsForm(&options);
     desktop.modalScripts.push_back([](QDialog& d) {
         auto& f = dynamic_cast<TForm5&>(d);
         f.Edit1->setText("not shown again");
@@ -37,7 +42,8 @@ TEST_F(OptionCommandsTest, ImportOptionsIsOneDialogThatKeepsItsControls) {
     form.ImportOptions1Click();
     form.ImportOptions1Click();
     ASSERT_EQ(desktop.modalForms.size(), 2u);
-    EXPECT_EQ(desktop.modalForms[0], desktop.modalForms[1]);
+    EXPECT_EQ(desktop.modalForms[0], &options);
+    EXPECT_EQ(desktop.modalForms[1], &options);
     EXPECT_EQ(dynamic_cast<TForm5*>(desktop.modalForms[1])->Edit1->text(), "not shown again");
 }
 

@@ -8,6 +8,7 @@
 #include <QRadioButton>
 #include <QTest>
 
+#include "acquire/icon_extractor.h"
 #include "acquire/import_options_dialog.h"
 #include "acquire/scan_test_tree.h"
 #include "app/main_form.h"
@@ -51,6 +52,7 @@ class ScanFormTest : public ::testing::Test {
         s.max_units = 0;
         s.searchchildfolder = true;
         s.clearResult = false;
+        form.setImportOptionsForm(&importOptions);
     }
     ~ScanFormTest() override {
         settings() = saved;
@@ -90,6 +92,7 @@ class ScanFormTest : public ::testing::Test {
     ScriptedDesktop desktop;
     AppSettings saved;
     TForm1 form{desktop};
+    TForm5 importOptions{settings(), desktop, &form};
 };
 
 TEST_F(ScanFormTest, SixtyAndSeventyIconsWithAMaximumOfHundred) {
@@ -284,6 +287,32 @@ TEST_F(ScanFormTest, MenuItemRunsTheSameCommand) {
     });
     form.Scanfor1->trigger();
     EXPECT_EQ(form.rowCount(), 1);
+}
+
+TEST_F(ScanFormTest, IconsComeThroughTheWindowsOwnHiddenExtractor) {
+    ASSERT_NE(form.iG1, nullptr);
+    EXPECT_EQ(form.iG1->parent(), &form);
+    EXPECT_EQ(form.iG1->size(), QSize(32, 32));
+    EXPECT_TRUE(form.iG1->isHidden());
+
+    put("a.dll", library(2));
+    scan();
+    EXPECT_EQ(form.rowCount(), 2);
+    // The scan asked for icons 0, 1 and 2; the third came back empty and ended the file.
+    EXPECT_EQ(form.iG1->FileName().filename(), "a.dll");
+    EXPECT_EQ(form.iG1->IconIndex(), 2);
+    EXPECT_TRUE(form.iG1->Icon().empty());
+    EXPECT_EQ(form.findChildren<TPellimar*>().size(), 1u);
+}
+
+TEST_F(ScanFormTest, WindowWithoutImportOptionsDoesNotScan) {
+    put("a.dll", library(1));
+    TForm1 bare(desktop);
+    desktop.folderAnswers.push_back(tree.root());
+    bare.ToolButton5Click();
+    EXPECT_TRUE(desktop.folderTitles.empty());
+    EXPECT_EQ(bare.rowCount(), 0);
+    desktop.folderAnswers.clear();
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QSignalSpy>
 #include <QStatusBar>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 #include <QToolBar>
@@ -179,6 +180,19 @@ TEST_F(MainFormTest, RowAdderBuildsCaptionLocationPathAndPosition) {
     EXPECT_EQ(rows[1].iconPosition, 41);
     EXPECT_FALSE(rows[0].selected);
     EXPECT_TRUE(rows[1].selected);
+}
+
+TEST_F(MainFormTest, DetailColumnsKeepTheirWidthsAndLongCaptionsTheirNumber) {
+    form_.addResultRow(solidIcon(0x112233), "/w/a-rather-long-library-name.dll", 6);
+    QTableView* view = form_.ListV1->detailView();
+    EXPECT_EQ(view->columnWidth(0), 150);
+    EXPECT_EQ(view->columnWidth(1), 70);
+    // What fits beside the picture still ends with the icon number.
+    const QString caption = form_.ListV1->caption(0);
+    const QString shown =
+        view->fontMetrics().elidedText(caption, view->textElideMode(), 150 - 32 - 16);
+    EXPECT_NE(shown, caption);
+    EXPECT_TRUE(shown.endsWith("-007")) << shown.toStdString();
 }
 
 TEST_F(MainFormTest, IconMaskAndAlphaBecomeTransparency) {

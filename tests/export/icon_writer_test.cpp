@@ -6,7 +6,13 @@
 #include <QImage>
 #include <QImageReader>
 
+#include "app/settings.h"
+#include "export/save_icon_as_ico.h"
+#include "export/save_report.h"
+#include "platform/extract.h"
+#include "platform/icon_decode.h"
 #include "platform/palette.h"
+#include "support/fixtures.h"
 
 using namespace pellimar;
 
@@ -68,6 +74,23 @@ void expectLayout(const std::vector<std::uint8_t>& b, const Layout& l) {
     EXPECT_EQ(u32(b, 50), 0u);
     EXPECT_EQ(u32(b, 54), l.bitCount == 4 ? 16u : 256u);
     EXPECT_EQ(u32(b, 58), 0u);
+}
+
+// Black and white in stripes, a transparent block (mask 1, black) and an
+// inverting block (mask 1, white).
+Icon monochromePicture(int size) {
+    Icon icon;
+    icon.width = icon.height = size;
+    icon.bitCount = 1;
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            const bool clear = x < size / 4 && y < size / 4;
+            const bool invert = x >= size - size / 4 && y >= size - size / 4;
+            const bool white = invert || (!clear && (x / 2 + y) % 3 == 0);
+            icon.color.push_back(white ? 0xFFFFFFFF : 0xFF000000);
+            icon.mask.push_back(clear || invert ? 1 : 0);
+        }
+    return icon;
 }
 
 QImage readBack(const std::vector<std::uint8_t>& bytes) {
@@ -170,10 +193,8 @@ TEST(IconWriter, SeveralIconsShareOneHeader) {
 }
 
 TEST(IconWriter, IconsThatCannotBeDescribedWriteNothingOfThemselves) {
-    Icon mono = standardIcon(32);
-    mono.bitCount = 1;  // a monochrome icon has no colour bitmap
     ByteStream s;
-    EXPECT_FALSE(WriteIconFile(s, std::vector<Icon>{mono}, 1));
+    EXPECT_FALSE(WriteIconFile(s, std::vector<Icon>{Icon{}}, 1));
     EXPECT_EQ(s.size(), 0u);
 
     ByteStream two;
@@ -212,4 +233,42 @@ TEST(IconWriter, DibHeadersFollowTheRequestedColours) {
     GetDibSizes(none, info, image, 16);
     EXPECT_EQ(image, 0u);
     EXPECT_EQ(info, 7u);
+}
+
+TEST(IconWriter, MonochromeIconsAreSavedAsSixteenColourIcons) {
+    using namespace fixtures;
+    const Icon picture = monochromePicture(32);
+    TempDir dir;
+    const auto dll = dir.write("mono.dll", makePe({{{dibImage(picture, 1)}}}));
+    ASSERT_EQ(extractIcon(dll, 0, 32).bitCount, 1);
+
+    AppSettings sizes;
+    sizes.size_32 = true;
+    sizes.size_16 = false;
+    SaveReport report;
+    SaveIconAsIco(dll, dir.path() / "mono.ico", 0, sizes, report, defaultIconServices());
+    ASSERT_TRUE(std::filesystem::exists(dir.path() / "mono.ico"));
+    const Bytes bytes = readWholeFile(dir.path() / "mono.ico");
+    expectLayout(bytes, {32, 4, 766, 744, 512});
+
+    const Icon back = decodeIcoImage(bytes, 0);
+    ASSERT_EQ(back.width, 32);
+    ASSERT_EQ(back.height, 32);
+    int inverted = 0, transparent = 0;
+    for (std::size_t i = 0; i < picture.color.size(); ++i) {
+        EXPECT_EQ(back.color[i] & 0xFFFFFF, picture.color[i] & 0xFFFFFF) << i;
+        EXPECT_EQ(back.mask[i], picture.mask[i]) << i;
+        inverted += back.mask[i] && (back.color[i] & 0xFFFFFF) == 0xFFFFFF;
+        transparent += back.mask[i] && (back.color[i] & 0xFFFFFF) == 0;
+    }
+    EXPECT_EQ(inverted, 64);
+    EXPECT_EQ(transparent, 64);
+
+    // Beside other icons in one file, each keeps its own colours.
+    ByteStream two;
+    ASSERT_TRUE(WriteIconFile(two, std::vector<Icon>{standardIcon(16), picture}, 2));
+    EXPECT_EQ(two.size(), 6u + 32 + 296 + 744);
+    const Icon second = decodeIcoImage(two.bytes(), 1);
+    ASSERT_EQ(second.width, 32);
+    EXPECT_EQ(second.mask, picture.mask);
 }
