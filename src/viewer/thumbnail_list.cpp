@@ -163,6 +163,7 @@ TThumbnailList::TThumbnailList(QWidget* parent) : QListWidget(parent) {
     setEditTriggers(NoEditTriggers);
     ItemHeight_ = ThumbnailSize_;
     connect(this, &QListWidget::itemSelectionChanged, this, [this] {
+        SelectionReported_ = true;
         if (OnClick) OnClick();
     });
 }
@@ -292,7 +293,12 @@ void TThumbnailList::resizeEvent(QResizeEvent* e) {
 }
 
 void TThumbnailList::mousePressEvent(QMouseEvent* e) {
+    SelectionReported_ = false;
     QListWidget::mousePressEvent(e);
+    // A click on the item that is already selected is a click all the same.
+    if (!SelectionReported_ && e->button() == Qt::LeftButton &&
+        indexAt(e->position().toPoint()).isValid() && OnClick)
+        OnClick();
     if (OnMouseDown) OnMouseDown(e->button(), e->position().toPoint());
 }
 

@@ -176,6 +176,8 @@ class TThumbnailList : public QListWidget {
     // The size of one cell as laid out now.
     QSize CellSize() const;
 
+    // After a change of the selection, and after a left click on an item even when
+    // it was selected already.
     std::function<void()> OnClick;
     std::function<void()> OnDblClick;
     std::function<void(Qt::MouseButton, QPoint)> OnMouseDown;
@@ -202,6 +204,7 @@ class TThumbnailList : public QListWidget {
     int ItemHeight_ = 64;
     bool Loading_ = false;
     bool Destroying_ = false;
+    bool SelectionReported_ = false;  // the current mouse press changed the selection
 };
 
 }  // namespace pellimar

@@ -127,6 +127,34 @@ TEST_F(ViewerFixture, ChoosingAnEntryOrAThumbnailShowsThatImage) {
     EXPECT_EQ(form->StatusText(1), "3|32|32");
 }
 
+TEST_F(ViewerFixture, ClickOnTheThumbnailAlreadySelectedShowsItAgain) {
+    auto form = shown(icoPath);
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    form->listv1->doItemsLayout();
+    QWidget* cells = form->listv1->viewport();
+    const QPoint second = form->listv1->visualItemRect(form->listv1->item(1)).center();
+    QTest::mouseClick(cells, Qt::LeftButton, {}, second);
+    EXPECT_EQ(form->ComboBox1->currentIndex(), 1);
+    // The drop-down list moves on; the thumbnail stays selected.
+    form->ComboBox1->setCurrentIndex(2);
+    form->ComboBox1Change();
+    ASSERT_EQ(form->PreviewIcon().width, 48);
+    // Long enough after the first click not to make a double-click of it.
+    QTest::mouseClick(cells, Qt::LeftButton, {}, second, 1000);
+    EXPECT_EQ(form->ComboBox1->currentIndex(), 1);
+    EXPECT_EQ(form->PreviewIcon().width, 32);
+    EXPECT_EQ(form->StatusText(1), "3|32|32");
+
+    // A right-click on it does the same before its menu opens.
+    form->ComboBox1->setCurrentIndex(2);
+    form->ComboBox1Change();
+    QTest::mousePress(cells, Qt::RightButton, {}, second);
+    QTest::mouseRelease(cells, Qt::RightButton, {}, second);
+    EXPECT_EQ(form->ComboBox1->currentIndex(), 1);
+    EXPECT_EQ(form->PreviewIcon().width, 32);
+}
+
 TEST_F(ViewerFixture, ImageThatCannotBeReadLeavesThePreviewAndSaysSo) {
     auto form = shown(icoPath);
     put32(ico, 6 + 16 * 2 + 12, 1u << 30);  // third image far beyond the end
