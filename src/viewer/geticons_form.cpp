@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPixmap>
+#include <QScreen>
 #include <QStyle>
 #include <QToolBar>
 #include <algorithm>
@@ -306,7 +307,13 @@ void Tgeticonsform::setStatusText(int panel, const QString& text) {
 
 void Tgeticonsform::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
-    if (!Shown_) guarded(Desktop_, [&] { FormShow(); });
+    if (Shown_) return;
+    guarded(Desktop_, [&] { FormShow(); });
+    // Centred on the screen, not on its owner, at the width the showing gave it.
+    if (const QScreen* s = screen()) {
+        const QRect area = s->geometry();
+        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    }
 }
 
 void Tgeticonsform::done(int result) {

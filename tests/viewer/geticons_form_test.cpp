@@ -7,6 +7,7 @@
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QScreen>
 #include <QTest>
 #include <filesystem>
 
@@ -112,6 +113,20 @@ TEST_F(ViewerFixture, ShowingListsEveryImageAndMakesThumbnails) {
 
     form->reject();
     EXPECT_EQ(thumbnailFilesLeft(), 0);
+}
+
+TEST_F(ViewerFixture, ShownCentredOnTheScreenAtItsFinalWidth) {
+    QWidget owner;
+    owner.setGeometry(0, 0, 200, 100);
+    owner.show();
+    Tgeticonsform form(desk, &owner);
+    form.setHint(q(icoPath));
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_EQ(form.width(), 385);
+    const QRect screen = form.screen()->geometry();
+    EXPECT_EQ(form.x(), screen.x() + (screen.width() - 385) / 2);
+    EXPECT_EQ(form.y(), screen.y() + (screen.height() - form.height()) / 2);
 }
 
 TEST_F(ViewerFixture, ChoosingAnEntryOrAThumbnailShowsThatImage) {
