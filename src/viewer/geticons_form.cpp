@@ -1,5 +1,9 @@
 #include "viewer/geticons_form.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -15,7 +19,6 @@
 #include <QToolBar>
 #include <algorithm>
 #include <cctype>
-#include <fstream>
 #include <system_error>
 
 #include "acquire/icon_qt.h"
@@ -113,12 +116,17 @@ std::optional<ImageInfo> imageInfo(const fs::path& file, int imageNumber) {
     return info;
 }
 
-// The image count of an icon file whose header is sound; nothing otherwise.
+// The image count of an icon file whose header is sound; nothing otherwise. Only
+// a regular file is read: a pipe or device named like an icon file would keep the
+// dialog waiting for data that never comes.
 std::optional<int> headerImageCount(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return std::nullopt;
+    struct stat st {};
     std::uint8_t h[6];
-    if (!in.read(reinterpret_cast<char*>(h), 6)) return std::nullopt;
-    if (!hasIcoHeader(std::span<const std::uint8_t>(h, 6))) return std::nullopt;
+    const bool read = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::read(fd, h, 6) == 6;
+    ::close(fd);
+    if (!read || !hasIcoHeader(std::span<const std::uint8_t>(h, 6))) return std::nullopt;
     return int(h[4] | (h[5] << 8));
 }
 

@@ -1,15 +1,21 @@
 #include "viewer/geticons_form.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QScreen>
 #include <QTest>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "app/paths.h"
 #include "support/fixtures.h"
@@ -215,6 +221,27 @@ TEST_F(ViewerFixture, FileThatIsNoIconShowsFileOpenFalse) {
     auto cursor = shown(dir.write("c.cur", makeIco({dibImage(patternIcon(16, 16, 16), 4)}, 2)));
     EXPECT_EQ(desk.messages.size(), 2u);
     EXPECT_EQ(cursor->ComboBox1->count(), 0);
+}
+
+TEST_F(ViewerFixture, PipeNamedLikeAnIconFileIsNoIconAndDoesNotHang) {
+    const fs::path pipe = dir.path() / "pipe.ico";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    // Should the viewer wait for a writer, one comes after two seconds.
+    std::atomic<bool> done{false};
+    std::thread writer([&] {
+        for (int i = 0; i < 40 && !done; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        if (int fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK); fd >= 0) ::close(fd);
+    });
+    QElapsedTimer clock;
+    clock.start();
+    auto form = shown(pipe);
+    const qint64 took = clock.elapsed();
+    done = true;
+    writer.join();
+    EXPECT_LT(took, 1000);
+    ASSERT_EQ(desk.messages.size(), 1u);
+    EXPECT_EQ(desk.messages[0].text, "file open false");
 }
 
 TEST_F(ViewerFixture, HeaderWithoutImagesShowsNothingAndSaysNothing) {
