@@ -144,13 +144,15 @@ std::string ImageLabel(int width, int height, int bitCount) {
 }
 
 fs::path SaveTargetName(const fs::path& chosen, const std::string& ext) {
-    std::string current = chosen.extension().string();
+    // The extension runs from the name's last dot; a name that starts with its only
+    // dot (".png") is all extension.
+    const std::string name = chosen.filename().string();
+    const std::size_t dot = name.rfind('.');
+    std::string current = dot == std::string::npos ? std::string() : name.substr(dot);
     std::transform(current.begin(), current.end(), current.begin(),
                    [](unsigned char c) { return char(std::toupper(c)); });
     if (current == ext) return chosen;
-    fs::path target = chosen;
-    target.replace_extension(ext);
-    return target;
+    return chosen.parent_path() / (name.substr(0, dot) + ext);
 }
 
 QString ShortenedSourcePath(const QString& path, int width) {

@@ -50,6 +50,10 @@ TEST(ViewerRoutines, SaveTargetNames) {
     EXPECT_EQ(SaveTargetName("/x/a.ico", ".ICO"), fs::path("/x/a.ico"));
     EXPECT_EQ(SaveTargetName("/x/a.b.Jpg", ".JPG"), fs::path("/x/a.b.Jpg"));
     EXPECT_EQ(SaveTargetName("/x.d/a", ".BMP"), fs::path("/x.d/a.BMP"));
+    // The extension runs from the name's last dot, even when that is its first character.
+    EXPECT_EQ(SaveTargetName("/x/.ico", ".ICO"), fs::path("/x/.ico"));
+    EXPECT_EQ(SaveTargetName("/x/.png", ".ICO"), fs::path("/x/.ICO"));
+    EXPECT_EQ(SaveTargetName("/x/a.", ".JPG"), fs::path("/x/a.JPG"));
 }
 
 TEST(ViewerRoutines, SourcePathIsCutPastFiftyCharacters) {
