@@ -15,7 +15,6 @@
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QScreen>
-#include <QStyle>
 #include <QToolBar>
 #include <algorithm>
 #include <cctype>
@@ -23,6 +22,7 @@
 
 #include "acquire/icon_qt.h"
 #include "app/paths.h"
+#include "app/resources.h"
 #include "platform/atomic_file.h"
 #include "platform/bmp_file.h"
 #include "platform/ico_file.h"
@@ -202,11 +202,12 @@ Tgeticonsform::Tgeticonsform(Desktop& desktop, QWidget* parent)
     Panel1 = new QWidget(this);
     ToolBar1 = new QToolBar(Panel1);
     ToolBar1->setIconSize(QSize(16, 16));
-    ToolButton3 = ToolBar1->addAction(style()->standardIcon(QStyle::SP_DriveFDIcon), QString());
+    // The two pictures of ImageList1: a picture for bitmaps, tiles for icons.
+    initResources();
+    ToolButton3 = ToolBar1->addAction(QIcon(":/pellimar/viewer/0.png"), QString());
     ToolButton3->setToolTip("save as bmp");
     ToolBar1->addSeparator();  // ToolButton4
-    ToolButton1 =
-        ToolBar1->addAction(style()->standardIcon(QStyle::SP_DialogSaveButton), QString());
+    ToolButton1 = ToolBar1->addAction(QIcon(":/pellimar/viewer/1.png"), QString());
     ToolButton1->setToolTip("save as icon");
     ToolBar1->addSeparator();  // ToolButton5
     ToolBar1->addSeparator();  // ToolButton2

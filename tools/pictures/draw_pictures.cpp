@@ -184,6 +184,34 @@ int main(int argc, char** argv) {
         p.end();
         i.save(out + "/toolbar/6.png");
     }
+    // icon viewer, 16 x 16: 0 save as bmp, a framed landscape; 1 save as icon, four tiles
+    {
+        QImage i = canvas(16);
+        QPainter p(&i);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setPen(QPen(QColor(90, 70, 40), 1));
+        p.setBrush(QColor(140, 200, 250));
+        p.drawRect(QRectF(0.5, 2.5, 15, 11));
+        p.setPen(Qt::NoPen);
+        p.setBrush(QColor(250, 210, 60));
+        p.drawEllipse(QPointF(11.5, 6), 1.8, 1.8);
+        p.setBrush(QColor(70, 160, 70));
+        p.drawPolygon(QPolygonF(
+            {QPointF(1, 13), QPointF(6, 7), QPointF(10, 11), QPointF(12, 9.5), QPointF(15, 13)}));
+        p.end();
+        i.save(out + "/viewer/0.png");
+    }
+    {
+        QImage i = canvas(16);
+        QPainter p(&i);
+        p.setRenderHint(QPainter::Antialiasing);
+        QColor c[4] = {QColor(70, 130, 220), QColor(220, 80, 60), QColor(90, 180, 90),
+                       QColor(240, 190, 50)};
+        for (int k = 0; k < 4; k++)
+            tile(p, QRectF(1.5 + (k % 2) * 7, 1.5 + (k / 2) * 7, 6, 6), c[k]);
+        p.end();
+        i.save(out + "/viewer/1.png");
+    }
     // application icon: a framed picture with a gem-like shape and magnifier
     for (int s : {32, 64}) {
         QImage i = canvas(s);
