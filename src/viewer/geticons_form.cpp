@@ -336,7 +336,12 @@ bool Tgeticonsform::LoadPreview(int imageNumber) {
     Icon icon = readViewedIcon(viewerState().ViewedFile, imageNumber);
     if (icon.empty()) return false;
     PreviewIcon_ = std::move(icon);
-    Image1->setPixmap(QPixmap::fromImage(iconToImage(PreviewIcon_)));
+    // Drawn by the mask rule onto the black of the panel below it, so that pixels
+    // which invert the background show as they do on that panel.
+    QImage shown(PreviewIcon_.width, PreviewIcon_.height, QImage::Format_RGB32);
+    shown.fill(Qt::black);
+    drawIconOnImage(shown, 0, 0, PreviewIcon_);
+    Image1->setPixmap(QPixmap::fromImage(shown));
     return true;
 }
 

@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QPainter>
+#include <QPixmap>
 #include <QScreen>
 #include <QTest>
 #include <atomic>
@@ -178,6 +180,22 @@ TEST_F(ViewerFixture, ClickOnTheThumbnailAlreadySelectedShowsItAgain) {
     QTest::mouseRelease(cells, Qt::RightButton, {}, second);
     EXPECT_EQ(form->ComboBox1->currentIndex(), 1);
     EXPECT_EQ(form->PreviewIcon().width, 32);
+}
+
+TEST_F(ViewerFixture, PreviewLooksAsTheIconDrawnOnItsBlackPanel) {
+    Icon picture = patternIcon(16, 16, 16);
+    const std::size_t inverting = 5 * 16 + 5;  // mask set over a colour: inverts what is below
+    picture.mask[inverting] = 1;
+    ASSERT_NE(picture.color[inverting] & 0xFFFFFF, 0u);
+    auto form = shown(dir.write("inv.ico", makeIco({dibImage(picture, 4)})));
+    const QPixmap pixmap = form->Image1->pixmap();
+    ASSERT_EQ(pixmap.size(), QSize(16, 16));
+    QImage seen(16, 16, QImage::Format_RGB32);
+    seen.fill(Qt::black);
+    QPainter(&seen).drawPixmap(0, 0, pixmap);
+    EXPECT_EQ(seen.pixel(0, 3), 0xFF000000u);  // transparent: the panel shows
+    EXPECT_EQ(seen.pixel(1, 0), patternColor(1));
+    EXPECT_EQ(seen.pixel(5, 5), picture.color[inverting]);  // black inverted by the colour
 }
 
 TEST_F(ViewerFixture, ImageThatCannotBeReadLeavesThePreviewAndSaysSo) {
