@@ -148,6 +148,8 @@ TEST_F(ViewerCommandsTest, DoubleClickWithoutSelectionOnlyCountsIt) {
 }
 
 TEST_F(ViewerCommandsTest, DoubleClickOnAnIconFileRowShowsThatImage) {
+    TForm4 report(desktop_);
+    form_.setReportForm(&report);
     form_.addResultRow(Icon{}, ico_, 0);
     form_.addResultRow(Icon{}, ico_, 2);
     form_.ListV1->setRowSelected(1, true);
@@ -155,6 +157,7 @@ TEST_F(ViewerCommandsTest, DoubleClickOnAnIconFileRowShowsThatImage) {
     expectViewer(seen);
     form_.ListV1DblClick();
     EXPECT_EQ(form_.statusText(5), "Selected: 1");
+    EXPECT_TRUE(report.report().files().empty());  // an image copied out is not reported
     EXPECT_EQ(seen.entries, QStringList({"48*48 XPcolors"}));
     EXPECT_EQ(seen.thumbnails, 1);
     EXPECT_TRUE(seen.tempExisted);
@@ -165,11 +168,15 @@ TEST_F(ViewerCommandsTest, DoubleClickOnALibraryRowShowsIts32PixelImageWhateverT
     settings().size_32 = false;
     settings().size_16 = true;
     settings().size_128 = true;
+    TForm4 report(desktop_);
+    form_.setReportForm(&report);
     form_.addResultRow(Icon{}, dll_, 1);
     form_.ListV1->setRowSelected(0, true);
     Seen seen;
     expectViewer(seen);
     form_.ListV1DblClick();
+    // The icon written for the preview joins the save report's list.
+    EXPECT_EQ(report.report().files(), std::vector<fs::path>{"temp2005_1.ico"});
     EXPECT_EQ(seen.entries.size(), 1);
     EXPECT_TRUE(seen.entries.value(0).startsWith("32*32 "));
     EXPECT_FALSE(settings().size_32);
