@@ -120,7 +120,8 @@ int SaveCli(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     if (!report.files().empty() && !stopped) return 0;
     if (desktop.lastMessage.empty())
         desktop.lastMessage = "nothing written: " + positional[0] + " has no icon " +
-                              positional[1] + " or none of the sizes asked for";
+                              positional[1] +
+                              ", none of the sizes asked for, or the files could not be written";
     err << "pellimar-cli save: " << desktop.lastMessage << "\n";
     return 1;
 }

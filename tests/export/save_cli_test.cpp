@@ -126,3 +126,13 @@ TEST(SaveCli, ARunThatStopsAtAnUnwritableFileIsNoSuccess) {
     EXPECT_NE(r.err.find("16-p.bmp"), std::string::npos) << r.err;
     EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "16-p.bmp"));
 }
+
+TEST(SaveCli, AnIconFileThatCannotBeWrittenIsNotBlamedOnTheSource) {
+    fx::TempDir dir;
+    auto dll = dir.write("lib.dll", fx::makePe({{{fx::dibImage(fx::patternIcon(32, 32), 32)}}}));
+    Cli r = run({dll.string(), "0", "--format", "ico", "--out",
+                 (dir.path() / "lib.dll" / "o.ico").string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(lines(r.err), 1);
+    EXPECT_NE(r.err.find("could not be written"), std::string::npos) << r.err;
+}
