@@ -51,7 +51,11 @@ QStringList qtNameFilters(const std::string& filter) {
             named.replace("*.*", "*");
             named.replace(';', ' ');
             if (named.simplified() == list) {
-                out << desc.left(open).trimmed() + " (" + list + ")";
+                // Already in Qt's own form: shown as written, blanks included.
+                if (desc.mid(open + 1, desc.size() - open - 2) == list)
+                    out << desc;
+                else
+                    out << desc.left(open).trimmed() + " (" + list + ")";
                 continue;
             }
         }

@@ -14,6 +14,9 @@ TEST(QtNameFilters, TranslateTheProgramsFilterNotation) {
               (QStringList{"Executables (*.exe *.dll)", "All files (*)"}));
     // A description naming its own patterns is not given them twice.
     EXPECT_EQ(qtNameFilters("Icon files (*.ico)|*.ico"), (QStringList{"Icon files (*.ico)"}));
+    // ... and is shown as written, blanks and all.
+    EXPECT_EQ(qtNameFilters("ico file(s)   (*.ico)|*.ico"), (QStringList{"ico file(s)   (*.ico)"}));
+    EXPECT_EQ(qtNameFilters("bmp file(s)  (*.bmp)|*.bmp"), (QStringList{"bmp file(s)  (*.bmp)"}));
     EXPECT_EQ(qtNameFilters("Pictures (*.bmp;*.jpg)|*.bmp;*.jpg"),
               (QStringList{"Pictures (*.bmp *.jpg)"}));
     EXPECT_EQ(qtNameFilters("|*.ico"), (QStringList{"*.ico (*.ico)"}));
