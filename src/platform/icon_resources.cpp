@@ -15,6 +15,9 @@ constexpr std::size_t kGroupHeaderSize = 6;
 constexpr std::size_t kGroupEntrySize = 14;
 constexpr int kMaxResourceDepth = 3;
 constexpr int kMaxIconSize = 1024;
+// The loader maps at most this many sections of an image; every RVA lookup walks
+// the table, so a longer one would multiply the work of each resource by it.
+constexpr std::uint64_t kMaxSections = 96;
 
 // Maps relative virtual addresses of a PE image to file offsets through its sections.
 class SectionMap {
@@ -146,7 +149,7 @@ void IconResources::readPe(std::uint64_t pe) {
 
     SectionMap map;
     std::uint64_t sectionsAt = opt + *optionalSize;
-    for (std::uint64_t i = 0; i < *sectionCount; ++i) {
+    for (std::uint64_t i = 0; i < std::min<std::uint64_t>(*sectionCount, kMaxSections); ++i) {
         std::uint64_t s = sectionsAt + i * 40;
         if (!r.has(s, 40)) break;
         map.sections.push_back({*r.u32(s + 12), *r.u32(s + 8), *r.u32(s + 16), *r.u32(s + 20)});

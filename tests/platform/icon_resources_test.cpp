@@ -1,6 +1,8 @@
 // Counting and reading the icons of PE, NE and icon files, and surviving broken ones.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "platform/extract.h"
 #include "platform/icon_resources.h"
 #include "support/fixtures.h"
@@ -217,6 +219,60 @@ TEST(BrokenFiles, HostileHeaderFieldsGiveNothing) {
         EXPECT_LE(res.iconCount(), 1) << c.name;
         EXPECT_EQ(!res.icon(0, 32).empty(), c.readable) << c.name;
     }
+}
+
+// A section table of 65,535 entries in front of a resource directory of 131,070
+// icon entries: every entry is looked up through the sections, so reading the
+// whole table for each one took tens of seconds per file. Only the first 96
+// entries of a section table are taken, as the loader does.
+TEST(BrokenFiles, HugeSectionTableDoesNotMultiplyTheWork) {
+    constexpr std::uint32_t kSections = 0xFFFF, kEntries = 2 * 0xFFFF;
+    constexpr std::uint32_t kRsrcRva = 0x20000000;
+    const std::size_t pe = 0x40, opt = pe + 24, optionalSize = 224;
+    const std::size_t sections = opt + optionalSize;
+    const std::size_t rsrc = (sections + std::size_t(kSections) * 40 + 0xFFF) & ~std::size_t(0xFFF);
+    const std::uint32_t typeDir = 24, dataEntry = typeDir + 16 + kEntries * 8;
+    const std::uint32_t rsrcSize = dataEntry + 32;
+    Bytes file(rsrc + rsrcSize, 0);
+    file[0] = 'M', file[1] = 'Z';
+    put32(file, 0x3C, pe);
+    file[pe] = 'P', file[pe + 1] = 'E';
+    put16(file, pe + 4, 0x14C);
+    put16(file, pe + 6, kSections);
+    put16(file, pe + 20, optionalSize);
+    put16(file, opt, 0x10B);
+    put32(file, opt + 92, 16);
+    put32(file, opt + 96 + 16, kRsrcRva);
+    put32(file, opt + 96 + 20, rsrcSize);
+    // The last section holds the resources; all before it are tiny and elsewhere.
+    for (std::uint32_t i = 0; i < kSections; ++i) {
+        const std::size_t s = sections + std::size_t(i) * 40;
+        const bool resources = i == kSections - 1;
+        put32(file, s + 8, resources ? rsrcSize : 0x10);
+        put32(file, s + 12, resources ? kRsrcRva : 0x1000 * (i + 1));
+        put32(file, s + 16, resources ? rsrcSize : 0);
+        put32(file, s + 20, resources ? std::uint32_t(rsrc) : 0);
+    }
+    // Root: one entry, RT_ICON, whose directory lists every entry at one data entry.
+    put16(file, rsrc + 14, 1);
+    put32(file, rsrc + 16, 3);
+    put32(file, rsrc + 20, 0x80000000u | typeDir);
+    put16(file, rsrc + typeDir + 12, 0xFFFF);
+    put16(file, rsrc + typeDir + 14, 0xFFFF);
+    for (std::uint32_t i = 0; i < kEntries; ++i) {
+        put32(file, rsrc + typeDir + 16 + i * 8, i < 0xFFFF ? 0x80000000u : i - 0xFFFF + 1);
+        put32(file, rsrc + typeDir + 20 + i * 8, dataEntry);
+    }
+    put32(file, rsrc + dataEntry, kRsrcRva + dataEntry + 16);
+    put32(file, rsrc + dataEntry + 4, 16);
+
+    const auto start = std::chrono::steady_clock::now();
+    IconResources res(file);
+    const auto seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(res.container(), IconContainer::Pe);
+    EXPECT_EQ(res.iconCount(), 0);
+    EXPECT_LT(seconds, 2.0);
 }
 
 TEST(BrokenFiles, NeResourceTableWithHugeCountsOrShift) {
