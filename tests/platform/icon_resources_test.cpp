@@ -275,6 +275,56 @@ TEST(BrokenFiles, HugeSectionTableDoesNotMultiplyTheWork) {
     EXPECT_LT(seconds, 2.0);
 }
 
+// 131,070 icon groups and as many RT_ICON entries in a file of 3 MB, every
+// group naming the one real image. A scan loads such a file once per icon, so a
+// load must not resolve every group and every image of the file first.
+TEST(BrokenFiles, ManyGroupsCostNothingUntilOneIsAskedFor) {
+    constexpr std::uint32_t kEntries = 2 * 0xFFFF;
+    const Bytes image = dibImage(solidIcon(32, 32, 0xFF3060A0), 32).data;
+    const std::uint32_t root = 0, iconDir = 32, groupDir = iconDir + 16 + kEntries * 8;
+    const std::uint32_t iconData = groupDir + 16 + kEntries * 8, groupData = iconData + 16;
+    const std::uint32_t group = groupData + 16, pixels = group + 6 + 14 + 2;
+    Bytes section(pixels + image.size(), 0);
+    put16(section, root + 14, 2);
+    put32(section, root + 16, 3);
+    put32(section, root + 20, 0x80000000u | iconDir);
+    put32(section, root + 24, 14);
+    put32(section, root + 28, 0x80000000u | groupDir);
+    for (std::uint32_t dir : {iconDir, groupDir}) {
+        put16(section, dir + 12, 0xFFFF);
+        put16(section, dir + 14, 0xFFFF);
+        for (std::uint32_t i = 0; i < kEntries; ++i) {
+            // Named entries first, then ids 1, 2, ...; each image entry leads to the
+            // one image and each group entry to the one group, which names image 1.
+            put32(section, dir + 16 + i * 8, i < 0xFFFF ? 0x80000000u : i - 0xFFFF + 1);
+            put32(section, dir + 20 + i * 8, dir == groupDir ? groupData : iconData);
+        }
+    }
+    put32(section, iconData, kResourceRva + pixels);
+    put32(section, iconData + 4, std::uint32_t(image.size()));
+    put32(section, groupData, kResourceRva + group);
+    put32(section, groupData + 4, 6 + 14);
+    put16(section, group + 2, 1);
+    put16(section, group + 4, 1);
+    section[group + 6] = 32, section[group + 7] = 32;
+    put16(section, group + 6 + 4, 1);
+    put16(section, group + 6 + 6, 32);
+    put32(section, group + 6 + 8, std::uint32_t(image.size()));
+    put16(section, group + 6 + 12, 1);
+    std::copy(image.begin(), image.end(), section.begin() + pixels);
+    const Bytes file = wrapPe(section);
+
+    ASSERT_EQ(IconResources(file).iconCount(), int(kEntries));
+    const auto start = std::chrono::steady_clock::now();
+    for (int index : {0, 1, 65534, 65535, 100000, int(kEntries) - 1})
+        EXPECT_EQ(centre(IconResources(file).icon(index, 32)), 0xFF3060A0u) << index;
+    for (int n = 0; n < 100; ++n) (void)IconResources(file).icon(n * 1000, 32);
+    const auto seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_TRUE(IconResources(file).icon(int(kEntries), 32).empty());
+    EXPECT_LT(seconds, 1.0);
+}
+
 TEST(BrokenFiles, NeResourceTableWithHugeCountsOrShift) {
     Bytes ne = makeNe({coloured(0xFFFF0000)}, 4);
     Bytes hugeShift = ne;
