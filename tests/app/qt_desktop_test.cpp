@@ -68,6 +68,25 @@ TEST(QtDesktopMessage, ShowsTheProgramsTextsAndMapsTheAnswer) {
     EXPECT_EQ(seen.buttons, QMessageBox::Yes | QMessageBox::No);
 }
 
+TEST(QtDesktopMessage, RetryButtonCarriesItsAccessKey) {
+    QtDesktop desktop;
+    QString retryText;
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, &retryText] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        poll->stop();
+        poll->deleteLater();
+        retryText = box->button(QMessageBox::Retry)->text();
+        box->button(QMessageBox::Retry)->click();
+    });
+    poll->start(10);
+    EXPECT_EQ(desktop.message("Invalid data!One format at least!", "Error", Buttons::Retry,
+                              MessageIcon::Error),
+              Answer::Retry);
+    EXPECT_EQ(retryText.toStdString(), "&Retry");
+}
+
 TEST(QtDesktopMessage, ErrorBoxEndsTheSentence) {
     QtDesktop desktop;
     BoxSeen seen;
