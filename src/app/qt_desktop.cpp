@@ -51,7 +51,11 @@ QStringList qtNameFilters(const std::string& filter) {
             named.replace("*.*", "*");
             named.replace(';', ' ');
             if (named.simplified() == list) {
-                out << desc.left(open).trimmed() + " (" + list + ")";
+                // Already in Qt's own form: shown as written, blanks included.
+                if (desc.mid(open + 1, desc.size() - open - 2) == list)
+                    out << desc;
+                else
+                    out << desc.left(open).trimmed() + " (" + list + ")";
                 continue;
             }
         }
@@ -119,6 +123,8 @@ Answer QtDesktop::message(const std::string& text, const std::string& caption, B
     }
     box.setStandardButtons(set);
     box.setEscapeButton(escape);
+    // The desktop's own Retry carries its access key; Qt's plain one does not.
+    if (QAbstractButton* retry = box.button(QMessageBox::Retry)) retry->setText("&Retry");
     // The first button is the default, as on the desktop the program came from.
     for (QMessageBox::StandardButton b : {QMessageBox::Ok, QMessageBox::Yes, QMessageBox::Retry})
         if (set & b) {

@@ -62,7 +62,7 @@ TForm2::TForm2(Desktop& desktop, QWidget* parent) : QDialog(parent), desktop_(de
     highlight.setColor(QPalette::WindowText, highlight.color(QPalette::Highlight));
     Label8->setPalette(highlight);
 
-    Label3 = label(Panel1, kWebAddress, 11, true);
+    Label3 = label(Panel1, kWebAddress, 8, true);
     QFont link = Label3->font();
     link.setUnderline(true);
     Label3->setFont(link);

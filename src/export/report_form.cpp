@@ -43,7 +43,17 @@ QImage loadPreview(const fs::path& file) {
     const char* format = ext == ".ico" ? "ico" : ext == ".bmp" ? "bmp" : nullptr;
     if (!format) return {};
     QImageReader reader(toQt(file), format);
-    return reader.read();
+    QImage picture = reader.read();
+    if (ext == ".bmp" && !picture.isNull()) {
+        // Bitmaps are shown transparent: the colour of their bottom-left pixel
+        // lets the panel show through.
+        picture = picture.convertToFormat(QImage::Format_ARGB32);
+        const QRgb key = picture.pixel(0, picture.height() - 1);
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                if (picture.pixel(x, y) == key) picture.setPixel(x, y, 0);
+    }
+    return picture;
 }
 
 QLabel* decoration(QWidget* parent, QStyle::StandardPixmap which, int x, int y) {

@@ -104,17 +104,24 @@ int SaveCli(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     CliDesktop desktop;
     SaveReport report;
     SaveContext ctx{settings, report, desktop, defaultIconServices()};
-    const fs::path name = ForceExtension(outPath, format);
+    // As in the Save dialog, a name typed without extension gets the format's own.
+    fs::path chosen = outPath;
+    if (!chosen.has_extension()) chosen += "." + format;
+    const fs::path name = ForceExtension(chosen, format);
+    bool stopped = false;
     try {
         SaveSelected({{positional[0], *index, true}}, name, ctx);
     } catch (const std::exception& e) {
         desktop.lastMessage = e.what();
+        stopped = true;
     }
     for (const fs::path& f : report.files()) out << (report.folder() / f).string() << "\n";
-    if (!report.files().empty()) return 0;
+    // A run that stopped at a file it could not write failed, whatever it wrote before.
+    if (!report.files().empty() && !stopped) return 0;
     if (desktop.lastMessage.empty())
         desktop.lastMessage = "nothing written: " + positional[0] + " has no icon " +
-                              positional[1] + " or none of the sizes asked for";
+                              positional[1] +
+                              ", none of the sizes asked for, or the files could not be written";
     err << "pellimar-cli save: " << desktop.lastMessage << "\n";
     return 1;
 }

@@ -10,8 +10,9 @@ namespace pellimar {
 
 // args: FILE INDEX [--format ico|bmp|jpg] [--sizes 128,64,48,32,16] --out PATH
 // (the words after "save"). Prints the files written, one a line, to `out`.
-// Returns 0 when at least one file was written, 1 with a one-line message on
-// `err` when none was, 2 with a usage line for bad arguments.
+// A PATH without extension gets the format's. Returns 0 when at least one file
+// was written, 1 with a one-line message on `err` when none was or the run
+// stopped at a file it could not write, 2 with a usage line for bad arguments.
 int SaveCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 inline constexpr const char* kSaveCliUsage =

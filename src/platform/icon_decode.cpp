@@ -167,7 +167,7 @@ Icon decodeDib(std::span<const std::uint8_t> data) {
 }
 
 Icon decodePngIcon(std::span<const std::uint8_t> data) {
-    auto image = decodePng(data);
+    auto image = decodePng(data, kMaxDibDimension);
     if (!image) return {};
     Icon icon;
     icon.width = image->width;

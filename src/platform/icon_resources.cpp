@@ -15,6 +15,9 @@ constexpr std::size_t kGroupHeaderSize = 6;
 constexpr std::size_t kGroupEntrySize = 14;
 constexpr int kMaxResourceDepth = 3;
 constexpr int kMaxIconSize = 1024;
+// The loader maps at most this many sections of an image; every RVA lookup walks
+// the table, so a longer one would multiply the work of each resource by it.
+constexpr std::uint64_t kMaxSections = 96;
 
 // Maps relative virtual addresses of a PE image to file offsets through its sections.
 class SectionMap {
@@ -51,9 +54,16 @@ class ResourceTree {
         std::uint32_t targetOffset() const { return target & 0x7FFFFFFFu; }
     };
 
-    // The entries of the directory at `offset` (from the resource root), named ones
-    // first, as stored; nothing when it was already visited, is too deep or cut off.
-    std::optional<std::vector<Entry>> directory(std::uint32_t offset, int depth) {
+    // Where the entries of a directory start in the file, and how many lie inside it.
+    struct EntryList {
+        std::uint64_t first = 0;
+        std::uint64_t count = 0;
+    };
+
+    // The entry list of the directory at `offset` (from the resource root), named
+    // entries first, as stored; nothing when it was already visited, is too deep or
+    // cut off.
+    std::optional<EntryList> entryList(std::uint32_t offset, int depth) {
         if (depth >= kMaxResourceDepth) return std::nullopt;
         if (!visited_.insert(offset).second) return std::nullopt;
         std::uint64_t at = root_ + offset;
@@ -63,12 +73,26 @@ class ResourceTree {
         // Only the entries that lie inside the file count.
         if (!r_.has(at + 16, 0)) return std::nullopt;
         count = std::min<std::uint64_t>(count, (r_.size() - (at + 16)) / 8);
+        return EntryList{at + 16, count};
+    }
+
+    // Entry `i` of a list entryList() gave.
+    Entry entryAt(const EntryList& list, std::uint64_t i) const {
+        return {*r_.u32(list.first + i * 8), *r_.u32(list.first + 4 + i * 8)};
+    }
+
+    // The directory at `offset` whole, by the rules of entryList().
+    std::optional<std::vector<Entry>> directory(std::uint32_t offset, int depth) {
+        auto list = entryList(offset, depth);
+        if (!list) return std::nullopt;
         std::vector<Entry> entries;
-        entries.reserve(std::size_t(count));
-        for (std::uint64_t i = 0; i < count; ++i)
-            entries.push_back({*r_.u32(at + 16 + i * 8), *r_.u32(at + 20 + i * 8)});
+        entries.reserve(std::size_t(list->count));
+        for (std::uint64_t i = 0; i < list->count; ++i) entries.push_back(entryAt(*list, i));
         return entries;
     }
+
+    // Takes the directory at `offset` as walked already.
+    void markVisited(std::uint32_t offset) { visited_.insert(offset); }
 
     // The sub-directory an entry of numeric id `id` names in `entries`.
     std::optional<std::uint32_t> findNumbered(const std::vector<Entry>& entries,
@@ -103,6 +127,22 @@ class ResourceTree {
 };
 
 }  // namespace
+
+struct IconResources::PeDirectories {
+    SectionMap map;
+    std::uint64_t root = 0;
+    std::optional<std::uint32_t> groupDir, iconDir;
+    std::optional<ResourceTree::EntryList> groups, icons;
+
+    // A tree for one lookup, with the directories readPe walked taken as walked.
+    ResourceTree tree(const ByteReader& r, bool forGroup) const {
+        ResourceTree t(r, map, root);
+        t.markVisited(0);
+        if (iconDir) t.markVisited(*iconDir);
+        if (forGroup && groupDir) t.markVisited(*groupDir);
+        return t;
+    }
+};
 
 IconResources::IconResources(std::span<const std::uint8_t> bytes) : bytes_(bytes) {
     ByteReader r(bytes);
@@ -146,7 +186,7 @@ void IconResources::readPe(std::uint64_t pe) {
 
     SectionMap map;
     std::uint64_t sectionsAt = opt + *optionalSize;
-    for (std::uint64_t i = 0; i < *sectionCount; ++i) {
+    for (std::uint64_t i = 0; i < std::min<std::uint64_t>(*sectionCount, kMaxSections); ++i) {
         std::uint64_t s = sectionsAt + i * 40;
         if (!r.has(s, 40)) break;
         map.sections.push_back({*r.u32(s + 12), *r.u32(s + 8), *r.u32(s + 16), *r.u32(s + 20)});
@@ -157,24 +197,14 @@ void IconResources::readPe(std::uint64_t pe) {
     ResourceTree tree(r, map, *root);
     auto types = tree.directory(0, 0);
     if (!types) return;
-    auto groupDir = tree.findNumbered(*types, kRtGroupIcon);
-    auto iconDir = tree.findNumbered(*types, kRtIcon);
-    if (iconDir) {
-        if (auto icons = tree.directory(*iconDir, 1)) {
-            for (const auto& e : *icons) {
-                if (e.isNamed() || e.name > 0xFFFF) continue;
-                if (auto data = tree.dataOf(e, 2))
-                    icons_.emplace_back(std::uint16_t(e.name), *data);
-            }
-        }
-    }
-    if (groupDir) {
-        if (auto groups = tree.directory(*groupDir, 1)) {
-            groups_.reserve(groups->size());
-            for (const auto& e : *groups)
-                groups_.push_back(tree.dataOf(e, 2).value_or(std::span<const std::uint8_t>()));
-        }
-    }
+    auto dirs = std::make_shared<PeDirectories>();
+    dirs->map = std::move(map);
+    dirs->root = *root;
+    dirs->groupDir = tree.findNumbered(*types, kRtGroupIcon);
+    dirs->iconDir = tree.findNumbered(*types, kRtIcon);
+    if (dirs->iconDir) dirs->icons = tree.entryList(*dirs->iconDir, 1);
+    if (dirs->groupDir) dirs->groups = tree.entryList(*dirs->groupDir, 1);
+    pe_ = std::move(dirs);
 }
 
 void IconResources::readNe(std::uint64_t ne) {
@@ -227,11 +257,24 @@ void IconResources::readNe(std::uint64_t ne) {
     }
 }
 
+int IconResources::iconCount() const {
+    if (pe_) return pe_->groups ? int(pe_->groups->count) : 0;
+    return int(groups_.size());
+}
+
+std::span<const std::uint8_t> IconResources::groupData(int index) const {
+    if (!pe_) return groups_[std::size_t(index)];
+    ByteReader r(bytes_);
+    ResourceTree tree = pe_->tree(r, true);
+    return tree.dataOf(tree.entryAt(*pe_->groups, std::uint64_t(index)), 2)
+        .value_or(std::span<const std::uint8_t>());
+}
+
 std::vector<IconDirEntry> IconResources::images(int index) const {
     if (index < 0 || index >= iconCount()) return {};
     if (container_ == IconContainer::IcoFile)
         return readIcoDirectory(bytes_).value_or(std::vector<IconDirEntry>());
-    ByteReader g(groups_[std::size_t(index)]);
+    ByteReader g(groupData(index));
     auto count = g.u16(4);
     if (!count) return {};
     std::uint64_t usable =
@@ -257,6 +300,20 @@ std::vector<IconDirEntry> IconResources::images(int index) const {
 std::optional<std::span<const std::uint8_t>> IconResources::imageData(
     const IconDirEntry& entry) const {
     if (container_ == IconContainer::IcoFile) return icoImageData(bytes_, entry);
+    if (pe_) {
+        // The first entry of that id, in stored order, whose data can be read.
+        if (!pe_->icons) return std::nullopt;
+        ByteReader r(bytes_);
+        ResourceTree tree = pe_->tree(r, false);
+        const auto list = r.bytes(pe_->icons->first, pe_->icons->count * 8);
+        if (!list) return std::nullopt;
+        for (std::uint64_t i = 0; i < pe_->icons->count; ++i) {
+            // Only the name is read until the id matches: this runs over every entry.
+            if (loadU32(list->data() + i * 8) != entry.resourceId) continue;
+            if (auto data = tree.dataOf(tree.entryAt(*pe_->icons, i), 2)) return data;
+        }
+        return std::nullopt;
+    }
     for (const auto& [id, data] : icons_)
         if (id == entry.resourceId) return data;
     return std::nullopt;

@@ -30,7 +30,7 @@ class IconResources {
     IconContainer container() const { return container_; }
     // The number of icons (icon groups) in the file; 0 when it is not an icon
     // container or holds no group.
-    int iconCount() const { return int(groups_.size()); }
+    int iconCount() const;
     // The directory entries of icon `index`; empty when there is no such icon or its
     // group data cannot be read.
     std::vector<IconDirEntry> images(int index) const;
@@ -42,13 +42,19 @@ class IconResources {
   private:
     void readPe(std::uint64_t peOffset);
     void readNe(std::uint64_t neOffset);
+    std::span<const std::uint8_t> groupData(int index) const;
 
     std::span<const std::uint8_t> bytes_;
     IconContainer container_ = IconContainer::None;
-    // Group data of each icon (empty when that group cannot be read).
+    // NE and icon files: group data of each icon (empty when that group cannot be read).
     std::vector<std::span<const std::uint8_t>> groups_;
-    // Images by RT_ICON id, in the order the file stores them.
+    // NE files: images by RT_ICON id, in the order the file stores them.
     std::vector<std::pair<std::uint16_t, std::span<const std::uint8_t>>> icons_;
+    // PE files: where the group and image directories lie. A group or an image is
+    // looked up only when it is asked for, so a load costs little however many
+    // resources the file holds.
+    struct PeDirectories;
+    std::shared_ptr<const PeDirectories> pe_;
 };
 
 // A file opened for reading its icons (mapped, not read whole).

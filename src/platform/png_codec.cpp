@@ -2,6 +2,7 @@
 
 #include <png.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -135,12 +136,12 @@ bool looksLikePng(std::span<const std::uint8_t> bytes) {
     return bytes.size() >= 8 && std::memcmp(bytes.data(), sig, 8) == 0;
 }
 
-std::optional<RgbaImage> decodePng(std::span<const std::uint8_t> bytes) {
-    if (!looksLikePng(bytes)) return std::nullopt;
+std::optional<RgbaImage> decodePng(std::span<const std::uint8_t> bytes, int maxDimension) {
+    if (!looksLikePng(bytes) || maxDimension < 1) return std::nullopt;
     int w = 0, h = 0;
     std::uint8_t* pixels = nullptr;
-    if (decodePngC(bytes.data(), bytes.size(), kMaxPngDimension, &w, &h, &pixels) != 0)
-        return std::nullopt;
+    const int cap = std::min(maxDimension, kMaxPngDimension);
+    if (decodePngC(bytes.data(), bytes.size(), cap, &w, &h, &pixels) != 0) return std::nullopt;
     RgbaImage image;
     image.width = w;
     image.height = h;

@@ -20,8 +20,10 @@ struct RgbaImage {
 bool looksLikePng(std::span<const std::uint8_t> bytes);
 
 // Decodes any PNG (palette, grey, 16-bit, with or without transparency) to 8-bit RGBA.
-// Nothing when it is damaged or larger than kMaxPngDimension in either direction.
-std::optional<RgbaImage> decodePng(std::span<const std::uint8_t> bytes);
+// Nothing when it is damaged or larger than `maxDimension` (at most kMaxPngDimension)
+// in either direction.
+std::optional<RgbaImage> decodePng(std::span<const std::uint8_t> bytes,
+                                   int maxDimension = kMaxPngDimension);
 
 // Encodes 8-bit RGBA as a PNG; nothing when libpng fails.
 std::optional<std::vector<std::uint8_t>> encodePng(const RgbaImage& image);

@@ -14,6 +14,9 @@ TEST(QtNameFilters, TranslateTheProgramsFilterNotation) {
               (QStringList{"Executables (*.exe *.dll)", "All files (*)"}));
     // A description naming its own patterns is not given them twice.
     EXPECT_EQ(qtNameFilters("Icon files (*.ico)|*.ico"), (QStringList{"Icon files (*.ico)"}));
+    // ... and is shown as written, blanks and all.
+    EXPECT_EQ(qtNameFilters("ico file(s)   (*.ico)|*.ico"), (QStringList{"ico file(s)   (*.ico)"}));
+    EXPECT_EQ(qtNameFilters("bmp file(s)  (*.bmp)|*.bmp"), (QStringList{"bmp file(s)  (*.bmp)"}));
     EXPECT_EQ(qtNameFilters("Pictures (*.bmp;*.jpg)|*.bmp;*.jpg"),
               (QStringList{"Pictures (*.bmp *.jpg)"}));
     EXPECT_EQ(qtNameFilters("|*.ico"), (QStringList{"*.ico (*.ico)"}));
@@ -63,6 +66,25 @@ TEST(QtDesktopMessage, ShowsTheProgramsTextsAndMapsTheAnswer) {
               Answer::Yes);
     EXPECT_EQ(seen.icon, QMessageBox::Question);
     EXPECT_EQ(seen.buttons, QMessageBox::Yes | QMessageBox::No);
+}
+
+TEST(QtDesktopMessage, RetryButtonCarriesItsAccessKey) {
+    QtDesktop desktop;
+    QString retryText;
+    auto* poll = new QTimer;
+    QObject::connect(poll, &QTimer::timeout, [poll, &retryText] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box) return;
+        poll->stop();
+        poll->deleteLater();
+        retryText = box->button(QMessageBox::Retry)->text();
+        box->button(QMessageBox::Retry)->click();
+    });
+    poll->start(10);
+    EXPECT_EQ(desktop.message("Invalid data!One format at least!", "Error", Buttons::Retry,
+                              MessageIcon::Error),
+              Answer::Retry);
+    EXPECT_EQ(retryText.toStdString(), "&Retry");
 }
 
 TEST(QtDesktopMessage, ErrorBoxEndsTheSentence) {

@@ -115,3 +115,28 @@ TEST(ReportForm, PreviewAtOwnSizeAndKeptForMissingFiles) {
     form.FormShow();
     EXPECT_TRUE(form.Image5->pixmap().isNull());
 }
+
+TEST(ReportForm, BitmapPreviewIsTransparentInItsCornerColour) {
+    TempDir dir("report");
+    // White ground (the bottom-left pixel) with a black stripe.
+    RgbImage pic = whiteImage(16, 16);
+    for (int x = 0; x < 16; ++x) pic.pixels[std::size_t(5 * 16 + x)] = 0x000000;
+    ASSERT_TRUE(writeBmpFile(dir.path / "p.bmp", pic));
+    ASSERT_TRUE(writeJpegFile(dir.path / "p.jpg", pic));
+
+    ScriptedDesktop desktop;
+    TForm4 form(desktop);
+    form.report().setFolder(dir.path / "");
+    form.report().add("p.bmp");
+    form.report().add("p.jpg");
+    form.FormShow();
+    clickItem(form, 0);
+    QImage shown = form.Image5->pixmap().toImage();
+    ASSERT_EQ(shown.size(), QSize(16, 16));
+    EXPECT_EQ(qAlpha(shown.pixel(0, 0)), 0);
+    EXPECT_EQ(qAlpha(shown.pixel(15, 15)), 0);
+    EXPECT_EQ(shown.pixel(3, 5), qRgba(0, 0, 0, 255));
+    // A JPEG has no exact colours to key on: drawn whole.
+    clickItem(form, 1);
+    EXPECT_EQ(qAlpha(form.Image5->pixmap().toImage().pixel(0, 0)), 255);
+}

@@ -100,3 +100,39 @@ TEST(SaveCli, BadArgumentsAreStatusTwo) {
         EXPECT_NE(r.err.find("usage: pellimar-cli save"), std::string::npos);
     }
 }
+
+TEST(SaveCli, ANameWithoutExtensionTakesTheFormatsOwn) {
+    fx::TempDir dir;
+    auto dll = dir.write("lib.dll", fx::makePe({{{fx::dibImage(fx::patternIcon(32, 32), 32)}}}));
+    for (const std::string format : {"ico", "bmp", "jpg"}) {
+        Cli r = run({dll.string(), "0", "--format", format, "--out",
+                     (dir.path() / ("icons" + format)).string()});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, (dir.path() / ("icons" + format + "." + format)).string() + "\n");
+    }
+}
+
+TEST(SaveCli, ARunThatStopsAtAnUnwritableFileIsNoSuccess) {
+    fx::TempDir dir;
+    auto dll = dir.write("lib.dll", fx::makePe({{{fx::dibImage(fx::patternIcon(32, 32), 32),
+                                                  fx::dibImage(fx::patternIcon(16, 16), 32)}}}));
+    // The 32 x 32 picture is written; the 16 x 16 one meets a folder of its name.
+    std::filesystem::create_directory(dir.path() / "16-p.bmp");
+    Cli r = run({dll.string(), "0", "--format", "bmp", "--sizes", "32,16", "--out",
+                 (dir.path() / "p.bmp").string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, (dir.path() / "32-p.bmp").string() + "\n");  // what was written
+    EXPECT_EQ(lines(r.err), 1);
+    EXPECT_NE(r.err.find("16-p.bmp"), std::string::npos) << r.err;
+    EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "16-p.bmp"));
+}
+
+TEST(SaveCli, AnIconFileThatCannotBeWrittenIsNotBlamedOnTheSource) {
+    fx::TempDir dir;
+    auto dll = dir.write("lib.dll", fx::makePe({{{fx::dibImage(fx::patternIcon(32, 32), 32)}}}));
+    Cli r = run({dll.string(), "0", "--format", "ico", "--out",
+                 (dir.path() / "lib.dll" / "o.ico").string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(lines(r.err), 1);
+    EXPECT_NE(r.err.find("could not be written"), std::string::npos) << r.err;
+}

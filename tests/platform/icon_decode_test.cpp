@@ -133,6 +133,17 @@ TEST(HostileImages, PngBeyondTheSizeCapIsRefused) {
     EXPECT_TRUE(decodeIconImage(png).empty());
 }
 
+// A PNG of a few kilobytes can claim 4096 x 4096 pixels, and each load would
+// then fill some 150 MB; icon images of either kind stop at the DIB cap.
+TEST(HostileImages, PngIconsShareTheDibSizeCap) {
+    EXPECT_EQ(decodeIconImage(pngImage(solidIcon(kMaxDibDimension, 1, 0xFF123456)).data).width,
+              kMaxDibDimension);
+    EXPECT_TRUE(
+        decodeIconImage(pngImage(solidIcon(kMaxDibDimension + 1, 1, 0xFF123456)).data).empty());
+    EXPECT_TRUE(
+        decodeIconImage(pngImage(solidIcon(1, kMaxDibDimension + 1, 0xFF123456)).data).empty());
+}
+
 IconDirEntry entry(int w, int h, int bits) {
     IconDirEntry e;
     e.width = std::uint8_t(w);

@@ -1,6 +1,8 @@
 // Counting and reading the icons of PE, NE and icon files, and surviving broken ones.
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "platform/extract.h"
 #include "platform/icon_resources.h"
 #include "support/fixtures.h"
@@ -217,6 +219,111 @@ TEST(BrokenFiles, HostileHeaderFieldsGiveNothing) {
         EXPECT_LE(res.iconCount(), 1) << c.name;
         EXPECT_EQ(!res.icon(0, 32).empty(), c.readable) << c.name;
     }
+}
+
+// A section table of 65,535 entries in front of a resource directory of 131,070
+// icon groups: every group is looked up through the sections, so reading the
+// whole table for each one took tens of seconds to list one file. Only the first
+// 96 entries of a section table are taken, as the loader does.
+TEST(BrokenFiles, HugeSectionTableDoesNotMultiplyTheWork) {
+    constexpr std::uint32_t kSections = 0xFFFF, kEntries = 2 * 0xFFFF;
+    constexpr std::uint32_t kRsrcRva = 0x20000000;
+    const std::size_t pe = 0x40, opt = pe + 24, optionalSize = 224;
+    const std::size_t sections = opt + optionalSize;
+    const std::size_t rsrc = (sections + std::size_t(kSections) * 40 + 0xFFF) & ~std::size_t(0xFFF);
+    const std::uint32_t typeDir = 24, dataEntry = typeDir + 16 + kEntries * 8;
+    const std::uint32_t rsrcSize = dataEntry + 32;
+    Bytes file(rsrc + rsrcSize, 0);
+    file[0] = 'M', file[1] = 'Z';
+    put32(file, 0x3C, pe);
+    file[pe] = 'P', file[pe + 1] = 'E';
+    put16(file, pe + 4, 0x14C);
+    put16(file, pe + 6, kSections);
+    put16(file, pe + 20, optionalSize);
+    put16(file, opt, 0x10B);
+    put32(file, opt + 92, 16);
+    put32(file, opt + 96 + 16, kRsrcRva);
+    put32(file, opt + 96 + 20, rsrcSize);
+    // The last section holds the resources; all before it are tiny and elsewhere.
+    for (std::uint32_t i = 0; i < kSections; ++i) {
+        const std::size_t s = sections + std::size_t(i) * 40;
+        const bool resources = i == kSections - 1;
+        put32(file, s + 8, resources ? rsrcSize : 0x10);
+        put32(file, s + 12, resources ? kRsrcRva : 0x1000 * (i + 1));
+        put32(file, s + 16, resources ? rsrcSize : 0);
+        put32(file, s + 20, resources ? std::uint32_t(rsrc) : 0);
+    }
+    // Root: one entry, RT_GROUP_ICON, whose directory lists every entry at one data entry.
+    put16(file, rsrc + 14, 1);
+    put32(file, rsrc + 16, 14);
+    put32(file, rsrc + 20, 0x80000000u | typeDir);
+    put16(file, rsrc + typeDir + 12, 0xFFFF);
+    put16(file, rsrc + typeDir + 14, 0xFFFF);
+    for (std::uint32_t i = 0; i < kEntries; ++i) {
+        put32(file, rsrc + typeDir + 16 + i * 8, i < 0xFFFF ? 0x80000000u : i - 0xFFFF + 1);
+        put32(file, rsrc + typeDir + 20 + i * 8, dataEntry);
+    }
+    put32(file, rsrc + dataEntry, kRsrcRva + dataEntry + 16);
+    put32(file, rsrc + dataEntry + 4, 16);
+
+    const auto start = std::chrono::steady_clock::now();
+    IconResources res(file);
+    for (int i = 0; i < res.iconCount(); ++i) (void)res.images(i);  // as a listing does
+    const auto seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_EQ(res.container(), IconContainer::Pe);
+    EXPECT_EQ(res.iconCount(), 0);  // the resources lie in section 65,535
+    EXPECT_LT(seconds, 2.0);
+}
+
+// 131,070 icon groups and as many RT_ICON entries in a file of 3 MB, every
+// group naming the one real image. A scan loads such a file once per icon, so a
+// load must not resolve every group and every image of the file first.
+TEST(BrokenFiles, ManyGroupsCostNothingUntilOneIsAskedFor) {
+    constexpr std::uint32_t kEntries = 2 * 0xFFFF;
+    const Bytes image = dibImage(solidIcon(32, 32, 0xFF3060A0), 32).data;
+    const std::uint32_t root = 0, iconDir = 32, groupDir = iconDir + 16 + kEntries * 8;
+    const std::uint32_t iconData = groupDir + 16 + kEntries * 8, groupData = iconData + 16;
+    const std::uint32_t group = groupData + 16, pixels = group + 6 + 14 + 2;
+    Bytes section(pixels + image.size(), 0);
+    put16(section, root + 14, 2);
+    put32(section, root + 16, 3);
+    put32(section, root + 20, 0x80000000u | iconDir);
+    put32(section, root + 24, 14);
+    put32(section, root + 28, 0x80000000u | groupDir);
+    for (std::uint32_t dir : {iconDir, groupDir}) {
+        put16(section, dir + 12, 0xFFFF);
+        put16(section, dir + 14, 0xFFFF);
+        for (std::uint32_t i = 0; i < kEntries; ++i) {
+            // Named entries first, then ids 1, 2, ...; each image entry leads to the
+            // one image and each group entry to the one group, which names image 1.
+            put32(section, dir + 16 + i * 8, i < 0xFFFF ? 0x80000000u : i - 0xFFFF + 1);
+            put32(section, dir + 20 + i * 8, dir == groupDir ? groupData : iconData);
+        }
+    }
+    put32(section, iconData, kResourceRva + pixels);
+    put32(section, iconData + 4, std::uint32_t(image.size()));
+    put32(section, groupData, kResourceRva + group);
+    put32(section, groupData + 4, 6 + 14);
+    put16(section, group + 2, 1);
+    put16(section, group + 4, 1);
+    section[group + 6] = 32, section[group + 7] = 32;
+    put16(section, group + 6 + 4, 1);
+    put16(section, group + 6 + 6, 32);
+    put32(section, group + 6 + 8, std::uint32_t(image.size()));
+    put16(section, group + 6 + 12, 1);
+    std::copy(image.begin(), image.end(), section.begin() + pixels);
+    const Bytes file = wrapPe(section);
+
+    ASSERT_EQ(IconResources(file).iconCount(), int(kEntries));
+    const auto start = std::chrono::steady_clock::now();
+    for (int index : {0, 1, 65534, 65535, 100000, int(kEntries) - 1})
+        EXPECT_EQ(centre(IconResources(file).icon(index, 32)), 0xFF3060A0u) << index;
+    for (int n = 0; n < 100; ++n) (void)IconResources(file).icon(n * 1000, 32);
+    const auto seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_TRUE(IconResources(file).icon(int(kEntries), 32).empty());
+    EXPECT_LT(seconds, 1.0);
 }
 
 TEST(BrokenFiles, NeResourceTableWithHugeCountsOrShift) {
