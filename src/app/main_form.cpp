@@ -139,20 +139,24 @@ Icon TForm1::loadIcon(const std::filesystem::path& file, int index) {
     return iG1->Icon();
 }
 
+QAction* TForm1::addMenuItem(QMenu* menu, const char* name, const char* caption, QKeySequence key,
+                             bool enabled, void (TForm1::*handler)()) {
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(name);
+    if (!key.isEmpty()) {
+        a->setShortcut(key);
+        // Shortcuts are looked up by routeKey(), not by Qt's own shortcut map.
+        a->setShortcutContext(Qt::WidgetShortcut);
+    }
+    a->setEnabled(enabled);
+    connect(a, &QAction::triggered, this, [this, handler] { run([&] { (this->*handler)(); }); });
+    return a;
+}
+
 void TForm1::buildMenus() {
     auto item = [this](QMenu* menu, const char* name, const char* caption, QKeySequence key,
-                       bool enabled, auto handler) {
-        QAction* a = menu->addAction(caption);
-        a->setObjectName(name);
-        if (!key.isEmpty()) {
-            a->setShortcut(key);
-            // Shortcuts are looked up by routeKey(), not by Qt's own shortcut map.
-            a->setShortcutContext(Qt::WidgetShortcut);
-        }
-        a->setEnabled(enabled);
-        connect(a, &QAction::triggered, this,
-                [this, handler] { run([&] { (this->*handler)(); }); });
-        return a;
+                       bool enabled, void (TForm1::*handler)()) {
+        return addMenuItem(menu, name, caption, key, enabled, handler);
     };
     QMenuBar* bar = menuBar();
     bar->setObjectName("MainMenu1");
@@ -208,16 +212,7 @@ void TForm1::buildMenus() {
 void TForm1::buildContextMenus() {
     auto item = [this](QMenu* menu, const char* name, const char* caption, QKeySequence key,
                        bool enabled, void (TForm1::*handler)()) {
-        QAction* a = menu->addAction(caption);
-        a->setObjectName(name);
-        if (!key.isEmpty()) {
-            a->setShortcut(key);
-            a->setShortcutContext(Qt::WidgetShortcut);
-        }
-        a->setEnabled(enabled);
-        connect(a, &QAction::triggered, this,
-                [this, handler] { run([&] { (this->*handler)(); }); });
-        return a;
+        return addMenuItem(menu, name, caption, key, enabled, handler);
     };
     PopupSave = new QMenu(this);
     PopupSave->setObjectName("PopupSave");

@@ -180,6 +180,8 @@ class TForm1 : public QMainWindow {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    QAction* addMenuItem(QMenu* menu, const char* name, const char* caption, QKeySequence key,
+                         bool enabled, void (TForm1::*handler)());
     void buildMenus();
     void buildToolBar();
     void buildContextMenus();
