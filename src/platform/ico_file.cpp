@@ -17,9 +17,7 @@ int IconDirEntry::statedBitCount() const {
     return bits;
 }
 
-namespace {
-
-IconDirEntry parseEntry(const std::uint8_t* p) {
+IconDirEntry parseCommonEntryFields(const std::uint8_t* p) {
     IconDirEntry e;
     e.width = p[0];
     e.height = p[1];
@@ -28,6 +26,13 @@ IconDirEntry parseEntry(const std::uint8_t* p) {
     e.planes = loadU16(p + 4);
     e.bitCount = loadU16(p + 6);
     e.bytesInRes = loadU32(p + 8);
+    return e;
+}
+
+namespace {
+
+IconDirEntry parseEntry(const std::uint8_t* p) {
+    IconDirEntry e = parseCommonEntryFields(p);
     e.imageOffset = loadU32(p + 12);
     return e;
 }

@@ -33,6 +33,10 @@ struct IconDirEntry {
 inline constexpr std::size_t kIcoHeaderSize = 6;
 inline constexpr std::size_t kIcoEntrySize = 16;
 
+// The first twelve bytes, which .ico directory entries and icon group entries share
+// (size, colours, planes, bit count, bytes); the caller has checked that they exist.
+IconDirEntry parseCommonEntryFields(const std::uint8_t* p);
+
 // True when the bytes start with an icon header (reserved 0, type 1).
 bool hasIcoHeader(std::span<const std::uint8_t> bytes);
 

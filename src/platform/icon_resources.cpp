@@ -283,14 +283,7 @@ std::vector<IconDirEntry> IconResources::images(int index) const {
     entries.reserve(std::size_t(usable));
     for (std::uint64_t i = 0; i < usable; ++i) {
         const std::uint8_t* p = g.all().data() + kGroupHeaderSize + i * kGroupEntrySize;
-        IconDirEntry e;
-        e.width = p[0];
-        e.height = p[1];
-        e.colorCount = p[2];
-        e.reserved = p[3];
-        e.planes = loadU16(p + 4);
-        e.bitCount = loadU16(p + 6);
-        e.bytesInRes = loadU32(p + 8);
+        IconDirEntry e = parseCommonEntryFields(p);
         e.resourceId = loadU16(p + 12);
         entries.push_back(e);
     }
