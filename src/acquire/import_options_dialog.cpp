@@ -11,8 +11,8 @@
 #include <QScreen>
 #include <exception>
 
-#include "acquire/dialog_art.h"
 #include "app/desktop.h"
+#include "app/dialog_art.h"
 #include "app/settings.h"
 
 namespace pellimar {

@@ -7,8 +7,8 @@
 #include <QPushButton>
 #include <system_error>
 
-#include "acquire/dialog_art.h"
 #include "app/desktop.h"
+#include "app/dialog_art.h"
 #include "app/paths.h"
 #include "app/settings.h"
 #include "platform/private_profile.h"

@@ -1,4 +1,4 @@
-#include "acquire/dialog_art.h"
+#include "app/dialog_art.h"
 
 #include <QApplication>
 #include <QFont>

@@ -1,4 +1,4 @@
-// Pictures drawn for the acquisition dialogs: the banner across the top and the
+// Pictures drawn for the option dialogs: the banner across the top and the
 // small decorative icons. Drawn in code, so no picture files are needed.
 #pragma once
 

@@ -1,5 +1,7 @@
 #include "export/export_options_form.h"
 
+#include "app/dialog_art.h"
+
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFrame>
@@ -7,8 +9,6 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QLinearGradient>
-#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -28,23 +28,6 @@ QLabel* iconLabel(QWidget* parent, QStyle::StandardPixmap which, int x, int y, i
     return label;
 }
 
-QPixmap banner(int width, int height, const QFont& font) {
-    QPixmap pix(width, height);
-    QPainter p(&pix);
-    QLinearGradient g(0, 0, width, 0);
-    g.setColorAt(0, QColor(0x1f, 0x3c, 0x88));
-    g.setColorAt(1, QColor(0x8f, 0xb4, 0xe8));
-    p.fillRect(pix.rect(), g);
-    QFont f = font;
-    f.setBold(true);
-    f.setPointSize(font.pointSize() + 6);
-    p.setFont(f);
-    p.setPen(Qt::white);
-    p.drawText(pix.rect().adjusted(16, 0, 0, 0), Qt::AlignVCenter | Qt::AlignLeft,
-               "Export options");
-    return pix;
-}
-
 }  // namespace
 
 TForm3::TForm3(AppSettings& settings, Desktop& desktop, QWidget* parent)
@@ -61,7 +44,7 @@ TForm3::TForm3(AppSettings& settings, Desktop& desktop, QWidget* parent)
     Panel1->setGeometry(0, 0, 405, 65);
     Image6 = new QLabel(Panel1);
     Image6->setGeometry(0, 0, 405, 65);
-    Image6->setPixmap(banner(405, 65, font()));
+    Image6->setPixmap(bannerPixmap(405, 65, "Export options"));
 
     GroupBox1 = new QGroupBox(" Image size ", this);
     GroupBox1->setFont(bold);
