@@ -39,8 +39,8 @@ int main(int argc, char** argv) {
         int counted = 0, standard = 0;
         for (const Icon& icon : set.icons) {
             IconBitmaps bm;
-            if (!GetIconBitmaps(icon, bm)) continue;
-            if (ChooseIconColors(bm.color) == 16) {
+            if (!iconBitmaps(icon, bm)) continue;
+            if (chooseIconColors(bm.color) == 16) {
                 ++standard;
                 continue;
             }

@@ -103,7 +103,7 @@ void ourSave(benchmark::State& state, const char* ext) {
         c.freshOut();
         report.clear();
         state.ResumeTiming();
-        SaveSelected(c.rows, c.out / (std::string("pic.") + ext), ctx);
+        saveSelectedRows(c.rows, c.out / (std::string("pic.") + ext), ctx);
     }
     // Monochrome icons have no colour image and give no .ico file.
     state.counters["files"] = double(report.files().size());

@@ -19,16 +19,16 @@
 
 #include "acquire/folder_walk.h"
 #include "acquire/import_options_dialog.h"
-#include "app/main_form.h"
-#include "app/paths.h"
-#include "app/settings.h"
+#include "app/main_window.h"
+#include "core/paths.h"
+#include "core/settings.h"
 #include "support/scripted_desktop.h"
 
 namespace {
 namespace fs = std::filesystem;
 using pellimar::AppSettings;
-using pellimar::TForm1;
-using pellimar::TForm5;
+using pellimar::ImportOptionsDialog;
+using pellimar::MainWindow;
 using pellimar::test::ScriptedDesktop;
 
 fs::path g_folder = "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows";
@@ -60,8 +60,8 @@ void BM_ScanCommand(benchmark::State& state) {
     AppSettings& s = pellimar::settings();
     prepareSettings(s);
     ScriptedDesktop desktop;
-    TForm1 form(desktop);
-    TForm5 options(s, desktop, &form);
+    MainWindow form(desktop);
+    ImportOptionsDialog options(s, desktop, &form);
 
     const auto files = pellimar::gatherScanFiles(g_folder, pellimar::fileKindsOf(s), true);
     std::uintmax_t bytes = 0;
@@ -78,13 +78,13 @@ void BM_ScanCommand(benchmark::State& state) {
         ++runs;
         desktop.folderAnswers.push_back(g_folder);
         desktop.modalScripts.push_back([](QDialog& d) {
-            auto& f = static_cast<TForm5&>(d);
-            f.FormShow();
-            f.B_importClick();
+            auto& f = static_cast<ImportOptionsDialog&>(d);
+            f.showCurrentSettings();
+            f.confirm();
             return f.result();
         });
         state.ResumeTiming();
-        form.ToolButton5Click();
+        form.scanFolder();
     }
     const int rows = form.rowCount();
     state.counters["files"] = double(files.size());
@@ -117,7 +117,7 @@ void BM_MemoryPerRow(benchmark::State& state) {
     constexpr int kRows = 100000;
     ScriptedDesktop desktop;
     for (auto _ : state) {
-        TForm1 form(desktop);
+        MainWindow form(desktop);
         QApplication::processEvents();
         pellimar::Icon icon;
         icon.width = icon.height = 32;
@@ -129,7 +129,7 @@ void BM_MemoryPerRow(benchmark::State& state) {
         const std::size_t rss0 = residentBytes();
         for (int i = 0; i < kRows; ++i) {
             icon.color[std::size_t(i) % icon.color.size()] = std::uint32_t(i);
-            form.addResultRow(icon, source, i % 300);
+            form.addRow(icon, source, i % 300);
         }
         QApplication::processEvents();
         const std::size_t heap1 = heapInUse();

@@ -9,10 +9,10 @@
 #include <cstdlib>
 #include <filesystem>
 
-#include "app/paths.h"
+#include "core/paths.h"
 #include "support/fixtures.h"
 #include "support/scripted_desktop.h"
-#include "viewer/geticons_form.h"
+#include "viewer/icon_viewer.h"
 #include "viewer/thumbnail_list.h"
 
 namespace {
@@ -39,13 +39,13 @@ void ViewerShowsTwoHundredImages(benchmark::State& state) {
 
     test::ScriptedDesktop desk;
     for (auto _ : state) {
-        Tgeticonsform form(desk);
-        form.setHint(path);
-        form.show();  // runs FormShow
+        IconViewer form(desk);
+        form.setViewedPath(path);
+        form.show();  // runs loadViewedFile
         QApplication::processEvents();
-        form.listv1->viewport()->repaint();  // the visible thumbnails load now
+        form.thumbnailList->viewport()->repaint();  // the visible thumbnails load now
         QApplication::processEvents();
-        if (form.ComboBox1->count() != 200 || form.listv1->Thumbnails().Count() != 200)
+        if (form.imageChoice->count() != 200 || form.thumbnailList->thumbnails().count() != 200)
             state.SkipWithError("viewer did not list 200 images");
         form.reject();
     }

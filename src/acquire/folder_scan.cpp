@@ -7,7 +7,8 @@
 #include <cstdint>
 
 #include "acquire/folder_walk.h"
-#include "app/settings.h"
+#include "core/file_names.h"
+#include "core/settings.h"
 
 namespace pellimar {
 namespace fs = std::filesystem;

@@ -1,6 +1,6 @@
 // The icon-taking half of a folder scan: every icon of every gathered file becomes
-// one row, up to the scan's maximum. Free of widgets; the main window hands in its
-// icon loader, its row adder and its Clear All.
+// one row, up to the scan's maximum. Free of widgets: the caller hands in an icon
+// loader, a row adder and Clear All.
 #pragma once
 
 #include <filesystem>
@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "acquire/icon_extractor.h"
 #include "platform/icon.h"
 
 namespace pellimar {
@@ -17,7 +18,7 @@ struct AppSettings;
 struct ScanCallbacks {
     // Icon `index` of a file: 1-based for icon files, 0-based for the others;
     // an empty Icon when there is none.
-    std::function<Icon(const std::filesystem::path& file, int index)> loadIcon;
+    IconLoader loadIcon;
     // Adds the row for the n-th icon (0-based) taken from `file`.
     std::function<void(const std::filesystem::path& file, int n, const Icon& icon)> addRow;
     // Empties the result list as Clear All does.

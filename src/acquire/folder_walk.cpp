@@ -8,7 +8,8 @@
 #include <set>
 #include <utility>
 
-#include "app/settings.h"
+#include "core/file_names.h"
+#include "core/settings.h"
 
 namespace pellimar {
 namespace fs = std::filesystem;
@@ -71,26 +72,10 @@ bool leadsToFolder(const std::string& path, unsigned char type) {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool isAsciiLower(char c) {
-    return c >= 'a' && c <= 'z';
-}
-
 }  // namespace
 
 FileKinds fileKindsOf(const AppSettings& s) {
     return {s.format_exe, s.format_dll, s.format_ico, s.format_icl};
-}
-
-std::string upperCaseExtension(const fs::path& path) {
-    const std::string& text = path.native();
-    const std::size_t slash = text.find_last_of('/');
-    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    const std::size_t dot = text.find_last_of('.');
-    if (dot == std::string::npos || dot < nameStart) return {};
-    std::string ext = text.substr(dot);
-    for (char& c : ext)
-        if (isAsciiLower(c)) c = char(c - 'a' + 'A');
-    return ext;
 }
 
 bool passesKindTest(const fs::path& path, const FileKinds& kinds) {
@@ -103,18 +88,18 @@ bool passesKindTest(const fs::path& path, const FileKinds& kinds) {
            (kinds.ico && ext == ".ICO") || (kinds.icl && ext == ".ICL");
 }
 
-void ListFolder(const fs::path& folder, std::vector<fs::path>& list) {
+void listFolder(const fs::path& folder, std::vector<fs::path>& list) {
     const std::string prefix = withSeparator(folder);
     const auto entries = readFolder(prefix, nullptr);
     if (!entries) return;
     for (const Entry& e : *entries) list.emplace_back(prefix + e.name);
 }
 
-void CollectFiles(const fs::path& folder, const FileKinds& kinds, std::vector<fs::path>& list) {
-    CollectFiles(folder, kinds, list, {});
+void collectFiles(const fs::path& folder, const FileKinds& kinds, std::vector<fs::path>& list) {
+    collectFiles(folder, kinds, list, {});
 }
 
-void CollectFiles(const fs::path& folder, const FileKinds& kinds, std::vector<fs::path>& list,
+void collectFiles(const fs::path& folder, const FileKinds& kinds, std::vector<fs::path>& list,
                   const std::function<void(const fs::path&)>& beforeOpen) {
     std::set<FolderId> visited;
     std::vector<Frame> stack;
@@ -148,11 +133,11 @@ std::vector<fs::path> gatherScanFiles(const fs::path& folder, const FileKinds& k
                                       bool withSubFolders) {
     std::vector<fs::path> files;
     if (withSubFolders) {
-        CollectFiles(folder, kinds, files);
+        collectFiles(folder, kinds, files);
         return files;
     }
     std::vector<fs::path> listed;
-    ListFolder(folder, listed);
+    listFolder(folder, listed);
     for (auto& path : listed)
         if (passesKindTest(path, kinds)) files.push_back(std::move(path));
     return files;

@@ -22,10 +22,6 @@ struct FileKinds {
 
 FileKinds fileKindsOf(const AppSettings& s);
 
-// The extension of the name part of `path`: from its last "." to the end, dot
-// included, ASCII letters upper-cased; empty when the name holds no ".".
-std::string upperCaseExtension(const std::filesystem::path& path);
-
 // True when `path`'s extension names an enabled kind (".EXE", ".DLL", ".ICO",
 // ".ICL" in any letter case). The entries "." and ".." never pass.
 bool passesKindTest(const std::filesystem::path& path, const FileKinds& kinds);
@@ -33,7 +29,7 @@ bool passesKindTest(const std::filesystem::path& path, const FileKinds& kinds);
 // Appends folder + name for every entry the folder lists, "." and ".." and
 // sub-folders included, in the order the file system returns them. A folder that
 // cannot be listed appends nothing.
-void ListFolder(const std::filesystem::path& folder, std::vector<std::filesystem::path>& list);
+void listFolder(const std::filesystem::path& folder, std::vector<std::filesystem::path>& list);
 
 // Appends the files of the enabled kinds in `folder` and, depth first, in all its
 // sub-folders: a sub-folder's files stand where its entry was listed; no sorting.
@@ -41,12 +37,12 @@ void ListFolder(const std::filesystem::path& folder, std::vector<std::filesystem
 // walked at most once, so links back into the tree cannot make the walk endless.
 // Folders that cannot be read are skipped; hidden entries are included; the
 // depth is not limited (the walk keeps its own stack, not the call stack's).
-void CollectFiles(const std::filesystem::path& folder, const FileKinds& kinds,
+void collectFiles(const std::filesystem::path& folder, const FileKinds& kinds,
                   std::vector<std::filesystem::path>& list);
 
 // The same walk, with `beforeOpen` called with each folder's path just before the
 // folder is opened (tests use it to change the tree while it is walked).
-void CollectFiles(const std::filesystem::path& folder, const FileKinds& kinds,
+void collectFiles(const std::filesystem::path& folder, const FileKinds& kinds,
                   std::vector<std::filesystem::path>& list,
                   const std::function<void(const std::filesystem::path&)>& beforeOpen);
 

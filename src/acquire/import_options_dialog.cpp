@@ -11,9 +11,9 @@
 #include <QScreen>
 #include <exception>
 
-#include "app/desktop.h"
-#include "app/dialog_art.h"
-#include "app/settings.h"
+#include "core/desktop.h"
+#include "core/dialog_art.h"
+#include "core/settings.h"
 
 namespace pellimar {
 
@@ -59,75 +59,75 @@ std::optional<int> parseTypedInteger(std::string_view text) {
     return int(value);
 }
 
-TForm5::TForm5(AppSettings& settings, Desktop& desktop, QWidget* parent)
+ImportOptionsDialog::ImportOptionsDialog(AppSettings& settings, Desktop& desktop, QWidget* parent)
     : QDialog(parent), settings_(settings), desktop_(desktop) {
-    setObjectName("Form5");
+    setObjectName("importOptionsDialog");
     setWindowTitle("Import options");
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(417, 193);
 
-    Image1 = new QLabel(this);
-    Image1->setGeometry(0, 0, 417, 49);
-    Image1->setPixmap(bannerPixmap(417, 49, "Import options"));
+    banner = new QLabel(this);
+    banner->setGeometry(0, 0, 417, 49);
+    banner->setPixmap(bannerPixmap(417, 49, "Import options"));
 
-    GroupBox1 = new QGroupBox(" Search maximum  ", this);
-    GroupBox1->setGeometry(8, 56, 225, 97);
-    RB_limit = new QRadioButton(" No more than ", GroupBox1);
-    RB_limit->setGeometry(10, 22, 112, 20);
-    Edit1 = new QLineEdit("100", GroupBox1);
-    Edit1->setGeometry(124, 21, 49, 22);
-    Label1 = new QLabel("icons.", GroupBox1);
-    Label1->setGeometry(178, 23, 42, 18);
-    RB_nolimit = new QRadioButton(" No limit.", GroupBox1);
-    RB_nolimit->setGeometry(10, 56, 112, 20);
-    Image2 = new QLabel(GroupBox1);
-    Image2->setGeometry(180, 52, 32, 32);
-    Image2->setPixmap(decorationPixmap(Decoration::Folder));
-    RB_limit->setChecked(true);
+    maximumGroup = new QGroupBox(" Search maximum  ", this);
+    maximumGroup->setGeometry(8, 56, 225, 97);
+    limitButton = new QRadioButton(" No more than ", maximumGroup);
+    limitButton->setGeometry(10, 22, 112, 20);
+    limitEdit = new QLineEdit("100", maximumGroup);
+    limitEdit->setGeometry(124, 21, 49, 22);
+    iconsLabel = new QLabel("icons.", maximumGroup);
+    iconsLabel->setGeometry(178, 23, 42, 18);
+    noLimitButton = new QRadioButton(" No limit.", maximumGroup);
+    noLimitButton->setGeometry(10, 56, 112, 20);
+    maximumPicture = new QLabel(maximumGroup);
+    maximumPicture->setGeometry(180, 52, 32, 32);
+    maximumPicture->setPixmap(decorationPixmap(Decoration::Folder));
+    limitButton->setChecked(true);
 
-    GroupBox2 = new QGroupBox(" Search these files ", this);
-    GroupBox2->setGeometry(240, 56, 169, 97);
-    CheckBox_exe = new QCheckBox(" *.EXE", GroupBox2);
-    CheckBox_exe->setGeometry(10, 18, 96, 18);
-    CheckBox_dll = new QCheckBox(" *.DLL", GroupBox2);
-    CheckBox_dll->setGeometry(10, 36, 96, 18);
-    CheckBox_ico = new QCheckBox(" *.ICO", GroupBox2);
-    CheckBox_ico->setGeometry(10, 54, 96, 18);
-    CheckBox_ICL = new QCheckBox(" *.ICL", GroupBox2);
-    CheckBox_ICL->setGeometry(10, 72, 96, 18);
-    CheckBox_exe->setChecked(true);
-    CheckBox_dll->setChecked(true);
-    Image3 = new QLabel(GroupBox2);
-    Image3->setGeometry(124, 36, 32, 32);
-    Image3->setPixmap(decorationPixmap(Decoration::Files));
+    kindsGroup = new QGroupBox(" Search these files ", this);
+    kindsGroup->setGeometry(240, 56, 169, 97);
+    exeBox = new QCheckBox(" *.EXE", kindsGroup);
+    exeBox->setGeometry(10, 18, 96, 18);
+    dllBox = new QCheckBox(" *.DLL", kindsGroup);
+    dllBox->setGeometry(10, 36, 96, 18);
+    icoBox = new QCheckBox(" *.ICO", kindsGroup);
+    icoBox->setGeometry(10, 54, 96, 18);
+    iclBox = new QCheckBox(" *.ICL", kindsGroup);
+    iclBox->setGeometry(10, 72, 96, 18);
+    exeBox->setChecked(true);
+    dllBox->setChecked(true);
+    kindsPicture = new QLabel(kindsGroup);
+    kindsPicture->setGeometry(124, 36, 32, 32);
+    kindsPicture->setPixmap(decorationPixmap(Decoration::Files));
 
-    B_import = new QPushButton("&OK", this);
-    B_import->setGeometry(334, 161, 75, 25);
-    B_import->setAutoDefault(false);
-    B_import->setDefault(false);
+    okButton = new QPushButton("&OK", this);
+    okButton->setGeometry(334, 161, 75, 25);
+    okButton->setAutoDefault(false);
+    okButton->setDefault(false);
 
-    connect(RB_limit, &QRadioButton::toggled, this, [this](bool on) {
-        if (on) RB_limitClick();
+    connect(limitButton, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) limitChosen();
     });
-    connect(RB_nolimit, &QRadioButton::toggled, this, [this](bool on) {
-        if (on) RB_nolimitClick();
+    connect(noLimitButton, &QRadioButton::toggled, this, [this](bool on) {
+        if (on) noLimitChosen();
     });
-    connect(B_import, &QPushButton::clicked, this, [this] { B_importClick(); });
+    connect(okButton, &QPushButton::clicked, this, [this] { confirm(); });
 }
 
-void TForm5::FormShow() {
-    CheckBox_exe->setChecked(settings_.format_exe);
-    CheckBox_dll->setChecked(settings_.format_dll);
-    CheckBox_ico->setChecked(settings_.format_ico);
-    CheckBox_ICL->setChecked(settings_.format_icl);
+void ImportOptionsDialog::showCurrentSettings() {
+    exeBox->setChecked(settings_.format_exe);
+    dllBox->setChecked(settings_.format_dll);
+    icoBox->setChecked(settings_.format_ico);
+    iclBox->setChecked(settings_.format_icl);
     if (settings_.max_units != 0) {
-        Edit1->setText(QString::number(settings_.max_units));
-        RB_limit->setChecked(true);
-        RB_limitClick();
+        limitEdit->setText(QString::number(settings_.max_units));
+        limitButton->setChecked(true);
+        limitChosen();
     } else {
-        RB_nolimit->setChecked(true);
-        RB_nolimitClick();
+        noLimitButton->setChecked(true);
+        noLimitChosen();
     }
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (screen != nullptr) {
@@ -138,51 +138,53 @@ void TForm5::FormShow() {
     }
 }
 
-void TForm5::RB_limitClick() {
-    Edit1->setEnabled(true);
+void ImportOptionsDialog::limitChosen() {
+    limitEdit->setEnabled(true);
 }
 
-void TForm5::RB_nolimitClick() {
-    Edit1->setEnabled(false);
+void ImportOptionsDialog::noLimitChosen() {
+    limitEdit->setEnabled(false);
 }
 
-void TForm5::B_importClick() {
-    const std::optional<int> typed = parseTypedInteger(Edit1->text().toStdString());
+void ImportOptionsDialog::confirm() {
+    const std::optional<int> typed = parseTypedInteger(limitEdit->text().toStdString());
     if (!typed) {
         desktop_.message(kNotANumber, kErrorCaption, Buttons::Retry, MessageIcon::Error);
-        Edit1->setText("100");
+        limitEdit->setText("100");
         return;
     }
-    if (!CheckBox_exe->isChecked() && !CheckBox_dll->isChecked() && !CheckBox_ico->isChecked() &&
-        !CheckBox_ICL->isChecked()) {
+    if (!exeBox->isChecked() && !dllBox->isChecked() && !icoBox->isChecked() &&
+        !iclBox->isChecked()) {
         desktop_.message(kNoFormat, kErrorCaption, Buttons::Retry, MessageIcon::Error);
         return;
     }
-    settings_.format_exe = CheckBox_exe->isChecked();
-    settings_.format_dll = CheckBox_dll->isChecked();
-    settings_.format_ico = CheckBox_ico->isChecked();
-    settings_.format_icl = CheckBox_ICL->isChecked();
-    settings_.max_units = RB_nolimit->isChecked() ? 0 : *typed;
+    AppSettings edited = settings_;
+    edited.format_exe = exeBox->isChecked();
+    edited.format_dll = dllBox->isChecked();
+    edited.format_ico = icoBox->isChecked();
+    edited.format_icl = iclBox->isChecked();
+    edited.max_units = noLimitButton->isChecked() ? 0 : *typed;
     try {
-        SaveSettings(settings_);
+        saveSettings(edited);
     } catch (const std::exception& e) {
-        // Reported like any error no handler catches; the dialog stays open and
-        // the values stay in memory.
+        // Reported like any error no handler catches; the dialog stays open and the
+        // settings in use stay as they were until the file takes the new values.
         desktop_.errorBox(e.what());
         return;
     }
+    settings_ = edited;
     accept();
 }
 
-void TForm5::showEvent(QShowEvent* event) {
-    FormShow();
+void ImportOptionsDialog::showEvent(QShowEvent* event) {
+    showCurrentSettings();
     QDialog::showEvent(event);
 }
 
-void TForm5::keyPressEvent(QKeyEvent* event) {
+void ImportOptionsDialog::keyPressEvent(QKeyEvent* event) {
     // OK is the dialog's cancel button: Esc presses it, validation included.
     if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
-        B_import->click();
+        okButton->click();
         return;
     }
     QDialog::keyPressEvent(event);

@@ -23,32 +23,32 @@ struct AppSettings;
 // nothing when the text is anything else or does not fit 32 bits.
 std::optional<int> parseTypedInteger(std::string_view text);
 
-class TForm5 : public QDialog {
+class ImportOptionsDialog : public QDialog {
     Q_OBJECT
   public:
-    TForm5(AppSettings& settings, Desktop& desktop, QWidget* parent = nullptr);
+    ImportOptionsDialog(AppSettings& settings, Desktop& desktop, QWidget* parent = nullptr);
 
     // --- handlers ---
-    void FormShow();
-    void RB_limitClick();
-    void RB_nolimitClick();
-    void B_importClick();
+    void showCurrentSettings();
+    void limitChosen();
+    void noLimitChosen();
+    void confirm();
 
     // --- controls ---
-    QLabel* Image1;  // the banner
-    QGroupBox* GroupBox1;
-    QRadioButton* RB_limit;
-    QLineEdit* Edit1;
-    QLabel* Label1;
-    QRadioButton* RB_nolimit;
-    QLabel* Image2;
-    QGroupBox* GroupBox2;
-    QCheckBox* CheckBox_exe;
-    QCheckBox* CheckBox_dll;
-    QCheckBox* CheckBox_ico;
-    QCheckBox* CheckBox_ICL;
-    QLabel* Image3;
-    QPushButton* B_import;
+    QLabel* banner;
+    QGroupBox* maximumGroup;
+    QRadioButton* limitButton;
+    QLineEdit* limitEdit;
+    QLabel* iconsLabel;
+    QRadioButton* noLimitButton;
+    QLabel* maximumPicture;
+    QGroupBox* kindsGroup;
+    QCheckBox* exeBox;
+    QCheckBox* dllBox;
+    QCheckBox* icoBox;
+    QCheckBox* iclBox;
+    QLabel* kindsPicture;
+    QPushButton* okButton;
 
   protected:
     void showEvent(QShowEvent* event) override;

@@ -1,29 +1,25 @@
-// The Scan a Folder command from the folder dialog to the last status text, over
-// what the main window lends it: its desktop, its settings, the Import options
-// dialog, its status bar, its icon loader and its result list.
+// The Scan a Folder command, from the folder dialog to the last status text.
 #pragma once
 
-#include <filesystem>
 #include <functional>
-#include <string>
+#include <optional>
 
 #include "acquire/folder_scan.h"
+#include "acquire/icon_extractor.h"
 
 namespace pellimar {
 
 class Desktop;
+class ResultListAccess;
 struct AppSettings;
 
-struct ScanCommandHost {
-    std::function<bool()> confirmImportOptions;  // the Import options dialog closed with OK
-    std::function<void(int panel, const std::string& text)> setStatus;
-    std::function<void()> paintPending;  // processes pending window messages once
-    std::function<int()> rowCount;
-    ScanCallbacks list;  // icon loader, row adder, Clear All
-};
-
-// Runs the command; returns what the scan did (nothing when a dialog was cancelled).
+// Asks for a folder, then for the import options (`confirmImportOptions` is true
+// when that dialog closed with OK), shows "Searching ...", gathers the files, reads
+// their icons with `loadIcon` into `list` and shows "Idle ..." and the row count.
+// Returns what the scan did; nothing when a dialog was cancelled.
 std::optional<ScanOutcome> runScanCommand(Desktop& desktop, const AppSettings& settings,
-                                          const ScanCommandHost& host);
+                                          ResultListAccess& list,
+                                          const std::function<bool()>& confirmImportOptions,
+                                          const IconLoader& loadIcon = loadFileIcon);
 
 }  // namespace pellimar

@@ -2,14 +2,13 @@
 #include <QIcon>
 
 #include "acquire/import_options_dialog.h"
-#include "app/main_form.h"
-#include "app/qt_desktop.h"
-#include "app/resources.h"
-#include "app/settings.h"
-#include "dialogs/about_form.h"
-#include "dialogs/tips_form.h"
-#include "export/export_options_form.h"
-#include "export/report_form.h"
+#include "app/main_window.h"
+#include "core/qt_desktop.h"
+#include "core/resources.h"
+#include "dialogs/about_dialog.h"
+#include "dialogs/tips_dialog.h"
+#include "export/export_options_dialog.h"
+#include "export/report_dialog.h"
 
 int main(int argc, char** argv) {
     pellimar::QtDesktop desktop;
@@ -19,20 +18,22 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Pellimar");
     QApplication::setWindowIcon(QIcon(":/pellimar/pellimar.png"));
 
-    // The main window first, then the dialogs, which live as long as it does.
-    pellimar::TForm1 form1(desktop);
-    desktop.setOwner(&form1);
-    pellimar::TForm5 form5(pellimar::settings(), desktop, &form1);
-    pellimar::TForm4 form4(desktop, &form1);
-    pellimar::TForm3 form3(pellimar::settings(), desktop, &form1);
-    pellimar::TForm2 form2(desktop, &form1);
-    pellimar::TTipsform tips(desktop, &form1);
-    form1.setImportOptionsForm(&form5);
-    form1.setAboutForm(&form2);
-    form1.setTipsForm(&tips);
-    form1.setReportForm(&form4);
-    form1.setExportOptionsForm(&form3);
+    // The main window first, then the dialogs, which live as long as it does and
+    // work on its settings.
+    pellimar::MainWindow window(desktop);
+    desktop.setOwner(&window);
+    pellimar::AppSettings& settings = window.settings();
+    pellimar::ImportOptionsDialog importOptions(settings, desktop, &window);
+    pellimar::ReportDialog report(desktop, &window);
+    pellimar::ExportOptionsDialog exportOptions(settings, desktop, &window);
+    pellimar::AboutDialog about(desktop, &window);
+    pellimar::TipsDialog tips(settings, desktop, &window);
+    window.setImportOptionsDialog(&importOptions);
+    window.setAboutDialog(&about);
+    window.setTipsDialog(&tips);
+    window.setReportDialog(&report);
+    window.setExportOptionsDialog(&exportOptions);
 
-    form1.showMaximized();
+    window.showMaximized();
     return app.exec();
 }

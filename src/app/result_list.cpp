@@ -180,7 +180,7 @@ bool ResultList::eventFilter(QObject* watched, QEvent* event) {
 int ResultList::addRow(const QImage& picture, const fs::path& source, int iconPosition) {
     const int image = images_.add(picture);
     const std::string caption = rowCaption(source, iconPosition);
-    const std::string location = FormatIconNumber(iconPosition);
+    const std::string location = formatIconNumber(iconPosition);
     const std::string& path = source.native();
 
     auto* first = new RowItem(QFile::decodeName(bytesOf(caption)), bytesOf(caption));

@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "app/result_rows.h"
+#include "core/result_rows.h"
 
 class QAbstractItemView;
 class QItemSelectionModel;

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "acquire/icons_cli.h"
-#include "export/save_cli.h"
+#include "cli/icons_cli.h"
+#include "cli/save_cli.h"
 
 namespace {
 
@@ -17,9 +17,9 @@ struct Command {
 };
 
 const Command kCommands[] = {
-    {"list", pellimar::ListCli, pellimar::kListCliUsage},
-    {"draw", pellimar::DrawCli, pellimar::kDrawCliUsage},
-    {"save", pellimar::SaveCli, pellimar::kSaveCliUsage},
+    {"list", pellimar::cli::list, pellimar::cli::kListUsage},
+    {"draw", pellimar::cli::draw, pellimar::cli::kDrawUsage},
+    {"save", pellimar::cli::save, pellimar::cli::kSaveUsage},
 };
 
 int usage() {

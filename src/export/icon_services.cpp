@@ -1,9 +1,9 @@
 // The save command's icon reading bound to the program's own readers.
 #include "export/icon_services.h"
 
+#include "export/ico_routines.h"
 #include "platform/extract.h"
 #include "platform/icon_decode.h"
-#include "viewer/ico_routines.h"
 
 namespace pellimar {
 
@@ -13,10 +13,10 @@ const IconServices& defaultIconServices() {
             return extractIcon(file, index, size);
         },
         [](const std::filesystem::path& file, int imageNumber) {
-            return CopyIcoImage(file, imageNumber);
+            return copyIcoImage(file, imageNumber);
         },
         [](const std::filesystem::path& file, int imageNumber) {
-            return ReadIcoImageInfo(file, imageNumber);
+            return icoImageInfoTexts(file, imageNumber);
         },
         [](std::span<const std::uint8_t> bytes) { return decodeIcoImage(bytes, 0); },
     };

@@ -24,7 +24,7 @@ struct IconServices {
     // Image count, width, height and bit count of image `imageNumber`, as texts.
     std::function<std::optional<std::vector<std::string>>(const std::filesystem::path& file,
                                                           int imageNumber)>
-        readIcoImageInfo;
+        icoImageInfoTexts;
     // The image of a one-image icon file at its own size; empty when unreadable.
     std::function<Icon(std::span<const std::uint8_t> icoBytes)> loadIcon;
 };

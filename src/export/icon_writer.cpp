@@ -61,7 +61,7 @@ void BitmapInfoHeader::writeTo(std::uint8_t* out) const {
     put32(out + 36, biClrImportant);
 }
 
-bool GetIconBitmaps(const Icon& icon, IconBitmaps& out) {
+bool iconBitmaps(const Icon& icon, IconBitmaps& out) {
     out = {};
     if (icon.empty() || icon.width > 1024 || icon.height > 1024) return false;
     const std::size_t count = std::size_t(icon.width) * icon.height;
@@ -86,13 +86,13 @@ bool GetIconBitmaps(const Icon& icon, IconBitmaps& out) {
     return true;
 }
 
-int ChooseIconColors(const Bitmap& colorBitmap) {
+int chooseIconColors(const Bitmap& colorBitmap) {
     for (std::uint32_t p : colorBitmap.pixels)
         if (!isStandardColor(p)) return 256;
     return 16;
 }
 
-void PrepareDibHeader(const Bitmap& bitmap, BitmapInfoHeader& header, int colors) {
+void prepareDibHeader(const Bitmap& bitmap, BitmapInfoHeader& header, int colors) {
     if (!bitmap.valid()) {
         header.biPlanes = 0;
         return;
@@ -122,10 +122,9 @@ void PrepareDibHeader(const Bitmap& bitmap, BitmapInfoHeader& header, int colors
             rowStride(header.biWidth, header.biBitCount) * std::uint32_t(std::abs(header.biHeight));
 }
 
-void GetDibSizes(const Bitmap& bitmap, std::uint32_t& infoSize, std::uint32_t& imageSize,
-                 int colors) {
+void dibSizes(const Bitmap& bitmap, std::uint32_t& infoSize, std::uint32_t& imageSize, int colors) {
     BitmapInfoHeader h;
-    PrepareDibHeader(bitmap, h, colors);
+    prepareDibHeader(bitmap, h, colors);
     if (h.biPlanes == 0) {
         imageSize = 0;
         return;
@@ -137,10 +136,10 @@ void GetDibSizes(const Bitmap& bitmap, std::uint32_t& infoSize, std::uint32_t& i
     imageSize = h.biSizeImage;
 }
 
-bool ReadDib(const Bitmap& bitmap, std::span<std::uint8_t> info, std::span<std::uint8_t> bits,
+bool readDib(const Bitmap& bitmap, std::span<std::uint8_t> info, std::span<std::uint8_t> bits,
              int colors) {
     BitmapInfoHeader h;
-    PrepareDibHeader(bitmap, h, colors);
+    prepareDibHeader(bitmap, h, colors);
     if (h.biPlanes == 0 || info.size() < 40) return false;
     const std::uint32_t stride = rowStride(h.biWidth, h.biBitCount);
     if (bits.size() < std::size_t(stride) * bitmap.height) return false;
@@ -211,26 +210,26 @@ void ByteStream::write(const void* bytes, std::size_t count) {
     pos_ += count;
 }
 
-bool WriteIconFile(ByteStream& stream, std::span<const Icon> icons, int count) {
+bool writeIconFile(ByteStream& stream, std::span<const Icon> icons, int count) {
     if (count < 0 || std::size_t(count) > icons.size()) return false;
     for (int i = 0; i < count; ++i) {
         IconBitmaps a, b;
-        if (!GetIconBitmaps(icons[std::size_t(i)], a)) return false;
-        GetIconBitmaps(icons[std::size_t(i)], b);
+        if (!iconBitmaps(icons[std::size_t(i)], a)) return false;
+        iconBitmaps(icons[std::size_t(i)], b);
         splitMonochrome(a);
         splitMonochrome(b);
 
         std::uint32_t monoInfoSize = 0, andSize = 0;
-        GetDibSizes(a.mask, monoInfoSize, andSize, 2);
+        dibSizes(a.mask, monoInfoSize, andSize, 2);
         if (andSize == 0) return false;
-        const int colors = ChooseIconColors(b.color);
+        const int colors = chooseIconColors(b.color);
         std::uint32_t infoSize = 0, xorSize = 0;
-        GetDibSizes(a.color, infoSize, xorSize, colors);
+        dibSizes(a.color, infoSize, xorSize, colors);
         if (xorSize == 0) return false;
 
         std::vector<std::uint8_t> monoInfo(monoInfoSize), andBits(andSize), info(infoSize),
             xorBits(xorSize);
-        if (!ReadDib(a.mask, monoInfo, andBits, 2) || !ReadDib(a.color, info, xorBits, colors))
+        if (!readDib(a.mask, monoInfo, andBits, 2) || !readDib(a.color, info, xorBits, colors))
             return false;
 
         std::uint8_t header[6] = {0, 0, 1, 0, 0, 0};

@@ -51,20 +51,19 @@ struct IconBitmaps {
     Bitmap mask;
     Bitmap color;
 };
-bool GetIconBitmaps(const Icon& icon, IconBitmaps& out);
+bool iconBitmaps(const Icon& icon, IconBitmaps& out);
 
 // 16 when every pixel of the colour bitmap is one of the 16 standard colours,
 // else 256.
-int ChooseIconColors(const Bitmap& colorBitmap);
+int chooseIconColors(const Bitmap& colorBitmap);
 
-void PrepareDibHeader(const Bitmap& bitmap, BitmapInfoHeader& header, int colors);
+void prepareDibHeader(const Bitmap& bitmap, BitmapInfoHeader& header, int colors);
 // ImageSize = 0 (and InfoSize untouched) when the bitmap cannot be described.
-void GetDibSizes(const Bitmap& bitmap, std::uint32_t& infoSize, std::uint32_t& imageSize,
-                 int colors);
+void dibSizes(const Bitmap& bitmap, std::uint32_t& infoSize, std::uint32_t& imageSize, int colors);
 // Fills `info` (header and colour table, InfoSize bytes) and `bits` (ImageSize
 // bytes, rows bottom-up) with the bitmap at the requested colour count. The
-// buffers must have the sizes GetDibSizes gave.
-bool ReadDib(const Bitmap& bitmap, std::span<std::uint8_t> info, std::span<std::uint8_t> bits,
+// buffers must have the sizes dibSizes gave.
+bool readDib(const Bitmap& bitmap, std::span<std::uint8_t> info, std::span<std::uint8_t> bits,
              int colors);
 
 // A growable, seekable byte stream starting empty; writing past the end fills
@@ -87,6 +86,6 @@ class ByteStream {
 // empty). A monochrome icon is written as a 16-colour image with its mask. False
 // at the first icon that cannot be written; icons before it stay written and
 // nothing of the failing one is.
-bool WriteIconFile(ByteStream& stream, std::span<const Icon> icons, int count);
+bool writeIconFile(ByteStream& stream, std::span<const Icon> icons, int count);
 
 }  // namespace pellimar

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "core/file_names.h"
 #include "export/save_icon_as_ico.h"
 #include "platform/atomic_file.h"
 #include "platform/bmp_file.h"
@@ -16,7 +17,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-enum class Picture { Bmp, Jpg };
+enum class PictureFormat { Bmp, Jpg };
 
 int selectedCount(const std::vector<SaveRow>& rows) {
     return int(
@@ -41,9 +42,9 @@ bool sizeOn(const AppSettings& s, int width) {
 }
 
 // Writes a picture; a failure ends the run with the system's reason.
-void writePictureOrThrow(const fs::path& file, const RgbImage& image, Picture kind) {
+void writePictureOrThrow(const fs::path& file, const RgbImage& image, PictureFormat kind) {
     errno = 0;
-    bool ok = kind == Picture::Bmp ? writeBmpFile(file, image) : writeJpegFile(file, image);
+    bool ok = kind == PictureFormat::Bmp ? writeBmpFile(file, image) : writeJpegFile(file, image);
     if (!ok) {
         int err = errno;
         throw std::runtime_error("Cannot create file \"" + file.string() + "\". " +
@@ -52,9 +53,9 @@ void writePictureOrThrow(const fs::path& file, const RgbImage& image, Picture ki
 }
 
 fs::path saveIcoImage(const fs::path& source, const fs::path& target, int iconIndex,
-                      SaveContext& ctx, std::optional<Picture> kind) {
-    if (iconIndex < 0 || UpperExtension(source) != ".ICO" || target.empty()) return {};
-    auto info = ctx.icons.readIcoImageInfo(source, iconIndex + 1);
+                      SaveContext& ctx, std::optional<PictureFormat> kind) {
+    if (iconIndex < 0 || upperCaseExtension(source) != ".ICO" || target.empty()) return {};
+    auto info = ctx.icons.icoImageInfoTexts(source, iconIndex + 1);
     if (!info || info->size() < 2) {
         ctx.desktop.message("save falsed", "notice", Buttons::Ok);
         return {};
@@ -75,23 +76,23 @@ fs::path saveIcoImage(const fs::path& source, const fs::path& target, int iconIn
     if (icon.empty()) return {};
     RgbImage image = whiteImage(width, width);
     drawIcon(image, icon);
-    bool ok = *kind == Picture::Bmp ? writeBmpFile(file, image) : writeJpegFile(file, image);
+    bool ok = *kind == PictureFormat::Bmp ? writeBmpFile(file, image) : writeJpegFile(file, image);
     return ok ? file : fs::path();
 }
 
 void saveSelectedAsPicture(const std::vector<SaveRow>& rows, const SaveName& name, SaveContext& ctx,
-                           Picture kind) {
+                           PictureFormat kind) {
     const int selected = selectedCount(rows);
     const AppSettings& s = ctx.settings;
     int counter = 0;
     for (const SaveRow& row : rows) {
         if (!row.selected) continue;
-        const std::string suffix = SaveNumberSuffix(counter, selected);
+        const std::string suffix = saveNumberSuffix(counter, selected);
         const fs::path target = name.target(suffix);
-        if (UpperExtension(row.source) == ".ICO") {
-            fs::path out = kind == Picture::Bmp
-                               ? SaveIcoImageAsBmp(row.source, target, row.iconPosition, ctx)
-                               : SaveIcoImageAsJpg(row.source, target, row.iconPosition, ctx);
+        if (upperCaseExtension(row.source) == ".ICO") {
+            fs::path out = kind == PictureFormat::Bmp
+                               ? saveIcoImageAsBmp(row.source, target, row.iconPosition, ctx)
+                               : saveIcoImageAsJpg(row.source, target, row.iconPosition, ctx);
             if (!out.empty()) ctx.report.add(out.filename());
             ++counter;
             continue;
@@ -102,7 +103,7 @@ void saveSelectedAsPicture(const std::vector<SaveRow>& rows, const SaveName& nam
         Icon icon = ctx.icons.extract(row.source, row.iconPosition, 32);
         if (icon.empty()) continue;
         // BMP draws on 32 x 32, JPEG on the icon's own size, except for the pair.
-        const bool square = kind == Picture::Bmp || (s.size_32 && s.size_16);
+        const bool square = kind == PictureFormat::Bmp || (s.size_32 && s.size_16);
         RgbImage large = square ? whiteImage(32, 32) : whiteImage(icon.width, icon.height);
         drawIcon(large, icon);
         auto write = [&](const std::string& fileName, const RgbImage& image) {
@@ -133,12 +134,12 @@ fs::path SaveName::target(const std::string& suffix) const {
     return dir / (stem + suffix + ext);
 }
 
-std::string SaveNumberSuffix(int counter, int selected) {
+std::string saveNumberSuffix(int counter, int selected) {
     if (selected < 2) return {};
-    return "-" + FormatIconNumber(counter + 1);
+    return "-" + formatIconNumber(counter + 1);
 }
 
-FileDialogRequest SaveDialogRequest(const std::string& format) {
+FileDialogRequest saveDialogRequest(const std::string& format) {
     FileDialogRequest r;
     if (format == "ico") {
         r.filter = "ico file(s)   (*.ico)|*.ico";
@@ -153,7 +154,7 @@ FileDialogRequest SaveDialogRequest(const std::string& format) {
     return r;
 }
 
-fs::path ForceExtension(const fs::path& chosen, const std::string& defaultExt) {
+fs::path forceExtension(const fs::path& chosen, const std::string& defaultExt) {
     std::string name = chosen.filename().string();
     if (name.size() < defaultExt.size())
         name.clear();
@@ -162,31 +163,31 @@ fs::path ForceExtension(const fs::path& chosen, const std::string& defaultExt) {
     return chosen.parent_path() / (name + defaultExt);
 }
 
-fs::path SaveIcoImageAsIco(const fs::path& source, const fs::path& target, int iconIndex,
+fs::path saveIcoImageAsIco(const fs::path& source, const fs::path& target, int iconIndex,
                            SaveContext& ctx) {
     return saveIcoImage(source, target, iconIndex, ctx, std::nullopt);
 }
-fs::path SaveIcoImageAsBmp(const fs::path& source, const fs::path& target, int iconIndex,
+fs::path saveIcoImageAsBmp(const fs::path& source, const fs::path& target, int iconIndex,
                            SaveContext& ctx) {
-    return saveIcoImage(source, target, iconIndex, ctx, Picture::Bmp);
+    return saveIcoImage(source, target, iconIndex, ctx, PictureFormat::Bmp);
 }
-fs::path SaveIcoImageAsJpg(const fs::path& source, const fs::path& target, int iconIndex,
+fs::path saveIcoImageAsJpg(const fs::path& source, const fs::path& target, int iconIndex,
                            SaveContext& ctx) {
-    return saveIcoImage(source, target, iconIndex, ctx, Picture::Jpg);
+    return saveIcoImage(source, target, iconIndex, ctx, PictureFormat::Jpg);
 }
 
-void SaveSelectedAsIco(const std::vector<SaveRow>& rows, const SaveName& name, SaveContext& ctx) {
+void saveSelectedAsIco(const std::vector<SaveRow>& rows, const SaveName& name, SaveContext& ctx) {
     const int selected = selectedCount(rows);
     int counter = 0;
     for (const SaveRow& row : rows) {
         if (!row.selected) continue;
-        const fs::path target = name.target(SaveNumberSuffix(counter, selected));
+        const fs::path target = name.target(saveNumberSuffix(counter, selected));
         try {
-            if (UpperExtension(row.source) == ".ICO") {
-                fs::path out = SaveIcoImageAsIco(row.source, target, row.iconPosition, ctx);
+            if (upperCaseExtension(row.source) == ".ICO") {
+                fs::path out = saveIcoImageAsIco(row.source, target, row.iconPosition, ctx);
                 if (!out.empty()) ctx.report.add(out.filename());
             } else {
-                SaveIconAsIco(row.source, target, row.iconPosition, ctx.settings, ctx.report,
+                saveIconAsIco(row.source, target, row.iconPosition, ctx.settings, ctx.report,
                               ctx.icons);
             }
         } catch (const std::exception&) {
@@ -196,42 +197,44 @@ void SaveSelectedAsIco(const std::vector<SaveRow>& rows, const SaveName& name, S
     }
 }
 
-void SaveSelectedAsBmp(const std::vector<SaveRow>& rows, const SaveName& name, SaveContext& ctx) {
-    saveSelectedAsPicture(rows, name, ctx, Picture::Bmp);
+void saveSelectedAsBmp(const std::vector<SaveRow>& rows, const SaveName& name, SaveContext& ctx) {
+    saveSelectedAsPicture(rows, name, ctx, PictureFormat::Bmp);
 }
 
-void SaveSelectedAsJpg(const std::vector<SaveRow>& rows, const SaveName& name, SaveContext& ctx) {
-    saveSelectedAsPicture(rows, name, ctx, Picture::Jpg);
+void saveSelectedAsJpg(const std::vector<SaveRow>& rows, const SaveName& name, SaveContext& ctx) {
+    saveSelectedAsPicture(rows, name, ctx, PictureFormat::Jpg);
 }
 
-void SaveSelected(const std::vector<SaveRow>& rows, const fs::path& name, SaveContext& ctx) {
+void saveSelectedRows(const std::vector<SaveRow>& rows, const fs::path& name, SaveContext& ctx) {
     SaveName parts(name);
     ctx.report.setFolder(parts.dir / "");
-    const std::string ext = UpperExtension(name);
+    std::string ext = parts.ext;
+    for (char& c : ext)
+        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
     if (ext == ".ICO")
-        SaveSelectedAsIco(rows, parts, ctx);
+        saveSelectedAsIco(rows, parts, ctx);
     else if (ext == ".BMP")
-        SaveSelectedAsBmp(rows, parts, ctx);
+        saveSelectedAsBmp(rows, parts, ctx);
     else if (ext == ".JPG")
-        SaveSelectedAsJpg(rows, parts, ctx);
+        saveSelectedAsJpg(rows, parts, ctx);
     else
         ctx.desktop.message("This file format is not supported now. Failed to save!", "Error",
                             Buttons::Ok, MessageIcon::Error);
 }
 
-bool RunSaveCommand(const std::vector<SaveRow>& rows, SaveContext& ctx,
+bool runSaveCommand(const std::vector<SaveRow>& rows, SaveContext& ctx,
                     const std::function<bool()>& showExportOptions,
                     const std::function<void()>& showReport, fs::path& lastName) {
     if (selectedCount(rows) == 0) return false;
     if (!showExportOptions()) return false;
-    FileDialogRequest request = SaveDialogRequest(ctx.settings.format);
+    FileDialogRequest request = saveDialogRequest(ctx.settings.format);
     request.initial = lastName;
     auto chosen = ctx.desktop.saveFile(request);
     if (!chosen || chosen->empty()) return false;
     lastName = *chosen;
-    const fs::path name = ForceExtension(*chosen, request.defaultExt);
+    const fs::path name = forceExtension(*chosen, request.defaultExt);
     ctx.report.clear();
-    SaveSelected(rows, name, ctx);
+    saveSelectedRows(rows, name, ctx);
     try {
         showReport();
     } catch (const std::exception&) {

@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/desktop.h"
-#include "app/result_rows.h"
-#include "app/settings.h"
+#include "core/desktop.h"
+#include "core/result_rows.h"
+#include "core/settings.h"
 #include "export/icon_services.h"
 #include "export/save_report.h"
 
@@ -38,47 +38,47 @@ struct SaveName {
 
 // "-001", "-002"... for running number `counter` (from 0) when at least two rows
 // are selected; empty otherwise.
-std::string SaveNumberSuffix(int counter, int selectedCount);
+std::string saveNumberSuffix(int counter, int selectedCount);
 
 // The Save dialog's filter and default extension for a `format` setting.
-FileDialogRequest SaveDialogRequest(const std::string& format);
+FileDialogRequest saveDialogRequest(const std::string& format);
 
 // The last characters of `chosen`, as many as `defaultExt` has, replaced by it:
 // "icons.png" -> "icons.ico", "a.jpeg" -> "a.jico".
-std::filesystem::path ForceExtension(const std::filesystem::path& chosen,
+std::filesystem::path forceExtension(const std::filesystem::path& chosen,
                                      const std::string& defaultExt);
 
 // One image of an .ico source saved as "<width>-" + the target's file name when
 // the width is 16, 32, 48, 64 or 128 and that size is on. The full name of the
 // file written, or empty. An unreadable source shows "save falsed".
-std::filesystem::path SaveIcoImageAsIco(const std::filesystem::path& source,
+std::filesystem::path saveIcoImageAsIco(const std::filesystem::path& source,
                                         const std::filesystem::path& target, int iconIndex,
                                         SaveContext& ctx);
-std::filesystem::path SaveIcoImageAsBmp(const std::filesystem::path& source,
+std::filesystem::path saveIcoImageAsBmp(const std::filesystem::path& source,
                                         const std::filesystem::path& target, int iconIndex,
                                         SaveContext& ctx);
-std::filesystem::path SaveIcoImageAsJpg(const std::filesystem::path& source,
+std::filesystem::path saveIcoImageAsJpg(const std::filesystem::path& source,
                                         const std::filesystem::path& target, int iconIndex,
                                         SaveContext& ctx);
 
 // The three runs over the selected rows. The ICO run skips rows that fail; the
 // BMP and JPEG runs throw std::runtime_error at the first file that cannot be
 // written, leaving the files written before it.
-void SaveSelectedAsIco(const std::vector<SaveRow>& rows, const SaveName& name, SaveContext& ctx);
-void SaveSelectedAsBmp(const std::vector<SaveRow>& rows, const SaveName& name, SaveContext& ctx);
-void SaveSelectedAsJpg(const std::vector<SaveRow>& rows, const SaveName& name, SaveContext& ctx);
+void saveSelectedAsIco(const std::vector<SaveRow>& rows, const SaveName& name, SaveContext& ctx);
+void saveSelectedAsBmp(const std::vector<SaveRow>& rows, const SaveName& name, SaveContext& ctx);
+void saveSelectedAsJpg(const std::vector<SaveRow>& rows, const SaveName& name, SaveContext& ctx);
 
 // Runs the one that fits the extension of `name` (after forcing); for any other
 // extension shows "This file format is not supported now. Failed to save!".
 // The report's folder is set first; its list must have been cleared by the caller.
-void SaveSelected(const std::vector<SaveRow>& rows, const std::filesystem::path& name,
-                  SaveContext& ctx);
+void saveSelectedRows(const std::vector<SaveRow>& rows, const std::filesystem::path& name,
+                      SaveContext& ctx);
 
 // The whole command behind "Save Selected": export options (`showExportOptions`
 // returns false when it is closed with the close box), the Save dialog (starting
 // from and updating `lastName`), the run and the report (`showReport`). False
 // when it stopped before writing (nothing selected or a dialog cancelled).
-bool RunSaveCommand(const std::vector<SaveRow>& rows, SaveContext& ctx,
+bool runSaveCommand(const std::vector<SaveRow>& rows, SaveContext& ctx,
                     const std::function<bool()>& showExportOptions,
                     const std::function<void()>& showReport, std::filesystem::path& lastName);
 

@@ -3,7 +3,7 @@
 
 #include <filesystem>
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "export/icon_services.h"
 #include "export/save_report.h"
 #include "platform/icon.h"
@@ -12,22 +12,19 @@ namespace pellimar {
 
 // Writes `icon` alone as an icon file at `file`. Nothing is written (and false
 // comes back) when the icon cannot be encoded or the file cannot be written.
-bool WriteSingleIconFile(const std::filesystem::path& file, const Icon& icon);
+bool writeSingleIconFile(const std::filesystem::path& file, const Icon& icon);
 
 // The large and small icon of one position saved under `dest` as the size
 // switches say: both on, "32-" and "16-" files beside `dest`; one on, `dest`
 // itself. A file name goes into the report only once the file is written.
-void SaveIconsAsIco(const Icon& large, const Icon& small, const std::filesystem::path& dest,
+void saveIconsAsIco(const Icon& large, const Icon& small, const std::filesystem::path& dest,
                     bool size32, bool size16, SaveReport& report);
 
 // Icon `iconIndex` (0-based) of `source` saved as .ico under `dest`: for an .ico
 // source a byte copy of that image (no report entry), for other sources the
-// large (32) and small (16) icons as SaveIconsAsIco does.
-void SaveIconAsIco(const std::filesystem::path& source, const std::filesystem::path& dest,
+// large (32) and small (16) icons as saveIconsAsIco does.
+void saveIconAsIco(const std::filesystem::path& source, const std::filesystem::path& dest,
                    int iconIndex, const AppSettings& settings, SaveReport& report,
                    const IconServices& icons);
-
-// The upper-cased extension with its dot (".ICO").
-std::string UpperExtension(const std::filesystem::path& file);
 
 }  // namespace pellimar

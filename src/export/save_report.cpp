@@ -2,7 +2,7 @@
 
 namespace pellimar {
 
-std::string ReportSummary(std::size_t count) {
+std::string reportSummary(std::size_t count) {
     if (count == 0) return "You haven't saved any file yet.";
     return std::to_string(count) + " files are saved in the directory of ...";
 }

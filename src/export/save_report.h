@@ -26,6 +26,6 @@ class SaveReport {
 };
 
 // The report's summary line for `count` files (the wording stays for one file).
-std::string ReportSummary(std::size_t count);
+std::string reportSummary(std::size_t count);
 
 }  // namespace pellimar

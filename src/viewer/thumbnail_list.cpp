@@ -13,7 +13,7 @@ namespace pellimar {
 
 // ---------------------------------------------------------------- geometry
 
-QSize FitThumbnailPicture(int iw, int ih, int W, int H) {
+QSize fitThumbnailPicture(int iw, int ih, int W, int H) {
     if (W <= 0 || H <= 0) return {0, 0};
     const double rx = double(iw) / W;
     const double ry = double(ih) / H;
@@ -24,7 +24,7 @@ QSize FitThumbnailPicture(int iw, int ih, int W, int H) {
     return {iw, ih};
 }
 
-ThumbnailCellGeometry LayoutThumbnailCell(const QRect& item, bool showCaption, int captionHeight,
+ThumbnailCellGeometry layoutThumbnailCell(const QRect& item, bool showCaption, int captionHeight,
                                           int iw, int ih) {
     ThumbnailCellGeometry g;
     g.content = item.adjusted(2, 2, -2, -2);
@@ -37,7 +37,7 @@ ThumbnailCellGeometry LayoutThumbnailCell(const QRect& item, bool showCaption, i
     g.pictureArea = area;
     const int W = area.width(), H = area.height();
     if (W > 0 && H > 0) {
-        const QSize drawn = FitThumbnailPicture(iw, ih, W, H);
+        const QSize drawn = fitThumbnailPicture(iw, ih, W, H);
         g.picture = QRect(area.left() + (W - drawn.width()) / 2,
                           area.top() + (H - drawn.height()) / 2, drawn.width(), drawn.height());
     }
@@ -46,74 +46,74 @@ ThumbnailCellGeometry LayoutThumbnailCell(const QRect& item, bool showCaption, i
 
 // ---------------------------------------------------------------- collection
 
-TThumbnail::TThumbnail(TThumbnails& owner)
-    : Collection_(&owner), Picture_(std::make_unique<TIPicture>()) {
-    Picture_->OnChange = [this] { Collection_->NoteChanged(); };
+Thumbnail::Thumbnail(ThumbnailCollection& owner)
+    : collection_(&owner), picture_(std::make_unique<Picture>()) {
+    picture_->onChange = [this] { collection_->noteChanged(); };
 }
 
-void TThumbnail::setFilename(const QString& name) {
-    Filename_ = name;
-    Collection_->NoteChanged();
+void Thumbnail::setFileName(const QString& name) {
+    fileName_ = name;
+    collection_->noteChanged();
 }
 
-void TThumbnail::setCaption(const QString& caption) {
-    Caption_ = caption;
-    Collection_->NoteChanged();
+void Thumbnail::setCaption(const QString& caption) {
+    caption_ = caption;
+    collection_->noteChanged();
 }
 
-TThumbnails::~TThumbnails() {
-    Clear();
+ThumbnailCollection::~ThumbnailCollection() {
+    clear();
 }
 
-TThumbnail* TThumbnails::AddThumbnail() {
-    Items_.push_back(std::unique_ptr<TThumbnail>(new TThumbnail(*this)));
-    TThumbnail* t = Items_.back().get();
-    NoteAdded();
+Thumbnail* ThumbnailCollection::add() {
+    items_.push_back(std::unique_ptr<Thumbnail>(new Thumbnail(*this)));
+    Thumbnail* t = items_.back().get();
+    noteAdded();
     return t;
 }
 
-TThumbnail* TThumbnails::ThumbnailAt(int index) const {
-    if (index < 0 || index >= Count()) return nullptr;
-    return Items_[std::size_t(index)].get();
+Thumbnail* ThumbnailCollection::at(int index) const {
+    if (index < 0 || index >= count()) return nullptr;
+    return items_[std::size_t(index)].get();
 }
 
-void TThumbnails::Delete(int index) {
-    if (index < 0 || index >= Count()) return;
+void ThumbnailCollection::remove(int index) {
+    if (index < 0 || index >= count()) return;
     // Still in the collection while the list is told it is going.
-    NoteRemoved();
-    Items_[std::size_t(index)]->Picture_.reset();
-    Items_.erase(Items_.begin() + index);
+    noteRemoved();
+    items_[std::size_t(index)]->picture_.reset();
+    items_.erase(items_.begin() + index);
 }
 
-void TThumbnails::Clear() {
-    while (!Items_.empty()) Delete(Count() - 1);
+void ThumbnailCollection::clear() {
+    while (!items_.empty()) remove(count() - 1);
 }
 
-void TThumbnails::Assign(const TThumbnails& other) {
+void ThumbnailCollection::assign(const ThumbnailCollection& other) {
     if (&other == this) return;
-    Clear();
-    for (const auto& src : other.Items_) {
-        TThumbnail* t = AddThumbnail();
-        t->setSource(src->Source());
-        t->setFilename(src->Filename());
-        t->setCaption(src->Caption());
-        t->setTag(src->Tag());
-        if (!src->Picture().Empty()) t->setPicture(&src->Picture());
+    clear();
+    for (const auto& src : other.items_) {
+        Thumbnail* t = add();
+        t->setSource(src->source());
+        t->setFileName(src->fileName());
+        t->setCaption(src->caption());
+        t->setTag(src->tag());
+        if (!src->picture().isEmpty()) t->setPicture(&src->picture());
     }
 }
 
-void TThumbnails::NoteAdded() {
-    ++LiveCount_;
-    if (Owner_) Owner_->SyncItems();
+void ThumbnailCollection::noteAdded() {
+    ++liveCount_;
+    if (owner_) owner_->syncItems();
 }
 
-void TThumbnails::NoteChanged() {
-    if (Owner_) Owner_->SyncItems();
+void ThumbnailCollection::noteChanged() {
+    if (owner_) owner_->syncItems();
 }
 
-void TThumbnails::NoteRemoved() {
-    if (LiveCount_ > 0) --LiveCount_;
-    if (Owner_) Owner_->SyncItems();
+void ThumbnailCollection::noteRemoved() {
+    if (liveCount_ > 0) --liveCount_;
+    if (owner_) owner_->syncItems();
 }
 
 // ---------------------------------------------------------------- control
@@ -122,7 +122,7 @@ namespace {
 
 class ThumbnailDelegate : public QAbstractItemDelegate {
   public:
-    explicit ThumbnailDelegate(TThumbnailList* list) : QAbstractItemDelegate(list), list_(list) {}
+    explicit ThumbnailDelegate(ThumbnailList* list) : QAbstractItemDelegate(list), list_(list) {}
 
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
@@ -131,15 +131,15 @@ class ThumbnailDelegate : public QAbstractItemDelegate {
         state.focused = option.state.testFlag(QStyle::State_HasFocus);
         painter->save();
         painter->setFont(list_->font());
-        list_->PaintThumbnail(*painter, index.row(), option.rect, state);
+        list_->paintThumbnail(*painter, index.row(), option.rect, state);
         painter->restore();
     }
     QSize sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const override {
-        return list_->CellSize();
+        return list_->cellSize();
     }
 
   private:
-    TThumbnailList* list_;
+    ThumbnailList* list_;
 };
 
 // A window border, as the list box's layout rules count it.
@@ -147,10 +147,10 @@ constexpr int kBorder = 1;
 
 }  // namespace
 
-TThumbnailList::TThumbnailList(QWidget* parent) : QListWidget(parent) {
-    Thumbnails_ = std::make_unique<TThumbnails>(this);
-    Color_ = palette().color(QPalette::Base);
-    FontColor_ = palette().color(QPalette::Text);
+ThumbnailList::ThumbnailList(QWidget* parent) : QListWidget(parent) {
+    thumbnails_ = std::make_unique<ThumbnailCollection>(this);
+    color_ = palette().color(QPalette::Base);
+    fontColor_ = palette().color(QPalette::Text);
     setItemDelegate(new ThumbnailDelegate(this));
     setUniformItemSizes(true);
     setSpacing(0);
@@ -161,177 +161,178 @@ TThumbnailList::TThumbnailList(QWidget* parent) : QListWidget(parent) {
     setSelectionMode(SingleSelection);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setEditTriggers(NoEditTriggers);
-    ItemHeight_ = ThumbnailSize_;
+    itemHeight_ = thumbnailSize_;
     connect(this, &QListWidget::itemSelectionChanged, this, [this] {
-        SelectionReported_ = true;
-        if (OnClick) OnClick();
+        selectionReported_ = true;
+        if (onClick) onClick();
     });
 }
 
-TThumbnailList::~TThumbnailList() {
-    Destroying_ = true;
-    Thumbnails_.reset();
+ThumbnailList::~ThumbnailList() {
+    destroying_ = true;
+    thumbnails_.reset();
 }
 
-void TThumbnailList::setOrientation(TThumbnailOrientation o) {
-    if (o == Orientation_) return;
-    Orientation_ = o;
-    ApplyLayout(ThumbnailSize_);
-    Repaint();
+void ThumbnailList::setOrientation(ThumbnailOrientation o) {
+    if (o == orientation_) return;
+    orientation_ = o;
+    applyLayout(thumbnailSize_);
+    repaintCells();
 }
 
-void TThumbnailList::setShowCaption(bool on) {
-    if (on == ShowCaption_) return;
-    ShowCaption_ = on;
-    Repaint();
+void ThumbnailList::setShowCaption(bool on) {
+    if (on == showCaption_) return;
+    showCaption_ = on;
+    repaintCells();
 }
 
-void TThumbnailList::setShowSelection(bool on) {
-    if (on == ShowSelection_) return;
-    ShowSelection_ = on;
-    Repaint();
+void ThumbnailList::setShowSelection(bool on) {
+    if (on == showSelection_) return;
+    showSelection_ = on;
+    repaintCells();
 }
 
-void TThumbnailList::setColor(const QColor& c) {
-    Color_ = c;
-    Repaint();
+void ThumbnailList::setColor(const QColor& c) {
+    color_ = c;
+    repaintCells();
 }
 
-void TThumbnailList::setFontColor(const QColor& c) {
-    FontColor_ = c;
-    Repaint();
+void ThumbnailList::setFontColor(const QColor& c) {
+    fontColor_ = c;
+    repaintCells();
 }
 
-void TThumbnailList::setColumns(int n) {
+void ThumbnailList::setColumns(int n) {
     n = std::max(0, n);
-    if (n == Columns_) return;
-    Columns_ = n;
+    if (n == columns_) return;
+    columns_ = n;
     // As a list box does: the columns share the client width until told otherwise.
-    if (n > 0) ColumnWidth_ = std::max(1, viewport()->width() / n);
-    Relayout();
+    if (n > 0) columnWidth_ = std::max(1, viewport()->width() / n);
+    relayout();
 }
 
-void TThumbnailList::setColumnWidth(int w) {
-    if (w == ColumnWidth_) return;
-    ColumnWidth_ = w;
-    Relayout();
+void ThumbnailList::setColumnWidth(int w) {
+    if (w == columnWidth_) return;
+    columnWidth_ = w;
+    relayout();
 }
 
-void TThumbnailList::setItemHeight(int h) {
-    if (h == ItemHeight_) return;
-    ItemHeight_ = h;
-    Relayout();
+void ThumbnailList::setItemHeight(int h) {
+    if (h == itemHeight_) return;
+    itemHeight_ = h;
+    relayout();
 }
 
-bool TThumbnailList::Selected(int i) const {
+bool ThumbnailList::isRowSelected(int i) const {
     const QListWidgetItem* it = item(i);
     return it != nullptr && it->isSelected();
 }
 
-void TThumbnailList::EndLoading() {
-    Loading_ = false;
-    SyncItems();
+void ThumbnailList::endLoading() {
+    loading_ = false;
+    syncItems();
 }
 
-QSize TThumbnailList::CellSize() const {
-    if (Columns_ > 0) return {std::max(1, ColumnWidth_), std::max(1, ItemHeight_)};
-    return {std::max(1, viewport()->width()), std::max(1, ItemHeight_)};
+QSize ThumbnailList::cellSize() const {
+    if (columns_ > 0) return {std::max(1, columnWidth_), std::max(1, itemHeight_)};
+    return {std::max(1, viewport()->width()), std::max(1, itemHeight_)};
 }
 
-void TThumbnailList::Relayout() {
+void ThumbnailList::relayout() {
     // Cells flow down and wrap into further columns only in multi-column mode.
-    const bool wrap = Columns_ > 0;
+    const bool wrap = columns_ > 0;
     if (isWrapping() != wrap) setWrapping(wrap);
     scheduleDelayedItemsLayout();
 }
 
-void TThumbnailList::Repaint() {
+void ThumbnailList::repaintCells() {
     viewport()->update();
 }
 
-void TThumbnailList::SyncItems() {
-    if (Loading_ || Destroying_ || !Thumbnails_) return;
-    const int live = Thumbnails_->LiveCount();
+void ThumbnailList::syncItems() {
+    if (loading_ || destroying_ || !thumbnails_) return;
+    const int live = thumbnails_->liveCount();
     while (count() > live) delete takeItem(count() - 1);
     while (count() < live) addItem(new QListWidgetItem(QString()));
-    if (Orientation_ == toHorizontal) setColumns(Thumbnails_->Count());
-    ApplyLayout(ThumbnailSize_);
-    Repaint();
+    if (orientation_ == ThumbnailOrientation::Horizontal) setColumns(thumbnails_->count());
+    applyLayout(thumbnailSize_);
+    repaintCells();
 }
 
-void TThumbnailList::ApplyLayout(int size) {
+void ThumbnailList::applyLayout(int size) {
     if (size <= 0) return;  // a cell must have a size
-    ThumbnailSize_ = size;
-    if (Orientation_ == toHorizontal) {
-        setColumns(Thumbnails_ ? Thumbnails_->Count() : 0);
+    thumbnailSize_ = size;
+    if (orientation_ == ThumbnailOrientation::Horizontal) {
+        setColumns(thumbnails_ ? thumbnails_->count() : 0);
         setColumnWidth(size);
-        setItemHeight(HorizontalItemHeight(
+        setItemHeight(horizontalItemHeight(
             height(), style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this), kBorder));
     } else {
         setItemHeight(size);
-        if (Columns_ > 0) setColumnWidth(size);
+        if (columns_ > 0) setColumnWidth(size);
     }
 }
 
-void TThumbnailList::resizeEvent(QResizeEvent* e) {
+void ThumbnailList::resizeEvent(QResizeEvent* e) {
     QListWidget::resizeEvent(e);
-    if (Columns_ > 0) ColumnWidth_ = std::max(1, viewport()->width() / Columns_);
-    if (Orientation_ == toHorizontal) {
-        if (ThumbnailSize_ > 0) ColumnWidth_ = ThumbnailSize_;
-        if (!Loading_) {
-            const int h = HorizontalItemHeight(
+    if (columns_ > 0) columnWidth_ = std::max(1, viewport()->width() / columns_);
+    if (orientation_ == ThumbnailOrientation::Horizontal) {
+        if (thumbnailSize_ > 0) columnWidth_ = thumbnailSize_;
+        if (!loading_) {
+            const int h = horizontalItemHeight(
                 height(), style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this), kBorder);
-            if (h > 0) ItemHeight_ = h;
+            if (h > 0) itemHeight_ = h;
         }
-        Relayout();
+        relayout();
     } else {
-        Relayout();
-        Repaint();
-        const int n = ColumnsAfterResize(width(), ThumbnailSize_, Columns_);
-        if (n != Columns_) setColumns(n);
+        relayout();
+        repaintCells();
+        const int n = columnsAfterResize(width(), thumbnailSize_, columns_);
+        if (n != columns_) setColumns(n);
     }
 }
 
-void TThumbnailList::mousePressEvent(QMouseEvent* e) {
-    SelectionReported_ = false;
+void ThumbnailList::mousePressEvent(QMouseEvent* e) {
+    selectionReported_ = false;
     QListWidget::mousePressEvent(e);
     // A click on the item that is already selected is a click all the same.
-    if (!SelectionReported_ && e->button() == Qt::LeftButton &&
-        indexAt(e->position().toPoint()).isValid() && OnClick)
-        OnClick();
-    if (OnMouseDown) OnMouseDown(e->button(), e->position().toPoint());
+    if (!selectionReported_ && e->button() == Qt::LeftButton &&
+        indexAt(e->position().toPoint()).isValid() && onClick)
+        onClick();
+    if (onMousePress) onMousePress(e->button(), e->position().toPoint());
 }
 
-void TThumbnailList::mouseDoubleClickEvent(QMouseEvent* e) {
+void ThumbnailList::mouseDoubleClickEvent(QMouseEvent* e) {
     QListWidget::mouseDoubleClickEvent(e);
-    if (OnDblClick) OnDblClick();
+    if (onDoubleClick) onDoubleClick();
 }
 
-void TThumbnailList::PaintThumbnail(QPainter& painter, int index, const QRect& rect,
-                                    ThumbnailItemState state) {
-    const bool highlight = state.selected && ShowSelection_;
-    const QColor fill = highlight ? palette().color(QPalette::Highlight) : Color_;
-    const QColor text = highlight ? palette().color(QPalette::HighlightedText) : FontColor_;
+void ThumbnailList::paintThumbnail(QPainter& painter, int index, const QRect& rect,
+                                   ThumbnailItemState state) {
+    const bool highlight = state.selected && showSelection_;
+    const QColor fill = highlight ? palette().color(QPalette::Highlight) : color_;
+    const QColor text = highlight ? palette().color(QPalette::HighlightedText) : fontColor_;
 
     if (fill.isValid()) painter.fillRect(rect, fill);
 
-    if (index >= 0 && index < Thumbnails_->Count()) {
-        TThumbnail* t = Thumbnails_->ThumbnailAt(index);
-        TIPicture& p = t->Picture();
-        if (Buffered_ && p.Empty() && !t->Filename().isEmpty() && t->Source() == tsFile)
-            p.LoadImageFile(t->Filename());
+    if (index >= 0 && index < thumbnails_->count()) {
+        Thumbnail* t = thumbnails_->at(index);
+        Picture& p = t->picture();
+        if (buffered_ && p.isEmpty() && !t->fileName().isEmpty() &&
+            t->source() == ThumbnailSource::File)
+            p.loadFile(t->fileName());
 
         const QFontMetrics fm(painter.font());
-        const int c = ShowCaption_ ? fm.height() : 0;
+        const int c = showCaption_ ? fm.height() : 0;
         const ThumbnailCellGeometry g =
-            LayoutThumbnailCell(rect, ShowCaption_, c, p.DisplayWidth(), p.DisplayHeight());
-        if (ShowCaption_) {
+            layoutThumbnailCell(rect, showCaption_, c, p.displayWidth(), p.displayHeight());
+        if (showCaption_) {
             painter.setPen(text);
-            const QString caption = fm.elidedText(t->Caption(), Qt::ElideRight, g.content.width());
+            const QString caption = fm.elidedText(t->caption(), Qt::ElideRight, g.content.width());
             painter.drawText(g.content, Qt::AlignHCenter | Qt::AlignBottom | Qt::TextSingleLine,
                              caption);
         }
-        if (!g.picture.isEmpty()) p.PaintTo(painter, g.picture);
+        if (!g.picture.isEmpty()) p.paintTo(painter, g.picture);
     }
 
     if (state.focused) {

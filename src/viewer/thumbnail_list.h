@@ -1,5 +1,5 @@
 // A list control of thumbnails: each a picture with an optional one-line caption,
-// drawn in cells of ThumbnailSize pixels, fitted with its aspect ratio kept and
+// drawn in cells of thumbnailSize pixels, fitted with its aspect ratio kept and
 // never enlarged. Built on Qt's list widget, which supplies scrolling, selection,
 // keyboard handling and clicks and holds one empty placeholder item per thumbnail;
 // all content and all drawing come from the thumbnail collection.
@@ -14,21 +14,21 @@
 #include <memory>
 #include <vector>
 
-#include "viewer/ipicture.h"
+#include "viewer/picture.h"
 
 namespace pellimar {
 
-enum TThumbnailOrientation { toVertical = 0, toHorizontal = 1 };
-enum TThumbnailSource { tsPicture = 0, tsFile = 1 };
+enum class ThumbnailOrientation { Vertical, Horizontal };
+enum class ThumbnailSource { Picture, File };
 
-class TThumbnailList;
-class TThumbnails;
+class ThumbnailList;
+class ThumbnailCollection;
 
 // ---- Geometry of one cell, kept apart from drawing so it can be checked ----
 
 // The size a picture of iw x ih is drawn at in an area of W x H: scaled down to fit
 // with its ratio kept when it is larger in either direction, never enlarged.
-QSize FitThumbnailPicture(int iw, int ih, int W, int H);
+QSize fitThumbnailPicture(int iw, int ih, int W, int H);
 
 struct ThumbnailCellGeometry {
     QRect content;      // the item rectangle less 2 pixels on every side
@@ -38,17 +38,17 @@ struct ThumbnailCellGeometry {
 };
 // item: the cell; captionHeight: the text height of the caption font (used only
 // when showCaption); iw, ih: the picture's display size.
-ThumbnailCellGeometry LayoutThumbnailCell(const QRect& item, bool showCaption, int captionHeight,
+ThumbnailCellGeometry layoutThumbnailCell(const QRect& item, bool showCaption, int captionHeight,
                                           int iw, int ih);
 
 // Item height of a horizontal list: the control's height less a horizontal scroll
 // bar and four window borders.
-inline int HorizontalItemHeight(int controlHeight, int scrollBarHeight, int borderHeight) {
+inline int horizontalItemHeight(int controlHeight, int scrollBarHeight, int borderHeight) {
     return controlHeight - scrollBarHeight - 4 * borderHeight;
 }
 // Columns of a multi-column vertical list after its width changed: as many whole
 // cells as fit, when that is at least one; otherwise unchanged.
-inline int ColumnsAfterResize(int width, int thumbnailSize, int columns) {
+inline int columnsAfterResize(int width, int thumbnailSize, int columns) {
     if (thumbnailSize <= 0 || columns <= 0) return columns;
     int n = width / thumbnailSize;
     return (n > 0 && n != columns) ? n : columns;
@@ -56,64 +56,64 @@ inline int ColumnsAfterResize(int width, int thumbnailSize, int columns) {
 
 // ---- The collection ----
 
-class TThumbnail {
+class Thumbnail {
   public:
-    TThumbnail(const TThumbnail&) = delete;
-    TThumbnail& operator=(const TThumbnail&) = delete;
+    Thumbnail(const Thumbnail&) = delete;
+    Thumbnail& operator=(const Thumbnail&) = delete;
 
-    TIPicture& Picture() { return *Picture_; }
-    const TIPicture& Picture() const { return *Picture_; }
-    void setPicture(const TIPicture* picture) { Picture_->AssignPicture(picture); }
-    TThumbnailSource Source() const { return Source_; }
-    void setSource(TThumbnailSource s) { Source_ = s; }
-    const QString& Filename() const { return Filename_; }
-    void setFilename(const QString& name);
-    const QString& Caption() const { return Caption_; }
+    Picture& picture() { return *picture_; }
+    const Picture& picture() const { return *picture_; }
+    void setPicture(const Picture* picture) { picture_->assign(picture); }
+    ThumbnailSource source() const { return source_; }
+    void setSource(ThumbnailSource s) { source_ = s; }
+    const QString& fileName() const { return fileName_; }
+    void setFileName(const QString& name);
+    const QString& caption() const { return caption_; }
     void setCaption(const QString& caption);
-    int Tag() const { return Tag_; }
-    void setTag(int tag) { Tag_ = tag; }
+    int tag() const { return tag_; }
+    void setTag(int tag) { tag_ = tag; }
 
-    TThumbnails& Collection() const { return *Collection_; }
+    ThumbnailCollection& collection() const { return *collection_; }
 
   private:
-    friend class TThumbnails;
-    explicit TThumbnail(TThumbnails& owner);
+    friend class ThumbnailCollection;
+    explicit Thumbnail(ThumbnailCollection& owner);
 
-    TThumbnails* Collection_;
-    std::unique_ptr<TIPicture> Picture_;
-    TThumbnailSource Source_ = tsPicture;
-    QString Filename_;
-    QString Caption_;
-    int Tag_ = 0;
+    ThumbnailCollection* collection_;
+    std::unique_ptr<Picture> picture_;
+    ThumbnailSource source_ = ThumbnailSource::Picture;
+    QString fileName_;
+    QString caption_;
+    int tag_ = 0;
 };
 
-class TThumbnails {
+class ThumbnailCollection {
   public:
-    explicit TThumbnails(TThumbnailList* owner = nullptr) : Owner_(owner) {}
-    ~TThumbnails();
-    TThumbnails(const TThumbnails&) = delete;
-    TThumbnails& operator=(const TThumbnails&) = delete;
+    explicit ThumbnailCollection(ThumbnailList* owner = nullptr) : owner_(owner) {}
+    ~ThumbnailCollection();
+    ThumbnailCollection(const ThumbnailCollection&) = delete;
+    ThumbnailCollection& operator=(const ThumbnailCollection&) = delete;
 
-    TThumbnail* AddThumbnail();
-    TThumbnail* ThumbnailAt(int index) const;
-    int Count() const { return int(Items_.size()); }
-    int LiveCount() const { return LiveCount_; }
+    Thumbnail* add();
+    Thumbnail* at(int index) const;
+    int count() const { return int(items_.size()); }
+    int liveCount() const { return liveCount_; }
     // Destroys the thumbnail at index (its picture with it).
-    void Delete(int index);
-    void Clear();
+    void remove(int index);
+    void clear();
     // Replaces the items by copies of other's (properties and picture bytes).
-    void Assign(const TThumbnails& other);
-    TThumbnailList* Owner() const { return Owner_; }
+    void assign(const ThumbnailCollection& other);
+    ThumbnailList* owner() const { return owner_; }
 
     // Called only by thumbnails.
-    void NoteAdded();
-    void NoteChanged();
-    void NoteRemoved();
+    void noteAdded();
+    void noteChanged();
+    void noteRemoved();
 
   private:
-    TThumbnailList* Owner_;
-    std::vector<std::unique_ptr<TThumbnail>> Items_;
-    int LiveCount_ = 0;
+    ThumbnailList* owner_;
+    std::vector<std::unique_ptr<Thumbnail>> items_;
+    int liveCount_ = 0;
 };
 
 // ---- The control ----
@@ -123,64 +123,64 @@ struct ThumbnailItemState {
     bool focused = false;
 };
 
-class TThumbnailList : public QListWidget {
+class ThumbnailList : public QListWidget {
   public:
-    explicit TThumbnailList(QWidget* parent = nullptr);
-    ~TThumbnailList() override;
+    explicit ThumbnailList(QWidget* parent = nullptr);
+    ~ThumbnailList() override;
 
-    TThumbnails& Thumbnails() { return *Thumbnails_; }
-    void setThumbnails(const TThumbnails& other) { Thumbnails_->Assign(other); }
+    ThumbnailCollection& thumbnails() { return *thumbnails_; }
+    void setThumbnails(const ThumbnailCollection& other) { thumbnails_->assign(other); }
 
-    int ThumbnailSize() const { return ThumbnailSize_; }
-    void setThumbnailSize(int size) { ApplyLayout(size); }
-    TThumbnailOrientation Orientation() const { return Orientation_; }
-    void setOrientation(TThumbnailOrientation o);
-    bool ShowCaption() const { return ShowCaption_; }
+    int thumbnailSize() const { return thumbnailSize_; }
+    void setThumbnailSize(int size) { applyLayout(size); }
+    ThumbnailOrientation orientation() const { return orientation_; }
+    void setOrientation(ThumbnailOrientation o);
+    bool showCaption() const { return showCaption_; }
     void setShowCaption(bool on);
-    bool ShowSelection() const { return ShowSelection_; }
+    bool showSelection() const { return showSelection_; }
     void setShowSelection(bool on);
-    bool Buffered() const { return Buffered_; }
-    void setBuffered(bool on) { Buffered_ = on; }
+    bool buffered() const { return buffered_; }
+    void setBuffered(bool on) { buffered_ = on; }
 
     // The list's own colour; an invalid colour means "none": cells are not filled
     // and the view's background shows through.
-    QColor Color() const { return Color_; }
+    QColor color() const { return color_; }
     void setColor(const QColor& c);
     // The caption colour.
-    QColor FontColor() const { return FontColor_; }
+    QColor fontColor() const { return fontColor_; }
     void setFontColor(const QColor& c);
 
     // Multi-column layout as a list box has it: 0 is one column as wide as the
-    // control; n > 0 makes cells of ColumnWidth flow down and on into further columns.
-    int Columns() const { return Columns_; }
+    // control; n > 0 makes cells of columnWidth flow down and on into further columns.
+    int columns() const { return columns_; }
     void setColumns(int n);
-    int ColumnWidth() const { return ColumnWidth_; }
+    int columnWidth() const { return columnWidth_; }
     void setColumnWidth(int w);
-    int ItemHeight() const { return ItemHeight_; }
+    int itemHeight() const { return itemHeight_; }
     void setItemHeight(int h);
-    bool MultiSelect() const { return selectionMode() == ExtendedSelection; }
+    bool multiSelect() const { return selectionMode() == ExtendedSelection; }
     void setMultiSelect(bool on) { setSelectionMode(on ? ExtendedSelection : SingleSelection); }
-    int ItemIndex() const { return currentRow(); }
+    int itemIndex() const { return currentRow(); }
     void setItemIndex(int i) { setCurrentRow(i); }
-    bool Selected(int i) const;
+    bool isRowSelected(int i) const;
 
-    // While true, SyncItems and the resize rules leave the control alone (as
-    // while the control's stored data are being read). Ending it runs SyncItems.
-    void BeginLoading() { Loading_ = true; }
-    void EndLoading();
+    // While true, syncItems and the resize rules leave the control alone (as
+    // while the control's stored data are being read). Ending it runs syncItems.
+    void beginLoading() { loading_ = true; }
+    void endLoading();
 
-    void SyncItems();
-    void ApplyLayout(int size);
-    void PaintThumbnail(QPainter& painter, int index, const QRect& rect, ThumbnailItemState state);
+    void syncItems();
+    void applyLayout(int size);
+    void paintThumbnail(QPainter& painter, int index, const QRect& rect, ThumbnailItemState state);
 
     // The size of one cell as laid out now.
-    QSize CellSize() const;
+    QSize cellSize() const;
 
     // After a change of the selection, and after a left click on an item even when
     // it was selected already.
-    std::function<void()> OnClick;
-    std::function<void()> OnDblClick;
-    std::function<void(Qt::MouseButton, QPoint)> OnMouseDown;
+    std::function<void()> onClick;
+    std::function<void()> onDoubleClick;
+    std::function<void(Qt::MouseButton, QPoint)> onMousePress;
 
   protected:
     void resizeEvent(QResizeEvent* e) override;
@@ -188,23 +188,23 @@ class TThumbnailList : public QListWidget {
     void mouseDoubleClickEvent(QMouseEvent* e) override;
 
   private:
-    void Relayout();
-    void Repaint();
+    void relayout();
+    void repaintCells();
 
-    std::unique_ptr<TThumbnails> Thumbnails_;
-    int ThumbnailSize_ = 64;
-    TThumbnailOrientation Orientation_ = toVertical;
-    bool ShowCaption_ = true;
-    bool ShowSelection_ = false;
-    bool Buffered_ = true;
-    QColor Color_;
-    QColor FontColor_;
-    int Columns_ = 0;
-    int ColumnWidth_ = 0;
-    int ItemHeight_ = 64;
-    bool Loading_ = false;
-    bool Destroying_ = false;
-    bool SelectionReported_ = false;  // the current mouse press changed the selection
+    std::unique_ptr<ThumbnailCollection> thumbnails_;
+    int thumbnailSize_ = 64;
+    ThumbnailOrientation orientation_ = ThumbnailOrientation::Vertical;
+    bool showCaption_ = true;
+    bool showSelection_ = false;
+    bool buffered_ = true;
+    QColor color_;
+    QColor fontColor_;
+    int columns_ = 0;
+    int columnWidth_ = 0;
+    int itemHeight_ = 64;
+    bool loading_ = false;
+    bool destroying_ = false;
+    bool selectionReported_ = false;  // the current mouse press changed the selection
 };
 
 }  // namespace pellimar

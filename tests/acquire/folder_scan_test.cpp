@@ -6,7 +6,7 @@
 #include <string>
 
 #include "acquire/scan_test_tree.h"
-#include "app/settings.h"
+#include "core/settings.h"
 
 namespace pellimar {
 namespace {

@@ -1,4 +1,5 @@
 #include "acquire/folder_walk.h"
+#include "core/file_names.h"
 
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -55,7 +56,7 @@ TEST(ListFolder, ListsEveryEntryInListingOrderWithDotEntries) {
     t.folder("sub");
     t.file("sub/inner.exe");
     std::vector<fs::path> listed;
-    ListFolder(t.root(), listed);
+    listFolder(t.root(), listed);
     const auto got = names(listed);
     EXPECT_EQ(std::multiset<std::string>(got.begin(), got.end()),
               (std::multiset<std::string>{".", "..", "a.exe", "b.txt", "sub"}));
@@ -63,7 +64,7 @@ TEST(ListFolder, ListsEveryEntryInListingOrderWithDotEntries) {
     for (const auto& p : listed) EXPECT_EQ(p.parent_path(), t.root());
 
     std::vector<fs::path> none;
-    ListFolder(t.root() / "missing", none);
+    listFolder(t.root() / "missing", none);
     EXPECT_TRUE(none.empty());
 }
 
@@ -71,7 +72,7 @@ TEST(ListFolder, TrailingSeparatorIsNotDoubled) {
     ScratchTree t;
     t.file("a.exe");
     std::vector<fs::path> listed;
-    ListFolder(t.root().string() + "/", listed);
+    listFolder(t.root().string() + "/", listed);
     for (const auto& p : listed) EXPECT_EQ(p.string().find("//"), std::string::npos) << p;
 }
 
@@ -100,7 +101,7 @@ TEST(CollectFiles, DepthFirstInListingOrderWithSubFolderFilesWhereTheirEntryStoo
     t.file(".dot.exe");
 
     std::vector<fs::path> list;
-    CollectFiles(t.root(), kAll, list);
+    collectFiles(t.root(), kAll, list);
     std::vector<std::string> expected;
     expectedWalk(t, "", expected);
     std::vector<std::string> got;
@@ -115,7 +116,7 @@ TEST(CollectFiles, AppendsToWhatTheListHolds) {
     ScratchTree t;
     t.file("a.exe");
     std::vector<fs::path> list{"/already/there.exe"};
-    CollectFiles(t.root(), kAll, list);
+    collectFiles(t.root(), kAll, list);
     ASSERT_EQ(list.size(), 2u);
     EXPECT_EQ(list[0], "/already/there.exe");
 }
@@ -131,7 +132,7 @@ TEST(CollectFiles, LinksBackIntoTheTreeAreWalkedOncePerRealFolder) {
     t.link("loop1", "loop2");   // a chain that never ends in a file
     t.link("loop2", "loop1");
     std::vector<fs::path> list;
-    CollectFiles(t.root(), kAll, list);
+    collectFiles(t.root(), kAll, list);
     const auto got = names(list);
     EXPECT_EQ(std::count(got.begin(), got.end(), "top.exe"), 1);
     EXPECT_EQ(std::count(got.begin(), got.end(), "deep.exe"), 1);
@@ -144,7 +145,7 @@ TEST(CollectFiles, LinkToAFolderOutsideTheTreeIsFollowed) {
     ScratchTree t;
     t.link("elsewhere", outside.root().string());
     std::vector<fs::path> list;
-    CollectFiles(t.root(), kAll, list);
+    collectFiles(t.root(), kAll, list);
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(list[0], t.root() / "elsewhere" / "far.dll");
 }
@@ -160,7 +161,7 @@ TEST(CollectFiles, FoldersThatCannotBeReadAreSkipped) {
     t.link("dangling.exe", "nowhere");  // a dangling link with a wanted name is a file
     // "goes" is listed by its parent, then removed before the walk opens it.
     std::vector<fs::path> list;
-    CollectFiles(t.root(), kAll, list, [&](const fs::path& folder) {
+    collectFiles(t.root(), kAll, list, [&](const fs::path& folder) {
         if (folder == t.root()) return;
         std::error_code ec;
         fs::remove_all(t.root() / "goes", ec);
@@ -170,7 +171,7 @@ TEST(CollectFiles, FoldersThatCannotBeReadAreSkipped) {
     EXPECT_EQ(got, (std::vector<std::string>{"a.exe", "dangling.exe", "kept.exe"}));
 
     std::vector<fs::path> none;
-    CollectFiles(t.root() / "missing", kAll, none);
+    collectFiles(t.root() / "missing", kAll, none);
     EXPECT_TRUE(none.empty());
 }
 
@@ -182,7 +183,7 @@ TEST(CollectFiles, FolderWithoutReadPermissionIsSkipped) {
     t.file("open.exe");
     fs::permissions(t.root() / "closed", fs::perms::none);
     std::vector<fs::path> list;
-    CollectFiles(t.root(), kAll, list);
+    collectFiles(t.root(), kAll, list);
     fs::permissions(t.root() / "closed", fs::perms::owner_all);
     EXPECT_EQ(names(list), std::vector<std::string>{"open.exe"});
 }
@@ -194,7 +195,7 @@ TEST(CollectFiles, NoDepthLimit) {
     t.folder(path);
     t.file(path + "x.exe");
     std::vector<fs::path> list;
-    CollectFiles(t.root(), kAll, list);
+    collectFiles(t.root(), kAll, list);
     ASSERT_EQ(list.size(), 1u);
     EXPECT_EQ(list[0], t.root() / (path + "x.exe"));
 }

@@ -13,8 +13,8 @@
 #include <QTest>
 
 #include "acquire/scan_test_tree.h"
-#include "app/paths.h"
-#include "app/settings.h"
+#include "core/paths.h"
+#include "core/settings.h"
 #include "platform/private_profile.h"
 #include "support/scripted_desktop.h"
 
@@ -46,43 +46,43 @@ class ImportOptionsTest : public ::testing::Test {
 
 TEST_F(ImportOptionsTest, FormAsDesigned) {
     AppSettings s;
-    TForm5 form(s, desktop);
+    ImportOptionsDialog form(s, desktop);
     EXPECT_EQ(form.windowTitle(), "Import options");
     EXPECT_EQ(form.size(), QSize(417, 193));
     EXPECT_EQ(form.minimumSize(), form.maximumSize());
-    EXPECT_EQ(form.Image1->height(), 49);
-    EXPECT_EQ(form.GroupBox1->title(), " Search maximum  ");
-    EXPECT_EQ(form.GroupBox2->title(), " Search these files ");
-    EXPECT_EQ(form.RB_limit->text(), " No more than ");
-    EXPECT_EQ(form.RB_nolimit->text(), " No limit.");
-    EXPECT_EQ(form.Label1->text(), "icons.");
-    EXPECT_EQ(form.Edit1->text(), "100");
-    EXPECT_EQ(form.Edit1->width(), 49);
-    EXPECT_TRUE(form.RB_limit->isChecked());
-    EXPECT_EQ(form.CheckBox_exe->text(), " *.EXE");
-    EXPECT_EQ(form.CheckBox_dll->text(), " *.DLL");
-    EXPECT_EQ(form.CheckBox_ico->text(), " *.ICO");
-    EXPECT_EQ(form.CheckBox_ICL->text(), " *.ICL");
-    EXPECT_TRUE(form.CheckBox_exe->isChecked());
-    EXPECT_TRUE(form.CheckBox_dll->isChecked());
-    EXPECT_FALSE(form.CheckBox_ico->isChecked());
-    EXPECT_FALSE(form.CheckBox_ICL->isChecked());
-    EXPECT_EQ(form.B_import->text(), "&OK");
-    EXPECT_FALSE(form.B_import->isDefault());
-    EXPECT_FALSE(form.B_import->autoDefault());
+    EXPECT_EQ(form.banner->height(), 49);
+    EXPECT_EQ(form.maximumGroup->title(), " Search maximum  ");
+    EXPECT_EQ(form.kindsGroup->title(), " Search these files ");
+    EXPECT_EQ(form.limitButton->text(), " No more than ");
+    EXPECT_EQ(form.noLimitButton->text(), " No limit.");
+    EXPECT_EQ(form.iconsLabel->text(), "icons.");
+    EXPECT_EQ(form.limitEdit->text(), "100");
+    EXPECT_EQ(form.limitEdit->width(), 49);
+    EXPECT_TRUE(form.limitButton->isChecked());
+    EXPECT_EQ(form.exeBox->text(), " *.EXE");
+    EXPECT_EQ(form.dllBox->text(), " *.DLL");
+    EXPECT_EQ(form.icoBox->text(), " *.ICO");
+    EXPECT_EQ(form.iclBox->text(), " *.ICL");
+    EXPECT_TRUE(form.exeBox->isChecked());
+    EXPECT_TRUE(form.dllBox->isChecked());
+    EXPECT_FALSE(form.icoBox->isChecked());
+    EXPECT_FALSE(form.iclBox->isChecked());
+    EXPECT_EQ(form.okButton->text(), "&OK");
+    EXPECT_FALSE(form.okButton->isDefault());
+    EXPECT_FALSE(form.okButton->autoDefault());
 }
 
 TEST_F(ImportOptionsTest, ShowingLoadsTheSettingsAndCentres) {
     AppSettings s = settingsWith(false, true, true, false, 20);
-    TForm5 form(s, desktop);
+    ImportOptionsDialog form(s, desktop);
     form.show();
-    EXPECT_FALSE(form.CheckBox_exe->isChecked());
-    EXPECT_TRUE(form.CheckBox_dll->isChecked());
-    EXPECT_TRUE(form.CheckBox_ico->isChecked());
-    EXPECT_FALSE(form.CheckBox_ICL->isChecked());
-    EXPECT_TRUE(form.RB_limit->isChecked());
-    EXPECT_EQ(form.Edit1->text(), "20");
-    EXPECT_TRUE(form.Edit1->isEnabled());
+    EXPECT_FALSE(form.exeBox->isChecked());
+    EXPECT_TRUE(form.dllBox->isChecked());
+    EXPECT_TRUE(form.icoBox->isChecked());
+    EXPECT_FALSE(form.iclBox->isChecked());
+    EXPECT_TRUE(form.limitButton->isChecked());
+    EXPECT_EQ(form.limitEdit->text(), "20");
+    EXPECT_TRUE(form.limitEdit->isEnabled());
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     const QSize outer = form.frameGeometry().size();
     EXPECT_EQ(form.frameGeometry().topLeft(),
@@ -94,34 +94,34 @@ TEST_F(ImportOptionsTest, ShowingLoadsTheSettingsAndCentres) {
     s.max_units = -5;
     form.show();
     EXPECT_NE(form.pos(), QPoint(0, 0));
-    EXPECT_TRUE(form.RB_limit->isChecked());
-    EXPECT_EQ(form.Edit1->text(), "-5");
+    EXPECT_TRUE(form.limitButton->isChecked());
+    EXPECT_EQ(form.limitEdit->text(), "-5");
 }
 
 TEST_F(ImportOptionsTest, RadioButtonsEnableTheNumber) {
     AppSettings s;
-    TForm5 form(s, desktop);
-    form.RB_nolimit->click();
-    EXPECT_FALSE(form.Edit1->isEnabled());
-    form.RB_limit->click();
-    EXPECT_TRUE(form.Edit1->isEnabled());
+    ImportOptionsDialog form(s, desktop);
+    form.noLimitButton->click();
+    EXPECT_FALSE(form.limitEdit->isEnabled());
+    form.limitButton->click();
+    EXPECT_TRUE(form.limitEdit->isEnabled());
 }
 
 TEST_F(ImportOptionsTest, NoLimitStoresZeroAndKeepsTheTypedText) {
     AppSettings s = settingsWith(true, true, false, false, 100);
-    TForm5 form(s, desktop);
+    ImportOptionsDialog form(s, desktop);
     form.show();
-    form.RB_nolimit->click();
-    form.B_importClick();
+    form.noLimitButton->click();
+    form.confirm();
     EXPECT_EQ(form.result(), QDialog::Accepted);
     EXPECT_EQ(s.max_units, 0);
     EXPECT_EQ(readProfileInt(setupIni(), "importoptions", "max_units", -1), 0);
 
-    form.Edit1->setText("77");
+    form.limitEdit->setText("77");
     form.show();
-    EXPECT_TRUE(form.RB_nolimit->isChecked());
-    EXPECT_EQ(form.Edit1->text(), "77");  // left as it was
-    EXPECT_FALSE(form.Edit1->isEnabled());
+    EXPECT_TRUE(form.noLimitButton->isChecked());
+    EXPECT_EQ(form.limitEdit->text(), "77");  // left as it was
+    EXPECT_FALSE(form.limitEdit->isEnabled());
 }
 
 TEST_F(ImportOptionsTest, TypedNumbersAreStoredAsTyped) {
@@ -133,15 +133,15 @@ TEST_F(ImportOptionsTest, TypedNumbersAreStoredAsTyped) {
     for (const Case& c : {Case{"0", 0, false}, Case{"-5", -5, true}, Case{"250", 250, true},
                           Case{"$1F", 31, true}, Case{" 12", 12, true}}) {
         AppSettings s;
-        TForm5 form(s, desktop);
+        ImportOptionsDialog form(s, desktop);
         form.show();
-        form.RB_limit->click();
-        form.Edit1->setText(c.text);
-        form.B_importClick();
+        form.limitButton->click();
+        form.limitEdit->setText(c.text);
+        form.confirm();
         EXPECT_EQ(form.result(), QDialog::Accepted) << c.text;
         EXPECT_EQ(s.max_units, c.stored) << c.text;
         form.show();
-        EXPECT_EQ(form.RB_limit->isChecked(), c.limitSelectedNext) << c.text;
+        EXPECT_EQ(form.limitButton->isChecked(), c.limitSelectedNext) << c.text;
     }
     EXPECT_TRUE(desktop.messages.empty());
 }
@@ -150,22 +150,22 @@ TEST_F(ImportOptionsTest, TextThatIsNotANumberIsRefusedEvenWithNoLimit) {
     for (const char* text : {"abc", "", "12a", "1.5", "99999999999", "12 "}) {
         fs::remove(setupIni());
         AppSettings s = settingsWith(true, false, false, false, 30);
-        TForm5 form(s, desktop);
+        ImportOptionsDialog form(s, desktop);
         form.show();
-        form.RB_nolimit->click();
-        form.Edit1->setText(text);
+        form.noLimitButton->click();
+        form.limitEdit->setText(text);
         desktop.messages.clear();
-        form.B_importClick();
+        form.confirm();
         ASSERT_EQ(desktop.messages.size(), 1u) << text;
         EXPECT_EQ(desktop.messages[0].text, "Invalid data!  Please input with a number.");
         EXPECT_EQ(desktop.messages[0].buttons, Buttons::Retry);
-        EXPECT_EQ(form.Edit1->text(), "100");
+        EXPECT_EQ(form.limitEdit->text(), "100");
         EXPECT_TRUE(form.isVisible());
         EXPECT_NE(form.result(), QDialog::Accepted);
         EXPECT_EQ(s.max_units, 30);
         EXPECT_FALSE(fs::exists(setupIni()));
 
-        form.B_importClick();  // the reset text goes through
+        form.confirm();  // the reset text goes through
         EXPECT_EQ(form.result(), QDialog::Accepted);
         EXPECT_EQ(s.max_units, 0);
     }
@@ -173,22 +173,22 @@ TEST_F(ImportOptionsTest, TextThatIsNotANumberIsRefusedEvenWithNoLimit) {
 
 TEST_F(ImportOptionsTest, AtLeastOneKindMustBeTicked) {
     AppSettings s = settingsWith(true, true, false, false, 30);
-    TForm5 form(s, desktop);
+    ImportOptionsDialog form(s, desktop);
     form.show();
-    form.CheckBox_exe->setChecked(false);
-    form.CheckBox_dll->setChecked(false);
-    form.Edit1->setText("5");
-    form.B_importClick();
+    form.exeBox->setChecked(false);
+    form.dllBox->setChecked(false);
+    form.limitEdit->setText("5");
+    form.confirm();
     ASSERT_EQ(desktop.messages.size(), 1u);
     EXPECT_EQ(desktop.messages[0].text, "Invalid data!One format at least!");
     EXPECT_EQ(desktop.messages[0].buttons, Buttons::Retry);
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(s.max_units, 30);
     EXPECT_TRUE(s.format_exe);
-    EXPECT_EQ(form.Edit1->text(), "5");
+    EXPECT_EQ(form.limitEdit->text(), "5");
 
-    form.CheckBox_ICL->setChecked(true);  // only .ICL is enough
-    form.B_importClick();
+    form.iclBox->setChecked(true);  // only .ICL is enough
+    form.confirm();
     EXPECT_EQ(form.result(), QDialog::Accepted);
     EXPECT_FALSE(s.format_exe);
     EXPECT_FALSE(s.format_dll);
@@ -201,13 +201,13 @@ TEST_F(ImportOptionsTest, AtLeastOneKindMustBeTicked) {
 
 TEST_F(ImportOptionsTest, EscapePressesOk) {
     AppSettings s = settingsWith(true, true, false, false, 30);
-    TForm5 form(s, desktop);
+    ImportOptionsDialog form(s, desktop);
     form.show();
-    form.Edit1->setText("x");
+    form.limitEdit->setText("x");
     QTest::keyClick(&form, Qt::Key_Escape);
     ASSERT_EQ(desktop.messages.size(), 1u);  // validated like OK
     EXPECT_TRUE(form.isVisible());
-    form.Edit1->setText("42");
+    form.limitEdit->setText("42");
     QTest::keyClick(&form, Qt::Key_Escape);
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(form.result(), QDialog::Accepted);
@@ -217,11 +217,11 @@ TEST_F(ImportOptionsTest, EscapePressesOk) {
 
 TEST_F(ImportOptionsTest, CloseBoxCancelsWithoutCheckingOrStoring) {
     AppSettings s = settingsWith(true, true, false, false, 30);
-    TForm5 form(s, desktop);
+    ImportOptionsDialog form(s, desktop);
     form.show();
-    form.Edit1->setText("x");
-    form.CheckBox_exe->setChecked(false);
-    form.CheckBox_dll->setChecked(false);
+    form.limitEdit->setText("x");
+    form.exeBox->setChecked(false);
+    form.dllBox->setChecked(false);
     form.close();
     EXPECT_EQ(form.result(), QDialog::Rejected);
     EXPECT_TRUE(desktop.messages.empty());
@@ -233,15 +233,15 @@ TEST_F(ImportOptionsTest, CloseBoxCancelsWithoutCheckingOrStoring) {
 TEST_F(ImportOptionsTest, WriteFailureIsReportedAndTheDialogStaysOpen) {
     fs::create_directory(setupIni());  // a folder where the file should go
     AppSettings s = settingsWith(true, true, false, false, 30);
-    TForm5 form(s, desktop);
+    ImportOptionsDialog form(s, desktop);
     form.show();
-    form.Edit1->setText("12");
-    form.B_importClick();
+    form.limitEdit->setText("12");
+    form.confirm();
     ASSERT_EQ(desktop.errors.size(), 1u);
     EXPECT_EQ(desktop.errors[0], "Unable to write to " + setupIni().string());
     EXPECT_TRUE(form.isVisible());
     EXPECT_NE(form.result(), QDialog::Accepted);
-    EXPECT_EQ(s.max_units, 12);  // what was stored stays in memory
+    EXPECT_EQ(s.max_units, 30);  // nothing is taken until the file holds it
 }
 
 TEST(ParseTypedInteger, Forms) {

@@ -6,7 +6,7 @@
 #include <QImage>
 #include <QImageReader>
 
-#include "app/settings.h"
+#include "core/settings.h"
 #include "export/save_icon_as_ico.h"
 #include "export/save_report.h"
 #include "platform/extract.h"
@@ -41,7 +41,7 @@ Icon standardIcon(int size) {
 
 std::vector<std::uint8_t> write(const std::vector<Icon>& icons) {
     ByteStream s;
-    EXPECT_TRUE(WriteIconFile(s, icons, int(icons.size())));
+    EXPECT_TRUE(writeIconFile(s, icons, int(icons.size())));
     return s.bytes();
 }
 
@@ -148,11 +148,11 @@ TEST(IconWriter, GreyAndSilverAreStandardOtherGreysAreNot) {
     icon.color[100] = 0xFF808080;
     icon.color[101] = 0xFFC0C0C0;
     IconBitmaps bm;
-    ASSERT_TRUE(GetIconBitmaps(icon, bm));
-    EXPECT_EQ(ChooseIconColors(bm.color), 16);
+    ASSERT_TRUE(iconBitmaps(icon, bm));
+    EXPECT_EQ(chooseIconColors(bm.color), 16);
     icon.color[102] = 0xFF7F7F7F;
-    ASSERT_TRUE(GetIconBitmaps(icon, bm));
-    EXPECT_EQ(ChooseIconColors(bm.color), 256);
+    ASSERT_TRUE(iconBitmaps(icon, bm));
+    EXPECT_EQ(chooseIconColors(bm.color), 256);
 }
 
 TEST(IconWriter, AlphaIsDroppedAndCarriedByTheMask) {
@@ -194,43 +194,43 @@ TEST(IconWriter, SeveralIconsShareOneHeader) {
 
 TEST(IconWriter, IconsThatCannotBeDescribedWriteNothingOfThemselves) {
     ByteStream s;
-    EXPECT_FALSE(WriteIconFile(s, std::vector<Icon>{Icon{}}, 1));
+    EXPECT_FALSE(writeIconFile(s, std::vector<Icon>{Icon{}}, 1));
     EXPECT_EQ(s.size(), 0u);
 
     ByteStream two;
-    EXPECT_FALSE(WriteIconFile(two, std::vector<Icon>{standardIcon(16), Icon{}}, 2));
+    EXPECT_FALSE(writeIconFile(two, std::vector<Icon>{standardIcon(16), Icon{}}, 2));
     // The first icon stays written; the second entry stays empty.
     EXPECT_EQ(two.size(), 6u + 32 + 296);
     EXPECT_EQ(u32(two.bytes(), 22 + 12), 0u);
 
     ByteStream none;
-    EXPECT_FALSE(WriteIconFile(none, std::vector<Icon>{}, 1));  // count beyond the array
+    EXPECT_FALSE(writeIconFile(none, std::vector<Icon>{}, 1));  // count beyond the array
 }
 
 TEST(IconWriter, DibHeadersFollowTheRequestedColours) {
     Bitmap bm{20, 10, 32, std::vector<std::uint32_t>(200, 0)};
     BitmapInfoHeader h;
-    PrepareDibHeader(bm, h, 2);
+    prepareDibHeader(bm, h, 2);
     EXPECT_EQ(h.biBitCount, 1);
     EXPECT_EQ(h.biSizeImage, 4u * 10);
-    PrepareDibHeader(bm, h, 16);
+    prepareDibHeader(bm, h, 16);
     EXPECT_EQ(h.biBitCount, 4);
     EXPECT_EQ(h.biClrUsed, 16u);
     EXPECT_EQ(h.biSizeImage, 12u * 10);
-    PrepareDibHeader(bm, h, 0);
+    prepareDibHeader(bm, h, 0);
     EXPECT_EQ(h.biBitCount, 32);
     EXPECT_EQ(h.biSizeImage, 80u * 10);
     std::uint32_t info = 7, image = 1;
-    GetDibSizes(bm, info, image, 256);
+    dibSizes(bm, info, image, 256);
     EXPECT_EQ(info, 1064u);
     EXPECT_EQ(image, 20u * 10);
-    GetDibSizes(bm, info, image, 2);
+    dibSizes(bm, info, image, 2);
     EXPECT_EQ(info, 48u);
     Bitmap none;
-    PrepareDibHeader(none, h, 16);
+    prepareDibHeader(none, h, 16);
     EXPECT_EQ(h.biPlanes, 0);
     info = 7;
-    GetDibSizes(none, info, image, 16);
+    dibSizes(none, info, image, 16);
     EXPECT_EQ(image, 0u);
     EXPECT_EQ(info, 7u);
 }
@@ -246,7 +246,7 @@ TEST(IconWriter, MonochromeIconsAreSavedAsSixteenColourIcons) {
     sizes.size_32 = true;
     sizes.size_16 = false;
     SaveReport report;
-    SaveIconAsIco(dll, dir.path() / "mono.ico", 0, sizes, report, defaultIconServices());
+    saveIconAsIco(dll, dir.path() / "mono.ico", 0, sizes, report, defaultIconServices());
     ASSERT_TRUE(std::filesystem::exists(dir.path() / "mono.ico"));
     const Bytes bytes = readWholeFile(dir.path() / "mono.ico");
     expectLayout(bytes, {32, 4, 766, 744, 512});
@@ -266,7 +266,7 @@ TEST(IconWriter, MonochromeIconsAreSavedAsSixteenColourIcons) {
 
     // Beside other icons in one file, each keeps its own colours.
     ByteStream two;
-    ASSERT_TRUE(WriteIconFile(two, std::vector<Icon>{standardIcon(16), picture}, 2));
+    ASSERT_TRUE(writeIconFile(two, std::vector<Icon>{standardIcon(16), picture}, 2));
     EXPECT_EQ(two.size(), 6u + 32 + 296 + 744);
     const Icon second = decodeIcoImage(two.bytes(), 1);
     ASSERT_EQ(second.width, 32);

@@ -51,26 +51,26 @@ struct SaveFixture : ::testing::Test {
     }
     void run(const std::vector<SaveRow>& rows, const std::string& chosen) {
         report.clear();
-        SaveSelected(rows, dir.path / chosen, ctx);
+        saveSelectedRows(rows, dir.path / chosen, ctx);
     }
 };
 
 }  // namespace
 
 TEST(SaveNaming, SuffixForcedExtensionAndFilters) {
-    EXPECT_EQ(SaveNumberSuffix(0, 1), "");
-    EXPECT_EQ(SaveNumberSuffix(0, 2), "-001");
-    EXPECT_EQ(SaveNumberSuffix(41, 2), "-042");
-    EXPECT_EQ(SaveNumberSuffix(99, 200), "-100");
-    EXPECT_EQ(SaveNumberSuffix(1233, 2000), "-1234");
-    EXPECT_EQ(ForceExtension("/out/icons.ico", "ico"), fs::path("/out/icons.ico"));
-    EXPECT_EQ(ForceExtension("/out/icons.PNG", "ico"), fs::path("/out/icons.ico"));
-    EXPECT_EQ(ForceExtension("/out/a.jpeg", "ico"), fs::path("/out/a.jico"));
-    EXPECT_EQ(SaveDialogRequest("ico").filter, "ico file(s)   (*.ico)|*.ico");
-    EXPECT_EQ(SaveDialogRequest("bmp").filter, "bmp file(s)  (*.bmp)|*.bmp");
-    EXPECT_EQ(SaveDialogRequest("bmp").defaultExt, "bmp");
-    EXPECT_EQ(SaveDialogRequest("png").filter, "jpg file(s)  (*.jpg)|*.jpg");
-    EXPECT_EQ(SaveDialogRequest("png").defaultExt, "jpg");
+    EXPECT_EQ(saveNumberSuffix(0, 1), "");
+    EXPECT_EQ(saveNumberSuffix(0, 2), "-001");
+    EXPECT_EQ(saveNumberSuffix(41, 2), "-042");
+    EXPECT_EQ(saveNumberSuffix(99, 200), "-100");
+    EXPECT_EQ(saveNumberSuffix(1233, 2000), "-1234");
+    EXPECT_EQ(forceExtension("/out/icons.ico", "ico"), fs::path("/out/icons.ico"));
+    EXPECT_EQ(forceExtension("/out/icons.PNG", "ico"), fs::path("/out/icons.ico"));
+    EXPECT_EQ(forceExtension("/out/a.jpeg", "ico"), fs::path("/out/a.jico"));
+    EXPECT_EQ(saveDialogRequest("ico").filter, "ico file(s)   (*.ico)|*.ico");
+    EXPECT_EQ(saveDialogRequest("bmp").filter, "bmp file(s)  (*.bmp)|*.bmp");
+    EXPECT_EQ(saveDialogRequest("bmp").defaultExt, "bmp");
+    EXPECT_EQ(saveDialogRequest("png").filter, "jpg file(s)  (*.jpg)|*.jpg");
+    EXPECT_EQ(saveDialogRequest("png").defaultExt, "jpg");
 }
 
 TEST_F(SaveFixture, IcoFromALibraryInBothSizes) {
@@ -179,16 +179,16 @@ TEST_F(SaveFixture, UnwritableTargetsLeaveNothingBehind) {
     std::ofstream(dir.path / "file") << "x";
     const fs::path through = dir.path / "file" / "out.ico";
     report.clear();
-    SaveSelected({{"/win/a.exe", 0, true}, {"/icons/multi.ico", 0, true}}, through, ctx);
+    saveSelectedRows({{"/win/a.exe", 0, true}, {"/icons/multi.ico", 0, true}}, through, ctx);
     EXPECT_TRUE(report.files().empty());  // no empty file listed
-    EXPECT_THROW(SaveSelected({{"/win/a.exe", 0, true}}, dir.path / "file" / "out.bmp", ctx),
+    EXPECT_THROW(saveSelectedRows({{"/win/a.exe", 0, true}}, dir.path / "file" / "out.bmp", ctx),
                  std::runtime_error);
 
     // A target that is a folder is not destroyed, and the run stops there.
     fs::create_directory(dir.path / "32-b.jpg");
     report.clear();
     try {
-        SaveSelected({{"/win/a.exe", 0, true}}, dir.path / "b.jpg", ctx);
+        saveSelectedRows({{"/win/a.exe", 0, true}}, dir.path / "b.jpg", ctx);
         ADD_FAILURE() << "no error";
     } catch (const std::runtime_error& e) {
         EXPECT_NE(std::string(e.what()).find("32-b.jpg"), std::string::npos);
@@ -215,21 +215,21 @@ TEST_F(SaveFixture, CommandStopsWhereTheUserStops) {
     auto showReport = [&] { ++reportsShown; };
     fs::path last;
     std::vector<SaveRow> none = {{"/win/a.exe", 0, false}};
-    EXPECT_FALSE(RunSaveCommand(none, ctx, options, showReport, last));
+    EXPECT_FALSE(runSaveCommand(none, ctx, options, showReport, last));
     EXPECT_EQ(optionsShown, 0);
 
     std::vector<SaveRow> rows = {{"/win/a.exe", 0, true}};
     report.setFolder("/kept/");
     confirm = false;
-    EXPECT_FALSE(RunSaveCommand(rows, ctx, options, showReport, last));
+    EXPECT_FALSE(runSaveCommand(rows, ctx, options, showReport, last));
     EXPECT_TRUE(desktop.saveRequests.empty());
     confirm = true;
-    EXPECT_FALSE(RunSaveCommand(rows, ctx, options, showReport, last));  // Save dialog cancelled
+    EXPECT_FALSE(runSaveCommand(rows, ctx, options, showReport, last));  // Save dialog cancelled
     EXPECT_EQ(report.folder(), fs::path("/kept/"));
     EXPECT_EQ(reportsShown, 0);
 
     desktop.saveAnswers.push_back(dir.path / "a.jpeg");
-    EXPECT_TRUE(RunSaveCommand(rows, ctx, options, showReport, last));
+    EXPECT_TRUE(runSaveCommand(rows, ctx, options, showReport, last));
     ASSERT_EQ(desktop.messages.size(), 1u);
     EXPECT_EQ(desktop.messages[0].text, "This file format is not supported now. Failed to save!");
     EXPECT_EQ(reportsShown, 1);
@@ -238,7 +238,7 @@ TEST_F(SaveFixture, CommandStopsWhereTheUserStops) {
     EXPECT_EQ(last, dir.path / "a.jpeg");
 
     desktop.saveAnswers.push_back(dir.path / "icons.png");
-    EXPECT_TRUE(RunSaveCommand(rows, ctx, options, showReport, last));
+    EXPECT_TRUE(runSaveCommand(rows, ctx, options, showReport, last));
     EXPECT_EQ(desktop.saveRequests.back().initial, dir.path / "a.jpeg");
     EXPECT_EQ(desktop.saveRequests.back().defaultExt, "ico");
     EXPECT_EQ(reportNames(report), (std::vector<std::string>{"32-icons.ico", "16-icons.ico"}));

@@ -38,7 +38,7 @@ inline Icon standardIcon(int size) {
 
 inline std::vector<std::uint8_t> icoBytes(const Icon& icon) {
     ByteStream s;
-    WriteIconFile(s, std::span(&icon, 1), 1);
+    writeIconFile(s, std::span(&icon, 1), 1);
     return s.bytes();
 }
 
@@ -85,8 +85,8 @@ struct FakeSources {
             if (it == exeIcons.end()) return Icon{};
             return size == 32 ? it->second : standardIcon(16);
         };
-        services.readIcoImageInfo = [this](const fs::path& f,
-                                           int n) -> std::optional<std::vector<std::string>> {
+        services.icoImageInfoTexts = [this](const fs::path& f,
+                                            int n) -> std::optional<std::vector<std::string>> {
             auto it = icoImages.find(f.string());
             if (it == icoImages.end()) return std::nullopt;
             imageNumbersAsked.push_back(n);

@@ -10,7 +10,7 @@
 #include <iterator>
 #include <string>
 
-#include "app/paths.h"
+#include "core/paths.h"
 
 namespace pellimar::test {
 

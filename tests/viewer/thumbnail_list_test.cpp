@@ -23,143 +23,143 @@ TEST(ThumbnailGeometry, FittingNeverEnlargesAndKeepsTheRatio) {
         {0, 0, 100, 80, 0, 0},         // empty picture
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(FitThumbnailPicture(c.iw, c.ih, c.W, c.H), QSize(c.dw, c.dh))
+        EXPECT_EQ(fitThumbnailPicture(c.iw, c.ih, c.W, c.H), QSize(c.dw, c.dh))
             << c.iw << "x" << c.ih << " in " << c.W << "x" << c.H;
     }
 }
 
 TEST(ThumbnailGeometry, PictureAreaLosesTheInsetAndTheCaptionBand) {
     // A 64-high cell of a one-column list 143 wide, captions 10 pixels high.
-    ThumbnailCellGeometry g = LayoutThumbnailCell(QRect(0, 0, 143, 64), true, 10, 32, 32);
+    ThumbnailCellGeometry g = layoutThumbnailCell(QRect(0, 0, 143, 64), true, 10, 32, 32);
     EXPECT_EQ(g.content, QRect(2, 2, 139, 60));
     EXPECT_EQ(g.pictureArea, QRect(2, 2, 139, 50));
     EXPECT_EQ(g.captionBand, QRect(2, 52, 139, 10));
     EXPECT_EQ(g.picture, QRect(2 + (139 - 32) / 2, 2 + (50 - 32) / 2, 32, 32));  // 55, 11
 
     // A 200 x 100 picture in a 100 x 80 area lands 15 pixels below the area's top.
-    g = LayoutThumbnailCell(QRect(10, 20, 104, 84), false, 99, 200, 100);
+    g = layoutThumbnailCell(QRect(10, 20, 104, 84), false, 99, 200, 100);
     EXPECT_EQ(g.pictureArea, QRect(12, 22, 100, 80));
     EXPECT_EQ(g.picture, QRect(12, 22 + 15, 100, 50));
 
     // Odd leftovers are halved rounding down.
-    g = LayoutThumbnailCell(QRect(0, 0, 15, 15), false, 0, 2, 2);
+    g = layoutThumbnailCell(QRect(0, 0, 15, 15), false, 0, 2, 2);
     EXPECT_EQ(g.picture.topLeft(), QPoint(2 + 4, 2 + 4));
 
     // Captions on but empty: the band is taken all the same (layout does not look at text).
-    g = LayoutThumbnailCell(QRect(0, 0, 64, 64), true, 12, 10, 10);
+    g = layoutThumbnailCell(QRect(0, 0, 64, 64), true, 12, 10, 10);
     EXPECT_EQ(g.pictureArea.height(), 60 - 12);
     // Area gone: nothing drawn.
-    g = LayoutThumbnailCell(QRect(0, 0, 64, 14), true, 12, 10, 10);
+    g = layoutThumbnailCell(QRect(0, 0, 64, 14), true, 12, 10, 10);
     EXPECT_TRUE(g.picture.isEmpty());
 }
 
 TEST(ThumbnailGeometry, ResizeRules) {
-    EXPECT_EQ(ColumnsAfterResize(200, 64, 2), 3);
-    EXPECT_EQ(ColumnsAfterResize(50, 64, 2), 2);   // no whole column fits: unchanged
-    EXPECT_EQ(ColumnsAfterResize(500, 64, 0), 0);  // single-column lists stay so
-    EXPECT_EQ(HorizontalItemHeight(100, 16, 1), 80);
+    EXPECT_EQ(columnsAfterResize(200, 64, 2), 3);
+    EXPECT_EQ(columnsAfterResize(50, 64, 2), 2);   // no whole column fits: unchanged
+    EXPECT_EQ(columnsAfterResize(500, 64, 0), 0);  // single-column lists stay so
+    EXPECT_EQ(horizontalItemHeight(100, 16, 1), 80);
 }
 
 TEST(ThumbnailCollection, LiveCountSizesTheListAndNeverGoesNegative) {
-    TThumbnailList list;
-    TThumbnails& t = list.Thumbnails();
-    t.AddThumbnail();
-    t.AddThumbnail();
-    EXPECT_EQ(t.LiveCount(), 2);
+    ThumbnailList list;
+    ThumbnailCollection& t = list.thumbnails();
+    t.add();
+    t.add();
+    EXPECT_EQ(t.liveCount(), 2);
     EXPECT_EQ(list.count(), 2);
-    t.Delete(1);
-    t.Delete(0);
-    EXPECT_EQ(t.LiveCount(), 0);
+    t.remove(1);
+    t.remove(0);
+    EXPECT_EQ(t.liveCount(), 0);
     EXPECT_EQ(list.count(), 0);
-    t.NoteRemoved();
-    EXPECT_EQ(t.LiveCount(), 0);
+    t.noteRemoved();
+    EXPECT_EQ(t.liveCount(), 0);
 
-    TThumbnails loose;  // a collection without a list
-    loose.NoteRemoved();
-    EXPECT_EQ(loose.LiveCount(), 0);
+    ThumbnailCollection loose;  // a collection without a list
+    loose.noteRemoved();
+    EXPECT_EQ(loose.liveCount(), 0);
 }
 
 TEST(ThumbnailCollection, AssigningCopiesItemsIntoTheOwnedCollection) {
-    TThumbnails other;
-    TThumbnail* a = other.AddThumbnail();
+    ThumbnailCollection other;
+    Thumbnail* a = other.add();
     a->setCaption("one");
-    a->setFilename("/x/one.bmp");
-    a->setSource(tsFile);
+    a->setFileName("/x/one.bmp");
+    a->setSource(ThumbnailSource::File);
     a->setTag(7);
-    other.AddThumbnail()->setCaption("two");
-    TThumbnailList list;
-    list.Thumbnails().AddThumbnail();
+    other.add()->setCaption("two");
+    ThumbnailList list;
+    list.thumbnails().add();
     list.setThumbnails(other);
-    ASSERT_EQ(list.Thumbnails().Count(), 2);
+    ASSERT_EQ(list.thumbnails().count(), 2);
     EXPECT_EQ(list.count(), 2);
-    EXPECT_EQ(list.Thumbnails().ThumbnailAt(0)->Filename(), "/x/one.bmp");
-    EXPECT_EQ(list.Thumbnails().ThumbnailAt(0)->Source(), tsFile);
-    EXPECT_EQ(list.Thumbnails().ThumbnailAt(0)->Tag(), 7);
-    EXPECT_EQ(list.Thumbnails().ThumbnailAt(1)->Caption(), "two");
+    EXPECT_EQ(list.thumbnails().at(0)->fileName(), "/x/one.bmp");
+    EXPECT_EQ(list.thumbnails().at(0)->source(), ThumbnailSource::File);
+    EXPECT_EQ(list.thumbnails().at(0)->tag(), 7);
+    EXPECT_EQ(list.thumbnails().at(1)->caption(), "two");
 }
 
 TEST(ThumbnailListLayout, OrientationSwitchAndBack) {
-    TThumbnailList list;
+    ThumbnailList list;
     list.resize(300, 100);
-    for (int i = 0; i < 5; ++i) list.Thumbnails().AddThumbnail();
-    EXPECT_EQ(list.Columns(), 0);
-    EXPECT_EQ(list.ItemHeight(), 64);
+    for (int i = 0; i < 5; ++i) list.thumbnails().add();
+    EXPECT_EQ(list.columns(), 0);
+    EXPECT_EQ(list.itemHeight(), 64);
 
-    list.setOrientation(toHorizontal);
-    EXPECT_EQ(list.Columns(), 5);
-    EXPECT_EQ(list.ColumnWidth(), 64);
+    list.setOrientation(ThumbnailOrientation::Horizontal);
+    EXPECT_EQ(list.columns(), 5);
+    EXPECT_EQ(list.columnWidth(), 64);
     const int sb = list.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &list);
-    EXPECT_EQ(list.ItemHeight(), 100 - sb - 4);
+    EXPECT_EQ(list.itemHeight(), 100 - sb - 4);
     // One row: every cell starts at the same height.
     list.doItemsLayout();
     EXPECT_EQ(list.visualItemRect(list.item(4)).top(), list.visualItemRect(list.item(0)).top());
     EXPECT_GT(list.visualItemRect(list.item(4)).left(), list.visualItemRect(list.item(0)).left());
 
-    list.setOrientation(toVertical);
-    EXPECT_EQ(list.ItemHeight(), 64);
-    EXPECT_EQ(list.Columns(), 5);  // left as it was
+    list.setOrientation(ThumbnailOrientation::Vertical);
+    EXPECT_EQ(list.itemHeight(), 64);
+    EXPECT_EQ(list.columns(), 5);  // left as it was
 }
 
 TEST(ThumbnailListLayout, MultiColumnVerticalListKeepsWholeColumnsOnResize) {
-    TThumbnailList list;
+    ThumbnailList list;
     list.resize(150, 300);
     list.show();
     list.setColumns(2);
-    list.ApplyLayout(64);
-    EXPECT_EQ(list.ColumnWidth(), 64);
+    list.applyLayout(64);
+    EXPECT_EQ(list.columnWidth(), 64);
     list.resize(200, 300);
-    EXPECT_EQ(list.Columns(), 3);
+    EXPECT_EQ(list.columns(), 3);
     list.resize(50, 300);
-    EXPECT_EQ(list.Columns(), 3);
+    EXPECT_EQ(list.columns(), 3);
 }
 
 TEST(ThumbnailListLayout, SizeChangeOfAHorizontalListResetsCellHeight) {
-    TThumbnailList list;
-    list.setOrientation(toHorizontal);
+    ThumbnailList list;
+    list.setOrientation(ThumbnailOrientation::Horizontal);
     list.show();
     list.resize(300, 120);
     const int sb = list.style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, &list);
-    EXPECT_EQ(list.ItemHeight(), 120 - sb - 4);
-    EXPECT_EQ(list.ColumnWidth(), 64);
-    list.BeginLoading();
+    EXPECT_EQ(list.itemHeight(), 120 - sb - 4);
+    EXPECT_EQ(list.columnWidth(), 64);
+    list.beginLoading();
     list.resize(300, 200);
-    EXPECT_EQ(list.ItemHeight(), 120 - sb - 4);  // not while loading
-    list.EndLoading();
+    EXPECT_EQ(list.itemHeight(), 120 - sb - 4);  // not while loading
+    list.endLoading();
 }
 
 // Paints one cell into an image and returns it.
-QImage paintCell(TThumbnailList& list, int index, QSize size, ThumbnailItemState state) {
+QImage paintCell(ThumbnailList& list, int index, QSize size, ThumbnailItemState state) {
     QImage canvas(size, QImage::Format_RGB32);
     canvas.fill(Qt::magenta);
     QPainter painter(&canvas);
     painter.setFont(list.font());
-    list.PaintThumbnail(painter, index, QRect(QPoint(0, 0), size), state);
+    list.paintThumbnail(painter, index, QRect(QPoint(0, 0), size), state);
     return canvas;
 }
 
 struct PaintFixture : ::testing::Test {
     QTemporaryDir dir;
-    TThumbnailList list;
+    ThumbnailList list;
     QString bmp;
     void SetUp() override {
         QImage red(32, 32, QImage::Format_RGB32);
@@ -171,18 +171,18 @@ struct PaintFixture : ::testing::Test {
         QFont f = list.font();
         f.setPixelSize(8);
         list.setFont(f);
-        TThumbnail* t = list.Thumbnails().AddThumbnail();
-        t->setFilename(bmp);
-        t->setSource(tsFile);
+        Thumbnail* t = list.thumbnails().add();
+        t->setFileName(bmp);
+        t->setSource(ThumbnailSource::File);
         t->setCaption("32*32 XPcolors");
     }
 };
 
 TEST_F(PaintFixture, FilePictureIsLoadedOnFirstPaintAndDrawnUnscaledAndCentred) {
-    TThumbnail* t = list.Thumbnails().ThumbnailAt(0);
-    EXPECT_TRUE(t->Picture().Empty());
+    Thumbnail* t = list.thumbnails().at(0);
+    EXPECT_TRUE(t->picture().isEmpty());
     const QImage cell = paintCell(list, 0, QSize(143, 64), {});
-    EXPECT_FALSE(t->Picture().Empty());
+    EXPECT_FALSE(t->picture().isEmpty());
     const int c = QFontMetrics(list.font()).height();
     const int areaH = 60 - c;
     const QRect expect(2 + (139 - 32) / 2, 2 + (areaH - 32) / 2, 32, 32);
@@ -201,7 +201,7 @@ TEST_F(PaintFixture, FilePictureIsLoadedOnFirstPaintAndDrawnUnscaledAndCentred) 
 TEST_F(PaintFixture, UnbufferedListLoadsNothingByPainting) {
     list.setBuffered(false);
     paintCell(list, 0, QSize(143, 64), {});
-    EXPECT_TRUE(list.Thumbnails().ThumbnailAt(0)->Picture().Empty());
+    EXPECT_TRUE(list.thumbnails().at(0)->picture().isEmpty());
 }
 
 TEST_F(PaintFixture, SelectionShowsOnlyWhenAskedAndFocusAlways) {
@@ -223,7 +223,7 @@ TEST_F(PaintFixture, IndexOutsideTheCollectionDrawsOnlyTheBackground) {
     const QImage cell = paintCell(list, 5, QSize(64, 64), {});
     for (int y = 0; y < 64; ++y)
         for (int x = 0; x < 64; ++x) ASSERT_EQ(QColor(cell.pixel(x, y)), QColor(Qt::black));
-    EXPECT_TRUE(list.Thumbnails().ThumbnailAt(0)->Picture().Empty());
+    EXPECT_TRUE(list.thumbnails().at(0)->picture().isEmpty());
 }
 
 TEST_F(PaintFixture, NoColourLeavesTheBackgroundUnfilled) {
@@ -237,9 +237,9 @@ TEST_F(PaintFixture, CaptionsOffGiveTheWholeContentToThePicture) {
     tall.fill(Qt::green);
     const QString path = dir.filePath("tall.bmp");
     ASSERT_TRUE(tall.save(path, "BMP"));
-    TThumbnail* t = list.Thumbnails().ThumbnailAt(0);
-    t->setFilename(path);
-    t->Picture().AssignPicture(nullptr);
+    Thumbnail* t = list.thumbnails().at(0);
+    t->setFileName(path);
+    t->picture().assign(nullptr);
     list.setShowCaption(false);
     const QImage cell = paintCell(list, 0, QSize(64, 64), {});
     EXPECT_EQ(QColor(cell.pixel(31, 2)), QColor(Qt::green));   // top of the content

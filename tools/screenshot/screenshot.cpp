@@ -10,14 +10,14 @@
 #include <QTimer>
 
 #include "acquire/import_options_dialog.h"
-#include "app/main_form.h"
-#include "app/paths.h"
-#include "app/qt_desktop.h"
-#include "app/settings.h"
-#include "dialogs/about_form.h"
-#include "dialogs/tips_form.h"
-#include "export/export_options_form.h"
-#include "export/report_form.h"
+#include "app/main_window.h"
+#include "core/paths.h"
+#include "core/qt_desktop.h"
+#include "core/settings.h"
+#include "dialogs/about_dialog.h"
+#include "dialogs/tips_dialog.h"
+#include "export/export_options_dialog.h"
+#include "export/report_dialog.h"
 
 using namespace pellimar;
 
@@ -31,14 +31,14 @@ class ShotDesktop : public QtDesktop {
         return folder;
     }
     int runModal(QDialog& dialog) override {
-        if (auto* options = qobject_cast<TForm5*>(&dialog)) {
+        if (auto* options = qobject_cast<ImportOptionsDialog*>(&dialog)) {
             options->show();
-            options->CheckBox_exe->setChecked(true);
-            options->CheckBox_dll->setChecked(true);
-            options->CheckBox_ico->setChecked(false);
-            options->CheckBox_ICL->setChecked(false);
-            options->RB_nolimit->click();
-            options->B_importClick();
+            options->exeBox->setChecked(true);
+            options->dllBox->setChecked(true);
+            options->icoBox->setChecked(false);
+            options->iclBox->setChecked(false);
+            options->noLimitButton->click();
+            options->confirm();
             options->hide();
             return options->result();
         }
@@ -57,33 +57,33 @@ int main(int argc, char** argv) {
     desktop.folder = argv[2];
     const QString mode = argv[3];
 
-    TForm1 f(desktop);
+    MainWindow f(desktop);
     desktop.setOwner(&f);
-    TForm5 form5(settings(), desktop, &f);
-    TForm4 form4(desktop, &f);
-    TForm3 form3(settings(), desktop, &f);
-    TForm2 about(desktop, &f);
-    TTipsform tips(desktop, &f);
-    f.setImportOptionsForm(&form5);
-    f.setAboutForm(&about);
-    f.setTipsForm(&tips);
-    f.setReportForm(&form4);
-    f.setExportOptionsForm(&form3);
+    ImportOptionsDialog form5(settings(), desktop, &f);
+    ReportDialog form4(desktop, &f);
+    ExportOptionsDialog form3(settings(), desktop, &f);
+    AboutDialog about(desktop, &f);
+    TipsDialog tips(desktop, &f);
+    f.setImportOptionsDialog(&form5);
+    f.setAboutDialog(&about);
+    f.setTipsDialog(&tips);
+    f.setReportDialog(&form4);
+    f.setExportOptionsDialog(&form3);
 
     f.resize(1000, 600);
     f.move(20, 20);
     f.show();
     QTimer::singleShot(300, [&] {
-        f.ToolButton5Click();
-        for (int r : {1, 2, 5}) f.ListV1->setRowSelected(r, true);
-        if (mode == "thumb") f.LargeIcons1Click();
-        if (mode == "list") f.NormalStyle1Click();
-        if (mode == "detail") f.ViewAsList1Click();
+        f.scanFolder();
+        for (int r : {1, 2, 5}) f.resultList->setRowSelected(r, true);
+        if (mode == "thumb") f.showThumbnailView();
+        if (mode == "list") f.showListView();
+        if (mode == "detail") f.showDetailView();
         if (mode == "tips") tips.show();
         if (mode == "about") about.show();
         if (mode == "menu") {
-            f.File1Click();
-            f.File1->popup(f.mapToGlobal(QPoint(4, 24)));
+            f.enableFileMenuCommands();
+            f.fileMenu->popup(f.mapToGlobal(QPoint(4, 24)));
         }
     });
     return app.exec();

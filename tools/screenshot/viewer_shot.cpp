@@ -3,8 +3,8 @@
 #include <QApplication>
 #include <QTimer>
 
-#include "app/qt_desktop.h"
-#include "viewer/geticons_form.h"
+#include "core/qt_desktop.h"
+#include "viewer/icon_viewer.h"
 #include "viewer/thumbnail_list.h"
 
 using namespace pellimar;
@@ -18,9 +18,9 @@ int main(int argc, char** argv) {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* viewer = qobject_cast<QDialog*>(w); viewer && viewer->isVisible()) {
                 viewer->move(20, 20);
-                static_cast<Tgeticonsform*>(viewer)->listv1->setCurrentRow(row);
+                static_cast<IconViewer*>(viewer)->thumbnailList->setCurrentRow(row);
             }
     });
-    ShowIconViewer(desktop, nullptr, argv[1], argv[1]);
+    showIconViewer(desktop, nullptr, argv[1], argv[1]);
     return 0;
 }

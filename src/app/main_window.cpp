@@ -1,0 +1,569 @@
+#include "app/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QShowEvent>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "acquire/import_command.h"
+#include "acquire/import_options_dialog.h"
+#include "acquire/scan_command.h"
+#include "acquire/search_settings_dialog.h"
+#include "core/icon_image.h"
+#include "core/paths.h"
+#include "core/resources.h"
+#include "dialogs/about_dialog.h"
+#include "dialogs/tips_dialog.h"
+#include "export/export_options_dialog.h"
+#include "export/icon_services.h"
+#include "export/report_dialog.h"
+#include "export/save_command.h"
+#include "viewer/row_preview.h"
+
+namespace pellimar {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int kPanelCount = 7;
+constexpr int kPanelWidths[kPanelCount] = {10, 100, 10, 120, 10, 120, 50};
+
+const char* const kCloseQuestion = "You have opened some icon files,\r\n   are you sure to quit?";
+
+// Picture `index` of the tool bar: the desktop's icon theme when it has a fitting
+// one, otherwise the program's own.
+QIcon toolBarIcon(int index) {
+    static const char* const themeNames[] = {"folder-open",    "document-open", "edit-clear",
+                                             "help-contents",  "document-save", "application-exit",
+                                             "view-list-icons"};
+    QIcon own(QString(":/pellimar/toolbar/%1.png").arg(index));
+    QString name = themeNames[index];
+    if (QIcon::hasThemeIcon(name)) {
+        QIcon themed = QIcon::fromTheme(name);
+        if (!themed.availableSizes().isEmpty() || !themed.pixmap(32).isNull()) return themed;
+    }
+    return own;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Desktop& desktop, QWidget* parent) : QMainWindow(parent), desktop_(desktop) {
+    initResources();
+    setObjectName("mainWindow");
+    setWindowTitle("Pellimar");
+    setWindowIcon(QIcon(":/pellimar/pellimar.png"));
+    resize(825, 514);
+
+    resultList = new ResultList(this);
+    resultList->setObjectName("resultList");
+    rowPictures = &resultList->images();
+    setCentralWidget(resultList);
+
+    buildMenus();
+    buildContextMenus();
+    buildToolBar();
+    buildStatusBar();
+
+    // Three shortcuts with no menu item of their own.
+    clearShortcut = new QAction("clearShortcut", this);
+    clearShortcut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
+    connect(clearShortcut, &QAction::triggered, this, [this] { run([&] { clearAll(); }); });
+    importShortcut = new QAction("importShortcut", this);
+    importShortcut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
+    connect(importShortcut, &QAction::triggered, this, [this] { run([&] { importFromFile(); }); });
+    saveShortcut = new QAction("saveShortcut", this);
+    saveShortcut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    connect(saveShortcut, &QAction::triggered, this, [this] { run([&] { saveSelected(); }); });
+
+    tipsTimer = new QTimer(this);
+    tipsTimer->setInterval(500);
+    connect(tipsTimer, &QTimer::timeout, this, [this] { run([&] { showTipsAtStartUp(); }); });
+
+    connect(resultList, &ResultList::selectionCountChanged, this, [this] { showSelectedCount(); });
+    connect(resultList, &ResultList::clicked, this, [this] { showSelectedCount(); });
+    connect(resultList, &ResultList::doubleClicked, this, [this] { run([&] { previewRow(); }); });
+    connect(resultList, &ResultList::columnClicked, this,
+            [this](int c) { run([&] { sortByColumn(c); }); });
+    connect(resultList, &ResultList::contextMenuRequested, this, [this](const QPoint& at) {
+        enableContextMenuCommands();
+        listContextMenu->exec(at);
+    });
+
+    // Keys reach the list first; the menus and the action list look at them there.
+    qApp->installEventFilter(this);
+    resultList->setFocus();
+}
+
+MainWindow::~MainWindow() {
+    qApp->removeEventFilter(this);
+}
+
+QAction* MainWindow::addMenuItem(QMenu* menu, const char* name, const char* caption,
+                                 QKeySequence key, bool enabled, void (MainWindow::*handler)()) {
+    QAction* a = menu->addAction(caption);
+    a->setObjectName(name);
+    if (!key.isEmpty()) {
+        a->setShortcut(key);
+        // Shortcuts are looked up by routeKey(), not by Qt's own shortcut map.
+        a->setShortcutContext(Qt::WidgetShortcut);
+    }
+    a->setEnabled(enabled);
+    connect(a, &QAction::triggered, this, [this, handler] { run([&] { (this->*handler)(); }); });
+    return a;
+}
+
+void MainWindow::buildMenus() {
+    auto item = [this](QMenu* menu, const char* name, const char* caption, QKeySequence key,
+                       bool enabled, void (MainWindow::*handler)()) {
+        return addMenuItem(menu, name, caption, key, enabled, handler);
+    };
+    QMenuBar* bar = menuBar();
+    bar->setObjectName("mainMenu");
+
+    fileMenu = bar->addMenu(" &File  ");
+    fileMenu->setObjectName("fileMenu");
+    connect(fileMenu, &QMenu::aboutToShow, this, [this] { enableFileMenuCommands(); });
+    importFileItem = item(fileMenu, "importFileItem", "&Import from a File   ",
+                          QKeySequence(Qt::CTRL | Qt::Key_G), true, &MainWindow::clickImportButton);
+    scanFolderItem =
+        item(fileMenu, "scanFolderItem", "S&can a Folder", {}, true, &MainWindow::scanFolder);
+    fileMenu->addSeparator();
+    saveSelectedItem = item(fileMenu, "saveSelectedItem", "&Save Selected",
+                            QKeySequence(Qt::CTRL | Qt::Key_S), false, &MainWindow::saveSelected);
+    saveAllItem = item(fileMenu, "saveAllItem", "Save &All", {}, false, &MainWindow::saveAll);
+    fileMenu->addSeparator();
+    clearAllItem = item(fileMenu, "clearAllItem", "&Clear All",
+                        QKeySequence(Qt::SHIFT | Qt::Key_Delete), false, &MainWindow::clearAll);
+    fileMenu->addSeparator();
+    exitItem = item(fileMenu, "exitItem", "E&xit", QKeySequence(Qt::ALT | Qt::Key_F4), true,
+                    &MainWindow::exitProgram);
+
+    viewMenu = bar->addMenu(" &View  ");
+    viewMenu->setObjectName("viewMenu");
+    thumbnailViewItem = item(viewMenu, "thumbnailViewItem", "&Thumbnail View", {}, true,
+                             &MainWindow::showThumbnailView);
+    listViewItem =
+        item(viewMenu, "listViewItem", "&List View", {}, true, &MainWindow::showListView);
+    detailViewItem =
+        item(viewMenu, "detailViewItem", "&Detail View", {}, true, &MainWindow::showDetailView);
+    viewMenu->addSeparator();
+    showTipsItem = item(viewMenu, "showTipsItem", "&Show Tips", {}, true, &MainWindow::showTips);
+    viewMenu->addSeparator();
+    reportItem = item(viewMenu, "reportItem", "&Result Report", {}, true, &MainWindow::showReport);
+    for (QAction* a : {thumbnailViewItem, listViewItem, detailViewItem}) a->setCheckable(true);
+
+    optionsMenu = bar->addMenu(" &Options ");
+    optionsMenu->setObjectName("optionsMenu");
+    importOptionsItem = item(optionsMenu, "importOptionsItem", "&Import Options", {}, true,
+                             &MainWindow::showImportOptions);
+    optionsMenu->addSeparator();
+    exportOptionsItem = item(optionsMenu, "exportOptionsItem", "&Export Options", {}, true,
+                             &MainWindow::showExportOptions);
+    optionsMenu->addSeparator();
+    searchSettingItem = item(optionsMenu, "searchSettingItem", "&Search setting", {}, true,
+                             &MainWindow::showSearchSettings);
+
+    helpMenu = bar->addMenu(" &Help   ");
+    helpMenu->setObjectName("helpMenu");
+    aboutItem = item(helpMenu, "aboutItem", "&About Pellimar...", {}, true, &MainWindow::showAbout);
+    helpMenu->addSeparator();
+    helpItem =
+        item(helpMenu, "helpItem", "&Help", QKeySequence(Qt::Key_F1), true, &MainWindow::showHelp);
+}
+
+void MainWindow::buildContextMenus() {
+    auto item = [this](QMenu* menu, const char* name, const char* caption, QKeySequence key,
+                       bool enabled, void (MainWindow::*handler)()) {
+        return addMenuItem(menu, name, caption, key, enabled, handler);
+    };
+    listContextMenu = new QMenu(this);
+    listContextMenu->setObjectName("listContextMenu");
+    contextSaveSelectedItem =
+        item(listContextMenu, "contextSaveSelectedItem", "&Save Selected",
+             QKeySequence(Qt::CTRL | Qt::Key_S), false, &MainWindow::saveSelected);
+    contextSaveAllItem =
+        item(listContextMenu, "contextSaveAllItem", "Sa&ve All", {}, false, &MainWindow::saveAll);
+    listContextMenu->addSeparator();
+    deleteSelectedItem = item(listContextMenu, "deleteSelectedItem", "&Delete Selected ",
+                              QKeySequence(Qt::Key_Delete), false, &MainWindow::deleteSelected);
+    contextClearAllItem =
+        item(listContextMenu, "contextClearAllItem", "&Clear all",
+             QKeySequence(Qt::SHIFT | Qt::Key_Delete), false, &MainWindow::clearAll);
+    listContextMenu->addSeparator();
+    selectAllItem = item(listContextMenu, "selectAllItem", "Select &All",
+                         QKeySequence(Qt::CTRL | Qt::Key_A), false, &MainWindow::selectAll);
+    listContextMenu->addSeparator();
+    contextThumbnailViewItem = item(listContextMenu, "contextThumbnailViewItem", "&Thumbnail View",
+                                    {}, true, &MainWindow::showThumbnailView);
+    contextListViewItem = item(listContextMenu, "contextListViewItem", "&List View", {}, true,
+                               &MainWindow::showListView);
+    contextDetailViewItem = item(listContextMenu, "contextDetailViewItem", "&Detail View", {}, true,
+                                 &MainWindow::showDetailView);
+
+    viewStyleMenu = new QMenu(this);
+    viewStyleMenu->setObjectName("viewStyleMenu");
+    viewStyleThumbnailItem = item(viewStyleMenu, "viewStyleThumbnailItem", "&Thumbnail View", {},
+                                  true, &MainWindow::showThumbnailView);
+    viewStyleListItem =
+        item(viewStyleMenu, "viewStyleListItem", "&List View", {}, true, &MainWindow::showListView);
+    viewStyleDetailItem = item(viewStyleMenu, "viewStyleDetailItem", "&Detail View", {}, true,
+                               &MainWindow::showDetailView);
+    for (QAction* a : {viewStyleThumbnailItem, viewStyleListItem, viewStyleDetailItem})
+        a->setCheckable(true);
+}
+
+void MainWindow::buildToolBar() {
+    toolBar = addToolBar("toolBar");
+    toolBar->setObjectName("toolBar");
+    toolBar->setMovable(false);
+    toolBar->setFloatable(false);
+    toolBar->setIconSize(QSize(32, 32));
+    toolBar->setFixedHeight(50);
+    toolBar->toggleViewAction()->setEnabled(false);
+    setContextMenuPolicy(Qt::NoContextMenu);
+    for (int i = 0; i < 7; ++i) toolBarPictures.push_back(toolBarIcon(i));
+
+    auto button = [this](const char* name, const char* hint, int image,
+                         void (MainWindow::*handler)()) {
+        auto* b = new QToolButton(toolBar);
+        b->setObjectName(name);
+        b->setToolTip(hint);
+        b->setIcon(toolBarPictures[std::size_t(image)]);
+        b->setIconSize(QSize(32, 32));
+        b->setFixedSize(47, 38);
+        b->setAutoRaise(true);
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setToolButtonStyle(Qt::ToolButtonIconOnly);
+        b->setProperty("imageIndex", image);
+        if (handler)
+            connect(b, &QToolButton::clicked, this,
+                    [this, handler] { run([&] { (this->*handler)(); }); });
+        toolBar->addWidget(b);
+        return b;
+    };
+    importButton = button("importButton", "Grab icons from a File", 1, &MainWindow::importFromFile);
+    scanButton = button("scanButton", "Scan icons from a folder", 0, &MainWindow::scanFolder);
+    clearButton = button("clearButton", "Clear All", 2, &MainWindow::clearAll);
+    saveButton = button("saveButton", "Save Icon(s)", 4, &MainWindow::saveSelected);
+    viewStyleButton = button("viewStyleButton", "View Style", 6, nullptr);
+    viewStyleButton->setMenu(viewStyleMenu);
+    viewStyleButton->setPopupMode(QToolButton::InstantPopup);
+    helpButton = button("helpButton", "Help", 3, &MainWindow::showHelp);
+    exitButton = button("exitButton", "Exit", 5, &MainWindow::exitProgram);
+}
+
+void MainWindow::buildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName("statusBar");
+    bar->setFixedHeight(19 + 4);
+    const char* texts[kPanelCount] = {"", "Idle ...", "", "Icons: 0", "", "Selected: 0", ""};
+    for (int i = 0; i < kPanelCount; ++i) {
+        auto* panel = new QLabel(texts[i]);
+        panel->setObjectName(QString("statusPanel%1").arg(i));
+        panel->setFixedWidth(kPanelWidths[i]);
+        panel->setFrameShape(QFrame::Panel);
+        panel->setFrameShadow(QFrame::Sunken);
+        panel->setAlignment(i == 1 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);
+        bar->addWidget(panel);
+        statusPanels.push_back(panel);
+    }
+}
+
+void MainWindow::addRow(const Icon& icon, const fs::path& source, int iconPosition) {
+    resultList->addRow(listPicture(icon), source, iconPosition);
+}
+
+std::vector<ResultRowInfo> MainWindow::rows() const {
+    return resultList->rows();
+}
+
+int MainWindow::rowCount() const {
+    return resultList->rowCount();
+}
+
+int MainWindow::selectedCount() const {
+    return resultList->selectedCount();
+}
+
+void MainWindow::setStatusText(int panel, const QString& text) {
+    if (panel < 0 || panel >= kPanelCount) return;
+    statusPanels[std::size_t(panel)]->setText(text);
+}
+
+QString MainWindow::statusText(int panel) const {
+    if (panel < 0 || panel >= kPanelCount) return {};
+    return statusPanels[std::size_t(panel)]->text();
+}
+
+void MainWindow::showStatus(int panel, const std::string& text) {
+    setStatusText(panel, QString::fromStdString(text));
+}
+
+void MainWindow::processPendingEvents() {
+    QCoreApplication::processEvents();
+}
+
+bool MainWindow::routeKey(QKeyCombination key) {
+    const QKeySequence wanted(key);
+    auto find = [&](QMenu* menu) -> QAction* {
+        for (QAction* a : menu->actions())
+            if (!a->isSeparator() && a->shortcut() == wanted) return a;
+        return nullptr;
+    };
+    // The list's context menu first; its on-popup enabling rule runs first.
+    if (QAction* a = find(listContextMenu)) {
+        enableContextMenuCommands();
+        a->trigger();  // a disabled item takes the key and does nothing
+        return true;
+    }
+    // Then the main menu, whose File menu applies its own enabling rule.
+    for (QMenu* menu : {fileMenu, viewMenu, optionsMenu, helpMenu}) {
+        if (QAction* a = find(menu)) {
+            if (menu == fileMenu) enableFileMenuCommands();
+            a->trigger();
+            return true;
+        }
+    }
+    for (QAction* a : {clearShortcut, importShortcut, saveShortcut}) {
+        if (a->shortcut() == wanted) {
+            a->trigger();
+            return true;
+        }
+    }
+    return false;
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    const auto type = event->type();
+    if (type != QEvent::ShortcutOverride && type != QEvent::KeyPress)
+        return QMainWindow::eventFilter(watched, event);
+    auto* widget = qobject_cast<QWidget*>(watched);
+    // Keys typed into this window (menus and dialogs are windows of their own).
+    if (!widget || widget->window() != this || QApplication::activePopupWidget() ||
+        QApplication::activeModalWidget())
+        return QMainWindow::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    // The keypad's Del is the same key as far as the shortcuts go.
+    const QKeyCombination combo(key->modifiers() & ~Qt::KeypadModifier, Qt::Key(key->key()));
+    const QKeySequence wanted(combo);
+    bool known = false;
+    for (QMenu* menu : {listContextMenu, fileMenu, viewMenu, optionsMenu, helpMenu})
+        for (QAction* a : menu->actions())
+            if (!a->isSeparator() && a->shortcut() == wanted) known = true;
+    for (QAction* a : {clearShortcut, importShortcut, saveShortcut})
+        if (a->shortcut() == wanted) known = true;
+    if (!known) return QMainWindow::eventFilter(watched, event);
+    if (type == QEvent::ShortcutOverride) {
+        // Keep Qt's shortcut map away; the key arrives as a key press instead.
+        event->accept();
+        return true;
+    }
+    routeKey(combo);
+    return true;
+}
+
+void MainWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!shownOnce_ && !event->spontaneous()) {
+        shownOnce_ = true;
+        run([&] { startUp(); });
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    bool close = true;
+    run([&] { close = confirmClose(); });
+    if (close)
+        event->accept();
+    else
+        event->ignore();
+}
+
+void MainWindow::startUp() {
+    shownOnce_ = true;
+    resultList->resetSortDirections();
+    loadSettings(settings_);
+    loadSearchOptions(settings_);
+    if (settings_.show)
+        tipsTimer->start();
+    else
+        tipsTimer->stop();
+}
+
+bool MainWindow::confirmClose() {
+    if (resultList->rowCount() == 0) return true;
+    return desktop_.message(kCloseQuestion, "Notice", Buttons::OkCancel) == Answer::Ok;
+}
+
+void MainWindow::showTipsAtStartUp() {
+    tipsTimer->stop();
+    showTips();
+}
+
+void MainWindow::enableFileMenuCommands() {
+    if (resultList->selectedCount() > 0) {
+        saveSelectedItem->setEnabled(true);
+        saveAllItem->setEnabled(true);
+        selectAllItem->setEnabled(true);
+    }
+    if (resultList->rowCount() > 0) clearAllItem->setEnabled(true);
+}
+
+void MainWindow::enableContextMenuCommands() {
+    if (resultList->selectedCount() > 0) {
+        for (QAction* a : {contextSaveSelectedItem, contextSaveAllItem, contextClearAllItem,
+                           selectAllItem, deleteSelectedItem})
+            a->setEnabled(true);
+    }
+    if (resultList->rowCount() > 0) {
+        clearAllItem->setEnabled(true);
+        contextClearAllItem->setEnabled(true);
+    }
+}
+
+void MainWindow::disableListCommands() {
+    for (QAction* a :
+         {saveSelectedItem, saveAllItem, selectAllItem, clearAllItem, contextSaveSelectedItem,
+          contextSaveAllItem, contextClearAllItem, deleteSelectedItem})
+        a->setEnabled(false);
+}
+
+void MainWindow::clickImportButton() {
+    importButton->click();
+}
+
+void MainWindow::clearAll() {
+    resultList->clearRows();
+    setStatusText(3, "Icons: 0");
+    setStatusText(5, "Selected: 0");
+    disableListCommands();
+}
+
+void MainWindow::deleteSelected() {
+    resultList->deleteSelected();
+    setStatusText(3, QString("Icons: %1").arg(resultList->rowCount()));
+}
+
+void MainWindow::selectAll() {
+    resultList->selectAll();
+    showSelectedCount();
+}
+
+void MainWindow::showSelectedCount() {
+    setStatusText(5, QString("Selected: %1").arg(resultList->selectedCount()));
+}
+
+void MainWindow::sortByColumn(int column) {
+    resultList->sortByColumn(column);
+}
+
+void MainWindow::setViewChecks(QAction* viewItem, QAction* dropItem) {
+    for (QAction* a : {thumbnailViewItem, listViewItem, detailViewItem, viewStyleThumbnailItem,
+                       viewStyleListItem, viewStyleDetailItem})
+        a->setChecked(a == viewItem || a == dropItem);
+}
+
+void MainWindow::showThumbnailView() {
+    resultList->setViewStyle(ResultList::ViewStyle::Thumbnail);
+    setViewChecks(thumbnailViewItem, viewStyleThumbnailItem);
+}
+
+void MainWindow::showListView() {
+    resultList->setViewStyle(ResultList::ViewStyle::List);
+    setViewChecks(listViewItem, viewStyleListItem);
+}
+
+void MainWindow::showDetailView() {
+    resultList->setViewStyle(ResultList::ViewStyle::Detail);
+    setViewChecks(detailViewItem, viewStyleDetailItem);
+}
+
+void MainWindow::showTips() {
+    if (tipsDialog_) desktop_.runModal(*tipsDialog_);
+}
+
+void MainWindow::showAbout() {
+    if (aboutDialog_) desktop_.runModal(*aboutDialog_);
+}
+
+void MainWindow::showHelp() {
+    // Whatever the desktop makes of it, the program says nothing more.
+    try {
+        desktop_.openWithDefaultHandler(programDir() / "help.chm");
+    } catch (...) {
+    }
+}
+
+void MainWindow::exitProgram() {
+    close();
+}
+
+void MainWindow::saveAll() {
+    selectAllItem->trigger();
+    saveButton->click();
+}
+
+void MainWindow::importFromFile() {
+    pellimar::importFromFile(desktop_, settings_, *this, this);
+}
+
+void MainWindow::scanFolder() {
+    if (!importOptionsDialog_) return;
+    ImportOptionsDialog& options = *importOptionsDialog_;
+    scanIconCount = 0;
+    const auto outcome = runScanCommand(desktop_, settings_, *this, [&] {
+        return desktop_.runModal(options) == QDialog::Accepted;
+    });
+    if (outcome) scanIconCount = outcome->iconsTaken;
+}
+
+void MainWindow::saveSelected() {
+    run([this] {
+        if (!exportOptionsDialog_ || !reportDialog_) return;
+        SaveContext ctx{settings_, reportDialog_->report(), desktop_, defaultIconServices()};
+        runSaveCommand(
+            rows(), ctx,
+            [this] { return desktop_.runModal(*exportOptionsDialog_) == QDialog::Accepted; },
+            [this] { desktop_.runModal(*reportDialog_); }, lastSaveName_);
+    });
+}
+
+void MainWindow::previewRow() {
+    pellimar::previewRow(desktop_, settings_, *this,
+                         reportDialog_ ? &reportDialog_->report() : nullptr, this);
+}
+
+void MainWindow::showImportOptions() {
+    // OK or not, nothing follows.
+    if (importOptionsDialog_) desktop_.runModal(*importOptionsDialog_);
+}
+
+void MainWindow::showExportOptions() {
+    run([this] {
+        if (exportOptionsDialog_) desktop_.runModal(*exportOptionsDialog_);
+    });
+}
+
+void MainWindow::showReport() {
+    run([this] {
+        if (reportDialog_) desktop_.runModal(*reportDialog_);
+    });
+}
+
+void MainWindow::showSearchSettings() {
+    // A fresh dialog for every showing, destroyed when it closes, an error included.
+    SearchSettingsDialog dialog(settings_, desktop_, this);
+    desktop_.runModal(dialog);
+}
+
+}  // namespace pellimar

@@ -1,0 +1,202 @@
+// The main window: menus, tool bar, context menu, shortcuts, status bar and the
+// result list. Every command of the program is reached from here; the commands
+// themselves live in their subsystems and are handed what they need.
+#pragma once
+
+#include <QKeyCombination>
+#include <QMainWindow>
+#include <QString>
+#include <filesystem>
+#include <vector>
+
+#include "app/result_list.h"
+#include "core/desktop.h"
+#include "core/result_list_access.h"
+#include "core/settings.h"
+#include "platform/icon.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QTimer;
+class QToolBar;
+class QToolButton;
+
+namespace pellimar {
+
+class AboutDialog;
+class ExportOptionsDialog;
+class ImportOptionsDialog;
+class ReportDialog;
+class TipsDialog;
+
+class MainWindow : public QMainWindow, public ResultListAccess {
+    Q_OBJECT
+  public:
+    explicit MainWindow(Desktop& desktop, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    Desktop& desktop() const { return desktop_; }
+    // The settings of the running program: loaded when the window is first shown,
+    // changed by the option dialogs, which are handed this same object.
+    AppSettings& settings() { return settings_; }
+    const AppSettings& settings() const { return settings_; }
+
+    // The windows made after this one that its commands show.
+    void setTipsDialog(TipsDialog* dialog) { tipsDialog_ = dialog; }
+    void setAboutDialog(AboutDialog* dialog) { aboutDialog_ = dialog; }
+    TipsDialog* tipsDialog() const { return tipsDialog_; }
+    AboutDialog* aboutDialog() const { return aboutDialog_; }
+    // The Import options dialog shown before every folder scan.
+    void setImportOptionsDialog(ImportOptionsDialog* dialog) { importOptionsDialog_ = dialog; }
+    ImportOptionsDialog* importOptionsDialog() const { return importOptionsDialog_; }
+    // The export options and report dialogs of the save command.
+    void setExportOptionsDialog(ExportOptionsDialog* dialog) { exportOptionsDialog_ = dialog; }
+    void setReportDialog(ReportDialog* dialog) { reportDialog_ = dialog; }
+    ExportOptionsDialog* exportOptionsDialog() const { return exportOptionsDialog_; }
+    ReportDialog* reportDialog() const { return reportDialog_; }
+
+    // --- the result list as the import, scan, save and preview commands see it ---
+    void addRow(const Icon& icon, const std::filesystem::path& source, int iconPosition) override;
+    std::vector<ResultRowInfo> rows() const override;
+    int rowCount() const override;
+    int selectedCount() const override;
+    void showStatus(int panel, const std::string& text) override;
+    void processPendingEvents() override;
+    // Clear All: empties the list, puts "Icons: 0" and "Selected: 0" in the status
+    // bar and disables the list's eight commands again.
+    void clearAll() override;
+
+    // Status bar panels 0..6.
+    void setStatusText(int panel, const QString& text);
+    QString statusText(int panel) const;
+
+    // Icons taken by the last folder scan, the one that passed the maximum included.
+    int scanIconCount = 0;
+
+    // Looks a key up in the context menu, the main menu and the action list, in
+    // that order, and runs what it finds. True when one of them took the key.
+    bool routeKey(QKeyCombination key);
+
+    // --- commands and the window's own handlers ---
+    // First showing: unsorted columns, the settings files loaded, the tips timer
+    // armed when tips are to be shown.
+    void startUp();
+    bool confirmClose();  // true when the window may close
+    void showTipsAtStartUp();
+    // The enabling rules that opening the File menu and the context menu apply.
+    void enableFileMenuCommands();
+    void enableContextMenuCommands();
+    void clickImportButton();
+    void importFromFile();
+    void scanFolder();
+    void saveSelected();
+    void saveAll();
+    void deleteSelected();
+    void selectAll();
+    void previewRow();
+    void showSelectedCount();
+    void sortByColumn(int column);
+    void showThumbnailView();
+    void showListView();
+    void showDetailView();
+    void showTips();
+    void showReport();
+    void showImportOptions();
+    void showExportOptions();
+    void showSearchSettings();
+    void showAbout();
+    void showHelp();
+    void exitProgram();
+
+    // --- controls ---
+    QMenu* fileMenu;
+    QAction* importFileItem;
+    QAction* scanFolderItem;
+    QAction* saveSelectedItem;
+    QAction* saveAllItem;
+    QAction* clearAllItem;
+    QAction* exitItem;
+    QMenu* viewMenu;
+    QAction* thumbnailViewItem;
+    QAction* listViewItem;
+    QAction* detailViewItem;
+    QAction* showTipsItem;
+    QAction* reportItem;
+    QMenu* optionsMenu;
+    QAction* importOptionsItem;
+    QAction* exportOptionsItem;
+    QAction* searchSettingItem;
+    QMenu* helpMenu;
+    QAction* aboutItem;
+    QAction* helpItem;
+
+    QToolBar* toolBar;
+    QToolButton* importButton;
+    QToolButton* scanButton;
+    QToolButton* clearButton;
+    QToolButton* saveButton;
+    QToolButton* viewStyleButton;
+    QToolButton* helpButton;
+    QToolButton* exitButton;
+    std::vector<QIcon> toolBarPictures;  // the seven tool-bar pictures, by image index
+
+    // The View Style button's drop-down menu.
+    QMenu* viewStyleMenu;
+    QAction* viewStyleThumbnailItem;
+    QAction* viewStyleListItem;
+    QAction* viewStyleDetailItem;
+
+    // The result list's context menu.
+    QMenu* listContextMenu;
+    QAction* contextSaveSelectedItem;
+    QAction* contextSaveAllItem;
+    QAction* deleteSelectedItem;
+    QAction* contextClearAllItem;
+    QAction* selectAllItem;
+    QAction* contextThumbnailViewItem;
+    QAction* contextListViewItem;
+    QAction* contextDetailViewItem;
+
+    // Three shortcuts with no menu item of their own.
+    QAction* clearShortcut;
+    QAction* importShortcut;
+    QAction* saveShortcut;
+
+    ResultList* resultList;
+    ImageList* rowPictures;
+    std::vector<QLabel*> statusPanels;
+    QTimer* tipsTimer;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    QAction* addMenuItem(QMenu* menu, const char* name, const char* caption, QKeySequence key,
+                         bool enabled, void (MainWindow::*handler)());
+    void buildMenus();
+    void buildToolBar();
+    void buildContextMenus();
+    void buildStatusBar();
+    void setViewChecks(QAction* viewItem, QAction* dropItem);
+    void disableListCommands();
+    // Runs a handler body; an error that escapes it goes to the error box.
+    template <typename F>
+    void run(F&& body) {
+        guarded(desktop_, std::forward<F>(body));
+    }
+
+    Desktop& desktop_;
+    AppSettings settings_;
+    ImportOptionsDialog* importOptionsDialog_ = nullptr;
+    TipsDialog* tipsDialog_ = nullptr;
+    AboutDialog* aboutDialog_ = nullptr;
+    ExportOptionsDialog* exportOptionsDialog_ = nullptr;
+    ReportDialog* reportDialog_ = nullptr;
+    std::filesystem::path lastSaveName_;  // the Save dialog keeps its last file name
+    bool shownOnce_ = false;
+};
+
+}  // namespace pellimar

@@ -1,0 +1,235 @@
+#include "core/qt_desktop.h"
+
+#include <QDesktopServices>
+#include <QDialog>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QUrl>
+
+namespace pellimar {
+namespace fs = std::filesystem;
+
+namespace {
+
+QString fromProgram(const std::string& text) {
+    // The program's texts break lines Windows-style; a label wants plain LF.
+    QString s = QString::fromStdString(text);
+    s.replace("\r\n", "\n");
+    s.replace('\r', '\n');
+    return s;
+}
+
+QString pathText(const fs::path& p) {
+    return QFile::decodeName(QByteArray::fromStdString(p.native()));
+}
+
+fs::path toPath(const QString& s) {
+    return fs::path(QFile::encodeName(s).toStdString());
+}
+
+}  // namespace
+
+QStringList qtNameFilters(const std::string& filter) {
+    QStringList parts = QString::fromStdString(filter).split('|');
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QString desc = parts[i].trimmed();
+        QStringList patterns;
+        for (const QString& raw : parts[i + 1].split(';', Qt::SkipEmptyParts)) {
+            QString p = raw.trimmed();
+            if (p == "*.*") p = "*";  // every file, with or without a dot
+            if (!p.isEmpty()) patterns << p;
+        }
+        if (patterns.isEmpty()) patterns << "*";
+        QString list = patterns.join(' ');
+        // A description that already names its patterns in brackets is kept as it is.
+        if (desc.endsWith(')') && desc.contains('(')) {
+            qsizetype open = desc.lastIndexOf('(');
+            QString named = desc.mid(open + 1, desc.size() - open - 2).trimmed();
+            named.replace("*.*", "*");
+            named.replace(';', ' ');
+            if (named.simplified() == list) {
+                // Already in Qt's own form: shown as written, blanks included.
+                if (desc.mid(open + 1, desc.size() - open - 2) == list)
+                    out << desc;
+                else
+                    out << desc.left(open).trimmed() + " (" + list + ")";
+                continue;
+            }
+        }
+        out << (desc.isEmpty() ? list : desc) + " (" + list + ")";
+    }
+    return out;
+}
+
+QWidget* QtDesktop::parentWidget() const {
+    if (QWidget* modal = QApplication::activeModalWidget()) return modal;
+    if (owner_) return owner_;
+    return QApplication::activeWindow();
+}
+
+Answer QtDesktop::message(const std::string& text, const std::string& caption, Buttons buttons,
+                          MessageIcon icon) {
+    QMessageBox box(parentWidget());
+    box.setWindowTitle(fromProgram(caption));
+    box.setTextFormat(Qt::PlainText);
+    box.setText(fromProgram(text));
+    switch (icon) {
+        case MessageIcon::None:
+            box.setIcon(QMessageBox::NoIcon);
+            break;
+        case MessageIcon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case MessageIcon::Warning:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case MessageIcon::Error:
+            box.setIcon(QMessageBox::Critical);
+            break;
+        case MessageIcon::Question:
+            box.setIcon(QMessageBox::Question);
+            break;
+    }
+    QMessageBox::StandardButtons set;
+    QMessageBox::StandardButton escape = QMessageBox::NoButton;
+    switch (buttons) {
+        case Buttons::Ok:
+            set = QMessageBox::Ok;
+            escape = QMessageBox::Ok;
+            break;
+        case Buttons::OkCancel:
+            set = QMessageBox::Ok | QMessageBox::Cancel;
+            escape = QMessageBox::Cancel;
+            break;
+        case Buttons::YesNo:
+            set = QMessageBox::Yes | QMessageBox::No;
+            escape = QMessageBox::No;
+            break;
+        case Buttons::YesNoCancel:
+            set = QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+            escape = QMessageBox::Cancel;
+            break;
+        case Buttons::RetryCancel:
+            set = QMessageBox::Retry | QMessageBox::Cancel;
+            escape = QMessageBox::Cancel;
+            break;
+        case Buttons::Retry:
+            set = QMessageBox::Retry;
+            escape = QMessageBox::Retry;
+            break;
+    }
+    box.setStandardButtons(set);
+    box.setEscapeButton(escape);
+    // The desktop's own Retry carries its access key; Qt's plain one does not.
+    if (QAbstractButton* retry = box.button(QMessageBox::Retry)) retry->setText("&Retry");
+    // The first button is the default, as on the desktop the program came from.
+    for (QMessageBox::StandardButton b : {QMessageBox::Ok, QMessageBox::Yes, QMessageBox::Retry})
+        if (set & b) {
+            box.setDefaultButton(b);
+            break;
+        }
+    switch (box.exec()) {
+        case QMessageBox::Ok:
+            return Answer::Ok;
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        case QMessageBox::Retry:
+            return Answer::Retry;
+        default:
+            return buttons == Buttons::Retry ? Answer::Retry
+                   : buttons == Buttons::Ok  ? Answer::Ok
+                                             : Answer::Cancel;
+    }
+}
+
+void QtDesktop::errorBox(const std::string& text) {
+    QString shown = fromProgram(text);
+    // The standard error box ends its sentence.
+    if (!shown.isEmpty() && !shown.endsWith('.')) shown += '.';
+    QMessageBox box(parentWidget());
+    box.setWindowTitle(QApplication::applicationDisplayName());
+    box.setIcon(QMessageBox::Critical);
+    box.setTextFormat(Qt::PlainText);
+    box.setText(shown);
+    box.setStandardButtons(QMessageBox::Ok);
+    box.exec();
+}
+
+std::optional<fs::path> QtDesktop::fileDialog(const FileDialogRequest& request, bool save) {
+    QFileDialog dialog(parentWidget(), QString::fromStdString(request.title));
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    // The program's save commands replace files without asking (and often write
+    // names formed from the chosen one, not the chosen one itself).
+    if (save) dialog.setOption(QFileDialog::DontConfirmOverwrite);
+    QStringList filters = qtNameFilters(request.filter);
+    if (!filters.isEmpty()) {
+        dialog.setNameFilters(filters);
+        int index = std::clamp(request.filterIndex, 1, int(filters.size()));
+        dialog.selectNameFilter(filters[index - 1]);
+    }
+    // "exe,dll": the first extension is the one added to a bare name.
+    QString ext = QString::fromStdString(request.defaultExt).section(',', 0, 0).trimmed();
+    if (ext.startsWith('.')) ext.remove(0, 1);
+    if (!ext.isEmpty()) dialog.setDefaultSuffix(ext);
+    if (!request.initial.empty()) {
+        std::error_code ec;
+        if (fs::is_directory(request.initial, ec))
+            dialog.setDirectory(pathText(request.initial));
+        else {
+            if (request.initial.has_parent_path())
+                dialog.setDirectory(pathText(request.initial.parent_path()));
+            dialog.selectFile(pathText(request.initial.filename()));
+        }
+    }
+    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+    QStringList chosen = dialog.selectedFiles();
+    if (chosen.isEmpty()) return std::nullopt;
+    return toPath(chosen.first());
+}
+
+std::optional<fs::path> QtDesktop::openFile(const FileDialogRequest& request) {
+    return fileDialog(request, false);
+}
+
+std::optional<fs::path> QtDesktop::saveFile(const FileDialogRequest& request) {
+    return fileDialog(request, true);
+}
+
+std::optional<fs::path> QtDesktop::chooseFolder(const std::string& title) {
+    QString dir = QFileDialog::getExistingDirectory(parentWidget(), QString::fromStdString(title),
+                                                    QString(), QFileDialog::ShowDirsOnly);
+    if (dir.isEmpty()) return std::nullopt;
+    return toPath(dir);
+}
+
+void QtDesktop::openWithDefaultHandler(const fs::path& path) {
+    const std::string& s = path.native();
+    // Web and mail addresses pass through the same hand-off as files.
+    QUrl url;
+    if (s.find("://") != std::string::npos || s.rfind("mailto:", 0) == 0)
+        url = QUrl(QString::fromStdString(s));
+    else
+        url = QUrl::fromLocalFile(pathText(path));
+    QDesktopServices::openUrl(url);
+}
+
+int QtDesktop::runModal(QDialog& dialog) {
+    return dialog.exec();
+}
+
+PellimarApplication::PellimarApplication(int& argc, char** argv, Desktop& desktop)
+    : QApplication(argc, argv), desktop_(desktop) {}
+
+bool PellimarApplication::notify(QObject* receiver, QEvent* event) {
+    bool handled = false;
+    guarded(desktop_, [&] { handled = QApplication::notify(receiver, event); });
+    return handled;
+}
+
+}  // namespace pellimar

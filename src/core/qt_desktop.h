@@ -1,0 +1,52 @@
+// The desktop the program runs on: Qt's message boxes and file dialogs, the
+// desktop's default handlers, and the application's error box.
+#pragma once
+
+#include <QApplication>
+#include <QPointer>
+#include <QStringList>
+#include <QWidget>
+
+#include "core/desktop.h"
+
+class QWidget;
+
+namespace pellimar {
+
+// Translates "desc|pat;pat|desc|pat" into Qt's name filters ("desc (pat pat)").
+QStringList qtNameFilters(const std::string& filter);
+
+class QtDesktop : public Desktop {
+  public:
+    // Message boxes and dialogs are owned by `owner` (the main window) when it is
+    // set, otherwise by the active window.
+    void setOwner(QWidget* owner) { owner_ = owner; }
+
+    Answer message(const std::string& text, const std::string& caption, Buttons buttons,
+                   MessageIcon icon = MessageIcon::None) override;
+    void errorBox(const std::string& text) override;
+    std::optional<std::filesystem::path> openFile(const FileDialogRequest& request) override;
+    std::optional<std::filesystem::path> saveFile(const FileDialogRequest& request) override;
+    std::optional<std::filesystem::path> chooseFolder(const std::string& title) override;
+    void openWithDefaultHandler(const std::filesystem::path& path) override;
+    int runModal(QDialog& dialog) override;
+
+  private:
+    QWidget* parentWidget() const;
+    std::optional<std::filesystem::path> fileDialog(const FileDialogRequest& request, bool save);
+
+    QPointer<QWidget> owner_;
+};
+
+// The application object: an exception that escapes an event handler ends only
+// that handler and is shown in the desktop's error box.
+class PellimarApplication : public QApplication {
+  public:
+    PellimarApplication(int& argc, char** argv, Desktop& desktop);
+    bool notify(QObject* receiver, QEvent* event) override;
+
+  private:
+    Desktop& desktop_;
+};
+
+}  // namespace pellimar

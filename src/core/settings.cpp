@@ -1,0 +1,118 @@
+#include "core/settings.h"
+
+#include <filesystem>
+#include <stdexcept>
+#include <string>
+#include <system_error>
+
+#include "core/paths.h"
+#include "platform/private_profile.h"
+
+namespace pellimar {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kSetupFile = "setup.ini";
+constexpr const char* kSearchFile = "pellimarinfo.ini";
+
+std::string flag(bool on) {
+    return on ? "1" : "0";
+}
+
+// Every setup.ini key in the order the file is written.
+std::vector<ProfileSection> setupSections(const AppSettings& s) {
+    return {
+        {"importoptions",
+         {{"format_exe", flag(s.format_exe)},
+          {"format_dll", flag(s.format_dll)},
+          {"format_ico", flag(s.format_ico)},
+          {"format_icl", flag(s.format_icl)},
+          {"max_units", std::to_string(s.max_units)}}},
+        {"exportoptions",
+         {{"size_128", flag(s.size_128)},
+          {"size_64", flag(s.size_64)},
+          {"size_48", flag(s.size_48)},
+          {"size_32", flag(s.size_32)},
+          {"size_16", flag(s.size_16)},
+          {"format", s.format}}},
+        {"tipoptions", {{"show", flag(s.show)}, {"num", std::to_string(s.num)}}},
+    };
+}
+
+bool fileExists(const fs::path& p) {
+    std::error_code ec;
+    return fs::exists(p, ec);
+}
+
+}  // namespace
+
+void loadSettings(AppSettings& s) {
+    const fs::path file = settingsDir() / kSetupFile;
+    if (!fileExists(file)) {
+        // First start: the new-file values are written and used. A file that
+        // cannot be created changes nothing about the values in use.
+        AppSettings fresh;
+        fresh.searchchildfolder = s.searchchildfolder;
+        fresh.clearResult = s.clearResult;
+        s = fresh;
+        writeProfileSections(file, setupSections(s));
+        return;
+    }
+    auto flagOf = [&](const char* section, const char* key, bool def) {
+        return readProfileInt(file, section, key, def ? 1 : 0) != 0;
+    };
+    s.format_exe = flagOf("importoptions", "format_exe", true);
+    s.format_dll = flagOf("importoptions", "format_dll", true);
+    s.format_ico = flagOf("importoptions", "format_ico", false);
+    s.format_icl = flagOf("importoptions", "format_icl", false);
+    s.max_units = readProfileInt(file, "importoptions", "max_units", 100);
+    s.size_128 = flagOf("exportoptions", "size_128", true);
+    s.size_64 = flagOf("exportoptions", "size_64", false);
+    s.size_48 = flagOf("exportoptions", "size_48", false);
+    s.size_32 = flagOf("exportoptions", "size_32", true);
+    s.size_16 = flagOf("exportoptions", "size_16", true);
+    s.format = readProfileString(file, "exportoptions", "format", "ico");
+    s.show = flagOf("tipoptions", "show", true);
+    s.num = readProfileInt(file, "tipoptions", "num", 5);
+}
+
+void saveSettings(const AppSettings& s) {
+    const fs::path file = settingsDir() / kSetupFile;
+    if (!writeProfileSections(file, setupSections(s)))
+        throw std::runtime_error("Unable to write to " + file.string());
+}
+
+fs::path searchOptionsFile() {
+    return settingsDir() / kSearchFile;
+}
+
+bool saveSearchOptions(const AppSettings& s) {
+    return writeProfileStrings(
+        searchOptionsFile(), "SearchOption",
+        {{"searchchildfolder", flag(s.searchchildfolder)}, {"clearResult", flag(s.clearResult)}});
+}
+
+void loadSearchOptions(AppSettings& s) {
+    const fs::path file = searchOptionsFile();
+    std::error_code ec;
+    if (fileExists(file)) {
+        if (!fs::is_regular_file(file, ec)) {
+            s.searchchildfolder = s.clearResult = false;
+            return;
+        }
+        s.searchchildfolder =
+            readProfileString(file, "SearchOption", "searchchildfolder", "1") == "1";
+        s.clearResult = readProfileString(file, "SearchOption", "clearResult", "0") == "1";
+        return;
+    }
+    if (writeProfileStrings(file, "SearchOption",
+                            {{"searchchildfolder", "1"}, {"clearResult", "0"}})) {
+        s.searchchildfolder = true;
+        s.clearResult = false;
+    } else {
+        s.searchchildfolder = s.clearResult = false;
+    }
+}
+
+}  // namespace pellimar

@@ -1,0 +1,43 @@
+// The program's options in memory, and the two INI files that keep them.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace pellimar {
+
+struct AppSettings {
+    // setup.ini [importoptions]
+    bool format_exe = true;
+    bool format_dll = true;
+    bool format_ico = true;
+    bool format_icl = false;
+    int max_units = 20;
+    // setup.ini [exportoptions]
+    bool size_128 = true;
+    bool size_64 = false;
+    bool size_48 = false;
+    bool size_32 = true;
+    bool size_16 = false;
+    std::string format = "ico";
+    // setup.ini [tipoptions]
+    bool show = false;
+    int num = 5;
+    // pellimarinfo.ini [SearchOption]
+    bool searchchildfolder = true;
+    bool clearResult = false;
+};
+
+// Fill the setup.ini fields (creating the file with the new-file values when missing).
+void loadSettings(AppSettings& s);
+// Write all thirteen setup.ini keys; throws std::runtime_error("Unable to write to <path>").
+void saveSettings(const AppSettings& s);
+// Fill the two search options from pellimarinfo.ini (creating it when missing).
+void loadSearchOptions(AppSettings& s);
+// pellimarinfo.ini in the settings folder.
+std::filesystem::path searchOptionsFile();
+// Writes both search options ("1" or "0") in one write: both reach the file or
+// neither does. False when the file cannot be written.
+bool saveSearchOptions(const AppSettings& s);
+
+}  // namespace pellimar

@@ -1,0 +1,163 @@
+#include "export/export_options_dialog.h"
+
+#include "core/dialog_art.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFrame>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QStyle>
+
+namespace pellimar {
+
+namespace {
+
+constexpr const char* kNeedSize =
+    "You need to specify the image size. Press 'OK' to follow the default size.";
+
+QLabel* iconLabel(QWidget* parent, QStyle::StandardPixmap which, int x, int y, int size = 32) {
+    auto* label = new QLabel(parent);
+    label->setPixmap(parent->style()->standardIcon(which).pixmap(size, size));
+    label->setGeometry(x, y, size, size);
+    return label;
+}
+
+}  // namespace
+
+ExportOptionsDialog::ExportOptionsDialog(AppSettings& settings, Desktop& desktop, QWidget* parent)
+    : QDialog(parent), settings_(settings), desktop_(desktop) {
+    setWindowTitle("Export options");
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFixedSize(405, 257);
+
+    QFont bold = font();
+    bold.setBold(true);
+
+    bannerPanel = new QFrame(this);
+    bannerPanel->setGeometry(0, 0, 405, 65);
+    banner = new QLabel(bannerPanel);
+    banner->setGeometry(0, 0, 405, 65);
+    banner->setPixmap(bannerPixmap(405, 65, "Export options"));
+
+    sizeGroup = new QGroupBox(" Image size ", this);
+    sizeGroup->setFont(bold);
+    sizeGroup->setGeometry(8, 72, 190, 176);
+    sizePicture = iconLabel(sizeGroup, QStyle::SP_DesktopIcon, 144, 24);
+    const char* sizeCaptions[] = {"  128 X 128", "  64 X 64", "  48 X 48", "  32 X 32",
+                                  "  16 X 16"};
+    QCheckBox** boxes[] = {&size128Box, &size64Box, &size48Box, &size32Box, &size16Box};
+    for (int i = 0; i < 5; ++i) {
+        *boxes[i] = new QCheckBox(sizeCaptions[i], sizeGroup);
+        (*boxes[i])->setFont(bold);
+        (*boxes[i])->setGeometry(16, 24 + 29 * i, 124, 22);
+    }
+
+    formatGroup = new QGroupBox(" File formats ", this);
+    formatGroup->setFont(bold);
+    formatGroup->setGeometry(206, 72, 190, 132);
+    QFont normal = font();
+    icoButton = new QRadioButton("  ICON file", formatGroup);
+    bmpButton = new QRadioButton("  BMP file", formatGroup);
+    jpgButton = new QRadioButton("  JPG file", formatGroup);
+    QRadioButton* radios[] = {icoButton, bmpButton, jpgButton};
+    QStyle::StandardPixmap pics[] = {QStyle::SP_FileIcon, QStyle::SP_DriveHDIcon,
+                                     QStyle::SP_DirIcon};
+    for (int i = 0; i < 3; ++i) {
+        radios[i]->setFont(normal);
+        radios[i]->setGeometry(16, 28 + 33 * i, 120, 22);
+        iconLabel(formatGroup, pics[i], 148, 26 + 33 * i, 24);
+    }
+    icoButton->setChecked(true);
+
+    okButton = new QPushButton("&OK", this);
+    okButton->setGeometry(300, 216, 96, 30);
+    okButton->setDefault(true);
+    connect(okButton, &QPushButton::clicked, this,
+            [this] { guarded(desktop_, [this] { confirm(); }); });
+}
+
+void ExportOptionsDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    showCurrentSettings();
+}
+
+void ExportOptionsDialog::showCurrentSettings() {
+    size128Box->setChecked(settings_.size_128);
+    size64Box->setChecked(settings_.size_64);
+    size48Box->setChecked(settings_.size_48);
+    size32Box->setChecked(settings_.size_32);
+    size16Box->setChecked(settings_.size_16);
+    if (settings_.format == "ico")
+        icoButton->setChecked(true);
+    else if (settings_.format == "bmp")
+        bmpButton->setChecked(true);
+    else
+        jpgButton->setChecked(true);
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect r = screen->geometry();
+        move((r.width() - width()) / 2, (r.height() - height()) / 2);
+    }
+}
+
+bool ExportOptionsDialog::anySizeTicked() const {
+    return size32Box->isChecked() || size16Box->isChecked() || size48Box->isChecked() ||
+           size64Box->isChecked() || size128Box->isChecked();
+}
+
+void ExportOptionsDialog::askForSize() {
+    if (desktop_.message(kNeedSize, "Confirm", Buttons::OkCancel, MessageIcon::Question) ==
+        Answer::Ok)
+        size32Box->setChecked(true);
+}
+
+void ExportOptionsDialog::confirm() {
+    if (!anySizeTicked()) {
+        askForSize();
+        return;
+    }
+    AppSettings edited = settings_;
+    edited.size_128 = size128Box->isChecked();
+    edited.size_64 = size64Box->isChecked();
+    edited.size_48 = size48Box->isChecked();
+    edited.size_32 = size32Box->isChecked();
+    edited.size_16 = size16Box->isChecked();
+    edited.format = icoButton->isChecked() ? "ico" : bmpButton->isChecked() ? "bmp" : "jpg";
+    // A file that cannot be written throws: the error box reports it, the dialog
+    // stays open and the settings in use keep their values.
+    saveSettings(edited);
+    settings_ = edited;
+    if (canClose()) done(QDialog::Accepted);
+}
+
+bool ExportOptionsDialog::canClose() {
+    if (anySizeTicked()) return true;
+    askForSize();
+    return false;
+}
+
+void ExportOptionsDialog::closeEvent(QCloseEvent* event) {
+    // The title bar's close box: cancels, but not while no size is ticked.
+    if (!canClose()) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void ExportOptionsDialog::keyPressEvent(QKeyEvent* event) {
+    // OK is also the cancel button: Esc presses it.
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        guarded(desktop_, [this] { confirm(); });
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
+
+}  // namespace pellimar

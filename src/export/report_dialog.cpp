@@ -1,0 +1,194 @@
+#include "export/report_dialog.h"
+
+#include <QFile>
+#include <QFont>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QImage>
+#include <QImageReader>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPixmap>
+#include <QPushButton>
+#include <QScreen>
+#include <QStyle>
+
+#include "platform/jpeg_file.h"
+
+namespace pellimar {
+namespace fs = std::filesystem;
+
+namespace {
+
+QString toQt(const fs::path& p) {
+    return QFile::decodeName(QByteArray(p.c_str()));
+}
+fs::path fromQt(const QString& s) {
+    return fs::path(QFile::encodeName(s).toStdString());
+}
+
+QImage fromRgb(const RgbImage& rgb) {
+    QImage img(rgb.width, rgb.height, QImage::Format_RGB32);
+    for (int y = 0; y < rgb.height; ++y)
+        for (int x = 0; x < rgb.width; ++x) img.setPixel(x, y, 0xFF000000 | rgb.at(x, y));
+    return img;
+}
+
+// The file as a picture, by its extension; a null image when it cannot be read.
+QImage loadPreview(const fs::path& file) {
+    std::string ext = file.extension().string();
+    for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
+    if (ext == ".jpg") return fromRgb(readJpegFile(file));
+    const char* format = ext == ".ico" ? "ico" : ext == ".bmp" ? "bmp" : nullptr;
+    if (!format) return {};
+    QImageReader reader(toQt(file), format);
+    QImage picture = reader.read();
+    if (ext == ".bmp" && !picture.isNull()) {
+        // Bitmaps are shown transparent: the colour of their bottom-left pixel
+        // lets the panel show through.
+        picture = picture.convertToFormat(QImage::Format_ARGB32);
+        const QRgb key = picture.pixel(0, picture.height() - 1);
+        for (int y = 0; y < picture.height(); ++y)
+            for (int x = 0; x < picture.width(); ++x)
+                if (picture.pixel(x, y) == key) picture.setPixel(x, y, 0);
+    }
+    return picture;
+}
+
+QLabel* decoration(QWidget* parent, QStyle::StandardPixmap which, int x, int y) {
+    auto* label = new QLabel(parent);
+    label->setPixmap(parent->style()->standardIcon(which).pixmap(32, 32));
+    label->setGeometry(x, y, 32, 32);
+    return label;
+}
+
+}  // namespace
+
+ReportDialog::ReportDialog(Desktop& desktop, QWidget* parent) : QDialog(parent), desktop_(desktop) {
+    setWindowTitle("Report");
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFixedSize(460, 432);
+
+    QFont bold = font();
+    bold.setBold(true);
+    QFont large = bold;
+    large.setPointSize(bold.pointSize() + 3);
+
+    auto* top = new QFrame(this);
+    top->setGeometry(0, 0, 460, 97);
+    top->setFrameShape(QFrame::StyledPanel);
+    decoration(top, QStyle::SP_DialogSaveButton, 12, 12);
+    summaryLabel = new QLabel(top);
+    summaryLabel->setFont(large);
+    summaryLabel->setGeometry(56, 12, 396, 26);
+    folderEdit = new QLineEdit(top);
+    folderEdit->setReadOnly(true);
+    folderEdit->setFrame(false);
+    folderEdit->setStyleSheet("background: #e4e4e4;");
+    folderEdit->setGeometry(12, 44, 385, 22);
+    openFolderButton = new QPushButton("&Go to the directory", top);
+    openFolderButton->setGeometry(290, 68, 160, 26);
+
+    auto* left = new QFrame(this);
+    left->setGeometry(0, 97, 233, 335);
+    fileListHeading = new QLabel("// File List", left);
+    fileListHeading->setFont(bold);
+    fileListHeading->setGeometry(8, 8, 217, 18);
+    fileList = new QListWidget(left);
+    fileList->setSelectionMode(QAbstractItemView::SingleSelection);
+    fileList->setGeometry(8, 32, 217, 287);
+
+    auto* right = new QFrame(this);
+    right->setGeometry(233, 97, 227, 335);
+    previewHeading = new QLabel("// Preview", right);
+    previewHeading->setFont(bold);
+    previewHeading->setGeometry(8, 8, 200, 18);
+    previewFrame = new QFrame(right);
+    previewFrame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    previewFrame->setGeometry(20, 40, 73, 65);
+    previewImage = new QLabel(previewFrame);
+    previewImage->setAttribute(Qt::WA_TranslucentBackground);
+    previewImage->setGeometry(17, 17, 0, 0);
+    decoration(right, QStyle::SP_FileDialogContentsView, 120, 56);
+    previewNameLabel = new QLabel(right);
+    previewNameLabel->setFont(bold);
+    previewNameLabel->setAlignment(Qt::AlignCenter);
+    previewNameLabel->setGeometry(20, 120, 185, 20);
+    openFileButton = new QPushButton("&Open with default viewer", right);
+    openFileButton->setFlat(true);
+    openFileButton->setGeometry(20, 150, 185, 28);
+    closeButton = new QPushButton("Close", right);
+    closeButton->setGeometry(110, 290, 95, 30);
+
+    connect(fileList, &QListWidget::itemClicked, this,
+            [this] { guarded(desktop_, [this] { previewClickedFile(); }); });
+    connect(openFolderButton, &QPushButton::clicked, this,
+            [this] { guarded(desktop_, [this] { openFolder(); }); });
+    connect(openFileButton, &QPushButton::clicked, this,
+            [this] { guarded(desktop_, [this] { openSelectedFile(); }); });
+    connect(closeButton, &QPushButton::clicked, this, [this] { accept(); });
+}
+
+void ReportDialog::clearReport() {
+    report_.clear();
+    fillControls();
+}
+
+void ReportDialog::fillControls() {
+    folderEdit->setText(toQt(report_.folder()));
+    fileList->clear();
+    for (const fs::path& f : report_.files()) fileList->addItem(toQt(f));
+}
+
+void ReportDialog::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    showLastRun();
+}
+
+void ReportDialog::showLastRun() {
+    fillControls();
+    summaryLabel->setText(QString::fromStdString(reportSummary(std::size_t(fileList->count()))));
+    openFolderButton->setEnabled(!folderEdit->text().isEmpty());
+    previewImage->clear();
+    previewImage->resize(0, 0);
+    previewNameLabel->clear();
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect r = screen->geometry();
+        move((r.width() - width()) / 2, (r.height() - height()) / 2);
+    }
+}
+
+fs::path ReportDialog::selectedFile() const {
+    QListWidgetItem* item = fileList->currentItem();
+    if (!item || !item->isSelected()) return {};
+    return fromQt(folderEdit->text()) / fromQt(item->text());
+}
+
+void ReportDialog::previewClickedFile() {
+    QListWidgetItem* item = fileList->currentItem();
+    if (!item) return;
+    previewNameLabel->setText(item->text());
+    previewNameLabel->adjustSize();
+    if (previewNameLabel->width() < 185) previewNameLabel->resize(185, previewNameLabel->height());
+    const fs::path file = fromQt(folderEdit->text()) / fromQt(item->text());
+    std::error_code ec;
+    if (!fs::is_regular_file(file, ec)) return;
+    QImage picture = loadPreview(file);
+    if (picture.isNull()) return;
+    // Shown at its own size; the frame cuts off what does not fit.
+    previewImage->setPixmap(QPixmap::fromImage(picture));
+    previewImage->resize(picture.size());
+}
+
+void ReportDialog::openFolder() {
+    if (!folderEdit->text().isEmpty()) desktop_.openWithDefaultHandler(fromQt(folderEdit->text()));
+}
+
+void ReportDialog::openSelectedFile() {
+    fs::path file = selectedFile();
+    if (!file.empty()) desktop_.openWithDefaultHandler(file);
+}
+
+}  // namespace pellimar

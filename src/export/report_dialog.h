@@ -1,0 +1,56 @@
+// The "Report" dialog: the files written by the last save run, their folder, a
+// preview of the one clicked, and hand-off of the folder or file to the desktop.
+#pragma once
+
+#include <QDialog>
+
+#include "core/desktop.h"
+#include "export/save_report.h"
+
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QListWidget;
+class QPushButton;
+
+namespace pellimar {
+
+class ReportDialog : public QDialog {
+    Q_OBJECT
+  public:
+    explicit ReportDialog(Desktop& desktop, QWidget* parent = nullptr);
+
+    // The run's contents; the save command fills it, showLastRun puts it on screen.
+    SaveReport& report() { return report_; }
+    const SaveReport& report() const { return report_; }
+    void clearReport();
+
+    void showLastRun();
+    void previewClickedFile();  // a click in the file list: preview the file
+    void openFolder();
+    void openSelectedFile();
+
+    QLabel* summaryLabel;
+    QLineEdit* folderEdit;
+    QPushButton* openFolderButton;
+    QLabel* fileListHeading;
+    QListWidget* fileList;
+    QLabel* previewHeading;
+    QFrame* previewFrame;
+    QLabel* previewImage;
+    QLabel* previewNameLabel;
+    QPushButton* openFileButton;
+    QPushButton* closeButton;
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+
+  private:
+    void fillControls();
+    std::filesystem::path selectedFile() const;
+
+    Desktop& desktop_;
+    SaveReport report_;
+};
+
+}  // namespace pellimar

@@ -1,0 +1,525 @@
+#include "viewer/icon_viewer.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QAction>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPixmap>
+#include <QScreen>
+#include <QToolBar>
+#include <algorithm>
+#include <cctype>
+#include <system_error>
+
+#include "core/icon_image.h"
+#include "core/paths.h"
+#include "core/resources.h"
+#include "export/ico_routines.h"
+#include "platform/atomic_file.h"
+#include "platform/bmp_file.h"
+#include "platform/ico_file.h"
+#include "platform/icon_decode.h"
+#include "platform/jpeg_file.h"
+#include "platform/raster.h"
+#include "viewer/thumbnail_list.h"
+
+namespace pellimar {
+namespace fs = std::filesystem;
+
+// ---------------------------------------------------------------- status bar
+
+class ViewerStatusBar : public QWidget {
+  public:
+    explicit ViewerStatusBar(QWidget* parent) : QWidget(parent) {
+        auto* layout = new QHBoxLayout(this);
+        layout->setContentsMargins(0, 1, 0, 0);
+        layout->setSpacing(2);
+        const int widths[3] = {100, 60, 50};
+        for (int i = 0; i < 3; ++i) {
+            auto* label = new QLabel(this);
+            label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+            label->setTextFormat(Qt::PlainText);
+            if (i < 2)
+                label->setFixedWidth(widths[i]);
+            else
+                label->setMinimumWidth(widths[i]);
+            layout->addWidget(label, i == 2 ? 1 : 0);
+            panels_[i] = label;
+        }
+    }
+    QString text(int i) const { return (i >= 0 && i < 3) ? panels_[i]->text() : QString(); }
+    void setText(int i, const QString& s) {
+        if (i >= 0 && i < 3) panels_[i]->setText(s);
+    }
+
+  private:
+    QLabel* panels_[3];
+};
+
+// ---------------------------------------------------------------- routines
+
+namespace {
+
+QString qpath(const fs::path& p) {
+    return QFile::decodeName(QByteArray::fromStdString(p.native()));
+}
+
+fs::path fspath(const QString& s) {
+    return fs::path(QFile::encodeName(s).toStdString());
+}
+
+bool isBlank(const fs::path& p) {
+    const std::string& s = p.native();
+    return std::all_of(s.begin(), s.end(), [](unsigned char c) { return c == ' '; });
+}
+
+// The icon of image `imageNumber` of a file, cut out as a one-image icon file and
+// decoded from it; empty on any failure.
+Icon readViewedIcon(const fs::path& file, int imageNumber) {
+    auto cut = copyIcoImage(file, imageNumber);
+    if (!cut) return {};
+    return decodeIcoImage(std::span<const std::uint8_t>(*cut), 0);
+}
+
+// What icoImageInfoTexts reports, with the numbers the dialog computes with.
+struct ImageInfo {
+    std::vector<std::string> text;  // count, width, height, bit count
+    int count = 0, width = 0, height = 0, bitCount = 0;
+    QString label() const {
+        return QString::fromStdString(text[1] + "*" + text[2] + " " + colorDepthName(bitCount) +
+                                      "colors");
+    }
+};
+
+std::optional<ImageInfo> imageInfo(const fs::path& file, int imageNumber) {
+    auto text = icoImageInfoTexts(file, imageNumber);
+    if (!text || text->size() < 4) return std::nullopt;
+    ImageInfo info;
+    info.text = std::move(*text);
+    try {
+        info.count = std::stoi(info.text[0]);
+        info.width = std::stoi(info.text[1]);
+        info.height = std::stoi(info.text[2]);
+        info.bitCount = std::stoi(info.text[3]);
+    } catch (...) {
+        return std::nullopt;
+    }
+    return info;
+}
+
+// The image count of an icon file whose header is sound; nothing otherwise. Only
+// a regular file is read: a pipe or device named like an icon file would keep the
+// dialog waiting for data that never comes.
+std::optional<int> headerImageCount(const fs::path& file) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return std::nullopt;
+    struct stat st {};
+    std::uint8_t h[6];
+    const bool read = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::read(fd, h, 6) == 6;
+    ::close(fd);
+    if (!read || !hasIcoHeader(std::span<const std::uint8_t>(h, 6))) return std::nullopt;
+    return int(h[4] | (h[5] << 8));
+}
+
+}  // namespace
+
+std::string colorDepthName(int bits) {
+    static const char* const names[] = {"1", "2", "4", "8", "16", "32", "64", "128", "256"};
+    if (bits >= 0 && bits <= 8) return names[bits];
+    return "XP";
+}
+
+std::string imageLabel(int width, int height, int bitCount) {
+    return std::to_string(width) + "*" + std::to_string(height) + " " + colorDepthName(bitCount) +
+           "colors";
+}
+
+fs::path saveTargetName(const fs::path& chosen, const std::string& ext) {
+    // The extension runs from the name's last dot; a name that starts with its only
+    // dot (".png") is all extension.
+    const std::string name = chosen.filename().string();
+    const std::size_t dot = name.rfind('.');
+    std::string current = dot == std::string::npos ? std::string() : name.substr(dot);
+    std::transform(current.begin(), current.end(), current.begin(),
+                   [](unsigned char c) { return char(std::toupper(c)); });
+    if (current == ext) return chosen;
+    return chosen.parent_path() / (name.substr(0, dot) + ext);
+}
+
+QString shortenedSourcePath(const QString& path, int width) {
+    if (path.length() > width) return path.left(25) + "...";
+    return path;
+}
+
+fs::path thumbnailFilePath(int i) {
+    return privateTempDir() / ("mynameisnothing-" + std::to_string(i) + ".ico");
+}
+
+std::optional<std::vector<std::uint8_t>> icoImageToBitmap(const fs::path& file, int imageNumber,
+                                                          const fs::path& outFile) {
+    try {
+        const Icon icon = readViewedIcon(file, imageNumber);
+        if (icon.empty()) return std::nullopt;
+        // The colour plane alone; the mask is not part of it.
+        RgbImage plane;
+        plane.width = icon.width;
+        plane.height = icon.height;
+        plane.pixels.resize(icon.color.size());
+        for (std::size_t k = 0; k < icon.color.size(); ++k)
+            plane.pixels[k] = icon.color[k] & 0xFFFFFF;
+        std::vector<std::uint8_t> bmp = encodeBmp24(plane);
+        if (bmp.empty()) return std::nullopt;
+        if (!isBlank(outFile) && !writeFileAtomically(outFile, bmp)) return std::nullopt;
+        return bmp;
+    } catch (...) {
+        return std::nullopt;
+    }
+}
+
+// ---------------------------------------------------------------- the dialog
+
+IconViewer::IconViewer(Desktop& desktop, QWidget* parent) : QDialog(parent), desktop_(desktop) {
+    setWindowTitle("get icon");
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowCloseButtonHint);
+    setFixedSize(448, 293);
+
+    toolPanel = new QWidget(this);
+    toolBar = new QToolBar(toolPanel);
+    toolBar->setIconSize(QSize(16, 16));
+    // The two pictures of the tool bar: a picture for bitmaps, tiles for icons.
+    initResources();
+    saveBitmapButton = toolBar->addAction(QIcon(":/pellimar/viewer/0.png"), QString());
+    saveBitmapButton->setToolTip("save as bmp");
+    toolBar->addSeparator();
+    saveIconButton = toolBar->addAction(QIcon(":/pellimar/viewer/1.png"), QString());
+    saveIconButton->setToolTip("save as icon");
+    toolBar->addSeparator();
+    toolBar->addSeparator();
+    imageChoice = new QComboBox(toolBar);
+    imageChoice->setEditable(false);
+    imageChoice->setFixedWidth(170);
+    toolBar->addWidget(imageChoice);
+
+    thumbnailPanel = new QFrame(this);
+    thumbnailFrame = new QFrame(thumbnailPanel);
+    thumbnailFrame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    thumbnailList = new ThumbnailList(thumbnailFrame);
+    thumbnailList->setThumbnailSize(64);
+    thumbnailList->setOrientation(ThumbnailOrientation::Vertical);
+    thumbnailList->setShowCaption(true);
+    thumbnailList->setShowSelection(false);
+    thumbnailList->setBuffered(true);
+    // No colour of its own: the cells show the list's dark background, on which
+    // the white captions stand.
+    thumbnailList->setColor(QColor());
+    thumbnailList->setFontColor(Qt::white);
+    {
+        QPalette pal = thumbnailList->palette();
+        pal.setColor(QPalette::Base, Qt::black);
+        thumbnailList->setPalette(pal);
+        QFont f = thumbnailList->font();
+        f.setPixelSize(9);
+        thumbnailList->setFont(f);
+    }
+    thumbnailList->setContextMenuPolicy(Qt::CustomContextMenu);
+
+    previewPanel = new QFrame(this);
+    previewFrame = new QFrame(previewPanel);
+    previewFrame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    previewFrame->setAutoFillBackground(true);
+    {
+        QPalette pal = previewFrame->palette();
+        pal.setColor(QPalette::Window, Qt::black);
+        previewFrame->setPalette(pal);
+    }
+    previewFrame->setGeometry(0, 0, 301, 242);
+    preview = new QLabel(previewFrame);
+    preview->setAlignment(Qt::AlignCenter);
+    preview->setContextMenuPolicy(Qt::CustomContextMenu);
+
+    statusPanels = new ViewerStatusBar(this);
+
+    previewMenu = new QMenu(this);
+    previewSaveIconItem = previewMenu->addAction("save as icon");
+    previewMenu->addSeparator();
+    previewSaveBitmapItem = previewMenu->addAction("save as bmp");
+    previewMenu->addSeparator();
+    previewSaveJpegItem = previewMenu->addAction("save as jpeg");
+    thumbnailMenu = new QMenu(this);
+    thumbnailSaveIconItem = thumbnailMenu->addAction("save as icon");
+    thumbnailMenu->addSeparator();
+    thumbnailSaveBitmapItem = thumbnailMenu->addAction("save as bmp");
+
+    auto handler = [this](void (IconViewer::*fn)()) {
+        return [this, fn] { guarded(desktop_, [&] { (this->*fn)(); }); };
+    };
+    connect(saveBitmapButton, &QAction::triggered, this, handler(&IconViewer::saveAsBitmap));
+    connect(saveIconButton, &QAction::triggered, this, handler(&IconViewer::saveAsIcon));
+    connect(previewSaveIconItem, &QAction::triggered, this, handler(&IconViewer::saveAsIcon));
+    connect(thumbnailSaveIconItem, &QAction::triggered, this, handler(&IconViewer::saveAsIcon));
+    connect(previewSaveBitmapItem, &QAction::triggered, this, handler(&IconViewer::saveAsBitmap));
+    connect(thumbnailSaveBitmapItem, &QAction::triggered, this, handler(&IconViewer::saveAsBitmap));
+    connect(previewSaveJpegItem, &QAction::triggered, this, handler(&IconViewer::saveAsJpeg));
+    connect(imageChoice, &QComboBox::activated, this, handler(&IconViewer::showChosenImage));
+    thumbnailList->onClick = handler(&IconViewer::chooseClickedThumbnail);
+    thumbnailList->onMousePress = [this](Qt::MouseButton b, QPoint p) { thumbnailPressed(b, p); };
+    connect(thumbnailList, &QWidget::customContextMenuRequested, this,
+            [this](QPoint p) { thumbnailMenu->popup(thumbnailList->viewport()->mapToGlobal(p)); });
+    connect(preview, &QWidget::customContextMenuRequested, this,
+            [this](QPoint p) { previewMenu->popup(preview->mapToGlobal(p)); });
+
+    layoutPanels();
+}
+
+IconViewer::~IconViewer() {
+    // However the dialog ends, its thumbnail files go with it.
+    removeThumbnailFiles();
+}
+
+void IconViewer::layoutPanels() {
+    const int w = width(), h = height();
+    toolPanel->setGeometry(0, 0, w, 30);
+    toolBar->setGeometry(0, 0, w, 30);
+    statusPanels->setGeometry(0, h - 19, w, 19);
+    thumbnailPanel->setGeometry(0, 30, 145, h - 30 - 19);
+    thumbnailFrame->setGeometry(0, 0, thumbnailPanel->width(), thumbnailPanel->height());
+    thumbnailList->setGeometry(1, -5, 143, 247);
+    previewPanel->setGeometry(145, 30, std::max(0, w - 145), h - 30 - 19);
+}
+
+void IconViewer::resizeEvent(QResizeEvent* e) {
+    QDialog::resizeEvent(e);
+    layoutPanels();
+}
+
+QString IconViewer::statusText(int panel) const {
+    return statusPanels->text(panel);
+}
+
+void IconViewer::setStatusText(int panel, const QString& text) {
+    statusPanels->setText(panel, text);
+}
+
+void IconViewer::showEvent(QShowEvent* e) {
+    QDialog::showEvent(e);
+    if (shown_) return;
+    guarded(desktop_, [&] { loadViewedFile(); });
+    // Centred on the screen, not on its owner, at the width the showing gave it.
+    if (const QScreen* s = screen()) {
+        const QRect area = s->geometry();
+        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
+    }
+}
+
+void IconViewer::done(int result) {
+    removeThumbnailFiles();
+    QDialog::done(result);
+}
+
+bool IconViewer::loadPreview(int imageNumber) {
+    Icon icon = readViewedIcon(state_.viewedFile, imageNumber);
+    if (icon.empty()) return false;
+    previewIcon_ = std::move(icon);
+    // Drawn by the mask rule onto the black of the panel below it, so that pixels
+    // which invert the background show as they do on that panel.
+    QImage shown(previewIcon_.width, previewIcon_.height, QImage::Format_RGB32);
+    shown.fill(Qt::black);
+    drawIconOnImage(shown, 0, 0, previewIcon_);
+    preview->setPixmap(QPixmap::fromImage(shown));
+    return true;
+}
+
+void IconViewer::centrePreview(QWidget& panel, QWidget& image) {
+    int left = panel.width() / 2 - image.width() / 2 - 20;
+    int top = panel.height() / 2 - image.height() / 2 - 20;
+    if (left < 0 || top < 0) {
+        image.move(0, 0);
+        image.resize(panel.width(), image.height());
+    } else {
+        image.move(left, top);
+    }
+}
+
+void IconViewer::loadViewedFile() {
+    shown_ = true;
+    setFixedSize(thumbnailList->width() + 0 + previewFrame->height(), height());
+    ViewerState& st = state_;
+    st.viewedFile = fspath(viewedPath_);
+
+    // A sound header that announces no image: nothing to list.
+    if (auto count = headerImageCount(st.viewedFile); count && *count == 0) {
+        setStatusText(0, "  Bmp count:  0");
+        return;
+    }
+
+    bool countKnown = false;
+    try {
+        if (!loadPreview(1)) throw std::runtime_error("no first image");
+        QCoreApplication::processEvents();
+        auto info = imageInfo(st.viewedFile, 1);
+        if (!info) throw std::runtime_error("no image information");
+        if (info->count < 1) return;
+        imageChoice->clear();
+        st.imageCount = info->count;
+        imageChoice->addItem(info->label());
+        setStatusText(0, "  Bmp count:  " + QString::fromStdString(info->text[0]));
+        imageChoice->setCurrentIndex(0);
+        countKnown = true;
+        for (int n = 2; n <= st.imageCount; ++n) {
+            auto next = imageInfo(st.viewedFile, n);
+            if (!next) throw std::runtime_error("no image information");
+            imageChoice->addItem(next->label());
+        }
+    } catch (...) {
+        desktop_.message("file open false", "notice", Buttons::Ok);
+        if (!countKnown) return;
+    }
+
+    if (auto info = imageInfo(st.viewedFile, 1)) {
+        const int side = info->width + 6;
+        preview->resize(side, side);
+    }
+    // The picture control takes the size of its picture.
+    if (!previewIcon_.empty()) preview->resize(previewIcon_.width, previewIcon_.height);
+    centrePreview(*previewFrame, *preview);
+
+    try {
+        for (int i = 0; i < st.imageCount; ++i) {
+            auto info = imageInfo(st.viewedFile, i + 1);
+            if (!info) throw std::runtime_error("no image information");
+            const fs::path f = thumbnailFilePath(i);
+            std::error_code ec;
+            fs::remove(f, ec);
+            if (!icoImageToBitmap(st.viewedFile, i + 1, f)) throw std::runtime_error("no bitmap");
+            Thumbnail* t = thumbnailList->thumbnails().add();
+            t->setFileName(qpath(f));
+            t->setSource(ThumbnailSource::File);
+            t->setCaption(info->label());
+        }
+    } catch (...) {
+        desktop_.message("views load file Error", "notice", Buttons::Ok);
+    }
+}
+
+void IconViewer::removeThumbnailFiles() {
+    const int n = thumbnailList ? thumbnailList->thumbnails().count() : 0;
+    for (int i = 0; i < n; ++i) {
+        try {
+            std::error_code ec;
+            fs::remove(thumbnailFilePath(i), ec);
+        } catch (...) {
+        }
+    }
+}
+
+void IconViewer::showChosenImage() {
+    const int k = imageChoice->currentIndex();
+    const ViewerState& st = state_;
+    const bool loaded = loadPreview(k + 1);
+    if (loaded) QCoreApplication::processEvents();
+    auto info = loaded ? imageInfo(st.viewedFile, k + 1) : std::nullopt;
+    if (!info) {
+        setStatusText(0, "Error infomation in h2");
+        return;
+    }
+    setStatusText(
+        1, QString::fromStdString(info->text[0] + "|" + info->text[1] + "|" + info->text[2]));
+    preview->resize(info->width, info->height);
+    if (!previewIcon_.empty()) preview->resize(previewIcon_.width, previewIcon_.height);
+    centrePreview(*previewFrame, *preview);
+}
+
+void IconViewer::chooseClickedThumbnail() {
+    for (int i = 0; i < thumbnailList->count(); ++i) {
+        if (!thumbnailList->isRowSelected(i)) continue;
+        imageChoice->setCurrentIndex(i);
+        showChosenImage();
+    }
+}
+
+void IconViewer::thumbnailPressed(Qt::MouseButton button, QPoint pos) {
+    if (button != Qt::RightButton) return;
+    // A right-click acts as a left click first, so the menu that follows works on
+    // the thumbnail under the pointer.
+    QWidget* target = thumbnailList->viewport();
+    const QPointF local(pos);
+    const QPointF global(target->mapToGlobal(pos));
+    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
+                      Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &press);
+    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
+                        Qt::NoModifier);
+    QCoreApplication::sendEvent(target, &release);
+}
+
+std::optional<fs::path> IconViewer::askTarget(const std::string& filter, const std::string& ext) {
+    FileDialogRequest request;
+    request.filter = filter;
+    auto chosen = desktop_.saveFile(request);
+    if (!chosen || chosen->empty()) return std::nullopt;
+    return saveTargetName(*chosen, ext);
+}
+
+bool IconViewer::confirmOverwrite(const fs::path& target) {
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(target, ec))) return true;
+    return desktop_.message("This file is exists,Are you sure?", "notice", Buttons::OkCancel) ==
+           Answer::Ok;
+}
+
+void IconViewer::saveAsIcon() {
+    auto target = askTarget("ICON file|*.ico", ".ICO");
+    if (!target) return;
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(*target, ec))) {
+        if (!confirmOverwrite(*target)) return;
+        // Never replace the file being viewed with one of its own images, however
+        // its name is spelt.
+        const fs::path& viewed = state_.viewedFile;
+        if (target->native() == viewed.native() || fs::equivalent(*target, viewed, ec)) return;
+    }
+    if (!copyIcoImage(state_.viewedFile, imageChoice->currentIndex() + 1, target->native()))
+        desktop_.message("save false", "Sorry", Buttons::Ok);
+}
+
+void IconViewer::saveAsBitmap() {
+    auto target = askTarget("bmp file|*.bmp", ".BMP");
+    if (!target || !confirmOverwrite(*target)) return;
+    bool ok = false;
+    if (!previewIcon_.empty()) {
+        RgbImage picture = whiteImage(previewIcon_.width, previewIcon_.height);
+        drawIcon(picture, previewIcon_, 0, 0);
+        ok = writeBmpFile(*target, picture);
+    }
+    if (!ok) desktop_.message("save falsed", "notice", Buttons::Ok);
+}
+
+void IconViewer::saveAsJpeg() {
+    auto target = askTarget("jpeg file|*.jpg", ".JPG");
+    if (!target || !confirmOverwrite(*target)) return;
+    if (previewIcon_.empty()) return;
+    RgbImage picture = whiteImage(previewIcon_.width, previewIcon_.height);
+    drawIcon(picture, previewIcon_, 0, 0);
+    if (!writeJpegFile(*target, picture)) desktop_.message("save falsed", "notice", Buttons::Ok);
+}
+
+void showIconViewer(Desktop& desktop, QWidget* parent, const fs::path& icoFile,
+                    const fs::path& sourcePath) {
+    IconViewer form(desktop, parent);
+    form.setWindowTitle("ICON VIEWS");
+    form.setStatusText(2, shortenedSourcePath(qpath(sourcePath)));
+    form.setViewedPath(qpath(icoFile));
+    desktop.runModal(form);
+}
+
+}  // namespace pellimar

@@ -1,0 +1,145 @@
+// The save commands of the main window, end to end: rows imported from real
+// files, the export options and report dialogs scripted, files read back by Qt.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QListWidget>
+#include <QRadioButton>
+#include <fstream>
+
+#include "app/main_window.h"
+#include "core/paths.h"
+#include "core/settings.h"
+#include "export/export_options_dialog.h"
+#include "export/report_dialog.h"
+#include "support/fixtures.h"
+#include "support/scripted_desktop.h"
+
+using namespace pellimar;
+namespace fx = pellimar::fixtures;
+namespace fs = std::filesystem;
+
+namespace {
+
+QImage readImage(const fs::path& p) {
+    return QImage(QString::fromStdString(p.string()));
+}
+
+struct MainSave : ::testing::Test {
+    fx::TempDir dir;
+    test::ScriptedDesktop desktop;
+    MainWindow window{desktop};
+    ReportDialog report{desktop};
+    ExportOptionsDialog exportOptions{window.settings(), desktop};
+    fs::path lib, ico;
+
+    void SetUp() override {
+        setProgramDir(dir.path());
+        window.setReportDialog(&report);
+        window.setExportOptionsDialog(&exportOptions);
+        lib = dir.write("shell32.dll",
+                        fx::makePe({{{fx::dibImage(fx::patternIcon(16, 16, 16), 4)}},
+                                    {{fx::dibImage(fx::patternIcon(32, 32, 16), 4),
+                                      fx::dibImage(fx::patternIcon(16, 16, 16), 4)}}}));
+        ico = dir.write("set.ico", fx::makeIco({fx::dibImage(fx::patternIcon(16, 16, 16), 4),
+                                                fx::dibImage(fx::patternIcon(48, 48), 32),
+                                                fx::pngImage(fx::patternIcon(256, 256))}));
+        fs::create_directory(dir.path() / "out");
+    }
+    // The export options answered with these sizes and format.
+    void options(std::initializer_list<QCheckBox*> sizeList, QRadioButton* format) {
+        // The list's own array ends with this call; the script runs later.
+        std::vector<QCheckBox*> sizes(sizeList);
+        desktop.modalScripts.push_back([this, sizes, format](QDialog&) {
+            exportOptions.showCurrentSettings();
+            for (QCheckBox* b :
+                 {exportOptions.size128Box, exportOptions.size64Box, exportOptions.size48Box,
+                  exportOptions.size32Box, exportOptions.size16Box})
+                b->setChecked(false);
+            for (QCheckBox* b : sizes) b->setChecked(true);
+            format->setChecked(true);
+            exportOptions.confirm();
+            return exportOptions.result();
+        });
+    }
+    std::vector<std::string> shownReport;
+    void expectReport() {
+        desktop.modalScripts.push_back([this](QDialog&) {
+            report.showLastRun();
+            shownReport.clear();
+            for (int i = 0; i < report.fileList->count(); ++i)
+                shownReport.push_back(report.fileList->item(i)->text().toStdString());
+            shownReport.push_back(report.summaryLabel->text().toStdString());
+            return 1;
+        });
+    }
+};
+
+}  // namespace
+
+TEST_F(MainSave, SaveSelectedFromALibraryAsIcons) {
+    window.addRow(Icon{}, lib, 0);
+    window.addRow(Icon{}, lib, 1);
+    window.resultList->setRowSelected(1, true);
+    options({exportOptions.size32Box, exportOptions.size16Box}, exportOptions.icoButton);
+    desktop.saveAnswers.push_back(dir.path() / "out" / "icons.ico");
+    expectReport();
+    window.saveSelected();
+    ASSERT_EQ(desktop.saveRequests.size(), 1u);
+    EXPECT_EQ(desktop.saveRequests[0].filter, "ico file(s)   (*.ico)|*.ico");
+    EXPECT_EQ(shownReport, (std::vector<std::string>{"32-icons.ico", "16-icons.ico",
+                                                     "2 files are saved in the directory of ..."}));
+    // Pattern colours are not the standard ones: 256 colours.
+    EXPECT_EQ(fx::readWholeFile(dir.path() / "out" / "32-icons.ico").size(), 2238u);
+    EXPECT_EQ(readImage(dir.path() / "out" / "16-icons.ico").size(), QSize(16, 16));
+    EXPECT_EQ(report.report().folder(), dir.path() / "out" / "");
+    EXPECT_TRUE(desktop.errors.empty());
+}
+
+TEST_F(MainSave, SaveAllFromAnIconFileAsBitmaps) {
+    for (int i = 0; i < 3; ++i) window.addRow(Icon{}, ico, i);
+    options({exportOptions.size48Box, exportOptions.size16Box}, exportOptions.bmpButton);
+    desktop.saveAnswers.push_back(dir.path() / "out" / "x.png");  // becomes x.bmp
+    expectReport();
+    window.resultList->setRowSelected(0, true);  // the pop-up menu offers Select All once a row is
+    window.enableContextMenuCommands();          // selected
+    window.saveAll();
+    EXPECT_EQ(window.selectedCount(), 3);
+    EXPECT_EQ(shownReport, (std::vector<std::string>{"16-x-001.bmp", "48-x-002.bmp",
+                                                     "2 files are saved in the directory of ..."}));
+    QImage big = readImage(dir.path() / "out" / "48-x-002.bmp");
+    ASSERT_EQ(big.size(), QSize(48, 48));
+    EXPECT_EQ(big.pixel(0, 5) & 0xFFFFFF, 0xFFFFFFu);  // the transparent column, on white
+    EXPECT_EQ(big.pixel(5, 5) & 0xFFFFFF, fx::patternIcon(48, 48).pixel(5, 5) & 0xFFFFFF);
+    EXPECT_EQ(window.settings().format, "bmp");
+}
+
+TEST_F(MainSave, UnwritableFolderEndsTheRunWithTheErrorBox) {
+    window.addRow(Icon{}, lib, 1);
+    window.addRow(Icon{}, lib, 1);
+    window.resultList->selectAll();
+    std::ofstream(dir.path() / "plain") << "x";
+    options({exportOptions.size32Box}, exportOptions.jpgButton);
+    desktop.saveAnswers.push_back(dir.path() / "plain" / "p.jpg");
+    window.saveSelected();
+    ASSERT_EQ(desktop.errors.size(), 1u);
+    EXPECT_NE(desktop.errors[0].find("p-001.jpg"), std::string::npos);
+    EXPECT_EQ(desktop.modalForms.size(), 1u);  // the report is not shown
+}
+
+TEST_F(MainSave, NothingSelectedOrCancelledDoesNothing) {
+    window.addRow(Icon{}, lib, 1);
+    window.saveSelected();
+    EXPECT_TRUE(desktop.modalForms.empty());
+    window.resultList->selectAll();
+    desktop.modalScripts.push_back([](QDialog&) { return 0; });  // close box
+    window.saveSelected();
+    EXPECT_EQ(desktop.modalForms.size(), 1u);
+    EXPECT_TRUE(desktop.saveRequests.empty());
+    window.showReport();
+    ASSERT_EQ(desktop.modalForms.size(), 2u);
+    EXPECT_EQ(desktop.modalForms[1], &report);
+    window.showExportOptions();
+    EXPECT_EQ(desktop.modalForms[2], &exportOptions);
+}

@@ -1,0 +1,307 @@
+// The Scan a Folder command of the main window, end to end: folder dialog, Import
+// options dialog, the walk, the real icon loader and the result list.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTest>
+
+#include "acquire/icon_extractor.h"
+#include "acquire/import_options_dialog.h"
+#include "acquire/scan_test_tree.h"
+#include "app/main_window.h"
+#include "app/result_list.h"
+#include "core/paths.h"
+#include "core/settings.h"
+#include "platform/private_profile.h"
+#include "support/fixtures.h"
+#include "support/scripted_desktop.h"
+
+namespace pellimar {
+namespace {
+namespace fs = std::filesystem;
+using namespace fixtures;
+using test::ScratchTree;
+using test::ScriptedDesktop;
+
+// A library with `count` icons, each a one-image group; icon k is drawn in colour k.
+Bytes library(int count) {
+    std::vector<IconGroupSpec> groups;
+    for (int k = 0; k < count; ++k)
+        groups.push_back({{dibImage(solidIcon(32, 32, patternColor(k % 200)), 8)}});
+    return makePe(groups);
+}
+
+Bytes iconFile(int images) {
+    std::vector<IconImage> list;
+    for (int k = 0; k < images; ++k)
+        list.push_back(dibImage(solidIcon(16 + 16 * k, 16 + 16 * k, patternColor(k)), 8));
+    return makeIco(list);
+}
+
+class MainWindowScanTest : public ::testing::Test {
+  protected:
+    MainWindowScanTest() {
+        setProgramDir(config.root());
+        AppSettings& s = form.settings();
+        s.format_exe = s.format_dll = s.format_ico = true;
+        s.format_icl = false;
+        s.max_units = 0;
+        s.searchchildfolder = true;
+        s.clearResult = false;
+        form.setImportOptionsDialog(&importOptions);
+    }
+    ~MainWindowScanTest() override { setProgramDir({}); }
+
+    void put(const std::string& rel, const Bytes& bytes) {
+        tree.file(rel, std::string(bytes.begin(), bytes.end()));
+    }
+
+    // Answers the folder dialog with the tree and the Import options dialog with OK.
+    void scan(const fs::path& folder = {}) {
+        desktop.folderAnswers.push_back(folder.empty() ? tree.root() : folder);
+        desktop.modalScripts.push_back([](QDialog& d) {
+            auto& f = dynamic_cast<ImportOptionsDialog&>(d);
+            f.show();
+            f.confirm();
+            return f.result();
+        });
+        form.scanFolder();
+    }
+
+    std::vector<std::string> captions() const {
+        std::vector<std::string> out;
+        for (int r = 0; r < form.resultList->rowCount(); ++r)
+            out.push_back(form.resultList->caption(r).toStdString());
+        return out;
+    }
+    int rowsFrom(const std::string& name) const {
+        int n = 0;
+        for (const auto& row : form.rows()) n += row.source.filename() == name;
+        return n;
+    }
+
+    ScratchTree config;
+    ScratchTree tree;
+    ScriptedDesktop desktop;
+    MainWindow form{desktop};
+    ImportOptionsDialog importOptions{form.settings(), desktop, &form};
+};
+
+TEST_F(MainWindowScanTest, SixtyAndSeventyIconsWithAMaximumOfHundred) {
+    put("sixty.exe", library(60));
+    put("seventy.dll", library(70));
+    form.settings().max_units = 100;
+    scan();
+    const auto order = tree.listingOrder("");
+    const bool sixtyFirst = std::find(order.begin(), order.end(), "sixty.exe") <
+                            std::find(order.begin(), order.end(), "seventy.dll");
+    EXPECT_EQ(form.rowCount(), 100);
+    EXPECT_EQ(rowsFrom("sixty.exe"), sixtyFirst ? 60 : 30);
+    EXPECT_EQ(rowsFrom("seventy.dll"), sixtyFirst ? 40 : 70);
+    EXPECT_EQ(form.statusText(1), "Idle ...");
+    EXPECT_EQ(form.statusText(3), "Icons: 100");
+    EXPECT_EQ(desktop.folderTitles, std::vector<std::string>{"Import a directory"});
+
+    // A second scan starts its own count: 100 more (the list is not cleared).
+    scan();
+    EXPECT_EQ(form.rowCount(), 200);
+    EXPECT_EQ(form.statusText(3), "Icons: 200");
+
+    // No limit: everything.
+    form.settings().max_units = 0;
+    form.settings().clearResult = true;
+    scan();
+    EXPECT_EQ(form.rowCount(), 130);
+}
+
+TEST_F(MainWindowScanTest, TwoScansOfTwentyAddTwentyEach) {
+    put("a.dll", library(15));
+    put("b.dll", library(15));
+    form.settings().max_units = 20;
+    scan();
+    scan();
+    EXPECT_EQ(form.rowCount(), 40);
+    EXPECT_EQ(form.statusText(3), "Icons: 40");
+}
+
+TEST_F(MainWindowScanTest, IconFileRowsAreNumberedFromOne) {
+    put("three.ico", iconFile(3));
+    scan();
+    ASSERT_EQ(form.rowCount(), 3);
+    EXPECT_EQ(captions(),
+              (std::vector<std::string>{"three.ico-001", "three.ico-002", "three.ico-003"}));
+    for (int r = 0; r < 3; ++r) {
+        EXPECT_EQ(form.resultList->location(r).toStdString(), formatIconNumber(r));
+        EXPECT_EQ(form.resultList->iconPosition(r), r);
+        EXPECT_EQ(form.resultList->source(r), tree.root() / "three.ico");
+        EXPECT_EQ(form.resultList->rowPicture(r).size(), QSize(32, 32));
+    }
+    // image k of the file was loaded for row k: its colour shows in the middle
+    EXPECT_EQ(form.resultList->rowPicture(2).pixel(16, 16), patternColor(2));
+    EXPECT_EQ(form.resultList->rowPicture(0).pixel(16, 16), patternColor(0));
+}
+
+TEST_F(MainWindowScanTest, BadIconFilesAmongGoodOnesAreSkipped) {
+    put("a.ico", iconFile(2));
+    put("b.ico", makeIco({dibImage(solidIcon(32, 32, 0xFF00FF00), 8)}, 2));  // a cursor
+    tree.file("c.ico", std::string("\0\0", 2));                              // truncated
+    put("d.ico", iconFile(1));
+    put("e.dll", library(2));
+    scan();
+    EXPECT_EQ(rowsFrom("a.ico"), 2);
+    EXPECT_EQ(rowsFrom("d.ico"), 1);
+    EXPECT_EQ(rowsFrom("e.dll"), 2);
+    EXPECT_EQ(form.rowCount(), 5);
+    EXPECT_EQ(form.statusText(1), "Idle ...");
+    EXPECT_EQ(form.statusText(3), "Icons: 5");
+}
+
+TEST_F(MainWindowScanTest, SubFoldersOnAndOff) {
+    put("a.dll", library(1));
+    put("sub/b.dll", library(2));
+    put("sub/deeper/c.exe", library(1));
+    form.settings().searchchildfolder = false;
+    scan();
+    EXPECT_EQ(captions(), std::vector<std::string>{"a.dll-001"});
+
+    form.settings().searchchildfolder = true;
+    form.settings().clearResult = true;
+    scan();
+    std::vector<std::string> expected;
+    for (const auto& name : tree.listingOrder("")) {
+        if (name == "a.dll") expected.push_back("a.dll-001");
+        if (name == "sub") {
+            for (const auto& inner : tree.listingOrder("sub")) {
+                if (inner == "b.dll") {
+                    expected.push_back("b.dll-001");
+                    expected.push_back("b.dll-002");
+                }
+                if (inner == "deeper") expected.push_back("c.exe-001");
+            }
+        }
+    }
+    EXPECT_EQ(captions(), expected);
+}
+
+TEST_F(MainWindowScanTest, FolderNamedLikeAnExecutableGivesNoRows) {
+    tree.folder("x.exe");
+    put("x.exe/real.dll", library(1));
+    form.settings().searchchildfolder = false;
+    scan();
+    EXPECT_EQ(form.rowCount(), 0);
+    EXPECT_EQ(form.statusText(1), "Idle ...");
+    EXPECT_EQ(form.statusText(3), "Icons: 0");
+}
+
+TEST_F(MainWindowScanTest, ClearResultKeepsTheListWhenNoFileIsGathered) {
+    put("a.dll", library(2));
+    scan();
+    ASSERT_EQ(form.rowCount(), 2);
+    form.settings().clearResult = true;
+    ScratchTree empty;
+    empty.file("readme.txt");
+    scan(empty.root());
+    EXPECT_EQ(form.rowCount(), 2);
+    EXPECT_EQ(form.statusText(3), "Icons: 2");
+
+    scan();  // files found: the list is cleared first
+    EXPECT_EQ(form.rowCount(), 2);
+}
+
+TEST_F(MainWindowScanTest, OnlyIconFilesOverAFolderOfExecutables) {
+    put("a.exe", library(3));
+    put("b.dll", library(3));
+    AppSettings& s = form.settings();
+    s.format_exe = s.format_dll = s.format_icl = false;
+    s.format_ico = true;
+    scan();
+    EXPECT_EQ(form.rowCount(), 0);
+    EXPECT_EQ(form.statusText(1), "Idle ...");
+}
+
+TEST_F(MainWindowScanTest, LinkLoopsAndDanglingLinksEndTheWalk) {
+    put("a.dll", library(1));
+    put("sub/b.dll", library(1));
+    tree.link("sub/up", "..");
+    tree.link("sub/again", "../sub");
+    tree.link("nowhere", "missing-folder");
+    tree.link("nowhere.dll", "missing-file");
+    scan();
+    EXPECT_EQ(rowsFrom("a.dll"), 1);
+    EXPECT_EQ(rowsFrom("b.dll"), 1);
+    EXPECT_EQ(form.rowCount(), 2);
+}
+
+TEST_F(MainWindowScanTest, CancelledDialogsChangeNothing) {
+    put("a.dll", library(1));
+    form.setStatusText(1, "before");
+    form.scanFolder();  // the folder dialog is cancelled
+    desktop.folderAnswers.push_back(tree.root());
+    desktop.modalScripts.push_back([](QDialog& d) {
+        d.show();
+        d.close();  // the close box
+        return d.result();
+    });
+    form.scanFolder();
+    EXPECT_EQ(form.rowCount(), 0);
+    EXPECT_EQ(form.statusText(1), "before");
+    EXPECT_EQ(desktop.folderTitles.size(), 2u);
+}
+
+TEST_F(MainWindowScanTest, OptionsChosenInTheDialogSteerTheScan) {
+    put("a.dll", library(5));
+    put("b.exe", library(5));
+    desktop.folderAnswers.push_back(tree.root());
+    desktop.modalScripts.push_back([](QDialog& d) {
+        auto& f = dynamic_cast<ImportOptionsDialog&>(d);
+        f.show();
+        f.exeBox->setChecked(false);
+        f.limitButton->click();
+        f.limitEdit->setText("3");
+        QTest::keyClick(&f, Qt::Key_Escape);  // Esc is OK
+        return f.result();
+    });
+    form.scanFolder();
+    EXPECT_EQ(form.rowCount(), 3);
+    EXPECT_EQ(rowsFrom("a.dll"), 3);
+    EXPECT_EQ(form.settings().max_units, 3);
+    EXPECT_EQ(readProfileInt(config.root() / "setup.ini", "importoptions", "max_units", -1), 3);
+}
+
+TEST_F(MainWindowScanTest, MenuItemRunsTheSameCommand) {
+    put("a.dll", library(1));
+    desktop.folderAnswers.push_back(tree.root());
+    desktop.modalScripts.push_back([](QDialog& d) {
+        auto& f = dynamic_cast<ImportOptionsDialog&>(d);
+        f.show();
+        f.confirm();
+        return f.result();
+    });
+    form.scanFolderItem->trigger();
+    EXPECT_EQ(form.rowCount(), 1);
+}
+
+TEST_F(MainWindowScanTest, IconsAreReadByThePlainLoaderWithoutAHiddenWidget) {
+    EXPECT_TRUE(form.findChildren<IconExtractor*>().empty());
+    put("a.dll", library(2));
+    scan();
+    // The scan asked for icons 0, 1 and 2; the third came back empty and ended the file.
+    EXPECT_EQ(form.rowCount(), 2);
+    EXPECT_TRUE(form.findChildren<IconExtractor*>().empty());
+}
+
+TEST_F(MainWindowScanTest, WindowWithoutImportOptionsDoesNotScan) {
+    put("a.dll", library(1));
+    MainWindow bare(desktop);
+    desktop.folderAnswers.push_back(tree.root());
+    bare.scanFolder();
+    EXPECT_TRUE(desktop.folderTitles.empty());
+    EXPECT_EQ(bare.rowCount(), 0);
+    desktop.folderAnswers.clear();
+}
+
+}  // namespace
+}  // namespace pellimar

@@ -1,0 +1,457 @@
+#include "app/main_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QStatusBar>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+
+#include "app/result_list.h"
+#include "core/icon_image.h"
+#include "core/settings.h"
+#include "dialogs/tips_dialog.h"
+#include "support/scripted_desktop.h"
+#include "support/temp_program_dir.h"
+
+namespace fs = std::filesystem;
+using namespace pellimar;
+using pellimar::test::ScriptedDesktop;
+using pellimar::test::TempProgramDir;
+
+namespace {
+
+Icon solidIcon(std::uint32_t rgb) {
+    Icon icon;
+    icon.width = icon.height = 32;
+    icon.color.assign(32 * 32, 0xFF000000u | rgb);
+    icon.mask.assign(32 * 32, 0);
+    return icon;
+}
+
+// The colour at the centre of the picture a row shows.
+std::uint32_t shownColour(const ResultList& list, int row) {
+    return list.rowPicture(row).pixel(16, 16) & 0xFFFFFFu;
+}
+
+class MainWindowTest : public ::testing::Test {
+  protected:
+    MainWindowTest() : dir_("mainform"), form_(desktop_) {}
+
+    // Rows in the order given: each (file, position) with its own colour.
+    void addRows(std::initializer_list<std::pair<const char*, int>> rows) {
+        for (auto [file, pos] : rows) form_.addRow(solidIcon(colourFor(file, pos)), file, pos);
+    }
+    static std::uint32_t colourFor(const std::string& file, int pos) {
+        return std::uint32_t(std::hash<std::string>{}(file + std::to_string(pos)) & 0xFFFFFFu) |
+               0x010101u;
+    }
+    void key(int k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QTest::keyClick(form_.resultList->currentView(), Qt::Key(k), mods);
+    }
+    std::vector<QString> captions() const {
+        std::vector<QString> out;
+        for (int r = 0; r < form_.resultList->rowCount(); ++r)
+            out.push_back(form_.resultList->caption(r));
+        return out;
+    }
+    std::vector<QAction*> listCommands() const {
+        return {form_.saveSelectedItem,        form_.saveAllItem,        form_.clearAllItem,
+                form_.contextSaveSelectedItem, form_.contextSaveAllItem, form_.contextClearAllItem,
+                form_.selectAllItem,           form_.deleteSelectedItem};
+    }
+
+    TempProgramDir dir_;
+    ScriptedDesktop desktop_;
+    MainWindow form_;
+};
+
+}  // namespace
+
+TEST(FormatIconNumber, PadsToThreeDigits) {
+    EXPECT_EQ(formatIconNumber(0), "000");
+    EXPECT_EQ(formatIconNumber(7), "007");
+    EXPECT_EQ(formatIconNumber(42), "042");
+    EXPECT_EQ(formatIconNumber(123), "123");
+    EXPECT_EQ(formatIconNumber(1024), "1024");
+    EXPECT_EQ(formatIconNumber(-1), "");
+}
+
+TEST(CompareAsciiNoCase, FoldsOnlyAsciiLettersAndPutsPrefixesFirst) {
+    EXPECT_EQ(compareAsciiNoCase("Shell32.DLL", "shell32.dll"), 0);
+    EXPECT_LT(compareAsciiNoCase("alpha", "Beta"), 0);
+    EXPECT_LT(compareAsciiNoCase("app", "apple"), 0);
+    EXPECT_GT(compareAsciiNoCase("a_b", "aab"), 0);  // '_' after the letters
+    EXPECT_LT(compareAsciiNoCase("x-1000", "x-999"), 0);
+    EXPECT_NE(compareAsciiNoCase("\xC3\xA9", "\xC3\x89"), 0);  // é and É differ
+}
+
+TEST_F(MainWindowTest, WindowHasItsMenusToolBarAndStatusPanels) {
+    EXPECT_EQ(form_.windowTitle(), "Pellimar");
+    EXPECT_EQ(form_.fileMenu->title(), " &File  ");
+    EXPECT_EQ(form_.viewMenu->title(), " &View  ");
+    EXPECT_EQ(form_.optionsMenu->title(), " &Options ");
+    EXPECT_EQ(form_.helpMenu->title(), " &Help   ");
+    struct Item {
+        QAction* action;
+        const char* caption;
+        QKeySequence key;
+        bool enabled;
+    } items[] = {
+        {form_.importFileItem, "&Import from a File   ", QKeySequence("Ctrl+G"), true},
+        {form_.scanFolderItem, "S&can a Folder", {}, true},
+        {form_.saveSelectedItem, "&Save Selected", QKeySequence("Ctrl+S"), false},
+        {form_.saveAllItem, "Save &All", {}, false},
+        {form_.clearAllItem, "&Clear All", QKeySequence("Shift+Del"), false},
+        {form_.exitItem, "E&xit", QKeySequence("Alt+F4"), true},
+        {form_.showTipsItem, "&Show Tips", {}, true},
+        {form_.reportItem, "&Result Report", {}, true},
+        {form_.importOptionsItem, "&Import Options", {}, true},
+        {form_.exportOptionsItem, "&Export Options", {}, true},
+        {form_.searchSettingItem, "&Search setting", {}, true},
+        {form_.aboutItem, "&About Pellimar...", {}, true},
+        {form_.helpItem, "&Help", QKeySequence("F1"), true},
+        {form_.contextSaveSelectedItem, "&Save Selected", QKeySequence("Ctrl+S"), false},
+        {form_.contextSaveAllItem, "Sa&ve All", {}, false},
+        {form_.deleteSelectedItem, "&Delete Selected ", QKeySequence("Del"), false},
+        {form_.contextClearAllItem, "&Clear all", QKeySequence("Shift+Del"), false},
+        {form_.selectAllItem, "Select &All", QKeySequence("Ctrl+A"), false},
+    };
+    for (const Item& i : items) {
+        EXPECT_EQ(i.action->text(), i.caption);
+        EXPECT_EQ(i.action->shortcut(), i.key) << i.caption;
+        EXPECT_EQ(i.action->isEnabled(), i.enabled) << i.caption;
+    }
+    EXPECT_EQ(form_.fileMenu->actions().size(), 9);
+    EXPECT_EQ(form_.listContextMenu->actions().size(), 11);
+
+    struct Button {
+        QToolButton* button;
+        const char* hint;
+        int image;
+    } buttons[] = {{form_.importButton, "Grab icons from a File", 1},
+                   {form_.scanButton, "Scan icons from a folder", 0},
+                   {form_.clearButton, "Clear All", 2},
+                   {form_.saveButton, "Save Icon(s)", 4},
+                   {form_.viewStyleButton, "View Style", 6},
+                   {form_.helpButton, "Help", 3},
+                   {form_.exitButton, "Exit", 5}};
+    QList<QToolButton*> order =
+        form_.toolBar->findChildren<QToolButton*>(QString(), Qt::FindDirectChildrenOnly);
+    for (std::size_t i = 0; i < std::size(buttons); ++i) {
+        EXPECT_EQ(buttons[i].button->toolTip(), buttons[i].hint);
+        EXPECT_EQ(buttons[i].button->property("imageIndex").toInt(), buttons[i].image);
+        EXPECT_FALSE(buttons[i].button->icon().pixmap(32).isNull()) << buttons[i].hint;
+        EXPECT_EQ(buttons[i].button->size(), QSize(47, 38));
+    }
+    EXPECT_EQ(form_.viewStyleButton->menu(), form_.viewStyleMenu);
+
+    const int widths[] = {10, 100, 10, 120, 10, 120, 50};
+    const char* texts[] = {"", "Idle ...", "", "Icons: 0", "", "Selected: 0", ""};
+    ASSERT_EQ(form_.statusPanels.size(), 7u);
+    for (int i = 0; i < 7; ++i) {
+        EXPECT_EQ(form_.statusPanels[std::size_t(i)]->width(), widths[i]);
+        EXPECT_EQ(form_.statusText(i), texts[i]);
+    }
+}
+
+TEST_F(MainWindowTest, RowAdderBuildsCaptionLocationPathAndPosition) {
+    form_.addRow(solidIcon(0x112233), "/w/app.exe", 0);
+    form_.addRow(solidIcon(0x445566), "/w/app.exe", 41);
+    ResultList& list = *form_.resultList;
+    ASSERT_EQ(list.rowCount(), 2);
+    EXPECT_EQ(list.caption(0), "app.exe-001");
+    EXPECT_EQ(list.location(0), "000");
+    EXPECT_EQ(list.caption(1), "app.exe-042");
+    EXPECT_EQ(list.location(1), "041");
+    EXPECT_EQ(list.pathText(1), "/w/app.exe");
+    EXPECT_EQ(list.imageIndex(1), 1);
+    EXPECT_EQ(list.rowPicture(1).size(), QSize(32, 32));
+    EXPECT_EQ(shownColour(list, 1), 0x445566u);
+    list.setRowSelected(1, true);
+    auto rows = form_.rows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1].source, fs::path("/w/app.exe"));
+    EXPECT_EQ(rows[1].iconPosition, 41);
+    EXPECT_FALSE(rows[0].selected);
+    EXPECT_TRUE(rows[1].selected);
+}
+
+TEST_F(MainWindowTest, DetailColumnsKeepTheirWidthsAndLongCaptionsTheirNumber) {
+    form_.addRow(solidIcon(0x112233), "/w/a-rather-long-library-name.dll", 6);
+    QTableView* view = form_.resultList->detailView();
+    EXPECT_EQ(view->columnWidth(0), 150);
+    EXPECT_EQ(view->columnWidth(1), 70);
+    // What fits beside the picture still ends with the icon number.
+    const QString caption = form_.resultList->caption(0);
+    const QString shown =
+        view->fontMetrics().elidedText(caption, view->textElideMode(), 150 - 32 - 16);
+    EXPECT_NE(shown, caption);
+    EXPECT_TRUE(shown.endsWith("-007")) << shown.toStdString();
+}
+
+TEST_F(MainWindowTest, IconMaskAndAlphaBecomeTransparency) {
+    Icon icon = solidIcon(0x00FF00);
+    icon.mask[0] = 1;
+    icon.color[0] = 0xFF000000u;  // mask 1 over black: transparent
+    QImage img = listPicture(icon);
+    EXPECT_EQ(qAlpha(img.pixel(0, 0)), 0);
+    EXPECT_EQ(img.pixel(1, 0), 0xFF00FF00u);
+    Icon alpha = solidIcon(0);
+    alpha.hasAlpha = true;
+    alpha.color.assign(32 * 32, 0x80FF0000u);
+    EXPECT_EQ(qAlpha(listPicture(alpha).pixel(5, 5)), 0x80);
+    EXPECT_TRUE(listPicture(Icon{}).isNull());
+}
+
+TEST_F(MainWindowTest, SortingFlipsEachColumnOnItsOwn) {
+    addRows({{"/x/b.dll", 0}, {"/x/A.dll", 0}, {"/x/c.dll", 0}});
+    form_.sortByColumn(ResultList::ColPath);
+    EXPECT_EQ(captions(), (std::vector<QString>{"A.dll-001", "b.dll-001", "c.dll-001"}));
+    form_.sortByColumn(ResultList::ColIcons);  // ascending by caption
+    form_.sortByColumn(ResultList::ColPath);   // Path's second click: descending
+    EXPECT_EQ(captions(), (std::vector<QString>{"c.dll-001", "b.dll-001", "A.dll-001"}));
+    form_.sortByColumn(ResultList::ColIcons);  // Icons' second click: descending
+    EXPECT_EQ(captions(), (std::vector<QString>{"c.dll-001", "b.dll-001", "A.dll-001"}));
+    EXPECT_EQ(form_.resultList->sortDirection(ResultList::ColIcons), -1);
+    EXPECT_EQ(form_.resultList->sortDirection(ResultList::ColPath), -1);
+    EXPECT_EQ(form_.resultList->sortDirection(ResultList::ColLocation), 0);
+    // A new row goes to the end, unsorted.
+    addRows({{"/x/0first.dll", 0}});
+    EXPECT_EQ(captions().back(), "0first.dll-001");
+}
+
+TEST_F(MainWindowTest, SortingByIconsIsTextualAndIgnoresAsciiCase) {
+    addRows({{"/x/Zeta.dll", 999}, {"/x/zeta.dll", 0}, {"/x/alpha.dll", 1}, {"/x/Zeta.dll", 1000}});
+    form_.sortByColumn(ResultList::ColIcons);
+    auto c = captions();
+    EXPECT_EQ(c[0], "alpha.dll-002");
+    // Textual: "-001" before "-1000" before "-1001", whatever the case of the name.
+    EXPECT_EQ(c[1], "zeta.dll-001");
+    EXPECT_EQ(c[2], "Zeta.dll-1000");
+    EXPECT_EQ(c[3], "Zeta.dll-1001");
+    form_.sortByColumn(ResultList::ColLocation);
+    EXPECT_EQ(form_.resultList->location(0), "000");
+    EXPECT_EQ(form_.resultList->location(1), "001");
+    EXPECT_EQ(form_.resultList->location(2), "1000");  // "1000" before "999"
+    EXPECT_EQ(form_.resultList->location(3), "999");
+}
+
+TEST_F(MainWindowTest, DeleteAfterSortKeepsEveryRowsOwnPicture) {
+    addRows({{"/d/e.dll", 0}, {"/d/a.dll", 0}, {"/d/d.dll", 0}, {"/d/b.dll", 0}, {"/d/c.dll", 0}});
+    form_.sortByColumn(ResultList::ColIcons);
+    form_.sortByColumn(ResultList::ColIcons);  // descending: e d c b a
+    ResultList& list = *form_.resultList;
+    list.setRowSelected(1, true);  // d
+    list.setRowSelected(4, true);  // a
+    form_.deleteSelected();
+    ASSERT_EQ(list.rowCount(), 3);
+    EXPECT_EQ(form_.statusText(3), "Icons: 3");
+    EXPECT_EQ(list.images().count(), 3);
+    for (int r = 0; r < list.rowCount(); ++r) {
+        std::string path = list.source(r).string();
+        EXPECT_EQ(shownColour(list, r), colourFor(path, 0)) << path;
+    }
+    // Nothing selected: nothing removed, the count is set again.
+    form_.setStatusText(3, "stale");
+    form_.deleteSelected();
+    EXPECT_EQ(list.rowCount(), 3);
+    EXPECT_EQ(form_.statusText(3), "Icons: 3");
+}
+
+TEST_F(MainWindowTest, SelectAllCountsEveryRow) {
+    addRows({{"/s/a.exe", 0}, {"/s/a.exe", 1}, {"/s/a.exe", 2}, {"/s/a.exe", 3}});
+    form_.selectAll();
+    EXPECT_EQ(form_.statusText(5), "Selected: 4");
+    EXPECT_EQ(form_.selectedCount(), 4);
+}
+
+TEST_F(MainWindowTest, EnablingRulesAndTheClearingThatUndoesThem) {
+    addRows({{"/e/a.exe", 0}, {"/e/a.exe", 1}});
+    form_.enableFileMenuCommands();  // rows but no selection
+    EXPECT_TRUE(form_.clearAllItem->isEnabled());
+    EXPECT_FALSE(form_.saveSelectedItem->isEnabled());
+    form_.resultList->setRowSelected(0, true);
+    form_.enableFileMenuCommands();
+    form_.enableContextMenuCommands();
+    for (QAction* a : listCommands()) EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
+    form_.resultList->clearSelection();
+    form_.enableFileMenuCommands();  // enables only, never disables
+    EXPECT_TRUE(form_.saveSelectedItem->isEnabled());
+    for (auto clear : {&MainWindow::clearAll, &MainWindow::clearAll}) {
+        addRows({{"/e/b.exe", 0}});
+        form_.resultList->setRowSelected(0, true);
+        form_.enableContextMenuCommands();
+        form_.setStatusText(5, "Selected: 9");
+        (form_.*clear)();
+        EXPECT_EQ(form_.rowCount(), 0);
+        EXPECT_EQ(form_.rowPictures->count(), 0);
+        EXPECT_EQ(form_.statusText(3), "Icons: 0");
+        EXPECT_EQ(form_.statusText(5), "Selected: 0");
+        for (QAction* a : listCommands())
+            EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
+    }
+}
+
+TEST_F(MainWindowTest, CtrlSSavesOnlyWithASelectionAndNeverThroughTheActionList) {
+    QSignalSpy popSave(form_.contextSaveSelectedItem, &QAction::triggered);
+    QSignalSpy actSave(form_.saveShortcut, &QAction::triggered);
+    addRows({{"/k/a.exe", 0}, {"/k/a.exe", 1}});
+    key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(popSave.count(), 0);
+    form_.resultList->setRowSelected(1, true);
+    key(Qt::Key_S, Qt::ControlModifier);  // the File menu was never opened
+    EXPECT_EQ(popSave.count(), 1);
+    EXPECT_EQ(actSave.count(), 0);
+    // The context menu holds the key even while its item is disabled: the main
+    // menu's "&Save Selected", enabled by the File menu earlier, does not get it.
+    form_.contextSaveSelectedItem->setEnabled(false);
+    form_.enableFileMenuCommands();
+    form_.resultList->clearSelection();
+    QSignalSpy menuSave(form_.saveSelectedItem, &QAction::triggered);
+    ASSERT_TRUE(form_.saveSelectedItem->isEnabled());
+    key(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(popSave.count(), 1);
+    EXPECT_EQ(menuSave.count(), 0);
+    EXPECT_EQ(actSave.count(), 0);
+}
+
+TEST_F(MainWindowTest, CtrlASelectsAllOnlyWhenSelectAllWasEnabled) {
+    addRows({{"/k/a.exe", 0}, {"/k/a.exe", 1}, {"/k/a.exe", 2}});
+    key(Qt::Key_A, Qt::ControlModifier);  // rows, none selected, never enabled
+    EXPECT_EQ(form_.selectedCount(), 0);
+    form_.resultList->setRowSelected(0, true);
+    key(Qt::Key_A, Qt::ControlModifier);  // the context menu's rule enables it first
+    EXPECT_EQ(form_.selectedCount(), 3);
+    EXPECT_EQ(form_.statusText(5), "Selected: 3");
+    form_.resultList->clearSelection();
+    key(Qt::Key_A, Qt::ControlModifier);  // still enabled from before
+    EXPECT_EQ(form_.selectedCount(), 3);
+    key(Qt::Key_D, Qt::ControlModifier);  // Ctrl+D clears, always
+    EXPECT_EQ(form_.rowCount(), 0);
+    addRows({{"/k/b.exe", 0}, {"/k/b.exe", 1}});
+    key(Qt::Key_A, Qt::ControlModifier);  // after a clearing: disabled again
+    EXPECT_EQ(form_.selectedCount(), 0);
+}
+
+TEST_F(MainWindowTest, DeleteShiftDeleteAndCtrlDKeys) {
+    key(Qt::Key_Delete, Qt::ShiftModifier);  // empty list: nothing
+    EXPECT_FALSE(form_.contextClearAllItem->isEnabled());
+    addRows({{"/k/a.exe", 0}, {"/k/a.exe", 1}, {"/k/a.exe", 2}});
+    form_.resultList->setRowSelected(1, true);
+    key(Qt::Key_Delete);
+    EXPECT_EQ(form_.rowCount(), 2);
+    EXPECT_EQ(form_.statusText(3), "Icons: 2");
+    form_.resultList->setRowSelected(0, true);
+    key(Qt::Key_Delete, Qt::KeypadModifier);  // the keypad's Del
+    EXPECT_EQ(form_.rowCount(), 1);
+    addRows({{"/k/a.exe", 3}});
+    key(Qt::Key_Delete, Qt::ShiftModifier);  // rows: the context menu's rule enables it
+    EXPECT_EQ(form_.rowCount(), 0);
+    EXPECT_EQ(form_.statusText(5), "Selected: 0");
+    addRows({{"/k/a.exe", 0}});
+    key(Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(form_.rowCount(), 0);
+    EXPECT_EQ(form_.statusText(3), "Icons: 0");
+}
+
+TEST_F(MainWindowTest, CtrlGImportsThroughTheMenuAndF1OpensTheHelpFile) {
+    QSignalSpy grab(form_.importButton, &QToolButton::clicked);
+    QSignalSpy actLoad(form_.importShortcut, &QAction::triggered);
+    key(Qt::Key_G, Qt::ControlModifier);
+    EXPECT_EQ(grab.count(), 1);
+    EXPECT_EQ(actLoad.count(), 0);
+    key(Qt::Key_F1);
+    ASSERT_EQ(desktop_.opened.size(), 1u);
+    EXPECT_EQ(desktop_.opened[0], programDir() / "help.chm");
+    EXPECT_FALSE(fs::exists(programDir() / "help.chm"));
+    EXPECT_TRUE(desktop_.messages.empty());
+    EXPECT_TRUE(desktop_.errors.empty());
+}
+
+TEST_F(MainWindowTest, ClosingAsksOnlyWithRows) {
+    form_.show();
+    EXPECT_TRUE(form_.close());
+    EXPECT_TRUE(desktop_.messages.empty());
+    form_.show();
+    addRows({{"/c/a.exe", 0}});
+    desktop_.answers.push_back(Answer::Cancel);
+    EXPECT_FALSE(form_.close());
+    ASSERT_EQ(desktop_.messages.size(), 1u);
+    EXPECT_EQ(desktop_.messages[0].text,
+              "You have opened some icon files,\r\n   are you sure to quit?");
+    EXPECT_EQ(desktop_.messages[0].caption, "Notice");
+    EXPECT_EQ(desktop_.messages[0].buttons, Buttons::OkCancel);
+    EXPECT_EQ(desktop_.messages[0].icon, MessageIcon::None);
+    EXPECT_TRUE(form_.isVisible());
+    EXPECT_EQ(form_.rowCount(), 1);
+    desktop_.answers.push_back(Answer::Ok);
+    EXPECT_TRUE(form_.close());
+    EXPECT_FALSE(form_.isVisible());
+}
+
+TEST_F(MainWindowTest, ViewStylesMoveTheCheckMarks) {
+    std::vector<QAction*> marked = {form_.thumbnailViewItem, form_.listViewItem,
+                                    form_.detailViewItem,    form_.viewStyleThumbnailItem,
+                                    form_.viewStyleListItem, form_.viewStyleDetailItem};
+    for (QAction* a : marked) EXPECT_FALSE(a->isChecked());
+    EXPECT_EQ(form_.resultList->viewStyle(), ResultList::ViewStyle::Detail);
+    form_.showListView();
+    EXPECT_EQ(form_.resultList->viewStyle(), ResultList::ViewStyle::List);
+    EXPECT_TRUE(form_.listViewItem->isChecked() && form_.viewStyleListItem->isChecked());
+    form_.viewStyleThumbnailItem->trigger();
+    EXPECT_EQ(form_.resultList->viewStyle(), ResultList::ViewStyle::Thumbnail);
+    EXPECT_TRUE(form_.thumbnailViewItem->isChecked() && form_.viewStyleThumbnailItem->isChecked());
+    EXPECT_FALSE(form_.listViewItem->isChecked() || form_.viewStyleListItem->isChecked());
+    form_.contextDetailViewItem->trigger();  // the context menu's item
+    EXPECT_EQ(form_.resultList->viewStyle(), ResultList::ViewStyle::Detail);
+    EXPECT_FALSE(form_.contextDetailViewItem->isChecked());
+    EXPECT_TRUE(form_.detailViewItem->isChecked() && form_.viewStyleDetailItem->isChecked());
+}
+
+TEST_F(MainWindowTest, TipsOpenOnceAfterHalfASecondWhenShowIsOn) {
+    TipsDialog tips(form_.settings(), desktop_);
+    form_.setTipsDialog(&tips);
+    TempProgramDir::writeFile(dir_.program() / "setup.ini", "[tipoptions]\nshow=1\n");
+    form_.startUp();
+    EXPECT_TRUE(form_.tipsTimer->isActive());
+    EXPECT_EQ(form_.tipsTimer->interval(), 500);
+    EXPECT_TRUE(desktop_.modalForms.empty());
+    QTest::qWait(100);
+    EXPECT_TRUE(desktop_.modalForms.empty());
+    QTest::qWait(1100);
+    ASSERT_EQ(desktop_.modalForms.size(), 1u);
+    EXPECT_EQ(desktop_.modalForms[0], &tips);
+    EXPECT_FALSE(form_.tipsTimer->isActive());
+}
+
+TEST_F(MainWindowTest, NoTipsWhenShowIsOffAndFirstStartCreatesTheFiles) {
+    TipsDialog tips(form_.settings(), desktop_);
+    form_.setTipsDialog(&tips);
+    form_.show();  // first showing loads the settings
+    EXPECT_TRUE(fs::exists(dir_.program() / "setup.ini"));
+    EXPECT_TRUE(fs::exists(dir_.program() / "pellimarinfo.ini"));
+    EXPECT_FALSE(form_.tipsTimer->isActive());
+    QTest::qWait(700);
+    EXPECT_TRUE(desktop_.modalForms.empty());
+    EXPECT_EQ(form_.settings().max_units, 20);
+    EXPECT_TRUE(form_.settings().searchchildfolder);
+}
+
+TEST_F(MainWindowTest, SaveAllSelectsEveryRowThenSaves) {
+    QSignalSpy save(form_.saveButton, &QToolButton::clicked);
+    addRows({{"/a/x.exe", 0}, {"/a/x.exe", 1}, {"/a/x.exe", 2}});
+    form_.resultList->setRowSelected(2, true);
+    form_.enableFileMenuCommands();
+    form_.saveAllItem->trigger();
+    EXPECT_EQ(form_.selectedCount(), 3);
+    EXPECT_EQ(form_.statusText(5), "Selected: 3");
+    EXPECT_EQ(save.count(), 1);
+}

@@ -1,0 +1,83 @@
+// pellimar-cli list and draw.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/icons_cli.h"
+#include "support/fixtures.h"
+
+namespace pellimar {
+namespace {
+
+using namespace fixtures;
+
+TEST(CliList, PrintsTheCountThenEachIconsImages) {
+    TempDir dir;
+    auto dll = dir.write(
+        "two.dll",
+        makePe(
+            {{{dibImage(patternIcon(16, 16, 16), 4), pngImage(alphaPatternIcon(256, 256))}, {}, {}},
+             {{dibImage(patternIcon(32, 32), 24)}, {}, {}}}));
+    auto text = dir.write("text.exe", Bytes{'h', 'i'});
+    std::ostringstream out, err;
+    EXPECT_EQ(cli::list({dll.string(), text.string()}, out, err), 0);
+    EXPECT_EQ(out.str(),
+              dll.string() + ": 2\n0 16x16@4 256x256@32\n1 32x32@24\n" + text.string() + ": 0\n");
+    EXPECT_EQ(err.str(), "");
+}
+
+TEST(CliList, UnreadableFilesAndNoArguments) {
+    TempDir dir;
+    std::ostringstream out, err;
+    EXPECT_EQ(cli::list({(dir.path() / "missing.dll").string()}, out, err), 1);
+    EXPECT_NE(err.str().find("missing.dll"), std::string::npos);
+    std::ostringstream out2, err2;
+    EXPECT_EQ(cli::list({}, out2, err2), 2);
+    EXPECT_EQ(err2.str(), std::string(cli::kListUsage) + "\n");
+}
+
+TEST(CliDraw, DrawsTheIconWithItsMaskOnWhite) {
+    TempDir dir;
+    Icon picture = solidIcon(32, 32, 0xFF0000FF);
+    for (int y = 0; y < 32; ++y)
+        picture.mask[std::size_t(y) * 32] = 1, picture.color[std::size_t(y) * 32] = 0xFF000000;
+    auto dll = dir.write("blue.dll", makePe({{{dibImage(picture, 24)}, {}, {}}}));
+    auto bmp = dir.path() / "out.bmp";
+    std::ostringstream out, err;
+    ASSERT_EQ(cli::draw({dll.string(), "0", "32", bmp.string()}, out, err), 0) << err.str();
+    Bytes file = readWholeFile(bmp);
+    ASSERT_EQ(file.size(), 54u + 32 * 32 * 3);
+    EXPECT_EQ(get32(file, 18), 32u);
+    const std::size_t row = 54 + 5 * 32 * 3;  // rows are stored bottom-up; any row will do
+    EXPECT_EQ(file[row], 0xFF);               // column 0: transparent, so white (B, G, R)
+    EXPECT_EQ(file[row + 1], 0xFF);
+    EXPECT_EQ(file[row + 3], 0xFF);  // column 1: blue
+    EXPECT_EQ(file[row + 4], 0x00);
+    EXPECT_EQ(file[row + 5], 0x00);
+    ASSERT_EQ(cli::draw({dll.string(), "0", "16", bmp.string()}, out, err), 0);
+    EXPECT_EQ(get32(readWholeFile(bmp), 18), 16u);
+}
+
+TEST(CliDraw, NoSuchIconIsOneAndBadArgumentsAreTwo) {
+    TempDir dir;
+    auto dll = dir.write("one.dll", makePe({{{dibImage(patternIcon(32, 32), 24)}, {}, {}}}));
+    auto bmp = (dir.path() / "out.bmp").string();
+    std::ostringstream out, err;
+    EXPECT_EQ(cli::draw({dll.string(), "1", "32", bmp}, out, err), 1);
+    EXPECT_FALSE(std::filesystem::exists(bmp));
+    const std::vector<std::vector<std::string>> bad = {{},
+                                                       {dll.string(), "0", "32"},
+                                                       {dll.string(), "x", "32", bmp},
+                                                       {dll.string(), "-1", "32", bmp},
+                                                       {dll.string(), "0", "0", bmp},
+                                                       {dll.string(), "0", "5000", bmp},
+                                                       {dll.string(), "0", "32", bmp, "more"}};
+    for (const auto& args : bad) {
+        std::ostringstream o, e;
+        EXPECT_EQ(cli::draw(args, o, e), 2) << args.size();
+        EXPECT_EQ(e.str(), std::string(cli::kDrawUsage) + "\n");
+    }
+}
+
+}  // namespace
+}  // namespace pellimar

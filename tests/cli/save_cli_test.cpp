@@ -1,0 +1,138 @@
+#include "cli/save_cli.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <sstream>
+
+#include "support/fixtures.h"
+
+using namespace pellimar;
+namespace fx = pellimar::fixtures;
+
+namespace {
+
+struct Cli {
+    int status = -1;
+    std::string out, err;
+};
+
+Cli run(std::vector<std::string> args) {
+    std::ostringstream out, err;
+    Cli r;
+    r.status = cli::save(args, out, err);
+    r.out = out.str();
+    r.err = err.str();
+    return r;
+}
+
+int lines(const std::string& s) {
+    return int(std::count(s.begin(), s.end(), '\n'));
+}
+
+}  // namespace
+
+TEST(CliSave, WritesThroughTheSaveRoutinesAndListsTheFiles) {
+    fx::TempDir dir;
+    auto dll = dir.write("lib.dll", fx::makePe({{{fx::dibImage(fx::patternIcon(32, 32), 32),
+                                                  fx::dibImage(fx::patternIcon(16, 16), 32)}}}));
+    auto ico = dir.write("a.ico", fx::makeIco({fx::dibImage(fx::patternIcon(16, 16, 16), 8),
+                                               fx::dibImage(fx::patternIcon(48, 48), 32)}));
+    const std::string out = (dir.path() / "icons.ico").string();
+
+    Cli r = run({dll.string(), "0", "--format", "ico", "--sizes", "32,16", "--out", out});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, (dir.path() / "32-icons.ico").string() + "\n" +
+                         (dir.path() / "16-icons.ico").string() + "\n");
+    EXPECT_EQ(fx::readWholeFile(dir.path() / "32-icons.ico").size(), 2238u);
+
+    // An .ico source keeps its own size; the file name takes the forced extension.
+    r = run({ico.string(), "1", "--format", "jpg", "--sizes", "48", "--out",
+             (dir.path() / "x.png").string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, (dir.path() / "48-x.jpg").string() + "\n");
+    EXPECT_EQ(QImage(QString::fromStdString((dir.path() / "48-x.jpg").string())).size(),
+              QSize(48, 48));
+}
+
+TEST(CliSave, NothingWrittenIsStatusOneWithOneLine) {
+    fx::TempDir dir;
+    auto dll = dir.write("lib.dll", fx::makePe({{{fx::dibImage(fx::patternIcon(32, 32), 32)}}}));
+    auto ico = dir.write("a.ico", fx::makeIco({fx::dibImage(fx::patternIcon(24, 24, 16), 8)}));
+    const std::string out = (dir.path() / "o.bmp").string();
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {dll.string(), "5", "--format", "bmp", "--out", out},  // no such icon
+             {dll.string(), "0", "--format", "bmp", "--sizes", "128", "--out", out},    // no size
+             {ico.string(), "0", "--format", "bmp", "--sizes", "16,32", "--out", out},  // 24 px
+             {(dir.path() / "none.ico").string(), "0", "--out", out},  // save falsed
+             {dll.string(), "0", "--format", "ico", "--out",
+              (dir.path() / "a.jpeg").string()},  // becomes a.jico: unsupported
+             {dll.string(), "0", "--format", "bmp", "--out",
+              (dir.path() / "lib.dll" / "o.bmp").string()}}) {  // through a file
+        Cli r = run(args);
+        EXPECT_EQ(r.status, 1) << args[0] << " " << args[1];
+        EXPECT_EQ(lines(r.err), 1) << r.err;
+        EXPECT_TRUE(r.out.empty());
+    }
+    EXPECT_NE(run({(dir.path() / "none.ico").string(), "0", "--out", out}).err.find("save falsed"),
+              std::string::npos);
+    std::vector<std::string> left;
+    for (auto& e : std::filesystem::directory_iterator(dir.path()))
+        left.push_back(e.path().filename().string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"a.ico", "lib.dll"}));
+}
+
+TEST(CliSave, BadArgumentsAreStatusTwo) {
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {},
+             {"f.dll"},
+             {"f.dll", "x", "--out", "o.ico"},
+             {"f.dll", "-1", "--out", "o.ico"},
+             {"f.dll", "0"},
+             {"f.dll", "0", "--out"},
+             {"f.dll", "0", "--format", "png", "--out", "o.ico"},
+             {"f.dll", "0", "--sizes", "32,24", "--out", "o.ico"},
+             {"f.dll", "0", "--sizes", "", "--out", "o.ico"},
+             {"f.dll", "0", "--colour", "red", "--out", "o.ico"}}) {
+        Cli r = run(args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find("usage: pellimar-cli save"), std::string::npos);
+    }
+}
+
+TEST(CliSave, ANameWithoutExtensionTakesTheFormatsOwn) {
+    fx::TempDir dir;
+    auto dll = dir.write("lib.dll", fx::makePe({{{fx::dibImage(fx::patternIcon(32, 32), 32)}}}));
+    for (const std::string format : {"ico", "bmp", "jpg"}) {
+        Cli r = run({dll.string(), "0", "--format", format, "--out",
+                     (dir.path() / ("icons" + format)).string()});
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(r.out, (dir.path() / ("icons" + format + "." + format)).string() + "\n");
+    }
+}
+
+TEST(CliSave, ARunThatStopsAtAnUnwritableFileIsNoSuccess) {
+    fx::TempDir dir;
+    auto dll = dir.write("lib.dll", fx::makePe({{{fx::dibImage(fx::patternIcon(32, 32), 32),
+                                                  fx::dibImage(fx::patternIcon(16, 16), 32)}}}));
+    // The 32 x 32 picture is written; the 16 x 16 one meets a folder of its name.
+    std::filesystem::create_directory(dir.path() / "16-p.bmp");
+    Cli r = run({dll.string(), "0", "--format", "bmp", "--sizes", "32,16", "--out",
+                 (dir.path() / "p.bmp").string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, (dir.path() / "32-p.bmp").string() + "\n");  // what was written
+    EXPECT_EQ(lines(r.err), 1);
+    EXPECT_NE(r.err.find("16-p.bmp"), std::string::npos) << r.err;
+    EXPECT_TRUE(std::filesystem::is_directory(dir.path() / "16-p.bmp"));
+}
+
+TEST(CliSave, AnIconFileThatCannotBeWrittenIsNotBlamedOnTheSource) {
+    fx::TempDir dir;
+    auto dll = dir.write("lib.dll", fx::makePe({{{fx::dibImage(fx::patternIcon(32, 32), 32)}}}));
+    Cli r = run({dll.string(), "0", "--format", "ico", "--out",
+                 (dir.path() / "lib.dll" / "o.ico").string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(lines(r.err), 1);
+    EXPECT_NE(r.err.find("could not be written"), std::string::npos) << r.err;
+}

@@ -1,0 +1,167 @@
+#include "core/settings.h"
+
+#include <gtest/gtest.h>
+
+#include "support/temp_program_dir.h"
+
+namespace fs = std::filesystem;
+using namespace pellimar;
+using pellimar::test::TempProgramDir;
+
+namespace {
+
+const char* const kNewSetup =
+    "[importoptions]\nformat_exe=1\nformat_dll=1\nformat_ico=1\nformat_icl=0\nmax_units=20\n"
+    "[exportoptions]\nsize_128=1\nsize_64=0\nsize_48=0\nsize_32=1\nsize_16=0\nformat=ico\n"
+    "[tipoptions]\nshow=0\nnum=5\n";
+
+// Values no file would give, so a test sees which fields were filled.
+AppSettings scrambled() {
+    AppSettings s;
+    s.format_exe = s.format_dll = false;
+    s.format_ico = s.format_icl = true;
+    s.max_units = -77;
+    s.size_128 = s.size_32 = false;
+    s.size_64 = s.size_48 = s.size_16 = true;
+    s.format = "zzz";
+    s.show = true;
+    s.num = 99;
+    s.searchchildfolder = false;
+    s.clearResult = true;
+    return s;
+}
+
+}  // namespace
+
+TEST(Settings, FirstStartCreatesBothFilesWithTheNewFileValues) {
+    TempProgramDir dir("first-start");
+    AppSettings s = scrambled();
+    loadSettings(s);
+    loadSearchOptions(s);
+    EXPECT_EQ(TempProgramDir::readFile(dir.program() / "setup.ini"), kNewSetup);
+    EXPECT_EQ(TempProgramDir::readFile(dir.program() / "pellimarinfo.ini"),
+              "[SearchOption]\nsearchchildfolder=1\nclearResult=0\n");
+    EXPECT_TRUE(s.format_exe && s.format_dll && s.format_ico);
+    EXPECT_FALSE(s.format_icl);
+    EXPECT_EQ(s.max_units, 20);
+    EXPECT_TRUE(s.size_128 && s.size_32);
+    EXPECT_FALSE(s.size_64 || s.size_48 || s.size_16);
+    EXPECT_EQ(s.format, "ico");
+    EXPECT_FALSE(s.show);
+    EXPECT_EQ(s.num, 5);
+    EXPECT_TRUE(s.searchchildfolder);
+    EXPECT_FALSE(s.clearResult);
+    EXPECT_FALSE(fs::exists(dir.config()));  // a writable program folder keeps them
+}
+
+TEST(Settings, MissingKeysTakeTheMissingKeyDefaults) {
+    TempProgramDir dir("missing-keys");
+    TempProgramDir::writeFile(dir.program() / "setup.ini", "[tipoptions]\nshow=1\n");
+    AppSettings s = scrambled();
+    loadSettings(s);
+    EXPECT_TRUE(s.show);
+    EXPECT_TRUE(s.format_exe && s.format_dll);
+    EXPECT_FALSE(s.format_ico || s.format_icl);
+    EXPECT_EQ(s.max_units, 100);
+    EXPECT_TRUE(s.size_128 && s.size_32 && s.size_16);
+    EXPECT_FALSE(s.size_64 || s.size_48);
+    EXPECT_EQ(s.format, "ico");
+    EXPECT_EQ(s.num, 5);
+    // Reading never writes.
+    EXPECT_EQ(TempProgramDir::readFile(dir.program() / "setup.ini"), "[tipoptions]\nshow=1\n");
+}
+
+TEST(Settings, IntegersReadHexadecimalAndFallBackOnText) {
+    TempProgramDir dir("integers");
+    AppSettings s;
+    TempProgramDir::writeFile(dir.program() / "setup.ini",
+                              "[importoptions]\nmax_units=0x14\n[tipoptions]\nnum=-3\n");
+    loadSettings(s);
+    EXPECT_EQ(s.max_units, 20);
+    EXPECT_EQ(s.num, -3);
+    TempProgramDir::writeFile(dir.program() / "setup.ini", "[importoptions]\nmax_units=abc\n");
+    loadSettings(s);
+    EXPECT_EQ(s.max_units, 100);
+}
+
+TEST(Settings, SaveWritesEveryKeyInPlaceAndKeepsOtherLines) {
+    TempProgramDir dir("save");
+    TempProgramDir::writeFile(dir.program() / "setup.ini",
+                              "; mine\n[exportoptions]\nsize_128=1\nextra=keep\n[mine]\na=b\n");
+    AppSettings s;
+    loadSettings(s);
+    s.size_128 = false;
+    s.format = "bmp";
+    s.num = 7;
+    saveSettings(s);
+    std::string text = TempProgramDir::readFile(dir.program() / "setup.ini");
+    EXPECT_NE(text.find("; mine\n[exportoptions]\nsize_128=0\nextra=keep\n"), std::string::npos)
+        << text;
+    EXPECT_NE(text.find("[mine]\na=b\n"), std::string::npos);
+    AppSettings back = scrambled();
+    loadSettings(back);
+    EXPECT_FALSE(back.size_128);
+    EXPECT_EQ(back.format, "bmp");
+    EXPECT_EQ(back.num, 7);
+    EXPECT_EQ(back.max_units, 100);  // was missing, written from memory
+}
+
+TEST(Settings, SearchOptionsAreOnOnlyForOne) {
+    TempProgramDir dir("search");
+    TempProgramDir::writeFile(dir.program() / "pellimarinfo.ini",
+                              "[searchoption]\nsearchchildfolder=0\nclearResult=1\n");
+    AppSettings s;
+    loadSearchOptions(s);
+    EXPECT_FALSE(s.searchchildfolder);
+    EXPECT_TRUE(s.clearResult);
+    TempProgramDir::writeFile(dir.program() / "pellimarinfo.ini",
+                              "[SearchOption]\nsearchchildfolder=yes\n");
+    loadSearchOptions(s);
+    EXPECT_FALSE(s.searchchildfolder);  // only "1" is on
+    EXPECT_FALSE(s.clearResult);        // missing: "0"
+}
+
+TEST(Settings, ReadOnlyProgramFolderKeepsTheFilesInTheUserConfiguration) {
+    TempProgramDir dir("readonly");
+    dir.makeProgramDirUnwritable();
+    AppSettings s = scrambled();
+    loadSettings(s);
+    loadSearchOptions(s);
+    EXPECT_EQ(TempProgramDir::readFile(dir.config() / "setup.ini"), kNewSetup);
+    EXPECT_TRUE(s.searchchildfolder);
+    EXPECT_EQ(s.max_units, 20);
+    s.size_128 = false;
+    saveSettings(s);
+    AppSettings back;
+    loadSettings(back);
+    EXPECT_FALSE(back.size_128);
+}
+
+TEST(Settings, NowhereToWriteStartsWithNewValuesAndSaveReportsThePath) {
+    TempProgramDir dir("nowhere");
+    dir.makeProgramDirUnwritable();
+    dir.makeConfigUnwritable();
+    AppSettings s = scrambled();
+    loadSettings(s);
+    loadSearchOptions(s);
+    EXPECT_EQ(s.max_units, 20);
+    EXPECT_FALSE(s.show);
+    EXPECT_FALSE(s.searchchildfolder);
+    EXPECT_FALSE(s.clearResult);
+    try {
+        saveSettings(s);
+        FAIL() << "saveSettings did not report the failure";
+    } catch (const std::runtime_error& e) {
+        EXPECT_EQ(std::string(e.what()),
+                  "Unable to write to " + (settingsDir() / "setup.ini").string());
+        EXPECT_NE(std::string(e.what()).find("plain/config/pellimar/setup.ini"), std::string::npos);
+    }
+}
+
+TEST(Settings, AFailedSaveLeavesTheOldFileWhole) {
+    TempProgramDir dir("failed-save");
+    fs::create_directory(dir.program() / "setup.ini");  // a folder where the file should be
+    AppSettings s;
+    EXPECT_THROW(saveSettings(s), std::runtime_error);
+    EXPECT_TRUE(fs::is_directory(dir.program() / "setup.ini"));
+}

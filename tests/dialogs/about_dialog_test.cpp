@@ -1,0 +1,70 @@
+#include "dialogs/about_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+
+#include "support/scripted_desktop.h"
+
+using namespace pellimar;
+using pellimar::test::ScriptedDesktop;
+
+TEST(About, ShowsNameVersionAndContact) {
+    ScriptedDesktop desktop;
+    AboutDialog form(desktop);
+    EXPECT_EQ(form.windowTitle(), "About");
+    EXPECT_EQ(form.titleLabel->text(), "Pellimar");
+    EXPECT_EQ(form.versionLabel->text(), "Version number:     1.04   ");
+    EXPECT_EQ(form.contactHeading->text(), "Contact us:");
+    EXPECT_EQ(form.webLink->toolTip(), "Go To Pellimar's !");
+    EXPECT_EQ(form.webLink->text(), AboutDialog::kWebAddress);
+    EXPECT_EQ(form.size(), QSize(292, 257));
+}
+
+TEST(About, LabelsCarryTheirFontsAndTheLinkItsFixedSize) {
+    ScriptedDesktop desktop;
+    AboutDialog form(desktop);
+    struct Expected {
+        const char* name;
+        QWidget* widget;
+        int pixels;
+        bool bold;
+    } fonts[] = {{"titleLabel", form.titleLabel, 20, false},
+                 {"versionLabel", form.versionLabel, 13, true},
+                 {"contactHeading", form.contactHeading, 16, true},
+                 {"mailLabel", form.mailLabel, 13, true},
+                 {"publisherLabel", form.publisherLabel, 19, true},
+                 {"webLink", form.webLink, 8, true},
+                 {"okButton", form.okButton, 13, true}};
+    for (const Expected& e : fonts) {
+        EXPECT_EQ(e.widget->font().pixelSize(), e.pixels) << e.name;
+        EXPECT_EQ(e.widget->font().bold(), e.bold) << e.name;
+    }
+    EXPECT_TRUE(form.webLink->font().underline());
+    EXPECT_EQ(form.webLink->size(), QSize(225, 19));
+    EXPECT_EQ(form.webLink->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(form.titleLabel->palette().color(QPalette::WindowText), QColor(164, 39, 17));
+}
+
+TEST(About, LinkOpensTheWebPageAndLeavesTheBoxOpen) {
+    ScriptedDesktop desktop;
+    AboutDialog form(desktop);
+    form.show();
+    QTest::mouseClick(form.webLink, Qt::LeftButton);
+    ASSERT_EQ(desktop.opened.size(), 1u);
+    EXPECT_EQ(desktop.opened[0].string(), AboutDialog::kWebAddress);
+    EXPECT_TRUE(form.isVisible());
+}
+
+TEST(About, OkAndEscapeClose) {
+    ScriptedDesktop desktop;
+    AboutDialog form(desktop);
+    form.show();
+    form.okButton->click();
+    EXPECT_FALSE(form.isVisible());
+    form.show();
+    QTest::keyClick(&form, Qt::Key_Escape);
+    EXPECT_FALSE(form.isVisible());
+}

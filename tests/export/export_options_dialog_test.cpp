@@ -1,0 +1,117 @@
+#include "export/export_options_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include "core/paths.h"
+#include "save_fixtures.h"
+#include "support/scripted_desktop.h"
+
+using namespace pellimar;
+using namespace pellimar::test;
+
+namespace {
+
+const std::string kNeedSize =
+    "You need to specify the image size. Press 'OK' to follow the default size.";
+
+struct OptionsFixture : ::testing::Test {
+    TempDir dir{"options"};
+    ScriptedDesktop desktop;
+    AppSettings settings;
+    ExportOptionsDialog form{settings, desktop};
+
+    void SetUp() override { setProgramDir(dir.path); }
+    void clearSizes() {
+        for (QCheckBox* b :
+             {form.size128Box, form.size64Box, form.size48Box, form.size32Box, form.size16Box})
+            b->setChecked(false);
+    }
+    std::string setupIni() const { return slurp(dir.path / "setup.ini"); }
+};
+
+}  // namespace
+
+TEST_F(OptionsFixture, CaptionsAndShowState) {
+    EXPECT_EQ(form.windowTitle(), "Export options");
+    EXPECT_EQ(form.sizeGroup->title(), " Image size ");
+    EXPECT_EQ(form.formatGroup->title(), " File formats ");
+    EXPECT_EQ(form.size128Box->text(), "  128 X 128");
+    EXPECT_EQ(form.size16Box->text(), "  16 X 16");
+    EXPECT_EQ(form.icoButton->text(), "  ICON file");
+    EXPECT_EQ(form.jpgButton->text(), "  JPG file");
+    EXPECT_EQ(form.okButton->text(), "&OK");
+    EXPECT_EQ(form.size(), QSize(405, 257));
+
+    settings.size_128 = false;
+    settings.size_48 = true;
+    settings.format = "bmp";
+    form.showCurrentSettings();
+    EXPECT_FALSE(form.size128Box->isChecked());
+    EXPECT_TRUE(form.size48Box->isChecked());
+    EXPECT_TRUE(form.bmpButton->isChecked());
+    settings.format = "png";
+    form.showCurrentSettings();
+    EXPECT_TRUE(form.jpgButton->isChecked());
+    form.confirm();
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(settings.format, "jpg");
+    EXPECT_NE(setupIni().find("format=jpg"), std::string::npos);
+}
+
+TEST_F(OptionsFixture, NoSizeAsksAndTicksThirtyTwoOnOk) {
+    form.show();
+    clearSizes();
+    desktop.answers = {Answer::Cancel, Answer::Ok};
+    form.confirm();  // answered Cancel: nothing changes
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.messages[0].text, kNeedSize);
+    EXPECT_EQ(desktop.messages[0].buttons, Buttons::OkCancel);
+    EXPECT_EQ(desktop.messages[0].icon, MessageIcon::Question);
+    EXPECT_FALSE(form.size32Box->isChecked());
+    form.confirm();  // answered OK: 32 ticked, still open, nothing stored
+    EXPECT_TRUE(form.size32Box->isChecked());
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_TRUE(settings.size_128);
+    EXPECT_FALSE(std::filesystem::exists(dir.path / "setup.ini"));
+    form.confirm();
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_FALSE(settings.size_128);
+    EXPECT_TRUE(settings.size_32);
+    EXPECT_NE(setupIni().find("size_128=0"), std::string::npos);
+}
+
+TEST_F(OptionsFixture, CloseBoxCancelsButNotWithoutASize) {
+    form.show();
+    clearSizes();
+    EXPECT_FALSE(form.close());
+    EXPECT_TRUE(form.isVisible());
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.messages[0].text, kNeedSize);
+
+    form.size64Box->setChecked(true);
+    form.bmpButton->setChecked(true);
+    EXPECT_TRUE(form.close());
+    EXPECT_EQ(form.result(), QDialog::Rejected);
+    EXPECT_FALSE(settings.size_64);  // abandoned changes are not stored
+    EXPECT_EQ(settings.format, "ico");
+    EXPECT_FALSE(std::filesystem::exists(dir.path / "setup.ini"));
+    form.show();  // and the next showing restores the settings
+    EXPECT_FALSE(form.size64Box->isChecked());
+    EXPECT_TRUE(form.icoButton->isChecked());
+}
+
+TEST_F(OptionsFixture, EscapeConfirmsLikeOk) {
+    form.show();
+    form.size16Box->setChecked(true);
+    QTest::keyClick(&form, Qt::Key_Escape);
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_TRUE(settings.size_16);
+    EXPECT_NE(setupIni().find("size_16=1"), std::string::npos);
+}

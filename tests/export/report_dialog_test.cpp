@@ -1,0 +1,142 @@
+#include "export/report_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+
+#include "platform/bmp_file.h"
+#include "platform/jpeg_file.h"
+#include "save_fixtures.h"
+#include "support/scripted_desktop.h"
+
+using namespace pellimar;
+using namespace pellimar::test;
+
+namespace {
+
+void clickItem(ReportDialog& form, int row) {
+    form.fileList->setCurrentRow(row);
+    form.previewClickedFile();
+}
+
+}  // namespace
+
+TEST(ReportForm, EmptyBeforeAnySave) {
+    ScriptedDesktop desktop;
+    ReportDialog form(desktop);
+    EXPECT_EQ(form.windowTitle(), "Report");
+    form.showLastRun();
+    EXPECT_EQ(form.summaryLabel->text(), "You haven't saved any file yet.");
+    EXPECT_FALSE(form.openFolderButton->isEnabled());
+    EXPECT_EQ(form.fileList->count(), 0);
+    EXPECT_EQ(form.openFileButton->text(), "&Open with default viewer");
+    form.openSelectedFile();
+    form.openFolder();
+    EXPECT_TRUE(desktop.opened.empty());
+}
+
+TEST(ReportForm, SummaryFolderAndHandOff) {
+    ScriptedDesktop desktop;
+    ReportDialog form(desktop);
+    form.clearReport();
+    form.report().setFolder("/out/");
+    form.showLastRun();
+    // A run that wrote nothing: folder shown, button enabled, nothing saved.
+    EXPECT_EQ(form.summaryLabel->text(), "You haven't saved any file yet.");
+    EXPECT_TRUE(form.openFolderButton->isEnabled());
+    EXPECT_EQ(form.folderEdit->text(), "/out/");
+
+    form.report().add("32-a.ico");
+    form.showLastRun();
+    EXPECT_EQ(form.summaryLabel->text(), "1 files are saved in the directory of ...");
+    form.report().add("16-a.ico");
+    form.report().add("b.bmp");
+    form.showLastRun();
+    EXPECT_EQ(form.summaryLabel->text(), "3 files are saved in the directory of ...");
+    ASSERT_EQ(form.fileList->count(), 3);
+    EXPECT_EQ(form.fileList->item(2)->text(), "b.bmp");
+
+    form.openSelectedFile();  // nothing selected: nothing opened
+    EXPECT_TRUE(desktop.opened.empty());
+    form.fileList->setCurrentRow(1);
+    form.openSelectedFile();
+    form.openFolder();
+    ASSERT_EQ(desktop.opened.size(), 2u);
+    EXPECT_EQ(desktop.opened[0], std::filesystem::path("/out/16-a.ico"));
+    EXPECT_EQ(desktop.opened[1], std::filesystem::path("/out/"));
+
+    form.clearReport();
+    form.showLastRun();
+    EXPECT_EQ(form.fileList->count(), 0);
+    EXPECT_TRUE(form.folderEdit->text().isEmpty());
+    EXPECT_FALSE(form.openFolderButton->isEnabled());
+}
+
+TEST(ReportForm, PreviewAtOwnSizeAndKeptForMissingFiles) {
+    TempDir dir("report");
+    RgbImage red = whiteImage(64, 64);
+    for (auto& p : red.pixels) p = 0xFF0000;
+    ASSERT_TRUE(writeJpegFile(dir.path / "big.jpg", red));
+    ASSERT_TRUE(writeBmpFile(dir.path / "s.bmp", whiteImage(16, 16)));
+    auto ico = icoBytes(standardIcon(32));
+    std::ofstream(dir.path / "i.ico", std::ios::binary)
+        .write(reinterpret_cast<const char*>(ico.data()), std::streamsize(ico.size()));
+
+    ScriptedDesktop desktop;
+    ReportDialog form(desktop);
+    form.report().setFolder(dir.path / "");
+    for (const char* f : {"big.jpg", "s.bmp", "i.ico", "gone.bmp"}) form.report().add(f);
+    form.showLastRun();
+    EXPECT_TRUE(form.previewNameLabel->text().isEmpty());
+
+    clickItem(form, 0);
+    EXPECT_EQ(form.previewNameLabel->text(), "big.jpg");
+    EXPECT_GE(form.previewNameLabel->width(), 185);
+    ASSERT_FALSE(form.previewImage->pixmap().isNull());
+    EXPECT_EQ(form.previewImage->size(), QSize(64, 64));
+    EXPECT_EQ(form.previewImage->pos(), QPoint(17, 17));
+    EXPECT_EQ(form.previewFrame->size(), QSize(73, 65));
+    QColor c = form.previewImage->pixmap().toImage().pixelColor(10, 10);
+    EXPECT_GT(c.red(), 240);
+    EXPECT_LT(c.green(), 20);
+
+    clickItem(form, 1);
+    EXPECT_EQ(form.previewImage->size(), QSize(16, 16));
+    clickItem(form, 2);
+    EXPECT_EQ(form.previewImage->size(), QSize(32, 32));
+    clickItem(form, 3);
+    EXPECT_EQ(form.previewNameLabel->text(), "gone.bmp");
+    EXPECT_EQ(form.previewImage->size(), QSize(32, 32));  // the previous picture stays
+    EXPECT_FALSE(form.previewImage->pixmap().isNull());
+
+    form.showLastRun();
+    EXPECT_TRUE(form.previewImage->pixmap().isNull());
+}
+
+TEST(ReportForm, BitmapPreviewIsTransparentInItsCornerColour) {
+    TempDir dir("report");
+    // White ground (the bottom-left pixel) with a black stripe.
+    RgbImage pic = whiteImage(16, 16);
+    for (int x = 0; x < 16; ++x) pic.pixels[std::size_t(5 * 16 + x)] = 0x000000;
+    ASSERT_TRUE(writeBmpFile(dir.path / "p.bmp", pic));
+    ASSERT_TRUE(writeJpegFile(dir.path / "p.jpg", pic));
+
+    ScriptedDesktop desktop;
+    ReportDialog form(desktop);
+    form.report().setFolder(dir.path / "");
+    form.report().add("p.bmp");
+    form.report().add("p.jpg");
+    form.showLastRun();
+    clickItem(form, 0);
+    QImage shown = form.previewImage->pixmap().toImage();
+    ASSERT_EQ(shown.size(), QSize(16, 16));
+    EXPECT_EQ(qAlpha(shown.pixel(0, 0)), 0);
+    EXPECT_EQ(qAlpha(shown.pixel(15, 15)), 0);
+    EXPECT_EQ(shown.pixel(3, 5), qRgba(0, 0, 0, 255));
+    // A JPEG has no exact colours to key on: drawn whole.
+    clickItem(form, 1);
+    EXPECT_EQ(qAlpha(form.previewImage->pixmap().toImage().pixel(0, 0)), 255);
+}
