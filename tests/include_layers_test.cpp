@@ -1,0 +1,313 @@
+// Keeps the folders under src/ layered. A quoted include names its folder first and may point
+// into its own folder or a lower rank:
+//   3  app, cli                           (never include each other)
+//   2  acquire, export, viewer, dialogs   (may include each other, without loops)
+//   1  core
+//   0  platform                           (plain C++, no Qt headers)
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <ostream>
+#include <random>
+#include <regex>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct IncludeLine {
+    std::string file;    // relative to src/, e.g. "core/settings.cpp"
+    int line = 0;        // 1-based
+    std::string target;  // as written between the quotes or angle brackets
+    bool angled = false;
+    bool operator==(const IncludeLine&) const = default;
+};
+
+std::ostream& operator<<(std::ostream& out, const IncludeLine& inc) {
+    return out << inc.file << ':' << inc.line << (inc.angled ? ": <" : ": \"") << inc.target
+               << (inc.angled ? ">" : "\"");
+}
+
+constexpr int kSubsystemRank = 2;
+constexpr int kTopRank = 3;
+const std::map<std::string, int> kFolderRank = {
+    {"platform", 0}, {"core", 1},    {"acquire", 2}, {"export", 2},
+    {"viewer", 2},   {"dialogs", 2}, {"app", 3},     {"cli", 3},
+};
+
+// First path component; empty when the path names no folder.
+std::string folderOf(const std::string& path) {
+    const auto slash = path.find('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::string where(const IncludeLine& inc) {
+    return inc.file + ':' + std::to_string(inc.line);
+}
+
+// Subsystem folders grouped by the include loops they sit on. reach starts as the direct
+// includes between folders and is closed transitively (Warshall) first.
+std::set<std::set<std::string>> loops(std::map<std::string, std::set<std::string>> reach) {
+    for (const auto& [mid, fromMid] : reach) {
+        const auto via = fromMid;
+        for (auto& [from, targets] : reach) {
+            if (targets.count(mid)) targets.insert(via.begin(), via.end());
+        }
+    }
+    std::set<std::set<std::string>> groups;
+    for (const auto& [folder, targets] : reach) {
+        std::set<std::string> group;
+        for (const auto& other : targets) {
+            if (reach.count(other) && reach.at(other).count(folder)) group.insert(other);
+        }
+        if (!group.empty()) groups.insert(group);
+    }
+    return groups;
+}
+
+// One readable message per fault; empty when the includes respect the layers.
+std::vector<std::string> layerViolations(const std::vector<IncludeLine>& includes) {
+    std::vector<std::string> faults;
+    std::set<std::string> strayFiles;
+    std::map<std::string, std::set<std::string>> edges;  // subsystem -> subsystems
+    std::map<std::pair<std::string, std::string>, std::string> firstSite;  // edge -> file:line
+    for (const auto& inc : includes) {
+        const std::string from = folderOf(inc.file);
+        const auto fromRank = kFolderRank.find(from);
+        if (fromRank == kFolderRank.end()) {
+            if (strayFiles.insert(inc.file).second) {
+                faults.push_back(inc.file + ": lies outside the known folders of src/");
+            }
+            continue;
+        }
+        if (inc.angled) {
+            if (from == "platform" && inc.target.starts_with('Q')) {
+                faults.push_back(where(inc) + ": platform includes Qt header <" + inc.target +
+                                 ">; platform stays plain C++");
+            }
+            continue;
+        }
+        const std::string to = folderOf(inc.target);
+        const auto toRank = kFolderRank.find(to);
+        const std::string edge = where(inc) + ": " + from + " -> " + to;
+        const std::string quoted = " (\"" + inc.target + "\")";
+        if (toRank == kFolderRank.end()) {
+            faults.push_back(where(inc) + ": \"" + inc.target + "\" names no known folder of src/");
+        } else if (from != to && toRank->second > fromRank->second) {
+            faults.push_back(edge + " goes up the layers" + quoted);
+        } else if (from != to && toRank->second == kTopRank && fromRank->second == kTopRank) {
+            faults.push_back(edge + " joins two programs that must stay apart" + quoted);
+        } else if (from != to && toRank->second == kSubsystemRank &&
+                   fromRank->second == kSubsystemRank) {
+            edges[from].insert(to);
+            firstSite.emplace(std::pair(from, to), where(inc));
+        }
+    }
+    for (const auto& group : loops(edges)) {
+        std::string names, sites;
+        for (const auto& from : group) {
+            names += (names.empty() ? "" : ", ") + from;
+            for (const auto& to : edges[from]) {
+                if (!group.count(to)) continue;
+                sites += "\n  " + from + " -> " + to + " at " + firstSite[{from, to}];
+            }
+        }
+        faults.push_back("include loop among folders " + names + ":" + sites);
+    }
+    return faults;
+}
+
+// Drops // and /* */ comments from one line; inBlock carries an open block comment across
+// lines. String and character literals are skipped so "/*" inside them starts nothing.
+std::string withoutComments(const std::string& text, bool& inBlock) {
+    std::string code;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (inBlock) {
+            inBlock = text.compare(i, 2, "*/") != 0;
+            i += inBlock ? 0 : 1;
+        } else if (text.compare(i, 2, "//") == 0) {
+            break;
+        } else if (text.compare(i, 2, "/*") == 0) {
+            inBlock = true;
+            code += ' ';
+            ++i;
+        } else if (text[i] == '"' || text[i] == '\'') {
+            const char quote = text[i];
+            std::size_t end = i + 1;
+            while (end < text.size() && text[end] != quote) end += text[end] == '\\' ? 2 : 1;
+            code += text.substr(i, end + 1 - i);
+            i = end;
+        } else {
+            code += text[i];
+        }
+    }
+    return code;
+}
+
+std::vector<IncludeLine> readIncludes(const fs::path& srcRoot) {
+    std::vector<fs::path> files;
+    for (const auto& entry : fs::recursive_directory_iterator(srcRoot)) {
+        const auto ext = entry.path().extension();
+        if (entry.is_regular_file() && (ext == ".h" || ext == ".hpp" || ext == ".cpp")) {
+            files.push_back(entry.path());
+        }
+    }
+    std::sort(files.begin(), files.end());
+    std::vector<IncludeLine> includes;
+    const std::regex directive(R"(^\s*#\s*include\s*(["<])([^">]*)[">])");
+    for (const auto& path : files) {
+        std::ifstream in(path);
+        std::string text;
+        bool inBlock = false;
+        for (int number = 1; std::getline(in, text); ++number) {
+            const std::string code = withoutComments(text, inBlock);
+            if (std::smatch m; std::regex_search(code, m, directive)) {
+                includes.push_back(
+                    {fs::relative(path, srcRoot).generic_string(), number, m[2], m[1] == "<"});
+            }
+        }
+    }
+    return includes;
+}
+
+IncludeLine inc(std::string file, int line, std::string target, bool angled = false) {
+    return {std::move(file), line, std::move(target), angled};
+}
+
+// Passes when the includes give exactly one message and it contains every piece.
+::testing::AssertionResult reportsOnce(const std::vector<IncludeLine>& includes,
+                                       const std::vector<std::string>& pieces) {
+    const auto faults = layerViolations(includes);
+    bool ok = faults.size() == 1;
+    for (const auto& piece : pieces) ok = ok && faults[0].find(piece) != std::string::npos;
+    auto result = ok ? ::testing::AssertionSuccess() : ::testing::AssertionFailure();
+    result << faults.size() << " messages:";
+    for (const auto& fault : faults) result << "\n" << fault;
+    return result;
+}
+
+class ScratchTree : public ::testing::Test {
+  protected:
+    void SetUp() override { fs::create_directories(root_ / "core" / "sub"); }
+    void TearDown() override { fs::remove_all(root_); }
+    void write(const std::string& name, const std::string& text) {
+        std::ofstream(root_ / name) << text;
+    }
+    const fs::path root_ =
+        fs::temp_directory_path() / ("pellimar_layers_" + std::to_string(std::random_device{}()));
+};
+
+}  // namespace
+
+TEST(IncludeLayers, UpwardIncludesAndIncludesBetweenTheProgramsAreReported) {
+    const std::vector<std::pair<IncludeLine, std::string>> cases = {
+        {inc("core/settings.cpp", 7, "acquire/folder_scan.h"), "core -> acquire"},
+        {inc("platform/icon.h", 3, "core/paths.h"), "platform -> core"},
+        {inc("viewer/picture.cpp", 12, "app/main_window.h"), "viewer -> app"},
+        {inc("dialogs/about.cpp", 4, "cli/options.h"), "dialogs -> cli"},
+        {inc("core/paths.cpp", 2, "app/main_window.h"), "core -> app"},
+        {inc("app/main.cpp", 9, "cli/options.h"), "app -> cli"},
+        {inc("cli/main.cpp", 5, "app/main_window.h"), "cli -> app"},
+    };
+    for (const auto& [include, edge] : cases) {
+        EXPECT_TRUE(reportsOnce({include}, {where(include), edge, include.target})) << include;
+    }
+}
+
+TEST(IncludeLayers, EachLoopAmongSubsystemsIsReportedOnce) {
+    EXPECT_TRUE(
+        reportsOnce({inc("export/a.cpp", 1, "viewer/b.h"), inc("export/c.cpp", 2, "viewer/d.h"),
+                     inc("viewer/b.cpp", 3, "export/a.h")},
+                    {"loop among folders export, viewer", "export -> viewer at export/a.cpp:1",
+                     "viewer -> export at viewer/b.cpp:3"}));
+    EXPECT_TRUE(
+        reportsOnce({inc("acquire/a.cpp", 1, "export/b.h"), inc("export/b.cpp", 2, "viewer/c.h"),
+                     inc("viewer/c.cpp", 3, "acquire/a.h"), inc("dialogs/d.cpp", 4, "viewer/c.h")},
+                    {"loop among folders acquire, export, viewer:"}));
+    const auto twoLoops = layerViolations(
+        {inc("acquire/a.cpp", 1, "dialogs/b.h"), inc("dialogs/b.cpp", 2, "acquire/a.h"),
+         inc("export/c.cpp", 3, "viewer/d.h"), inc("viewer/d.cpp", 4, "export/c.h")});
+    ASSERT_EQ(twoLoops.size(), 2u);
+    EXPECT_NE(twoLoops[0].find("loop among folders acquire, dialogs:"), std::string::npos);
+    EXPECT_NE(twoLoops[1].find("loop among folders export, viewer:"), std::string::npos);
+}
+
+TEST(IncludeLayers, IncludesDownwardOrWithinAFolderAreAllowed) {
+    std::vector<IncludeLine> includes = {inc("platform/raster.h", 1, "vector", true),
+                                         inc("core/settings.h", 2, "QString", true)};
+    const std::vector<std::pair<std::string, std::string>> allowed = {
+        {"platform", "platform"}, {"core", "core"},       {"core", "platform"},
+        {"viewer", "export"},     {"acquire", "viewer"},  {"acquire", "export"},
+        {"dialogs", "core"},      {"export", "platform"}, {"cli", "cli"}};
+    for (const auto& [from, to] : allowed) includes.push_back(inc(from + "/a.cpp", 3, to + "/b.h"));
+    for (const std::string to : {"platform", "core", "acquire", "export", "viewer", "dialogs"}) {
+        includes.push_back(inc("app/main.cpp", 4, to + "/b.h"));
+        includes.push_back(inc("cli/main.cpp", 5, to + "/b.h"));
+    }
+    includes.push_back(inc("app/main.cpp", 6, "app/main_window.h"));
+    for (const auto& fault : layerViolations(includes)) ADD_FAILURE() << fault;
+}
+
+TEST(IncludeLayers, QtHeadersInPlatformAreReported) {
+    for (const std::string header : {"QString", "QtCore/QByteArray", "QtGlobal"}) {
+        EXPECT_TRUE(reportsOnce({inc("platform/icon.h", 6, header, true)},
+                                {"platform/icon.h:6", "<" + header + ">", "Qt"}));
+    }
+    EXPECT_TRUE(layerViolations({inc("platform/icon.h", 6, "queue", true)}).empty());
+}
+
+TEST(IncludeLayers, IncludesAndFilesOutsideTheKnownFoldersAreReported) {
+    EXPECT_TRUE(
+        reportsOnce({inc("core/paths.cpp", 3, "paths.h")}, {"core/paths.cpp:3", "\"paths.h\""}));
+    EXPECT_TRUE(reportsOnce({inc("app/main.cpp", 8, "tests/support/fixtures.h")},
+                            {"app/main.cpp:8", "tests/support/fixtures.h"}));
+    EXPECT_TRUE(
+        reportsOnce({inc("misc/a.cpp", 1, "core/paths.h"), inc("misc/a.cpp", 2, "core/settings.h")},
+                    {"misc/a.cpp", "outside"}));
+    EXPECT_TRUE(reportsOnce({inc("main.cpp", 1, "core/paths.h")}, {"main.cpp", "outside"}));
+}
+
+TEST_F(ScratchTree, IncludesInCommentsAreNotRead) {
+    write("core/a.cpp", R"(#include "platform/one.h"
+  #  include   "core/two.h"
+// #include "acquire/line_comment.h"
+   //#include "acquire/indented_comment.h"
+/* #include "acquire/one_line_block.h" */
+/*
+#include "acquire/block.h"
+*/
+int x; /* opens
+#include "acquire/block_after_code.h"
+   closes */
+#include <QString>
+const char* s = "/* not a comment";
+int y;  // nor is /* after a line comment
+#include "core/three.h"
+)");
+    write("core/sub/deep.h", "#include \"core/a.h\"\n");
+    write("core/notes.txt", "#include \"acquire/not_source.h\"\n");
+    const std::vector<IncludeLine> expected = {
+        inc("core/a.cpp", 1, "platform/one.h"), inc("core/a.cpp", 2, "core/two.h"),
+        inc("core/a.cpp", 12, "QString", true), inc("core/a.cpp", 15, "core/three.h"),
+        inc("core/sub/deep.h", 1, "core/a.h"),
+    };
+    EXPECT_EQ(readIncludes(root_), expected);
+}
+
+TEST(IncludeLayers, SourceTreeKeepsItsLayers) {
+    const auto includes = readIncludes(PELLIMAR_SOURCE_DIR "/src");
+    ASSERT_GE(includes.size(), 50u) << "too few includes under " PELLIMAR_SOURCE_DIR "/src";
+    const auto faults = layerViolations(includes);
+    std::string report;
+    for (const auto& fault : faults) report += "\n" + fault;
+    EXPECT_TRUE(faults.empty()) << faults.size() << " layer faults in " << includes.size()
+                                << " includes:" << report;
+}
