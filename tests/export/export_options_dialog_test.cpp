@@ -115,3 +115,17 @@ TEST_F(OptionsFixture, EscapeConfirmsLikeOk) {
     EXPECT_TRUE(settings.size_16);
     EXPECT_NE(setupIni().find("size_16=1"), std::string::npos);
 }
+
+TEST_F(OptionsFixture, AFailedWriteIsReportedAndTheSettingsKeepTheirValues) {
+    std::filesystem::create_directory(dir.path / "setup.ini");  // a folder where the file goes
+    form.show();
+    form.size64Box->setChecked(true);
+    form.bmpButton->setChecked(true);
+    form.okButton->click();
+    ASSERT_EQ(desktop.errors.size(), 1u);
+    EXPECT_EQ(desktop.errors[0].rfind("Unable to write to ", 0), 0u);
+    EXPECT_TRUE(form.isVisible());
+    EXPECT_NE(form.result(), QDialog::Accepted);
+    EXPECT_FALSE(settings.size_64);  // not taken while the file does not hold it
+    EXPECT_EQ(settings.format, "ico");
+}
