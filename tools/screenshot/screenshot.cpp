@@ -57,33 +57,33 @@ int main(int argc, char** argv) {
     desktop.folder = argv[2];
     const QString mode = argv[3];
 
-    MainWindow f(desktop);
-    desktop.setOwner(&f);
-    ImportOptionsDialog form5(settings(), desktop, &f);
-    ReportDialog form4(desktop, &f);
-    ExportOptionsDialog form3(settings(), desktop, &f);
-    AboutDialog about(desktop, &f);
-    TipsDialog tips(desktop, &f);
-    f.setImportOptionsDialog(&form5);
-    f.setAboutDialog(&about);
-    f.setTipsDialog(&tips);
-    f.setReportDialog(&form4);
-    f.setExportOptionsDialog(&form3);
+    MainWindow window(desktop);
+    desktop.setOwner(&window);
+    ImportOptionsDialog importOptions(window.settings(), desktop, &window);
+    ReportDialog report(desktop, &window);
+    ExportOptionsDialog exportOptions(window.settings(), desktop, &window);
+    AboutDialog about(desktop, &window);
+    TipsDialog tips(window.settings(), desktop, &window);
+    window.setImportOptionsDialog(&importOptions);
+    window.setAboutDialog(&about);
+    window.setTipsDialog(&tips);
+    window.setReportDialog(&report);
+    window.setExportOptionsDialog(&exportOptions);
 
-    f.resize(1000, 600);
-    f.move(20, 20);
-    f.show();
+    window.resize(1000, 600);
+    window.move(20, 20);
+    window.show();
     QTimer::singleShot(300, [&] {
-        f.scanFolder();
-        for (int r : {1, 2, 5}) f.resultList->setRowSelected(r, true);
-        if (mode == "thumb") f.showThumbnailView();
-        if (mode == "list") f.showListView();
-        if (mode == "detail") f.showDetailView();
+        window.scanFolder();
+        for (int r : {1, 2, 5}) window.resultList->setRowSelected(r, true);
+        if (mode == "thumb") window.showThumbnailView();
+        if (mode == "list") window.showListView();
+        if (mode == "detail") window.showDetailView();
         if (mode == "tips") tips.show();
         if (mode == "about") about.show();
         if (mode == "menu") {
-            f.enableFileMenuCommands();
-            f.fileMenu->popup(f.mapToGlobal(QPoint(4, 24)));
+            window.enableFileMenuCommands();
+            window.fileMenu->popup(window.mapToGlobal(QPoint(4, 24)));
         }
     });
     return app.exec();
