@@ -2,7 +2,9 @@
 // fixed 256-colour palette, on real 32-bit icons; and how long each takes.
 //   bench_palette_error [PNG icon folder] [folder of Windows programs]
 //   (defaults /usr/share/icons and none)
+// Exits with status 1 when no icon was measured.
 #include <QGuiApplication>
+#include <QLoggingCategory>
 #include <chrono>
 #include <cstdio>
 
@@ -15,6 +17,8 @@ using namespace pellimar;
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    // Some theme icons carry an sRGB profile libpng remarks on, once per reading.
+    QLoggingCategory::setFilterRules("qt.gui.imageio.info=false");
     QString root = argc > 1 ? argv[1] : "/usr/share/icons";
     QString windows = argc > 2 ? argv[2] : "";
     struct Set {
@@ -34,6 +38,7 @@ int main(int argc, char** argv) {
                 set.icons.push_back(w.icon);
             sets.push_back(std::move(set));
         }
+    int measured = 0, measuredWindows = 0;
     for (Set& set : sets) {
         double adaptiveSum = 0, fixedSum = 0, adaptiveTime = 0, fixedTime = 0;
         int counted = 0, standard = 0;
@@ -58,13 +63,31 @@ int main(int argc, char** argv) {
             fixedSum += meanColorError(rgb, fixed, skip);
             ++counted;
         }
-        if (counted == 0) continue;
+        measured += counted;
+        if (set.name.starts_with("Windows")) measuredWindows += counted;
+        if (counted == 0) {
+            std::printf("%s: no icon to reduce (%zu found, %d already standard)\n",
+                        set.name.c_str(), set.icons.size(), standard);
+            continue;
+        }
         std::printf(
             "%s: %4d icons reduced to 256 colours (%d already standard). Mean RGB "
             "distance per opaque pixel: fixed palette %.2f, adaptive %.2f. ms per icon: fixed "
             "%.3f, adaptive %.3f\n",
             set.name.c_str(), counted, standard, fixedSum / counted, adaptiveSum / counted,
             fixedTime / counted, adaptiveTime / counted);
+    }
+    // A run that measured nothing must not pass for one that did, nor a folder of
+    // Windows programs that was named and gave nothing.
+    if (measured == 0) {
+        std::fprintf(stderr, "no icon was measured: nothing to reduce under %s\n",
+                     root.toLocal8Bit().constData());
+        return 1;
+    }
+    if (!windows.isEmpty() && measuredWindows == 0) {
+        std::fprintf(stderr, "no icon was measured from the programs under %s\n",
+                     windows.toLocal8Bit().constData());
+        return 1;
     }
     return 0;
 }

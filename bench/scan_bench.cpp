@@ -1,102 +1,136 @@
-// Scan a Folder, measured: rows per second of the whole command (walk, icon
-// reading, 32 x 32 row pictures, rows), set against `cat` reading the same files
-// in the same run; and the memory one row costs with 100,000 rows in the list.
+// Scan a Folder, measured: rows per second of the whole command as the user runs
+// it (folder dialog, Import options confirmed with every kind and no limit, walk,
+// icon reading, 32 x 32 row pictures, rows); reading the same files whole in the
+// same process, as the floor any scan stands on; and the memory one row costs
+// with 100,000 rows in the list.
 //
-//   bench_scan_bench [--folder=/usr/lib/x86_64-linux-gnu/wine/x86_64-windows]
-//                    [benchmark options]
+//   bench_scan_bench [--folder=DIR] [--no-sample-files] [benchmark options]
+//
+// DIR defaults to /usr/lib/x86_64-linux-gnu/wine/x86_64-windows. When it holds no
+// file a scan takes, a folder of generated files is scanned instead (and every
+// icon in it must come out as a row), unless --no-sample-files is given. The
+// folder used is shown in the report's heading.
 #include <benchmark/benchmark.h>
+#include <fcntl.h>
 #include <malloc.h>
 #include <unistd.h>
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
-#include <chrono>
+#include <QRadioButton>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <fstream>
+#include <filesystem>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "acquire/folder_walk.h"
 #include "acquire/import_options_dialog.h"
 #include "app/main_window.h"
 #include "core/paths.h"
 #include "core/settings.h"
+#include "sample_folder.h"
 #include "support/scripted_desktop.h"
+#include "work_check.h"
 
 namespace {
+
 namespace fs = std::filesystem;
 using pellimar::AppSettings;
 using pellimar::ImportOptionsDialog;
 using pellimar::MainWindow;
+using pellimar::bench::countWork;
+using pellimar::bench::expectCount;
+using pellimar::bench::failRun;
 using pellimar::test::ScriptedDesktop;
 
 fs::path g_folder = "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows";
-fs::path g_settingsDir;
+// The rows a scan of g_folder must add; -1 when not known (a real folder).
+long long g_expectedRows = -1;
 
-// Seconds `cat` needs to read every file the scan takes, all in one go.
-double catSeconds(const std::vector<fs::path>& files) {
-    const fs::path listFile = g_settingsDir / "files.txt";
-    {
-        std::ofstream out(listFile, std::ios::binary);
-        for (const auto& f : files) out << f.native() << '\0';
+const pellimar::FileKinds kAllKinds{true, true, true, true};
+
+std::vector<fs::path> scanFiles() {
+    return pellimar::gatherScanFiles(g_folder, kAllKinds, true);
+}
+
+// Reads every file whole and drops the bytes; the number of bytes read.
+long long readWhole(const std::vector<fs::path>& files) {
+    static std::vector<char> buffer(1 << 17);
+    long long bytes = 0;
+    for (const auto& path : files) {
+        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd < 0) continue;
+        ssize_t n;
+        while ((n = ::read(fd, buffer.data(), buffer.size())) > 0) bytes += n;
+        ::close(fd);
     }
-    const std::string command = "xargs -0 cat < '" + listFile.string() + "' > /dev/null";
-    const auto start = std::chrono::steady_clock::now();
-    if (std::system(command.c_str()) != 0) return -1;
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return bytes;
 }
 
-void prepareSettings(AppSettings& s) {
-    s.format_exe = s.format_dll = s.format_ico = s.format_icl = true;
-    s.max_units = 0;
-    s.searchchildfolder = true;
-    s.clearResult = true;
+// Answers the Import options dialog as a user who wants everything would: every
+// file kind ticked, "No limit." chosen, OK.
+int confirmEverything(QDialog& dialog) {
+    auto& options = static_cast<ImportOptionsDialog&>(dialog);
+    options.showCurrentSettings();
+    for (QCheckBox* box : {options.exeBox, options.dllBox, options.icoBox, options.iclBox})
+        box->setChecked(true);
+    options.noLimitButton->setChecked(true);
+    options.confirm();
+    return options.result();
 }
 
-// One Scan a Folder command as the user runs it: folder dialog, Import options
-// confirmed with no limit, every icon of the tree into the list.
-void BM_ScanCommand(benchmark::State& state) {
-    AppSettings& s = pellimar::settings();
-    prepareSettings(s);
+// One Scan a Folder command per iteration, into a list cleared by the scan itself.
+void ScanCommand(benchmark::State& state) {
     ScriptedDesktop desktop;
-    MainWindow form(desktop);
-    ImportOptionsDialog options(s, desktop, &form);
+    MainWindow window(desktop);
+    AppSettings& settings = window.settings();
+    settings.searchchildfolder = true;
+    settings.clearResult = true;
+    window.setImportOptionsDialog(new ImportOptionsDialog(settings, desktop, &window));
 
-    const auto files = pellimar::gatherScanFiles(g_folder, pellimar::fileKindsOf(s), true);
-    std::uintmax_t bytes = 0;
-    for (const auto& f : files) {
-        std::error_code ec;
-        const auto size = fs::file_size(f, ec);
-        if (!ec) bytes += size;
-    }
-    double catTotal = 0;
-    int runs = 0;
+    const auto files = scanFiles();
+    const long long bytes = readWhole(files);  // the page cache is warm for every iteration
+
+    long long rowsAdded = 0;
+    int fewestRows = -1;
     for (auto _ : state) {
-        state.PauseTiming();
-        catTotal += catSeconds(files);  // also warms the page cache for the scan
-        ++runs;
         desktop.folderAnswers.push_back(g_folder);
-        desktop.modalScripts.push_back([](QDialog& d) {
-            auto& f = static_cast<ImportOptionsDialog&>(d);
-            f.showCurrentSettings();
-            f.confirm();
-            return f.result();
-        });
-        state.ResumeTiming();
-        form.scanFolder();
+        desktop.modalScripts.push_back(confirmEverything);
+        window.scanFolder();
+        const int rows = window.rowCount();
+        rowsAdded += rows;
+        if (fewestRows < 0 || rows < fewestRows) fewestRows = rows;
     }
-    const int rows = form.rowCount();
-    state.counters["files"] = double(files.size());
-    state.counters["MB"] = double(bytes) / 1e6;
-    state.counters["rows"] = rows;
-    state.counters["rows/s"] =
-        benchmark::Counter(double(rows) * double(state.iterations()), benchmark::Counter::kIsRate);
-    state.counters["files/s"] = benchmark::Counter(
-        double(files.size()) * double(state.iterations()), benchmark::Counter::kIsRate);
-    state.counters["cat_s"] = catTotal / runs;  // per run, the same files
+    if (!desktop.errors.empty()) failRun(state, "the scan reported: " + desktop.errors.front());
+    if (!desktop.messages.empty())
+        failRun(state, "the scan said: " + desktop.messages.front().text);
+    if (!desktop.modalScripts.empty()) failRun(state, "the Import options dialog was never shown");
+    if (settings.max_units != 0 || !settings.format_icl)
+        failRun(state, "the import options were not taken");
+
+    countWork(state, "files", double(files.size()));
+    countWork(state, "MB", double(bytes) / 1e6);
+    // The fewest rows any one scan added: a single empty scan fails the run.
+    countWork(state, "rows", double(fewestRows));
+    if (g_expectedRows >= 0) expectCount(state, "rows added by a scan", fewestRows, g_expectedRows);
+    state.counters["rows/s"] = benchmark::Counter(double(rowsAdded), benchmark::Counter::kIsRate);
+    state.SetBytesProcessed(std::int64_t(bytes * state.iterations()));
 }
-BENCHMARK(BM_ScanCommand)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+BENCHMARK(ScanCommand)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// The same files read whole in this process, nothing decoded.
+void ReadScanFilesWhole(benchmark::State& state) {
+    const auto files = scanFiles();
+    long long bytes = 0;
+    for (auto _ : state) bytes += readWhole(files);
+    countWork(state, "files", double(files.size()));
+    countWork(state, "MB", double(bytes) / 1e6, benchmark::Counter::kAvgIterations);
+    state.SetBytesProcessed(bytes);
+}
+BENCHMARK(ReadScanFilesWhole)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 std::size_t heapInUse() {
     const struct mallinfo2 info = mallinfo2();
@@ -113,50 +147,71 @@ std::size_t residentBytes() {
 }
 
 // 100,000 rows, each with its own 32 x 32 picture, through the main window's row adder.
-void BM_MemoryPerRow(benchmark::State& state) {
+void MemoryPerRow(benchmark::State& state) {
     constexpr int kRows = 100000;
     ScriptedDesktop desktop;
     for (auto _ : state) {
-        MainWindow form(desktop);
+        MainWindow window(desktop);
         QApplication::processEvents();
         pellimar::Icon icon;
         icon.width = icon.height = 32;
         icon.color.assign(32 * 32, 0xFF336699u);
         icon.mask.assign(32 * 32, 0);
-        const fs::path source = g_folder / "shell32.dll";
+        const fs::path source = g_folder / "library.dll";
         malloc_trim(0);
         const std::size_t heap0 = heapInUse();
         const std::size_t rss0 = residentBytes();
         for (int i = 0; i < kRows; ++i) {
             icon.color[std::size_t(i) % icon.color.size()] = std::uint32_t(i);
-            form.addRow(icon, source, i % 300);
+            window.addRow(icon, source, i % 300);
         }
         QApplication::processEvents();
         const std::size_t heap1 = heapInUse();
         const std::size_t rss1 = residentBytes();
-        state.counters["rows"] = form.rowCount();
-        state.counters["heap_B/row"] = double(heap1 - heap0) / kRows;
-        state.counters["rss_B/row"] = double(rss1 - rss0) / kRows;
-        state.counters["above_picture_B/row"] = double(heap1 - heap0) / kRows - 32 * 32 * 4;
+        const int rows = window.rowCount();
+        countWork(state, "rows", rows);
+        expectCount(state, "rows in the list", rows, kRows);
+        const double heapPerRow = (double(heap1) - double(heap0)) / kRows;
+        state.counters["heap_B/row"] = heapPerRow;
+        state.counters["rss_B/row"] = (double(rss1) - double(rss0)) / kRows;
+        state.counters["above_picture_B/row"] = heapPerRow - 32 * 32 * 4;
+        if (!(heapPerRow > 0)) failRun(state, "the rows took no heap: nothing was measured");
     }
 }
-BENCHMARK(BM_MemoryPerRow)->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(MemoryPerRow)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    for (int i = 1; i < argc; ++i)
-        if (std::strncmp(argv[i], "--folder=", 9) == 0) g_folder = argv[i] + 9;
+    if (auto folder = pellimar::bench::takeOption(argc, argv, "folder")) g_folder = *folder;
+    const bool samplesAllowed = !pellimar::bench::takeFlag(argc, argv, "no-sample-files");
+    pellimar::bench::initialize(argc, argv);
     if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QApplication app(argc, argv);
+
+    // setup.ini, which the Import options dialog writes, goes to a scratch folder.
     char pattern[] = "/tmp/pellimar-bench-XXXXXX";
     if (::mkdtemp(pattern) == nullptr) return 1;
-    g_settingsDir = pattern;
-    pellimar::setProgramDir(g_settingsDir);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
+    const fs::path settingsDir = pattern;
+    pellimar::setProgramDir(settingsDir);
+
+    std::unique_ptr<pellimar::bench::SampleFolder> samples;
+    std::string folderNote = "given";
+    if (scanFiles().empty() && samplesAllowed) {
+        std::fprintf(stderr, "%s holds no file to scan; generating sample files\n",
+                     g_folder.c_str());
+        samples = std::make_unique<pellimar::bench::SampleFolder>();
+        g_folder = samples->path();
+        g_expectedRows = samples->iconGroups() + samples->icoImages();
+        folderNote = "generated: " + std::to_string(samples->fileCount()) + " files, " +
+                     std::to_string(g_expectedRows) + " icons, " +
+                     std::to_string(samples->filesWithoutIcons()) + " files without icons";
+    }
+    benchmark::AddCustomContext("scan folder", g_folder.string() + " (" + folderNote + ")");
+
+    const int status = pellimar::bench::runAndCheck();
+    samples.reset();
     std::error_code ec;
-    fs::remove_all(g_settingsDir, ec);
-    return 0;
+    fs::remove_all(settingsDir, ec);
+    return status;
 }
