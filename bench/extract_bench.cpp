@@ -10,8 +10,6 @@
 // read instead (and every icon in it must come out), unless --no-sample-files is
 // given. The folder used is shown in the report's heading.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -113,17 +111,10 @@ BENCHMARK(ExtractIconLoop32)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Reading every file whole into a buffer and dropping it: what `cat > /dev/null` costs.
 void ReadWholeFiles(benchmark::State& state) {
-    std::vector<char> buffer(1 << 17);
     long long files = 0, bytes = 0;
     for (auto _ : state) {
-        for (const auto& path : g_files) {
-            const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-            if (fd < 0) continue;
-            ssize_t n;
-            while ((n = ::read(fd, buffer.data(), buffer.size())) > 0) bytes += n;
-            ::close(fd);
-            ++files;
-        }
+        bytes += pellimar::bench::readFilesWhole(g_files);
+        files += (long long)g_files.size();
     }
     countWork(state, "files", double(files), benchmark::Counter::kAvgIterations);
     countWork(state, "MB", double(bytes) / 1e6, benchmark::Counter::kAvgIterations);

@@ -11,7 +11,6 @@
 // icon in it must come out as a row), unless --no-sample-files is given. The
 // folder used is shown in the report's heading.
 #include <benchmark/benchmark.h>
-#include <fcntl.h>
 #include <malloc.h>
 #include <unistd.h>
 
@@ -56,20 +55,6 @@ std::vector<fs::path> scanFiles() {
     return pellimar::gatherScanFiles(g_folder, kAllKinds, true);
 }
 
-// Reads every file whole and drops the bytes; the number of bytes read.
-long long readWhole(const std::vector<fs::path>& files) {
-    static std::vector<char> buffer(1 << 17);
-    long long bytes = 0;
-    for (const auto& path : files) {
-        const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd < 0) continue;
-        ssize_t n;
-        while ((n = ::read(fd, buffer.data(), buffer.size())) > 0) bytes += n;
-        ::close(fd);
-    }
-    return bytes;
-}
-
 // Answers the Import options dialog as a user who wants everything would: every
 // file kind ticked, "No limit." chosen, OK.
 int confirmEverything(QDialog& dialog) {
@@ -92,7 +77,8 @@ void ScanCommand(benchmark::State& state) {
     window.setImportOptionsDialog(new ImportOptionsDialog(settings, desktop, &window));
 
     const auto files = scanFiles();
-    const long long bytes = readWhole(files);  // the page cache is warm for every iteration
+    const long long bytes =
+        pellimar::bench::readFilesWhole(files);  // the page cache is warm for every iteration
 
     long long rowsAdded = 0;
     int fewestRows = -1;
@@ -125,7 +111,7 @@ BENCHMARK(ScanCommand)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTim
 void ReadScanFilesWhole(benchmark::State& state) {
     const auto files = scanFiles();
     long long bytes = 0;
-    for (auto _ : state) bytes += readWhole(files);
+    for (auto _ : state) bytes += pellimar::bench::readFilesWhole(files);
     countWork(state, "files", double(files.size()));
     countWork(state, "MB", double(bytes) / 1e6, benchmark::Counter::kAvgIterations);
     state.SetBytesProcessed(bytes);
