@@ -36,7 +36,6 @@ class MainWindow : public QMainWindow, public ResultListAccess {
     explicit MainWindow(Desktop& desktop, QWidget* parent = nullptr);
     ~MainWindow() override;
 
-    Desktop& desktop() const { return desktop_; }
     // The settings of the running program: loaded when the window is first shown,
     // changed by the option dialogs, which are handed this same object.
     AppSettings& settings() { return settings_; }
@@ -45,16 +44,11 @@ class MainWindow : public QMainWindow, public ResultListAccess {
     // The windows made after this one that its commands show.
     void setTipsDialog(TipsDialog* dialog) { tipsDialog_ = dialog; }
     void setAboutDialog(AboutDialog* dialog) { aboutDialog_ = dialog; }
-    TipsDialog* tipsDialog() const { return tipsDialog_; }
-    AboutDialog* aboutDialog() const { return aboutDialog_; }
     // The Import options dialog shown before every folder scan.
     void setImportOptionsDialog(ImportOptionsDialog* dialog) { importOptionsDialog_ = dialog; }
-    ImportOptionsDialog* importOptionsDialog() const { return importOptionsDialog_; }
     // The export options and report dialogs of the save command.
     void setExportOptionsDialog(ExportOptionsDialog* dialog) { exportOptionsDialog_ = dialog; }
     void setReportDialog(ReportDialog* dialog) { reportDialog_ = dialog; }
-    ExportOptionsDialog* exportOptionsDialog() const { return exportOptionsDialog_; }
-    ReportDialog* reportDialog() const { return reportDialog_; }
 
     // --- the result list as the import, scan, save and preview commands see it ---
     void addRow(const Icon& icon, const std::filesystem::path& source, int iconPosition) override;
