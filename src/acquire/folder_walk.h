@@ -2,6 +2,8 @@
 // one-folder listing and the depth-first walk over a whole tree.
 #pragma once
 
+#include <atomic>
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -23,32 +25,43 @@ struct FileKinds {
 FileKinds fileKindsOf(const AppSettings& s);
 
 // True when `path`'s extension names an enabled kind (".EXE", ".DLL", ".ICO",
-// ".ICL" in any letter case). The entries "." and ".." never pass.
+// ".ICL" in any letter case). The entries "." and ".." never pass. Looks at the
+// name only: the walk below also asks that the entry be a regular file.
 bool passesKindTest(const std::filesystem::path& path, const FileKinds& kinds);
+
+// What a caller can do to a walk in progress: see each folder just before it is
+// opened (tests change the tree there), follow how many entries were looked at,
+// and stop it (the files gathered so far are kept).
+struct WalkHooks {
+    std::function<void(const std::filesystem::path&)> beforeOpen;
+    std::function<void(std::size_t entriesSeen)> progress;  // now and then, not per entry
+    const std::atomic<bool>* stop = nullptr;
+};
+
+// Whether the file system holding `folder` is a kernel's view of itself (proc,
+// sysfs, devtmpfs, devpts, cgroup, debugfs and the like): nothing there is a file
+// a user keeps, and some of it never ends.
+bool isPseudoFileSystem(const std::filesystem::path& folder);
 
 // Appends folder + name for every entry the folder lists, "." and ".." and
 // sub-folders included, in the order the file system returns them. A folder that
 // cannot be listed appends nothing.
 void listFolder(const std::filesystem::path& folder, std::vector<std::filesystem::path>& list);
 
-// Appends the files of the enabled kinds in `folder` and, depth first, in all its
-// sub-folders: a sub-folder's files stand where its entry was listed; no sorting.
-// Links to folders are followed, but each real folder (device and inode) is
-// walked at most once, so links back into the tree cannot make the walk endless.
-// Folders that cannot be read are skipped; hidden entries are included; the
-// depth is not limited (the walk keeps its own stack, not the call stack's).
+// Appends the regular files of the enabled kinds in `folder` and, depth first, in
+// all its sub-folders: a sub-folder's files stand where its entry was listed; no
+// sorting. A link to a file is taken like the file; a link to a folder is never
+// followed (a Wine prefix links its drive z: to the root), and pseudo file
+// systems are never entered. Each real folder (device and inode) is walked at
+// most once. Folders that cannot be read are skipped; hidden entries are
+// included; the depth is not limited (the walk keeps its own stack).
 void collectFiles(const std::filesystem::path& folder, const FileKinds& kinds,
-                  std::vector<std::filesystem::path>& list);
-
-// The same walk, with `beforeOpen` called with each folder's path just before the
-// folder is opened (tests use it to change the tree while it is walked).
-void collectFiles(const std::filesystem::path& folder, const FileKinds& kinds,
-                  std::vector<std::filesystem::path>& list,
-                  const std::function<void(const std::filesystem::path&)>& beforeOpen);
+                  std::vector<std::filesystem::path>& list, const WalkHooks& hooks = {});
 
 // The file list of one scan: the whole tree when `withSubFolders`, otherwise the
-// folder's own entries that pass the kind test, in listing order.
+// folder's own regular files that pass the kind test, in listing order.
 std::vector<std::filesystem::path> gatherScanFiles(const std::filesystem::path& folder,
-                                                   const FileKinds& kinds, bool withSubFolders);
+                                                   const FileKinds& kinds, bool withSubFolders,
+                                                   const WalkHooks& hooks = {});
 
 }  // namespace pellimar

@@ -2,7 +2,11 @@
 #include "core/file_names.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
 
 #include <fstream>
 #include <set>
@@ -139,15 +143,73 @@ TEST(CollectFiles, LinksBackIntoTheTreeAreWalkedOncePerRealFolder) {
     EXPECT_EQ(got.size(), 2u);
 }
 
-TEST(CollectFiles, LinkToAFolderOutsideTheTreeIsFollowed) {
+TEST(CollectFiles, LinksToFoldersAreNotFollowedLinksToFilesAre) {
     ScratchTree outside;
     outside.file("far.dll");
+    outside.file("near.exe");
     ScratchTree t;
     t.link("elsewhere", outside.root().string());
+    t.link("linked.exe", (outside.root() / "near.exe").string());
     std::vector<fs::path> list;
     collectFiles(t.root(), kAll, list);
     ASSERT_EQ(list.size(), 1u);
-    EXPECT_EQ(list[0], t.root() / "elsewhere" / "far.dll");
+    EXPECT_EQ(list[0], t.root() / "linked.exe");
+
+    // The folder the user chose may itself be a link.
+    ScratchTree viaLink;
+    viaLink.link("chosen", outside.root().string());
+    list.clear();
+    collectFiles(viaLink.root() / "chosen", kAll, list);
+    EXPECT_EQ(list.size(), 2u);
+}
+
+// The shape of a Wine prefix: the Windows tree under drive_c, and drive letters
+// that are links, one of them to the root of the whole file system.
+TEST(CollectFiles, WinePrefixIsWalkedWithoutItsDriveLinks) {
+    ScratchTree t;
+    t.file("drive_c/windows/system32/shell32.dll");
+    t.file("drive_c/Program Files/App/app.exe");
+    t.file("drive_c/windows/notepad.exe");
+    t.file("user.reg");
+    t.folder("dosdevices");
+    t.link("dosdevices/c:", "../drive_c");
+    t.link("dosdevices/z:", "/");
+    std::vector<fs::path> list;
+    std::size_t lastSeen = 0;
+    WalkHooks hooks;
+    hooks.progress = [&](std::size_t seen) { lastSeen = seen; };
+    collectFiles(t.root(), kAll, list, hooks);
+    auto got = names(list);
+    std::sort(got.begin(), got.end());
+    EXPECT_EQ(got, (std::vector<std::string>{"app.exe", "notepad.exe", "shell32.dll"}));
+    EXPECT_GE(lastSeen, 10u);  // every entry of the tree, links included, was looked at
+}
+
+TEST(CollectFiles, PseudoFileSystemsAreNeverEntered) {
+    if (!fs::is_directory("/proc/self")) GTEST_SKIP() << "no /proc here";
+    EXPECT_TRUE(isPseudoFileSystem("/proc"));
+    EXPECT_TRUE(isPseudoFileSystem("/proc/self"));
+    EXPECT_FALSE(isPseudoFileSystem(fs::temp_directory_path()));
+    std::vector<fs::path> list;
+    collectFiles("/proc", kAll, list);
+    EXPECT_TRUE(list.empty());
+    if (fs::is_directory("/sys/kernel")) {
+        EXPECT_TRUE(isPseudoFileSystem("/sys"));
+        EXPECT_TRUE(gatherScanFiles("/sys", kAll, false).empty());
+    }
+}
+
+TEST(CollectFiles, AStopRequestEndsTheWalkKeepingWhatWasFound) {
+    ScratchTree t;
+    for (int i = 0; i < 600; ++i) t.file("f" + std::to_string(i) + ".exe");
+    std::atomic<bool> stop{false};
+    WalkHooks hooks;
+    hooks.stop = &stop;
+    hooks.progress = [&](std::size_t) { stop = true; };  // the first report asks to stop
+    std::vector<fs::path> list;
+    collectFiles(t.root(), kAll, list, hooks);
+    EXPECT_GT(list.size(), 0u);
+    EXPECT_LT(list.size(), 600u);
 }
 
 TEST(CollectFiles, FoldersThatCannotBeReadAreSkipped) {
@@ -161,14 +223,17 @@ TEST(CollectFiles, FoldersThatCannotBeReadAreSkipped) {
     t.link("dangling.exe", "nowhere");  // a dangling link with a wanted name is a file
     // "goes" is listed by its parent, then removed before the walk opens it.
     std::vector<fs::path> list;
-    collectFiles(t.root(), kAll, list, [&](const fs::path& folder) {
+    WalkHooks hooks;
+    hooks.beforeOpen = [&](const fs::path& folder) {
         if (folder == t.root()) return;
         std::error_code ec;
         fs::remove_all(t.root() / "goes", ec);
-    });
+    };
+    collectFiles(t.root(), kAll, list, hooks);
     auto got = names(list);
     std::sort(got.begin(), got.end());
-    EXPECT_EQ(got, (std::vector<std::string>{"a.exe", "dangling.exe", "kept.exe"}));
+    // A dangling link leads to no file, whatever its name.
+    EXPECT_EQ(got, (std::vector<std::string>{"a.exe", "kept.exe"}));
 
     std::vector<fs::path> none;
     collectFiles(t.root() / "missing", kAll, none);
@@ -200,7 +265,7 @@ TEST(CollectFiles, NoDepthLimit) {
     EXPECT_EQ(list[0], t.root() / (path + "x.exe"));
 }
 
-TEST(GatherScanFiles, WithoutSubFoldersKeepsPassingEntriesFolderNamesIncluded) {
+TEST(GatherScanFiles, OnlyRegularFilesPassWithOrWithoutSubFolders) {
     ScratchTree t;
     t.file("a.exe");
     t.file("b.txt");
@@ -208,17 +273,23 @@ TEST(GatherScanFiles, WithoutSubFoldersKeepsPassingEntriesFolderNamesIncluded) {
     t.file("x.exe/inside.exe");
     t.folder("sub");
     t.file("sub/s.exe");
+    t.file("c.exe");
+    t.link("linked.exe", "c.exe");
+    t.link("dangling.exe", "nowhere");
+    t.link("folderlink.exe", "sub");
+    ASSERT_EQ(::mkfifo((t.root() / "pipe.exe").c_str(), 0600), 0);  // would block a reader
     const FileKinds exe{true, false, false, false};
 
     auto flat = names(gatherScanFiles(t.root(), exe, false));
     std::vector<std::string> expected;
     for (const auto& n : t.listingOrder(""))
-        if (n == "a.exe" || n == "x.exe") expected.push_back(n);
+        if (n == "a.exe" || n == "c.exe" || n == "linked.exe") expected.push_back(n);
     EXPECT_EQ(flat, expected);
 
     auto deep = names(gatherScanFiles(t.root(), exe, true));
     std::sort(deep.begin(), deep.end());
-    EXPECT_EQ(deep, (std::vector<std::string>{"a.exe", "inside.exe", "s.exe"}));
+    EXPECT_EQ(deep,
+              (std::vector<std::string>{"a.exe", "c.exe", "inside.exe", "linked.exe", "s.exe"}));
 }
 
 }  // namespace
