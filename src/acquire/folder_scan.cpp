@@ -1,8 +1,10 @@
 #include "acquire/folder_scan.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 
@@ -24,11 +26,15 @@ std::optional<int> readIconFileCount(const fs::path& file) {
         if (n <= 0) break;
         got += std::size_t(n);
     }
+    struct stat st {};
+    const bool sized = ::fstat(fd, &st) == 0;
     ::close(fd);
     if (got < sizeof header) return std::nullopt;
     auto word = [&](int at) { return int(header[at] | (header[at + 1] << 8)); };
     if (word(0) != 0 || word(2) != 1) return std::nullopt;
-    return word(4);
+    // No more entries than the file has room for: the rest cannot be read anyway.
+    const long long room = sized ? (static_cast<long long>(st.st_size) - 6) / 16 : word(4);
+    return int(std::min<long long>(word(4), std::max<long long>(room, 0)));
 }
 
 ScanOutcome runFolderScan(const std::vector<fs::path>& files, const AppSettings& settings,
@@ -54,31 +60,40 @@ ScanOutcome runFolderScan(const std::vector<fs::path>& files, const AppSettings&
         ++out.rowsAdded;
     };
 
+    std::size_t filesRead = 0;
     for (const fs::path& file : files) {
+        if (callbacks.stop != nullptr && callbacks.stop->load(std::memory_order_relaxed)) {
+            out.interrupted = true;
+            break;
+        }
         if (upperCaseExtension(file) == ".ICO") {
             const std::optional<int> count = readIconFileCount(file);
             if (!count) {
                 // Not an icon file after all: it gives no row, the others still do.
                 out.unreadableIconFiles.push_back(file);
-                continue;
-            }
-            int n = 0;
-            for (int k = 1; k <= *count; ++k) {
-                const Icon icon = callbacks.loadIcon(file, k);
-                if (icon.empty()) break;
-                if (!withinLimit()) break;
-                take(file, n, icon);
-                ++n;
+            } else {
+                for (int k = 1; k <= *count; ++k) {
+                    const Icon icon = callbacks.loadIcon(file, k);
+                    if (icon.empty()) continue;  // a damaged image hides none of the others
+                    if (!withinLimit()) break;
+                    take(file, k - 1, icon);
+                }
             }
         } else {
             if (out.stopped) break;
-            for (int index = 0;; ++index) {
+            const std::optional<int> count =
+                callbacks.countIcons ? callbacks.countIcons(file) : std::nullopt;
+            for (int index = 0; !count || index < *count; ++index) {
                 const Icon icon = callbacks.loadIcon(file, index);
-                if (icon.empty()) break;
+                if (icon.empty()) {
+                    if (count) continue;  // a damaged icon hides none of the others
+                    break;
+                }
                 if (!withinLimit()) break;
                 take(file, index, icon);
             }
         }
+        if (callbacks.fileRead) callbacks.fileRead(++filesRead);
     }
     return out;
 }

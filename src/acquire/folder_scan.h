@@ -3,6 +3,8 @@
 // loader, a row adder and Clear All.
 #pragma once
 
+#include <atomic>
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -23,12 +25,20 @@ struct ScanCallbacks {
     std::function<void(const std::filesystem::path& file, int n, const Icon& icon)> addRow;
     // Empties the result list as Clear All does.
     std::function<void()> clearList;
+    // How many icons a file holds, when that can be known; unset, or nothing for a
+    // file, means icons are read until the first empty one.
+    IconCounter countIcons;
+    // Set when the user asks the scan to stop: no further file is read.
+    const std::atomic<bool>* stop = nullptr;
+    // Called after each file with the number of files read so far.
+    std::function<void(std::size_t filesRead)> fileRead;
 };
 
 struct ScanOutcome {
     int rowsAdded = 0;
-    int iconsTaken = 0;  // the scan's icon count, the icon that passed the maximum included
-    bool stopped = false;
+    int iconsTaken = 0;        // the scan's icon count, the icon that passed the maximum included
+    bool stopped = false;      // the maximum was passed
+    bool interrupted = false;  // the user stopped the scan
     // Icon files skipped because they could not be opened or hold no icon header.
     std::vector<std::filesystem::path> unreadableIconFiles;
 };
@@ -40,7 +50,9 @@ std::optional<int> readIconFileCount(const std::filesystem::path& file);
 // Takes `files` in order. Clears the list first (when `clearResult` is on and
 // `files` is not empty), then adds the rows. The count and the stop flag start
 // anew with every call, so one call adds at most `max_units` rows when it is
-// above 0.
+// above 0. When a file's icon count is known, an icon that cannot be read adds no
+// row and is not counted, and the file's later icons still are; a row keeps the
+// icon's own number (0-based; an icon file's image k is row number k - 1).
 ScanOutcome runFolderScan(const std::vector<std::filesystem::path>& files,
                           const AppSettings& settings, const ScanCallbacks& callbacks);
 

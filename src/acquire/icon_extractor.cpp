@@ -2,6 +2,7 @@
 
 #include <QPainter>
 
+#include "acquire/folder_scan.h"
 #include "core/file_names.h"
 #include "core/icon_image.h"
 #include "platform/extract.h"
@@ -14,6 +15,11 @@ Icon loadFileIcon(const std::filesystem::path& file, int index) {
     if (upperCaseExtension(file) != ".ICO") return extractIcon(file, index, kLargeIconSize);
     auto oneImage = IconExtractor::extractIcoImage(file, index);
     return oneImage ? decodeIcoImage(*oneImage, 0) : Icon{};
+}
+
+std::optional<int> countFileIcons(const std::filesystem::path& file) {
+    if (upperCaseExtension(file) == ".ICO") return readIconFileCount(file);
+    return extractIconCount(file);
 }
 
 IconExtractor::IconExtractor(QWidget* owner) : QWidget(owner) {

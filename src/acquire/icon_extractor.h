@@ -27,6 +27,12 @@ Icon loadFileIcon(const std::filesystem::path& file, int index);
 // How the import and the scan read icons: loadFileIcon, or a stand-in in tests.
 using IconLoader = std::function<Icon(const std::filesystem::path& file, int index)>;
 
+// How many icons loadFileIcon can be asked for: the images of an icon file's
+// header, the icon groups of an executable, library or icon library. Nothing
+// when the file cannot be read or is none of those: then only trying tells.
+std::optional<int> countFileIcons(const std::filesystem::path& file);
+using IconCounter = std::function<std::optional<int>(const std::filesystem::path& file)>;
+
 class IconExtractor : public QWidget {
     Q_OBJECT
   public:

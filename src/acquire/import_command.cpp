@@ -3,6 +3,7 @@
 #include <optional>
 #include <string>
 
+#include "acquire/background_rows.h"
 #include "core/desktop.h"
 #include "core/file_names.h"
 #include "core/result_list_access.h"
@@ -21,8 +22,28 @@ constexpr const char* kImportFilter =
 
 }  // namespace
 
+void importIconsOf(const fs::path& file, ResultListAccess& list, const IconLoader& loadIcon,
+                   const IconCounter& countIcons) {
+    list.showStatus(1, "Searching ...");
+    runWithRowFeed(list, [&](RowFeed& feed) {
+        const std::optional<int> count = countIcons ? countIcons(file) : std::nullopt;
+        feed.setFilesToRead(1);
+        for (int n = 0; (!count || n < *count) && !feed.stopRequested(); ++n) {
+            const Icon icon = loadIcon(file, n);
+            if (icon.empty()) {
+                if (count) continue;  // a damaged icon hides none of the others
+                break;
+            }
+            feed.addRow(file, n, icon);
+        }
+        feed.setFilesRead(1);
+    });
+    list.showStatus(1, "Idle ...");
+}
+
 void importFromFile(Desktop& desktop, const AppSettings& settings, ResultListAccess& list,
-                    QWidget* viewerParent, const IconLoader& loadIcon) {
+                    QWidget* viewerParent, const IconLoader& loadIcon,
+                    const IconCounter& countIcons) {
     if (settings.clearResult) list.clearAll();
 
     FileDialogRequest request;
@@ -37,16 +58,11 @@ void importFromFile(Desktop& desktop, const AppSettings& settings, ResultListAcc
             showIconViewer(desktop, viewerParent, path, path);
             return;
         }
-        list.showStatus(1, "Searching ...");
+        importIconsOf(path, list, loadIcon, countIcons);
+    } else {
         list.processPendingEvents();
-        for (int n = 0;; ++n) {
-            const Icon icon = loadIcon(path, n);
-            if (icon.empty()) break;
-            list.addRow(icon, path, n);
-        }
+        list.showStatus(1, "Idle ...");
     }
-    list.processPendingEvents();
-    list.showStatus(1, "Idle ...");
     list.showStatus(3, "Icons:" + std::to_string(list.rowCount()));
 }
 

@@ -77,13 +77,16 @@ MainWindow::MainWindow(Desktop& desktop, QWidget* parent) : QMainWindow(parent),
     // Three shortcuts with no menu item of their own.
     clearShortcut = new QAction("clearShortcut", this);
     clearShortcut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
-    connect(clearShortcut, &QAction::triggered, this, [this] { run([&] { clearAll(); }); });
+    connect(clearShortcut, &QAction::triggered, this,
+            [this] { runCommand(&MainWindow::clearAll); });
     importShortcut = new QAction("importShortcut", this);
     importShortcut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
-    connect(importShortcut, &QAction::triggered, this, [this] { run([&] { importFromFile(); }); });
+    connect(importShortcut, &QAction::triggered, this,
+            [this] { runCommand(&MainWindow::importFromFile); });
     saveShortcut = new QAction("saveShortcut", this);
     saveShortcut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
-    connect(saveShortcut, &QAction::triggered, this, [this] { run([&] { saveSelected(); }); });
+    connect(saveShortcut, &QAction::triggered, this,
+            [this] { runCommand(&MainWindow::saveSelected); });
 
     tipsTimer = new QTimer(this);
     tipsTimer->setInterval(500);
@@ -91,9 +94,11 @@ MainWindow::MainWindow(Desktop& desktop, QWidget* parent) : QMainWindow(parent),
 
     connect(resultList, &ResultList::selectionCountChanged, this, [this] { showSelectedCount(); });
     connect(resultList, &ResultList::clicked, this, [this] { showSelectedCount(); });
-    connect(resultList, &ResultList::doubleClicked, this, [this] { run([&] { previewRow(); }); });
-    connect(resultList, &ResultList::columnClicked, this,
-            [this](int c) { run([&] { sortByColumn(c); }); });
+    connect(resultList, &ResultList::doubleClicked, this,
+            [this] { runCommand(&MainWindow::previewRow); });
+    connect(resultList, &ResultList::columnClicked, this, [this](int c) {
+        if (!backgroundWorkRunning()) run([&] { sortByColumn(c); });
+    });
     connect(resultList, &ResultList::contextMenuRequested, this, [this](const QPoint& at) {
         enableContextMenuCommands();
         listContextMenu->exec(at);
@@ -118,7 +123,7 @@ QAction* MainWindow::addMenuItem(QMenu* menu, const char* name, const char* capt
         a->setShortcutContext(Qt::WidgetShortcut);
     }
     a->setEnabled(enabled);
-    connect(a, &QAction::triggered, this, [this, handler] { run([&] { (this->*handler)(); }); });
+    connect(a, &QAction::triggered, this, [this, handler] { runCommand(handler); });
     return a;
 }
 
@@ -246,8 +251,7 @@ void MainWindow::buildToolBar() {
         b->setToolButtonStyle(Qt::ToolButtonIconOnly);
         b->setProperty("imageIndex", image);
         if (handler)
-            connect(b, &QToolButton::clicked, this,
-                    [this, handler] { run([&] { (this->*handler)(); }); });
+            connect(b, &QToolButton::clicked, this, [this, handler] { runCommand(handler); });
         toolBar->addWidget(b);
         return b;
     };
@@ -277,10 +281,83 @@ void MainWindow::buildStatusBar() {
         bar->addWidget(panel);
         statusPanels.push_back(panel);
     }
+    progressLabel = new QLabel;
+    progressLabel->setObjectName("progressLabel");
+    progressLabel->hide();
+    bar->addWidget(progressLabel, 1);
+    stopButton = new QToolButton;
+    stopButton->setObjectName("stopButton");
+    stopButton->setText("Stop");
+    stopButton->setToolTip("Stop reading files (Esc); the icons found so far stay");
+    stopButton->setAutoRaise(true);
+    stopButton->hide();
+    connect(stopButton, &QToolButton::clicked, this, [this] { stopBackgroundWork(); });
+    bar->addPermanentWidget(stopButton);
 }
 
 void MainWindow::addRow(const Icon& icon, const fs::path& source, int iconPosition) {
     resultList->addRow(listPicture(icon), source, iconPosition);
+}
+
+void MainWindow::addPreparedRows(std::vector<PreparedRow>& rows) {
+    resultList->addRows(rows);
+}
+
+bool MainWindow::touchesList(void (MainWindow::*handler)()) {
+    for (auto h :
+         {&MainWindow::clickImportButton, &MainWindow::importFromFile, &MainWindow::scanFolder,
+          &MainWindow::saveSelected, &MainWindow::saveAll, &MainWindow::clearAll,
+          &MainWindow::deleteSelected, &MainWindow::selectAll, &MainWindow::previewRow})
+        if (h == handler) return true;
+    return false;
+}
+
+void MainWindow::runCommand(void (MainWindow::*handler)()) {
+    if (backgroundWorkRunning() && touchesList(handler)) return;
+    run([&] { (this->*handler)(); });
+}
+
+void MainWindow::beginBackgroundWork(std::function<void()> stop) {
+    stopWork_ = std::move(stop);
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{importButton, scanButton, clearButton, saveButton})
+        w->setEnabled(false);
+    for (QAction* a : {importFileItem, scanFolderItem}) a->setEnabled(false);
+    disableListCommands();
+    progressLabel->setText(QString());
+    progressLabel->show();
+    stopButton->setEnabled(true);
+    stopButton->show();
+}
+
+void MainWindow::showProgress(const WorkProgress& progress) {
+    QString text;
+    if (progress.filesToRead == 0)
+        text = QString("Looking at files: %1").arg(progress.filesLookedAt);
+    else
+        text = QString("Files read: %1 of %2, icons found: %3")
+                   .arg(progress.filesRead)
+                   .arg(progress.filesToRead)
+                   .arg(progress.iconsFound);
+    progressLabel->setText(text);
+}
+
+void MainWindow::stopBackgroundWork() {
+    if (!stopWork_) return;
+    stopWork_();
+    stopButton->setEnabled(false);
+    progressLabel->setText("Stopping ...");
+}
+
+void MainWindow::endBackgroundWork() {
+    stopWork_ = nullptr;
+    progressLabel->hide();
+    stopButton->hide();
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{importButton, scanButton, clearButton, saveButton})
+        w->setEnabled(true);
+    for (QAction* a : {importFileItem, scanFolderItem}) a->setEnabled(true);
+    if (closeWhenIdle_) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
 std::vector<ResultRowInfo> MainWindow::rows() const {
@@ -353,6 +430,11 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
         QApplication::activeModalWidget())
         return QMainWindow::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
+    if (backgroundWorkRunning() && key->key() == Qt::Key_Escape && key->modifiers() == 0) {
+        if (type == QEvent::KeyPress) stopBackgroundWork();
+        event->accept();
+        return true;
+    }
     // The keypad's Del is the same key as far as the shortcuts go.
     const QKeyCombination combo(key->modifiers() & ~Qt::KeypadModifier, Qt::Key(key->key()));
     const QKeySequence wanted(combo);
@@ -381,8 +463,21 @@ void MainWindow::showEvent(QShowEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (backgroundWorkRunning()) {
+        // The work ends first; the window closes when it has.
+        event->ignore();
+        if (closeWhenIdle_) return;
+        run([&] {
+            if (desktop_.message("Files are still being read.\r\nStop and quit?", "Notice",
+                                 Buttons::OkCancel) != Answer::Ok)
+                return;
+            closeWhenIdle_ = closeConfirmed_ = true;
+            stopBackgroundWork();
+        });
+        return;
+    }
     bool close = true;
-    run([&] { close = confirmClose(); });
+    if (!closeConfirmed_) run([&] { close = confirmClose(); });
     if (close)
         event->accept();
     else

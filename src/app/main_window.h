@@ -7,6 +7,7 @@
 #include <QMainWindow>
 #include <QString>
 #include <filesystem>
+#include <functional>
 #include <vector>
 
 #include "app/result_list.h"
@@ -52,6 +53,16 @@ class MainWindow : public QMainWindow, public ResultListAccess {
 
     // --- the result list as the import, scan, save and preview commands see it ---
     void addRow(const Icon& icon, const std::filesystem::path& source, int iconPosition) override;
+    void addPreparedRows(std::vector<PreparedRow>& rows) override;
+    // While files are read in the background: the commands that change or read the
+    // list are held, the Stop button and Esc end the work, and closing the window
+    // asks, stops and closes.
+    void beginBackgroundWork(std::function<void()> stop) override;
+    void showProgress(const WorkProgress& progress) override;
+    void endBackgroundWork() override;
+    bool backgroundWorkRunning() const { return bool(stopWork_); }
+    // Asks the running background work to end; the rows found so far stay.
+    void stopBackgroundWork();
     std::vector<ResultRowInfo> rows() const override;
     int rowCount() const override;
     int selectedCount() const override;
@@ -161,6 +172,9 @@ class MainWindow : public QMainWindow, public ResultListAccess {
     ImageList* rowPictures;
     std::vector<QLabel*> statusPanels;
     QTimer* tipsTimer;
+    // Shown in the status bar while files are read in the background.
+    QLabel* progressLabel;
+    QToolButton* stopButton;
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -176,6 +190,10 @@ class MainWindow : public QMainWindow, public ResultListAccess {
     void buildStatusBar();
     void setViewChecks(QAction* viewItem, QAction* dropItem);
     void disableListCommands();
+    // Whether `handler` changes or reads the result list (held during background work).
+    static bool touchesList(void (MainWindow::*handler)());
+    // Runs `handler` unless background work holds it.
+    void runCommand(void (MainWindow::*handler)());
     // Runs a handler body; an error that escapes it goes to the error box.
     template <typename F>
     void run(F&& body) {
@@ -191,6 +209,9 @@ class MainWindow : public QMainWindow, public ResultListAccess {
     ReportDialog* reportDialog_ = nullptr;
     std::filesystem::path lastSaveName_;  // the Save dialog keeps its last file name
     bool shownOnce_ = false;
+    std::function<void()> stopWork_;  // set while background work runs
+    bool closeWhenIdle_ = false;      // the user chose to quit during background work
+    bool closeConfirmed_ = false;
 };
 
 }  // namespace pellimar

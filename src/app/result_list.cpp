@@ -5,58 +5,21 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QListView>
-#include <QPixmap>
 #include <QStackedWidget>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
-#include <set>
+#include <utility>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace pellimar {
 namespace fs = std::filesystem;
 
 namespace {
-
-constexpr int kImageIndexRole = Qt::UserRole + 1;
-constexpr int kIconPositionRole = Qt::UserRole + 2;
-constexpr int kSortKeyRole = Qt::UserRole + 3;
-constexpr int kSourceRole = Qt::UserRole + 4;
-
-// A cell that sorts by the bytes of its text, ignoring the case of ASCII letters.
-class RowItem : public QStandardItem {
-  public:
-    RowItem(const QString& text, const QByteArray& key) : QStandardItem(text) {
-        setData(key, kSortKeyRole);
-        setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
-    }
-    RowItem(const RowItem& other) = default;
-    QStandardItem* clone() const override { return new RowItem(*this); }
-    bool operator<(const QStandardItem& other) const override {
-        QByteArray a = data(kSortKeyRole).toByteArray();
-        QByteArray b = other.data(kSortKeyRole).toByteArray();
-        return compareAsciiNoCase({a.constData(), std::size_t(a.size())},
-                                  {b.constData(), std::size_t(b.size())}) < 0;
-    }
-};
-
-// Column 0 draws the picture its row names in the image list.
-class ResultModel : public QStandardItemModel {
-  public:
-    ResultModel(const ImageList& images, QObject* parent)
-        : QStandardItemModel(0, 3, parent), images_(images) {}
-    QVariant data(const QModelIndex& index, int role) const override {
-        if (role == Qt::DecorationRole && index.column() == 0) {
-            int image = QStandardItemModel::data(index, kImageIndexRole).toInt();
-            if (!images_.valid(image)) return {};
-            return images_.pixmap(image);
-        }
-        return QStandardItemModel::data(index, role);
-    }
-
-  private:
-    const ImageList& images_;
-};
 
 // Thumbnails sit a few pixels below the top of their grid cell, so the first row
 // does not touch the list's edge.
@@ -73,39 +36,202 @@ class ThumbnailDelegate : public QStyledItemDelegate {
     }
 };
 
-QByteArray bytesOf(const std::string& s) {
-    return QByteArray(s.data(), qsizetype(s.size()));
+QString textOf(const std::string& bytes) {
+    return QFile::decodeName(QByteArray(bytes.data(), qsizetype(bytes.size())));
+}
+
+QImage thirtyTwoSquare(const QImage& picture) {
+    if (picture.isNull()) {
+        QImage empty(ImageList::kSize, ImageList::kSize, QImage::Format_ARGB32);
+        empty.fill(Qt::transparent);
+        return empty;
+    }
+    QImage img = picture.format() == QImage::Format_ARGB32
+                     ? picture
+                     : picture.convertToFormat(QImage::Format_ARGB32);
+    if (img.width() != ImageList::kSize || img.height() != ImageList::kSize)
+        img = img.scaled(ImageList::kSize, ImageList::kSize, Qt::IgnoreAspectRatio,
+                         Qt::SmoothTransformation);
+    return img;
+}
+
+// Hands the heap's free pages back to the system: after a long list is cleared
+// the memory would otherwise stay with the program.
+void giveMemoryBack() {
+#ifdef __GLIBC__
+    ::malloc_trim(0);
+#endif
 }
 
 }  // namespace
 
 int ImageList::add(const QImage& picture) {
-    QImage img = picture.isNull() ? QImage(kSize, kSize, QImage::Format_ARGB32)
-                                  : picture.convertToFormat(QImage::Format_ARGB32);
-    if (picture.isNull()) img.fill(Qt::transparent);
-    if (img.width() != kSize || img.height() != kSize)
-        img = img.scaled(kSize, kSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    pixmaps_.push_back(QPixmap::fromImage(img));
-    images_.push_back(std::move(img));
+    images_.push_back(thirtyTwoSquare(picture));
     return count() - 1;
 }
 
 void ImageList::remove(const std::vector<int>& indexes) {
-    std::set<int> gone(indexes.begin(), indexes.end());
-    std::vector<QImage> kept;
-    std::vector<QPixmap> keptPixmaps;
-    for (int i = 0; i < count(); ++i) {
-        if (gone.count(i)) continue;
-        kept.push_back(std::move(images_[std::size_t(i)]));
-        keptPixmaps.push_back(std::move(pixmaps_[std::size_t(i)]));
+    std::vector<bool> gone(images_.size(), false);
+    for (int i : indexes)
+        if (valid(i)) gone[std::size_t(i)] = true;
+    std::size_t out = 0;
+    for (std::size_t i = 0; i < images_.size(); ++i)
+        if (!gone[i]) images_[out++] = std::move(images_[i]);
+    images_.resize(out);
+}
+
+void ImageList::clear() {
+    std::vector<QImage>().swap(images_);
+}
+
+ResultModel::ResultModel(QObject* parent) : QAbstractTableModel(parent) {}
+
+int ResultModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(rows_.size());
+}
+
+int ResultModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : 3;
+}
+
+const fs::path& ResultModel::source(int row) const {
+    return sources_.at(rows_.at(std::size_t(row)).source);
+}
+
+std::string ResultModel::caption(int row) const {
+    const Row& r = rows_.at(std::size_t(row));
+    return rowCaption(sources_[r.source], r.position);
+}
+
+std::string ResultModel::location(int row) const {
+    return formatIconNumber(rows_.at(std::size_t(row)).position);
+}
+
+QVariant ResultModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= int(rows_.size())) return {};
+    const int row = index.row();
+    const Row& r = rows_[std::size_t(row)];
+    switch (role) {
+        case Qt::DisplayRole:
+            if (index.column() == ResultList::ColIcons) return textOf(caption(row));
+            if (index.column() == ResultList::ColLocation)
+                return QString::fromStdString(location(row));
+            return textOf(sources_[r.source].native());
+        case Qt::DecorationRole:
+            // The image itself: the delegate makes what it draws from it, for the
+            // rows in view only.
+            if (index.column() == ResultList::ColIcons && images_.valid(int(r.image)))
+                return images_.at(int(r.image));
+            return {};
+        case Qt::ToolTipRole:
+            if (index.column() == ResultList::ColIcons) return textOf(sources_[r.source].native());
+            return {};
+        default:
+            return {};
     }
-    images_ = std::move(kept);
-    pixmaps_ = std::move(keptPixmaps);
+}
+
+QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    static const char* const titles[] = {"Icons", "Location", "Path"};
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < 3)
+        return QString(titles[section]);
+    return QAbstractTableModel::headerData(section, orientation, role);
+}
+
+Qt::ItemFlags ResultModel::flags(const QModelIndex& index) const {
+    if (!index.isValid()) return Qt::NoItemFlags;
+    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+}
+
+std::uint32_t ResultModel::sourceId(const fs::path& source) {
+    const auto [it, added] =
+        sourceIds_.try_emplace(source.native(), std::uint32_t(sources_.size()));
+    if (added) sources_.push_back(source);
+    return it->second;
+}
+
+void ResultModel::append(std::vector<PreparedRow>& rows) {
+    if (rows.empty()) return;
+    const int first = int(rows_.size());
+    beginInsertRows({}, first, first + int(rows.size()) - 1);
+    rows_.reserve(rows_.size() + rows.size());
+    for (PreparedRow& row : rows) {
+        const int image = images_.add(row.picture);
+        rows_.push_back({sourceId(row.source), row.iconPosition, std::uint32_t(image)});
+    }
+    endInsertRows();
+}
+
+void ResultModel::keepRows(const std::vector<bool>& keep) {
+    std::vector<int> goneImages;
+    std::vector<Row> kept;
+    for (std::size_t r = 0; r < rows_.size(); ++r) {
+        if (r < keep.size() && !keep[r])
+            goneImages.push_back(int(rows_[r].image));
+        else
+            kept.push_back(rows_[r]);
+    }
+    if (goneImages.empty()) return;
+    beginResetModel();
+    images_.remove(goneImages);
+    // Each remaining row's image moves down by the removed images before it.
+    std::sort(goneImages.begin(), goneImages.end());
+    for (Row& row : kept) {
+        const auto before = std::lower_bound(goneImages.begin(), goneImages.end(), int(row.image)) -
+                            goneImages.begin();
+        row.image -= std::uint32_t(before);
+    }
+    rows_ = std::move(kept);
+    endResetModel();
+}
+
+void ResultModel::clearRows() {
+    beginResetModel();
+    std::vector<Row>().swap(rows_);
+    std::vector<fs::path>().swap(sources_);
+    std::unordered_map<std::string, std::uint32_t>().swap(sourceIds_);
+    images_.clear();
+    endResetModel();
+    giveMemoryBack();
+}
+
+std::string ResultModel::sortKey(const Row& row, int column) const {
+    if (column == ResultList::ColIcons) return rowCaption(sources_[row.source], row.position);
+    if (column == ResultList::ColLocation) return formatIconNumber(row.position);
+    return sources_[row.source].native();
+}
+
+void ResultModel::sort(int column, Qt::SortOrder order) {
+    if (column < 0 || column > 2 || rows_.empty()) return;
+    // Keys made once; a stable sort keeps equal rows in their order.
+    std::vector<std::pair<std::string, std::size_t>> keyed;
+    keyed.reserve(rows_.size());
+    for (std::size_t r = 0; r < rows_.size(); ++r) keyed.emplace_back(sortKey(rows_[r], column), r);
+    std::stable_sort(keyed.begin(), keyed.end(), [order](const auto& a, const auto& b) {
+        const int c = compareAsciiNoCase(a.first, b.first);
+        return order == Qt::AscendingOrder ? c < 0 : c > 0;
+    });
+
+    emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
+    std::vector<int> newRowOf(rows_.size());
+    std::vector<Row> sorted;
+    sorted.reserve(rows_.size());
+    for (std::size_t to = 0; to < keyed.size(); ++to) {
+        newRowOf[keyed[to].second] = int(to);
+        sorted.push_back(rows_[keyed[to].second]);
+    }
+    rows_ = std::move(sorted);
+    const QModelIndexList before = persistentIndexList();
+    QModelIndexList after;
+    after.reserve(before.size());
+    for (const QModelIndex& index : before)
+        after << this->index(newRowOf[std::size_t(index.row())], index.column());
+    changePersistentIndexList(before, after);
+    emit layoutChanged({}, QAbstractItemModel::VerticalSortHint);
 }
 
 ResultList::ResultList(QWidget* parent) : QWidget(parent) {
-    model_ = new ResultModel(images_, this);
-    model_->setHorizontalHeaderLabels({"Icons", "Location", "Path"});
+    model_ = new ResultModel(this);
     selection_ = new QItemSelectionModel(model_, this);
 
     iconView_ = new QListView;
@@ -178,20 +304,13 @@ bool ResultList::eventFilter(QObject* watched, QEvent* event) {
 }
 
 int ResultList::addRow(const QImage& picture, const fs::path& source, int iconPosition) {
-    const int image = images_.add(picture);
-    const std::string caption = rowCaption(source, iconPosition);
-    const std::string location = formatIconNumber(iconPosition);
-    const std::string& path = source.native();
-
-    auto* first = new RowItem(QFile::decodeName(bytesOf(caption)), bytesOf(caption));
-    first->setData(image, kImageIndexRole);
-    first->setData(iconPosition, kIconPositionRole);
-    first->setData(bytesOf(path), kSourceRole);
-    first->setToolTip(QFile::decodeName(bytesOf(path)));
-    auto* second = new RowItem(QString::fromStdString(location), bytesOf(location));
-    auto* third = new RowItem(QFile::decodeName(bytesOf(path)), bytesOf(path));
-    model_->appendRow({first, second, third});
+    std::vector<PreparedRow> one{{picture, source, iconPosition}};
+    model_->append(one);
     return model_->rowCount() - 1;
+}
+
+void ResultList::addRows(std::vector<PreparedRow>& rows) {
+    model_->append(rows);
 }
 
 int ResultList::rowCount() const {
@@ -226,27 +345,26 @@ std::vector<ResultRowInfo> ResultList::rows() const {
 }
 
 QString ResultList::caption(int row) const {
-    return model_->item(row, ColIcons)->text();
+    return textOf(model_->caption(row));
 }
 QString ResultList::location(int row) const {
-    return model_->item(row, ColLocation)->text();
+    return QString::fromStdString(model_->location(row));
 }
 QString ResultList::pathText(int row) const {
-    return model_->item(row, ColPath)->text();
+    return textOf(model_->source(row).native());
 }
 fs::path ResultList::source(int row) const {
-    QByteArray bytes = model_->item(row, ColIcons)->data(kSourceRole).toByteArray();
-    return fs::path(std::string(bytes.constData(), std::size_t(bytes.size())));
+    return model_->source(row);
 }
 int ResultList::iconPosition(int row) const {
-    return model_->item(row, ColIcons)->data(kIconPositionRole).toInt();
+    return model_->iconPosition(row);
 }
 int ResultList::imageIndex(int row) const {
-    return model_->item(row, ColIcons)->data(kImageIndexRole).toInt();
+    return model_->imageIndex(row);
 }
 QImage ResultList::rowPicture(int row) const {
-    int image = imageIndex(row);
-    return images_.valid(image) ? images_.at(image) : QImage();
+    const int image = imageIndex(row);
+    return images().valid(image) ? images().at(image) : QImage();
 }
 
 void ResultList::setRowSelected(int row, bool selected) {
@@ -267,40 +385,18 @@ void ResultList::clearSelection() {
 
 void ResultList::clearRows() {
     selection_->clear();
-    model_->removeRows(0, model_->rowCount());
-    images_.clear();
+    model_->clearRows();
 }
 
 int ResultList::deleteSelected() {
-    const std::vector<bool> selected = selectedRows();
-    std::vector<int> goneImages;
-    std::vector<QList<QStandardItem*>> kept;
-    for (int r = 0; r < rowCount(); ++r) {
-        if (selected[std::size_t(r)]) {
-            goneImages.push_back(imageIndex(r));
-            continue;
-        }
-        QList<QStandardItem*> row;
-        for (int c = 0; c < model_->columnCount(); ++c) row << model_->item(r, c)->clone();
-        kept.push_back(row);
-    }
-    if (goneImages.empty()) return 0;
-    // The kept rows are put back in one pass: removing rows one by one, with the
-    // views and the selection kept in step each time, is slow on long lists.
+    std::vector<bool> keep = selectedRows();
+    const int gone = int(std::count(keep.begin(), keep.end(), true));
+    if (gone == 0) return 0;
+    keep.flip();
     selection_->clear();
-    model_->removeRows(0, model_->rowCount());
-    images_.remove(goneImages);
-    // Each remaining row's image moves down by the removed images before it.
-    std::sort(goneImages.begin(), goneImages.end());
-    for (QList<QStandardItem*>& row : kept) {
-        int image = row[ColIcons]->data(kImageIndexRole).toInt();
-        int before =
-            int(std::lower_bound(goneImages.begin(), goneImages.end(), image) - goneImages.begin());
-        row[ColIcons]->setData(image - before, kImageIndexRole);
-        model_->appendRow(row);
-    }
+    model_->keepRows(keep);
     emit selectionCountChanged();
-    return int(goneImages.size());
+    return gone;
 }
 
 void ResultList::sortByColumn(int column) {

@@ -3,14 +3,17 @@
 // draw their pictures from.
 #pragma once
 
+#include <QAbstractTableModel>
 #include <QImage>
-#include <QPixmap>
-#include <QStandardItemModel>
 #include <QWidget>
 #include <array>
+#include <cstdint>
 #include <filesystem>
+#include <string>
+#include <unordered_map>
 #include <vector>
 
+#include "core/result_list_access.h"
 #include "core/result_rows.h"
 
 class QAbstractItemView;
@@ -30,19 +33,61 @@ class ImageList {
     int add(const QImage& picture);
     // Removes the images at the given indexes; later images move down.
     void remove(const std::vector<int>& indexes);
-    void clear() {
-        images_.clear();
-        pixmaps_.clear();
-    }
+    // Removes every image and gives their memory back.
+    void clear();
     int count() const { return int(images_.size()); }
     const QImage& at(int index) const { return images_.at(std::size_t(index)); }
-    // The same picture ready for drawing.
-    const QPixmap& pixmap(int index) const { return pixmaps_.at(std::size_t(index)); }
     bool valid(int index) const { return index >= 0 && index < count(); }
 
   private:
     std::vector<QImage> images_;
-    std::vector<QPixmap> pixmaps_;
+};
+
+// The rows of the result list, kept small: a row is its source (each distinct
+// path stored once), its icon position and its picture's index; the texts the
+// views show are made when they are asked for. The model owns its image list.
+class ResultModel : public QAbstractTableModel {
+    Q_OBJECT
+  public:
+    explicit ResultModel(QObject* parent = nullptr);
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    void sort(int column, Qt::SortOrder order) override;
+
+    // Appends rows at the end, in one insertion.
+    void append(std::vector<PreparedRow>& rows);
+    // Keeps the rows for which `keep` is true (in order) and their pictures.
+    void keepRows(const std::vector<bool>& keep);
+    // Removes every row and gives the memory back.
+    void clearRows();
+
+    const std::filesystem::path& source(int row) const;
+    int iconPosition(int row) const { return rows_.at(std::size_t(row)).position; }
+    int imageIndex(int row) const { return int(rows_.at(std::size_t(row)).image); }
+    std::string caption(int row) const;
+    std::string location(int row) const;
+
+    ImageList& images() { return images_; }
+    const ImageList& images() const { return images_; }
+
+  private:
+    struct Row {
+        std::uint32_t source;
+        std::int32_t position;
+        std::uint32_t image;
+    };
+    std::uint32_t sourceId(const std::filesystem::path& source);
+    // The bytes a column sorts by.
+    std::string sortKey(const Row& row, int column) const;
+
+    std::vector<Row> rows_;
+    std::vector<std::filesystem::path> sources_;
+    std::unordered_map<std::string, std::uint32_t> sourceIds_;
+    ImageList images_;
 };
 
 class ResultList : public QWidget {
@@ -57,6 +102,8 @@ class ResultList : public QWidget {
     // The row adder: appends the picture to the image list and a row at the end of
     // the list (never sorted in); returns the new row's index.
     int addRow(const QImage& picture, const std::filesystem::path& source, int iconPosition);
+    // Appends rows whose pictures are already 32 x 32 (others are scaled), in one go.
+    void addRows(std::vector<PreparedRow>& rows);
 
     int rowCount() const;
     int selectedCount() const;
@@ -90,12 +137,12 @@ class ResultList : public QWidget {
     void setViewStyle(ViewStyle style);
     ViewStyle viewStyle() const { return style_; }
 
-    ImageList& images() { return images_; }
-    const ImageList& images() const { return images_; }
+    ImageList& images() { return model_->images(); }
+    const ImageList& images() const { return model_->images(); }
     QAbstractItemView* currentView() const;
     QListView* iconView() const { return iconView_; }
     QTableView* detailView() const { return detailView_; }
-    QStandardItemModel* model() const { return model_; }
+    ResultModel* model() const { return model_; }
 
   signals:
     void selectionCountChanged();
@@ -111,12 +158,11 @@ class ResultList : public QWidget {
     // One entry per row, true for the selected ones.
     std::vector<bool> selectedRows() const;
 
-    QStandardItemModel* model_;
+    ResultModel* model_;
     QItemSelectionModel* selection_;
     QStackedWidget* stack_;
     QListView* iconView_;
     QTableView* detailView_;
-    ImageList images_;
     ViewStyle style_ = ViewStyle::Detail;
     int sortColumn_ = 0;
     std::array<int, 3> sortDirection_{0, 0, 0};

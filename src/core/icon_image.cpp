@@ -69,6 +69,19 @@ QImage listPicture(const Icon& icon) {
     return img;
 }
 
+QImage rowPicture(const Icon& icon, int size) {
+    QImage picture = listPicture(icon);
+    if (picture.isNull()) {
+        QImage empty(size, size, QImage::Format_ARGB32);
+        empty.fill(Qt::transparent);
+        return empty;
+    }
+    if (picture.width() != size || picture.height() != size)
+        picture = picture.scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                      .convertToFormat(QImage::Format_ARGB32);
+    return picture;
+}
+
 QImage iconOnWhiteImage(const Icon& icon) {
     if (icon.empty()) return {};
     QImage image(icon.width, icon.height, QImage::Format_RGB32);

@@ -24,6 +24,10 @@ void drawIconOnImage(QImage& target, int x, int y, const Icon& icon);
 // drawn as it shows on the list's white. An empty icon gives a null QImage.
 QImage listPicture(const Icon& icon);
 
+// The picture of a result row: listPicture() brought to `size` x `size`
+// (Format_ARGB32); an empty icon gives a transparent square. Safe off the UI thread.
+QImage rowPicture(const Icon& icon, int size = 32);
+
 // The icon drawn on a white square of its own size, Format_RGB32.
 QImage iconOnWhiteImage(const Icon& icon);
 

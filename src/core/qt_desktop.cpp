@@ -227,9 +227,22 @@ PellimarApplication::PellimarApplication(int& argc, char** argv, Desktop& deskto
     : QApplication(argc, argv), desktop_(desktop) {}
 
 bool PellimarApplication::notify(QObject* receiver, QEvent* event) {
-    bool handled = false;
-    guarded(desktop_, [&] { handled = QApplication::notify(receiver, event); });
-    return handled;
+    // Handlers run through the guard themselves; this catches what slipped past
+    // one. The error box waits until the event at hand is over: a modal box opened
+    // in the middle of a paint or a key press would run it halfway.
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception& e) {
+        reportLater(e.what());
+    } catch (...) {
+        reportLater("Unknown error");
+    }
+    return false;
+}
+
+void PellimarApplication::reportLater(const std::string& text) {
+    QMetaObject::invokeMethod(
+        this, [this, text] { desktop_.errorBox(text); }, Qt::QueuedConnection);
 }
 
 }  // namespace pellimar

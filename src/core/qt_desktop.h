@@ -46,6 +46,8 @@ class PellimarApplication : public QApplication {
     bool notify(QObject* receiver, QEvent* event) override;
 
   private:
+    void reportLater(const std::string& text);
+
     Desktop& desktop_;
 };
 

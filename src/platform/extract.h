@@ -2,6 +2,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 
 #include "platform/icon.h"
 
@@ -11,5 +12,9 @@ namespace pellimar {
 // NE), recognised by its bytes, at `size` x `size` pixels; an icon file handed
 // here counts as one icon at index 0. An empty Icon when there is none.
 Icon extractIcon(const std::filesystem::path& file, int index, int size);
+
+// How many icons extractIcon can be asked for (an icon file counts as one);
+// nothing when the file cannot be read or holds no icon container.
+std::optional<int> extractIconCount(const std::filesystem::path& file);
 
 }  // namespace pellimar

@@ -338,4 +338,10 @@ Icon extractIcon(const std::filesystem::path& file, int index, int size) {
     return opened->resources().icon(index, size);
 }
 
+std::optional<int> extractIconCount(const std::filesystem::path& file) {
+    auto opened = IconFile::open(file);
+    if (!opened || opened->resources().container() == IconContainer::None) return std::nullopt;
+    return opened->resources().iconCount();
+}
+
 }  // namespace pellimar

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <map>
+#include <set>
 #include <string>
 
 #include "acquire/scan_test_tree.h"
@@ -13,9 +16,15 @@ namespace {
 namespace fs = std::filesystem;
 using test::ScratchTree;
 
-std::vector<std::uint8_t> icoHeader(int count, int reserved = 0, int type = 1) {
-    return {std::uint8_t(reserved),  0, std::uint8_t(type), 0, std::uint8_t(count & 0xFF),
-            std::uint8_t(count >> 8)};
+// An icon file's header and room for its directory (the entries' bytes are not
+// looked at by these tests' loaders).
+std::vector<std::uint8_t> icoHeader(int count, int reserved = 0, int type = 1,
+                                    bool withDirectory = true) {
+    std::vector<std::uint8_t> bytes{std::uint8_t(reserved),     0,
+                                    std::uint8_t(type),         0,
+                                    std::uint8_t(count & 0xFF), std::uint8_t(count >> 8)};
+    if (withDirectory) bytes.resize(bytes.size() + 16 * std::size_t(count));
+    return bytes;
 }
 
 Icon marker(int value) {
@@ -37,6 +46,8 @@ struct Row {
 // their images load), and records every call; a row list that records the rows.
 struct FakeList {
     std::map<std::string, int> icons;
+    std::set<std::pair<std::string, int>> damaged;  // (file, index) that load empty
+    bool countsKnown = false;                       // hand the scan each file's count
     std::vector<std::pair<std::string, int>> loads;
     std::vector<Row> rows;
     int clears = 0;
@@ -48,6 +59,7 @@ struct FakeList {
                     const int count = it == icons.end() ? 0 : it->second;
                     const bool ico = file.extension() == ".ico";
                     const int pos = ico ? index - 1 : index;
+                    if (damaged.count({file.filename().string(), index})) return Icon{};
                     return pos >= 0 && pos < count ? marker(pos + 1000) : Icon{};
                 },
                 [this](const fs::path& file, int n, const Icon& icon) {
@@ -56,7 +68,12 @@ struct FakeList {
                 [this] {
                     ++clears;
                     rows.clear();
-                }};
+                },
+                countsKnown ? IconCounter([this](const fs::path& file) -> std::optional<int> {
+                    const auto it = icons.find(file.filename().string());
+                    return it == icons.end() ? 0 : it->second;
+                })
+                            : IconCounter()};
     }
     int rowsFrom(const std::string& name) const {
         return int(
@@ -138,15 +155,68 @@ TEST(FolderScan, IconFilesAreReadOneBasedAndNumberedFromZero) {
                                                                     {"x.exe", 2}}));
 }
 
-TEST(FolderScan, IconFileEndsAtItsFirstEmptyImageOrAnEmptyHeader) {
+TEST(FolderScan, DamagedImagesOfAnIconFileHideNoneOfTheOthers) {
     ScratchTree t;
-    const auto claimsFive = t.file("five.ico", icoHeader(5));
+    const auto five = t.file("five.ico", icoHeader(5));
     const auto none = t.file("none.ico", icoHeader(0));
+    // The header claims 1,000 images; the file has room for the entries of 2.
+    auto claimsMore = icoHeader(2);
+    claimsMore[4] = 1000 & 0xFF;
+    claimsMore[5] = 1000 >> 8;
+    const auto cut = t.file("cut.ico", claimsMore);
     FakeList list;
-    list.icons = {{"five.ico", 2}};
-    runFolderScan({claimsFive, none}, withLimit(0), list.callbacks());
-    EXPECT_EQ(list.rowsFrom("five.ico"), 2);
-    EXPECT_EQ(list.loads.size(), 3u);  // 1, 2, then the empty 3; none.ico is not loaded
+    list.icons = {{"five.ico", 5}, {"cut.ico", 1000}};
+    list.damaged = {{"five.ico", 1}, {"five.ico", 3}};
+    const auto out = runFolderScan({five, none, cut}, withLimit(0), list.callbacks());
+    // Rows keep their image's own number; damaged images are not counted.
+    EXPECT_EQ(list.rows, (std::vector<Row>{{"five.ico", 1, 1001},
+                                           {"five.ico", 3, 1003},
+                                           {"five.ico", 4, 1004},
+                                           {"cut.ico", 0, 1000},
+                                           {"cut.ico", 1, 1001}}));
+    EXPECT_EQ(out.iconsTaken, 5);
+    EXPECT_EQ(list.loads.size(), 7u);  // five images, none of none.ico, two of cut.ico
+}
+
+TEST(FolderScan, KnownIconCountsReadPastADamagedIcon) {
+    FakeList list;
+    list.icons = {{"a.exe", 4}, {"b.exe", 2}};
+    list.damaged = {{"a.exe", 0}, {"a.exe", 2}};
+    // Without counts, the first empty icon ends the file.
+    runFolderScan({"/f/a.exe", "/f/b.exe"}, withLimit(0), list.callbacks());
+    EXPECT_EQ(list.rowsFrom("a.exe"), 0);
+    EXPECT_EQ(list.rowsFrom("b.exe"), 2);
+
+    FakeList known;
+    known.icons = list.icons;
+    known.damaged = list.damaged;
+    known.countsKnown = true;
+    const auto out = runFolderScan({"/f/a.exe", "/f/b.exe"}, withLimit(3), known.callbacks());
+    EXPECT_EQ(known.rows,
+              (std::vector<Row>{{"a.exe", 1, 1001}, {"a.exe", 3, 1003}, {"b.exe", 0, 1000}}));
+    EXPECT_TRUE(out.stopped);  // the maximum counts the icons read, not the damaged ones
+    // No try past the known count.
+    EXPECT_EQ(
+        std::count(known.loads.begin(), known.loads.end(), std::pair<std::string, int>{"a.exe", 4}),
+        0);
+}
+
+TEST(FolderScan, AStopRequestEndsTheScanBeforeTheNextFile) {
+    std::atomic<bool> stop{false};
+    FakeList list;
+    list.icons = {{"a.exe", 2}, {"b.exe", 2}};
+    ScanCallbacks callbacks = list.callbacks();
+    callbacks.stop = &stop;
+    std::vector<std::size_t> reads;
+    callbacks.fileRead = [&](std::size_t n) {
+        reads.push_back(n);
+        stop = true;
+    };
+    const auto out = runFolderScan({"/f/a.exe", "/f/b.exe"}, withLimit(0), callbacks);
+    EXPECT_TRUE(out.interrupted);
+    EXPECT_FALSE(out.stopped);
+    EXPECT_EQ(list.rows.size(), 2u);  // the rows of a.exe stay
+    EXPECT_EQ(reads, std::vector<std::size_t>{1});
 }
 
 TEST(FolderScan, BadIconFilesAreSkippedAndTheScanGoesOn) {
@@ -237,6 +307,8 @@ TEST(FolderScan, ClearsOnlyWhenTheFileListIsNotEmptyAndBeforeTheFirstRow) {
 TEST(ReadIconFileCount, ReadsTheHeaderCount) {
     ScratchTree t;
     EXPECT_EQ(readIconFileCount(t.file("a.ico", icoHeader(300))), 300);
+    // No more entries than the file holds.
+    EXPECT_EQ(readIconFileCount(t.file("e.ico", icoHeader(300, 0, 1, false))), 0);
     EXPECT_EQ(readIconFileCount(t.file("b.ico", icoHeader(0))), 0);
     EXPECT_EQ(readIconFileCount(t.file("c.ico", icoHeader(1, 0, 2))), std::nullopt);
     EXPECT_EQ(readIconFileCount(t.file("d.ico", std::string())), std::nullopt);

@@ -5,6 +5,7 @@
 #include <fstream>
 #include <iterator>
 
+#include "acquire/folder_walk.h"
 #include "acquire/scan_test_tree.h"
 #include "core/result_list_access.h"
 #include "core/settings.h"
@@ -39,6 +40,19 @@ struct FakeWindow : ResultListAccess {
         events.push_back(std::to_string(panel) + ":" + text);
     }
     void processPendingEvents() override { events.push_back("paint"); }
+    void addPreparedRows(std::vector<PreparedRow>& rows) override {
+        for (const PreparedRow& row : rows)
+            rowNames.push_back(row.source.filename().string() + "#" +
+                               std::to_string(row.iconPosition));
+    }
+    void beginBackgroundWork(std::function<void()> stop) override {
+        events.push_back("begin");
+        stopWork = std::move(stop);
+    }
+    void showProgress(const WorkProgress& p) override { progress.push_back(p); }
+    void endBackgroundWork() override { events.push_back("end"); }
+    std::function<void()> stopWork;
+    std::vector<WorkProgress> progress;
 
     Icon loadIcon(const fs::path& file, int index) {
         if (loads++ == 0 && onFirstLoad) onFirstLoad();
@@ -83,7 +97,7 @@ TEST_F(ScanCommandTest, CancellingEitherDialogChangesNothing) {
     EXPECT_EQ(window.loads, 0);
 }
 
-TEST_F(ScanCommandTest, SearchingIsPaintedOnceThenIdleWithTheRowCount) {
+TEST_F(ScanCommandTest, SearchingThenTheWorkInTheBackgroundThenIdleWithTheRowCount) {
     tree.file("a.exe", "icons:3");
     window.rowNames = {"old#0"};
     settings.max_units = 0;
@@ -92,9 +106,42 @@ TEST_F(ScanCommandTest, SearchingIsPaintedOnceThenIdleWithTheRowCount) {
     // appears once reading has begun is not taken.
     window.onFirstLoad = [&] { tree.file("late.exe", "icons:5"); };
     ASSERT_TRUE(scan());
-    EXPECT_EQ(window.events, (std::vector<std::string>{"1:Searching ...", "paint", "clear",
+    EXPECT_EQ(window.events, (std::vector<std::string>{"1:Searching ...", "begin", "clear", "end",
                                                        "1:Idle ...", "3:Icons: 3"}));
     EXPECT_EQ(window.rowNames, (std::vector<std::string>{"a.exe#0", "a.exe#1", "a.exe#2"}));
+}
+
+TEST_F(ScanCommandTest, StopKeepsTheRowsFoundAndReadsNoFurtherFile) {
+    for (int i = 0; i < 20; ++i) tree.file("f" + std::to_string(i) + ".exe", "icons:2");
+    settings.max_units = 0;
+    window.onFirstLoad = [&] { window.stopWork(); };
+    const auto outcome = scan();
+    ASSERT_TRUE(outcome);
+    EXPECT_TRUE(outcome->interrupted);
+    EXPECT_EQ(window.rowNames.size(), 2u);  // the first file's two icons
+    EXPECT_EQ(window.loads, 3);             // ...and the empty third; no other file
+    EXPECT_EQ(window.events.back(), "3:Icons: 2");
+}
+
+TEST_F(ScanCommandTest, ManyFilesComeInBatchesWithProgressInTheSameOrderAsTheWalk) {
+    constexpr int kFiles = 300;
+    for (int i = 0; i < kFiles; ++i) tree.file("f" + std::to_string(i) + ".exe", "icons:3");
+    settings.max_units = 0;
+    settings.searchchildfolder = true;
+    const auto outcome = scan();
+    ASSERT_TRUE(outcome);
+    EXPECT_EQ(outcome->rowsAdded, kFiles * 3);
+    ASSERT_EQ(window.rowNames.size(), std::size_t(kFiles * 3));
+    // Rows in the walk's order, each file's icons together and in order.
+    std::vector<std::string> expected;
+    for (const fs::path& file : gatherScanFiles(tree.root(), {true, true, true, true}, true))
+        for (int n = 0; n < 3; ++n)
+            expected.push_back(file.filename().string() + "#" + std::to_string(n));
+    EXPECT_EQ(window.rowNames, expected);
+    for (std::size_t i = 1; i < window.progress.size(); ++i) {
+        EXPECT_GE(window.progress[i].filesRead, window.progress[i - 1].filesRead);
+        EXPECT_GE(window.progress[i].iconsFound, window.progress[i - 1].iconsFound);
+    }
 }
 
 }  // namespace
