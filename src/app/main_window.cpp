@@ -609,16 +609,16 @@ void MainWindow::saveAll() {
 }
 
 void MainWindow::importFromFile() {
-    pellimar::importFromFile(desktop_, settings_, *this, this);
+    pellimar::importFromFile(desktop_, settings_, *this, this, iconLoader_, iconCounter_);
 }
 
 void MainWindow::scanFolder() {
     if (!importOptionsDialog_) return;
     ImportOptionsDialog& options = *importOptionsDialog_;
     scanIconCount = 0;
-    const auto outcome = runScanCommand(desktop_, settings_, *this, [&] {
-        return desktop_.runModal(options) == QDialog::Accepted;
-    });
+    const auto outcome = runScanCommand(
+        desktop_, settings_, *this, [&] { return desktop_.runModal(options) == QDialog::Accepted; },
+        iconLoader_, iconCounter_);
     if (outcome) scanIconCount = outcome->iconsTaken;
 }
 

@@ -10,6 +10,7 @@
 #include <functional>
 #include <vector>
 
+#include "acquire/icon_extractor.h"
 #include "app/result_list.h"
 #include "core/desktop.h"
 #include "core/result_list_access.h"
@@ -47,6 +48,11 @@ class MainWindow : public QMainWindow, public ResultListAccess {
     void setAboutDialog(AboutDialog* dialog) { aboutDialog_ = dialog; }
     // The Import options dialog shown before every folder scan.
     void setImportOptionsDialog(ImportOptionsDialog* dialog) { importOptionsDialog_ = dialog; }
+    // How the import and the scan read icons (tests hand in stand-ins).
+    void setIconReaders(IconLoader load, IconCounter count) {
+        iconLoader_ = std::move(load);
+        iconCounter_ = std::move(count);
+    }
     // The export options and report dialogs of the save command.
     void setExportOptionsDialog(ExportOptionsDialog* dialog) { exportOptionsDialog_ = dialog; }
     void setReportDialog(ReportDialog* dialog) { reportDialog_ = dialog; }
@@ -209,6 +215,8 @@ class MainWindow : public QMainWindow, public ResultListAccess {
     ReportDialog* reportDialog_ = nullptr;
     std::filesystem::path lastSaveName_;  // the Save dialog keeps its last file name
     bool shownOnce_ = false;
+    IconLoader iconLoader_ = loadFileIcon;
+    IconCounter iconCounter_ = countFileIcons;
     std::function<void()> stopWork_;  // set while background work runs
     bool closeWhenIdle_ = false;      // the user chose to quit during background work
     bool closeConfirmed_ = false;

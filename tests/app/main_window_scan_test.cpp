@@ -2,11 +2,17 @@
 // options dialog, the walk, the real icon loader and the result list.
 #include <gtest/gtest.h>
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <atomic>
+#include <chrono>
+#include <thread>
 
 #include "acquire/icon_extractor.h"
 #include "acquire/import_options_dialog.h"
@@ -301,6 +307,119 @@ TEST_F(MainWindowScanTest, WindowWithoutImportOptionsDoesNotScan) {
     EXPECT_TRUE(desktop.folderTitles.empty());
     EXPECT_EQ(bare.rowCount(), 0);
     desktop.folderAnswers.clear();
+}
+
+TEST_F(MainWindowScanTest, AFolderNamedLikeAFileKindDoesNotClearTheList) {
+    put("a.dll", library(2));
+    scan();
+    ASSERT_EQ(form.rowCount(), 2);
+    ScratchTree other;
+    other.folder("dir.exe");
+    other.file("dir.exe/inner.dll", std::string("x"));
+    form.settings().searchchildfolder = false;
+    form.settings().clearResult = true;
+    scan(other.root());
+    EXPECT_EQ(form.rowCount(), 2);  // nothing was gathered: the list stays
+}
+
+TEST_F(MainWindowScanTest, ADamagedIconOfALibraryHidesNoneOfTheOthers) {
+    IconImage garbage;
+    garbage.data = {1, 2, 3, 4};
+    garbage.width = garbage.height = 32;
+    std::vector<IconGroupSpec> groups{{{}}, {{garbage}}};  // no image; an unreadable one
+    for (int k = 2; k < 5; ++k)
+        groups.push_back({{dibImage(solidIcon(32, 32, patternColor(k)), 8)}});
+    put("lib.dll", makePe(groups));
+    scan();
+    EXPECT_EQ(captions(), (std::vector<std::string>{"lib.dll-003", "lib.dll-004", "lib.dll-005"}));
+    EXPECT_EQ(form.resultList->rowPicture(0).pixel(16, 16), patternColor(2));
+    EXPECT_EQ(form.statusText(3), "Icons: 3");
+}
+
+// A loader that holds the scan on the first icon until the test lets it go, so
+// the window can be looked at while the scan runs.
+struct HeldLoader {
+    std::atomic<bool> holding{false};
+    std::atomic<bool> released{false};
+    Icon load(const fs::path& file, int index) {
+        if (!holding.exchange(true)) {
+            for (int i = 0; i < 500 && !released; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return loadFileIcon(file, index);
+    }
+};
+
+TEST_F(MainWindowScanTest, DuringAScanTheWindowRepaintsHoldsListCommandsAndStopKeepsTheRows) {
+    for (int i = 0; i < 5; ++i) put("f" + std::to_string(i) + ".dll", library(2));
+    put("keep.dll", library(1));
+    scan();  // one row to keep
+    ASSERT_EQ(form.rowCount(), 11);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+
+    HeldLoader held;
+    form.setIconReaders([&](const fs::path& f, int i) { return held.load(f, i); }, countFileIcons);
+    bool checked = false;
+    QTimer probe;
+    probe.setInterval(5);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (!held.holding || checked) return;
+        checked = true;
+        // The scan is running and the event loop with it.
+        EXPECT_TRUE(form.backgroundWorkRunning());
+        EXPECT_FALSE(form.clearButton->isEnabled());
+        EXPECT_FALSE(form.scanButton->isEnabled());
+        EXPECT_TRUE(form.stopButton->isVisible());
+        EXPECT_EQ(form.statusText(1), "Searching ...");
+        // Commands that change the list do nothing now and are not replayed later.
+        form.clearButton->click();
+        form.clearShortcut->trigger();
+        form.routeKey(QKeyCombination(Qt::SHIFT, Qt::Key_Delete));
+        EXPECT_EQ(form.rowCount(), 11);
+        // Esc stops the scan.
+        form.activateWindow();
+        QTest::keyClick(static_cast<QWidget*>(form.resultList->currentView()), Qt::Key_Escape);
+        held.released = true;
+    });
+    probe.start();
+    scan();
+    probe.stop();
+    ASSERT_TRUE(checked);
+    EXPECT_FALSE(form.backgroundWorkRunning());
+    EXPECT_FALSE(form.stopButton->isVisible());
+    EXPECT_TRUE(form.clearButton->isEnabled());
+    QCoreApplication::processEvents();
+    // The first file of the second scan was read whole, then the scan stopped.
+    EXPECT_EQ(form.rowCount(), 11 + 2);
+    EXPECT_EQ(form.statusText(1), "Idle ...");
+    EXPECT_EQ(form.statusText(3), "Icons: 13");
+}
+
+TEST_F(MainWindowScanTest, ClosingDuringAScanAsksStopsAndCloses) {
+    for (int i = 0; i < 3; ++i) put("f" + std::to_string(i) + ".dll", library(2));
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    HeldLoader held;
+    form.setIconReaders([&](const fs::path& f, int i) { return held.load(f, i); }, countFileIcons);
+    desktop.answers.push_back(Answer::Ok);  // "Stop and quit?"
+    QTimer probe;
+    probe.setInterval(5);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (!held.holding || held.released) return;
+        form.close();
+        EXPECT_TRUE(form.isVisible());  // not before the scan has stopped
+        held.released = true;
+    });
+    probe.start();
+    scan();
+    probe.stop();
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.messages[0].text, "Files are still being read.\r\nStop and quit?");
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(form.isVisible());
+    // Only the one question: the rows found do not ask a second time.
+    EXPECT_EQ(desktop.messages.size(), 1u);
 }
 
 }  // namespace
