@@ -3,6 +3,7 @@
 
 #include "acquire/import_options_dialog.h"
 #include "app/main_window.h"
+#include "core/paths.h"
 #include "core/qt_desktop.h"
 #include "core/resources.h"
 #include "dialogs/about_dialog.h"
@@ -34,6 +35,10 @@ int main(int argc, char** argv) {
     window.setReportDialog(&report);
     window.setExportOptionsDialog(&exportOptions);
 
+    // Temporary folders left by copies that ended without cleaning up.
+    pellimar::removeStaleTempDirs();
     window.showMaximized();
-    return app.exec();
+    const int status = app.exec();
+    pellimar::removeOwnTempDir();
+    return status;
 }

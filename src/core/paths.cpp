@@ -1,12 +1,19 @@
 #include "core/paths.h"
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
+#include <ctime>
+#include <mutex>
 #include <stdexcept>
 #include <string>
 #include <system_error>
+#include <vector>
 
 namespace pellimar {
 namespace fs = std::filesystem;
@@ -51,6 +58,31 @@ bool isPrivateDir(const fs::path& dir) {
     return S_ISDIR(st.st_mode) && st.st_uid == ::getuid() && (st.st_mode & 077) == 0;
 }
 
+// This copy's folder and the open lock file that marks it as in use.
+struct OwnTempDir {
+    std::mutex mutex;
+    fs::path path;
+    int lockFd = -1;
+    pid_t owner = 0;  // a forked child does not take its parent's folder as its own
+
+    void forgetIfInherited() {
+        if (path.empty() || owner == ::getpid()) return;
+        if (lockFd >= 0) ::close(lockFd);  // the parent's lock stays with the parent
+        lockFd = -1;
+        path.clear();
+    }
+};
+
+OwnTempDir& ownTempDir() {
+    static OwnTempDir dir;
+    return dir;
+}
+
+constexpr const char* kRunPrefix = "run-";
+constexpr const char* kLockName = ".lock";
+// A folder without its lock file may be one another copy is just making.
+constexpr std::time_t kLocklessGraceSeconds = 60;
+
 }  // namespace
 
 fs::path programDir() {
@@ -73,8 +105,7 @@ fs::path settingsDir() {
     return config;
 }
 
-fs::path privateTempDir() {
-    if (!tempDirOverride().empty()) return tempDirOverride();
+fs::path userTempDir() {
     fs::path base;
     if (const char* run = std::getenv("XDG_RUNTIME_DIR"); run && *run && fs::is_directory(run))
         base = run;
@@ -86,6 +117,88 @@ fs::path privateTempDir() {
     if (!isPrivateDir(dir))
         throw std::runtime_error("The temporary folder " + dir.string() + " is not private");
     return dir;
+}
+
+fs::path privateTempDir() {
+    if (!tempDirOverride().empty()) return tempDirOverride();
+    OwnTempDir& own = ownTempDir();
+    std::lock_guard lock(own.mutex);
+    own.forgetIfInherited();
+    if (!own.path.empty() && isPrivateDir(own.path)) return own.path;
+
+    std::string pattern =
+        (userTempDir() / (kRunPrefix + std::to_string(::getpid()) + "-XXXXXX")).string();
+    if (::mkdtemp(pattern.data()) == nullptr)  // mode 0700
+        throw std::runtime_error("Cannot create the temporary folder " + pattern);
+    const fs::path dir = pattern;
+    const int fd =
+        ::open((dir / kLockName).c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        if (fd >= 0) ::close(fd);
+        std::error_code ec;
+        fs::remove_all(dir, ec);
+        throw std::runtime_error("Cannot lock the temporary folder " + dir.string());
+    }
+    if (own.lockFd >= 0) ::close(own.lockFd);
+    own.lockFd = fd;
+    own.path = dir;
+    own.owner = ::getpid();
+    return dir;
+}
+
+int removeStaleTempDirs() {
+    fs::path user;
+    try {
+        user = userTempDir();
+    } catch (const std::exception&) {
+        return 0;
+    }
+    fs::path mine;
+    {
+        OwnTempDir& own = ownTempDir();
+        std::lock_guard lock(own.mutex);
+        own.forgetIfInherited();
+        mine = own.path;
+    }
+    int removed = 0;
+    DIR* listing = ::opendir(user.c_str());
+    if (listing == nullptr) return 0;
+    std::vector<fs::path> stale;
+    while (const dirent* e = ::readdir(listing)) {
+        const std::string name = e->d_name;
+        if (name.rfind(kRunPrefix, 0) != 0) continue;
+        const fs::path dir = user / name;
+        if (dir == mine || !isPrivateDir(dir)) continue;
+        const int fd = ::open((dir / kLockName).c_str(), O_RDWR | O_CLOEXEC | O_NOFOLLOW);
+        if (fd < 0) {
+            struct stat st {};
+            if (errno == ENOENT && ::lstat(dir.c_str(), &st) == 0 &&
+                std::time(nullptr) - st.st_mtime > kLocklessGraceSeconds)
+                stale.push_back(dir);
+            continue;
+        }
+        // A copy that runs holds its lock; a free lock belongs to one that ended.
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0) stale.push_back(dir);
+        ::close(fd);
+    }
+    ::closedir(listing);
+    for (const fs::path& dir : stale) {
+        std::error_code ec;
+        if (fs::remove_all(dir, ec) > 0 && !ec) ++removed;
+    }
+    return removed;
+}
+
+void removeOwnTempDir() {
+    OwnTempDir& own = ownTempDir();
+    std::lock_guard lock(own.mutex);
+    own.forgetIfInherited();
+    if (own.path.empty()) return;
+    std::error_code ec;
+    fs::remove_all(own.path, ec);
+    if (own.lockFd >= 0) ::close(own.lockFd);
+    own.lockFd = -1;
+    own.path.clear();
 }
 
 void setPrivateTempDir(const fs::path& dir) {

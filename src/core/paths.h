@@ -13,10 +13,22 @@ void setProgramDir(const std::filesystem::path& dir);
 // be written, otherwise $XDG_CONFIG_HOME/pellimar (or ~/.config/pellimar).
 std::filesystem::path settingsDir();
 
-// A private per-user folder (mode 0700) for the program's temporary files, under
-// $XDG_RUNTIME_DIR or else the system's temporary folder. Created on first use.
-// Throws std::runtime_error when no safe folder can be had.
+// A private per-user folder (mode 0700), under $XDG_RUNTIME_DIR or else the
+// system's temporary folder, holding one folder per running copy of the program.
+// Created on first use. Throws std::runtime_error when no safe folder can be had.
+std::filesystem::path userTempDir();
+
+// This running copy's own folder for its temporary files, inside userTempDir():
+// two copies never share a file. Created on first use (mode 0700) and held by a
+// lock for as long as the program runs. Throws std::runtime_error when no safe
+// folder can be had. Tests point it elsewhere with setPrivateTempDir().
 std::filesystem::path privateTempDir();
 void setPrivateTempDir(const std::filesystem::path& dir);
+
+// Removes the folders of copies that no longer run (their lock is free); returns
+// how many went. Never throws.
+int removeStaleTempDirs();
+// Removes this copy's own folder, at the end of the program. Never throws.
+void removeOwnTempDir();
 
 }  // namespace pellimar
