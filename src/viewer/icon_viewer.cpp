@@ -365,7 +365,6 @@ void IconViewer::loadViewedFile() {
     bool countKnown = false;
     try {
         if (!loadPreview(1)) throw std::runtime_error("no first image");
-        QCoreApplication::processEvents();
         auto info = imageInfo(st.viewedFile, 1);
         if (!info) throw std::runtime_error("no image information");
         if (info->count < 1) return;
@@ -426,7 +425,6 @@ void IconViewer::showChosenImage() {
     const int k = imageChoice->currentIndex();
     const ViewerState& st = state_;
     const bool loaded = loadPreview(k + 1);
-    if (loaded) QCoreApplication::processEvents();
     auto info = loaded ? imageInfo(st.viewedFile, k + 1) : std::nullopt;
     if (!info) {
         setStatusText(0, "Error infomation in h2");

@@ -2,8 +2,11 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+
 #include <sys/stat.h>
 #include <unistd.h>
+#include <QKeyEvent>
+#include <QTimer>
 
 #include <QComboBox>
 #include <QElapsedTimer>
@@ -125,6 +128,29 @@ TEST_F(ViewerFixture, ShowingListsEveryImageAndMakesThumbnails) {
 
     form->reject();
     EXPECT_EQ(thumbnailFilesLeft(), 0);
+}
+
+// Esc pressed while the viewer is still being opened closes it once it is open:
+// the key waits for the viewer's own event loop and cannot strand a hidden modal
+// window whose loop never ends.
+TEST_F(ViewerFixture, EscTypedAheadClosesTheOpenedViewer) {
+    IconViewer form(desk);
+    form.setViewedPath(q(icoPath));
+    QCoreApplication::postEvent(&form,
+                                new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+    bool stranded = false;
+    QTimer rescue;
+    rescue.setSingleShot(true);
+    QObject::connect(&rescue, &QTimer::timeout, [&] {
+        stranded = true;
+        QCoreApplication::exit(1);  // ends every loop, the stranded one included
+    });
+    rescue.start(3000);
+    form.exec();
+    rescue.stop();
+    EXPECT_FALSE(stranded);
+    EXPECT_EQ(form.result(), QDialog::Rejected);
+    EXPECT_EQ(form.imageChoice->count(), 3);  // the file was loaded whole first
 }
 
 TEST_F(ViewerFixture, ShownCentredOnTheScreenAtItsFinalWidth) {
