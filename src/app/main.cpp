@@ -1,7 +1,13 @@
 // Pellimar: finds the icons stored in Windows programs and icon files and saves them.
 #include <QIcon>
+#include <QTimer>
+#include <cstdio>
+#include <iostream>
+#include <string>
+#include <vector>
 
 #include "acquire/import_options_dialog.h"
+#include "app/command_line.h"
 #include "app/main_window.h"
 #include "core/paths.h"
 #include "core/qt_desktop.h"
@@ -11,9 +17,56 @@
 #include "export/export_options_dialog.h"
 #include "export/report_dialog.h"
 
+#ifndef PELLIMAR_VERSION
+#define PELLIMAR_VERSION "unknown"
+#endif
+
+namespace {
+
+// --help, --version and --paths need no window, nor a display: they are answered
+// before Qt starts. Anything else waits until Qt has taken its own options.
+int answerWithoutWindow(const pellimar::CommandLine& line) {
+    using Action = pellimar::CommandLine::Action;
+    switch (line.action) {
+        case Action::Help:
+            std::cout << pellimar::helpText();
+            return 0;
+        case Action::Version:
+            std::cout << "pellimar " << PELLIMAR_VERSION << "\n";
+            return 0;
+        case Action::Paths: {
+            bool allFound = false;
+            std::cout << pellimar::ownFilesReport(allFound);
+            return allFound ? 0 : 1;
+        }
+        case Action::Usage:
+            std::cerr << "pellimar: unknown option " << line.unknownOption << "\n"
+                      << pellimar::kUsageLine << "\n";
+            return 2;
+        case Action::Run:
+            break;
+    }
+    return -1;
+}
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    {
+        const auto early = pellimar::parseCommandLine({argv + 1, argv + argc});
+        // An option Qt knows is left to Qt; the rest is answered here, so that it
+        // needs no display.
+        if (early.action != pellimar::CommandLine::Action::Usage ||
+            !pellimar::isQtOption(early.unknownOption)) {
+            if (int status = answerWithoutWindow(early); status >= 0) return status;
+        }
+    }
     pellimar::QtDesktop desktop;
     pellimar::PellimarApplication app(argc, argv, desktop);
+    // Qt has taken its own options (-style, -platform ...) out of argv by now.
+    const auto line = pellimar::parseCommandLine({argv + 1, argv + argc});
+    if (int status = answerWithoutWindow(line); status >= 0) return status;
+    QGuiApplication::setDesktopFileName("org.example.Pellimar");
     pellimar::initResources();
     // The title; window captions stay exactly as each window sets them.
     QApplication::setApplicationName("Pellimar");
@@ -38,6 +91,10 @@ int main(int argc, char** argv) {
     // Temporary folders left by copies that ended without cleaning up.
     pellimar::removeStaleTempDirs();
     window.showMaximized();
+    if (!line.paths.empty())
+        QTimer::singleShot(0, &window, [&window, &desktop, paths = line.paths] {
+            pellimar::guarded(desktop, [&] { window.openPaths(paths); });
+        });
     const int status = app.exec();
     pellimar::removeOwnTempDir();
     return status;

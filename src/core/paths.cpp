@@ -95,9 +95,23 @@ void setProgramDir(const fs::path& dir) {
     programDirOverride() = dir;
 }
 
+fs::path dataDir() {
+    const fs::path dir = programDir();
+    std::error_code ec;
+    const fs::path shared = dir.parent_path() / "share" / "pellimar";
+    if (fs::is_directory(shared, ec)) return shared;
+    return dir;
+}
+
+bool isInstalledLayout() {
+    return dataDir() != programDir();
+}
+
 fs::path settingsDir() {
     fs::path dir = programDir();
-    if (isWritableDir(dir)) return dir;
+    // An installed program's folder is the system's (/usr/bin): even when it can be
+    // written (as root), settings do not belong there.
+    if (isWritableDir(dir) && !isInstalledLayout()) return dir;
     fs::path config = userConfigDir();
     if (config.empty()) return dir;
     std::error_code ec;

@@ -9,8 +9,16 @@ namespace pellimar {
 std::filesystem::path programDir();
 void setProgramDir(const std::filesystem::path& dir);
 
+// The folder of the program's own files (tips, help): ../share/pellimar from the
+// program's folder when the program is installed there, otherwise the program's
+// folder itself (a portable installation, such as the build folder).
+std::filesystem::path dataDir();
+// True when dataDir() is the installed share folder, not the program's folder.
+bool isInstalledLayout();
+
 // The folder of setup.ini and pellimarinfo.ini: the program's folder when it can
-// be written, otherwise $XDG_CONFIG_HOME/pellimar (or ~/.config/pellimar).
+// be written and the program is not installed under a share folder, otherwise
+// $XDG_CONFIG_HOME/pellimar (or ~/.config/pellimar).
 std::filesystem::path settingsDir();
 
 // A private per-user folder (mode 0700), under $XDG_RUNTIME_DIR or else the

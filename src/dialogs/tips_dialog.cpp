@@ -136,7 +136,7 @@ void TipsDialog::showEvent(QShowEvent* event) {
 
 void TipsDialog::startShowing() {
     showAtStartBox->setChecked(settings_.show);
-    tips = readTipsFile(programDir() / "tips.dat");
+    tips = readTipsFile(dataDir() / "tips.dat");
     showNextTip();
     if (QScreen* screen = this->screen() ? this->screen() : QApplication::primaryScreen()) {
         QRect area = screen->geometry();

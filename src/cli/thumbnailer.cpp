@@ -1,0 +1,86 @@
+#include "cli/thumbnailer.h"
+
+#include <charconv>
+#include <optional>
+
+#include "platform/atomic_file.h"
+#include "platform/icon_png.h"
+#include "platform/icon_resources.h"
+
+#ifndef PELLIMAR_VERSION
+#define PELLIMAR_VERSION "unknown"
+#endif
+
+namespace pellimar::cli {
+
+namespace {
+
+std::optional<int> parseSize(const std::string& text) {
+    int value = 0;
+    const char* end = text.data() + text.size();
+    auto [p, ec] = std::from_chars(text.data(), end, value);
+    if (ec != std::errc{} || p != end || value < 1) return std::nullopt;
+    // Thumbnail managers may ask for more (512 for the largest views); the icons
+    // themselves stop at 256.
+    return std::min(value, kMaxPictureSize);
+}
+
+}  // namespace
+
+ThumbnailResult writeThumbnail(const std::filesystem::path& in, const std::filesystem::path& out,
+                               int size) {
+    const auto file = IconFile::open(in);
+    if (!file) return ThumbnailResult::NoIcon;
+    const Icon icon = file->resources().icon(0, size);
+    const auto png = iconToPng(icon);
+    if (!png) return ThumbnailResult::NoIcon;
+    return writeFileAtomically(out, *png) ? ThumbnailResult::Written : ThumbnailResult::WriteFailed;
+}
+
+int runThumbnailer(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    std::optional<int> size;
+    std::vector<std::string> files;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--help") {
+            out << kThumbnailerUsage << "\n";
+            return 0;
+        }
+        if (a == "--version") {
+            out << "pellimar-thumbnailer " << PELLIMAR_VERSION << "\n";
+            return 0;
+        }
+        if (a == "-s" && i + 1 < args.size()) {
+            size = parseSize(args[++i]);
+            if (!size) break;
+        } else if (a.size() > 2 && a.compare(0, 2, "-s") == 0) {
+            size = parseSize(a.substr(2));
+            if (!size) break;
+        } else if (a == "--") {
+            files.insert(files.end(), args.begin() + std::ptrdiff_t(i) + 1, args.end());
+            break;
+        } else if (!a.empty() && a[0] == '-') {
+            size.reset();
+            break;
+        } else {
+            files.push_back(a);
+        }
+    }
+    if (!size || files.size() != 2) {
+        err << kThumbnailerUsage << "\n";
+        return 2;
+    }
+    switch (writeThumbnail(files[0], files[1], *size)) {
+        case ThumbnailResult::Written:
+            return 0;
+        case ThumbnailResult::NoIcon:
+            err << "pellimar-thumbnailer: " << files[0] << ": no icon\n";
+            return 1;
+        case ThumbnailResult::WriteFailed:
+            err << "pellimar-thumbnailer: cannot write " << files[1] << "\n";
+            return 1;
+    }
+    return 1;
+}
+
+}  // namespace pellimar::cli

@@ -1,0 +1,29 @@
+// pellimar-thumbnailer: a file manager's thumbnail of a Windows program, icon
+// library or icon file. Plain C++ on the platform layer only, so that the program
+// starts fast and needs no Qt.
+#pragma once
+
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace pellimar::cli {
+
+inline constexpr const char* kThumbnailerUsage = "usage: pellimar-thumbnailer -s SIZE IN OUT.png";
+
+enum class ThumbnailResult { Written, NoIcon, WriteFailed };
+
+// Writes icon 0 of `in` at size x size (1 to 256) as a PNG with transparency to
+// `out`, from the image of its group that suits the size best. Only the headers,
+// the resource directories and that one image are read. `out` is written whole or
+// not at all.
+ThumbnailResult writeThumbnail(const std::filesystem::path& in, const std::filesystem::path& out,
+                               int size);
+
+// The program: `args` without the program's name. Returns the exit status: 0 when
+// the picture was written, 1 when there is no icon or the output cannot be written,
+// 2 for a command line that is not understood (with the usage line on `err`).
+int runThumbnailer(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace pellimar::cli

@@ -1,0 +1,66 @@
+#include "platform/icon_png.h"
+
+#include <algorithm>
+
+#include "platform/icon_decode.h"
+
+namespace pellimar {
+
+RgbaImage iconToRgba(const Icon& icon) {
+    RgbaImage out;
+    const std::size_t count = std::size_t(std::max(icon.width, 0)) * std::max(icon.height, 0);
+    if (icon.empty() || icon.color.size() < count) return out;
+    out.width = icon.width;
+    out.height = icon.height;
+    out.rgba.resize(count * 4);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint32_t c = icon.color[i];
+        const bool masked = i < icon.mask.size() && icon.mask[i] != 0;
+        std::uint8_t* p = &out.rgba[i * 4];
+        p[0] = std::uint8_t(c >> 16);
+        p[1] = std::uint8_t(c >> 8);
+        p[2] = std::uint8_t(c);
+        if (icon.hasAlpha)
+            p[3] = std::uint8_t(c >> 24);
+        else if (masked)
+            p[0] = p[1] = p[2] = p[3] = 0;
+        else
+            p[3] = 0xFF;
+    }
+    return out;
+}
+
+std::optional<std::vector<std::uint8_t>> iconToPng(const Icon& icon) {
+    const RgbaImage rgba = iconToRgba(icon);
+    if (rgba.width == 0) return std::nullopt;
+    return encodePng(rgba);
+}
+
+Icon largestIconImage(const IconResources& resources, int index, int maxSize) {
+    if (maxSize < 1) return {};
+    std::vector<IconDirEntry> entries = resources.images(index);
+    // Largest first, then deepest; the stored order breaks ties.
+    std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
+        const long areaA = long(a.pixelWidth()) * a.pixelHeight();
+        const long areaB = long(b.pixelWidth()) * b.pixelHeight();
+        if (areaA != areaB) return areaA > areaB;
+        return a.statedBitCount() > b.statedBitCount();
+    });
+    for (const IconDirEntry& entry : entries) {
+        if (entry.pixelWidth() > maxSize || entry.pixelHeight() > maxSize) continue;
+        const auto data = resources.imageData(entry);
+        if (!data) continue;
+        Icon icon = decodeIconImage(*data);
+        if (icon.empty()) continue;
+        if (icon.width > maxSize || icon.height > maxSize) {
+            // The entry understated the picture's size: keep its shape within maxSize.
+            const int side = std::max(icon.width, icon.height);
+            icon = resizeIcon(icon, std::max(1, icon.width * maxSize / side),
+                              std::max(1, icon.height * maxSize / side));
+        }
+        return icon;
+    }
+    return {};
+}
+
+}  // namespace pellimar

@@ -1,0 +1,31 @@
+// Icons as PNG pictures with transparency: what leaves the program when an icon
+// is dragged out, copied, or drawn as a file manager's thumbnail.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+#include "platform/icon.h"
+#include "platform/icon_resources.h"
+#include "platform/png_codec.h"
+
+namespace pellimar {
+
+// The largest side a picture handed out is given.
+inline constexpr int kMaxPictureSize = 256;
+
+// The icon as 8-bit RGBA: icons with alpha keep it; the others are opaque where the
+// mask is 0 and transparent where it is 1 (a pixel that would invert the background
+// cannot be shown without one and is left out). Empty when the icon is empty.
+RgbaImage iconToRgba(const Icon& icon);
+
+// The icon as a PNG file's bytes; nothing when it is empty or libpng fails.
+std::optional<std::vector<std::uint8_t>> iconToPng(const Icon& icon);
+
+// The largest image of icon `index`, at its own size, no side above `maxSize`
+// (a larger stored picture is brought down to it); of two images of one size the
+// deeper one. Images that do not decode are passed over. Empty when there is none.
+Icon largestIconImage(const IconResources& resources, int index, int maxSize = kMaxPictureSize);
+
+}  // namespace pellimar
