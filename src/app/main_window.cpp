@@ -2,13 +2,17 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDialog>
+#include <QDropEvent>
+#include <QFile>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QShowEvent>
 #include <QStatusBar>
 #include <QTimer>
@@ -19,6 +23,8 @@
 #include "acquire/import_options_dialog.h"
 #include "acquire/scan_command.h"
 #include "acquire/search_settings_dialog.h"
+#include "app/row_pictures.h"
+#include "core/file_names.h"
 #include "core/icon_image.h"
 #include "core/paths.h"
 #include "core/resources.h"
@@ -28,6 +34,7 @@
 #include "export/icon_services.h"
 #include "export/report_dialog.h"
 #include "export/save_command.h"
+#include "viewer/icon_viewer.h"
 #include "viewer/row_preview.h"
 
 namespace pellimar {
@@ -99,6 +106,12 @@ MainWindow::MainWindow(Desktop& desktop, QWidget* parent) : QMainWindow(parent),
     connect(resultList, &ResultList::columnClicked, this, [this](int c) {
         if (!backgroundWorkRunning()) run([&] { sortByColumn(c); });
     });
+    resultList->setDragDataProvider([this](const std::vector<int>& rows) {
+        QMimeData* data = nullptr;
+        run([&] { data = rowDragData(rows); });
+        return data;
+    });
+    setAcceptDrops(true);
     connect(resultList, &ResultList::contextMenuRequested, this, [this](const QPoint& at) {
         enableContextMenuCommands();
         listContextMenu->exec(at);
@@ -207,6 +220,8 @@ void MainWindow::buildContextMenus() {
     listContextMenu->addSeparator();
     selectAllItem = item(listContextMenu, "selectAllItem", "Select &All",
                          QKeySequence(Qt::CTRL | Qt::Key_A), false, &MainWindow::selectAll);
+    copyIconItem = item(listContextMenu, "copyIconItem", "C&opy Icon",
+                        QKeySequence(Qt::CTRL | Qt::Key_C), false, &MainWindow::copyIcon);
     listContextMenu->addSeparator();
     contextThumbnailViewItem = item(listContextMenu, "contextThumbnailViewItem", "&Thumbnail View",
                                     {}, true, &MainWindow::showThumbnailView);
@@ -524,6 +539,7 @@ void MainWindow::enableContextMenuCommands() {
         clearAllItem->setEnabled(true);
         contextClearAllItem->setEnabled(true);
     }
+    copyIconItem->setEnabled(resultList->selectedCount() > 0);
 }
 
 void MainWindow::disableListCommands() {
@@ -592,9 +608,19 @@ void MainWindow::showAbout() {
 }
 
 void MainWindow::showHelp() {
-    // Whatever the desktop makes of it, the program says nothing more.
     try {
-        desktop_.openWithDefaultHandler(programDir() / "help.chm");
+        // The help file when the desktop has a viewer for it, else the same help as
+        // web pages in the browser; when neither opens, the user is told so.
+        const fs::path file = dataDir() / "help.chm";
+        const fs::path pages = dataDir() / "help" / "index.html";
+        std::error_code ec;
+        if (fs::is_regular_file(file, ec) && desktop_.openDocument(file)) return;
+        if (fs::is_regular_file(pages, ec) && desktop_.openDocument(pages)) return;
+        desktop_.message(
+            "The help cannot be opened: this desktop has no viewer for the help "
+            "file (" +
+                file.string() + ") and no web browser for its pages (" + pages.string() + ").",
+            "Help", Buttons::Ok, MessageIcon::Warning);
     } catch (...) {
     }
 }
@@ -610,6 +636,95 @@ void MainWindow::saveAll() {
 
 void MainWindow::importFromFile() {
     pellimar::importFromFile(desktop_, settings_, *this, this, iconLoader_, iconCounter_);
+}
+
+void MainWindow::openPaths(const std::vector<fs::path>& paths) {
+    if (paths.empty() || backgroundWorkRunning()) return;
+    if (settings_.clearResult) clearAll();
+    // One clearing for all of them, not one per file or folder.
+    AppSettings keep = settings_;
+    keep.clearResult = false;
+    for (const fs::path& given : paths) {
+        std::error_code ec;
+        const fs::path path = fs::absolute(given, ec).lexically_normal();
+        if (fs::is_directory(path, ec)) {
+            const ScanOutcome outcome =
+                scanFolderInBackground(path, keep, *this, iconLoader_, iconCounter_);
+            scanIconCount = outcome.iconsTaken;
+            if (outcome.interrupted) return;  // Stop ends the rest as well
+        } else if (fs::exists(path, ec)) {
+            if (upperCaseExtension(path) == ".ICO") {
+                showIconViewer(desktop_, this, path, path);
+            } else {
+                importIconsOf(path, *this, iconLoader_, iconCounter_);
+                showStatus(3, "Icons:" + std::to_string(rowCount()));
+            }
+        } else {
+            desktop_.message("Cannot find " + given.string() + ".", "Pellimar", Buttons::Ok,
+                             MessageIcon::Warning);
+        }
+    }
+}
+
+QMimeData* MainWindow::rowDragData(const std::vector<int>& rows) const {
+    const std::vector<ResultRowInfo> all = this->rows();
+    std::vector<ResultRowInfo> chosen;
+    for (int r : rows)
+        if (r >= 0 && std::size_t(r) < all.size()) chosen.push_back(all[std::size_t(r)]);
+    if (chosen.empty()) return nullptr;
+    return rowPictureData(chosen, privateTempDir() / "dragged");
+}
+
+void MainWindow::copyIcon() {
+    const std::vector<ResultRowInfo> all = rows();
+    for (std::size_t r = 0; r < all.size(); ++r) {
+        if (!all[r].selected) continue;
+        if (QMimeData* data = rowPictureData({all[r]}, privateTempDir() / "copied"))
+            QApplication::clipboard()->setMimeData(data);
+        return;
+    }
+}
+
+namespace {
+
+// The local files and folders a drag from another program carries.
+std::vector<fs::path> droppedPaths(const QDropEvent& event) {
+    std::vector<fs::path> paths;
+    // Rows dragged out of this window come back as pictures: not something to open.
+    if (event.source() || !event.mimeData() || !event.mimeData()->hasUrls()) return paths;
+    for (const QUrl& url : event.mimeData()->urls())
+        if (url.isLocalFile())
+            paths.emplace_back(QFile::encodeName(url.toLocalFile()).toStdString());
+    return paths;
+}
+
+}  // namespace
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!backgroundWorkRunning() && !droppedPaths(*event).empty())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void MainWindow::dragMoveEvent(QDragMoveEvent* event) {
+    if (!backgroundWorkRunning() && !droppedPaths(*event).empty())
+        event->acceptProposedAction();
+    else
+        event->ignore();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const std::vector<fs::path> paths = droppedPaths(*event);
+    if (paths.empty() || backgroundWorkRunning()) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    // After the drop is done: the source program waits for it, and an icon file
+    // opens the viewer modally.
+    QMetaObject::invokeMethod(
+        this, [this, paths] { run([&] { openPaths(paths); }); }, Qt::QueuedConnection);
 }
 
 void MainWindow::scanFolder() {

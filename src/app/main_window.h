@@ -19,6 +19,7 @@
 
 class QAction;
 class QLabel;
+class QMimeData;
 class QMenu;
 class QTimer;
 class QToolBar;
@@ -120,6 +121,18 @@ class MainWindow : public QMainWindow, public ResultListAccess {
     void showHelp();
     void exitProgram();
 
+    // Files and folders handed to the program (its command line, a drop on the
+    // window): each file imported as Import from a File does (an icon file opens
+    // the icon viewer), each folder scanned with the saved import options without
+    // asking. The list is cleared once first when the import options say so.
+    void openPaths(const std::vector<std::filesystem::path>& paths);
+    // The selected row's icon (the first selected) to the clipboard as a PNG file,
+    // PNG bytes and an image.
+    void copyIcon();
+    // What a drag of the given rows carries (the caller owns it); nothing when no
+    // icon of them can be read.
+    QMimeData* rowDragData(const std::vector<int>& rows) const;
+
     // --- controls ---
     QMenu* fileMenu;
     QAction* importFileItem;
@@ -165,6 +178,7 @@ class MainWindow : public QMainWindow, public ResultListAccess {
     QAction* deleteSelectedItem;
     QAction* contextClearAllItem;
     QAction* selectAllItem;
+    QAction* copyIconItem;
     QAction* contextThumbnailViewItem;
     QAction* contextListViewItem;
     QAction* contextDetailViewItem;
@@ -186,6 +200,9 @@ class MainWindow : public QMainWindow, public ResultListAccess {
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
 
   private:
     QAction* addMenuItem(QMenu* menu, const char* name, const char* caption, QKeySequence key,

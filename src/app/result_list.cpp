@@ -5,11 +5,13 @@
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QListView>
+#include <QMimeData>
 #include <QStackedWidget>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <set>
 #include <utility>
 
 #ifdef __GLIBC__
@@ -140,7 +142,19 @@ QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int r
 
 Qt::ItemFlags ResultModel::flags(const QModelIndex& index) const {
     if (!index.isValid()) return Qt::NoItemFlags;
-    return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    const Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable;
+    return dragData_ ? flags | Qt::ItemIsDragEnabled : flags;
+}
+
+QStringList ResultModel::mimeTypes() const {
+    return {"text/uri-list", "image/png"};
+}
+
+QMimeData* ResultModel::mimeData(const QModelIndexList& indexes) const {
+    if (!dragData_) return nullptr;
+    std::set<int> rows;
+    for (const QModelIndex& index : indexes) rows.insert(index.row());
+    return dragData_(std::vector<int>(rows.begin(), rows.end()));
 }
 
 std::uint32_t ResultModel::sourceId(const fs::path& source) {
@@ -301,6 +315,22 @@ bool ResultList::eventFilter(QObject* watched, QEvent* event) {
                 this, [this] { emit doubleClicked(); }, Qt::QueuedConnection);
     }
     return QWidget::eventFilter(watched, event);
+}
+
+void ResultList::setDragDataProvider(ResultModel::DragDataProvider provider) {
+    model_->setDragDataProvider(std::move(provider));
+    for (QAbstractItemView* view : {static_cast<QAbstractItemView*>(iconView_),
+                                    static_cast<QAbstractItemView*>(detailView_)}) {
+        view->setDragDropMode(model_->dragsOut() ? QAbstractItemView::DragOnly
+                                                 : QAbstractItemView::NoDragDrop);
+        view->setDefaultDropAction(Qt::CopyAction);
+    }
+}
+
+QMimeData* ResultList::dragData(const std::vector<int>& rows) const {
+    QModelIndexList indexes;
+    for (int r : rows) indexes.push_back(model_->index(r, 0));
+    return model_->mimeData(indexes);
 }
 
 int ResultList::addRow(const QImage& picture, const fs::path& source, int iconPosition) {

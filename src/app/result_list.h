@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -19,6 +20,7 @@
 class QAbstractItemView;
 class QItemSelectionModel;
 class QListView;
+class QMimeData;
 class QStackedWidget;
 class QTableView;
 
@@ -58,6 +60,15 @@ class ResultModel : public QAbstractTableModel {
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     void sort(int column, Qt::SortOrder order) override;
 
+    // What rows dragged out of the list carry: the provider makes the data of the
+    // given rows (a new object, or nothing to refuse the drag). No provider, no drag.
+    using DragDataProvider = std::function<QMimeData*(const std::vector<int>& rows)>;
+    void setDragDataProvider(DragDataProvider provider) { dragData_ = std::move(provider); }
+    bool dragsOut() const { return bool(dragData_); }
+    QStringList mimeTypes() const override;
+    QMimeData* mimeData(const QModelIndexList& indexes) const override;
+    Qt::DropActions supportedDragActions() const override { return Qt::CopyAction; }
+
     // Appends rows at the end, in one insertion.
     void append(std::vector<PreparedRow>& rows);
     // Keeps the rows for which `keep` is true (in order) and their pictures.
@@ -88,6 +99,7 @@ class ResultModel : public QAbstractTableModel {
     std::vector<std::filesystem::path> sources_;
     std::unordered_map<std::string, std::uint32_t> sourceIds_;
     ImageList images_;
+    DragDataProvider dragData_;
 };
 
 class ResultList : public QWidget {
@@ -133,6 +145,12 @@ class ResultList : public QWidget {
     void resetSortDirections();
     int sortColumn() const { return sortColumn_; }
     int sortDirection(int column) const { return sortDirection_.at(std::size_t(column)); }
+
+    // Rows may be dragged out of the list when a provider makes their data.
+    void setDragDataProvider(ResultModel::DragDataProvider provider);
+    // The data a drag of `rows` would carry (the caller owns it); nothing without a
+    // provider.
+    QMimeData* dragData(const std::vector<int>& rows) const;
 
     void setViewStyle(ViewStyle style);
     ViewStyle viewStyle() const { return style_; }

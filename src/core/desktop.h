@@ -40,6 +40,12 @@ class Desktop {
     virtual std::optional<std::filesystem::path> chooseFolder(const std::string& title) = 0;
     // Opens a file or folder with the desktop's default handler; the outcome is ignored.
     virtual void openWithDefaultHandler(const std::filesystem::path& path) = 0;
+    // Opens a file with the desktop's handler for its type. False when the desktop
+    // has no handler for that type or the handler could not be started.
+    virtual bool openDocument(const std::filesystem::path& path) {
+        (void)path;
+        return false;
+    }
     // Runs one of the program's own forms modally; returns QDialog's result code.
     virtual int runModal(QDialog& dialog) = 0;
 };

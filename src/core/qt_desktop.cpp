@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QMimeDatabase>
+#include <QProcess>
 #include <QPushButton>
 #include <QUrl>
 
@@ -217,6 +219,22 @@ void QtDesktop::openWithDefaultHandler(const fs::path& path) {
     else
         url = QUrl::fromLocalFile(pathText(path));
     QDesktopServices::openUrl(url);
+}
+
+bool QtDesktop::openDocument(const fs::path& path) {
+    const QString file = pathText(path);
+    const QString type = QMimeDatabase().mimeTypeForFile(file).name();
+    QProcess query;
+    query.start("xdg-mime", {"query", "default", type});
+    if (!query.waitForFinished(5000)) {
+        query.kill();
+        query.waitForFinished(1000);
+        return false;
+    }
+    if (query.exitStatus() != QProcess::NormalExit || query.exitCode() != 0 ||
+        query.readAllStandardOutput().trimmed().isEmpty())
+        return false;
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
 }
 
 int QtDesktop::runModal(QDialog& dialog) {

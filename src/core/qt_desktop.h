@@ -29,6 +29,9 @@ class QtDesktop : public Desktop {
     std::optional<std::filesystem::path> saveFile(const FileDialogRequest& request) override;
     std::optional<std::filesystem::path> chooseFolder(const std::string& title) override;
     void openWithDefaultHandler(const std::filesystem::path& path) override;
+    // Asks xdg-mime for the handler of the file's type first: xdg-open starts
+    // whether or not there is one, so its own success says nothing.
+    bool openDocument(const std::filesystem::path& path) override;
     int runModal(QDialog& dialog) override;
 
   private:

@@ -123,6 +123,7 @@ TEST_F(MainWindowTest, WindowHasItsMenusToolBarAndStatusPanels) {
         {form_.deleteSelectedItem, "&Delete Selected ", QKeySequence("Del"), false},
         {form_.contextClearAllItem, "&Clear all", QKeySequence("Shift+Del"), false},
         {form_.selectAllItem, "Select &All", QKeySequence("Ctrl+A"), false},
+        {form_.copyIconItem, "C&opy Icon", QKeySequence("Ctrl+C"), false},
     };
     for (const Item& i : items) {
         EXPECT_EQ(i.action->text(), i.caption);
@@ -130,7 +131,7 @@ TEST_F(MainWindowTest, WindowHasItsMenusToolBarAndStatusPanels) {
         EXPECT_EQ(i.action->isEnabled(), i.enabled) << i.caption;
     }
     EXPECT_EQ(form_.fileMenu->actions().size(), 9);
-    EXPECT_EQ(form_.listContextMenu->actions().size(), 11);
+    EXPECT_EQ(form_.listContextMenu->actions().size(), 12);
 
     struct Button {
         QToolButton* button;
@@ -362,17 +363,18 @@ TEST_F(MainWindowTest, DeleteShiftDeleteAndCtrlDKeys) {
     EXPECT_EQ(form_.statusText(3), "Icons: 0");
 }
 
-TEST_F(MainWindowTest, CtrlGImportsThroughTheMenuAndF1OpensTheHelpFile) {
+TEST_F(MainWindowTest, CtrlGImportsThroughTheMenuAndF1SaysWhenThereIsNoHelp) {
     QSignalSpy grab(form_.importButton, &QToolButton::clicked);
     QSignalSpy actLoad(form_.importShortcut, &QAction::triggered);
     key(Qt::Key_G, Qt::ControlModifier);
     EXPECT_EQ(grab.count(), 1);
     EXPECT_EQ(actLoad.count(), 0);
+    // No help file and no help pages in the program's folder: nothing to hand to
+    // the desktop, and the user is told.
     key(Qt::Key_F1);
-    ASSERT_EQ(desktop_.opened.size(), 1u);
-    EXPECT_EQ(desktop_.opened[0], programDir() / "help.chm");
-    EXPECT_FALSE(fs::exists(programDir() / "help.chm"));
-    EXPECT_TRUE(desktop_.messages.empty());
+    EXPECT_TRUE(desktop_.documents.empty());
+    ASSERT_EQ(desktop_.messages.size(), 1u);
+    EXPECT_EQ(desktop_.messages[0].icon, MessageIcon::Warning);
     EXPECT_TRUE(desktop_.errors.empty());
 }
 

@@ -28,6 +28,8 @@ class ScriptedDesktop : public Desktop {
     // Each modal form is handed to the next function, which may set its controls
     // and call its handlers; its return value is the dialog's result code.
     std::deque<std::function<int(QDialog&)>> modalScripts;
+    // Whether the desktop opens each document handed to openDocument(), in turn.
+    std::deque<bool> documentAnswers;
 
     std::vector<MessageCall> messages;
     std::vector<std::string> errors;
@@ -36,6 +38,7 @@ class ScriptedDesktop : public Desktop {
     std::vector<std::string> folderTitles;
     std::vector<std::filesystem::path> opened;
     std::vector<QDialog*> modalForms;
+    std::vector<std::filesystem::path> documents;
 
     Answer message(const std::string& text, const std::string& caption, Buttons buttons,
                    MessageIcon icon) override {
@@ -57,6 +60,10 @@ class ScriptedDesktop : public Desktop {
     }
     void openWithDefaultHandler(const std::filesystem::path& path) override {
         opened.push_back(path);
+    }
+    bool openDocument(const std::filesystem::path& path) override {
+        documents.push_back(path);
+        return pop(documentAnswers, false);
     }
     int runModal(QDialog& dialog) override {
         modalForms.push_back(&dialog);

@@ -1,0 +1,58 @@
+#include "app/row_pictures.h"
+
+#include <QFile>
+#include <QList>
+#include <QMimeData>
+#include <QUrl>
+#include <memory>
+#include <set>
+#include <string>
+#include <system_error>
+
+#include "core/icon_transfer.h"
+#include "export/icon_picture.h"
+#include "platform/atomic_file.h"
+#include "platform/icon_png.h"
+
+namespace pellimar {
+namespace fs = std::filesystem;
+
+namespace {
+
+void removeOldPictures(const fs::path& folder) {
+    std::error_code ec;
+    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        if (it->path().extension() == ".png" && it->is_regular_file(ec)) fs::remove(it->path(), ec);
+}
+
+}  // namespace
+
+QMimeData* rowPictureData(const std::vector<ResultRowInfo>& rows, const fs::path& folder) {
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    removeOldPictures(folder);
+
+    auto data = std::make_unique<QMimeData>();
+    QList<QUrl> urls;
+    std::set<std::string> names;
+    bool first = true;
+    for (const ResultRowInfo& row : rows) {
+        const Icon icon = largestRowImage(row.source, row.iconPosition);
+        const auto png = iconToPng(icon);
+        if (!png) continue;
+        // Two rows of one caption (same file name in two folders) get two files.
+        std::string name = rowCaption(row.source, row.iconPosition);
+        for (int n = 2; !names.insert(name).second; ++n)
+            name = rowCaption(row.source, row.iconPosition) + "-" + std::to_string(n);
+        const fs::path file = folder / (name + ".png");
+        if (!writeFileAtomically(file, *png)) continue;
+        urls.push_back(
+            QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(file.native()))));
+        if (first) first = !addIconPicture(*data, icon);
+    }
+    if (urls.isEmpty()) return nullptr;
+    data->setUrls(urls);
+    return data.release();
+}
+
+}  // namespace pellimar

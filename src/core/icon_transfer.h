@@ -1,0 +1,15 @@
+// Icons leaving the program through the clipboard or a drag: a PNG picture with
+// its transparency, as PNG bytes and as an image, which programs take as they like.
+#pragma once
+
+#include "platform/icon.h"
+
+class QMimeData;
+
+namespace pellimar {
+
+// Puts `icon` into `data` as "image/png" bytes and as image data. False (and
+// nothing put) when the icon is empty or cannot be encoded.
+bool addIconPicture(QMimeData& data, const Icon& icon);
+
+}  // namespace pellimar

@@ -1,0 +1,251 @@
+// Files in and icons out of the main window: paths from the command line and from
+// drops, rows dragged out and copied as PNG pictures, and F1's help.
+#include <gtest/gtest.h>
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QClipboard>
+#include <QDropEvent>
+#include <QFile>
+#include <QMimeData>
+#include <QTest>
+#include <QUrl>
+
+#include "app/main_window.h"
+#include "app/result_list.h"
+#include "core/paths.h"
+#include "core/settings.h"
+#include "platform/icon_png.h"
+#include "platform/png_codec.h"
+#include "support/fixtures.h"
+#include "support/scripted_desktop.h"
+#include "support/temp_program_dir.h"
+#include "viewer/icon_viewer.h"
+
+namespace pellimar {
+namespace {
+namespace fs = std::filesystem;
+using namespace fixtures;
+using test::ScriptedDesktop;
+using test::TempProgramDir;
+
+// A library of `count` icons; icon k holds a 16 px, a 48 px and a 32 px image.
+Bytes library(int count) {
+    std::vector<IconGroupSpec> groups;
+    for (int k = 0; k < count; ++k)
+        groups.push_back(
+            {{dibImage(solidIcon(16, 16, patternColor(k)), 8), pngImage(alphaPatternIcon(48, 48)),
+              dibImage(patternIcon(32, 32, 16), 4)}});
+    return makePe(groups);
+}
+
+QUrl urlOf(const fs::path& p) {
+    return QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(p.native())));
+}
+
+// The picture a PNG holds, as RGBA.
+RgbaImage decoded(const QByteArray& png) {
+    auto image = decodePng(
+        std::span(reinterpret_cast<const std::uint8_t*>(png.constData()), std::size_t(png.size())));
+    return image ? *image : RgbaImage{};
+}
+
+RgbaImage decodedFile(const fs::path& file) {
+    const Bytes bytes = readWholeFile(file);
+    auto image = decodePng(bytes);
+    return image ? *image : RgbaImage{};
+}
+
+class MainWindowOpenTest : public ::testing::Test {
+  protected:
+    MainWindowOpenTest() : program_("open") {
+        setPrivateTempDir(files_.path() / "private");
+        fs::create_directories(files_.path() / "private");
+        AppSettings& s = form_.settings();
+        s.format_exe = s.format_dll = s.format_ico = true;
+        s.format_icl = false;
+        s.max_units = 0;
+        s.searchchildfolder = true;
+        s.clearResult = false;
+    }
+    ~MainWindowOpenTest() override { setPrivateTempDir({}); }
+
+    // Drops `mime` on the window's list and lets the queued opening run.
+    bool drop(QMimeData& mime) {
+        const QPoint at(20, 80);
+        QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&form_, &enter);
+        if (!enter.isAccepted()) return false;
+        QDropEvent dropped(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&form_, &dropped);
+        QCoreApplication::processEvents();
+        return dropped.isAccepted();
+    }
+
+    TempProgramDir program_;
+    TempDir files_;
+    ScriptedDesktop desktop_;
+    MainWindow form_{desktop_};
+};
+
+TEST_F(MainWindowOpenTest, FilesAreImportedAndFoldersScannedWithoutAsking) {
+    const fs::path dll = files_.write("three.dll", library(3));
+    fs::create_directories(files_.path() / "folder" / "sub");
+    files_.write("folder/two.exe", library(2));
+    files_.write("folder/sub/one.dll", library(1));
+    files_.write("folder/skipped.icl", library(4));  // not among the kinds to scan
+
+    form_.openPaths({dll, files_.path() / "folder"});
+    EXPECT_EQ(form_.rowCount(), 6);
+    EXPECT_EQ(form_.statusText(1), "Idle ...");
+    EXPECT_EQ(form_.statusText(3), "Icons: 6");
+    EXPECT_EQ(form_.scanIconCount, 3);
+    // No dialog of either command was shown.
+    EXPECT_TRUE(desktop_.openRequests.empty());
+    EXPECT_TRUE(desktop_.folderTitles.empty());
+    EXPECT_TRUE(desktop_.modalForms.empty());
+    EXPECT_TRUE(desktop_.messages.empty());
+    const auto rows = form_.rows();
+    EXPECT_EQ(rows[0].source, dll);
+    EXPECT_EQ(rows[2].iconPosition, 2);
+}
+
+TEST_F(MainWindowOpenTest, ClearResultEmptiesTheListOnceForAllPaths) {
+    const fs::path a = files_.write("a.dll", library(2));
+    const fs::path b = files_.write("b.dll", library(3));
+    form_.openPaths({a});
+    form_.settings().clearResult = true;
+    // A relative path is taken from the working folder.
+    const fs::path old = fs::current_path();
+    fs::current_path(files_.path());
+    form_.openPaths({"a.dll", b});
+    fs::current_path(old);
+    EXPECT_EQ(form_.rowCount(), 5);
+    EXPECT_EQ(form_.rows()[0].source, a);
+}
+
+TEST_F(MainWindowOpenTest, AnIconFileOpensTheViewerAndAMissingPathIsReported) {
+    const fs::path ico = files_.write(
+        "two.ico", makeIco({dibImage(patternIcon(16, 16), 8), dibImage(patternIcon(32, 32), 32)}));
+    QString viewed;
+    desktop_.modalScripts.push_back([&](QDialog& d) {
+        viewed = dynamic_cast<IconViewer&>(d).viewedPath();
+        return 0;
+    });
+    form_.openPaths({ico, files_.path() / "gone.dll"});
+    EXPECT_EQ(viewed.toStdString(), ico.string());
+    EXPECT_EQ(form_.rowCount(), 0);
+    ASSERT_EQ(desktop_.messages.size(), 1u);
+    EXPECT_NE(desktop_.messages[0].text.find("gone.dll"), std::string::npos);
+}
+
+TEST_F(MainWindowOpenTest, DroppedFilesAndFoldersOpenAsOnTheCommandLine) {
+    const fs::path dll = files_.write("three.dll", library(3));
+    fs::create_directories(files_.path() / "folder");
+    files_.write("folder/two.exe", library(2));
+    QMimeData mime;
+    mime.setUrls({urlOf(dll), urlOf(files_.path() / "folder"), QUrl("https://example.org/x.dll")});
+    EXPECT_TRUE(drop(mime));
+    EXPECT_EQ(form_.rowCount(), 5);
+    EXPECT_TRUE(desktop_.folderTitles.empty());
+    EXPECT_TRUE(desktop_.modalForms.empty());
+
+    // Text, or only addresses that are not local files, is refused.
+    QMimeData text;
+    text.setText("/etc/passwd");
+    EXPECT_FALSE(drop(text));
+    QMimeData remote;
+    remote.setUrls({QUrl("https://example.org/x.dll")});
+    EXPECT_FALSE(drop(remote));
+    EXPECT_EQ(form_.rowCount(), 5);
+}
+
+TEST_F(MainWindowOpenTest, DraggedRowsArePngFilesOfTheLargestImage) {
+    const fs::path dll = files_.write("lib.dll", library(2));
+    form_.openPaths({dll});
+    ASSERT_EQ(form_.rowCount(), 2);
+    // The largest image of each group: the 48 px one with its alpha.
+    const RgbaImage expected = iconToRgba(alphaPatternIcon(48, 48));
+
+    QModelIndexList indexes{form_.resultList->model()->index(0, 0),
+                            form_.resultList->model()->index(1, 2)};
+    std::unique_ptr<QMimeData> data(form_.resultList->model()->mimeData(indexes));
+    ASSERT_TRUE(data);
+    const QList<QUrl> urls = data->urls();
+    ASSERT_EQ(urls.size(), 2);
+    for (const QUrl& url : urls) {
+        const fs::path file = QFile::encodeName(url.toLocalFile()).toStdString();
+        EXPECT_EQ(file.parent_path().parent_path(), privateTempDir());
+        const RgbaImage image = decodedFile(file);
+        EXPECT_EQ(image.width, 48);
+        EXPECT_EQ(image.rgba, expected.rgba);
+    }
+    EXPECT_EQ(fs::path(urls[0].toLocalFile().toStdString()).filename(), "lib.dll-001.png");
+    EXPECT_EQ(decoded(data->data("image/png")).rgba, expected.rgba);
+    const QImage image = qvariant_cast<QImage>(data->imageData());
+    EXPECT_EQ(image.size(), QSize(48, 48));
+    EXPECT_EQ(image.pixel(0, 5) >> 24, 0u);  // the transparent first column
+
+    // A second drag replaces the files of the first.
+    std::unique_ptr<QMimeData> again(form_.resultList->model()->mimeData({indexes[1]}));
+    ASSERT_TRUE(again);
+    int left = 0;
+    for (const auto& e : fs::directory_iterator(privateTempDir() / "dragged"))
+        left += e.is_regular_file();
+    EXPECT_EQ(left, 1);
+}
+
+TEST_F(MainWindowOpenTest, CtrlCCopiesTheSelectedRowsIcon) {
+    // An opaque group: its mask makes the transparency.
+    Icon opaque = patternIcon(64, 64);
+    const fs::path dll = files_.write(
+        "lib.dll", makePe({{{dibImage(patternIcon(16, 16), 8)}},
+                           {{dibImage(patternIcon(32, 32), 24), dibImage(opaque, 24)}}}));
+    form_.openPaths({dll});
+    ASSERT_EQ(form_.rowCount(), 2);
+    QApplication::clipboard()->clear();
+    form_.resultList->setRowSelected(1, true);
+    form_.show();
+    form_.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form_));
+    QTest::keyClick(form_.resultList->currentView(), Qt::Key_C, Qt::ControlModifier);
+    const QMimeData* copied = QApplication::clipboard()->mimeData();
+    ASSERT_TRUE(copied);
+    const RgbaImage image = decoded(copied->data("image/png"));
+    EXPECT_EQ(image.width, 64);
+    EXPECT_EQ(image.rgba, iconToRgba(opaque).rgba);
+    EXPECT_EQ(image.rgba[3], 0);        // masked: transparent
+    EXPECT_EQ(image.rgba[4 + 3], 255);  // the rest opaque
+    ASSERT_EQ(copied->urls().size(), 1);
+    EXPECT_EQ(decodedFile(copied->urls()[0].toLocalFile().toStdString()).rgba,
+              iconToRgba(opaque).rgba);
+}
+
+TEST_F(MainWindowOpenTest, HelpOpensTheHelpFileElseThePagesElseSaysSo) {
+    const fs::path chm = program_.program() / "help.chm";
+    const fs::path pages = program_.program() / "help" / "index.html";
+    TempProgramDir::writeFile(chm, "ITSF");
+    fs::create_directories(pages.parent_path());
+    TempProgramDir::writeFile(pages, "<html></html>");
+
+    desktop_.documentAnswers = {true};
+    form_.showHelp();
+    EXPECT_EQ(desktop_.documents, std::vector<fs::path>{chm});
+
+    desktop_.documents.clear();
+    desktop_.documentAnswers = {false, true};
+    form_.showHelp();
+    EXPECT_EQ(desktop_.documents, (std::vector<fs::path>{chm, pages}));
+    EXPECT_TRUE(desktop_.messages.empty());
+
+    desktop_.documents.clear();
+    desktop_.documentAnswers = {false, false};
+    form_.showHelp();
+    EXPECT_EQ(desktop_.documents.size(), 2u);
+    ASSERT_EQ(desktop_.messages.size(), 1u);
+    EXPECT_NE(desktop_.messages[0].text.find("help.chm"), std::string::npos);
+    EXPECT_NE(desktop_.messages[0].text.find("index.html"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace pellimar
