@@ -2,7 +2,8 @@
 # Installs the Debian 12 packages Pellimar needs to build, run and test.
 set -euo pipefail
 packages=(g++ cmake ninja-build qt6-base-dev libjpeg62-turbo-dev libpng-dev
-          libgtest-dev libgmock-dev libbenchmark-dev nsis fonts-dejavu-core xvfb xauth)
+          libgtest-dev libgmock-dev libbenchmark-dev nsis fonts-dejavu-core xvfb xauth
+          desktop-file-utils appstream)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
