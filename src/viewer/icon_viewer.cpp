@@ -5,6 +5,8 @@
 #include <unistd.h>
 
 #include <QAction>
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QFile>
@@ -12,15 +14,18 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
+#include <QMimeData>
 #include <QMouseEvent>
 #include <QPixmap>
 #include <QScreen>
 #include <QToolBar>
 #include <algorithm>
 #include <cctype>
+#include <memory>
 #include <system_error>
 
 #include "core/icon_image.h"
+#include "core/icon_transfer.h"
 #include "core/paths.h"
 #include "core/resources.h"
 #include "export/ico_routines.h"
@@ -255,10 +260,18 @@ IconViewer::IconViewer(Desktop& desktop, QWidget* parent) : QDialog(parent), des
     previewSaveBitmapItem = previewMenu->addAction("save as bmp");
     previewMenu->addSeparator();
     previewSaveJpegItem = previewMenu->addAction("save as jpeg");
+    previewMenu->addSeparator();
+    previewCopyItem = previewMenu->addAction("copy");
+    // Ctrl+C anywhere in the viewer copies the chosen image too.
+    previewCopyItem->setShortcut(QKeySequence::Copy);
+    previewCopyItem->setShortcutContext(Qt::WindowShortcut);
+    addAction(previewCopyItem);
     thumbnailMenu = new QMenu(this);
     thumbnailSaveIconItem = thumbnailMenu->addAction("save as icon");
     thumbnailMenu->addSeparator();
     thumbnailSaveBitmapItem = thumbnailMenu->addAction("save as bmp");
+    thumbnailMenu->addSeparator();
+    thumbnailCopyItem = thumbnailMenu->addAction("copy");
 
     auto handler = [this](void (IconViewer::*fn)()) {
         return [this, fn] { guarded(desktop_, [&] { (this->*fn)(); }); };
@@ -270,6 +283,8 @@ IconViewer::IconViewer(Desktop& desktop, QWidget* parent) : QDialog(parent), des
     connect(previewSaveBitmapItem, &QAction::triggered, this, handler(&IconViewer::saveAsBitmap));
     connect(thumbnailSaveBitmapItem, &QAction::triggered, this, handler(&IconViewer::saveAsBitmap));
     connect(previewSaveJpegItem, &QAction::triggered, this, handler(&IconViewer::saveAsJpeg));
+    connect(previewCopyItem, &QAction::triggered, this, handler(&IconViewer::copyChosenImage));
+    connect(thumbnailCopyItem, &QAction::triggered, this, handler(&IconViewer::copyChosenImage));
     connect(imageChoice, &QComboBox::activated, this, handler(&IconViewer::showChosenImage));
     thumbnailList->onClick = handler(&IconViewer::chooseClickedThumbnail);
     thumbnailList->onMousePress = [this](Qt::MouseButton b, QPoint p) { thumbnailPressed(b, p); };
@@ -324,6 +339,11 @@ void IconViewer::showEvent(QShowEvent* e) {
 void IconViewer::done(int result) {
     removeThumbnailFiles();
     QDialog::done(result);
+}
+
+void IconViewer::copyChosenImage() {
+    auto data = std::make_unique<QMimeData>();
+    if (addIconPicture(*data, previewIcon_)) QApplication::clipboard()->setMimeData(data.release());
 }
 
 bool IconViewer::loadPreview(int imageNumber) {

@@ -78,6 +78,9 @@ class IconViewer : public QDialog {
     void saveAsIcon();
     void saveAsBitmap();
     void saveAsJpeg();
+    // The chosen image (the one in the preview) to the clipboard as a PNG picture
+    // with its transparency.
+    void copyChosenImage();
 
     static void centrePreview(QWidget& panel, QWidget& image);
 
@@ -103,9 +106,11 @@ class IconViewer : public QDialog {
     QAction* previewSaveIconItem;
     QAction* previewSaveBitmapItem;
     QAction* previewSaveJpegItem;
+    QAction* previewCopyItem;
     QMenu* thumbnailMenu;
     QAction* thumbnailSaveIconItem;
     QAction* thumbnailSaveBitmapItem;
+    QAction* thumbnailCopyItem;
 
   protected:
     void showEvent(QShowEvent* e) override;

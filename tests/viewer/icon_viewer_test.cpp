@@ -8,11 +8,14 @@
 #include <QKeyEvent>
 #include <QTimer>
 
+#include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QMimeData>
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
@@ -23,6 +26,8 @@
 #include <thread>
 
 #include "core/paths.h"
+#include "platform/icon_png.h"
+#include "platform/png_codec.h"
 #include "support/fixtures.h"
 #include "support/scripted_desktop.h"
 #include "viewer/thumbnail_list.h"
@@ -446,6 +451,36 @@ TEST_F(ViewerFixture, OldThumbnailFileOrLinkIsReplacedNotFollowed) {
     auto form = shown(icoPath);
     EXPECT_EQ(readWholeFile(victim), (Bytes{'k', 'e', 'e', 'p'}));
     EXPECT_FALSE(fs::is_symlink(privateDir / "mynameisnothing-0.ico"));
+}
+
+}  // namespace
+}  // namespace pellimar
+
+namespace pellimar {
+namespace {
+
+TEST_F(ViewerFixture, CopyPutsTheChosenImageOnTheClipboardWithItsAlpha) {
+    auto form = shown(icoPath);
+    form->imageChoice->setCurrentIndex(2);
+    form->showChosenImage();
+    QApplication::clipboard()->clear();
+    form->previewCopyItem->trigger();
+    const QMimeData* copied = QApplication::clipboard()->mimeData();
+    ASSERT_TRUE(copied);
+    const QByteArray png = copied->data("image/png");
+    const auto image = decodePng(
+        std::span(reinterpret_cast<const std::uint8_t*>(png.constData()), std::size_t(png.size())));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->width, 48);
+    EXPECT_EQ(image->rgba, iconToRgba(alphaPatternIcon(48, 48)).rgba);
+    EXPECT_EQ(form->previewCopyItem->shortcut(), QKeySequence::Copy);
+
+    // The thumbnails' menu copies the same chosen image.
+    form->imageChoice->setCurrentIndex(0);
+    form->showChosenImage();
+    form->thumbnailCopyItem->trigger();
+    EXPECT_EQ(qvariant_cast<QImage>(QApplication::clipboard()->mimeData()->imageData()).size(),
+              QSize(16, 16));
 }
 
 }  // namespace
