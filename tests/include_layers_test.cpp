@@ -311,3 +311,20 @@ TEST(IncludeLayers, SourceTreeKeepsItsLayers) {
     EXPECT_TRUE(faults.empty()) << faults.size() << " layer faults in " << includes.size()
                                 << " includes:" << report;
 }
+
+// The file managers' thumbnailer starts for every thumbnail: it is built on the
+// platform layer alone, without Qt.
+TEST(IncludeLayers, TheThumbnailerIncludesOnlyThePlatform) {
+    int seen = 0;
+    for (const auto& inc : readIncludes(PELLIMAR_SOURCE_DIR "/src")) {
+        if (inc.file.rfind("cli/thumbnailer", 0) != 0) continue;
+        ++seen;
+        if (inc.angled)
+            EXPECT_NE(inc.target[0], 'Q') << inc;
+        else
+            EXPECT_TRUE(folderOf(inc.target) == "platform" ||
+                        inc.target.rfind("cli/thumbnailer", 0) == 0)
+                << inc;
+    }
+    EXPECT_GE(seen, 3);
+}
