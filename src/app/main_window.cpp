@@ -258,6 +258,7 @@ void MainWindow::buildToolBar() {
         auto* b = new QToolButton(toolBar);
         b->setObjectName(name);
         b->setToolTip(hint);
+        b->setAccessibleName(hint);
         b->setIcon(toolBarPictures[std::size_t(image)]);
         b->setIconSize(QSize(32, 32));
         b->setFixedSize(47, 38);
@@ -285,6 +286,7 @@ void MainWindow::buildStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName("statusBar");
     bar->setFixedHeight(19 + 4);
+    bar->setAccessibleName("Status");
     const char* texts[kPanelCount] = {"", "Idle ...", "", "Icons: 0", "", "Selected: 0", ""};
     for (int i = 0; i < kPanelCount; ++i) {
         auto* panel = new QLabel(texts[i]);

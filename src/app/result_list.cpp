@@ -249,6 +249,9 @@ ResultList::ResultList(QWidget* parent) : QWidget(parent) {
     selection_ = new QItemSelectionModel(model_, this);
 
     iconView_ = new QListView;
+    iconView_->setAccessibleName("Icons found");
+    iconView_->setAccessibleDescription(
+        "One entry per icon; Return opens the selected one in the viewer");
     iconView_->setModel(model_);
     iconView_->setSelectionModel(selection_);
     iconView_->setMovement(QListView::Static);
@@ -257,6 +260,10 @@ ResultList::ResultList(QWidget* parent) : QWidget(parent) {
     iconView_->setItemDelegate(new ThumbnailDelegate(iconView_));
 
     detailView_ = new QTableView;
+    detailView_->setAccessibleName("Icons found");
+    detailView_->setAccessibleDescription(
+        "One row per icon: caption, icon number and file; Return opens the selected one in the "
+        "viewer");
     detailView_->setModel(model_);
     detailView_->setSelectionModel(selection_);
     detailView_->setShowGrid(true);

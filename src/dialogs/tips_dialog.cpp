@@ -91,6 +91,7 @@ TipsDialog::TipsDialog(AppSettings& settings, Desktop& desktop, QWidget* parent)
     tipText = new QTextEdit(tipPanel);
     tipText->setGeometry(8, 12, 433, 129);
     tipText->setReadOnly(true);
+    tipText->setAccessibleName("Tip");
     tipText->setFrameShape(QFrame::NoFrame);
     tipText->setLineWrapMode(QTextEdit::WidgetWidth);
     tipText->setFocusPolicy(Qt::NoFocus);

@@ -85,6 +85,7 @@ ReportDialog::ReportDialog(Desktop& desktop, QWidget* parent) : QDialog(parent),
     summaryLabel->setGeometry(56, 12, 396, 26);
     folderEdit = new QLineEdit(top);
     folderEdit->setReadOnly(true);
+    folderEdit->setAccessibleName("Folder of the saved files");
     folderEdit->setFrame(false);
     folderEdit->setStyleSheet("background: #e4e4e4;");
     folderEdit->setGeometry(12, 44, 385, 22);
@@ -98,6 +99,8 @@ ReportDialog::ReportDialog(Desktop& desktop, QWidget* parent) : QDialog(parent),
     fileListHeading->setGeometry(8, 8, 217, 18);
     fileList = new QListWidget(left);
     fileList->setSelectionMode(QAbstractItemView::SingleSelection);
+    fileList->setAccessibleName("Saved files");
+    fileList->setAccessibleDescription("Clicking a file shows it in the preview");
     fileList->setGeometry(8, 32, 217, 287);
 
     auto* right = new QFrame(this);
@@ -110,6 +113,7 @@ ReportDialog::ReportDialog(Desktop& desktop, QWidget* parent) : QDialog(parent),
     previewFrame->setGeometry(20, 40, 73, 65);
     previewImage = new QLabel(previewFrame);
     previewImage->setAttribute(Qt::WA_TranslucentBackground);
+    previewImage->setAccessibleName("Preview");
     previewImage->setGeometry(17, 17, 0, 0);
     decoration(right, QStyle::SP_FileDialogContentsView, 120, 56);
     previewNameLabel = new QLabel(right);

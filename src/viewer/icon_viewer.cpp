@@ -205,13 +205,17 @@ IconViewer::IconViewer(Desktop& desktop, QWidget* parent) : QDialog(parent), des
     initResources();
     saveBitmapButton = toolBar->addAction(QIcon(":/pellimar/viewer/0.png"), QString());
     saveBitmapButton->setToolTip("save as bmp");
+    saveBitmapButton->setText("save as bmp");
     toolBar->addSeparator();
     saveIconButton = toolBar->addAction(QIcon(":/pellimar/viewer/1.png"), QString());
     saveIconButton->setToolTip("save as icon");
+    saveIconButton->setText("save as icon");
     toolBar->addSeparator();
     toolBar->addSeparator();
     imageChoice = new QComboBox(toolBar);
     imageChoice->setEditable(false);
+    imageChoice->setAccessibleName("Image");
+    imageChoice->setAccessibleDescription("Size and colours of the image shown in the preview");
     imageChoice->setFixedWidth(170);
     toolBar->addWidget(imageChoice);
 
@@ -237,6 +241,7 @@ IconViewer::IconViewer(Desktop& desktop, QWidget* parent) : QDialog(parent), des
         thumbnailList->setFont(f);
     }
     thumbnailList->setContextMenuPolicy(Qt::CustomContextMenu);
+    thumbnailList->setAccessibleName("Images of the file");
 
     previewPanel = new QFrame(this);
     previewFrame = new QFrame(previewPanel);
@@ -250,6 +255,7 @@ IconViewer::IconViewer(Desktop& desktop, QWidget* parent) : QDialog(parent), des
     previewFrame->setGeometry(0, 0, 301, 242);
     preview = new QLabel(previewFrame);
     preview->setAlignment(Qt::AlignCenter);
+    preview->setAccessibleName("Preview");
     preview->setContextMenuPolicy(Qt::CustomContextMenu);
 
     statusPanels = new ViewerStatusBar(this);

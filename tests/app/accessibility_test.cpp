@@ -1,0 +1,138 @@
+// Every window as a screen reader sees it: each control that takes input or shows
+// results must carry a name, found through Qt's accessibility interface.
+#include <gtest/gtest.h>
+
+#include <QAccessible>
+#include <QAccessibleInterface>
+#include <QApplication>
+#include <QLabel>
+#include <QWidget>
+#include <memory>
+
+#include "acquire/import_options_dialog.h"
+#include "acquire/search_settings_dialog.h"
+#include "app/main_window.h"
+#include "core/paths.h"
+#include "dialogs/about_dialog.h"
+#include "dialogs/tips_dialog.h"
+#include "export/export_options_dialog.h"
+#include "export/report_dialog.h"
+#include "support/fixtures.h"
+#include "support/scripted_desktop.h"
+#include "support/temp_program_dir.h"
+#include "viewer/icon_viewer.h"
+#include "viewer/thumbnail_list.h"
+
+namespace fs = std::filesystem;
+using namespace pellimar;
+using namespace pellimar::fixtures;
+using pellimar::test::ScriptedDesktop;
+using pellimar::test::TempProgramDir;
+
+namespace {
+
+bool interactive(QAccessible::Role role) {
+    switch (role) {
+        case QAccessible::PushButton:
+        case QAccessible::CheckBox:
+        case QAccessible::RadioButton:
+        case QAccessible::ComboBox:
+        case QAccessible::EditableText:
+        case QAccessible::List:
+        case QAccessible::Table:
+        case QAccessible::Tree:
+        case QAccessible::ButtonMenu:
+        case QAccessible::ButtonDropDown:
+        case QAccessible::SpinBox:
+        case QAccessible::Slider:
+        case QAccessible::Link:
+        case QAccessible::StatusBar:
+            return true;
+        default:
+            return false;
+    }
+}
+
+// The visible controls of the window without a name, each as "role objectName".
+void collectNameless(QAccessibleInterface* node, QStringList& out, int depth = 0) {
+    if (!node || depth > 40) return;
+    const QAccessible::State state = node->state();
+    if (state.invisible) return;
+    if (interactive(node->role()) && node->text(QAccessible::Name).trimmed().isEmpty()) {
+        QObject* o = node->object();
+        out << QString("%1 %2 (%3)")
+                   .arg(int(node->role()))
+                   .arg(o ? o->objectName() : QString("?"))
+                   .arg(o ? o->metaObject()->className() : "?");
+    }
+    // Rows and cells of item views are their own business: their text is the name.
+    if (node->role() == QAccessible::List || node->role() == QAccessible::Table) return;
+    for (int i = 0; i < node->childCount(); ++i) collectNameless(node->child(i), out, depth + 1);
+}
+
+// Empty when every control has a name; otherwise the nameless ones, one a line.
+std::string namelessControls(QWidget& window) {
+    window.show();
+    QApplication::processEvents();
+    QStringList out;
+    collectNameless(QAccessible::queryAccessibleInterface(&window), out);
+    window.hide();
+    return out.join('\n').toStdString();
+}
+
+class AccessibilityTest : public ::testing::Test {
+  protected:
+    AccessibilityTest() : program_("access") {}
+    TempProgramDir program_;
+    ScriptedDesktop desktop_;
+};
+
+}  // namespace
+
+TEST_F(AccessibilityTest, EveryControlOfEveryWindowHasAName) {
+    MainWindow main(desktop_);
+    ImportOptionsDialog importOptions(main.settings(), desktop_, &main);
+    ExportOptionsDialog exportOptions(main.settings(), desktop_, &main);
+    ReportDialog report(desktop_, &main);
+    AboutDialog about(desktop_, &main);
+    TipsDialog tips(main.settings(), desktop_, &main);
+    SearchSettingsDialog search(main.settings(), desktop_, &main);
+    std::vector<std::pair<const char*, QWidget*>> windows = {{"main", &main},
+                                                             {"import options", &importOptions},
+                                                             {"export options", &exportOptions},
+                                                             {"report", &report},
+                                                             {"about", &about},
+                                                             {"tips", &tips},
+                                                             {"search", &search}};
+    for (auto [name, window] : windows) EXPECT_EQ(namelessControls(*window), "") << name;
+
+    // The list views of the main window, in each of the three styles.
+    for (auto style : {ResultList::ViewStyle::Thumbnail, ResultList::ViewStyle::List}) {
+        main.resultList->setViewStyle(style);
+        EXPECT_EQ(namelessControls(main), "") << int(style);
+    }
+}
+
+TEST_F(AccessibilityTest, TheViewerNamesItsControlsWhileShowingAFile) {
+    TempDir files;
+    const fs::path ico = files.write("two.ico", makeIco({dibImage(patternIcon(16, 16, 16), 4),
+                                                         dibImage(patternIcon(32, 32, 200), 8)}));
+    fs::path privateDir = files.path() / "private";
+    fs::create_directory(privateDir);
+    fs::permissions(privateDir, fs::perms::owner_all);
+    setPrivateTempDir(privateDir);
+    {
+        IconViewer viewer(desktop_);
+        viewer.setViewedPath(QString::fromStdString(ico.string()));
+        viewer.show();
+        QApplication::processEvents();
+        EXPECT_EQ(namelessControls(viewer), "");
+        // The image list says what it lists; the preview tells what it shows.
+        auto* list = QAccessible::queryAccessibleInterface(viewer.thumbnailList);
+        ASSERT_NE(list, nullptr);
+        EXPECT_FALSE(list->text(QAccessible::Name).isEmpty());
+        EXPECT_FALSE(viewer.preview->accessibleName().isEmpty());
+        viewer.reject();
+    }
+    setPrivateTempDir({});
+}
