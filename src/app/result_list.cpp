@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QListView>
 #include <QMimeData>
 #include <QStackedWidget>
@@ -293,6 +294,7 @@ ResultList::ResultList(QWidget* parent) : QWidget(parent) {
         view->setContextMenuPolicy(Qt::CustomContextMenu);
         view->setFocusPolicy(Qt::StrongFocus);
         view->viewport()->installEventFilter(this);
+        view->installEventFilter(this);
         connect(view, &QWidget::customContextMenuRequested, this, [this, view](const QPoint& p) {
             emit contextMenuRequested(view->viewport()->mapToGlobal(p));
         });
@@ -320,6 +322,15 @@ bool ResultList::eventFilter(QObject* watched, QEvent* event) {
             // After the view has handled the click that selects the row under it.
             QMetaObject::invokeMethod(
                 this, [this] { emit doubleClicked(); }, Qt::QueuedConnection);
+    } else if ((watched == iconView_ || watched == detailView_) &&
+               event->type() == QEvent::KeyPress) {
+        // Return on a selected row opens it as a double-click does.
+        auto* key = static_cast<QKeyEvent*>(event);
+        const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+        if (enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            if (selectedCount() > 0) emit doubleClicked();
+            return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
 }

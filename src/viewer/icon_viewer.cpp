@@ -299,6 +299,19 @@ IconViewer::IconViewer(Desktop& desktop, QWidget* parent) : QDialog(parent), des
     connect(preview, &QWidget::customContextMenuRequested, this,
             [this](QPoint p) { previewMenu->popup(preview->mapToGlobal(p)); });
 
+    // The keyboard reaches every control and every save command: Tab runs through
+    // the drop-down, the images and the two save buttons; the three saves have keys.
+    saveIconButton->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
+    saveBitmapButton->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
+    previewSaveJpegItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_J));
+    addAction(previewSaveJpegItem);
+    QWidget* saveIconKey = toolBar->widgetForAction(saveIconButton);
+    QWidget* saveBitmapKey = toolBar->widgetForAction(saveBitmapButton);
+    for (QWidget* w : {saveIconKey, saveBitmapKey}) w->setFocusPolicy(Qt::TabFocus);
+    setTabOrder(imageChoice, thumbnailList);
+    setTabOrder(thumbnailList, saveIconKey);
+    setTabOrder(saveIconKey, saveBitmapKey);
+
     layoutPanels();
 }
 

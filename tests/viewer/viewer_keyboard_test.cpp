@@ -1,0 +1,83 @@
+// The viewer with the keyboard only: Tab reaches every control, and each save
+// command has a key of its own.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QApplication>
+#include <QComboBox>
+#include <QFile>
+#include <QTest>
+#include <QToolBar>
+
+#include "core/paths.h"
+#include "support/fixtures.h"
+#include "support/scripted_desktop.h"
+#include "viewer/icon_viewer.h"
+#include "viewer/thumbnail_list.h"
+
+namespace pellimar {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace fixtures;
+using test::ScriptedDesktop;
+
+struct ViewerKeys : ::testing::Test {
+    TempDir dir;
+    ScriptedDesktop desk;
+    fs::path icoPath;
+
+    void SetUp() override {
+        const fs::path privateDir = dir.path() / "private";
+        fs::create_directory(privateDir);
+        ::chmod(privateDir.c_str(), 0700);
+        setPrivateTempDir(privateDir);
+        icoPath = dir.write("two.ico", makeIco({dibImage(patternIcon(16, 16, 16), 4),
+                                                dibImage(patternIcon(32, 32, 200), 8)}));
+    }
+    void TearDown() override { setPrivateTempDir({}); }
+};
+
+TEST_F(ViewerKeys, TabVisitsTheDropDownTheImagesAndBothSaveButtons) {
+    IconViewer form(desk);
+    form.setViewedPath(QFile::decodeName(QByteArray::fromStdString(icoPath.native())));
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    form.imageChoice->setFocus();
+    QList<QWidget*> visited;
+    for (int i = 0; i < 6; ++i) {
+        visited << QApplication::focusWidget();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    EXPECT_TRUE(visited.contains(form.imageChoice));
+    EXPECT_TRUE(visited.contains(form.thumbnailList));
+    EXPECT_TRUE(visited.contains(form.toolBar->widgetForAction(form.saveIconButton)));
+    EXPECT_TRUE(visited.contains(form.toolBar->widgetForAction(form.saveBitmapButton)));
+
+    // A save button with the focus runs with the space bar.
+    form.toolBar->widgetForAction(form.saveIconButton)->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Space);
+    ASSERT_EQ(desk.saveRequests.size(), 1u);
+    EXPECT_EQ(desk.saveRequests[0].filter, "ICON file|*.ico");
+    form.reject();
+}
+
+TEST_F(ViewerKeys, EachSaveCommandHasAKey) {
+    IconViewer form(desk);
+    form.setViewedPath(QFile::decodeName(QByteArray::fromStdString(icoPath.native())));
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    form.thumbnailList->setFocus();
+    for (auto k : {Qt::Key_S, Qt::Key_B, Qt::Key_J})
+        QTest::keyClick(QApplication::focusWidget(), k, Qt::ControlModifier);
+    ASSERT_EQ(desk.saveRequests.size(), 3u);
+    EXPECT_EQ(desk.saveRequests[0].filter, "ICON file|*.ico");
+    EXPECT_EQ(desk.saveRequests[1].filter, "bmp file|*.bmp");
+    EXPECT_EQ(desk.saveRequests[2].filter, "jpeg file|*.jpg");
+    form.reject();
+}
+
+}  // namespace
+}  // namespace pellimar
