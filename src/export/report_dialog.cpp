@@ -128,6 +128,9 @@ ReportDialog::ReportDialog(Desktop& desktop, QWidget* parent) : QDialog(parent),
 
     connect(fileList, &QListWidget::itemClicked, this,
             [this] { guarded(desktop_, [this] { previewClickedFile(); }); });
+    // Moving through the list with the keys previews as clicking does.
+    connect(fileList, &QListWidget::currentItemChanged, this,
+            [this] { guarded(desktop_, [this] { previewClickedFile(); }); });
     connect(openFolderButton, &QPushButton::clicked, this,
             [this] { guarded(desktop_, [this] { openFolder(); }); });
     connect(openFileButton, &QPushButton::clicked, this,
@@ -178,9 +181,13 @@ void ReportDialog::previewClickedFile() {
     if (previewNameLabel->width() < 185) previewNameLabel->resize(185, previewNameLabel->height());
     const fs::path file = fromQt(folderEdit->text()) / fromQt(item->text());
     std::error_code ec;
-    if (!fs::is_regular_file(file, ec)) return;
-    QImage picture = loadPreview(file);
-    if (picture.isNull()) return;
+    QImage picture = fs::is_regular_file(file, ec) ? loadPreview(file) : QImage();
+    if (picture.isNull()) {
+        // Nothing to show: the previous file's picture must not pass for this one.
+        previewImage->clear();
+        previewImage->resize(0, 0);
+        return;
+    }
     // Shown at its own size; the frame cuts off what does not fit.
     previewImage->setPixmap(QPixmap::fromImage(picture));
     previewImage->resize(picture.size());

@@ -6,6 +6,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QTest>
 
 #include "platform/bmp_file.h"
 #include "platform/jpeg_file.h"
@@ -75,7 +76,7 @@ TEST(ReportForm, SummaryFolderAndHandOff) {
     EXPECT_FALSE(form.openFolderButton->isEnabled());
 }
 
-TEST(ReportForm, PreviewAtOwnSizeAndKeptForMissingFiles) {
+TEST(ReportForm, PreviewAtOwnSizeAndClearedForMissingFiles) {
     TempDir dir("report");
     RgbImage red = whiteImage(64, 64);
     for (auto& p : red.pixels) p = 0xFF0000;
@@ -109,8 +110,15 @@ TEST(ReportForm, PreviewAtOwnSizeAndKeptForMissingFiles) {
     EXPECT_EQ(form.previewImage->size(), QSize(32, 32));
     clickItem(form, 3);
     EXPECT_EQ(form.previewNameLabel->text(), "gone.bmp");
-    EXPECT_EQ(form.previewImage->size(), QSize(32, 32));  // the previous picture stays
-    EXPECT_FALSE(form.previewImage->pixmap().isNull());
+    // A file that cannot be read shows no picture, not the previous file's.
+    EXPECT_TRUE(form.previewImage->pixmap().isNull());
+    EXPECT_EQ(form.previewImage->size(), QSize(0, 0));
+
+    // The arrow keys move the preview along with the current file.
+    form.fileList->setFocus();
+    QTest::keyClick(form.fileList, Qt::Key_Up);
+    EXPECT_EQ(form.previewNameLabel->text(), "i.ico");
+    EXPECT_EQ(form.previewImage->size(), QSize(32, 32));
 
     form.showLastRun();
     EXPECT_TRUE(form.previewImage->pixmap().isNull());
