@@ -525,10 +525,13 @@ void MainWindow::showTipsAtStartUp() {
 void MainWindow::enableFileMenuCommands() {
     if (resultList->selectedCount() > 0) {
         saveSelectedItem->setEnabled(true);
-        saveAllItem->setEnabled(true);
         selectAllItem->setEnabled(true);
     }
-    if (resultList->rowCount() > 0) clearAllItem->setEnabled(true);
+    // Save All saves every row, selected or not.
+    if (resultList->rowCount() > 0) {
+        saveAllItem->setEnabled(true);
+        clearAllItem->setEnabled(true);
+    }
 }
 
 void MainWindow::enableContextMenuCommands() {
@@ -540,6 +543,7 @@ void MainWindow::enableContextMenuCommands() {
     if (resultList->rowCount() > 0) {
         clearAllItem->setEnabled(true);
         contextClearAllItem->setEnabled(true);
+        contextSaveAllItem->setEnabled(true);
     }
     copyIconItem->setEnabled(resultList->selectedCount() > 0);
 }
@@ -632,7 +636,8 @@ void MainWindow::exitProgram() {
 }
 
 void MainWindow::saveAll() {
-    selectAllItem->trigger();
+    // Every row, whether or not Select All has been enabled yet.
+    selectAll();
     saveButton->click();
 }
 

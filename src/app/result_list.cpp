@@ -434,6 +434,8 @@ void ResultList::clearSelection() {
 void ResultList::clearRows() {
     selection_->clear();
     model_->clearRows();
+    // New rows come unsorted: no arrow may claim otherwise.
+    detailView_->horizontalHeader()->setSortIndicatorShown(false);
 }
 
 int ResultList::deleteSelected() {

@@ -17,7 +17,7 @@ namespace pellimar {
 namespace fs = std::filesystem;
 
 void previewRow(Desktop& desktop, const AppSettings& settings, ResultListAccess& list,
-                SaveReport* report, QWidget* parent) {
+                [[maybe_unused]] SaveReport* report, QWidget* parent) {
     list.showStatus(5, "Selected: " + std::to_string(list.selectedCount()));
     const std::vector<ResultRowInfo> rows = list.rows();
     const auto row =
@@ -34,9 +34,9 @@ void previewRow(Desktop& desktop, const AppSettings& settings, ResultListAccess&
         AppSettings sizes = settings;
         sizes.size_32 = true;
         sizes.size_16 = false;
+        // The temporary file is no part of the last save: the report is left alone.
         SaveReport scratch;
-        saveIconAsIco(row->source, temp, row->iconPosition, sizes, report ? *report : scratch,
-                      defaultIconServices());
+        saveIconAsIco(row->source, temp, row->iconPosition, sizes, scratch, defaultIconServices());
     } catch (...) {
         // A failed write shows as a missing file below.
     }

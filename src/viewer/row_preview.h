@@ -20,8 +20,8 @@ inline constexpr const char* kPreviewFileName = "temp2005_1.ico";
 // its icon as a 32 x 32 icon file by the icon writer (the export sizes in
 // `settings` are not touched) to the preview file, shows it in the viewer owned by
 // `parent` and deletes it afterwards. With no row selected nothing else happens;
-// when the file could not be written, "temp file lost" is shown. The writer adds
-// the file's name to `report` when it is given.
+// when the file could not be written, "temp file lost" is shown. `report`, the
+// last save's report, is left as it is: the preview file was never saved.
 void previewRow(Desktop& desktop, const AppSettings& settings, ResultListAccess& list,
                 SaveReport* report, QWidget* parent);
 

@@ -169,13 +169,16 @@ TEST_F(MainWindowViewerTest, DoubleClickOnALibraryRowShowsIts32PixelImageWhateve
     form_.settings().size_128 = true;
     ReportDialog report(desktop_);
     form_.setReportDialog(&report);
+    report.report().setFolder("/saved/");
+    report.report().add("32-a.ico");
     form_.addRow(Icon{}, dll_, 1);
     form_.resultList->setRowSelected(0, true);
     Seen seen;
     expectViewer(seen);
     form_.previewRow();
-    // The icon written for the preview joins the save report's list.
-    EXPECT_EQ(report.report().files(), std::vector<fs::path>{"temp2005_1.ico"});
+    // The icon written for the preview is no part of the last save.
+    EXPECT_EQ(report.report().files(), std::vector<fs::path>{"32-a.ico"});
+    EXPECT_EQ(report.report().folder(), fs::path("/saved/"));
     EXPECT_EQ(seen.entries.size(), 1);
     EXPECT_TRUE(seen.entries.value(0).startsWith("32*32 "));
     EXPECT_FALSE(form_.settings().size_32);

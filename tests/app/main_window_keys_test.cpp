@@ -1,13 +1,16 @@
-// The main window with the keyboard only: the result list's rows open with
-// Return, and every menu command carries an access key.
+// The main window with the keyboard only and its rows' commands: rows open with
+// Return, every menu command carries an access key, Save All and Clear All.
 #include <gtest/gtest.h>
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSignalSpy>
+#include <QTableView>
 #include <QTest>
+#include <QToolButton>
 
 #include "app/main_window.h"
 #include "app/result_list.h"
@@ -69,4 +72,44 @@ TEST(MainWindowKeys, EveryMenuAndMenuCommandHasAnAccessKey) {
     // And the list's context menu.
     for (QAction* a : form.listContextMenu->actions())
         if (!a->isSeparator()) EXPECT_TRUE(a->text().contains('&')) << a->text().toStdString();
+}
+
+TEST(MainWindowRows, SaveAllIsOfferedWheneverTheListHasRows) {
+    TempProgramDir dir("rows");
+    ScriptedDesktop desktop;
+    MainWindow form(desktop);
+    form.enableFileMenuCommands();
+    form.enableContextMenuCommands();
+    EXPECT_FALSE(form.saveAllItem->isEnabled());
+    EXPECT_FALSE(form.contextSaveAllItem->isEnabled());
+    form.addRow(plainIcon(), "/r/a.exe", 0);
+    form.addRow(plainIcon(), "/r/a.exe", 1);
+    form.enableFileMenuCommands();  // rows, none selected
+    form.enableContextMenuCommands();
+    EXPECT_TRUE(form.saveAllItem->isEnabled());
+    EXPECT_TRUE(form.contextSaveAllItem->isEnabled());
+    EXPECT_FALSE(form.saveSelectedItem->isEnabled());
+    // It saves every row, although Select All was never enabled.
+    QSignalSpy save(form.saveButton, &QToolButton::clicked);
+    form.saveAllItem->trigger();
+    EXPECT_EQ(form.selectedCount(), 2);
+    EXPECT_EQ(form.statusText(5), "Selected: 2");
+    EXPECT_EQ(save.count(), 1);
+}
+
+TEST(MainWindowRows, ClearAllTakesTheSortArrowAway) {
+    TempProgramDir dir("rows");
+    ScriptedDesktop desktop;
+    MainWindow form(desktop);
+    form.addRow(plainIcon(), "/r/b.exe", 0);
+    form.addRow(plainIcon(), "/r/a.exe", 0);
+    QHeaderView* header = form.resultList->detailView()->horizontalHeader();
+    form.sortByColumn(ResultList::ColPath);
+    EXPECT_TRUE(header->isSortIndicatorShown());
+    form.clearAll();
+    EXPECT_FALSE(header->isSortIndicatorShown());
+    form.addRow(plainIcon(), "/r/c.exe", 0);
+    EXPECT_FALSE(header->isSortIndicatorShown());
+    form.sortByColumn(ResultList::ColPath);  // a new sort shows it again
+    EXPECT_TRUE(header->isSortIndicatorShown());
 }
