@@ -14,6 +14,7 @@
 #include "core/desktop.h"
 #include "core/dialog_art.h"
 #include "core/settings.h"
+#include "core/window_placement.h"
 
 namespace pellimar {
 
@@ -65,6 +66,7 @@ ImportOptionsDialog::ImportOptionsDialog(AppSettings& settings, Desktop& desktop
     setWindowTitle("Import options");
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    giveCloseBoxOnly(*this);
     setFixedSize(417, 193);
 
     banner = new QLabel(this);
@@ -129,13 +131,7 @@ void ImportOptionsDialog::showCurrentSettings() {
         noLimitButton->setChecked(true);
         noLimitChosen();
     }
-    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-    if (screen != nullptr) {
-        const QRect area = screen->geometry();
-        const QSize outer = isVisible() ? frameGeometry().size() : size();
-        move(area.x() + (area.width() - outer.width()) / 2,
-             area.y() + (area.height() - outer.height()) / 2);
-    }
+    centreOnScreen(*this);
 }
 
 void ImportOptionsDialog::limitChosen() {

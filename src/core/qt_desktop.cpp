@@ -1,5 +1,7 @@
 #include "core/qt_desktop.h"
 
+#include "core/window_placement.h"
+
 #include <QDesktopServices>
 #include <QDialog>
 #include <QFile>
@@ -133,6 +135,7 @@ Answer QtDesktop::message(const std::string& text, const std::string& caption, B
             box.setDefaultButton(b);
             break;
         }
+    fitMessageBox(box);
     switch (box.exec()) {
         case QMessageBox::Ok:
             return Answer::Ok;
@@ -159,6 +162,7 @@ void QtDesktop::errorBox(const std::string& text) {
     box.setTextFormat(Qt::PlainText);
     box.setText(shown);
     box.setStandardButtons(QMessageBox::Ok);
+    fitMessageBox(box);
     box.exec();
 }
 

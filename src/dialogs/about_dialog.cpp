@@ -9,6 +9,7 @@
 #include <QShowEvent>
 
 #include "core/resources.h"
+#include "core/window_placement.h"
 
 namespace pellimar {
 
@@ -100,10 +101,7 @@ void AboutDialog::showEvent(QShowEvent* event) {
 }
 
 void AboutDialog::centreOnScreen() {
-    if (QScreen* screen = this->screen() ? this->screen() : QApplication::primaryScreen()) {
-        QRect area = screen->geometry();
-        move((area.width() - width()) / 2, (area.height() - height()) / 2);
-    }
+    pellimar::centreOnScreen(*this);
 }
 
 void AboutDialog::openWebAddress() {

@@ -14,6 +14,7 @@
 #include "core/paths.h"
 #include "core/resources.h"
 #include "core/settings.h"
+#include "core/window_placement.h"
 
 namespace pellimar {
 namespace fs = std::filesystem;
@@ -139,10 +140,7 @@ void TipsDialog::startShowing() {
     showAtStartBox->setChecked(settings_.show);
     tips = readTipsFile(dataDir() / "tips.dat");
     showNextTip();
-    if (QScreen* screen = this->screen() ? this->screen() : QApplication::primaryScreen()) {
-        QRect area = screen->geometry();
-        move((area.width() - width()) / 2, (area.height() - height()) / 2);
-    }
+    centreOnScreen(*this);
 }
 
 void TipsDialog::showNextTip() {

@@ -1,6 +1,7 @@
 #include "export/export_options_dialog.h"
 
 #include "core/dialog_art.h"
+#include "core/window_placement.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -35,6 +36,7 @@ ExportOptionsDialog::ExportOptionsDialog(AppSettings& settings, Desktop& desktop
     setWindowTitle("Export options");
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    giveCloseBoxOnly(*this);
     setFixedSize(405, 257);
 
     QFont bold = font();
@@ -100,10 +102,7 @@ void ExportOptionsDialog::showCurrentSettings() {
         bmpButton->setChecked(true);
     else
         jpgButton->setChecked(true);
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect r = screen->geometry();
-        move((r.width() - width()) / 2, (r.height() - height()) / 2);
-    }
+    centreOnScreen(*this);
 }
 
 bool ExportOptionsDialog::anySizeTicked() const {

@@ -14,6 +14,7 @@
 #include <QScreen>
 #include <QStyle>
 
+#include "core/window_placement.h"
 #include "platform/jpeg_file.h"
 
 namespace pellimar {
@@ -69,6 +70,7 @@ ReportDialog::ReportDialog(Desktop& desktop, QWidget* parent) : QDialog(parent),
     setWindowTitle("Report");
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    giveCloseBoxOnly(*this);
     setFixedSize(460, 432);
 
     QFont bold = font();
@@ -161,10 +163,7 @@ void ReportDialog::showLastRun() {
     previewImage->clear();
     previewImage->resize(0, 0);
     previewNameLabel->clear();
-    if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect r = screen->geometry();
-        move((r.width() - width()) / 2, (r.height() - height()) / 2);
-    }
+    centreOnScreen(*this);
 }
 
 fs::path ReportDialog::selectedFile() const {

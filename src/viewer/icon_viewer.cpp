@@ -28,6 +28,7 @@
 #include "core/icon_transfer.h"
 #include "core/paths.h"
 #include "core/resources.h"
+#include "core/window_placement.h"
 #include "export/ico_routines.h"
 #include "platform/atomic_file.h"
 #include "platform/bmp_file.h"
@@ -196,6 +197,7 @@ IconViewer::IconViewer(Desktop& desktop, QWidget* parent) : QDialog(parent), des
     setWindowTitle("get icon");
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
+    giveCloseBoxOnly(*this);
     setFixedSize(448, 293);
 
     toolPanel = new QWidget(this);
@@ -349,10 +351,7 @@ void IconViewer::showEvent(QShowEvent* e) {
     if (shown_) return;
     guarded(desktop_, [&] { loadViewedFile(); });
     // Centred on the screen, not on its owner, at the width the showing gave it.
-    if (const QScreen* s = screen()) {
-        const QRect area = s->geometry();
-        move(area.x() + (area.width() - width()) / 2, area.y() + (area.height() - height()) / 2);
-    }
+    centreOnScreen(*this);
 }
 
 void IconViewer::done(int result) {

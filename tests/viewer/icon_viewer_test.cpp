@@ -168,8 +168,10 @@ TEST_F(ViewerFixture, ShownCentredOnTheScreenAtItsFinalWidth) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     ASSERT_EQ(form.width(), 385);
     const QRect screen = form.screen()->geometry();
-    EXPECT_EQ(form.x(), screen.x() + (screen.width() - 385) / 2);
-    EXPECT_EQ(form.y(), screen.y() + (screen.height() - form.height()) / 2);
+    // The frame is centred, the title bar included.
+    const QRect frame = form.frameGeometry();
+    EXPECT_EQ(frame.x(), screen.x() + (screen.width() - frame.width()) / 2);
+    EXPECT_EQ(frame.y(), screen.y() + (screen.height() - frame.height()) / 2);
 }
 
 TEST_F(ViewerFixture, ChoosingAnEntryOrAThumbnailShowsThatImage) {
