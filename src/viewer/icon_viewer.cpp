@@ -75,6 +75,10 @@ class ViewerStatusBar : public QWidget {
 
 namespace {
 
+// The least size of the preview's frame.
+constexpr int kLeastPreviewWidth = 301;
+constexpr int kLeastPreviewHeight = 242;
+
 QString qpath(const fs::path& p) {
     return QFile::decodeName(QByteArray::fromStdString(p.native()));
 }
@@ -198,7 +202,10 @@ IconViewer::IconViewer(Desktop& desktop, QWidget* parent) : QDialog(parent), des
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     giveCloseBoxOnly(*this);
-    setFixedSize(448, 293);
+    // These are the least sizes: the window grows for large images and long paths
+    // and can be resized.
+    setMinimumSize(448, 293);
+    resize(448, 293);
 
     toolPanel = new QWidget(this);
     toolBar = new QToolBar(toolPanel);
@@ -254,7 +261,7 @@ IconViewer::IconViewer(Desktop& desktop, QWidget* parent) : QDialog(parent), des
         pal.setColor(QPalette::Window, Qt::black);
         previewFrame->setPalette(pal);
     }
-    previewFrame->setGeometry(0, 0, 301, 242);
+    previewFrame->setGeometry(0, 0, kLeastPreviewWidth, kLeastPreviewHeight);
     preview = new QLabel(previewFrame);
     preview->setAlignment(Qt::AlignCenter);
     preview->setAccessibleName("Preview");
@@ -329,13 +336,34 @@ void IconViewer::layoutPanels() {
     statusPanels->setGeometry(0, h - 19, w, 19);
     thumbnailPanel->setGeometry(0, 30, 145, h - 30 - 19);
     thumbnailFrame->setGeometry(0, 0, thumbnailPanel->width(), thumbnailPanel->height());
-    thumbnailList->setGeometry(1, -5, 143, 247);
+    thumbnailList->setGeometry(1, -5, 143, thumbnailPanel->height() + 3);
     previewPanel->setGeometry(145, 30, std::max(0, w - 145), h - 30 - 19);
+    previewFrame->setGeometry(0, 0, std::max(kLeastPreviewWidth, previewPanel->width()),
+                              std::max(kLeastPreviewHeight, previewPanel->height()));
 }
 
 void IconViewer::resizeEvent(QResizeEvent* e) {
     QDialog::resizeEvent(e);
     layoutPanels();
+    // The picture stays centred in the panel as the window changes size.
+    if (!preview->pixmap().isNull()) {
+        preview->resize(preview->pixmap().size());
+        centrePreview(*previewFrame, *preview);
+    }
+}
+
+QSize IconViewer::sizeToShow(int largestImage) const {
+    // The preview is placed 20 pixels up and left of the centre of its frame: the
+    // frame needs that much room on both sides of the image.
+    const int frameSide = largestImage + 40;
+    QSize wanted(145 + frameSide, 30 + frameSide + 19);
+    // The source path panel shows its text whole.
+    const QFontMetrics fm(statusPanels->font());
+    wanted.setWidth(
+        std::max(wanted.width(), 100 + 60 + 2 * 2 + 8 + fm.horizontalAdvance(statusText(2))));
+    wanted = wanted.expandedTo(minimumSize());
+    if (const QScreen* s = screen()) wanted = wanted.boundedTo(s->availableGeometry().size());
+    return wanted;
 }
 
 QString IconViewer::statusText(int panel) const {
@@ -390,7 +418,8 @@ void IconViewer::centrePreview(QWidget& panel, QWidget& image) {
 
 void IconViewer::loadViewedFile() {
     shown_ = true;
-    setFixedSize(thumbnailList->width() + 0 + previewFrame->height(), height());
+    setMinimumSize(thumbnailList->width() + 0 + kLeastPreviewHeight, height());
+    resize(minimumSize());
     ViewerState& st = state_;
     st.viewedFile = fspath(viewedPath_);
 
@@ -430,10 +459,14 @@ void IconViewer::loadViewedFile() {
     if (!previewIcon_.empty()) preview->resize(previewIcon_.width, previewIcon_.height);
     centrePreview(*previewFrame, *preview);
 
+    int largest = std::max(previewIcon_.width, previewIcon_.height);
     try {
         for (int i = 0; i < st.imageCount; ++i) {
             auto info = imageInfo(st.viewedFile, i + 1);
             if (!info) throw std::runtime_error("no image information");
+            // A directory entry says 0 for 256 pixels.
+            largest = std::max({largest, info->width > 0 ? info->width : 256,
+                                info->height > 0 ? info->height : 256});
             const fs::path f = thumbnailFilePath(i);
             std::error_code ec;
             fs::remove(f, ec);
@@ -446,6 +479,8 @@ void IconViewer::loadViewedFile() {
     } catch (...) {
         desktop_.message("views load file Error", "notice", Buttons::Ok);
     }
+    // Large enough for the largest image whole and the path in the status bar.
+    resize(sizeToShow(std::min(largest, 256)));
 }
 
 void IconViewer::removeThumbnailFiles() {

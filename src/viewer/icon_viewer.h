@@ -123,6 +123,8 @@ class IconViewer : public QDialog {
     std::optional<std::filesystem::path> askTarget(const std::string& filter,
                                                    const std::string& ext);
     void layoutPanels();
+    // The window's size for showing an image of `largestImage` pixels whole.
+    QSize sizeToShow(int largestImage) const;
 
     Desktop& desktop_;
     QString viewedPath_;

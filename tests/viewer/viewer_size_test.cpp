@@ -1,0 +1,84 @@
+// The viewer's size: it grows to show a large image whole and a long source path,
+// and the window can be resized.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QFile>
+#include <QLabel>
+#include <QTest>
+
+#include "core/paths.h"
+#include "support/fixtures.h"
+#include "support/scripted_desktop.h"
+#include "viewer/icon_viewer.h"
+#include "viewer/thumbnail_list.h"
+
+namespace pellimar {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace fixtures;
+using test::ScriptedDesktop;
+
+struct ViewerSize : ::testing::Test {
+    TempDir dir;
+    ScriptedDesktop desk;
+
+    void SetUp() override {
+        const fs::path privateDir = dir.path() / "private";
+        fs::create_directory(privateDir);
+        ::chmod(privateDir.c_str(), 0700);
+        setPrivateTempDir(privateDir);
+    }
+    void TearDown() override { setPrivateTempDir({}); }
+    static QString q(const fs::path& p) {
+        return QFile::decodeName(QByteArray::fromStdString(p.native()));
+    }
+};
+
+TEST_F(ViewerSize, A256PixelImageIsShownWholeAndTheWindowCanBeResized) {
+    const fs::path ico = dir.write("big.ico", makeIco({pngImage(alphaPatternIcon(256, 256)),
+                                                       dibImage(patternIcon(32, 32, 16), 4)}));
+    IconViewer form(desk);
+    form.setViewedPath(q(ico));
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_EQ(form.previewIcon().width, 256);
+    EXPECT_LT(form.minimumWidth(), form.maximumWidth());
+    EXPECT_LT(form.minimumHeight(), form.maximumHeight());
+    auto wholeInsideThePanel = [&] {
+        const QRect shown(form.preview->mapTo(&form, QPoint(0, 0)), form.preview->size());
+        const QRect panel(form.previewPanel->mapTo(&form, QPoint(0, 0)), form.previewPanel->size());
+        return form.preview->size() == QSize(256, 256) && panel.contains(shown);
+    };
+    EXPECT_TRUE(wholeInsideThePanel());
+    // Larger, then back: the picture stays whole and inside.
+    form.resize(form.width() + 200, form.height() + 100);
+    QTest::qWait(10);
+    EXPECT_TRUE(wholeInsideThePanel());
+    EXPECT_EQ(form.thumbnailList->height(), form.thumbnailPanel->height() + 3);
+    form.reject();
+}
+
+TEST_F(ViewerSize, TheStatusBarShowsAFiftyCharacterPathWhole) {
+    const fs::path ico = dir.write("small.ico", makeIco({dibImage(patternIcon(16, 16, 16), 4)}));
+    const QString path = "/home/someone/Downloads/program-files/setup-xy.exe";
+    ASSERT_EQ(path.size(), 50);
+    IconViewer form(desk);
+    form.setStatusText(2, shortenedSourcePath(path));
+    form.setViewedPath(q(ico));
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    ASSERT_EQ(form.statusText(2), path);
+    int panels = 0;
+    for (QLabel* panel : form.findChildren<QLabel*>()) {
+        if (panel->text() != path) continue;
+        ++panels;
+        EXPECT_GE(panel->contentsRect().width(), panel->fontMetrics().horizontalAdvance(path));
+    }
+    EXPECT_EQ(panels, 1);
+    form.reject();
+}
+
+}  // namespace
+}  // namespace pellimar
