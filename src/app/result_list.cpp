@@ -8,6 +8,7 @@
 #include <QListView>
 #include <QMimeData>
 #include <QStackedWidget>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -29,6 +30,18 @@ namespace {
 class ThumbnailDelegate : public QStyledItemDelegate {
   public:
     using QStyledItemDelegate::QStyledItemDelegate;
+    void initStyleOption(QStyleOptionViewItem* option, const QModelIndex& index) const override {
+        QStyledItemDelegate::initStyleOption(option, index);
+        auto* view = qobject_cast<const QListView*>(option->widget);
+        if (!view || view->viewMode() != QListView::IconMode) return;
+        // Two lines at most, and the end with the icon number always shown.
+        const int margin = 2 * (view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin) + 1);
+        const int width =
+            (view->gridSize().isValid() ? view->gridSize().width() : option->rect.width()) -
+            margin - 4;
+        option->text = thumbnailCaption(option->text, option->fontMetrics, width)
+                           .replace('\n', QChar::LineSeparator);
+    }
     void paint(QPainter* painter, const QStyleOptionViewItem& option,
                const QModelIndex& index) const override {
         QStyleOptionViewItem shifted(option);
@@ -67,6 +80,16 @@ void giveMemoryBack() {
 }
 
 }  // namespace
+
+QString thumbnailCaption(const QString& text, const QFontMetrics& fm, int width) {
+    if (width <= 0 || fm.horizontalAdvance(text) <= width) return text;
+    // The first line takes as many characters as fit; the second shows the rest,
+    // shortened in its middle so that its end stays.
+    qsizetype first = 1;
+    while (first < text.size() && fm.horizontalAdvance(text.left(first + 1)) <= width) ++first;
+    const QString rest = text.mid(first);
+    return text.left(first) + '\n' + fm.elidedText(rest, Qt::ElideMiddle, width);
+}
 
 int ImageList::add(const QImage& picture) {
     images_.push_back(thirtyTwoSquare(picture));

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QFontMetrics>
 #include <QImage>
 #include <QWidget>
 #include <array>
@@ -25,6 +26,11 @@ class QStackedWidget;
 class QTableView;
 
 namespace pellimar {
+
+// A caption as a thumbnail shows it in lines of `width` pixels: whole when it fits
+// one line, otherwise two lines, the second shortened in its middle so the end of
+// the caption (the icon number) always shows.
+QString thumbnailCaption(const QString& text, const QFontMetrics& fm, int width);
 
 // Images of 32 x 32 pixels addressed by index; every row names its own one.
 class ImageList {

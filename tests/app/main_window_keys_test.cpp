@@ -4,6 +4,8 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QApplication>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QMenu>
 #include <QMenuBar>
@@ -112,4 +114,25 @@ TEST(MainWindowRows, ClearAllTakesTheSortArrowAway) {
     EXPECT_FALSE(header->isSortIndicatorShown());
     form.sortByColumn(ResultList::ColPath);  // a new sort shows it again
     EXPECT_TRUE(header->isSortIndicatorShown());
+}
+
+TEST(ThumbnailCaptions, LongCaptionsKeepTheirIconNumber) {
+    const QFontMetrics fm(QApplication::font());
+    const int width = 110;
+    const QString shortOne = "a.exe-001";
+    EXPECT_EQ(thumbnailCaption(shortOne, fm, width), shortOne);
+    for (QString caption : {QString("nsis-modern-installer-blue-full.exe-015"),
+                            QString("averyveryverylongnamewithoutanybreakatall.dll-123"),
+                            QString(200, 'x') + "-007"}) {
+        const QString shown = thumbnailCaption(caption, fm, width);
+        const QStringList lines = shown.split('\n');
+        ASSERT_EQ(lines.size(), 2) << caption.toStdString();
+        EXPECT_TRUE(caption.startsWith(lines[0]));
+        EXPECT_TRUE(lines[1].endsWith(caption.right(4))) << shown.toStdString();
+        for (const QString& line : lines) EXPECT_LE(fm.horizontalAdvance(line), width);
+    }
+    // Exactly two lines' worth: no character goes missing.
+    QString two;
+    while (fm.horizontalAdvance(two + "m") <= width) two += 'm';
+    EXPECT_EQ(thumbnailCaption(two + "-012", fm, width).remove('\n'), two + "-012");
 }
