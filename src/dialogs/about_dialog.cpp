@@ -8,6 +8,7 @@
 #include <QScreen>
 #include <QShowEvent>
 
+#include "core/colours.h"
 #include "core/resources.h"
 #include "core/window_placement.h"
 
@@ -41,9 +42,8 @@ AboutDialog::AboutDialog(Desktop& desktop, QWidget* parent) : QDialog(parent), d
 
     titleLabel = label(this, "Pellimar", 20, false);
     titleLabel->setGeometry(56, 12, 220, 32);
-    QPalette red = titleLabel->palette();
-    red.setColor(QPalette::WindowText, QColor(164, 39, 17));
-    titleLabel->setPalette(red);
+    // The title in the window's own text colour: no fixed colour reads on both
+    // light and dark windows.
 
     detailsPanel = new QFrame(this);
     detailsPanel->setGeometry(-2, 56, 296, 203);
@@ -60,8 +60,11 @@ AboutDialog::AboutDialog(Desktop& desktop, QWidget* parent) : QDialog(parent), d
     mailLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     publisherLabel = label(detailsPanel, kPublisher, 19, true);
     publisherLabel->setGeometry(16, 94, 270, 28);
+    // In the highlight colour when that reads on the window, as it does on most.
     QPalette highlight = publisherLabel->palette();
-    highlight.setColor(QPalette::WindowText, highlight.color(QPalette::Highlight));
+    highlight.setColor(QPalette::WindowText, readableOn(highlight.color(QPalette::Highlight),
+                                                        highlight.color(QPalette::Window),
+                                                        highlight.color(QPalette::WindowText)));
     publisherLabel->setPalette(highlight);
 
     webLink = label(detailsPanel, kWebAddress, 8, true);
@@ -71,8 +74,11 @@ AboutDialog::AboutDialog(Desktop& desktop, QWidget* parent) : QDialog(parent), d
     webLink->setGeometry(16, 128, 225, 19);
     webLink->setCursor(Qt::PointingHandCursor);
     webLink->setToolTip("Go To Pellimar's !");
+    // The palette's link colour (blue on light windows).
     QPalette blue = webLink->palette();
-    blue.setColor(QPalette::WindowText, Qt::blue);
+    blue.setColor(QPalette::WindowText,
+                  readableOn(blue.color(QPalette::Link), blue.color(QPalette::Window),
+                             blue.color(QPalette::WindowText)));
     webLink->setPalette(blue);
     webLink->installEventFilter(this);
 

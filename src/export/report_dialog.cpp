@@ -89,7 +89,13 @@ ReportDialog::ReportDialog(Desktop& desktop, QWidget* parent) : QDialog(parent),
     folderEdit->setReadOnly(true);
     folderEdit->setAccessibleName("Folder of the saved files");
     folderEdit->setFrame(false);
-    folderEdit->setStyleSheet("background: #e4e4e4;");
+    // A read-only field on the window's own colour, with the window's text colour.
+    {
+        QPalette pal = folderEdit->palette();
+        pal.setColor(QPalette::Base, pal.color(QPalette::Window));
+        pal.setColor(QPalette::Text, pal.color(QPalette::WindowText));
+        folderEdit->setPalette(pal);
+    }
     folderEdit->setGeometry(12, 44, 385, 22);
     openFolderButton = new QPushButton("&Go to the directory", top);
     openFolderButton->setGeometry(290, 68, 160, 26);

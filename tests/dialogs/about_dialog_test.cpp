@@ -45,7 +45,11 @@ TEST(About, LabelsCarryTheirFontsAndTheLinkItsFixedSize) {
     EXPECT_TRUE(form.webLink->font().underline());
     EXPECT_EQ(form.webLink->size(), QSize(225, 19));
     EXPECT_EQ(form.webLink->cursor().shape(), Qt::PointingHandCursor);
-    EXPECT_EQ(form.titleLabel->palette().color(QPalette::WindowText), QColor(164, 39, 17));
+    // The title takes the window's text colour; the link the palette's link colour.
+    EXPECT_EQ(form.titleLabel->palette().color(QPalette::WindowText),
+              form.palette().color(QPalette::WindowText));
+    EXPECT_EQ(form.webLink->palette().color(QPalette::WindowText),
+              form.palette().color(QPalette::Link));
 }
 
 TEST(About, LinkOpensTheWebPageAndLeavesTheBoxOpen) {
