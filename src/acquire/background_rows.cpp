@@ -54,7 +54,7 @@ void RowFeed::clearList() {
 }
 
 void RowFeed::addRow(const std::filesystem::path& file, int n, const Icon& icon) {
-    PreparedRow row{rowPicture(icon), file, n};
+    PreparedRow row{rowPictureAtRatio(icon, file, n, rowPictureRatio()), file, n};
     ++iconsFound_;
     std::lock_guard lock(mutex_);
     items_.emplace_back(std::move(row));

@@ -313,7 +313,8 @@ void MainWindow::buildStatusBar() {
 }
 
 void MainWindow::addRow(const Icon& icon, const fs::path& source, int iconPosition) {
-    resultList->addRow(listPicture(icon), source, iconPosition);
+    resultList->addRow(rowPictureAtRatio(icon, source, iconPosition, devicePixelRatioF()), source,
+                       iconPosition);
 }
 
 void MainWindow::addPreparedRows(std::vector<PreparedRow>& rows) {
@@ -503,6 +504,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 void MainWindow::startUp() {
     shownOnce_ = true;
+    // Row pictures, made off this thread, are drawn for this window's screen.
+    setRowPictureRatio(devicePixelRatioF());
     resultList->resetSortDirections();
     loadSettings(settings_);
     loadSearchOptions(settings_);

@@ -65,9 +65,12 @@ QImage thirtyTwoSquare(const QImage& picture) {
     QImage img = picture.format() == QImage::Format_ARGB32
                      ? picture
                      : picture.convertToFormat(QImage::Format_ARGB32);
-    if (img.width() != ImageList::kSize || img.height() != ImageList::kSize)
-        img = img.scaled(ImageList::kSize, ImageList::kSize, Qt::IgnoreAspectRatio,
-                         Qt::SmoothTransformation);
+    // A picture made for a high-density screen keeps its extra pixels.
+    const qreal ratio = std::max<qreal>(1.0, picture.devicePixelRatio());
+    const int side = qRound(ImageList::kSize * ratio);
+    if (img.width() != side || img.height() != side)
+        img = img.scaled(side, side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    img.setDevicePixelRatio(ratio);
     return img;
 }
 

@@ -1,8 +1,13 @@
 #include "core/icon_image.h"
 
+#include <algorithm>
+#include <atomic>
+#include <cmath>
 #include <cstring>
 #include <span>
 
+#include "core/file_names.h"
+#include "platform/extract.h"
 #include "platform/raster.h"
 
 namespace pellimar {
@@ -80,6 +85,59 @@ QImage rowPicture(const Icon& icon, int size) {
         picture = picture.scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
                       .convertToFormat(QImage::Format_ARGB32);
     return picture;
+}
+
+int pixelSizeAt(int logicalSize, double ratio) {
+    if (!(ratio > 1.0)) return logicalSize;
+    return int(std::lround(logicalSize * std::min(ratio, 8.0)));
+}
+
+QImage listPictureAtRatio(const Icon& source, int logicalSize, double ratio) {
+    QImage picture = listPicture(source);
+    if (picture.isNull()) return {};
+    const int side = pixelSizeAt(logicalSize, ratio);
+    if (picture.width() != side || picture.height() != side)
+        picture = picture.scaled(side, side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    picture.setDevicePixelRatio(double(side) / logicalSize);
+    return picture;
+}
+
+namespace {
+std::atomic<double> screenRatio{1.0};
+}  // namespace
+
+void setRowPictureRatio(double ratio) {
+    screenRatio = ratio > 1.0 ? ratio : 1.0;
+}
+
+double rowPictureRatio() {
+    return screenRatio;
+}
+
+QImage rowPictureAtRatio(const Icon& icon, const std::filesystem::path& source, int iconPosition,
+                         double ratio) {
+    constexpr int kRowSize = 32;
+    if (!(ratio > 1.0)) return rowPicture(icon, kRowSize);
+    Icon best;
+    if (upperCaseExtension(source) != ".ICO" && !icon.empty())
+        best = extractIcon(source, iconPosition, pixelSizeAt(kRowSize, ratio));
+    QImage picture = listPictureAtRatio(best.empty() ? icon : best, kRowSize, ratio);
+    return picture.isNull() ? rowPicture(icon, kRowSize) : picture;
+}
+
+int bestImageForPixels(const std::vector<int>& sizes, int pixels) {
+    int best = -1;
+    for (int i = 0; i < int(sizes.size()); ++i) {
+        const int s = sizes[std::size_t(i)];
+        if (best < 0) {
+            best = i;
+            continue;
+        }
+        const int b = sizes[std::size_t(best)];
+        // A large enough image beats a smaller one; of two large enough, the smaller.
+        if ((s >= pixels && (b < pixels || s < b)) || (b < pixels && s > b)) best = i;
+    }
+    return best;
 }
 
 QImage iconOnWhiteImage(const Icon& icon) {

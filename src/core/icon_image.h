@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QImage>
+#include <filesystem>
+#include <vector>
 
 #include "platform/icon.h"
 
@@ -30,5 +32,37 @@ QImage rowPicture(const Icon& icon, int size = 32);
 
 // The icon drawn on a white square of its own size, Format_RGB32.
 QImage iconOnWhiteImage(const Icon& icon);
+
+// The pixel size a picture of `logicalSize` takes on a screen of device pixel ratio
+// `ratio` (1 for a ratio of 1 or less).
+int pixelSizeAt(int logicalSize, double ratio);
+
+// A row picture for a screen of device pixel ratio `ratio`: `logicalSize` x
+// `logicalSize` device-independent pixels drawn from `source`, which is best the
+// group's own image for that many device pixels (a 64 px image for 32 at ratio 2).
+// The picture has pixelSizeAt(logicalSize, ratio) pixels a side, made from the
+// source's own pixels (scaled smoothly only when the source is another size),
+// and carries the ratio, so that it is drawn pixel for pixel. Null for an empty
+// source.
+QImage listPictureAtRatio(const Icon& source, int logicalSize, double ratio);
+
+// The picture of a result row for a screen of device pixel ratio `ratio`: the row
+// is icon `iconPosition` of `source`, whose 32 px picture is `icon`. At a ratio of 1
+// or less that is rowPicture(icon); above it the picture is drawn from the icon
+// group's best image for the screen's pixels (read again from `source`; a row of an
+// icon file is its one image), never from the 32 px picture enlarged when a larger
+// image exists. Safe off the UI thread.
+QImage rowPictureAtRatio(const Icon& icon, const std::filesystem::path& source, int iconPosition,
+                         double ratio);
+
+// The device pixel ratio of the screen the result list is on, for the row pictures
+// made off the UI thread; 1 until it is set.
+void setRowPictureRatio(double ratio);
+double rowPictureRatio();
+
+// Of images of these pixel sizes (the larger of width and height), the index of the
+// one that best gives `pixels`: the smallest at least that large, otherwise the
+// largest; -1 when there is none.
+int bestImageForPixels(const std::vector<int>& sizes, int pixels);
 
 }  // namespace pellimar

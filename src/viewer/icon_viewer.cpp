@@ -347,7 +347,7 @@ void IconViewer::resizeEvent(QResizeEvent* e) {
     layoutPanels();
     // The picture stays centred in the panel as the window changes size.
     if (!preview->pixmap().isNull()) {
-        preview->resize(preview->pixmap().size());
+        preview->resize(preview->pixmap().deviceIndependentSize().toSize());
         centrePreview(*previewFrame, *preview);
     }
 }
@@ -396,13 +396,46 @@ bool IconViewer::loadPreview(int imageNumber) {
     Icon icon = readViewedIcon(state_.viewedFile, imageNumber);
     if (icon.empty()) return false;
     previewIcon_ = std::move(icon);
-    // Drawn by the mask rule onto the black of the panel below it, so that pixels
-    // which invert the background show as they do on that panel.
-    QImage shown(previewIcon_.width, previewIcon_.height, QImage::Format_RGB32);
-    shown.fill(Qt::black);
-    drawIconOnImage(shown, 0, 0, previewIcon_);
-    preview->setPixmap(QPixmap::fromImage(shown));
+    preview->setPixmap(QPixmap::fromImage(
+        previewPictureAt(state_.viewedFile, imageNumber, previewIcon_, devicePixelRatioF())));
     return true;
+}
+
+namespace {
+
+// Drawn by the mask rule onto the black of the panel below it, so that pixels
+// which invert the background show as they do on that panel.
+QImage onBlack(const Icon& icon) {
+    QImage shown(icon.width, icon.height, QImage::Format_RGB32);
+    shown.fill(Qt::black);
+    drawIconOnImage(shown, 0, 0, icon);
+    return shown;
+}
+
+}  // namespace
+
+QImage previewPictureAt(const fs::path& file, int imageNumber, const Icon& icon, double ratio) {
+    if (icon.empty()) return {};
+    if (!(ratio > 1.0)) return onBlack(icon);
+    // The file's image that best gives the screen's pixels for this one's size.
+    const int wanted = pixelSizeAt(std::max(icon.width, icon.height), ratio);
+    std::vector<int> sizes;
+    const int count = headerImageCount(file).value_or(0);
+    for (int n = 1; n <= std::min(count, 256); ++n) {
+        auto info = imageInfo(file, n);
+        // A directory entry says 0 for 256 pixels.
+        const int side = !info ? 0 : std::max(info->width, info->height);
+        sizes.push_back(info && side == 0 ? 256 : side);
+    }
+    const int best = bestImageForPixels(sizes, wanted);
+    Icon source = best >= 0 && best + 1 != imageNumber ? readViewedIcon(file, best + 1) : Icon{};
+    if (source.empty()) source = icon;
+    QImage shown = onBlack(source);
+    const QSize side(pixelSizeAt(icon.width, ratio), pixelSizeAt(icon.height, ratio));
+    if (shown.size() != side)
+        shown = shown.scaled(side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    shown.setDevicePixelRatio(ratio);
+    return shown;
 }
 
 void IconViewer::centrePreview(QWidget& panel, QWidget& image) {

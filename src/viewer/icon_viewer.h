@@ -54,6 +54,13 @@ std::optional<std::vector<std::uint8_t>> icoImageToBitmap(const std::filesystem:
                                                           int imageNumber,
                                                           const std::filesystem::path& outFile);
 
+// The preview of image `imageNumber` (from 1) of the icon file `file`, whose icon
+// is `icon`, for a screen of device pixel ratio `ratio`: drawn on black, at the
+// icon's own size in device-independent pixels, from the file's image that best
+// gives that many device pixels (its 64 px image for a 32 px one at ratio 2).
+QImage previewPictureAt(const std::filesystem::path& file, int imageNumber, const Icon& icon,
+                        double ratio);
+
 // A status bar of fixed-width text panels.
 class ViewerStatusBar;
 

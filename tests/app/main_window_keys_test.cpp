@@ -14,8 +14,11 @@
 #include <QTest>
 #include <QToolButton>
 
+#include "acquire/background_rows.h"
 #include "app/main_window.h"
 #include "app/result_list.h"
+#include "core/icon_image.h"
+#include "support/fixtures.h"
 #include "support/scripted_desktop.h"
 #include "support/temp_program_dir.h"
 
@@ -135,4 +138,42 @@ TEST(ThumbnailCaptions, LongCaptionsKeepTheirIconNumber) {
     QString two;
     while (fm.horizontalAdvance(two + "m") <= width) two += 'm';
     EXPECT_EQ(thumbnailCaption(two + "-012", fm, width).remove('\n'), two + "-012");
+}
+
+TEST(RowPictures, AtRatioTwoARowShowsTheGroupsSixtyFourPixelImage) {
+    using namespace pellimar::fixtures;
+    TempDir files;
+    const Icon small = patternIcon(32, 32, 16), big = alphaPatternIcon(64, 64);
+    const auto dll = files.write(
+        "two.dll", makePe({{{dibImage(small, 4), dibImage(big, 32)}}, {{dibImage(small, 4)}}}));
+    const QImage atTwo = rowPictureAtRatio(small, dll, 0, 2.0);
+    ASSERT_EQ(atTwo.size(), QSize(64, 64));
+    EXPECT_EQ(atTwo.devicePixelRatio(), 2.0);
+    EXPECT_EQ(atTwo, listPictureAtRatio(big, 32, 2.0));
+    // A group with no larger image: its 32 px image enlarged, as nothing better exists.
+    const QImage only = rowPictureAtRatio(small, dll, 1, 2.0);
+    EXPECT_EQ(only.size(), QSize(64, 64));
+    // A row of an icon file is its own image.
+    EXPECT_EQ(rowPictureAtRatio(big, files.path() / "x.ico", 3, 2.0),
+              listPictureAtRatio(big, 32, 2.0));
+
+    // Rows read off the UI thread are drawn for the screen the list is on.
+    setRowPictureRatio(2.0);
+    RowFeed feed;
+    feed.addRow(dll, 0, small);
+    setRowPictureRatio(1.0);
+    feed.addRow(dll, 0, small);
+    std::vector<RowFeed::Item> fed = feed.take(2);
+    ASSERT_EQ(fed.size(), 2u);
+    EXPECT_EQ(std::get<PreparedRow>(fed[0]).picture, atTwo);
+    EXPECT_EQ(std::get<PreparedRow>(fed[1]).picture.size(), QSize(32, 32));
+
+    // The result list keeps the extra pixels.
+    ResultList list;
+    list.addRow(atTwo, dll, 0);
+    list.addRow(listPicture(small), dll, 1);
+    EXPECT_EQ(list.rowPicture(0).size(), QSize(64, 64));
+    EXPECT_EQ(list.rowPicture(0).devicePixelRatio(), 2.0);
+    EXPECT_EQ(list.rowPicture(1).size(), QSize(32, 32));
+    EXPECT_EQ(list.rowPicture(1).devicePixelRatio(), 1.0);
 }

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QTest>
 
+#include "core/icon_image.h"
 #include "core/paths.h"
 #include "support/fixtures.h"
 #include "support/scripted_desktop.h"
@@ -78,6 +79,38 @@ TEST_F(ViewerSize, TheStatusBarShowsAFiftyCharacterPathWhole) {
     }
     EXPECT_EQ(panels, 1);
     form.reject();
+}
+
+}  // namespace
+}  // namespace pellimar
+
+namespace pellimar {
+namespace {
+
+TEST_F(ViewerSize, AtRatioTwoThePreviewIsDrawnFromTheFilesSixtyFourPixelImage) {
+    const Icon small = fixtures::patternIcon(32, 32, 16);
+    const Icon big = fixtures::alphaPatternIcon(64, 64);
+    const fs::path ico = dir.write(
+        "pair.ico", fixtures::makeIco({fixtures::dibImage(small, 4), fixtures::dibImage(big, 32)}));
+    QImage expected(64, 64, QImage::Format_RGB32);
+    expected.fill(Qt::black);
+    drawIconOnImage(expected, 0, 0, big);
+
+    const QImage atTwo = previewPictureAt(ico, 1, small, 2.0);
+    ASSERT_EQ(atTwo.size(), QSize(64, 64));
+    EXPECT_EQ(atTwo.devicePixelRatio(), 2.0);
+    EXPECT_EQ(atTwo.deviceIndependentSize(), QSizeF(32, 32));
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x)
+            ASSERT_EQ(atTwo.pixel(x, y), expected.pixel(x, y)) << x << "," << y;
+
+    // At ratio 1 each image is itself; the 64 px image at ratio 2 has nothing
+    // larger and is shown from its own pixels.
+    EXPECT_EQ(previewPictureAt(ico, 1, small, 1.0).size(), QSize(32, 32));
+    const QImage bigAtTwo = previewPictureAt(ico, 2, big, 2.0);
+    EXPECT_EQ(bigAtTwo.size(), QSize(128, 128));
+    EXPECT_EQ(bigAtTwo.deviceIndependentSize(), QSizeF(64, 64));
+    EXPECT_TRUE(previewPictureAt(ico, 1, Icon{}, 2.0).isNull());
 }
 
 }  // namespace
