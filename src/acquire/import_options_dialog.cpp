@@ -116,6 +116,8 @@ ImportOptionsDialog::ImportOptionsDialog(AppSettings& settings, Desktop& desktop
         if (on) noLimitChosen();
     });
     connect(okButton, &QPushButton::clicked, this, [this] { confirm(); });
+    // The sizes above suit the default font; a larger one makes everything larger.
+    growWithFont(*this);
 }
 
 void ImportOptionsDialog::showCurrentSettings() {

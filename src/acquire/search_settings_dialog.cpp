@@ -10,6 +10,7 @@
 #include "core/desktop.h"
 #include "core/dialog_art.h"
 #include "core/settings.h"
+#include "core/window_placement.h"
 #include "platform/private_profile.h"
 
 namespace pellimar {
@@ -57,6 +58,8 @@ SearchSettingsDialog::SearchSettingsDialog(AppSettings& settings, Desktop& deskt
     connect(subFoldersBox, &QCheckBox::toggled, this, [this] { subFoldersToggled(); });
     connect(clearResultBox, &QCheckBox::toggled, this, [this] { clearResultToggled(); });
     connect(okButton, &QPushButton::clicked, this, [this] { confirm(); });
+    // The sizes above suit the default font; a larger one makes everything larger.
+    growWithFont(*this);
 }
 
 void SearchSettingsDialog::showSavedSettings() {
@@ -111,9 +114,12 @@ void SearchSettingsDialog::resizeEvent(QResizeEvent* event) {
     // middle and OK keeps to the bottom right.
     const int w = width();
     const int h = height();
-    banner->setGeometry(0, 0, w, 65);
-    optionsGroup->setGeometry(12, 74, w - 24, std::max(60, h - 74 - 48));
-    okButton->setGeometry(w - 87, h - 37, 75, 25);
+    // The design sizes, grown with the font.
+    const double g = fontGrowth(font());
+    auto s = [g](int v) { return qRound(v * g); };
+    banner->setGeometry(0, 0, w, s(65));
+    optionsGroup->setGeometry(s(12), s(74), w - s(24), std::max(s(60), h - s(74 + 48)));
+    okButton->setGeometry(w - s(87), h - s(37), s(75), s(25));
     QDialog::resizeEvent(event);
 }
 

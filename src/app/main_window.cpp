@@ -28,6 +28,7 @@
 #include "core/icon_image.h"
 #include "core/paths.h"
 #include "core/resources.h"
+#include "core/window_placement.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/tips_dialog.h"
 #include "export/export_options_dialog.h"
@@ -285,13 +286,15 @@ void MainWindow::buildToolBar() {
 void MainWindow::buildStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName("statusBar");
-    bar->setFixedHeight(19 + 4);
+    // The design sizes at the default font, grown with a larger one.
+    const double growth = fontGrowth(font());
+    bar->setFixedHeight(std::max(19 + 4, fontMetrics().height() + 8));
     bar->setAccessibleName("Status");
     const char* texts[kPanelCount] = {"", "Idle ...", "", "Icons: 0", "", "Selected: 0", ""};
     for (int i = 0; i < kPanelCount; ++i) {
         auto* panel = new QLabel(texts[i]);
         panel->setObjectName(QString("statusPanel%1").arg(i));
-        panel->setFixedWidth(kPanelWidths[i]);
+        panel->setFixedWidth(qRound(kPanelWidths[i] * growth));
         panel->setFrameShape(QFrame::Panel);
         panel->setFrameShadow(QFrame::Sunken);
         panel->setAlignment(i == 1 ? Qt::AlignCenter : Qt::AlignLeft | Qt::AlignVCenter);

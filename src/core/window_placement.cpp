@@ -1,9 +1,11 @@
 #include "core/window_placement.h"
 
 #include <QApplication>
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMessageBox>
 #include <QScreen>
 #include <QSpacerItem>
@@ -50,6 +52,64 @@ void centreOnScreen(QWidget& window) {
     // belongs.
     window.setGeometry(
         centredClientRect(screen->geometry(), window.size(), knownFrameMargins(window)));
+}
+
+double fontGrowth(const QFont& font) {
+    const QFontInfo info(font);
+    const double points = info.pointSizeF() > 0 ? info.pointSizeF() : info.pixelSize() * 0.75;
+    return std::max(1.0, points / kDesignPointSize);
+}
+
+namespace {
+
+QRect grown(const QRect& r, double f) {
+    const int left = qRound(r.left() * f), top = qRound(r.top() * f);
+    return {left, top, qRound((r.left() + r.width()) * f) - left,
+            qRound((r.top() + r.height()) * f) - top};
+}
+
+// Controls placed by hand on `parent`, and what they hold when they are plain
+// panels; a control made of parts of its own (a list, a combo box) lays them out
+// itself.
+void growChildren(QWidget& parent, double f) {
+    for (QObject* o : parent.children()) {
+        auto* w = qobject_cast<QWidget*>(o);
+        if (!w || w->isWindow()) continue;
+        if (auto* label = qobject_cast<QLabel*>(w)) {
+            // A banner as wide as its label stretches with it.
+            const QPixmap picture = label->pixmap();
+            if (!picture.isNull() && picture.width() == label->width() && label->width() > 64)
+                label->setScaledContents(true);
+        }
+        if (w->font().pixelSize() > 0 && w->testAttribute(Qt::WA_SetFont)) {
+            QFont font = w->font();
+            font.setPixelSize(qRound(font.pixelSize() * f));
+            w->setFont(font);
+        }
+        const bool fixedWidth = w->minimumWidth() == w->maximumWidth();
+        const bool fixedHeight = w->minimumHeight() == w->maximumHeight();
+        const QRect to = grown(w->geometry(), f);
+        if (fixedWidth) w->setFixedWidth(to.width());
+        if (fixedHeight) w->setFixedHeight(to.height());
+        if (!parent.layout()) w->setGeometry(to);
+        const QByteArray kind = w->metaObject()->className();
+        if (kind == "QWidget" || kind == "QFrame" || kind == "QGroupBox") growChildren(*w, f);
+    }
+}
+
+}  // namespace
+
+void growWithFont(QWidget& window) {
+    const double f = fontGrowth(window.font());
+    if (f <= 1.0) return;
+    growChildren(window, f);
+    const QSize size(qRound(window.width() * f), qRound(window.height() * f));
+    if (window.minimumSize() == window.maximumSize()) {
+        window.setFixedSize(size);
+    } else {
+        window.setMinimumSize(window.minimumSize() * f);
+        window.resize(size);
+    }
 }
 
 void giveCloseBoxOnly(QWidget& window) {

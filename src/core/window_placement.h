@@ -33,6 +33,18 @@ void giveCloseBoxOnly(QWidget& window);
 // with room for the desktop's close box and margins.
 int widthForCaption(const QString& caption, const QFont& titleFont);
 
+// The point size the windows' sizes and positions are drawn up for.
+inline constexpr double kDesignPointSize = 9.0;
+
+// How much larger than the design font `font` is: 1 for the design size or less.
+double fontGrowth(const QFont& font);
+
+// Grows a window laid out by hand for a larger font: its size, and the position and
+// size of every control on it, by fontGrowth of its font; fonts set in pixels grow
+// with them and banners stretch across. The design sizes are the least sizes: at
+// the design font or a smaller one nothing changes.
+void growWithFont(QWidget& window);
+
 // A message box as the program shows it: a close box only and wide enough for its
 // caption.
 void fitMessageBox(QMessageBox& box);

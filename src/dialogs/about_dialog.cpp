@@ -90,6 +90,8 @@ AboutDialog::AboutDialog(Desktop& desktop, QWidget* parent) : QDialog(parent), d
     okButton->setGeometry(106, 160, 80, 28);
     okButton->setDefault(true);
     connect(okButton, &QPushButton::clicked, this, [this] { accept(); });
+    // The sizes above suit the default font; a larger one makes everything larger.
+    growWithFont(*this);
 }
 
 bool AboutDialog::eventFilter(QObject* watched, QEvent* event) {

@@ -115,6 +115,8 @@ TipsDialog::TipsDialog(AppSettings& settings, Desktop& desktop, QWidget* parent)
             [this] { guarded(desktop_, [&] { showNextTip(); }); });
     connect(closeButton, &QPushButton::clicked, this,
             [this] { guarded(desktop_, [&] { saveAndClose(); }); });
+    // The sizes above suit the default font; a larger one makes everything larger.
+    growWithFont(*this);
 }
 
 void TipsDialog::showWelcome() {

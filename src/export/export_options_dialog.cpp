@@ -83,6 +83,8 @@ ExportOptionsDialog::ExportOptionsDialog(AppSettings& settings, Desktop& desktop
     okButton->setDefault(true);
     connect(okButton, &QPushButton::clicked, this,
             [this] { guarded(desktop_, [this] { confirm(); }); });
+    // The sizes above suit the default font; a larger one makes everything larger.
+    growWithFont(*this);
 }
 
 void ExportOptionsDialog::showEvent(QShowEvent* event) {

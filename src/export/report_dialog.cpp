@@ -144,6 +144,8 @@ ReportDialog::ReportDialog(Desktop& desktop, QWidget* parent) : QDialog(parent),
     connect(openFileButton, &QPushButton::clicked, this,
             [this] { guarded(desktop_, [this] { openSelectedFile(); }); });
     connect(closeButton, &QPushButton::clicked, this, [this] { accept(); });
+    // The sizes above suit the default font; a larger one makes everything larger.
+    growWithFont(*this);
 }
 
 void ReportDialog::clearReport() {

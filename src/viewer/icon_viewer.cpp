@@ -322,6 +322,8 @@ IconViewer::IconViewer(Desktop& desktop, QWidget* parent) : QDialog(parent), des
     setTabOrder(saveIconKey, saveBitmapKey);
 
     layoutPanels();
+    // The sizes above suit the default font; a larger one makes everything larger.
+    growWithFont(*this);
 }
 
 IconViewer::~IconViewer() {
@@ -331,13 +333,16 @@ IconViewer::~IconViewer() {
 
 void IconViewer::layoutPanels() {
     const int w = width(), h = height();
-    toolPanel->setGeometry(0, 0, w, 30);
-    toolBar->setGeometry(0, 0, w, 30);
-    statusPanels->setGeometry(0, h - 19, w, 19);
-    thumbnailPanel->setGeometry(0, 30, 145, h - 30 - 19);
+    // The bars are as high as their font needs, at least the design heights.
+    const int top = std::max(30, toolBar->sizeHint().height());
+    const int bottom = std::max(19, statusPanels->sizeHint().height());
+    toolPanel->setGeometry(0, 0, w, top);
+    toolBar->setGeometry(0, 0, w, top);
+    statusPanels->setGeometry(0, h - bottom, w, bottom);
+    thumbnailPanel->setGeometry(0, top, 145, h - top - bottom);
     thumbnailFrame->setGeometry(0, 0, thumbnailPanel->width(), thumbnailPanel->height());
     thumbnailList->setGeometry(1, -5, 143, thumbnailPanel->height() + 3);
-    previewPanel->setGeometry(145, 30, std::max(0, w - 145), h - 30 - 19);
+    previewPanel->setGeometry(145, top, std::max(0, w - 145), h - top - bottom);
     previewFrame->setGeometry(0, 0, std::max(kLeastPreviewWidth, previewPanel->width()),
                               std::max(kLeastPreviewHeight, previewPanel->height()));
 }
@@ -356,7 +361,7 @@ QSize IconViewer::sizeToShow(int largestImage) const {
     // The preview is placed 20 pixels up and left of the centre of its frame: the
     // frame needs that much room on both sides of the image.
     const int frameSide = largestImage + 40;
-    QSize wanted(145 + frameSide, 30 + frameSide + 19);
+    QSize wanted(145 + frameSide, previewPanel->y() + frameSide + statusPanels->height());
     // The source path panel shows its text whole.
     const QFontMetrics fm(statusPanels->font());
     wanted.setWidth(
@@ -451,7 +456,8 @@ void IconViewer::centrePreview(QWidget& panel, QWidget& image) {
 
 void IconViewer::loadViewedFile() {
     shown_ = true;
-    setMinimumSize(thumbnailList->width() + 0 + kLeastPreviewHeight, height());
+    setMinimumSize(qRound((thumbnailList->width() + 0 + kLeastPreviewHeight) * fontGrowth(font())),
+                   height());
     resize(minimumSize());
     ViewerState& st = state_;
     st.viewedFile = fspath(viewedPath_);

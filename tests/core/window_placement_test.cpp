@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QLabel>
 #include <QMessageBox>
 #include <QTest>
 
@@ -68,5 +69,27 @@ TEST(WindowPlacement, MessageBoxesAreAtLeastAsWideAsTheirCaption) {
         EXPECT_GE(box.width(), least) << caption;
         EXPECT_FALSE(box.windowFlags() & Qt::WindowMaximizeButtonHint);
         box.hide();
+    }
+}
+
+TEST(WindowPlacement, AWindowLaidOutByHandGrowsWithItsFont) {
+    for (double points : {9.0, 7.0, 18.0}) {
+        QDialog dialog;
+        QFont font = dialog.font();
+        font.setPointSizeF(points);
+        dialog.setFont(font);
+        dialog.setFixedSize(100, 50);
+        auto* label = new QLabel("text", &dialog);
+        label->setGeometry(10, 10, 30, 20);
+        QFont pixels = label->font();
+        pixels.setPixelSize(10);
+        label->setFont(pixels);
+        growWithFont(dialog);
+        const double f = points > 9 ? 2.0 : 1.0;
+        EXPECT_EQ(fontGrowth(dialog.font()), f);
+        EXPECT_EQ(dialog.size(), QSize(100, 50) * f) << points;
+        EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
+        EXPECT_EQ(label->geometry(), QRect(10 * f, 10 * f, 30 * f, 20 * f)) << points;
+        EXPECT_EQ(label->font().pixelSize(), 10 * f) << points;
     }
 }
