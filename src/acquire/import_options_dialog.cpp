@@ -63,7 +63,7 @@ std::optional<int> parseTypedInteger(std::string_view text) {
 ImportOptionsDialog::ImportOptionsDialog(AppSettings& settings, Desktop& desktop, QWidget* parent)
     : QDialog(parent), settings_(settings), desktop_(desktop) {
     setObjectName("importOptionsDialog");
-    setWindowTitle("Import options");
+    setWindowTitle(tr("Import options"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     giveCloseBoxOnly(*this);
@@ -73,30 +73,30 @@ ImportOptionsDialog::ImportOptionsDialog(AppSettings& settings, Desktop& desktop
     banner->setGeometry(0, 0, 417, 49);
     banner->setPixmap(bannerPixmap(417, 49, "Import options"));
 
-    maximumGroup = new QGroupBox(" Search maximum  ", this);
+    maximumGroup = new QGroupBox(tr(" Search maximum  "), this);
     maximumGroup->setGeometry(8, 56, 225, 97);
-    limitButton = new QRadioButton(" No more than ", maximumGroup);
+    limitButton = new QRadioButton(tr(" No more than "), maximumGroup);
     limitButton->setGeometry(10, 22, 112, 20);
     limitEdit = new QLineEdit("100", maximumGroup);
     limitEdit->setGeometry(124, 21, 49, 22);
-    iconsLabel = new QLabel("icons.", maximumGroup);
+    iconsLabel = new QLabel(tr("icons."), maximumGroup);
     iconsLabel->setGeometry(178, 23, 42, 18);
-    noLimitButton = new QRadioButton(" No limit.", maximumGroup);
+    noLimitButton = new QRadioButton(tr(" No limit."), maximumGroup);
     noLimitButton->setGeometry(10, 56, 112, 20);
     maximumPicture = new QLabel(maximumGroup);
     maximumPicture->setGeometry(180, 52, 32, 32);
     maximumPicture->setPixmap(decorationPixmap(Decoration::Folder));
     limitButton->setChecked(true);
 
-    kindsGroup = new QGroupBox(" Search these files ", this);
+    kindsGroup = new QGroupBox(tr(" Search these files "), this);
     kindsGroup->setGeometry(240, 56, 169, 97);
-    exeBox = new QCheckBox(" *.EXE", kindsGroup);
+    exeBox = new QCheckBox(tr(" *.EXE"), kindsGroup);
     exeBox->setGeometry(10, 18, 96, 18);
-    dllBox = new QCheckBox(" *.DLL", kindsGroup);
+    dllBox = new QCheckBox(tr(" *.DLL"), kindsGroup);
     dllBox->setGeometry(10, 36, 96, 18);
-    icoBox = new QCheckBox(" *.ICO", kindsGroup);
+    icoBox = new QCheckBox(tr(" *.ICO"), kindsGroup);
     icoBox->setGeometry(10, 54, 96, 18);
-    iclBox = new QCheckBox(" *.ICL", kindsGroup);
+    iclBox = new QCheckBox(tr(" *.ICL"), kindsGroup);
     iclBox->setGeometry(10, 72, 96, 18);
     exeBox->setChecked(true);
     dllBox->setChecked(true);
@@ -104,7 +104,7 @@ ImportOptionsDialog::ImportOptionsDialog(AppSettings& settings, Desktop& desktop
     kindsPicture->setGeometry(124, 36, 32, 32);
     kindsPicture->setPixmap(decorationPixmap(Decoration::Files));
 
-    okButton = new QPushButton("&OK", this);
+    okButton = new QPushButton(tr("&OK"), this);
     okButton->setGeometry(334, 161, 75, 25);
     okButton->setAutoDefault(false);
     okButton->setDefault(false);

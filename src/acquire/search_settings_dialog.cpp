@@ -24,7 +24,7 @@ const char* const kClearKey = "clearResult";
 SearchSettingsDialog::SearchSettingsDialog(AppSettings& settings, Desktop& desktop, QWidget* parent)
     : QDialog(parent), settings_(settings), desktop_(desktop) {
     setObjectName("searchSettingsDialog");
-    setWindowTitle("Other search setting");
+    setWindowTitle(tr("Other search setting"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     resize(411, 302);
@@ -35,23 +35,23 @@ SearchSettingsDialog::SearchSettingsDialog(AppSettings& settings, Desktop& deskt
 
     QFont bold = font();
     bold.setBold(true);
-    optionsGroup = new QGroupBox("Other search option", this);
+    optionsGroup = new QGroupBox(tr("Other search option"), this);
     optionsGroup->setFont(bold);
-    subFoldersBox = new QCheckBox("  Search child folder", optionsGroup);
+    subFoldersBox = new QCheckBox(tr("  Search child folder"), optionsGroup);
     subFoldersBox->setFont(bold);
     subFoldersBox->setGeometry(56, 40, 220, 22);
     subFoldersBox->setChecked(true);
     subFoldersPicture = new QLabel(optionsGroup);
     subFoldersPicture->setGeometry(14, 34, 32, 32);
     subFoldersPicture->setPixmap(decorationPixmap(Decoration::Search));
-    clearResultBox = new QCheckBox("  Clear result", optionsGroup);
+    clearResultBox = new QCheckBox(tr("  Clear result"), optionsGroup);
     clearResultBox->setFont(bold);
     clearResultBox->setGeometry(56, 100, 220, 22);
     clearResultPicture = new QLabel(optionsGroup);
     clearResultPicture->setGeometry(14, 94, 32, 32);
     clearResultPicture->setPixmap(decorationPixmap(Decoration::Clear));
 
-    okButton = new QPushButton("&OK", this);
+    okButton = new QPushButton(tr("&OK"), this);
     okButton->setAutoDefault(false);
     okButton->setDefault(false);
 

@@ -9,6 +9,7 @@
 #include "acquire/import_options_dialog.h"
 #include "app/command_line.h"
 #include "app/main_window.h"
+#include "app/translations.h"
 #include "core/paths.h"
 #include "core/qt_desktop.h"
 #include "core/resources.h"
@@ -68,6 +69,7 @@ int main(int argc, char** argv) {
     if (int status = answerWithoutWindow(line); status >= 0) return status;
     QGuiApplication::setDesktopFileName("org.example.Pellimar");
     pellimar::initResources();
+    pellimar::loadTranslations(app, QLocale());
     // The title; window captions stay exactly as each window sets them.
     QApplication::setApplicationName("Pellimar");
     QApplication::setWindowIcon(QIcon(":/pellimar/pellimar.png"));

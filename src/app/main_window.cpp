@@ -46,7 +46,8 @@ namespace {
 constexpr int kPanelCount = 7;
 constexpr int kPanelWidths[kPanelCount] = {10, 100, 10, 120, 10, 120, 50};
 
-const char* const kCloseQuestion = "You have opened some icon files,\r\n   are you sure to quit?";
+const char* const kCloseQuestion =
+    QT_TRANSLATE_NOOP("Messages", "You have opened some icon files,\r\n   are you sure to quit?");
 
 // Picture `index` of the tool bar: the desktop's icon theme when it has a fitting
 // one, otherwise the program's own.
@@ -68,7 +69,7 @@ QIcon toolBarIcon(int index) {
 MainWindow::MainWindow(Desktop& desktop, QWidget* parent) : QMainWindow(parent), desktop_(desktop) {
     initResources();
     setObjectName("mainWindow");
-    setWindowTitle("Pellimar");
+    setWindowTitle(tr("Pellimar"));
     setWindowIcon(QIcon(":/pellimar/pellimar.png"));
     resize(825, 514);
 
@@ -129,7 +130,7 @@ MainWindow::~MainWindow() {
 
 QAction* MainWindow::addMenuItem(QMenu* menu, const char* name, const char* caption,
                                  QKeySequence key, bool enabled, void (MainWindow::*handler)()) {
-    QAction* a = menu->addAction(caption);
+    QAction* a = menu->addAction(tr(caption));
     a->setObjectName(name);
     if (!key.isEmpty()) {
         a->setShortcut(key);
@@ -149,55 +150,59 @@ void MainWindow::buildMenus() {
     QMenuBar* bar = menuBar();
     bar->setObjectName("mainMenu");
 
-    fileMenu = bar->addMenu(" &File  ");
+    fileMenu = bar->addMenu(tr(" &File  "));
     fileMenu->setObjectName("fileMenu");
     connect(fileMenu, &QMenu::aboutToShow, this, [this] { enableFileMenuCommands(); });
-    importFileItem = item(fileMenu, "importFileItem", "&Import from a File   ",
+    importFileItem = item(fileMenu, "importFileItem", QT_TR_NOOP("&Import from a File   "),
                           QKeySequence(Qt::CTRL | Qt::Key_G), true, &MainWindow::clickImportButton);
-    scanFolderItem =
-        item(fileMenu, "scanFolderItem", "S&can a Folder", {}, true, &MainWindow::scanFolder);
+    scanFolderItem = item(fileMenu, "scanFolderItem", QT_TR_NOOP("S&can a Folder"), {}, true,
+                          &MainWindow::scanFolder);
     fileMenu->addSeparator();
-    saveSelectedItem = item(fileMenu, "saveSelectedItem", "&Save Selected",
+    saveSelectedItem = item(fileMenu, "saveSelectedItem", QT_TR_NOOP("&Save Selected"),
                             QKeySequence(Qt::CTRL | Qt::Key_S), false, &MainWindow::saveSelected);
-    saveAllItem = item(fileMenu, "saveAllItem", "Save &All", {}, false, &MainWindow::saveAll);
+    saveAllItem =
+        item(fileMenu, "saveAllItem", QT_TR_NOOP("Save &All"), {}, false, &MainWindow::saveAll);
     fileMenu->addSeparator();
-    clearAllItem = item(fileMenu, "clearAllItem", "&Clear All",
+    clearAllItem = item(fileMenu, "clearAllItem", QT_TR_NOOP("&Clear All"),
                         QKeySequence(Qt::SHIFT | Qt::Key_Delete), false, &MainWindow::clearAll);
     fileMenu->addSeparator();
-    exitItem = item(fileMenu, "exitItem", "E&xit", QKeySequence(Qt::ALT | Qt::Key_F4), true,
-                    &MainWindow::exitProgram);
+    exitItem = item(fileMenu, "exitItem", QT_TR_NOOP("E&xit"), QKeySequence(Qt::ALT | Qt::Key_F4),
+                    true, &MainWindow::exitProgram);
 
-    viewMenu = bar->addMenu(" &View  ");
+    viewMenu = bar->addMenu(tr(" &View  "));
     viewMenu->setObjectName("viewMenu");
-    thumbnailViewItem = item(viewMenu, "thumbnailViewItem", "&Thumbnail View", {}, true,
+    thumbnailViewItem = item(viewMenu, "thumbnailViewItem", QT_TR_NOOP("&Thumbnail View"), {}, true,
                              &MainWindow::showThumbnailView);
-    listViewItem =
-        item(viewMenu, "listViewItem", "&List View", {}, true, &MainWindow::showListView);
-    detailViewItem =
-        item(viewMenu, "detailViewItem", "&Detail View", {}, true, &MainWindow::showDetailView);
+    listViewItem = item(viewMenu, "listViewItem", QT_TR_NOOP("&List View"), {}, true,
+                        &MainWindow::showListView);
+    detailViewItem = item(viewMenu, "detailViewItem", QT_TR_NOOP("&Detail View"), {}, true,
+                          &MainWindow::showDetailView);
     viewMenu->addSeparator();
-    showTipsItem = item(viewMenu, "showTipsItem", "&Show Tips", {}, true, &MainWindow::showTips);
+    showTipsItem =
+        item(viewMenu, "showTipsItem", QT_TR_NOOP("&Show Tips"), {}, true, &MainWindow::showTips);
     viewMenu->addSeparator();
-    reportItem = item(viewMenu, "reportItem", "&Result Report", {}, true, &MainWindow::showReport);
+    reportItem = item(viewMenu, "reportItem", QT_TR_NOOP("&Result Report"), {}, true,
+                      &MainWindow::showReport);
     for (QAction* a : {thumbnailViewItem, listViewItem, detailViewItem}) a->setCheckable(true);
 
-    optionsMenu = bar->addMenu(" &Options ");
+    optionsMenu = bar->addMenu(tr(" &Options "));
     optionsMenu->setObjectName("optionsMenu");
-    importOptionsItem = item(optionsMenu, "importOptionsItem", "&Import Options", {}, true,
-                             &MainWindow::showImportOptions);
+    importOptionsItem = item(optionsMenu, "importOptionsItem", QT_TR_NOOP("&Import Options"), {},
+                             true, &MainWindow::showImportOptions);
     optionsMenu->addSeparator();
-    exportOptionsItem = item(optionsMenu, "exportOptionsItem", "&Export Options", {}, true,
-                             &MainWindow::showExportOptions);
+    exportOptionsItem = item(optionsMenu, "exportOptionsItem", QT_TR_NOOP("&Export Options"), {},
+                             true, &MainWindow::showExportOptions);
     optionsMenu->addSeparator();
-    searchSettingItem = item(optionsMenu, "searchSettingItem", "&Search setting", {}, true,
-                             &MainWindow::showSearchSettings);
+    searchSettingItem = item(optionsMenu, "searchSettingItem", QT_TR_NOOP("&Search setting"), {},
+                             true, &MainWindow::showSearchSettings);
 
-    helpMenu = bar->addMenu(" &Help   ");
+    helpMenu = bar->addMenu(tr(" &Help   "));
     helpMenu->setObjectName("helpMenu");
-    aboutItem = item(helpMenu, "aboutItem", "&About Pellimar...", {}, true, &MainWindow::showAbout);
+    aboutItem = item(helpMenu, "aboutItem", QT_TR_NOOP("&About Pellimar..."), {}, true,
+                     &MainWindow::showAbout);
     helpMenu->addSeparator();
-    helpItem =
-        item(helpMenu, "helpItem", "&Help", QKeySequence(Qt::Key_F1), true, &MainWindow::showHelp);
+    helpItem = item(helpMenu, "helpItem", QT_TR_NOOP("&Help"), QKeySequence(Qt::Key_F1), true,
+                    &MainWindow::showHelp);
 }
 
 void MainWindow::buildContextMenus() {
@@ -208,37 +213,40 @@ void MainWindow::buildContextMenus() {
     listContextMenu = new QMenu(this);
     listContextMenu->setObjectName("listContextMenu");
     contextSaveSelectedItem =
-        item(listContextMenu, "contextSaveSelectedItem", "&Save Selected",
+        item(listContextMenu, "contextSaveSelectedItem", QT_TR_NOOP("&Save Selected"),
              QKeySequence(Qt::CTRL | Qt::Key_S), false, &MainWindow::saveSelected);
-    contextSaveAllItem =
-        item(listContextMenu, "contextSaveAllItem", "Sa&ve All", {}, false, &MainWindow::saveAll);
+    contextSaveAllItem = item(listContextMenu, "contextSaveAllItem", QT_TR_NOOP("Sa&ve All"), {},
+                              false, &MainWindow::saveAll);
     listContextMenu->addSeparator();
-    deleteSelectedItem = item(listContextMenu, "deleteSelectedItem", "&Delete Selected ",
-                              QKeySequence(Qt::Key_Delete), false, &MainWindow::deleteSelected);
+    deleteSelectedItem =
+        item(listContextMenu, "deleteSelectedItem", QT_TR_NOOP("&Delete Selected "),
+             QKeySequence(Qt::Key_Delete), false, &MainWindow::deleteSelected);
     contextClearAllItem =
-        item(listContextMenu, "contextClearAllItem", "&Clear all",
+        item(listContextMenu, "contextClearAllItem", QT_TR_NOOP("&Clear all"),
              QKeySequence(Qt::SHIFT | Qt::Key_Delete), false, &MainWindow::clearAll);
     listContextMenu->addSeparator();
-    selectAllItem = item(listContextMenu, "selectAllItem", "Select &All",
+    selectAllItem = item(listContextMenu, "selectAllItem", QT_TR_NOOP("Select &All"),
                          QKeySequence(Qt::CTRL | Qt::Key_A), false, &MainWindow::selectAll);
     copyIconItem = item(listContextMenu, "copyIconItem", "C&opy Icon",
                         QKeySequence(Qt::CTRL | Qt::Key_C), false, &MainWindow::copyIcon);
     listContextMenu->addSeparator();
-    contextThumbnailViewItem = item(listContextMenu, "contextThumbnailViewItem", "&Thumbnail View",
-                                    {}, true, &MainWindow::showThumbnailView);
-    contextListViewItem = item(listContextMenu, "contextListViewItem", "&List View", {}, true,
-                               &MainWindow::showListView);
-    contextDetailViewItem = item(listContextMenu, "contextDetailViewItem", "&Detail View", {}, true,
-                                 &MainWindow::showDetailView);
+    contextThumbnailViewItem =
+        item(listContextMenu, "contextThumbnailViewItem", QT_TR_NOOP("&Thumbnail View"), {}, true,
+             &MainWindow::showThumbnailView);
+    contextListViewItem = item(listContextMenu, "contextListViewItem", QT_TR_NOOP("&List View"), {},
+                               true, &MainWindow::showListView);
+    contextDetailViewItem = item(listContextMenu, "contextDetailViewItem",
+                                 QT_TR_NOOP("&Detail View"), {}, true, &MainWindow::showDetailView);
 
     viewStyleMenu = new QMenu(this);
     viewStyleMenu->setObjectName("viewStyleMenu");
-    viewStyleThumbnailItem = item(viewStyleMenu, "viewStyleThumbnailItem", "&Thumbnail View", {},
-                                  true, &MainWindow::showThumbnailView);
-    viewStyleListItem =
-        item(viewStyleMenu, "viewStyleListItem", "&List View", {}, true, &MainWindow::showListView);
-    viewStyleDetailItem = item(viewStyleMenu, "viewStyleDetailItem", "&Detail View", {}, true,
-                               &MainWindow::showDetailView);
+    viewStyleThumbnailItem =
+        item(viewStyleMenu, "viewStyleThumbnailItem", QT_TR_NOOP("&Thumbnail View"), {}, true,
+             &MainWindow::showThumbnailView);
+    viewStyleListItem = item(viewStyleMenu, "viewStyleListItem", QT_TR_NOOP("&List View"), {}, true,
+                             &MainWindow::showListView);
+    viewStyleDetailItem = item(viewStyleMenu, "viewStyleDetailItem", QT_TR_NOOP("&Detail View"), {},
+                               true, &MainWindow::showDetailView);
     for (QAction* a : {viewStyleThumbnailItem, viewStyleListItem, viewStyleDetailItem})
         a->setCheckable(true);
 }
@@ -258,8 +266,8 @@ void MainWindow::buildToolBar() {
                          void (MainWindow::*handler)()) {
         auto* b = new QToolButton(toolBar);
         b->setObjectName(name);
-        b->setToolTip(hint);
-        b->setAccessibleName(hint);
+        b->setToolTip(tr(hint));
+        b->setAccessibleName(tr(hint));
         b->setIcon(toolBarPictures[std::size_t(image)]);
         b->setIconSize(QSize(32, 32));
         b->setFixedSize(47, 38);
@@ -272,15 +280,17 @@ void MainWindow::buildToolBar() {
         toolBar->addWidget(b);
         return b;
     };
-    importButton = button("importButton", "Grab icons from a File", 1, &MainWindow::importFromFile);
-    scanButton = button("scanButton", "Scan icons from a folder", 0, &MainWindow::scanFolder);
-    clearButton = button("clearButton", "Clear All", 2, &MainWindow::clearAll);
-    saveButton = button("saveButton", "Save Icon(s)", 4, &MainWindow::saveSelected);
-    viewStyleButton = button("viewStyleButton", "View Style", 6, nullptr);
+    importButton = button("importButton", QT_TR_NOOP("Grab icons from a File"), 1,
+                          &MainWindow::importFromFile);
+    scanButton =
+        button("scanButton", QT_TR_NOOP("Scan icons from a folder"), 0, &MainWindow::scanFolder);
+    clearButton = button("clearButton", QT_TR_NOOP("Clear All"), 2, &MainWindow::clearAll);
+    saveButton = button("saveButton", QT_TR_NOOP("Save Icon(s)"), 4, &MainWindow::saveSelected);
+    viewStyleButton = button("viewStyleButton", QT_TR_NOOP("View Style"), 6, nullptr);
     viewStyleButton->setMenu(viewStyleMenu);
     viewStyleButton->setPopupMode(QToolButton::InstantPopup);
-    helpButton = button("helpButton", "Help", 3, &MainWindow::showHelp);
-    exitButton = button("exitButton", "Exit", 5, &MainWindow::exitProgram);
+    helpButton = button("helpButton", QT_TR_NOOP("Help"), 3, &MainWindow::showHelp);
+    exitButton = button("exitButton", QT_TR_NOOP("Exit"), 5, &MainWindow::exitProgram);
 }
 
 void MainWindow::buildStatusBar() {
@@ -289,10 +299,11 @@ void MainWindow::buildStatusBar() {
     // The design sizes at the default font, grown with a larger one.
     const double growth = fontGrowth(font());
     bar->setFixedHeight(std::max(19 + 4, fontMetrics().height() + 8));
-    bar->setAccessibleName("Status");
-    const char* texts[kPanelCount] = {"", "Idle ...", "", "Icons: 0", "", "Selected: 0", ""};
+    bar->setAccessibleName(tr("Status"));
+    const char* texts[kPanelCount] = {"", QT_TR_NOOP("Idle ..."),    "", QT_TR_NOOP("Icons: 0"),
+                                      "", QT_TR_NOOP("Selected: 0"), ""};
     for (int i = 0; i < kPanelCount; ++i) {
-        auto* panel = new QLabel(texts[i]);
+        auto* panel = new QLabel(*texts[i] ? tr(texts[i]) : QString());
         panel->setObjectName(QString("statusPanel%1").arg(i));
         panel->setFixedWidth(qRound(kPanelWidths[i] * growth));
         panel->setFrameShape(QFrame::Panel);
@@ -307,8 +318,8 @@ void MainWindow::buildStatusBar() {
     bar->addWidget(progressLabel, 1);
     stopButton = new QToolButton;
     stopButton->setObjectName("stopButton");
-    stopButton->setText("Stop");
-    stopButton->setToolTip("Stop reading files (Esc); the icons found so far stay");
+    stopButton->setText(tr("Stop"));
+    stopButton->setToolTip(tr("Stop reading files (Esc); the icons found so far stay"));
     stopButton->setAutoRaise(true);
     stopButton->hide();
     connect(stopButton, &QToolButton::clicked, this, [this] { stopBackgroundWork(); });
@@ -354,9 +365,9 @@ void MainWindow::beginBackgroundWork(std::function<void()> stop) {
 void MainWindow::showProgress(const WorkProgress& progress) {
     QString text;
     if (progress.filesToRead == 0)
-        text = QString("Looking at files: %1").arg(progress.filesLookedAt);
+        text = tr("Looking at files: %1").arg(progress.filesLookedAt);
     else
-        text = QString("Files read: %1 of %2, icons found: %3")
+        text = tr("Files read: %1 of %2, icons found: %3")
                    .arg(progress.filesRead)
                    .arg(progress.filesToRead)
                    .arg(progress.iconsFound);
@@ -367,7 +378,7 @@ void MainWindow::stopBackgroundWork() {
     if (!stopWork_) return;
     stopWork_();
     stopButton->setEnabled(false);
-    progressLabel->setText("Stopping ...");
+    progressLabel->setText(tr("Stopping ..."));
 }
 
 void MainWindow::endBackgroundWork() {
@@ -404,7 +415,10 @@ QString MainWindow::statusText(int panel) const {
 }
 
 void MainWindow::showStatus(int panel, const std::string& text) {
-    setStatusText(panel, QString::fromStdString(text));
+    // The commands' texts, translated without the count that ends some of them.
+    const std::size_t digits = text.find_last_not_of("0123456789") + 1;
+    setStatusText(panel, QCoreApplication::translate("Status", text.substr(0, digits).c_str()) +
+                             QString::fromStdString(text.substr(digits)));
 }
 
 void MainWindow::processPendingEvents() {
@@ -567,14 +581,14 @@ void MainWindow::clickImportButton() {
 
 void MainWindow::clearAll() {
     resultList->clearRows();
-    setStatusText(3, "Icons: 0");
-    setStatusText(5, "Selected: 0");
+    setStatusText(3, tr("Icons: 0"));
+    setStatusText(5, tr("Selected: 0"));
     disableListCommands();
 }
 
 void MainWindow::deleteSelected() {
     resultList->deleteSelected();
-    setStatusText(3, QString("Icons: %1").arg(resultList->rowCount()));
+    setStatusText(3, tr("Icons: %1").arg(resultList->rowCount()));
 }
 
 void MainWindow::selectAll() {
@@ -583,7 +597,7 @@ void MainWindow::selectAll() {
 }
 
 void MainWindow::showSelectedCount() {
-    setStatusText(5, QString("Selected: %1").arg(resultList->selectedCount()));
+    setStatusText(5, tr("Selected: %1").arg(resultList->selectedCount()));
 }
 
 void MainWindow::sortByColumn(int column) {

@@ -18,8 +18,9 @@ namespace fs = std::filesystem;
 namespace {
 
 QString fromProgram(const std::string& text) {
-    // The program's texts break lines Windows-style; a label wants plain LF.
-    QString s = QString::fromStdString(text);
+    // The program's texts break lines Windows-style; a label wants plain LF. The
+    // texts are translated here, where they are shown (see program_texts.cpp).
+    QString s = QCoreApplication::translate("Messages", text.c_str());
     s.replace("\r\n", "\n");
     s.replace('\r', '\n');
     return s;
@@ -208,8 +209,8 @@ std::optional<fs::path> QtDesktop::saveFile(const FileDialogRequest& request) {
 }
 
 std::optional<fs::path> QtDesktop::chooseFolder(const std::string& title) {
-    QString dir = QFileDialog::getExistingDirectory(parentWidget(), QString::fromStdString(title),
-                                                    QString(), QFileDialog::ShowDirsOnly);
+    QString dir = QFileDialog::getExistingDirectory(parentWidget(), fromProgram(title), QString(),
+                                                    QFileDialog::ShowDirsOnly);
     if (dir.isEmpty()) return std::nullopt;
     return toPath(dir);
 }

@@ -30,7 +30,7 @@ QLabel* label(QWidget* parent, const QString& text, int pixelSize, bool bold) {
 AboutDialog::AboutDialog(Desktop& desktop, QWidget* parent) : QDialog(parent), desktop_(desktop) {
     initResources();
     setObjectName("aboutDialog");
-    setWindowTitle("About");
+    setWindowTitle(tr("About"));
     setWindowIcon(QIcon(":/pellimar/pellimar.png"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -50,9 +50,9 @@ AboutDialog::AboutDialog(Desktop& desktop, QWidget* parent) : QDialog(parent), d
     detailsPanel->setFrameShape(QFrame::Panel);
     detailsPanel->setFrameShadow(QFrame::Sunken);
 
-    versionLabel = label(detailsPanel, "Version number:     1.04   ", 13, true);
+    versionLabel = label(detailsPanel, tr("Version number:     1.04   "), 13, true);
     versionLabel->setGeometry(16, 12, 260, 20);
-    contactHeading = label(detailsPanel, "Contact us:", 16, true);
+    contactHeading = label(detailsPanel, tr("Contact us:"), 16, true);
     contactHeading->setGeometry(16, 42, 200, 22);
     mailLabel = label(detailsPanel, kSupportMail, 13, true);
     mailLabel->setGeometry(16, 68, 270,
@@ -73,7 +73,7 @@ AboutDialog::AboutDialog(Desktop& desktop, QWidget* parent) : QDialog(parent), d
     webLink->setFont(link);
     webLink->setGeometry(16, 128, 225, 19);
     webLink->setCursor(Qt::PointingHandCursor);
-    webLink->setToolTip("Go To Pellimar's !");
+    webLink->setToolTip(tr("Go To Pellimar's !"));
     // The palette's link colour (blue on light windows).
     QPalette blue = webLink->palette();
     blue.setColor(QPalette::WindowText,
@@ -82,7 +82,7 @@ AboutDialog::AboutDialog(Desktop& desktop, QWidget* parent) : QDialog(parent), d
     webLink->setPalette(blue);
     webLink->installEventFilter(this);
 
-    okButton = new QPushButton("OK", detailsPanel);
+    okButton = new QPushButton(tr("OK"), detailsPanel);
     QFont bold = okButton->font();
     bold.setPixelSize(13);
     bold.setBold(true);

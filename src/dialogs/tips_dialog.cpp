@@ -55,7 +55,7 @@ TipsDialog::TipsDialog(AppSettings& settings, Desktop& desktop, QWidget* parent)
     : QDialog(parent), settings_(settings), desktop_(desktop) {
     initResources();
     setObjectName("tipsDialog");
-    setWindowTitle("Tips!");
+    setWindowTitle(tr("Tips!"));
     setWindowIcon(QIcon(":/pellimar/tips.png"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
@@ -69,7 +69,7 @@ TipsDialog::TipsDialog(AppSettings& settings, Desktop& desktop, QWidget* parent)
     tipsPicture->setGeometry(8, 6, 32, 32);
     tipsPicture->setPixmap(QPixmap(":/pellimar/tips.png"));
 
-    heading = new QLabel(QString("What can Pellimar do for you?") + QString(13, ' '), this);
+    heading = new QLabel(tr("What can Pellimar do for you?") + QString(13, ' '), this);
     QFont headingFont = heading->font();
     headingFont.setBold(true);
     headingFont.setPixelSize(13);
@@ -92,7 +92,7 @@ TipsDialog::TipsDialog(AppSettings& settings, Desktop& desktop, QWidget* parent)
     tipText = new QTextEdit(tipPanel);
     tipText->setGeometry(8, 12, 433, 129);
     tipText->setReadOnly(true);
-    tipText->setAccessibleName("Tip");
+    tipText->setAccessibleName(tr("Tip"));
     tipText->setFrameShape(QFrame::NoFrame);
     tipText->setLineWrapMode(QTextEdit::WidgetWidth);
     tipText->setFocusPolicy(Qt::NoFocus);
@@ -102,13 +102,13 @@ TipsDialog::TipsDialog(AppSettings& settings, Desktop& desktop, QWidget* parent)
     showWelcome();
 
     showAtStartBox =
-        new QCheckBox(QString("Show tips when Pellimar starts up.") + QString(13, ' '), outerPanel);
+        new QCheckBox(tr("Show tips when Pellimar starts up.") + QString(13, ' '), outerPanel);
     showAtStartBox->setGeometry(8, 168, 280, 25);
     showAtStartBox->setChecked(true);
 
-    nextButton = new QPushButton("&Next", outerPanel);
+    nextButton = new QPushButton(tr("&Next"), outerPanel);
     nextButton->setGeometry(294, 167, 75, 27);
-    closeButton = new QPushButton("&Close", outerPanel);
+    closeButton = new QPushButton(tr("&Close"), outerPanel);
     closeButton->setGeometry(378, 167, 75, 27);
     closeButton->setDefault(true);
     connect(nextButton, &QPushButton::clicked, this,
@@ -125,7 +125,7 @@ void TipsDialog::showWelcome() {
     big.setBold(true);
     big.setPixelSize(16);
     tipText->document()->setDefaultFont(big);
-    tipText->setPlainText(QString("\n\n Welcome to Pellimar!"));
+    tipText->setPlainText(tr("\n\n Welcome to Pellimar!"));
     QTextCursor c(tipText->document());
     c.select(QTextCursor::Document);
     QTextBlockFormat centred;
@@ -154,7 +154,7 @@ void TipsDialog::showNextTip() {
         s.num = 0;
     if (s.num < 0) return;  // the memo keeps what it showed
     QString tip =
-        s.num < n ? tips[s.num] : QString("No tips today: the file tips.dat is missing or empty.");
+        s.num < n ? tips[s.num] : tr("No tips today: the file tips.dat is missing or empty.");
     QFont regular = font();
     regular.setBold(false);
     regular.setPointSize(11);

@@ -33,7 +33,7 @@ QLabel* iconLabel(QWidget* parent, QStyle::StandardPixmap which, int x, int y, i
 
 ExportOptionsDialog::ExportOptionsDialog(AppSettings& settings, Desktop& desktop, QWidget* parent)
     : QDialog(parent), settings_(settings), desktop_(desktop) {
-    setWindowTitle("Export options");
+    setWindowTitle(tr("Export options"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     giveCloseBoxOnly(*this);
@@ -48,26 +48,27 @@ ExportOptionsDialog::ExportOptionsDialog(AppSettings& settings, Desktop& desktop
     banner->setGeometry(0, 0, 405, 65);
     banner->setPixmap(bannerPixmap(405, 65, "Export options"));
 
-    sizeGroup = new QGroupBox(" Image size ", this);
+    sizeGroup = new QGroupBox(tr(" Image size "), this);
     sizeGroup->setFont(bold);
     sizeGroup->setGeometry(8, 72, 190, 176);
     sizePicture = iconLabel(sizeGroup, QStyle::SP_DesktopIcon, 144, 24);
-    const char* sizeCaptions[] = {"  128 X 128", "  64 X 64", "  48 X 48", "  32 X 32",
-                                  "  16 X 16"};
+    const char* sizeCaptions[] = {QT_TR_NOOP("  128 X 128"), QT_TR_NOOP("  64 X 64"),
+                                  QT_TR_NOOP("  48 X 48"), QT_TR_NOOP("  32 X 32"),
+                                  QT_TR_NOOP("  16 X 16")};
     QCheckBox** boxes[] = {&size128Box, &size64Box, &size48Box, &size32Box, &size16Box};
     for (int i = 0; i < 5; ++i) {
-        *boxes[i] = new QCheckBox(sizeCaptions[i], sizeGroup);
+        *boxes[i] = new QCheckBox(tr(sizeCaptions[i]), sizeGroup);
         (*boxes[i])->setFont(bold);
         (*boxes[i])->setGeometry(16, 24 + 29 * i, 124, 22);
     }
 
-    formatGroup = new QGroupBox(" File formats ", this);
+    formatGroup = new QGroupBox(tr(" File formats "), this);
     formatGroup->setFont(bold);
     formatGroup->setGeometry(206, 72, 190, 132);
     QFont normal = font();
-    icoButton = new QRadioButton("  ICON file", formatGroup);
-    bmpButton = new QRadioButton("  BMP file", formatGroup);
-    jpgButton = new QRadioButton("  JPG file", formatGroup);
+    icoButton = new QRadioButton(tr("  ICON file"), formatGroup);
+    bmpButton = new QRadioButton(tr("  BMP file"), formatGroup);
+    jpgButton = new QRadioButton(tr("  JPG file"), formatGroup);
     QRadioButton* radios[] = {icoButton, bmpButton, jpgButton};
     QStyle::StandardPixmap pics[] = {QStyle::SP_FileIcon, QStyle::SP_DriveHDIcon,
                                      QStyle::SP_DirIcon};
@@ -78,7 +79,7 @@ ExportOptionsDialog::ExportOptionsDialog(AppSettings& settings, Desktop& desktop
     }
     icoButton->setChecked(true);
 
-    okButton = new QPushButton("&OK", this);
+    okButton = new QPushButton(tr("&OK"), this);
     okButton->setGeometry(300, 216, 96, 30);
     okButton->setDefault(true);
     connect(okButton, &QPushButton::clicked, this,

@@ -67,7 +67,7 @@ QLabel* decoration(QWidget* parent, QStyle::StandardPixmap which, int x, int y) 
 }  // namespace
 
 ReportDialog::ReportDialog(Desktop& desktop, QWidget* parent) : QDialog(parent), desktop_(desktop) {
-    setWindowTitle("Report");
+    setWindowTitle(tr("Report"));
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     giveCloseBoxOnly(*this);
@@ -87,7 +87,7 @@ ReportDialog::ReportDialog(Desktop& desktop, QWidget* parent) : QDialog(parent),
     summaryLabel->setGeometry(56, 12, 396, 26);
     folderEdit = new QLineEdit(top);
     folderEdit->setReadOnly(true);
-    folderEdit->setAccessibleName("Folder of the saved files");
+    folderEdit->setAccessibleName(tr("Folder of the saved files"));
     folderEdit->setFrame(false);
     // A read-only field on the window's own colour, with the window's text colour.
     {
@@ -97,23 +97,23 @@ ReportDialog::ReportDialog(Desktop& desktop, QWidget* parent) : QDialog(parent),
         folderEdit->setPalette(pal);
     }
     folderEdit->setGeometry(12, 44, 385, 22);
-    openFolderButton = new QPushButton("&Go to the directory", top);
+    openFolderButton = new QPushButton(tr("&Go to the directory"), top);
     openFolderButton->setGeometry(290, 68, 160, 26);
 
     auto* left = new QFrame(this);
     left->setGeometry(0, 97, 233, 335);
-    fileListHeading = new QLabel("// File List", left);
+    fileListHeading = new QLabel(tr("// File List"), left);
     fileListHeading->setFont(bold);
     fileListHeading->setGeometry(8, 8, 217, 18);
     fileList = new QListWidget(left);
     fileList->setSelectionMode(QAbstractItemView::SingleSelection);
-    fileList->setAccessibleName("Saved files");
-    fileList->setAccessibleDescription("Clicking a file shows it in the preview");
+    fileList->setAccessibleName(tr("Saved files"));
+    fileList->setAccessibleDescription(tr("Clicking a file shows it in the preview"));
     fileList->setGeometry(8, 32, 217, 287);
 
     auto* right = new QFrame(this);
     right->setGeometry(233, 97, 227, 335);
-    previewHeading = new QLabel("// Preview", right);
+    previewHeading = new QLabel(tr("// Preview"), right);
     previewHeading->setFont(bold);
     previewHeading->setGeometry(8, 8, 200, 18);
     previewFrame = new QFrame(right);
@@ -121,17 +121,17 @@ ReportDialog::ReportDialog(Desktop& desktop, QWidget* parent) : QDialog(parent),
     previewFrame->setGeometry(20, 40, 73, 65);
     previewImage = new QLabel(previewFrame);
     previewImage->setAttribute(Qt::WA_TranslucentBackground);
-    previewImage->setAccessibleName("Preview");
+    previewImage->setAccessibleName(tr("Preview"));
     previewImage->setGeometry(17, 17, 0, 0);
     decoration(right, QStyle::SP_FileDialogContentsView, 120, 56);
     previewNameLabel = new QLabel(right);
     previewNameLabel->setFont(bold);
     previewNameLabel->setAlignment(Qt::AlignCenter);
     previewNameLabel->setGeometry(20, 120, 185, 20);
-    openFileButton = new QPushButton("&Open with default viewer", right);
+    openFileButton = new QPushButton(tr("&Open with default viewer"), right);
     openFileButton->setFlat(true);
     openFileButton->setGeometry(20, 150, 185, 28);
-    closeButton = new QPushButton("Close", right);
+    closeButton = new QPushButton(tr("Close"), right);
     closeButton->setGeometry(110, 290, 95, 30);
 
     connect(fileList, &QListWidget::itemClicked, this,
@@ -166,7 +166,10 @@ void ReportDialog::showEvent(QShowEvent* event) {
 
 void ReportDialog::showLastRun() {
     fillControls();
-    summaryLabel->setText(QString::fromStdString(reportSummary(std::size_t(fileList->count()))));
+    // reportSummary's texts, in the user's language.
+    const int saved = fileList->count();
+    summaryLabel->setText(saved == 0 ? tr("You haven't saved any file yet.")
+                                     : tr("%1 files are saved in the directory of ...").arg(saved));
     openFolderButton->setEnabled(!folderEdit->text().isEmpty());
     previewImage->clear();
     previewImage->resize(0, 0);

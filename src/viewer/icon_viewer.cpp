@@ -198,7 +198,7 @@ std::optional<std::vector<std::uint8_t>> icoImageToBitmap(const fs::path& file, 
 // ---------------------------------------------------------------- the dialog
 
 IconViewer::IconViewer(Desktop& desktop, QWidget* parent) : QDialog(parent), desktop_(desktop) {
-    setWindowTitle("get icon");
+    setWindowTitle(tr("get icon"));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowCloseButtonHint);
     giveCloseBoxOnly(*this);
@@ -213,18 +213,18 @@ IconViewer::IconViewer(Desktop& desktop, QWidget* parent) : QDialog(parent), des
     // The two pictures of the tool bar: a picture for bitmaps, tiles for icons.
     initResources();
     saveBitmapButton = toolBar->addAction(QIcon(":/pellimar/viewer/0.png"), QString());
-    saveBitmapButton->setToolTip("save as bmp");
-    saveBitmapButton->setText("save as bmp");
+    saveBitmapButton->setToolTip(tr("save as bmp"));
+    saveBitmapButton->setText(tr("save as bmp"));
     toolBar->addSeparator();
     saveIconButton = toolBar->addAction(QIcon(":/pellimar/viewer/1.png"), QString());
-    saveIconButton->setToolTip("save as icon");
-    saveIconButton->setText("save as icon");
+    saveIconButton->setToolTip(tr("save as icon"));
+    saveIconButton->setText(tr("save as icon"));
     toolBar->addSeparator();
     toolBar->addSeparator();
     imageChoice = new QComboBox(toolBar);
     imageChoice->setEditable(false);
-    imageChoice->setAccessibleName("Image");
-    imageChoice->setAccessibleDescription("Size and colours of the image shown in the preview");
+    imageChoice->setAccessibleName(tr("Image"));
+    imageChoice->setAccessibleDescription(tr("Size and colours of the image shown in the preview"));
     imageChoice->setFixedWidth(170);
     toolBar->addWidget(imageChoice);
 
@@ -250,7 +250,7 @@ IconViewer::IconViewer(Desktop& desktop, QWidget* parent) : QDialog(parent), des
         thumbnailList->setFont(f);
     }
     thumbnailList->setContextMenuPolicy(Qt::CustomContextMenu);
-    thumbnailList->setAccessibleName("Images of the file");
+    thumbnailList->setAccessibleName(tr("Images of the file"));
 
     previewPanel = new QFrame(this);
     previewFrame = new QFrame(previewPanel);
@@ -264,29 +264,29 @@ IconViewer::IconViewer(Desktop& desktop, QWidget* parent) : QDialog(parent), des
     previewFrame->setGeometry(0, 0, kLeastPreviewWidth, kLeastPreviewHeight);
     preview = new QLabel(previewFrame);
     preview->setAlignment(Qt::AlignCenter);
-    preview->setAccessibleName("Preview");
+    preview->setAccessibleName(tr("Preview"));
     preview->setContextMenuPolicy(Qt::CustomContextMenu);
 
     statusPanels = new ViewerStatusBar(this);
 
     previewMenu = new QMenu(this);
-    previewSaveIconItem = previewMenu->addAction("save as icon");
+    previewSaveIconItem = previewMenu->addAction(tr("save as icon"));
     previewMenu->addSeparator();
-    previewSaveBitmapItem = previewMenu->addAction("save as bmp");
+    previewSaveBitmapItem = previewMenu->addAction(tr("save as bmp"));
     previewMenu->addSeparator();
-    previewSaveJpegItem = previewMenu->addAction("save as jpeg");
+    previewSaveJpegItem = previewMenu->addAction(tr("save as jpeg"));
     previewMenu->addSeparator();
-    previewCopyItem = previewMenu->addAction("copy");
+    previewCopyItem = previewMenu->addAction(tr("copy"));
     // Ctrl+C anywhere in the viewer copies the chosen image too.
     previewCopyItem->setShortcut(QKeySequence::Copy);
     previewCopyItem->setShortcutContext(Qt::WindowShortcut);
     addAction(previewCopyItem);
     thumbnailMenu = new QMenu(this);
-    thumbnailSaveIconItem = thumbnailMenu->addAction("save as icon");
+    thumbnailSaveIconItem = thumbnailMenu->addAction(tr("save as icon"));
     thumbnailMenu->addSeparator();
-    thumbnailSaveBitmapItem = thumbnailMenu->addAction("save as bmp");
+    thumbnailSaveBitmapItem = thumbnailMenu->addAction(tr("save as bmp"));
     thumbnailMenu->addSeparator();
-    thumbnailCopyItem = thumbnailMenu->addAction("copy");
+    thumbnailCopyItem = thumbnailMenu->addAction(tr("copy"));
 
     auto handler = [this](void (IconViewer::*fn)()) {
         return [this, fn] { guarded(desktop_, [&] { (this->*fn)(); }); };
@@ -464,7 +464,7 @@ void IconViewer::loadViewedFile() {
 
     // A sound header that announces no image: nothing to list.
     if (auto count = headerImageCount(st.viewedFile); count && *count == 0) {
-        setStatusText(0, "  Bmp count:  0");
+        setStatusText(0, tr("  Bmp count:  ") + "0");
         return;
     }
 
@@ -477,7 +477,7 @@ void IconViewer::loadViewedFile() {
         imageChoice->clear();
         st.imageCount = info->count;
         imageChoice->addItem(info->label());
-        setStatusText(0, "  Bmp count:  " + QString::fromStdString(info->text[0]));
+        setStatusText(0, tr("  Bmp count:  ") + QString::fromStdString(info->text[0]));
         imageChoice->setCurrentIndex(0);
         countKnown = true;
         for (int n = 2; n <= st.imageCount; ++n) {
@@ -539,7 +539,7 @@ void IconViewer::showChosenImage() {
     const bool loaded = loadPreview(k + 1);
     auto info = loaded ? imageInfo(st.viewedFile, k + 1) : std::nullopt;
     if (!info) {
-        setStatusText(0, "Error infomation in h2");
+        setStatusText(0, tr("Error infomation in h2"));
         return;
     }
     setStatusText(
@@ -626,7 +626,7 @@ void IconViewer::saveAsJpeg() {
 void showIconViewer(Desktop& desktop, QWidget* parent, const fs::path& icoFile,
                     const fs::path& sourcePath) {
     IconViewer form(desktop, parent);
-    form.setWindowTitle("ICON VIEWS");
+    form.setWindowTitle(IconViewer::tr("ICON VIEWS"));
     form.setStatusText(2, shortenedSourcePath(qpath(sourcePath)));
     form.setViewedPath(qpath(icoFile));
     desktop.runModal(form);

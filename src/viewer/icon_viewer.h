@@ -65,6 +65,7 @@ QImage previewPictureAt(const std::filesystem::path& file, int imageNumber, cons
 class ViewerStatusBar;
 
 class IconViewer : public QDialog {
+    Q_OBJECT
   public:
     explicit IconViewer(Desktop& desktop, QWidget* parent = nullptr);
     ~IconViewer() override;

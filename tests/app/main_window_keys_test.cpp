@@ -71,12 +71,18 @@ TEST(MainWindowKeys, EveryMenuAndMenuCommandHasAnAccessKey) {
     for (QAction* top : form.menuBar()->actions()) {
         EXPECT_TRUE(top->text().contains('&')) << top->text().toStdString();
         ASSERT_NE(top->menu(), nullptr);
-        for (QAction* a : top->menu()->actions())
-            if (!a->isSeparator()) EXPECT_TRUE(a->text().contains('&')) << a->text().toStdString();
+        for (QAction* a : top->menu()->actions()) {
+            if (!a->isSeparator()) {
+                EXPECT_TRUE(a->text().contains('&')) << a->text().toStdString();
+            }
+        }
     }
     // And the list's context menu.
-    for (QAction* a : form.listContextMenu->actions())
-        if (!a->isSeparator()) EXPECT_TRUE(a->text().contains('&')) << a->text().toStdString();
+    for (QAction* a : form.listContextMenu->actions()) {
+        if (!a->isSeparator()) {
+            EXPECT_TRUE(a->text().contains('&')) << a->text().toStdString();
+        }
+    }
 }
 
 TEST(MainWindowRows, SaveAllIsOfferedWheneverTheListHasRows) {

@@ -1,0 +1,93 @@
+// The program in German: its own texts and Qt's, loaded by the user's language;
+// in English nothing changes.
+#include "app/translations.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QMenu>
+#include <QMenuBar>
+#include <QSet>
+#include <QTranslator>
+
+#include "app/main_window.h"
+#include "support/scripted_desktop.h"
+#include "support/temp_program_dir.h"
+
+using namespace pellimar;
+using pellimar::test::ScriptedDesktop;
+using pellimar::test::TempProgramDir;
+
+namespace {
+
+void removeTranslations() {
+    for (QTranslator* t : qApp->findChildren<QTranslator*>()) {
+        QCoreApplication::removeTranslator(t);
+        delete t;
+    }
+}
+
+// The access keys of a menu's items, lower case; a key used twice counts once.
+QList<QChar> accessKeys(const QMenu& menu) {
+    QList<QChar> keys;
+    for (QAction* a : menu.actions()) {
+        const QString text = a->text();
+        const qsizetype at = text.indexOf('&');
+        if (at >= 0 && at + 1 < text.size()) keys << text[at + 1].toLower();
+    }
+    return keys;
+}
+
+}  // namespace
+
+TEST(Translations, GermanForTheProgramAndForQtItself) {
+    TempProgramDir dir("german");
+    ASSERT_TRUE(loadTranslations(*qApp, QLocale(QLocale::German, QLocale::Germany)));
+    {
+        ScriptedDesktop desktop;
+        MainWindow form(desktop);
+        EXPECT_EQ(form.fileMenu->title(), " &Datei  ");
+        EXPECT_EQ(form.saveAllItem->text(), "&Alle speichern");
+        EXPECT_EQ(form.statusText(1), "Bereit ...");
+        form.showStatus(3, "Icons: 12");
+        EXPECT_EQ(form.statusText(3), "Symbole: 12");
+        // Within each menu the access keys stay distinct.
+        for (QMenu* menu : {form.fileMenu, form.viewMenu, form.optionsMenu, form.helpMenu,
+                            form.listContextMenu}) {
+            const QList<QChar> keys = accessKeys(*menu);
+            EXPECT_EQ(QSet<QChar>(keys.begin(), keys.end()).size(), keys.size())
+                << menu->objectName().toStdString();
+        }
+    }
+    // The texts the commands hand to the message boxes.
+    EXPECT_EQ(QCoreApplication::translate("Messages", "save false"), "Speichern fehlgeschlagen");
+    // Qt's own words, as in the buttons of its dialogs.
+    EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Abbrechen");
+    removeTranslations();
+}
+
+TEST(Translations, EnglishStaysAsItIs) {
+    TempProgramDir dir("english");
+    EXPECT_FALSE(loadTranslations(*qApp, QLocale(QLocale::English, QLocale::UnitedStates)));
+    ScriptedDesktop desktop;
+    MainWindow form(desktop);
+    EXPECT_EQ(form.fileMenu->title(), " &File  ");
+    EXPECT_EQ(form.importFileItem->text(), "&Import from a File   ");
+    form.showStatus(3, "Icons: 12");
+    EXPECT_EQ(form.statusText(3), "Icons: 12");
+    form.showStatus(1, "Searching ...");
+    EXPECT_EQ(form.statusText(1), "Searching ...");
+    removeTranslations();
+}
+
+TEST(Translations, TheGermanTranslationIsComplete) {
+    QFile ts(PELLIMAR_SOURCE_DIR "/translations/pellimar_de.ts");
+    ASSERT_TRUE(ts.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(ts.readAll());
+    EXPECT_GT(text.count("<message>"), 100);
+    EXPECT_EQ(text.count("type=\"unfinished\""), 0);
+    EXPECT_EQ(text.count("<translation></translation>"), 0);
+    EXPECT_EQ(text.count("<message>"), text.count("<translation>"));
+}

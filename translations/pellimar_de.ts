@@ -1,0 +1,570 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>Messages</name>
+    <message>
+        <source>You have opened some icon files,<byte value="xd"/>
+   are you sure to quit?</source>
+        <translation>Sie haben Symboldateien geöffnet,<byte value="xd"/>
+   wirklich beenden?</translation>
+    </message>
+    <message>
+        <source>notice</source>
+        <translation>Hinweis</translation>
+    </message>
+    <message>
+        <source>Notice</source>
+        <translation>Hinweis</translation>
+    </message>
+    <message>
+        <source>Error</source>
+        <translation>Fehler</translation>
+    </message>
+    <message>
+        <source>ERROR</source>
+        <translation>FEHLER</translation>
+    </message>
+    <message>
+        <source>Sorry</source>
+        <translation>Leider</translation>
+    </message>
+    <message>
+        <source>Confirm</source>
+        <translation>Bestätigen</translation>
+    </message>
+    <message>
+        <source>Invalid data!  Please input with a number.</source>
+        <translation>Ungültige Eingabe!  Bitte eine Zahl eingeben.</translation>
+    </message>
+    <message>
+        <source>Invalid data!One format at least!</source>
+        <translation>Ungültige Eingabe! Mindestens ein Format wählen!</translation>
+    </message>
+    <message>
+        <source>initialize search option false</source>
+        <translation>Suchoptionen konnten nicht gespeichert werden</translation>
+    </message>
+    <message>
+        <source>You need to specify the image size. Press &apos;OK&apos; to follow the default size.</source>
+        <translation>Bitte eine Bildgröße angeben. Mit „OK“ wird die Standardgröße verwendet.</translation>
+    </message>
+    <message>
+        <source>temp file lost</source>
+        <translation>Temporäre Datei verloren</translation>
+    </message>
+    <message>
+        <source>file open false</source>
+        <translation>Datei konnte nicht geöffnet werden</translation>
+    </message>
+    <message>
+        <source>views load file Error</source>
+        <translation>Fehler beim Laden der Ansichten</translation>
+    </message>
+    <message>
+        <source>This file is exists,Are you sure?</source>
+        <translation>Diese Datei gibt es schon. Sind Sie sicher?</translation>
+    </message>
+    <message>
+        <source>save false</source>
+        <translation>Speichern fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>save falsed</source>
+        <translation>Speichern fehlgeschlagen</translation>
+    </message>
+    <message>
+        <source>This file format is not supported now. Failed to save!</source>
+        <translation>Dieses Dateiformat wird nicht unterstützt. Speichern fehlgeschlagen!</translation>
+    </message>
+    <message>
+        <source>Import a directory</source>
+        <translation>Einen Ordner importieren</translation>
+    </message>
+    <message>
+        <source>Files are still being read.<byte value="xd"/>
+Stop and quit?</source>
+        <translation>Es werden noch Dateien gelesen.<byte value="xd"/>
+Abbrechen und beenden?</translation>
+    </message>
+</context>
+<context>
+    <name>Status</name>
+    <message>
+        <source>Searching ...</source>
+        <translation>Suche ...</translation>
+    </message>
+    <message>
+        <source>Idle ...</source>
+        <translation>Bereit ...</translation>
+    </message>
+    <message>
+        <source>Icons: </source>
+        <translation>Symbole: </translation>
+    </message>
+    <message>
+        <source>Icons:</source>
+        <translation>Symbole:</translation>
+    </message>
+    <message>
+        <source>Selected: </source>
+        <translation>Ausgewählt: </translation>
+    </message>
+</context>
+<context>
+    <name>pellimar::AboutDialog</name>
+    <message>
+        <source>About</source>
+        <translation>Info</translation>
+    </message>
+    <message>
+        <source>Version number:     1.04   </source>
+        <translation>Versionsnummer:     1.04   </translation>
+    </message>
+    <message>
+        <source>Contact us:</source>
+        <translation>Kontakt:</translation>
+    </message>
+    <message>
+        <source>Go To Pellimar&apos;s !</source>
+        <translation>Zur Pellimar-Website!</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>pellimar::ExportOptionsDialog</name>
+    <message>
+        <source>Export options</source>
+        <translation>Exportoptionen</translation>
+    </message>
+    <message>
+        <source> Image size </source>
+        <translation> Bildgröße </translation>
+    </message>
+    <message>
+        <source>  128 X 128</source>
+        <translation>  128 X 128</translation>
+    </message>
+    <message>
+        <source>  64 X 64</source>
+        <translation>  64 X 64</translation>
+    </message>
+    <message>
+        <source>  48 X 48</source>
+        <translation>  48 X 48</translation>
+    </message>
+    <message>
+        <source>  32 X 32</source>
+        <translation>  32 X 32</translation>
+    </message>
+    <message>
+        <source>  16 X 16</source>
+        <translation>  16 X 16</translation>
+    </message>
+    <message>
+        <source> File formats </source>
+        <translation> Dateiformate </translation>
+    </message>
+    <message>
+        <source>  ICON file</source>
+        <translation>  ICON-Datei</translation>
+    </message>
+    <message>
+        <source>  BMP file</source>
+        <translation>  BMP-Datei</translation>
+    </message>
+    <message>
+        <source>  JPG file</source>
+        <translation>  JPG-Datei</translation>
+    </message>
+    <message>
+        <source>&amp;OK</source>
+        <translation>&amp;OK</translation>
+    </message>
+</context>
+<context>
+    <name>pellimar::IconViewer</name>
+    <message>
+        <source>get icon</source>
+        <translation>Symbol holen</translation>
+    </message>
+    <message>
+        <source>save as bmp</source>
+        <translation>als BMP speichern</translation>
+    </message>
+    <message>
+        <source>save as icon</source>
+        <translation>als Symbol speichern</translation>
+    </message>
+    <message>
+        <source>Image</source>
+        <translation>Bild</translation>
+    </message>
+    <message>
+        <source>Size and colours of the image shown in the preview</source>
+        <translation>Größe und Farben des Bildes in der Vorschau</translation>
+    </message>
+    <message>
+        <source>Images of the file</source>
+        <translation>Bilder der Datei</translation>
+    </message>
+    <message>
+        <source>Preview</source>
+        <translation>Vorschau</translation>
+    </message>
+    <message>
+        <source>save as jpeg</source>
+        <translation>als JPEG speichern</translation>
+    </message>
+    <message>
+        <source>  Bmp count:  </source>
+        <translation>  Bilder:  </translation>
+    </message>
+    <message>
+        <source>Error infomation in h2</source>
+        <translation>Fehlerhafte Bildangaben</translation>
+    </message>
+    <message>
+        <source>ICON VIEWS</source>
+        <translation>SYMBOLANSICHT</translation>
+    </message>
+</context>
+<context>
+    <name>pellimar::ImportOptionsDialog</name>
+    <message>
+        <source>Import options</source>
+        <translation>Importoptionen</translation>
+    </message>
+    <message>
+        <source> Search maximum  </source>
+        <translation> Suchgrenze  </translation>
+    </message>
+    <message>
+        <source> No more than </source>
+        <translation> Nicht mehr als </translation>
+    </message>
+    <message>
+        <source>icons.</source>
+        <translation>Symbole.</translation>
+    </message>
+    <message>
+        <source> No limit.</source>
+        <translation> Keine Grenze.</translation>
+    </message>
+    <message>
+        <source> Search these files </source>
+        <translation> Diese Dateien durchsuchen </translation>
+    </message>
+    <message>
+        <source> *.EXE</source>
+        <translation> *.EXE</translation>
+    </message>
+    <message>
+        <source> *.DLL</source>
+        <translation> *.DLL</translation>
+    </message>
+    <message>
+        <source> *.ICO</source>
+        <translation> *.ICO</translation>
+    </message>
+    <message>
+        <source> *.ICL</source>
+        <translation> *.ICL</translation>
+    </message>
+    <message>
+        <source>&amp;OK</source>
+        <translation>&amp;OK</translation>
+    </message>
+</context>
+<context>
+    <name>pellimar::MainWindow</name>
+    <message>
+        <source>Pellimar</source>
+        <translation>Pellimar</translation>
+    </message>
+    <message>
+        <source> &amp;File  </source>
+        <translation> &amp;Datei  </translation>
+    </message>
+    <message>
+        <source>&amp;Import from a File   </source>
+        <translation>Aus einer Datei &amp;importieren   </translation>
+    </message>
+    <message>
+        <source>S&amp;can a Folder</source>
+        <translation>&amp;Ordner durchsuchen</translation>
+    </message>
+    <message>
+        <source>&amp;Save Selected</source>
+        <translation>Auswahl &amp;speichern</translation>
+    </message>
+    <message>
+        <source>Save &amp;All</source>
+        <translation>&amp;Alle speichern</translation>
+    </message>
+    <message>
+        <source>&amp;Clear All</source>
+        <translation>Alles &amp;leeren</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <source> &amp;View  </source>
+        <translation> &amp;Ansicht  </translation>
+    </message>
+    <message>
+        <source>&amp;Thumbnail View</source>
+        <translation>&amp;Miniaturansicht</translation>
+    </message>
+    <message>
+        <source>&amp;List View</source>
+        <translation>&amp;Listenansicht</translation>
+    </message>
+    <message>
+        <source>&amp;Detail View</source>
+        <translation>&amp;Detailansicht</translation>
+    </message>
+    <message>
+        <source>&amp;Show Tips</source>
+        <translation>&amp;Tipps anzeigen</translation>
+    </message>
+    <message>
+        <source>&amp;Result Report</source>
+        <translation>&amp;Ergebnisbericht</translation>
+    </message>
+    <message>
+        <source> &amp;Options </source>
+        <translation> &amp;Optionen </translation>
+    </message>
+    <message>
+        <source>&amp;Import Options</source>
+        <translation>&amp;Importoptionen</translation>
+    </message>
+    <message>
+        <source>&amp;Export Options</source>
+        <translation>&amp;Exportoptionen</translation>
+    </message>
+    <message>
+        <source>&amp;Search setting</source>
+        <translation>&amp;Sucheinstellungen</translation>
+    </message>
+    <message>
+        <source> &amp;Help   </source>
+        <translation> &amp;Hilfe   </translation>
+    </message>
+    <message>
+        <source>&amp;About Pellimar...</source>
+        <translation>Ü&amp;ber Pellimar...</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>Sa&amp;ve All</source>
+        <translation>Alle spei&amp;chern</translation>
+    </message>
+    <message>
+        <source>&amp;Delete Selected </source>
+        <translation>Auswahl ent&amp;fernen </translation>
+    </message>
+    <message>
+        <source>&amp;Clear all</source>
+        <translation>Alles l&amp;eeren</translation>
+    </message>
+    <message>
+        <source>Select &amp;All</source>
+        <translation>&amp;Alles auswählen</translation>
+    </message>
+    <message>
+        <source>Grab icons from a File</source>
+        <translation>Symbole aus einer Datei holen</translation>
+    </message>
+    <message>
+        <source>Scan icons from a folder</source>
+        <translation>Symbole in einem Ordner suchen</translation>
+    </message>
+    <message>
+        <source>Clear All</source>
+        <translation>Alles leeren</translation>
+    </message>
+    <message>
+        <source>Save Icon(s)</source>
+        <translation>Symbol(e) speichern</translation>
+    </message>
+    <message>
+        <source>View Style</source>
+        <translation>Ansicht</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Beenden</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>Idle ...</source>
+        <translation>Bereit ...</translation>
+    </message>
+    <message>
+        <source>Icons: 0</source>
+        <translation>Symbole: 0</translation>
+    </message>
+    <message>
+        <source>Selected: 0</source>
+        <translation>Ausgewählt: 0</translation>
+    </message>
+    <message>
+        <source>Icons: %1</source>
+        <translation>Symbole: %1</translation>
+    </message>
+    <message>
+        <source>Selected: %1</source>
+        <translation>Ausgewählt: %1</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>Stopp</translation>
+    </message>
+    <message>
+        <source>Stop reading files (Esc); the icons found so far stay</source>
+        <translation>Das Lesen der Dateien beenden (Esc); die bisher gefundenen Symbole bleiben</translation>
+    </message>
+    <message>
+        <source>Looking at files: %1</source>
+        <translation>Dateien durchgesehen: %1</translation>
+    </message>
+    <message>
+        <source>Files read: %1 of %2, icons found: %3</source>
+        <translation>Dateien gelesen: %1 von %2, Symbole gefunden: %3</translation>
+    </message>
+    <message>
+        <source>Stopping ...</source>
+        <translation>Wird beendet ...</translation>
+    </message>
+</context>
+<context>
+    <name>pellimar::ReportDialog</name>
+    <message>
+        <source>Report</source>
+        <translation>Bericht</translation>
+    </message>
+    <message>
+        <source>Folder of the saved files</source>
+        <translation>Ordner der gespeicherten Dateien</translation>
+    </message>
+    <message>
+        <source>&amp;Go to the directory</source>
+        <translation>Zum &amp;Ordner gehen</translation>
+    </message>
+    <message>
+        <source>// File List</source>
+        <translation>// Dateiliste</translation>
+    </message>
+    <message>
+        <source>Saved files</source>
+        <translation>Gespeicherte Dateien</translation>
+    </message>
+    <message>
+        <source>Clicking a file shows it in the preview</source>
+        <translation>Ein Klick auf eine Datei zeigt sie in der Vorschau</translation>
+    </message>
+    <message>
+        <source>// Preview</source>
+        <translation>// Vorschau</translation>
+    </message>
+    <message>
+        <source>Preview</source>
+        <translation>Vorschau</translation>
+    </message>
+    <message>
+        <source>&amp;Open with default viewer</source>
+        <translation>Mit Standardprogramm ö&amp;ffnen</translation>
+    </message>
+    <message>
+        <source>Close</source>
+        <translation>Schließen</translation>
+    </message>
+    <message>
+        <source>You haven&apos;t saved any file yet.</source>
+        <translation>Sie haben noch keine Datei gespeichert.</translation>
+    </message>
+    <message>
+        <source>%1 files are saved in the directory of ...</source>
+        <translation>%1 Dateien wurden im Ordner gespeichert ...</translation>
+    </message>
+</context>
+<context>
+    <name>pellimar::SearchSettingsDialog</name>
+    <message>
+        <source>Other search setting</source>
+        <translation>Weitere Sucheinstellungen</translation>
+    </message>
+    <message>
+        <source>Other search option</source>
+        <translation>Weitere Suchoptionen</translation>
+    </message>
+    <message>
+        <source>  Search child folder</source>
+        <translation>  Unterordner durchsuchen</translation>
+    </message>
+    <message>
+        <source>  Clear result</source>
+        <translation>  Ergebnis leeren</translation>
+    </message>
+    <message>
+        <source>&amp;OK</source>
+        <translation>&amp;OK</translation>
+    </message>
+</context>
+<context>
+    <name>pellimar::TipsDialog</name>
+    <message>
+        <source>Tips!</source>
+        <translation>Tipps!</translation>
+    </message>
+    <message>
+        <source>What can Pellimar do for you?</source>
+        <translation>Was kann Pellimar für Sie tun?</translation>
+    </message>
+    <message>
+        <source>Tip</source>
+        <translation>Tipp</translation>
+    </message>
+    <message>
+        <source>Show tips when Pellimar starts up.</source>
+        <translation>Tipps beim Start von Pellimar anzeigen.</translation>
+    </message>
+    <message>
+        <source>&amp;Next</source>
+        <translation>&amp;Weiter</translation>
+    </message>
+    <message>
+        <source>&amp;Close</source>
+        <translation>&amp;Schließen</translation>
+    </message>
+    <message>
+        <source>
+
+ Welcome to Pellimar!</source>
+        <translation>
+
+ Willkommen bei Pellimar!</translation>
+    </message>
+    <message>
+        <source>No tips today: the file tips.dat is missing or empty.</source>
+        <translation>Heute keine Tipps: Die Datei tips.dat fehlt oder ist leer.</translation>
+    </message>
+</context>
+</TS>
