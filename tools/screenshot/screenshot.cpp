@@ -1,11 +1,14 @@
 // Shows the main window after a real folder scan, for the README's screenshots.
 // Usage: shot PROGRAM_DIR FOLDER STYLE   (STYLE: detail, thumb, list, tips, about, menu)
+// With PELLIMAR_SHOT_DARK=1 the windows take the Fusion style with a dark palette.
 // The windows are made as the program makes them; the scan runs through the Scan a
 // Folder command, with the folder dialog answered by FOLDER and the Import options
 // dialog confirmed with .exe and .dll files and no limit.
 #include <QApplication>
 #include <QCheckBox>
 #include <QMenu>
+#include <QPalette>
+#include <QStyle>
 #include <QRadioButton>
 #include <QTimer>
 
@@ -23,6 +26,30 @@ using namespace pellimar;
 
 namespace {
 
+// A dark palette for the Fusion style, as dark desktop themes set it.
+void applyDarkPalette() {
+    QApplication::setStyle("Fusion");
+    QPalette p;
+    const QColor window(53, 53, 53), base(35, 35, 35), text(230, 230, 230);
+    p.setColor(QPalette::Window, window);
+    p.setColor(QPalette::WindowText, text);
+    p.setColor(QPalette::Base, base);
+    p.setColor(QPalette::AlternateBase, window);
+    p.setColor(QPalette::Text, text);
+    p.setColor(QPalette::Button, window);
+    p.setColor(QPalette::ButtonText, text);
+    p.setColor(QPalette::Light, QColor(80, 80, 80));
+    p.setColor(QPalette::Midlight, QColor(66, 66, 66));
+    p.setColor(QPalette::Mid, QColor(40, 40, 40));
+    p.setColor(QPalette::Dark, QColor(30, 30, 30));
+    p.setColor(QPalette::Highlight, QColor(42, 130, 218));
+    p.setColor(QPalette::HighlightedText, Qt::white);
+    p.setColor(QPalette::Link, QColor(110, 175, 255));
+    p.setColor(QPalette::ToolTipBase, window);
+    p.setColor(QPalette::ToolTipText, text);
+    QApplication::setPalette(p);
+}
+
 class ShotDesktop : public QtDesktop {
   public:
     std::filesystem::path folder;
@@ -35,7 +62,7 @@ class ShotDesktop : public QtDesktop {
             options->show();
             options->exeBox->setChecked(true);
             options->dllBox->setChecked(true);
-            options->icoBox->setChecked(false);
+            options->icoBox->setChecked(true);
             options->iclBox->setChecked(false);
             options->noLimitButton->click();
             options->confirm();
@@ -53,6 +80,7 @@ int main(int argc, char** argv) {
     ShotDesktop desktop;
     PellimarApplication app(argc, argv, desktop);
     QApplication::setApplicationName("Pellimar");
+    if (qEnvironmentVariableIntValue("PELLIMAR_SHOT_DARK")) applyDarkPalette();
     setProgramDir(argv[1]);
     desktop.folder = argv[2];
     const QString mode = argv[3];
