@@ -87,6 +87,10 @@ Stop and quit?</source>
         <translation>Es werden noch Dateien gelesen.<byte value="xd"/>
 Abbrechen und beenden?</translation>
     </message>
+    <message>
+        <source>&amp;Retry</source>
+        <translation>&amp;Wiederholen</translation>
+    </message>
 </context>
 <context>
     <name>Status</name>
@@ -230,6 +234,10 @@ Abbrechen und beenden?</translation>
     <message>
         <source>ICON VIEWS</source>
         <translation>SYMBOLANSICHT</translation>
+    </message>
+    <message>
+        <source>copy</source>
+        <translation>kopieren</translation>
     </message>
 </context>
 <context>
@@ -452,6 +460,10 @@ Abbrechen und beenden?</translation>
     <message>
         <source>Stopping ...</source>
         <translation>Wird beendet ...</translation>
+    </message>
+    <message>
+        <source>C&amp;opy Icon</source>
+        <translation>Symbol &amp;kopieren</translation>
     </message>
 </context>
 <context>

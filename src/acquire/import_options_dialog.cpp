@@ -71,7 +71,7 @@ ImportOptionsDialog::ImportOptionsDialog(AppSettings& settings, Desktop& desktop
 
     banner = new QLabel(this);
     banner->setGeometry(0, 0, 417, 49);
-    banner->setPixmap(bannerPixmap(417, 49, "Import options"));
+    banner->setPixmap(bannerPixmap(417, 49, tr("Import options")));
 
     maximumGroup = new QGroupBox(tr(" Search maximum  "), this);
     maximumGroup->setGeometry(8, 56, 225, 97);

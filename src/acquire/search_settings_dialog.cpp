@@ -31,7 +31,7 @@ SearchSettingsDialog::SearchSettingsDialog(AppSettings& settings, Desktop& deskt
 
     banner = new QLabel(this);
     banner->setScaledContents(true);
-    banner->setPixmap(bannerPixmap(411, 65, "Other search setting"));
+    banner->setPixmap(bannerPixmap(411, 65, tr("Other search setting")));
 
     QFont bold = font();
     bold.setBold(true);

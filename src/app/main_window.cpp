@@ -227,7 +227,7 @@ void MainWindow::buildContextMenus() {
     listContextMenu->addSeparator();
     selectAllItem = item(listContextMenu, "selectAllItem", QT_TR_NOOP("Select &All"),
                          QKeySequence(Qt::CTRL | Qt::Key_A), false, &MainWindow::selectAll);
-    copyIconItem = item(listContextMenu, "copyIconItem", "C&opy Icon",
+    copyIconItem = item(listContextMenu, "copyIconItem", QT_TR_NOOP("C&opy Icon"),
                         QKeySequence(Qt::CTRL | Qt::Key_C), false, &MainWindow::copyIcon);
     listContextMenu->addSeparator();
     contextThumbnailViewItem =

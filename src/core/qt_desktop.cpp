@@ -129,7 +129,8 @@ Answer QtDesktop::message(const std::string& text, const std::string& caption, B
     box.setStandardButtons(set);
     box.setEscapeButton(escape);
     // The desktop's own Retry carries its access key; Qt's plain one does not.
-    if (QAbstractButton* retry = box.button(QMessageBox::Retry)) retry->setText("&Retry");
+    if (QAbstractButton* retry = box.button(QMessageBox::Retry))
+        retry->setText(QCoreApplication::translate("Messages", "&Retry"));
     // The first button is the default, as on the desktop the program came from.
     for (QMessageBox::StandardButton b : {QMessageBox::Ok, QMessageBox::Yes, QMessageBox::Retry})
         if (set & b) {

@@ -46,7 +46,7 @@ ExportOptionsDialog::ExportOptionsDialog(AppSettings& settings, Desktop& desktop
     bannerPanel->setGeometry(0, 0, 405, 65);
     banner = new QLabel(bannerPanel);
     banner->setGeometry(0, 0, 405, 65);
-    banner->setPixmap(bannerPixmap(405, 65, "Export options"));
+    banner->setPixmap(bannerPixmap(405, 65, tr("Export options")));
 
     sizeGroup = new QGroupBox(tr(" Image size "), this);
     sizeGroup->setFont(bold);
