@@ -8,8 +8,8 @@
 #include <QCheckBox>
 #include <QMenu>
 #include <QPalette>
-#include <QStyle>
 #include <QRadioButton>
+#include <QStyle>
 #include <QTimer>
 
 #include "acquire/import_options_dialog.h"
