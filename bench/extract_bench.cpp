@@ -109,6 +109,22 @@ void ExtractIconLoop32(benchmark::State& state) {
 }
 BENCHMARK(ExtractIconLoop32)->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// Opening every file and counting its icons, as a scan does for each file it
+// looks at: for a folder of files without icons this is the whole cost.
+void OpenAndCountIcons(benchmark::State& state) {
+    long long files = 0, icons = 0;
+    for (auto _ : state) {
+        for (const auto& path : g_files) {
+            if (auto file = IconFile::open(path)) icons += file->resources().iconCount();
+            ++files;
+        }
+    }
+    countWork(state, "files", double(files), benchmark::Counter::kAvgIterations);
+    state.counters["icons"] = benchmark::Counter(double(icons), benchmark::Counter::kAvgIterations);
+    state.counters["files/s"] = benchmark::Counter(double(files), benchmark::Counter::kIsRate);
+}
+BENCHMARK(OpenAndCountIcons)->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // Reading every file whole into a buffer and dropping it: what `cat > /dev/null` costs.
 void ReadWholeFiles(benchmark::State& state) {
     long long files = 0, bytes = 0;

@@ -4,8 +4,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 #include "platform/byte_reader.h"
-#include "platform/mapped_file.h"
+#include "platform/byte_source.h"
 #include "platform/png_codec.h"
 
 namespace pellimar {
@@ -105,7 +107,7 @@ bool hasIcoHeader(std::span<const std::uint8_t> bytes) {
 
 std::optional<std::vector<IconDirEntry>> readIcoDirectory(std::span<const std::uint8_t> bytes) {
     if (!hasIcoHeader(bytes)) return std::nullopt;
-    std::size_t count = loadU16(bytes.data() + 4);
+    std::size_t count = std::min<std::size_t>(loadU16(bytes.data() + 4), kMaxImagesPerIcon);
     if (bytes.size() < kIcoHeaderSize + count * kIcoEntrySize) return std::nullopt;
     std::vector<IconDirEntry> entries;
     entries.reserve(count);

@@ -30,6 +30,10 @@ struct IconDirEntry {
     int statedBitCount() const;
 };
 
+// The most images read of one icon group or icon-file directory: the entries past
+// it are ignored (a header may state up to 65,535), while the stated count is kept.
+inline constexpr int kMaxImagesPerIcon = 256;
+
 inline constexpr std::size_t kIcoHeaderSize = 6;
 inline constexpr std::size_t kIcoEntrySize = 16;
 
@@ -40,8 +44,9 @@ IconDirEntry parseCommonEntryFields(const std::uint8_t* p);
 // True when the bytes start with an icon header (reserved 0, type 1).
 bool hasIcoHeader(std::span<const std::uint8_t> bytes);
 
-// The directory of an .ico file's bytes: nothing when the header is not an icon
-// header or the directory is cut off. Entries are not checked against the file size.
+// The directory of an .ico file's bytes, at most kMaxImagesPerIcon entries: nothing
+// when the header is not an icon header or those entries are cut off. Entries are
+// not checked against the file size.
 std::optional<std::vector<IconDirEntry>> readIcoDirectory(std::span<const std::uint8_t> bytes);
 
 // The image data of entry `e` of an .ico file's bytes; nothing when it lies outside them.

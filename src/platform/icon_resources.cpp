@@ -43,7 +43,7 @@ class SectionMap {
 // each directory visited at most once and at most three levels deep.
 class ResourceTree {
   public:
-    ResourceTree(const ByteReader& r, const SectionMap& map, std::uint64_t root)
+    ResourceTree(const ByteSource& r, const SectionMap& map, std::uint64_t root)
         : r_(r), map_(map), root_(root) {}
 
     struct Entry {
@@ -58,6 +58,12 @@ class ResourceTree {
     struct EntryList {
         std::uint64_t first = 0;
         std::uint64_t count = 0;
+    };
+
+    // Where a resource's data lies in the file.
+    struct DataRange {
+        std::uint64_t offset = 0;
+        std::uint64_t length = 0;
     };
 
     // The entry list of the directory at `offset` (from the resource root), named
@@ -76,18 +82,23 @@ class ResourceTree {
         return EntryList{at + 16, count};
     }
 
-    // Entry `i` of a list entryList() gave.
-    Entry entryAt(const EntryList& list, std::uint64_t i) const {
-        return {*r_.u32(list.first + i * 8), *r_.u32(list.first + 4 + i * 8)};
+    // Entry `i` of a list entryList() gave; nothing when the file no longer holds it.
+    std::optional<Entry> entryAt(const EntryList& list, std::uint64_t i) const {
+        auto name = r_.u32(list.first + i * 8), target = r_.u32(list.first + 4 + i * 8);
+        if (!name || !target) return std::nullopt;
+        return Entry{*name, *target};
     }
 
     // The directory at `offset` whole, by the rules of entryList().
     std::optional<std::vector<Entry>> directory(std::uint32_t offset, int depth) {
         auto list = entryList(offset, depth);
         if (!list) return std::nullopt;
+        auto raw = r_.read(list->first, list->count * 8);
+        if (!raw) return std::nullopt;
         std::vector<Entry> entries;
         entries.reserve(std::size_t(list->count));
-        for (std::uint64_t i = 0; i < list->count; ++i) entries.push_back(entryAt(*list, i));
+        for (std::uint64_t i = 0; i < list->count; ++i)
+            entries.push_back({loadU32(raw->data() + i * 8), loadU32(raw->data() + i * 8 + 4)});
         return entries;
     }
 
@@ -102,25 +113,26 @@ class ResourceTree {
         return std::nullopt;
     }
 
-    // The data an entry leads to: a data entry directly, or through the first entry
-    // of the language directory below it.
-    std::optional<std::span<const std::uint8_t>> dataOf(const Entry& entry, int depth) {
+    // Where the data an entry leads to lies: a data entry directly, or through the
+    // first entry of the language directory below it.
+    std::optional<DataRange> dataOf(const Entry& entry, int depth) {
         std::uint32_t target = entry.targetOffset();
         if (entry.isDirectory()) {
-            auto languages = directory(target, depth);
-            if (!languages || languages->empty() || (*languages)[0].isDirectory())
-                return std::nullopt;
-            target = (*languages)[0].targetOffset();
+            auto languages = entryList(target, depth);
+            if (!languages || languages->count == 0) return std::nullopt;
+            auto first = entryAt(*languages, 0);
+            if (!first || first->isDirectory()) return std::nullopt;
+            target = first->targetOffset();
         }
         auto rva = r_.u32(root_ + target), size = r_.u32(root_ + target + 4);
         if (!rva || !size || *size > kMaxImageBytes) return std::nullopt;
         auto offset = map_.toOffset(*rva, *size);
-        if (!offset) return std::nullopt;
-        return r_.bytes(*offset, *size);
+        if (!offset || !r_.has(*offset, *size)) return std::nullopt;
+        return DataRange{*offset, *size};
     }
 
   private:
-    const ByteReader& r_;
+    const ByteSource& r_;
     const SectionMap& map_;
     std::uint64_t root_;
     std::unordered_set<std::uint32_t> visited_;
@@ -135,7 +147,7 @@ struct IconResources::PeDirectories {
     std::optional<ResourceTree::EntryList> groups, icons;
 
     // A tree for one lookup, with the directories readPe walked taken as walked.
-    ResourceTree tree(const ByteReader& r, bool forGroup) const {
+    ResourceTree tree(const ByteSource& r, bool forGroup) const {
         ResourceTree t(r, map, root);
         t.markVisited(0);
         if (iconDir) t.markVisited(*iconDir);
@@ -144,8 +156,8 @@ struct IconResources::PeDirectories {
     }
 };
 
-IconResources::IconResources(std::span<const std::uint8_t> bytes) : bytes_(bytes) {
-    ByteReader r(bytes);
+IconResources::IconResources(ByteSource source) : source_(std::move(source)) {
+    const ByteSource& r = source_;
     if (r.u16(0) == 0x5A4D) {  // "MZ"
         auto header = r.u32(0x3C);
         if (!header) return;
@@ -157,14 +169,17 @@ IconResources::IconResources(std::span<const std::uint8_t> bytes) : bytes_(bytes
         }
         return;
     }
-    if (readIcoDirectory(bytes)) {
-        container_ = IconContainer::IcoFile;
-        groups_.push_back(bytes);
-    }
+    auto reserved = r.u16(0), type = r.u16(2), count = r.u16(4);
+    if (reserved != 0 || type != 1 || !count) return;
+    // The directory, as far as it is read, must be there.
+    const std::uint64_t entries = std::min<std::uint64_t>(*count, kMaxImagesPerIcon);
+    if (!r.has(0, kIcoHeaderSize + entries * kIcoEntrySize)) return;
+    container_ = IconContainer::IcoFile;
+    icoCount_ = *count;
 }
 
 void IconResources::readPe(std::uint64_t pe) {
-    ByteReader r(bytes_);
+    const ByteSource& r = source_;
     container_ = IconContainer::Pe;
     auto sectionCount = r.u16(pe + 6);
     auto optionalSize = r.u16(pe + 20);
@@ -187,9 +202,10 @@ void IconResources::readPe(std::uint64_t pe) {
     SectionMap map;
     std::uint64_t sectionsAt = opt + *optionalSize;
     for (std::uint64_t i = 0; i < std::min<std::uint64_t>(*sectionCount, kMaxSections); ++i) {
-        std::uint64_t s = sectionsAt + i * 40;
-        if (!r.has(s, 40)) break;
-        map.sections.push_back({*r.u32(s + 12), *r.u32(s + 8), *r.u32(s + 16), *r.u32(s + 20)});
+        auto s = r.read(sectionsAt + i * 40, 40);
+        if (!s) break;
+        const std::uint8_t* p = s->data();
+        map.sections.push_back({loadU32(p + 12), loadU32(p + 8), loadU32(p + 16), loadU32(p + 20)});
     }
     auto root = map.toOffset(*resourceRva, 16);
     if (!root) return;
@@ -208,7 +224,7 @@ void IconResources::readPe(std::uint64_t pe) {
 }
 
 void IconResources::readNe(std::uint64_t ne) {
-    ByteReader r(bytes_);
+    const ByteSource& r = source_;
     container_ = IconContainer::Ne;
     auto tableOffset = r.u16(ne + 0x24);
     auto residentNames = r.u16(ne + 0x26);
@@ -219,38 +235,41 @@ void IconResources::readNe(std::uint64_t ne) {
     if (!shift || *shift > 20) return;
     end = std::min<std::uint64_t>(end, r.size());
 
-    auto resourceData = [&](std::uint64_t record) -> std::optional<std::span<const std::uint8_t>> {
-        std::uint64_t offset = std::uint64_t(*r.u16(record)) << *shift;
-        std::uint64_t length = std::uint64_t(*r.u16(record + 2)) << *shift;
+    auto resourceRange = [&](std::uint64_t record) -> std::optional<Range> {
+        auto rawOffset = r.u16(record), rawLength = r.u16(record + 2);
+        if (!rawOffset || !rawLength) return std::nullopt;
+        std::uint64_t offset = std::uint64_t(*rawOffset) << *shift;
+        std::uint64_t length = std::uint64_t(*rawLength) << *shift;
         // The last resource of a file is often not padded to the full alignment.
         if (offset >= r.size()) return std::nullopt;
         length = std::min<std::uint64_t>(length, r.size() - offset);
-        return r.bytes(offset, length);
+        return Range{offset, length};
     };
 
     bool groupsSeen = false;
     std::uint64_t at = table + 2;
     while (at + 2 <= end) {
-        std::uint16_t type = *r.u16(at);
-        if (type == 0) break;
+        auto type = r.u16(at);
+        if (!type || *type == 0) break;
         if (at + 8 > end) break;
-        std::uint16_t count = *r.u16(at + 2);
+        auto stated = r.u16(at + 2);
+        if (!stated) break;
+        std::uint16_t count = *stated;
         std::uint64_t records = at + 8;
         std::uint64_t available = (end - records) / 12;
         std::uint64_t usable = std::min<std::uint64_t>(count, available);
-        if (type == (0x8000 | kRtIcon)) {
+        if (*type == (0x8000 | kRtIcon)) {
             for (std::uint64_t i = 0; i < usable; ++i) {
                 std::uint64_t rec = records + i * 12;
-                std::uint16_t id = *r.u16(rec + 6);
-                if (!(id & 0x8000)) continue;
-                if (auto data = resourceData(rec))
-                    icons_.emplace_back(std::uint16_t(id & 0x7FFF), *data);
+                auto id = r.u16(rec + 6);
+                if (!id || !(*id & 0x8000)) continue;
+                if (auto range = resourceRange(rec))
+                    icons_.emplace_back(std::uint16_t(*id & 0x7FFF), *range);
             }
-        } else if (type == (0x8000 | kRtGroupIcon) && !groupsSeen) {
+        } else if (*type == (0x8000 | kRtGroupIcon) && !groupsSeen) {
             groupsSeen = true;
             for (std::uint64_t i = 0; i < usable; ++i)
-                groups_.push_back(
-                    resourceData(records + i * 12).value_or(std::span<const std::uint8_t>()));
+                groups_.push_back(resourceRange(records + i * 12));
         }
         if (usable < count) break;
         at = records + std::uint64_t(count) * 12;
@@ -259,26 +278,51 @@ void IconResources::readNe(std::uint64_t ne) {
 
 int IconResources::iconCount() const {
     if (pe_) return pe_->groups ? int(pe_->groups->count) : 0;
+    if (container_ == IconContainer::IcoFile) return 1;
     return int(groups_.size());
 }
 
-std::span<const std::uint8_t> IconResources::groupData(int index) const {
-    if (!pe_) return groups_[std::size_t(index)];
-    ByteReader r(bytes_);
-    ResourceTree tree = pe_->tree(r, true);
-    return tree.dataOf(tree.entryAt(*pe_->groups, std::uint64_t(index)), 2)
-        .value_or(std::span<const std::uint8_t>());
+std::optional<std::vector<std::uint8_t>> IconResources::groupData(int index) const {
+    std::optional<Range> range;
+    if (pe_) {
+        ResourceTree tree = pe_->tree(source_, true);
+        auto entry = tree.entryAt(*pe_->groups, std::uint64_t(index));
+        if (!entry) return std::nullopt;
+        auto data = tree.dataOf(*entry, 2);
+        if (data) range = Range{data->offset, data->length};
+    } else {
+        range = groups_[std::size_t(index)];
+    }
+    if (!range) return std::nullopt;
+    // Only the header and the entries that are read.
+    const std::uint64_t wanted = kGroupHeaderSize + kMaxImagesPerIcon * kGroupEntrySize;
+    return source_.read(range->offset, std::min(range->length, wanted));
+}
+
+int IconResources::statedImageCount(int index) const {
+    if (index < 0 || index >= iconCount()) return 0;
+    if (container_ == IconContainer::IcoFile) return icoCount_;
+    auto group = groupData(index);
+    if (!group) return 0;
+    return ByteReader(*group).u16(4).value_or(0);
 }
 
 std::vector<IconDirEntry> IconResources::images(int index) const {
     if (index < 0 || index >= iconCount()) return {};
-    if (container_ == IconContainer::IcoFile)
-        return readIcoDirectory(bytes_).value_or(std::vector<IconDirEntry>());
-    ByteReader g(groupData(index));
+    if (container_ == IconContainer::IcoFile) {
+        const std::uint64_t count = std::min(icoCount_, kMaxImagesPerIcon);
+        auto directory = source_.read(0, kIcoHeaderSize + count * kIcoEntrySize);
+        if (!directory) return {};
+        return readIcoDirectory(*directory).value_or(std::vector<IconDirEntry>());
+    }
+    auto group = groupData(index);
+    if (!group) return {};
+    ByteReader g(*group);
     auto count = g.u16(4);
     if (!count) return {};
     std::uint64_t usable =
-        std::min<std::uint64_t>(*count, (g.size() - kGroupHeaderSize) / kGroupEntrySize);
+        std::min<std::uint64_t>(std::min<std::uint64_t>(*count, kMaxImagesPerIcon),
+                                (g.size() - kGroupHeaderSize) / kGroupEntrySize);
     std::vector<IconDirEntry> entries;
     entries.reserve(std::size_t(usable));
     for (std::uint64_t i = 0; i < usable; ++i) {
@@ -290,25 +334,28 @@ std::vector<IconDirEntry> IconResources::images(int index) const {
     return entries;
 }
 
-std::optional<std::span<const std::uint8_t>> IconResources::imageData(
-    const IconDirEntry& entry) const {
-    if (container_ == IconContainer::IcoFile) return icoImageData(bytes_, entry);
+std::optional<std::vector<std::uint8_t>> IconResources::imageData(const IconDirEntry& entry) const {
+    if (container_ == IconContainer::IcoFile) {
+        if (entry.bytesInRes > kMaxImageBytes) return std::nullopt;
+        return source_.read(entry.imageOffset, entry.bytesInRes);
+    }
     if (pe_) {
         // The first entry of that id, in stored order, whose data can be read.
         if (!pe_->icons) return std::nullopt;
-        ByteReader r(bytes_);
-        ResourceTree tree = pe_->tree(r, false);
-        const auto list = r.bytes(pe_->icons->first, pe_->icons->count * 8);
+        ResourceTree tree = pe_->tree(source_, false);
+        const auto list = source_.read(pe_->icons->first, pe_->icons->count * 8);
         if (!list) return std::nullopt;
         for (std::uint64_t i = 0; i < pe_->icons->count; ++i) {
             // Only the name is read until the id matches: this runs over every entry.
             if (loadU32(list->data() + i * 8) != entry.resourceId) continue;
-            if (auto data = tree.dataOf(tree.entryAt(*pe_->icons, i), 2)) return data;
+            const ResourceTree::Entry found{entry.resourceId, loadU32(list->data() + i * 8 + 4)};
+            if (auto range = tree.dataOf(found, 2))
+                if (auto data = source_.read(range->offset, range->length)) return data;
         }
         return std::nullopt;
     }
-    for (const auto& [id, data] : icons_)
-        if (id == entry.resourceId) return data;
+    for (const auto& [id, range] : icons_)
+        if (id == entry.resourceId) return source_.read(range.offset, range.length);
     return std::nullopt;
 }
 
@@ -326,9 +373,9 @@ Icon IconResources::icon(int index, int size) const {
 }
 
 std::unique_ptr<IconFile> IconFile::open(const std::filesystem::path& file) {
-    auto mapped = MappedFile::open(file);
-    if (!mapped) return nullptr;
-    return std::unique_ptr<IconFile>(new IconFile(std::move(*mapped)));
+    auto source = ByteSource::openFile(file);
+    if (!source) return nullptr;
+    return std::unique_ptr<IconFile>(new IconFile(std::move(*source)));
 }
 
 Icon extractIcon(const std::filesystem::path& file, int index, int size) {

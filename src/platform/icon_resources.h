@@ -10,9 +10,9 @@
 #include <span>
 #include <vector>
 
+#include "platform/byte_source.h"
 #include "platform/ico_file.h"
 #include "platform/icon.h"
-#include "platform/mapped_file.h"
 
 namespace pellimar {
 
@@ -21,35 +21,49 @@ enum class IconContainer { None, IcoFile, Pe, Ne };
 inline constexpr std::uint16_t kRtIcon = 3;
 inline constexpr std::uint16_t kRtGroupIcon = 14;
 
-// An index of the icon groups of a file's bytes. It keeps views into the bytes,
-// which must outlive it. Building it reads only headers and resource directories.
+// An index of the icon groups of a file's bytes. Building it reads only headers and
+// resource directories; groups and images are read when they are asked for.
 class IconResources {
   public:
-    explicit IconResources(std::span<const std::uint8_t> bytes);
+    // Over bytes in memory, which must outlive the index.
+    explicit IconResources(std::span<const std::uint8_t> bytes)
+        : IconResources(ByteSource(bytes)) {}
+    explicit IconResources(ByteSource source);
 
     IconContainer container() const { return container_; }
     // The number of icons (icon groups) in the file; 0 when it is not an icon
     // container or holds no group.
     int iconCount() const;
-    // The directory entries of icon `index`; empty when there is no such icon or its
-    // group data cannot be read.
+    // The directory entries of icon `index`, at most kMaxImagesPerIcon of them;
+    // empty when there is no such icon or its group data cannot be read.
     std::vector<IconDirEntry> images(int index) const;
-    // The stored image data an entry of images() refers to.
-    std::optional<std::span<const std::uint8_t>> imageData(const IconDirEntry& entry) const;
+    // The number of images the group of icon `index` states (it may exceed what
+    // images() gives); 0 when there is no such icon or it cannot be read.
+    int statedImageCount(int index) const;
+    // A copy of the stored image data an entry of images() refers to.
+    std::optional<std::vector<std::uint8_t>> imageData(const IconDirEntry& entry) const;
     // Icon `index` at size x size: the best image of its group, decoded and resampled.
     Icon icon(int index, int size) const;
 
   private:
+    // Where a resource lies in the file.
+    struct Range {
+        std::uint64_t offset = 0;
+        std::uint64_t length = 0;
+    };
     void readPe(std::uint64_t peOffset);
     void readNe(std::uint64_t neOffset);
-    std::span<const std::uint8_t> groupData(int index) const;
+    // The group directory of icon `index` (header and at most kMaxImagesPerIcon entries).
+    std::optional<std::vector<std::uint8_t>> groupData(int index) const;
 
-    std::span<const std::uint8_t> bytes_;
+    ByteSource source_;
     IconContainer container_ = IconContainer::None;
-    // NE and icon files: group data of each icon (empty when that group cannot be read).
-    std::vector<std::span<const std::uint8_t>> groups_;
+    // NE files: where the group data of each icon lies (nothing when it cannot be read).
+    std::vector<std::optional<Range>> groups_;
     // NE files: images by RT_ICON id, in the order the file stores them.
-    std::vector<std::pair<std::uint16_t, std::span<const std::uint8_t>>> icons_;
+    std::vector<std::pair<std::uint16_t, Range>> icons_;
+    // Icon files: the image count the header states.
+    int icoCount_ = 0;
     // PE files: where the group and image directories lie. A group or an image is
     // looked up only when it is asked for, so a load costs little however many
     // resources the file holds.
@@ -57,15 +71,15 @@ class IconResources {
     std::shared_ptr<const PeDirectories> pe_;
 };
 
-// A file opened for reading its icons (mapped, not read whole).
+// A file opened for reading its icons: it is read piecewise as the icons are asked
+// for, never mapped, so a file changed meanwhile gives no icon rather than a fault.
 class IconFile {
   public:
     static std::unique_ptr<IconFile> open(const std::filesystem::path& file);
     const IconResources& resources() const { return resources_; }
 
   private:
-    explicit IconFile(MappedFile file) : file_(std::move(file)), resources_(file_.bytes()) {}
-    MappedFile file_;
+    explicit IconFile(ByteSource source) : resources_(std::move(source)) {}
     IconResources resources_;
 };
 

@@ -1,0 +1,71 @@
+// Bytes of a file, or of memory, read only where a reader asks for them. A file is
+// read with pread into buffers this object owns, never mapped: when another
+// program shrinks, grows or replaces the file while it is read, what is no longer
+// there reads as missing (nothing), never as a fault. The size is the size at open;
+// growth past it is not seen. One object is for one thread at a time.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace pellimar {
+
+class ByteSource {
+  public:
+    // Reads from memory that must outlive the object.
+    explicit ByteSource(std::span<const std::uint8_t> memory);
+    // Nothing when the file cannot be opened or is not a regular file.
+    static std::optional<ByteSource> openFile(const std::filesystem::path& file);
+
+    ByteSource(ByteSource&& other) noexcept;
+    ByteSource& operator=(ByteSource&& other) noexcept;
+    ByteSource(const ByteSource&) = delete;
+    ByteSource& operator=(const ByteSource&) = delete;
+    ~ByteSource();
+
+    std::uint64_t size() const { return size_; }
+    // True when [offset, offset + length) lies inside size().
+    bool has(std::uint64_t offset, std::uint64_t length) const {
+        return offset <= size_ && length <= size_ - offset;
+    }
+
+    std::optional<std::uint16_t> u16(std::uint64_t offset) const;
+    std::optional<std::uint32_t> u32(std::uint64_t offset) const;
+    // A copy of [offset, offset + length); nothing when it does not lie inside
+    // size(), is longer than the largest resource a reader takes, or the file no
+    // longer holds all of it.
+    std::optional<std::vector<std::uint8_t>> read(std::uint64_t offset, std::uint64_t length) const;
+
+  private:
+    ByteSource() = default;
+    // The `length` (at most 4) bytes at `offset` copied to `out`; false when missing.
+    bool small(std::uint64_t offset, std::size_t length, std::uint8_t* out) const;
+    void close();
+
+    // Small reads (numbers in headers and directories) go through a few blocks
+    // read whole, so that walking a directory costs one system call per block.
+    static constexpr std::size_t kBlockSize = 4096;
+    static constexpr std::size_t kBlockCount = 8;
+    struct Block {
+        std::uint64_t start = UINT64_MAX;  // UINT64_MAX: empty
+        std::size_t length = 0;            // bytes the file still had
+        std::array<std::uint8_t, kBlockSize> bytes;
+    };
+    const Block* block(std::uint64_t index) const;
+
+    std::span<const std::uint8_t> memory_;
+    int fd_ = -1;
+    std::uint64_t size_ = 0;
+    mutable std::unique_ptr<Block[]> blocks_;
+};
+
+// Reads `length` bytes at `offset` of an open file descriptor; nothing on a short read.
+std::optional<std::vector<std::uint8_t>> readRange(int fd, std::uint64_t offset,
+                                                   std::uint64_t length);
+
+}  // namespace pellimar
