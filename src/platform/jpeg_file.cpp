@@ -3,9 +3,12 @@
 #include <csetjmp>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 
 #include <jpeglib.h>
+// After jpeglib.h, which it needs.
+#include <jerror.h>
 
 #include "platform/atomic_file.h"
 
@@ -14,18 +17,33 @@ namespace pellimar {
 namespace {
 
 constexpr int kMaxSide = 8192;
+// Real progressive files use about ten scans; a file of thousands of tiny scans
+// makes the decoder redo the whole picture for each.
+constexpr int kMaxScans = 256;
 
 // libjpeg reports errors by calling error_exit, which must not return: it jumps
 // back into the plain C frames below, which hold no C++ objects.
 struct JpegError {
     jpeg_error_mgr mgr;
     std::jmp_buf jump;
+    bool dataEnded = false;  // the data ran out before the picture did
 };
 
 extern "C" void jpegErrorExit(j_common_ptr cinfo) {
     std::longjmp(reinterpret_cast<JpegError*>(cinfo->err)->jump, 1);
 }
 extern "C" void jpegSilence(j_common_ptr, int) {}
+// Notes, without printing, that the data ended early: libjpeg then goes on with
+// made-up data to the last row, which for a tiny file stating a huge picture
+// costs seconds for nothing.
+extern "C" void jpegNoteEnd(j_common_ptr cinfo, int level) {
+    auto* err = reinterpret_cast<JpegError*>(cinfo->err);
+    if (level < 0 && err->mgr.msg_code == JWRN_JPEG_EOF) err->dataEnded = true;
+}
+extern "C" void jpegLimitScans(j_common_ptr cinfo) {
+    if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans)
+        jpegErrorExit(cinfo);
+}
 
 // Compresses `rgb` (width * height * 3 bytes, top row first) into a buffer
 // allocated with malloc. Returns 1 on success.
@@ -70,7 +88,9 @@ int decompressRgb(const unsigned char* data, unsigned long size, unsigned char**
     JpegError err;
     cinfo.err = jpeg_std_error(&err.mgr);
     err.mgr.error_exit = jpegErrorExit;
-    err.mgr.emit_message = jpegSilence;
+    err.mgr.emit_message = jpegNoteEnd;
+    jpeg_progress_mgr progress{};
+    progress.progress_monitor = jpegLimitScans;
     *out = nullptr;
     if (setjmp(err.jump)) {
         jpeg_destroy_decompress(&cinfo);
@@ -79,6 +99,7 @@ int decompressRgb(const unsigned char* data, unsigned long size, unsigned char**
         return 0;
     }
     jpeg_create_decompress(&cinfo);
+    cinfo.progress = &progress;
     jpeg_mem_src(&cinfo, data, size);
     if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK || cinfo.image_width == 0 ||
         cinfo.image_height == 0 || cinfo.image_width > kMaxSide || cinfo.image_height > kMaxSide) {
@@ -97,13 +118,20 @@ int decompressRgb(const unsigned char* data, unsigned long size, unsigned char**
         jpeg_destroy_decompress(&cinfo);
         return 0;
     }
-    while (cinfo.output_scanline < cinfo.output_height) {
+    while (cinfo.output_scanline < cinfo.output_height && !err.dataEnded) {
         JSAMPROW row = *out + std::size_t(cinfo.output_scanline) * stride;
         jpeg_read_scanlines(&cinfo, &row, 1);
     }
     *width = int(cinfo.output_width);
     *height = int(cinfo.output_height);
-    jpeg_finish_decompress(&cinfo);
+    if (cinfo.output_scanline < cinfo.output_height) {
+        // The rows the data did not reach are grey, as the decoder would make them.
+        const std::size_t done = std::size_t(cinfo.output_scanline) * stride;
+        std::memset(*out + done, 128, stride * cinfo.output_height - done);
+        jpeg_abort_decompress(&cinfo);
+    } else {
+        jpeg_finish_decompress(&cinfo);
+    }
     jpeg_destroy_decompress(&cinfo);
     return 1;
 }

@@ -94,6 +94,12 @@ TEST(JpegFile, GarbageAndTruncationGiveNothingOrAPicture) {
     std::vector<std::uint8_t> half(j.begin(), j.begin() + long(j.size() / 2));
     RgbImage partial = decodeJpeg(half);
     EXPECT_EQ(partial.width, 64);
+    // Decoding stops where the data ends: the rows it did not reach are plain grey,
+    // not made up from nothing row by row.
+    ASSERT_EQ(partial.height, 64);
+    for (int x = 0; x < 64; ++x) EXPECT_EQ(partial.at(x, 63), 0x808080u) << x;
+    RgbImage whole = decodeJpeg(j);
+    EXPECT_EQ(partial.at(5, 0), whole.at(5, 0));
 }
 
 TEST(ImageFiles, WriteFailuresLeaveNothingBehind) {
