@@ -39,12 +39,30 @@ int list(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
             continue;
         }
         const IconResources& res = file->resources();
-        out << name << ": " << res.iconCount() << "\n";
-        for (int i = 0; i < res.iconCount(); ++i) {
+        const int count = res.iconCount();
+        out << name << ": " << count << "\n";
+        bool capNoted = false;
+        std::size_t listed = 0;
+        for (int i = 0; i < count; ++i) {
+            if (listed >= kMaxListedImages) {
+                err << "pellimar-cli: note: " << name << ": the listing stops after "
+                    << kMaxListedImages << " images, before icon " << i << " of " << count << "\n";
+                break;
+            }
+            const std::vector<IconDirEntry> images = res.images(i);
             out << i;
-            for (const IconDirEntry& e : res.images(i))
+            for (const IconDirEntry& e : images)
                 out << " " << e.pixelWidth() << "x" << e.pixelHeight() << "@" << e.statedBitCount();
             out << "\n";
+            listed += images.size();
+            if (!capNoted && images.size() == std::size_t(kMaxImagesPerIcon)) {
+                const int stated = res.statedImageCount(i);
+                if (stated > kMaxImagesPerIcon) {
+                    err << "pellimar-cli: note: " << name << ": icon " << i << " states " << stated
+                        << " images; only the first " << kMaxImagesPerIcon << " are read\n";
+                    capNoted = true;
+                }
+            }
         }
     }
     return status;

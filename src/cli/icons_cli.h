@@ -1,6 +1,7 @@
 // `pellimar-cli list` and `pellimar-cli draw`: the icons of files, for scripts.
 #pragma once
 
+#include <cstddef>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -11,6 +12,9 @@ namespace pellimar::cli {
 // program counts them) and then one line per icon: its 0-based index and the images
 // of its group as WIDTHxHEIGHT@BITS. Returns 0, or 1 when a file could not be read
 // (it is listed with 0 icons and named on `err`); 2 with a usage line without files.
+// The output is bounded whatever a file states: a group lists at most the 256 images
+// that are read (a note on `err` says so once per file), and a file's listing stops
+// with a note once kMaxListedImages images have been listed (about 2 MB at most).
 int list(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // args: FILE INDEX SIZE OUT.bmp. Icon INDEX of FILE brought to SIZE x SIZE, drawn
@@ -18,6 +22,8 @@ int list(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
 // one-line message when there is no such icon or the file cannot be written; 2 with
 // a usage line for bad arguments.
 int draw(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+inline constexpr std::size_t kMaxListedImages = 65536;
 
 inline constexpr const char* kListUsage = "usage: pellimar-cli list FILE...";
 inline constexpr const char* kDrawUsage = "usage: pellimar-cli draw FILE INDEX SIZE OUT.bmp";

@@ -1,9 +1,11 @@
 // pellimar-cli list and draw.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "cli/icons_cli.h"
+#include "platform/ico_file.h"
 #include "support/fixtures.h"
 
 namespace pellimar {
@@ -34,6 +36,39 @@ TEST(CliList, UnreadableFilesAndNoArguments) {
     std::ostringstream out2, err2;
     EXPECT_EQ(cli::list({}, out2, err2), 2);
     EXPECT_EQ(err2.str(), std::string(cli::kListUsage) + "\n");
+}
+
+// 65,535 groups of 65,535 images each in 1.4 MB: the listing is bounded, and says
+// where it was cut.
+TEST(CliList, HugeStatedCountsGiveABoundedListingWithNotes) {
+    TempDir dir;
+    const Bytes pe = makeSharedGroupPe(0xFFFF, 0xFFFF);
+    ASSERT_LT(pe.size(), 1500000u);
+    auto file = dir.write("huge.dll", pe);
+    std::ostringstream out, err;
+    EXPECT_EQ(cli::list({file.string()}, out, err), 0);
+    const std::string text = out.str();
+    EXPECT_LT(text.size(), 2u * 1024 * 1024);
+    EXPECT_EQ(text.substr(0, text.find('\n')), file.string() + ": 65535");
+    const auto lines = std::count(text.begin(), text.end(), '\n');
+    EXPECT_EQ(lines, 1 + long(cli::kMaxListedImages) / kMaxImagesPerIcon);
+    std::string one = " 32x32@32";
+    std::string row = "0";
+    for (int i = 0; i < kMaxImagesPerIcon; ++i) row += one;
+    EXPECT_NE(text.find("\n" + row + "\n"), std::string::npos);
+    EXPECT_EQ(err.str(), "pellimar-cli: note: " + file.string() +
+                             ": icon 0 states 65535 images; only the first 256 are read\n"
+                             "pellimar-cli: note: " +
+                             file.string() +
+                             ": the listing stops after 65536 images, before icon 256 of 65535\n");
+
+    // Many groups of one image each are all listed, without a note.
+    auto many = dir.write("many.dll", makeSharedGroupPe(0xFFFF, 1));
+    std::ostringstream out2, err2;
+    EXPECT_EQ(cli::list({many.string()}, out2, err2), 0);
+    const std::string text2 = out2.str();
+    EXPECT_EQ(std::count(text2.begin(), text2.end(), '\n'), 1 + 0xFFFF);
+    EXPECT_EQ(err2.str(), "");
 }
 
 TEST(CliDraw, DrawsTheIconWithItsMaskOnWhite) {

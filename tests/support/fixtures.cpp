@@ -360,6 +360,46 @@ Bytes makeResourceSection(const std::vector<IconGroupSpec>& groups) {
     return out;
 }
 
+Bytes makeSharedGroupPe(std::uint16_t groups, std::uint16_t entries) {
+    const Bytes image = dibImage(solidIcon(32, 32, 0xFF3060A0), 32).data;
+    // Root (two types), RT_ICON directory (one entry), RT_GROUP_ICON directory,
+    // the two data entries, the group directory, the image.
+    const std::uint32_t root = 0, iconDir = 32, groupDir = iconDir + 16 + 8;
+    const std::uint32_t iconData = groupDir + 16 + std::uint32_t(groups) * 8;
+    const std::uint32_t groupData = iconData + 16, group = groupData + 16;
+    const std::uint32_t pixels = group + 6 + std::uint32_t(entries) * 14;
+    Bytes section(pixels + image.size(), 0);
+    put16(section, root + 14, 2);
+    put32(section, root + 16, 3);
+    put32(section, root + 20, 0x80000000u | iconDir);
+    put32(section, root + 24, 14);
+    put32(section, root + 28, 0x80000000u | groupDir);
+    put16(section, iconDir + 14, 1);
+    put32(section, iconDir + 16, 1);
+    put32(section, iconDir + 20, iconData);
+    put16(section, groupDir + 14, groups);
+    for (std::uint32_t i = 0; i < groups; ++i) {
+        put32(section, groupDir + 16 + i * 8, i + 1);
+        put32(section, groupDir + 20 + i * 8, groupData);
+    }
+    put32(section, iconData, kResourceRva + pixels);
+    put32(section, iconData + 4, std::uint32_t(image.size()));
+    put32(section, groupData, kResourceRva + group);
+    put32(section, groupData + 4, 6 + std::uint32_t(entries) * 14);
+    put16(section, group + 2, 1);
+    put16(section, group + 4, entries);
+    for (std::uint32_t e = 0; e < entries; ++e) {
+        const std::size_t at = group + 6 + std::size_t(e) * 14;
+        section[at] = 32, section[at + 1] = 32;
+        put16(section, at + 4, 1);
+        put16(section, at + 6, 32);
+        put32(section, at + 8, std::uint32_t(image.size()));
+        put16(section, at + 12, 1);
+    }
+    std::copy(image.begin(), image.end(), section.begin() + pixels);
+    return wrapPe(section);
+}
+
 Bytes wrapPe(const Bytes& section, PeKind kind) {
     const bool plus = kind == PeKind::Pe32Plus;
     Bytes out(0x80, 0);
