@@ -164,6 +164,8 @@ std::optional<IcoImageInfo> readIcoImageInfo(const std::filesystem::path& file, 
     info.imageCount = chosen->count;
     info.width = e.width;
     info.height = e.height;
+    info.imageOffset = e.imageOffset;
+    info.imageBytes = e.bytesInRes;
     // A PNG image has no bitmap header: its depth is what its IHDR chunk says
     // (bits per sample times samples per pixel).
     if (looksLikePng(*header)) {

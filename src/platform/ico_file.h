@@ -75,6 +75,8 @@ struct IcoImageInfo {
     int width = 0;   // as stored: 0 for 256
     int height = 0;  // as stored
     int bitCount = 0;
+    std::uint32_t imageOffset = 0;  // where the image's bytes lie, as the entry says
+    std::uint32_t imageBytes = 0;
 };
 std::optional<IcoImageInfo> readIcoImageInfo(const std::filesystem::path& file, int imageNumber);
 

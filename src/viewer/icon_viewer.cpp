@@ -21,6 +21,7 @@
 #include <QToolBar>
 #include <algorithm>
 #include <cctype>
+#include <map>
 #include <memory>
 #include <system_error>
 
@@ -475,7 +476,8 @@ void IconViewer::loadViewedFile() {
         if (!info) throw std::runtime_error("no image information");
         if (info->count < 1) return;
         imageChoice->clear();
-        st.imageCount = info->count;
+        // At most kMaxImagesPerIcon images are read; the count shown is the header's.
+        st.imageCount = std::min(info->count, kMaxImagesPerIcon);
         imageChoice->addItem(info->label());
         setStatusText(0, tr("  Bmp count:  ") + QString::fromStdString(info->text[0]));
         imageChoice->setCurrentIndex(0);
@@ -500,21 +502,47 @@ void IconViewer::loadViewedFile() {
 
     int largest = std::max(previewIcon_.width, previewIcon_.height);
     try {
+        // One file per distinct image: entries naming the same bytes share it.
+        std::map<std::pair<std::uint32_t, std::uint32_t>, fs::path> written;
+        std::uint64_t bytesWritten = 0;
+        bool stopped = false;
         for (int i = 0; i < st.imageCount; ++i) {
             auto info = imageInfo(st.viewedFile, i + 1);
             if (!info) throw std::runtime_error("no image information");
             // A directory entry says 0 for 256 pixels.
             largest = std::max({largest, info->width > 0 ? info->width : 256,
                                 info->height > 0 ? info->height : 256});
+            Thumbnail* t = thumbnailList->thumbnails().add();
+            t->setSource(ThumbnailSource::File);
+            t->setCaption(info->label());
+            const auto where = readIcoImageInfo(st.viewedFile, i + 1);
+            if (!where) throw std::runtime_error("no image information");
+            const std::pair key(where->imageOffset, where->imageBytes);
+            if (auto same = written.find(key); same != written.end()) {
+                t->setFileName(qpath(same->second));
+                continue;
+            }
+            if (stopped) continue;  // an empty cell
+            auto bmp = icoImageToBitmap(st.viewedFile, i + 1, fs::path());
+            if (!bmp) throw std::runtime_error("no bitmap");
+            if (written.size() >= std::size_t(kMaxThumbnailFiles) ||
+                bytesWritten + bmp->size() > kMaxThumbnailBytes) {
+                stopped = true;
+                continue;
+            }
             const fs::path f = thumbnailFilePath(i);
             std::error_code ec;
             fs::remove(f, ec);
-            if (!icoImageToBitmap(st.viewedFile, i + 1, f)) throw std::runtime_error("no bitmap");
-            Thumbnail* t = thumbnailList->thumbnails().add();
+            if (!writeFileAtomically(f, *bmp)) throw std::runtime_error("no bitmap");
+            bytesWritten += bmp->size();
+            written.emplace(key, f);
             t->setFileName(qpath(f));
-            t->setSource(ThumbnailSource::File);
-            t->setCaption(info->label());
         }
+        if (stopped)
+            desktop_.message("Thumbnails stop at " + std::to_string(kMaxThumbnailFiles) +
+                                 " files or " + std::to_string(kMaxThumbnailBytes >> 20) +
+                                 " MB: the other images are shown as empty cells.",
+                             "notice", Buttons::Ok);
     } catch (...) {
         desktop_.message("views load file Error", "notice", Buttons::Ok);
     }

@@ -6,6 +6,7 @@
 #include <QDialog>
 #include <QImage>
 #include <QString>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -40,6 +41,10 @@ std::filesystem::path saveTargetName(const std::filesystem::path& chosen, const 
 QString shortenedSourcePath(const QString& path, int width = 50);
 // The thumbnail file of image i + 1 in the program's private temporary folder.
 std::filesystem::path thumbnailFilePath(int i);
+// What one viewer writes as thumbnail files at most; the images past it show as
+// empty cells, and the viewer says so.
+inline constexpr int kMaxThumbnailFiles = 256;
+inline constexpr std::uint64_t kMaxThumbnailBytes = 32ull << 20;
 
 // What the viewer is showing: the file and its image count.
 struct ViewerState {

@@ -26,6 +26,7 @@
 #include <thread>
 
 #include "core/paths.h"
+#include "platform/ico_file.h"
 #include "platform/icon_png.h"
 #include "platform/png_codec.h"
 #include "support/fixtures.h"
@@ -156,6 +157,64 @@ TEST_F(ViewerFixture, EscTypedAheadClosesTheOpenedViewer) {
     EXPECT_FALSE(stranded);
     EXPECT_EQ(form.result(), QDialog::Rejected);
     EXPECT_EQ(form.imageChoice->count(), 3);  // the file was loaded whole first
+}
+
+// An icon file whose `entries` entries name `distinct` copies of one 1024 x 1024
+// PNG image in turn (entry k names copy k % distinct).
+Bytes sharedImageIco(std::uint16_t entries, std::uint16_t distinct) {
+    static const Bytes png = pngImage(alphaPatternIcon(1024, 1024)).data;
+    const std::size_t first = 6 + std::size_t(entries) * 16;
+    Bytes file(first + png.size() * distinct, 0);
+    put16(file, 2, 1);
+    put16(file, 4, entries);
+    for (std::size_t e = 0; e < entries; ++e) {
+        const std::size_t at = 6 + e * 16;
+        put16(file, at + 4, 1);
+        put16(file, at + 6, 32);
+        put32(file, at + 8, std::uint32_t(png.size()));
+        put32(file, at + 12, std::uint32_t(first + (e % distinct) * png.size()));
+    }
+    for (std::size_t k = 0; k < distinct; ++k)
+        std::copy(png.begin(), png.end(), file.begin() + std::ptrdiff_t(first + k * png.size()));
+    return file;
+}
+
+TEST_F(ViewerFixture, EntriesNamingTheSameBytesShareOneThumbnailFile) {
+    auto form = shown(dir.write("shared.ico", sharedImageIco(0xFFFF, 1)));
+    EXPECT_EQ(form->statusText(0), "  Bmp count:  65535");  // as the header says
+    EXPECT_EQ(form->imageChoice->count(), kMaxImagesPerIcon);
+    ThumbnailCollection& t = form->thumbnailList->thumbnails();
+    ASSERT_EQ(t.count(), kMaxImagesPerIcon);
+    EXPECT_EQ(thumbnailFilesLeft(), 1);
+    for (int i = 0; i < t.count(); ++i) EXPECT_EQ(t.at(i)->fileName(), t.at(0)->fileName()) << i;
+    EXPECT_EQ(QImage(t.at(255)->fileName(), "BMP").size(), QSize(1024, 1024));
+    EXPECT_TRUE(desk.messages.empty());
+    form->reject();
+    EXPECT_EQ(thumbnailFilesLeft(), 0);
+}
+
+TEST_F(ViewerFixture, ThumbnailFilesStopAtTheStatedTotal) {
+    // 3 MB a thumbnail: ten fit in 32 MB; the others are empty cells, except
+    // those that share a written file.
+    auto form = shown(dir.write("many.ico", sharedImageIco(14, 12)));
+    ThumbnailCollection& t = form->thumbnailList->thumbnails();
+    ASSERT_EQ(t.count(), 14);
+    EXPECT_EQ(thumbnailFilesLeft(), 10);
+    std::uint64_t bytes = 0;
+    for (auto& e : fs::directory_iterator(privateDir)) bytes += fs::file_size(e.path());
+    EXPECT_LE(bytes, kMaxThumbnailBytes);
+    for (int i : {10, 11}) {
+        EXPECT_TRUE(t.at(i)->fileName().isEmpty()) << i;
+        EXPECT_EQ(t.at(i)->caption(), "0*0 XPcolors") << i;  // sizes as stored
+    }
+    EXPECT_EQ(t.at(12)->fileName(), t.at(0)->fileName());
+    EXPECT_EQ(t.at(13)->fileName(), t.at(1)->fileName());
+    ASSERT_EQ(desk.messages.size(), 1u);
+    EXPECT_EQ(desk.messages[0].text,
+              "Thumbnails stop at 256 files or 32 MB: the other images are shown as empty "
+              "cells.");
+    form->reject();
+    EXPECT_EQ(thumbnailFilesLeft(), 0);
 }
 
 TEST_F(ViewerFixture, ShownCentredOnTheScreenAtItsFinalWidth) {
