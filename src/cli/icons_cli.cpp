@@ -1,6 +1,8 @@
 #include "cli/icons_cli.h"
 
+#include <cerrno>
 #include <charconv>
+#include <cstring>
 #include <optional>
 
 #include "platform/bmp_file.h"
@@ -86,8 +88,12 @@ int draw(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     }
     RgbImage canvas = whiteImage(*size, *size);
     drawIcon(canvas, icon);
+    errno = 0;
     if (!writeBmpFile(args[3], canvas)) {
-        err << "pellimar-cli: cannot write " << args[3] << "\n";
+        const int reason = errno;
+        err << "pellimar-cli: cannot write " << args[3];
+        if (reason != 0) err << ": " << std::strerror(reason);
+        err << "\n";
         return 1;
     }
     return 0;

@@ -116,8 +116,10 @@ int save(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
         stopped = true;
     }
     for (const fs::path& f : report.files()) out << (report.folder() / f).string() << "\n";
-    // A run that stopped at a file it could not write failed, whatever it wrote before.
-    if (!report.files().empty() && !stopped) return 0;
+    // A run that stopped at a file it could not write, or left out any file, failed,
+    // whatever it wrote.
+    if (!report.files().empty() && !stopped && report.failureCount() == 0) return 0;
+    if (!stopped && report.failureCount() > 0) desktop.lastMessage = report.firstFailure();
     if (desktop.lastMessage.empty())
         desktop.lastMessage = "nothing written: " + positional[0] + " has no icon " +
                               positional[1] +

@@ -45,11 +45,7 @@ bool sizeOn(const AppSettings& s, int width) {
 void writePictureOrThrow(const fs::path& file, const RgbImage& image, PictureFormat kind) {
     errno = 0;
     bool ok = kind == PictureFormat::Bmp ? writeBmpFile(file, image) : writeJpegFile(file, image);
-    if (!ok) {
-        int err = errno;
-        throw std::runtime_error("Cannot create file \"" + file.string() + "\". " +
-                                 (err ? std::strerror(err) : "The picture could not be encoded."));
-    }
+    if (!ok) throw std::runtime_error(writeFailureMessage(file, errno));
 }
 
 fs::path saveIcoImage(const fs::path& source, const fs::path& target, int iconIndex,
@@ -71,13 +67,20 @@ fs::path saveIcoImage(const fs::path& source, const fs::path& target, int iconIn
         target.parent_path() / (std::to_string(width) + "-" + target.filename().string());
     auto bytes = ctx.icons.copyIcoImage(source, iconIndex + 1);
     if (!bytes) return {};
-    if (!kind) return writeFileAtomically(file, *bytes) ? file : fs::path();
+    if (!kind) {
+        errno = 0;
+        if (writeFileAtomically(file, *bytes)) return file;
+        ctx.report.addFailure(writeFailureMessage(file, errno));
+        return {};
+    }
     Icon icon = ctx.icons.loadIcon(*bytes);
     if (icon.empty()) return {};
     RgbImage image = whiteImage(width, width);
     drawIcon(image, icon);
-    bool ok = *kind == PictureFormat::Bmp ? writeBmpFile(file, image) : writeJpegFile(file, image);
-    return ok ? file : fs::path();
+    // As for every other row of a picture run, a file that cannot be written ends
+    // the run with the system's reason.
+    writePictureOrThrow(file, image, *kind);
+    return file;
 }
 
 void saveSelectedAsPicture(const std::vector<SaveRow>& rows, const SaveName& name, SaveContext& ctx,
@@ -190,8 +193,9 @@ void saveSelectedAsIco(const std::vector<SaveRow>& rows, const SaveName& name, S
                 saveIconAsIco(row.source, target, row.iconPosition, ctx.settings, ctx.report,
                               ctx.icons);
             }
-        } catch (const std::exception&) {
-            // A row that fails is skipped.
+        } catch (const std::exception& e) {
+            // A row that fails is skipped, and counted as not written.
+            ctx.report.addFailure(e.what());
         }
         ++counter;
     }
@@ -235,6 +239,13 @@ bool runSaveCommand(const std::vector<SaveRow>& rows, SaveContext& ctx,
     const fs::path name = forceExtension(*chosen, request.defaultExt);
     ctx.report.clear();
     saveSelectedRows(rows, name, ctx);
+    if (ctx.report.failureCount() > 0) {
+        std::string text = ctx.report.firstFailure();
+        if (ctx.report.failureCount() > 1)
+            text += "\n" + std::to_string(ctx.report.failureCount() - 1) +
+                    " more files could not be written either.";
+        ctx.desktop.message(text, "Error", Buttons::Ok, MessageIcon::Error);
+    }
     try {
         showReport();
     } catch (const std::exception&) {

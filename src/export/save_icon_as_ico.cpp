@@ -1,5 +1,7 @@
 #include "export/save_icon_as_ico.h"
 
+#include <cerrno>
+
 #include "core/file_names.h"
 #include "export/icon_writer.h"
 #include "platform/atomic_file.h"
@@ -20,7 +22,11 @@ void saveIconsAsIco(const Icon& large, const Icon& small, const fs::path& dest, 
     const fs::path name = dest.filename();
     auto save = [&](const Icon& icon, const fs::path& fileName) {
         if (icon.empty()) return;
-        if (writeSingleIconFile(dir / fileName, icon)) report.add(fileName);
+        errno = 0;
+        if (writeSingleIconFile(dir / fileName, icon))
+            report.add(fileName);
+        else
+            report.addFailure(writeFailureMessage(dir / fileName, errno));
     };
     if (size32 && size16) {
         save(large, "32-" + name.string());
@@ -36,8 +42,11 @@ void saveIconAsIco(const fs::path& source, const fs::path& dest, int iconIndex,
                    const AppSettings& settings, SaveReport& report, const IconServices& icons) {
     if (upperCaseExtension(source) == ".ICO") {
         if (iconIndex < 0 || source.empty() || dest.empty()) return;
-        if (auto bytes = icons.copyIcoImage(source, iconIndex + 1))
-            writeFileAtomically(dest, *bytes);
+        if (auto bytes = icons.copyIcoImage(source, iconIndex + 1)) {
+            errno = 0;
+            if (!writeFileAtomically(dest, *bytes))
+                report.addFailure(writeFailureMessage(dest, errno));
+        }
         return;
     }
     // Only the sizes that will be written are read.

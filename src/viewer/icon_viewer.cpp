@@ -21,6 +21,8 @@
 #include <QToolBar>
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <map>
 #include <memory>
 #include <system_error>
@@ -91,6 +93,12 @@ fs::path fspath(const QString& s) {
 bool isBlank(const fs::path& p) {
     const std::string& s = p.native();
     return std::all_of(s.begin(), s.end(), [](unsigned char c) { return c == ' '; });
+}
+
+// A failure message with the system's reason for `error` (an errno value), when
+// there is one, on a line of its own.
+std::string withReason(const std::string& text, int error) {
+    return error != 0 ? text + "\n" + std::strerror(error) : text;
 }
 
 // The icon of image `imageNumber` of a file, cut out as a one-image icon file and
@@ -626,20 +634,22 @@ void IconViewer::saveAsIcon() {
         const fs::path& viewed = state_.viewedFile;
         if (target->native() == viewed.native() || fs::equivalent(*target, viewed, ec)) return;
     }
+    errno = 0;
     if (!copyIcoImage(state_.viewedFile, imageChoice->currentIndex() + 1, target->native()))
-        desktop_.message("save false", "Sorry", Buttons::Ok);
+        desktop_.message(withReason("save false", errno), "Sorry", Buttons::Ok);
 }
 
 void IconViewer::saveAsBitmap() {
     auto target = askTarget("bmp file|*.bmp", ".BMP");
     if (!target || !confirmOverwrite(*target)) return;
     bool ok = false;
+    errno = 0;
     if (!previewIcon_.empty()) {
         RgbImage picture = whiteImage(previewIcon_.width, previewIcon_.height);
         drawIcon(picture, previewIcon_, 0, 0);
         ok = writeBmpFile(*target, picture);
     }
-    if (!ok) desktop_.message("save falsed", "notice", Buttons::Ok);
+    if (!ok) desktop_.message(withReason("save falsed", errno), "notice", Buttons::Ok);
 }
 
 void IconViewer::saveAsJpeg() {
@@ -648,7 +658,9 @@ void IconViewer::saveAsJpeg() {
     if (previewIcon_.empty()) return;
     RgbImage picture = whiteImage(previewIcon_.width, previewIcon_.height);
     drawIcon(picture, previewIcon_, 0, 0);
-    if (!writeJpegFile(*target, picture)) desktop_.message("save falsed", "notice", Buttons::Ok);
+    errno = 0;
+    if (!writeJpegFile(*target, picture))
+        desktop_.message(withReason("save falsed", errno), "notice", Buttons::Ok);
 }
 
 void showIconViewer(Desktop& desktop, QWidget* parent, const fs::path& icoFile,

@@ -112,6 +112,11 @@ TEST(CliDraw, NoSuchIconIsOneAndBadArgumentsAreTwo) {
         EXPECT_EQ(cli::draw(args, o, e), 2) << args.size();
         EXPECT_EQ(e.str(), std::string(cli::kDrawUsage) + "\n");
     }
+    // A file that cannot be written: status 1 and the system's reason.
+    const std::string blocked = dll.string() + "/out.bmp";
+    std::ostringstream o, e;
+    EXPECT_EQ(cli::draw({dll.string(), "0", "32", blocked}, o, e), 1);
+    EXPECT_EQ(e.str(), "pellimar-cli: cannot write " + blocked + ": Not a directory\n");
 }
 
 }  // namespace

@@ -134,5 +134,18 @@ TEST(CliSave, AnIconFileThatCannotBeWrittenIsNotBlamedOnTheSource) {
                  (dir.path() / "lib.dll" / "o.ico").string()});
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(lines(r.err), 1);
-    EXPECT_NE(r.err.find("could not be written"), std::string::npos) << r.err;
+    EXPECT_EQ(r.err, "pellimar-cli save: Cannot create file \"" +
+                         (dir.path() / "lib.dll" / "o.ico").string() + "\". Not a directory\n");
+}
+
+TEST(CliSave, ARunThatLeftOutAnyFileIsStatusOneWithTheReason) {
+    fx::TempDir dir;
+    auto dll = dir.write("lib.dll", fx::makePe({{{fx::dibImage(fx::patternIcon(32, 32), 32)}}}));
+    std::filesystem::create_directory(dir.path() / "16-o.ico");
+    Cli r = run({dll.string(), "0", "--format", "ico", "--sizes", "32,16", "--out",
+                 (dir.path() / "o.ico").string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, (dir.path() / "32-o.ico").string() + "\n");
+    EXPECT_EQ(r.err, "pellimar-cli save: Cannot create file \"" +
+                         (dir.path() / "16-o.ico").string() + "\". Is a directory\n");
 }

@@ -205,6 +205,46 @@ TEST_F(SaveFixture, UnwritableTargetsLeaveNothingBehind) {
     EXPECT_EQ(dir.names(), (std::vector<std::string>{"32-b.jpg", "file", "r.ico"}));
 }
 
+TEST_F(SaveFixture, EveryFileNotWrittenIsCountedWithTheSystemsReason) {
+    // An icon run goes on past a file it cannot write, and keeps why.
+    fs::create_directory(dir.path / "16-c-002.ico");
+    run({{"/win/a.exe", 0, true}, {"/win/a.exe", 1, true}}, "c.ico");
+    EXPECT_EQ(reportNames(report),
+              (std::vector<std::string>{"32-c-001.ico", "16-c-001.ico", "32-c-002.ico"}));
+    EXPECT_EQ(report.failureCount(), 1u);
+    EXPECT_EQ(
+        report.firstFailure(),
+        "Cannot create file \"" + (dir.path / "16-c-002.ico").string() + "\". Is a directory");
+
+    // An image of an icon file saved as a bitmap stops the run with the reason, as
+    // every other row of a bitmap run does.
+    settings = sizes({16});
+    fs::create_directory(dir.path / "16-d.bmp");
+    try {
+        run({{"/icons/multi.ico", 0, true}}, "d.bmp");
+        ADD_FAILURE() << "no error";
+    } catch (const std::runtime_error& e) {
+        EXPECT_EQ(
+            std::string(e.what()),
+            "Cannot create file \"" + (dir.path / "16-d.bmp").string() + "\". Is a directory");
+    }
+
+    // The command shows the first failure after the run, then the report.
+    settings = sizes({32, 16});
+    fs::create_directory(dir.path / "16-e.ico");
+    int reportsShown = 0;
+    fs::path last;
+    desktop.saveAnswers.push_back(dir.path / "e.ico");
+    EXPECT_TRUE(runSaveCommand(
+        {{"/win/a.exe", 0, true}}, ctx, [] { return true; }, [&] { ++reportsShown; }, last));
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.messages[0].text,
+              "Cannot create file \"" + (dir.path / "16-e.ico").string() + "\". Is a directory");
+    EXPECT_EQ(desktop.messages[0].icon, MessageIcon::Error);
+    EXPECT_EQ(reportsShown, 1);
+    EXPECT_EQ(reportNames(report), (std::vector<std::string>{"32-e.ico"}));
+}
+
 TEST_F(SaveFixture, CommandStopsWhereTheUserStops) {
     int optionsShown = 0, reportsShown = 0;
     bool confirm = true;

@@ -472,11 +472,12 @@ TEST_F(ViewerFixture, SaveFailuresAreReported) {
     desk.saveAnswers.push_back(blocker / "a.jpg");
     form->saveAsJpeg();
     ASSERT_EQ(desk.messages.size(), 3u);
-    EXPECT_EQ(desk.messages[0].text, "save false");
+    // Each with the system's reason.
+    EXPECT_EQ(desk.messages[0].text, "save false\nNot a directory");
     EXPECT_EQ(desk.messages[0].caption, "Sorry");
-    EXPECT_EQ(desk.messages[1].text, "save falsed");
+    EXPECT_EQ(desk.messages[1].text, "save falsed\nNot a directory");
     EXPECT_EQ(desk.messages[1].caption, "notice");
-    EXPECT_EQ(desk.messages[2].text, "save falsed");
+    EXPECT_EQ(desk.messages[2].text, "save falsed\nNot a directory");
 }
 
 TEST_F(ViewerFixture, JpegWithoutAPictureWritesAndSaysNothing) {
