@@ -1,5 +1,8 @@
 #include "export/report_dialog.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QFile>
 #include <QFont>
 #include <QFrame>
@@ -14,6 +17,7 @@
 #include <QScreen>
 #include <QStyle>
 
+#include "core/file_names.h"
 #include "core/window_placement.h"
 #include "platform/jpeg_file.h"
 
@@ -25,9 +29,6 @@ namespace {
 QString toQt(const fs::path& p) {
     return QFile::decodeName(QByteArray(p.c_str()));
 }
-fs::path fromQt(const QString& s) {
-    return fs::path(QFile::encodeName(s).toStdString());
-}
 
 QImage fromRgb(const RgbImage& rgb) {
     QImage img(rgb.width, rgb.height, QImage::Format_RGB32);
@@ -38,14 +39,21 @@ QImage fromRgb(const RgbImage& rgb) {
 
 // The file as a picture, by its extension; a null image when it cannot be read.
 QImage loadPreview(const fs::path& file) {
-    std::string ext = file.extension().string();
-    for (char& c : ext) c = char(std::tolower(static_cast<unsigned char>(c)));
-    if (ext == ".jpg") return fromRgb(readJpegFile(file));
-    const char* format = ext == ".ico" ? "ico" : ext == ".bmp" ? "bmp" : nullptr;
+    const std::string ext = upperCaseExtension(file);
+    if (ext == ".JPG") return fromRgb(readJpegFile(file));
+    const char* format = ext == ".ICO" ? "ico" : ext == ".BMP" ? "bmp" : nullptr;
     if (!format) return {};
-    QImageReader reader(toQt(file), format);
+    // Opened by the bytes of its name, which need not be UTF-8.
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return {};
+    QFile device;
+    if (!device.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return {};
+    }
+    QImageReader reader(&device, format);
     QImage picture = reader.read();
-    if (ext == ".bmp" && !picture.isNull()) {
+    if (ext == ".BMP" && !picture.isNull()) {
         // Bitmaps are shown transparent: the colour of their bottom-left pixel
         // lets the panel show through.
         picture = picture.convertToFormat(QImage::Format_ARGB32);
@@ -156,7 +164,12 @@ void ReportDialog::clearReport() {
 void ReportDialog::fillControls() {
     folderEdit->setText(toQt(report_.folder()));
     fileList->clear();
-    for (const fs::path& f : report_.files()) fileList->addItem(toQt(f));
+    // Each row keeps its file name's bytes: the displayed text cannot hold a name
+    // that is not valid UTF-8.
+    for (const fs::path& f : report_.files()) {
+        auto* item = new QListWidgetItem(toQt(f), fileList);
+        item->setData(Qt::UserRole, QByteArray::fromStdString(f.native()));
+    }
 }
 
 void ReportDialog::showEvent(QShowEvent* event) {
@@ -180,7 +193,11 @@ void ReportDialog::showLastRun() {
 fs::path ReportDialog::selectedFile() const {
     QListWidgetItem* item = fileList->currentItem();
     if (!item || !item->isSelected()) return {};
-    return fromQt(folderEdit->text()) / fromQt(item->text());
+    return fileOf(*item);
+}
+
+fs::path ReportDialog::fileOf(const QListWidgetItem& item) const {
+    return report_.folder() / fs::path(item.data(Qt::UserRole).toByteArray().toStdString());
 }
 
 void ReportDialog::previewClickedFile() {
@@ -189,7 +206,7 @@ void ReportDialog::previewClickedFile() {
     previewNameLabel->setText(item->text());
     previewNameLabel->adjustSize();
     if (previewNameLabel->width() < 185) previewNameLabel->resize(185, previewNameLabel->height());
-    const fs::path file = fromQt(folderEdit->text()) / fromQt(item->text());
+    const fs::path file = fileOf(*item);
     std::error_code ec;
     QImage picture = fs::is_regular_file(file, ec) ? loadPreview(file) : QImage();
     if (picture.isNull()) {
@@ -204,7 +221,7 @@ void ReportDialog::previewClickedFile() {
 }
 
 void ReportDialog::openFolder() {
-    if (!folderEdit->text().isEmpty()) desktop_.openWithDefaultHandler(fromQt(folderEdit->text()));
+    if (!report_.folder().empty()) desktop_.openWithDefaultHandler(report_.folder());
 }
 
 void ReportDialog::openSelectedFile() {

@@ -11,6 +11,7 @@ class QFrame;
 class QLabel;
 class QLineEdit;
 class QListWidget;
+class QListWidgetItem;
 class QPushButton;
 
 namespace pellimar {
@@ -48,6 +49,7 @@ class ReportDialog : public QDialog {
   private:
     void fillControls();
     std::filesystem::path selectedFile() const;
+    std::filesystem::path fileOf(const QListWidgetItem& item) const;
 
     Desktop& desktop_;
     SaveReport report_;

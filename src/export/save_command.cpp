@@ -128,9 +128,12 @@ void saveSelectedAsPicture(const std::vector<SaveRow>& rows, const SaveName& nam
 }  // namespace
 
 SaveName::SaveName(const fs::path& chosen) {
+    // The extension by the program's one rule: from the name's last dot.
     dir = chosen.parent_path();
-    ext = chosen.extension().string();
-    stem = chosen.stem().string();
+    const std::string name = chosen.filename().string();
+    const std::size_t dot = upperCaseExtension(chosen).empty() ? name.size() : name.rfind('.');
+    ext = name.substr(dot);
+    stem = name.substr(0, dot);
 }
 
 fs::path SaveName::target(const std::string& suffix) const {
@@ -158,12 +161,10 @@ FileDialogRequest saveDialogRequest(const std::string& format) {
 }
 
 fs::path forceExtension(const fs::path& chosen, const std::string& defaultExt) {
+    // From the last dot: a dot never lies inside a multi-byte character.
     std::string name = chosen.filename().string();
-    if (name.size() < defaultExt.size())
-        name.clear();
-    else
-        name.resize(name.size() - defaultExt.size());
-    return chosen.parent_path() / (name + defaultExt);
+    if (const std::size_t dot = name.rfind('.'); dot != std::string::npos) name.resize(dot);
+    return chosen.parent_path() / (name + "." + defaultExt);
 }
 
 fs::path saveIcoImageAsIco(const fs::path& source, const fs::path& target, int iconIndex,
@@ -212,9 +213,7 @@ void saveSelectedAsJpg(const std::vector<SaveRow>& rows, const SaveName& name, S
 void saveSelectedRows(const std::vector<SaveRow>& rows, const fs::path& name, SaveContext& ctx) {
     SaveName parts(name);
     ctx.report.setFolder(parts.dir / "");
-    std::string ext = parts.ext;
-    for (char& c : ext)
-        if (c >= 'a' && c <= 'z') c = char(c - 'a' + 'A');
+    const std::string ext = upperCaseExtension(name);
     if (ext == ".ICO")
         saveSelectedAsIco(rows, parts, ctx);
     else if (ext == ".BMP")

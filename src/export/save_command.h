@@ -43,8 +43,10 @@ std::string saveNumberSuffix(int counter, int selectedCount);
 // The Save dialog's filter and default extension for a `format` setting.
 FileDialogRequest saveDialogRequest(const std::string& format);
 
-// The last characters of `chosen`, as many as `defaultExt` has, replaced by it:
-// "icons.png" -> "icons.ico", "a.jpeg" -> "a.jico".
+// The extension of `chosen` (from the last dot of its name) replaced by
+// `defaultExt` (given without its dot), or added to a name without a dot:
+// "icons.png" -> "icons.ico", "a.jpeg" -> "a.ico", "my.icons" -> "my.ico",
+// "icons" -> "icons.ico".
 std::filesystem::path forceExtension(const std::filesystem::path& chosen,
                                      const std::string& defaultExt);
 

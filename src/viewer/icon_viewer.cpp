@@ -20,13 +20,13 @@
 #include <QScreen>
 #include <QToolBar>
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <map>
 #include <memory>
 #include <system_error>
 
+#include "core/file_names.h"
 #include "core/icon_image.h"
 #include "core/icon_transfer.h"
 #include "core/paths.h"
@@ -165,13 +165,9 @@ std::string imageLabel(int width, int height, int bitCount) {
 fs::path saveTargetName(const fs::path& chosen, const std::string& ext) {
     // The extension runs from the name's last dot; a name that starts with its only
     // dot (".png") is all extension.
+    if (upperCaseExtension(chosen) == ext) return chosen;
     const std::string name = chosen.filename().string();
-    const std::size_t dot = name.rfind('.');
-    std::string current = dot == std::string::npos ? std::string() : name.substr(dot);
-    std::transform(current.begin(), current.end(), current.begin(),
-                   [](unsigned char c) { return char(std::toupper(c)); });
-    if (current == ext) return chosen;
-    return chosen.parent_path() / (name.substr(0, dot) + ext);
+    return chosen.parent_path() / (name.substr(0, name.rfind('.')) + ext);
 }
 
 QString shortenedSourcePath(const QString& path, int width) {
@@ -452,6 +448,14 @@ QImage previewPictureAt(const fs::path& file, int imageNumber, const Icon& icon,
     return shown;
 }
 
+void IconViewer::setViewedPath(const QString& path) {
+    viewedFile_ = fspath(path);
+}
+
+QString IconViewer::viewedPath() const {
+    return qpath(viewedFile_);
+}
+
 void IconViewer::centrePreview(QWidget& panel, QWidget& image) {
     int left = panel.width() / 2 - image.width() / 2 - 20;
     int top = panel.height() / 2 - image.height() / 2 - 20;
@@ -469,7 +473,7 @@ void IconViewer::loadViewedFile() {
                    height());
     resize(minimumSize());
     ViewerState& st = state_;
-    st.viewedFile = fspath(viewedPath_);
+    st.viewedFile = viewedFile_;
 
     // A sound header that announces no image: nothing to list.
     if (auto count = headerImageCount(st.viewedFile); count && *count == 0) {
@@ -668,7 +672,7 @@ void showIconViewer(Desktop& desktop, QWidget* parent, const fs::path& icoFile,
     IconViewer form(desktop, parent);
     form.setWindowTitle(IconViewer::tr("ICON VIEWS"));
     form.setStatusText(2, shortenedSourcePath(qpath(sourcePath)));
-    form.setViewedPath(qpath(icoFile));
+    form.setViewedFile(icoFile);
     desktop.runModal(form);
 }
 

@@ -76,8 +76,10 @@ class IconViewer : public QDialog {
     ~IconViewer() override;
 
     // The path of the icon file to show; read when the dialog is shown.
-    void setViewedPath(const QString& path) { viewedPath_ = path; }
-    const QString& viewedPath() const { return viewedPath_; }
+    // The file to view, kept as the bytes of its name (which need not be UTF-8).
+    void setViewedFile(const std::filesystem::path& file) { viewedFile_ = file; }
+    void setViewedPath(const QString& path);
+    QString viewedPath() const;
 
     QString statusText(int panel) const;
     void setStatusText(int panel, const QString& text);
@@ -140,7 +142,7 @@ class IconViewer : public QDialog {
     QSize sizeToShow(int largestImage) const;
 
     Desktop& desktop_;
-    QString viewedPath_;
+    std::filesystem::path viewedFile_;
     Icon previewIcon_;
     ViewerState state_;
     bool shown_ = false;

@@ -12,6 +12,7 @@
 #include "platform/jpeg_file.h"
 #include "save_fixtures.h"
 #include "support/scripted_desktop.h"
+#include "support/turkish_locale.h"
 
 using namespace pellimar;
 using namespace pellimar::test;
@@ -122,6 +123,41 @@ TEST(ReportForm, PreviewAtOwnSizeAndClearedForMissingFiles) {
 
     form.showLastRun();
     EXPECT_TRUE(form.previewImage->pixmap().isNull());
+}
+
+// Rows keep their files' names as bytes: a name that is not UTF-8 (Latin-1
+// "café") is previewed and handed on as it is, never rebuilt from its text.
+TEST(ReportForm, NamesThatAreNotUtf8AreKeptAsTheyAre) {
+    TempDir dir("report");
+    const std::string latin1 = "caf\xe9.bmp";
+    ASSERT_TRUE(writeBmpFile(dir.path / latin1, whiteImage(12, 12)));
+    ScriptedDesktop desktop;
+    ReportDialog form(desktop);
+    form.report().setFolder(dir.path / "");
+    form.report().add(latin1);
+    form.showLastRun();
+    clickItem(form, 0);
+    ASSERT_FALSE(form.previewImage->pixmap().isNull());
+    EXPECT_EQ(form.previewImage->size(), QSize(12, 12));
+    form.openSelectedFile();
+    ASSERT_EQ(desktop.opened.size(), 1u);
+    EXPECT_EQ(desktop.opened[0].native(), (dir.path / latin1).native());
+}
+
+TEST(ReportForm, PreviewKindInAnyLetterCaseAndLocale) {
+    TempDir dir("report");
+    auto ico = icoBytes(standardIcon(32));
+    std::ofstream(dir.path / "BIG.ICO", std::ios::binary)
+        .write(reinterpret_cast<const char*>(ico.data()), std::streamsize(ico.size()));
+    test::TurkishLocale turkish;
+    if (!turkish.available()) GTEST_SKIP() << "no Turkish locale installed";
+    ScriptedDesktop desktop;
+    ReportDialog form(desktop);
+    form.report().setFolder(dir.path / "");
+    form.report().add("BIG.ICO");
+    form.showLastRun();
+    clickItem(form, 0);
+    EXPECT_EQ(form.previewImage->size(), QSize(32, 32));
 }
 
 TEST(ReportForm, BitmapPreviewIsTransparentInItsCornerColour) {

@@ -31,6 +31,7 @@
 #include "platform/png_codec.h"
 #include "support/fixtures.h"
 #include "support/scripted_desktop.h"
+#include "support/turkish_locale.h"
 #include "viewer/thumbnail_list.h"
 
 namespace pellimar {
@@ -53,6 +54,14 @@ TEST(ViewerRoutines, LabelsAndDepthNames) {
     EXPECT_EQ(colorDepthName(5), "32");
     EXPECT_EQ(colorDepthName(24), "XP");
     EXPECT_EQ(colorDepthName(-1), "XP");
+}
+
+TEST(ViewerRoutines, SaveTargetNamesInATurkishLocale) {
+    test::TurkishLocale turkish;
+    if (!turkish.available()) GTEST_SKIP() << "no Turkish locale installed";
+    EXPECT_EQ(saveTargetName("/x/a.ico", ".ICO"), fs::path("/x/a.ico"));
+    EXPECT_EQ(saveTargetName("/x/a.bmp", ".BMP"), fs::path("/x/a.bmp"));
+    EXPECT_EQ(saveTargetName("/x/a.jpg", ".JPG"), fs::path("/x/a.jpg"));
 }
 
 TEST(ViewerRoutines, SaveTargetNames) {
@@ -177,6 +186,18 @@ Bytes sharedImageIco(std::uint16_t entries, std::uint16_t distinct) {
     for (std::size_t k = 0; k < distinct; ++k)
         std::copy(png.begin(), png.end(), file.begin() + std::ptrdiff_t(first + k * png.size()));
     return file;
+}
+
+// The viewed file is kept by the bytes of its name: a Latin-1 "café.ico" is read,
+// though its name is not UTF-8 and cannot be rebuilt from any displayed text.
+TEST_F(ViewerFixture, NameThatIsNotUtf8IsViewed) {
+    const fs::path latin1 = dir.write("caf\xe9.ico", ico);
+    IconViewer form(desk);
+    form.setViewedFile(latin1);
+    form.loadViewedFile();
+    EXPECT_EQ(form.imageChoice->count(), 3);
+    EXPECT_EQ(form.statusText(0), "  Bmp count:  3");
+    EXPECT_TRUE(desk.messages.empty());
 }
 
 TEST_F(ViewerFixture, EntriesNamingTheSameBytesShareOneThumbnailFile) {
