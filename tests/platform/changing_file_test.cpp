@@ -46,7 +46,9 @@ TEST(ChangingFile, ExecutablesCutShortAfterOpeningGiveNoIconForWhatIsGone) {
         truncateTo(path, bytes.size() - 600);
         for (int i = 0; i < 3; ++i) {
             const Icon icon = res.icon(i, 32);
-            if (!icon.empty()) EXPECT_EQ(centre(icon), kColours[i]) << i;
+            if (!icon.empty()) {
+                EXPECT_EQ(centre(icon), kColours[i]) << i;
+            }
         }
         EXPECT_TRUE(res.icon(2, 32).empty());  // the last image lay at the end
 
