@@ -3,19 +3,21 @@
 #include <algorithm>
 
 #include "core/file_names.h"
+#include "platform/byte_source.h"
 #include "platform/icon_decode.h"
 #include "platform/icon_png.h"
 #include "platform/icon_resources.h"
-#include "platform/mapped_file.h"
 
 namespace pellimar {
 
 Icon largestRowImage(const std::filesystem::path& source, int position) {
     if (position < 0) return {};
     if (upperCaseExtension(source) == ".ICO") {
-        const auto file = MappedFile::open(source);
-        if (!file) return {};
-        Icon image = decodeIcoImage(file->bytes(), position);
+        // Read into memory, not mapped: a file cut short meanwhile gives no picture.
+        const auto file = ByteSource::openFile(source);
+        const auto bytes = file ? file->read(0, file->size()) : std::nullopt;
+        if (!bytes) return {};
+        Icon image = decodeIcoImage(*bytes, position);
         const int side = std::max(image.width, image.height);
         if (side > kMaxPictureSize)
             image = resizeIcon(image, std::max(1, image.width * kMaxPictureSize / side),
