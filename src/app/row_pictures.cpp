@@ -45,7 +45,7 @@ QMimeData* rowPictureData(const std::vector<ResultRowInfo>& rows, const fs::path
         for (int n = 2; !names.insert(name).second; ++n)
             name = rowCaption(row.source, row.iconPosition) + "-" + std::to_string(n);
         const fs::path file = folder / (name + ".png");
-        if (!writeFileAtomically(file, *png)) continue;
+        if (!writeFileAtomically(file, *png, Durability::Scratch)) continue;
         urls.push_back(
             QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(file.native()))));
         if (first) first = !addIconPicture(*data, icon);

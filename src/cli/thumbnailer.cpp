@@ -34,7 +34,8 @@ ThumbnailResult writeThumbnail(const std::filesystem::path& in, const std::files
     const Icon icon = file->resources().icon(0, size);
     const auto png = iconToPng(icon);
     if (!png) return ThumbnailResult::NoIcon;
-    return writeFileAtomically(out, *png) ? ThumbnailResult::Written : ThumbnailResult::WriteFailed;
+    return writeFileAtomically(out, *png, Durability::Scratch) ? ThumbnailResult::Written
+                                                               : ThumbnailResult::WriteFailed;
 }
 
 int runThumbnailer(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {

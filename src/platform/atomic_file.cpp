@@ -85,7 +85,8 @@ void syncFolder(const fs::path& dir) {
 
 }  // namespace
 
-bool writeFileAtomically(const fs::path& target, std::span<const std::uint8_t> bytes) {
+bool writeFileAtomically(const fs::path& target, std::span<const std::uint8_t> bytes,
+                         Durability durability) {
     if (target.empty() || !target.has_filename()) {
         errno = EINVAL;
         return false;
@@ -102,7 +103,8 @@ bool writeFileAtomically(const fs::path& target, std::span<const std::uint8_t> b
     bool ok = true;
     if (::stat(real->c_str(), &st) == 0 && S_ISREG(st.st_mode))
         ok = ::fchmod(fd, st.st_mode & 07777) == 0;
-    ok = ok && writeAll(fd, bytes.data(), bytes.size()) && ::fsync(fd) == 0;
+    const bool sync = durability == Durability::Synced;
+    ok = ok && writeAll(fd, bytes.data(), bytes.size()) && (!sync || ::fsync(fd) == 0);
     int error = ok ? 0 : errno;
     if (::close(fd) != 0 && ok) {
         ok = false;
@@ -117,13 +119,14 @@ bool writeFileAtomically(const fs::path& target, std::span<const std::uint8_t> b
         errno = error;  // the reason of the failure, not of the clean-up
         return false;
     }
-    syncFolder(dir);
+    if (sync) syncFolder(dir);
     return true;
 }
 
-bool writeFileAtomically(const fs::path& target, std::string_view text) {
+bool writeFileAtomically(const fs::path& target, std::string_view text, Durability durability) {
     return writeFileAtomically(
-        target, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+        target, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
+        durability);
 }
 
 }  // namespace pellimar

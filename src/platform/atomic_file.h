@@ -14,7 +14,14 @@
 
 namespace pellimar {
 
-bool writeFileAtomically(const std::filesystem::path& target, std::span<const std::uint8_t> bytes);
-bool writeFileAtomically(const std::filesystem::path& target, std::string_view text);
+// Whether the write reaches the disk before the call returns. Scratch files
+// (caches and temporary files that can be made again) skip the two flushes, which
+// cost milliseconds each; they are still replaced in one rename.
+enum class Durability { Synced, Scratch };
+
+bool writeFileAtomically(const std::filesystem::path& target, std::span<const std::uint8_t> bytes,
+                         Durability durability = Durability::Synced);
+bool writeFileAtomically(const std::filesystem::path& target, std::string_view text,
+                         Durability durability = Durability::Synced);
 
 }  // namespace pellimar

@@ -545,7 +545,8 @@ void IconViewer::loadViewedFile() {
             const fs::path f = thumbnailFilePath(i);
             std::error_code ec;
             fs::remove(f, ec);
-            if (!writeFileAtomically(f, *bmp)) throw std::runtime_error("no bitmap");
+            if (!writeFileAtomically(f, *bmp, Durability::Scratch))
+                throw std::runtime_error("no bitmap");
             bytesWritten += bmp->size();
             written.emplace(key, f);
             t->setFileName(qpath(f));
