@@ -11,6 +11,7 @@
 #include "acquire/folder_walk.h"
 #include "core/file_names.h"
 #include "core/settings.h"
+#include "platform/ico_file.h"
 
 namespace pellimar {
 namespace fs = std::filesystem;
@@ -72,7 +73,9 @@ ScanOutcome runFolderScan(const std::vector<fs::path>& files, const AppSettings&
                 // Not an icon file after all: it gives no row, the others still do.
                 out.unreadableIconFiles.push_back(file);
             } else {
-                for (int k = 1; k <= *count; ++k) {
+                // No more images than the readers take from one directory.
+                const int last = std::min(*count, kMaxImagesPerIcon);
+                for (int k = 1; k <= last; ++k) {
                     const Icon icon = callbacks.loadIcon(file, k);
                     if (icon.empty()) continue;  // a damaged image hides none of the others
                     if (!withinLimit()) break;

@@ -10,6 +10,7 @@
 
 #include "acquire/scan_test_tree.h"
 #include "core/settings.h"
+#include "platform/ico_file.h"
 
 namespace pellimar {
 namespace {
@@ -176,6 +177,16 @@ TEST(FolderScan, DamagedImagesOfAnIconFileHideNoneOfTheOthers) {
                                            {"cut.ico", 1, 1001}}));
     EXPECT_EQ(out.iconsTaken, 5);
     EXPECT_EQ(list.loads.size(), 7u);  // five images, none of none.ico, two of cut.ico
+}
+
+TEST(FolderScan, AnIconFileGivesAtMostTheImagesOneDirectoryIsReadFor) {
+    ScratchTree t;
+    const auto many = t.file("many.ico", icoHeader(1000));
+    FakeList list;
+    list.icons = {{"many.ico", 1000}};
+    runFolderScan({many}, withLimit(0), list.callbacks());
+    EXPECT_EQ(list.rowsFrom("many.ico"), kMaxImagesPerIcon);
+    EXPECT_EQ(int(list.loads.size()), kMaxImagesPerIcon);
 }
 
 TEST(FolderScan, KnownIconCountsReadPastADamagedIcon) {
