@@ -263,7 +263,10 @@ void ScanEventLoopStall(benchmark::State& state) {
                                       [&](const fs::path& file, int n, const pellimar::Icon&) {
                                           expected.emplace_back(file.native(), n);
                                       },
-                                      [&] { expected.clear(); }, pellimar::countFileIcons};
+                                      [&] { expected.clear(); },
+                                      pellimar::countFileIcons,
+                                      nullptr,
+                                      {}};
         pellimar::runFolderScan(files, all, plain);
     }
 
