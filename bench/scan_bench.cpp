@@ -30,10 +30,10 @@
 #include <vector>
 
 #include "acquire/folder_scan.h"
-#include "acquire/folder_walk.h"
 #include "acquire/icon_extractor.h"
 #include "acquire/import_options_dialog.h"
 #include "app/main_window.h"
+#include "core/folder_walk.h"
 #include "core/icon_image.h"
 #include "core/paths.h"
 #include "core/settings.h"

@@ -8,8 +8,8 @@
 #include <cerrno>
 #include <cstdint>
 
-#include "acquire/folder_walk.h"
 #include "core/file_names.h"
+#include "core/folder_walk.h"
 #include "core/settings.h"
 #include "platform/ico_file.h"
 

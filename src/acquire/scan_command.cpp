@@ -1,8 +1,8 @@
 #include "acquire/scan_command.h"
 
 #include "acquire/background_rows.h"
-#include "acquire/folder_walk.h"
 #include "core/desktop.h"
+#include "core/folder_walk.h"
 #include "core/result_list_access.h"
 #include "core/settings.h"
 

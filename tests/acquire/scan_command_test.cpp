@@ -5,8 +5,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "acquire/folder_walk.h"
 #include "acquire/scan_test_tree.h"
+#include "core/folder_walk.h"
 #include "core/result_list_access.h"
 #include "core/settings.h"
 #include "support/scripted_desktop.h"

@@ -1,4 +1,4 @@
-#include "acquire/folder_walk.h"
+#include "core/folder_walk.h"
 
 #include <dirent.h>
 #include <fcntl.h>
