@@ -185,6 +185,14 @@ Abbrechen und beenden?</translation>
         <translation>  JPG-Datei</translation>
     </message>
     <message>
+        <source>  PNG file</source>
+        <translation>  PNG-Datei</translation>
+    </message>
+    <message>
+        <source>  Original icon</source>
+        <translation>  Originalsymbol</translation>
+    </message>
+    <message>
         <source>&amp;OK</source>
         <translation>&amp;OK</translation>
     </message>
@@ -222,6 +230,10 @@ Abbrechen und beenden?</translation>
     <message>
         <source>save as jpeg</source>
         <translation>als JPEG speichern</translation>
+    </message>
+    <message>
+        <source>save as PNG</source>
+        <translation>als PNG speichern</translation>
     </message>
     <message>
         <source>  Bmp count:  </source>

@@ -37,7 +37,7 @@ ExportOptionsDialog::ExportOptionsDialog(AppSettings& settings, Desktop& desktop
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     giveCloseBoxOnly(*this);
-    setFixedSize(405, 257);
+    setFixedSize(405, 294);
 
     QFont bold = font();
     bold.setBold(true);
@@ -64,23 +64,26 @@ ExportOptionsDialog::ExportOptionsDialog(AppSettings& settings, Desktop& desktop
 
     formatGroup = new QGroupBox(tr(" File formats "), this);
     formatGroup->setFont(bold);
-    formatGroup->setGeometry(206, 72, 190, 132);
+    formatGroup->setGeometry(206, 72, 190, 176);
     QFont normal = font();
     icoButton = new QRadioButton(tr("  ICON file"), formatGroup);
     bmpButton = new QRadioButton(tr("  BMP file"), formatGroup);
     jpgButton = new QRadioButton(tr("  JPG file"), formatGroup);
-    QRadioButton* radios[] = {icoButton, bmpButton, jpgButton};
+    pngButton = new QRadioButton(tr("  PNG file"), formatGroup);
+    originalButton = new QRadioButton(tr("  Original icon"), formatGroup);
+    QRadioButton* radios[] = {icoButton, bmpButton, jpgButton, pngButton, originalButton};
     QStyle::StandardPixmap pics[] = {QStyle::SP_FileIcon, QStyle::SP_DriveHDIcon,
-                                     QStyle::SP_DirIcon};
-    for (int i = 0; i < 3; ++i) {
+                                     QStyle::SP_DirIcon, QStyle::SP_FileDialogContentsView,
+                                     QStyle::SP_FileDialogDetailedView};
+    for (int i = 0; i < 5; ++i) {
         radios[i]->setFont(normal);
-        radios[i]->setGeometry(16, 28 + 33 * i, 120, 22);
-        iconLabel(formatGroup, pics[i], 148, 26 + 33 * i, 24);
+        radios[i]->setGeometry(16, 24 + 29 * i, 124, 22);
+        iconLabel(formatGroup, pics[i], 148, 23 + 29 * i, 24);
     }
     icoButton->setChecked(true);
 
     okButton = new QPushButton(tr("&OK"), this);
-    okButton->setGeometry(300, 216, 96, 30);
+    okButton->setGeometry(300, 256, 96, 30);
     okButton->setDefault(true);
     connect(okButton, &QPushButton::clicked, this,
             [this] { guarded(desktop_, [this] { confirm(); }); });
@@ -103,6 +106,10 @@ void ExportOptionsDialog::showCurrentSettings() {
         icoButton->setChecked(true);
     else if (settings_.format == "bmp")
         bmpButton->setChecked(true);
+    else if (settings_.format == "png")
+        pngButton->setChecked(true);
+    else if (settings_.format == "original")
+        originalButton->setChecked(true);
     else
         jpgButton->setChecked(true);
     centreOnScreen(*this);
@@ -130,7 +137,11 @@ void ExportOptionsDialog::confirm() {
     edited.size_48 = size48Box->isChecked();
     edited.size_32 = size32Box->isChecked();
     edited.size_16 = size16Box->isChecked();
-    edited.format = icoButton->isChecked() ? "ico" : bmpButton->isChecked() ? "bmp" : "jpg";
+    edited.format = icoButton->isChecked()        ? "ico"
+                    : bmpButton->isChecked()      ? "bmp"
+                    : pngButton->isChecked()      ? "png"
+                    : originalButton->isChecked() ? "original"
+                                                  : "jpg";
     // A file that cannot be written throws: the error box reports it, the dialog
     // stays open and the settings in use keep their values.
     saveSettings(edited);

@@ -38,6 +38,8 @@ class ExportOptionsDialog : public QDialog {
     QRadioButton* icoButton;
     QRadioButton* bmpButton;
     QRadioButton* jpgButton;
+    QRadioButton* pngButton;
+    QRadioButton* originalButton;
     QPushButton* okButton;
 
   protected:

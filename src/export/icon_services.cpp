@@ -4,6 +4,7 @@
 #include "export/ico_routines.h"
 #include "platform/extract.h"
 #include "platform/icon_decode.h"
+#include "platform/icon_group.h"
 
 namespace pellimar {
 
@@ -19,6 +20,14 @@ const IconServices& defaultIconServices() {
             return icoImageInfoTexts(file, imageNumber);
         },
         [](std::span<const std::uint8_t> bytes) { return decodeIcoImage(bytes, 0); },
+        [](const std::filesystem::path& file,
+           int index) -> std::optional<std::vector<std::uint8_t>> {
+            auto opened = IconFile::open(file);
+            if (!opened) return std::nullopt;
+            auto bytes = encodeIcoFile(storedImages(opened->resources(), index));
+            if (bytes.empty()) return std::nullopt;
+            return bytes;
+        },
     };
     return services;
 }

@@ -27,6 +27,12 @@ struct IconServices {
         icoImageInfoTexts;
     // The image of a one-image icon file at its own size; empty when unreadable.
     std::function<Icon(std::span<const std::uint8_t> icoBytes)> loadIcon;
+    // Icon `index` (0-based) of an .exe/.dll/.icl file as an icon file holding every
+    // image of its group as stored; nothing when there is no such icon or none of
+    // its images can be read.
+    std::function<std::optional<std::vector<std::uint8_t>>(const std::filesystem::path& file,
+                                                           int index)>
+        groupIcoFile;
 };
 
 // The program's own readers.

@@ -9,6 +9,8 @@
 #include "export/save_icon_as_ico.h"
 #include "platform/atomic_file.h"
 #include "platform/bmp_file.h"
+#include "platform/icon_decode.h"
+#include "platform/icon_png.h"
 #include "platform/jpeg_file.h"
 #include "platform/raster.h"
 
@@ -125,6 +127,26 @@ void saveSelectedAsPicture(const std::vector<SaveRow>& rows, const SaveName& nam
     }
 }
 
+// Writes a whole file; a failure ends the run with the system's reason.
+void writeBytesOrThrow(const fs::path& file, std::span<const std::uint8_t> bytes) {
+    errno = 0;
+    if (!writeFileAtomically(file, bytes))
+        throw std::runtime_error(writeFailureMessage(file, errno));
+}
+
+// The row's icon at size x size: the best image of its group, or for an .ico
+// source the row's own image, brought to that size.
+Icon rowIconAt(const SaveRow& row, int size, SaveContext& ctx) {
+    if (upperCaseExtension(row.source) != ".ICO")
+        return ctx.icons.extract(row.source, row.iconPosition, size);
+    if (row.iconPosition < 0) return {};
+    auto bytes = ctx.icons.copyIcoImage(row.source, row.iconPosition + 1);
+    if (!bytes) return {};
+    Icon icon = ctx.icons.loadIcon(*bytes);
+    if (icon.empty() || (icon.width == size && icon.height == size)) return icon;
+    return resizeIcon(icon, size, size);
+}
+
 }  // namespace
 
 SaveName::SaveName(const fs::path& chosen) {
@@ -153,6 +175,12 @@ FileDialogRequest saveDialogRequest(const std::string& format) {
     } else if (format == "bmp") {
         r.filter = "bmp file(s)  (*.bmp)|*.bmp";
         r.defaultExt = "bmp";
+    } else if (format == "png") {
+        r.filter = "png file(s)  (*.png)|*.png";
+        r.defaultExt = "png";
+    } else if (format == "original") {
+        r.filter = "ico file(s)   (*.ico)|*.ico";
+        r.defaultExt = "ico";
     } else {
         r.filter = "jpg file(s)  (*.jpg)|*.jpg";
         r.defaultExt = "jpg";
@@ -210,16 +238,66 @@ void saveSelectedAsJpg(const std::vector<SaveRow>& rows, const SaveName& name, S
     saveSelectedAsPicture(rows, name, ctx, PictureFormat::Jpg);
 }
 
+void saveSelectedAsPng(const std::vector<SaveRow>& rows, const SaveName& name, SaveContext& ctx) {
+    const int selected = selectedCount(rows);
+    std::vector<int> sizes;
+    for (int size : {128, 64, 48, 32, 16})
+        if (sizeOn(ctx.settings, size)) sizes.push_back(size);
+    int counter = 0;
+    for (const SaveRow& row : rows) {
+        if (!row.selected) continue;
+        const std::string plain =
+            name.target(saveNumberSuffix(counter, selected)).filename().string();
+        ++counter;
+        for (int size : sizes) {
+            // A position that has no icon (any more) gives no file.
+            const Icon icon = rowIconAt(row, size, ctx);
+            if (icon.empty()) continue;
+            auto png = iconToPng(icon);
+            if (!png) continue;
+            const std::string fileName =
+                sizes.size() > 1 ? std::to_string(size) + "-" + plain : plain;
+            writeBytesOrThrow(name.dir / fileName, *png);
+            ctx.report.add(fileName);
+        }
+    }
+}
+
+void saveSelectedAsOriginal(const std::vector<SaveRow>& rows, const SaveName& name,
+                            SaveContext& ctx) {
+    const int selected = selectedCount(rows);
+    int counter = 0;
+    for (const SaveRow& row : rows) {
+        if (!row.selected) continue;
+        const fs::path target = name.target(saveNumberSuffix(counter, selected));
+        ++counter;
+        std::optional<std::vector<std::uint8_t>> bytes;
+        if (upperCaseExtension(row.source) == ".ICO") {
+            if (row.iconPosition >= 0)
+                bytes = ctx.icons.copyIcoImage(row.source, row.iconPosition + 1);
+        } else if (ctx.icons.groupIcoFile) {
+            bytes = ctx.icons.groupIcoFile(row.source, row.iconPosition);
+        }
+        if (!bytes) continue;
+        writeBytesOrThrow(target, *bytes);
+        ctx.report.add(target.filename());
+    }
+}
+
 void saveSelectedRows(const std::vector<SaveRow>& rows, const fs::path& name, SaveContext& ctx) {
     SaveName parts(name);
     ctx.report.setFolder(parts.dir / "");
     const std::string ext = upperCaseExtension(name);
-    if (ext == ".ICO")
+    if (ext == ".ICO" && ctx.settings.format == "original")
+        saveSelectedAsOriginal(rows, parts, ctx);
+    else if (ext == ".ICO")
         saveSelectedAsIco(rows, parts, ctx);
     else if (ext == ".BMP")
         saveSelectedAsBmp(rows, parts, ctx);
     else if (ext == ".JPG")
         saveSelectedAsJpg(rows, parts, ctx);
+    else if (ext == ".PNG")
+        saveSelectedAsPng(rows, parts, ctx);
     else
         ctx.desktop.message("This file format is not supported now. Failed to save!", "Error",
                             Buttons::Ok, MessageIcon::Error);

@@ -1,5 +1,6 @@
-// The save command: the selected result rows written as .ico, .bmp or .jpg files
-// in the sizes of the export options, under names formed by one rule.
+// The save command: the selected result rows written as .ico, .bmp, .jpg or .png
+// files in the sizes of the export options, or as the icons' own icon files, under
+// names formed by one rule.
 #pragma once
 
 #include <filesystem>
@@ -70,7 +71,19 @@ void saveSelectedAsIco(const std::vector<SaveRow>& rows, const SaveName& name, S
 void saveSelectedAsBmp(const std::vector<SaveRow>& rows, const SaveName& name, SaveContext& ctx);
 void saveSelectedAsJpg(const std::vector<SaveRow>& rows, const SaveName& name, SaveContext& ctx);
 
-// Runs the one that fits the extension of `name` (after forcing); for any other
+// Each size that is on, from the row's best image for it, as a PNG file with its
+// transparency; with more than one size on, each file's name starts with "<size>-".
+// A row of an .ico source is its one image brought to each size. Throws
+// std::runtime_error at the first file that cannot be written.
+void saveSelectedAsPng(const std::vector<SaveRow>& rows, const SaveName& name, SaveContext& ctx);
+// One icon file per row holding every image of the row's icon as stored, sizes
+// ignored; a row of an .ico source gives its one image. Throws std::runtime_error
+// at the first file that cannot be written.
+void saveSelectedAsOriginal(const std::vector<SaveRow>& rows, const SaveName& name,
+                            SaveContext& ctx);
+
+// Runs the one that fits the extension of `name` (after forcing); .ico names go to
+// the original-icon run when the format setting is "original". For any other
 // extension shows "This file format is not supported now. Failed to save!".
 // The report's folder is set first; its list must have been cleared by the caller.
 void saveSelectedRows(const std::vector<SaveRow>& rows, const std::filesystem::path& name,

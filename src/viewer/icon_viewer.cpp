@@ -37,6 +37,7 @@
 #include "platform/bmp_file.h"
 #include "platform/ico_file.h"
 #include "platform/icon_decode.h"
+#include "platform/icon_png.h"
 #include "platform/jpeg_file.h"
 #include "platform/raster.h"
 #include "viewer/thumbnail_list.h"
@@ -281,6 +282,8 @@ IconViewer::IconViewer(Desktop& desktop, QWidget* parent) : QDialog(parent), des
     previewMenu->addSeparator();
     previewSaveJpegItem = previewMenu->addAction(tr("save as jpeg"));
     previewMenu->addSeparator();
+    previewSavePngItem = previewMenu->addAction(tr("save as PNG"));
+    previewMenu->addSeparator();
     previewCopyItem = previewMenu->addAction(tr("copy"));
     // Ctrl+C anywhere in the viewer copies the chosen image too.
     previewCopyItem->setShortcut(QKeySequence::Copy);
@@ -290,6 +293,8 @@ IconViewer::IconViewer(Desktop& desktop, QWidget* parent) : QDialog(parent), des
     thumbnailSaveIconItem = thumbnailMenu->addAction(tr("save as icon"));
     thumbnailMenu->addSeparator();
     thumbnailSaveBitmapItem = thumbnailMenu->addAction(tr("save as bmp"));
+    thumbnailMenu->addSeparator();
+    thumbnailSavePngItem = thumbnailMenu->addAction(tr("save as PNG"));
     thumbnailMenu->addSeparator();
     thumbnailCopyItem = thumbnailMenu->addAction(tr("copy"));
 
@@ -305,6 +310,8 @@ IconViewer::IconViewer(Desktop& desktop, QWidget* parent) : QDialog(parent), des
     connect(previewSaveJpegItem, &QAction::triggered, this, handler(&IconViewer::saveAsJpeg));
     connect(previewCopyItem, &QAction::triggered, this, handler(&IconViewer::copyChosenImage));
     connect(thumbnailCopyItem, &QAction::triggered, this, handler(&IconViewer::copyChosenImage));
+    connect(previewSavePngItem, &QAction::triggered, this, handler(&IconViewer::saveAsPng));
+    connect(thumbnailSavePngItem, &QAction::triggered, this, handler(&IconViewer::saveAsPng));
     connect(imageChoice, &QComboBox::activated, this, handler(&IconViewer::showChosenImage));
     thumbnailList->onClick = handler(&IconViewer::chooseClickedThumbnail);
     thumbnailList->onMousePress = [this](Qt::MouseButton b, QPoint p) { thumbnailPressed(b, p); };
@@ -666,6 +673,14 @@ void IconViewer::saveAsJpeg() {
     errno = 0;
     if (!writeJpegFile(*target, picture))
         desktop_.message(withReason("save falsed", errno), "notice", Buttons::Ok);
+}
+
+void IconViewer::saveAsPng() {
+    auto target = askTarget("png file|*.png", ".PNG");
+    if (!target || !confirmOverwrite(*target)) return;
+    auto png = iconToPng(previewIcon_);
+    if (!png || !writeFileAtomically(*target, *png))
+        desktop_.message("save falsed", "notice", Buttons::Ok);
 }
 
 void showIconViewer(Desktop& desktop, QWidget* parent, const fs::path& icoFile,

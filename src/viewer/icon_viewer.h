@@ -1,6 +1,6 @@
 // The per-file icon viewer: every image of one icon file, listed by size and colour
 // depth, shown as thumbnails and as a large preview, and saved one at a time as an
-// icon, bitmap or JPEG file. One lives for one modal showing.
+// icon, bitmap, JPEG or PNG file. One lives for one modal showing.
 #pragma once
 
 #include <QDialog>
@@ -96,6 +96,8 @@ class IconViewer : public QDialog {
     // The chosen image (the one in the preview) to the clipboard as a PNG picture
     // with its transparency.
     void copyChosenImage();
+    // The image shown, at its own size with its transparency, as a PNG file.
+    void saveAsPng();
 
     static void centrePreview(QWidget& panel, QWidget& image);
 
@@ -121,10 +123,12 @@ class IconViewer : public QDialog {
     QAction* previewSaveIconItem;
     QAction* previewSaveBitmapItem;
     QAction* previewSaveJpegItem;
+    QAction* previewSavePngItem;
     QAction* previewCopyItem;
     QMenu* thumbnailMenu;
     QAction* thumbnailSaveIconItem;
     QAction* thumbnailSaveBitmapItem;
+    QAction* thumbnailSavePngItem;
     QAction* thumbnailCopyItem;
 
   protected:

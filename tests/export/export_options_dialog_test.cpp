@@ -46,7 +46,9 @@ TEST_F(OptionsFixture, CaptionsAndShowState) {
     EXPECT_EQ(form.icoButton->text(), "  ICON file");
     EXPECT_EQ(form.jpgButton->text(), "  JPG file");
     EXPECT_EQ(form.okButton->text(), "&OK");
-    EXPECT_EQ(form.size(), QSize(405, 257));
+    EXPECT_EQ(form.pngButton->text(), "  PNG file");
+    EXPECT_EQ(form.originalButton->text(), "  Original icon");
+    EXPECT_EQ(form.size(), QSize(405, 294));
 
     settings.size_128 = false;
     settings.size_48 = true;
@@ -56,6 +58,13 @@ TEST_F(OptionsFixture, CaptionsAndShowState) {
     EXPECT_TRUE(form.size48Box->isChecked());
     EXPECT_TRUE(form.bmpButton->isChecked());
     settings.format = "png";
+    form.showCurrentSettings();
+    EXPECT_TRUE(form.pngButton->isChecked());
+    settings.format = "original";
+    form.showCurrentSettings();
+    EXPECT_TRUE(form.originalButton->isChecked());
+    // A value no version writes reads as JPEG, as it always did.
+    settings.format = "gif";
     form.showCurrentSettings();
     EXPECT_TRUE(form.jpgButton->isChecked());
     form.confirm();
@@ -128,4 +137,24 @@ TEST_F(OptionsFixture, AFailedWriteIsReportedAndTheSettingsKeepTheirValues) {
     EXPECT_NE(form.result(), QDialog::Accepted);
     EXPECT_FALSE(settings.size_64);  // not taken while the file does not hold it
     EXPECT_EQ(settings.format, "ico");
+}
+
+TEST_F(OptionsFixture, PngAndOriginalIconAreStoredAndReadBack) {
+    for (auto [button, value] :
+         {std::pair{form.pngButton, "png"}, std::pair{form.originalButton, "original"},
+          std::pair{form.jpgButton, "jpg"}}) {
+        form.show();
+        button->setChecked(true);
+        form.okButton->click();
+        EXPECT_EQ(form.result(), QDialog::Accepted);
+        EXPECT_EQ(settings.format, value);
+        EXPECT_NE(setupIni().find(std::string("format=") + value), std::string::npos);
+        AppSettings read;
+        loadSettings(read);
+        EXPECT_EQ(read.format, value);
+        form.icoButton->setChecked(true);  // the next showing must restore the stored one
+        form.show();
+        EXPECT_TRUE(button->isChecked()) << value;
+        form.hide();
+    }
 }

@@ -79,8 +79,12 @@ TEST(SaveNaming, SuffixForcedExtensionAndFilters) {
     EXPECT_EQ(saveDialogRequest("ico").filter, "ico file(s)   (*.ico)|*.ico");
     EXPECT_EQ(saveDialogRequest("bmp").filter, "bmp file(s)  (*.bmp)|*.bmp");
     EXPECT_EQ(saveDialogRequest("bmp").defaultExt, "bmp");
-    EXPECT_EQ(saveDialogRequest("png").filter, "jpg file(s)  (*.jpg)|*.jpg");
-    EXPECT_EQ(saveDialogRequest("png").defaultExt, "jpg");
+    EXPECT_EQ(saveDialogRequest("gif").filter, "jpg file(s)  (*.jpg)|*.jpg");
+    EXPECT_EQ(saveDialogRequest("gif").defaultExt, "jpg");
+    EXPECT_EQ(saveDialogRequest("png").filter, "png file(s)  (*.png)|*.png");
+    EXPECT_EQ(saveDialogRequest("png").defaultExt, "png");
+    EXPECT_EQ(saveDialogRequest("original").filter, "ico file(s)   (*.ico)|*.ico");
+    EXPECT_EQ(saveDialogRequest("original").defaultExt, "ico");
 }
 
 TEST_F(SaveFixture, IcoFromALibraryInBothSizes) {
@@ -225,7 +229,7 @@ TEST_F(SaveFixture, KindOfRunAndOfSourceInAnyLetterCaseAndLocale) {
     run({{"/icons/LOUD.ICO", 0, true}}, "p.bmp");
     EXPECT_EQ(reportNames(report), (std::vector<std::string>{"16-p.bmp"}));
     EXPECT_TRUE(desktop.messages.empty());
-    run({{"/win/a.exe", 0, true}}, "x.png");
+    run({{"/win/a.exe", 0, true}}, "x.gif");  // PNG is a format of its own
     ASSERT_EQ(desktop.messages.size(), 1u);
     EXPECT_EQ(desktop.messages[0].text, "This file format is not supported now. Failed to save!");
 }
