@@ -1,41 +1,36 @@
 #include "cli/icons_cli.h"
 
 #include <cerrno>
-#include <charconv>
-#include <cstring>
+#include <memory>
 #include <optional>
 
+#include "cli/json_text.h"
 #include "platform/bmp_file.h"
 #include "platform/extract.h"
 #include "platform/icon_resources.h"
+#include "platform/png_codec.h"
 #include "platform/raster.h"
 
 namespace pellimar::cli {
 
 namespace {
 
-std::optional<int> parseInt(const std::string& text, int low, int high) {
-    int value = 0;
-    auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || value < low || value > high)
-        return std::nullopt;
-    return value;
-}
-
 constexpr int kMaxDrawSize = 1024;
 
-}  // namespace
+std::unique_ptr<IconFile> openForList(const std::string& name, std::string& reason) {
+    errno = 0;
+    auto file = IconFile::open(name);
+    if (!file) reason = errno != 0 ? systemReason(errno) : "not a regular file";
+    return file;
+}
 
-int list(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    if (args.empty()) {
-        err << kListUsage << "\n";
-        return 2;
-    }
-    int status = 0;
-    for (const std::string& name : args) {
-        auto file = IconFile::open(name);
+void listAsText(const std::vector<std::string>& files, std::ostream& out, std::ostream& err,
+                int& status) {
+    for (const std::string& name : files) {
+        std::string reason;
+        auto file = openForList(name, reason);
         if (!file) {
-            err << "pellimar-cli: cannot read " << name << "\n";
+            err << "pellimar-cli: cannot read " << name << ": " << reason << "\n";
             out << name << ": 0\n";
             status = 1;
             continue;
@@ -67,33 +62,106 @@ int list(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
             }
         }
     }
+}
+
+void listAsJson(const std::vector<std::string>& files, std::ostream& out, std::ostream& err,
+                int& status) {
+    out << "{\"files\": [";
+    const char* fileSep = "\n  ";
+    for (const std::string& name : files) {
+        out << fileSep << "{\"file\": " << jsonString(name);
+        fileSep = ",\n  ";
+        std::string reason;
+        auto file = openForList(name, reason);
+        if (!file) {
+            err << "pellimar-cli: cannot read " << name << ": " << reason << "\n";
+            out << ", \"readable\": false, \"error\": " << jsonString(reason) << ", \"icons\": []}";
+            status = 1;
+            continue;
+        }
+        const IconResources& res = file->resources();
+        const int count = res.iconCount();
+        out << ", \"readable\": true, \"icons\": [";
+        std::size_t listed = 0;
+        int i = 0;
+        for (; i < count; ++i) {
+            // The same bound as the text listing: a file cannot make the output endless.
+            if (listed >= kMaxListedImages) {
+                err << "pellimar-cli: note: " << name << ": the listing stops after "
+                    << kMaxListedImages << " images, before icon " << i << " of " << count << "\n";
+                break;
+            }
+            const std::vector<IconDirEntry> images = res.images(i);
+            listed += images.size();
+            out << (i ? ",\n    " : "\n    ") << "{\"index\": " << i << ", \"images\": [";
+            const char* imageSep = "";
+            for (const IconDirEntry& e : images) {
+                out << imageSep << "{\"width\": " << e.pixelWidth()
+                    << ", \"height\": " << e.pixelHeight() << ", \"depth\": " << e.statedBitCount();
+                imageSep = ", ";
+                if (auto data = res.imageData(e)) {
+                    const std::span<const std::uint8_t> bytes(data->data(), data->size());
+                    out << ", \"png\": " << (looksLikePng(bytes) ? "true" : "false")
+                        << ", \"bytes\": " << bytes.size() << "}";
+                } else {
+                    out << ", \"png\": null, \"bytes\": null}";
+                }
+            }
+            out << "]}";
+        }
+        out << (i > 0 ? "\n  ]}" : "]}");
+    }
+    out << (files.empty() ? "]}\n" : "\n]}\n");
+}
+
+}  // namespace
+
+int list(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    ParsedArgs parsed;
+    if (auto done = readCommandLine(args, {{"json", 'j', false}}, kListCommand, out, err, parsed))
+        return *done;
+    if (parsed.operands.empty()) return usageError(kListCommand, "no FILE given", err);
+    int status = 0;
+    if (parsed.has("json"))
+        listAsJson(parsed.operands, out, err, status);
+    else
+        listAsText(parsed.operands, out, err, status);
     return status;
 }
 
 int draw(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    (void)out;
-    std::optional<int> index, size;
-    if (args.size() == 4) {
-        index = parseInt(args[1], 0, 0x7FFFFFFF);
-        size = parseInt(args[2], 1, kMaxDrawSize);
-    }
-    if (!index || !size || args[3].empty()) {
-        err << kDrawUsage << "\n";
-        return 2;
-    }
-    Icon icon = extractIcon(args[0], *index, *size);
+    ParsedArgs parsed;
+    if (auto done = readCommandLine(args, {}, kDrawCommand, out, err, parsed)) return *done;
+    const auto& ops = parsed.operands;
+    if (ops.size() != 4)
+        return usageError(kDrawCommand, "FILE, INDEX, SIZE and OUT.bmp are needed", err);
+    const std::optional<int> index = parseNumber(ops[1], 0, 0x7FFFFFFF);
+    if (!index) return usageError(kDrawCommand, "INDEX must be a number from 0", err);
+    const std::optional<int> size = parseNumber(ops[2], 1, kMaxDrawSize);
+    if (!size) return usageError(kDrawCommand, "SIZE must be a number from 1 to 1024", err);
+    if (ops[3].empty()) return usageError(kDrawCommand, "OUT.bmp is empty", err);
+
+    Icon icon = extractIcon(ops[0], *index, *size);
     if (icon.empty()) {
-        err << "pellimar-cli: " << args[0] << " has no icon " << *index << "\n";
+        err << "pellimar-cli: " << ops[0] << " has no icon " << *index << "\n";
         return 1;
     }
     RgbImage canvas = whiteImage(*size, *size);
     drawIcon(canvas, icon);
+    if (ops[3] == "-") {
+        const std::vector<std::uint8_t> bytes = encodeBmp24(canvas);
+        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        out.flush();
+        if (!out) {
+            err << "pellimar-cli: cannot write to standard output\n";
+            return 1;
+        }
+        return 0;
+    }
     errno = 0;
-    if (!writeBmpFile(args[3], canvas)) {
-        const int reason = errno;
-        err << "pellimar-cli: cannot write " << args[3];
-        if (reason != 0) err << ": " << std::strerror(reason);
-        err << "\n";
+    if (!writeBmpFile(ops[3], canvas)) {
+        err << "pellimar-cli: cannot write " << ops[3] << ": "
+            << (errno ? systemReason(errno) : "the picture could not be encoded") << "\n";
         return 1;
     }
     return 0;

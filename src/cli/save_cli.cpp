@@ -1,7 +1,9 @@
 #include "cli/save_cli.h"
 
-#include <charconv>
+#include <cerrno>
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <stdexcept>
 
@@ -30,20 +32,13 @@ class CliDesktop : public Desktop {
     int runModal(QDialog&) override { return 0; }
 };
 
-std::optional<int> parseInt(const std::string& s) {
-    int value = 0;
-    auto [end, ec] = std::from_chars(s.data(), s.data() + s.size(), value);
-    if (ec != std::errc() || end != s.data() + s.size()) return std::nullopt;
-    return value;
-}
-
 bool parseSizes(const std::string& list, AppSettings& s) {
     s.size_128 = s.size_64 = s.size_48 = s.size_32 = s.size_16 = false;
     std::size_t start = 0;
     while (start <= list.size()) {
         std::size_t comma = list.find(',', start);
         if (comma == std::string::npos) comma = list.size();
-        auto v = parseInt(list.substr(start, comma - start));
+        auto v = parseNumber(list.substr(start, comma - start), 0, 128);
         if (!v) return false;
         switch (*v) {
             case 128:
@@ -70,44 +65,83 @@ bool parseSizes(const std::string& list, AppSettings& s) {
 }
 
 int usage(std::ostream& err, const std::string& why) {
-    err << "pellimar-cli save: " << why << "\n" << kSaveUsage << "\n";
-    return 2;
+    return usageError(kSaveCommand, why, err);
+}
+
+int sizesOn(const AppSettings& s) {
+    return int(s.size_128) + int(s.size_64) + int(s.size_48) + int(s.size_32) + int(s.size_16);
+}
+
+// A folder of its own for a run whose one file goes to standard output.
+class ScratchFolder {
+  public:
+    ScratchFolder() {
+        std::error_code ec;
+        fs::path base = fs::temp_directory_path(ec);
+        if (ec) base = "/tmp";
+        std::string pattern = (base / "pellimar-cli-XXXXXX").string();
+        if (::mkdtemp(pattern.data())) path_ = pattern;
+    }
+    ~ScratchFolder() {
+        std::error_code ec;
+        if (!path_.empty()) fs::remove_all(path_, ec);
+    }
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const fs::path& path() const { return path_; }
+
+  private:
+    fs::path path_;
+};
+
+bool copyToStream(const fs::path& file, std::ostream& out) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return false;
+    out << in.rdbuf();
+    out.flush();
+    return bool(out);
 }
 
 }  // namespace
 
 int save(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
-    std::vector<std::string> positional;
-    std::string format = "ico", sizes = "32", outPath;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& a = args[i];
-        if (a == "--format" || a == "--sizes" || a == "--out") {
-            if (i + 1 >= args.size()) return usage(err, a + " needs a value");
-            const std::string& v = args[++i];
-            (a == "--format" ? format : a == "--sizes" ? sizes : outPath) = v;
-        } else if (a.size() > 1 && a[0] == '-' && !parseInt(a)) {
-            return usage(err, "unknown option " + a);
-        } else {
-            positional.push_back(a);
-        }
-    }
+    ParsedArgs parsed;
+    if (auto done =
+            readCommandLine(args, {{"format", 'f', true}, {"sizes", 's', true}, {"out", 'o', true}},
+                            kSaveCommand, out, err, parsed))
+        return *done;
+    const std::vector<std::string>& positional = parsed.operands;
+    const std::string format = parsed.last("format").value_or("ico");
+    const std::string sizes = parsed.last("sizes").value_or("32");
+    const std::string outPath = parsed.last("out").value_or("");
     if (positional.size() != 2) return usage(err, "FILE and INDEX are needed");
-    auto index = parseInt(positional[1]);
-    if (!index || *index < 0) return usage(err, "INDEX must be a number from 0");
-    if (format != "ico" && format != "bmp" && format != "jpg")
+    auto index = parseNumber(positional[1], 0, 0x7FFFFFFF);
+    if (!index) return usage(err, "INDEX must be a number from 0");
+    if (format != "ico" && format != "bmp" && format != "jpg" && format != "png" &&
+        format != "original")
         return usage(err, "unknown format " + format);
     AppSettings settings;
     settings.format = format;
     if (!parseSizes(sizes, settings)) return usage(err, "sizes are 128, 64, 48, 32 and 16");
     if (outPath.empty()) return usage(err, "--out is needed");
+    const bool toStandardOutput = outPath == "-";
+    if (toStandardOutput && format != "original" && sizesOn(settings) != 1)
+        return usage(err, "--out - takes one file: give one size");
 
     CliDesktop desktop;
     SaveReport report;
     SaveContext ctx{settings, report, desktop, defaultIconServices()};
     // As in the Save dialog, a name typed without extension gets the format's own.
-    fs::path chosen = outPath;
-    if (!chosen.has_extension()) chosen += "." + format;
-    const fs::path name = forceExtension(chosen, format);
+    const std::string ext = saveDialogRequest(format).defaultExt;
+    std::optional<ScratchFolder> scratch;
+    if (toStandardOutput) scratch.emplace();
+    if (toStandardOutput && scratch->path().empty()) {
+        err << "pellimar-cli save: cannot make a temporary folder: " << systemReason(errno) << "\n";
+        return 1;
+    }
+    fs::path chosen = toStandardOutput ? scratch->path() / "icon" : fs::path(outPath);
+    if (!chosen.has_extension()) chosen += "." + ext;
+    const fs::path name = forceExtension(chosen, ext);
     bool stopped = false;
     try {
         saveSelectedRows({{positional[0], *index, true}}, name, ctx);
@@ -115,10 +149,20 @@ int save(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
         desktop.lastMessage = e.what();
         stopped = true;
     }
-    for (const fs::path& f : report.files()) out << (report.folder() / f).string() << "\n";
+    if (toStandardOutput) {
+        // Only a run that wrote its one file whole goes out.
+        if (report.files().size() == 1 && !stopped && report.failureCount() == 0) {
+            if (copyToStream(report.folder() / report.files().front(), out)) return 0;
+            err << "pellimar-cli save: cannot write to standard output\n";
+            return 1;
+        }
+    } else {
+        for (const fs::path& f : report.files()) out << (report.folder() / f).string() << "\n";
+    }
     // A run that stopped at a file it could not write, or left out any file, failed,
     // whatever it wrote.
-    if (!report.files().empty() && !stopped && report.failureCount() == 0) return 0;
+    if (!toStandardOutput && !report.files().empty() && !stopped && report.failureCount() == 0)
+        return 0;
     if (!stopped && report.failureCount() > 0) desktop.lastMessage = report.firstFailure();
     if (desktop.lastMessage.empty())
         desktop.lastMessage = "nothing written: " + positional[0] + " has no icon " +

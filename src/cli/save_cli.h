@@ -6,17 +6,40 @@
 #include <string>
 #include <vector>
 
+#include "cli/options.h"
+
 namespace pellimar::cli {
 
-// args: FILE INDEX [--format ico|bmp|jpg] [--sizes 128,64,48,32,16] --out PATH
-// (the words after "save"). Prints the files written, one a line, to `out`.
-// A PATH without extension gets the format's. Returns 0 when at least one file
-// was written, 1 with a one-line message on `err` when none was or the run
-// stopped at a file it could not write, 2 with a usage line for bad arguments.
+// args: FILE INDEX [--format ico|bmp|jpg|png|original] [--sizes 128,64,48,32,16]
+// --out PATH (the words after "save"). Prints the files written, one a line, to
+// `out`; PATH "-" writes the one file of a run to `out` instead. A PATH without
+// extension gets the format's. Returns 0 when at least one file was written, 1
+// with a one-line message on `err` when none was or the run stopped at a file it
+// could not write, 2 for bad arguments.
 int save(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
-inline constexpr const char* kSaveUsage =
-    "usage: pellimar-cli save FILE INDEX [--format ico|bmp|jpg] [--sizes 128,64,48,32,16] "
-    "--out PATH";
+inline constexpr CommandText kSaveCommand = {
+    "save",
+    "usage: pellimar-cli save [--format ico|bmp|jpg|png|original] [--sizes 128,64,48,32,16]\n"
+    "                         --out PATH FILE INDEX",
+    "Save icon INDEX (from 0, as list numbers them; for an icon file, its image INDEX)\n"
+    "of FILE as the program's Save command saves one selected row, and print the\n"
+    "files written, one a line.\n"
+    "\n"
+    "Options:\n"
+    "  -f, --format FORMAT  ico (the default), bmp or jpg: as the Save command's icon,\n"
+    "                         bitmap and JPEG files;\n"
+    "                       png: each size from the icon's best image, transparency kept;\n"
+    "                       original: one icon file holding every image of the icon as\n"
+    "                         stored (sizes are ignored)\n"
+    "  -s, --sizes LIST     the sizes, comma-separated, from 128, 64, 48, 32 and 16\n"
+    "                       (default 32)\n"
+    "  -o, --out PATH       the name the files are named after; a name without an\n"
+    "                       extension gets the format's. \"-\" writes the file to standard\n"
+    "                       output: one size only (or --format original)\n"
+    "  -h, --help           show this help and exit\n"
+    "\n"
+    "Exit status: 0 when a file was written, 1 when none was or a file could not be\n"
+    "written, 2 for bad arguments.\n"};
 
 }  // namespace pellimar::cli

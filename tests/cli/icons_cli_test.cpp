@@ -35,7 +35,7 @@ TEST(CliList, UnreadableFilesAndNoArguments) {
     EXPECT_NE(err.str().find("missing.dll"), std::string::npos);
     std::ostringstream out2, err2;
     EXPECT_EQ(cli::list({}, out2, err2), 2);
-    EXPECT_EQ(err2.str(), std::string(cli::kListUsage) + "\n");
+    EXPECT_NE(err2.str().find(std::string(cli::kListCommand.usage) + "\n"), std::string::npos);
 }
 
 // 65,535 groups of 65,535 images each in 1.4 MB: the listing is bounded, and says
@@ -110,7 +110,7 @@ TEST(CliDraw, NoSuchIconIsOneAndBadArgumentsAreTwo) {
     for (const auto& args : bad) {
         std::ostringstream o, e;
         EXPECT_EQ(cli::draw(args, o, e), 2) << args.size();
-        EXPECT_EQ(e.str(), std::string(cli::kDrawUsage) + "\n");
+        EXPECT_NE(e.str().find(std::string(cli::kDrawCommand.usage) + "\n"), std::string::npos);
     }
     // A file that cannot be written: status 1 and the system's reason.
     const std::string blocked = dll.string() + "/out.bmp";

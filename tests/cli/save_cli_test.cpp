@@ -89,7 +89,7 @@ TEST(CliSave, BadArgumentsAreStatusTwo) {
              {"f.dll", "-1", "--out", "o.ico"},
              {"f.dll", "0"},
              {"f.dll", "0", "--out"},
-             {"f.dll", "0", "--format", "png", "--out", "o.ico"},
+             {"f.dll", "0", "--format", "gif", "--out", "o.ico"},
              {"f.dll", "0", "--sizes", "32,24", "--out", "o.ico"},
              {"f.dll", "0", "--sizes", "", "--out", "o.ico"},
              {"f.dll", "0", "--colour", "red", "--out", "o.ico"}}) {

@@ -1,0 +1,331 @@
+#include "cli/extract_cli.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <iostream>
+#include <optional>
+#include <set>
+#include <span>
+#include <system_error>
+
+#include "cli/json_text.h"
+#include "core/folder_walk.h"
+#include "platform/atomic_file.h"
+#include "platform/bmp_file.h"
+#include "platform/icon_decode.h"
+#include "platform/icon_group.h"
+#include "platform/icon_resources.h"
+#include "platform/jpeg_file.h"
+#include "platform/png_codec.h"
+#include "platform/raster.h"
+
+namespace pellimar::cli {
+namespace fs = std::filesystem;
+
+namespace {
+
+enum class Format { Ico, Png, Bmp, Jpg };
+
+constexpr int kMaxSize = 1024;
+constexpr int kPictureSize = 32;
+
+struct Source {
+    std::string path;
+    bool named;  // given on the command line, not found in a folder
+};
+
+// Output names of one run: a name is handed out once; a later claim of it gets
+// "~2", "~3"... before the extension.
+class NameBook {
+  public:
+    std::string claim(const std::string& name) {
+        if (used_.insert(name).second) return name;
+        const std::size_t dot = name.rfind('.');
+        const std::string stem = dot == std::string::npos ? name : name.substr(0, dot);
+        const std::string ext = dot == std::string::npos ? std::string() : name.substr(dot);
+        for (int n = 2;; ++n) {
+            std::string candidate = stem + "~" + std::to_string(n) + ext;
+            if (used_.insert(candidate).second) return candidate;
+        }
+    }
+
+  private:
+    std::set<std::string> used_;
+};
+
+class Run {
+  public:
+    Run(fs::path dir, Format format, std::optional<int> size, bool json, bool progress,
+        std::ostream& out, std::ostream& err)
+        : dir_(std::move(dir)),
+          format_(format),
+          size_(size),
+          json_(json),
+          progress_(progress),
+          out_(out),
+          err_(err) {}
+
+    void file(const Source& source, std::size_t number, std::size_t total);
+    void finish() {
+        if (progress_ && progressShown_) err_ << "\r\033[K" << std::flush;
+    }
+    bool failed() const { return failed_; }
+
+  private:
+    void fail(const std::string& what);
+    void note(const std::string& what);
+    void icoGroup(const IconResources& res, const std::string& source, const std::string& base,
+                  int index);
+    void pngImages(const IconResources& res, const std::string& source, const std::string& base,
+                   int index);
+    void sizedPicture(const IconResources& res, const std::string& source, const std::string& base,
+                      int index);
+    // Writes one output; `details` are further JSON members (", \"width\": 16").
+    void write(const std::string& source, int index, const std::string& name,
+               std::span<const std::uint8_t> bytes, const std::string& details);
+
+    fs::path dir_;
+    Format format_;
+    std::optional<int> size_;
+    bool json_, progress_;
+    std::ostream &out_, &err_;
+    NameBook names_;
+    bool failed_ = false;
+    bool progressShown_ = false;
+};
+
+const char* extensionOf(Format f) {
+    switch (f) {
+        case Format::Ico:
+            return "ico";
+        case Format::Png:
+            return "png";
+        case Format::Bmp:
+            return "bmp";
+        case Format::Jpg:
+            return "jpg";
+    }
+    return "";
+}
+
+void Run::note(const std::string& what) {
+    if (progress_ && progressShown_) err_ << "\r\033[K";
+    err_ << "pellimar-cli extract: " << what << "\n";
+}
+
+void Run::fail(const std::string& what) {
+    failed_ = true;
+    note(what);
+}
+
+void Run::write(const std::string& source, int index, const std::string& name,
+                std::span<const std::uint8_t> bytes, const std::string& details) {
+    const fs::path target = dir_ / names_.claim(name);
+    errno = 0;
+    if (!writeFileAtomically(target, bytes)) {
+        fail("cannot write " + target.string() + ": " +
+             (errno ? systemReason(errno) : std::string("write failed")));
+        return;
+    }
+    if (!json_) {
+        out_ << target.string() << "\n";
+        return;
+    }
+    out_ << "{\"source\": " << jsonString(source) << ", \"icon\": " << index
+         << ", \"file\": " << jsonString(target.string()) << ", \"format\": \""
+         << extensionOf(format_) << "\", \"bytes\": " << bytes.size() << details << "}\n";
+}
+
+void Run::icoGroup(const IconResources& res, const std::string& source, const std::string& base,
+                   int index) {
+    const std::vector<StoredImage> images = storedImages(res, index);
+    int readable = 0;
+    for (std::size_t j = 0; j < images.size(); ++j) {
+        if (images[j].readable)
+            ++readable;
+        else
+            fail(source + ": icon " + std::to_string(index) + ": the data of image " +
+                 std::to_string(j) + " cannot be found");
+    }
+    if (images.empty()) {
+        fail(source + ": icon " + std::to_string(index) + ": its directory cannot be read");
+        return;
+    }
+    const std::vector<std::uint8_t> bytes = encodeIcoFile(images);
+    if (bytes.empty()) return;  // every image failed, each named above
+    write(source, index, base + "-" + std::to_string(index) + ".ico", bytes,
+          ", \"images\": " + std::to_string(readable));
+}
+
+void Run::pngImages(const IconResources& res, const std::string& source, const std::string& base,
+                    int index) {
+    const std::vector<IconDirEntry> entries = res.images(index);
+    if (entries.empty())
+        fail(source + ": icon " + std::to_string(index) + ": its directory cannot be read");
+    for (std::size_t j = 0; j < entries.size(); ++j) {
+        const std::string which =
+            source + ": icon " + std::to_string(index) + ": image " + std::to_string(j);
+        auto data = res.imageData(entries[j]);
+        if (!data) {
+            fail(which + ": its data cannot be found");
+            continue;
+        }
+        const std::span<const std::uint8_t> stored(data->data(), data->size());
+        const Icon icon = decodeIconImage(stored);
+        if (icon.empty()) {
+            fail(which + ": damaged, or of a kind that cannot be read");
+            continue;
+        }
+        // A PNG image is already what is asked for: it is kept as stored.
+        std::optional<std::vector<std::uint8_t>> encoded;
+        if (!looksLikePng(stored)) {
+            encoded = iconToPng(icon);
+            if (!encoded) {
+                fail(which + ": cannot be encoded as PNG");
+                continue;
+            }
+        }
+        const std::string size = std::to_string(icon.width) + "x" + std::to_string(icon.height);
+        write(source, index,
+              base + "-" + std::to_string(index) + "-" + size + "-" +
+                  std::to_string(icon.bitCount) + ".png",
+              encoded ? std::span<const std::uint8_t>(*encoded) : stored,
+              ", \"width\": " + std::to_string(icon.width) + ", \"height\": " +
+                  std::to_string(icon.height) + ", \"depth\": " + std::to_string(icon.bitCount));
+    }
+}
+
+void Run::sizedPicture(const IconResources& res, const std::string& source, const std::string& base,
+                       int index) {
+    const int size = size_.value_or(kPictureSize);
+    const Icon icon = res.icon(index, size);
+    const std::string prefix = base + "-" + std::to_string(index);
+    if (icon.empty()) {
+        fail(source + ": icon " + std::to_string(index) + ": no image of it can be read");
+        return;
+    }
+    std::vector<std::uint8_t> bytes;
+    std::string name, details;
+    if (format_ == Format::Png) {
+        auto encoded = iconToPng(icon);
+        if (encoded) bytes = std::move(*encoded);
+        name = prefix + "-" + std::to_string(size) + "x" + std::to_string(size) + "-" +
+               std::to_string(icon.bitCount) + ".png";
+        details = ", \"width\": " + std::to_string(size) + ", \"height\": " + std::to_string(size) +
+                  ", \"depth\": " + std::to_string(icon.bitCount);
+    } else {
+        RgbImage canvas = whiteImage(size, size);
+        drawIcon(canvas, icon);
+        bytes = format_ == Format::Bmp ? encodeBmp24(canvas) : encodeJpeg(canvas);
+        name = prefix + "." + extensionOf(format_);
+    }
+    if (bytes.empty()) {
+        fail(source + ": icon " + std::to_string(index) + ": the picture cannot be encoded");
+        return;
+    }
+    write(source, index, name, bytes, details);
+}
+
+void Run::file(const Source& source, std::size_t number, std::size_t total) {
+    if (progress_) {
+        err_ << "\r\033[K[" << number << "/" << total << "] " << source.path << std::flush;
+        progressShown_ = true;
+    }
+    errno = 0;
+    auto opened = IconFile::open(source.path);
+    if (!opened) {
+        fail("cannot read " + source.path + ": " +
+             (errno ? systemReason(errno) : std::string("not a regular file")));
+        return;
+    }
+    const IconResources& res = opened->resources();
+    const int count = res.iconCount();
+    if (count == 0 && source.named) note(source.path + ": no icons");
+    std::string base = fs::path(source.path).filename().string();
+    if (base.empty()) base = "icon";
+    for (int i = 0; i < count; ++i) {
+        if (format_ == Format::Ico)
+            icoGroup(res, source.path, base, i);
+        else if (format_ == Format::Png && !size_)
+            pngImages(res, source.path, base, i);
+        else
+            sizedPicture(res, source.path, base, i);
+    }
+}
+
+bool isFolder(const std::string& path) {
+    struct stat st {};
+    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
+int extract(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    ParsedArgs parsed;
+    if (auto done = readCommandLine(args,
+                                    {{"out", 'o', true},
+                                     {"format", 'f', true},
+                                     {"size", 's', true},
+                                     {"recursive", 'r', false},
+                                     {"json", 'j', false}},
+                                    kExtractCommand, out, err, parsed))
+        return *done;
+    const std::string formatName = parsed.last("format").value_or("ico");
+    Format format;
+    if (formatName == "ico")
+        format = Format::Ico;
+    else if (formatName == "png")
+        format = Format::Png;
+    else if (formatName == "bmp")
+        format = Format::Bmp;
+    else if (formatName == "jpg")
+        format = Format::Jpg;
+    else
+        return usageError(kExtractCommand, "unknown format " + formatName, err);
+    std::optional<int> size;
+    if (auto text = parsed.last("size")) {
+        if (format == Format::Ico)
+            return usageError(kExtractCommand,
+                              "--size does not apply to --format ico: its images stay as stored",
+                              err);
+        size = parseNumber(*text, 1, kMaxSize);
+        if (!size) return usageError(kExtractCommand, "SIZE must be a number from 1 to 1024", err);
+    }
+    const auto dir = parsed.last("out");
+    if (!dir || dir->empty()) return usageError(kExtractCommand, "--out DIR is needed", err);
+    if (*dir == "-")
+        return usageError(kExtractCommand, "--out must name a folder: extract writes many files",
+                          err);
+    if (parsed.operands.empty()) return usageError(kExtractCommand, "no FILE or FOLDER given", err);
+
+    std::error_code ec;
+    fs::create_directories(*dir, ec);
+    if (ec || !isFolder(*dir)) {
+        err << "pellimar-cli extract: cannot make the folder " << *dir << ": "
+            << (ec ? ec.message() : systemReason(ENOTDIR)) << "\n";
+        return 1;
+    }
+
+    const FileKinds kinds{true, true, true, true};
+    std::vector<Source> sources;
+    for (const std::string& operand : parsed.operands) {
+        if (!isFolder(operand)) {
+            sources.push_back({operand, true});
+            continue;
+        }
+        for (const fs::path& p : gatherScanFiles(operand, kinds, parsed.has("recursive")))
+            if (!isFolder(p.string())) sources.push_back({p.string(), false});
+    }
+
+    const bool progress = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
+    Run run(*dir, format, size, parsed.has("json"), progress, out, err);
+    for (std::size_t i = 0; i < sources.size(); ++i) run.file(sources[i], i + 1, sources.size());
+    run.finish();
+    out.flush();
+    return run.failed() ? 1 : 0;
+}
+
+}  // namespace pellimar::cli
