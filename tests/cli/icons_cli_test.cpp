@@ -1,6 +1,10 @@
 // pellimar-cli list and draw.
 #include <gtest/gtest.h>
 
+#include <QByteArray>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <algorithm>
 #include <sstream>
 
@@ -69,6 +73,79 @@ TEST(CliList, HugeStatedCountsGiveABoundedListingWithNotes) {
     const std::string text2 = out2.str();
     EXPECT_EQ(std::count(text2.begin(), text2.end(), '\n'), 1 + 0xFFFF);
     EXPECT_EQ(err2.str(), "");
+}
+
+TEST(CliList, JsonGivesEveryImagesSizeDepthKindAndBytes) {
+    TempDir dir;
+    const IconImage four = dibImage(patternIcon(16, 16, 16), 4);
+    const IconImage png = pngImage(alphaPatternIcon(256, 256));
+    const IconImage other = dibImage(patternIcon(32, 32), 24);
+    Bytes file = makePe({{{four, png}, {}, {}}, {{other, four}, {}, {}}});
+    // The second icon's second image names an image the file does not hold.
+    const std::uint8_t second[] = {0, 0, 1, 0, 2, 0, 32, 32};
+    auto at = std::search(file.begin(), file.end(), std::begin(second), std::end(second));
+    ASSERT_NE(at, file.end());
+    put16(file, std::size_t(at - file.begin()) + 6 + 14 + 12, 0x7777);
+    auto dll = dir.write("two \"quoted\".dll", file);
+    const std::string missing = (dir.path() / "missing.dll").string();
+
+    std::ostringstream out, err;
+    EXPECT_EQ(cli::list({"--json", dll.string(), missing}, out, err), 1);
+    EXPECT_NE(err.str().find("missing.dll: No such file or directory"), std::string::npos);
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(out.str()), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << out.str();
+    const QJsonArray files = doc.object()["files"].toArray();
+    ASSERT_EQ(files.size(), 2);
+
+    const QJsonObject lib = files[0].toObject();
+    EXPECT_EQ(lib["file"].toString().toStdString(), dll.string());
+    EXPECT_TRUE(lib["readable"].toBool());
+    const QJsonArray icons = lib["icons"].toArray();
+    ASSERT_EQ(icons.size(), 2);
+    EXPECT_EQ(icons[1].toObject()["index"].toInt(), 1);
+    const QJsonArray images = icons[0].toObject()["images"].toArray();
+    ASSERT_EQ(images.size(), 2);
+    const QJsonObject a = images[0].toObject(), b = images[1].toObject();
+    EXPECT_EQ(a["width"].toInt(), 16);
+    EXPECT_EQ(a["height"].toInt(), 16);
+    EXPECT_EQ(a["depth"].toInt(), 4);
+    EXPECT_EQ(a["png"].toBool(true), false);
+    EXPECT_EQ(a["bytes"].toInt(), int(four.data.size()));
+    EXPECT_EQ(b["width"].toInt(), 256);
+    EXPECT_EQ(b["depth"].toInt(), 32);
+    EXPECT_EQ(b["png"].toBool(false), true);
+    EXPECT_EQ(b["bytes"].toInt(), int(png.data.size()));
+    const QJsonObject lost = icons[1].toObject()["images"].toArray()[1].toObject();
+    EXPECT_TRUE(lost["png"].isNull());
+    EXPECT_TRUE(lost["bytes"].isNull());
+
+    const QJsonObject gone = files[1].toObject();
+    EXPECT_EQ(gone["file"].toString().toStdString(), missing);
+    EXPECT_FALSE(gone["readable"].toBool(true));
+    EXPECT_EQ(gone["error"].toString(), "No such file or directory");
+    EXPECT_TRUE(gone["icons"].toArray().isEmpty());
+
+    // A file with no icons gives an empty list, still valid JSON.
+    auto text = dir.write("text.exe", Bytes{'h', 'i'});
+    std::ostringstream none;
+    EXPECT_EQ(cli::list({text.string(), "-j"}, none, err), 0);
+    const QJsonDocument empty =
+        QJsonDocument::fromJson(QByteArray::fromStdString(none.str()), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << none.str();
+    EXPECT_TRUE(empty.object()["files"].toArray()[0].toObject()["icons"].toArray().isEmpty());
+}
+
+TEST(CliDraw, DashWritesThePictureToStandardOutput) {
+    TempDir dir;
+    auto dll = dir.write("one.dll", makePe({{{dibImage(patternIcon(32, 32), 24)}, {}, {}}}));
+    std::ostringstream toFile, toOut, err;
+    ASSERT_EQ(cli::draw({dll.string(), "0", "24", (dir.path() / "a.bmp").string()}, toFile, err),
+              0);
+    ASSERT_EQ(cli::draw({dll.string(), "0", "24", "-"}, toOut, err), 0);
+    const Bytes file = readWholeFile(dir.path() / "a.bmp");
+    EXPECT_EQ(toOut.str(), std::string(file.begin(), file.end()));
+    EXPECT_FALSE(std::filesystem::exists("-"));
 }
 
 TEST(CliDraw, DrawsTheIconWithItsMaskOnWhite) {

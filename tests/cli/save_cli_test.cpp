@@ -147,3 +147,51 @@ TEST(CliSave, ARunThatLeftOutAnyFileIsStatusOneWithTheReason) {
     EXPECT_EQ(r.err, "pellimar-cli save: Cannot create file \"" +
                          (dir.path() / "16-o.ico").string() + "\". Is a directory\n");
 }
+
+TEST(CliSave, PngAndOriginalIconFormats) {
+    fx::TempDir dir;
+    const fx::IconImage four = fx::dibImage(fx::patternIcon(32, 32, 16), 4);
+    const fx::IconImage png = fx::pngImage(fx::alphaPatternIcon(256, 256));
+    auto dll = dir.write("lib.dll", fx::makePe({{{four, png}}}));
+    Cli r =
+        run({dll.string(), "0", "-f", "png", "-s", "128,48", "-o", (dir.path() / "p").string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, (dir.path() / "128-p.png").string() + "\n" +
+                         (dir.path() / "48-p.png").string() + "\n");
+    QImage big((dir.path() / "128-p.png").c_str());
+    EXPECT_EQ(big.size(), QSize(128, 128));
+    EXPECT_TRUE(big.hasAlphaChannel());
+
+    r = run({dll.string(), "0", "--format=original", "--out", (dir.path() / "o").string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, (dir.path() / "o.ico").string() + "\n");
+    const fx::Bytes ico = fx::readWholeFile(dir.path() / "o.ico");
+    EXPECT_EQ(fx::get16(ico, 4), 2u);
+    EXPECT_EQ(fx::Bytes(ico.end() - std::ptrdiff_t(png.data.size()), ico.end()), png.data);
+}
+
+TEST(CliSave, DashWritesTheOneFileToStandardOutput) {
+    fx::TempDir dir;
+    auto dll = dir.write("lib.dll", fx::makePe({{{fx::dibImage(fx::patternIcon(32, 32), 32)}}}));
+    for (const std::string format : {"ico", "bmp", "jpg", "png", "original"}) {
+        Cli toFile = run({dll.string(), "0", "-f", format, "-o", (dir.path() / "f").string()});
+        ASSERT_EQ(toFile.status, 0) << format << toFile.err;
+        Cli toOut = run({dll.string(), "0", "-f", format, "-o", "-"});
+        ASSERT_EQ(toOut.status, 0) << format << toOut.err;
+        const std::string written = toFile.out.substr(0, toFile.out.size() - 1);
+        const fx::Bytes bytes = fx::readWholeFile(written);
+        if (format != "jpg")  // an encoder may differ in nothing else, but JPEG need not be asked
+            EXPECT_EQ(toOut.out, std::string(bytes.begin(), bytes.end())) << format;
+        else
+            EXPECT_EQ(toOut.out.substr(0, 2), "\xFF\xD8");
+    }
+    // Two sizes make two files: not for standard output.
+    Cli r = run({dll.string(), "0", "-s", "32,16", "-o", "-"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_TRUE(r.out.empty());
+    // Nothing to write is a failure, with nothing on standard output.
+    r = run({dll.string(), "4", "-o", "-"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_TRUE(r.out.empty());
+    EXPECT_FALSE(std::filesystem::exists("-"));
+}

@@ -536,6 +536,32 @@ TEST_F(ViewerFixture, OldThumbnailFileOrLinkIsReplacedNotFollowed) {
     EXPECT_FALSE(fs::is_symlink(privateDir / "mynameisnothing-0.ico"));
 }
 
+TEST_F(ViewerFixture, PngKeepsTheImagesTransparencyAtItsOwnSize) {
+    const fs::path one = dir.write("alpha.ico", makeIco({dibImage(alphaPatternIcon(48, 48), 32)}));
+    auto form = shown(one);
+    EXPECT_EQ(form->previewSavePngItem->text(), "save as PNG");
+    EXPECT_EQ(form->thumbnailSavePngItem->text(), "save as PNG");
+    desk.saveAnswers.push_back(dir.path() / "out");
+    form->saveAsPng();
+    EXPECT_EQ(desk.saveRequests.back().filter, "png file|*.png");
+    const QImage png(q(dir.path() / "out.PNG"), "PNG");
+    ASSERT_EQ(png.size(), QSize(48, 48));
+    EXPECT_EQ(qAlpha(png.pixel(0, 5)), 0);  // the transparent first column
+    EXPECT_EQ(qAlpha(png.pixel(1, 5)), 255 - 8);
+    EXPECT_TRUE(desk.messages.empty());
+
+    // An existing file is asked about; a failed write is reported.
+    desk.saveAnswers.push_back(dir.path() / "out.PNG");
+    desk.answers.push_back(Answer::Cancel);
+    form->saveAsPng();
+    ASSERT_EQ(desk.messages.size(), 1u);
+    EXPECT_EQ(desk.messages[0].text, "This file is exists,Are you sure?");
+    desk.saveAnswers.push_back(one / "x.png");
+    form->saveAsPng();
+    ASSERT_EQ(desk.messages.size(), 2u);
+    EXPECT_EQ(desk.messages[1].text, "save falsed");
+}
+
 }  // namespace
 }  // namespace pellimar
 

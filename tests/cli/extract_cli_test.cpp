@@ -1,0 +1,291 @@
+// pellimar-cli extract: every icon of many files in one run.
+#include "cli/extract_cli.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <QByteArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <algorithm>
+#include <sstream>
+
+#include "cli/icons_cli.h"
+#include "platform/ico_file.h"
+#include "platform/icon_decode.h"
+#include "platform/icon_group.h"
+#include "platform/png_codec.h"
+#include "support/fixtures.h"
+
+using namespace pellimar;
+namespace fx = pellimar::fixtures;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Result {
+    int status = -1;
+    std::string out, err;
+};
+
+Result extract(const std::vector<std::string>& args) {
+    std::ostringstream out, err;
+    Result r;
+    r.status = cli::extract(args, out, err);
+    r.out = out.str();
+    r.err = err.str();
+    return r;
+}
+
+std::vector<std::string> namesIn(const fs::path& dir) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(dir)) names.push_back(e.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) out.push_back(line);
+    return out;
+}
+
+// The images of an icon file's bytes, as stored.
+std::vector<fx::Bytes> imagesOf(const fx::Bytes& ico) {
+    std::vector<fx::Bytes> images;
+    for (const IconDirEntry& e : readIcoDirectory(ico).value_or(std::vector<IconDirEntry>())) {
+        auto data = icoImageData(ico, e);
+        images.push_back(data ? fx::Bytes(data->begin(), data->end()) : fx::Bytes());
+    }
+    return images;
+}
+
+struct ExtractFixture : ::testing::Test {
+    fx::TempDir dir;
+    fx::IconImage four = fx::dibImage(fx::patternIcon(32, 32, 16), 4);
+    fx::IconImage alpha = fx::dibImage(fx::alphaPatternIcon(48, 48), 32);
+    fx::IconImage png = fx::pngImage(fx::alphaPatternIcon(256, 256));
+    fx::IconImage small = fx::dibImage(fx::patternIcon(16, 16), 24);
+    fs::path out = dir.path() / "out";
+
+    fs::path library(const std::string& name) {
+        return dir.write(name, fx::makePe({{{four, alpha, png}}, {{small}}}));
+    }
+};
+
+}  // namespace
+
+TEST_F(ExtractFixture, IconFilesHoldEveryImageExactlyAsStoredAndListAsTheSourceDoes) {
+    auto dll = library("lib.dll");
+    Result r = extract({"--out", out.string(), dll.string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(lines(r.out), (std::vector<std::string>{(out / "lib.dll-0.ico").string(),
+                                                      (out / "lib.dll-1.ico").string()}));
+    EXPECT_EQ(imagesOf(fx::readWholeFile(out / "lib.dll-0.ico")),
+              (std::vector<fx::Bytes>{four.data, alpha.data, png.data}));
+    EXPECT_EQ(imagesOf(fx::readWholeFile(out / "lib.dll-1.ico")),
+              (std::vector<fx::Bytes>{small.data}));
+
+    // The round trip: list of each output gives the images of that icon, in order.
+    std::ostringstream sourceList, outputList, err;
+    ASSERT_EQ(cli::list({dll.string()}, sourceList, err), 0);
+    ASSERT_EQ(cli::list({(out / "lib.dll-0.ico").string(), (out / "lib.dll-1.ico").string()},
+                        outputList, err),
+              0);
+    const auto source = lines(sourceList.str()), output = lines(outputList.str());
+    ASSERT_EQ(source.size(), 3u);
+    ASSERT_EQ(output.size(), 4u);
+    EXPECT_EQ("0" + source[1].substr(1), output[1]);
+    EXPECT_EQ(source[1], "0 32x32@4 48x48@32 256x256@32");
+    EXPECT_EQ("0" + source[2].substr(1), output[3]);
+
+    // An icon file given as a source comes out equal to itself.
+    const fx::Bytes icoFile = fx::makeIco({small, png});
+    auto ico = dir.write("pair.ico", icoFile);
+    ASSERT_EQ(extract({"-o", out.string(), ico.string()}).status, 0);
+    EXPECT_EQ(fx::readWholeFile(out / "pair.ico-0.ico"), icoFile);
+}
+
+TEST_F(ExtractFixture, PngFilesAtTheirOwnSizeWithAlphaOrOneBestImagePerSize) {
+    auto dll = library("lib.dll");
+    Result r = extract({dll.string(), "--format", "png", "--out", out.string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(namesIn(out),
+              (std::vector<std::string>{"lib.dll-0-256x256-32.png", "lib.dll-0-32x32-4.png",
+                                        "lib.dll-0-48x48-32.png", "lib.dll-1-16x16-24.png"}));
+    // A stored PNG is kept as it is; the others decode to the decoded images.
+    EXPECT_EQ(fx::readWholeFile(out / "lib.dll-0-256x256-32.png"), png.data);
+    for (auto [file, image] :
+         {std::pair{"lib.dll-0-32x32-4.png", &four}, std::pair{"lib.dll-0-48x48-32.png", &alpha},
+          std::pair{"lib.dll-1-16x16-24.png", &small}}) {
+        auto decoded = decodePng(fx::readWholeFile(out / file));
+        ASSERT_TRUE(decoded) << file;
+        EXPECT_EQ(decoded->rgba, iconToRgba(decodeIconImage(image->data)).rgba) << file;
+        EXPECT_EQ(decoded->rgba[3], 0) << file;  // the first column is transparent
+    }
+
+    fs::remove_all(out);
+    r = extract({dll.string(), "-fpng", "-s", "40", "-o", out.string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    // Icon 0's best image for 40 is the 48 x 48 one; icon 1 has only its 16 x 16.
+    EXPECT_EQ(namesIn(out),
+              (std::vector<std::string>{"lib.dll-0-40x40-32.png", "lib.dll-1-40x40-24.png"}));
+    auto sized = decodePng(fx::readWholeFile(out / "lib.dll-0-40x40-32.png"));
+    ASSERT_TRUE(sized);
+    EXPECT_EQ(sized->width, 40);
+    EXPECT_LT(sized->rgba[3], 128);  // the transparent first column, averaged in
+    EXPECT_GT(sized->rgba[20 * 4 + 3], 0);
+    EXPECT_LT(sized->rgba[20 * 4 + 3], 255);  // alpha kept, not flattened
+}
+
+TEST_F(ExtractFixture, PicturesAsDrawMakesThem) {
+    auto dll = library("lib.dll");
+    ASSERT_EQ(extract({"-o", out.string(), "-f", "bmp", dll.string()}).status, 0);
+    ASSERT_EQ(extract({"-o", out.string(), "-f", "jpg", "--size", "20", dll.string()}).status, 0);
+    EXPECT_EQ(namesIn(out), (std::vector<std::string>{"lib.dll-0.bmp", "lib.dll-0.jpg",
+                                                      "lib.dll-1.bmp", "lib.dll-1.jpg"}));
+    std::ostringstream drawn, err;
+    const fs::path reference = dir.path() / "drawn.bmp";
+    ASSERT_EQ(cli::draw({dll.string(), "1", "32", reference.string()}, drawn, err), 0);
+    EXPECT_EQ(fx::readWholeFile(out / "lib.dll-1.bmp"), fx::readWholeFile(reference));
+    const fx::Bytes jpg = fx::readWholeFile(out / "lib.dll-0.jpg");
+    ASSERT_GT(jpg.size(), 2u);
+    EXPECT_EQ(jpg[0], 0xFF);
+    EXPECT_EQ(jpg[1], 0xD8);
+}
+
+TEST_F(ExtractFixture, FoldersAreWalkedAsTheScanWalksThemAndNoNameIsWrittenTwice) {
+    fs::create_directories(dir.path() / "tree" / "sub");
+    fs::create_directories(dir.path() / "tree" / "folder.dll");
+    dir.write("tree/lib.dll", fx::makePe({{{small}}}));
+    dir.write("tree/notes.txt", fx::makePe({{{small}}}));  // not a kind the scan takes
+    dir.write("tree/sub/LIB.DLL", fx::makePe({{{four}}}));
+    dir.write("tree/sub/lib.dll", fx::makePe({{{alpha}}}));
+
+    Result r = extract({"-o", out.string(), (dir.path() / "tree").string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(namesIn(out), (std::vector<std::string>{"lib.dll-0.ico"}));
+
+    fs::remove_all(out);
+    r = extract({"-r", "-o", out.string(), (dir.path() / "tree").string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(namesIn(out),
+              (std::vector<std::string>{"LIB.DLL-0.ico", "lib.dll-0.ico", "lib.dll-0~2.ico"}));
+    // Each output holds its own source's image: none was written over another.
+    std::vector<fx::Bytes> held;
+    for (const char* name : {"lib.dll-0.ico", "lib.dll-0~2.ico"})
+        held.push_back(imagesOf(fx::readWholeFile(out / name)).at(0));
+    std::sort(held.begin(), held.end());
+    std::vector<fx::Bytes> expected = {small.data, alpha.data};
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(held, expected);
+
+    // Two images of one icon with the same size and depth get names of their own.
+    auto twice = dir.write("twice.dll", fx::makePe({{{small, small}}}));
+    fs::remove_all(out);
+    r = extract({"-f", "png", "-o", out.string(), twice.string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(namesIn(out),
+              (std::vector<std::string>{"twice.dll-0-16x16-24.png", "twice.dll-0-16x16-24~2.png"}));
+}
+
+TEST_F(ExtractFixture, JsonRecordsOneLineAFile) {
+    auto dll = library("lib.dll");
+    Result r = extract({"--json", "-o", out.string(), dll.string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto records = lines(r.out);
+    ASSERT_EQ(records.size(), 2u);
+    QJsonParseError error;
+    QJsonObject first =
+        QJsonDocument::fromJson(QByteArray::fromStdString(records[0]), &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << records[0];
+    EXPECT_EQ(first["source"].toString().toStdString(), dll.string());
+    EXPECT_EQ(first["icon"].toInt(), 0);
+    EXPECT_EQ(first["file"].toString().toStdString(), (out / "lib.dll-0.ico").string());
+    EXPECT_EQ(first["format"].toString(), "ico");
+    EXPECT_EQ(first["images"].toInt(), 3);
+    EXPECT_EQ(first["bytes"].toInteger(), qint64(fs::file_size(out / "lib.dll-0.ico")));
+
+    r = extract({"--json", "-f", "png", "-o", out.string(), dll.string()});
+    ASSERT_EQ(lines(r.out).size(), 4u);
+    QJsonObject image =
+        QJsonDocument::fromJson(QByteArray::fromStdString(lines(r.out)[1]), &error).object();
+    ASSERT_EQ(error.error, QJsonParseError::NoError);
+    EXPECT_EQ(image["width"].toInt(), 48);
+    EXPECT_EQ(image["height"].toInt(), 48);
+    EXPECT_EQ(image["depth"].toInt(), 32);
+    EXPECT_EQ(image["file"].toString().toStdString(), (out / "lib.dll-0-48x48-32.png").string());
+}
+
+TEST_F(ExtractFixture, FailuresAreNamedWithTheirReasonAndTheRestIsWritten) {
+    auto dll = library("lib.dll");
+    auto text = dir.write("text.exe", fx::Bytes{'h', 'i'});
+    Result r = extract(
+        {"-o", out.string(), (dir.path() / "missing.dll").string(), text.string(), dll.string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("missing.dll: No such file or directory"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("text.exe: no icons"), std::string::npos) << r.err;  // a note only
+    EXPECT_EQ(lines(r.err).size(), 2u);
+    EXPECT_EQ(namesIn(out), (std::vector<std::string>{"lib.dll-0.ico", "lib.dll-1.ico"}));
+
+    // A file that holds no icon is no failure.
+    EXPECT_EQ(extract({"-o", out.string(), text.string()}).status, 0);
+
+    // An image whose data is gone: named, and the icon is written without it.
+    fx::Bytes broken = fx::makePe({{{small, four}}});
+    const std::uint8_t groupHeader[] = {0, 0, 1, 0, 2, 0, 16, 16};
+    const auto at =
+        std::search(broken.begin(), broken.end(), std::begin(groupHeader), std::end(groupHeader));
+    ASSERT_NE(at, broken.end());
+    fx::put16(broken, std::size_t(at - broken.begin()) + 6 + 14 + 12, 0x7777);  // no such image
+    auto cut = dir.write("cut.dll", broken);
+    r = extract({"-o", out.string(), cut.string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cut.dll: icon 0: the data of image 1 cannot be found"), std::string::npos)
+        << r.err;
+    EXPECT_EQ(imagesOf(fx::readWholeFile(out / "cut.dll-0.ico")),
+              (std::vector<fx::Bytes>{small.data}));
+    r = extract({"-o", out.string(), "-f", "png", cut.string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cut.dll: icon 0: image 1: its data cannot be found"), std::string::npos);
+    EXPECT_TRUE(fs::exists(out / "cut.dll-0-16x16-24.png"));
+
+    // An output that cannot be written.
+    fs::remove(out / "lib.dll-1.ico");
+    fs::create_directory(out / "lib.dll-1.ico");
+    r = extract({"-o", out.string(), dll.string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot write " + (out / "lib.dll-1.ico").string() + ": Is a directory"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(lines(r.out), (std::vector<std::string>{(out / "lib.dll-0.ico").string()}));
+
+    // A folder to write to that cannot be made.
+    r = extract({"-o", (dll / "sub").string(), dll.string()});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot make the folder"), std::string::npos) << r.err;
+}
+
+TEST_F(ExtractFixture, BadArgumentsAreStatusTwo) {
+    auto dll = library("lib.dll");
+    const std::string o = out.string(), f = dll.string();
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {f},
+             {"-o", o},
+             {"-o", "", f},
+             {"-o", "-", f},
+             {"-o", o, "-f", "gif", f},
+             {"-o", o, "--size", "32", f},  // icon files keep their images as stored
+             {"-o", o, "-f", "png", "-s", "0", f},
+             {"-o", o, "-f", "bmp", "-s", "1025", f},
+             {"-o", o, "-f", "bmp", "-s", "x", f},
+             {"-o", o, "--depth", "8", f}}) {
+        Result r = extract(args);
+        EXPECT_EQ(r.status, 2) << args.back();
+        EXPECT_NE(r.err.find("usage: pellimar-cli extract"), std::string::npos);
+        EXPECT_EQ(r.out, "");
+    }
+    EXPECT_FALSE(fs::exists(out));
+}

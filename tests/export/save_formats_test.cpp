@@ -1,0 +1,147 @@
+// The save command's PNG and original-icon runs, on libraries and icon files built
+// by the fixtures and read by the program's own readers.
+#include <gtest/gtest.h>
+
+#include "export/save_command.h"
+#include "platform/icon_decode.h"
+#include "platform/icon_group.h"
+#include "platform/png_codec.h"
+#include "support/fixtures.h"
+#include "support/scripted_desktop.h"
+
+using namespace pellimar;
+namespace fx = pellimar::fixtures;
+namespace fs = std::filesystem;
+
+namespace {
+
+struct FormatsFixture : ::testing::Test {
+    fx::TempDir dir;
+    test::ScriptedDesktop desktop;
+    SaveReport report;
+    AppSettings settings;
+    SaveContext ctx{settings, report, desktop, defaultIconServices()};
+    // A library whose first icon holds a 16-colour 32 x 32, a 48 x 48 with alpha
+    // and a 256 x 256 PNG; its second a single 24-bit 16 x 16.
+    fx::IconImage small = fx::dibImage(fx::patternIcon(32, 32, 16), 4);
+    fx::IconImage middle = fx::dibImage(fx::alphaPatternIcon(48, 48), 32);
+    fx::IconImage large = fx::pngImage(fx::alphaPatternIcon(256, 256));
+    fs::path dll = dir.write(
+        "lib.dll",
+        fx::makePe({{{small, middle, large}}, {{fx::dibImage(fx::patternIcon(16, 16), 24)}}}));
+
+    void use(std::initializer_list<int> sizes, const std::string& format) {
+        settings.size_128 = settings.size_64 = settings.size_48 = settings.size_32 =
+            settings.size_16 = false;
+        for (int s : sizes) {
+            if (s == 128) settings.size_128 = true;
+            if (s == 64) settings.size_64 = true;
+            if (s == 48) settings.size_48 = true;
+            if (s == 32) settings.size_32 = true;
+            if (s == 16) settings.size_16 = true;
+        }
+        settings.format = format;
+    }
+    std::vector<std::string> written() const {
+        std::vector<std::string> names;
+        for (const fs::path& f : report.files()) names.push_back(f.string());
+        return names;
+    }
+};
+
+RgbaImage readPng(const fs::path& file) {
+    auto image = decodePng(fx::readWholeFile(file));
+    return image.value_or(RgbaImage{});
+}
+
+}  // namespace
+
+TEST_F(FormatsFixture, PngOfALibraryGivesEverySizeWithItsAlpha) {
+    use({128, 48, 16}, "png");
+    saveSelectedRows({{dll, 0, true}}, dir.path() / "icon.png", ctx);
+    EXPECT_EQ(written(), (std::vector<std::string>{"128-icon.png", "48-icon.png", "16-icon.png"}));
+    for (int size : {128, 48, 16}) {
+        RgbaImage png = readPng(dir.path() / (std::to_string(size) + "-icon.png"));
+        ASSERT_EQ(png.width, size);
+        ASSERT_EQ(png.height, size);
+        if (size == 16) continue;           // from the 32 x 32 image: no alpha of its own
+        EXPECT_EQ(png.rgba[3], 0) << size;  // the first column is transparent
+        // Further along the row the alpha falls as the picture's does: partly clear.
+        const std::uint8_t alpha = png.rgba[std::size_t(size / 2) * 4 + 3];
+        EXPECT_GT(alpha, 0) << size;
+        EXPECT_LT(alpha, 255) << size;
+    }
+    // 48 is the stored 48 x 48 image itself, pixel for pixel.
+    Icon stored = decodeIconImage(middle.data);
+    EXPECT_EQ(readPng(dir.path() / "48-icon.png").rgba, iconToRgba(stored).rgba);
+}
+
+TEST_F(FormatsFixture, PngWithOneSizeWritesTheChosenNameAndNumbersRows) {
+    use({64}, "png");
+    saveSelectedRows({{dll, 0, true}, {dll, 1, false}, {dll, 1, true}}, dir.path() / "i.png", ctx);
+    EXPECT_EQ(written(), (std::vector<std::string>{"i-001.png", "i-002.png"}));
+    EXPECT_EQ(readPng(dir.path() / "i-002.png").width, 64);
+    // A 16 x 16 image without alpha: opaque except where its mask is set.
+    const RgbaImage second = readPng(dir.path() / "i-002.png");
+    EXPECT_EQ(second.rgba[3], 0);
+    EXPECT_EQ(second.rgba[63 * 4 + 3], 255);
+}
+
+TEST_F(FormatsFixture, PngOfAnIconFileRowBringsThatImageToEachSize) {
+    auto ico = dir.write("a.ico", fx::makeIco({small, middle}));
+    use({48, 32}, "png");
+    saveSelectedRows({{ico, 1, true}}, dir.path() / "x.png", ctx);
+    EXPECT_EQ(written(), (std::vector<std::string>{"48-x.png", "32-x.png"}));
+    EXPECT_EQ(readPng(dir.path() / "48-x.png").rgba, iconToRgba(decodeIconImage(middle.data)).rgba);
+    EXPECT_EQ(readPng(dir.path() / "32-x.png").width, 32);
+}
+
+TEST_F(FormatsFixture, OriginalIconHoldsEveryImageAsStoredWhateverTheSizes) {
+    use({16}, "original");
+    saveSelectedRows({{dll, 0, true}, {dll, 1, true}, {dll, 7, true}}, dir.path() / "o.ico", ctx);
+    EXPECT_EQ(written(), (std::vector<std::string>{"o-001.ico", "o-002.ico"}));
+    const fx::Bytes file = fx::readWholeFile(dir.path() / "o-001.ico");
+    auto entries = readIcoDirectory(file);
+    ASSERT_TRUE(entries);
+    ASSERT_EQ(entries->size(), 3u);
+    const fx::IconImage* images[] = {&small, &middle, &large};
+    for (std::size_t i = 0; i < 3; ++i) {
+        auto data = icoImageData(file, (*entries)[i]);
+        ASSERT_TRUE(data);
+        EXPECT_EQ(fx::Bytes(data->begin(), data->end()), images[i]->data) << i;
+        EXPECT_EQ((*entries)[i].width, images[i]->width);
+        EXPECT_EQ((*entries)[i].bitCount, images[i]->bitCount);
+    }
+    // The ICO format of the same row keeps its old flow: one re-encoded image.
+    use({32}, "ico");
+    report.clear();
+    saveSelectedRows({{dll, 0, true}}, dir.path() / "old.ico", ctx);
+    EXPECT_EQ(readIcoDirectory(fx::readWholeFile(dir.path() / "old.ico"))->size(), 1u);
+}
+
+TEST_F(FormatsFixture, OriginalIconOfAnIconFileRowIsThatImage) {
+    auto ico = dir.write("a.ico", fx::makeIco({small, middle}));
+    use({128}, "original");
+    saveSelectedRows({{ico, 1, true}}, dir.path() / "x.ico", ctx);
+    ASSERT_EQ(written(), (std::vector<std::string>{"x.ico"}));
+    const fx::Bytes file = fx::readWholeFile(dir.path() / "x.ico");
+    ASSERT_EQ(readIcoDirectory(file)->size(), 1u);
+    EXPECT_EQ(fx::Bytes(file.begin() + 22, file.end()), middle.data);
+}
+
+TEST_F(FormatsFixture, AFileThatCannotBeWrittenStopsTheRunWithItsReason) {
+    fs::create_directory(dir.path() / "o.ico");  // a folder where the file goes
+    use({32}, "original");
+    try {
+        saveSelectedRows({{dll, 0, true}}, dir.path() / "o.ico", ctx);
+        ADD_FAILURE() << "no error";
+    } catch (const std::runtime_error& e) {
+        EXPECT_NE(std::string(e.what()).find("o.ico"), std::string::npos);
+        EXPECT_NE(std::string(e.what()).find("Is a directory"), std::string::npos) << e.what();
+    }
+    EXPECT_TRUE(fs::is_directory(dir.path() / "o.ico"));
+    use({32, 16}, "png");
+    fs::create_directory(dir.path() / "16-p.png");
+    EXPECT_THROW(saveSelectedRows({{dll, 0, true}}, dir.path() / "p.png", ctx), std::runtime_error);
+    EXPECT_EQ(written(), (std::vector<std::string>{"32-p.png"}));
+}

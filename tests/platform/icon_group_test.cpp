@@ -1,0 +1,54 @@
+// Icon groups as stored, written back as icon files.
+#include "platform/icon_group.h"
+
+#include <gtest/gtest.h>
+
+#include "support/fixtures.h"
+
+namespace pellimar {
+namespace {
+
+using namespace fixtures;
+
+TEST(IconGroupFile, HoldsTheReadableImagesInOrderWithTheirOwnSizes) {
+    StoredImage a{{}, {1, 2, 3}, true}, lost{{}, {}, false}, b{{}, {9, 8, 7, 6, 5}, true};
+    a.entry.width = 16, a.entry.height = 16, a.entry.colorCount = 16, a.entry.planes = 1;
+    a.entry.bitCount = 4, a.entry.bytesInRes = 999;  // a group's stated size is not copied
+    b.entry.width = 0, b.entry.height = 0, b.entry.bitCount = 32, b.entry.reserved = 7;
+    const std::vector<StoredImage> images = {a, lost, b};
+    const Bytes file = encodeIcoFile(images);
+    ASSERT_EQ(file.size(), 6u + 2 * 16 + 3 + 5);
+    EXPECT_EQ(get16(file, 0), 0);
+    EXPECT_EQ(get16(file, 2), 1);
+    EXPECT_EQ(get16(file, 4), 2);
+    EXPECT_EQ(Bytes(file.begin() + 6, file.begin() + 14), (Bytes{16, 16, 16, 0, 1, 0, 4, 0}));
+    EXPECT_EQ(get32(file, 6 + 8), 3u);
+    EXPECT_EQ(get32(file, 6 + 12), 38u);
+    EXPECT_EQ(Bytes(file.begin() + 22, file.begin() + 30), (Bytes{0, 0, 0, 7, 0, 0, 32, 0}));
+    EXPECT_EQ(get32(file, 22 + 8), 5u);
+    EXPECT_EQ(get32(file, 22 + 12), 41u);
+    EXPECT_EQ(Bytes(file.begin() + 38, file.end()), (Bytes{1, 2, 3, 9, 8, 7, 6, 5}));
+
+    EXPECT_TRUE(encodeIcoFile(std::vector<StoredImage>{lost}).empty());
+    EXPECT_TRUE(encodeIcoFile({}).empty());
+}
+
+TEST(IconGroupFile, StoredImagesOfAFileMissingTheirDataAreMarked) {
+    const IconImage one = dibImage(patternIcon(16, 16), 8), two = pngImage(patternIcon(32, 32));
+    Bytes file = makePe({{{one, two}}});
+    const std::uint8_t group[] = {0, 0, 1, 0, 2, 0, 16, 16};
+    auto at = std::search(file.begin(), file.end(), std::begin(group), std::end(group));
+    ASSERT_NE(at, file.end());
+    put16(file, std::size_t(at - file.begin()) + 6 + 12, 0x4444);  // image 0: no such id
+    IconResources res(file);
+    auto images = storedImages(res, 0);
+    ASSERT_EQ(images.size(), 2u);
+    EXPECT_FALSE(images[0].readable);
+    EXPECT_TRUE(images[1].readable);
+    EXPECT_EQ(images[1].data, two.data);
+    EXPECT_EQ(images[1].entry.pixelWidth(), 32);
+    EXPECT_TRUE(storedImages(res, 1).empty());
+}
+
+}  // namespace
+}  // namespace pellimar
