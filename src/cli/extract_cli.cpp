@@ -141,23 +141,29 @@ void Run::write(const std::string& source, int index, const std::string& name,
 
 void Run::icoGroup(const IconResources& res, const std::string& source, const std::string& base,
                    int index) {
-    const std::vector<StoredImage> images = storedImages(res, index);
-    int readable = 0;
-    for (std::size_t j = 0; j < images.size(); ++j) {
-        if (images[j].readable)
-            ++readable;
+    const std::vector<IconDirEntry> entries = res.images(index);
+    if (entries.empty()) {
+        fail(source + ": icon " + std::to_string(index) + ": its directory cannot be read");
+        return;
+    }
+    // The data found is kept here while the views point into it.
+    std::vector<decltype(res.imageData(entries[0]))> found;
+    found.reserve(entries.size());
+    std::vector<StoredImageView> images;
+    images.reserve(entries.size());
+    for (std::size_t j = 0; j < entries.size(); ++j) {
+        found.push_back(res.imageData(entries[j]));
+        if (const auto& data = found.back())
+            images.push_back(
+                {entries[j], std::span<const std::uint8_t>(data->data(), data->size())});
         else
             fail(source + ": icon " + std::to_string(index) + ": the data of image " +
                  std::to_string(j) + " cannot be found");
     }
-    if (images.empty()) {
-        fail(source + ": icon " + std::to_string(index) + ": its directory cannot be read");
-        return;
-    }
     const std::vector<std::uint8_t> bytes = encodeIcoFile(images);
     if (bytes.empty()) return;  // every image failed, each named above
     write(source, index, base + "-" + std::to_string(index) + ".ico", bytes,
-          ", \"images\": " + std::to_string(readable));
+          ", \"images\": " + std::to_string(images.size()));
 }
 
 void Run::pngImages(const IconResources& res, const std::string& source, const std::string& base,
@@ -174,27 +180,37 @@ void Run::pngImages(const IconResources& res, const std::string& source, const s
             continue;
         }
         const std::span<const std::uint8_t> stored(data->data(), data->size());
-        const Icon icon = decodeIconImage(stored);
-        if (icon.empty()) {
-            fail(which + ": damaged, or of a kind that cannot be read");
-            continue;
-        }
-        // A PNG image is already what is asked for: it is kept as stored.
+        int width = 0, height = 0, depth = 0;
         std::optional<std::vector<std::uint8_t>> encoded;
-        if (!looksLikePng(stored)) {
+        if (looksLikePng(stored)) {
+            // A PNG image is already what is asked for: it is kept as stored, named
+            // after what its header says.
+            auto header = readPngHeader(stored, kMaxDibDimension);
+            if (!header) {
+                fail(which + ": a damaged PNG image");
+                continue;
+            }
+            width = header->width, height = header->height, depth = header->bitsPerPixel;
+        } else {
+            const Icon icon = decodeIconImage(stored);
+            if (icon.empty()) {
+                fail(which + ": damaged, or of a kind that cannot be read");
+                continue;
+            }
             encoded = iconToPng(icon);
             if (!encoded) {
                 fail(which + ": cannot be encoded as PNG");
                 continue;
             }
+            width = icon.width, height = icon.height, depth = icon.bitCount;
         }
-        const std::string size = std::to_string(icon.width) + "x" + std::to_string(icon.height);
-        write(source, index,
-              base + "-" + std::to_string(index) + "-" + size + "-" +
-                  std::to_string(icon.bitCount) + ".png",
-              encoded ? std::span<const std::uint8_t>(*encoded) : stored,
-              ", \"width\": " + std::to_string(icon.width) + ", \"height\": " +
-                  std::to_string(icon.height) + ", \"depth\": " + std::to_string(icon.bitCount));
+        const std::string size = std::to_string(width) + "x" + std::to_string(height);
+        write(
+            source, index,
+            base + "-" + std::to_string(index) + "-" + size + "-" + std::to_string(depth) + ".png",
+            encoded ? std::span<const std::uint8_t>(*encoded) : stored,
+            ", \"width\": " + std::to_string(width) + ", \"height\": " + std::to_string(height) +
+                ", \"depth\": " + std::to_string(depth));
     }
 }
 

@@ -30,22 +30,27 @@ std::vector<StoredImage> storedImages(const IconResources& resources, int index)
 }
 
 std::vector<std::uint8_t> encodeIcoFile(std::span<const StoredImage> images) {
-    std::size_t count = 0, dataSize = 0;
-    for (const StoredImage& image : images) {
-        if (!image.readable) continue;
-        ++count;
-        dataSize += image.data.size();
-    }
+    std::vector<StoredImageView> views;
+    views.reserve(images.size());
+    for (const StoredImage& image : images)
+        if (image.readable) views.push_back({image.entry, image.data});
+    return encodeIcoFile(views);
+}
+
+std::vector<std::uint8_t> encodeIcoFile(std::span<const StoredImageView> images) {
+    const std::size_t count = images.size();
+    std::size_t dataSize = 0;
+    for (const StoredImageView& image : images) dataSize += image.data.size();
     if (count == 0 || count > 0xFFFF) return {};
     const std::size_t directorySize = kIcoHeaderSize + count * kIcoEntrySize;
     if (directorySize + dataSize > 0xFFFFFFFFu) return {};
-    std::vector<std::uint8_t> out(directorySize);
+    std::vector<std::uint8_t> out;
+    out.reserve(directorySize + dataSize);
+    out.resize(directorySize);
     put16(out, 2, 1);
     put16(out, 4, std::uint32_t(count));
-    out.reserve(directorySize + dataSize);
     std::size_t entryAt = kIcoHeaderSize;
-    for (const StoredImage& image : images) {
-        if (!image.readable) continue;
+    for (const StoredImageView& image : images) {
         const IconDirEntry& e = image.entry;
         out[entryAt] = e.width;
         out[entryAt + 1] = e.height;

@@ -30,4 +30,11 @@ std::vector<StoredImage> storedImages(const IconResources& resources, int index)
 // when no image is readable or there are more than 65535.
 std::vector<std::uint8_t> encodeIcoFile(std::span<const StoredImage> images);
 
+// The same from entries and views of their data, held elsewhere (all readable).
+struct StoredImageView {
+    IconDirEntry entry;
+    std::span<const std::uint8_t> data;
+};
+std::vector<std::uint8_t> encodeIcoFile(std::span<const StoredImageView> images);
+
 }  // namespace pellimar

@@ -25,7 +25,20 @@ bool looksLikePng(std::span<const std::uint8_t> bytes);
 std::optional<RgbaImage> decodePng(std::span<const std::uint8_t> bytes,
                                    int maxDimension = kMaxPngDimension);
 
-// Encodes 8-bit RGBA as a PNG; nothing when libpng fails.
+// What a PNG's IHDR chunk says: its size and its bits per pixel (bit depth times
+// samples per pixel). Nothing when the bytes do not start with a PNG signature and
+// an IHDR chunk of sizes from 1 to `maxDimension` and a known colour type. Only
+// the first 33 bytes are read: the image data is not checked.
+struct PngHeader {
+    int width = 0;
+    int height = 0;
+    int bitsPerPixel = 0;
+};
+std::optional<PngHeader> readPngHeader(std::span<const std::uint8_t> bytes,
+                                       int maxDimension = kMaxPngDimension);
+
+// Encodes 8-bit RGBA as a PNG (fast compression: icons are small); nothing when
+// libpng fails.
 std::optional<std::vector<std::uint8_t>> encodePng(const RgbaImage& image);
 
 }  // namespace pellimar

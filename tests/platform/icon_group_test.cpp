@@ -30,7 +30,7 @@ TEST(IconGroupFile, HoldsTheReadableImagesInOrderWithTheirOwnSizes) {
     EXPECT_EQ(Bytes(file.begin() + 38, file.end()), (Bytes{1, 2, 3, 9, 8, 7, 6, 5}));
 
     EXPECT_TRUE(encodeIcoFile(std::vector<StoredImage>{lost}).empty());
-    EXPECT_TRUE(encodeIcoFile({}).empty());
+    EXPECT_TRUE(encodeIcoFile(std::vector<StoredImageView>{}).empty());
 }
 
 TEST(IconGroupFile, StoredImagesOfAFileMissingTheirDataAreMarked) {
