@@ -1,5 +1,6 @@
 #include "cli/extract_cli.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -97,6 +98,36 @@ class Run {
     bool progressShown_ = false;
 };
 
+// Writes a file that is not there yet directly, and replaces one that is through
+// writeFileAtomically. Either way a failure leaves no part of a file behind and
+// never destroys a file that was there. False with errno set on failure.
+bool writeOutput(const fs::path& target, std::span<const std::uint8_t> bytes) {
+    const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
+    if (fd < 0) return errno == EEXIST && writeFileAtomically(target, bytes);
+    const std::uint8_t* p = bytes.data();
+    std::size_t left = bytes.size();
+    while (left > 0) {
+        const ssize_t n = ::write(fd, p, left);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            const int error = n < 0 ? errno : EIO;
+            ::close(fd);
+            ::unlink(target.c_str());
+            errno = error;
+            return false;
+        }
+        p += n;
+        left -= std::size_t(n);
+    }
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(target.c_str());
+        errno = error;
+        return false;
+    }
+    return true;
+}
+
 const char* extensionOf(Format f) {
     switch (f) {
         case Format::Ico:
@@ -125,7 +156,7 @@ void Run::write(const std::string& source, int index, const std::string& name,
                 std::span<const std::uint8_t> bytes, const std::string& details) {
     const fs::path target = dir_ / names_.claim(name);
     errno = 0;
-    if (!writeFileAtomically(target, bytes)) {
+    if (!writeOutput(target, bytes)) {
         fail("cannot write " + target.string() + ": " +
              (errno ? systemReason(errno) : std::string("write failed")));
         return;

@@ -78,6 +78,8 @@ struct ExtractFixture : ::testing::Test {
 
 TEST_F(ExtractFixture, IconFilesHoldEveryImageExactlyAsStoredAndListAsTheSourceDoes) {
     auto dll = library("lib.dll");
+    fs::create_directory(out);
+    dir.write("out/lib.dll-1.ico", fx::Bytes(100000, 'x'));  // an earlier run's, replaced whole
     Result r = extract({"--out", out.string(), dll.string()});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
