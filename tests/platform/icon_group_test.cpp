@@ -50,5 +50,32 @@ TEST(IconGroupFile, StoredImagesOfAFileMissingTheirDataAreMarked) {
     EXPECT_TRUE(storedImages(res, 1).empty());
 }
 
+TEST(PngHeader, SizeAndBitsPerPixelFromTheHeaderAlone) {
+    Bytes png = pngImage(patternIcon(48, 20)).data;
+    auto header = readPngHeader(png);
+    ASSERT_TRUE(header);
+    EXPECT_EQ(header->width, 48);
+    EXPECT_EQ(header->height, 20);
+    EXPECT_EQ(header->bitsPerPixel, 32);
+    png.resize(33);  // the image data is not looked at
+    EXPECT_TRUE(readPngHeader(png));
+    EXPECT_FALSE(readPngHeader(png, 40));  // wider than allowed
+    Bytes bad = png;
+    bad[8 + 8 + 9] = 3;  // colour type 3 (palette) at depth 8: 8 bits a pixel
+    EXPECT_EQ(readPngHeader(bad)->bitsPerPixel, 8);
+    bad[8 + 8 + 9] = 5;  // no such colour type
+    EXPECT_FALSE(readPngHeader(bad));
+    bad = png;
+    bad[8 + 8 + 8] = 3;  // no such depth
+    EXPECT_FALSE(readPngHeader(bad));
+    bad = png;
+    put32(bad, 8 + 8, 0);  // width 0
+    EXPECT_FALSE(readPngHeader(bad));
+    bad = png;
+    bad[12] = 'X';  // not an IHDR chunk
+    EXPECT_FALSE(readPngHeader(bad));
+    EXPECT_FALSE(readPngHeader(Bytes(png.begin(), png.begin() + 28)));  // cut off
+}
+
 }  // namespace
 }  // namespace pellimar
