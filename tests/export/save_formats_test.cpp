@@ -145,3 +145,37 @@ TEST_F(FormatsFixture, AFileThatCannotBeWrittenStopsTheRunWithItsReason) {
     EXPECT_THROW(saveSelectedRows({{dll, 0, true}}, dir.path() / "p.png", ctx), std::runtime_error);
     EXPECT_EQ(written(), (std::vector<std::string>{"32-p.png"}));
 }
+
+TEST_F(FormatsFixture, ARealProgramGivesAPngOf128WithAlphaAndItsOwnIconFile) {
+    // An installer stub of Debian's nsis package: a PE program whose one icon is a
+    // 32 x 32 image of 16 colours with its mask.
+    const fs::path stub = "/usr/share/nsis/Stubs/zlib-x86-unicode";
+    if (!fs::exists(stub)) GTEST_SKIP() << "nsis is not installed";
+    auto opened = IconFile::open(stub);
+    ASSERT_TRUE(opened);
+    const std::vector<StoredImage> group = storedImages(opened->resources(), 0);
+    ASSERT_FALSE(group.empty());
+
+    use({128}, "png");
+    saveSelectedRows({{stub, 0, true}}, dir.path() / "stub.png", ctx);
+    const RgbaImage png = readPng(dir.path() / "stub.png");
+    ASSERT_EQ(png.width, 128);
+    ASSERT_EQ(png.height, 128);
+    int clear = 0, solid = 0;
+    for (std::size_t i = 3; i < png.rgba.size(); i += 4) (png.rgba[i] == 0 ? clear : solid) += 1;
+    EXPECT_GT(clear, 0);  // the mask became transparency
+    EXPECT_GT(solid, 0);
+
+    use({128}, "original");
+    report.clear();
+    saveSelectedRows({{stub, 0, true}}, dir.path() / "stub.ico", ctx);
+    const fx::Bytes ico = fx::readWholeFile(dir.path() / "stub.ico");
+    auto entries = readIcoDirectory(ico);
+    ASSERT_TRUE(entries);
+    ASSERT_EQ(entries->size(), group.size());
+    for (std::size_t i = 0; i < group.size(); ++i) {
+        auto data = icoImageData(ico, (*entries)[i]);
+        ASSERT_TRUE(data);
+        EXPECT_EQ(fx::Bytes(data->begin(), data->end()), group[i].data) << i;
+    }
+}
