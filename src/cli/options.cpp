@@ -7,18 +7,18 @@ namespace pellimar::cli {
 
 namespace {
 
-const OptionSpec* findShort(const std::vector<OptionSpec>& specs, char c) {
-    for (const OptionSpec& s : specs)
+const Option* findShort(const std::vector<Option>& options, char c) {
+    for (const Option& s : options)
         if (s.shortName != 0 && s.shortName == c) return &s;
     return nullptr;
 }
 
 // The option a long name stands for: an exact name, or the only name it begins.
-const OptionSpec* findLong(const std::vector<OptionSpec>& specs, const std::string& name,
-                           std::string& error) {
-    const OptionSpec* found = nullptr;
+const Option* findLong(const std::vector<Option>& options, const std::string& name,
+                       std::string& error) {
+    const Option* found = nullptr;
     int prefixMatches = 0;
-    for (const OptionSpec& s : specs) {
+    for (const Option& s : options) {
         const std::string full = s.longName;
         if (full == name) return &s;
         if (full.compare(0, name.size(), name) == 0) {
@@ -39,7 +39,7 @@ std::optional<std::string> ParsedArgs::last(const std::string& name) const {
     return it->second.back();
 }
 
-ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs) {
+ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<Option>& options) {
     ParsedArgs parsed;
     bool optionsEnded = false;
     for (std::size_t i = 0; i < args.size(); ++i) {
@@ -56,19 +56,19 @@ ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<Opt
             const std::size_t eq = a.find('=');
             const std::string name =
                 a.substr(2, eq == std::string::npos ? std::string::npos : eq - 2);
-            const OptionSpec* spec = findLong(specs, name, parsed.error);
-            if (!spec) return parsed;
-            const std::string full = std::string("--") + spec->longName;
-            if (!spec->takesValue) {
+            const Option* option = findLong(options, name, parsed.error);
+            if (!option) return parsed;
+            const std::string full = std::string("--") + option->longName;
+            if (!option->takesValue) {
                 if (eq != std::string::npos) {
                     parsed.error = full + " takes no value";
                     return parsed;
                 }
-                parsed.values[spec->longName].push_back({});
+                parsed.values[option->longName].push_back({});
             } else if (eq != std::string::npos) {
-                parsed.values[spec->longName].push_back(a.substr(eq + 1));
+                parsed.values[option->longName].push_back(a.substr(eq + 1));
             } else if (i + 1 < args.size()) {
-                parsed.values[spec->longName].push_back(args[++i]);
+                parsed.values[option->longName].push_back(args[++i]);
             } else {
                 parsed.error = full + " needs a value";
                 return parsed;
@@ -77,19 +77,19 @@ ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<Opt
         }
         // One or more single-letter options; one that takes a value takes the rest.
         for (std::size_t k = 1; k < a.size(); ++k) {
-            const OptionSpec* spec = findShort(specs, a[k]);
-            if (!spec) {
+            const Option* option = findShort(options, a[k]);
+            if (!option) {
                 parsed.error = std::string("unknown option -") + a[k];
                 return parsed;
             }
-            if (!spec->takesValue) {
-                parsed.values[spec->longName].push_back({});
+            if (!option->takesValue) {
+                parsed.values[option->longName].push_back({});
                 continue;
             }
             if (k + 1 < a.size()) {
-                parsed.values[spec->longName].push_back(a.substr(k + 1));
+                parsed.values[option->longName].push_back(a.substr(k + 1));
             } else if (i + 1 < args.size()) {
-                parsed.values[spec->longName].push_back(args[++i]);
+                parsed.values[option->longName].push_back(args[++i]);
             } else {
                 parsed.error = std::string("-") + a[k] + " needs a value";
                 return parsed;
@@ -105,10 +105,10 @@ ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<Opt
 namespace pellimar::cli {
 
 std::optional<int> readCommandLine(const std::vector<std::string>& args,
-                                   std::vector<OptionSpec> specs, const CommandText& text,
+                                   std::vector<Option> options, const CommandText& text,
                                    std::ostream& out, std::ostream& err, ParsedArgs& parsed) {
-    specs.push_back({"help", 'h', false});
-    parsed = parseArgs(args, specs);
+    options.push_back({"help", 'h', false});
+    parsed = parseArgs(args, options);
     if (!parsed.error.empty()) return usageError(text, parsed.error, err);
     if (parsed.has("help")) {
         out << text.usage << "\n" << text.help;

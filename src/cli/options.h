@@ -12,7 +12,7 @@
 
 namespace pellimar::cli {
 
-struct OptionSpec {
+struct Option {
     const char* longName;  // without the dashes
     char shortName;        // 0 for none
     bool takesValue;
@@ -30,7 +30,7 @@ struct ParsedArgs {
     std::optional<std::string> last(const std::string& name) const;
 };
 
-ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<OptionSpec>& specs);
+ParsedArgs parseArgs(const std::vector<std::string>& args, const std::vector<Option>& options);
 
 }  // namespace pellimar::cli
 
@@ -48,7 +48,7 @@ struct CommandText {
 // with when the command is done already: 0 after its help went to `out`, 2 after
 // a usage error went to `err`; nothing when the command goes on with `parsed`.
 std::optional<int> readCommandLine(const std::vector<std::string>& args,
-                                   std::vector<OptionSpec> specs, const CommandText& text,
+                                   std::vector<Option> options, const CommandText& text,
                                    std::ostream& out, std::ostream& err, ParsedArgs& parsed);
 
 // Names what is wrong on `err`, then the usage and where to find more; returns 2.

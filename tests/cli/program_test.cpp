@@ -29,7 +29,7 @@ Result run(const std::vector<std::string>& args) {
     return r;
 }
 
-const std::vector<OptionSpec> kSpecs = {
+const std::vector<Option> kOptions = {
     {"out", 'o', true}, {"format", 'f', true}, {"recursive", 'r', false}, {"json", 'j', false}};
 
 }  // namespace
@@ -37,7 +37,7 @@ const std::vector<OptionSpec> kSpecs = {
 TEST(Options, OperandsAndOptionsInAnyOrderWithEveryGnuSpelling) {
     ParsedArgs p = parseArgs(
         {"a.dll", "--out=dir", "-rj", "b.dll", "--form", "png", "-fico", "-", "--", "--json"},
-        kSpecs);
+        kOptions);
     ASSERT_EQ(p.error, "");
     EXPECT_EQ(p.operands, (std::vector<std::string>{"a.dll", "b.dll", "-", "--json"}));
     EXPECT_EQ(p.last("out"), "dir");
@@ -46,27 +46,27 @@ TEST(Options, OperandsAndOptionsInAnyOrderWithEveryGnuSpelling) {
     EXPECT_TRUE(p.has("recursive"));
     EXPECT_EQ(p.values.at("json").size(), 1u);  // the one after "--" is an operand
 
-    p = parseArgs({"-o", "x", "-r"}, kSpecs);
+    p = parseArgs({"-o", "x", "-r"}, kOptions);
     EXPECT_EQ(p.error, "");
     EXPECT_EQ(p.last("out"), "x");
-    p = parseArgs({"-o", "-"}, kSpecs);  // a value may be "-"
+    p = parseArgs({"-o", "-"}, kOptions);  // a value may be "-"
     EXPECT_EQ(p.last("out"), "-");
-    p = parseArgs({"--out="}, kSpecs);  // an empty value is a value
+    p = parseArgs({"--out="}, kOptions);  // an empty value is a value
     EXPECT_EQ(p.last("out"), "");
 }
 
 TEST(Options, WhatCannotBeReadIsNamed) {
-    EXPECT_EQ(parseArgs({"--colour", "red"}, kSpecs).error, "unknown option --colour");
-    EXPECT_EQ(parseArgs({"-x"}, kSpecs).error, "unknown option -x");
-    EXPECT_EQ(parseArgs({"-rx"}, kSpecs).error, "unknown option -x");
-    EXPECT_EQ(parseArgs({"--out"}, kSpecs).error, "--out needs a value");
-    EXPECT_EQ(parseArgs({"-ro"}, kSpecs).error, "-o needs a value");
-    EXPECT_EQ(parseArgs({"--json=yes"}, kSpecs).error, "--json takes no value");
+    EXPECT_EQ(parseArgs({"--colour", "red"}, kOptions).error, "unknown option --colour");
+    EXPECT_EQ(parseArgs({"-x"}, kOptions).error, "unknown option -x");
+    EXPECT_EQ(parseArgs({"-rx"}, kOptions).error, "unknown option -x");
+    EXPECT_EQ(parseArgs({"--out"}, kOptions).error, "--out needs a value");
+    EXPECT_EQ(parseArgs({"-ro"}, kOptions).error, "-o needs a value");
+    EXPECT_EQ(parseArgs({"--json=yes"}, kOptions).error, "--json takes no value");
     // "--f" could be --format only; "--" + "" is the end of the options, but "--=x"
     // names every option at once.
-    EXPECT_EQ(parseArgs({"--f", "png"}, kSpecs).last("format"), "png");
-    EXPECT_EQ(parseArgs({"--=x"}, kSpecs).error, "ambiguous option --");
-    const std::vector<OptionSpec> close = {{"size", 's', true}, {"sizes", 0, true}};
+    EXPECT_EQ(parseArgs({"--f", "png"}, kOptions).last("format"), "png");
+    EXPECT_EQ(parseArgs({"--=x"}, kOptions).error, "ambiguous option --");
+    const std::vector<Option> close = {{"size", 's', true}, {"sizes", 0, true}};
     EXPECT_EQ(parseArgs({"--siz", "1"}, close).error, "ambiguous option --siz");
     EXPECT_EQ(parseArgs({"--size", "1"}, close).last("size"), "1");  // exact names win
 }
