@@ -100,10 +100,12 @@ class Run {
 
 // Writes a file that is not there yet directly, and replaces one that is through
 // writeFileAtomically. Either way a failure leaves no part of a file behind and
-// never destroys a file that was there. False with errno set on failure.
+// never destroys a file that was there. Neither waits for the disk: outputs can be
+// made again from their sources, and a flush per file would cost more than all the
+// rest of a run. False with errno set on failure.
 bool writeOutput(const fs::path& target, std::span<const std::uint8_t> bytes) {
     const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-    if (fd < 0) return errno == EEXIST && writeFileAtomically(target, bytes);
+    if (fd < 0) return errno == EEXIST && writeFileAtomically(target, bytes, Durability::Scratch);
     const std::uint8_t* p = bytes.data();
     std::size_t left = bytes.size();
     while (left > 0) {
