@@ -284,7 +284,7 @@ void Run::file(const Source& source, std::size_t number, std::size_t total) {
         progressShown_ = true;
     }
     errno = 0;
-    auto opened = IconFile::openForEveryIcon(source.path);
+    auto opened = IconFile::open(source.path);
     if (!opened) {
         fail("cannot read " + source.path + ": " +
              (errno ? systemReason(errno) : std::string("not a regular file")));

@@ -49,24 +49,8 @@ std::optional<ByteSource> ByteSource::openFile(const std::filesystem::path& file
     return source;
 }
 
-std::optional<ByteSource> ByteSource::openFileForWholeReading(const std::filesystem::path& file,
-                                                              std::uint64_t wholeUpTo) {
-    auto source = openFile(file);
-    if (!source || source->size_ > wholeUpTo) return source;
-    std::vector<std::uint8_t> bytes(std::size_t(source->size_));
-    auto got = readUpTo(source->fd_, 0, bytes.data(), bytes.size());
-    if (!got) return source;  // the pieces are read one by one, as they can be
-    bytes.resize(*got);       // a file that shrank since it was opened
-    ByteSource whole;
-    whole.owned_ = std::move(bytes);
-    whole.memory_ = whole.owned_;
-    whole.size_ = whole.owned_.size();
-    return whole;
-}
-
 ByteSource::ByteSource(ByteSource&& other) noexcept
     : memory_(other.memory_),
-      owned_(std::move(other.owned_)),
       fd_(other.fd_),
       size_(other.size_),
       blocks_(std::move(other.blocks_)) {
@@ -79,7 +63,6 @@ ByteSource& ByteSource::operator=(ByteSource&& other) noexcept {
     if (this != &other) {
         close();
         memory_ = other.memory_;
-        owned_ = std::move(other.owned_);
         fd_ = other.fd_;
         size_ = other.size_;
         blocks_ = std::move(other.blocks_);

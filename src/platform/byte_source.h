@@ -21,11 +21,6 @@ class ByteSource {
     explicit ByteSource(std::span<const std::uint8_t> memory);
     // Nothing when the file cannot be opened or is not a regular file.
     static std::optional<ByteSource> openFile(const std::filesystem::path& file);
-    // The same, for a reader that will take most of the file: a file of at most
-    // `wholeUpTo` bytes is read whole at once into memory this object owns (one
-    // system call instead of one per image); a larger one is read as openFile does.
-    static std::optional<ByteSource> openFileForWholeReading(const std::filesystem::path& file,
-                                                             std::uint64_t wholeUpTo);
 
     ByteSource(ByteSource&& other) noexcept;
     ByteSource& operator=(ByteSource&& other) noexcept;
@@ -64,7 +59,6 @@ class ByteSource {
     const Block* block(std::uint64_t index) const;
 
     std::span<const std::uint8_t> memory_;
-    std::vector<std::uint8_t> owned_;  // what memory_ shows, for a file read whole
     int fd_ = -1;
     std::uint64_t size_ = 0;
     mutable std::unique_ptr<Block[]> blocks_;

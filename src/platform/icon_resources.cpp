@@ -378,13 +378,6 @@ std::unique_ptr<IconFile> IconFile::open(const std::filesystem::path& file) {
     return std::unique_ptr<IconFile>(new IconFile(std::move(*source)));
 }
 
-std::unique_ptr<IconFile> IconFile::openForEveryIcon(const std::filesystem::path& file) {
-    constexpr std::uint64_t kWholeUpTo = 64u << 20;
-    auto source = ByteSource::openFileForWholeReading(file, kWholeUpTo);
-    if (!source) return nullptr;
-    return std::unique_ptr<IconFile>(new IconFile(std::move(*source)));
-}
-
 Icon extractIcon(const std::filesystem::path& file, int index, int size) {
     if (index < 0 || size < 1 || size > kMaxIconSize) return {};
     auto opened = IconFile::open(file);

@@ -76,8 +76,6 @@ class IconResources {
 class IconFile {
   public:
     static std::unique_ptr<IconFile> open(const std::filesystem::path& file);
-    // For a reader that takes every icon: a file of up to 64 MB is read whole at once.
-    static std::unique_ptr<IconFile> openForEveryIcon(const std::filesystem::path& file);
     const IconResources& resources() const { return resources_; }
 
   private:

@@ -61,30 +61,6 @@ TEST(ChangingFile, ExecutablesCutShortAfterOpeningGiveNoIconForWhatIsGone) {
     }
 }
 
-TEST(ChangingFile, AFileReadWholeKeepsWhatItHeldAtOpening) {
-    const Bytes bytes = makePe(threeGroups(), PeKind::Pe32);
-    TempDir dir;
-    const auto path = dir.write("app.dll", bytes);
-    auto whole = IconFile::openForEveryIcon(path);
-    ASSERT_TRUE(whole);
-    truncateTo(path, 0);  // the bytes are already in memory
-    const IconResources& res = whole->resources();
-    ASSERT_EQ(res.iconCount(), 3);
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(centre(res.icon(i, 32)), kColours[i]) << i;
-
-    // A file above the bound is read piece by piece and sees the cut.
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
-    auto pieces = ByteSource::openFileForWholeReading(path, bytes.size() - 1);
-    auto inMemory = ByteSource::openFileForWholeReading(path, bytes.size());
-    ASSERT_TRUE(pieces && inMemory);
-    truncateTo(path, 10);
-    EXPECT_EQ(pieces->read(20, 2), std::nullopt);
-    EXPECT_EQ(inMemory->read(20, 2), (std::vector<std::uint8_t>{bytes[20], bytes[21]}));
-    EXPECT_EQ(inMemory->size(), bytes.size());
-    EXPECT_FALSE(ByteSource::openFileForWholeReading(dir.path(), 100));  // not a regular file
-}
-
 TEST(ChangingFile, IconFileCutShortAfterOpening) {
     const Bytes bytes = makeIco(
         {dibImage(solidIcon(16, 16, 0xFF00FF00), 4), dibImage(solidIcon(32, 32, 0xFFFF0000), 8)});
