@@ -53,7 +53,10 @@ ByteSource::ByteSource(ByteSource&& other) noexcept
     : memory_(other.memory_),
       fd_(other.fd_),
       size_(other.size_),
-      blocks_(std::move(other.blocks_)) {
+      blocks_(std::move(other.blocks_)),
+      ahead_(std::move(other.ahead_)),
+      aheadStart_(other.aheadStart_),
+      lastEnd_(other.lastEnd_) {
     other.fd_ = -1;
     other.size_ = 0;
     other.memory_ = {};
@@ -66,6 +69,9 @@ ByteSource& ByteSource::operator=(ByteSource&& other) noexcept {
         fd_ = other.fd_;
         size_ = other.size_;
         blocks_ = std::move(other.blocks_);
+        ahead_ = std::move(other.ahead_);
+        aheadStart_ = other.aheadStart_;
+        lastEnd_ = other.lastEnd_;
         other.fd_ = -1;
         other.size_ = 0;
         other.memory_ = {};
@@ -136,7 +142,39 @@ std::optional<std::vector<std::uint8_t>> ByteSource::read(std::uint64_t offset,
         auto from = memory_.begin() + std::ptrdiff_t(offset);
         return std::vector<std::uint8_t>(from, from + std::ptrdiff_t(length));
     }
-    return readRange(fd_, offset, length);
+    if (auto ahead = fromReadAhead(offset, length)) return ahead;
+    auto bytes = readRange(fd_, offset, length);
+    lastEnd_ = offset + length;
+    return bytes;
+}
+
+std::optional<std::vector<std::uint8_t>> ByteSource::fromReadAhead(std::uint64_t offset,
+                                                                   std::uint64_t length) const {
+    auto inAhead = [&] {
+        return !ahead_.empty() && offset >= aheadStart_ &&
+               offset - aheadStart_ + length <= ahead_.size();
+    };
+    // Only once the reads are seen to follow one another (resource data is aligned
+    // to 8 bytes, so a small gap counts as following): a reader that takes one
+    // range of a file pays for no more than that range.
+    constexpr std::uint64_t kAlignmentGap = 16;
+    if (!inAhead()) {
+        const bool follows =
+            lastEnd_ != UINT64_MAX && offset >= lastEnd_ && offset - lastEnd_ < kAlignmentGap;
+        if (!follows || length > kReadAhead) return std::nullopt;
+        ahead_.resize(std::size_t(std::min<std::uint64_t>(kReadAhead, size_ - offset)));
+        const auto got = readUpTo(fd_, offset, ahead_.data(), ahead_.size());
+        if (!got) {
+            ahead_.clear();
+            return std::nullopt;
+        }
+        ahead_.resize(*got);  // less when the file shrank
+        aheadStart_ = offset;
+        if (!inAhead()) return std::nullopt;
+    }
+    lastEnd_ = offset + length;
+    auto from = ahead_.begin() + std::ptrdiff_t(offset - aheadStart_);
+    return std::vector<std::uint8_t>(from, from + std::ptrdiff_t(length));
 }
 
 std::optional<std::vector<std::uint8_t>> readRange(int fd, std::uint64_t offset,

@@ -58,10 +58,19 @@ class ByteSource {
     };
     const Block* block(std::uint64_t index) const;
 
+    // Reads that follow one another through the file (the images of one icon group
+    // lie one after the other) are served from one larger read ahead.
+    static constexpr std::size_t kReadAhead = 64 * 1024;
+    std::optional<std::vector<std::uint8_t>> fromReadAhead(std::uint64_t offset,
+                                                           std::uint64_t length) const;
+
     std::span<const std::uint8_t> memory_;
     int fd_ = -1;
     std::uint64_t size_ = 0;
     mutable std::unique_ptr<Block[]> blocks_;
+    mutable std::vector<std::uint8_t> ahead_;  // bytes from aheadStart_, read at one moment
+    mutable std::uint64_t aheadStart_ = 0;
+    mutable std::uint64_t lastEnd_ = UINT64_MAX;  // where the last range read ended
 };
 
 // Reads `length` bytes at `offset` of an open file descriptor; nothing on a short read.

@@ -343,7 +343,8 @@ std::optional<std::vector<std::uint8_t>> IconResources::imageData(const IconDirE
         // The first entry of that id, in stored order, whose data can be read.
         if (!pe_->icons) return std::nullopt;
         ResourceTree tree = pe_->tree(source_, false);
-        const auto list = source_.read(pe_->icons->first, pe_->icons->count * 8);
+        if (!peIconList_) peIconList_ = source_.read(pe_->icons->first, pe_->icons->count * 8);
+        const auto& list = peIconList_;
         if (!list) return std::nullopt;
         for (std::uint64_t i = 0; i < pe_->icons->count; ++i) {
             // Only the name is read until the id matches: this runs over every entry.

@@ -69,6 +69,9 @@ class IconResources {
     // resources the file holds.
     struct PeDirectories;
     std::shared_ptr<const PeDirectories> pe_;
+    // The (id, entry) pairs of the PE's icon images, read once when first needed:
+    // looking an image up reads no more of the file.
+    mutable std::optional<std::vector<std::uint8_t>> peIconList_;
 };
 
 // A file opened for reading its icons: it is read piecewise as the icons are asked
