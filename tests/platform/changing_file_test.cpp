@@ -95,6 +95,39 @@ TEST(ChangingFile, GrownOrReplacedFileReadsAsItWasWhenOpened) {
     for (int i = 0; i < 3; ++i) EXPECT_EQ(centre(file->resources().icon(i, 32)), kColours[i]) << i;
 }
 
+// Ranges read one after the other (the images of a group) come from one larger
+// read; each must still be exactly the bytes asked for, up to the file's end.
+TEST(ByteSource, RangesThatFollowOneAnotherAreTheBytesAskedFor) {
+    Bytes bytes(200000);
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = std::uint8_t(i * 13 + i / 251);
+    TempDir dir;
+    const auto path = dir.write("data.bin", bytes);
+    auto source = ByteSource::openFile(path);
+    ASSERT_TRUE(source);
+    auto expect = [&](std::uint64_t at, std::uint64_t n) {
+        EXPECT_EQ(source->read(at, n),
+                  Bytes(bytes.begin() + std::ptrdiff_t(at), bytes.begin() + std::ptrdiff_t(at + n)))
+            << at << "+" << n;
+    };
+    std::uint64_t at = 100;
+    for (std::uint64_t n : {3000, 5000, 40000, 30000, 7, 70000, 1000}) {
+        expect(at, n);
+        at += n + (n % 8 ? 8 - n % 8 : 0);  // aligned to 8, as resource data is
+    }
+    expect(199990, 10);  // up to the end
+    EXPECT_FALSE(source->read(199995, 10));
+    expect(50, 20);  // back to the start
+
+    // A cut after the read ahead: its bytes were consistent when read.
+    auto cut = ByteSource::openFile(path);
+    ASSERT_TRUE(cut);
+    ASSERT_TRUE(cut->read(0, 1000));
+    ASSERT_TRUE(cut->read(1000, 1000));  // follows: reads ahead
+    truncateTo(path, 1500);
+    EXPECT_EQ(cut->read(2000, 100), Bytes(bytes.begin() + 2000, bytes.begin() + 2100));
+    EXPECT_FALSE(cut->read(100000, 100));  // never read, and gone
+}
+
 TEST(ByteSource, ReadsWhatTheFileStillHoldsAndNothingPastIt) {
     Bytes bytes(10000);
     for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = std::uint8_t(i * 7);
