@@ -56,6 +56,7 @@ ByteSource::ByteSource(ByteSource&& other) noexcept
       blocks_(std::move(other.blocks_)),
       ahead_(std::move(other.ahead_)),
       aheadStart_(other.aheadStart_),
+      lastStart_(other.lastStart_),
       lastEnd_(other.lastEnd_) {
     other.fd_ = -1;
     other.size_ = 0;
@@ -71,6 +72,7 @@ ByteSource& ByteSource::operator=(ByteSource&& other) noexcept {
         blocks_ = std::move(other.blocks_);
         ahead_ = std::move(other.ahead_);
         aheadStart_ = other.aheadStart_;
+        lastStart_ = other.lastStart_;
         lastEnd_ = other.lastEnd_;
         other.fd_ = -1;
         other.size_ = 0;
@@ -143,9 +145,7 @@ std::optional<std::vector<std::uint8_t>> ByteSource::read(std::uint64_t offset,
         return std::vector<std::uint8_t>(from, from + std::ptrdiff_t(length));
     }
     if (auto ahead = fromReadAhead(offset, length)) return ahead;
-    auto bytes = readRange(fd_, offset, length);
-    lastEnd_ = offset + length;
-    return bytes;
+    return readRange(fd_, offset, length);
 }
 
 std::optional<std::vector<std::uint8_t>> ByteSource::fromReadAhead(std::uint64_t offset,
@@ -154,25 +154,44 @@ std::optional<std::vector<std::uint8_t>> ByteSource::fromReadAhead(std::uint64_t
         return !ahead_.empty() && offset >= aheadStart_ &&
                offset - aheadStart_ + length <= ahead_.size();
     };
-    // Only once the reads are seen to follow one another (resource data is aligned
-    // to 8 bytes, so a small gap counts as following): a reader that takes one
-    // range of a file pays for no more than that range.
-    constexpr std::uint64_t kAlignmentGap = 16;
+    auto remember = [&] {
+        lastStart_ = offset;
+        lastEnd_ = offset + length;
+    };
     if (!inAhead()) {
-        const bool follows =
-            lastEnd_ != UINT64_MAX && offset >= lastEnd_ && offset - lastEnd_ < kAlignmentGap;
-        if (!follows || length > kReadAhead) return std::nullopt;
-        ahead_.resize(std::size_t(std::min<std::uint64_t>(kReadAhead, size_ - offset)));
-        const auto got = readUpTo(fd_, offset, ahead_.data(), ahead_.size());
+        // Only once the reads are seen to follow one another, forwards or backwards
+        // (a group lists its largest image first, which is usually stored last), and
+        // only for image-sized reads: a reader that takes one range of a file, or a
+        // header, pays for no more than that. Resource data is aligned to 8 bytes,
+        // so a small gap still counts as following.
+        constexpr std::uint64_t kAlignmentGap = 16;
+        constexpr std::uint64_t kLeastForReadAhead = 256;
+        const bool known = lastEnd_ != UINT64_MAX;
+        const bool after = known && offset >= lastEnd_ && offset - lastEnd_ < kAlignmentGap;
+        const bool before = known && offset + length <= lastStart_ &&
+                            lastStart_ - (offset + length) < kAlignmentGap;
+        if ((!after && !before) || length < kLeastForReadAhead || length > kReadAhead) {
+            remember();
+            return std::nullopt;
+        }
+        std::uint64_t start = offset;
+        if (before) start = lastStart_ - std::min<std::uint64_t>(kReadAhead, lastStart_);
+        if (start > offset) start = offset;
+        ahead_.resize(std::size_t(std::min<std::uint64_t>(kReadAhead, size_ - start)));
+        const auto got = readUpTo(fd_, start, ahead_.data(), ahead_.size());
         if (!got) {
             ahead_.clear();
+            remember();
             return std::nullopt;
         }
         ahead_.resize(*got);  // less when the file shrank
-        aheadStart_ = offset;
-        if (!inAhead()) return std::nullopt;
+        aheadStart_ = start;
+        if (!inAhead()) {
+            remember();
+            return std::nullopt;
+        }
     }
-    lastEnd_ = offset + length;
+    remember();
     auto from = ahead_.begin() + std::ptrdiff_t(offset - aheadStart_);
     return std::vector<std::uint8_t>(from, from + std::ptrdiff_t(length));
 }

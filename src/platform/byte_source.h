@@ -70,7 +70,8 @@ class ByteSource {
     mutable std::unique_ptr<Block[]> blocks_;
     mutable std::vector<std::uint8_t> ahead_;  // bytes from aheadStart_, read at one moment
     mutable std::uint64_t aheadStart_ = 0;
-    mutable std::uint64_t lastEnd_ = UINT64_MAX;  // where the last range read ended
+    mutable std::uint64_t lastStart_ = 0;         // where the last range read began
+    mutable std::uint64_t lastEnd_ = UINT64_MAX;  // and ended (UINT64_MAX: none yet)
 };
 
 // Reads `length` bytes at `offset` of an open file descriptor; nothing on a short read.

@@ -118,6 +118,18 @@ TEST(ByteSource, RangesThatFollowOneAnotherAreTheBytesAskedFor) {
     EXPECT_FALSE(source->read(199995, 10));
     expect(50, 20);  // back to the start
 
+    // Backwards, as a group that lists its largest image, stored last, first.
+    auto back = ByteSource::openFile(path);
+    ASSERT_TRUE(back);
+    std::uint64_t end = 190000;
+    for (std::uint64_t n : {9000, 4000, 1000, 300, 20000, 60000, 50}) {
+        end -= n;
+        EXPECT_EQ(back->read(end, n), Bytes(bytes.begin() + std::ptrdiff_t(end),
+                                            bytes.begin() + std::ptrdiff_t(end + n)))
+            << end << "+" << n;
+        end -= end % 8;
+    }
+
     // A cut after the read ahead: its bytes were consistent when read.
     auto cut = ByteSource::openFile(path);
     ASSERT_TRUE(cut);
