@@ -190,12 +190,21 @@ TEST(CollectFiles, PseudoFileSystemsAreNeverEntered) {
     EXPECT_TRUE(isPseudoFileSystem("/proc"));
     EXPECT_TRUE(isPseudoFileSystem("/proc/self"));
     EXPECT_FALSE(isPseudoFileSystem(fs::temp_directory_path()));
+    // Not one entry is looked at: the walk refuses the folder before listing it
+    // (/proc holds no file of a wanted kind, so an empty list alone would prove
+    // nothing).
+    std::size_t seen = 1234;
+    WalkHooks hooks;
+    hooks.progress = [&](std::size_t n) { seen = n; };
     std::vector<fs::path> list;
-    collectFiles("/proc", kAll, list);
+    collectFiles("/proc", kAll, list, hooks);
     EXPECT_TRUE(list.empty());
+    EXPECT_EQ(seen, 0u);
     if (fs::is_directory("/sys/kernel")) {
         EXPECT_TRUE(isPseudoFileSystem("/sys"));
-        EXPECT_TRUE(gatherScanFiles("/sys", kAll, false).empty());
+        seen = 1234;
+        EXPECT_TRUE(gatherScanFiles("/sys", kAll, false, hooks).empty());
+        EXPECT_EQ(seen, 1234u);  // never listed, so never reported
     }
 }
 
