@@ -61,9 +61,13 @@ ScanOutcome runFolderScan(const std::vector<fs::path>& files, const AppSettings&
         ++out.rowsAdded;
     };
 
+    // A file may state tens of thousands of icons: Stop is looked at between icons.
+    auto stopAsked = [&] {
+        return callbacks.stop != nullptr && callbacks.stop->load(std::memory_order_relaxed);
+    };
     std::size_t filesRead = 0;
     for (const fs::path& file : files) {
-        if (callbacks.stop != nullptr && callbacks.stop->load(std::memory_order_relaxed)) {
+        if (stopAsked()) {
             out.interrupted = true;
             break;
         }
@@ -75,7 +79,7 @@ ScanOutcome runFolderScan(const std::vector<fs::path>& files, const AppSettings&
             } else {
                 // No more images than the readers take from one directory.
                 const int last = std::min(*count, kMaxImagesPerIcon);
-                for (int k = 1; k <= last; ++k) {
+                for (int k = 1; k <= last && !stopAsked(); ++k) {
                     const Icon icon = callbacks.loadIcon(file, k);
                     if (icon.empty()) continue;  // a damaged image hides none of the others
                     if (!withinLimit()) break;
@@ -86,7 +90,7 @@ ScanOutcome runFolderScan(const std::vector<fs::path>& files, const AppSettings&
             if (out.stopped) break;
             const std::optional<int> count =
                 callbacks.countIcons ? callbacks.countIcons(file) : std::nullopt;
-            for (int index = 0; !count || index < *count; ++index) {
+            for (int index = 0; (!count || index < *count) && !stopAsked(); ++index) {
                 const Icon icon = callbacks.loadIcon(file, index);
                 if (icon.empty()) {
                     if (count) continue;  // a damaged icon hides none of the others

@@ -376,6 +376,7 @@ void MainWindow::showProgress(const WorkProgress& progress) {
 
 void MainWindow::stopBackgroundWork() {
     if (!stopWork_) return;
+    workStopped_ = true;
     stopWork_();
     stopButton->setEnabled(false);
     progressLabel->setText(tr("Stopping ..."));
@@ -501,7 +502,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     if (backgroundWorkRunning()) {
         // The work ends first; the window closes when it has.
         event->ignore();
-        if (closeWhenIdle_) return;
+        if (closeWhenIdle_) {
+            stopBackgroundWork();  // work that began after the answer ends too
+            return;
+        }
         run([&] {
             if (desktop_.message("Files are still being read.\r\nStop and quit?", "Notice",
                                  Buttons::OkCancel) != Answer::Ok)
@@ -671,14 +675,16 @@ void MainWindow::openPaths(const std::vector<fs::path>& paths) {
     // One clearing for all of them, not one per file or folder.
     AppSettings keep = settings_;
     keep.clearResult = false;
+    workStopped_ = false;
     for (const fs::path& given : paths) {
+        // Stop (or quitting) during one of them ends the rest as well.
+        if (workStopped_ || closeWhenIdle_) return;
         std::error_code ec;
         const fs::path path = fs::absolute(given, ec).lexically_normal();
         if (fs::is_directory(path, ec)) {
             const ScanOutcome outcome =
                 scanFolderInBackground(path, keep, *this, iconLoader_, iconCounter_);
             scanIconCount = outcome.iconsTaken;
-            if (outcome.interrupted) return;  // Stop ends the rest as well
         } else if (fs::exists(path, ec)) {
             if (upperCaseExtension(path) == ".ICO") {
                 showIconViewer(desktop_, this, path, path);

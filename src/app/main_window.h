@@ -235,6 +235,7 @@ class MainWindow : public QMainWindow, public ResultListAccess {
     IconLoader iconLoader_ = loadFileIcon;
     IconCounter iconCounter_ = countFileIcons;
     std::function<void()> stopWork_;  // set while background work runs
+    bool workStopped_ = false;        // Stop was asked during the last background work
     bool closeWhenIdle_ = false;      // the user chose to quit during background work
     bool closeConfirmed_ = false;
 };

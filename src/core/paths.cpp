@@ -145,9 +145,12 @@ fs::path privateTempDir() {
     if (::mkdtemp(pattern.data()) == nullptr)  // mode 0700
         throw std::runtime_error("Cannot create the temporary folder " + pattern);
     const fs::path dir = pattern;
-    const int fd =
-        ::open((dir / kLockName).c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    const int fd = ::open((dir / ".lock-new").c_str(),
+                          O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    // Locked before it takes its name: another copy cleaning up never sees the lock
+    // file free while this copy is starting (a folder without it stays a while).
+    if (fd < 0 || ::flock(fd, LOCK_EX | LOCK_NB) != 0 ||
+        ::rename((dir / ".lock-new").c_str(), (dir / kLockName).c_str()) != 0) {
         if (fd >= 0) ::close(fd);
         std::error_code ec;
         fs::remove_all(dir, ec);

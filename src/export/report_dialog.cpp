@@ -41,7 +41,10 @@ QImage fromRgb(const RgbImage& rgb) {
 QImage loadPreview(const fs::path& file) {
     const std::string ext = upperCaseExtension(file);
     if (ext == ".JPG") return fromRgb(readJpegFile(file));
-    const char* format = ext == ".ICO" ? "ico" : ext == ".BMP" ? "bmp" : nullptr;
+    const char* format = ext == ".ICO"   ? "ico"
+                         : ext == ".BMP" ? "bmp"
+                         : ext == ".PNG" ? "png"
+                                         : nullptr;
     if (!format) return {};
     // Opened by the bytes of its name, which need not be UTF-8.
     const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <QImage>
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -142,6 +144,20 @@ TEST(ReportForm, NamesThatAreNotUtf8AreKeptAsTheyAre) {
     form.openSelectedFile();
     ASSERT_EQ(desktop.opened.size(), 1u);
     EXPECT_EQ(desktop.opened[0].native(), (dir.path / latin1).native());
+}
+
+TEST(ReportForm, PngFilesArePreviewedToo) {
+    TempDir dir("report");
+    QImage picture(24, 16, QImage::Format_ARGB32);
+    picture.fill(qRgba(10, 200, 30, 255));
+    ASSERT_TRUE(picture.save(QString::fromStdString((dir.path / "saved.Png").string()), "png"));
+    ScriptedDesktop desktop;
+    ReportDialog form(desktop);
+    form.report().setFolder(dir.path / "");
+    form.report().add("saved.Png");
+    form.showLastRun();
+    clickItem(form, 0);
+    EXPECT_EQ(form.previewImage->size(), QSize(24, 16));
 }
 
 TEST(ReportForm, PreviewKindInAnyLetterCaseAndLocale) {
