@@ -179,24 +179,25 @@ void Run::icoGroup(const IconResources& res, const std::string& source, const st
         fail(source + ": icon " + std::to_string(index) + ": its directory cannot be read");
         return;
     }
-    // The data found is kept here while the views point into it.
-    std::vector<decltype(res.imageData(entries[0]))> found;
-    found.reserve(entries.size());
-    std::vector<StoredImageView> images;
-    images.reserve(entries.size());
-    for (std::size_t j = 0; j < entries.size(); ++j) {
-        found.push_back(res.imageData(entries[j]));
-        if (const auto& data = found.back())
-            images.push_back(
-                {entries[j], std::span<const std::uint8_t>(data->data(), data->size())});
-        else
-            fail(source + ": icon " + std::to_string(index) + ": the data of image " +
-                 std::to_string(j) + " cannot be found");
+    const std::vector<StoredImage> images = storedImages(res, index);
+    std::size_t readable = 0;
+    for (std::size_t j = 0; j < images.size(); ++j) {
+        if (images[j].readable) {
+            ++readable;
+            continue;
+        }
+        fail(source + ": icon " + std::to_string(index) + ": the data of image " +
+             std::to_string(j) + " cannot be found, or the group passes " +
+             std::to_string(kMaxStoredGroupBytes >> 20) + " MB");
     }
     const std::vector<std::uint8_t> bytes = encodeIcoFile(images);
-    if (bytes.empty()) return;  // every image failed, each named above
+    if (bytes.empty()) {
+        if (readable > 0)
+            fail(source + ": icon " + std::to_string(index) + ": too large for an icon file");
+        return;  // otherwise every image failed, each named above
+    }
     write(source, index, base + "-" + std::to_string(index) + ".ico", bytes,
-          ", \"images\": " + std::to_string(images.size()));
+          ", \"images\": " + std::to_string(readable));
 }
 
 void Run::pngImages(const IconResources& res, const std::string& source, const std::string& base,

@@ -99,10 +99,12 @@ void listAsJson(const std::vector<std::string>& files, std::ostream& out, std::o
                 out << imageSep << "{\"width\": " << e.pixelWidth()
                     << ", \"height\": " << e.pixelHeight() << ", \"depth\": " << e.statedBitCount();
                 imageSep = ", ";
-                if (auto data = res.imageData(e)) {
-                    const std::span<const std::uint8_t> bytes(data->data(), data->size());
-                    out << ", \"png\": " << (looksLikePng(bytes) ? "true" : "false")
-                        << ", \"bytes\": " << bytes.size() << "}";
+                // Eight bytes tell a PNG: the image itself is not read.
+                const auto extent = res.imageExtent(e);
+                const auto start = extent ? res.imageStart(e, 8) : std::nullopt;
+                if (extent && start) {
+                    out << ", \"png\": " << (looksLikePng(*start) ? "true" : "false")
+                        << ", \"bytes\": " << extent->length << "}";
                 } else {
                     out << ", \"png\": null, \"bytes\": null}";
                 }

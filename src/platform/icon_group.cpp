@@ -15,14 +15,21 @@ void put32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t v) {
 
 }  // namespace
 
-std::vector<StoredImage> storedImages(const IconResources& resources, int index) {
+std::vector<StoredImage> storedImages(const IconResources& resources, int index,
+                                      std::uint64_t budget) {
     std::vector<StoredImage> images;
+    std::uint64_t total = 0;
     for (const IconDirEntry& e : resources.images(index)) {
         StoredImage image;
         image.entry = e;
-        if (auto data = resources.imageData(e)) {
-            image.data.assign(data->begin(), data->end());
-            image.readable = true;
+        // The size is known before anything is read.
+        const auto extent = resources.imageExtent(e);
+        if (extent && extent->length <= budget - total) {
+            if (auto data = resources.imageData(e)) {
+                total += data->size();
+                image.data = std::move(*data);
+                image.readable = true;
+            }
         }
         images.push_back(std::move(image));
     }
@@ -30,17 +37,13 @@ std::vector<StoredImage> storedImages(const IconResources& resources, int index)
 }
 
 std::vector<std::uint8_t> encodeIcoFile(std::span<const StoredImage> images) {
-    std::vector<StoredImageView> views;
-    views.reserve(images.size());
-    for (const StoredImage& image : images)
-        if (image.readable) views.push_back({image.entry, image.data});
-    return encodeIcoFile(views);
-}
-
-std::vector<std::uint8_t> encodeIcoFile(std::span<const StoredImageView> images) {
-    const std::size_t count = images.size();
+    std::size_t count = 0;
     std::size_t dataSize = 0;
-    for (const StoredImageView& image : images) dataSize += image.data.size();
+    for (const StoredImage& image : images) {
+        if (!image.readable) continue;
+        ++count;
+        dataSize += image.data.size();
+    }
     if (count == 0 || count > 0xFFFF) return {};
     const std::size_t directorySize = kIcoHeaderSize + count * kIcoEntrySize;
     if (directorySize + dataSize > 0xFFFFFFFFu) return {};
@@ -50,7 +53,8 @@ std::vector<std::uint8_t> encodeIcoFile(std::span<const StoredImageView> images)
     put16(out, 2, 1);
     put16(out, 4, std::uint32_t(count));
     std::size_t entryAt = kIcoHeaderSize;
-    for (const StoredImageView& image : images) {
+    for (const StoredImage& image : images) {
+        if (!image.readable) continue;
         const IconDirEntry& e = image.entry;
         out[entryAt] = e.width;
         out[entryAt + 1] = e.height;

@@ -20,9 +20,15 @@ struct StoredImage {
     bool readable = false;           // false when the entry's data cannot be found
 };
 
+// The most stored bytes one group's images are read to: a group may name the same
+// 64 MB image 256 times.
+inline constexpr std::uint64_t kMaxStoredGroupBytes = 256u << 20;
+
 // The images of icon `index` of `resources`, in the group's order; empty when
-// there is no such icon.
-std::vector<StoredImage> storedImages(const IconResources& resources, int index);
+// there is no such icon. An image whose data cannot be found, or would bring the
+// group past `budget` bytes, is not readable (and not read).
+std::vector<StoredImage> storedImages(const IconResources& resources, int index,
+                                      std::uint64_t budget = kMaxStoredGroupBytes);
 
 // An icon file holding the readable images in the order given: the 6-byte header,
 // one 16-byte entry per image (the stored fields, with the size of the data

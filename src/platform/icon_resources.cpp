@@ -334,13 +334,15 @@ std::vector<IconDirEntry> IconResources::images(int index) const {
     return entries;
 }
 
-std::optional<std::vector<std::uint8_t>> IconResources::imageData(const IconDirEntry& entry) const {
-    if (container_ == IconContainer::IcoFile) {
-        if (entry.bytesInRes > kMaxImageBytes) return std::nullopt;
-        return source_.read(entry.imageOffset, entry.bytesInRes);
-    }
+std::optional<IconResources::ImageExtent> IconResources::imageExtent(
+    const IconDirEntry& entry) const {
+    auto usable = [&](std::uint64_t offset, std::uint64_t length) -> std::optional<ImageExtent> {
+        if (length > kMaxImageBytes || !source_.has(offset, length)) return std::nullopt;
+        return ImageExtent{offset, length};
+    };
+    if (container_ == IconContainer::IcoFile) return usable(entry.imageOffset, entry.bytesInRes);
     if (pe_) {
-        // The first entry of that id, in stored order, whose data can be read.
+        // The first entry of that id, in stored order, whose data lies in the file.
         if (!pe_->icons) return std::nullopt;
         ResourceTree tree = pe_->tree(source_, false);
         if (!peIconList_) peIconList_ = source_.read(pe_->icons->first, pe_->icons->count * 8);
@@ -351,13 +353,26 @@ std::optional<std::vector<std::uint8_t>> IconResources::imageData(const IconDirE
             if (loadU32(list->data() + i * 8) != entry.resourceId) continue;
             const ResourceTree::Entry found{entry.resourceId, loadU32(list->data() + i * 8 + 4)};
             if (auto range = tree.dataOf(found, 2))
-                if (auto data = source_.read(range->offset, range->length)) return data;
+                if (auto extent = usable(range->offset, range->length)) return extent;
         }
         return std::nullopt;
     }
     for (const auto& [id, range] : icons_)
-        if (id == entry.resourceId) return source_.read(range.offset, range.length);
+        if (id == entry.resourceId) return usable(range.offset, range.length);
     return std::nullopt;
+}
+
+std::optional<std::vector<std::uint8_t>> IconResources::imageData(const IconDirEntry& entry) const {
+    const auto extent = imageExtent(entry);
+    if (!extent) return std::nullopt;
+    return source_.read(extent->offset, extent->length);
+}
+
+std::optional<std::vector<std::uint8_t>> IconResources::imageStart(const IconDirEntry& entry,
+                                                                   std::uint64_t count) const {
+    const auto extent = imageExtent(entry);
+    if (!extent) return std::nullopt;
+    return source_.read(extent->offset, std::min(count, extent->length));
 }
 
 Icon IconResources::icon(int index, int size) const {

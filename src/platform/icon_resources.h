@@ -42,6 +42,15 @@ class IconResources {
     int statedImageCount(int index) const;
     // A copy of the stored image data an entry of images() refers to.
     std::optional<std::vector<std::uint8_t>> imageData(const IconDirEntry& entry) const;
+    // Where that data lies in the file, without reading it: its offset and length.
+    struct ImageExtent {
+        std::uint64_t offset = 0;
+        std::uint64_t length = 0;
+    };
+    std::optional<ImageExtent> imageExtent(const IconDirEntry& entry) const;
+    // The first `count` bytes of that data (fewer when it is shorter).
+    std::optional<std::vector<std::uint8_t>> imageStart(const IconDirEntry& entry,
+                                                        std::uint64_t count) const;
     // Icon `index` at size x size: the best image of its group, decoded and resampled.
     Icon icon(int index, int size) const;
 

@@ -30,7 +30,7 @@ TEST(IconGroupFile, HoldsTheReadableImagesInOrderWithTheirOwnSizes) {
     EXPECT_EQ(Bytes(file.begin() + 38, file.end()), (Bytes{1, 2, 3, 9, 8, 7, 6, 5}));
 
     EXPECT_TRUE(encodeIcoFile(std::vector<StoredImage>{lost}).empty());
-    EXPECT_TRUE(encodeIcoFile(std::vector<StoredImageView>{}).empty());
+    EXPECT_TRUE(encodeIcoFile(std::vector<StoredImage>{}).empty());
 }
 
 TEST(IconGroupFile, StoredImagesOfAFileMissingTheirDataAreMarked) {
@@ -48,6 +48,27 @@ TEST(IconGroupFile, StoredImagesOfAFileMissingTheirDataAreMarked) {
     EXPECT_EQ(images[1].data, two.data);
     EXPECT_EQ(images[1].entry.pixelWidth(), 32);
     EXPECT_TRUE(storedImages(res, 1).empty());
+}
+
+TEST(IconGroupFile, AGroupIsReadOnlyUpToItsBudget) {
+    const IconImage image = dibImage(patternIcon(32, 32), 32);
+    // One image named four times, as a file may do to make a group huge.
+    IconResources res(makePe({{{image, image, image, image}}}));
+    const std::uint64_t one = image.data.size();
+    auto images = storedImages(res, 0, 3 * one - 1);
+    ASSERT_EQ(images.size(), 4u);
+    EXPECT_TRUE(images[0].readable);
+    EXPECT_TRUE(images[1].readable);
+    EXPECT_FALSE(images[2].readable);  // would pass the budget: not read
+    EXPECT_TRUE(images[2].data.empty());
+    EXPECT_FALSE(images[3].readable);
+    EXPECT_EQ(get16(encodeIcoFile(images), 4), 2);
+    // The image's place and length are known without reading it.
+    const auto extent = res.imageExtent(images[3].entry);
+    ASSERT_TRUE(extent);
+    EXPECT_EQ(extent->length, one);
+    EXPECT_EQ(res.imageStart(images[3].entry, 4),
+              Bytes(image.data.begin(), image.data.begin() + 4));
 }
 
 TEST(PngHeader, SizeAndBitsPerPixelFromTheHeaderAlone) {
