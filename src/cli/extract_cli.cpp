@@ -1,4 +1,5 @@
 #include "cli/extract_cli.h"
+#include "cli/icons_cli.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -296,7 +297,16 @@ void Run::file(const Source& source, std::size_t number, std::size_t total) {
     if (count == 0 && source.named) note(source.path + ": no icons");
     std::string base = fs::path(source.path).filename().string();
     if (base.empty()) base = "icon";
+    // As for list: a file that names the same image in every entry of 65,535
+    // groups cannot make the run write without end.
+    std::size_t images = 0;
     for (int i = 0; i < count; ++i) {
+        if (images >= kMaxListedImages) {
+            note(source.path + ": extraction stops after " + std::to_string(kMaxListedImages) +
+                 " images, before icon " + std::to_string(i) + " of " + std::to_string(count));
+            break;
+        }
+        images += res.images(i).size();
         if (format_ == Format::Ico)
             icoGroup(res, source.path, base, i);
         else if (format_ == Format::Png && !size_)
@@ -367,7 +377,7 @@ int extract(const std::vector<std::string>& args, std::ostream& out, std::ostrea
             continue;
         }
         for (const fs::path& p : gatherScanFiles(operand, kinds, parsed.has("recursive")))
-            if (!isFolder(p.string())) sources.push_back({p.string(), false});
+            sources.push_back({p.string(), false});  // regular files only
     }
 
     const bool progress = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;

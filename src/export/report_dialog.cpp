@@ -182,7 +182,7 @@ void ReportDialog::showEvent(QShowEvent* event) {
 
 void ReportDialog::showLastRun() {
     fillControls();
-    // reportSummary's texts, in the user's language.
+    // The summary line, in the user's language (the wording stays for one file).
     const int saved = fileList->count();
     summaryLabel->setText(saved == 0 ? tr("You haven't saved any file yet.")
                                      : tr("%1 files are saved in the directory of ...").arg(saved));

@@ -40,7 +40,4 @@ class SaveReport {
 // not be encoded.
 std::string writeFailureMessage(const std::filesystem::path& file, int error);
 
-// The report's summary line for `count` files (the wording stays for one file).
-std::string reportSummary(std::size_t count);
-
 }  // namespace pellimar

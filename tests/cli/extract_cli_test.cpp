@@ -291,3 +291,28 @@ TEST_F(ExtractFixture, BadArgumentsAreStatusTwo) {
     }
     EXPECT_FALSE(fs::exists(out));
 }
+
+namespace {
+
+// A file whose groups all name one image many times cannot make a run write without end.
+TEST(CliExtract, AFileStatingHugeCountsGivesABoundedRunWithANote) {
+    fx::TempDir dir;
+    const auto file = dir.write("huge.dll", fx::makeSharedGroupPe(300, 256));
+    const fs::path out = dir.path() / "out";
+    const Result r =
+        extract({file.string(), "--out", out.string(), "--format", "bmp", "--size", "1"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::size_t groupsWritten = cli::kMaxListedImages / 256;
+    EXPECT_EQ(namesIn(out).size(), groupsWritten);
+    EXPECT_NE(r.err.find("extraction stops after 65536 images, before icon 256 of 300"),
+              std::string::npos)
+        << r.err;
+
+    // The JSON listing keeps the same bound.
+    std::ostringstream json, notes;
+    EXPECT_EQ(cli::list({"--json", file.string()}, json, notes), 0);
+    EXPECT_NE(notes.str().find("the listing stops after 65536 images"), std::string::npos);
+    EXPECT_LT(json.str().size(), 8u * 1024 * 1024);
+}
+
+}  // namespace
