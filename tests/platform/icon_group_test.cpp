@@ -53,7 +53,8 @@ TEST(IconGroupFile, StoredImagesOfAFileMissingTheirDataAreMarked) {
 TEST(IconGroupFile, AGroupIsReadOnlyUpToItsBudget) {
     const IconImage image = dibImage(patternIcon(32, 32), 32);
     // One image named four times, as a file may do to make a group huge.
-    IconResources res(makePe({{{image, image, image, image}}}));
+    const Bytes file = makePe({{{image, image, image, image}}});  // outlives the reader
+    IconResources res(file);
     const std::uint64_t one = image.data.size();
     auto images = storedImages(res, 0, 3 * one - 1);
     ASSERT_EQ(images.size(), 4u);
