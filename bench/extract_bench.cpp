@@ -1,7 +1,7 @@
 // How fast icons come out of Windows files: every icon of every file in a folder
-// at 32 x 32, two ways; and reading the same files whole in the same process (what
-// `cat` does), as the floor. files/s counts only the files that gave at least one
-// icon; the files that gave none are counted apart.
+// at 32 x 32, two ways; every stored image of every file loaded; and reading the same files whole
+// in the same process (what `cat` does), as the floor. files/s counts only the files that gave at
+// least one icon; the files that gave none are counted apart.
 //
 //   bench_extract_bench [--folder=DIR] [--no-sample-files] [benchmark options]
 //
@@ -18,15 +18,15 @@
 #include <string>
 #include <vector>
 
-#include "platform/extract.h"
-#include "platform/icon_resources.h"
+#include "platform/icon_set.h"
+#include "platform/image_choice.h"
 #include "sample_folder.h"
 #include "work_check.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using pellimar::IconFile;
+using pellimar::IconSet;
 using pellimar::bench::countWork;
 using pellimar::bench::expectCount;
 
@@ -72,12 +72,12 @@ void ExtractEveryIcon32(benchmark::State& state) {
     for (auto _ : state) {
         for (const auto& path : g_files) {
             long long icons = 0;
-            if (auto file = IconFile::open(path)) {
-                const auto& resources = file->resources();
-                for (int i = 0; i < resources.iconCount(); ++i) {
-                    auto icon = resources.icon(i, 32);
-                    benchmark::DoNotOptimize(icon.color.data());
-                    if (!icon.empty()) ++icons;
+            if (auto set = IconSet::open(path)) {
+                for (int i = 0; i < set->iconCount(); ++i) {
+                    auto icon = pellimar::iconAtSize(*set, i, 32);
+                    if (!icon) continue;
+                    benchmark::DoNotOptimize(icon->color.data());
+                    ++icons;
                 }
             }
             tally.addFile(icons);
@@ -88,17 +88,19 @@ void ExtractEveryIcon32(benchmark::State& state) {
 }
 BENCHMARK(ExtractEveryIcon32)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-// The same through extractIcon, one call per icon until it gives nothing, as the
-// import and scan loops do.
-void ExtractIconLoop32(benchmark::State& state) {
+// The same with the file opened again for each icon, until it has no more, as a
+// caller that asks for the icons of a file one by one through its name pays.
+void OpenPerIcon32(benchmark::State& state) {
     Tally tally;
     for (auto _ : state) {
         for (const auto& path : g_files) {
             long long icons = 0;
             for (int i = 0;; ++i) {
-                auto icon = pellimar::extractIcon(path, i, 32);
-                if (icon.empty()) break;
-                benchmark::DoNotOptimize(icon.color.data());
+                auto set = IconSet::open(path);
+                if (!set || i >= set->iconCount()) break;
+                auto icon = pellimar::iconAtSize(*set, i, 32);
+                if (!icon) continue;
+                benchmark::DoNotOptimize(icon->color.data());
                 ++icons;
             }
             tally.addFile(icons);
@@ -107,7 +109,7 @@ void ExtractIconLoop32(benchmark::State& state) {
     }
     report(state, tally);
 }
-BENCHMARK(ExtractIconLoop32)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(OpenPerIcon32)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Opening every file and counting its icons, as a scan does for each file it
 // looks at: for a folder of files without icons this is the whole cost.
@@ -115,7 +117,7 @@ void OpenAndCountIcons(benchmark::State& state) {
     long long files = 0, icons = 0;
     for (auto _ : state) {
         for (const auto& path : g_files) {
-            if (auto file = IconFile::open(path)) icons += file->resources().iconCount();
+            if (auto set = IconSet::open(path)) icons += set->iconCount();
             ++files;
         }
     }
@@ -124,6 +126,31 @@ void OpenAndCountIcons(benchmark::State& state) {
     state.counters["files/s"] = benchmark::Counter(double(files), benchmark::Counter::kIsRate);
 }
 BENCHMARK(OpenAndCountIcons)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// Every stored image of every icon group loaded, as writing them as icon files
+// needs: the image bytes held, and the bytes read for them.
+void LoadEveryImage(benchmark::State& state) {
+    long long images = 0, loaded = 0, bytesRead = 0;
+    for (auto _ : state) {
+        for (const auto& path : g_files) {
+            auto set = IconSet::open(path);
+            if (!set) continue;
+            set->loadAll();
+            for (const auto& group : set->icons())
+                for (const auto& image : group.images) {
+                    ++images;
+                    loaded += image.loaded();
+                }
+            bytesRead += (long long)set->imageBytesRead();
+        }
+    }
+    using benchmark::Counter;
+    countWork(state, "images", double(images), Counter::kAvgIterations);
+    countWork(state, "images_loaded", double(loaded), Counter::kAvgIterations);
+    state.counters["image_MB_read"] = Counter(double(bytesRead) / 1e6, Counter::kAvgIterations);
+    state.SetBytesProcessed(bytesRead);
+}
+BENCHMARK(LoadEveryImage)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Reading every file whole into a buffer and dropping it: what `cat > /dev/null` costs.
 void ReadWholeFiles(benchmark::State& state) {

@@ -7,8 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/extract.h"
 #include "platform/icon.h"
+#include "platform/icon_set.h"
+#include "platform/image_choice.h"
 
 namespace pellimar::bench {
 
@@ -50,6 +51,7 @@ struct WindowsIcon {
 
 // Up to `limit` icons of the .exe and .dll files under `root`, read at `size`
 // pixels by the program's own extraction, file after file, index after index.
+// Icons that cannot be read are left out.
 inline std::vector<WindowsIcon> loadWindowsIcons(const QString& root, int size, std::size_t limit) {
     std::vector<WindowsIcon> out;
     QDirIterator it(root, {"*.exe", "*.dll"}, QDir::Files, QDirIterator::Subdirectories);
@@ -57,10 +59,11 @@ inline std::vector<WindowsIcon> loadWindowsIcons(const QString& root, int size, 
     while (it.hasNext()) files << it.next();
     files.sort();
     for (const QString& f : files) {
-        for (int i = 0; out.size() < limit; ++i) {
-            Icon icon = extractIcon(f.toStdString(), i, size);
-            if (icon.empty()) break;
-            out.push_back({f.toStdString(), i, std::move(icon)});
+        auto set = IconSet::open(f.toStdString());
+        if (!set) continue;
+        for (int i = 0; i < set->iconCount() && out.size() < limit; ++i) {
+            Result<Icon> icon = iconAtSize(*set, i, size);
+            if (icon) out.push_back({f.toStdString(), i, std::move(*icon)});
         }
         if (out.size() >= limit) break;
     }

@@ -32,7 +32,8 @@
 
 #include "export/save_command.h"
 #include "icon_corpus.h"
-#include "support/scripted_desktop.h"
+#include "platform/png_codec.h"
+#include "support/fixtures.h"
 #include "work_check.h"
 
 using namespace pellimar;
@@ -82,15 +83,29 @@ Corpus& corpus() {
     return c;
 }
 
-// Each row's icon is read from its file when it is saved, as a save run does.
-IconServices pngServices() {
-    IconServices s;
-    s.extract = [](const fs::path& file, int, int size) {
-        QImage img(QString::fromStdString(file.string()));
-        if (size != 32) img = img.scaled(size, size);
-        return bench::iconFromImage(img);
+// Each row's icon is read from its file when it is saved, as a save run does: a
+// group of one image, the PNG as stored.
+RowGroupSource pngRowGroups() {
+    return [](const fs::path& file, int) -> Result<IconGroup> {
+        auto bytes =
+            std::make_shared<const std::vector<std::uint8_t>>(fixtures::readWholeFile(file));
+        const auto header = readPngHeader(*bytes);
+        if (!header) return failure(Fault::DamagedImage, "not a PNG file");
+        StoredImage image;
+        image.entry.width = std::uint8_t(header->width >= 256 ? 0 : header->width);
+        image.entry.height = std::uint8_t(header->height >= 256 ? 0 : header->height);
+        image.entry.planes = 1;
+        image.entry.bitCount = std::uint16_t(header->bitsPerPixel);
+        image.entry.bytesInRes = std::uint32_t(bytes->size());
+        image.depth = header->bitsPerPixel;
+        image.length = bytes->size();
+        image.data = *bytes;
+        image.storage = std::move(bytes);
+        IconGroup group;
+        group.statedCount = 1;
+        group.images.push_back(std::move(image));
+        return group;
     };
-    return s;
 }
 
 // ---- what a run wrote --------------------------------------------------------
@@ -200,9 +215,8 @@ Outputs ourSaveOnce(const std::string& ext, SaveReport& report) {
     AppSettings settings;
     settings.size_128 = settings.size_16 = false;
     settings.size_32 = true;
-    test::ScriptedDesktop desktop;
-    IconServices services = c.windows ? defaultIconServices() : pngServices();
-    SaveContext ctx{settings, report, desktop, services};
+    // With no row group source the rows' own files are read, as the window's save does.
+    SaveContext ctx{settings, report, c.windows ? RowGroupSource() : pngRowGroups()};
     c.freshOut();
     report.clear();
     saveSelectedRows(c.rows, c.out / ("pic." + ext), ctx);
@@ -218,10 +232,8 @@ void ourSave(benchmark::State& state, const std::string& ext) {
     AppSettings settings;
     settings.size_128 = settings.size_16 = false;
     settings.size_32 = true;
-    test::ScriptedDesktop desktop;
     SaveReport report;
-    IconServices services = c.windows ? defaultIconServices() : pngServices();
-    SaveContext ctx{settings, report, desktop, services};
+    SaveContext ctx{settings, report, c.windows ? RowGroupSource() : pngRowGroups()};
     for (auto _ : state) {
         state.PauseTiming();
         c.freshOut();
@@ -234,8 +246,10 @@ void ourSave(benchmark::State& state, const std::string& ext) {
     const Outputs outputs = readOutputs(c.out);
     bench::expectCount(state, "files in the folder against the report", outputs.files,
                        (long long)report.files().size());
-    if (!desktop.messages.empty())
-        bench::failRun(state, "the save said: " + desktop.messages[0].text);
+    if (report.failureCount() > 0) bench::failRun(state, "the save said: " + report.firstFailure());
+    if (!report.unreadableRows().empty())
+        bench::failRun(state, "a row could not be read: " + report.unreadableRows().front());
+    if (report.stopped()) bench::failRun(state, "the save stopped: " + report.stopReason());
     state.counters["rows"] = double(c.rows.size());
     state.counters["distinct_icons"] = double(c.distinctIcons);
     reportOutputs(state, outputs);

@@ -30,9 +30,10 @@
 #include <vector>
 
 #include "acquire/folder_scan.h"
-#include "acquire/icon_extractor.h"
 #include "acquire/import_options_dialog.h"
+#include "acquire/row_reader.h"
 #include "app/main_window.h"
+#include "app/result_list.h"
 #include "core/folder_walk.h"
 #include "core/icon_image.h"
 #include "core/paths.h"
@@ -58,6 +59,13 @@ fs::path g_folder = "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows";
 long long g_expectedRows = -1;
 
 const pellimar::FileKinds kAllKinds{true, true, true, true};
+
+// Runs the scan the window started to its end.
+void waitForScan(MainWindow& window) {
+    while (window.backgroundWorkRunning())
+        QApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    QApplication::processEvents();
+}
 
 std::vector<fs::path> scanFiles() {
     return pellimar::gatherScanFiles(g_folder, kAllKinds, true);
@@ -94,6 +102,7 @@ void ScanCommand(benchmark::State& state) {
         desktop.folderAnswers.push_back(g_folder);
         desktop.modalScripts.push_back(confirmEverything);
         window.scanFolder();
+        waitForScan(window);
         const int rows = window.rowCount();
         rowsAdded += rows;
         if (fewestRows < 0 || rows < fewestRows) fewestRows = rows;
@@ -165,7 +174,7 @@ void MemoryPerRow(benchmark::State& state) {
             icon.color[std::size_t(i) % icon.color.size()] = std::uint32_t(i) | 0xFF000000u;
             batch.push_back({pellimar::rowPicture(icon), source, i % 300});
             if (batch.size() == 256 || i + 1 == rowsWanted) {
-                window.addPreparedRows(batch);
+                window.findChild<pellimar::ResultList*>("resultList")->addRows(batch);
                 batch.clear();
             }
         }
@@ -259,12 +268,11 @@ void ScanEventLoopStall(benchmark::State& state) {
         AppSettings all;
         all.max_units = 0;
         const auto files = pellimar::gatherScanFiles(folder.path(), kAllKinds, true);
-        pellimar::ScanCallbacks plain{pellimar::loadFileIcon,
-                                      [&](const fs::path& file, int n, const pellimar::Icon&) {
+        pellimar::ScanCallbacks plain{pellimar::readFileRows,
+                                      [&](const fs::path& file, int n, const pellimar::RowIcon&) {
                                           expected.emplace_back(file.native(), n);
                                       },
                                       [&] { expected.clear(); },
-                                      pellimar::countFileIcons,
                                       nullptr,
                                       {}};
         pellimar::runFolderScan(files, all, plain);
@@ -285,6 +293,7 @@ void ScanEventLoopStall(benchmark::State& state) {
         desktop.modalScripts.push_back(confirmEverything);
         tick.start();
         window.scanFolder();
+        waitForScan(window);
         tick.stop();
         longestStallMs = std::max(longestStallMs, longest);
     }

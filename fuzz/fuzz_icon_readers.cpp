@@ -1,43 +1,61 @@
 // libFuzzer target over everything that reads untrusted icon-bearing bytes: the
-// PE/NE/icon-file index, group directories, image decoding (DIB and PNG), resampling
-// and the one-image cut of icon files.
+// PE/NE/icon/cursor-file reader, loading image bytes, decoding them (DIB and PNG),
+// both rules of choosing an image, resampling, and writing groups back as files.
 #include <cstddef>
 #include <cstdint>
 #include <span>
 
-#include "platform/ico_file.h"
 #include "platform/icon_decode.h"
-#include "platform/icon_resources.h"
+#include "platform/icon_encoder.h"
+#include "platform/icon_set.h"
+#include "platform/image_choice.h"
 #include "platform/raster.h"
 
 using namespace pellimar;
 
+namespace {
+
+void exercise(IconSet& set, ResourceKind kind) {
+    set.loadAll(kind);
+    const auto& groups = set.groups(kind);
+    for (std::size_t i = 0; i < groups.size() && i < 8; ++i) {
+        const IconGroup& group = groups[i];
+        for (std::size_t e = 0; e < group.images.size() && e < 8; ++e) {
+            (void)set.isPng(group.images[e]);
+            (void)decodeStoredImage(group.images[e]);
+        }
+        const Result<Icon> large = chosenImage(group, 32, SizePolicy::LikeWindows);
+        const Result<Icon> sharp = chosenImage(group, 48, SizePolicy::SmallestAtLeast);
+        if (large) {
+            RgbImage canvas = whiteImage(32, 32);
+            drawIcon(canvas, *large);
+        }
+        if (sharp) (void)resizeIcon(*sharp, 48, 48, ResizeFilter::Nearest);
+        if (auto file = encodeStoredGroup(group)) {
+            // What was written reads back as one group.
+            if (auto again = IconSet::read(ByteSource(*file))) again->loadAll(kind);
+        }
+        if (!group.images.empty()) (void)encodeStoredImage(kind, group.images[0]);
+    }
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::span<const std::uint8_t> bytes(data, size);
+    const std::span<const std::uint8_t> bytes(data, size);
 
-    IconResources resources(bytes);
-    const int count = resources.iconCount();
-    for (int i = 0; i < count && i < 8; ++i) {
-        auto images = resources.images(i);
-        for (std::size_t e = 0; e < images.size() && e < 8; ++e)
-            if (auto image = resources.imageData(images[e])) (void)decodeIconImage(*image);
-        Icon large = resources.icon(i, 32);
-        Icon small = resources.icon(i, 16);
-        RgbImage canvas = whiteImage(32, 32);
-        drawIcon(canvas, large);
-        (void)resizeIcon(small, 48, 48, ResizeFilter::Nearest);
+    if (auto set = IconSet::read(ByteSource(bytes))) {
+        (void)set->notes();
+        exercise(*set, ResourceKind::Icon);
+        exercise(*set, ResourceKind::Cursor);
+        if (set->iconCount() > 0) (void)iconAtSize(*set, 0, 16);
     }
 
-    Icon direct = decodeIconImage(bytes);
-    if (!direct.empty() && direct.width <= 256 && direct.height <= 256) {
-        (void)resizeIcon(direct, 16, 16);
-        (void)resizeIcon(direct, 128, 64);
-    }
-
-    if (auto directory = readIcoDirectory(bytes)) {
-        for (std::size_t e = 0; e < directory->size() && e < 8; ++e)
-            (void)decodeIcoImage(bytes, int(e));
-        (void)cutIcoImage(bytes, 2);
+    const Result<Icon> direct = decodeIconImage(bytes);
+    (void)storedImageDepth(bytes);
+    if (direct && direct->width <= 256 && direct->height <= 256) {
+        (void)resizeIcon(*direct, 16, 16);
+        (void)resizeIcon(*direct, 128, 64);
     }
     return 0;
 }

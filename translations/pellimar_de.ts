@@ -50,10 +50,6 @@
         <translation>Bitte eine Bildgröße angeben. Mit „OK“ wird die Standardgröße verwendet.</translation>
     </message>
     <message>
-        <source>temp file lost</source>
-        <translation>Temporäre Datei verloren</translation>
-    </message>
-    <message>
         <source>file open false</source>
         <translation>Datei konnte nicht geöffnet werden</translation>
     </message>
@@ -91,28 +87,9 @@ Abbrechen und beenden?</translation>
         <source>&amp;Retry</source>
         <translation>&amp;Wiederholen</translation>
     </message>
-</context>
-<context>
-    <name>Status</name>
     <message>
-        <source>Searching ...</source>
-        <translation>Suche ...</translation>
-    </message>
-    <message>
-        <source>Idle ...</source>
-        <translation>Bereit ...</translation>
-    </message>
-    <message>
-        <source>Icons: </source>
-        <translation>Symbole: </translation>
-    </message>
-    <message>
-        <source>Icons:</source>
-        <translation>Symbole:</translation>
-    </message>
-    <message>
-        <source>Selected: </source>
-        <translation>Ausgewählt: </translation>
+        <source>The icon cannot be shown.</source>
+        <translation>Das Symbol kann nicht gezeigt werden.</translation>
     </message>
 </context>
 <context>
@@ -476,6 +453,14 @@ Abbrechen und beenden?</translation>
     <message>
         <source>C&amp;opy Icon</source>
         <translation>Symbol &amp;kopieren</translation>
+    </message>
+    <message>
+        <source>Searching ...</source>
+        <translation>Suche ...</translation>
+    </message>
+    <message>
+        <source>Icons:%1</source>
+        <translation>Symbole:%1</translation>
     </message>
 </context>
 <context>

@@ -1,12 +1,11 @@
 #include "acquire/background_rows.h"
 
 #include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 #include <exception>
-#include <thread>
 
+#include "core/folder_walk.h"
 #include "core/icon_image.h"
+#include "core/settings.h"
 
 namespace pellimar {
 
@@ -18,34 +17,6 @@ constexpr int kPumpIntervalMs = 15;
 constexpr qint64 kBatchBudgetMs = 30;
 constexpr std::size_t kTakeAtOnce = 256;
 
-// Moves what the feed holds into the list until the budget is spent (or all of
-// it, with no budget). True when the feed held anything.
-bool deliver(RowFeed& feed, ResultListAccess& list, qint64 budgetMs) {
-    QElapsedTimer clock;
-    clock.start();
-    bool any = false;
-    std::vector<PreparedRow> batch;
-    auto flush = [&] {
-        if (!batch.empty()) list.addPreparedRows(batch);
-        batch.clear();
-    };
-    while (budgetMs < 0 || clock.elapsed() < budgetMs) {
-        std::vector<RowFeed::Item> items = feed.take(kTakeAtOnce);
-        if (items.empty()) break;
-        any = true;
-        for (RowFeed::Item& item : items) {
-            if (std::holds_alternative<RowFeed::ClearMark>(item)) {
-                flush();
-                list.clearAll();
-            } else {
-                batch.push_back(std::move(std::get<PreparedRow>(item)));
-            }
-        }
-        flush();
-    }
-    return any;
-}
-
 }  // namespace
 
 void RowFeed::clearList() {
@@ -53,8 +24,8 @@ void RowFeed::clearList() {
     items_.emplace_back(ClearMark{});
 }
 
-void RowFeed::addRow(const std::filesystem::path& file, int n, const Icon& icon) {
-    PreparedRow row{rowPictureAtRatio(icon, file, n, rowPictureRatio()), file, n};
+void RowFeed::addRow(const std::filesystem::path& file, int n, const RowIcon& icon) {
+    PreparedRow row{rowPictureAtRatio(icon.icon, icon.sharper, rowPictureRatio()), file, n};
     ++iconsFound_;
     std::lock_guard lock(mutex_);
     items_.emplace_back(std::move(row));
@@ -89,53 +60,133 @@ bool RowFeed::drained() const {
     return finished_ && items_.empty();
 }
 
-void runWithRowFeed(ResultListAccess& list, const std::function<void(RowFeed&)>& work) {
-    RowFeed feed;
-    list.beginBackgroundWork([&feed] { feed.requestStop(); });
+RowJob::RowJob(Work work, QObject* parent) : QObject(parent), work_(std::move(work)) {
+    pumpTimer_.setInterval(kPumpIntervalMs);
+    connect(&pumpTimer_, &QTimer::timeout, this, &RowJob::pump);
+}
 
-    std::exception_ptr failure;
-    std::thread worker([&] {
+RowJob::~RowJob() {
+    feed_.requestStop();
+    if (worker_.joinable()) worker_.join();
+}
+
+void RowJob::start() {
+    // A job runs once.
+    if (started_) return;
+    started_ = running_ = true;
+    worker_ = std::thread([this] {
         try {
-            work(feed);
+            work_(feed_, outcome_);
+        } catch (const std::exception& e) {
+            error_ = e.what();
         } catch (...) {
-            failure = std::current_exception();
+            error_ = "Unknown error";
         }
-        feed.finish();
+        feed_.finish();
     });
+    pumpTimer_.start();
+}
 
-    // Whatever goes wrong on this side stops the work; the thread is always joined.
-    std::exception_ptr listFailure;
-    QEventLoop loop;
-    QTimer pump;
-    pump.setInterval(kPumpIntervalMs);
-    QObject::connect(&pump, &QTimer::timeout, &loop, [&] {
-        if (!listFailure) {
-            try {
-                deliver(feed, list, kBatchBudgetMs);
-                list.showProgress(feed.progress());
-            } catch (...) {
-                listFailure = std::current_exception();
-                feed.requestStop();
+void RowJob::requestStop() {
+    feed_.requestStop();
+}
+
+void RowJob::deliver(qint64 budgetMs) {
+    QElapsedTimer clock;
+    clock.start();
+    std::vector<PreparedRow> batch;
+    auto flush = [&] {
+        if (!batch.empty()) emit rowsArrived(batch);
+        batch.clear();
+    };
+    while (budgetMs < 0 || clock.elapsed() < budgetMs) {
+        std::vector<RowFeed::Item> items = feed_.take(kTakeAtOnce);
+        if (items.empty()) break;
+        for (RowFeed::Item& item : items) {
+            if (std::holds_alternative<RowFeed::ClearMark>(item)) {
+                flush();
+                emit cleared();
+            } else {
+                batch.push_back(std::move(std::get<PreparedRow>(item)));
             }
         }
-        if (listFailure ? feed.finished() : feed.drained()) loop.quit();
-    });
-    pump.start();
-    loop.exec();
-    pump.stop();
-    // The loop also ends when the program is told to quit: the work stops then.
-    if (!feed.drained()) feed.requestStop();
-    worker.join();
-    if (!listFailure) {
+        flush();
+    }
+}
+
+void RowJob::pump() {
+    if (!running_) return;
+    if (!deliveryError_) {
         try {
-            deliver(feed, list, -1);  // what was fed after the last look
-        } catch (...) {
-            listFailure = std::current_exception();
+            deliver(kBatchBudgetMs);
+            emit progressed(feed_.progress());
+        } catch (const std::exception& e) {
+            // What the window could not take stops the work; the rest is dropped.
+            deliveryError_ = e.what();
+            feed_.requestStop();
         }
     }
-    list.endBackgroundWork();
-    if (listFailure) std::rethrow_exception(listFailure);
-    if (failure) std::rethrow_exception(failure);
+    if (!feed_.finished()) return;
+    pumpTimer_.stop();
+    worker_.join();
+    // What was fed after the last look, however the work ended: the rows it found
+    // before it failed are rows all the same.
+    if (!deliveryError_) {
+        try {
+            deliver(-1);
+        } catch (const std::exception& e) {
+            deliveryError_ = e.what();
+        }
+    }
+    if (!error_) error_ = deliveryError_;
+    running_ = false;
+    emit finished();
+}
+
+std::unique_ptr<RowJob> folderScanJob(const std::filesystem::path& folder,
+                                      const AppSettings& settings, RowReader read) {
+    // The work keeps its own copy of the settings: the window's may change while
+    // it runs.
+    return std::make_unique<RowJob>(
+        [folder, options = settings, read](RowFeed& feed, ScanOutcome& outcome) {
+            WalkHooks hooks;
+            hooks.stop = feed.stopFlag();
+            hooks.progress = [&](std::size_t seen) { feed.setFilesLookedAt(seen); };
+            // The whole file list first; no icon is read before it is complete.
+            const auto files =
+                gatherScanFiles(folder, fileKindsOf(options), options.searchchildfolder, hooks);
+            if (feed.stopRequested()) {
+                outcome.interrupted = true;
+                return;
+            }
+            feed.setFilesToRead(files.size());
+            ScanCallbacks callbacks{
+                read,
+                [&](const std::filesystem::path& file, int n, const RowIcon& icon) {
+                    feed.addRow(file, n, icon);
+                },
+                [&] { feed.clearList(); },
+                feed.stopFlag(),
+                [&](std::size_t filesRead) { feed.setFilesRead(filesRead); },
+            };
+            outcome = runFolderScan(files, options, callbacks);
+        });
+}
+
+std::unique_ptr<RowJob> fileImportJob(const std::filesystem::path& file, RowReader read) {
+    return std::make_unique<RowJob>([file, read](RowFeed& feed, ScanOutcome& outcome) {
+        feed.setFilesToRead(1);
+        ScanCallbacks callbacks{
+            read,
+            [&](const std::filesystem::path& f, int n, const RowIcon& icon) {
+                feed.addRow(f, n, icon);
+            },
+            [&] { feed.clearList(); },
+            feed.stopFlag(),
+            [&](std::size_t filesRead) { feed.setFilesRead(filesRead); },
+        };
+        outcome = readOneFile(file, callbacks);
+    });
 }
 
 }  // namespace pellimar

@@ -1,18 +1,26 @@
 // Reading files off the UI thread: the work runs on a thread of its own and hands
-// its rows to the result list in order, in batches the window takes between its
-// other events, so the window keeps painting and can stop the work.
+// its rows over in order, in batches the UI thread takes between its other
+// events, so the window keeps painting and can stop the work. A job reports
+// through signals and is never waited for inside a nested event loop: a dialog
+// opened meanwhile holds nothing back.
 #pragma once
 
+#include <QObject>
+#include <QTimer>
 #include <atomic>
 #include <deque>
 #include <filesystem>
 #include <functional>
 #include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
 #include <variant>
 #include <vector>
 
-#include "core/result_list_access.h"
-#include "platform/icon.h"
+#include "acquire/folder_scan.h"
+#include "acquire/row_reader.h"
+#include "core/result_rows.h"
 
 namespace pellimar {
 
@@ -23,7 +31,7 @@ class RowFeed {
     // Clear All at this point of the row stream.
     void clearList();
     // The row for icon `n` of `file`; its picture is made here, on the caller's thread.
-    void addRow(const std::filesystem::path& file, int n, const Icon& icon);
+    void addRow(const std::filesystem::path& file, int n, const RowIcon& icon);
 
     void setFilesLookedAt(std::size_t n) { filesLookedAt_ = n; }
     void setFilesToRead(std::size_t n) { filesToRead_ = n; }
@@ -55,12 +63,60 @@ class RowFeed {
     std::atomic<std::size_t> iconsFound_{0};
 };
 
-// Runs `work` on a thread of its own while the calling (UI) thread goes on
-// handling events; the rows it feeds reach `list` in order, a batch at a time,
-// each batch small enough that the window never waits long. `list` is told when
-// the work begins and ends, and its Stop asks the work to end. Returns when the
-// work has ended and every row it fed is in the list; an exception thrown by the
-// work is thrown again here.
-void runWithRowFeed(ResultListAccess& list, const std::function<void(RowFeed&)>& work);
+// One run of reading files into the list: `work` runs on a thread of its own from
+// start() on and fills the outcome; its rows arrive through rowsArrived() (and
+// Clear All through cleared()) in order, a batch small enough that the UI thread
+// never waits long; finished() comes once the thread has ended and every row has
+// arrived. Destroying a running job stops its work and waits for the thread.
+class RowJob : public QObject {
+    Q_OBJECT
+  public:
+    using Work = std::function<void(RowFeed& feed, ScanOutcome& outcome)>;
+    explicit RowJob(Work work, QObject* parent = nullptr);
+    ~RowJob() override;
+
+    // Starts the work; a job runs once, later calls do nothing.
+    void start();
+    // Asks the work to end; the rows it found stay. May be called more than once.
+    void requestStop();
+    bool running() const { return running_; }
+    bool stopRequested() const { return feed_.stopRequested(); }
+
+    // What the work did; complete once finished() has come.
+    const ScanOutcome& outcome() const { return outcome_; }
+    // What the work threw, when it ended so.
+    const std::optional<std::string>& error() const { return error_; }
+
+  signals:
+    void cleared();
+    void rowsArrived(const std::vector<PreparedRow>& rows);
+    void progressed(const WorkProgress& progress);
+    void finished();
+
+  private:
+    // Hands over what the feed holds, for at most `budgetMs` (all of it below 0).
+    void deliver(qint64 budgetMs);
+    void pump();
+
+    Work work_;
+    RowFeed feed_;
+    ScanOutcome outcome_;
+    std::optional<std::string> error_;  // the work's; the UI thread's once the worker has ended
+    std::optional<std::string> deliveryError_;  // what the window could not take
+    std::thread worker_;
+    QTimer pumpTimer_;
+    bool started_ = false;
+    bool running_ = false;
+};
+
+// A job that gathers the files of `folder` (sub-folders when the settings say so)
+// and reads their icons with `read`, up to the settings' maximum. The job keeps its
+// own copy of the settings.
+std::unique_ptr<RowJob> folderScanJob(const std::filesystem::path& folder,
+                                      const AppSettings& settings, RowReader read = readFileRows);
+
+// A job that reads every icon of one file with `read`.
+std::unique_ptr<RowJob> fileImportJob(const std::filesystem::path& file,
+                                      RowReader read = readFileRows);
 
 }  // namespace pellimar

@@ -24,15 +24,14 @@
 #include "acquire/scan_command.h"
 #include "acquire/search_settings_dialog.h"
 #include "app/row_pictures.h"
-#include "core/file_names.h"
 #include "core/icon_image.h"
 #include "core/paths.h"
 #include "core/resources.h"
+#include "core/row_icons.h"
 #include "core/window_placement.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/tips_dialog.h"
 #include "export/export_options_dialog.h"
-#include "export/icon_services.h"
 #include "export/report_dialog.h"
 #include "export/save_command.h"
 #include "viewer/icon_viewer.h"
@@ -85,19 +84,23 @@ MainWindow::MainWindow(Desktop& desktop, QWidget* parent) : QMainWindow(parent),
 
     // Three shortcuts with no menu item of their own.
     clearShortcut = new QAction("clearShortcut", this);
+    clearShortcut->setObjectName("clearShortcut");
     clearShortcut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_D));
     connect(clearShortcut, &QAction::triggered, this,
             [this] { runCommand(&MainWindow::clearAll); });
     importShortcut = new QAction("importShortcut", this);
+    importShortcut->setObjectName("importShortcut");
     importShortcut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_G));
     connect(importShortcut, &QAction::triggered, this,
             [this] { runCommand(&MainWindow::importFromFile); });
     saveShortcut = new QAction("saveShortcut", this);
+    saveShortcut->setObjectName("saveShortcut");
     saveShortcut->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     connect(saveShortcut, &QAction::triggered, this,
             [this] { runCommand(&MainWindow::saveSelected); });
 
     tipsTimer = new QTimer(this);
+    tipsTimer->setObjectName("tipsTimer");
     tipsTimer->setInterval(500);
     connect(tipsTimer, &QTimer::timeout, this, [this] { run([&] { showTipsAtStartUp(); }); });
 
@@ -126,6 +129,8 @@ MainWindow::MainWindow(Desktop& desktop, QWidget* parent) : QMainWindow(parent),
 
 MainWindow::~MainWindow() {
     qApp->removeEventFilter(this);
+    // Work still running stops here; its rows have nowhere to go.
+    if (job_) job_->disconnect(this);
 }
 
 QAction* MainWindow::addMenuItem(QMenu* menu, const char* name, const char* caption,
@@ -326,15 +331,6 @@ void MainWindow::buildStatusBar() {
     bar->addPermanentWidget(stopButton);
 }
 
-void MainWindow::addRow(const Icon& icon, const fs::path& source, int iconPosition) {
-    resultList->addRow(rowPictureAtRatio(icon, source, iconPosition, devicePixelRatioF()), source,
-                       iconPosition);
-}
-
-void MainWindow::addPreparedRows(std::vector<PreparedRow>& rows) {
-    resultList->addRows(rows);
-}
-
 bool MainWindow::touchesList(void (MainWindow::*handler)()) {
     for (auto h :
          {&MainWindow::clickImportButton, &MainWindow::importFromFile, &MainWindow::scanFolder,
@@ -349,8 +345,22 @@ void MainWindow::runCommand(void (MainWindow::*handler)()) {
     run([&] { (this->*handler)(); });
 }
 
-void MainWindow::beginBackgroundWork(std::function<void()> stop) {
-    stopWork_ = std::move(stop);
+void MainWindow::startWork(std::unique_ptr<RowJob> job, WorkKind kind) {
+    job_ = std::move(job);
+    jobKind_ = kind;
+    workStopped_ = false;
+    connect(job_.get(), &RowJob::cleared, this, [this] { clearAll(); });
+    connect(job_.get(), &RowJob::rowsArrived, this, [this](const std::vector<PreparedRow>& rows) {
+        std::vector<PreparedRow> batch = rows;
+        resultList->addRows(batch);
+    });
+    connect(job_.get(), &RowJob::progressed, this,
+            [this](const WorkProgress& progress) { showProgress(progress); });
+    // The job is done with once its signal has returned.
+    connect(
+        job_.get(), &RowJob::finished, this, [this] { workEnded(); }, Qt::QueuedConnection);
+
+    showSearching();
     for (QWidget* w :
          std::initializer_list<QWidget*>{importButton, scanButton, clearButton, saveButton})
         w->setEnabled(false);
@@ -360,6 +370,7 @@ void MainWindow::beginBackgroundWork(std::function<void()> stop) {
     progressLabel->show();
     stopButton->setEnabled(true);
     stopButton->show();
+    job_->start();
 }
 
 void MainWindow::showProgress(const WorkProgress& progress) {
@@ -375,22 +386,39 @@ void MainWindow::showProgress(const WorkProgress& progress) {
 }
 
 void MainWindow::stopBackgroundWork() {
-    if (!stopWork_) return;
+    if (!job_) return;
     workStopped_ = true;
-    stopWork_();
+    pendingPaths_.clear();
+    job_->requestStop();
     stopButton->setEnabled(false);
     progressLabel->setText(tr("Stopping ..."));
 }
 
-void MainWindow::endBackgroundWork() {
-    stopWork_ = nullptr;
+void MainWindow::workEnded() {
+    if (!job_ || job_->running()) return;
+    const std::unique_ptr<RowJob> job = std::move(job_);
     progressLabel->hide();
     stopButton->hide();
     for (QWidget* w :
          std::initializer_list<QWidget*>{importButton, scanButton, clearButton, saveButton})
         w->setEnabled(true);
     for (QAction* a : {importFileItem, scanFolderItem}) a->setEnabled(true);
-    if (closeWhenIdle_) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+    showIdle();
+    if (jobKind_ == WorkKind::Scan) {
+        scanIconCount_ = job->outcome().iconsTaken;
+        showIconCount(rowCount());
+    } else {
+        showImportedIconCount(rowCount());
+    }
+    if (job->error()) desktop_.errorBox(*job->error());
+    emit backgroundWorkEnded();
+    if (closeWhenIdle_) {
+        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+        return;
+    }
+    if (!pendingPaths_.empty())
+        QMetaObject::invokeMethod(
+            this, [this] { run([&] { openNextPath(); }); }, Qt::QueuedConnection);
 }
 
 std::vector<ResultRowInfo> MainWindow::rows() const {
@@ -415,15 +443,20 @@ QString MainWindow::statusText(int panel) const {
     return statusPanels[std::size_t(panel)]->text();
 }
 
-void MainWindow::showStatus(int panel, const std::string& text) {
-    // The commands' texts, translated without the count that ends some of them.
-    const std::size_t digits = text.find_last_not_of("0123456789") + 1;
-    setStatusText(panel, QCoreApplication::translate("Status", text.substr(0, digits).c_str()) +
-                             QString::fromStdString(text.substr(digits)));
+void MainWindow::showSearching() {
+    setStatusText(1, tr("Searching ..."));
 }
 
-void MainWindow::processPendingEvents() {
-    QCoreApplication::processEvents();
+void MainWindow::showIdle() {
+    setStatusText(1, tr("Idle ..."));
+}
+
+void MainWindow::showIconCount(int count) {
+    setStatusText(3, tr("Icons: %1").arg(count));
+}
+
+void MainWindow::showImportedIconCount(int count) {
+    setStatusText(3, tr("Icons:%1").arg(count));
 }
 
 bool MainWindow::routeKey(QKeyCombination key) {
@@ -585,14 +618,14 @@ void MainWindow::clickImportButton() {
 
 void MainWindow::clearAll() {
     resultList->clearRows();
-    setStatusText(3, tr("Icons: 0"));
-    setStatusText(5, tr("Selected: 0"));
+    showIconCount(0);
+    setStatusText(5, tr("Selected: %1").arg(0));
     disableListCommands();
 }
 
 void MainWindow::deleteSelected() {
     resultList->deleteSelected();
-    setStatusText(3, tr("Icons: %1").arg(resultList->rowCount()));
+    showIconCount(resultList->rowCount());
 }
 
 void MainWindow::selectAll() {
@@ -666,34 +699,60 @@ void MainWindow::saveAll() {
 }
 
 void MainWindow::importFromFile() {
-    pellimar::importFromFile(desktop_, settings_, *this, this, iconLoader_, iconCounter_);
+    // The list goes first, also when the dialog is then cancelled.
+    if (settings_.clearResult) clearAll();
+    const std::optional<fs::path> chosen = chooseFileToImport(desktop_);
+    if (!chosen) {
+        QCoreApplication::processEvents();
+        showIdle();
+        showImportedIconCount(rowCount());
+        return;
+    }
+    if (chosen->empty()) return;
+    // An icon file is shown image by image; its images are no rows.
+    if (rowsAreImages(*chosen)) {
+        showIconViewer(desktop_, this, *chosen);
+        return;
+    }
+    startWork(fileImportJob(*chosen, readRows_), WorkKind::Import);
 }
 
 void MainWindow::openPaths(const std::vector<fs::path>& paths) {
     if (paths.empty() || backgroundWorkRunning()) return;
     if (settings_.clearResult) clearAll();
     // One clearing for all of them, not one per file or folder.
-    AppSettings keep = settings_;
-    keep.clearResult = false;
-    workStopped_ = false;
+    pathSettings_ = settings_;
+    pathSettings_.clearResult = false;
+    // Relative paths are taken from the working folder of now, not of later.
+    pendingPaths_.clear();
     for (const fs::path& given : paths) {
-        // Stop (or quitting) during one of them ends the rest as well.
-        if (workStopped_ || closeWhenIdle_) return;
         std::error_code ec;
         const fs::path path = fs::absolute(given, ec).lexically_normal();
+        pendingPaths_.push_back(ec ? given : path);
+    }
+    workStopped_ = false;
+    openNextPath();
+}
+
+void MainWindow::openNextPath() {
+    while (!pendingPaths_.empty() && !backgroundWorkRunning()) {
+        // Stop (or quitting) during one of them ends the rest as well.
+        if (workStopped_ || closeWhenIdle_) {
+            pendingPaths_.clear();
+            return;
+        }
+        const fs::path path = pendingPaths_.front();
+        pendingPaths_.pop_front();
+        std::error_code ec;
         if (fs::is_directory(path, ec)) {
-            const ScanOutcome outcome =
-                scanFolderInBackground(path, keep, *this, iconLoader_, iconCounter_);
-            scanIconCount = outcome.iconsTaken;
+            startWork(folderScanJob(path, pathSettings_, readRows_), WorkKind::Scan);
         } else if (fs::exists(path, ec)) {
-            if (upperCaseExtension(path) == ".ICO") {
-                showIconViewer(desktop_, this, path, path);
-            } else {
-                importIconsOf(path, *this, iconLoader_, iconCounter_);
-                showStatus(3, "Icons:" + std::to_string(rowCount()));
-            }
+            if (rowsAreImages(path))
+                showIconViewer(desktop_, this, path);
+            else
+                startWork(fileImportJob(path, readRows_), WorkKind::Import);
         } else {
-            desktop_.message("Cannot find " + given.string() + ".", "Pellimar", Buttons::Ok,
+            desktop_.message("Cannot find " + path.string() + ".", "Pellimar", Buttons::Ok,
                              MessageIcon::Warning);
         }
     }
@@ -763,27 +822,76 @@ void MainWindow::dropEvent(QDropEvent* event) {
 void MainWindow::scanFolder() {
     if (!importOptionsDialog_) return;
     ImportOptionsDialog& options = *importOptionsDialog_;
-    scanIconCount = 0;
-    const auto outcome = runScanCommand(
-        desktop_, settings_, *this, [&] { return desktop_.runModal(options) == QDialog::Accepted; },
-        iconLoader_, iconCounter_);
-    if (outcome) scanIconCount = outcome->iconsTaken;
+    scanIconCount_ = 0;
+    const std::optional<fs::path> folder =
+        askScanFolder(desktop_, [&] { return desktop_.runModal(options) == QDialog::Accepted; });
+    if (!folder) return;
+    startWork(folderScanJob(*folder, settings_, readRows_), WorkKind::Scan);
 }
 
 void MainWindow::saveSelected() {
     run([this] {
         if (!exportOptionsDialog_ || !reportDialog_) return;
-        SaveContext ctx{settings_, reportDialog_->report(), desktop_, defaultIconServices()};
-        runSaveCommand(
-            rows(), ctx,
+        const std::vector<ResultRowInfo> all = rows();
+        const std::optional<fs::path> name = askSaveName(
+            all, settings_, desktop_,
             [this] { return desktop_.runModal(*exportOptionsDialog_) == QDialog::Accepted; },
-            [this] { desktop_.runModal(*reportDialog_); }, lastSaveName_);
+            lastSaveName_);
+        if (!name) return;
+        SaveReport& report = reportDialog_->report();
+        report.clear();
+        SaveContext ctx{settings_, report, {}};
+        saveSelectedRows(all, *name, ctx);
+        showSaveOutcome(report);
     });
 }
 
+namespace {
+
+// The first of a list of problems, and how many more there are.
+std::string firstAndCount(const std::vector<std::string>& problems, const std::string& more) {
+    std::string text = problems.front();
+    if (problems.size() > 1) text += "\n" + std::to_string(problems.size() - 1) + more;
+    return text;
+}
+
+}  // namespace
+
+void MainWindow::showSaveOutcome(const SaveReport& report) {
+    if (report.unsupportedFormat())
+        desktop_.message("This file format is not supported now. Failed to save!", "Error",
+                         Buttons::Ok, MessageIcon::Error);
+    if (report.stopped()) {
+        // The run ended at a file it could not write: the report is not shown.
+        desktop_.errorBox(report.stopReason());
+        return;
+    }
+    if (!report.unreadableRows().empty())
+        desktop_.message("save falsed\n" + firstAndCount(report.unreadableRows(),
+                                                         " more rows could not be read either."),
+                         "notice", Buttons::Ok);
+    if (report.failureCount() > 0)
+        desktop_.message(
+            firstAndCount(report.failures(), " more files could not be written either."), "Error",
+            Buttons::Ok, MessageIcon::Error);
+    try {
+        desktop_.runModal(*reportDialog_);
+    } catch (const std::exception&) {
+    }
+}
+
 void MainWindow::previewRow() {
-    pellimar::previewRow(desktop_, settings_, *this,
-                         reportDialog_ ? &reportDialog_->report() : nullptr, this);
+    showSelectedCount();
+    for (const ResultRowInfo& row : rows()) {
+        if (!row.selected) continue;
+        const Result<Done> shown = pellimar::previewRow(desktop_, this, row);
+        if (!shown)
+            desktop_.message("The icon cannot be shown.\n" +
+                                 rowSourceText(row.source, row.iconPosition) + ": " +
+                                 shown.failure().message(),
+                             "notice", Buttons::Ok);
+        return;
+    }
 }
 
 void MainWindow::showImportOptions() {

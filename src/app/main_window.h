@@ -6,16 +6,18 @@
 #include <QKeyCombination>
 #include <QMainWindow>
 #include <QString>
+#include <deque>
 #include <filesystem>
 #include <functional>
+#include <memory>
 #include <vector>
 
-#include "acquire/icon_extractor.h"
+#include "acquire/background_rows.h"
+#include "acquire/row_reader.h"
 #include "app/result_list.h"
 #include "core/desktop.h"
-#include "core/result_list_access.h"
+#include "core/result_rows.h"
 #include "core/settings.h"
-#include "platform/icon.h"
 
 class QAction;
 class QLabel;
@@ -33,7 +35,11 @@ class ImportOptionsDialog;
 class ReportDialog;
 class TipsDialog;
 
-class MainWindow : public QMainWindow, public ResultListAccess {
+class SaveReport;
+
+// The window keeps its controls to itself; each has an object name (the names of
+// the controls below) by which tests and tools find it.
+class MainWindow : public QMainWindow {
     Q_OBJECT
   public:
     explicit MainWindow(Desktop& desktop, QWidget* parent = nullptr);
@@ -49,42 +55,27 @@ class MainWindow : public QMainWindow, public ResultListAccess {
     void setAboutDialog(AboutDialog* dialog) { aboutDialog_ = dialog; }
     // The Import options dialog shown before every folder scan.
     void setImportOptionsDialog(ImportOptionsDialog* dialog) { importOptionsDialog_ = dialog; }
-    // How the import and the scan read icons (tests hand in stand-ins).
-    void setIconReaders(IconLoader load, IconCounter count) {
-        iconLoader_ = std::move(load);
-        iconCounter_ = std::move(count);
-    }
+    // How the import and the scan read files (tests hand in stand-ins).
+    void setRowReader(RowReader read) { readRows_ = std::move(read); }
     // The export options and report dialogs of the save command.
     void setExportOptionsDialog(ExportOptionsDialog* dialog) { exportOptionsDialog_ = dialog; }
     void setReportDialog(ReportDialog* dialog) { reportDialog_ = dialog; }
 
-    // --- the result list as the import, scan, save and preview commands see it ---
-    void addRow(const Icon& icon, const std::filesystem::path& source, int iconPosition) override;
-    void addPreparedRows(std::vector<PreparedRow>& rows) override;
+    // --- the result list ---
+    std::vector<ResultRowInfo> rows() const;
+    int rowCount() const;
+    int selectedCount() const;
+    // Status bar panels 0..6.
+    QString statusText(int panel) const;
+    // Icons taken by the last folder scan, the one that passed the maximum included.
+    int scanIconCount() const { return scanIconCount_; }
+
     // While files are read in the background: the commands that change or read the
     // list are held, the Stop button and Esc end the work, and closing the window
     // asks, stops and closes.
-    void beginBackgroundWork(std::function<void()> stop) override;
-    void showProgress(const WorkProgress& progress) override;
-    void endBackgroundWork() override;
-    bool backgroundWorkRunning() const { return bool(stopWork_); }
+    bool backgroundWorkRunning() const { return job_ != nullptr; }
     // Asks the running background work to end; the rows found so far stay.
     void stopBackgroundWork();
-    std::vector<ResultRowInfo> rows() const override;
-    int rowCount() const override;
-    int selectedCount() const override;
-    void showStatus(int panel, const std::string& text) override;
-    void processPendingEvents() override;
-    // Clear All: empties the list, puts "Icons: 0" and "Selected: 0" in the status
-    // bar and disables the list's eight commands again.
-    void clearAll() override;
-
-    // Status bar panels 0..6.
-    void setStatusText(int panel, const QString& text);
-    QString statusText(int panel) const;
-
-    // Icons taken by the last folder scan, the one that passed the maximum included.
-    int scanIconCount = 0;
 
     // Looks a key up in the context menu, the main menu and the action list, in
     // that order, and runs what it finds. True when one of them took the key.
@@ -100,12 +91,20 @@ class MainWindow : public QMainWindow, public ResultListAccess {
     void enableFileMenuCommands();
     void enableContextMenuCommands();
     void clickImportButton();
+    // Import from a File: an icon file opens the icon viewer; any other file's
+    // icons are read into the list in the background.
     void importFromFile();
+    // Scan a Folder: the folder and the import options are asked for, then the
+    // folder's files are read into the list in the background.
     void scanFolder();
     void saveSelected();
     void saveAll();
+    // Clear All: empties the list, puts "Icons: 0" and "Selected: 0" in the status
+    // bar and disables the list's eight commands again.
+    void clearAll();
     void deleteSelected();
     void selectAll();
+    // The first selected row's icon in the icon viewer, every image of it, from memory.
     void previewRow();
     void showSelectedCount();
     void sortByColumn(int column);
@@ -122,9 +121,10 @@ class MainWindow : public QMainWindow, public ResultListAccess {
     void exitProgram();
 
     // Files and folders handed to the program (its command line, a drop on the
-    // window): each file imported as Import from a File does (an icon file opens
-    // the icon viewer), each folder scanned with the saved import options without
-    // asking. The list is cleared once first when the import options say so.
+    // window), taken one after another: each file imported as Import from a File
+    // does (an icon file opens the icon viewer), each folder scanned with the saved
+    // import options without asking. The list is cleared once first when the
+    // import options say so. Stop ends the rest as well.
     void openPaths(const std::vector<std::filesystem::path>& paths);
     // The selected row's icon (the first selected) to the clipboard as a PNG file,
     // PNG bytes and an image.
@@ -132,6 +132,76 @@ class MainWindow : public QMainWindow, public ResultListAccess {
     // What a drag of the given rows carries (the caller owns it); nothing when no
     // icon of them can be read.
     QMimeData* rowDragData(const std::vector<int>& rows) const;
+
+  signals:
+    // Background work has ended and every row it found is in the list.
+    void backgroundWorkEnded();
+
+  protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragMoveEvent(QDragMoveEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+  private:
+    // What background work was started for: its end is told by kind.
+    enum class WorkKind { Import, Scan };
+
+    QAction* addMenuItem(QMenu* menu, const char* name, const char* caption, QKeySequence key,
+                         bool enabled, void (MainWindow::*handler)());
+    void buildMenus();
+    void buildToolBar();
+    void buildContextMenus();
+    void buildStatusBar();
+    void setViewChecks(QAction* viewItem, QAction* dropItem);
+    void disableListCommands();
+    // Whether `handler` changes or reads the result list (held during background work).
+    static bool touchesList(void (MainWindow::*handler)());
+    // Runs `handler` unless background work holds it.
+    void runCommand(void (MainWindow::*handler)());
+    // Runs a handler body; an error that escapes it goes to the error box.
+    template <typename F>
+    void run(F&& body) {
+        guarded(desktop_, std::forward<F>(body));
+    }
+
+    // --- the status bar ---
+    void setStatusText(int panel, const QString& text);
+    void showSearching();
+    void showIdle();
+    // "Icons: N", as the scan, Clear All and Delete leave it.
+    void showIconCount(int count);
+    // "Icons:N", as Import from a File leaves it.
+    void showImportedIconCount(int count);
+    void showProgress(const WorkProgress& progress);
+
+    // --- background work ---
+    void startWork(std::unique_ptr<RowJob> job, WorkKind kind);
+    void workEnded();
+    void openNextPath();
+    // What the last save run did, told: its problems, then the report.
+    void showSaveOutcome(const SaveReport& report);
+
+    Desktop& desktop_;
+    AppSettings settings_;
+    ImportOptionsDialog* importOptionsDialog_ = nullptr;
+    TipsDialog* tipsDialog_ = nullptr;
+    AboutDialog* aboutDialog_ = nullptr;
+    ExportOptionsDialog* exportOptionsDialog_ = nullptr;
+    ReportDialog* reportDialog_ = nullptr;
+    std::filesystem::path lastSaveName_;  // the Save dialog keeps its last file name
+    bool shownOnce_ = false;
+    int scanIconCount_ = 0;
+    RowReader readRows_ = readFileRows;
+    std::unique_ptr<RowJob> job_;  // the background work running, if any
+    WorkKind jobKind_ = WorkKind::Import;
+    std::deque<std::filesystem::path> pendingPaths_;  // of openPaths, still to take
+    AppSettings pathSettings_;                        // the settings openPaths scans with
+    bool workStopped_ = false;    // Stop was asked during the last background work
+    bool closeWhenIdle_ = false;  // the user chose to quit during background work
+    bool closeConfirmed_ = false;
 
     // --- controls ---
     QMenu* fileMenu;
@@ -195,49 +265,6 @@ class MainWindow : public QMainWindow, public ResultListAccess {
     // Shown in the status bar while files are read in the background.
     QLabel* progressLabel;
     QToolButton* stopButton;
-
-  protected:
-    void showEvent(QShowEvent* event) override;
-    void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
-    void dragMoveEvent(QDragMoveEvent* event) override;
-    void dropEvent(QDropEvent* event) override;
-
-  private:
-    QAction* addMenuItem(QMenu* menu, const char* name, const char* caption, QKeySequence key,
-                         bool enabled, void (MainWindow::*handler)());
-    void buildMenus();
-    void buildToolBar();
-    void buildContextMenus();
-    void buildStatusBar();
-    void setViewChecks(QAction* viewItem, QAction* dropItem);
-    void disableListCommands();
-    // Whether `handler` changes or reads the result list (held during background work).
-    static bool touchesList(void (MainWindow::*handler)());
-    // Runs `handler` unless background work holds it.
-    void runCommand(void (MainWindow::*handler)());
-    // Runs a handler body; an error that escapes it goes to the error box.
-    template <typename F>
-    void run(F&& body) {
-        guarded(desktop_, std::forward<F>(body));
-    }
-
-    Desktop& desktop_;
-    AppSettings settings_;
-    ImportOptionsDialog* importOptionsDialog_ = nullptr;
-    TipsDialog* tipsDialog_ = nullptr;
-    AboutDialog* aboutDialog_ = nullptr;
-    ExportOptionsDialog* exportOptionsDialog_ = nullptr;
-    ReportDialog* reportDialog_ = nullptr;
-    std::filesystem::path lastSaveName_;  // the Save dialog keeps its last file name
-    bool shownOnce_ = false;
-    IconLoader iconLoader_ = loadFileIcon;
-    IconCounter iconCounter_ = countFileIcons;
-    std::function<void()> stopWork_;  // set while background work runs
-    bool workStopped_ = false;        // Stop was asked during the last background work
-    bool closeWhenIdle_ = false;      // the user chose to quit during background work
-    bool closeConfirmed_ = false;
 };
 
 }  // namespace pellimar

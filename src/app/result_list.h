@@ -15,7 +15,6 @@
 #include <unordered_map>
 #include <vector>
 
-#include "core/result_list_access.h"
 #include "core/result_rows.h"
 
 class QAbstractItemView;

@@ -10,7 +10,7 @@
 #include <system_error>
 
 #include "core/icon_transfer.h"
-#include "export/icon_picture.h"
+#include "core/row_icons.h"
 #include "platform/atomic_file.h"
 #include "platform/icon_png.h"
 
@@ -37,7 +37,9 @@ QMimeData* rowPictureData(const std::vector<ResultRowInfo>& rows, const fs::path
     std::set<std::string> names;
     bool first = true;
     for (const ResultRowInfo& row : rows) {
-        const Icon icon = largestRowImage(row.source, row.iconPosition);
+        const Result<Icon> picture = rowPictureToHandOut(row.source, row.iconPosition);
+        if (!picture) continue;
+        const Icon& icon = *picture;
         const auto png = iconToPng(icon);
         if (!png) continue;
         // Two rows of one caption (same file name in two folders) get two files.

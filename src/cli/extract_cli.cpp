@@ -18,8 +18,10 @@
 #include "platform/atomic_file.h"
 #include "platform/bmp_file.h"
 #include "platform/icon_decode.h"
-#include "platform/icon_group.h"
-#include "platform/icon_resources.h"
+#include "platform/icon_encoder.h"
+#include "platform/icon_png.h"
+#include "platform/icon_set.h"
+#include "platform/image_choice.h"
 #include "platform/jpeg_file.h"
 #include "platform/png_codec.h"
 #include "platform/raster.h"
@@ -79,12 +81,9 @@ class Run {
   private:
     void fail(const std::string& what);
     void note(const std::string& what);
-    void icoGroup(const IconResources& res, const std::string& source, const std::string& base,
-                  int index);
-    void pngImages(const IconResources& res, const std::string& source, const std::string& base,
-                   int index);
-    void sizedPicture(const IconResources& res, const std::string& source, const std::string& base,
-                      int index);
+    void icoGroup(const IconGroup& group, const std::string& source, const std::string& base);
+    void pngImages(const IconGroup& group, const std::string& source, const std::string& base);
+    void sizedPicture(IconSet& set, const std::string& source, const std::string& base, int index);
     // Writes one output; `details` are further JSON members (", \"width\": 16").
     void write(const std::string& source, int index, const std::string& name,
                std::span<const std::uint8_t> bytes, const std::string& details);
@@ -173,48 +172,52 @@ void Run::write(const std::string& source, int index, const std::string& name,
          << extensionOf(format_) << "\", \"bytes\": " << bytes.size() << details << "}\n";
 }
 
-void Run::icoGroup(const IconResources& res, const std::string& source, const std::string& base,
-                   int index) {
-    const std::vector<IconDirEntry> entries = res.images(index);
-    if (entries.empty()) {
-        fail(source + ": icon " + std::to_string(index) + ": its directory cannot be read");
+// "FILE: icon N" for the messages about an icon.
+std::string iconOf(const std::string& source, int index) {
+    return source + ": icon " + std::to_string(index);
+}
+
+void Run::icoGroup(const IconGroup& group, const std::string& source, const std::string& base) {
+    const int index = group.identity.position;
+    if (group.failure) {
+        fail(iconOf(source, index) + ": " + group.failure->message());
         return;
     }
-    const std::vector<StoredImage> images = storedImages(res, index);
-    std::size_t readable = 0;
-    for (std::size_t j = 0; j < images.size(); ++j) {
-        if (images[j].readable) {
+    int readable = 0;
+    for (std::size_t j = 0; j < group.images.size(); ++j) {
+        const StoredImage& image = group.images[j];
+        if (image.loaded()) {
             ++readable;
             continue;
         }
-        fail(source + ": icon " + std::to_string(index) + ": the data of image " +
-             std::to_string(j) + " cannot be found, or the group passes " +
-             std::to_string(kMaxStoredGroupBytes >> 20) + " MB");
+        const Failure why = image.failure ? *image.failure : failure(Fault::NoImage);
+        fail(iconOf(source, index) + ": " + why.within("image " + std::to_string(j)).message());
     }
-    const std::vector<std::uint8_t> bytes = encodeIcoFile(images);
-    if (bytes.empty()) {
-        if (readable > 0)
-            fail(source + ": icon " + std::to_string(index) + ": too large for an icon file");
+    if (readable == 0) {
+        if (group.images.empty()) fail(iconOf(source, index) + ": its directory names no image");
         return;  // otherwise every image failed, each named above
     }
-    write(source, index, base + "-" + std::to_string(index) + ".ico", bytes,
+    const auto bytes = encodeStoredGroup(group);
+    if (!bytes) {
+        fail(iconOf(source, index) + ": " + bytes.failure().message());
+        return;
+    }
+    write(source, index, base + "-" + std::to_string(index) + ".ico", *bytes,
           ", \"images\": " + std::to_string(readable));
 }
 
-void Run::pngImages(const IconResources& res, const std::string& source, const std::string& base,
-                    int index) {
-    const std::vector<IconDirEntry> entries = res.images(index);
-    if (entries.empty())
-        fail(source + ": icon " + std::to_string(index) + ": its directory cannot be read");
-    for (std::size_t j = 0; j < entries.size(); ++j) {
-        const std::string which =
-            source + ": icon " + std::to_string(index) + ": image " + std::to_string(j);
-        auto data = res.imageData(entries[j]);
-        if (!data) {
-            fail(which + ": its data cannot be found");
+void Run::pngImages(const IconGroup& group, const std::string& source, const std::string& base) {
+    const int index = group.identity.position;
+    if (group.failure) fail(iconOf(source, index) + ": " + group.failure->message());
+    for (std::size_t j = 0; j < group.images.size(); ++j) {
+        const StoredImage& image = group.images[j];
+        const std::string which = iconOf(source, index) + ": image " + std::to_string(j);
+        if (!image.loaded()) {
+            fail(which + ": " +
+                 (image.failure ? image.failure->message() : "its bytes were not read"));
             continue;
         }
-        const std::span<const std::uint8_t> stored(data->data(), data->size());
+        const std::span<const std::uint8_t> stored = image.data;
         int width = 0, height = 0, depth = 0;
         std::optional<std::vector<std::uint8_t>> encoded;
         if (looksLikePng(stored)) {
@@ -222,22 +225,22 @@ void Run::pngImages(const IconResources& res, const std::string& source, const s
             // after what its header says.
             auto header = readPngHeader(stored, kMaxDibDimension);
             if (!header) {
-                fail(which + ": a damaged PNG image");
+                fail(which + ": a damaged PNG image (its header cannot be read)");
                 continue;
             }
             width = header->width, height = header->height, depth = header->bitsPerPixel;
         } else {
-            const Icon icon = decodeIconImage(stored);
-            if (icon.empty()) {
-                fail(which + ": damaged, or of a kind that cannot be read");
+            const Result<Icon> icon = decodeIconImage(stored);
+            if (!icon) {
+                fail(which + ": " + icon.failure().message());
                 continue;
             }
-            encoded = iconToPng(icon);
+            encoded = iconToPng(*icon);
             if (!encoded) {
                 fail(which + ": cannot be encoded as PNG");
                 continue;
             }
-            width = icon.width, height = icon.height, depth = icon.bitCount;
+            width = icon->width, height = icon->height, depth = icon->bitCount;
         }
         const std::string size = std::to_string(width) + "x" + std::to_string(height);
         write(
@@ -249,32 +252,32 @@ void Run::pngImages(const IconResources& res, const std::string& source, const s
     }
 }
 
-void Run::sizedPicture(const IconResources& res, const std::string& source, const std::string& base,
+void Run::sizedPicture(IconSet& set, const std::string& source, const std::string& base,
                        int index) {
     const int size = size_.value_or(kPictureSize);
-    const Icon icon = res.icon(index, size);
+    const Result<Icon> icon = iconAtSize(set, index, size);
     const std::string prefix = base + "-" + std::to_string(index);
-    if (icon.empty()) {
-        fail(source + ": icon " + std::to_string(index) + ": no image of it can be read");
+    if (!icon) {
+        fail(iconOf(source, index) + ": " + icon.failure().message());
         return;
     }
     std::vector<std::uint8_t> bytes;
     std::string name, details;
     if (format_ == Format::Png) {
-        auto encoded = iconToPng(icon);
+        auto encoded = iconToPng(*icon);
         if (encoded) bytes = std::move(*encoded);
         name = prefix + "-" + std::to_string(size) + "x" + std::to_string(size) + "-" +
-               std::to_string(icon.bitCount) + ".png";
+               std::to_string(icon->bitCount) + ".png";
         details = ", \"width\": " + std::to_string(size) + ", \"height\": " + std::to_string(size) +
-                  ", \"depth\": " + std::to_string(icon.bitCount);
+                  ", \"depth\": " + std::to_string(icon->bitCount);
     } else {
         RgbImage canvas = whiteImage(size, size);
-        drawIcon(canvas, icon);
+        drawIcon(canvas, *icon);
         bytes = format_ == Format::Bmp ? encodeBmp24(canvas) : encodeJpeg(canvas);
         name = prefix + "." + extensionOf(format_);
     }
     if (bytes.empty()) {
-        fail(source + ": icon " + std::to_string(index) + ": the picture cannot be encoded");
+        fail(iconOf(source, index) + ": the picture cannot be encoded");
         return;
     }
     write(source, index, name, bytes, details);
@@ -285,34 +288,37 @@ void Run::file(const Source& source, std::size_t number, std::size_t total) {
         err_ << "\r\033[K[" << number << "/" << total << "] " << source.path << std::flush;
         progressShown_ = true;
     }
-    errno = 0;
-    auto opened = IconFile::open(source.path);
-    if (!opened) {
-        fail("cannot read " + source.path + ": " +
-             (errno ? systemReason(errno) : std::string("not a regular file")));
+    auto set = IconSet::open(source.path);
+    if (!set) {
+        if (set.failure().fault == Fault::NotIconContainer) {
+            if (source.named) note(source.path + ": no icons (" + set.failure().message() + ")");
+            return;
+        }
+        fail("cannot read " + source.path + ": " + reasonOf(set.failure()));
         return;
     }
-    const IconResources& res = opened->resources();
-    const int count = res.iconCount();
+    const int count = set->iconCount();
     if (count == 0 && source.named) note(source.path + ": no icons");
     std::string base = fs::path(source.path).filename().string();
     if (base.empty()) base = "icon";
-    // As for list: a file that names the same image in every entry of 65,535
-    // groups cannot make the run write without end.
-    std::size_t images = 0;
+    // Every stored byte the run needs is read once, in as few reads as may be.
+    const bool asStored = format_ == Format::Ico || (format_ == Format::Png && !size_);
+    if (asStored) set->loadAll();
     for (int i = 0; i < count; ++i) {
-        if (images >= kMaxListedImages) {
+        const IconGroup& group = set->icons()[std::size_t(i)];
+        // As for list: a file that names the same image in every entry of 65,535
+        // groups cannot make the run write without end.
+        if (group.failure && group.failure->fault == Fault::CapReached) {
             note(source.path + ": extraction stops after " + std::to_string(kMaxListedImages) +
                  " images, before icon " + std::to_string(i) + " of " + std::to_string(count));
             break;
         }
-        images += res.images(i).size();
         if (format_ == Format::Ico)
-            icoGroup(res, source.path, base, i);
+            icoGroup(group, source.path, base);
         else if (format_ == Format::Png && !size_)
-            pngImages(res, source.path, base, i);
+            pngImages(group, source.path, base);
         else
-            sizedPicture(res, source.path, base, i);
+            sizedPicture(*set, source.path, base, i);
     }
 }
 

@@ -6,9 +6,8 @@
 
 #include "cli/json_text.h"
 #include "platform/bmp_file.h"
-#include "platform/extract.h"
-#include "platform/icon_resources.h"
-#include "platform/png_codec.h"
+#include "platform/icon_set.h"
+#include "platform/image_choice.h"
 #include "platform/raster.h"
 
 namespace pellimar::cli {
@@ -17,48 +16,48 @@ namespace {
 
 constexpr int kMaxDrawSize = 1024;
 
-std::unique_ptr<IconFile> openForList(const std::string& name, std::string& reason) {
-    errno = 0;
-    auto file = IconFile::open(name);
-    if (!file) reason = errno != 0 ? systemReason(errno) : "not a regular file";
-    return file;
+// The note a listing gives where the images of one file pass what is read.
+void noteListingCap(const std::string& name, const IconSet& set, int index, std::ostream& err) {
+    err << "pellimar-cli: note: " << name << ": the listing stops after " << kMaxListedImages
+        << " images, before icon " << index << " of " << set.iconCount() << "\n";
+}
+
+bool stoppedByCap(const IconGroup& group) {
+    return group.failure && group.failure->fault == Fault::CapReached;
 }
 
 void listAsText(const std::vector<std::string>& files, std::ostream& out, std::ostream& err,
                 int& status) {
     for (const std::string& name : files) {
-        std::string reason;
-        auto file = openForList(name, reason);
-        if (!file) {
-            err << "pellimar-cli: cannot read " << name << ": " << reason << "\n";
+        auto set = IconSet::open(name);
+        if (!set) {
+            if (set.failure().fault == Fault::NotIconContainer) {
+                out << name << ": 0\n";
+                continue;
+            }
+            err << "pellimar-cli: cannot read " << name << ": " << reasonOf(set.failure()) << "\n";
             out << name << ": 0\n";
             status = 1;
             continue;
         }
-        const IconResources& res = file->resources();
-        const int count = res.iconCount();
+        const int count = set->iconCount();
         out << name << ": " << count << "\n";
         bool capNoted = false;
-        std::size_t listed = 0;
         for (int i = 0; i < count; ++i) {
-            if (listed >= kMaxListedImages) {
-                err << "pellimar-cli: note: " << name << ": the listing stops after "
-                    << kMaxListedImages << " images, before icon " << i << " of " << count << "\n";
+            const IconGroup& group = set->icons()[std::size_t(i)];
+            if (stoppedByCap(group)) {
+                noteListingCap(name, *set, i, err);
                 break;
             }
-            const std::vector<IconDirEntry> images = res.images(i);
             out << i;
-            for (const IconDirEntry& e : images)
-                out << " " << e.pixelWidth() << "x" << e.pixelHeight() << "@" << e.statedBitCount();
+            for (const StoredImage& image : group.images)
+                out << " " << image.width() << "x" << image.height() << "@" << image.depth;
             out << "\n";
-            listed += images.size();
-            if (!capNoted && images.size() == std::size_t(kMaxImagesPerIcon)) {
-                const int stated = res.statedImageCount(i);
-                if (stated > kMaxImagesPerIcon) {
-                    err << "pellimar-cli: note: " << name << ": icon " << i << " states " << stated
-                        << " images; only the first " << kMaxImagesPerIcon << " are read\n";
-                    capNoted = true;
-                }
+            if (!capNoted && group.statedCount > kMaxImagesPerIcon) {
+                err << "pellimar-cli: note: " << name << ": icon " << i << " states "
+                    << group.statedCount << " images; only the first " << kMaxImagesPerIcon
+                    << " are read\n";
+                capNoted = true;
             }
         }
     }
@@ -71,43 +70,37 @@ void listAsJson(const std::vector<std::string>& files, std::ostream& out, std::o
     for (const std::string& name : files) {
         out << fileSep << "{\"file\": " << jsonString(name);
         fileSep = ",\n  ";
-        std::string reason;
-        auto file = openForList(name, reason);
-        if (!file) {
+        auto set = IconSet::open(name);
+        if (!set && set.failure().fault != Fault::NotIconContainer) {
+            const std::string reason = reasonOf(set.failure());
             err << "pellimar-cli: cannot read " << name << ": " << reason << "\n";
             out << ", \"readable\": false, \"error\": " << jsonString(reason) << ", \"icons\": []}";
             status = 1;
             continue;
         }
-        const IconResources& res = file->resources();
-        const int count = res.iconCount();
         out << ", \"readable\": true, \"icons\": [";
-        std::size_t listed = 0;
+        const int count = set ? set->iconCount() : 0;
         int i = 0;
         for (; i < count; ++i) {
+            const IconGroup& group = set->icons()[std::size_t(i)];
             // The same bound as the text listing: a file cannot make the output endless.
-            if (listed >= kMaxListedImages) {
-                err << "pellimar-cli: note: " << name << ": the listing stops after "
-                    << kMaxListedImages << " images, before icon " << i << " of " << count << "\n";
+            if (stoppedByCap(group)) {
+                noteListingCap(name, *set, i, err);
                 break;
             }
-            const std::vector<IconDirEntry> images = res.images(i);
-            listed += images.size();
             out << (i ? ",\n    " : "\n    ") << "{\"index\": " << i << ", \"images\": [";
             const char* imageSep = "";
-            for (const IconDirEntry& e : images) {
-                out << imageSep << "{\"width\": " << e.pixelWidth()
-                    << ", \"height\": " << e.pixelHeight() << ", \"depth\": " << e.statedBitCount();
+            for (const StoredImage& image : group.images) {
+                out << imageSep << "{\"width\": " << image.width()
+                    << ", \"height\": " << image.height() << ", \"depth\": " << image.depth;
                 imageSep = ", ";
                 // Eight bytes tell a PNG: the image itself is not read.
-                const auto extent = res.imageExtent(e);
-                const auto start = extent ? res.imageStart(e, 8) : std::nullopt;
-                if (extent && start) {
-                    out << ", \"png\": " << (looksLikePng(*start) ? "true" : "false")
-                        << ", \"bytes\": " << extent->length << "}";
-                } else {
+                const std::optional<bool> png = set->isPng(image);
+                if (png)
+                    out << ", \"png\": " << (*png ? "true" : "false")
+                        << ", \"bytes\": " << image.length << "}";
+                else
                     out << ", \"png\": null, \"bytes\": null}";
-                }
             }
             out << "]}";
         }
@@ -143,13 +136,23 @@ int draw(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     if (!size) return usageError(kDrawCommand, "SIZE must be a number from 1 to 1024", err);
     if (ops[3].empty()) return usageError(kDrawCommand, "OUT.bmp is empty", err);
 
-    Icon icon = extractIcon(ops[0], *index, *size);
-    if (icon.empty()) {
+    auto set = IconSet::open(ops[0]);
+    if (!set) {
+        err << "pellimar-cli: cannot read " << ops[0] << ": " << reasonOf(set.failure()) << "\n";
+        return 1;
+    }
+    if (*index >= set->iconCount()) {
         err << "pellimar-cli: " << ops[0] << " has no icon " << *index << "\n";
         return 1;
     }
+    const Result<Icon> icon = iconAtSize(*set, *index, *size);
+    if (!icon) {
+        err << "pellimar-cli: " << ops[0] << ": icon " << *index << ": " << icon.failure().message()
+            << "\n";
+        return 1;
+    }
     RgbImage canvas = whiteImage(*size, *size);
-    drawIcon(canvas, icon);
+    drawIcon(canvas, *icon);
     if (ops[3] == "-") {
         const std::vector<std::uint8_t> bytes = encodeBmp24(canvas);
         out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));

@@ -137,4 +137,11 @@ std::string systemReason(int error) {
     return std::strerror(error);
 }
 
+std::string reasonOf(const Failure& failure) {
+    if (failure.error != 0 && failure.context.empty() &&
+        (failure.fault == Fault::CannotOpen || failure.fault == Fault::ReadFailed))
+        return systemReason(failure.error);
+    return failure.message();
+}
+
 }  // namespace pellimar::cli

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/failure.h"
+
 namespace pellimar::cli {
 
 struct Option {
@@ -59,5 +61,9 @@ std::optional<int> parseNumber(const std::string& text, int low, int high);
 
 // The system's reason for error number `error` ("No such file or directory").
 std::string systemReason(int error);
+
+// What a failure says after "cannot read FILE: ": the system's reason when the
+// system failed ("No such file or directory"), else the failure's message.
+std::string reasonOf(const Failure& failure);
 
 }  // namespace pellimar::cli

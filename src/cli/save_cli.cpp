@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <stdexcept>
 
 #include "core/settings.h"
 #include "export/save_command.h"
@@ -14,23 +13,6 @@ namespace pellimar::cli {
 namespace fs = std::filesystem;
 
 namespace {
-
-// Messages the routines would show in a box are kept; the last one explains a
-// run that wrote nothing.
-class CliDesktop : public Desktop {
-  public:
-    std::string lastMessage;
-    Answer message(const std::string& text, const std::string&, Buttons, MessageIcon) override {
-        lastMessage = text;
-        return Answer::Ok;
-    }
-    void errorBox(const std::string& text) override { lastMessage = text; }
-    std::optional<fs::path> openFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<fs::path> saveFile(const FileDialogRequest&) override { return std::nullopt; }
-    std::optional<fs::path> chooseFolder(const std::string&) override { return std::nullopt; }
-    void openWithDefaultHandler(const fs::path&) override {}
-    int runModal(QDialog&) override { return 0; }
-};
 
 bool parseSizes(const std::string& list, AppSettings& s) {
     s.size_128 = s.size_64 = s.size_48 = s.size_32 = s.size_16 = false;
@@ -128,9 +110,8 @@ int save(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     if (toStandardOutput && format != "original" && sizesOn(settings) != 1)
         return usage(err, "--out - takes one file: give one size");
 
-    CliDesktop desktop;
     SaveReport report;
-    SaveContext ctx{settings, report, desktop, defaultIconServices()};
+    SaveContext ctx{settings, report, {}};
     // As in the Save dialog, a name typed without extension gets the format's own.
     const std::string ext = saveDialogRequest(format).defaultExt;
     std::optional<ScratchFolder> scratch;
@@ -142,16 +123,12 @@ int save(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     fs::path chosen = toStandardOutput ? scratch->path() / "icon" : fs::path(outPath);
     if (!chosen.has_extension()) chosen += "." + ext;
     const fs::path name = forceExtension(chosen, ext);
-    bool stopped = false;
-    try {
-        saveSelectedRows({{positional[0], *index, true}}, name, ctx);
-    } catch (const std::exception& e) {
-        desktop.lastMessage = e.what();
-        stopped = true;
-    }
+    saveSelectedRows({{positional[0], *index, true}}, name, ctx);
+    const bool whole = !report.stopped() && report.failureCount() == 0 &&
+                       report.unreadableRows().empty() && !report.unsupportedFormat();
     if (toStandardOutput) {
         // Only a run that wrote its one file whole goes out.
-        if (report.files().size() == 1 && !stopped && report.failureCount() == 0) {
+        if (report.files().size() == 1 && whole) {
             if (copyToStream(report.folder() / report.files().front(), out)) return 0;
             err << "pellimar-cli save: cannot write to standard output\n";
             return 1;
@@ -161,14 +138,23 @@ int save(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     }
     // A run that stopped at a file it could not write, or left out any file, failed,
     // whatever it wrote.
-    if (!toStandardOutput && !report.files().empty() && !stopped && report.failureCount() == 0)
-        return 0;
-    if (!stopped && report.failureCount() > 0) desktop.lastMessage = report.firstFailure();
-    if (desktop.lastMessage.empty())
-        desktop.lastMessage = "nothing written: " + positional[0] + " has no icon " +
-                              positional[1] +
-                              ", none of the sizes asked for, or the files could not be written";
-    err << "pellimar-cli save: " << desktop.lastMessage << "\n";
+    if (!toStandardOutput && !report.files().empty() && whole) return 0;
+    std::string why;
+    if (report.stopped())
+        why = report.stopReason();
+    else if (report.failureCount() > 0)
+        why = report.firstFailure();
+    else if (!report.unreadableRows().empty()) {
+        // The row's caption, which may hold ": " itself, gives way to the file's name.
+        const std::string caption = rowCaption(positional[0], *index) + ": ";
+        const std::string& told = report.unreadableRows().front();
+        why = "cannot read icon " + positional[1] + " of " + positional[0] + ": " +
+              (told.rfind(caption, 0) == 0 ? told.substr(caption.size()) : told);
+    } else if (!report.skippedRows().empty())
+        why = "nothing written: " + report.skippedRows().front();
+    else
+        why = "nothing written";
+    err << "pellimar-cli save: " << why << "\n";
     return 1;
 }
 

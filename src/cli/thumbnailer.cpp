@@ -3,9 +3,13 @@
 #include <charconv>
 #include <optional>
 
+#include <cerrno>
+#include <cstring>
+
 #include "platform/atomic_file.h"
 #include "platform/icon_png.h"
-#include "platform/icon_resources.h"
+#include "platform/icon_set.h"
+#include "platform/image_choice.h"
 
 #ifndef PELLIMAR_VERSION
 #define PELLIMAR_VERSION "unknown"
@@ -27,15 +31,19 @@ std::optional<int> parseSize(const std::string& text) {
 
 }  // namespace
 
-ThumbnailResult writeThumbnail(const std::filesystem::path& in, const std::filesystem::path& out,
-                               int size) {
-    const auto file = IconFile::open(in);
-    if (!file) return ThumbnailResult::NoIcon;
-    const Icon icon = file->resources().icon(0, size);
-    const auto png = iconToPng(icon);
-    if (!png) return ThumbnailResult::NoIcon;
-    return writeFileAtomically(out, *png, Durability::Scratch) ? ThumbnailResult::Written
-                                                               : ThumbnailResult::WriteFailed;
+Result<Done> writeThumbnail(const std::filesystem::path& in, const std::filesystem::path& out,
+                            int size) {
+    auto set = IconSet::open(in);
+    if (!set) return set.failure();
+    if (set->iconCount() == 0) return failure(Fault::NoSuchIcon, "icon in it");
+    const Result<Icon> icon = iconAtSize(*set, 0, size);
+    if (!icon) return icon.failure().within("icon 0");
+    const auto png = iconToPng(*icon);
+    if (!png) return failure(Fault::CannotEncode, "PNG");
+    errno = 0;
+    if (!writeFileAtomically(out, *png, Durability::Scratch))
+        return systemFailure(Fault::WriteFailed, errno);
+    return Done{};
 }
 
 int runThumbnailer(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -71,16 +79,14 @@ int runThumbnailer(const std::vector<std::string>& args, std::ostream& out, std:
         err << kThumbnailerUsage << "\n";
         return 2;
     }
-    switch (writeThumbnail(files[0], files[1], *size)) {
-        case ThumbnailResult::Written:
-            return 0;
-        case ThumbnailResult::NoIcon:
-            err << "pellimar-thumbnailer: " << files[0] << ": no icon\n";
-            return 1;
-        case ThumbnailResult::WriteFailed:
-            err << "pellimar-thumbnailer: cannot write " << files[1] << "\n";
-            return 1;
-    }
+    const Result<Done> written = writeThumbnail(files[0], files[1], *size);
+    if (written) return 0;
+    const Failure& why = written.failure();
+    if (why.fault == Fault::WriteFailed)
+        err << "pellimar-thumbnailer: cannot write " << files[1] << ": "
+            << (why.error != 0 ? std::strerror(why.error) : why.message()) << "\n";
+    else
+        err << "pellimar-thumbnailer: " << files[0] << ": " << why.message() << "\n";
     return 1;
 }
 

@@ -8,18 +8,18 @@
 #include <string>
 #include <vector>
 
+#include "platform/failure.h"
+
 namespace pellimar::cli {
 
 inline constexpr const char* kThumbnailerUsage = "usage: pellimar-thumbnailer -s SIZE IN OUT.png";
 
-enum class ThumbnailResult { Written, NoIcon, WriteFailed };
-
 // Writes icon 0 of `in` at size x size (1 to 256) as a PNG with transparency to
 // `out`, from the image of its group that suits the size best. Only the headers,
 // the resource directories and that one image are read. `out` is written whole or
-// not at all.
-ThumbnailResult writeThumbnail(const std::filesystem::path& in, const std::filesystem::path& out,
-                               int size);
+// not at all. Why not, when there is no icon to draw or `out` cannot be written.
+Result<Done> writeThumbnail(const std::filesystem::path& in, const std::filesystem::path& out,
+                            int size);
 
 // The program: `args` without the program's name. Returns the exit status: 0 when
 // the picture was written, 1 when there is no icon or the output cannot be written,

@@ -6,8 +6,6 @@
 #include <cstring>
 #include <span>
 
-#include "core/file_names.h"
-#include "platform/extract.h"
 #include "platform/raster.h"
 
 namespace pellimar {
@@ -114,30 +112,11 @@ double rowPictureRatio() {
     return screenRatio;
 }
 
-QImage rowPictureAtRatio(const Icon& icon, const std::filesystem::path& source, int iconPosition,
-                         double ratio) {
+QImage rowPictureAtRatio(const Icon& icon, const Icon& sharper, double ratio) {
     constexpr int kRowSize = 32;
     if (!(ratio > 1.0)) return rowPicture(icon, kRowSize);
-    Icon best;
-    if (upperCaseExtension(source) != ".ICO" && !icon.empty())
-        best = extractIcon(source, iconPosition, pixelSizeAt(kRowSize, ratio));
-    QImage picture = listPictureAtRatio(best.empty() ? icon : best, kRowSize, ratio);
+    QImage picture = listPictureAtRatio(sharper.empty() ? icon : sharper, kRowSize, ratio);
     return picture.isNull() ? rowPicture(icon, kRowSize) : picture;
-}
-
-int bestImageForPixels(const std::vector<int>& sizes, int pixels) {
-    int best = -1;
-    for (int i = 0; i < int(sizes.size()); ++i) {
-        const int s = sizes[std::size_t(i)];
-        if (best < 0) {
-            best = i;
-            continue;
-        }
-        const int b = sizes[std::size_t(best)];
-        // A large enough image beats a smaller one; of two large enough, the smaller.
-        if ((s >= pixels && (b < pixels || s < b)) || (b < pixels && s > b)) best = i;
-    }
-    return best;
 }
 
 QImage iconOnWhiteImage(const Icon& icon) {

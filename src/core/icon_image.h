@@ -2,8 +2,6 @@
 #pragma once
 
 #include <QImage>
-#include <filesystem>
-#include <vector>
 
 #include "platform/icon.h"
 
@@ -46,23 +44,15 @@ int pixelSizeAt(int logicalSize, double ratio);
 // source.
 QImage listPictureAtRatio(const Icon& source, int logicalSize, double ratio);
 
-// The picture of a result row for a screen of device pixel ratio `ratio`: the row
-// is icon `iconPosition` of `source`, whose 32 px picture is `icon`. At a ratio of 1
-// or less that is rowPicture(icon); above it the picture is drawn from the icon
-// group's best image for the screen's pixels (read again from `source`; a row of an
-// icon file is its one image), never from the 32 px picture enlarged when a larger
-// image exists. Safe off the UI thread.
-QImage rowPictureAtRatio(const Icon& icon, const std::filesystem::path& source, int iconPosition,
-                         double ratio);
+// The picture of a result row whose 32 px icon is `icon`, for a screen of device
+// pixel ratio `ratio`: rowPicture(icon) at a ratio of 1 or less; above it drawn
+// from `sharper`, the group's image for the screen's pixels, when there is one.
+// Safe off the UI thread.
+QImage rowPictureAtRatio(const Icon& icon, const Icon& sharper, double ratio);
 
 // The device pixel ratio of the screen the result list is on, for the row pictures
 // made off the UI thread; 1 until it is set.
 void setRowPictureRatio(double ratio);
 double rowPictureRatio();
-
-// Of images of these pixel sizes (the larger of width and height), the index of the
-// one that best gives `pixels`: the smallest at least that large, otherwise the
-// largest; -1 when there is none.
-int bestImageForPixels(const std::vector<int>& sizes, int pixels);
 
 }  // namespace pellimar

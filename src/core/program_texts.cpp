@@ -1,7 +1,6 @@
-// The texts the commands hand to the desktop seam and to the status bar as plain
-// strings, listed for the translation tools: QtDesktop translates the messages
-// (context "Messages") and the main window the status texts (context "Status")
-// where they are shown. A text added to a command belongs here too.
+// The texts the program hands to the desktop seam as plain strings, listed for the
+// translation tools: QtDesktop translates the messages (context "Messages") where
+// they are shown. A text added to a message belongs here too.
 #include <QtGlobal>
 
 namespace pellimar {
@@ -22,7 +21,6 @@ namespace {
     QT_TRANSLATE_NOOP("Messages", "initialize search option false"),
     QT_TRANSLATE_NOOP("Messages",
                       "You need to specify the image size. Press 'OK' to follow the default size."),
-    QT_TRANSLATE_NOOP("Messages", "temp file lost"),
     QT_TRANSLATE_NOOP("Messages", "file open false"),
     QT_TRANSLATE_NOOP("Messages", "views load file Error"),
     QT_TRANSLATE_NOOP("Messages", "This file is exists,Are you sure?"),
@@ -31,12 +29,7 @@ namespace {
     QT_TRANSLATE_NOOP("Messages", "This file format is not supported now. Failed to save!"),
     QT_TRANSLATE_NOOP("Messages", "Import a directory"),
     QT_TRANSLATE_NOOP("Messages", "Files are still being read.\r\nStop and quit?"),
-};
-
-[[maybe_unused]] const char* const kStatusTexts[] = {
-    QT_TRANSLATE_NOOP("Status", "Searching ..."), QT_TRANSLATE_NOOP("Status", "Idle ..."),
-    QT_TRANSLATE_NOOP("Status", "Icons: "),       QT_TRANSLATE_NOOP("Status", "Icons:"),
-    QT_TRANSLATE_NOOP("Status", "Selected: "),
+    QT_TRANSLATE_NOOP("Messages", "The icon cannot be shown."),
 };
 
 }  // namespace

@@ -17,15 +17,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-QString fromProgram(const std::string& text) {
-    // The program's texts break lines Windows-style; a label wants plain LF. The
-    // texts are translated here, where they are shown (see program_texts.cpp).
-    QString s = QCoreApplication::translate("Messages", text.c_str());
-    s.replace("\r\n", "\n");
-    s.replace('\r', '\n');
-    return s;
-}
-
 QString pathText(const fs::path& p) {
     return QFile::decodeName(QByteArray::fromStdString(p.native()));
 }
@@ -35,6 +26,25 @@ fs::path toPath(const QString& s) {
 }
 
 }  // namespace
+
+QString fromProgram(const std::string& text) {
+    // The program's texts are translated here, where they are shown (see
+    // program_texts.cpp). A text with details on lines of its own (a file's name,
+    // the reason a read failed) has its first line translated when the whole has
+    // no translation.
+    QString s = QCoreApplication::translate("Messages", text.c_str());
+    if (s == QString::fromStdString(text)) {
+        if (const std::size_t end = text.find('\n'); end != std::string::npos) {
+            const std::size_t lineEnd = end > 0 && text[end - 1] == '\r' ? end - 1 : end;
+            s = QCoreApplication::translate("Messages", text.substr(0, lineEnd).c_str()) +
+                QString::fromStdString(text.substr(lineEnd));
+        }
+    }
+    // The program's texts break lines Windows-style; a label wants plain LF.
+    s.replace("\r\n", "\n");
+    s.replace('\r', '\n');
+    return s;
+}
 
 QStringList qtNameFilters(const std::string& filter) {
     QStringList parts = QString::fromStdString(filter).split('|');

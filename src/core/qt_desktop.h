@@ -13,6 +13,11 @@ class QWidget;
 
 namespace pellimar {
 
+// A text of the program as a person reads it: translated (context "Messages"; a
+// text whose whole has no translation has its first line translated, the details
+// on the lines after it kept), with Windows-style line breaks made plain.
+QString fromProgram(const std::string& text);
+
 // Translates "desc|pat;pat|desc|pat" into Qt's name filters ("desc (pat pat)").
 QStringList qtNameFilters(const std::string& filter);
 

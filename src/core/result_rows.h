@@ -1,7 +1,9 @@
-// Plain helpers of the result list: the number format of captions and locations,
-// and the text comparison its sorting uses.
+// Plain helpers and types of the result list: the number format of captions and
+// locations, the text comparison its sorting uses, and rows as commands see them.
 #pragma once
 
+#include <QImage>
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -24,6 +26,21 @@ struct ResultRowInfo {
     std::filesystem::path source;  // the file the icon was read from
     int iconPosition = 0;          // 0-based position of the icon in that file
     bool selected = false;
+};
+
+// A row whose picture was made before it reached the list (off the UI thread).
+struct PreparedRow {
+    QImage picture;
+    std::filesystem::path source;
+    int iconPosition = 0;
+};
+
+// How far reading files into the list has got, for the window to show.
+struct WorkProgress {
+    std::size_t filesLookedAt = 0;
+    std::size_t filesToRead = 0;  // 0 while the files are still being gathered
+    std::size_t filesRead = 0;
+    std::size_t iconsFound = 0;
 };
 
 }  // namespace pellimar

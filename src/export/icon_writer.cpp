@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/icon_encoder.h"
 #include "platform/palette.h"
 
 namespace pellimar {
@@ -204,61 +205,61 @@ bool readDib(const Bitmap& bitmap, std::span<std::uint8_t> info, std::span<std::
     return true;
 }
 
-void ByteStream::write(const void* bytes, std::size_t count) {
-    if (pos_ + count > data_.size()) data_.resize(pos_ + count, 0);
-    std::memcpy(data_.data() + pos_, bytes, count);
-    pos_ += count;
+Result<ReducedImage> reduceIconColors(const Icon& icon) {
+    IconBitmaps a, b;
+    if (!iconBitmaps(icon, a))
+        return failure(Fault::CannotEncode, icon.empty()
+                                                ? "an empty picture"
+                                                : "pictures larger than 1024 pixels a side");
+    iconBitmaps(icon, b);
+    splitMonochrome(a);
+    splitMonochrome(b);
+
+    std::uint32_t monoInfoSize = 0, andSize = 0;
+    dibSizes(a.mask, monoInfoSize, andSize, 2);
+    if (andSize == 0) return failure(Fault::CannotEncode, "its mask cannot be described");
+    const int colors = chooseIconColors(b.color);
+    std::uint32_t infoSize = 0, xorSize = 0;
+    dibSizes(a.color, infoSize, xorSize, colors);
+    if (xorSize == 0) return failure(Fault::CannotEncode, "its colours cannot be described");
+
+    std::vector<std::uint8_t> monoInfo(monoInfoSize), andBits(andSize), info(infoSize),
+        xorBits(xorSize);
+    if (!readDib(a.mask, monoInfo, andBits, 2) || !readDib(a.color, info, xorBits, colors))
+        return failure(Fault::CannotEncode, "its pixels cannot be reduced");
+
+    // The colour header describes the colour image and the mask together.
+    const std::int32_t height =
+        std::int32_t(info[8] | info[9] << 8 | info[10] << 16 | std::uint32_t(info[11]) << 24);
+    put32(info.data() + 8, std::uint32_t(height * 2));
+
+    ReducedImage out;
+    out.data.reserve(info.size() + xorBits.size() + andBits.size());
+    out.data.insert(out.data.end(), info.begin(), info.end());
+    out.data.insert(out.data.end(), xorBits.begin(), xorBits.end());
+    out.data.insert(out.data.end(), andBits.begin(), andBits.end());
+    out.entry.width = std::uint8_t(a.color.width);
+    out.entry.height = std::uint8_t(height);
+    out.entry.colorCount = colors == 16 ? 16 : 0;
+    out.entry.planes = 1;
+    out.entry.bitCount = std::uint16_t(info[14] | info[15] << 8);
+    return out;
 }
 
-bool writeIconFile(ByteStream& stream, std::span<const Icon> icons, int count) {
-    if (count < 0 || std::size_t(count) > icons.size()) return false;
-    for (int i = 0; i < count; ++i) {
-        IconBitmaps a, b;
-        if (!iconBitmaps(icons[std::size_t(i)], a)) return false;
-        iconBitmaps(icons[std::size_t(i)], b);
-        splitMonochrome(a);
-        splitMonochrome(b);
-
-        std::uint32_t monoInfoSize = 0, andSize = 0;
-        dibSizes(a.mask, monoInfoSize, andSize, 2);
-        if (andSize == 0) return false;
-        const int colors = chooseIconColors(b.color);
-        std::uint32_t infoSize = 0, xorSize = 0;
-        dibSizes(a.color, infoSize, xorSize, colors);
-        if (xorSize == 0) return false;
-
-        std::vector<std::uint8_t> monoInfo(monoInfoSize), andBits(andSize), info(infoSize),
-            xorBits(xorSize);
-        if (!readDib(a.mask, monoInfo, andBits, 2) || !readDib(a.color, info, xorBits, colors))
-            return false;
-
-        std::uint8_t header[6] = {0, 0, 1, 0, 0, 0};
-        put16(header + 4, std::uint32_t(count));
-        stream.write(header, 6);
-        if (i == 0)
-            stream.seek(6 + 16 * std::size_t(count));
-        else
-            stream.seekToEnd();
-        const std::uint32_t imageOffset = std::uint32_t(stream.position());
-
-        // The colour header describes the colour image and the mask together.
-        const std::int32_t height =
-            std::int32_t(info[8] | info[9] << 8 | info[10] << 16 | std::uint32_t(info[11]) << 24);
-        put32(info.data() + 8, std::uint32_t(height * 2));
-        stream.write(info.data(), info.size());
-        stream.write(xorBits.data(), xorBits.size());
-        stream.write(andBits.data(), andBits.size());
-
-        std::uint8_t entry[16] = {};
-        entry[0] = std::uint8_t(a.color.width);
-        entry[1] = std::uint8_t(height);  // the written biHeight halved
-        put16(entry + 2, std::uint32_t(info[12] | info[13] << 8) * (info[14] | info[15] << 8));
-        put32(entry + 8, infoSize + xorSize + andSize);
-        put32(entry + 12, imageOffset);
-        stream.seek(6 + 16 * std::size_t(i));
-        stream.write(entry, 16);
+Result<std::vector<std::uint8_t>> writeIconFile(std::span<const Icon> icons) {
+    std::vector<ReducedImage> reduced;
+    reduced.reserve(icons.size());
+    for (std::size_t i = 0; i < icons.size(); ++i) {
+        auto one = reduceIconColors(icons[i]);
+        if (!one)
+            return icons.size() == 1 ? one.failure()
+                                     : one.failure().within("icon " + std::to_string(i));
+        reduced.push_back(std::move(*one));
     }
-    return true;
+    std::vector<ImageToEncode> images;
+    images.reserve(reduced.size());
+    for (const ReducedImage& r : reduced) images.push_back({r.entry, 0, 0, r.data});
+    return encodeIconFile(ResourceKind::Icon, images);
 }
 
 }  // namespace pellimar

@@ -1,11 +1,14 @@
-// The .ico writer: icons re-encoded as 16- or 256-colour palette images with a
-// 1-bit AND mask, and the device-independent bitmap routines it rests on.
+// The 16/256-colour icon writer: icons reduced to 16- or 256-colour palette
+// images with a 1-bit AND mask, then written by the one icon-file encoder; and the
+// device-independent bitmap routines the reduction rests on.
 #pragma once
 
 #include <cstdint>
 #include <span>
 #include <vector>
 
+#include "platform/failure.h"
+#include "platform/ico_file.h"
 #include "platform/icon.h"
 
 namespace pellimar {
@@ -66,26 +69,18 @@ void dibSizes(const Bitmap& bitmap, std::uint32_t& infoSize, std::uint32_t& imag
 bool readDib(const Bitmap& bitmap, std::span<std::uint8_t> info, std::span<std::uint8_t> bits,
              int colors);
 
-// A growable, seekable byte stream starting empty; writing past the end fills
-// the gap with zeros.
-class ByteStream {
-  public:
-    std::size_t position() const { return pos_; }
-    std::size_t size() const { return data_.size(); }
-    void seek(std::size_t pos) { pos_ = pos; }
-    void seekToEnd() { pos_ = data_.size(); }
-    void write(const void* bytes, std::size_t count);
-    const std::vector<std::uint8_t>& bytes() const { return data_; }
-
-  private:
-    std::vector<std::uint8_t> data_;
-    std::size_t pos_ = 0;
+// An icon reduced to 16 or 256 colours: the image as an icon file stores it (the
+// colour header with the height of colour image and mask together, the colour
+// table, the colour rows and the AND mask, rows bottom-up) and the standard
+// directory entry for it: colour count 16 or 0, one plane, bit count 4 or 8.
+struct ReducedImage {
+    IconDirEntry entry;
+    std::vector<std::uint8_t> data;
 };
+Result<ReducedImage> reduceIconColors(const Icon& icon);
 
-// Writes the first `count` icons as one icon file into `stream` (which starts
-// empty). A monochrome icon is written as a 16-colour image with its mask. False
-// at the first icon that cannot be written; icons before it stay written and
-// nothing of the failing one is.
-bool writeIconFile(ByteStream& stream, std::span<const Icon> icons, int count);
+// The icons reduced, in order, as one icon file; why not at the first icon that
+// cannot be reduced (a monochrome icon is written as a 16-colour image with its mask).
+Result<std::vector<std::uint8_t>> writeIconFile(std::span<const Icon> icons);
 
 }  // namespace pellimar

@@ -2,15 +2,18 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstring>
+#include <memory>
 #include <stdexcept>
 
 #include "core/file_names.h"
+#include "core/row_icons.h"
 #include "export/save_icon_as_ico.h"
 #include "platform/atomic_file.h"
 #include "platform/bmp_file.h"
 #include "platform/icon_decode.h"
+#include "platform/icon_encoder.h"
 #include "platform/icon_png.h"
+#include "platform/image_choice.h"
 #include "platform/jpeg_file.h"
 #include "platform/raster.h"
 
@@ -20,6 +23,11 @@ namespace fs = std::filesystem;
 namespace {
 
 enum class PictureFormat { Bmp, Jpg };
+
+// A file that cannot be written ends a picture run; saveSelectedRows catches it.
+struct RunStopped : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
 
 int selectedCount(const std::vector<SaveRow>& rows) {
     return int(
@@ -43,50 +51,99 @@ bool sizeOn(const AppSettings& s, int width) {
     }
 }
 
-// Writes a picture; a failure ends the run with the system's reason.
-void writePictureOrThrow(const fs::path& file, const RgbImage& image, PictureFormat kind) {
-    errno = 0;
-    bool ok = kind == PictureFormat::Bmp ? writeBmpFile(file, image) : writeJpegFile(file, image);
-    if (!ok) throw std::runtime_error(writeFailureMessage(file, errno));
+std::string caption(const SaveRow& row) {
+    return rowCaption(row.source, row.iconPosition);
 }
 
-fs::path saveIcoImage(const fs::path& source, const fs::path& target, int iconIndex,
-                      SaveContext& ctx, std::optional<PictureFormat> kind) {
-    if (iconIndex < 0 || upperCaseExtension(source) != ".ICO" || target.empty()) return {};
-    auto info = ctx.icons.icoImageInfoTexts(source, iconIndex + 1);
-    if (!info || info->size() < 2) {
-        ctx.desktop.message("save falsed", "notice", Buttons::Ok);
+// A run given no source of its own reads through one reader while it lasts: the
+// rows of one file read its directories once, and the next run reads afresh.
+class RunReader {
+  public:
+    explicit RunReader(SaveContext& ctx) : ctx_(ctx), own_(!ctx.rowGroup) {
+        if (!own_) return;
+        auto reader = std::make_shared<RowGroupReader>();
+        ctx.rowGroup = [reader](const fs::path& source, int position) {
+            return reader->read(source, position);
+        };
+    }
+    ~RunReader() {
+        if (own_) ctx_.rowGroup = nullptr;
+    }
+    RunReader(const RunReader&) = delete;
+    RunReader& operator=(const RunReader&) = delete;
+
+  private:
+    SaveContext& ctx_;
+    bool own_;
+};
+
+// The row's icon group, or nothing with the row counted as unreadable.
+std::optional<IconGroup> groupOf(const SaveRow& row, SaveContext& ctx) {
+    Result<IconGroup> group = ctx.rowGroup(row.source, row.iconPosition);
+    if (!group) {
+        ctx.report.addUnreadableRow(caption(row) + ": " + group.failure().message());
+        return std::nullopt;
+    }
+    return std::move(*group);
+}
+
+// Writes a picture; a failure ends the run with the system's reason.
+void writePictureOrStop(const fs::path& file, const RgbImage& image, PictureFormat kind) {
+    errno = 0;
+    bool ok = kind == PictureFormat::Bmp ? writeBmpFile(file, image) : writeJpegFile(file, image);
+    if (!ok) throw RunStopped(writeFailureMessage(file, errno));
+}
+
+// Writes a whole file; a failure ends the run with the system's reason.
+void writeBytesOrStop(const fs::path& file, std::span<const std::uint8_t> bytes) {
+    errno = 0;
+    if (!writeFileAtomically(file, bytes)) throw RunStopped(writeFailureMessage(file, errno));
+}
+
+fs::path saveIcoImage(const SaveRow& row, const fs::path& target, SaveContext& ctx,
+                      std::optional<PictureFormat> kind) {
+    if (row.iconPosition < 0 || !rowsAreImages(row.source) || target.empty()) return {};
+    const RunReader reader(ctx);
+    const std::optional<IconGroup> group = groupOf(row, ctx);
+    if (!group) return {};
+    const StoredImage& image = group->images.front();
+    // The width as the directory stores it: 0 stands for 256, which is no size of ours.
+    const int width = image.entry.width;
+    if (!sizeOn(ctx.settings, width)) {
+        ctx.report.addSkippedRow(caption(row) + ": its image is " + std::to_string(image.width()) +
+                                 " x " + std::to_string(image.height()) +
+                                 ", and that size is not chosen");
         return {};
     }
-    int width = 0;
-    try {
-        width = std::stoi((*info)[1]);
-    } catch (const std::exception&) {
-        return {};
-    }
-    if (!sizeOn(ctx.settings, width)) return {};
     const fs::path file =
         target.parent_path() / (std::to_string(width) + "-" + target.filename().string());
-    auto bytes = ctx.icons.copyIcoImage(source, iconIndex + 1);
-    if (!bytes) return {};
     if (!kind) {
+        const auto bytes = encodeStoredImage(ResourceKind::Icon, image);
+        if (!bytes) {
+            ctx.report.addUnreadableRow(caption(row) + ": " + bytes.failure().message());
+            return {};
+        }
         errno = 0;
         if (writeFileAtomically(file, *bytes)) return file;
         ctx.report.addFailure(writeFailureMessage(file, errno));
         return {};
     }
-    Icon icon = ctx.icons.loadIcon(*bytes);
-    if (icon.empty()) return {};
-    RgbImage image = whiteImage(width, width);
-    drawIcon(image, icon);
+    const Result<Icon> icon = decodeStoredImage(image);
+    if (!icon) {
+        ctx.report.addUnreadableRow(caption(row) + ": " + icon.failure().message());
+        return {};
+    }
+    RgbImage picture = whiteImage(width, width);
+    drawIcon(picture, *icon);
     // As for every other row of a picture run, a file that cannot be written ends
     // the run with the system's reason.
-    writePictureOrThrow(file, image, *kind);
+    writePictureOrStop(file, picture, *kind);
     return file;
 }
 
 void saveSelectedAsPicture(const std::vector<SaveRow>& rows, const SaveName& name, SaveContext& ctx,
                            PictureFormat kind) {
+    const RunReader reader(ctx);
     const int selected = selectedCount(rows);
     const AppSettings& s = ctx.settings;
     int counter = 0;
@@ -94,25 +151,33 @@ void saveSelectedAsPicture(const std::vector<SaveRow>& rows, const SaveName& nam
         if (!row.selected) continue;
         const std::string suffix = saveNumberSuffix(counter, selected);
         const fs::path target = name.target(suffix);
-        if (upperCaseExtension(row.source) == ".ICO") {
-            fs::path out = kind == PictureFormat::Bmp
-                               ? saveIcoImageAsBmp(row.source, target, row.iconPosition, ctx)
-                               : saveIcoImageAsJpg(row.source, target, row.iconPosition, ctx);
+        if (rowsAreImages(row.source)) {
+            fs::path out = saveIcoImage(row, target, ctx, kind);
             if (!out.empty()) ctx.report.add(out.filename());
             ++counter;
             continue;
         }
-        if (!s.size_32 && !s.size_16) continue;
+        if (!s.size_32 && !s.size_16) {
+            ctx.report.addSkippedRow(caption(row) +
+                                     ": pictures of programs are saved at 32 and 16 pixels, and "
+                                     "neither is chosen");
+            continue;
+        }
         ++counter;
         // A position that has no icon (any more) gives no file.
-        Icon icon = ctx.icons.extract(row.source, row.iconPosition, 32);
-        if (icon.empty()) continue;
+        const std::optional<IconGroup> group = groupOf(row, ctx);
+        if (!group) continue;
+        const Result<Icon> icon = iconAtSize(*group, 32);
+        if (!icon) {
+            ctx.report.addUnreadableRow(caption(row) + ": " + icon.failure().message());
+            continue;
+        }
         // BMP draws on 32 x 32, JPEG on the icon's own size, except for the pair.
         const bool square = kind == PictureFormat::Bmp || (s.size_32 && s.size_16);
-        RgbImage large = square ? whiteImage(32, 32) : whiteImage(icon.width, icon.height);
-        drawIcon(large, icon);
+        RgbImage large = square ? whiteImage(32, 32) : whiteImage(icon->width, icon->height);
+        drawIcon(large, *icon);
         auto write = [&](const std::string& fileName, const RgbImage& image) {
-            writePictureOrThrow(name.dir / fileName, image, kind);
+            writePictureOrStop(name.dir / fileName, image, kind);
             ctx.report.add(fileName);
         };
         const std::string plain = target.filename().string();
@@ -127,24 +192,10 @@ void saveSelectedAsPicture(const std::vector<SaveRow>& rows, const SaveName& nam
     }
 }
 
-// Writes a whole file; a failure ends the run with the system's reason.
-void writeBytesOrThrow(const fs::path& file, std::span<const std::uint8_t> bytes) {
-    errno = 0;
-    if (!writeFileAtomically(file, bytes))
-        throw std::runtime_error(writeFailureMessage(file, errno));
-}
-
-// The row's icon at size x size: the best image of its group, or for an .ico
-// source the row's own image, brought to that size.
-Icon rowIconAt(const SaveRow& row, int size, SaveContext& ctx) {
-    if (upperCaseExtension(row.source) != ".ICO")
-        return ctx.icons.extract(row.source, row.iconPosition, size);
-    if (row.iconPosition < 0) return {};
-    auto bytes = ctx.icons.copyIcoImage(row.source, row.iconPosition + 1);
-    if (!bytes) return {};
-    Icon icon = ctx.icons.loadIcon(*bytes);
-    if (icon.empty() || (icon.width == size && icon.height == size)) return icon;
-    return resizeIcon(icon, size, size);
+// The row's icon at size x size: the best image of its group, or for a row of an
+// icon file the row's own image, brought to that size.
+Result<Icon> rowIconAt(const IconGroup& group, int size) {
+    return iconAtSize(group, size, SizePolicy::LikeWindows);
 }
 
 }  // namespace
@@ -195,38 +246,36 @@ fs::path forceExtension(const fs::path& chosen, const std::string& defaultExt) {
     return chosen.parent_path() / (name + "." + defaultExt);
 }
 
-fs::path saveIcoImageAsIco(const fs::path& source, const fs::path& target, int iconIndex,
-                           SaveContext& ctx) {
-    return saveIcoImage(source, target, iconIndex, ctx, std::nullopt);
+fs::path saveIcoImageAsIco(const SaveRow& row, const fs::path& target, SaveContext& ctx) {
+    return saveIcoImage(row, target, ctx, std::nullopt);
 }
-fs::path saveIcoImageAsBmp(const fs::path& source, const fs::path& target, int iconIndex,
-                           SaveContext& ctx) {
-    return saveIcoImage(source, target, iconIndex, ctx, PictureFormat::Bmp);
+fs::path saveIcoImageAsBmp(const SaveRow& row, const fs::path& target, SaveContext& ctx) {
+    return saveIcoImage(row, target, ctx, PictureFormat::Bmp);
 }
-fs::path saveIcoImageAsJpg(const fs::path& source, const fs::path& target, int iconIndex,
-                           SaveContext& ctx) {
-    return saveIcoImage(source, target, iconIndex, ctx, PictureFormat::Jpg);
+fs::path saveIcoImageAsJpg(const SaveRow& row, const fs::path& target, SaveContext& ctx) {
+    return saveIcoImage(row, target, ctx, PictureFormat::Jpg);
 }
 
 void saveSelectedAsIco(const std::vector<SaveRow>& rows, const SaveName& name, SaveContext& ctx) {
+    const RunReader reader(ctx);
     const int selected = selectedCount(rows);
     int counter = 0;
     for (const SaveRow& row : rows) {
         if (!row.selected) continue;
         const fs::path target = name.target(saveNumberSuffix(counter, selected));
-        try {
-            if (upperCaseExtension(row.source) == ".ICO") {
-                fs::path out = saveIcoImageAsIco(row.source, target, row.iconPosition, ctx);
-                if (!out.empty()) ctx.report.add(out.filename());
-            } else {
-                saveIconAsIco(row.source, target, row.iconPosition, ctx.settings, ctx.report,
-                              ctx.icons);
-            }
-        } catch (const std::exception& e) {
-            // A row that fails is skipped, and counted as not written.
-            ctx.report.addFailure(e.what());
-        }
         ++counter;
+        if (rowsAreImages(row.source)) {
+            fs::path out = saveIcoImageAsIco(row, target, ctx);
+            if (!out.empty()) ctx.report.add(out.filename());
+            continue;
+        }
+        // Rows with neither size on are told as skipped without reading them.
+        if (!ctx.settings.size_32 && !ctx.settings.size_16) {
+            saveIconAsIco(IconGroup{}, target, ctx.settings, ctx.report, caption(row));
+            continue;
+        }
+        if (const std::optional<IconGroup> group = groupOf(row, ctx))
+            saveIconAsIco(*group, target, ctx.settings, ctx.report, caption(row));
     }
 }
 
@@ -239,6 +288,7 @@ void saveSelectedAsJpg(const std::vector<SaveRow>& rows, const SaveName& name, S
 }
 
 void saveSelectedAsPng(const std::vector<SaveRow>& rows, const SaveName& name, SaveContext& ctx) {
+    const RunReader reader(ctx);
     const int selected = selectedCount(rows);
     std::vector<int> sizes;
     for (int size : {128, 64, 48, 32, 16})
@@ -249,15 +299,26 @@ void saveSelectedAsPng(const std::vector<SaveRow>& rows, const SaveName& name, S
         const std::string plain =
             name.target(saveNumberSuffix(counter, selected)).filename().string();
         ++counter;
+        if (sizes.empty()) {
+            ctx.report.addSkippedRow(caption(row) + ": no size is chosen");
+            continue;
+        }
+        const std::optional<IconGroup> group = groupOf(row, ctx);
+        if (!group) continue;
         for (int size : sizes) {
-            // A position that has no icon (any more) gives no file.
-            const Icon icon = rowIconAt(row, size, ctx);
-            if (icon.empty()) continue;
-            auto png = iconToPng(icon);
-            if (!png) continue;
+            const Result<Icon> icon = rowIconAt(*group, size);
+            if (!icon) {
+                ctx.report.addUnreadableRow(caption(row) + ": " + icon.failure().message());
+                break;
+            }
+            auto png = iconToPng(*icon);
             const std::string fileName =
                 sizes.size() > 1 ? std::to_string(size) + "-" + plain : plain;
-            writeBytesOrThrow(name.dir / fileName, *png);
+            if (!png) {
+                ctx.report.addFailure(writeFailureMessage(name.dir / fileName, 0));
+                continue;
+            }
+            writeBytesOrStop(name.dir / fileName, *png);
             ctx.report.add(fileName);
         }
     }
@@ -265,21 +326,22 @@ void saveSelectedAsPng(const std::vector<SaveRow>& rows, const SaveName& name, S
 
 void saveSelectedAsOriginal(const std::vector<SaveRow>& rows, const SaveName& name,
                             SaveContext& ctx) {
+    const RunReader reader(ctx);
     const int selected = selectedCount(rows);
     int counter = 0;
     for (const SaveRow& row : rows) {
         if (!row.selected) continue;
         const fs::path target = name.target(saveNumberSuffix(counter, selected));
         ++counter;
-        std::optional<std::vector<std::uint8_t>> bytes;
-        if (upperCaseExtension(row.source) == ".ICO") {
-            if (row.iconPosition >= 0)
-                bytes = ctx.icons.copyIcoImage(row.source, row.iconPosition + 1);
-        } else if (ctx.icons.groupIcoFile) {
-            bytes = ctx.icons.groupIcoFile(row.source, row.iconPosition);
+        const std::optional<IconGroup> group = groupOf(row, ctx);
+        if (!group) continue;
+        // The group as stored; a row of an icon file is its one image.
+        const auto bytes = encodeStoredGroup(*group);
+        if (!bytes) {
+            ctx.report.addUnreadableRow(caption(row) + ": " + bytes.failure().message());
+            continue;
         }
-        if (!bytes) continue;
-        writeBytesOrThrow(target, *bytes);
+        writeBytesOrStop(target, *bytes);
         ctx.report.add(target.filename());
     }
 }
@@ -288,46 +350,37 @@ void saveSelectedRows(const std::vector<SaveRow>& rows, const fs::path& name, Sa
     SaveName parts(name);
     ctx.report.setFolder(parts.dir / "");
     const std::string ext = upperCaseExtension(name);
-    if (ext == ".ICO" && ctx.settings.format == "original")
-        saveSelectedAsOriginal(rows, parts, ctx);
-    else if (ext == ".ICO")
-        saveSelectedAsIco(rows, parts, ctx);
-    else if (ext == ".BMP")
-        saveSelectedAsBmp(rows, parts, ctx);
-    else if (ext == ".JPG")
-        saveSelectedAsJpg(rows, parts, ctx);
-    else if (ext == ".PNG")
-        saveSelectedAsPng(rows, parts, ctx);
-    else
-        ctx.desktop.message("This file format is not supported now. Failed to save!", "Error",
-                            Buttons::Ok, MessageIcon::Error);
+    try {
+        if (ext == ".ICO" && ctx.settings.format == "original")
+            saveSelectedAsOriginal(rows, parts, ctx);
+        else if (ext == ".ICO")
+            saveSelectedAsIco(rows, parts, ctx);
+        else if (ext == ".BMP")
+            saveSelectedAsBmp(rows, parts, ctx);
+        else if (ext == ".JPG")
+            saveSelectedAsJpg(rows, parts, ctx);
+        else if (ext == ".PNG")
+            saveSelectedAsPng(rows, parts, ctx);
+        else
+            ctx.report.setUnsupportedFormat();
+    } catch (const RunStopped& stop) {
+        ctx.report.stopAt(stop.what());
+    }
 }
 
-bool runSaveCommand(const std::vector<SaveRow>& rows, SaveContext& ctx,
-                    const std::function<bool()>& showExportOptions,
-                    const std::function<void()>& showReport, fs::path& lastName) {
-    if (selectedCount(rows) == 0) return false;
-    if (!showExportOptions()) return false;
-    FileDialogRequest request = saveDialogRequest(ctx.settings.format);
+std::optional<fs::path> askSaveName(const std::vector<SaveRow>& rows, const AppSettings& settings,
+                                    Desktop& desktop,
+                                    const std::function<bool()>& showExportOptions,
+                                    fs::path& lastName) {
+    if (selectedCount(rows) == 0) return std::nullopt;
+    if (!showExportOptions()) return std::nullopt;
+    // The format as the export options left it.
+    FileDialogRequest request = saveDialogRequest(settings.format);
     request.initial = lastName;
-    auto chosen = ctx.desktop.saveFile(request);
-    if (!chosen || chosen->empty()) return false;
+    auto chosen = desktop.saveFile(request);
+    if (!chosen || chosen->empty()) return std::nullopt;
     lastName = *chosen;
-    const fs::path name = forceExtension(*chosen, request.defaultExt);
-    ctx.report.clear();
-    saveSelectedRows(rows, name, ctx);
-    if (ctx.report.failureCount() > 0) {
-        std::string text = ctx.report.firstFailure();
-        if (ctx.report.failureCount() > 1)
-            text += "\n" + std::to_string(ctx.report.failureCount() - 1) +
-                    " more files could not be written either.";
-        ctx.desktop.message(text, "Error", Buttons::Ok, MessageIcon::Error);
-    }
-    try {
-        showReport();
-    } catch (const std::exception&) {
-    }
-    return true;
+    return forceExtension(*chosen, request.defaultExt);
 }
 
 }  // namespace pellimar

@@ -1,30 +1,37 @@
 // The save command: the selected result rows written as .ico, .bmp, .jpg or .png
 // files in the sizes of the export options, or as the icons' own icon files, under
-// names formed by one rule.
+// names formed by one rule. It works from each row's icon group in memory and
+// says in its report what it wrote, what it left out and why; the window shows it.
 #pragma once
 
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "core/desktop.h"
 #include "core/result_rows.h"
 #include "core/settings.h"
-#include "export/icon_services.h"
 #include "export/save_report.h"
+#include "platform/failure.h"
+#include "platform/icon_set.h"
 
 namespace pellimar {
 
 // What the save command needs of a result row: source, icon position, selection.
 using SaveRow = ResultRowInfo;
 
+// The icon group of a row in memory (see core/row_icons.h); tests hand in their own.
+using RowGroupSource =
+    std::function<Result<IconGroup>(const std::filesystem::path& source, int position)>;
+
 // Everything one run works with.
 struct SaveContext {
     const AppSettings& settings;
     SaveReport& report;
-    Desktop& desktop;
-    const IconServices& icons;
+    // Unset: the rows' files are read, each once per run.
+    RowGroupSource rowGroup;
 };
 
 // The name the rows' file names are formed from, taken apart once per run.
@@ -51,50 +58,47 @@ FileDialogRequest saveDialogRequest(const std::string& format);
 std::filesystem::path forceExtension(const std::filesystem::path& chosen,
                                      const std::string& defaultExt);
 
-// One image of an .ico source saved as "<width>-" + the target's file name when
-// the width is 16, 32, 48, 64 or 128 and that size is on. The full name of the
-// file written, or empty. An unreadable source shows "save falsed".
-std::filesystem::path saveIcoImageAsIco(const std::filesystem::path& source,
-                                        const std::filesystem::path& target, int iconIndex,
+// Rows of icon files (named ".ico"): the row's one image saved as "<width>-" +
+// the target's file name when its stored width is 16, 32, 48, 64 or 128 and that
+// size is on (other widths are skipped rows). The full name of the file written,
+// or empty.
+std::filesystem::path saveIcoImageAsIco(const SaveRow& row, const std::filesystem::path& target,
                                         SaveContext& ctx);
-std::filesystem::path saveIcoImageAsBmp(const std::filesystem::path& source,
-                                        const std::filesystem::path& target, int iconIndex,
+std::filesystem::path saveIcoImageAsBmp(const SaveRow& row, const std::filesystem::path& target,
                                         SaveContext& ctx);
-std::filesystem::path saveIcoImageAsJpg(const std::filesystem::path& source,
-                                        const std::filesystem::path& target, int iconIndex,
+std::filesystem::path saveIcoImageAsJpg(const SaveRow& row, const std::filesystem::path& target,
                                         SaveContext& ctx);
 
-// The three runs over the selected rows. The ICO run skips rows that fail; the
-// BMP and JPEG runs throw std::runtime_error at the first file that cannot be
-// written, leaving the files written before it.
+// The runs over the selected rows. The ICO run goes on past rows that fail; the
+// BMP, JPEG, PNG and original-icon runs stop at the first file that cannot be
+// written (the report says where), keeping the files written before it.
 void saveSelectedAsIco(const std::vector<SaveRow>& rows, const SaveName& name, SaveContext& ctx);
 void saveSelectedAsBmp(const std::vector<SaveRow>& rows, const SaveName& name, SaveContext& ctx);
 void saveSelectedAsJpg(const std::vector<SaveRow>& rows, const SaveName& name, SaveContext& ctx);
-
 // Each size that is on, from the row's best image for it, as a PNG file with its
 // transparency; with more than one size on, each file's name starts with "<size>-".
-// A row of an .ico source is its one image brought to each size. Throws
-// std::runtime_error at the first file that cannot be written.
+// A row of an .ico source is its one image brought to each size.
 void saveSelectedAsPng(const std::vector<SaveRow>& rows, const SaveName& name, SaveContext& ctx);
 // One icon file per row holding every image of the row's icon as stored, sizes
-// ignored; a row of an .ico source gives its one image. Throws std::runtime_error
-// at the first file that cannot be written.
+// ignored; a row of an .ico source gives its one image.
 void saveSelectedAsOriginal(const std::vector<SaveRow>& rows, const SaveName& name,
                             SaveContext& ctx);
 
 // Runs the one that fits the extension of `name` (after forcing); .ico names go to
-// the original-icon run when the format setting is "original". For any other
-// extension shows "This file format is not supported now. Failed to save!".
-// The report's folder is set first; its list must have been cleared by the caller.
+// the original-icon run when the format setting is "original". Any other extension
+// writes nothing and marks the report's format unsupported. The report's folder
+// is set first; its lists must have been cleared by the caller.
 void saveSelectedRows(const std::vector<SaveRow>& rows, const std::filesystem::path& name,
                       SaveContext& ctx);
 
-// The whole command behind "Save Selected": export options (`showExportOptions`
-// returns false when it is closed with the close box), the Save dialog (starting
-// from and updating `lastName`), the run and the report (`showReport`). False
-// when it stopped before writing (nothing selected or a dialog cancelled).
-bool runSaveCommand(const std::vector<SaveRow>& rows, SaveContext& ctx,
-                    const std::function<bool()>& showExportOptions,
-                    const std::function<void()>& showReport, std::filesystem::path& lastName);
+// The questions "Save Selected" asks before anything is written: the export
+// options (`showExportOptions` returns false when they are closed with the close
+// box) and the Save dialog, starting from and updating `lastName`. Nothing when
+// no row is selected or a dialog was cancelled; otherwise the name to save under,
+// its extension forced to the format's.
+std::optional<std::filesystem::path> askSaveName(const std::vector<SaveRow>& rows,
+                                                 const AppSettings& settings, Desktop& desktop,
+                                                 const std::function<bool()>& showExportOptions,
+                                                 std::filesystem::path& lastName);
 
 }  // namespace pellimar

@@ -2,17 +2,19 @@
 
 #include <cerrno>
 
-#include "core/file_names.h"
 #include "export/icon_writer.h"
 #include "platform/atomic_file.h"
+#include "platform/image_choice.h"
 
 namespace pellimar {
 namespace fs = std::filesystem;
 
-bool writeSingleIconFile(const fs::path& file, const Icon& icon) {
-    ByteStream stream;
-    if (!writeIconFile(stream, std::span(&icon, 1), 1)) return false;
-    return writeFileAtomically(file, stream.bytes());
+Result<Done> writeSingleIconFile(const fs::path& file, const Icon& icon) {
+    const auto bytes = writeIconFile(std::span(&icon, 1));
+    if (!bytes) return bytes.failure();
+    errno = 0;
+    if (!writeFileAtomically(file, *bytes)) return systemFailure(Fault::WriteFailed, errno);
+    return Done{};
 }
 
 void saveIconsAsIco(const Icon& large, const Icon& small, const fs::path& dest, bool size32,
@@ -22,11 +24,11 @@ void saveIconsAsIco(const Icon& large, const Icon& small, const fs::path& dest, 
     const fs::path name = dest.filename();
     auto save = [&](const Icon& icon, const fs::path& fileName) {
         if (icon.empty()) return;
-        errno = 0;
-        if (writeSingleIconFile(dir / fileName, icon))
+        const Result<Done> written = writeSingleIconFile(dir / fileName, icon);
+        if (written)
             report.add(fileName);
         else
-            report.addFailure(writeFailureMessage(dir / fileName, errno));
+            report.addFailure(writeFailureMessage(dir / fileName, written.failure().error));
     };
     if (size32 && size16) {
         save(large, "32-" + name.string());
@@ -38,21 +40,22 @@ void saveIconsAsIco(const Icon& large, const Icon& small, const fs::path& dest, 
     }
 }
 
-void saveIconAsIco(const fs::path& source, const fs::path& dest, int iconIndex,
-                   const AppSettings& settings, SaveReport& report, const IconServices& icons) {
-    if (upperCaseExtension(source) == ".ICO") {
-        if (iconIndex < 0 || source.empty() || dest.empty()) return;
-        if (auto bytes = icons.copyIcoImage(source, iconIndex + 1)) {
-            errno = 0;
-            if (!writeFileAtomically(dest, *bytes))
-                report.addFailure(writeFailureMessage(dest, errno));
-        }
+void saveIconAsIco(const IconGroup& group, const fs::path& dest, const AppSettings& settings,
+                   SaveReport& report, const std::string& row) {
+    if (!settings.size_32 && !settings.size_16) {
+        report.addSkippedRow(row +
+                             ": icon files of programs are saved at 32 and 16 pixels, and "
+                             "neither is chosen");
         return;
     }
-    // Only the sizes that will be written are read.
-    Icon large = settings.size_32 ? icons.extract(source, iconIndex, 32) : Icon{};
-    Icon small = settings.size_16 ? icons.extract(source, iconIndex, 16) : Icon{};
-    saveIconsAsIco(large, small, dest, settings.size_32, settings.size_16, report);
+    // Only the sizes that will be written are made.
+    const Result<Icon> large = settings.size_32 ? iconAtSize(group, 32) : Result<Icon>(Icon{});
+    const Result<Icon> small = settings.size_16 ? iconAtSize(group, 16) : Result<Icon>(Icon{});
+    if (!large || !small) {
+        report.addUnreadableRow(row + ": " + (!large ? large : small).failure().message());
+        return;
+    }
+    saveIconsAsIco(*large, *small, dest, settings.size_32, settings.size_16, report);
 }
 
 }  // namespace pellimar

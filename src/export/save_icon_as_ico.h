@@ -1,30 +1,31 @@
-// Saving one icon of a source file as .ico files.
+// Saving one icon of a program or library as .ico files of 16 or 256 colours.
 #pragma once
 
 #include <filesystem>
 
 #include "core/settings.h"
-#include "export/icon_services.h"
 #include "export/save_report.h"
+#include "platform/failure.h"
 #include "platform/icon.h"
+#include "platform/icon_set.h"
 
 namespace pellimar {
 
-// Writes `icon` alone as an icon file at `file`. Nothing is written (and false
-// comes back) when the icon cannot be encoded or the file cannot be written.
-bool writeSingleIconFile(const std::filesystem::path& file, const Icon& icon);
+// Writes `icon` alone, reduced to 16 or 256 colours, as an icon file at `file`;
+// why not when it cannot be encoded or the file cannot be written.
+Result<Done> writeSingleIconFile(const std::filesystem::path& file, const Icon& icon);
 
 // The large and small icon of one position saved under `dest` as the size
 // switches say: both on, "32-" and "16-" files beside `dest`; one on, `dest`
-// itself. A file name goes into the report only once the file is written.
+// itself. A file name goes into the report only once the file is written; one
+// that cannot be written goes in as a failure.
 void saveIconsAsIco(const Icon& large, const Icon& small, const std::filesystem::path& dest,
                     bool size32, bool size16, SaveReport& report);
 
-// Icon `iconIndex` (0-based) of `source` saved as .ico under `dest`: for an .ico
-// source a byte copy of that image (no report entry), for other sources the
-// large (32) and small (16) icons as saveIconsAsIco does.
-void saveIconAsIco(const std::filesystem::path& source, const std::filesystem::path& dest,
-                   int iconIndex, const AppSettings& settings, SaveReport& report,
-                   const IconServices& icons);
+// The icon group of a program's row saved as .ico under `dest`: its 32 and 16
+// pixel icons, each from the image of the group that suits the size, as
+// saveIconsAsIco does. `row` names the row in the report's messages.
+void saveIconAsIco(const IconGroup& group, const std::filesystem::path& dest,
+                   const AppSettings& settings, SaveReport& report, const std::string& row);
 
 }  // namespace pellimar

@@ -1,7 +1,9 @@
-// What the last save run wrote: its folder and the names of its files, in the
-// order they were written. The report dialog shows it; the save command fills it.
+// What the last save run did: its folder and the files it wrote, in the order
+// they were written, and everything that did not go as asked, with why. The
+// report dialog shows the files; the window tells the rest.
 #pragma once
 
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -10,29 +12,50 @@ namespace pellimar {
 
 class SaveReport {
   public:
-    void clear() {
-        folder_.clear();
-        files_.clear();
-        firstFailure_.clear();
-        failures_ = 0;
-    }
+    void clear() { *this = SaveReport(); }
+
     // The run's folder, shown with its trailing separator.
     void setFolder(const std::filesystem::path& folder) { folder_ = folder; }
     const std::filesystem::path& folder() const { return folder_; }
     void add(const std::filesystem::path& fileName) { files_.push_back(fileName); }
     const std::vector<std::filesystem::path>& files() const { return files_; }
-    // A file of the run that was not written, with why; the first is kept.
-    void addFailure(const std::string& message) {
-        if (failures_++ == 0) firstFailure_ = message;
-    }
-    std::size_t failureCount() const { return failures_; }
-    const std::string& firstFailure() const { return firstFailure_; }
+
+    // A file of the run that was not written, with why.
+    void addFailure(const std::string& message) { failures_.push_back(message); }
+    std::size_t failureCount() const { return failures_.size(); }
+    const std::string& firstFailure() const { return first(failures_); }
+    const std::vector<std::string>& failures() const { return failures_; }
+
+    // A row whose icon could not be read, with why.
+    void addUnreadableRow(const std::string& message) { unreadable_.push_back(message); }
+    const std::vector<std::string>& unreadableRows() const { return unreadable_; }
+
+    // A row that wrote nothing by the rules of its format (no image of a chosen
+    // size, no size chosen that it has), with why.
+    void addSkippedRow(const std::string& message) { skipped_.push_back(message); }
+    const std::vector<std::string>& skippedRows() const { return skipped_; }
+
+    // The run ended early at a file it could not write: the rest of the rows
+    // were not looked at.
+    void stopAt(const std::string& message) { stop_ = message; }
+    bool stopped() const { return !stop_.empty(); }
+    const std::string& stopReason() const { return stop_; }
+
+    // The chosen name's extension names no format the program writes.
+    void setUnsupportedFormat() { unsupported_ = true; }
+    bool unsupportedFormat() const { return unsupported_; }
 
   private:
+    static const std::string& first(const std::vector<std::string>& list) {
+        static const std::string none;
+        return list.empty() ? none : list.front();
+    }
+
     std::filesystem::path folder_;
     std::vector<std::filesystem::path> files_;
-    std::string firstFailure_;
-    std::size_t failures_ = 0;
+    std::vector<std::string> failures_, unreadable_, skipped_;
+    std::string stop_;
+    bool unsupported_ = false;
 };
 
 // What a failed write of `file` says: "Cannot create file "NAME". " and the

@@ -49,6 +49,25 @@ std::optional<ByteSource> ByteSource::openFile(const std::filesystem::path& file
     return source;
 }
 
+Result<ByteSource> ByteSource::open(const std::filesystem::path& file) {
+    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) return systemFailure(Fault::CannotOpen, errno);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return systemFailure(Fault::ReadFailed, error);
+    }
+    if (!S_ISREG(st.st_mode) || st.st_size < 0) {
+        ::close(fd);
+        return failure(Fault::NotRegularFile);
+    }
+    ByteSource source;
+    source.fd_ = fd;
+    source.size_ = std::uint64_t(st.st_size);
+    return source;
+}
+
 ByteSource::ByteSource(ByteSource&& other) noexcept
     : memory_(other.memory_),
       fd_(other.fd_),
@@ -125,6 +144,16 @@ bool ByteSource::small(std::uint64_t offset, std::size_t length, std::uint8_t* o
     return true;
 }
 
+bool ByteSource::peekAlone(std::uint64_t offset, std::size_t length, std::uint8_t* out) const {
+    if (!has(offset, length)) return false;
+    if (fd_ < 0) {
+        std::memcpy(out, memory_.data() + offset, length);
+        return true;
+    }
+    const auto got = readUpTo(fd_, offset, out, length);
+    return got && *got == length;
+}
+
 std::optional<std::uint16_t> ByteSource::u16(std::uint64_t offset) const {
     std::uint8_t b[2];
     if (!small(offset, 2, b)) return std::nullopt;
@@ -146,6 +175,22 @@ std::optional<std::vector<std::uint8_t>> ByteSource::read(std::uint64_t offset,
     }
     if (auto ahead = fromReadAhead(offset, length)) return ahead;
     return readRange(fd_, offset, length);
+}
+
+Result<std::vector<std::uint8_t>> ByteSource::fetch(std::uint64_t offset, std::uint64_t length,
+                                                    std::uint64_t cap) const {
+    if (!has(offset, length)) return failure(Fault::CutOff, {}, offset);
+    if (length > cap)
+        return failure(Fault::CapReached, "one read of " + std::to_string(cap >> 20) + " MB");
+    if (fd_ < 0) {
+        auto from = memory_.begin() + std::ptrdiff_t(offset);
+        return std::vector<std::uint8_t>(from, from + std::ptrdiff_t(length));
+    }
+    std::vector<std::uint8_t> out(static_cast<std::size_t>(length));
+    const auto got = readUpTo(fd_, offset, out.data(), out.size());
+    if (!got) return systemFailure(Fault::ReadFailed, errno);
+    if (*got != out.size()) return failure(Fault::FileChanged, {}, offset + *got);
+    return out;
 }
 
 std::optional<std::vector<std::uint8_t>> ByteSource::fromReadAhead(std::uint64_t offset,

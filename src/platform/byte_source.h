@@ -13,6 +13,8 @@
 #include <span>
 #include <vector>
 
+#include "platform/failure.h"
+
 namespace pellimar {
 
 class ByteSource {
@@ -21,6 +23,8 @@ class ByteSource {
     explicit ByteSource(std::span<const std::uint8_t> memory);
     // Nothing when the file cannot be opened or is not a regular file.
     static std::optional<ByteSource> openFile(const std::filesystem::path& file);
+    // The same, with why it cannot be opened.
+    static Result<ByteSource> open(const std::filesystem::path& file);
 
     ByteSource(ByteSource&& other) noexcept;
     ByteSource& operator=(ByteSource&& other) noexcept;
@@ -40,6 +44,20 @@ class ByteSource {
     // size(), is longer than the largest resource a reader takes, or the file no
     // longer holds all of it.
     std::optional<std::vector<std::uint8_t>> read(std::uint64_t offset, std::uint64_t length) const;
+    // [offset, offset + length) in one read of its own (no read ahead), or why
+    // not: past the size (CutOff), longer than `cap` (CapReached), the file cut
+    // short meanwhile (FileChanged) or a failed read (ReadFailed).
+    Result<std::vector<std::uint8_t>> fetch(std::uint64_t offset, std::uint64_t length,
+                                            std::uint64_t cap) const;
+    // The `length` bytes at `offset` copied to `out` through the small-read
+    // blocks (meant for headers: a few dozen bytes); false when they are missing.
+    bool peek(std::uint64_t offset, std::size_t length, std::uint8_t* out) const {
+        return small(offset, length, out);
+    }
+    // The same in one read of exactly those bytes, for the few bytes at the start
+    // of an image that lies far from anything else read: a block would be mostly
+    // wasted there.
+    bool peekAlone(std::uint64_t offset, std::size_t length, std::uint8_t* out) const;
 
   private:
     ByteSource() = default;

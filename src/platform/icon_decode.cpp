@@ -42,20 +42,33 @@ struct Channel {
     }
 };
 
-Icon decodeDib(std::span<const std::uint8_t> data) {
+Result<Icon> decodeDib(std::span<const std::uint8_t> data) {
     ByteReader r(data);
     auto headerSize = r.u32(0);
-    if (!headerSize || *headerSize < 40 || *headerSize > 124 || !r.has(0, *headerSize)) return {};
+    if (!headerSize) return failure(Fault::DamagedImage, "shorter than a bitmap header");
+    if (*headerSize < 40 || *headerSize > 124)
+        return failure(Fault::UnsupportedImage,
+                       "bitmap header of " + std::to_string(*headerSize) + " bytes");
+    if (!r.has(0, *headerSize)) return failure(Fault::DamagedImage, "bitmap header cut off");
     std::int32_t width = *r.i32(4);
     std::int32_t rawHeight = *r.i32(8);
     std::uint16_t bits = *r.u16(14);
     std::uint32_t compression = *r.u32(16);
     std::uint32_t colorsUsed = *r.u32(32);
-    if (rawHeight == INT_MIN) return {};
+    if (rawHeight == INT_MIN) return failure(Fault::DamagedImage, "height out of range");
     bool topDown = rawHeight < 0;
     std::int64_t height = std::llabs(std::int64_t(rawHeight)) / 2;
-    if (width < 1 || width > kMaxDibDimension || height < 1 || height > kMaxDibDimension) return {};
+    if (width < 1 || height < 1)
+        return failure(Fault::DamagedImage,
+                       "size " + std::to_string(width) + " x " + std::to_string(height));
+    if (width > kMaxDibDimension || height > kMaxDibDimension)
+        return failure(Fault::CapReached,
+                       "images of " + std::to_string(kMaxDibDimension) + " pixels a side");
     const int w = width, h = int(height);
+    auto compressionKind = [&] {
+        return "compression " + std::to_string(compression) + " at " + std::to_string(bits) +
+               " bits";
+    };
 
     std::uint64_t offset = *headerSize;
     std::vector<std::uint32_t> palette;
@@ -64,11 +77,11 @@ Icon decodeDib(std::span<const std::uint8_t> data) {
         case 1:
         case 4:
         case 8: {
-            if (compression != kBiRgb) return {};
+            if (compression != kBiRgb) return failure(Fault::UnsupportedImage, compressionKind());
             std::uint64_t stored = colorsUsed ? colorsUsed : (1u << bits);
             std::uint64_t used = std::min<std::uint64_t>(stored, 1u << bits);
             auto table = r.bytes(offset, stored * 4);
-            if (!table) return {};
+            if (!table) return failure(Fault::DamagedImage, "colour table cut off");
             for (std::uint64_t i = 0; i < used; ++i)
                 palette.push_back(0xFF000000u | (loadU32(table->data() + i * 4) & 0x00FFFFFFu));
             palette.resize(std::size_t(1) << bits, 0xFF000000u);
@@ -80,27 +93,27 @@ Icon decodeDib(std::span<const std::uint8_t> data) {
             if (compression == kBiBitfields) {
                 std::uint64_t at = *headerSize >= 52 ? 40 : offset;
                 auto r0 = r.u32(at), g0 = r.u32(at + 4), b0 = r.u32(at + 8);
-                if (!r0 || !g0 || !b0) return {};
+                if (!r0 || !g0 || !b0) return failure(Fault::DamagedImage, "colour masks cut off");
                 red = Channel(*r0), green = Channel(*g0), blue = Channel(*b0);
                 if (*headerSize < 52) offset += 12;
             } else if (compression == kBiRgb) {
                 if (bits == 16)
                     red = Channel(0x7C00), green = Channel(0x03E0), blue = Channel(0x001F);
             } else {
-                return {};
+                return failure(Fault::UnsupportedImage, compressionKind());
             }
             break;
         case 24:
-            if (compression != kBiRgb) return {};
+            if (compression != kBiRgb) return failure(Fault::UnsupportedImage, compressionKind());
             break;
         default:
-            return {};
+            return failure(Fault::UnsupportedImage, std::to_string(bits) + " bits per pixel");
     }
 
     const std::uint64_t stride = ((std::uint64_t(w) * bits + 31) / 32) * 4;
     const std::uint64_t maskStride = ((std::uint64_t(w) + 31) / 32) * 4;
     auto colorRows = r.bytes(offset, stride * h);
-    if (!colorRows) return {};
+    if (!colorRows) return failure(Fault::DamagedImage, "pixel rows cut off");
     auto maskRows = r.bytes(offset + stride * h, maskStride * h);
 
     Icon icon;
@@ -166,9 +179,10 @@ Icon decodeDib(std::span<const std::uint8_t> data) {
     return icon;
 }
 
-Icon decodePngIcon(std::span<const std::uint8_t> data) {
-    auto image = decodePng(data, kMaxDibDimension);
-    if (!image) return {};
+Result<Icon> decodePngIcon(std::span<const std::uint8_t> data) {
+    std::string why;
+    auto image = decodePng(data, kMaxDibDimension, &why);
+    if (!image) return failure(Fault::DamagedImage, "PNG: " + why);
     Icon icon;
     icon.width = image->width;
     icon.height = image->height;
@@ -218,34 +232,23 @@ std::uint32_t to8(double v) {
 
 }  // namespace
 
-Icon decodeIconImage(std::span<const std::uint8_t> imageData) {
-    if (imageData.size() > kMaxImageBytes) return {};
+std::optional<int> storedImageDepth(std::span<const std::uint8_t> start) {
+    if (looksLikePng(start)) {
+        if (start.size() < 26) return std::nullopt;
+        static const int samples[7] = {1, 0, 3, 1, 2, 0, 4};
+        const int colourType = start[25];
+        return start[24] * (colourType < 7 ? samples[colourType] : 0);
+    }
+    if (start.size() < 16 || loadU32(start.data()) < 40) return std::nullopt;
+    return loadU16(start.data() + 14);
+}
+
+Result<Icon> decodeIconImage(std::span<const std::uint8_t> imageData) {
+    if (imageData.size() > kMaxImageBytes)
+        return failure(Fault::CapReached,
+                       std::to_string(kMaxImageBytes >> 20) + " MB of one image");
     if (looksLikePng(imageData)) return decodePngIcon(imageData);
     return decodeDib(imageData);
-}
-
-Icon decodeIcoImage(std::span<const std::uint8_t> icoBytes, int entryIndex) {
-    auto entries = readIcoDirectory(icoBytes);
-    if (!entries || entryIndex < 0 || std::size_t(entryIndex) >= entries->size()) return {};
-    auto data = icoImageData(icoBytes, (*entries)[std::size_t(entryIndex)]);
-    if (!data) return {};
-    return decodeIconImage(*data);
-}
-
-int pickImageForSize(std::span<const IconDirEntry> entries, int size) {
-    int best = -1;
-    int bestDistance = 0, bestBits = 0;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const IconDirEntry& e = entries[i];
-        int distance = std::abs(e.pixelWidth() - size) + std::abs(e.pixelHeight() - size);
-        int bits = std::abs(e.statedBitCount() - 32);
-        if (best < 0 || distance < bestDistance || (distance == bestDistance && bits < bestBits)) {
-            best = int(i);
-            bestDistance = distance;
-            bestBits = bits;
-        }
-    }
-    return best;
 }
 
 Icon resizeIcon(const Icon& icon, int width, int height, ResizeFilter filter) {

@@ -1,11 +1,11 @@
-// Turning stored icon images into Icon objects, choosing the image of an icon that
-// suits a size, and resampling icons.
+// Turning stored icon images into Icon objects, and resampling icons.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 
-#include "platform/ico_file.h"
+#include "platform/failure.h"
 #include "platform/icon.h"
 
 namespace pellimar {
@@ -14,18 +14,13 @@ namespace pellimar {
 inline constexpr int kMaxDibDimension = 1024;
 
 // One stored icon image (a BITMAPINFOHEADER DIB with its colour rows and AND mask,
-// or a PNG) decoded at its own size. An empty Icon when the data is damaged, of a
-// kind we do not read, or beyond the caps.
-Icon decodeIconImage(std::span<const std::uint8_t> imageData);
+// or a PNG) decoded at its own size; why not when the data is damaged, of a kind
+// that is not read, or beyond the caps.
+Result<Icon> decodeIconImage(std::span<const std::uint8_t> imageData);
 
-// Image `entryIndex` (0-based) of an .ico file's bytes, at its own size. Empty when
-// there is no such entry or its data is damaged.
-Icon decodeIcoImage(std::span<const std::uint8_t> icoBytes, int entryIndex);
-
-// The entry that suits `size` best: the smallest sum of width and height differences
-// (a stored 0 meaning 256), then the bit count nearest to 32; the first entry wins
-// ties. -1 when there are no entries.
-int pickImageForSize(std::span<const IconDirEntry> entries, int size);
+// The depth a stored image's own header states: a DIB's bit count, a PNG's bits
+// per pixel (bit depth times samples); nothing when the header cannot tell.
+std::optional<int> storedImageDepth(std::span<const std::uint8_t> imageStart);
 
 enum class ResizeFilter {
     Area,     // each target pixel averages the source area it covers (good quality)

@@ -36,31 +36,11 @@ std::optional<std::vector<std::uint8_t>> iconToPng(const Icon& icon) {
     return encodePng(rgba);
 }
 
-Icon largestIconImage(const IconResources& resources, int index, int maxSize) {
-    if (maxSize < 1) return {};
-    std::vector<IconDirEntry> entries = resources.images(index);
-    // Largest first, then deepest; the stored order breaks ties.
-    std::stable_sort(entries.begin(), entries.end(), [](const auto& a, const auto& b) {
-        const long areaA = long(a.pixelWidth()) * a.pixelHeight();
-        const long areaB = long(b.pixelWidth()) * b.pixelHeight();
-        if (areaA != areaB) return areaA > areaB;
-        return a.statedBitCount() > b.statedBitCount();
-    });
-    for (const IconDirEntry& entry : entries) {
-        if (entry.pixelWidth() > maxSize || entry.pixelHeight() > maxSize) continue;
-        const auto data = resources.imageData(entry);
-        if (!data) continue;
-        Icon icon = decodeIconImage(*data);
-        if (icon.empty()) continue;
-        if (icon.width > maxSize || icon.height > maxSize) {
-            // The entry understated the picture's size: keep its shape within maxSize.
-            const int side = std::max(icon.width, icon.height);
-            icon = resizeIcon(icon, std::max(1, icon.width * maxSize / side),
-                              std::max(1, icon.height * maxSize / side));
-        }
-        return icon;
-    }
-    return {};
+Icon withinPictureSize(Icon icon, int maxSize) {
+    const int side = std::max(icon.width, icon.height);
+    if (side <= maxSize || maxSize < 1) return icon;
+    return resizeIcon(icon, std::max(1, icon.width * maxSize / side),
+                      std::max(1, icon.height * maxSize / side));
 }
 
 }  // namespace pellimar

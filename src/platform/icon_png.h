@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "platform/icon.h"
-#include "platform/icon_resources.h"
 #include "platform/png_codec.h"
 
 namespace pellimar {
@@ -23,9 +22,8 @@ RgbaImage iconToRgba(const Icon& icon);
 // The icon as a PNG file's bytes; nothing when it is empty or libpng fails.
 std::optional<std::vector<std::uint8_t>> iconToPng(const Icon& icon);
 
-// The largest image of icon `index`, at its own size, no side above `maxSize`
-// (a larger stored picture is brought down to it); of two images of one size the
-// deeper one. Images that do not decode are passed over. Empty when there is none.
-Icon largestIconImage(const IconResources& resources, int index, int maxSize = kMaxPictureSize);
+// `icon` with no side above `maxSize`: a larger picture is brought down to it,
+// its shape kept.
+Icon withinPictureSize(Icon icon, int maxSize = kMaxPictureSize);
 
 }  // namespace pellimar

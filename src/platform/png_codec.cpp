@@ -26,15 +26,20 @@ void pngRead(png_structp png, png_bytep out, png_size_t length) {
     src->pos += length;
 }
 
-void pngError(png_structp png, png_const_charp) {
+// libpng's message is kept where the caller asked for it (a char[128], or none).
+void pngError(png_structp png, png_const_charp message) {
+    if (auto* why = static_cast<char*>(png_get_error_ptr(png)); why && message) {
+        std::strncpy(why, message, 127);
+        why[127] = 0;
+    }
     png_longjmp(png, 1);
 }
 void pngWarning(png_structp, png_const_charp) {}
 
 // Decodes into a malloc'd RGBA buffer the caller frees. Returns 0 on success.
 int decodePngC(const std::uint8_t* data, std::size_t size, int maxDim, int* width, int* height,
-               std::uint8_t** pixels) {
-    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, pngError, pngWarning);
+               std::uint8_t** pixels, char* why) {
+    png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, why, pngError, pngWarning);
     if (!png) return 1;
     png_infop info = png_create_info_struct(png);
     if (!info) {
@@ -59,7 +64,7 @@ int decodePngC(const std::uint8_t* data, std::size_t size, int maxDim, int* widt
     int bitDepth = png_get_bit_depth(png, info);
     int colorType = png_get_color_type(png, info);
     if (w == 0 || h == 0 || w > png_uint_32(maxDim) || h > png_uint_32(maxDim))
-        png_error(png, "size");
+        png_error(png, "picture larger than allowed");
     if (bitDepth == 16) png_set_strip_16(png);
     if (colorType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
     if (colorType == PNG_COLOR_TYPE_GRAY && bitDepth < 8) png_set_expand_gray_1_2_4_to_8(png);
@@ -140,12 +145,20 @@ bool looksLikePng(std::span<const std::uint8_t> bytes) {
     return bytes.size() >= 8 && std::memcmp(bytes.data(), sig, 8) == 0;
 }
 
-std::optional<RgbaImage> decodePng(std::span<const std::uint8_t> bytes, int maxDimension) {
-    if (!looksLikePng(bytes) || maxDimension < 1) return std::nullopt;
+std::optional<RgbaImage> decodePng(std::span<const std::uint8_t> bytes, int maxDimension,
+                                   std::string* why) {
+    if (!looksLikePng(bytes) || maxDimension < 1) {
+        if (why) *why = "no PNG signature";
+        return std::nullopt;
+    }
     int w = 0, h = 0;
     std::uint8_t* pixels = nullptr;
     const int cap = std::min(maxDimension, kMaxPngDimension);
-    if (decodePngC(bytes.data(), bytes.size(), cap, &w, &h, &pixels) != 0) return std::nullopt;
+    char message[128] = "libpng failed";
+    if (decodePngC(bytes.data(), bytes.size(), cap, &w, &h, &pixels, message) != 0) {
+        if (why) *why = message;
+        return std::nullopt;
+    }
     RgbaImage image;
     image.width = w;
     image.height = h;

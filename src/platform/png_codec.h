@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <optional>
 #include <span>
+#include <string>
 #include <vector>
 
 namespace pellimar {
@@ -21,9 +22,9 @@ bool looksLikePng(std::span<const std::uint8_t> bytes);
 
 // Decodes any PNG (palette, grey, 16-bit, with or without transparency) to 8-bit RGBA.
 // Nothing when it is damaged or larger than `maxDimension` (at most kMaxPngDimension)
-// in either direction.
+// in either direction; then `why`, when given, says what libpng found wrong.
 std::optional<RgbaImage> decodePng(std::span<const std::uint8_t> bytes,
-                                   int maxDimension = kMaxPngDimension);
+                                   int maxDimension = kMaxPngDimension, std::string* why = nullptr);
 
 // What a PNG's IHDR chunk says: its size and its bits per pixel (bit depth times
 // samples per pixel). Nothing when the bytes do not start with a PNG signature and

@@ -1,9 +1,5 @@
 #include "viewer/icon_viewer.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -29,15 +25,14 @@
 #include "core/file_names.h"
 #include "core/icon_image.h"
 #include "core/icon_transfer.h"
-#include "core/paths.h"
 #include "core/resources.h"
 #include "core/window_placement.h"
-#include "export/ico_routines.h"
 #include "platform/atomic_file.h"
 #include "platform/bmp_file.h"
-#include "platform/ico_file.h"
 #include "platform/icon_decode.h"
+#include "platform/icon_encoder.h"
 #include "platform/icon_png.h"
+#include "platform/image_choice.h"
 #include "platform/jpeg_file.h"
 #include "platform/raster.h"
 #include "viewer/thumbnail_list.h"
@@ -91,63 +86,24 @@ fs::path fspath(const QString& s) {
     return fs::path(QFile::encodeName(s).toStdString());
 }
 
-bool isBlank(const fs::path& p) {
-    const std::string& s = p.native();
-    return std::all_of(s.begin(), s.end(), [](unsigned char c) { return c == ' '; });
-}
-
 // A failure message with the system's reason for `error` (an errno value), when
 // there is one, on a line of its own.
 std::string withReason(const std::string& text, int error) {
     return error != 0 ? text + "\n" + std::strerror(error) : text;
 }
 
-// The icon of image `imageNumber` of a file, cut out as a one-image icon file and
-// decoded from it; empty on any failure.
-Icon readViewedIcon(const fs::path& file, int imageNumber) {
-    auto cut = copyIcoImage(file, imageNumber);
-    if (!cut) return {};
-    return decodeIcoImage(std::span<const std::uint8_t>(*cut), 0);
+// A message with what went wrong on a line of its own.
+std::string withFailure(const std::string& text, const Failure& why) {
+    return text + "\n" + why.message();
 }
 
-// What icoImageInfoTexts reports, with the numbers the dialog computes with.
-struct ImageInfo {
-    std::vector<std::string> text;  // count, width, height, bit count
-    int count = 0, width = 0, height = 0, bitCount = 0;
-    QString label() const {
-        return QString::fromStdString(text[1] + "*" + text[2] + " " + colorDepthName(bitCount) +
-                                      "colors");
-    }
-};
-
-std::optional<ImageInfo> imageInfo(const fs::path& file, int imageNumber) {
-    auto text = icoImageInfoTexts(file, imageNumber);
-    if (!text || text->size() < 4) return std::nullopt;
-    ImageInfo info;
-    info.text = std::move(*text);
-    try {
-        info.count = std::stoi(info.text[0]);
-        info.width = std::stoi(info.text[1]);
-        info.height = std::stoi(info.text[2]);
-        info.bitCount = std::stoi(info.text[3]);
-    } catch (...) {
-        return std::nullopt;
-    }
-    return info;
-}
-
-// The image count of an icon file whose header is sound; nothing otherwise. Only
-// a regular file is read: a pipe or device named like an icon file would keep the
-// dialog waiting for data that never comes.
-std::optional<int> headerImageCount(const fs::path& file) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) return std::nullopt;
-    struct stat st {};
-    std::uint8_t h[6];
-    const bool read = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && ::read(fd, h, 6) == 6;
-    ::close(fd);
-    if (!read || !hasIcoHeader(std::span<const std::uint8_t>(h, 6))) return std::nullopt;
-    return int(h[4] | (h[5] << 8));
+// The label of an image: its size as the directory stores it (0 for 256) and the
+// depth its own header states.
+QString labelOf(const StoredImage& image) {
+    int depth = image.depth;
+    if (image.loaded())
+        if (auto own = storedImageDepth(image.data)) depth = *own;
+    return QString::fromStdString(imageLabel(image.entry.width, image.entry.height, depth));
 }
 
 }  // namespace
@@ -176,29 +132,19 @@ QString shortenedSourcePath(const QString& path, int width) {
     return path;
 }
 
-fs::path thumbnailFilePath(int i) {
-    return privateTempDir() / ("mynameisnothing-" + std::to_string(i) + ".ico");
-}
-
-std::optional<std::vector<std::uint8_t>> icoImageToBitmap(const fs::path& file, int imageNumber,
-                                                          const fs::path& outFile) {
-    try {
-        const Icon icon = readViewedIcon(file, imageNumber);
-        if (icon.empty()) return std::nullopt;
-        // The colour plane alone; the mask is not part of it.
-        RgbImage plane;
-        plane.width = icon.width;
-        plane.height = icon.height;
-        plane.pixels.resize(icon.color.size());
-        for (std::size_t k = 0; k < icon.color.size(); ++k)
-            plane.pixels[k] = icon.color[k] & 0xFFFFFF;
-        std::vector<std::uint8_t> bmp = encodeBmp24(plane);
-        if (bmp.empty()) return std::nullopt;
-        if (!isBlank(outFile) && !writeFileAtomically(outFile, bmp)) return std::nullopt;
-        return bmp;
-    } catch (...) {
-        return std::nullopt;
-    }
+Result<std::vector<std::uint8_t>> icoImageToBitmap(const StoredImage& image) {
+    const Result<Icon> icon = decodeStoredImage(image);
+    if (!icon) return icon.failure();
+    // The colour plane alone; the mask is not part of it.
+    RgbImage plane;
+    plane.width = icon->width;
+    plane.height = icon->height;
+    plane.pixels.resize(icon->color.size());
+    for (std::size_t k = 0; k < icon->color.size(); ++k)
+        plane.pixels[k] = icon->color[k] & 0xFFFFFF;
+    std::vector<std::uint8_t> bmp = encodeBmp24(plane);
+    if (bmp.empty()) return failure(Fault::CannotEncode, "bitmap");
+    return bmp;
 }
 
 // ---------------------------------------------------------------- the dialog
@@ -338,10 +284,7 @@ IconViewer::IconViewer(Desktop& desktop, QWidget* parent) : QDialog(parent), des
     growWithFont(*this);
 }
 
-IconViewer::~IconViewer() {
-    // However the dialog ends, its thumbnail files go with it.
-    removeThumbnailFiles();
-}
+IconViewer::~IconViewer() = default;
 
 void IconViewer::layoutPanels() {
     const int w = width(), h = height();
@@ -399,23 +342,21 @@ void IconViewer::showEvent(QShowEvent* e) {
     centreOnScreen(*this);
 }
 
-void IconViewer::done(int result) {
-    removeThumbnailFiles();
-    QDialog::done(result);
-}
-
 void IconViewer::copyChosenImage() {
     auto data = std::make_unique<QMimeData>();
     if (addIconPicture(*data, previewIcon_)) QApplication::clipboard()->setMimeData(data.release());
 }
 
-bool IconViewer::loadPreview(int imageNumber) {
-    Icon icon = readViewedIcon(state_.viewedFile, imageNumber);
-    if (icon.empty()) return false;
-    previewIcon_ = std::move(icon);
+Result<Done> IconViewer::loadPreview(int image) {
+    const auto& images = state_.group.images;
+    if (image < 0 || std::size_t(image) >= images.size())
+        return failure(Fault::NoSuchIcon, "image " + std::to_string(image + 1));
+    Result<Icon> icon = decodeStoredImage(images[std::size_t(image)]);
+    if (!icon) return icon.failure().within("image " + std::to_string(image + 1));
+    previewIcon_ = std::move(*icon);
     preview->setPixmap(QPixmap::fromImage(
-        previewPictureAt(state_.viewedFile, imageNumber, previewIcon_, devicePixelRatioF())));
-    return true;
+        previewPictureAt(state_.group, image, previewIcon_, devicePixelRatioF())));
+    return Done{};
 }
 
 namespace {
@@ -431,21 +372,18 @@ QImage onBlack(const Icon& icon) {
 
 }  // namespace
 
-QImage previewPictureAt(const fs::path& file, int imageNumber, const Icon& icon, double ratio) {
+QImage previewPictureAt(const IconGroup& group, int image, const Icon& icon, double ratio) {
     if (icon.empty()) return {};
     if (!(ratio > 1.0)) return onBlack(icon);
-    // The file's image that best gives the screen's pixels for this one's size.
+    // The group's image that best gives the screen's pixels for this one's size.
     const int wanted = pixelSizeAt(std::max(icon.width, icon.height), ratio);
-    std::vector<int> sizes;
-    const int count = headerImageCount(file).value_or(0);
-    for (int n = 1; n <= std::min(count, 256); ++n) {
-        auto info = imageInfo(file, n);
-        // A directory entry says 0 for 256 pixels.
-        const int side = !info ? 0 : std::max(info->width, info->height);
-        sizes.push_back(info && side == 0 ? 256 : side);
-    }
-    const int best = bestImageForPixels(sizes, wanted);
-    Icon source = best >= 0 && best + 1 != imageNumber ? readViewedIcon(file, best + 1) : Icon{};
+    std::vector<ImageFacts> facts;
+    for (const StoredImage& stored : group.images) facts.push_back(factsOf(stored));
+    const int best = chooseImage(facts, wanted, SizePolicy::SmallestAtLeast);
+    Icon source;
+    if (best >= 0 && best != image)
+        if (Result<Icon> sharper = decodeStoredImage(group.images[std::size_t(best)]))
+            source = std::move(*sharper);
     if (source.empty()) source = icon;
     QImage shown = onBlack(source);
     const QSize side(pixelSizeAt(icon.width, ratio), pixelSizeAt(icon.height, ratio));
@@ -482,117 +420,112 @@ void IconViewer::loadViewedFile() {
     ViewerState& st = state_;
     st.viewedFile = viewedFile_;
 
-    // A sound header that announces no image: nothing to list.
-    if (auto count = headerImageCount(st.viewedFile); count && *count == 0) {
-        setStatusText(0, tr("  Bmp count:  ") + "0");
+    if (givenGroup_) {
+        st.group = std::move(*givenGroup_);
+        givenGroup_.reset();
+    } else {
+        auto set = IconSet::open(st.viewedFile);
+        if (set && set->container() != IconContainer::IconFile)
+            set = failure(Fault::BadValue, "icon file header", 0);
+        if (!set) {
+            desktop_.message(withFailure("file open false", set.failure()), "notice", Buttons::Ok);
+            return;
+        }
+        // A sound header that announces no image: nothing to list.
+        if (set->icons().empty()) {
+            setStatusText(0, tr("  Bmp count:  ") + "0");
+            return;
+        }
+        set->loadAll();
+        st.group = set->icons().front();
+    }
+    const IconGroup& group = st.group;
+    if (group.images.empty()) {
+        if (group.failure)
+            desktop_.message(withFailure("file open false", *group.failure), "notice", Buttons::Ok);
+        setStatusText(0, tr("  Bmp count:  ") + QString::number(group.statedCount));
         return;
     }
 
-    bool countKnown = false;
-    try {
-        if (!loadPreview(1)) throw std::runtime_error("no first image");
-        auto info = imageInfo(st.viewedFile, 1);
-        if (!info) throw std::runtime_error("no image information");
-        if (info->count < 1) return;
-        imageChoice->clear();
-        // At most kMaxImagesPerIcon images are read; the count shown is the header's.
-        st.imageCount = std::min(info->count, kMaxImagesPerIcon);
-        imageChoice->addItem(info->label());
-        setStatusText(0, tr("  Bmp count:  ") + QString::fromStdString(info->text[0]));
-        imageChoice->setCurrentIndex(0);
-        countKnown = true;
-        for (int n = 2; n <= st.imageCount; ++n) {
-            auto next = imageInfo(st.viewedFile, n);
-            if (!next) throw std::runtime_error("no image information");
-            imageChoice->addItem(next->label());
-        }
-    } catch (...) {
-        desktop_.message("file open false", "notice", Buttons::Ok);
-        if (!countKnown) return;
+    if (Result<Done> shown = loadPreview(0); !shown) {
+        desktop_.message(withFailure("file open false", shown.failure()), "notice", Buttons::Ok);
+        return;
     }
+    imageChoice->clear();
+    // At most kMaxImagesPerIcon images are read; the count shown is the directory's.
+    st.imageCount = int(group.images.size());
+    for (const StoredImage& image : group.images) imageChoice->addItem(labelOf(image));
+    setStatusText(0, tr("  Bmp count:  ") + QString::number(group.statedCount));
+    imageChoice->setCurrentIndex(0);
 
-    if (auto info = imageInfo(st.viewedFile, 1)) {
-        const int side = info->width + 6;
-        preview->resize(side, side);
-    }
+    const StoredImage& first = group.images.front();
+    preview->resize(first.entry.width + 6, first.entry.width + 6);
     // The picture control takes the size of its picture.
     if (!previewIcon_.empty()) preview->resize(previewIcon_.width, previewIcon_.height);
     centrePreview(*previewFrame, *preview);
 
+    makeThumbnails();
     int largest = std::max(previewIcon_.width, previewIcon_.height);
-    try {
-        // One file per distinct image: entries naming the same bytes share it.
-        std::map<std::pair<std::uint32_t, std::uint32_t>, fs::path> written;
-        std::uint64_t bytesWritten = 0;
-        bool stopped = false;
-        for (int i = 0; i < st.imageCount; ++i) {
-            auto info = imageInfo(st.viewedFile, i + 1);
-            if (!info) throw std::runtime_error("no image information");
-            // A directory entry says 0 for 256 pixels.
-            largest = std::max({largest, info->width > 0 ? info->width : 256,
-                                info->height > 0 ? info->height : 256});
-            Thumbnail* t = thumbnailList->thumbnails().add();
-            t->setSource(ThumbnailSource::File);
-            t->setCaption(info->label());
-            const auto where = readIcoImageInfo(st.viewedFile, i + 1);
-            if (!where) throw std::runtime_error("no image information");
-            const std::pair key(where->imageOffset, where->imageBytes);
-            if (auto same = written.find(key); same != written.end()) {
-                t->setFileName(qpath(same->second));
-                continue;
-            }
-            if (stopped) continue;  // an empty cell
-            auto bmp = icoImageToBitmap(st.viewedFile, i + 1, fs::path());
-            if (!bmp) throw std::runtime_error("no bitmap");
-            if (written.size() >= std::size_t(kMaxThumbnailFiles) ||
-                bytesWritten + bmp->size() > kMaxThumbnailBytes) {
-                stopped = true;
-                continue;
-            }
-            const fs::path f = thumbnailFilePath(i);
-            std::error_code ec;
-            fs::remove(f, ec);
-            if (!writeFileAtomically(f, *bmp, Durability::Scratch))
-                throw std::runtime_error("no bitmap");
-            bytesWritten += bmp->size();
-            written.emplace(key, f);
-            t->setFileName(qpath(f));
-        }
-        if (stopped)
-            desktop_.message("Thumbnails stop at " + std::to_string(kMaxThumbnailFiles) +
-                                 " files or " + std::to_string(kMaxThumbnailBytes >> 20) +
-                                 " MB: the other images are shown as empty cells.",
-                             "notice", Buttons::Ok);
-    } catch (...) {
-        desktop_.message("views load file Error", "notice", Buttons::Ok);
-    }
-    // Large enough for the largest image whole and the path in the status bar.
+    for (const StoredImage& image : group.images)
+        largest = std::max({largest, image.width(), image.height()});
+    // Large enough for the largest image whole and the source in the status bar.
     resize(sizeToShow(std::min(largest, 256)));
 }
 
-void IconViewer::removeThumbnailFiles() {
-    const int n = thumbnailList ? thumbnailList->thumbnails().count() : 0;
-    for (int i = 0; i < n; ++i) {
-        try {
-            std::error_code ec;
-            fs::remove(thumbnailFilePath(i), ec);
-        } catch (...) {
+void IconViewer::makeThumbnails() {
+    const IconGroup& group = state_.group;
+    // One picture per distinct image: entries naming the same bytes share it,
+    // decoded once.
+    std::map<std::pair<std::uint64_t, std::uint64_t>, const Picture*> made;
+    std::uint64_t bytesHeld = 0;
+    bool stopped = false;
+    for (int i = 0; i < state_.imageCount; ++i) {
+        const StoredImage& image = group.images[std::size_t(i)];
+        Thumbnail* t = thumbnailList->thumbnails().add();
+        t->setSource(ThumbnailSource::Picture);
+        t->setCaption(labelOf(image));
+        const std::pair key(image.offset, image.length);
+        if (auto same = made.find(key); same != made.end() && image.length > 0) {
+            t->picture().share(*same->second);
+            continue;
         }
+        if (stopped) continue;  // an empty cell
+        const auto bmp = icoImageToBitmap(image);
+        if (!bmp) {
+            desktop_.message(withFailure("views load file Error",
+                                         bmp.failure().within("image " + std::to_string(i + 1))),
+                             "notice", Buttons::Ok);
+            return;
+        }
+        if (made.size() >= std::size_t(kMaxThumbnailPictures) ||
+            bytesHeld + bmp->size() > kMaxThumbnailBytes) {
+            stopped = true;
+            continue;
+        }
+        QByteArray picture(reinterpret_cast<const char*>(bmp->data()), qsizetype(bmp->size()));
+        bytesHeld += bmp->size();
+        t->picture().readData(picture);
+        made.emplace(key, &t->picture());
     }
+    if (stopped)
+        desktop_.message("Thumbnails stop at " + std::to_string(kMaxThumbnailPictures) +
+                             " pictures or " + std::to_string(kMaxThumbnailBytes >> 20) +
+                             " MB: the other images are shown as empty cells.",
+                         "notice", Buttons::Ok);
 }
 
 void IconViewer::showChosenImage() {
     const int k = imageChoice->currentIndex();
-    const ViewerState& st = state_;
-    const bool loaded = loadPreview(k + 1);
-    auto info = loaded ? imageInfo(st.viewedFile, k + 1) : std::nullopt;
-    if (!info) {
+    if (!loadPreview(k)) {
         setStatusText(0, tr("Error infomation in h2"));
         return;
     }
-    setStatusText(
-        1, QString::fromStdString(info->text[0] + "|" + info->text[1] + "|" + info->text[2]));
-    preview->resize(info->width, info->height);
+    const StoredImage& image = state_.group.images[std::size_t(k)];
+    setStatusText(1, QString("%1|%2|%3")
+                         .arg(state_.group.statedCount)
+                         .arg(image.entry.width)
+                         .arg(image.entry.height));
+    preview->resize(image.entry.width, image.entry.height);
     if (!previewIcon_.empty()) preview->resize(previewIcon_.width, previewIcon_.height);
     centrePreview(*previewFrame, *preview);
 }
@@ -644,10 +577,19 @@ void IconViewer::saveAsIcon() {
         // Never replace the file being viewed with one of its own images, however
         // its name is spelt.
         const fs::path& viewed = state_.viewedFile;
-        if (target->native() == viewed.native() || fs::equivalent(*target, viewed, ec)) return;
+        if (!viewed.empty() &&
+            (target->native() == viewed.native() || fs::equivalent(*target, viewed, ec)))
+            return;
+    }
+    const int k = imageChoice->currentIndex();
+    if (k < 0 || std::size_t(k) >= state_.group.images.size()) return;
+    const auto bytes = encodeStoredImage(ResourceKind::Icon, state_.group.images[std::size_t(k)]);
+    if (!bytes) {
+        desktop_.message(withFailure("save false", bytes.failure()), "Sorry", Buttons::Ok);
+        return;
     }
     errno = 0;
-    if (!copyIcoImage(state_.viewedFile, imageChoice->currentIndex() + 1, target->native()))
+    if (!writeFileAtomically(*target, *bytes))
         desktop_.message(withReason("save false", errno), "Sorry", Buttons::Ok);
 }
 
@@ -683,12 +625,19 @@ void IconViewer::saveAsPng() {
         desktop_.message("save falsed", "notice", Buttons::Ok);
 }
 
-void showIconViewer(Desktop& desktop, QWidget* parent, const fs::path& icoFile,
-                    const fs::path& sourcePath) {
+void showIconViewer(Desktop& desktop, QWidget* parent, const fs::path& icoFile) {
     IconViewer form(desktop, parent);
     form.setWindowTitle(IconViewer::tr("ICON VIEWS"));
-    form.setStatusText(2, shortenedSourcePath(qpath(sourcePath)));
+    form.setStatusText(2, shortenedSourcePath(qpath(icoFile)));
     form.setViewedFile(icoFile);
+    desktop.runModal(form);
+}
+
+void showIconViewer(Desktop& desktop, QWidget* parent, IconGroup group, const QString& source) {
+    IconViewer form(desktop, parent);
+    form.setWindowTitle(IconViewer::tr("ICON VIEWS"));
+    form.setStatusText(2, shortenedSourcePath(source));
+    form.setViewedGroup(std::move(group));
     desktop.runModal(form);
 }
 

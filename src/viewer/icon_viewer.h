@@ -1,6 +1,8 @@
-// The per-file icon viewer: every image of one icon file, listed by size and colour
-// depth, shown as thumbnails and as a large preview, and saved one at a time as an
-// icon, bitmap, JPEG or PNG file. One lives for one modal showing.
+// The icon viewer: every image of one icon, listed by size and colour depth, shown
+// as thumbnails and as a large preview, and saved one at a time as an icon,
+// bitmap, JPEG or PNG file. It shows an icon file it reads when it is shown, or an
+// icon group already in memory (a row of the result list). One lives for one
+// modal showing; it writes no file to show anything.
 #pragma once
 
 #include <QDialog>
@@ -13,7 +15,9 @@
 #include <vector>
 
 #include "core/desktop.h"
+#include "platform/failure.h"
 #include "platform/icon.h"
+#include "platform/icon_set.h"
 
 class QAction;
 class QComboBox;
@@ -39,32 +43,28 @@ std::filesystem::path saveTargetName(const std::filesystem::path& chosen, const 
 // What a status panel of `width` characters shows of a path: the first 25
 // characters and "..." when it is longer than the panel.
 QString shortenedSourcePath(const QString& path, int width = 50);
-// The thumbnail file of image i + 1 in the program's private temporary folder.
-std::filesystem::path thumbnailFilePath(int i);
-// What one viewer writes as thumbnail files at most; the images past it show as
+// The thumbnail pictures one viewer holds at most; the images past them show as
 // empty cells, and the viewer says so.
-inline constexpr int kMaxThumbnailFiles = 256;
+inline constexpr int kMaxThumbnailPictures = 256;
 inline constexpr std::uint64_t kMaxThumbnailBytes = 32ull << 20;
 
-// What the viewer is showing: the file and its image count.
+// What the viewer is showing: the icon file (empty for a group handed in), the
+// icon and its image count.
 struct ViewerState {
     std::filesystem::path viewedFile;
+    IconGroup group;
     int imageCount = 0;
 };
 
-// A bitmap (.bmp) file of the colour plane of image `imageNumber` (from 1) of the
-// icon file `file`; also saved to `outFile` when that is not blank. Nothing on any
-// failure.
-std::optional<std::vector<std::uint8_t>> icoImageToBitmap(const std::filesystem::path& file,
-                                                          int imageNumber,
-                                                          const std::filesystem::path& outFile);
+// A bitmap (.bmp) file's bytes of the colour plane of a stored image (its mask
+// is not part of it), or why the image cannot be decoded.
+Result<std::vector<std::uint8_t>> icoImageToBitmap(const StoredImage& image);
 
-// The preview of image `imageNumber` (from 1) of the icon file `file`, whose icon
-// is `icon`, for a screen of device pixel ratio `ratio`: drawn on black, at the
-// icon's own size in device-independent pixels, from the file's image that best
-// gives that many device pixels (its 64 px image for a 32 px one at ratio 2).
-QImage previewPictureAt(const std::filesystem::path& file, int imageNumber, const Icon& icon,
-                        double ratio);
+// The preview of image `image` (from 0) of `group`, whose icon is `icon`, for a
+// screen of device pixel ratio `ratio`: drawn on black, at the icon's own size in
+// device-independent pixels, from the group's image that best gives that many
+// device pixels (its 64 px image for a 32 px one at ratio 2).
+QImage previewPictureAt(const IconGroup& group, int image, const Icon& icon, double ratio);
 
 // A status bar of fixed-width text panels.
 class ViewerStatusBar;
@@ -75,18 +75,19 @@ class IconViewer : public QDialog {
     explicit IconViewer(Desktop& desktop, QWidget* parent = nullptr);
     ~IconViewer() override;
 
-    // The path of the icon file to show; read when the dialog is shown.
-    // The file to view, kept as the bytes of its name (which need not be UTF-8).
+    // The icon file to show, read when the dialog is shown; kept as the bytes of
+    // its name (which need not be UTF-8).
     void setViewedFile(const std::filesystem::path& file) { viewedFile_ = file; }
     void setViewedPath(const QString& path);
     QString viewedPath() const;
+    // An icon group already in memory to show instead of a file.
+    void setViewedGroup(IconGroup group) { givenGroup_ = std::move(group); }
 
     QString statusText(int panel) const;
     void setStatusText(int panel, const QString& text);
 
     // Handlers.
     void loadViewedFile();
-    void removeThumbnailFiles();
     void showChosenImage();
     void chooseClickedThumbnail();
     void thumbnailPressed(Qt::MouseButton button, QPoint pos);
@@ -133,11 +134,12 @@ class IconViewer : public QDialog {
 
   protected:
     void showEvent(QShowEvent* e) override;
-    void done(int result) override;
     void resizeEvent(QResizeEvent* e) override;
 
   private:
-    bool loadPreview(int imageNumber);
+    // Shows image `image` (from 0) in the preview; why not.
+    Result<Done> loadPreview(int image);
+    void makeThumbnails();
     bool confirmOverwrite(const std::filesystem::path& target);
     std::optional<std::filesystem::path> askTarget(const std::string& filter,
                                                    const std::string& ext);
@@ -147,14 +149,18 @@ class IconViewer : public QDialog {
 
     Desktop& desktop_;
     std::filesystem::path viewedFile_;
+    std::optional<IconGroup> givenGroup_;
     Icon previewIcon_;
     ViewerState state_;
     bool shown_ = false;
 };
 
-// Opens the viewer on icoFile as the import and the row preview do: caption
-// "ICON VIEWS", the source path in status panel 2, shown modally, destroyed after.
-void showIconViewer(Desktop& desktop, QWidget* parent, const std::filesystem::path& icoFile,
-                    const std::filesystem::path& sourcePath);
+// Opens the viewer on an icon file as Import from a File does: caption "ICON
+// VIEWS", the path in status panel 2, shown modally, destroyed after.
+void showIconViewer(Desktop& desktop, QWidget* parent, const std::filesystem::path& icoFile);
+
+// Opens the viewer the same way on an icon group in memory, with `source` (what
+// it is: "regedit.exe, icon 1") in status panel 2.
+void showIconViewer(Desktop& desktop, QWidget* parent, IconGroup group, const QString& source);
 
 }  // namespace pellimar

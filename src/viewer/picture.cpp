@@ -179,6 +179,18 @@ void Picture::assign(const Picture* other) {
     changed();
 }
 
+void Picture::share(const Picture& other) {
+    if (&other == this) return;
+    imageData_ = other.imageData_;
+    decoded_ = other.decoded_;
+    empty_ = other.empty_;
+    frame_ = other.frame_;
+    frameLeft_ = other.frameLeft_;
+    frameTop_ = other.frameTop_;
+    screenWidth_ = other.screenWidth_;
+    screenHeight_ = other.screenHeight_;
+}
+
 void Picture::setFrame(int frame) {
     frame_ = frame;
     if (!imageData_.isEmpty()) {

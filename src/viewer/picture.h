@@ -66,6 +66,9 @@ class Picture {
 
     // Copies another picture's bytes; null empties this one.
     void assign(const Picture* other);
+    // The same picture as `other`, held once: its bytes and its decoded image are
+    // shared, not decoded again. Fires no change event.
+    void share(const Picture& other);
 
     bool isEmpty() const { return empty_; }
     const QByteArray& imageData() const { return imageData_; }

@@ -5,28 +5,13 @@
 #include <algorithm>
 #include <atomic>
 #include <map>
-#include <set>
 #include <string>
 
-#include "acquire/scan_test_tree.h"
 #include "core/settings.h"
-#include "platform/ico_file.h"
 
 namespace pellimar {
 namespace {
 namespace fs = std::filesystem;
-using test::ScratchTree;
-
-// An icon file's header and room for its directory (the entries' bytes are not
-// looked at by these tests' loaders).
-std::vector<std::uint8_t> icoHeader(int count, int reserved = 0, int type = 1,
-                                    bool withDirectory = true) {
-    std::vector<std::uint8_t> bytes{std::uint8_t(reserved),     0,
-                                    std::uint8_t(type),         0,
-                                    std::uint8_t(count & 0xFF), std::uint8_t(count >> 8)};
-    if (withDirectory) bytes.resize(bytes.size() + 16 * std::size_t(count));
-    return bytes;
-}
 
 Icon marker(int value) {
     Icon icon;
@@ -43,38 +28,51 @@ struct Row {
     bool operator==(const Row&) const = default;
 };
 
-// A loader that knows how many icons each file holds (icon files: how many of
-// their images load), and records every call; a row list that records the rows.
-struct FakeList {
+using Offer = std::pair<std::string, int>;
+
+// A stand-in reader that knows how many icons each file holds, which of them are
+// damaged and which files give no row at all; it records every icon it hands
+// over. The row list records the rows and Clear All.
+struct FakeFiles {
     std::map<std::string, int> icons;
-    std::set<std::pair<std::string, int>> damaged;  // (file, index) that load empty
-    bool countsKnown = false;                       // hand the scan each file's count
-    std::vector<std::pair<std::string, int>> loads;
+    std::map<Offer, Failure> damaged;
+    std::map<std::string, Failure> unreadable;
+    std::function<void(const Offer&)> onOffer;  // before each icon is handed over
+
+    std::vector<std::string> opened;
+    std::vector<Offer> offered;
+    std::vector<std::string> events;  // "clear" and the rows, in order
     std::vector<Row> rows;
     int clears = 0;
 
+    std::optional<Failure> read(const fs::path& file, const RowSink& take) {
+        const std::string name = file.filename().string();
+        opened.push_back(name);
+        if (auto bad = unreadable.find(name); bad != unreadable.end()) return bad->second;
+        const int count = icons.count(name) ? icons.at(name) : 0;
+        for (int i = 0; i < count; ++i) {
+            const Offer offer{name, i};
+            offered.push_back(offer);
+            if (onOffer) onOffer(offer);
+            const auto bad = damaged.find(offer);
+            const bool goOn = bad != damaged.end() ? take(i, bad->second)
+                                                   : take(i, RowIcon{marker(1000 + i), {}});
+            if (!goOn) break;
+        }
+        return std::nullopt;
+    }
+
     ScanCallbacks callbacks() {
-        return {[this](const fs::path& file, int index) {
-                    loads.emplace_back(file.filename().string(), index);
-                    const auto it = icons.find(file.filename().string());
-                    const int count = it == icons.end() ? 0 : it->second;
-                    const bool ico = file.extension() == ".ico";
-                    const int pos = ico ? index - 1 : index;
-                    if (damaged.count({file.filename().string(), index})) return Icon{};
-                    return pos >= 0 && pos < count ? marker(pos + 1000) : Icon{};
-                },
-                [this](const fs::path& file, int n, const Icon& icon) {
-                    rows.push_back({file.filename().string(), n, icon.color.at(0)});
+        return {[this](const fs::path& file, const RowSink& take) { return read(file, take); },
+                [this](const fs::path& file, int n, const RowIcon& icon) {
+                    rows.push_back({file.filename().string(), n, icon.icon.color.at(0)});
+                    events.push_back(file.filename().string() + "#" + std::to_string(n));
                 },
                 [this] {
                     ++clears;
                     rows.clear();
-                },
-                countsKnown ? IconCounter([this](const fs::path& file) -> std::optional<int> {
-                    const auto it = icons.find(file.filename().string());
-                    return it == icons.end() ? 0 : it->second;
-                })
-                            : IconCounter()};
+                    events.push_back("clear");
+                }};
     }
     int rowsFrom(const std::string& name) const {
         return int(
@@ -90,133 +88,143 @@ AppSettings withLimit(int maxUnits, bool clear = false) {
 }
 
 TEST(FolderScan, LimitCutsTheSecondFileAndStopsTheScan) {
-    FakeList list;
-    list.icons = {{"a.exe", 60}, {"b.dll", 70}, {"c.exe", 5}};
+    FakeFiles files;
+    files.icons = {{"a.exe", 60}, {"b.dll", 70}, {"c.exe", 5}};
     const auto out =
-        runFolderScan({"/f/a.exe", "/f/b.dll", "/f/c.exe"}, withLimit(100), list.callbacks());
-    EXPECT_EQ(list.rows.size(), 100u);
-    EXPECT_EQ(list.rowsFrom("a.exe"), 60);
-    EXPECT_EQ(list.rowsFrom("b.dll"), 40);
-    EXPECT_EQ(list.rowsFrom("c.exe"), 0);
+        runFolderScan({"/f/a.exe", "/f/b.dll", "/f/c.exe"}, withLimit(100), files.callbacks());
+    EXPECT_EQ(files.rows.size(), 100u);
+    EXPECT_EQ(files.rowsFrom("a.exe"), 60);
+    EXPECT_EQ(files.rowsFrom("b.dll"), 40);
     EXPECT_EQ(out.rowsAdded, 100);
+    EXPECT_EQ(out.iconsTaken, 101);
     EXPECT_TRUE(out.stopped);
-    // the 101st icon was loaded and not added; c.exe was never opened
-    EXPECT_EQ(list.loads.back(), std::make_pair(std::string("b.dll"), 40));
-    EXPECT_EQ(list.rows.back(), (Row{"b.dll", 39, 1039}));
+    EXPECT_FALSE(out.interrupted);
+    // The 101st icon was read and not added, which ended b.dll; c.exe was never opened.
+    EXPECT_EQ(files.offered.back(), Offer("b.dll", 40));
+    EXPECT_EQ(files.opened, (std::vector<std::string>{"a.exe", "b.dll"}));
+    EXPECT_EQ(files.rows.back(), (Row{"b.dll", 39, 1039}));
 }
 
 TEST(FolderScan, ZeroOrNegativeMaximumMeansNoLimit) {
     for (int maxUnits : {0, -5}) {
-        FakeList list;
-        list.icons = {{"a.exe", 60}, {"b.dll", 70}};
+        FakeFiles files;
+        files.icons = {{"a.exe", 60}, {"b.dll", 70}};
         const auto out =
-            runFolderScan({"/f/a.exe", "/f/b.dll"}, withLimit(maxUnits), list.callbacks());
-        EXPECT_EQ(list.rows.size(), 130u) << maxUnits;
+            runFolderScan({"/f/a.exe", "/f/b.dll"}, withLimit(maxUnits), files.callbacks());
+        EXPECT_EQ(files.rows.size(), 130u) << maxUnits;
         EXPECT_FALSE(out.stopped);
-        // every file is tried once past its last icon
-        EXPECT_EQ(list.loads.size(), 132u);
     }
 }
 
 TEST(FolderScan, ExactlyTheMaximumDoesNotStop) {
-    FakeList list;
-    list.icons = {{"a.exe", 20}, {"b.exe", 0}};
-    const auto out = runFolderScan({"/f/a.exe", "/f/b.exe"}, withLimit(20), list.callbacks());
+    FakeFiles files;
+    files.icons = {{"a.exe", 20}, {"b.exe", 0}};
+    const auto out = runFolderScan({"/f/a.exe", "/f/b.exe"}, withLimit(20), files.callbacks());
     EXPECT_EQ(out.rowsAdded, 20);
     EXPECT_FALSE(out.stopped);
-    EXPECT_EQ(list.loads.back(), std::make_pair(std::string("b.exe"), 0));
+    EXPECT_EQ(files.opened.back(), "b.exe");
 }
 
 TEST(FolderScan, CountAndStopFlagStartAnewEachScan) {
-    FakeList list;
-    list.icons = {{"a.exe", 15}, {"b.exe", 15}};
-    const std::vector<fs::path> files{"/f/a.exe", "/f/b.exe"};
-    EXPECT_EQ(runFolderScan(files, withLimit(20), list.callbacks()).rowsAdded, 20);
-    EXPECT_EQ(runFolderScan(files, withLimit(20), list.callbacks()).rowsAdded, 20);
-    EXPECT_EQ(list.rows.size(), 40u);
+    FakeFiles files;
+    files.icons = {{"a.exe", 15}, {"b.exe", 15}};
+    const std::vector<fs::path> list{"/f/a.exe", "/f/b.exe"};
+    std::atomic<bool> stop{false};
+    ScanCallbacks callbacks = files.callbacks();
+    callbacks.stop = &stop;
+    EXPECT_EQ(runFolderScan(list, withLimit(20), callbacks).rowsAdded, 20);
+    EXPECT_EQ(runFolderScan(list, withLimit(20), callbacks).rowsAdded, 20);
+    EXPECT_EQ(files.rows.size(), 40u);
 }
 
-TEST(FolderScan, IconFilesAreReadOneBasedAndNumberedFromZero) {
-    ScratchTree t;
-    const auto ico = t.file("three.ico", icoHeader(3));
-    FakeList list;
-    list.icons = {{"three.ico", 3}, {"x.exe", 2}};
-    runFolderScan({ico, "/f/x.exe"}, withLimit(0), list.callbacks());
-    EXPECT_EQ(list.rows, (std::vector<Row>{{"three.ico", 0, 1000},
-                                           {"three.ico", 1, 1001},
-                                           {"three.ico", 2, 1002},
-                                           {"x.exe", 0, 1000},
-                                           {"x.exe", 1, 1001}}));
-    // images 1..3 by the header's count, no try past it; the executable from 0
-    EXPECT_EQ(list.loads, (std::vector<std::pair<std::string, int>>{{"three.ico", 1},
-                                                                    {"three.ico", 2},
-                                                                    {"three.ico", 3},
-                                                                    {"x.exe", 0},
-                                                                    {"x.exe", 1},
-                                                                    {"x.exe", 2}}));
-}
+TEST(FolderScan, ADamagedIconIsSkippedWithItsReasonAndHidesNoneOfTheOthers) {
+    const Failure broken = failure(Fault::DamagedImage, "colour table").within("icon 1");
+    FakeFiles files;
+    files.icons = {{"a.exe", 4}, {"b.exe", 2}};
+    files.damaged = {{{"a.exe", 0}, broken}, {{"a.exe", 2}, failure(Fault::MissingImage)}};
+    const auto all = runFolderScan({"/f/a.exe", "/f/b.exe"}, withLimit(0), files.callbacks());
+    // Rows keep their icon's own position; damaged icons are not counted.
+    EXPECT_EQ(files.rows,
+              (std::vector<Row>{
+                  {"a.exe", 1, 1001}, {"a.exe", 3, 1003}, {"b.exe", 0, 1000}, {"b.exe", 1, 1001}}));
+    EXPECT_EQ(all.iconsTaken, 4);
+    ASSERT_EQ(all.skippedIcons.size(), 2u);
+    EXPECT_EQ(all.skippedIcons[0].file, fs::path("/f/a.exe"));
+    EXPECT_EQ(all.skippedIcons[0].position, 0);
+    EXPECT_EQ(all.skippedIcons[0].why.message(), broken.message());
+    EXPECT_EQ(all.skippedIcons[1].position, 2);
+    EXPECT_EQ(all.skippedIcons[1].why.fault, Fault::MissingImage);
+    EXPECT_TRUE(all.unreadableFiles.empty());
 
-TEST(FolderScan, DamagedImagesOfAnIconFileHideNoneOfTheOthers) {
-    ScratchTree t;
-    const auto five = t.file("five.ico", icoHeader(5));
-    const auto none = t.file("none.ico", icoHeader(0));
-    // The header claims 1,000 images; the file has room for the entries of 2.
-    auto claimsMore = icoHeader(2);
-    claimsMore[4] = 1000 & 0xFF;
-    claimsMore[5] = 1000 >> 8;
-    const auto cut = t.file("cut.ico", claimsMore);
-    FakeList list;
-    list.icons = {{"five.ico", 5}, {"cut.ico", 1000}};
-    list.damaged = {{"five.ico", 1}, {"five.ico", 3}};
-    const auto out = runFolderScan({five, none, cut}, withLimit(0), list.callbacks());
-    // Rows keep their image's own number; damaged images are not counted.
-    EXPECT_EQ(list.rows, (std::vector<Row>{{"five.ico", 1, 1001},
-                                           {"five.ico", 3, 1003},
-                                           {"five.ico", 4, 1004},
-                                           {"cut.ico", 0, 1000},
-                                           {"cut.ico", 1, 1001}}));
-    EXPECT_EQ(out.iconsTaken, 5);
-    EXPECT_EQ(list.loads.size(), 7u);  // five images, none of none.ico, two of cut.ico
-}
-
-TEST(FolderScan, AnIconFileGivesAtMostTheImagesOneDirectoryIsReadFor) {
-    ScratchTree t;
-    const auto many = t.file("many.ico", icoHeader(1000));
-    FakeList list;
-    list.icons = {{"many.ico", 1000}};
-    runFolderScan({many}, withLimit(0), list.callbacks());
-    EXPECT_EQ(list.rowsFrom("many.ico"), kMaxImagesPerIcon);
-    EXPECT_EQ(int(list.loads.size()), kMaxImagesPerIcon);
-}
-
-TEST(FolderScan, KnownIconCountsReadPastADamagedIcon) {
-    FakeList list;
-    list.icons = {{"a.exe", 4}, {"b.exe", 2}};
-    list.damaged = {{"a.exe", 0}, {"a.exe", 2}};
-    // Without counts, the first empty icon ends the file.
-    runFolderScan({"/f/a.exe", "/f/b.exe"}, withLimit(0), list.callbacks());
-    EXPECT_EQ(list.rowsFrom("a.exe"), 0);
-    EXPECT_EQ(list.rowsFrom("b.exe"), 2);
-
-    FakeList known;
-    known.icons = list.icons;
-    known.damaged = list.damaged;
-    known.countsKnown = true;
-    const auto out = runFolderScan({"/f/a.exe", "/f/b.exe"}, withLimit(3), known.callbacks());
-    EXPECT_EQ(known.rows,
+    // The maximum counts the icons read, not the damaged ones.
+    FakeFiles limited;
+    limited.icons = files.icons;
+    limited.damaged = files.damaged;
+    const auto out = runFolderScan({"/f/a.exe", "/f/b.exe"}, withLimit(3), limited.callbacks());
+    EXPECT_EQ(limited.rows,
               (std::vector<Row>{{"a.exe", 1, 1001}, {"a.exe", 3, 1003}, {"b.exe", 0, 1000}}));
-    EXPECT_TRUE(out.stopped);  // the maximum counts the icons read, not the damaged ones
-    // No try past the known count.
-    EXPECT_EQ(
-        std::count(known.loads.begin(), known.loads.end(), std::pair<std::string, int>{"a.exe", 4}),
-        0);
+    EXPECT_TRUE(out.stopped);
+}
+
+TEST(FolderScan, AFileThatGivesNoRowIsListedWithWhyAndTheScanGoesOn) {
+    FakeFiles files;
+    files.icons = {{"a.exe", 1}, {"b.exe", 2}};
+    files.unreadable = {{"fake.ico", failure(Fault::BadValue, "icon file header", 0)},
+                        {"gone.exe", systemFailure(Fault::CannotOpen, ENOENT)}};
+    ScanCallbacks callbacks = files.callbacks();
+    std::vector<std::size_t> reads;
+    callbacks.fileRead = [&](std::size_t n) { reads.push_back(n); };
+    const auto out = runFolderScan({"/f/a.exe", "/f/fake.ico", "/f/gone.exe", "/f/b.exe"},
+                                   withLimit(0), callbacks);
+    EXPECT_EQ(files.rows.size(), 3u);
+    ASSERT_EQ(out.unreadableFiles.size(), 2u);
+    EXPECT_EQ(out.unreadableFiles[0].file, fs::path("/f/fake.ico"));
+    EXPECT_EQ(out.unreadableFiles[0].why.message(), "icon file header is not valid at byte 0x0");
+    EXPECT_EQ(out.unreadableFiles[1].file, fs::path("/f/gone.exe"));
+    EXPECT_EQ(out.unreadableFiles[1].why.fault, Fault::CannotOpen);
+    EXPECT_EQ(reads, (std::vector<std::size_t>{1, 2, 3, 4}));  // every file counts as read
+    EXPECT_FALSE(out.stopped);
+}
+
+TEST(FolderScan, StopIsLookedAtBetweenTheIconsOfAFile) {
+    std::atomic<bool> stop{false};
+    FakeFiles files;
+    files.icons = {{"big.exe", 1000}, {"b.exe", 2}};
+    // Stop comes while the third icon is read: it is kept, no further icon is read.
+    files.onOffer = [&](const Offer& offer) {
+        if (offer.second == 2) stop = true;
+    };
+    ScanCallbacks callbacks = files.callbacks();
+    callbacks.stop = &stop;
+    const auto out = runFolderScan({"/f/big.exe", "/f/b.exe"}, withLimit(0), callbacks);
+    EXPECT_TRUE(out.interrupted);
+    EXPECT_FALSE(out.stopped);
+    EXPECT_EQ(files.rows.size(), 3u);
+    EXPECT_EQ(files.offered.size(), 3u);
+    EXPECT_EQ(files.opened, std::vector<std::string>{"big.exe"});
+
+    // The same when the icon being read is a damaged one.
+    stop = false;
+    FakeFiles damaged;
+    damaged.icons = {{"big.exe", 1000}};
+    damaged.damaged = {{{"big.exe", 1}, failure(Fault::DamagedImage)}};
+    damaged.onOffer = [&](const Offer& offer) {
+        if (offer.second == 1) stop = true;
+    };
+    callbacks = damaged.callbacks();
+    callbacks.stop = &stop;
+    const auto second = runFolderScan({"/f/big.exe"}, withLimit(0), callbacks);
+    EXPECT_TRUE(second.interrupted);
+    EXPECT_EQ(damaged.offered.size(), 2u);
+    EXPECT_EQ(damaged.rows.size(), 1u);
+    EXPECT_EQ(second.skippedIcons.size(), 1u);
 }
 
 TEST(FolderScan, AStopRequestEndsTheScanBeforeTheNextFile) {
     std::atomic<bool> stop{false};
-    FakeList list;
-    list.icons = {{"a.exe", 2}, {"b.exe", 2}};
-    ScanCallbacks callbacks = list.callbacks();
+    FakeFiles files;
+    files.icons = {{"a.exe", 2}, {"b.exe", 2}};
+    ScanCallbacks callbacks = files.callbacks();
     callbacks.stop = &stop;
     std::vector<std::size_t> reads;
     callbacks.fileRead = [&](std::size_t n) {
@@ -226,104 +234,81 @@ TEST(FolderScan, AStopRequestEndsTheScanBeforeTheNextFile) {
     const auto out = runFolderScan({"/f/a.exe", "/f/b.exe"}, withLimit(0), callbacks);
     EXPECT_TRUE(out.interrupted);
     EXPECT_FALSE(out.stopped);
-    EXPECT_EQ(list.rows.size(), 2u);  // the rows of a.exe stay
+    EXPECT_EQ(files.rows.size(), 2u);  // the rows of a.exe stay
+    EXPECT_EQ(files.opened, std::vector<std::string>{"a.exe"});
     EXPECT_EQ(reads, std::vector<std::size_t>{1});
 }
 
-TEST(FolderScan, BadIconFilesAreSkippedAndTheScanGoesOn) {
-    ScratchTree t;
-    const auto good1 = t.file("good1.ico", icoHeader(1));
-    const auto cursor = t.file("cursor.ico", icoHeader(1, 0, 2));
-    const auto reserved = t.file("reserved.ico", icoHeader(1, 1, 1));
-    const auto shortFile = t.file("short.ico", std::vector<std::uint8_t>{0, 0, 1, 0, 1});
-    const auto folder = t.folder("folder.ico");
-    const fs::path missing = t.root() / "missing.ico";
-    const auto good2 = t.file("good2.ico", icoHeader(2));
-    FakeList list;
-    list.icons = {{"good1.ico", 1},    {"good2.ico", 2}, {"cursor.ico", 1},
-                  {"reserved.ico", 1}, {"short.ico", 1}, {"after.exe", 1}};
-    const auto out =
-        runFolderScan({good1, cursor, reserved, shortFile, folder, missing, good2, "/f/after.exe"},
-                      withLimit(0), list.callbacks());
-    EXPECT_EQ(list.rowsFrom("good1.ico"), 1);
-    EXPECT_EQ(list.rowsFrom("good2.ico"), 2);
-    EXPECT_EQ(list.rowsFrom("after.exe"), 1);
-    EXPECT_EQ(list.rows.size(), 4u);
-    EXPECT_EQ(out.unreadableIconFiles,
-              (std::vector<fs::path>{cursor, reserved, shortFile, folder, missing}));
+TEST(FolderScan, ClearsOnlyWhenFilesWereGatheredAndBeforeTheFirstRow) {
+    {
+        FakeFiles files;
+        files.rows = {{"old.exe", 0, 1}};
+        runFolderScan({}, withLimit(20, true), files.callbacks());
+        EXPECT_EQ(files.clears, 0);
+        EXPECT_EQ(files.rows.size(), 1u);
+    }
+    {
+        FakeFiles files;
+        files.rows = {{"old.exe", 0, 1}};
+        files.icons = {{"a.exe", 2}};
+        runFolderScan({"/f/a.exe"}, withLimit(20, true), files.callbacks());
+        EXPECT_EQ(files.events, (std::vector<std::string>{"clear", "a.exe#0", "a.exe#1"}));
+        EXPECT_EQ(files.rows.size(), 2u);  // the old row went, the new rows stay
+    }
+    {
+        // Files of the right kind without any icon still clear the list.
+        FakeFiles files;
+        files.rows = {{"old.exe", 0, 1}};
+        runFolderScan({"/f/empty.exe"}, withLimit(20, true), files.callbacks());
+        EXPECT_EQ(files.clears, 1);
+        EXPECT_TRUE(files.rows.empty());
+    }
+    {
+        FakeFiles files;
+        files.rows = {{"old.exe", 0, 1}};
+        files.icons = {{"a.exe", 2}};
+        runFolderScan({"/f/a.exe"}, withLimit(20, false), files.callbacks());
+        EXPECT_EQ(files.clears, 0);
+        EXPECT_EQ(files.rows.size(), 3u);
+    }
+}
+
+TEST(ReadOneFile, TakesEveryIconWithoutAMaximumAndNeverClears) {
+    FakeFiles files;
+    files.icons = {{"app.dll", 300}};
+    files.damaged = {{{"app.dll", 7}, failure(Fault::DamagedImage)}};
+    ScanCallbacks callbacks = files.callbacks();
+    std::vector<std::size_t> reads;
+    callbacks.fileRead = [&](std::size_t n) { reads.push_back(n); };
+    const auto out = readOneFile("/w/app.dll", callbacks);
+    EXPECT_EQ(out.rowsAdded, 299);
     EXPECT_FALSE(out.stopped);
+    EXPECT_EQ(files.clears, 0);
+    ASSERT_EQ(out.skippedIcons.size(), 1u);
+    EXPECT_EQ(out.skippedIcons[0].position, 7);
+    EXPECT_EQ(reads, std::vector<std::size_t>{1});
+
+    FakeFiles unreadable;
+    unreadable.unreadable = {{"x.ico", failure(Fault::NotIconContainer)}};
+    const auto none = readOneFile("/w/x.ico", unreadable.callbacks());
+    ASSERT_EQ(none.unreadableFiles.size(), 1u);
+    EXPECT_EQ(none.unreadableFiles[0].why.fault, Fault::NotIconContainer);
+    EXPECT_EQ(none.rowsAdded, 0);
 }
 
-TEST(FolderScan, AfterTheLimitIconFilesAddNothingAndTheNextExecutableEndsTheScan) {
-    ScratchTree t;
-    const auto ico = t.file("later.ico", icoHeader(4));
-    FakeList list;
-    list.icons = {{"a.exe", 3}, {"later.ico", 4}, {"b.exe", 3}, {"c.exe", 3}};
-    const auto out =
-        runFolderScan({"/f/a.exe", ico, "/f/b.exe", "/f/c.exe"}, withLimit(2), list.callbacks());
-    EXPECT_EQ(list.rows.size(), 2u);
-    EXPECT_TRUE(out.stopped);
-    // a.exe 0,1,2 (2 passes the maximum); later.ico loads its first image only;
-    // b.exe is never opened.
-    EXPECT_EQ(list.loads, (std::vector<std::pair<std::string, int>>{
-                              {"a.exe", 0}, {"a.exe", 1}, {"a.exe", 2}, {"later.ico", 1}}));
-}
-
-TEST(FolderScan, LimitReachedInsideAnIconFile) {
-    ScratchTree t;
-    const auto ico = t.file("big.ico", icoHeader(10));
-    FakeList list;
-    list.icons = {{"big.ico", 10}, {"z.exe", 3}};
-    const auto out = runFolderScan({ico, "/f/z.exe"}, withLimit(4), list.callbacks());
-    EXPECT_EQ(list.rowsFrom("big.ico"), 4);
-    EXPECT_EQ(list.rowsFrom("z.exe"), 0);
-    EXPECT_TRUE(out.stopped);
-    EXPECT_EQ(list.loads.size(), 5u);
-}
-
-TEST(FolderScan, ClearsOnlyWhenTheFileListIsNotEmptyAndBeforeTheFirstRow) {
-    {
-        FakeList list;
-        list.rows = {{"old.exe", 0, 1}};
-        runFolderScan({}, withLimit(20, true), list.callbacks());
-        EXPECT_EQ(list.clears, 0);
-        EXPECT_EQ(list.rows.size(), 1u);
-    }
-    {
-        FakeList list;
-        list.rows = {{"old.exe", 0, 1}};
-        list.icons = {{"a.exe", 2}};
-        runFolderScan({"/f/a.exe"}, withLimit(20, true), list.callbacks());
-        EXPECT_EQ(list.clears, 1);
-        EXPECT_EQ(list.rows.size(), 2u);  // the old row went, the new rows stay
-    }
-    {
-        // files of the right kind without any icon still clear the list
-        FakeList list;
-        list.rows = {{"old.exe", 0, 1}};
-        runFolderScan({"/f/empty.exe"}, withLimit(20, true), list.callbacks());
-        EXPECT_EQ(list.clears, 1);
-        EXPECT_TRUE(list.rows.empty());
-    }
-    {
-        FakeList list;
-        list.rows = {{"old.exe", 0, 1}};
-        list.icons = {{"a.exe", 2}};
-        runFolderScan({"/f/a.exe"}, withLimit(20, false), list.callbacks());
-        EXPECT_EQ(list.clears, 0);
-        EXPECT_EQ(list.rows.size(), 3u);
-    }
-}
-
-TEST(ReadIconFileCount, ReadsTheHeaderCount) {
-    ScratchTree t;
-    EXPECT_EQ(readIconFileCount(t.file("a.ico", icoHeader(300))), 300);
-    // No more entries than the file holds.
-    EXPECT_EQ(readIconFileCount(t.file("e.ico", icoHeader(300, 0, 1, false))), 0);
-    EXPECT_EQ(readIconFileCount(t.file("b.ico", icoHeader(0))), 0);
-    EXPECT_EQ(readIconFileCount(t.file("c.ico", icoHeader(1, 0, 2))), std::nullopt);
-    EXPECT_EQ(readIconFileCount(t.file("d.ico", std::string())), std::nullopt);
-    EXPECT_EQ(readIconFileCount(t.root()), std::nullopt);
+TEST(ReadOneFile, StopEndsTheReadingAndKeepsTheRowsFound) {
+    std::atomic<bool> stop{false};
+    FakeFiles files;
+    files.icons = {{"endless.exe", 1 << 20}};
+    files.onOffer = [&](const Offer& offer) {
+        if (offer.second == 2) stop = true;
+    };
+    ScanCallbacks callbacks = files.callbacks();
+    callbacks.stop = &stop;
+    const auto out = readOneFile("/w/endless.exe", callbacks);
+    EXPECT_TRUE(out.interrupted);
+    EXPECT_EQ(files.rows.size(), 3u);
+    EXPECT_EQ(files.offered.size(), 3u);
 }
 
 }  // namespace

@@ -1,136 +1,97 @@
-// Import from a File over a stand-in result list and icon loader.
+// Import from a File: its question, and the job that reads the file's rows off
+// the UI thread.
 #include "acquire/import_command.h"
 
 #include <gtest/gtest.h>
 
-#include "core/result_list_access.h"
-#include "core/settings.h"
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "acquire/background_rows.h"
+#include "acquire/job_recorder.h"
+#include "support/fixtures.h"
 #include "support/scripted_desktop.h"
 
 namespace pellimar {
 namespace {
 namespace fs = std::filesystem;
+using namespace fixtures;
+using test::JobRecorder;
 using test::ScriptedDesktop;
 
-// Records what the command does to the list, in order.
-struct RecordingList : ResultListAccess {
-    std::vector<std::string> events;
-    int rows_ = 0;
-    void addRow(const Icon&, const fs::path& file, int n) override {
-        events.push_back(file.filename().string() + "#" + std::to_string(n));
-        ++rows_;
-    }
-    void clearAll() override {
-        events.push_back("clear");
-        rows_ = 0;
-    }
-    std::vector<ResultRowInfo> rows() const override { return {}; }
-    int rowCount() const override { return rows_; }
-    int selectedCount() const override { return 0; }
-    void showStatus(int panel, const std::string& text) override {
-        events.push_back(std::to_string(panel) + ":" + text);
-    }
-    void processPendingEvents() override { events.push_back("paint"); }
-    void addPreparedRows(std::vector<PreparedRow>& rows) override {
-        for (const PreparedRow& row : rows) {
-            EXPECT_EQ(row.picture.size(), QSize(32, 32));
-            events.push_back(row.source.filename().string() + "#" +
-                             std::to_string(row.iconPosition));
-            ++rows_;
-        }
-    }
-    void beginBackgroundWork(std::function<void()> stop) override {
-        events.push_back("begin");
-        stopWork = std::move(stop);
-    }
-    void endBackgroundWork() override { events.push_back("end"); }
-    std::function<void()> stopWork;
-};
-
-// Three icons in every file; records the indexes asked for.
-struct ThreeIcons {
-    std::vector<int> asked;
-    IconLoader loader() {
-        return [this](const fs::path&, int index) {
-            asked.push_back(index);
-            Icon icon;
-            if (index < 3) {
-                icon.width = icon.height = 1;
-                icon.color = {0xFF000000u};
-                icon.mask = {0};
-            }
-            return icon;
-        };
-    }
-};
-
-TEST(ImportCommand, ClearsFirstThenAddsEveryIconBetweenSearchingAndIdle) {
+TEST(ChooseFileToImport, AsksWithTheCommandsFilterAndGivesTheAnswer) {
     ScriptedDesktop desktop;
-    AppSettings settings;
-    settings.clearResult = true;
-    RecordingList list;
-    ThreeIcons icons;
-    desktop.openAnswers.push_back(fs::path("/w/app.exe"));
-    importFromFile(desktop, settings, list, nullptr, icons.loader());
-    EXPECT_EQ(list.events, (std::vector<std::string>{"clear", "1:Searching ...", "begin",
-                                                     "app.exe#0", "app.exe#1", "app.exe#2", "end",
-                                                     "1:Idle ...", "3:Icons:3"}));
-    EXPECT_EQ(icons.asked, (std::vector<int>{0, 1, 2, 3}));
-}
+    EXPECT_FALSE(chooseFileToImport(desktop));  // cancelled
+    ASSERT_EQ(desktop.openRequests.size(), 1u);
+    EXPECT_EQ(desktop.openRequests[0].filter,
+              "exe file(*.exe)|*.EXE|ico file(*.ico)|*.ICO|dll file(*.dll)|*.DLL|all supported "
+              "file|*.ico;*.dll;*.exe;*.icl");
+    EXPECT_EQ(desktop.openRequests[0].defaultExt, "exe,dll");
 
-TEST(ImportCommand, WithAKnownCountADamagedIconHidesNoneOfTheOthers) {
-    ScriptedDesktop desktop;
-    AppSettings settings;
-    RecordingList list;
-    std::vector<int> asked;
-    auto loader = [&](const fs::path&, int index) {
-        asked.push_back(index);
-        Icon icon;
-        if (index != 0 && index != 2) {  // icons 0 and 2 are damaged
-            icon.width = icon.height = 1;
-            icon.color = {0xFF000000u};
-            icon.mask = {0};
-        }
-        return icon;
-    };
-    desktop.openAnswers.push_back(fs::path("/w/app.dll"));
-    importFromFile(desktop, settings, list, nullptr, loader,
-                   [](const fs::path&) { return std::optional<int>(5); });
-    EXPECT_EQ(list.events,
-              (std::vector<std::string>{"1:Searching ...", "begin", "app.dll#1", "app.dll#3",
-                                        "app.dll#4", "end", "1:Idle ...", "3:Icons:3"}));
-    EXPECT_EQ(asked, (std::vector<int>{0, 1, 2, 3, 4}));  // no try past the count
-}
-
-TEST(ImportCommand, StopEndsTheReadingAndKeepsTheRowsFound) {
-    RecordingList list;
-    int loads = 0;
-    // A file that never runs out of icons; Stop is pressed after the third.
-    auto endless = [&](const fs::path&, int) {
-        if (++loads == 3) list.stopWork();
-        Icon icon;
-        icon.width = icon.height = 1;
-        icon.color = {0xFF000000u};
-        icon.mask = {0};
-        return icon;
-    };
-    importIconsOf("/w/endless.exe", list, endless, {});
-    EXPECT_EQ(list.rowCount(), 3);
-    EXPECT_EQ(list.events.back(), "1:Idle ...");
-}
-
-TEST(ImportCommand, ACancelledDialogStillShowsIdleAndTheCountAndAnEmptyNameNothing) {
-    ScriptedDesktop desktop;
-    AppSettings settings;  // clearResult off: nothing is cleared
-    RecordingList list;
-    ThreeIcons icons;
-    importFromFile(desktop, settings, list, nullptr, icons.loader());  // cancelled
-    EXPECT_EQ(list.events, (std::vector<std::string>{"paint", "1:Idle ...", "3:Icons:0"}));
-    list.events.clear();
     desktop.openAnswers.push_back(fs::path());
-    importFromFile(desktop, settings, list, nullptr, icons.loader());
-    EXPECT_TRUE(list.events.empty());
-    EXPECT_TRUE(icons.asked.empty());
+    EXPECT_EQ(chooseFileToImport(desktop), fs::path());  // confirmed without a name
+    desktop.openAnswers.push_back(fs::path("/w/app.exe"));
+    EXPECT_EQ(chooseFileToImport(desktop), fs::path("/w/app.exe"));
+}
+
+TEST(FileImportJob, EveryIconOfTheFileArrivesInOrderAndNothingIsCleared) {
+    TempDir dir;
+    std::vector<IconGroupSpec> groups;
+    for (std::uint32_t k = 0; k < 4; ++k)
+        groups.push_back({{dibImage(solidIcon(48, 48, 0xFF000000 | (k << 16)), 24)}});
+    groups.insert(groups.begin() + 2,
+                  IconGroupSpec{{IconImage{Bytes(40, 0xEE), 32, 32, 0, 1, 32}}});
+    const fs::path dll = dir.write("app.dll", makePe(groups));
+    auto job = fileImportJob(dll);  // the program's own reader
+    JobRecorder seen(*job);
+    ASSERT_TRUE(seen.run(*job));
+    EXPECT_EQ(seen.events,
+              (std::vector<std::string>{"app.dll#0", "app.dll#1", "app.dll#3", "app.dll#4"}));
+    for (std::size_t i = 0; i < seen.rows.size(); ++i) {
+        const std::uint32_t k = std::uint32_t(i);  // the colour of the i-th sound group
+        ASSERT_EQ(seen.rows[i].picture.size(), QSize(32, 32));
+        EXPECT_EQ(seen.rows[i].picture.pixel(16, 16), 0xFF000000 | (k << 16)) << i;
+    }
+    // The damaged icon is in the outcome, with why.
+    ASSERT_EQ(job->outcome().skippedIcons.size(), 1u);
+    EXPECT_EQ(job->outcome().skippedIcons[0].position, 2);
+    EXPECT_TRUE(job->outcome().skippedIcons[0].why.message().starts_with("icon 3: "));
+    EXPECT_EQ(seen.progress.empty() ? 0u : seen.progress.back().filesToRead, 1u);
+}
+
+TEST(FileImportJob, AFileThatGivesNoRowFinishesWithWhy) {
+    TempDir dir;
+    auto job = fileImportJob(dir.write("text.exe", Bytes{'h', 'i'}));
+    JobRecorder seen(*job);
+    ASSERT_TRUE(seen.run(*job));
+    EXPECT_TRUE(seen.events.empty());
+    ASSERT_EQ(job->outcome().unreadableFiles.size(), 1u);
+    EXPECT_EQ(job->outcome().unreadableFiles[0].why.fault, Fault::NotIconContainer);
+    EXPECT_FALSE(job->error());
+}
+
+TEST(FileImportJob, StopEndsTheReadingAndKeepsTheRowsFound) {
+    std::atomic<int> offered{0};
+    // A file that never runs out of icons, read slowly enough for Stop to come between them.
+    auto endless = [&](const fs::path&, const RowSink& take) -> std::optional<Failure> {
+        for (int i = 0; i < 20000; ++i) {
+            ++offered;
+            if (!take(i, RowIcon{})) break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return std::nullopt;
+    };
+    auto job = fileImportJob("/w/endless.exe", endless);
+    JobRecorder seen(*job);
+    QObject::connect(job.get(), &RowJob::rowsArrived, job.get(), [&] { job->requestStop(); });
+    ASSERT_TRUE(seen.run(*job));
+    EXPECT_TRUE(job->outcome().interrupted);
+    EXPECT_LT(offered, 20000);
+    // Every row the work found reached the window, none past the one Stop came at.
+    EXPECT_EQ(int(seen.rows.size()), offered);
+    EXPECT_EQ(job->outcome().rowsAdded, offered);
+    for (std::size_t i = 0; i < seen.rows.size(); ++i) EXPECT_EQ(seen.rows[i].iconPosition, int(i));
 }
 
 }  // namespace

@@ -1,148 +1,188 @@
+// Scan a Folder: its two questions, and the job that gathers the folder's files
+// and reads their rows off the UI thread.
 #include "acquire/scan_command.h"
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <fstream>
 #include <iterator>
+#include <thread>
 
+#include "acquire/background_rows.h"
+#include "acquire/job_recorder.h"
 #include "acquire/scan_test_tree.h"
 #include "core/folder_walk.h"
-#include "core/result_list_access.h"
 #include "core/settings.h"
 #include "support/scripted_desktop.h"
 
 namespace pellimar {
 namespace {
 namespace fs = std::filesystem;
+using test::JobRecorder;
 using test::ScratchTree;
 using test::ScriptedDesktop;
 
-// A stand-in main window that records what the command does to it. Files written
-// by these tests hold their icon count as text ("icons:N").
-struct FakeWindow : ResultListAccess {
-    std::vector<std::string> events;  // status texts, paints, clears
-    std::vector<std::string> rowNames;
-    bool confirm = true;
-    std::function<void()> onFirstLoad;
-    int loads = 0;
-
-    void addRow(const Icon&, const fs::path& file, int n) override {
-        rowNames.push_back(file.filename().string() + "#" + std::to_string(n));
-    }
-    void clearAll() override {
-        events.push_back("clear");
-        rowNames.clear();
-    }
-    std::vector<ResultRowInfo> rows() const override { return {}; }
-    int rowCount() const override { return int(rowNames.size()); }
-    int selectedCount() const override { return 0; }
-    void showStatus(int panel, const std::string& text) override {
-        events.push_back(std::to_string(panel) + ":" + text);
-    }
-    void processPendingEvents() override { events.push_back("paint"); }
-    void addPreparedRows(std::vector<PreparedRow>& rows) override {
-        for (const PreparedRow& row : rows)
-            rowNames.push_back(row.source.filename().string() + "#" +
-                               std::to_string(row.iconPosition));
-    }
-    void beginBackgroundWork(std::function<void()> stop) override {
-        events.push_back("begin");
-        stopWork = std::move(stop);
-    }
-    void showProgress(const WorkProgress& p) override { progress.push_back(p); }
-    void endBackgroundWork() override { events.push_back("end"); }
-    std::function<void()> stopWork;
-    std::vector<WorkProgress> progress;
-
-    Icon loadIcon(const fs::path& file, int index) {
-        if (loads++ == 0 && onFirstLoad) onFirstLoad();
-        std::ifstream in(file);
-        std::string text((std::istreambuf_iterator<char>(in)), {});
-        Icon icon;
-        if (text.rfind("icons:", 0) == 0 && index < std::stoi(text.substr(6))) {
-            icon.width = icon.height = 32;
-            icon.color.assign(32 * 32, 0);
-            icon.mask.assign(32 * 32, 0);
-        }
-        return icon;
-    }
-    std::optional<ScanOutcome> run(Desktop& desktop, const AppSettings& settings) {
-        return runScanCommand(
-            desktop, settings, *this, [this] { return confirm; },
-            [this](const fs::path& file, int index) { return loadIcon(file, index); });
-    }
-};
-
-class ScanCommandTest : public ::testing::Test {
-  protected:
-    std::optional<ScanOutcome> scan() {
-        desktop.folderAnswers.push_back(tree.root());
-        return window.run(desktop, settings);
-    }
-
-    ScratchTree tree;
+TEST(AskScanFolder, CancellingEitherDialogGivesNothing) {
     ScriptedDesktop desktop;
-    AppSettings settings;
-    FakeWindow window;
+    int asked = 0;
+    auto confirm = [&](bool answer) {
+        return [&asked, answer] {
+            ++asked;
+            return answer;
+        };
+    };
+    EXPECT_FALSE(askScanFolder(desktop, confirm(true)));  // no folder chosen
+    EXPECT_EQ(desktop.folderTitles, std::vector<std::string>{"Import a directory"});
+    EXPECT_EQ(asked, 0);  // the options are not asked for
+
+    desktop.folderAnswers.push_back(fs::path("/w/icons"));
+    EXPECT_FALSE(askScanFolder(desktop, confirm(false)));
+    EXPECT_EQ(asked, 1);
+
+    desktop.folderAnswers.push_back(fs::path("/w/icons"));
+    EXPECT_EQ(askScanFolder(desktop, confirm(true)), fs::path("/w/icons"));
+    EXPECT_EQ(asked, 2);
+}
+
+// Files written by these tests hold their icon count as text ("icons:N"); the
+// reader hands over that many icons of 32 x 32.
+struct CountingReader {
+    std::atomic<int> files{0};
+    std::function<void(int fileNumber)> onFile;  // on the work's thread, before each file
+
+    RowReader reader() {
+        return [this](const fs::path& file, const RowSink& take) -> std::optional<Failure> {
+            const int number = ++files;
+            if (onFile) onFile(number);
+            std::ifstream in(file);
+            const std::string text((std::istreambuf_iterator<char>(in)), {});
+            if (text.rfind("icons:", 0) != 0) return failure(Fault::NotIconContainer);
+            Icon icon;
+            icon.width = icon.height = 32;
+            icon.color.assign(32 * 32, 0xFF00FF00);
+            icon.mask.assign(32 * 32, 0);
+            for (int i = 0, n = std::stoi(text.substr(6)); i < n; ++i)
+                if (!take(i, RowIcon{icon, {}})) break;
+            return std::nullopt;
+        };
+    }
 };
 
-TEST_F(ScanCommandTest, CancellingEitherDialogChangesNothing) {
-    tree.file("a.exe", "icons:3");
-    EXPECT_FALSE(window.run(desktop, settings));  // no folder chosen
-    ASSERT_EQ(desktop.folderTitles, std::vector<std::string>{"Import a directory"});
-    window.confirm = false;
-    EXPECT_FALSE(scan());
-    EXPECT_TRUE(window.events.empty());
-    EXPECT_TRUE(window.rowNames.empty());
-    EXPECT_EQ(window.loads, 0);
-}
+struct FolderScanJob : ::testing::Test {
+    ScratchTree tree;
+    AppSettings settings;
+    CountingReader reading;
 
-TEST_F(ScanCommandTest, SearchingThenTheWorkInTheBackgroundThenIdleWithTheRowCount) {
+    void SetUp() override { settings.max_units = 0; }
+};
+
+TEST_F(FolderScanJob, ClearAllComesFirstThenTheRowsInOrder) {
     tree.file("a.exe", "icons:3");
-    window.rowNames = {"old#0"};
-    settings.max_units = 0;
     settings.clearResult = true;
-    // The file list is complete before the first icon is read: a file that
-    // appears once reading has begun is not taken.
-    window.onFirstLoad = [&] { tree.file("late.exe", "icons:5"); };
-    ASSERT_TRUE(scan());
-    EXPECT_EQ(window.events, (std::vector<std::string>{"1:Searching ...", "begin", "clear", "end",
-                                                       "1:Idle ...", "3:Icons: 3"}));
-    EXPECT_EQ(window.rowNames, (std::vector<std::string>{"a.exe#0", "a.exe#1", "a.exe#2"}));
+    auto job = folderScanJob(tree.root(), settings, reading.reader());
+    JobRecorder seen(*job);
+    ASSERT_TRUE(seen.run(*job));
+    EXPECT_EQ(seen.events, (std::vector<std::string>{"clear", "a.exe#0", "a.exe#1", "a.exe#2"}));
+    EXPECT_EQ(seen.finished, 1);
+    EXPECT_EQ(job->outcome().rowsAdded, 3);
+    EXPECT_FALSE(job->error());
+    for (const PreparedRow& row : seen.rows) {
+        EXPECT_EQ(row.source, tree.root() / "a.exe");
+        EXPECT_EQ(row.picture.size(), QSize(32, 32));
+        EXPECT_EQ(row.picture.pixel(16, 16), 0xFF00FF00u);
+    }
+
+    // Without Clear All on, nothing is cleared.
+    settings.clearResult = false;
+    auto again = folderScanJob(tree.root(), settings, reading.reader());
+    JobRecorder second(*again);
+    ASSERT_TRUE(second.run(*again));
+    EXPECT_EQ(second.events, (std::vector<std::string>{"a.exe#0", "a.exe#1", "a.exe#2"}));
 }
 
-TEST_F(ScanCommandTest, StopKeepsTheRowsFoundAndReadsNoFurtherFile) {
+TEST_F(FolderScanJob, TheFileListIsCompleteBeforeTheFirstIconIsRead) {
+    tree.file("a.exe", "icons:3");
+    // A file that appears once reading has begun is not taken.
+    reading.onFile = [&](int) { tree.file("late.exe", "icons:5"); };
+    auto job = folderScanJob(tree.root(), settings, reading.reader());
+    JobRecorder seen(*job);
+    ASSERT_TRUE(seen.run(*job));
+    EXPECT_EQ(seen.events, (std::vector<std::string>{"a.exe#0", "a.exe#1", "a.exe#2"}));
+    EXPECT_EQ(reading.files, 1);
+}
+
+TEST_F(FolderScanJob, TheJobKeepsItsOwnCopyOfTheSettings) {
+    tree.file("a.exe", "icons:5");
+    settings.max_units = 2;
+    auto job = folderScanJob(tree.root(), settings, reading.reader());
+    settings.max_units = 0;  // the window's settings change while the job waits
+    JobRecorder seen(*job);
+    ASSERT_TRUE(seen.run(*job));
+    EXPECT_EQ(seen.rows.size(), 2u);
+    EXPECT_TRUE(job->outcome().stopped);
+}
+
+TEST_F(FolderScanJob, StopKeepsTheRowsFoundAndReadsNoFurtherFile) {
     for (int i = 0; i < 20; ++i) tree.file("f" + std::to_string(i) + ".exe", "icons:2");
-    settings.max_units = 0;
-    window.onFirstLoad = [&] { window.stopWork(); };
-    const auto outcome = scan();
-    ASSERT_TRUE(outcome);
-    EXPECT_TRUE(outcome->interrupted);
-    // The icon being read when Stop came is kept; no further icon is read.
-    EXPECT_EQ(window.rowNames.size(), 1u);
-    EXPECT_EQ(window.loads, 1);
-    EXPECT_EQ(window.events.back(), "3:Icons: 1");
+    std::unique_ptr<RowJob> job;
+    job = folderScanJob(tree.root(), settings, [&](const fs::path&, const RowSink& take) {
+        // The first icon reaches the window, which presses Stop; the icon being
+        // read then is kept, and no further icon is read.
+        ++reading.files;
+        take(0, RowIcon{});
+        for (int i = 0; i < 1000 && !job->stopRequested(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        if (take(1, RowIcon{})) take(2, RowIcon{});
+        return std::optional<Failure>{};
+    });
+    JobRecorder seen(*job);
+    QObject::connect(job.get(), &RowJob::rowsArrived, job.get(), [&] { job->requestStop(); });
+    ASSERT_TRUE(seen.run(*job));
+    EXPECT_TRUE(job->outcome().interrupted);
+    EXPECT_EQ(job->outcome().rowsAdded, 2);
+    EXPECT_EQ(seen.rows.size(), 2u);
+    EXPECT_EQ(seen.finished, 1);
+    EXPECT_EQ(reading.files, 1);
 }
 
-TEST_F(ScanCommandTest, ManyFilesComeInBatchesWithProgressInTheSameOrderAsTheWalk) {
+TEST_F(FolderScanJob, StopWhileTheFilesAreGatheredReadsNoIcon) {
+    for (int i = 0; i < 5; ++i) tree.file("f" + std::to_string(i) + ".exe", "icons:2");
+    settings.clearResult = true;
+    auto job = folderScanJob(tree.root(), settings, reading.reader());
+    job->requestStop();
+    JobRecorder seen(*job);
+    ASSERT_TRUE(seen.run(*job));
+    EXPECT_TRUE(job->outcome().interrupted);
+    EXPECT_TRUE(seen.events.empty());  // not even Clear All
+    EXPECT_EQ(reading.files, 0);
+}
+
+TEST_F(FolderScanJob, ManyFilesComeInTheWalksOrderWithGrowingProgress) {
     constexpr int kFiles = 300;
-    for (int i = 0; i < kFiles; ++i) tree.file("f" + std::to_string(i) + ".exe", "icons:3");
-    settings.max_units = 0;
+    for (int i = 0; i < kFiles; ++i) tree.file("d/f" + std::to_string(i) + ".exe", "icons:3");
+    tree.file("d/broken.exe", "not an icon");
     settings.searchchildfolder = true;
-    const auto outcome = scan();
-    ASSERT_TRUE(outcome);
-    EXPECT_EQ(outcome->rowsAdded, kFiles * 3);
-    ASSERT_EQ(window.rowNames.size(), std::size_t(kFiles * 3));
+    auto job = folderScanJob(tree.root(), settings, reading.reader());
+    JobRecorder seen(*job);
+    ASSERT_TRUE(seen.run(*job));
+    EXPECT_EQ(job->outcome().rowsAdded, kFiles * 3);
     // Rows in the walk's order, each file's icons together and in order.
     std::vector<std::string> expected;
-    for (const fs::path& file : gatherScanFiles(tree.root(), {true, true, true, true}, true))
-        for (int n = 0; n < 3; ++n)
-            expected.push_back(file.filename().string() + "#" + std::to_string(n));
-    EXPECT_EQ(window.rowNames, expected);
-    for (std::size_t i = 1; i < window.progress.size(); ++i) {
-        EXPECT_GE(window.progress[i].filesRead, window.progress[i - 1].filesRead);
-        EXPECT_GE(window.progress[i].iconsFound, window.progress[i - 1].iconsFound);
+    for (const fs::path& file : gatherScanFiles(tree.root(), fileKindsOf(settings), true))
+        if (file.filename() != "broken.exe")
+            for (int n = 0; n < 3; ++n)
+                expected.push_back(file.filename().string() + "#" + std::to_string(n));
+    EXPECT_EQ(seen.events, expected);
+    ASSERT_EQ(job->outcome().unreadableFiles.size(), 1u);
+    EXPECT_EQ(job->outcome().unreadableFiles[0].file, tree.root() / "d" / "broken.exe");
+    ASSERT_FALSE(seen.progress.empty());
+    for (std::size_t i = 1; i < seen.progress.size(); ++i) {
+        EXPECT_GE(seen.progress[i].filesRead, seen.progress[i - 1].filesRead);
+        EXPECT_GE(seen.progress[i].iconsFound, seen.progress[i - 1].iconsFound);
     }
+    EXPECT_LE(seen.progress.back().filesRead, std::size_t(kFiles + 1));
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include "acquire/import_options_dialog.h"
 #include "acquire/search_settings_dialog.h"
 #include "app/main_window.h"
+#include "app/window_controls.h"
 #include "core/paths.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/tips_dialog.h"
@@ -28,6 +29,7 @@ using namespace pellimar;
 using namespace pellimar::fixtures;
 using pellimar::test::ScriptedDesktop;
 using pellimar::test::TempProgramDir;
+using namespace pellimar::test;
 
 namespace {
 
@@ -108,7 +110,7 @@ TEST_F(AccessibilityTest, EveryControlOfEveryWindowHasAName) {
 
     // The list views of the main window, in each of the three styles.
     for (auto style : {ResultList::ViewStyle::Thumbnail, ResultList::ViewStyle::List}) {
-        main.resultList->setViewStyle(style);
+        resultListOf(main)->setViewStyle(style);
         EXPECT_EQ(namelessControls(main), "") << int(style);
     }
 }

@@ -17,6 +17,7 @@
 #include "acquire/background_rows.h"
 #include "app/main_window.h"
 #include "app/result_list.h"
+#include "app/window_controls.h"
 #include "core/icon_image.h"
 #include "support/fixtures.h"
 #include "support/scripted_desktop.h"
@@ -25,6 +26,7 @@
 using namespace pellimar;
 using pellimar::test::ScriptedDesktop;
 using pellimar::test::TempProgramDir;
+using namespace pellimar::test;
 
 namespace {
 
@@ -42,18 +44,18 @@ TEST(MainWindowKeys, ReturnOnARowOpensItAsADoubleClickDoes) {
     TempProgramDir dir("keys");
     ScriptedDesktop desktop;
     MainWindow form(desktop);
-    form.addRow(plainIcon(), "/k/a.exe", 0);
-    form.addRow(plainIcon(), "/k/a.exe", 1);
-    QSignalSpy opened(form.resultList, &ResultList::doubleClicked);
+    addRow(form, plainIcon(), "/k/a.exe", 0);
+    addRow(form, plainIcon(), "/k/a.exe", 1);
+    QSignalSpy opened(resultListOf(form), &ResultList::doubleClicked);
     for (auto style : {ResultList::ViewStyle::Detail, ResultList::ViewStyle::Thumbnail,
                        ResultList::ViewStyle::List}) {
-        form.resultList->setViewStyle(style);
-        QAbstractItemView* view = form.resultList->currentView();
-        form.resultList->clearSelection();
+        resultListOf(form)->setViewStyle(style);
+        QAbstractItemView* view = resultListOf(form)->currentView();
+        resultListOf(form)->clearSelection();
         QTest::keyClick(view, Qt::Key_Return);  // no row selected: nothing to open
         QTest::keyClick(view, Qt::Key_Enter, Qt::KeypadModifier);
         EXPECT_EQ(opened.count(), 0);
-        form.resultList->setRowSelected(1, true);
+        resultListOf(form)->setRowSelected(1, true);
         QTest::keyClick(view, Qt::Key_Return);
         QTest::keyClick(view, Qt::Key_Enter, Qt::KeypadModifier);
         EXPECT_EQ(opened.count(), 2) << int(style);
@@ -78,7 +80,7 @@ TEST(MainWindowKeys, EveryMenuAndMenuCommandHasAnAccessKey) {
         }
     }
     // And the list's context menu.
-    for (QAction* a : form.listContextMenu->actions()) {
+    for (QAction* a : control<QMenu>(form, "listContextMenu")->actions()) {
         if (!a->isSeparator()) {
             EXPECT_TRUE(a->text().contains('&')) << a->text().toStdString();
         }
@@ -91,18 +93,18 @@ TEST(MainWindowRows, SaveAllIsOfferedWheneverTheListHasRows) {
     MainWindow form(desktop);
     form.enableFileMenuCommands();
     form.enableContextMenuCommands();
-    EXPECT_FALSE(form.saveAllItem->isEnabled());
-    EXPECT_FALSE(form.contextSaveAllItem->isEnabled());
-    form.addRow(plainIcon(), "/r/a.exe", 0);
-    form.addRow(plainIcon(), "/r/a.exe", 1);
+    EXPECT_FALSE(control<QAction>(form, "saveAllItem")->isEnabled());
+    EXPECT_FALSE(control<QAction>(form, "contextSaveAllItem")->isEnabled());
+    addRow(form, plainIcon(), "/r/a.exe", 0);
+    addRow(form, plainIcon(), "/r/a.exe", 1);
     form.enableFileMenuCommands();  // rows, none selected
     form.enableContextMenuCommands();
-    EXPECT_TRUE(form.saveAllItem->isEnabled());
-    EXPECT_TRUE(form.contextSaveAllItem->isEnabled());
-    EXPECT_FALSE(form.saveSelectedItem->isEnabled());
+    EXPECT_TRUE(control<QAction>(form, "saveAllItem")->isEnabled());
+    EXPECT_TRUE(control<QAction>(form, "contextSaveAllItem")->isEnabled());
+    EXPECT_FALSE(control<QAction>(form, "saveSelectedItem")->isEnabled());
     // It saves every row, although Select All was never enabled.
-    QSignalSpy save(form.saveButton, &QToolButton::clicked);
-    form.saveAllItem->trigger();
+    QSignalSpy save(control<QToolButton>(form, "saveButton"), &QToolButton::clicked);
+    control<QAction>(form, "saveAllItem")->trigger();
     EXPECT_EQ(form.selectedCount(), 2);
     EXPECT_EQ(form.statusText(5), "Selected: 2");
     EXPECT_EQ(save.count(), 1);
@@ -112,14 +114,14 @@ TEST(MainWindowRows, ClearAllTakesTheSortArrowAway) {
     TempProgramDir dir("rows");
     ScriptedDesktop desktop;
     MainWindow form(desktop);
-    form.addRow(plainIcon(), "/r/b.exe", 0);
-    form.addRow(plainIcon(), "/r/a.exe", 0);
-    QHeaderView* header = form.resultList->detailView()->horizontalHeader();
+    addRow(form, plainIcon(), "/r/b.exe", 0);
+    addRow(form, plainIcon(), "/r/a.exe", 0);
+    QHeaderView* header = resultListOf(form)->detailView()->horizontalHeader();
     form.sortByColumn(ResultList::ColPath);
     EXPECT_TRUE(header->isSortIndicatorShown());
     form.clearAll();
     EXPECT_FALSE(header->isSortIndicatorShown());
-    form.addRow(plainIcon(), "/r/c.exe", 0);
+    addRow(form, plainIcon(), "/r/c.exe", 0);
     EXPECT_FALSE(header->isSortIndicatorShown());
     form.sortByColumn(ResultList::ColPath);  // a new sort shows it again
     EXPECT_TRUE(header->isSortIndicatorShown());
@@ -152,23 +154,33 @@ TEST(RowPictures, AtRatioTwoARowShowsTheGroupsSixtyFourPixelImage) {
     const Icon small = patternIcon(32, 32, 16), big = alphaPatternIcon(64, 64);
     const auto dll = files.write(
         "two.dll", makePe({{{dibImage(small, 4), dibImage(big, 32)}}, {{dibImage(small, 4)}}}));
-    const QImage atTwo = rowPictureAtRatio(small, dll, 0, 2.0);
+    // For a screen of ratio 2 the reader hands over each group's image for 64
+    // pixels along with its 32 px icon.
+    setRowPictureRatio(2.0);
+    std::vector<RowIcon> read;
+    readFileRows(dll, [&](int, const Result<RowIcon>& icon) {
+        EXPECT_TRUE(icon.ok());
+        if (icon) read.push_back(*icon);
+        return true;
+    });
+    setRowPictureRatio(1.0);
+    ASSERT_EQ(read.size(), 2u);
+    const QImage atTwo = rowPictureAtRatio(read[0].icon, read[0].sharper, 2.0);
     ASSERT_EQ(atTwo.size(), QSize(64, 64));
     EXPECT_EQ(atTwo.devicePixelRatio(), 2.0);
     EXPECT_EQ(atTwo, listPictureAtRatio(big, 32, 2.0));
     // A group with no larger image: its 32 px image enlarged, as nothing better exists.
-    const QImage only = rowPictureAtRatio(small, dll, 1, 2.0);
+    const QImage only = rowPictureAtRatio(read[1].icon, read[1].sharper, 2.0);
     EXPECT_EQ(only.size(), QSize(64, 64));
     // A row of an icon file is its own image.
-    EXPECT_EQ(rowPictureAtRatio(big, files.path() / "x.ico", 3, 2.0),
-              listPictureAtRatio(big, 32, 2.0));
+    EXPECT_EQ(rowPictureAtRatio(big, Icon{}, 2.0), listPictureAtRatio(big, 32, 2.0));
 
     // Rows read off the UI thread are drawn for the screen the list is on.
     setRowPictureRatio(2.0);
     RowFeed feed;
-    feed.addRow(dll, 0, small);
+    feed.addRow(dll, 0, read[0]);
     setRowPictureRatio(1.0);
-    feed.addRow(dll, 0, small);
+    feed.addRow(dll, 0, read[0]);
     std::vector<RowFeed::Item> fed = feed.take(2);
     ASSERT_EQ(fed.size(), 2u);
     EXPECT_EQ(std::get<PreparedRow>(fed[0]).picture, atTwo);

@@ -13,6 +13,7 @@
 
 #include "app/main_window.h"
 #include "app/result_list.h"
+#include "app/window_controls.h"
 #include "core/paths.h"
 #include "core/settings.h"
 #include "platform/icon_png.h"
@@ -28,6 +29,7 @@ namespace fs = std::filesystem;
 using namespace fixtures;
 using test::ScriptedDesktop;
 using test::TempProgramDir;
+using namespace pellimar::test;
 
 // A library of `count` icons; icon k holds a 16 px, a 48 px and a 32 px image.
 Bytes library(int count) {
@@ -79,6 +81,7 @@ class MainWindowOpenTest : public ::testing::Test {
         QDropEvent dropped(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&form_, &dropped);
         QCoreApplication::processEvents();
+        waitForIdle(form_);
         return dropped.isAccepted();
     }
 
@@ -96,10 +99,12 @@ TEST_F(MainWindowOpenTest, FilesAreImportedAndFoldersScannedWithoutAsking) {
     files_.write("folder/skipped.icl", library(4));  // not among the kinds to scan
 
     form_.openPaths({dll, files_.path() / "folder"});
+
+    waitForIdle(form_);
     EXPECT_EQ(form_.rowCount(), 6);
     EXPECT_EQ(form_.statusText(1), "Idle ...");
     EXPECT_EQ(form_.statusText(3), "Icons: 6");
-    EXPECT_EQ(form_.scanIconCount, 3);
+    EXPECT_EQ(form_.scanIconCount(), 3);
     // No dialog of either command was shown.
     EXPECT_TRUE(desktop_.openRequests.empty());
     EXPECT_TRUE(desktop_.folderTitles.empty());
@@ -114,11 +119,13 @@ TEST_F(MainWindowOpenTest, ClearResultEmptiesTheListOnceForAllPaths) {
     const fs::path a = files_.write("a.dll", library(2));
     const fs::path b = files_.write("b.dll", library(3));
     form_.openPaths({a});
+    waitForIdle(form_);
     form_.settings().clearResult = true;
     // A relative path is taken from the working folder.
     const fs::path old = fs::current_path();
     fs::current_path(files_.path());
     form_.openPaths({"a.dll", b});
+    waitForIdle(form_);
     fs::current_path(old);
     EXPECT_EQ(form_.rowCount(), 5);
     EXPECT_EQ(form_.rows()[0].source, a);
@@ -133,6 +140,7 @@ TEST_F(MainWindowOpenTest, AnIconFileOpensTheViewerAndAMissingPathIsReported) {
         return 0;
     });
     form_.openPaths({ico, files_.path() / "gone.dll"});
+    waitForIdle(form_);
     EXPECT_EQ(viewed.toStdString(), ico.string());
     EXPECT_EQ(form_.rowCount(), 0);
     ASSERT_EQ(desktop_.messages.size(), 1u);
@@ -163,13 +171,14 @@ TEST_F(MainWindowOpenTest, DroppedFilesAndFoldersOpenAsOnTheCommandLine) {
 TEST_F(MainWindowOpenTest, DraggedRowsArePngFilesOfTheLargestImage) {
     const fs::path dll = files_.write("lib.dll", library(2));
     form_.openPaths({dll});
+    waitForIdle(form_);
     ASSERT_EQ(form_.rowCount(), 2);
     // The largest image of each group: the 48 px one with its alpha.
     const RgbaImage expected = iconToRgba(alphaPatternIcon(48, 48));
 
-    QModelIndexList indexes{form_.resultList->model()->index(0, 0),
-                            form_.resultList->model()->index(1, 2)};
-    std::unique_ptr<QMimeData> data(form_.resultList->model()->mimeData(indexes));
+    QModelIndexList indexes{resultListOf(form_)->model()->index(0, 0),
+                            resultListOf(form_)->model()->index(1, 2)};
+    std::unique_ptr<QMimeData> data(resultListOf(form_)->model()->mimeData(indexes));
     ASSERT_TRUE(data);
     const QList<QUrl> urls = data->urls();
     ASSERT_EQ(urls.size(), 2);
@@ -187,7 +196,7 @@ TEST_F(MainWindowOpenTest, DraggedRowsArePngFilesOfTheLargestImage) {
     EXPECT_EQ(image.pixel(0, 5) >> 24, 0u);  // the transparent first column
 
     // A second drag replaces the files of the first.
-    std::unique_ptr<QMimeData> again(form_.resultList->model()->mimeData({indexes[1]}));
+    std::unique_ptr<QMimeData> again(resultListOf(form_)->model()->mimeData({indexes[1]}));
     ASSERT_TRUE(again);
     int left = 0;
     for (const auto& e : fs::directory_iterator(privateTempDir() / "dragged"))
@@ -202,13 +211,14 @@ TEST_F(MainWindowOpenTest, CtrlCCopiesTheSelectedRowsIcon) {
         "lib.dll", makePe({{{dibImage(patternIcon(16, 16), 8)}},
                            {{dibImage(patternIcon(32, 32), 24), dibImage(opaque, 24)}}}));
     form_.openPaths({dll});
+    waitForIdle(form_);
     ASSERT_EQ(form_.rowCount(), 2);
     QApplication::clipboard()->clear();
-    form_.resultList->setRowSelected(1, true);
+    resultListOf(form_)->setRowSelected(1, true);
     form_.show();
     form_.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form_));
-    QTest::keyClick(form_.resultList->currentView(), Qt::Key_C, Qt::ControlModifier);
+    QTest::keyClick(resultListOf(form_)->currentView(), Qt::Key_C, Qt::ControlModifier);
     const QMimeData* copied = QApplication::clipboard()->mimeData();
     ASSERT_TRUE(copied);
     const RgbaImage image = decoded(copied->data("image/png"));

@@ -9,6 +9,7 @@
 #include <fstream>
 
 #include "app/main_window.h"
+#include "app/window_controls.h"
 #include "core/paths.h"
 #include "core/settings.h"
 #include "export/export_options_dialog.h"
@@ -17,6 +18,7 @@
 #include "support/scripted_desktop.h"
 
 using namespace pellimar;
+using namespace pellimar::test;
 namespace fx = pellimar::fixtures;
 namespace fs = std::filesystem;
 
@@ -79,9 +81,9 @@ struct MainSave : ::testing::Test {
 }  // namespace
 
 TEST_F(MainSave, SaveSelectedFromALibraryAsIcons) {
-    window.addRow(Icon{}, lib, 0);
-    window.addRow(Icon{}, lib, 1);
-    window.resultList->setRowSelected(1, true);
+    addRow(window, Icon{}, lib, 0);
+    addRow(window, Icon{}, lib, 1);
+    resultListOf(window)->setRowSelected(1, true);
     options({exportOptions.size32Box, exportOptions.size16Box}, exportOptions.icoButton);
     desktop.saveAnswers.push_back(dir.path() / "out" / "icons.ico");
     expectReport();
@@ -98,11 +100,12 @@ TEST_F(MainSave, SaveSelectedFromALibraryAsIcons) {
 }
 
 TEST_F(MainSave, SaveAllFromAnIconFileAsBitmaps) {
-    for (int i = 0; i < 3; ++i) window.addRow(Icon{}, ico, i);
+    for (int i = 0; i < 3; ++i) addRow(window, Icon{}, ico, i);
     options({exportOptions.size48Box, exportOptions.size16Box}, exportOptions.bmpButton);
     desktop.saveAnswers.push_back(dir.path() / "out" / "x.png");  // becomes x.bmp
     expectReport();
-    window.resultList->setRowSelected(0, true);  // the pop-up menu offers Select All once a row is
+    resultListOf(window)->setRowSelected(0,
+                                         true);  // the pop-up menu offers Select All once a row is
     window.enableContextMenuCommands();          // selected
     window.saveAll();
     EXPECT_EQ(window.selectedCount(), 3);
@@ -116,9 +119,9 @@ TEST_F(MainSave, SaveAllFromAnIconFileAsBitmaps) {
 }
 
 TEST_F(MainSave, UnwritableFolderEndsTheRunWithTheErrorBox) {
-    window.addRow(Icon{}, lib, 1);
-    window.addRow(Icon{}, lib, 1);
-    window.resultList->selectAll();
+    addRow(window, Icon{}, lib, 1);
+    addRow(window, Icon{}, lib, 1);
+    resultListOf(window)->selectAll();
     std::ofstream(dir.path() / "plain") << "x";
     options({exportOptions.size32Box}, exportOptions.jpgButton);
     desktop.saveAnswers.push_back(dir.path() / "plain" / "p.jpg");
@@ -129,10 +132,10 @@ TEST_F(MainSave, UnwritableFolderEndsTheRunWithTheErrorBox) {
 }
 
 TEST_F(MainSave, NothingSelectedOrCancelledDoesNothing) {
-    window.addRow(Icon{}, lib, 1);
+    addRow(window, Icon{}, lib, 1);
     window.saveSelected();
     EXPECT_TRUE(desktop.modalForms.empty());
-    window.resultList->selectAll();
+    resultListOf(window)->selectAll();
     desktop.modalScripts.push_back([](QDialog&) { return 0; });  // close box
     window.saveSelected();
     EXPECT_EQ(desktop.modalForms.size(), 1u);
@@ -142,4 +145,25 @@ TEST_F(MainSave, NothingSelectedOrCancelledDoesNothing) {
     EXPECT_EQ(desktop.modalForms[1], &report);
     window.showExportOptions();
     EXPECT_EQ(desktop.modalForms[2], &exportOptions);
+}
+
+// What a run could not do is told by the window, with why, before the report.
+TEST_F(MainSave, RowsThatCannotBeReadAreToldWithWhyAndTheRestIsSaved) {
+    addRow(window, Icon{}, lib, 1);
+    addRow(window, Icon{}, dir.path() / "gone.dll", 0);
+    addRow(window, Icon{}, ico, 9);  // past the images of its file
+    resultListOf(window)->selectAll();
+    options({exportOptions.size32Box}, exportOptions.icoButton);
+    desktop.saveAnswers.push_back(dir.path() / "out" / "r.ico");
+    expectReport();
+    window.saveSelected();
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.messages[0].caption, "notice");
+    EXPECT_EQ(desktop.messages[0].text,
+              "save falsed\ngone.dll-001: cannot open: No such file or directory\n"
+              "1 more rows could not be read either.");
+    EXPECT_EQ(report.report().unreadableRows().size(), 2u);
+    EXPECT_EQ(shownReport,
+              (std::vector<std::string>{"r-001.ico", "1 files are saved in the directory of ..."}));
+    EXPECT_TRUE(desktop.errors.empty());
 }

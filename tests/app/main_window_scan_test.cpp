@@ -5,6 +5,7 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QCheckBox>
+#include <QDialog>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
@@ -14,11 +15,12 @@
 #include <chrono>
 #include <thread>
 
-#include "acquire/icon_extractor.h"
 #include "acquire/import_options_dialog.h"
+#include "acquire/row_reader.h"
 #include "acquire/scan_test_tree.h"
 #include "app/main_window.h"
 #include "app/result_list.h"
+#include "app/window_controls.h"
 #include "core/paths.h"
 #include "core/settings.h"
 #include "platform/private_profile.h"
@@ -31,6 +33,7 @@ namespace fs = std::filesystem;
 using namespace fixtures;
 using test::ScratchTree;
 using test::ScriptedDesktop;
+using namespace pellimar::test;
 
 // A library with `count` icons, each a one-image group; icon k is drawn in colour k.
 Bytes library(int count) {
@@ -75,12 +78,13 @@ class MainWindowScanTest : public ::testing::Test {
             return f.result();
         });
         form.scanFolder();
+        waitForIdle(form);
     }
 
     std::vector<std::string> captions() const {
         std::vector<std::string> out;
-        for (int r = 0; r < form.resultList->rowCount(); ++r)
-            out.push_back(form.resultList->caption(r).toStdString());
+        for (int r = 0; r < resultListOf(form)->rowCount(); ++r)
+            out.push_back(resultListOf(form)->caption(r).toStdString());
         return out;
     }
     int rowsFrom(const std::string& name) const {
@@ -140,14 +144,14 @@ TEST_F(MainWindowScanTest, IconFileRowsAreNumberedFromOne) {
     EXPECT_EQ(captions(),
               (std::vector<std::string>{"three.ico-001", "three.ico-002", "three.ico-003"}));
     for (int r = 0; r < 3; ++r) {
-        EXPECT_EQ(form.resultList->location(r).toStdString(), formatIconNumber(r));
-        EXPECT_EQ(form.resultList->iconPosition(r), r);
-        EXPECT_EQ(form.resultList->source(r), tree.root() / "three.ico");
-        EXPECT_EQ(form.resultList->rowPicture(r).size(), QSize(32, 32));
+        EXPECT_EQ(resultListOf(form)->location(r).toStdString(), formatIconNumber(r));
+        EXPECT_EQ(resultListOf(form)->iconPosition(r), r);
+        EXPECT_EQ(resultListOf(form)->source(r), tree.root() / "three.ico");
+        EXPECT_EQ(resultListOf(form)->rowPicture(r).size(), QSize(32, 32));
     }
     // image k of the file was loaded for row k: its colour shows in the middle
-    EXPECT_EQ(form.resultList->rowPicture(2).pixel(16, 16), patternColor(2));
-    EXPECT_EQ(form.resultList->rowPicture(0).pixel(16, 16), patternColor(0));
+    EXPECT_EQ(resultListOf(form)->rowPicture(2).pixel(16, 16), patternColor(2));
+    EXPECT_EQ(resultListOf(form)->rowPicture(0).pixel(16, 16), patternColor(0));
 }
 
 TEST_F(MainWindowScanTest, BadIconFilesAmongGoodOnesAreSkipped) {
@@ -243,7 +247,7 @@ TEST_F(MainWindowScanTest, LinkLoopsAndDanglingLinksEndTheWalk) {
 
 TEST_F(MainWindowScanTest, CancelledDialogsChangeNothing) {
     put("a.dll", library(1));
-    form.setStatusText(1, "before");
+    setStatus(form, 1, "before");
     form.scanFolder();  // the folder dialog is cancelled
     desktop.folderAnswers.push_back(tree.root());
     desktop.modalScripts.push_back([](QDialog& d) {
@@ -271,6 +275,7 @@ TEST_F(MainWindowScanTest, OptionsChosenInTheDialogSteerTheScan) {
         return f.result();
     });
     form.scanFolder();
+    waitForIdle(form);
     EXPECT_EQ(form.rowCount(), 3);
     EXPECT_EQ(rowsFrom("a.dll"), 3);
     EXPECT_EQ(form.settings().max_units, 3);
@@ -286,17 +291,19 @@ TEST_F(MainWindowScanTest, MenuItemRunsTheSameCommand) {
         f.confirm();
         return f.result();
     });
-    form.scanFolderItem->trigger();
+    control<QAction>(form, "scanFolderItem")->trigger();
+    waitForIdle(form);
     EXPECT_EQ(form.rowCount(), 1);
 }
 
-TEST_F(MainWindowScanTest, IconsAreReadByThePlainLoaderWithoutAHiddenWidget) {
-    EXPECT_TRUE(form.findChildren<IconExtractor*>().empty());
-    put("a.dll", library(2));
+TEST_F(MainWindowScanTest, ARowShowsTheImageItsGroupHoldsForThirtyTwoPixels) {
+    // One group of three sizes, each its own colour, the 32 px one neither first nor last.
+    put("sizes.dll", makePe({{{dibImage(solidIcon(16, 16, patternColor(5)), 8),
+                               dibImage(solidIcon(32, 32, patternColor(6)), 8),
+                               dibImage(solidIcon(48, 48, patternColor(7)), 8)}}}));
     scan();
-    // The scan asked for icons 0, 1 and 2; the third came back empty and ended the file.
-    EXPECT_EQ(form.rowCount(), 2);
-    EXPECT_TRUE(form.findChildren<IconExtractor*>().empty());
+    ASSERT_EQ(form.rowCount(), 1);
+    EXPECT_EQ(resultListOf(form)->rowPicture(0).pixel(16, 16), patternColor(6));
 }
 
 TEST_F(MainWindowScanTest, WindowWithoutImportOptionsDoesNotScan) {
@@ -332,7 +339,7 @@ TEST_F(MainWindowScanTest, ADamagedIconOfALibraryHidesNoneOfTheOthers) {
     put("lib.dll", makePe(groups));
     scan();
     EXPECT_EQ(captions(), (std::vector<std::string>{"lib.dll-003", "lib.dll-004", "lib.dll-005"}));
-    EXPECT_EQ(form.resultList->rowPicture(0).pixel(16, 16), patternColor(2));
+    EXPECT_EQ(resultListOf(form)->rowPicture(0).pixel(16, 16), patternColor(2));
     EXPECT_EQ(form.statusText(3), "Icons: 3");
 }
 
@@ -341,12 +348,14 @@ TEST_F(MainWindowScanTest, ADamagedIconOfALibraryHidesNoneOfTheOthers) {
 struct HeldLoader {
     std::atomic<bool> holding{false};
     std::atomic<bool> released{false};
-    Icon load(const fs::path& file, int index) {
-        if (!holding.exchange(true)) {
-            for (int i = 0; i < 500 && !released; ++i)
-                std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        }
-        return loadFileIcon(file, index);
+    std::optional<Failure> read(const fs::path& file, const RowSink& take) {
+        return readFileRows(file, [&](int position, const Result<RowIcon>& icon) {
+            if (!holding.exchange(true)) {
+                for (int i = 0; i < 500 && !released; ++i)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            }
+            return take(position, icon);
+        });
     }
 };
 
@@ -359,7 +368,7 @@ TEST_F(MainWindowScanTest, DuringAScanTheWindowRepaintsHoldsListCommandsAndStopK
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
 
     HeldLoader held;
-    form.setIconReaders([&](const fs::path& f, int i) { return held.load(f, i); }, countFileIcons);
+    form.setRowReader([&](const fs::path& f, const RowSink& take) { return held.read(f, take); });
     bool checked = false;
     QTimer probe;
     probe.setInterval(5);
@@ -368,18 +377,18 @@ TEST_F(MainWindowScanTest, DuringAScanTheWindowRepaintsHoldsListCommandsAndStopK
         checked = true;
         // The scan is running and the event loop with it.
         EXPECT_TRUE(form.backgroundWorkRunning());
-        EXPECT_FALSE(form.clearButton->isEnabled());
-        EXPECT_FALSE(form.scanButton->isEnabled());
-        EXPECT_TRUE(form.stopButton->isVisible());
+        EXPECT_FALSE(control<QToolButton>(form, "clearButton")->isEnabled());
+        EXPECT_FALSE(control<QToolButton>(form, "scanButton")->isEnabled());
+        EXPECT_TRUE(control<QToolButton>(form, "stopButton")->isVisible());
         EXPECT_EQ(form.statusText(1), "Searching ...");
         // Commands that change the list do nothing now and are not replayed later.
-        form.clearButton->click();
-        form.clearShortcut->trigger();
+        control<QToolButton>(form, "clearButton")->click();
+        control<QAction>(form, "clearShortcut")->trigger();
         form.routeKey(QKeyCombination(Qt::SHIFT, Qt::Key_Delete));
         EXPECT_EQ(form.rowCount(), 11);
         // Esc stops the scan.
         form.activateWindow();
-        QTest::keyClick(static_cast<QWidget*>(form.resultList->currentView()), Qt::Key_Escape);
+        QTest::keyClick(static_cast<QWidget*>(resultListOf(form)->currentView()), Qt::Key_Escape);
         held.released = true;
     });
     probe.start();
@@ -387,8 +396,8 @@ TEST_F(MainWindowScanTest, DuringAScanTheWindowRepaintsHoldsListCommandsAndStopK
     probe.stop();
     ASSERT_TRUE(checked);
     EXPECT_FALSE(form.backgroundWorkRunning());
-    EXPECT_FALSE(form.stopButton->isVisible());
-    EXPECT_TRUE(form.clearButton->isEnabled());
+    EXPECT_FALSE(control<QToolButton>(form, "stopButton")->isVisible());
+    EXPECT_TRUE(control<QToolButton>(form, "clearButton")->isEnabled());
     QCoreApplication::processEvents();
     // The icon being read when Esc came was kept, then the scan stopped.
     EXPECT_EQ(form.rowCount(), 11 + 1);
@@ -401,7 +410,7 @@ TEST_F(MainWindowScanTest, ClosingDuringAScanAsksStopsAndCloses) {
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     HeldLoader held;
-    form.setIconReaders([&](const fs::path& f, int i) { return held.load(f, i); }, countFileIcons);
+    form.setRowReader([&](const fs::path& f, const RowSink& take) { return held.read(f, take); });
     desktop.answers.push_back(Answer::Ok);  // "Stop and quit?"
     QTimer probe;
     probe.setInterval(5);
@@ -420,6 +429,46 @@ TEST_F(MainWindowScanTest, ClosingDuringAScanAsksStopsAndCloses) {
     EXPECT_FALSE(form.isVisible());
     // Only the one question: the rows found do not ask a second time.
     EXPECT_EQ(desktop.messages.size(), 1u);
+}
+
+}  // namespace
+}  // namespace pellimar
+
+namespace pellimar {
+namespace {
+
+// The scan reports through signals: a modal dialog opened while it runs (its own
+// event loop) does not keep the scan's end from arriving.
+TEST_F(MainWindowScanTest, ADialogOpenedDuringAScanDoesNotHoldItsEndBack) {
+    for (int i = 0; i < 3; ++i) put("f" + std::to_string(i) + ".dll", library(2));
+    HeldLoader held;
+    form.setRowReader([&](const fs::path& f, const RowSink& take) { return held.read(f, take); });
+    bool endedInsideTheDialog = false, dialogShown = false;
+    QTimer probe;
+    probe.setInterval(5);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (!held.holding || dialogShown) return;
+        dialogShown = true;
+        QDialog dialog(&form);
+        QTimer inside;
+        inside.setInterval(5);
+        QObject::connect(&inside, &QTimer::timeout, [&] {
+            held.released = true;
+            if (form.backgroundWorkRunning()) return;
+            endedInsideTheDialog = form.rowCount() == 6 && form.statusText(1) == "Idle ..." &&
+                                   form.statusText(3) == "Icons: 6";
+            dialog.accept();
+        });
+        inside.start();
+        QTimer::singleShot(10000, &dialog, &QDialog::reject);
+        dialog.exec();
+    });
+    probe.start();
+    scan();
+    probe.stop();
+    EXPECT_TRUE(dialogShown);
+    EXPECT_TRUE(endedInsideTheDialog);
+    EXPECT_EQ(form.rowCount(), 6);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QStatusBar>
 #include <QTableView>
@@ -15,6 +16,7 @@
 #include <QToolButton>
 
 #include "app/result_list.h"
+#include "app/window_controls.h"
 #include "core/icon_image.h"
 #include "core/settings.h"
 #include "dialogs/tips_dialog.h"
@@ -25,6 +27,7 @@ namespace fs = std::filesystem;
 using namespace pellimar;
 using pellimar::test::ScriptedDesktop;
 using pellimar::test::TempProgramDir;
+using namespace pellimar::test;
 
 namespace {
 
@@ -47,25 +50,30 @@ class MainWindowTest : public ::testing::Test {
 
     // Rows in the order given: each (file, position) with its own colour.
     void addRows(std::initializer_list<std::pair<const char*, int>> rows) {
-        for (auto [file, pos] : rows) form_.addRow(solidIcon(colourFor(file, pos)), file, pos);
+        for (auto [file, pos] : rows) addRow(form_, solidIcon(colourFor(file, pos)), file, pos);
     }
     static std::uint32_t colourFor(const std::string& file, int pos) {
         return std::uint32_t(std::hash<std::string>{}(file + std::to_string(pos)) & 0xFFFFFFu) |
                0x010101u;
     }
     void key(int k, Qt::KeyboardModifiers mods = Qt::NoModifier) {
-        QTest::keyClick(form_.resultList->currentView(), Qt::Key(k), mods);
+        QTest::keyClick(resultListOf(form_)->currentView(), Qt::Key(k), mods);
     }
     std::vector<QString> captions() const {
         std::vector<QString> out;
-        for (int r = 0; r < form_.resultList->rowCount(); ++r)
-            out.push_back(form_.resultList->caption(r));
+        for (int r = 0; r < resultListOf(form_)->rowCount(); ++r)
+            out.push_back(resultListOf(form_)->caption(r));
         return out;
     }
     std::vector<QAction*> listCommands() const {
-        return {form_.saveSelectedItem,        form_.saveAllItem,        form_.clearAllItem,
-                form_.contextSaveSelectedItem, form_.contextSaveAllItem, form_.contextClearAllItem,
-                form_.selectAllItem,           form_.deleteSelectedItem};
+        return {control<QAction>(form_, "saveSelectedItem"),
+                control<QAction>(form_, "saveAllItem"),
+                control<QAction>(form_, "clearAllItem"),
+                control<QAction>(form_, "contextSaveSelectedItem"),
+                control<QAction>(form_, "contextSaveAllItem"),
+                control<QAction>(form_, "contextClearAllItem"),
+                control<QAction>(form_, "selectAllItem"),
+                control<QAction>(form_, "deleteSelectedItem")};
     }
 
     TempProgramDir dir_;
@@ -95,78 +103,88 @@ TEST(CompareAsciiNoCase, FoldsOnlyAsciiLettersAndPutsPrefixesFirst) {
 
 TEST_F(MainWindowTest, WindowHasItsMenusToolBarAndStatusPanels) {
     EXPECT_EQ(form_.windowTitle(), "Pellimar");
-    EXPECT_EQ(form_.fileMenu->title(), " &File  ");
-    EXPECT_EQ(form_.viewMenu->title(), " &View  ");
-    EXPECT_EQ(form_.optionsMenu->title(), " &Options ");
-    EXPECT_EQ(form_.helpMenu->title(), " &Help   ");
+    EXPECT_EQ(control<QMenu>(form_, "fileMenu")->title(), " &File  ");
+    EXPECT_EQ(control<QMenu>(form_, "viewMenu")->title(), " &View  ");
+    EXPECT_EQ(control<QMenu>(form_, "optionsMenu")->title(), " &Options ");
+    EXPECT_EQ(control<QMenu>(form_, "helpMenu")->title(), " &Help   ");
     struct Item {
         QAction* action;
         const char* caption;
         QKeySequence key;
         bool enabled;
     } items[] = {
-        {form_.importFileItem, "&Import from a File   ", QKeySequence("Ctrl+G"), true},
-        {form_.scanFolderItem, "S&can a Folder", {}, true},
-        {form_.saveSelectedItem, "&Save Selected", QKeySequence("Ctrl+S"), false},
-        {form_.saveAllItem, "Save &All", {}, false},
-        {form_.clearAllItem, "&Clear All", QKeySequence("Shift+Del"), false},
-        {form_.exitItem, "E&xit", QKeySequence("Alt+F4"), true},
-        {form_.showTipsItem, "&Show Tips", {}, true},
-        {form_.reportItem, "&Result Report", {}, true},
-        {form_.importOptionsItem, "&Import Options", {}, true},
-        {form_.exportOptionsItem, "&Export Options", {}, true},
-        {form_.searchSettingItem, "&Search setting", {}, true},
-        {form_.aboutItem, "&About Pellimar...", {}, true},
-        {form_.helpItem, "&Help", QKeySequence("F1"), true},
-        {form_.contextSaveSelectedItem, "&Save Selected", QKeySequence("Ctrl+S"), false},
-        {form_.contextSaveAllItem, "Sa&ve All", {}, false},
-        {form_.deleteSelectedItem, "&Delete Selected ", QKeySequence("Del"), false},
-        {form_.contextClearAllItem, "&Clear all", QKeySequence("Shift+Del"), false},
-        {form_.selectAllItem, "Select &All", QKeySequence("Ctrl+A"), false},
-        {form_.copyIconItem, "C&opy Icon", QKeySequence("Ctrl+C"), false},
+        {control<QAction>(form_, "importFileItem"), "&Import from a File   ",
+         QKeySequence("Ctrl+G"), true},
+        {control<QAction>(form_, "scanFolderItem"), "S&can a Folder", {}, true},
+        {control<QAction>(form_, "saveSelectedItem"), "&Save Selected", QKeySequence("Ctrl+S"),
+         false},
+        {control<QAction>(form_, "saveAllItem"), "Save &All", {}, false},
+        {control<QAction>(form_, "clearAllItem"), "&Clear All", QKeySequence("Shift+Del"), false},
+        {control<QAction>(form_, "exitItem"), "E&xit", QKeySequence("Alt+F4"), true},
+        {control<QAction>(form_, "showTipsItem"), "&Show Tips", {}, true},
+        {control<QAction>(form_, "reportItem"), "&Result Report", {}, true},
+        {control<QAction>(form_, "importOptionsItem"), "&Import Options", {}, true},
+        {control<QAction>(form_, "exportOptionsItem"), "&Export Options", {}, true},
+        {control<QAction>(form_, "searchSettingItem"), "&Search setting", {}, true},
+        {control<QAction>(form_, "aboutItem"), "&About Pellimar...", {}, true},
+        {control<QAction>(form_, "helpItem"), "&Help", QKeySequence("F1"), true},
+        {control<QAction>(form_, "contextSaveSelectedItem"), "&Save Selected",
+         QKeySequence("Ctrl+S"), false},
+        {control<QAction>(form_, "contextSaveAllItem"), "Sa&ve All", {}, false},
+        {control<QAction>(form_, "deleteSelectedItem"), "&Delete Selected ", QKeySequence("Del"),
+         false},
+        {control<QAction>(form_, "contextClearAllItem"), "&Clear all", QKeySequence("Shift+Del"),
+         false},
+        {control<QAction>(form_, "selectAllItem"), "Select &All", QKeySequence("Ctrl+A"), false},
+        {control<QAction>(form_, "copyIconItem"), "C&opy Icon", QKeySequence("Ctrl+C"), false},
     };
     for (const Item& i : items) {
         EXPECT_EQ(i.action->text(), i.caption);
         EXPECT_EQ(i.action->shortcut(), i.key) << i.caption;
         EXPECT_EQ(i.action->isEnabled(), i.enabled) << i.caption;
     }
-    EXPECT_EQ(form_.fileMenu->actions().size(), 9);
-    EXPECT_EQ(form_.listContextMenu->actions().size(), 12);
+    EXPECT_EQ(control<QMenu>(form_, "fileMenu")->actions().size(), 9);
+    EXPECT_EQ(control<QMenu>(form_, "listContextMenu")->actions().size(), 12);
 
     struct Button {
         QToolButton* button;
         const char* hint;
         int image;
-    } buttons[] = {{form_.importButton, "Grab icons from a File", 1},
-                   {form_.scanButton, "Scan icons from a folder", 0},
-                   {form_.clearButton, "Clear All", 2},
-                   {form_.saveButton, "Save Icon(s)", 4},
-                   {form_.viewStyleButton, "View Style", 6},
-                   {form_.helpButton, "Help", 3},
-                   {form_.exitButton, "Exit", 5}};
+    } buttons[] = {{control<QToolButton>(form_, "importButton"), "Grab icons from a File", 1},
+                   {control<QToolButton>(form_, "scanButton"), "Scan icons from a folder", 0},
+                   {control<QToolButton>(form_, "clearButton"), "Clear All", 2},
+                   {control<QToolButton>(form_, "saveButton"), "Save Icon(s)", 4},
+                   {control<QToolButton>(form_, "viewStyleButton"), "View Style", 6},
+                   {control<QToolButton>(form_, "helpButton"), "Help", 3},
+                   {control<QToolButton>(form_, "exitButton"), "Exit", 5}};
     QList<QToolButton*> order =
-        form_.toolBar->findChildren<QToolButton*>(QString(), Qt::FindDirectChildrenOnly);
+        control<QToolBar>(form_, "toolBar")
+            ->findChildren<QToolButton*>(QString(), Qt::FindDirectChildrenOnly);
     for (std::size_t i = 0; i < std::size(buttons); ++i) {
         EXPECT_EQ(buttons[i].button->toolTip(), buttons[i].hint);
         EXPECT_EQ(buttons[i].button->property("imageIndex").toInt(), buttons[i].image);
         EXPECT_FALSE(buttons[i].button->icon().pixmap(32).isNull()) << buttons[i].hint;
         EXPECT_EQ(buttons[i].button->size(), QSize(47, 38));
     }
-    EXPECT_EQ(form_.viewStyleButton->menu(), form_.viewStyleMenu);
+    EXPECT_EQ(control<QToolButton>(form_, "viewStyleButton")->menu(),
+              control<QMenu>(form_, "viewStyleMenu"));
 
     const int widths[] = {10, 100, 10, 120, 10, 120, 50};
     const char* texts[] = {"", "Idle ...", "", "Icons: 0", "", "Selected: 0", ""};
-    ASSERT_EQ(form_.statusPanels.size(), 7u);
+    ASSERT_EQ(control<QStatusBar>(form_, "statusBar")
+                  ->findChildren<QLabel*>(QRegularExpression("^statusPanel"))
+                  .size(),
+              7);
     for (int i = 0; i < 7; ++i) {
-        EXPECT_EQ(form_.statusPanels[std::size_t(i)]->width(), widths[i]);
+        EXPECT_EQ(statusPanel(form_, i)->width(), widths[i]);
         EXPECT_EQ(form_.statusText(i), texts[i]);
     }
 }
 
 TEST_F(MainWindowTest, RowAdderBuildsCaptionLocationPathAndPosition) {
-    form_.addRow(solidIcon(0x112233), "/w/app.exe", 0);
-    form_.addRow(solidIcon(0x445566), "/w/app.exe", 41);
-    ResultList& list = *form_.resultList;
+    addRow(form_, solidIcon(0x112233), "/w/app.exe", 0);
+    addRow(form_, solidIcon(0x445566), "/w/app.exe", 41);
+    ResultList& list = *resultListOf(form_);
     ASSERT_EQ(list.rowCount(), 2);
     EXPECT_EQ(list.caption(0), "app.exe-001");
     EXPECT_EQ(list.location(0), "000");
@@ -186,12 +204,12 @@ TEST_F(MainWindowTest, RowAdderBuildsCaptionLocationPathAndPosition) {
 }
 
 TEST_F(MainWindowTest, DetailColumnsKeepTheirWidthsAndLongCaptionsTheirNumber) {
-    form_.addRow(solidIcon(0x112233), "/w/a-rather-long-library-name.dll", 6);
-    QTableView* view = form_.resultList->detailView();
+    addRow(form_, solidIcon(0x112233), "/w/a-rather-long-library-name.dll", 6);
+    QTableView* view = resultListOf(form_)->detailView();
     EXPECT_EQ(view->columnWidth(0), 150);
     EXPECT_EQ(view->columnWidth(1), 70);
     // What fits beside the picture still ends with the icon number.
-    const QString caption = form_.resultList->caption(0);
+    const QString caption = resultListOf(form_)->caption(0);
     const QString shown =
         view->fontMetrics().elidedText(caption, view->textElideMode(), 150 - 32 - 16);
     EXPECT_NE(shown, caption);
@@ -221,9 +239,9 @@ TEST_F(MainWindowTest, SortingFlipsEachColumnOnItsOwn) {
     EXPECT_EQ(captions(), (std::vector<QString>{"c.dll-001", "b.dll-001", "A.dll-001"}));
     form_.sortByColumn(ResultList::ColIcons);  // Icons' second click: descending
     EXPECT_EQ(captions(), (std::vector<QString>{"c.dll-001", "b.dll-001", "A.dll-001"}));
-    EXPECT_EQ(form_.resultList->sortDirection(ResultList::ColIcons), -1);
-    EXPECT_EQ(form_.resultList->sortDirection(ResultList::ColPath), -1);
-    EXPECT_EQ(form_.resultList->sortDirection(ResultList::ColLocation), 0);
+    EXPECT_EQ(resultListOf(form_)->sortDirection(ResultList::ColIcons), -1);
+    EXPECT_EQ(resultListOf(form_)->sortDirection(ResultList::ColPath), -1);
+    EXPECT_EQ(resultListOf(form_)->sortDirection(ResultList::ColLocation), 0);
     // A new row goes to the end, unsorted.
     addRows({{"/x/0first.dll", 0}});
     EXPECT_EQ(captions().back(), "0first.dll-001");
@@ -239,17 +257,17 @@ TEST_F(MainWindowTest, SortingByIconsIsTextualAndIgnoresAsciiCase) {
     EXPECT_EQ(c[2], "Zeta.dll-1000");
     EXPECT_EQ(c[3], "Zeta.dll-1001");
     form_.sortByColumn(ResultList::ColLocation);
-    EXPECT_EQ(form_.resultList->location(0), "000");
-    EXPECT_EQ(form_.resultList->location(1), "001");
-    EXPECT_EQ(form_.resultList->location(2), "1000");  // "1000" before "999"
-    EXPECT_EQ(form_.resultList->location(3), "999");
+    EXPECT_EQ(resultListOf(form_)->location(0), "000");
+    EXPECT_EQ(resultListOf(form_)->location(1), "001");
+    EXPECT_EQ(resultListOf(form_)->location(2), "1000");  // "1000" before "999"
+    EXPECT_EQ(resultListOf(form_)->location(3), "999");
 }
 
 TEST_F(MainWindowTest, DeleteAfterSortKeepsEveryRowsOwnPicture) {
     addRows({{"/d/e.dll", 0}, {"/d/a.dll", 0}, {"/d/d.dll", 0}, {"/d/b.dll", 0}, {"/d/c.dll", 0}});
     form_.sortByColumn(ResultList::ColIcons);
     form_.sortByColumn(ResultList::ColIcons);  // descending: e d c b a
-    ResultList& list = *form_.resultList;
+    ResultList& list = *resultListOf(form_);
     list.setRowSelected(1, true);  // d
     list.setRowSelected(4, true);  // a
     form_.deleteSelected();
@@ -261,7 +279,7 @@ TEST_F(MainWindowTest, DeleteAfterSortKeepsEveryRowsOwnPicture) {
         EXPECT_EQ(shownColour(list, r), colourFor(path, 0)) << path;
     }
     // Nothing selected: nothing removed, the count is set again.
-    form_.setStatusText(3, "stale");
+    setStatus(form_, 3, "stale");
     form_.deleteSelected();
     EXPECT_EQ(list.rowCount(), 3);
     EXPECT_EQ(form_.statusText(3), "Icons: 3");
@@ -277,23 +295,23 @@ TEST_F(MainWindowTest, SelectAllCountsEveryRow) {
 TEST_F(MainWindowTest, EnablingRulesAndTheClearingThatUndoesThem) {
     addRows({{"/e/a.exe", 0}, {"/e/a.exe", 1}});
     form_.enableFileMenuCommands();  // rows but no selection
-    EXPECT_TRUE(form_.clearAllItem->isEnabled());
-    EXPECT_FALSE(form_.saveSelectedItem->isEnabled());
-    form_.resultList->setRowSelected(0, true);
+    EXPECT_TRUE(control<QAction>(form_, "clearAllItem")->isEnabled());
+    EXPECT_FALSE(control<QAction>(form_, "saveSelectedItem")->isEnabled());
+    resultListOf(form_)->setRowSelected(0, true);
     form_.enableFileMenuCommands();
     form_.enableContextMenuCommands();
     for (QAction* a : listCommands()) EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
-    form_.resultList->clearSelection();
+    resultListOf(form_)->clearSelection();
     form_.enableFileMenuCommands();  // enables only, never disables
-    EXPECT_TRUE(form_.saveSelectedItem->isEnabled());
+    EXPECT_TRUE(control<QAction>(form_, "saveSelectedItem")->isEnabled());
     for (auto clear : {&MainWindow::clearAll, &MainWindow::clearAll}) {
         addRows({{"/e/b.exe", 0}});
-        form_.resultList->setRowSelected(0, true);
+        resultListOf(form_)->setRowSelected(0, true);
         form_.enableContextMenuCommands();
-        form_.setStatusText(5, "Selected: 9");
+        setStatus(form_, 5, "Selected: 9");
         (form_.*clear)();
         EXPECT_EQ(form_.rowCount(), 0);
-        EXPECT_EQ(form_.rowPictures->count(), 0);
+        EXPECT_EQ(resultListOf(form_)->images().count(), 0);
         EXPECT_EQ(form_.statusText(3), "Icons: 0");
         EXPECT_EQ(form_.statusText(5), "Selected: 0");
         for (QAction* a : listCommands())
@@ -302,22 +320,22 @@ TEST_F(MainWindowTest, EnablingRulesAndTheClearingThatUndoesThem) {
 }
 
 TEST_F(MainWindowTest, CtrlSSavesOnlyWithASelectionAndNeverThroughTheActionList) {
-    QSignalSpy popSave(form_.contextSaveSelectedItem, &QAction::triggered);
-    QSignalSpy actSave(form_.saveShortcut, &QAction::triggered);
+    QSignalSpy popSave(control<QAction>(form_, "contextSaveSelectedItem"), &QAction::triggered);
+    QSignalSpy actSave(control<QAction>(form_, "saveShortcut"), &QAction::triggered);
     addRows({{"/k/a.exe", 0}, {"/k/a.exe", 1}});
     key(Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(popSave.count(), 0);
-    form_.resultList->setRowSelected(1, true);
+    resultListOf(form_)->setRowSelected(1, true);
     key(Qt::Key_S, Qt::ControlModifier);  // the File menu was never opened
     EXPECT_EQ(popSave.count(), 1);
     EXPECT_EQ(actSave.count(), 0);
     // The context menu holds the key even while its item is disabled: the main
     // menu's "&Save Selected", enabled by the File menu earlier, does not get it.
-    form_.contextSaveSelectedItem->setEnabled(false);
+    control<QAction>(form_, "contextSaveSelectedItem")->setEnabled(false);
     form_.enableFileMenuCommands();
-    form_.resultList->clearSelection();
-    QSignalSpy menuSave(form_.saveSelectedItem, &QAction::triggered);
-    ASSERT_TRUE(form_.saveSelectedItem->isEnabled());
+    resultListOf(form_)->clearSelection();
+    QSignalSpy menuSave(control<QAction>(form_, "saveSelectedItem"), &QAction::triggered);
+    ASSERT_TRUE(control<QAction>(form_, "saveSelectedItem")->isEnabled());
     key(Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(popSave.count(), 1);
     EXPECT_EQ(menuSave.count(), 0);
@@ -328,11 +346,11 @@ TEST_F(MainWindowTest, CtrlASelectsAllOnlyWhenSelectAllWasEnabled) {
     addRows({{"/k/a.exe", 0}, {"/k/a.exe", 1}, {"/k/a.exe", 2}});
     key(Qt::Key_A, Qt::ControlModifier);  // rows, none selected, never enabled
     EXPECT_EQ(form_.selectedCount(), 0);
-    form_.resultList->setRowSelected(0, true);
+    resultListOf(form_)->setRowSelected(0, true);
     key(Qt::Key_A, Qt::ControlModifier);  // the context menu's rule enables it first
     EXPECT_EQ(form_.selectedCount(), 3);
     EXPECT_EQ(form_.statusText(5), "Selected: 3");
-    form_.resultList->clearSelection();
+    resultListOf(form_)->clearSelection();
     key(Qt::Key_A, Qt::ControlModifier);  // still enabled from before
     EXPECT_EQ(form_.selectedCount(), 3);
     key(Qt::Key_D, Qt::ControlModifier);  // Ctrl+D clears, always
@@ -344,13 +362,13 @@ TEST_F(MainWindowTest, CtrlASelectsAllOnlyWhenSelectAllWasEnabled) {
 
 TEST_F(MainWindowTest, DeleteShiftDeleteAndCtrlDKeys) {
     key(Qt::Key_Delete, Qt::ShiftModifier);  // empty list: nothing
-    EXPECT_FALSE(form_.contextClearAllItem->isEnabled());
+    EXPECT_FALSE(control<QAction>(form_, "contextClearAllItem")->isEnabled());
     addRows({{"/k/a.exe", 0}, {"/k/a.exe", 1}, {"/k/a.exe", 2}});
-    form_.resultList->setRowSelected(1, true);
+    resultListOf(form_)->setRowSelected(1, true);
     key(Qt::Key_Delete);
     EXPECT_EQ(form_.rowCount(), 2);
     EXPECT_EQ(form_.statusText(3), "Icons: 2");
-    form_.resultList->setRowSelected(0, true);
+    resultListOf(form_)->setRowSelected(0, true);
     key(Qt::Key_Delete, Qt::KeypadModifier);  // the keypad's Del
     EXPECT_EQ(form_.rowCount(), 1);
     addRows({{"/k/a.exe", 3}});
@@ -364,8 +382,8 @@ TEST_F(MainWindowTest, DeleteShiftDeleteAndCtrlDKeys) {
 }
 
 TEST_F(MainWindowTest, CtrlGImportsThroughTheMenuAndF1SaysWhenThereIsNoHelp) {
-    QSignalSpy grab(form_.importButton, &QToolButton::clicked);
-    QSignalSpy actLoad(form_.importShortcut, &QAction::triggered);
+    QSignalSpy grab(control<QToolButton>(form_, "importButton"), &QToolButton::clicked);
+    QSignalSpy actLoad(control<QAction>(form_, "importShortcut"), &QAction::triggered);
     key(Qt::Key_G, Qt::ControlModifier);
     EXPECT_EQ(grab.count(), 1);
     EXPECT_EQ(actLoad.count(), 0);
@@ -400,22 +418,29 @@ TEST_F(MainWindowTest, ClosingAsksOnlyWithRows) {
 }
 
 TEST_F(MainWindowTest, ViewStylesMoveTheCheckMarks) {
-    std::vector<QAction*> marked = {form_.thumbnailViewItem, form_.listViewItem,
-                                    form_.detailViewItem,    form_.viewStyleThumbnailItem,
-                                    form_.viewStyleListItem, form_.viewStyleDetailItem};
+    std::vector<QAction*> marked = {control<QAction>(form_, "thumbnailViewItem"),
+                                    control<QAction>(form_, "listViewItem"),
+                                    control<QAction>(form_, "detailViewItem"),
+                                    control<QAction>(form_, "viewStyleThumbnailItem"),
+                                    control<QAction>(form_, "viewStyleListItem"),
+                                    control<QAction>(form_, "viewStyleDetailItem")};
     for (QAction* a : marked) EXPECT_FALSE(a->isChecked());
-    EXPECT_EQ(form_.resultList->viewStyle(), ResultList::ViewStyle::Detail);
+    EXPECT_EQ(resultListOf(form_)->viewStyle(), ResultList::ViewStyle::Detail);
     form_.showListView();
-    EXPECT_EQ(form_.resultList->viewStyle(), ResultList::ViewStyle::List);
-    EXPECT_TRUE(form_.listViewItem->isChecked() && form_.viewStyleListItem->isChecked());
-    form_.viewStyleThumbnailItem->trigger();
-    EXPECT_EQ(form_.resultList->viewStyle(), ResultList::ViewStyle::Thumbnail);
-    EXPECT_TRUE(form_.thumbnailViewItem->isChecked() && form_.viewStyleThumbnailItem->isChecked());
-    EXPECT_FALSE(form_.listViewItem->isChecked() || form_.viewStyleListItem->isChecked());
-    form_.contextDetailViewItem->trigger();  // the context menu's item
-    EXPECT_EQ(form_.resultList->viewStyle(), ResultList::ViewStyle::Detail);
-    EXPECT_FALSE(form_.contextDetailViewItem->isChecked());
-    EXPECT_TRUE(form_.detailViewItem->isChecked() && form_.viewStyleDetailItem->isChecked());
+    EXPECT_EQ(resultListOf(form_)->viewStyle(), ResultList::ViewStyle::List);
+    EXPECT_TRUE(control<QAction>(form_, "listViewItem")->isChecked() &&
+                control<QAction>(form_, "viewStyleListItem")->isChecked());
+    control<QAction>(form_, "viewStyleThumbnailItem")->trigger();
+    EXPECT_EQ(resultListOf(form_)->viewStyle(), ResultList::ViewStyle::Thumbnail);
+    EXPECT_TRUE(control<QAction>(form_, "thumbnailViewItem")->isChecked() &&
+                control<QAction>(form_, "viewStyleThumbnailItem")->isChecked());
+    EXPECT_FALSE(control<QAction>(form_, "listViewItem")->isChecked() ||
+                 control<QAction>(form_, "viewStyleListItem")->isChecked());
+    control<QAction>(form_, "contextDetailViewItem")->trigger();  // the context menu's item
+    EXPECT_EQ(resultListOf(form_)->viewStyle(), ResultList::ViewStyle::Detail);
+    EXPECT_FALSE(control<QAction>(form_, "contextDetailViewItem")->isChecked());
+    EXPECT_TRUE(control<QAction>(form_, "detailViewItem")->isChecked() &&
+                control<QAction>(form_, "viewStyleDetailItem")->isChecked());
 }
 
 TEST_F(MainWindowTest, TipsOpenOnceAfterHalfASecondWhenShowIsOn) {
@@ -423,15 +448,15 @@ TEST_F(MainWindowTest, TipsOpenOnceAfterHalfASecondWhenShowIsOn) {
     form_.setTipsDialog(&tips);
     TempProgramDir::writeFile(dir_.program() / "setup.ini", "[tipoptions]\nshow=1\n");
     form_.startUp();
-    EXPECT_TRUE(form_.tipsTimer->isActive());
-    EXPECT_EQ(form_.tipsTimer->interval(), 500);
+    EXPECT_TRUE(control<QTimer>(form_, "tipsTimer")->isActive());
+    EXPECT_EQ(control<QTimer>(form_, "tipsTimer")->interval(), 500);
     EXPECT_TRUE(desktop_.modalForms.empty());
     QTest::qWait(100);
     EXPECT_TRUE(desktop_.modalForms.empty());
     QTest::qWait(1100);
     ASSERT_EQ(desktop_.modalForms.size(), 1u);
     EXPECT_EQ(desktop_.modalForms[0], &tips);
-    EXPECT_FALSE(form_.tipsTimer->isActive());
+    EXPECT_FALSE(control<QTimer>(form_, "tipsTimer")->isActive());
 }
 
 TEST_F(MainWindowTest, NoTipsWhenShowIsOffAndFirstStartCreatesTheFiles) {
@@ -440,7 +465,7 @@ TEST_F(MainWindowTest, NoTipsWhenShowIsOffAndFirstStartCreatesTheFiles) {
     form_.show();  // first showing loads the settings
     EXPECT_TRUE(fs::exists(dir_.program() / "setup.ini"));
     EXPECT_TRUE(fs::exists(dir_.program() / "pellimarinfo.ini"));
-    EXPECT_FALSE(form_.tipsTimer->isActive());
+    EXPECT_FALSE(control<QTimer>(form_, "tipsTimer")->isActive());
     QTest::qWait(700);
     EXPECT_TRUE(desktop_.modalForms.empty());
     EXPECT_EQ(form_.settings().max_units, 20);
@@ -448,11 +473,11 @@ TEST_F(MainWindowTest, NoTipsWhenShowIsOffAndFirstStartCreatesTheFiles) {
 }
 
 TEST_F(MainWindowTest, SaveAllSelectsEveryRowThenSaves) {
-    QSignalSpy save(form_.saveButton, &QToolButton::clicked);
+    QSignalSpy save(control<QToolButton>(form_, "saveButton"), &QToolButton::clicked);
     addRows({{"/a/x.exe", 0}, {"/a/x.exe", 1}, {"/a/x.exe", 2}});
-    form_.resultList->setRowSelected(2, true);
+    resultListOf(form_)->setRowSelected(2, true);
     form_.enableFileMenuCommands();
-    form_.saveAllItem->trigger();
+    control<QAction>(form_, "saveAllItem")->trigger();
     EXPECT_EQ(form_.selectedCount(), 3);
     EXPECT_EQ(form_.statusText(5), "Selected: 3");
     EXPECT_EQ(save.count(), 1);

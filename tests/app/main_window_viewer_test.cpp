@@ -8,6 +8,7 @@
 
 #include "app/main_window.h"
 #include "app/result_list.h"
+#include "app/window_controls.h"
 #include "core/paths.h"
 #include "core/settings.h"
 #include "export/report_dialog.h"
@@ -22,6 +23,7 @@ using namespace pellimar;
 using namespace pellimar::fixtures;
 using pellimar::test::ScriptedDesktop;
 using pellimar::test::TempProgramDir;
+using namespace pellimar::test;
 
 namespace {
 
@@ -46,7 +48,7 @@ class MainWindowViewerTest : public ::testing::Test {
         QString title, status2;
         QStringList entries;
         int thumbnails = -1;
-        bool tempExisted = false;
+        int privateFiles = -1;  // files in the private temporary folder while it was open
     };
     void expectViewer(Seen& seen) {
         desktop_.modalScripts.push_back([this, &seen](QDialog& d) {
@@ -57,13 +59,12 @@ class MainWindowViewerTest : public ::testing::Test {
             for (int i = 0; i < viewer.imageChoice->count(); ++i)
                 seen.entries << viewer.imageChoice->itemText(i);
             seen.thumbnails = viewer.thumbnailList->thumbnails().count();
-            seen.tempExisted = fs::exists(privateDir_ / "temp2005_1.ico");
+            seen.privateFiles = int(std::distance(fs::recursive_directory_iterator(privateDir_),
+                                                  fs::recursive_directory_iterator()));
             viewer.reject();
             return 0;
         });
     }
-    fs::path temp() const { return privateDir_ / "temp2005_1.ico"; }
-
     TempProgramDir program_;
     TempDir files_;
     fs::path privateDir_, dll_, ico_;
@@ -74,18 +75,19 @@ class MainWindowViewerTest : public ::testing::Test {
 TEST_F(MainWindowViewerTest, ImportingALibraryAddsOneRowPerIcon) {
     desktop_.openAnswers.push_back(dll_);
     form_.importFromFile();
+    waitForIdle(form_);
     ASSERT_EQ(desktop_.openRequests.size(), 1u);
     EXPECT_EQ(desktop_.openRequests[0].filter,
               "exe file(*.exe)|*.EXE|ico file(*.ico)|*.ICO|dll file(*.dll)|*.DLL|all supported "
               "file|*.ico;*.dll;*.exe;*.icl");
     EXPECT_EQ(desktop_.openRequests[0].defaultExt, "exe,dll");
-    ASSERT_EQ(form_.resultList->rowCount(), 3);
+    ASSERT_EQ(resultListOf(form_)->rowCount(), 3);
     for (int r = 0; r < 3; ++r) {
-        EXPECT_EQ(form_.resultList->caption(r), QString("lib.dll-00%1").arg(r + 1));
-        EXPECT_EQ(form_.resultList->location(r), QString("00%1").arg(r));
-        EXPECT_EQ(form_.resultList->iconPosition(r), r);
-        EXPECT_EQ(form_.resultList->imageIndex(r), r);
-        EXPECT_EQ(form_.resultList->source(r), dll_);
+        EXPECT_EQ(resultListOf(form_)->caption(r), QString("lib.dll-00%1").arg(r + 1));
+        EXPECT_EQ(resultListOf(form_)->location(r), QString("00%1").arg(r));
+        EXPECT_EQ(resultListOf(form_)->iconPosition(r), r);
+        EXPECT_EQ(resultListOf(form_)->imageIndex(r), r);
+        EXPECT_EQ(resultListOf(form_)->source(r), dll_);
     }
     EXPECT_EQ(form_.statusText(1), "Idle ...");
     EXPECT_EQ(form_.statusText(3), "Icons:3");
@@ -93,36 +95,37 @@ TEST_F(MainWindowViewerTest, ImportingALibraryAddsOneRowPerIcon) {
     // Again: the same icons once more, numbered from 1 again, images continuing.
     desktop_.openAnswers.push_back(dll_);
     form_.importFromFile();
-    ASSERT_EQ(form_.resultList->rowCount(), 6);
-    EXPECT_EQ(form_.resultList->caption(3), "lib.dll-001");
-    EXPECT_EQ(form_.resultList->imageIndex(5), 5);
+    waitForIdle(form_);
+    ASSERT_EQ(resultListOf(form_)->rowCount(), 6);
+    EXPECT_EQ(resultListOf(form_)->caption(3), "lib.dll-001");
+    EXPECT_EQ(resultListOf(form_)->imageIndex(5), 5);
     EXPECT_EQ(form_.statusText(3), "Icons:6");
 }
 
 TEST_F(MainWindowViewerTest, CancellingStillClearsWhenAskedAndSetsTheStatus) {
-    for (int i = 0; i < 5; ++i) form_.addRow(Icon{}, dll_, i);
+    for (int i = 0; i < 5; ++i) addRow(form_, Icon{}, dll_, i);
     form_.importFromFile();  // cancelled
-    EXPECT_EQ(form_.resultList->rowCount(), 5);
+    EXPECT_EQ(resultListOf(form_)->rowCount(), 5);
     EXPECT_EQ(form_.statusText(1), "Idle ...");
     EXPECT_EQ(form_.statusText(3), "Icons:5");
 
     form_.settings().clearResult = true;
     form_.importFromFile();
-    EXPECT_EQ(form_.resultList->rowCount(), 0);
+    EXPECT_EQ(resultListOf(form_)->rowCount(), 0);
     EXPECT_EQ(form_.statusText(3), "Icons:0");
 }
 
 TEST_F(MainWindowViewerTest, ConfirmedWithoutANameChangesNothing) {
-    form_.setStatusText(1, "before");
+    setStatus(form_, 1, "before");
     desktop_.openAnswers.push_back(fs::path{});
     form_.importFromFile();
     EXPECT_EQ(form_.statusText(1), "before");
 }
 
 TEST_F(MainWindowViewerTest, IconFileOpensTheViewerAndLeavesTheListAlone) {
-    form_.addRow(Icon{}, dll_, 0);
-    form_.setStatusText(1, "before");
-    form_.setStatusText(3, "rows");
+    addRow(form_, Icon{}, dll_, 0);
+    setStatus(form_, 1, "before");
+    setStatus(form_, 3, "rows");
     const fs::path upper = files_.write("Three.IcO", readWholeFile(ico_));
     desktop_.openAnswers.push_back(upper);
     Seen seen;
@@ -133,13 +136,13 @@ TEST_F(MainWindowViewerTest, IconFileOpensTheViewerAndLeavesTheListAlone) {
     EXPECT_EQ(seen.entries, QStringList({"16*16 16colors", "32*32 256colors", "48*48 XPcolors"}));
     const QString path = QFile::decodeName(QByteArray::fromStdString(upper.native()));
     EXPECT_EQ(seen.status2, shortenedSourcePath(path));
-    EXPECT_EQ(form_.resultList->rowCount(), 1);
+    EXPECT_EQ(resultListOf(form_)->rowCount(), 1);
     EXPECT_EQ(form_.statusText(1), "before");
     EXPECT_EQ(form_.statusText(3), "rows");
 }
 
 TEST_F(MainWindowViewerTest, DoubleClickWithoutSelectionOnlyCountsIt) {
-    form_.addRow(Icon{}, dll_, 0);
+    addRow(form_, Icon{}, dll_, 0);
     form_.previewRow();
     EXPECT_EQ(form_.statusText(5), "Selected: 0");
     EXPECT_TRUE(desktop_.modalForms.empty());
@@ -149,21 +152,22 @@ TEST_F(MainWindowViewerTest, DoubleClickWithoutSelectionOnlyCountsIt) {
 TEST_F(MainWindowViewerTest, DoubleClickOnAnIconFileRowShowsThatImage) {
     ReportDialog report(desktop_);
     form_.setReportDialog(&report);
-    form_.addRow(Icon{}, ico_, 0);
-    form_.addRow(Icon{}, ico_, 2);
-    form_.resultList->setRowSelected(1, true);
+    addRow(form_, Icon{}, ico_, 0);
+    addRow(form_, Icon{}, ico_, 2);
+    resultListOf(form_)->setRowSelected(1, true);
     Seen seen;
     expectViewer(seen);
     form_.previewRow();
     EXPECT_EQ(form_.statusText(5), "Selected: 1");
-    EXPECT_TRUE(report.report().files().empty());  // an image copied out is not reported
+    EXPECT_TRUE(report.report().files().empty());
     EXPECT_EQ(seen.entries, QStringList({"48*48 XPcolors"}));
     EXPECT_EQ(seen.thumbnails, 1);
-    EXPECT_TRUE(seen.tempExisted);
-    EXPECT_FALSE(fs::exists(temp()));
+    EXPECT_EQ(seen.status2, "three.ico, image 3");
+    // Shown from memory: nothing was written to show it.
+    EXPECT_EQ(seen.privateFiles, 0);
 }
 
-TEST_F(MainWindowViewerTest, DoubleClickOnALibraryRowShowsIts32PixelImageWhateverTheSizes) {
+TEST_F(MainWindowViewerTest, DoubleClickOnALibraryRowShowsEveryImageOfItsGroup) {
     form_.settings().size_32 = false;
     form_.settings().size_16 = true;
     form_.settings().size_128 = true;
@@ -171,30 +175,53 @@ TEST_F(MainWindowViewerTest, DoubleClickOnALibraryRowShowsIts32PixelImageWhateve
     form_.setReportDialog(&report);
     report.report().setFolder("/saved/");
     report.report().add("32-a.ico");
-    form_.addRow(Icon{}, dll_, 1);
-    form_.resultList->setRowSelected(0, true);
+    // Ten images, as a program's icon holds them: 256 px PNG, then 48, 32 and 16 at
+    // three depths each.
+    std::vector<IconImage> images{pngImage(alphaPatternIcon(256, 256))};
+    for (int side : {48, 32, 16})
+        for (int bits : {32, 8, 4})
+            images.push_back(bits == 32
+                                 ? dibImage(alphaPatternIcon(side, side), 32)
+                                 : dibImage(patternIcon(side, side, bits == 8 ? 200 : 16), bits));
+    const fs::path app =
+        files_.write("regedit.exe", makePe({{{dibImage(patternIcon(32, 32, 16), 4)}}, {images}}));
+    addRow(form_, Icon{}, app, 1);
+    resultListOf(form_)->setRowSelected(0, true);
     Seen seen;
     expectViewer(seen);
     form_.previewRow();
-    // The icon written for the preview is no part of the last save.
+    EXPECT_EQ(seen.entries,
+              QStringList({"0*0 XPcolors", "48*48 XPcolors", "48*48 256colors", "48*48 16colors",
+                           "32*32 XPcolors", "32*32 256colors", "32*32 16colors", "16*16 XPcolors",
+                           "16*16 256colors", "16*16 16colors"}));
+    EXPECT_EQ(seen.thumbnails, 10);
+    EXPECT_EQ(seen.status2, "regedit.exe, icon 2");
+    EXPECT_EQ(seen.privateFiles, 0);
+    // The preview is no part of the last save, and the export sizes stay as they were.
     EXPECT_EQ(report.report().files(), std::vector<fs::path>{"32-a.ico"});
     EXPECT_EQ(report.report().folder(), fs::path("/saved/"));
-    EXPECT_EQ(seen.entries.size(), 1);
-    EXPECT_TRUE(seen.entries.value(0).startsWith("32*32 "));
     EXPECT_FALSE(form_.settings().size_32);
     EXPECT_TRUE(form_.settings().size_16);
-    EXPECT_FALSE(fs::exists(temp()));
 }
 
-TEST_F(MainWindowViewerTest, UnwritableTemporaryFileIsReported) {
-    form_.addRow(Icon{}, files_.path() / "gone.dll", 0);
-    form_.resultList->setRowSelected(0, true);
-    // An old file of the same name does not pass for this row's icon.
-    std::ofstream(temp()) << "stale";
+TEST_F(MainWindowViewerTest, ARowWhoseIconCannotBeReadSaysWhy) {
+    addRow(form_, Icon{}, files_.path() / "gone.dll", 0);
+    resultListOf(form_)->setRowSelected(0, true);
     form_.previewRow();
     ASSERT_EQ(desktop_.messages.size(), 1u);
-    EXPECT_EQ(desktop_.messages[0].text, "temp file lost");
+    EXPECT_EQ(
+        desktop_.messages[0].text,
+        "The icon cannot be shown.\ngone.dll, icon 1: cannot open: No such file or directory");
     EXPECT_EQ(desktop_.messages[0].caption, "notice");
+    EXPECT_TRUE(desktop_.modalForms.empty());
+    // A row past the icons of its file.
+    desktop_.messages.clear();
+    resultListOf(form_)->clearRows();
+    addRow(form_, Icon{}, dll_, 7);
+    resultListOf(form_)->setRowSelected(0, true);
+    form_.previewRow();
+    ASSERT_EQ(desktop_.messages.size(), 1u);
+    EXPECT_EQ(desktop_.messages[0].text, "The icon cannot be shown.\nlib.dll, icon 8: no icon 8");
     EXPECT_TRUE(desktop_.modalForms.empty());
 }
 

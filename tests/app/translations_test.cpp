@@ -13,12 +13,15 @@
 #include <QTranslator>
 
 #include "app/main_window.h"
+#include "app/window_controls.h"
+#include "core/qt_desktop.h"
 #include "support/scripted_desktop.h"
 #include "support/temp_program_dir.h"
 
 using namespace pellimar;
 using pellimar::test::ScriptedDesktop;
 using pellimar::test::TempProgramDir;
+using namespace pellimar::test;
 
 namespace {
 
@@ -48,21 +51,29 @@ TEST(Translations, GermanForTheProgramAndForQtItself) {
     {
         ScriptedDesktop desktop;
         MainWindow form(desktop);
-        EXPECT_EQ(form.fileMenu->title(), " &Datei  ");
-        EXPECT_EQ(form.saveAllItem->text(), "&Alle speichern");
+        EXPECT_EQ(control<QMenu>(form, "fileMenu")->title(), " &Datei  ");
+        EXPECT_EQ(control<QAction>(form, "saveAllItem")->text(), "&Alle speichern");
         EXPECT_EQ(form.statusText(1), "Bereit ...");
-        form.showStatus(3, "Icons: 12");
+        for (int n = 0; n < 12; ++n) addRow(form, Icon{}, "/t/a.dll", n);
+        form.deleteSelected();  // nothing selected: the count is told again
         EXPECT_EQ(form.statusText(3), "Symbole: 12");
         // Within each menu the access keys stay distinct.
-        for (QMenu* menu : {form.fileMenu, form.viewMenu, form.optionsMenu, form.helpMenu,
-                            form.listContextMenu}) {
+        for (QMenu* menu : {control<QMenu>(form, "fileMenu"), control<QMenu>(form, "viewMenu"),
+                            control<QMenu>(form, "optionsMenu"), control<QMenu>(form, "helpMenu"),
+                            control<QMenu>(form, "listContextMenu")}) {
             const QList<QChar> keys = accessKeys(*menu);
             EXPECT_EQ(QSet<QChar>(keys.begin(), keys.end()).size(), keys.size())
                 << menu->objectName().toStdString();
         }
     }
-    // The texts the commands hand to the message boxes.
+    // The texts the commands hand to the message boxes; details on the lines after
+    // a text (a file, the reason) stay as they are under its translation.
     EXPECT_EQ(QCoreApplication::translate("Messages", "save false"), "Speichern fehlgeschlagen");
+    EXPECT_EQ(fromProgram("save falsed\r\nx.dll-001: cannot open: No such file or directory"),
+              "Speichern fehlgeschlagen\nx.dll-001: cannot open: No such file or directory");
+    EXPECT_EQ(fromProgram("The icon cannot be shown.\nx.dll, icon 2: no icon 2"),
+              "Das Symbol kann nicht gezeigt werden.\nx.dll, icon 2: no icon 2");
+    EXPECT_EQ(fromProgram("not a text of ours\nat all"), "not a text of ours\nat all");
     // Qt's own words, as in the buttons of its dialogs.
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Abbrechen");
     removeTranslations();
@@ -73,12 +84,12 @@ TEST(Translations, EnglishStaysAsItIs) {
     EXPECT_FALSE(loadTranslations(*qApp, QLocale(QLocale::English, QLocale::UnitedStates)));
     ScriptedDesktop desktop;
     MainWindow form(desktop);
-    EXPECT_EQ(form.fileMenu->title(), " &File  ");
-    EXPECT_EQ(form.importFileItem->text(), "&Import from a File   ");
-    form.showStatus(3, "Icons: 12");
+    EXPECT_EQ(control<QMenu>(form, "fileMenu")->title(), " &File  ");
+    EXPECT_EQ(control<QAction>(form, "importFileItem")->text(), "&Import from a File   ");
+    for (int n = 0; n < 12; ++n) addRow(form, Icon{}, "/t/a.dll", n);
+    form.deleteSelected();  // nothing selected: the count is told again
     EXPECT_EQ(form.statusText(3), "Icons: 12");
-    form.showStatus(1, "Searching ...");
-    EXPECT_EQ(form.statusText(1), "Searching ...");
+    EXPECT_EQ(form.statusText(1), "Idle ...");
     removeTranslations();
 }
 

@@ -13,7 +13,8 @@
 #include "cli/icons_cli.h"
 #include "platform/ico_file.h"
 #include "platform/icon_decode.h"
-#include "platform/icon_group.h"
+#include "platform/icon_png.h"
+#include "platform/icon_set.h"
 #include "platform/png_codec.h"
 #include "support/fixtures.h"
 
@@ -23,14 +24,14 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Result {
+struct Outcome {
     int status = -1;
     std::string out, err;
 };
 
-Result extract(const std::vector<std::string>& args) {
+Outcome extract(const std::vector<std::string>& args) {
     std::ostringstream out, err;
-    Result r;
+    Outcome r;
     r.status = cli::extract(args, out, err);
     r.out = out.str();
     r.err = err.str();
@@ -54,10 +55,10 @@ std::vector<std::string> lines(const std::string& text) {
 // The images of an icon file's bytes, as stored.
 std::vector<fx::Bytes> imagesOf(const fx::Bytes& ico) {
     std::vector<fx::Bytes> images;
-    for (const IconDirEntry& e : readIcoDirectory(ico).value_or(std::vector<IconDirEntry>())) {
-        auto data = icoImageData(ico, e);
-        images.push_back(data ? fx::Bytes(data->begin(), data->end()) : fx::Bytes());
-    }
+    auto set = IconSet::read(ByteSource(ico));
+    if (!set || set->container() != IconContainer::IconFile || set->iconCount() != 1) return images;
+    for (const StoredImage& image : set->load(ResourceKind::Icon, 0).images)
+        images.push_back(fx::Bytes(image.data.begin(), image.data.end()));
     return images;
 }
 
@@ -80,7 +81,7 @@ TEST_F(ExtractFixture, IconFilesHoldEveryImageExactlyAsStoredAndListAsTheSourceD
     auto dll = library("lib.dll");
     fs::create_directory(out);
     dir.write("out/lib.dll-1.ico", fx::Bytes(100000, 'x'));  // an earlier run's, replaced whole
-    Result r = extract({"--out", out.string(), dll.string()});
+    Outcome r = extract({"--out", out.string(), dll.string()});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(r.err, "");
     EXPECT_EQ(lines(r.out), (std::vector<std::string>{(out / "lib.dll-0.ico").string(),
@@ -110,9 +111,42 @@ TEST_F(ExtractFixture, IconFilesHoldEveryImageExactlyAsStoredAndListAsTheSourceD
     EXPECT_EQ(fx::readWholeFile(out / "pair.ico-0.ico"), icoFile);
 }
 
+TEST_F(ExtractFixture, IconsThatShareImagesEachHoldThemAsStored) {
+    // Icon 1's first entry names icon 0's second image; the image it was made with
+    // (of the same size and kind, other pixels) is named by nothing.
+    const fx::IconImage alone = fx::dibImage(fx::solidIcon(48, 48, 0xFF204080), 32);
+    ASSERT_EQ(alone.data.size(), alpha.data.size());
+    fx::Bytes file = fx::makePe({{{four, alpha}}, {{alone, small}}});
+    const std::uint8_t second[] = {0, 0, 1, 0, 2, 0, 48, 48};
+    const auto at = std::search(file.begin(), file.end(), std::begin(second), std::end(second));
+    ASSERT_NE(at, file.end());
+    const std::size_t firstEntryId = std::size_t(at - file.begin()) + 6 + 12;
+    ASSERT_EQ(fx::get16(file, firstEntryId), 3);
+    fx::put16(file, firstEntryId, 2);
+    auto shared = dir.write("shared.dll", file);
+    // And many icons of one image named many times.
+    auto many = dir.write("many.dll", fx::makeSharedGroupPe(5, 3));
+    const fx::Bytes solid = fx::dibImage(fx::solidIcon(32, 32, 0xFF3060A0), 32).data;
+
+    Outcome r = extract({"-f", "ico", "-o", out.string(), shared.string(), many.string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_EQ(imagesOf(fx::readWholeFile(out / "shared.dll-0.ico")),
+              (std::vector<fx::Bytes>{four.data, alpha.data}));
+    EXPECT_EQ(imagesOf(fx::readWholeFile(out / "shared.dll-1.ico")),
+              (std::vector<fx::Bytes>{alpha.data, small.data}));
+    for (int i = 0; i < 5; ++i) {
+        const std::string name = "many.dll-" + std::to_string(i) + ".ico";
+        EXPECT_EQ(imagesOf(fx::readWholeFile(out / name)),
+                  (std::vector<fx::Bytes>{solid, solid, solid}))
+            << name;
+    }
+    EXPECT_EQ(namesIn(out).size(), 7u);
+}
+
 TEST_F(ExtractFixture, PngFilesAtTheirOwnSizeWithAlphaOrOneBestImagePerSize) {
     auto dll = library("lib.dll");
-    Result r = extract({dll.string(), "--format", "png", "--out", out.string()});
+    Outcome r = extract({dll.string(), "--format", "png", "--out", out.string()});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(namesIn(out),
               (std::vector<std::string>{"lib.dll-0-256x256-32.png", "lib.dll-0-32x32-4.png",
@@ -124,7 +158,7 @@ TEST_F(ExtractFixture, PngFilesAtTheirOwnSizeWithAlphaOrOneBestImagePerSize) {
           std::pair{"lib.dll-1-16x16-24.png", &small}}) {
         auto decoded = decodePng(fx::readWholeFile(out / file));
         ASSERT_TRUE(decoded) << file;
-        EXPECT_EQ(decoded->rgba, iconToRgba(decodeIconImage(image->data)).rgba) << file;
+        EXPECT_EQ(decoded->rgba, iconToRgba(decodeIconImage(image->data).value()).rgba) << file;
         EXPECT_EQ(decoded->rgba[3], 0) << file;  // the first column is transparent
     }
 
@@ -166,7 +200,7 @@ TEST_F(ExtractFixture, FoldersAreWalkedAsTheScanWalksThemAndNoNameIsWrittenTwice
     dir.write("tree/sub/LIB.DLL", fx::makePe({{{four}}}));
     dir.write("tree/sub/lib.dll", fx::makePe({{{alpha}}}));
 
-    Result r = extract({"-o", out.string(), (dir.path() / "tree").string()});
+    Outcome r = extract({"-o", out.string(), (dir.path() / "tree").string()});
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(namesIn(out), (std::vector<std::string>{"lib.dll-0.ico"}));
 
@@ -195,7 +229,7 @@ TEST_F(ExtractFixture, FoldersAreWalkedAsTheScanWalksThemAndNoNameIsWrittenTwice
 
 TEST_F(ExtractFixture, JsonRecordsOneLineAFile) {
     auto dll = library("lib.dll");
-    Result r = extract({"--json", "-o", out.string(), dll.string()});
+    Outcome r = extract({"--json", "-o", out.string(), dll.string()});
     ASSERT_EQ(r.status, 0) << r.err;
     const auto records = lines(r.out);
     ASSERT_EQ(records.size(), 2u);
@@ -224,7 +258,7 @@ TEST_F(ExtractFixture, JsonRecordsOneLineAFile) {
 TEST_F(ExtractFixture, FailuresAreNamedWithTheirReasonAndTheRestIsWritten) {
     auto dll = library("lib.dll");
     auto text = dir.write("text.exe", fx::Bytes{'h', 'i'});
-    Result r = extract(
+    Outcome r = extract(
         {"-o", out.string(), (dir.path() / "missing.dll").string(), text.string(), dll.string()});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("missing.dll: No such file or directory"), std::string::npos) << r.err;
@@ -245,13 +279,14 @@ TEST_F(ExtractFixture, FailuresAreNamedWithTheirReasonAndTheRestIsWritten) {
     auto cut = dir.write("cut.dll", broken);
     r = extract({"-o", out.string(), cut.string()});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("cut.dll: icon 0: the data of image 1 cannot be found"), std::string::npos)
-        << r.err;
+    const std::string missingImage = "pellimar-cli extract: " + cut.string() +
+                                     ": icon 0: image 1: image resource 30583 is not in the file\n";
+    EXPECT_EQ(r.err, missingImage);
     EXPECT_EQ(imagesOf(fx::readWholeFile(out / "cut.dll-0.ico")),
               (std::vector<fx::Bytes>{small.data}));
     r = extract({"-o", out.string(), "-f", "png", cut.string()});
     EXPECT_EQ(r.status, 1);
-    EXPECT_NE(r.err.find("cut.dll: icon 0: image 1: its data cannot be found"), std::string::npos);
+    EXPECT_EQ(r.err, missingImage);
     EXPECT_TRUE(fs::exists(out / "cut.dll-0-16x16-24.png"));
 
     // An output that cannot be written.
@@ -284,7 +319,7 @@ TEST_F(ExtractFixture, BadArgumentsAreStatusTwo) {
              {"-o", o, "-f", "bmp", "-s", "1025", f},
              {"-o", o, "-f", "bmp", "-s", "x", f},
              {"-o", o, "--depth", "8", f}}) {
-        Result r = extract(args);
+        Outcome r = extract(args);
         EXPECT_EQ(r.status, 2) << args.back();
         EXPECT_NE(r.err.find("usage: pellimar-cli extract"), std::string::npos);
         EXPECT_EQ(r.out, "");
@@ -299,7 +334,7 @@ TEST(CliExtract, AFileStatingHugeCountsGivesABoundedRunWithANote) {
     fx::TempDir dir;
     const auto file = dir.write("huge.dll", fx::makeSharedGroupPe(300, 256));
     const fs::path out = dir.path() / "out";
-    const Result r =
+    const Outcome r =
         extract({file.string(), "--out", out.string(), "--format", "bmp", "--size", "1"});
     EXPECT_EQ(r.status, 0) << r.err;
     const std::size_t groupsWritten = cli::kMaxListedImages / 256;

@@ -9,6 +9,7 @@
 #include <sstream>
 
 #include "cli/icons_cli.h"
+#include "cli/save_cli.h"
 #include "platform/ico_file.h"
 #include "support/fixtures.h"
 
@@ -29,6 +30,51 @@ TEST(CliList, PrintsTheCountThenEachIconsImages) {
     EXPECT_EQ(cli::list({dll.string(), text.string()}, out, err), 0);
     EXPECT_EQ(out.str(),
               dll.string() + ": 2\n0 16x16@4 256x256@32\n1 32x32@24\n" + text.string() + ": 0\n");
+    EXPECT_EQ(err.str(), "");
+}
+
+// What list says of an icon file's images is the depth they are stored at, as the
+// entry states it, or when the entry leaves it 0, as the image's own header does.
+TEST(CliList, IconFilesOfSixteenAndTwoHundredFiftySixColoursListTheirDepth) {
+    TempDir dir;
+    // Saved by the program from a 32 px image of many colours, and of a few.
+    auto many = dir.write("many.dll", makePe({{{dibImage(patternIcon(32, 32), 32)}}}));
+    auto few = dir.write("few.dll", makePe({{{dibImage(solidIcon(32, 32, 0xFFFF0000), 4)}}}));
+    std::ostringstream saved, err;
+    ASSERT_EQ(cli::save({many.string(), "0", "-f", "ico", "-o", (dir.path() / "many.ico").string()},
+                        saved, err),
+              0)
+        << err.str();
+    ASSERT_EQ(cli::save({few.string(), "0", "-f", "ico", "-o", (dir.path() / "few.ico").string()},
+                        saved, err),
+              0)
+        << err.str();
+    ASSERT_EQ(readWholeFile(dir.path() / "many.ico").size(), 2238u);
+    ASSERT_EQ(readWholeFile(dir.path() / "few.ico").size(), 766u);
+
+    // Files of the layout the program used to write: the bit count in the colour
+    // count's place, planes and bit count 0.
+    auto oldLayout = [](IconImage image, std::uint8_t bits) {
+        image.colorCount = bits;
+        image.planes = 0;
+        image.bitCount = 0;
+        return makeIco({image});
+    };
+    auto old8 = dir.write("old8.ico", oldLayout(dibImage(patternIcon(32, 32, 256), 8), 8));
+    auto old4 = dir.write("old4.ico", oldLayout(dibImage(patternIcon(16, 16, 16), 4), 4));
+
+    std::ostringstream out;
+    EXPECT_EQ(cli::list({(dir.path() / "many.ico").string(), (dir.path() / "few.ico").string(),
+                         old8.string(), old4.string()},
+                        out, err),
+              0);
+    EXPECT_EQ(out.str(), (dir.path() / "many.ico").string() + ": 1\n0 32x32@8\n" +
+                             (dir.path() / "few.ico").string() + ": 1\n0 32x32@4\n" +
+                             old8.string() + ": 1\n0 32x32@8\n" + old4.string() +
+                             ": 1\n0 16x16@4\n");
+    std::ostringstream json;
+    EXPECT_EQ(cli::list({"--json", old8.string()}, json, err), 0);
+    EXPECT_NE(json.str().find("\"depth\": 8"), std::string::npos) << json.str();
     EXPECT_EQ(err.str(), "");
 }
 

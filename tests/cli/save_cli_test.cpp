@@ -64,7 +64,7 @@ TEST(CliSave, NothingWrittenIsStatusOneWithOneLine) {
              {dll.string(), "5", "--format", "bmp", "--out", out},  // no such icon
              {dll.string(), "0", "--format", "bmp", "--sizes", "128", "--out", out},    // no size
              {ico.string(), "0", "--format", "bmp", "--sizes", "16,32", "--out", out},  // 24 px
-             {(dir.path() / "none.ico").string(), "0", "--out", out},  // save falsed
+             {(dir.path() / "none.ico").string(), "0", "--out", out},  // no such file
              {dll.string(), "0", "--format", "bmp", "--out",
               (dir.path() / "lib.dll" / "o.bmp").string()}}) {  // through a file
         Cli r = run(args);
@@ -72,13 +72,47 @@ TEST(CliSave, NothingWrittenIsStatusOneWithOneLine) {
         EXPECT_EQ(lines(r.err), 1) << r.err;
         EXPECT_TRUE(r.out.empty());
     }
-    EXPECT_NE(run({(dir.path() / "none.ico").string(), "0", "--out", out}).err.find("save falsed"),
-              std::string::npos);
+    // Each says why.
+    EXPECT_EQ(run({dll.string(), "5", "--format", "bmp", "--out", out}).err,
+              "pellimar-cli save: cannot read icon 5 of " + dll.string() + ": no icon 6\n");
+    EXPECT_EQ(run({dll.string(), "0", "--format", "bmp", "--sizes", "128", "--out", out}).err,
+              "pellimar-cli save: nothing written: lib.dll-001: pictures of programs are saved "
+              "at 32 and 16 pixels, and neither is chosen\n");
+    EXPECT_EQ(run({ico.string(), "0", "--format", "bmp", "--sizes", "16,32", "--out", out}).err,
+              "pellimar-cli save: nothing written: a.ico-001: its image is 24 x 24, and that size "
+              "is not chosen\n");
     std::vector<std::string> left;
     for (auto& e : std::filesystem::directory_iterator(dir.path()))
         left.push_back(e.path().filename().string());
     std::sort(left.begin(), left.end());
     EXPECT_EQ(left, (std::vector<std::string>{"a.ico", "lib.dll"}));
+}
+
+TEST(CliSave, AnUnreadableSourceSaysWhyAndIsStatusOne) {
+    fx::TempDir dir;
+    const std::string out = (dir.path() / "o.ico").string();
+    // A missing file, a file of no icons, an icon file that is not one, and a file
+    // whose name holds the separator of the message.
+    auto text = dir.write("text.dll", fx::Bytes{'h', 'i'});
+    auto program =
+        dir.write("program.ico", fx::makePe({{{fx::dibImage(fx::patternIcon(32, 32), 32)}}}));
+    const std::string missing = (dir.path() / "none.ico").string();
+    const std::string colon = (dir.path() / "a: b.ico").string();
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {missing, "cannot open: No such file or directory"},
+        {text.string(), "not a Windows program, library, icon or cursor file"},
+        {program.string(), "icon file header is not valid at byte 0x0"},
+        {colon, "cannot open: No such file or directory"},
+    };
+    for (const char* format : {"ico", "bmp", "png", "original"})
+        for (const auto& [file, why] : cases) {
+            Cli r = run({file, "0", "--format", format, "--out", out});
+            EXPECT_EQ(r.status, 1) << file;
+            EXPECT_EQ(r.err, "pellimar-cli save: cannot read icon 0 of " + file + ": " + why + "\n")
+                << format;
+            EXPECT_TRUE(r.out.empty());
+        }
+    EXPECT_FALSE(std::filesystem::exists(out));
 }
 
 TEST(CliSave, BadArgumentsAreStatusTwo) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <sstream>
 
 #include "platform/icon_png.h"
@@ -73,19 +74,40 @@ TEST(Thumbnailer, OtherSizesComeFromTheNearestImageAndStopAt256) {
     EXPECT_EQ(image->rgba[3], 0);
 }
 
-TEST(Thumbnailer, NoIconMeansNoFileAndStatusOne) {
+TEST(Thumbnailer, NoIconMeansNoFileAndStatusOneWithWhy) {
     TempDir dir;
-    const fs::path none = dir.write("none.dll", makePe({}));
-    const fs::path text = dir.write("text.exe", Bytes{'M', 'Z', 'h', 'i'});
-    for (const fs::path& in : {none, text, dir.path() / "missing.dll", dir.path()}) {
-        const fs::path out = dir.path() / "out.png";
+    const fs::path out = dir.path() / "out.png";
+    const std::vector<std::pair<fs::path, std::string>> cases = {
+        {dir.write("none.dll", makePe({})), "no icon in it"},
+        {dir.write("text.exe", Bytes{'M', 'Z', 'h', 'i'}),
+         "not a Windows program, library, icon or cursor file"},
+        {dir.path() / "missing.dll", "cannot open: No such file or directory"},
+        {dir.path(), "not a regular file"},
+    };
+    for (const auto& [in, why] : cases) {
         std::string err;
         EXPECT_EQ(run({"-s", "128", in.string(), out.string()}, &err), 1) << in;
         EXPECT_FALSE(fs::exists(out)) << in;
-        EXPECT_NE(err.find("no icon"), std::string::npos);
+        EXPECT_EQ(err, "pellimar-thumbnailer: " + in.string() + ": " + why + "\n");
     }
+    // An icon none of whose images can be read.
+    Bytes broken = makePe({{{dibImage(patternIcon(16, 16), 24)}}});
+    const std::uint8_t header[] = {0, 0, 1, 0, 1, 0, 16, 16};
+    const auto at = std::search(broken.begin(), broken.end(), std::begin(header), std::end(header));
+    ASSERT_NE(at, broken.end());
+    put16(broken, std::size_t(at - broken.begin()) + 6 + 12, 0x7777);  // no such image
+    const fs::path lost = dir.write("lost.dll", broken);
+    std::string err;
+    EXPECT_EQ(run({"-s", "32", lost.string(), out.string()}, &err), 1);
+    EXPECT_EQ(err.rfind("pellimar-thumbnailer: " + lost.string() + ": icon 0: ", 0), 0u) << err;
+    EXPECT_FALSE(fs::exists(out));
+
+    // An output that cannot be written: the system's reason.
     const fs::path in = dir.write("lib.dll", makePe(groups()));
-    EXPECT_EQ(run({"-s", "128", in.string(), (dir.path() / "no" / "such" / "t.png").string()}), 1);
+    const fs::path blocked = dir.path() / "no" / "such" / "t.png";
+    EXPECT_EQ(run({"-s", "128", in.string(), blocked.string()}, &err), 1);
+    EXPECT_EQ(err, "pellimar-thumbnailer: cannot write " + blocked.string() +
+                       ": No such file or directory\n");
 }
 
 TEST(Thumbnailer, ACommandLineItCannotReadIsAUsageError) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "core/icon_image.h"
+#include "platform/image_choice.h"
 #include "support/fixtures.h"
 
 using namespace pellimar;
@@ -39,11 +40,46 @@ TEST(PictureAtRatio, OtherSizesAndRatios) {
     EXPECT_EQ(pixelSizeAt(32, 1000.0), 256);  // bounded
 }
 
-TEST(PictureAtRatio, TheBestImageOfAGroupForAPixelSize) {
-    EXPECT_EQ(bestImageForPixels({16, 32, 48, 256}, 64), 3);
-    EXPECT_EQ(bestImageForPixels({16, 32, 64, 48}, 64), 2);
-    EXPECT_EQ(bestImageForPixels({16, 32, 48}, 64), 2);    // none large enough: the largest
-    EXPECT_EQ(bestImageForPixels({256, 64, 128}, 48), 1);  // the smallest that is enough
-    EXPECT_EQ(bestImageForPixels({32, 32}, 32), 0);
-    EXPECT_EQ(bestImageForPixels({}, 64), -1);
+// The image a high-density picture is drawn from: the smallest whose larger side
+// is at least the pixels wanted, else the largest.
+TEST(PictureAtRatio, TheImageOfAGroupForAPixelSize) {
+    auto pick = [](std::vector<int> sides, int pixels) {
+        std::vector<ImageFacts> facts;
+        for (int side : sides) facts.push_back({side, side, 32});
+        return chooseImage(facts, pixels, SizePolicy::SmallestAtLeast);
+    };
+    EXPECT_EQ(pick({16, 32, 48, 256}, 64), 3);
+    EXPECT_EQ(pick({16, 32, 64, 48}, 64), 2);
+    EXPECT_EQ(pick({16, 32, 48}, 64), 2);    // none large enough: the largest
+    EXPECT_EQ(pick({256, 64, 128}, 48), 1);  // the smallest that is enough
+    EXPECT_EQ(pick({32, 32}, 32), 0);
+    EXPECT_EQ(pick({}, 64), -1);
+    // A wide image counts by its larger side; of one size the deeper wins.
+    EXPECT_EQ(chooseImage(std::vector<ImageFacts>{{32, 32, 32}, {64, 16, 32}}, 64,
+                          SizePolicy::SmallestAtLeast),
+              1);
+    EXPECT_EQ(chooseImage(std::vector<ImageFacts>{{64, 64, 8}, {64, 64, 32}, {64, 64, 4}}, 64,
+                          SizePolicy::SmallestAtLeast),
+              1);
+}
+
+TEST(PictureAtRatio, ARowIsDrawnFromTheSharperImageAboveRatioOne) {
+    const Icon row = patternIcon(32, 32, 16);
+    const Icon sharper = alphaPatternIcon(64, 64);
+    // At ratio 1 or below the sharper image is not looked at.
+    for (double r : {1.0, 0.5}) EXPECT_EQ(rowPictureAtRatio(row, sharper, r), rowPicture(row));
+
+    const QImage atTwo = rowPictureAtRatio(row, sharper, 2.0);
+    ASSERT_EQ(atTwo.size(), QSize(64, 64));
+    EXPECT_EQ(atTwo.devicePixelRatio(), 2.0);
+    EXPECT_EQ(atTwo.convertToFormat(QImage::Format_ARGB32),
+              listPicture(sharper).convertToFormat(QImage::Format_ARGB32));
+
+    // Without a sharper image the row's own is enlarged; without either, an empty square.
+    const QImage enlarged = rowPictureAtRatio(row, Icon{}, 2.0);
+    EXPECT_EQ(enlarged.size(), QSize(64, 64));
+    EXPECT_EQ(enlarged.deviceIndependentSize(), QSizeF(32, 32));
+    const QImage empty = rowPictureAtRatio(Icon{}, Icon{}, 2.0);
+    ASSERT_EQ(empty.size(), QSize(32, 32));
+    EXPECT_EQ(qAlpha(empty.pixel(16, 16)), 0);
 }

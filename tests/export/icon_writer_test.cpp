@@ -9,8 +9,9 @@
 #include "core/settings.h"
 #include "export/save_icon_as_ico.h"
 #include "export/save_report.h"
-#include "platform/extract.h"
 #include "platform/icon_decode.h"
+#include "platform/icon_set.h"
+#include "platform/image_choice.h"
 #include "platform/palette.h"
 #include "support/fixtures.h"
 
@@ -40,9 +41,19 @@ Icon standardIcon(int size) {
 }
 
 std::vector<std::uint8_t> write(const std::vector<Icon>& icons) {
-    ByteStream s;
-    EXPECT_TRUE(writeIconFile(s, icons, int(icons.size())));
-    return s.bytes();
+    auto bytes = writeIconFile(icons);
+    EXPECT_TRUE(bytes) << bytes.failure().message();
+    return bytes ? *bytes : std::vector<std::uint8_t>{};
+}
+
+// Image `index` of an icon file's bytes, decoded by the program's own reader.
+Icon imageOf(const std::vector<std::uint8_t>& file, int index) {
+    auto set = IconSet::read(ByteSource(file));
+    if (!set || set->iconCount() != 1) return {};
+    const IconGroup& group = set->load(ResourceKind::Icon, 0);
+    if (std::size_t(index) >= group.images.size()) return {};
+    auto icon = decodeStoredImage(group.images[std::size_t(index)]);
+    return icon ? *icon : Icon{};
 }
 
 struct Layout {
@@ -54,12 +65,14 @@ void expectLayout(const std::vector<std::uint8_t>& b, const Layout& l) {
     EXPECT_EQ(u16(b, 0), 0u);
     EXPECT_EQ(u16(b, 2), 1u);
     EXPECT_EQ(u16(b, 4), 1u);
-    // Directory entry.
+    // Directory entry: the standard one, colour count (16, or 0 for 256), a
+    // reserved 0, one plane and the bit count.
     EXPECT_EQ(b[6], l.size);
     EXPECT_EQ(b[7], l.size);
-    EXPECT_EQ(u16(b, 8), std::uint32_t(l.bitCount));  // the bit count, not a colour count
-    EXPECT_EQ(u16(b, 10), 0u);
-    EXPECT_EQ(u16(b, 12), 0u);
+    EXPECT_EQ(b[8], l.bitCount == 4 ? 16 : 0);
+    EXPECT_EQ(b[9], 0);
+    EXPECT_EQ(u16(b, 10), 1u);
+    EXPECT_EQ(int(u16(b, 12)), l.bitCount);
     EXPECT_EQ(int(u32(b, 14)), l.inResource);
     EXPECT_EQ(u32(b, 18), 22u);
     // BITMAPINFOHEADER.
@@ -192,19 +205,42 @@ TEST(IconWriter, SeveralIconsShareOneHeader) {
     EXPECT_EQ(reader.imageCount(), 2);
 }
 
-TEST(IconWriter, IconsThatCannotBeDescribedWriteNothingOfThemselves) {
-    ByteStream s;
-    EXPECT_FALSE(writeIconFile(s, std::vector<Icon>{Icon{}}, 1));
-    EXPECT_EQ(s.size(), 0u);
+TEST(IconWriter, ReducedImagesCarryTheStandardEntryAndTheFileHoldsThemAsTheyAre) {
+    Icon many = standardIcon(32);
+    many.color[32 * 20 + 20] = 0xFFFF8000;
+    const std::pair<Icon, IconDirEntry> cases[] = {
+        {standardIcon(32), {32, 32, 16, 0, 1, 4}},
+        {many, {32, 32, 0, 0, 1, 8}},
+        {standardIcon(16), {16, 16, 16, 0, 1, 4}},
+    };
+    for (const auto& [icon, entry] : cases) {
+        const auto reduced = reduceIconColors(icon);
+        ASSERT_TRUE(reduced) << reduced.failure().message();
+        const IconDirEntry& e = reduced->entry;
+        EXPECT_EQ(e.width, entry.width);
+        EXPECT_EQ(e.height, entry.height);
+        EXPECT_EQ(e.colorCount, entry.colorCount) << int(e.bitCount);
+        EXPECT_EQ(e.reserved, 0);
+        EXPECT_EQ(e.planes, 1);
+        EXPECT_EQ(e.bitCount, entry.bitCount);
+        // The file is the header, the entry with the size and place, then the image.
+        const auto file = write({icon});
+        ASSERT_EQ(file.size(), 22 + reduced->data.size());
+        EXPECT_EQ(u32(file, 14), reduced->data.size());
+        EXPECT_TRUE(std::equal(reduced->data.begin(), reduced->data.end(), file.begin() + 22));
+    }
+}
 
-    ByteStream two;
-    EXPECT_FALSE(writeIconFile(two, std::vector<Icon>{standardIcon(16), Icon{}}, 2));
-    // The first icon stays written; the second entry stays empty.
-    EXPECT_EQ(two.size(), 6u + 32 + 296);
-    EXPECT_EQ(u32(two.bytes(), 22 + 12), 0u);
-
-    ByteStream none;
-    EXPECT_FALSE(writeIconFile(none, std::vector<Icon>{}, 1));  // count beyond the array
+TEST(IconWriter, IconsThatCannotBeDescribedWriteNothing) {
+    const auto one = writeIconFile(std::vector<Icon>{Icon{}});
+    ASSERT_FALSE(one);
+    EXPECT_EQ(one.failure().fault, Fault::CannotEncode);
+    EXPECT_FALSE(reduceIconColors(Icon{}));
+    const Icon huge = fixtures::solidIcon(1025, 1, 0xFF000000);
+    EXPECT_FALSE(reduceIconColors(huge));
+    // One icon that cannot be reduced fails the whole file.
+    EXPECT_FALSE(writeIconFile(std::vector<Icon>{standardIcon(16), Icon{}}));
+    EXPECT_FALSE(writeIconFile(std::vector<Icon>{}));
 }
 
 TEST(IconWriter, DibHeadersFollowTheRequestedColours) {
@@ -240,18 +276,21 @@ TEST(IconWriter, MonochromeIconsAreSavedAsSixteenColourIcons) {
     const Icon picture = monochromePicture(32);
     TempDir dir;
     const auto dll = dir.write("mono.dll", makePe({{{dibImage(picture, 1)}}}));
-    ASSERT_EQ(extractIcon(dll, 0, 32).bitCount, 1);
+    auto set = IconSet::open(dll);
+    ASSERT_TRUE(set);
+    const IconGroup group = set->load(ResourceKind::Icon, 0);
+    ASSERT_EQ(iconAtSize(group, 32)->bitCount, 1);
 
     AppSettings sizes;
     sizes.size_32 = true;
     sizes.size_16 = false;
     SaveReport report;
-    saveIconAsIco(dll, dir.path() / "mono.ico", 0, sizes, report, defaultIconServices());
-    ASSERT_TRUE(std::filesystem::exists(dir.path() / "mono.ico"));
+    saveIconAsIco(group, dir.path() / "mono.ico", sizes, report, "mono.dll-001");
+    ASSERT_EQ(report.files().size(), 1u);
     const Bytes bytes = readWholeFile(dir.path() / "mono.ico");
     expectLayout(bytes, {32, 4, 766, 744, 512});
 
-    const Icon back = decodeIcoImage(bytes, 0);
+    const Icon back = imageOf(bytes, 0);
     ASSERT_EQ(back.width, 32);
     ASSERT_EQ(back.height, 32);
     int inverted = 0, transparent = 0;
@@ -265,10 +304,9 @@ TEST(IconWriter, MonochromeIconsAreSavedAsSixteenColourIcons) {
     EXPECT_EQ(transparent, 64);
 
     // Beside other icons in one file, each keeps its own colours.
-    ByteStream two;
-    ASSERT_TRUE(writeIconFile(two, std::vector<Icon>{standardIcon(16), picture}, 2));
+    const auto two = write({standardIcon(16), picture});
     EXPECT_EQ(two.size(), 6u + 32 + 296 + 744);
-    const Icon second = decodeIcoImage(two.bytes(), 1);
+    const Icon second = imageOf(two, 1);
     ASSERT_EQ(second.width, 32);
     EXPECT_EQ(second.mask, picture.mask);
 }

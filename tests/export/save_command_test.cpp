@@ -2,13 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include "export/save_icon_as_ico.h"
 #include "save_fixtures.h"
 #include "support/scripted_desktop.h"
 #include "support/turkish_locale.h"
 
 using namespace pellimar;
 using namespace pellimar::test;
+namespace fx = pellimar::fixtures;
 
 namespace {
 
@@ -32,29 +32,36 @@ std::vector<std::string> reportNames(const SaveReport& r) {
     return out;
 }
 
+bool mentions(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
 struct SaveFixture : ::testing::Test {
+    SaveSources src;
     TempDir dir{"save"};
-    FakeSources sources;
-    ScriptedDesktop desktop;
     SaveReport report;
     AppSettings settings = sizes({32, 16});
-    SaveContext ctx{settings, report, desktop, sources.services};
 
-    void SetUp() override {
-        sources.exeIcons[{"/win/shell32.dll", 3}] = standardIcon(32);
-        sources.exeIcons[{"/win/a.exe", 0}] = standardIcon(32);
-        sources.exeIcons[{"/win/a.exe", 1}] = standardIcon(32);
-        sources.exeIcons[{"/win/a.exe", 2}] = standardIcon(32);
-        sources.icoImages["/icons/multi.ico"] = {
-            icoBytes(standardIcon(16)), icoBytes(standardIcon(32)), icoBytes(standardIcon(48))};
-        sources.icoImages["/icons/odd.ico"] = {icoBytes(standardIcon(24)),
-                                               icoBytes(standardIcon(256))};
-    }
+    // One run as the window makes it: a fresh context and a cleared report.
     void run(const std::vector<SaveRow>& rows, const std::string& chosen) {
+        runAt(rows, dir.path / chosen);
+    }
+    void runAt(const std::vector<SaveRow>& rows, const fs::path& name) {
         report.clear();
-        saveSelectedRows(rows, dir.path / chosen, ctx);
+        SaveContext ctx{settings, report, {}};
+        saveSelectedRows(rows, name, ctx);
     }
 };
+
+// The bytes of the program's own reading of `file`, summed over the process.
+std::optional<long long> bytesReadSoFar() {
+    std::ifstream io("/proc/self/io");
+    std::string key;
+    long long value = 0;
+    while (io >> key >> value)
+        if (key == "rchar:") return value;
+    return std::nullopt;
+}
 
 }  // namespace
 
@@ -88,31 +95,39 @@ TEST(SaveNaming, SuffixForcedExtensionAndFilters) {
 }
 
 TEST_F(SaveFixture, IcoFromALibraryInBothSizes) {
-    run({{"/win/shell32.dll", 3, true}}, "icons.ico");
+    run({{src.shell32, 3, true}}, "icons.ico");
     EXPECT_EQ(dir.names(), (std::vector<std::string>{"16-icons.ico", "32-icons.ico"}));
     EXPECT_EQ(reportNames(report), (std::vector<std::string>{"32-icons.ico", "16-icons.ico"}));
     EXPECT_EQ(report.folder(), dir.path / "");
     EXPECT_EQ(slurp(dir.path / "32-icons.ico").size(), 766u);
     EXPECT_EQ(slurp(dir.path / "16-icons.ico").size(), 318u);
     EXPECT_EQ(readImage(dir.path / "32-icons.ico").size(), QSize(32, 32));
+    EXPECT_TRUE(report.unreadableRows().empty());
+    EXPECT_TRUE(report.skippedRows().empty());
 }
 
-TEST_F(SaveFixture, OneSizeWritesTheChosenNameItself) {
+TEST_F(SaveFixture, OneSizeWritesTheChosenNameItselfAndNoneOfThePairIsASkippedRow) {
     settings = sizes({16});
-    run({{"/win/shell32.dll", 3, true}}, "icons.ico");
+    run({{src.shell32, 3, true}}, "icons.ico");
     EXPECT_EQ(dir.names(), std::vector<std::string>{"icons.ico"});
     EXPECT_EQ(slurp(dir.path / "icons.ico").size(), 318u);
     settings = sizes({128});
     fs::remove(dir.path / "icons.ico");
-    for (const char* name : {"i.ico", "i.bmp", "i.jpg"}) run({{"/win/shell32.dll", 3, true}}, name);
+    for (const char* name : {"i.ico", "i.bmp", "i.jpg"}) {
+        run({{src.shell32, 3, true}}, name);
+        EXPECT_TRUE(report.files().empty()) << name;
+        ASSERT_EQ(report.skippedRows().size(), 1u) << name;
+        EXPECT_TRUE(mentions(report.skippedRows()[0], "shell32.dll-004: ")) << name;
+        EXPECT_TRUE(mentions(report.skippedRows()[0], "32 and 16 pixels, and neither is chosen"))
+            << report.skippedRows()[0];
+        EXPECT_TRUE(report.unreadableRows().empty()) << name;
+    }
     EXPECT_TRUE(dir.names().empty());
-    EXPECT_TRUE(report.files().empty());
 }
 
 TEST_F(SaveFixture, BitmapsAndJpegsFollowTheNamingTable) {
     settings = sizes({32});
-    std::vector<SaveRow> rows = {
-        {"/win/a.exe", 0, true}, {"/win/a.exe", 1, true}, {"/win/a.exe", 2, true}};
+    std::vector<SaveRow> rows = {{src.exe, 0, true}, {src.exe, 1, true}, {src.exe, 2, true}};
     run(rows, "pic.bmp");
     EXPECT_EQ(reportNames(report),
               (std::vector<std::string>{"pic-001.bmp", "pic-002.bmp", "pic-003.bmp"}));
@@ -122,13 +137,13 @@ TEST_F(SaveFixture, BitmapsAndJpegsFollowTheNamingTable) {
     EXPECT_EQ(bmp.pixel(31, 31) & 0xFFFFFF, standardIcon(32).pixel(31, 31) & 0xFFFFFF);
 
     settings = sizes({32, 16});
-    run({{"/win/a.exe", 0, true}}, "p.jpg");
+    run({{src.exe, 0, true}}, "p.jpg");
     EXPECT_EQ(reportNames(report), (std::vector<std::string>{"32-p.jpg", "16-p.jpg"}));
     EXPECT_EQ(readImage(dir.path / "32-p.jpg").size(), QSize(32, 32));
     EXPECT_EQ(readImage(dir.path / "16-p.jpg").size(), QSize(16, 16));
 
     settings = sizes({16});
-    run({{"/win/a.exe", 0, true}}, "s.bmp");
+    run({{src.exe, 0, true}}, "s.bmp");
     QImage small = readImage(dir.path / "s.bmp");
     ASSERT_EQ(small.size(), QSize(16, 16));
     // Every second row and column of the 32 x 32 picture.
@@ -137,76 +152,127 @@ TEST_F(SaveFixture, BitmapsAndJpegsFollowTheNamingTable) {
 
 TEST_F(SaveFixture, SuffixCountsSelectedRowsOnly) {
     settings = sizes({32});
-    run({{"/win/a.exe", 0, true}, {"/win/a.exe", 1, false}, {"/win/a.exe", 2, true}}, "x.ico");
+    run({{src.exe, 0, true}, {src.exe, 1, false}, {src.exe, 2, true}}, "x.ico");
     EXPECT_EQ(dir.names(), (std::vector<std::string>{"x-001.ico", "x-002.ico"}));
-    run({{"/win/a.exe", 2, true}}, "y.bmp");
+    run({{src.exe, 2, true}}, "y.bmp");
     EXPECT_EQ(reportNames(report), std::vector<std::string>{"y.bmp"});
 }
 
-TEST_F(SaveFixture, IcoSourcesKeepTheirOwnSize) {
+TEST_F(SaveFixture, IcoSourcesKeepTheirOwnSizeAndTheirImagesAsStored) {
     settings = sizes({48});
-    std::vector<SaveRow> rows = {{"/icons/multi.ico", 2, true}, {"/icons/multi.ico", 0, true}};
+    std::vector<SaveRow> rows = {{src.multi, 2, true}, {src.multi, 0, true}};
     run(rows, "x.ico");
     EXPECT_EQ(reportNames(report), std::vector<std::string>{"48-x-001.ico"});
-    EXPECT_EQ(sources.imageNumbersAsked.front(), 3);  // position 2 is image number 3
-    const auto& stored = sources.icoImages["/icons/multi.ico"][2];
-    EXPECT_EQ(slurp(dir.path / "48-x-001.ico"), std::string(stored.begin(), stored.end()));
+    // A one-image icon file: the source's entry but for the offset, then the image.
+    const fx::Bytes source = fx::readWholeFile(src.multi);
+    const std::size_t entry = 6 + 16 * 2;
+    fx::Bytes expected = {0, 0, 1, 0, 1, 0};
+    expected.insert(expected.end(), source.begin() + entry, source.begin() + entry + 12);
+    expected.insert(expected.end(), {22, 0, 0, 0});
+    const fx::Bytes& image = src.multiImages[2].data;
+    expected.insert(expected.end(), image.begin(), image.end());
+    EXPECT_EQ(fx::readWholeFile(dir.path / "48-x-001.ico"), expected);
+    // The 16 px image was left out by the sizes, and says so.
+    ASSERT_EQ(report.skippedRows().size(), 1u);
+    EXPECT_EQ(report.skippedRows()[0],
+              "multi.ico-001: its image is 16 x 16, and that size is not chosen");
 
     settings = sizes({128, 64, 32, 16});
-    run({{"/icons/multi.ico", 2, true}}, "off.ico");
+    run({{src.multi, 2, true}}, "off.ico");
     EXPECT_TRUE(report.files().empty());
 
     settings = sizes({48, 16});
     run(rows, "p.bmp");
     EXPECT_EQ(reportNames(report), (std::vector<std::string>{"48-p-001.bmp", "16-p-002.bmp"}));
     EXPECT_EQ(readImage(dir.path / "48-p-001.bmp").size(), QSize(48, 48));
-    run({{"/icons/multi.ico", 2, true}}, "q.jpg");
+    // Drawn on white, never scaled.
+    const QImage drawn = readImage(dir.path / "16-p-002.bmp");
+    ASSERT_EQ(drawn.size(), QSize(16, 16));
+    EXPECT_EQ(drawn.pixel(0, 0) & 0xFFFFFF, 0xFFFFFFu);
+    EXPECT_EQ(drawn.pixel(15, 15) & 0xFFFFFF, standardIcon(16).pixel(15, 15) & 0xFFFFFF);
+    run({{src.multi, 2, true}}, "q.jpg");
     EXPECT_EQ(readImage(dir.path / "48-q.jpg").size(), QSize(48, 48));
 }
 
-TEST_F(SaveFixture, IcoImagesOf24And256PixelsAreNeverSaved) {
+TEST_F(SaveFixture, IcoImagesOf24And256PixelsAreSkippedRowsWithTheirSize) {
     settings = sizes({128, 64, 48, 32, 16});
-    for (const char* name : {"o.ico", "o.bmp", "o.jpg"})
-        run({{"/icons/odd.ico", 0, true}, {"/icons/odd.ico", 1, true}}, name);
-    EXPECT_TRUE(dir.names().empty());
-    EXPECT_TRUE(desktop.messages.empty());
-}
-
-TEST_F(SaveFixture, UnreadableIcoSourceSaysSaveFalsed) {
-    run({{"/icons/missing.ico", 0, true}}, "m.bmp");
-    ASSERT_EQ(desktop.messages.size(), 1u);
-    EXPECT_EQ(desktop.messages[0].text, "save falsed");
-    EXPECT_EQ(desktop.messages[0].caption, "notice");
-    EXPECT_EQ(desktop.messages[0].buttons, Buttons::Ok);
+    for (const char* name : {"o.ico", "o.bmp", "o.jpg"}) {
+        run({{src.odd, 0, true}, {src.odd, 1, true}}, name);
+        EXPECT_EQ(report.skippedRows(),
+                  (std::vector<std::string>{
+                      "odd.ico-001: its image is 24 x 24, and that size is not chosen",
+                      "odd.ico-002: its image is 256 x 256, and that size is not chosen"}))
+            << name;
+        EXPECT_TRUE(report.unreadableRows().empty()) << name;
+    }
     EXPECT_TRUE(dir.names().empty());
 }
 
-TEST_F(SaveFixture, AMissingIconWritesNoFile) {
-    run({{"/win/gone.dll", 5, true}}, "g.bmp");
-    run({{"/win/gone.dll", 5, true}}, "g.ico");
+TEST_F(SaveFixture, UnreadableRowsAreToldWithWhyAndWriteNothing) {
+    const fx::Bytes good = fx::readWholeFile(src.multi);
+    fx::Bytes pastTheEnd = good;
+    fx::put32(pastTheEnd, 6 + 8, 0x7FFFFFFF);  // image 1 runs past the end of the file
+    fx::Bytes cutInEntries(good.begin(), good.begin() + 6 + 10);
+    const std::vector<std::pair<std::string, fx::Bytes>> files = {
+        {"text.ico", fx::Bytes{'h', 'i'}},
+        {"program.ico", fx::makePe({{{standardImage(16)}}})},
+        {"cursor.ico", fx::makeIco({standardImage(16)}, 2)},
+        {"past.ico", pastTheEnd},
+        {"cut.ico", cutInEntries},
+    };
+    std::vector<SaveRow> rows = {{src.dir.path / "missing.ico", 0, true},
+                                 {src.dir.path / "missing.dll", 0, true},
+                                 {src.exe, 7, true},
+                                 {src.multi, 9, true}};
+    for (const auto& [name, bytes] : files) rows.push_back({src.dir.write(name, bytes), 0, true});
+    settings = sizes({128, 64, 48, 32, 16});
+    for (const char* name : {"u.ico", "u.bmp", "u.jpg", "u.png"}) {
+        run(rows, name);
+        EXPECT_TRUE(report.files().empty()) << name;
+        EXPECT_FALSE(report.stopped()) << name;
+        ASSERT_EQ(report.unreadableRows().size(), rows.size()) << name;
+        for (std::size_t i = 0; i < rows.size(); ++i) {
+            const std::string& told = report.unreadableRows()[i];
+            const std::string caption = rowCaption(rows[i].source, rows[i].iconPosition) + ": ";
+            EXPECT_EQ(told.substr(0, caption.size()), caption) << told;
+            EXPECT_GT(told.size(), caption.size() + 3) << told;  // and why
+        }
+        EXPECT_TRUE(mentions(report.unreadableRows()[0], "No such file or directory"))
+            << report.unreadableRows()[0];
+    }
+    settings.format = "original";
+    run(rows, "u.ico");
+    EXPECT_EQ(report.unreadableRows().size(), rows.size());
     EXPECT_TRUE(dir.names().empty());
+}
+
+TEST_F(SaveFixture, AnExtensionOfNoFormatWritesNothingAndSaysSo) {
+    run({{src.exe, 0, true}, {src.multi, 0, true}}, "x.gif");
+    EXPECT_TRUE(report.unsupportedFormat());
     EXPECT_TRUE(report.files().empty());
+    EXPECT_TRUE(report.unreadableRows().empty());
+    EXPECT_EQ(report.folder(), dir.path / "");
+    EXPECT_TRUE(dir.names().empty());
+    run({{src.exe, 0, true}}, "x.ico");
+    EXPECT_FALSE(report.unsupportedFormat());
 }
 
 TEST_F(SaveFixture, UnwritableTargetsLeaveNothingBehind) {
     // A folder path that runs through a regular file (root ignores permissions).
     std::ofstream(dir.path / "file") << "x";
-    const fs::path through = dir.path / "file" / "out.ico";
-    report.clear();
-    saveSelectedRows({{"/win/a.exe", 0, true}, {"/icons/multi.ico", 0, true}}, through, ctx);
-    EXPECT_TRUE(report.files().empty());  // no empty file listed
-    EXPECT_THROW(saveSelectedRows({{"/win/a.exe", 0, true}}, dir.path / "file" / "out.bmp", ctx),
-                 std::runtime_error);
+    runAt({{src.exe, 0, true}, {src.multi, 0, true}}, dir.path / "file" / "out.ico");
+    EXPECT_TRUE(report.files().empty());   // no empty file listed
+    EXPECT_EQ(report.failureCount(), 3u);  // 32 and 16 of the program, 16 of the icon file
+    EXPECT_FALSE(report.stopped());
+    runAt({{src.exe, 0, true}}, dir.path / "file" / "out.bmp");
+    EXPECT_TRUE(report.stopped());
+    EXPECT_TRUE(mentions(report.stopReason(), "Not a directory")) << report.stopReason();
 
     // A target that is a folder is not destroyed, and the run stops there.
     fs::create_directory(dir.path / "32-b.jpg");
-    report.clear();
-    try {
-        saveSelectedRows({{"/win/a.exe", 0, true}}, dir.path / "b.jpg", ctx);
-        ADD_FAILURE() << "no error";
-    } catch (const std::runtime_error& e) {
-        EXPECT_NE(std::string(e.what()).find("32-b.jpg"), std::string::npos);
-    }
+    run({{src.exe, 0, true}}, "b.jpg");
+    EXPECT_TRUE(report.stopped());
+    EXPECT_TRUE(mentions(report.stopReason(), "32-b.jpg")) << report.stopReason();
     EXPECT_TRUE(fs::is_directory(dir.path / "32-b.jpg"));
     EXPECT_FALSE(fs::exists(dir.path / "16-b.jpg"));
     EXPECT_TRUE(report.files().empty());
@@ -214,7 +280,7 @@ TEST_F(SaveFixture, UnwritableTargetsLeaveNothingBehind) {
     // An existing file is replaced whole.
     settings = sizes({32});
     std::ofstream(dir.path / "r.ico") << std::string(5000, 'z');
-    run({{"/win/a.exe", 0, true}}, "r.ico");
+    run({{src.exe, 0, true}}, "r.ico");
     EXPECT_EQ(slurp(dir.path / "r.ico").size(), 766u);
     EXPECT_EQ(dir.names(), (std::vector<std::string>{"32-b.jpg", "file", "r.ico"}));
 }
@@ -223,91 +289,136 @@ TEST_F(SaveFixture, KindOfRunAndOfSourceInAnyLetterCaseAndLocale) {
     test::TurkishLocale turkish;
     if (!turkish.available()) GTEST_SKIP() << "no Turkish locale installed";
     settings = sizes({16});
-    sources.icoImages["/icons/LOUD.ICO"] = {icoBytes(standardIcon(16))};
-    run({{"/win/a.exe", 0, true}, {"/icons/LOUD.ICO", 0, true}}, "t.ico");
+    const fs::path loud = src.dir.write("LOUD.ICO", fx::makeIco({standardImage(16)}));
+    run({{src.exe, 0, true}, {loud, 0, true}}, "t.ico");
     EXPECT_EQ(reportNames(report), (std::vector<std::string>{"t-001.ico", "16-t-002.ico"}));
-    run({{"/icons/LOUD.ICO", 0, true}}, "p.bmp");
+    run({{loud, 0, true}}, "p.bmp");
     EXPECT_EQ(reportNames(report), (std::vector<std::string>{"16-p.bmp"}));
-    EXPECT_TRUE(desktop.messages.empty());
-    run({{"/win/a.exe", 0, true}}, "x.gif");  // PNG is a format of its own
-    ASSERT_EQ(desktop.messages.size(), 1u);
-    EXPECT_EQ(desktop.messages[0].text, "This file format is not supported now. Failed to save!");
+    EXPECT_FALSE(report.unsupportedFormat());
+    run({{src.exe, 0, true}}, "x.gif");  // PNG is a format of its own
+    EXPECT_TRUE(report.unsupportedFormat());
 }
 
 TEST_F(SaveFixture, EveryFileNotWrittenIsCountedWithTheSystemsReason) {
     // An icon run goes on past a file it cannot write, and keeps why.
     fs::create_directory(dir.path / "16-c-002.ico");
-    run({{"/win/a.exe", 0, true}, {"/win/a.exe", 1, true}}, "c.ico");
+    run({{src.exe, 0, true}, {src.exe, 1, true}}, "c.ico");
     EXPECT_EQ(reportNames(report),
               (std::vector<std::string>{"32-c-001.ico", "16-c-001.ico", "32-c-002.ico"}));
     EXPECT_EQ(report.failureCount(), 1u);
     EXPECT_EQ(
         report.firstFailure(),
         "Cannot create file \"" + (dir.path / "16-c-002.ico").string() + "\". Is a directory");
+    EXPECT_FALSE(report.stopped());
+
+    // A picture run stops at the first file it cannot write and keeps those before it.
+    settings = sizes({32});
+    fs::create_directory(dir.path / "pic-002.bmp");
+    run({{src.exe, 0, true}, {src.exe, 1, true}, {src.exe, 2, true}}, "pic.bmp");
+    EXPECT_EQ(reportNames(report), std::vector<std::string>{"pic-001.bmp"});
+    EXPECT_TRUE(fs::is_regular_file(dir.path / "pic-001.bmp"));
+    EXPECT_FALSE(fs::exists(dir.path / "pic-003.bmp"));
+    EXPECT_EQ(report.stopReason(),
+              "Cannot create file \"" + (dir.path / "pic-002.bmp").string() + "\". Is a directory");
 
     // An image of an icon file saved as a bitmap stops the run with the reason, as
     // every other row of a bitmap run does.
     settings = sizes({16});
     fs::create_directory(dir.path / "16-d.bmp");
-    try {
-        run({{"/icons/multi.ico", 0, true}}, "d.bmp");
-        ADD_FAILURE() << "no error";
-    } catch (const std::runtime_error& e) {
-        EXPECT_EQ(
-            std::string(e.what()),
-            "Cannot create file \"" + (dir.path / "16-d.bmp").string() + "\". Is a directory");
-    }
-
-    // The command shows the first failure after the run, then the report.
-    settings = sizes({32, 16});
-    fs::create_directory(dir.path / "16-e.ico");
-    int reportsShown = 0;
-    fs::path last;
-    desktop.saveAnswers.push_back(dir.path / "e.ico");
-    EXPECT_TRUE(runSaveCommand(
-        {{"/win/a.exe", 0, true}}, ctx, [] { return true; }, [&] { ++reportsShown; }, last));
-    ASSERT_EQ(desktop.messages.size(), 1u);
-    EXPECT_EQ(desktop.messages[0].text,
-              "Cannot create file \"" + (dir.path / "16-e.ico").string() + "\". Is a directory");
-    EXPECT_EQ(desktop.messages[0].icon, MessageIcon::Error);
-    EXPECT_EQ(reportsShown, 1);
-    EXPECT_EQ(reportNames(report), (std::vector<std::string>{"32-e.ico"}));
+    run({{src.multi, 0, true}}, "d.bmp");
+    EXPECT_EQ(report.stopReason(),
+              "Cannot create file \"" + (dir.path / "16-d.bmp").string() + "\". Is a directory");
+    EXPECT_TRUE(report.files().empty());
 }
 
-TEST_F(SaveFixture, CommandStopsWhereTheUserStops) {
-    int optionsShown = 0, reportsShown = 0;
+TEST_F(SaveFixture, ManyRowsOfOneFileReadItOnce) {
+    settings = sizes({32});
+    std::vector<SaveRow> rows;
+    for (int i = 0; i < 50; ++i) rows.push_back({src.exe, i % 3, true});
+    const auto before = bytesReadSoFar();
+    run({rows[0]}, "one.ico");
+    const auto afterOne = bytesReadSoFar();
+    run(rows, "many.ico");
+    const auto afterMany = bytesReadSoFar();
+    ASSERT_EQ(report.files().size(), 50u);
+    EXPECT_EQ(reportNames(report).back(), "many-050.ico");
+    EXPECT_EQ(slurp(dir.path / "many-050.ico"), slurp(dir.path / "one.ico"));
+    if (!before || !afterOne || !afterMany) GTEST_SKIP() << "no /proc/self/io to count reads by";
+    // Fifty rows read no more of the file than one row and a little.
+    const long long one = *afterOne - *before, many = *afterMany - *afterOne;
+    EXPECT_LT(many, 2 * one) << one << " bytes for one row, " << many << " for fifty";
+}
+
+TEST_F(SaveFixture, EachRunReadsTheFilesAfresh) {
+    settings = sizes({32});
+    report.clear();
+    SaveContext ctx{settings, report, {}};
+    const fs::path lib = src.dir.write("lib.dll", fx::makePe({{{standardImage(32)}}}));
+    saveSelectedRows({{lib, 0, true}}, dir.path / "a.ico", ctx);
+    // The file replaced by another (a new file renamed over it) between two runs.
+    Icon other = standardIcon(32);
+    std::fill(other.color.begin(), other.color.end(), 0xFF000080);
+    src.dir.write("next.dll", fx::makePe({{{fx::dibImage(other, 4)}}}));
+    fs::rename(src.dir.path / "next.dll", lib);
+    report.clear();
+    saveSelectedRows({{lib, 0, true}}, dir.path / "b.ico", ctx);
+    ASSERT_EQ(reportNames(report), std::vector<std::string>{"b.ico"});
+    EXPECT_EQ(readImage(dir.path / "b.ico").pixel(20, 20) & 0xFFFFFF, 0x000080u);
+}
+
+TEST_F(SaveFixture, ASourceHandedInIsAskedOnceARowAndItsReasonsAreKept) {
+    std::vector<std::pair<fs::path, int>> asked;
+    const fx::Bytes stored = standardImage(32).data;
+    report.clear();
+    SaveContext ctx{settings, report,
+                    [&](const fs::path& source, int position) -> Result<IconGroup> {
+                        asked.push_back({source, position});
+                        if (position != 0) return failure(Fault::NoSuchIcon, "icon 2");
+                        StoredImage image;
+                        image.entry.width = image.entry.height = 32;
+                        image.data = stored;
+                        image.storage = std::make_shared<const std::vector<std::uint8_t>>();
+                        IconGroup group;
+                        group.images = {image};
+                        return group;
+                    }};
+    saveSelectedRows({{"/nowhere/a.dll", 0, true}, {"/nowhere/a.dll", 1, true}}, dir.path / "g.ico",
+                     ctx);
+    EXPECT_EQ(asked, (std::vector<std::pair<fs::path, int>>{{"/nowhere/a.dll", 0},
+                                                            {"/nowhere/a.dll", 1}}));
+    EXPECT_EQ(reportNames(report), (std::vector<std::string>{"32-g-001.ico", "16-g-001.ico"}));
+    EXPECT_EQ(report.unreadableRows(), std::vector<std::string>{"a.dll-002: no icon 2"});
+}
+
+TEST_F(SaveFixture, TheQuestionsComeBeforeAnythingIsWritten) {
+    ScriptedDesktop desktop;
+    int optionsShown = 0;
     bool confirm = true;
     auto options = [&] {
         ++optionsShown;
         return confirm;
     };
-    auto showReport = [&] { ++reportsShown; };
     fs::path last;
-    std::vector<SaveRow> none = {{"/win/a.exe", 0, false}};
-    EXPECT_FALSE(runSaveCommand(none, ctx, options, showReport, last));
+    EXPECT_FALSE(askSaveName({{src.exe, 0, false}}, settings, desktop, options, last));
     EXPECT_EQ(optionsShown, 0);
 
-    std::vector<SaveRow> rows = {{"/win/a.exe", 0, true}};
-    report.setFolder("/kept/");
+    std::vector<SaveRow> rows = {{src.exe, 0, true}};
     confirm = false;
-    EXPECT_FALSE(runSaveCommand(rows, ctx, options, showReport, last));
+    EXPECT_FALSE(askSaveName(rows, settings, desktop, options, last));
     EXPECT_TRUE(desktop.saveRequests.empty());
     confirm = true;
-    EXPECT_FALSE(runSaveCommand(rows, ctx, options, showReport, last));  // Save dialog cancelled
-    EXPECT_EQ(report.folder(), fs::path("/kept/"));
-    EXPECT_EQ(reportsShown, 0);
+    EXPECT_FALSE(askSaveName(rows, settings, desktop, options, last));  // Save dialog cancelled
+    ASSERT_EQ(desktop.saveRequests.size(), 1u);
+    EXPECT_EQ(last, fs::path());
 
     desktop.saveAnswers.push_back(dir.path / "a.jpeg");
-    EXPECT_TRUE(runSaveCommand(rows, ctx, options, showReport, last));
-    EXPECT_TRUE(desktop.messages.empty());
-    EXPECT_EQ(reportsShown, 1);
-    EXPECT_EQ(report.folder(), dir.path / "");
-    EXPECT_EQ(reportNames(report), (std::vector<std::string>{"32-a.ico", "16-a.ico"}));
+    EXPECT_EQ(askSaveName(rows, settings, desktop, options, last), dir.path / "a.ico");
     EXPECT_EQ(last, dir.path / "a.jpeg");
-
-    desktop.saveAnswers.push_back(dir.path / "icons.png");
-    EXPECT_TRUE(runSaveCommand(rows, ctx, options, showReport, last));
+    settings.format = "png";
+    desktop.saveAnswers.push_back(dir.path / "icons");
+    EXPECT_EQ(askSaveName(rows, settings, desktop, options, last), dir.path / "icons.png");
     EXPECT_EQ(desktop.saveRequests.back().initial, dir.path / "a.jpeg");
-    EXPECT_EQ(desktop.saveRequests.back().defaultExt, "ico");
-    EXPECT_EQ(reportNames(report), (std::vector<std::string>{"32-icons.ico", "16-icons.ico"}));
+    EXPECT_EQ(desktop.saveRequests.back().defaultExt, "png");
+    EXPECT_EQ(optionsShown, 4);
+    EXPECT_TRUE(dir.names().empty());
 }

@@ -1,22 +1,20 @@
-// Icons and icon sources for the save tests, with no file format reader needed:
-// .exe/.dll rows answer from a table, .ico rows from one-image icon files made by
-// the program's own writer and read back by Qt.
+// Icons and icon sources for the save tests: libraries and icon files built by the
+// fixtures, read by the program's own readers. The pictures are of the standard
+// colours, so that the icon writer stores them as 16-colour images.
 #pragma once
 
 #include <unistd.h>
 
-#include <QBuffer>
 #include <QImage>
-#include <QImageReader>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <sstream>
 #include <string>
 
-#include "export/icon_services.h"
 #include "export/icon_writer.h"
 #include "platform/palette.h"
+#include "support/fixtures.h"
 
 namespace pellimar::test {
 
@@ -36,10 +34,15 @@ inline Icon standardIcon(int size) {
     return icon;
 }
 
+// standardIcon(size) as a stored 16-colour image.
+inline fixtures::IconImage standardImage(int size) {
+    return fixtures::dibImage(standardIcon(size), 4);
+}
+
+// `icon` alone as an icon file, as the program writes it.
 inline std::vector<std::uint8_t> icoBytes(const Icon& icon) {
-    ByteStream s;
-    writeIconFile(s, std::span(&icon, 1), 1);
-    return s.bytes();
+    auto bytes = writeIconFile(std::span(&icon, 1));
+    return bytes ? *bytes : std::vector<std::uint8_t>{};
 }
 
 inline std::string slurp(const fs::path& p) {
@@ -69,51 +72,32 @@ struct TempDir {
         std::sort(out.begin(), out.end());
         return out;
     }
+    fs::path write(const std::string& name, const std::vector<std::uint8_t>& bytes) const {
+        std::ofstream(path / name, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        return path / name;
+    }
 };
 
-// Icon sources in memory. `exeIcons[{file, index}]` is the large icon; the small
-// one is the same drawn at 16. `icoImages[file]` lists a file's images.
-struct FakeSources {
-    std::map<std::pair<std::string, int>, Icon> exeIcons;
-    std::map<std::string, std::vector<std::vector<std::uint8_t>>> icoImages;
-    std::vector<int> imageNumbersAsked;
-    IconServices services;
+// The source files of the save tests, in a folder of their own:
+//   shell32.dll  four icons, icon 3 of a 32 and a 16 pixel image;
+//   a.exe        three icons, each of a 32 and a 16 pixel image;
+//   multi.ico    images of 16, 32 and 48 pixels;
+//   odd.ico      images of 24 and 256 pixels.
+struct SaveSources {
+    TempDir dir{"save-sources"};
+    fs::path shell32, exe, multi, odd;
+    std::vector<fixtures::IconImage> multiImages = {standardImage(16), standardImage(32),
+                                                    standardImage(48)};
 
-    FakeSources() {
-        services.extract = [this](const fs::path& f, int index, int size) {
-            auto it = exeIcons.find({f.string(), index});
-            if (it == exeIcons.end()) return Icon{};
-            return size == 32 ? it->second : standardIcon(16);
-        };
-        services.icoImageInfoTexts = [this](const fs::path& f,
-                                            int n) -> std::optional<std::vector<std::string>> {
-            auto it = icoImages.find(f.string());
-            if (it == icoImages.end()) return std::nullopt;
-            imageNumbersAsked.push_back(n);
-            const auto& img = it->second.at(std::size_t(n - 1));
-            return std::vector<std::string>{std::to_string(it->second.size()),
-                                            std::to_string(img[6]), std::to_string(img[7]), "4"};
-        };
-        services.copyIcoImage = [this](const fs::path& f,
-                                       int n) -> std::optional<std::vector<std::uint8_t>> {
-            auto it = icoImages.find(f.string());
-            if (it == icoImages.end()) return std::nullopt;
-            return it->second.at(std::size_t(n - 1));
-        };
-        services.loadIcon = [](std::span<const std::uint8_t> bytes) {
-            QByteArray data(reinterpret_cast<const char*>(bytes.data()), qsizetype(bytes.size()));
-            QBuffer buffer(&data);
-            QImage img = QImageReader(&buffer, "ico").read().convertToFormat(QImage::Format_ARGB32);
-            Icon icon;
-            if (img.isNull()) return icon;
-            icon.width = img.width();
-            icon.height = img.height();
-            icon.hasAlpha = true;
-            for (int y = 0; y < img.height(); ++y)
-                for (int x = 0; x < img.width(); ++x) icon.color.push_back(img.pixel(x, y));
-            icon.mask.assign(icon.color.size(), 0);
-            return icon;
-        };
+    SaveSources() {
+        const fixtures::IconGroupSpec pair{{standardImage(32), standardImage(16)}};
+        const fixtures::IconGroupSpec other{
+            {fixtures::dibImage(fixtures::patternIcon(32, 32), 24)}};
+        shell32 = dir.write("shell32.dll", fixtures::makePe({other, other, other, pair}));
+        exe = dir.write("a.exe", fixtures::makePe({pair, pair, pair}));
+        multi = dir.write("multi.ico", fixtures::makeIco(multiImages));
+        odd = dir.write("odd.ico", fixtures::makeIco({standardImage(24), standardImage(256)}));
     }
 };
 

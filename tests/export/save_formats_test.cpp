@@ -4,10 +4,10 @@
 
 #include "export/save_command.h"
 #include "platform/icon_decode.h"
-#include "platform/icon_group.h"
+#include "platform/icon_png.h"
+#include "platform/icon_set.h"
 #include "platform/png_codec.h"
 #include "support/fixtures.h"
-#include "support/scripted_desktop.h"
 
 using namespace pellimar;
 namespace fx = pellimar::fixtures;
@@ -17,10 +17,15 @@ namespace {
 
 struct FormatsFixture : ::testing::Test {
     fx::TempDir dir;
-    test::ScriptedDesktop desktop;
     SaveReport report;
     AppSettings settings;
-    SaveContext ctx{settings, report, desktop, defaultIconServices()};
+
+    // One run as the window makes it: a fresh context and a cleared report.
+    void save(const std::vector<SaveRow>& rows, const fs::path& name) {
+        report.clear();
+        SaveContext ctx{settings, report, {}};
+        saveSelectedRows(rows, name, ctx);
+    }
     // A library whose first icon holds a 16-colour 32 x 32, a 48 x 48 with alpha
     // and a 256 x 256 PNG; its second a single 24-bit 16 x 16.
     fx::IconImage small = fx::dibImage(fx::patternIcon(32, 32, 16), 4);
@@ -49,6 +54,17 @@ struct FormatsFixture : ::testing::Test {
     }
 };
 
+// The images of an icon file of one icon, as stored, with their entries.
+std::vector<StoredImage> imagesOf(const fs::path& file) {
+    auto set = IconSet::open(file);
+    if (!set || set->container() != IconContainer::IconFile || set->iconCount() != 1) return {};
+    return set->load(ResourceKind::Icon, 0).images;
+}
+
+fx::Bytes bytesOf(const StoredImage& image) {
+    return fx::Bytes(image.data.begin(), image.data.end());
+}
+
 RgbaImage readPng(const fs::path& file) {
     auto image = decodePng(fx::readWholeFile(file));
     return image.value_or(RgbaImage{});
@@ -58,7 +74,7 @@ RgbaImage readPng(const fs::path& file) {
 
 TEST_F(FormatsFixture, PngOfALibraryGivesEverySizeWithItsAlpha) {
     use({128, 48, 16}, "png");
-    saveSelectedRows({{dll, 0, true}}, dir.path() / "icon.png", ctx);
+    save({{dll, 0, true}}, dir.path() / "icon.png");
     EXPECT_EQ(written(), (std::vector<std::string>{"128-icon.png", "48-icon.png", "16-icon.png"}));
     for (int size : {128, 48, 16}) {
         RgbaImage png = readPng(dir.path() / (std::to_string(size) + "-icon.png"));
@@ -72,13 +88,13 @@ TEST_F(FormatsFixture, PngOfALibraryGivesEverySizeWithItsAlpha) {
         EXPECT_LT(alpha, 255) << size;
     }
     // 48 is the stored 48 x 48 image itself, pixel for pixel.
-    Icon stored = decodeIconImage(middle.data);
+    Icon stored = decodeIconImage(middle.data).value();
     EXPECT_EQ(readPng(dir.path() / "48-icon.png").rgba, iconToRgba(stored).rgba);
 }
 
 TEST_F(FormatsFixture, PngWithOneSizeWritesTheChosenNameAndNumbersRows) {
     use({64}, "png");
-    saveSelectedRows({{dll, 0, true}, {dll, 1, false}, {dll, 1, true}}, dir.path() / "i.png", ctx);
+    save({{dll, 0, true}, {dll, 1, false}, {dll, 1, true}}, dir.path() / "i.png");
     EXPECT_EQ(written(), (std::vector<std::string>{"i-001.png", "i-002.png"}));
     EXPECT_EQ(readPng(dir.path() / "i-002.png").width, 64);
     // A 16 x 16 image without alpha: opaque except where its mask is set.
@@ -90,60 +106,62 @@ TEST_F(FormatsFixture, PngWithOneSizeWritesTheChosenNameAndNumbersRows) {
 TEST_F(FormatsFixture, PngOfAnIconFileRowBringsThatImageToEachSize) {
     auto ico = dir.write("a.ico", fx::makeIco({small, middle}));
     use({48, 32}, "png");
-    saveSelectedRows({{ico, 1, true}}, dir.path() / "x.png", ctx);
+    save({{ico, 1, true}}, dir.path() / "x.png");
     EXPECT_EQ(written(), (std::vector<std::string>{"48-x.png", "32-x.png"}));
-    EXPECT_EQ(readPng(dir.path() / "48-x.png").rgba, iconToRgba(decodeIconImage(middle.data)).rgba);
+    EXPECT_EQ(readPng(dir.path() / "48-x.png").rgba,
+              iconToRgba(decodeIconImage(middle.data).value()).rgba);
     EXPECT_EQ(readPng(dir.path() / "32-x.png").width, 32);
 }
 
 TEST_F(FormatsFixture, OriginalIconHoldsEveryImageAsStoredWhateverTheSizes) {
     use({16}, "original");
-    saveSelectedRows({{dll, 0, true}, {dll, 1, true}, {dll, 7, true}}, dir.path() / "o.ico", ctx);
+    save({{dll, 0, true}, {dll, 1, true}, {dll, 7, true}}, dir.path() / "o.ico");
     EXPECT_EQ(written(), (std::vector<std::string>{"o-001.ico", "o-002.ico"}));
-    const fx::Bytes file = fx::readWholeFile(dir.path() / "o-001.ico");
-    auto entries = readIcoDirectory(file);
-    ASSERT_TRUE(entries);
-    ASSERT_EQ(entries->size(), 3u);
-    const fx::IconImage* images[] = {&small, &middle, &large};
+    ASSERT_EQ(report.unreadableRows().size(), 1u);
+    EXPECT_EQ(report.unreadableRows()[0].substr(0, 13), "lib.dll-008: ");
+    const std::vector<StoredImage> images = imagesOf(dir.path() / "o-001.ico");
+    ASSERT_EQ(images.size(), 3u);
+    const fx::IconImage* stored[] = {&small, &middle, &large};
     for (std::size_t i = 0; i < 3; ++i) {
-        auto data = icoImageData(file, (*entries)[i]);
-        ASSERT_TRUE(data);
-        EXPECT_EQ(fx::Bytes(data->begin(), data->end()), images[i]->data) << i;
-        EXPECT_EQ((*entries)[i].width, images[i]->width);
-        EXPECT_EQ((*entries)[i].bitCount, images[i]->bitCount);
+        EXPECT_EQ(bytesOf(images[i]), stored[i]->data) << i;
+        EXPECT_EQ(images[i].entry.width, stored[i]->width) << i;
+        EXPECT_EQ(images[i].entry.colorCount, stored[i]->colorCount) << i;
+        EXPECT_EQ(images[i].entry.planes, stored[i]->planes) << i;
+        EXPECT_EQ(images[i].entry.bitCount, stored[i]->bitCount) << i;
     }
     // The ICO format of the same row keeps its old flow: one re-encoded image.
     use({32}, "ico");
-    report.clear();
-    saveSelectedRows({{dll, 0, true}}, dir.path() / "old.ico", ctx);
-    EXPECT_EQ(readIcoDirectory(fx::readWholeFile(dir.path() / "old.ico"))->size(), 1u);
+    save({{dll, 0, true}}, dir.path() / "old.ico");
+    EXPECT_EQ(imagesOf(dir.path() / "old.ico").size(), 1u);
 }
 
 TEST_F(FormatsFixture, OriginalIconOfAnIconFileRowIsThatImage) {
     auto ico = dir.write("a.ico", fx::makeIco({small, middle}));
     use({128}, "original");
-    saveSelectedRows({{ico, 1, true}}, dir.path() / "x.ico", ctx);
+    save({{ico, 1, true}}, dir.path() / "x.ico");
     ASSERT_EQ(written(), (std::vector<std::string>{"x.ico"}));
     const fx::Bytes file = fx::readWholeFile(dir.path() / "x.ico");
-    ASSERT_EQ(readIcoDirectory(file)->size(), 1u);
+    ASSERT_EQ(imagesOf(dir.path() / "x.ico").size(), 1u);
     EXPECT_EQ(fx::Bytes(file.begin() + 22, file.end()), middle.data);
 }
 
 TEST_F(FormatsFixture, AFileThatCannotBeWrittenStopsTheRunWithItsReason) {
-    fs::create_directory(dir.path() / "o.ico");  // a folder where the file goes
+    fs::create_directory(dir.path() / "o-002.ico");  // a folder where the file goes
     use({32}, "original");
-    try {
-        saveSelectedRows({{dll, 0, true}}, dir.path() / "o.ico", ctx);
-        ADD_FAILURE() << "no error";
-    } catch (const std::runtime_error& e) {
-        EXPECT_NE(std::string(e.what()).find("o.ico"), std::string::npos);
-        EXPECT_NE(std::string(e.what()).find("Is a directory"), std::string::npos) << e.what();
-    }
-    EXPECT_TRUE(fs::is_directory(dir.path() / "o.ico"));
+    save({{dll, 0, true}, {dll, 1, true}, {dll, 0, true}}, dir.path() / "o.ico");
+    EXPECT_EQ(report.stopReason(),
+              "Cannot create file \"" + (dir.path() / "o-002.ico").string() + "\". Is a directory");
+    EXPECT_EQ(written(), std::vector<std::string>{"o-001.ico"});
+    EXPECT_EQ(imagesOf(dir.path() / "o-001.ico").size(), 3u);  // kept
+    EXPECT_TRUE(fs::is_directory(dir.path() / "o-002.ico"));
+    EXPECT_FALSE(fs::exists(dir.path() / "o-003.ico"));  // the run ended there
     use({32, 16}, "png");
     fs::create_directory(dir.path() / "16-p.png");
-    EXPECT_THROW(saveSelectedRows({{dll, 0, true}}, dir.path() / "p.png", ctx), std::runtime_error);
+    save({{dll, 0, true}}, dir.path() / "p.png");
+    EXPECT_TRUE(report.stopped());
+    EXPECT_NE(report.stopReason().find("16-p.png"), std::string::npos) << report.stopReason();
     EXPECT_EQ(written(), (std::vector<std::string>{"32-p.png"}));
+    EXPECT_TRUE(fs::is_regular_file(dir.path() / "32-p.png"));  // kept
 }
 
 TEST_F(FormatsFixture, ARealProgramGivesAPngOf128WithAlphaAndItsOwnIconFile) {
@@ -151,13 +169,14 @@ TEST_F(FormatsFixture, ARealProgramGivesAPngOf128WithAlphaAndItsOwnIconFile) {
     // 32 x 32 image of 16 colours with its mask.
     const fs::path stub = "/usr/share/nsis/Stubs/zlib-x86-unicode";
     if (!fs::exists(stub)) GTEST_SKIP() << "nsis is not installed";
-    auto opened = IconFile::open(stub);
+    auto opened = IconSet::open(stub);
     ASSERT_TRUE(opened);
-    const std::vector<StoredImage> group = storedImages(opened->resources(), 0);
+    ASSERT_GT(opened->iconCount(), 0);
+    const std::vector<StoredImage> group = opened->load(ResourceKind::Icon, 0).images;
     ASSERT_FALSE(group.empty());
 
     use({128}, "png");
-    saveSelectedRows({{stub, 0, true}}, dir.path() / "stub.png", ctx);
+    save({{stub, 0, true}}, dir.path() / "stub.png");
     const RgbaImage png = readPng(dir.path() / "stub.png");
     ASSERT_EQ(png.width, 128);
     ASSERT_EQ(png.height, 128);
@@ -167,15 +186,9 @@ TEST_F(FormatsFixture, ARealProgramGivesAPngOf128WithAlphaAndItsOwnIconFile) {
     EXPECT_GT(solid, 0);
 
     use({128}, "original");
-    report.clear();
-    saveSelectedRows({{stub, 0, true}}, dir.path() / "stub.ico", ctx);
-    const fx::Bytes ico = fx::readWholeFile(dir.path() / "stub.ico");
-    auto entries = readIcoDirectory(ico);
-    ASSERT_TRUE(entries);
-    ASSERT_EQ(entries->size(), group.size());
-    for (std::size_t i = 0; i < group.size(); ++i) {
-        auto data = icoImageData(ico, (*entries)[i]);
-        ASSERT_TRUE(data);
-        EXPECT_EQ(fx::Bytes(data->begin(), data->end()), group[i].data) << i;
-    }
+    save({{stub, 0, true}}, dir.path() / "stub.ico");
+    const std::vector<StoredImage> copied = imagesOf(dir.path() / "stub.ico");
+    ASSERT_EQ(copied.size(), group.size());
+    for (std::size_t i = 0; i < group.size(); ++i)
+        EXPECT_EQ(bytesOf(copied[i]), bytesOf(group[i])) << i;
 }

@@ -1,6 +1,8 @@
-// Decoding stored icon images of every kind, choosing images for a size, resampling.
+// Decoding stored icon images of every kind, the depth their headers state, and
+// resampling.
 #include <gtest/gtest.h>
 
+#include "platform/byte_reader.h"
 #include "platform/icon_decode.h"
 #include "support/fixtures.h"
 
@@ -8,6 +10,18 @@ namespace pellimar {
 namespace {
 
 using namespace fixtures;
+
+template <typename T>
+std::string why(const Result<T>& result) {
+    return result ? std::string() : result.failure().message();
+}
+
+// The image decoded; a failure fails the test.
+Icon decoded(const Bytes& bytes) {
+    Result<Icon> icon = decodeIconImage(bytes);
+    EXPECT_TRUE(icon) << why(icon);
+    return icon ? std::move(*icon) : Icon{};
+}
 
 void expectSamePicture(const Icon& expected, const Icon& actual) {
     ASSERT_EQ(actual.width, expected.width);
@@ -34,10 +48,10 @@ TEST_P(DibDepth, DecodesColoursAndMaskOfEveryDepth) {
     Icon picture = patternIcon(19, 7, c.colors);  // odd width exercises row padding
     DibOptions options;
     options.bitfields = c.bitfields;
-    Icon decoded = decodeIconImage(dibImage(picture, c.bits, options).data);
-    EXPECT_EQ(decoded.bitCount, c.bits);
-    EXPECT_FALSE(decoded.hasAlpha);
-    expectSamePicture(picture, decoded);
+    const Icon image = decoded(dibImage(picture, c.bits, options).data);
+    EXPECT_EQ(image.bitCount, c.bits);
+    EXPECT_FALSE(image.hasAlpha);
+    expectSamePicture(picture, image);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllDepths, DibDepth,
@@ -50,143 +64,164 @@ TEST(DibDecode, OneBitIconKeepsWhiteBlackTransparentAndInverted) {
     Icon picture = solidIcon(4, 1, 0xFFFFFFFF);
     picture.color = {0xFFFFFFFF, 0xFF000000, 0xFF000000, 0xFFFFFFFF};
     picture.mask = {0, 0, 1, 1};
-    Icon decoded = decodeIconImage(dibImage(picture, 1).data);
-    ASSERT_EQ(decoded.width, 4);
-    EXPECT_FALSE(decoded.hasAlpha);
-    EXPECT_EQ(decoded.color,
+    const Icon image = decoded(dibImage(picture, 1).data);
+    ASSERT_EQ(image.width, 4);
+    EXPECT_FALSE(image.hasAlpha);
+    EXPECT_EQ(image.color,
               (std::vector<std::uint32_t>{0xFFFFFFFF, 0xFF000000, 0xFF000000, 0xFFFFFFFF}));
-    EXPECT_EQ(decoded.mask, (std::vector<std::uint8_t>{0, 0, 1, 1}));
+    EXPECT_EQ(image.mask, (std::vector<std::uint8_t>{0, 0, 1, 1}));
 }
 
 TEST(DibDecode, ThirtyTwoBitAlphaIsKeptWithItsMask) {
     Icon picture = alphaPatternIcon(40, 5);
-    Icon decoded = decodeIconImage(dibImage(picture, 32).data);
-    EXPECT_TRUE(decoded.hasAlpha);
-    expectSamePicture(picture, decoded);
+    const Icon image = decoded(dibImage(picture, 32).data);
+    EXPECT_TRUE(image.hasAlpha);
+    expectSamePicture(picture, image);
 }
 
 TEST(DibDecode, ThirtyTwoBitWithAllAlphaZeroIsOpaqueWhereTheMaskSays) {
     Icon picture = patternIcon(8, 8);
     DibOptions options;
     options.zeroAlpha = true;
-    Icon decoded = decodeIconImage(dibImage(picture, 32, options).data);
-    EXPECT_FALSE(decoded.hasAlpha);
-    expectSamePicture(picture, decoded);
-    EXPECT_EQ(decoded.pixel(3, 3) >> 24, 0xFFu);
+    const Icon image = decoded(dibImage(picture, 32, options).data);
+    EXPECT_FALSE(image.hasAlpha);
+    expectSamePicture(picture, image);
+    EXPECT_EQ(image.pixel(3, 3) >> 24, 0xFFu);
 }
 
 TEST(DibDecode, ThirtyTwoBitWithoutMaskTakesTheMaskFromAlpha) {
     Icon picture = alphaPatternIcon(32, 4);
     DibOptions options;
     options.withMask = false;
-    Icon decoded = decodeIconImage(dibImage(picture, 32, options).data);
-    ASSERT_TRUE(decoded.hasAlpha);
-    EXPECT_TRUE(decoded.maskBit(0, 2));
-    EXPECT_FALSE(decoded.maskBit(1, 2));
+    const Icon image = decoded(dibImage(picture, 32, options).data);
+    ASSERT_TRUE(image.hasAlpha);
+    EXPECT_TRUE(image.maskBit(0, 2));
+    EXPECT_FALSE(image.maskBit(1, 2));
 }
 
 TEST(DibDecode, MissingMaskOfAnOpaqueImageMeansOpaque) {
     Icon picture = patternIcon(16, 16, 16);
     DibOptions options;
     options.withMask = false;
-    Icon decoded = decodeIconImage(dibImage(picture, 4, options).data);
-    ASSERT_FALSE(decoded.empty());
-    EXPECT_FALSE(decoded.maskBit(0, 0));
+    const Icon image = decoded(dibImage(picture, 4, options).data);
+    ASSERT_FALSE(image.empty());
+    EXPECT_FALSE(image.maskBit(0, 0));
 }
 
 TEST(PngDecode, DecodesLargePngWithMaskFollowingAlpha) {
     Icon picture = alphaPatternIcon(256, 256);
-    Icon decoded = decodeIconImage(pngImage(picture).data);
-    EXPECT_TRUE(decoded.hasAlpha);
-    expectSamePicture(picture, decoded);
+    const Icon image = decoded(pngImage(picture).data);
+    EXPECT_TRUE(image.hasAlpha);
+    expectSamePicture(picture, image);
 }
 
-TEST(HostileImages, GiveAnEmptyIcon) {
+TEST(HostileImages, GiveAFailureThatSaysWhy) {
     const Bytes good = dibImage(patternIcon(16, 16, 16), 4).data;
     auto patched = [&](std::size_t at, std::uint32_t value, bool wide) {
         Bytes b = good;
         wide ? put32(b, at, value) : put16(b, at, std::uint16_t(value));
         return b;
     };
-    const std::vector<std::pair<const char*, Bytes>> cases = {
-        {"empty", {}},
-        {"header only", Bytes(good.begin(), good.begin() + 40)},
-        {"colour rows cut", Bytes(good.begin(), good.begin() + 40 + 64 + 50)},
-        {"width too large", patched(4, 5000, true)},
-        {"width negative", patched(4, 0xFFFFFFF0u, true)},
-        {"height 4 GB", patched(8, 0x80000000u, true)},
-        {"height huge", patched(8, 0x7FFFFFFFu, true)},
-        {"height one row", patched(8, 1, true)},
-        {"depth 7", patched(14, 7, false)},
-        {"RLE", patched(16, 2, true)},
-        {"header size huge", patched(0, 0xFFFFFFFFu, true)},
-        {"palette claims 4G colours", patched(32, 0x40000000u, true)},
-        {"PNG signature only", Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0}},
+    struct Case {
+        const char* name;
+        Bytes bytes;
+        Fault fault;
+        const char* message;
     };
-    for (const auto& [name, bytes] : cases) EXPECT_TRUE(decodeIconImage(bytes).empty()) << name;
+    const std::vector<Case> cases = {
+        {"empty", {}, Fault::DamagedImage, "damaged image data (shorter than a bitmap header)"},
+        {"header only", Bytes(good.begin(), good.begin() + 40), Fault::DamagedImage,
+         "damaged image data (colour table cut off)"},
+        {"colour rows cut", Bytes(good.begin(), good.begin() + 40 + 64 + 50), Fault::DamagedImage,
+         "damaged image data (pixel rows cut off)"},
+        {"width too large", patched(4, 5000, true), Fault::CapReached,
+         "stopped at a limit: images of 1024 pixels a side"},
+        {"width negative", patched(4, 0xFFFFFFF0u, true), Fault::DamagedImage,
+         "damaged image data (size -16 x 16)"},
+        {"height 4 GB", patched(8, 0x80000000u, true), Fault::DamagedImage,
+         "damaged image data (height out of range)"},
+        {"height huge", patched(8, 0x7FFFFFFFu, true), Fault::CapReached,
+         "stopped at a limit: images of 1024 pixels a side"},
+        {"height one row", patched(8, 1, true), Fault::DamagedImage,
+         "damaged image data (size 16 x 0)"},
+        {"depth 7", patched(14, 7, false), Fault::UnsupportedImage,
+         "an image of a kind that is not read (7 bits per pixel)"},
+        {"RLE", patched(16, 2, true), Fault::UnsupportedImage,
+         "an image of a kind that is not read (compression 2 at 4 bits)"},
+        {"header size huge", patched(0, 0xFFFFFFFFu, true), Fault::UnsupportedImage,
+         "an image of a kind that is not read (bitmap header of 4294967295 bytes)"},
+        {"header of 12 bytes", patched(0, 12, true), Fault::UnsupportedImage,
+         "an image of a kind that is not read (bitmap header of 12 bytes)"},
+        {"palette claims 4G colours", patched(32, 0x40000000u, true), Fault::DamagedImage,
+         "damaged image data (colour table cut off)"},
+        {"PNG signature only", Bytes{0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0},
+         Fault::DamagedImage, "damaged image data (PNG: "},
+    };
+    for (const auto& c : cases) {
+        const Result<Icon> icon = decodeIconImage(c.bytes);
+        ASSERT_FALSE(icon) << c.name;
+        EXPECT_EQ(icon.failure().fault, c.fault) << c.name;
+        EXPECT_EQ(icon.failure().message().rfind(c.message, 0), 0u)
+            << c.name << ": " << icon.failure().message();
+    }
 }
 
 TEST(HostileImages, PngBeyondTheSizeCapIsRefused) {
     Bytes png = pngImage(solidIcon(4, 4, 0xFF123456)).data;
     // IHDR width at 16, big-endian; the CRC is wrong too, either way it must be refused.
     png[16] = 0, png[17] = 0, png[18] = 0x20, png[19] = 0x00;
-    EXPECT_TRUE(decodeIconImage(png).empty());
+    const Result<Icon> icon = decodeIconImage(png);
+    ASSERT_FALSE(icon);
+    EXPECT_EQ(icon.failure().fault, Fault::DamagedImage);
 }
 
 // A PNG of a few kilobytes can claim 4096 x 4096 pixels, and each load would
 // then fill some 150 MB; icon images of either kind stop at the DIB cap.
 TEST(HostileImages, PngIconsShareTheDibSizeCap) {
-    EXPECT_EQ(decodeIconImage(pngImage(solidIcon(kMaxDibDimension, 1, 0xFF123456)).data).width,
+    EXPECT_EQ(decoded(pngImage(solidIcon(kMaxDibDimension, 1, 0xFF123456)).data).width,
               kMaxDibDimension);
-    EXPECT_TRUE(
-        decodeIconImage(pngImage(solidIcon(kMaxDibDimension + 1, 1, 0xFF123456)).data).empty());
-    EXPECT_TRUE(
-        decodeIconImage(pngImage(solidIcon(1, kMaxDibDimension + 1, 0xFF123456)).data).empty());
+    EXPECT_FALSE(decodeIconImage(pngImage(solidIcon(kMaxDibDimension + 1, 1, 0xFF123456)).data));
+    EXPECT_FALSE(decodeIconImage(pngImage(solidIcon(1, kMaxDibDimension + 1, 0xFF123456)).data));
 }
 
-IconDirEntry entry(int w, int h, int bits) {
-    IconDirEntry e;
-    e.width = std::uint8_t(w);
-    e.height = std::uint8_t(h);
-    e.bitCount = std::uint16_t(bits);
-    return e;
+TEST(HostileImages, ImagesOverTheLargestImageAreNotLookedAt) {
+    Bytes huge(std::size_t(kMaxImageBytes) + 1, 0);
+    const Bytes good = dibImage(patternIcon(16, 16, 16), 4).data;
+    std::copy(good.begin(), good.end(), huge.begin());
+    const Result<Icon> icon = decodeIconImage(huge);
+    ASSERT_FALSE(icon);
+    EXPECT_EQ(icon.failure().fault, Fault::CapReached);
+    EXPECT_TRUE(decodeIconImage(std::span(huge).first(std::size_t(kMaxImageBytes))));
 }
 
-TEST(PickImage, NearestSizeThenBitCountNearest32ThenFirst) {
+TEST(StoredImageDepth, WhatTheHeaderOfADibOrAPngStates) {
+    Bytes rgba = pngImage(patternIcon(8, 8)).data;
+    auto withColourType = [&](int depth, int type) {
+        Bytes b = rgba;
+        b[24] = std::uint8_t(depth);
+        b[25] = std::uint8_t(type);
+        return b;
+    };
     struct Case {
         const char* name;
-        std::vector<IconDirEntry> entries;
-        int size;
-        int expected;
+        Bytes bytes;
+        std::optional<int> depth;
     };
     const std::vector<Case> cases = {
-        {"exact size wins", {entry(48, 48, 32), entry(32, 32, 4), entry(16, 16, 32)}, 32, 1},
-        {"deeper image at same size",
-         {entry(32, 32, 4), entry(32, 32, 8), entry(32, 32, 32)},
-         32,
-         2},
-        {"first of equals", {entry(32, 32, 8), entry(32, 32, 8)}, 32, 0},
-        {"missing size: nearer one", {entry(48, 48, 32), entry(24, 24, 32)}, 32, 1},
-        {"missing size: tie broken by depth", {entry(48, 48, 8), entry(16, 16, 32)}, 32, 1},
-        {"stored 0 is 256", {entry(0, 0, 32), entry(128, 128, 32)}, 256, 0},
-        {"stored 0 is not 0", {entry(0, 0, 32), entry(16, 16, 4)}, 16, 1},
-        {"48 bits is as far as 16", {entry(32, 32, 48), entry(32, 32, 16)}, 32, 0},
-        {"small icon", {entry(32, 32, 32), entry(16, 16, 8)}, 16, 1},
+        {"DIB of 1 bit", dibImage(patternIcon(8, 8, 2), 1).data, 1},
+        {"DIB of 8 bits", dibImage(patternIcon(8, 8, 200), 8).data, 8},
+        {"DIB of 24 bits", dibImage(patternIcon(8, 8), 24).data, 24},
+        {"PNG of RGBA", rgba, 32},
+        {"PNG of 16-bit RGBA", withColourType(16, 6), 64},
+        {"PNG of RGB", withColourType(8, 2), 24},
+        {"PNG of a palette", withColourType(8, 3), 8},
+        {"PNG of grey and alpha", withColourType(8, 4), 16},
+        {"PNG of 4-bit grey", withColourType(4, 0), 4},
+        {"PNG cut before its colour type", Bytes(rgba.begin(), rgba.begin() + 25), std::nullopt},
+        {"DIB header too short", Bytes(15, 0), std::nullopt},
+        {"not a DIB header", Bytes(40, 0), std::nullopt},
     };
-    for (const auto& c : cases)
-        EXPECT_EQ(pickImageForSize(c.entries, c.size), c.expected) << c.name;
-    EXPECT_EQ(pickImageForSize({}, 32), -1);
-}
-
-TEST(PickImage, ZeroBitCountIsTakenFromTheColourCount) {
-    IconDirEntry sixteen = entry(32, 32, 0);
-    sixteen.colorCount = 16;
-    IconDirEntry two = entry(32, 32, 0);
-    two.colorCount = 2;
-    EXPECT_EQ(sixteen.statedBitCount(), 4);
-    EXPECT_EQ(two.statedBitCount(), 1);
-    std::vector<IconDirEntry> entries = {two, sixteen};
-    EXPECT_EQ(pickImageForSize(entries, 32), 1);
+    for (const Case& c : cases) EXPECT_EQ(storedImageDepth(c.bytes), c.depth) << c.name;
 }
 
 TEST(Resize, AreaAveragingWhenShrinking) {

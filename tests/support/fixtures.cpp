@@ -247,6 +247,26 @@ Bytes makeIco(const std::vector<IconImage>& images, std::uint16_t type) {
     return out;
 }
 
+Bytes makeCur(const std::vector<CursorImage>& images) {
+    Bytes out;
+    append16(out, 0);
+    append16(out, 2);
+    append16(out, std::uint16_t(images.size()));
+    std::uint32_t offset = std::uint32_t(6 + 16 * images.size());
+    for (const CursorImage& c : images) {
+        out.push_back(c.image.width), out.push_back(c.image.height), out.push_back(0),
+            out.push_back(0);
+        append16(out, c.hotspotX);
+        append16(out, c.hotspotY);
+        append32(out, std::uint32_t(c.image.data.size()));
+        append32(out, offset);
+        offset += std::uint32_t(c.image.data.size());
+    }
+    for (const CursorImage& c : images)
+        out.insert(out.end(), c.image.data.begin(), c.image.data.end());
+    return out;
+}
+
 // ---- Executables -------------------------------------------------------------
 
 namespace {
@@ -276,29 +296,66 @@ Bytes groupData(const std::vector<IconImage>& images, std::uint16_t& nextId,
     return g;
 }
 
-// The groups and their images as a flat list of resources: icons first, then groups.
-std::vector<Resource> collect(const std::vector<IconGroupSpec>& groups) {
-    std::vector<Resource> icons, groupRes;
-    std::uint16_t nextIconId = 1, nextGroupId = 1;
+// A cursor group's directory; its images become RT_CURSOR resources that lead
+// with their hotspots.
+Bytes cursorGroupData(const std::vector<CursorImage>& images, std::uint16_t& nextId,
+                      std::vector<Resource>& cursors) {
+    Bytes g;
+    append16(g, 0);
+    append16(g, 2);
+    append16(g, std::uint16_t(images.size()));
+    for (const CursorImage& c : images) {
+        const std::uint16_t id = nextId++;
+        Bytes data;
+        append16(data, c.hotspotX);
+        append16(data, c.hotspotY);
+        data.insert(data.end(), c.image.data.begin(), c.image.data.end());
+        append16(g, std::uint16_t(c.image.width == 0 ? 256 : c.image.width));
+        append16(g, std::uint16_t(2 * (c.image.height == 0 ? 256 : c.image.height)));
+        append16(g, c.image.planes);
+        append16(g, c.image.bitCount);
+        append32(g, std::uint32_t(data.size()));
+        append16(g, id);
+        cursors.push_back({1, {}, id, {{0x409, std::move(data)}}});
+    }
+    return g;
+}
+
+// The groups and their images as a flat list of resources, by type in ascending
+// order: cursor images, icon images, cursor groups, icon groups.
+std::vector<Resource> collect(const std::vector<IconGroupSpec>& groups,
+                              const std::vector<CursorGroupSpec>& cursorGroups = {}) {
+    std::vector<Resource> cursors, icons, cursorGroupRes, groupRes;
+    std::uint16_t nextIconId = 1, nextGroupId = 1, nextCursorId = 1, nextCursorGroupId = 1;
     for (const IconGroupSpec& group : groups) {
         Resource r;
         r.type = 14;
         r.name = group.name;
         r.id = group.name.empty() ? nextGroupId++ : 0;
-        std::uint16_t language = 0x409;
+        std::uint16_t language = group.language;
         r.languages.push_back({language, groupData(group.images, nextIconId, icons)});
         for (const auto& other : group.otherLanguages)
             r.languages.push_back({--language, groupData(other, nextIconId, icons)});
         groupRes.push_back(std::move(r));
     }
-    icons.insert(icons.end(), groupRes.begin(), groupRes.end());
-    return icons;
+    for (const CursorGroupSpec& group : cursorGroups) {
+        Resource r;
+        r.type = 12;
+        r.name = group.name;
+        r.id = group.name.empty() ? nextCursorGroupId++ : 0;
+        r.languages.push_back({0x409, cursorGroupData(group.images, nextCursorId, cursors)});
+        cursorGroupRes.push_back(std::move(r));
+    }
+    std::vector<Resource> out = std::move(cursors);
+    for (auto* part : {&icons, &cursorGroupRes, &groupRes})
+        out.insert(out.end(), std::make_move_iterator(part->begin()),
+                   std::make_move_iterator(part->end()));
+    return out;
 }
 
-}  // namespace
-
-Bytes makeResourceSection(const std::vector<IconGroupSpec>& groups) {
-    std::vector<Resource> resources = collect(groups);
+// A resource section (based at kResourceRva) holding `resources`, its types in
+// the order they first appear.
+Bytes sectionOf(const std::vector<Resource>& resources) {
     std::vector<std::uint16_t> types;
     for (const Resource& r : resources)
         if (std::find(types.begin(), types.end(), r.type) == types.end()) types.push_back(r.type);
@@ -360,6 +417,17 @@ Bytes makeResourceSection(const std::vector<IconGroupSpec>& groups) {
     return out;
 }
 
+}  // namespace
+
+Bytes makeResourceSection(const std::vector<IconGroupSpec>& groups) {
+    return sectionOf(collect(groups));
+}
+
+Bytes makeResourceSection(const std::vector<IconGroupSpec>& groups,
+                          const std::vector<CursorGroupSpec>& cursors) {
+    return sectionOf(collect(groups, cursors));
+}
+
 Bytes makeSharedGroupPe(std::uint16_t groups, std::uint16_t entries) {
     const Bytes image = dibImage(solidIcon(32, 32, 0xFF3060A0), 32).data;
     // Root (two types), RT_ICON directory (one entry), RT_GROUP_ICON directory,
@@ -398,6 +466,36 @@ Bytes makeSharedGroupPe(std::uint16_t groups, std::uint16_t entries) {
     }
     std::copy(image.begin(), image.end(), section.begin() + pixels);
     return wrapPe(section);
+}
+
+std::uint32_t manyIdsColour(std::uint16_t id) {
+    return 0xFF000000u | (std::uint32_t(id) << 4);
+}
+
+Bytes makeManyIdsPe(std::uint16_t ids, int groups, int perGroup) {
+    std::vector<Resource> resources;
+    resources.reserve(std::size_t(ids) + std::size_t(groups));
+    for (std::uint32_t id = 1; id <= ids; ++id)
+        resources.push_back(
+            {3,
+             {},
+             std::uint16_t(id),
+             {{0x409, dibImage(solidIcon(1, 1, manyIdsColour(std::uint16_t(id))), 32).data}}});
+    const Bytes image = resources.empty() ? Bytes() : resources.front().languages[0].second;
+    Bytes directory;
+    append16(directory, 0);
+    append16(directory, 1);
+    append16(directory, std::uint16_t(perGroup));
+    for (int k = 0; k < perGroup; ++k) {
+        directory.insert(directory.end(), {1, 1, 0, 0});
+        append16(directory, 1);
+        append16(directory, 32);
+        append32(directory, std::uint32_t(image.size()));
+        append16(directory, std::uint16_t(ids - k));
+    }
+    for (int g = 1; g <= groups; ++g)
+        resources.push_back({14, {}, std::uint16_t(g), {{0x409, directory}}});
+    return wrapPe(sectionOf(resources));
 }
 
 Bytes wrapPe(const Bytes& section, PeKind kind) {
@@ -444,8 +542,18 @@ Bytes makePe(const std::vector<IconGroupSpec>& groups, PeKind kind) {
     return wrapPe(makeResourceSection(groups), kind);
 }
 
+Bytes makePe(const std::vector<IconGroupSpec>& groups, const std::vector<CursorGroupSpec>& cursors,
+             PeKind kind) {
+    return wrapPe(makeResourceSection(groups, cursors), kind);
+}
+
 Bytes makeNe(const std::vector<IconGroupSpec>& groups, int alignShift) {
-    std::vector<Resource> resources = collect(groups);
+    return makeNe(groups, {}, alignShift);
+}
+
+Bytes makeNe(const std::vector<IconGroupSpec>& groups, const std::vector<CursorGroupSpec>& cursors,
+             int alignShift) {
+    std::vector<Resource> resources = collect(groups, cursors);
     const std::size_t ne = 0x40;
     Bytes out(ne, 0);
     out[0] = 'M', out[1] = 'Z';
@@ -457,7 +565,7 @@ Bytes makeNe(const std::vector<IconGroupSpec>& groups, int alignShift) {
     append16(out, std::uint16_t(alignShift));
     std::vector<std::pair<std::size_t, const Bytes*>> records;
     std::vector<std::pair<std::size_t, std::u16string>> names;
-    for (std::uint16_t type : {std::uint16_t(3), std::uint16_t(14)}) {
+    for (std::uint16_t type : {1, 3, 12, 14}) {
         std::vector<const Resource*> ofType;
         for (const Resource& r : resources)
             if (r.type == type) ofType.push_back(&r);

@@ -60,10 +60,19 @@ IconImage dibImage(const Icon& picture, int bits, DibOptions options = {});
 // `picture` as a PNG (RGBA; alpha from the picture, or 0 where the mask is 1).
 IconImage pngImage(const Icon& picture);
 
+// One image of a cursor and its hotspot.
+struct CursorImage {
+    IconImage image;
+    std::uint16_t hotspotX = 0, hotspotY = 0;
+};
+
 // ---- Files -------------------------------------------------------------------
 
 // An .ico file: header (0, type, count), one entry per image, the images in order.
 Bytes makeIco(const std::vector<IconImage>& images, std::uint16_t type = 1);
+// A .cur file: an .ico file of type 2 whose entries give each image's hotspot in
+// place of the planes and the bit count.
+Bytes makeCur(const std::vector<CursorImage>& images);
 
 // One icon group of an executable. `name` empty: a numbered group (ids 1, 2, ...
 // in the order given); otherwise a named one. `otherLanguages` adds further
@@ -72,6 +81,17 @@ struct IconGroupSpec {
     std::vector<IconImage> images;
     std::u16string name;
     std::vector<std::vector<IconImage>> otherLanguages;
+    // The language of the first language entry; each further one is one less.
+    std::uint16_t language = 0x409;
+};
+
+// One cursor group of an executable: numbered (ids 1, 2, ... in the order given)
+// when `name` is empty. Its images are RT_CURSOR resources of their own ids: the
+// hotspot (two words), then the image; the group's entries give width and height
+// as words, the height doubled (image and mask), as cursor groups store them.
+struct CursorGroupSpec {
+    std::vector<CursorImage> images;
+    std::u16string name;
 };
 
 enum class PeKind { Pe32, Pe32Plus };
@@ -84,17 +104,34 @@ inline constexpr std::uint32_t kResourceFileOffset = 0x400;
 // A resource section (based at kResourceRva) holding the groups as RT_GROUP_ICON
 // resources, in the order given, and their images as RT_ICON resources.
 Bytes makeResourceSection(const std::vector<IconGroupSpec>& groups);
+// The same with cursor groups as RT_GROUP_CURSOR resources and their images as
+// RT_CURSOR resources. The types are stored in ascending order (1, 3, 12, 14).
+Bytes makeResourceSection(const std::vector<IconGroupSpec>& groups,
+                          const std::vector<CursorGroupSpec>& cursors);
 // A PE file whose only section is `resourceSection`, named by the resource data directory.
 Bytes wrapPe(const Bytes& resourceSection, PeKind kind = PeKind::Pe32);
 // A PE library holding the given icon groups.
 Bytes makePe(const std::vector<IconGroupSpec>& groups, PeKind kind = PeKind::Pe32);
+// A PE library holding icon groups and cursor groups.
+Bytes makePe(const std::vector<IconGroupSpec>& groups, const std::vector<CursorGroupSpec>& cursors,
+             PeKind kind = PeKind::Pe32);
 // A PE library of `groups` icon groups that all share one group directory stating
 // `entries` images, each naming the one 32x32 image the file holds (RT_ICON id 1).
 // With 65,535 of each it is 1.4 MB and states 4.3 billion images.
 Bytes makeSharedGroupPe(std::uint16_t groups, std::uint16_t entries);
+// A PE library whose RT_ICON directory holds `ids` images of ids 1 to `ids`, each
+// a 1 x 1 32-bit DIB of colour manyIdsColour(id), stored in id order, and `groups`
+// icon groups each naming the `perGroup` highest ids, highest first. With 65,535
+// ids, 256 groups and 256 per group it is about 7 MB and names 65,536 images.
+Bytes makeManyIdsPe(std::uint16_t ids, int groups, int perGroup);
+// The colour (0xFFRRGGBB) of the image makeManyIdsPe stores under `id`.
+std::uint32_t manyIdsColour(std::uint16_t id);
 // A 16-bit NE library holding the given icon groups with resources aligned to
 // 1 << alignShift bytes.
 Bytes makeNe(const std::vector<IconGroupSpec>& groups, int alignShift = 4);
+// The same with cursor groups (named ones by length-prefixed names, as icons).
+Bytes makeNe(const std::vector<IconGroupSpec>& groups, const std::vector<CursorGroupSpec>& cursors,
+             int alignShift = 4);
 
 // Little-endian patching of built files.
 void put16(Bytes& bytes, std::size_t offset, std::uint16_t value);

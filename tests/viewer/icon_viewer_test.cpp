@@ -106,11 +106,9 @@ struct ViewerFixture : ::testing::Test {
         form->loadViewedFile();
         return form;
     }
-    int thumbnailFilesLeft() const {
-        int n = 0;
-        for (auto& e : fs::directory_iterator(privateDir))
-            n += e.path().filename().string().starts_with("mynameisnothing-");
-        return n;
+    // What the program's private temporary folder holds: the viewer puts nothing there.
+    int privateFiles() const {
+        return int(std::distance(fs::directory_iterator(privateDir), fs::directory_iterator()));
     }
 };
 
@@ -131,18 +129,15 @@ TEST_F(ViewerFixture, ShowingListsEveryImageAndMakesThumbnails) {
     EXPECT_EQ(form->thumbnailList->count(), 3);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(t.at(i)->caption(), form->imageChoice->itemText(i));
-        EXPECT_EQ(t.at(i)->source(), ThumbnailSource::File);
-        EXPECT_EQ(t.at(i)->fileName(),
-                  q(privateDir / ("mynameisnothing-" + std::to_string(i) + ".ico")));
+        EXPECT_EQ(t.at(i)->source(), ThumbnailSource::Picture);
+        EXPECT_TRUE(t.at(i)->fileName().isEmpty());
     }
-    // Despite the name, a thumbnail file is a bitmap of the image's colour plane.
-    QImage second(t.at(1)->fileName(), "BMP");
+    // A thumbnail is a bitmap of the image's colour plane, held in memory.
+    const QImage second = t.at(1)->picture().decoded();
     ASSERT_EQ(second.size(), QSize(32, 32));
     EXPECT_EQ(second.pixel(5, 0) | 0xFF000000u, patternColor(5 % 200) | 0xFF000000u);
-    EXPECT_EQ(thumbnailFilesLeft(), 3);
-
-    form->reject();
-    EXPECT_EQ(thumbnailFilesLeft(), 0);
+    EXPECT_TRUE(t.at(1)->picture().imageData().startsWith("BM"));
+    EXPECT_EQ(privateFiles(), 0);
 }
 
 // Esc pressed while the viewer is still being opened closes it once it is open:
@@ -200,42 +195,74 @@ TEST_F(ViewerFixture, NameThatIsNotUtf8IsViewed) {
     EXPECT_TRUE(desk.messages.empty());
 }
 
-TEST_F(ViewerFixture, EntriesNamingTheSameBytesShareOneThumbnailFile) {
+// Whether two thumbnails show one picture held once: the same bytes and the
+// same decoded pixels.
+bool shareOnePicture(const Thumbnail& a, const Thumbnail& b) {
+    return !a.picture().isEmpty() &&
+           a.picture().imageData().constData() == b.picture().imageData().constData() &&
+           a.picture().decoded().constBits() == b.picture().decoded().constBits();
+}
+
+TEST_F(ViewerFixture, EntriesNamingTheSameBytesShareOneThumbnailPicture) {
     auto form = shown(dir.write("shared.ico", sharedImageIco(0xFFFF, 1)));
     EXPECT_EQ(form->statusText(0), "  Bmp count:  65535");  // as the header says
     EXPECT_EQ(form->imageChoice->count(), kMaxImagesPerIcon);
     ThumbnailCollection& t = form->thumbnailList->thumbnails();
     ASSERT_EQ(t.count(), kMaxImagesPerIcon);
-    EXPECT_EQ(thumbnailFilesLeft(), 1);
-    for (int i = 0; i < t.count(); ++i) EXPECT_EQ(t.at(i)->fileName(), t.at(0)->fileName()) << i;
-    EXPECT_EQ(QImage(t.at(255)->fileName(), "BMP").size(), QSize(1024, 1024));
+    // One picture of 4 MB, not 256 of them.
+    for (int i = 1; i < t.count(); ++i) ASSERT_TRUE(shareOnePicture(*t.at(i), *t.at(0))) << i;
+    EXPECT_EQ(t.at(255)->picture().decoded().size(), QSize(1024, 1024));
     EXPECT_TRUE(desk.messages.empty());
-    form->reject();
-    EXPECT_EQ(thumbnailFilesLeft(), 0);
 }
 
-TEST_F(ViewerFixture, ThumbnailFilesStopAtTheStatedTotal) {
+TEST_F(ViewerFixture, ThumbnailPicturesStopAtTheStatedTotal) {
     // 3 MB a thumbnail: ten fit in 32 MB; the others are empty cells, except
-    // those that share a written file.
+    // those that share a picture already made.
     auto form = shown(dir.write("many.ico", sharedImageIco(14, 12)));
     ThumbnailCollection& t = form->thumbnailList->thumbnails();
     ASSERT_EQ(t.count(), 14);
-    EXPECT_EQ(thumbnailFilesLeft(), 10);
     std::uint64_t bytes = 0;
-    for (auto& e : fs::directory_iterator(privateDir)) bytes += fs::file_size(e.path());
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_FALSE(t.at(i)->picture().isEmpty()) << i;
+        bytes += std::uint64_t(t.at(i)->picture().imageData().size());
+    }
     EXPECT_LE(bytes, kMaxThumbnailBytes);
     for (int i : {10, 11}) {
-        EXPECT_TRUE(t.at(i)->fileName().isEmpty()) << i;
+        EXPECT_TRUE(t.at(i)->picture().isEmpty()) << i;
         EXPECT_EQ(t.at(i)->caption(), "0*0 XPcolors") << i;  // sizes as stored
     }
-    EXPECT_EQ(t.at(12)->fileName(), t.at(0)->fileName());
-    EXPECT_EQ(t.at(13)->fileName(), t.at(1)->fileName());
+    EXPECT_TRUE(shareOnePicture(*t.at(12), *t.at(0)));
+    EXPECT_TRUE(shareOnePicture(*t.at(13), *t.at(1)));
     ASSERT_EQ(desk.messages.size(), 1u);
     EXPECT_EQ(desk.messages[0].text,
-              "Thumbnails stop at 256 files or 32 MB: the other images are shown as empty "
+              "Thumbnails stop at 256 pictures or 32 MB: the other images are shown as empty "
               "cells.");
-    form->reject();
-    EXPECT_EQ(thumbnailFilesLeft(), 0);
+}
+
+TEST_F(ViewerFixture, ThumbnailPicturesStopAtTheirCount) {
+    // A group in memory is not held to the images a directory is read for: 300
+    // distinct images of 4 x 4.
+    auto set = IconSet::open(dir.write("one.ico", makeIco({dibImage(patternIcon(4, 4, 2), 1)})));
+    ASSERT_TRUE(set);
+    IconGroup group = set->load(ResourceKind::Icon, 0);
+    const StoredImage one = group.images.at(0);
+    ASSERT_TRUE(one.loaded());
+    group.images.clear();
+    for (int k = 0; k < 300; ++k) {
+        group.images.push_back(one);
+        group.images.back().offset = one.offset + std::uint64_t(k);  // told apart by place
+    }
+    group.statedCount = 300;
+    IconViewer form(desk);
+    form.setViewedGroup(group);
+    form.loadViewedFile();
+    ThumbnailCollection& t = form.thumbnailList->thumbnails();
+    ASSERT_EQ(t.count(), 300);
+    EXPECT_FALSE(t.at(kMaxThumbnailPictures - 1)->picture().isEmpty());
+    EXPECT_TRUE(t.at(kMaxThumbnailPictures)->picture().isEmpty());
+    EXPECT_TRUE(t.at(299)->picture().isEmpty());
+    ASSERT_EQ(desk.messages.size(), 1u);
+    EXPECT_TRUE(desk.messages[0].text.starts_with("Thumbnails stop at 256 pictures"));
 }
 
 TEST_F(ViewerFixture, ShownCentredOnTheScreenAtItsFinalWidth) {
@@ -312,10 +339,31 @@ TEST_F(ViewerFixture, PreviewLooksAsTheIconDrawnOnItsBlackPanel) {
     EXPECT_EQ(seen.pixel(5, 5), picture.color[inverting]);  // black inverted by the colour
 }
 
-TEST_F(ViewerFixture, ImageThatCannotBeReadLeavesThePreviewAndSaysSo) {
+// An image cut off in its pixels, as an icon file stores it.
+IconImage damaged(std::uint8_t side) {
+    // A sound header and palette, then only part of the pixels.
+    IconImage image = dibImage(patternIcon(side, side, 200), 8);
+    image.data.resize(40 + 256 * 4 + 10);
+    return image;
+}
+
+TEST_F(ViewerFixture, TheFileIsReadOnceWhenShown) {
     auto form = shown(icoPath);
-    put32(ico, 6 + 16 * 2 + 12, 1u << 30);  // third image far beyond the end
-    dir.write("three.ico", ico);
+    fs::remove(icoPath);
+    form->imageChoice->setCurrentIndex(2);
+    form->showChosenImage();
+    EXPECT_EQ(form->previewIcon().width, 48);
+    EXPECT_EQ(form->statusText(1), "3|48|48");
+}
+
+TEST_F(ViewerFixture, ImageThatCannotBeDecodedLeavesThePreviewAndSaysSo) {
+    auto form =
+        shown(dir.write("bad.ico", makeIco({dibImage(patternIcon(16, 16, 16), 4),
+                                            dibImage(patternIcon(32, 32, 200), 8), damaged(48)})));
+    ASSERT_EQ(form->imageChoice->count(), 3);
+    ASSERT_EQ(desk.messages.size(), 1u);
+    EXPECT_TRUE(desk.messages[0].text.starts_with("views load file Error\nimage 3: "))
+        << desk.messages[0].text;
     form->imageChoice->setCurrentIndex(2);
     form->showChosenImage();
     EXPECT_EQ(form->statusText(0), "Error infomation in h2");
@@ -347,17 +395,26 @@ TEST_F(ViewerFixture, WideAndPngImagesAreLabelledAsStored) {
     EXPECT_EQ(form->previewIcon().width, 256);
 }
 
-TEST_F(ViewerFixture, FileThatIsNoIconShowsFileOpenFalse) {
+TEST_F(ViewerFixture, FileThatIsNoIconShowsFileOpenFalseAndWhy) {
     auto form = shown(dir.write("not.ico", Bytes{'M', 'Z', 0, 0, 0, 0, 0, 0}));
     ASSERT_EQ(desk.messages.size(), 1u);
-    EXPECT_EQ(desk.messages[0].text, "file open false");
+    EXPECT_EQ(desk.messages[0].text,
+              "file open false\nnot a Windows program, library, icon or cursor file");
     EXPECT_EQ(desk.messages[0].caption, "notice");
     EXPECT_EQ(form->imageChoice->count(), 0);
     EXPECT_EQ(form->thumbnailList->thumbnails().count(), 0);
 
+    // A cursor file, and a program, are no icon files.
     auto cursor = shown(dir.write("c.cur", makeIco({dibImage(patternIcon(16, 16, 16), 4)}, 2)));
-    EXPECT_EQ(desk.messages.size(), 2u);
+    const Bytes dll = makePe({{{dibImage(patternIcon(16, 16, 16), 4)}}});
+    auto program = shown(dir.write("app.ico", dll));
+    ASSERT_EQ(desk.messages.size(), 3u);
     EXPECT_EQ(cursor->imageChoice->count(), 0);
+    EXPECT_EQ(program->imageChoice->count(), 0);
+    EXPECT_EQ(desk.messages[2].text, "file open false\nicon file header is not valid at byte 0x0");
+    shown(dir.path() / "missing.ico");
+    ASSERT_EQ(desk.messages.size(), 4u);
+    EXPECT_EQ(desk.messages[3].text, "file open false\ncannot open: No such file or directory");
 }
 
 TEST_F(ViewerFixture, PipeNamedLikeAnIconFileIsNoIconAndDoesNotHang) {
@@ -378,7 +435,7 @@ TEST_F(ViewerFixture, PipeNamedLikeAnIconFileIsNoIconAndDoesNotHang) {
     writer.join();
     EXPECT_LT(took, 1000);
     ASSERT_EQ(desk.messages.size(), 1u);
-    EXPECT_EQ(desk.messages[0].text, "file open false");
+    EXPECT_TRUE(desk.messages[0].text.starts_with("file open false\n")) << desk.messages[0].text;
 }
 
 TEST_F(ViewerFixture, HeaderWithoutImagesShowsNothingAndSaysNothing) {
@@ -388,16 +445,21 @@ TEST_F(ViewerFixture, HeaderWithoutImagesShowsNothingAndSaysNothing) {
     EXPECT_EQ(form->thumbnailList->thumbnails().count(), 0);
 }
 
-TEST_F(ViewerFixture, BrokenImageStopsTheThumbnailsThere) {
+TEST_F(ViewerFixture, AnImageMissingFromTheFileSaysViewsLoadFileErrorAndWhy) {
     put32(ico, 6 + 16 * 1 + 12, 1u << 30);  // the second image lies beyond the end
     dir.write("three.ico", ico);
     auto form = shown(icoPath);
-    ASSERT_EQ(desk.messages.size(), 2u);
-    EXPECT_EQ(desk.messages[0].text, "file open false");  // listing stopped at image 2
-    EXPECT_EQ(desk.messages[1].text, "views load file Error");
-    EXPECT_EQ(desk.messages[1].caption, "notice");
-    EXPECT_EQ(form->imageChoice->count(), 1);
-    EXPECT_EQ(form->thumbnailList->thumbnails().count(), 1);
+    ASSERT_EQ(desk.messages.size(), 1u);
+    EXPECT_TRUE(desk.messages[0].text.starts_with("views load file Error\nimage 2: "))
+        << desk.messages[0].text;
+    EXPECT_EQ(desk.messages[0].caption, "notice");
+    // Every entry is listed as the directory states it; the first is shown.
+    EXPECT_EQ(form->imageChoice->count(), 3);
+    EXPECT_EQ(form->previewIcon().width, 16);
+    ThumbnailCollection& t = form->thumbnailList->thumbnails();
+    ASSERT_GE(t.count(), 2);
+    EXPECT_FALSE(t.at(0)->picture().isEmpty());
+    EXPECT_TRUE(t.at(1)->picture().isEmpty());
 }
 
 TEST_F(ViewerFixture, SaveAsIconWritesTheChosenImageAlone) {
@@ -512,28 +574,23 @@ TEST_F(ViewerFixture, JpegWithoutAPictureWritesAndSaysNothing) {
     EXPECT_TRUE(desk.messages.empty());
 }
 
-TEST_F(ViewerFixture, OpenerSetsCaptionPathAndHintAndCleansUp) {
-    const std::string longSource = "/" + std::string(50, 's');  // 51 characters
+TEST_F(ViewerFixture, OpenerSetsCaptionAndPath) {
+    fs::create_directory(dir.path() / std::string(50, 's'));
+    const fs::path deep = dir.write(std::string(50, 's') + "/three.ico", ico);
+    const QString path = q(deep);
+    ASSERT_GT(path.size(), 50);
     desk.modalScripts.push_back([&](QDialog& d) {
         auto& form = dynamic_cast<IconViewer&>(d);
         EXPECT_EQ(form.windowTitle(), "ICON VIEWS");
-        EXPECT_EQ(form.statusText(2), QString::fromStdString(longSource.substr(0, 25)) + "...");
-        EXPECT_EQ(form.viewedPath(), q(icoPath));
+        EXPECT_EQ(form.statusText(2), path.left(25) + "...");
+        EXPECT_EQ(form.viewedPath(), path);
         form.loadViewedFile();
-        EXPECT_EQ(thumbnailFilesLeft(), 3);
+        EXPECT_EQ(form.imageChoice->count(), 3);
         return 0;
     });
-    showIconViewer(desk, nullptr, icoPath, longSource);
+    showIconViewer(desk, nullptr, deep);
     EXPECT_EQ(desk.modalForms.size(), 1u);
-    EXPECT_EQ(thumbnailFilesLeft(), 0);
-}
-
-TEST_F(ViewerFixture, OldThumbnailFileOrLinkIsReplacedNotFollowed) {
-    const fs::path victim = dir.write("victim.txt", Bytes{'k', 'e', 'e', 'p'});
-    fs::create_symlink(victim, privateDir / "mynameisnothing-0.ico");
-    auto form = shown(icoPath);
-    EXPECT_EQ(readWholeFile(victim), (Bytes{'k', 'e', 'e', 'p'}));
-    EXPECT_FALSE(fs::is_symlink(privateDir / "mynameisnothing-0.ico"));
+    EXPECT_EQ(privateFiles(), 0);
 }
 
 TEST_F(ViewerFixture, PngKeepsTheImagesTransparencyAtItsOwnSize) {

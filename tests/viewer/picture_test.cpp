@@ -198,6 +198,30 @@ TEST(PictureObject, AssignCopiesBytesAndNullEmpties) {
     EXPECT_EQ(saved, a.imageData());
 }
 
+TEST(PictureObject, SharingHoldsOnePictureUntilOneOfThemChanges) {
+    Picture a;
+    load(a, threeFrameGif());
+    a.setFrame(2);
+    Picture b;
+    int changes = 0;
+    b.onChange = [&] { ++changes; };
+    b.share(a);
+    EXPECT_EQ(b.imageData().constData(), a.imageData().constData());
+    EXPECT_EQ(b.decoded().constBits(), a.decoded().constBits());  // not decoded again
+    EXPECT_EQ(b.frame(), 2);
+    EXPECT_EQ(b.frameLeft(), 2);
+    EXPECT_EQ(b.displayWidth(), 10);
+    EXPECT_EQ(changes, 0);
+    // Each goes on as a picture of its own.
+    b.setFrame(3);
+    EXPECT_EQ(a.pixelWidth(), 4);
+    EXPECT_EQ(b.pixelWidth(), 5);
+    Picture empty;
+    b.share(empty);
+    EXPECT_TRUE(b.isEmpty());
+    EXPECT_FALSE(a.isEmpty());
+}
+
 TEST(PictureObject, PaintToStretchesAndShiftsByTheFramePosition) {
     Picture p;
     load(p, threeFrameGif());

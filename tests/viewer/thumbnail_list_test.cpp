@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QBuffer>
 #include <QImage>
 #include <QPainter>
 #include <QStyle>
@@ -157,32 +158,34 @@ QImage paintCell(ThumbnailList& list, int index, QSize size, ThumbnailItemState 
     return canvas;
 }
 
+// A picture of one colour as the bytes of a bitmap file.
+QByteArray bitmapBytes(int w, int h, Qt::GlobalColor colour) {
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(colour);
+    QByteArray bytes;
+    QBuffer out(&bytes);
+    out.open(QIODevice::WriteOnly);
+    image.save(&out, "BMP");
+    return bytes;
+}
+
+// One thumbnail whose picture is held in memory, as the viewer makes them.
 struct PaintFixture : ::testing::Test {
-    QTemporaryDir dir;
     ThumbnailList list;
-    QString bmp;
     void SetUp() override {
-        QImage red(32, 32, QImage::Format_RGB32);
-        red.fill(Qt::red);
-        bmp = dir.filePath("red.bmp");
-        ASSERT_TRUE(red.save(bmp, "BMP"));
         list.setColor(Qt::black);
         list.setFontColor(Qt::white);
         QFont f = list.font();
         f.setPixelSize(8);
         list.setFont(f);
         Thumbnail* t = list.thumbnails().add();
-        t->setFileName(bmp);
-        t->setSource(ThumbnailSource::File);
+        t->picture().readData(bitmapBytes(32, 32, Qt::red));
         t->setCaption("32*32 XPcolors");
     }
 };
 
-TEST_F(PaintFixture, FilePictureIsLoadedOnFirstPaintAndDrawnUnscaledAndCentred) {
-    Thumbnail* t = list.thumbnails().at(0);
-    EXPECT_TRUE(t->picture().isEmpty());
+TEST_F(PaintFixture, PictureIsDrawnUnscaledAndCentred) {
     const QImage cell = paintCell(list, 0, QSize(143, 64), {});
-    EXPECT_FALSE(t->picture().isEmpty());
     const int c = QFontMetrics(list.font()).height();
     const int areaH = 60 - c;
     const QRect expect(2 + (139 - 32) / 2, 2 + (areaH - 32) / 2, 32, 32);
@@ -198,10 +201,23 @@ TEST_F(PaintFixture, FilePictureIsLoadedOnFirstPaintAndDrawnUnscaledAndCentred) 
     EXPECT_TRUE(ink);
 }
 
-TEST_F(PaintFixture, UnbufferedListLoadsNothingByPainting) {
+TEST_F(PaintFixture, AFilePictureIsLoadedOnFirstPaintUnlessUnbuffered) {
+    QTemporaryDir dir;
+    QImage blue(8, 8, QImage::Format_RGB32);
+    blue.fill(Qt::blue);
+    ASSERT_TRUE(blue.save(dir.filePath("blue.bmp"), "BMP"));
+    Thumbnail* t = list.thumbnails().at(0);
+    t->setPicture(nullptr);
+    t->setFileName(dir.filePath("blue.bmp"));
+    t->setSource(ThumbnailSource::File);
     list.setBuffered(false);
     paintCell(list, 0, QSize(143, 64), {});
-    EXPECT_TRUE(list.thumbnails().at(0)->picture().isEmpty());
+    EXPECT_TRUE(t->picture().isEmpty());
+    list.setBuffered(true);
+    const QImage cell = paintCell(list, 0, QSize(64, 64), {});
+    EXPECT_FALSE(t->picture().isEmpty());
+    const int areaH = 60 - QFontMetrics(list.font()).height();
+    EXPECT_EQ(QColor(cell.pixel(2 + (60 - 8) / 2, 2 + (areaH - 8) / 2)), QColor(Qt::blue));
 }
 
 TEST_F(PaintFixture, SelectionShowsOnlyWhenAskedAndFocusAlways) {
@@ -223,7 +239,6 @@ TEST_F(PaintFixture, IndexOutsideTheCollectionDrawsOnlyTheBackground) {
     const QImage cell = paintCell(list, 5, QSize(64, 64), {});
     for (int y = 0; y < 64; ++y)
         for (int x = 0; x < 64; ++x) ASSERT_EQ(QColor(cell.pixel(x, y)), QColor(Qt::black));
-    EXPECT_TRUE(list.thumbnails().at(0)->picture().isEmpty());
 }
 
 TEST_F(PaintFixture, NoColourLeavesTheBackgroundUnfilled) {
@@ -233,13 +248,7 @@ TEST_F(PaintFixture, NoColourLeavesTheBackgroundUnfilled) {
 }
 
 TEST_F(PaintFixture, CaptionsOffGiveTheWholeContentToThePicture) {
-    QImage tall(10, 200, QImage::Format_RGB32);
-    tall.fill(Qt::green);
-    const QString path = dir.filePath("tall.bmp");
-    ASSERT_TRUE(tall.save(path, "BMP"));
-    Thumbnail* t = list.thumbnails().at(0);
-    t->setFileName(path);
-    t->picture().assign(nullptr);
+    list.thumbnails().at(0)->picture().readData(bitmapBytes(10, 200, Qt::green));
     list.setShowCaption(false);
     const QImage cell = paintCell(list, 0, QSize(64, 64), {});
     EXPECT_EQ(QColor(cell.pixel(31, 2)), QColor(Qt::green));   // top of the content

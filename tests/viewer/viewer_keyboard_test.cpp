@@ -1,7 +1,6 @@
 // The viewer with the keyboard only: Tab reaches every control, and each save
 // command has a key of its own.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <QApplication>
 #include <QComboBox>
@@ -9,7 +8,6 @@
 #include <QTest>
 #include <QToolBar>
 
-#include "core/paths.h"
 #include "support/fixtures.h"
 #include "support/scripted_desktop.h"
 #include "viewer/icon_viewer.h"
@@ -28,14 +26,9 @@ struct ViewerKeys : ::testing::Test {
     fs::path icoPath;
 
     void SetUp() override {
-        const fs::path privateDir = dir.path() / "private";
-        fs::create_directory(privateDir);
-        ::chmod(privateDir.c_str(), 0700);
-        setPrivateTempDir(privateDir);
         icoPath = dir.write("two.ico", makeIco({dibImage(patternIcon(16, 16, 16), 4),
                                                 dibImage(patternIcon(32, 32, 200), 8)}));
     }
-    void TearDown() override { setPrivateTempDir({}); }
 };
 
 TEST_F(ViewerKeys, TabVisitsTheDropDownTheImagesAndBothSaveButtons) {

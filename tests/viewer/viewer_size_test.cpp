@@ -1,14 +1,13 @@
 // The viewer's size: it grows to show a large image whole and a long source path,
 // and the window can be resized.
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
 #include <QFile>
 #include <QLabel>
 #include <QTest>
 
 #include "core/icon_image.h"
-#include "core/paths.h"
+#include "platform/icon_set.h"
 #include "support/fixtures.h"
 #include "support/scripted_desktop.h"
 #include "viewer/icon_viewer.h"
@@ -25,13 +24,6 @@ struct ViewerSize : ::testing::Test {
     TempDir dir;
     ScriptedDesktop desk;
 
-    void SetUp() override {
-        const fs::path privateDir = dir.path() / "private";
-        fs::create_directory(privateDir);
-        ::chmod(privateDir.c_str(), 0700);
-        setPrivateTempDir(privateDir);
-    }
-    void TearDown() override { setPrivateTempDir({}); }
     static QString q(const fs::path& p) {
         return QFile::decodeName(QByteArray::fromStdString(p.native()));
     }
@@ -87,16 +79,19 @@ TEST_F(ViewerSize, TheStatusBarShowsAFiftyCharacterPathWhole) {
 namespace pellimar {
 namespace {
 
-TEST_F(ViewerSize, AtRatioTwoThePreviewIsDrawnFromTheFilesSixtyFourPixelImage) {
+TEST_F(ViewerSize, AtRatioTwoThePreviewIsDrawnFromTheGroupsSixtyFourPixelImage) {
     const Icon small = fixtures::patternIcon(32, 32, 16);
     const Icon big = fixtures::alphaPatternIcon(64, 64);
-    const fs::path ico = dir.write(
-        "pair.ico", fixtures::makeIco({fixtures::dibImage(small, 4), fixtures::dibImage(big, 32)}));
+    const fixtures::Bytes ico =
+        fixtures::makeIco({fixtures::dibImage(small, 4), fixtures::dibImage(big, 32)});
+    auto set = IconSet::read(ByteSource(std::span<const std::uint8_t>(ico)));
+    ASSERT_TRUE(set);
+    const IconGroup group = set->load(ResourceKind::Icon, 0);
     QImage expected(64, 64, QImage::Format_RGB32);
     expected.fill(Qt::black);
     drawIconOnImage(expected, 0, 0, big);
 
-    const QImage atTwo = previewPictureAt(ico, 1, small, 2.0);
+    const QImage atTwo = previewPictureAt(group, 0, small, 2.0);
     ASSERT_EQ(atTwo.size(), QSize(64, 64));
     EXPECT_EQ(atTwo.devicePixelRatio(), 2.0);
     EXPECT_EQ(atTwo.deviceIndependentSize(), QSizeF(32, 32));
@@ -106,11 +101,11 @@ TEST_F(ViewerSize, AtRatioTwoThePreviewIsDrawnFromTheFilesSixtyFourPixelImage) {
 
     // At ratio 1 each image is itself; the 64 px image at ratio 2 has nothing
     // larger and is shown from its own pixels.
-    EXPECT_EQ(previewPictureAt(ico, 1, small, 1.0).size(), QSize(32, 32));
-    const QImage bigAtTwo = previewPictureAt(ico, 2, big, 2.0);
+    EXPECT_EQ(previewPictureAt(group, 0, small, 1.0).size(), QSize(32, 32));
+    const QImage bigAtTwo = previewPictureAt(group, 1, big, 2.0);
     EXPECT_EQ(bigAtTwo.size(), QSize(128, 128));
     EXPECT_EQ(bigAtTwo.deviceIndependentSize(), QSizeF(64, 64));
-    EXPECT_TRUE(previewPictureAt(ico, 1, Icon{}, 2.0).isNull());
+    EXPECT_TRUE(previewPictureAt(group, 0, Icon{}, 2.0).isNull());
 }
 
 }  // namespace

@@ -101,9 +101,10 @@ int main(int argc, char** argv) {
     window.resize(1000, 600);
     window.move(20, 20);
     window.show();
-    QTimer::singleShot(300, [&] {
-        window.scanFolder();
-        for (int r : {1, 2, 5}) window.resultList->setRowSelected(r, true);
+    // Once the scan has read the folder, the rows are selected and the view set.
+    QObject::connect(&window, &MainWindow::backgroundWorkEnded, &window, [&] {
+        auto* list = window.findChild<ResultList*>("resultList");
+        for (int r : {1, 2, 5}) list->setRowSelected(r, true);
         if (mode == "thumb") window.showThumbnailView();
         if (mode == "list") window.showListView();
         if (mode == "detail") window.showDetailView();
@@ -111,8 +112,9 @@ int main(int argc, char** argv) {
         if (mode == "about") about.show();
         if (mode == "menu") {
             window.enableFileMenuCommands();
-            window.fileMenu->popup(window.mapToGlobal(QPoint(4, 24)));
+            window.findChild<QMenu*>("fileMenu")->popup(window.mapToGlobal(QPoint(4, 24)));
         }
     });
+    QTimer::singleShot(300, [&] { window.scanFolder(); });
     return app.exec();
 }

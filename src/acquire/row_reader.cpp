@@ -1,0 +1,48 @@
+#include "acquire/row_reader.h"
+
+#include "core/icon_image.h"
+#include "core/row_icons.h"
+#include "platform/icon_set.h"
+#include "platform/image_choice.h"
+
+namespace pellimar {
+
+std::optional<Failure> readFileRows(const std::filesystem::path& file, const RowSink& take) {
+    auto set = IconSet::open(file);
+    if (!set) return set.failure();
+    if (rowsAreImages(file)) {
+        // Each image of an icon file is a row of its own.
+        if (set->container() != IconContainer::IconFile)
+            return failure(Fault::BadValue, "icon file header", 0);
+        if (set->icons().empty()) return std::nullopt;
+        const std::size_t count = set->icons()[0].images.size();
+        for (std::size_t k = 0; k < count; ++k) {
+            const IconGroup& group = set->load(ResourceKind::Icon, 0, int(k));
+            Result<Icon> icon = decodeStoredImage(group.images[k]);
+            const bool goOn =
+                icon ? take(int(k), RowIcon{std::move(*icon), {}})
+                     : take(int(k), icon.failure().within("image " + std::to_string(k + 1)));
+            if (!goOn) break;
+        }
+        return std::nullopt;
+    }
+    const double ratio = rowPictureRatio();
+    for (int i = 0; i < set->iconCount(); ++i) {
+        Result<Icon> icon = iconAtSize(*set, i, kLargeIconSize);
+        if (!icon) {
+            if (!take(i, icon.failure().within("icon " + std::to_string(i + 1)))) break;
+            continue;
+        }
+        RowIcon row{std::move(*icon), {}};
+        if (ratio > 1.0) {
+            Result<Icon> sharper =
+                chosenImage(*set, ResourceKind::Icon, i, pixelSizeAt(kLargeIconSize, ratio),
+                            SizePolicy::SmallestAtLeast);
+            if (sharper) row.sharper = std::move(*sharper);
+        }
+        if (!take(i, row)) break;
+    }
+    return std::nullopt;
+}
+
+}  // namespace pellimar

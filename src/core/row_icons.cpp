@@ -1,0 +1,73 @@
+#include "core/row_icons.h"
+
+#include "core/file_names.h"
+#include "platform/icon_png.h"
+#include "platform/image_choice.h"
+
+namespace pellimar {
+
+bool rowsAreImages(const std::filesystem::path& source) {
+    return upperCaseExtension(source) == ".ICO";
+}
+
+std::string rowSourceText(const std::filesystem::path& source, int position) {
+    return source.filename().string() + (rowsAreImages(source) ? ", image " : ", icon ") +
+           std::to_string(position + 1);
+}
+
+Result<IconGroup> rowGroupOf(IconSet& set, const std::filesystem::path& source, int position) {
+    if (position < 0) return failure(Fault::NoSuchIcon, "icon " + std::to_string(position));
+    if (rowsAreImages(source)) {
+        if (set.container() != IconContainer::IconFile)
+            return failure(Fault::BadValue, "icon file header", 0);
+        if (set.icons().empty() || std::size_t(position) >= set.icons()[0].images.size())
+            return failure(Fault::NoSuchIcon, "image " + std::to_string(position + 1));
+        IconGroup one = set.load(ResourceKind::Icon, 0, position);
+        StoredImage image = one.images[std::size_t(position)];
+        if (!image.loaded())
+            return (image.failure ? *image.failure : failure(Fault::NoImage))
+                .within("image " + std::to_string(position + 1));
+        one.images = {std::move(image)};
+        one.statedCount = 1;
+        return one;
+    }
+    if (position >= set.iconCount())
+        return failure(Fault::NoSuchIcon, "icon " + std::to_string(position + 1));
+    const IconGroup& group = set.load(ResourceKind::Icon, position);
+    if (group.failure) return *group.failure;
+    for (const StoredImage& image : group.images)
+        if (image.loaded()) return group;
+    if (!group.images.empty() && group.images[0].failure)
+        return group.images[0].failure->within("image 1");
+    return failure(Fault::NoImage);
+}
+
+Result<IconGroup> readRowGroup(const std::filesystem::path& source, int position) {
+    auto set = IconSet::open(source);
+    if (!set) return set.failure();
+    return rowGroupOf(*set, source, position);
+}
+
+Result<Icon> rowPictureToHandOut(const std::filesystem::path& source, int position) {
+    const Result<IconGroup> group = readRowGroup(source, position);
+    if (!group) return group.failure();
+    Result<Icon> image = chosenImage(*group, kMaxPictureSize, SizePolicy::SmallestAtLeast);
+    if (!image) return image;
+    return withinPictureSize(std::move(*image));
+}
+
+Result<IconGroup> RowGroupReader::read(const std::filesystem::path& source, int position) {
+    auto it = open_.begin();
+    while (it != open_.end() && it->first.native() != source.native()) ++it;
+    if (it == open_.end()) {
+        open_.emplace_front(source, IconSet::open(source));
+        if (open_.size() > kFilesKept) open_.pop_back();
+    } else if (it != open_.begin()) {
+        open_.splice(open_.begin(), open_, it);
+    }
+    Result<IconSet>& set = open_.front().second;
+    if (!set) return set.failure();
+    return rowGroupOf(*set, source, position);
+}
+
+}  // namespace pellimar

@@ -1,0 +1,85 @@
+#include "platform/failure.h"
+
+#include <cstdio>
+#include <cstring>
+
+namespace pellimar {
+
+namespace {
+
+std::string hex(std::uint64_t value) {
+    char text[24];
+    std::snprintf(text, sizeof text, "0x%llX", static_cast<unsigned long long>(value));
+    return text;
+}
+
+std::string withWhat(const std::string& what, const std::string& text) {
+    return what.empty() ? text : what + ": " + text;
+}
+
+std::string bare(const Failure& f) {
+    const std::string at = f.offset == kNoOffset ? std::string() : " at byte " + hex(f.offset);
+    const std::string reason = f.error != 0 ? std::string(std::strerror(f.error)) : std::string();
+    const std::string& what = f.what;
+    switch (f.fault) {
+        case Fault::CannotOpen:
+            return withWhat(what, "cannot open: " + (reason.empty() ? "unknown error" : reason));
+        case Fault::NotRegularFile:
+            return withWhat(what, "not a regular file");
+        case Fault::ReadFailed:
+            return withWhat(what, "cannot read" + at + (reason.empty() ? "" : ": " + reason));
+        case Fault::FileChanged:
+            return withWhat(what, "the file was cut short while it was read" + at);
+        case Fault::NotIconContainer:
+            return withWhat(what, "not a Windows program, library, icon or cursor file");
+        case Fault::CutOff:
+            return (what.empty() ? "data" : what) + " cut off" + at;
+        case Fault::BadValue:
+            return (what.empty() ? "a value" : what) + " is not valid" + at;
+        case Fault::MissingImage:
+            return (what.empty() ? "an image" : what) + " is not in the file";
+        case Fault::CapReached:
+            return "stopped at a limit: " + what;
+        case Fault::UnsupportedImage:
+            return "an image of a kind that is not read" + (what.empty() ? "" : " (" + what + ")");
+        case Fault::DamagedImage:
+            return "damaged image data" + (what.empty() ? "" : " (" + what + ")") + at;
+        case Fault::NoSuchIcon:
+            return what.empty() ? "no such icon" : "no " + what;
+        case Fault::NoImage:
+            return what.empty() ? "none of its images can be read" : what;
+        case Fault::CannotEncode:
+            return "cannot be encoded" + (what.empty() ? "" : ": " + what);
+        case Fault::WriteFailed:
+            return withWhat(what, "cannot write" + (reason.empty() ? "" : ": " + reason));
+    }
+    return what;
+}
+
+}  // namespace
+
+std::string Failure::message() const {
+    return context.empty() ? bare(*this) : context + ": " + bare(*this);
+}
+
+Failure Failure::within(const std::string& part) const {
+    Failure f = *this;
+    if (!part.empty()) f.context = context.empty() ? part : part + ": " + context;
+    return f;
+}
+
+Failure failure(Fault fault, std::string what, std::uint64_t offset) {
+    Failure f;
+    f.fault = fault;
+    f.what = std::move(what);
+    f.offset = offset;
+    return f;
+}
+
+Failure systemFailure(Fault fault, int error, std::string what) {
+    Failure f = failure(fault, std::move(what));
+    f.error = error;
+    return f;
+}
+
+}  // namespace pellimar

@@ -1,0 +1,150 @@
+// The one model of the icons in a file: a PE32/PE32+ or NE program or library,
+// or an icon or cursor file, read once into its icon groups and cursor groups.
+// Each group carries its identity (kind, resource name or number, language, its
+// position as the program counts icons) and its images: what the directory
+// states of each, where its bytes lie, and the bytes themselves once loaded.
+// Files are recognised by their bytes, never by their names.
+//
+// Opening reads the headers and directories only. Image bytes are loaded when
+// they are asked for, each distinct range of the file once however many images
+// name it, and ranges that lie close together in one read; the groups then hand
+// out views of those bytes, which any copy of a group keeps alive.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "platform/byte_source.h"
+#include "platform/failure.h"
+#include "platform/ico_file.h"
+#include "platform/icon.h"
+
+namespace pellimar {
+
+enum class IconContainer { IconFile, CursorFile, Pe, Ne };
+enum class ResourceKind { Icon, Cursor };
+
+inline constexpr std::uint16_t kRtCursor = 1;
+inline constexpr std::uint16_t kRtIcon = 3;
+inline constexpr std::uint16_t kRtGroupCursor = 12;
+inline constexpr std::uint16_t kRtGroupIcon = 14;
+
+// Caps on what one file can make the readers do. Past one, the rest is left out
+// and the set says so in its notes (or the image or group in its failure).
+// The images read of all groups of one file together: a file may name one image
+// from each of 131,070 groups of 65,535 entries.
+inline constexpr int kMaxImagesPerFile = 65536;
+// The image bytes one set holds in memory at once.
+inline constexpr std::uint64_t kMaxHeldImageBytes = 256ull << 20;
+// The characters of a resource name that are kept.
+inline constexpr std::size_t kMaxResourceNameLength = 256;
+
+// A resource's name: a number or a text.
+struct ResourceName {
+    bool numeric = true;
+    std::uint32_t id = 0;  // when numeric
+    std::string text;      // otherwise, as UTF-8
+    // "5" or "MAINICON".
+    std::string display() const { return numeric ? std::to_string(id) : text; }
+    bool operator==(const ResourceName&) const = default;
+};
+
+struct GroupIdentity {
+    ResourceKind kind = ResourceKind::Icon;
+    // Icons: the index the program counts icons by, from 0 (an icon file is icon
+    // 0); cursors are counted apart in the same way.
+    int position = 0;
+    std::optional<ResourceName> name;       // of a group in a program or library
+    std::optional<std::uint16_t> language;  // of a group in a PE file
+};
+
+// One image of a group.
+struct StoredImage {
+    // As the group's directory states it (width and height 0 meaning 256). The
+    // entries of cursor groups are brought to the icon layout: colour count 0,
+    // one plane, the bit count they state (icon and cursor files: 0).
+    IconDirEntry entry;
+    // Bits per pixel: the entry's bit count, or, when that is 0, what the image's
+    // own header says (files of other writers leave the entry's field 0).
+    int depth = 0;
+    std::uint16_t hotspotX = 0, hotspotY = 0;  // cursors
+    // Where the stored image (a DIB or a PNG) lies in the file; for a cursor of a
+    // program, after the hotspot that leads its resource.
+    std::uint64_t offset = 0, length = 0;
+    // The stored bytes, once loaded; `storage` keeps them alive.
+    std::span<const std::uint8_t> data;
+    std::shared_ptr<const std::vector<std::uint8_t>> storage;
+    // Why the image has no bytes: not in the file, cut off, a cap.
+    std::optional<Failure> failure;
+
+    int width() const { return entry.pixelWidth(); }
+    int height() const { return entry.pixelHeight(); }
+    bool loaded() const { return storage != nullptr; }
+};
+
+struct IconGroup {
+    GroupIdentity identity;
+    int statedCount = 0;              // images the directory states (may exceed images.size())
+    std::vector<StoredImage> images;  // at most kMaxImagesPerIcon, in the directory's order
+    // Why the group's directory cannot be read; it then has no images.
+    std::optional<Failure> failure;
+};
+
+class IconSet {
+  public:
+    // Opens and reads a file's directories; why not when it cannot be opened or
+    // is none of the four kinds.
+    static Result<IconSet> open(const std::filesystem::path& file);
+    // The same over a source already opened (bytes in memory must outlive the set).
+    static Result<IconSet> read(ByteSource source);
+
+    IconSet(IconSet&&) noexcept;
+    IconSet& operator=(IconSet&&) noexcept;
+    ~IconSet();
+
+    IconContainer container() const { return container_; }
+    const std::vector<IconGroup>& icons() const { return icons_; }
+    const std::vector<IconGroup>& cursors() const { return cursors_; }
+    const std::vector<IconGroup>& groups(ResourceKind kind) const {
+        return kind == ResourceKind::Icon ? icons_ : cursors_;
+    }
+    int iconCount() const { return int(icons_.size()); }
+    // What was left out while reading, with why: directories cut off, caps reached.
+    const std::vector<Failure>& notes() const { return notes_; }
+
+    // Loads the bytes of image `image` of group `index` (every image of it when
+    // `image` is below 0); images that cannot be had carry why in `failure`.
+    // Returns the group.
+    const IconGroup& load(ResourceKind kind, int index, int image = -1);
+    // Loads every image of every group of that kind.
+    void loadAll(ResourceKind kind = ResourceKind::Icon);
+
+    // Whether an image is stored as PNG, from its first eight bytes (read alone
+    // when it is not loaded); nothing when they cannot be read.
+    std::optional<bool> isPng(const StoredImage& image) const;
+
+    // Bytes of image data read so far.
+    std::uint64_t imageBytesRead() const { return bytesRead_; }
+
+  private:
+    explicit IconSet(ByteSource source);
+    struct Reader;
+    void loadImages(std::vector<StoredImage*>& images);
+
+    ByteSource source_;
+    IconContainer container_ = IconContainer::IconFile;
+    std::vector<IconGroup> icons_, cursors_;
+    std::vector<Failure> notes_;
+    // The ranges read so far, by where they start.
+    std::map<std::uint64_t, std::shared_ptr<const std::vector<std::uint8_t>>> ranges_;
+    std::uint64_t held_ = 0;
+    std::uint64_t bytesRead_ = 0;
+};
+
+}  // namespace pellimar
