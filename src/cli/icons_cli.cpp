@@ -1,6 +1,7 @@
 #include "cli/icons_cli.h"
 
 #include <cerrno>
+#include <charconv>
 #include <memory>
 #include <optional>
 
@@ -20,6 +21,12 @@ constexpr int kMaxDrawSize = 1024;
 void noteListingCap(const std::string& name, const IconSet& set, int index, std::ostream& err) {
     err << "pellimar-cli: note: " << name << ": the listing stops after " << kMaxListedImages
         << " images, before icon " << index << " of " << set.iconCount() << "\n";
+}
+
+void appendNumber(std::string& text, std::uint64_t value) {
+    char digits[24];
+    const auto done = std::to_chars(digits, digits + sizeof digits, value);
+    text.append(digits, done.ptr);
 }
 
 bool stoppedByCap(const IconGroup& group) {
@@ -88,20 +95,30 @@ void listAsJson(const std::vector<std::string>& files, std::ostream& out, std::o
                 noteListingCap(name, *set, i, err);
                 break;
             }
-            out << (i ? ",\n    " : "\n    ") << "{\"index\": " << i << ", \"images\": [";
-            const char* imageSep = "";
-            for (const StoredImage& image : group.images) {
-                out << imageSep << "{\"width\": " << image.width()
-                    << ", \"height\": " << image.height() << ", \"depth\": " << image.depth;
-                imageSep = ", ";
-                // Eight bytes tell a PNG: the image itself is not read.
-                const std::optional<bool> png = set->isPng(image);
-                if (png)
-                    out << ", \"png\": " << (*png ? "true" : "false")
-                        << ", \"bytes\": " << image.length << "}";
-                else
-                    out << ", \"png\": null, \"bytes\": null}";
+            // Built as text first: a stream insertion per field would cost more than
+            // the reading itself.
+            std::string text = i ? ",\n    {\"index\": " : "\n    {\"index\": ";
+            appendNumber(text, std::uint64_t(i));
+            text += ", \"images\": [";
+            // Eight bytes of each image tell a PNG: the images themselves are not read.
+            const std::vector<std::optional<bool>> pngs = set->pngImages(ResourceKind::Icon, i);
+            for (std::size_t j = 0; j < group.images.size(); ++j) {
+                const StoredImage& image = group.images[j];
+                text += j ? ", {\"width\": " : "{\"width\": ";
+                appendNumber(text, std::uint64_t(image.width()));
+                text += ", \"height\": ";
+                appendNumber(text, std::uint64_t(image.height()));
+                text += ", \"depth\": ";
+                appendNumber(text, std::uint64_t(image.depth));
+                if (const std::optional<bool>& png = pngs[j]) {
+                    text += *png ? ", \"png\": true, \"bytes\": " : ", \"png\": false, \"bytes\": ";
+                    appendNumber(text, image.length);
+                    text += "}";
+                } else {
+                    text += ", \"png\": null, \"bytes\": null}";
+                }
             }
+            out << text;
             out << "]}";
         }
         out << (i > 0 ? "\n  ]}" : "]}");

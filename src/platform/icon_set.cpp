@@ -205,8 +205,12 @@ struct IconSet::Reader {
             group.failure = capFailure();
             return;
         }
-        auto bytes =
-            r.fetch(data->offset, std::min(data->length, kGroupBytesRead), kGroupBytesRead);
+        // Group directories lie together in the resource section: read through
+        // the small-read blocks, many of them come from one read.
+        const std::uint64_t length = std::min(data->length, kGroupBytesRead);
+        Result<std::vector<std::uint8_t>> bytes = std::vector<std::uint8_t>(std::size_t(length));
+        if (!r.peek(data->offset, std::size_t(length), bytes->data()))
+            bytes = r.fetch(data->offset, length, kGroupBytesRead);
         if (!bytes) {
             group.failure = bytes.failure().within("group directory");
             return;
@@ -749,6 +753,45 @@ void IconSet::loadImages(std::vector<StoredImage*>& images) {
         }
         first = last;
     }
+}
+
+std::vector<std::optional<bool>> IconSet::pngImages(ResourceKind kind, int index) const {
+    const IconGroup& group = groups(kind).at(std::size_t(index));
+    std::vector<std::optional<bool>> out(group.images.size());
+    // The first eight bytes of each image, read together where images start close
+    // to one another (a group's small images lie one after the other), else alone.
+    constexpr std::uint64_t kJoinStarts = 4096;
+    std::vector<std::size_t> order;
+    for (std::size_t i = 0; i < group.images.size(); ++i) {
+        const StoredImage& image = group.images[i];
+        if (image.failure || image.loaded() || image.length < 8)
+            out[i] = isPng(image);
+        else
+            order.push_back(i);
+    }
+    std::sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return group.images[a].offset < group.images[b].offset;
+    });
+    thread_local std::vector<std::uint8_t> buffer;
+    for (std::size_t first = 0; first < order.size();) {
+        const std::uint64_t start = group.images[order[first]].offset;
+        std::size_t last = first + 1;
+        while (last < order.size() &&
+               group.images[order[last]].offset - group.images[order[last - 1]].offset <=
+                   kJoinStarts)
+            ++last;
+        const std::uint64_t end = group.images[order[last - 1]].offset + 8;
+        buffer.resize(std::size_t(end - start));
+        const bool read = source_.peekAlone(start, buffer.size(), buffer.data());
+        for (std::size_t k = first; k < last; ++k) {
+            const StoredImage& image = group.images[order[k]];
+            if (read)
+                out[order[k]] = looksLikePng(std::span<const std::uint8_t>(buffer).subspan(
+                    std::size_t(image.offset - start), 8));
+        }
+        first = last;
+    }
+    return out;
 }
 
 std::optional<bool> IconSet::isPng(const StoredImage& image) const {

@@ -128,6 +128,9 @@ class IconSet {
     // Whether an image is stored as PNG, from its first eight bytes (read alone
     // when it is not loaded); nothing when they cannot be read.
     std::optional<bool> isPng(const StoredImage& image) const;
+    // The same for every image of group `index`, in its order. Images that lie
+    // close together are looked at through one read of the span they cover.
+    std::vector<std::optional<bool>> pngImages(ResourceKind kind, int index) const;
 
     // Bytes of image data read so far.
     std::uint64_t imageBytesRead() const { return bytesRead_; }

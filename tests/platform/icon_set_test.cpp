@@ -1026,6 +1026,26 @@ TEST(Loading, IsPngReadsEightBytesAndNoImage) {
     EXPECT_EQ(set->isPng(set->icons()[0].images[0]), true);
 }
 
+// A group's images told apart in one pass: images whose starts lie close are
+// looked at through one read, others alone; every answer equals isPng's.
+TEST(Loading, PngImagesOfAGroupAnswerAsIsPngDoes) {
+    const IconImage png = pngImage(patternIcon(32, 32));
+    const IconImage small = dibImage(patternIcon(16, 16, 16), 4);
+    const IconImage large = dibImage(alphaPatternIcon(64, 64), 32);  // 16 KB: the next start is far
+    Bytes file = makeIco({small, png, large, png, small, small, png});
+    put32(file, 6 + 5 * 16 + 12, std::uint32_t(file.size()) + 5);  // image 5 past the end
+    auto set = readSet(file);
+    ASSERT_TRUE(set) << why(set);
+    const auto& images = set->icons()[0].images;
+    const std::vector<std::optional<bool>> pngs = set->pngImages(ResourceKind::Icon, 0);
+    ASSERT_EQ(pngs.size(), images.size());
+    const std::vector<std::optional<bool>> expected = {false, true,         false, true,
+                                                       false, std::nullopt, true};
+    EXPECT_EQ(pngs, expected);
+    for (std::size_t i = 0; i < images.size(); ++i) EXPECT_EQ(pngs[i], set->isPng(images[i])) << i;
+    EXPECT_EQ(set->imageBytesRead(), 0u);  // no image was loaded for it
+}
+
 // A PE whose RT_ICON directory holds 65,535 distinct ids and 256 groups each naming
 // the 256 highest: every image is found through one index of the ids, and the
 // 256 images the groups share are read once, in one read.
