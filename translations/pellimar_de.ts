@@ -93,6 +93,17 @@ Abbrechen und beenden?</translation>
     </message>
 </context>
 <context>
+    <name>RowPreview</name>
+    <message>
+        <source>%1, image %2</source>
+        <translation>%1, Bild %2</translation>
+    </message>
+    <message>
+        <source>%1, icon %2</source>
+        <translation>%1, Symbol %2</translation>
+    </message>
+</context>
+<context>
     <name>pellimar::AboutDialog</name>
     <message>
         <source>About</source>

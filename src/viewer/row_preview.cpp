@@ -1,5 +1,6 @@
 #include "viewer/row_preview.h"
 
+#include <QCoreApplication>
 #include <QFile>
 
 #include "core/desktop.h"
@@ -11,8 +12,14 @@ namespace pellimar {
 Result<Done> previewRow(Desktop& desktop, QWidget* parent, const ResultRowInfo& row) {
     Result<IconGroup> group = readRowGroup(row.source, row.iconPosition);
     if (!group) return group.failure();
+    // What the row is, as its caption numbers it: "regedit.exe, icon 1".
+    const QString name =
+        QFile::decodeName(QByteArray::fromStdString(row.source.filename().native()));
     const QString source =
-        QFile::decodeName(QByteArray::fromStdString(rowSourceText(row.source, row.iconPosition)));
+        (rowsAreImages(row.source) ? QCoreApplication::translate("RowPreview", "%1, image %2")
+                                   : QCoreApplication::translate("RowPreview", "%1, icon %2"))
+            .arg(name)
+            .arg(row.iconPosition + 1);
     showIconViewer(desktop, parent, std::move(*group), source);
     return Done{};
 }
