@@ -59,7 +59,16 @@ std::string bare(const Failure& f) {
 }  // namespace
 
 std::string Failure::message() const {
-    return context.empty() ? bare(*this) : context + ": " + bare(*this);
+    if (context.empty()) return bare(*this);
+    // A structure that is cut off or bad, said of the part it happened in, is
+    // that part: "icon directory cut off at byte 0x6".
+    if (what.empty() &&
+        (fault == Fault::CutOff || fault == Fault::BadValue || fault == Fault::MissingImage)) {
+        Failure named = *this;
+        named.what = context;
+        return bare(named);
+    }
+    return context + ": " + bare(*this);
 }
 
 Failure Failure::within(const std::string& part) const {
