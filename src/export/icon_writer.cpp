@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/byte_reader.h"
 #include "platform/icon_encoder.h"
 #include "platform/palette.h"
 
@@ -10,14 +11,6 @@ namespace pellimar {
 
 namespace {
 
-void put16(std::uint8_t* p, std::uint32_t v) {
-    p[0] = std::uint8_t(v);
-    p[1] = std::uint8_t(v >> 8);
-}
-void put32(std::uint8_t* p, std::uint32_t v) {
-    put16(p, v & 0xFFFF);
-    put16(p + 2, v >> 16);
-}
 std::uint32_t rowStride(std::int64_t width, int bitCount) {
     return std::uint32_t((width * bitCount + 31) / 32 * 4);
 }
@@ -49,17 +42,17 @@ void splitMonochrome(IconBitmaps& bitmaps) {
 }  // namespace
 
 void BitmapInfoHeader::writeTo(std::uint8_t* out) const {
-    put32(out, biSize);
-    put32(out + 4, std::uint32_t(biWidth));
-    put32(out + 8, std::uint32_t(biHeight));
-    put16(out + 12, biPlanes);
-    put16(out + 14, biBitCount);
-    put32(out + 16, biCompression);
-    put32(out + 20, biSizeImage);
-    put32(out + 24, std::uint32_t(biXPelsPerMeter));
-    put32(out + 28, std::uint32_t(biYPelsPerMeter));
-    put32(out + 32, biClrUsed);
-    put32(out + 36, biClrImportant);
+    storeU32(out, biSize);
+    storeU32(out + 4, std::uint32_t(biWidth));
+    storeU32(out + 8, std::uint32_t(biHeight));
+    storeU16(out + 12, biPlanes);
+    storeU16(out + 14, biBitCount);
+    storeU32(out + 16, biCompression);
+    storeU32(out + 20, biSizeImage);
+    storeU32(out + 24, std::uint32_t(biXPelsPerMeter));
+    storeU32(out + 28, std::uint32_t(biYPelsPerMeter));
+    storeU32(out + 32, biClrUsed);
+    storeU32(out + 36, biClrImportant);
 }
 
 bool iconBitmaps(const Icon& icon, IconBitmaps& out) {
@@ -231,7 +224,7 @@ Result<ReducedImage> reduceIconColors(const Icon& icon) {
     // The colour header describes the colour image and the mask together.
     const std::int32_t height =
         std::int32_t(info[8] | info[9] << 8 | info[10] << 16 | std::uint32_t(info[11]) << 24);
-    put32(info.data() + 8, std::uint32_t(height * 2));
+    storeU32(info.data() + 8, std::uint32_t(height * 2));
 
     ReducedImage out;
     out.data.reserve(info.size() + xorBits.size() + andBits.size());

@@ -63,4 +63,14 @@ inline std::uint32_t loadU32(const std::uint8_t* p) {
            (std::uint32_t(p[3]) << 24);
 }
 
+// Little-endian writes into bytes the caller has room for.
+inline void storeU16(std::uint8_t* p, std::uint32_t v) {
+    p[0] = std::uint8_t(v);
+    p[1] = std::uint8_t(v >> 8);
+}
+inline void storeU32(std::uint8_t* p, std::uint32_t v) {
+    storeU16(p, v & 0xFFFF);
+    storeU16(p + 2, v >> 16);
+}
+
 }  // namespace pellimar

@@ -2,18 +2,11 @@
 
 #include <optional>
 
+#include "platform/byte_reader.h"
+
 namespace pellimar {
 
 namespace {
-
-void put16(std::uint8_t* p, std::uint32_t v) {
-    p[0] = std::uint8_t(v);
-    p[1] = std::uint8_t(v >> 8);
-}
-void put32(std::uint8_t* p, std::uint32_t v) {
-    put16(p, v & 0xFFFF);
-    put16(p + 2, v >> 16);
-}
 
 ImageToEncode asStored(ResourceKind kind, const StoredImage& image) {
     ImageToEncode out;
@@ -43,8 +36,8 @@ Result<std::vector<std::uint8_t>> encodeIconFile(ResourceKind kind,
     std::vector<std::uint8_t> out;
     out.reserve(std::size_t(total));
     out.resize(std::size_t(directorySize));
-    put16(out.data() + 2, kind == ResourceKind::Icon ? 1 : 2);
-    put16(out.data() + 4, std::uint32_t(images.size()));
+    storeU16(out.data() + 2, kind == ResourceKind::Icon ? 1 : 2);
+    storeU16(out.data() + 4, std::uint32_t(images.size()));
     std::uint8_t* entry = out.data() + kIcoHeaderSize;
     std::size_t at = kIcoHeaderSize;
     for (const ImageToEncode& image : images) {
@@ -55,14 +48,14 @@ Result<std::vector<std::uint8_t>> encodeIconFile(ResourceKind kind,
         entry[2] = e.colorCount;
         entry[3] = e.reserved;
         if (kind == ResourceKind::Cursor) {
-            put16(entry + 4, image.hotspotX);
-            put16(entry + 6, image.hotspotY);
+            storeU16(entry + 4, image.hotspotX);
+            storeU16(entry + 6, image.hotspotY);
         } else {
-            put16(entry + 4, e.planes);
-            put16(entry + 6, e.bitCount);
+            storeU16(entry + 4, e.planes);
+            storeU16(entry + 6, e.bitCount);
         }
-        put32(entry + 8, std::uint32_t(image.data.size()));
-        put32(entry + 12, std::uint32_t(out.size()));
+        storeU32(entry + 8, std::uint32_t(image.data.size()));
+        storeU32(entry + 12, std::uint32_t(out.size()));
         out.insert(out.end(), image.data.begin(), image.data.end());
         at += kIcoEntrySize;
     }
