@@ -10,10 +10,14 @@
 //   time ./pellimar-cli extract --format ico --out /tmp/out /tmp/many-ids.dll
 #pragma once
 
+#include <benchmark/benchmark.h>
+
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <streambuf>
@@ -23,6 +27,7 @@
 
 #include "cli/icons_cli.h"
 #include "platform/icon_set.h"
+#include "sample_folder.h"
 #include "support/fixtures.h"
 #include "work_check.h"
 
@@ -35,6 +40,32 @@ inline std::vector<std::filesystem::path> filesIn(const std::filesystem::path& f
         if (entry.is_regular_file()) found.push_back(entry.path());
     std::sort(found.begin(), found.end());
     return found;
+}
+
+// The files a command-line benchmark reads: those of --folder=DIR, else of
+// $PELLIMAR_BENCH_DIR, else of Debian's wine64 programs; when there are none there
+// (and --no-sample-files is not given), a folder of generated files, kept in
+// `samples`. Reads those options out of argv, then the benchmark library's own,
+// and names the folder in the report's heading.
+inline std::vector<std::filesystem::path> corpusFiles(int& argc, char** argv,
+                                                      std::unique_ptr<SampleFolder>& samples) {
+    const char* fromEnvironment = std::getenv("PELLIMAR_BENCH_DIR");
+    std::filesystem::path folder =
+        fromEnvironment ? fromEnvironment : "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows";
+    if (auto given = takeOption(argc, argv, "folder")) folder = *given;
+    const bool samplesAllowed = !takeFlag(argc, argv, "no-sample-files");
+    initialize(argc, argv);
+    std::string folderNote = "given";
+    std::vector<std::filesystem::path> files = filesIn(folder);
+    if (files.empty() && samplesAllowed) {
+        std::fprintf(stderr, "%s holds no file; generating sample files\n", folder.c_str());
+        samples = std::make_unique<SampleFolder>();
+        folder = samples->path();
+        files = filesIn(folder);
+        folderNote = "generated: " + std::to_string(samples->fileCount()) + " files";
+    }
+    benchmark::AddCustomContext("folder", folder.string() + " (" + folderNote + ")");
+    return files;
 }
 
 // The bytes this process has asked the system to read so far (the rchar line of

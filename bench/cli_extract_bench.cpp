@@ -48,7 +48,6 @@ using bench::countWork;
 using bench::failRun;
 
 std::vector<fs::path> g_files;
-using bench::filesIn;
 
 class OutputFolder {
   public:
@@ -258,23 +257,7 @@ BENCHMARK(ExtractManyIdsAsIconFiles)->Unit(benchmark::kMillisecond)->UseRealTime
 
 int main(int argc, char** argv) {
     bench::writeManyIdsAndExitWhenAsked(argc, argv);
-    const char* fromEnvironment = std::getenv("PELLIMAR_BENCH_DIR");
-    fs::path folder =
-        fromEnvironment ? fromEnvironment : "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows";
-    if (auto given = bench::takeOption(argc, argv, "folder")) folder = *given;
-    const bool samplesAllowed = !bench::takeFlag(argc, argv, "no-sample-files");
-    bench::initialize(argc, argv);
-
     std::unique_ptr<bench::SampleFolder> samples;
-    std::string folderNote = "given";
-    g_files = filesIn(folder);
-    if (g_files.empty() && samplesAllowed) {
-        std::fprintf(stderr, "%s holds no file; generating sample files\n", folder.c_str());
-        samples = std::make_unique<bench::SampleFolder>();
-        folder = samples->path();
-        g_files = filesIn(folder);
-        folderNote = "generated: " + std::to_string(samples->fileCount()) + " files";
-    }
-    benchmark::AddCustomContext("folder", folder.string() + " (" + folderNote + ")");
+    g_files = bench::corpusFiles(argc, argv, samples);
     return bench::runAndCheck();
 }
