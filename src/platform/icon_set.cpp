@@ -18,6 +18,8 @@ constexpr std::uint64_t kGroupBytesRead = kGroupHeaderSize + kMaxImagesPerIcon *
 // The loader maps at most this many sections of an image; every address lookup
 // walks the table, so a longer one would multiply the work of each resource by it.
 constexpr std::uint64_t kMaxSections = 96;
+// The characters of resource names one file may make us hold.
+constexpr std::size_t kMaxNameUnitsPerFile = 1 << 20;
 // Image ranges this close are read as one; larger gaps are not worth reading.
 constexpr std::uint64_t kJoinGap = 64;
 // One read joins images up to this many bytes (a single image may be larger).
@@ -166,6 +168,8 @@ struct IconSet::Reader {
     int imagesHeld = 0;
     bool capNoted = false;
     bool nameCutNoted = false;
+    std::size_t nameUnitsLeft = kMaxNameUnitsPerFile;
+    bool nameCapNoted = false;
 
     void note(Failure f) { set.notes_.push_back(std::move(f)); }
 
@@ -285,6 +289,24 @@ struct IconSet::Reader {
         image.offset += 4;
         image.length -= 4;
         head = head.subspan(4);
+    }
+
+    // Every group of a file may be named: the names one file makes us hold are
+    // bounded. Takes `kept` characters of what is left (fewer when less is left);
+    // false, with a note the first time, when nothing is.
+    bool takeNameUnits(std::size_t& kept) {
+        if (kept > nameUnitsLeft) {
+            kept = nameUnitsLeft;
+            if (!nameCapNoted) {
+                nameCapNoted = true;
+                note(failure(Fault::CapReached, std::to_string(kMaxNameUnitsPerFile) +
+                                                    " characters of resource names of one file; "
+                                                    "the groups after are not named"));
+            }
+            if (kept == 0) return false;
+        }
+        nameUnitsLeft -= kept;
+        return true;
     }
 
     Failure capFailure() {
@@ -423,13 +445,11 @@ struct IconSet::Reader {
                                                 std::to_string(kMaxResourceNameLength) +
                                                 " characters"));
         }
-        std::vector<std::uint16_t> units;
-        units.reserve(kept);
-        for (std::size_t i = 0; i < kept; ++i) {
-            const auto u = r.u16(at + 2 + 2 * i);
-            if (!u) return std::nullopt;
-            units.push_back(*u);
-        }
+        if (!takeNameUnits(kept)) return std::nullopt;
+        std::vector<std::uint8_t> raw(kept * 2);
+        if (!raw.empty() && !r.peek(at + 2, raw.size(), raw.data())) return std::nullopt;
+        std::vector<std::uint16_t> units(kept);
+        for (std::size_t i = 0; i < kept; ++i) units[i] = loadU16(raw.data() + 2 * i);
         return ResourceName{false, 0, utf8From16(units)};
     }
 
@@ -573,7 +593,9 @@ struct IconSet::Reader {
             const std::uint64_t at = table + id;
             std::uint8_t length = 0;
             if (!r.peek(at, 1, &length)) return std::nullopt;
-            std::vector<std::uint8_t> bytes(length);
+            std::size_t kept = length;
+            if (!takeNameUnits(kept)) return std::nullopt;
+            std::vector<std::uint8_t> bytes(kept);
             if (!bytes.empty() && !r.peek(at + 1, bytes.size(), bytes.data())) return std::nullopt;
             return ResourceName{false, 0, utf8FromLatin1(bytes)};
         };

@@ -855,6 +855,34 @@ TEST(Caps, AGroupKeepsItsFirst256ImagesAndItsStatedCount) {
     EXPECT_TRUE(set->notes().empty());
 }
 
+// Every group of a file may carry a long name: the text one file makes the reader
+// hold is bounded, the groups past it are unnamed, and a note says so once.
+TEST(Caps, ResourceNamesStopAtTheirCapWithANote) {
+    constexpr int kGroups = 4100;  // 4,096 names of 256 characters fill the cap
+    std::vector<IconGroupSpec> groups;
+    for (int g = 0; g < kGroups; ++g) {
+        std::u16string name(256, u'A' + char16_t(g % 26));
+        const std::u16string number = std::u16string(u"0000") + char16_t(u'0' + g % 10);
+        name.replace(0, number.size(), number);
+        groups.push_back({{}, name, {}});
+    }
+    auto set = readSet(makePe(groups));
+    ASSERT_TRUE(set) << why(set);
+    ASSERT_EQ(set->iconCount(), kGroups);
+    int named = 0;
+    for (const IconGroup& group : set->icons()) {
+        if (!group.identity.name) continue;
+        ++named;
+        EXPECT_EQ(group.identity.name->text.size(), 256u);
+    }
+    EXPECT_EQ(named, 4096);
+    EXPECT_FALSE(set->icons().back().identity.name);
+    int capNotes = 0;
+    for (const Failure& note : set->notes())
+        capNotes += note.message().find("characters of resource names") != std::string::npos;
+    EXPECT_EQ(capNotes, 1);
+}
+
 TEST(Caps, GroupsPastTheImagesOfOneFileSayTheCapOnce) {
     // 300 groups of 256 images: the first 256 groups name 65,536 images.
     const Bytes file = makeSharedGroupPe(300, 256);
