@@ -15,9 +15,10 @@ std::optional<Failure> readFileRows(const std::filesystem::path& file, const Row
         if (set->container() != IconContainer::IconFile)
             return failure(Fault::BadValue, "icon file header", 0);
         if (set->icons().empty()) return std::nullopt;
-        const std::size_t count = set->icons()[0].images.size();
+        // Every image is a row: all of them in one go, each range of the file once.
+        const IconGroup& group = set->load(ResourceKind::Icon, 0);
+        const std::size_t count = group.images.size();
         for (std::size_t k = 0; k < count; ++k) {
-            const IconGroup& group = set->load(ResourceKind::Icon, 0, int(k));
             Result<Icon> icon = decodeStoredImage(group.images[k]);
             const bool goOn =
                 icon ? take(int(k), RowIcon{std::move(*icon), {}})
