@@ -63,7 +63,12 @@ class ViewerStatusBar : public QWidget {
     }
     QString text(int i) const { return (i >= 0 && i < 3) ? panels_[i]->text() : QString(); }
     void setText(int i, const QString& s) {
-        if (i >= 0 && i < 3) panels_[i]->setText(s);
+        if (i < 0 || i >= 3) return;
+        panels_[i]->setText(s);
+        // The two fixed panels widen for a text longer than they were made for.
+        const int need =
+            panels_[i]->fontMetrics().horizontalAdvance(s) + 2 * panels_[i]->frameWidth() + 4;
+        if (i < 2 && need > panels_[i]->width()) panels_[i]->setFixedWidth(need);
     }
 
   private:
@@ -86,24 +91,28 @@ fs::path fspath(const QString& s) {
     return fs::path(QFile::encodeName(s).toStdString());
 }
 
-// A failure message with the system's reason for `error` (an errno value), when
-// there is one, on a line of its own.
-std::string withReason(const std::string& text, int error) {
-    return error != 0 ? text + "\n" + std::strerror(error) : text;
+// The system's reason for `error` (an errno value), or a plain one when the
+// system gave none.
+QString reasonOf(int error) {
+    return error != 0 ? QString::fromLocal8Bit(std::strerror(error))
+                      : IconViewer::tr("the file could not be written");
 }
 
-// A message with what went wrong on a line of its own.
-std::string withFailure(const std::string& text, const Failure& why) {
-    return text + "\n" + why.message();
+QString reasonOf(const Failure& why) {
+    return QString::fromStdString(why.message());
 }
 
-// The label of an image: its size as the directory stores it (0 for 256) and the
-// depth its own header states.
+QString nameOf(const fs::path& p) {
+    return qpath(p.filename());
+}
+
+// The label of an image: its size (256 for a stored 0) and the depth its own
+// header states.
 QString labelOf(const StoredImage& image) {
     int depth = image.depth;
     if (image.loaded())
         if (auto own = storedImageDepth(image.data)) depth = *own;
-    return QString::fromStdString(imageLabel(image.entry.width, image.entry.height, depth));
+    return imageLabel(image.width(), image.height(), depth);
 }
 
 }  // namespace
@@ -114,9 +123,15 @@ std::string colorDepthName(int bits) {
     return "XP";
 }
 
-std::string imageLabel(int width, int height, int bitCount) {
-    return std::to_string(width) + "*" + std::to_string(height) + " " + colorDepthName(bitCount) +
-           "colors";
+QString imageLabel(int width, int height, int bitCount) {
+    // A directory stores 256 pixels as 0.
+    const int w = width == 0 ? 256 : width, h = height == 0 ? 256 : height;
+    if (bitCount >= 0 && bitCount <= 8)
+        return IconViewer::tr("%1*%2 %3colors")
+            .arg(w)
+            .arg(h)
+            .arg(QString::fromStdString(colorDepthName(bitCount)));
+    return IconViewer::tr("%1*%2 XPcolors").arg(w).arg(h);
 }
 
 fs::path saveTargetName(const fs::path& chosen, const std::string& ext) {
@@ -336,10 +351,18 @@ void IconViewer::setStatusText(int panel, const QString& text) {
 
 void IconViewer::showEvent(QShowEvent* e) {
     QDialog::showEvent(e);
-    if (shown_) return;
-    guarded(desktop_, [&] { loadViewedFile(); });
+    if (centred_) return;
+    centred_ = true;
+    if (!shown_)
+        guarded(desktop_, [&] {
+            // Nothing to show has been said; the viewer closes rather than stand empty.
+            if (!loadViewedFile())
+                QMetaObject::invokeMethod(this, &QDialog::reject, Qt::QueuedConnection);
+        });
     // Centred on the screen, not on its owner, at the width the showing gave it.
     centreOnScreen(*this);
+    // The keys choose an image at once: End the last, the arrows the next.
+    imageChoice->setFocus(Qt::OtherFocusReason);
 }
 
 void IconViewer::copyChosenImage() {
@@ -412,7 +435,30 @@ void IconViewer::centrePreview(QWidget& panel, QWidget& image) {
     }
 }
 
-void IconViewer::loadViewedFile() {
+bool IconViewer::cannotShow(const QString& reason) {
+    desktop_.message(tr("Cannot show %1: %2.").arg(sourceName_, reason).toStdString(), "notice",
+                     Buttons::Ok, MessageIcon::Warning);
+    return false;
+}
+
+QString IconViewer::countText() const {
+    const IconGroup& group = state_.group;
+    const int listed = int(group.images.size());
+    // Entries whose bytes lie past the end of the file are listed, but not held.
+    int held = 0;
+    for (const StoredImage& image : group.images)
+        if (!image.failure || image.failure->fault != Fault::CutOff) ++held;
+    if (group.statedCount > listed && listed < kMaxImagesPerIcon)
+        return tr("  Bmp count:  %1 (the header claims %2)").arg(held).arg(group.statedCount);
+    if (group.statedCount > listed)
+        return tr("  Bmp count:  %1 (the first %2 listed)").arg(group.statedCount).arg(listed);
+    if (held < listed) return tr("  Bmp count:  %1 (the header claims %2)").arg(held).arg(listed);
+    return tr("  Bmp count:  ") + QString::number(listed);
+}
+
+bool IconViewer::loadViewedFile() {
+    // Read once: the showing after a successful read keeps what it listed.
+    if (shown_) return loaded_;
     shown_ = true;
     setMinimumSize(qRound((thumbnailList->width() + 0 + kLeastPreviewHeight) * fontGrowth(font())),
                    height());
@@ -424,42 +470,39 @@ void IconViewer::loadViewedFile() {
         st.group = std::move(*givenGroup_);
         givenGroup_.reset();
     } else {
+        sourceName_ = nameOf(st.viewedFile);
         auto set = IconSet::open(st.viewedFile);
-        if (set && set->container() != IconContainer::IconFile)
-            set = failure(Fault::BadValue, "icon file header", 0);
-        if (!set) {
-            desktop_.message(withFailure("file open false", set.failure()), "notice", Buttons::Ok);
-            return;
-        }
-        // A sound header that announces no image: nothing to list.
-        if (set->icons().empty()) {
-            setStatusText(0, tr("  Bmp count:  ") + "0");
-            return;
-        }
+        if (!set) return cannotShow(reasonOf(set.failure()));
+        if (set->container() != IconContainer::IconFile)
+            return cannotShow(tr("it is not an icon file"));
+        if (set->icons().empty()) return cannotShow(tr("it holds no images"));
         set->loadAll();
         st.group = set->icons().front();
     }
     const IconGroup& group = st.group;
-    if (group.images.empty()) {
-        if (group.failure)
-            desktop_.message(withFailure("file open false", *group.failure), "notice", Buttons::Ok);
-        setStatusText(0, tr("  Bmp count:  ") + QString::number(group.statedCount));
-        return;
-    }
+    if (group.images.empty())
+        return cannotShow(group.failure ? reasonOf(*group.failure) : tr("it holds no images"));
 
-    if (Result<Done> shown = loadPreview(0); !shown) {
-        desktop_.message(withFailure("file open false", shown.failure()), "notice", Buttons::Ok);
-        return;
+    // The first image that can be drawn is shown; with none, there is nothing to show.
+    int first = 0;
+    std::optional<Failure> firstFailure;
+    for (; first < int(group.images.size()); ++first) {
+        Result<Done> shown = loadPreview(first);
+        if (shown) break;
+        if (!firstFailure) firstFailure = shown.failure();
     }
+    if (first == int(group.images.size()))
+        return cannotShow(tr("none of its images can be read (%1)").arg(reasonOf(*firstFailure)));
+
     imageChoice->clear();
-    // At most kMaxImagesPerIcon images are read; the count shown is the directory's.
+    // At most kMaxImagesPerIcon images are read.
     st.imageCount = int(group.images.size());
     for (const StoredImage& image : group.images) imageChoice->addItem(labelOf(image));
-    setStatusText(0, tr("  Bmp count:  ") + QString::number(group.statedCount));
-    imageChoice->setCurrentIndex(0);
+    setStatusText(0, countText());
+    imageChoice->setCurrentIndex(first);
 
-    const StoredImage& first = group.images.front();
-    preview->resize(first.entry.width + 6, first.entry.width + 6);
+    const StoredImage& chosen = group.images[std::size_t(first)];
+    preview->resize(chosen.width() + 6, chosen.width() + 6);
     // The picture control takes the size of its picture.
     if (!previewIcon_.empty()) preview->resize(previewIcon_.width, previewIcon_.height);
     centrePreview(*previewFrame, *preview);
@@ -470,6 +513,8 @@ void IconViewer::loadViewedFile() {
         largest = std::max({largest, image.width(), image.height()});
     // Large enough for the largest image whole and the source in the status bar.
     resize(sizeToShow(std::min(largest, 256)));
+    loaded_ = true;
+    return true;
 }
 
 void IconViewer::makeThumbnails() {
@@ -479,6 +524,7 @@ void IconViewer::makeThumbnails() {
     std::map<std::pair<std::uint64_t, std::uint64_t>, const Picture*> made;
     std::uint64_t bytesHeld = 0;
     bool stopped = false;
+    QStringList unreadable;
     for (int i = 0; i < state_.imageCount; ++i) {
         const StoredImage& image = group.images[std::size_t(i)];
         Thumbnail* t = thumbnailList->thumbnails().add();
@@ -492,10 +538,9 @@ void IconViewer::makeThumbnails() {
         if (stopped) continue;  // an empty cell
         const auto bmp = icoImageToBitmap(image);
         if (!bmp) {
-            desktop_.message(withFailure("views load file Error",
-                                         bmp.failure().within("image " + std::to_string(i + 1))),
-                             "notice", Buttons::Ok);
-            return;
+            // An empty cell; the others are still made.
+            unreadable << reasonOf(bmp.failure().within("image " + std::to_string(i + 1)));
+            continue;
         }
         if (made.size() >= std::size_t(kMaxThumbnailPictures) ||
             bytesHeld + bmp->size() > kMaxThumbnailBytes) {
@@ -507,25 +552,39 @@ void IconViewer::makeThumbnails() {
         t->picture().readData(picture);
         made.emplace(key, &t->picture());
     }
+    if (!unreadable.isEmpty()) {
+        constexpr int kListed = 5;
+        QString text =
+            tr("%1 of the images of %2 cannot be shown:").arg(unreadable.size()).arg(sourceName_);
+        for (int i = 0; i < std::min<int>(kListed, int(unreadable.size())); ++i)
+            text += "\n" + unreadable[i];
+        if (unreadable.size() > kListed)
+            text += "\n" + tr("and %1 more.").arg(unreadable.size() - kListed);
+        desktop_.message(text.toStdString(), "notice", Buttons::Ok, MessageIcon::Warning);
+    }
     if (stopped)
-        desktop_.message("Thumbnails stop at " + std::to_string(kMaxThumbnailPictures) +
-                             " pictures or " + std::to_string(kMaxThumbnailBytes >> 20) +
-                             " MB: the other images are shown as empty cells.",
+        desktop_.message(tr("Thumbnails stop at %1 pictures or %2 MB: the other images are shown "
+                            "as empty cells.")
+                             .arg(kMaxThumbnailPictures)
+                             .arg(kMaxThumbnailBytes >> 20)
+                             .toStdString(),
                          "notice", Buttons::Ok);
 }
 
 void IconViewer::showChosenImage() {
     const int k = imageChoice->currentIndex();
-    if (!loadPreview(k)) {
-        setStatusText(0, tr("Error infomation in h2"));
+    if (Result<Done> shown = loadPreview(k); !shown) {
+        // The preview keeps the image it showed; the status says why this one is not.
+        setStatusText(0, tr("Cannot show %1").arg(reasonOf(shown.failure())));
+        setStatusText(1, QString());
         return;
     }
+    setStatusText(0, countText());
     const StoredImage& image = state_.group.images[std::size_t(k)];
-    setStatusText(1, QString("%1|%2|%3")
-                         .arg(state_.group.statedCount)
-                         .arg(image.entry.width)
-                         .arg(image.entry.height));
-    preview->resize(image.entry.width, image.entry.height);
+    setStatusText(
+        1,
+        QString("%1|%2|%3").arg(state_.group.statedCount).arg(image.width()).arg(image.height()));
+    preview->resize(image.width(), image.height());
     if (!previewIcon_.empty()) preview->resize(previewIcon_.width, previewIcon_.height);
     centrePreview(*previewFrame, *preview);
 }
@@ -564,8 +623,13 @@ std::optional<fs::path> IconViewer::askTarget(const std::string& filter, const s
 bool IconViewer::confirmOverwrite(const fs::path& target) {
     std::error_code ec;
     if (!fs::exists(fs::symlink_status(target, ec))) return true;
-    return desktop_.message("This file is exists,Are you sure?", "notice", Buttons::OkCancel) ==
-           Answer::Ok;
+    return desktop_.message(tr("%1 already exists. Replace it?").arg(nameOf(target)).toStdString(),
+                            "notice", Buttons::OkCancel, MessageIcon::Question) == Answer::Ok;
+}
+
+void IconViewer::saveFailed(const fs::path& target, const QString& reason) {
+    desktop_.message(tr("Cannot save %1: %2.").arg(nameOf(target), reason).toStdString(), "Sorry",
+                     Buttons::Ok, MessageIcon::Warning);
 }
 
 void IconViewer::saveAsIcon() {
@@ -579,18 +643,15 @@ void IconViewer::saveAsIcon() {
         const fs::path& viewed = state_.viewedFile;
         if (!viewed.empty() &&
             (target->native() == viewed.native() || fs::equivalent(*target, viewed, ec)))
-            return;
+            return saveFailed(*target, tr("it is the file being viewed"));
     }
     const int k = imageChoice->currentIndex();
-    if (k < 0 || std::size_t(k) >= state_.group.images.size()) return;
+    if (k < 0 || std::size_t(k) >= state_.group.images.size())
+        return saveFailed(*target, tr("no image is chosen"));
     const auto bytes = encodeStoredImage(ResourceKind::Icon, state_.group.images[std::size_t(k)]);
-    if (!bytes) {
-        desktop_.message(withFailure("save false", bytes.failure()), "Sorry", Buttons::Ok);
-        return;
-    }
+    if (!bytes) return saveFailed(*target, reasonOf(bytes.failure()));
     errno = 0;
-    if (!writeFileAtomically(*target, *bytes))
-        desktop_.message(withReason("save false", errno), "Sorry", Buttons::Ok);
+    if (!writeFileAtomically(*target, *bytes)) saveFailed(*target, reasonOf(errno));
 }
 
 void IconViewer::saveAsBitmap() {
@@ -602,27 +663,30 @@ void IconViewer::saveAsBitmap() {
         RgbImage picture = whiteImage(previewIcon_.width, previewIcon_.height);
         drawIcon(picture, previewIcon_, 0, 0);
         ok = writeBmpFile(*target, picture);
+    } else {
+        return saveFailed(*target, tr("no image is shown"));
     }
-    if (!ok) desktop_.message(withReason("save falsed", errno), "notice", Buttons::Ok);
+    if (!ok) saveFailed(*target, reasonOf(errno));
 }
 
 void IconViewer::saveAsJpeg() {
     auto target = askTarget("jpeg file|*.jpg", ".JPG");
     if (!target || !confirmOverwrite(*target)) return;
-    if (previewIcon_.empty()) return;
+    if (previewIcon_.empty()) return saveFailed(*target, tr("no image is shown"));
     RgbImage picture = whiteImage(previewIcon_.width, previewIcon_.height);
     drawIcon(picture, previewIcon_, 0, 0);
     errno = 0;
-    if (!writeJpegFile(*target, picture))
-        desktop_.message(withReason("save falsed", errno), "notice", Buttons::Ok);
+    if (!writeJpegFile(*target, picture)) saveFailed(*target, reasonOf(errno));
 }
 
 void IconViewer::saveAsPng() {
     auto target = askTarget("png file|*.png", ".PNG");
     if (!target || !confirmOverwrite(*target)) return;
+    if (previewIcon_.empty()) return saveFailed(*target, tr("no image is shown"));
     auto png = iconToPng(previewIcon_);
-    if (!png || !writeFileAtomically(*target, *png))
-        desktop_.message("save falsed", "notice", Buttons::Ok);
+    if (!png) return saveFailed(*target, tr("the image cannot be encoded as PNG"));
+    errno = 0;
+    if (!writeFileAtomically(*target, *png)) saveFailed(*target, reasonOf(errno));
 }
 
 void showIconViewer(Desktop& desktop, QWidget* parent, const fs::path& icoFile) {
@@ -630,6 +694,8 @@ void showIconViewer(Desktop& desktop, QWidget* parent, const fs::path& icoFile) 
     form.setWindowTitle(IconViewer::tr("ICON VIEWS"));
     form.setStatusText(2, shortenedSourcePath(qpath(icoFile)));
     form.setViewedFile(icoFile);
+    // A file that cannot be shown has said why, and no empty viewer opens.
+    if (!form.loadViewedFile()) return;
     desktop.runModal(form);
 }
 
@@ -637,7 +703,8 @@ void showIconViewer(Desktop& desktop, QWidget* parent, IconGroup group, const QS
     IconViewer form(desktop, parent);
     form.setWindowTitle(IconViewer::tr("ICON VIEWS"));
     form.setStatusText(2, shortenedSourcePath(source));
-    form.setViewedGroup(std::move(group));
+    form.setViewedGroup(std::move(group), source);
+    if (!form.loadViewedFile()) return;
     desktop.runModal(form);
 }
 

@@ -35,8 +35,9 @@ class ThumbnailList;
 
 // "1", "2", "4" ... "256" for bit counts 0 to 8, "XP" for anything else.
 std::string colorDepthName(int bits);
-// width*height <depth>colors, e.g. "48*48 XPcolors".
-std::string imageLabel(int width, int height, int bitCount);
+// width*height <depth>colors, e.g. "48*48 XPcolors", translated; a width or
+// height of 0 (as a directory stores 256) reads 256.
+QString imageLabel(int width, int height, int bitCount);
 // The name chosen in a save dialog with its extension replaced by ext (".ICO",
 // ".BMP", ".JPG") unless it already is ext in any letter case.
 std::filesystem::path saveTargetName(const std::filesystem::path& chosen, const std::string& ext);
@@ -81,13 +82,19 @@ class IconViewer : public QDialog {
     void setViewedPath(const QString& path);
     QString viewedPath() const;
     // An icon group already in memory to show instead of a file.
-    void setViewedGroup(IconGroup group) { givenGroup_ = std::move(group); }
+    // `source` names it in messages ("regedit.exe, icon 1").
+    void setViewedGroup(IconGroup group, const QString& source = QString()) {
+        givenGroup_ = std::move(group);
+        sourceName_ = source;
+    }
 
     QString statusText(int panel) const;
     void setStatusText(int panel, const QString& text);
 
     // Handlers.
-    void loadViewedFile();
+    // Reads what is to be shown and lists it; false, having said why, when there
+    // is nothing to show (the viewer is then not to be shown).
+    bool loadViewedFile();
     void showChosenImage();
     void chooseClickedThumbnail();
     void thumbnailPressed(Qt::MouseButton button, QPoint pos);
@@ -141,6 +148,12 @@ class IconViewer : public QDialog {
     Result<Done> loadPreview(int image);
     void makeThumbnails();
     bool confirmOverwrite(const std::filesystem::path& target);
+    void saveFailed(const std::filesystem::path& target, const QString& reason);
+    // Says why the viewed file or group cannot be shown; false.
+    bool cannotShow(const QString& reason);
+    // The image count of status panel 0: what the file holds, and what its header
+    // claims when that is more.
+    QString countText() const;
     std::optional<std::filesystem::path> askTarget(const std::string& filter,
                                                    const std::string& ext);
     void layoutPanels();
@@ -152,7 +165,10 @@ class IconViewer : public QDialog {
     std::optional<IconGroup> givenGroup_;
     Icon previewIcon_;
     ViewerState state_;
+    QString sourceName_;  // the viewed file's name or the group's source
     bool shown_ = false;
+    bool loaded_ = false;
+    bool centred_ = false;
 };
 
 // Opens the viewer on an icon file as Import from a File does: caption "ICON

@@ -49,7 +49,8 @@ TEST(ViewerRoutines, LabelsAndDepthNames) {
     EXPECT_EQ(imageLabel(32, 32, 4), "32*32 16colors");
     EXPECT_EQ(imageLabel(48, 48, 8), "48*48 256colors");
     EXPECT_EQ(imageLabel(48, 48, 32), "48*48 XPcolors");
-    EXPECT_EQ(imageLabel(0, 0, 0x5244), "0*0 XPcolors");
+    EXPECT_EQ(imageLabel(0, 0, 0x5244), "256*256 XPcolors");  // a directory's 0 is 256
+    EXPECT_EQ(imageLabel(0, 16, 8), "256*16 256colors");
     EXPECT_EQ(colorDepthName(0), "1");
     EXPECT_EQ(colorDepthName(5), "32");
     EXPECT_EQ(colorDepthName(24), "XP");
@@ -205,7 +206,8 @@ bool shareOnePicture(const Thumbnail& a, const Thumbnail& b) {
 
 TEST_F(ViewerFixture, EntriesNamingTheSameBytesShareOneThumbnailPicture) {
     auto form = shown(dir.write("shared.ico", sharedImageIco(0xFFFF, 1)));
-    EXPECT_EQ(form->statusText(0), "  Bmp count:  65535");  // as the header says
+    // All 65535 are in the file; the first 256 are listed.
+    EXPECT_EQ(form->statusText(0), "  Bmp count:  65535 (the first 256 listed)");
     EXPECT_EQ(form->imageChoice->count(), kMaxImagesPerIcon);
     ThumbnailCollection& t = form->thumbnailList->thumbnails();
     ASSERT_EQ(t.count(), kMaxImagesPerIcon);
@@ -229,7 +231,7 @@ TEST_F(ViewerFixture, ThumbnailPicturesStopAtTheStatedTotal) {
     EXPECT_LE(bytes, kMaxThumbnailBytes);
     for (int i : {10, 11}) {
         EXPECT_TRUE(t.at(i)->picture().isEmpty()) << i;
-        EXPECT_EQ(t.at(i)->caption(), "0*0 XPcolors") << i;  // sizes as stored
+        EXPECT_EQ(t.at(i)->caption(), "256*256 XPcolors") << i;  // sizes as stored
     }
     EXPECT_TRUE(shareOnePicture(*t.at(12), *t.at(0)));
     EXPECT_TRUE(shareOnePicture(*t.at(13), *t.at(1)));
@@ -362,13 +364,20 @@ TEST_F(ViewerFixture, ImageThatCannotBeDecodedLeavesThePreviewAndSaysSo) {
                                             dibImage(patternIcon(32, 32, 200), 8), damaged(48)})));
     ASSERT_EQ(form->imageChoice->count(), 3);
     ASSERT_EQ(desk.messages.size(), 1u);
-    EXPECT_TRUE(desk.messages[0].text.starts_with("views load file Error\nimage 3: "))
+    EXPECT_TRUE(desk.messages[0].text.starts_with(
+        "1 of the images of bad.ico cannot be shown:\nimage 3: damaged image data"))
         << desk.messages[0].text;
     form->imageChoice->setCurrentIndex(2);
     form->showChosenImage();
-    EXPECT_EQ(form->statusText(0), "Error infomation in h2");
+    EXPECT_TRUE(form->statusText(0).startsWith("Cannot show image 3: damaged image data"))
+        << form->statusText(0).toStdString();
     EXPECT_EQ(form->previewIcon().width, 16);
     EXPECT_EQ(form->statusText(1), "");
+    // A sound image again: the count comes back.
+    form->imageChoice->setCurrentIndex(1);
+    form->showChosenImage();
+    EXPECT_EQ(form->statusText(0), "  Bmp count:  3");
+    EXPECT_EQ(form->statusText(1), "3|32|32");
 }
 
 TEST_F(ViewerFixture, RightClickSelectsTheThumbnailUnderThePointer) {
@@ -391,15 +400,17 @@ TEST_F(ViewerFixture, WideAndPngImagesAreLabelledAsStored) {
     const fs::path big = dir.write("big.ico", makeIco({pngImage(patternIcon(256, 256))}));
     auto form = shown(big);
     ASSERT_EQ(form->imageChoice->count(), 1);
-    EXPECT_EQ(form->imageChoice->itemText(0), "0*0 XPcolors");
+    EXPECT_EQ(form->imageChoice->itemText(0), "256*256 XPcolors");
+    form->showChosenImage();
+    EXPECT_EQ(form->statusText(1), "1|256|256");
     EXPECT_EQ(form->previewIcon().width, 256);
 }
 
-TEST_F(ViewerFixture, FileThatIsNoIconShowsFileOpenFalseAndWhy) {
+TEST_F(ViewerFixture, FileThatIsNoIconSaysWhyAndOpensNoViewer) {
     auto form = shown(dir.write("not.ico", Bytes{'M', 'Z', 0, 0, 0, 0, 0, 0}));
     ASSERT_EQ(desk.messages.size(), 1u);
     EXPECT_EQ(desk.messages[0].text,
-              "file open false\nnot a Windows program, library, icon or cursor file");
+              "Cannot show not.ico: not a Windows program, library, icon or cursor file.");
     EXPECT_EQ(desk.messages[0].caption, "notice");
     EXPECT_EQ(form->imageChoice->count(), 0);
     EXPECT_EQ(form->thumbnailList->thumbnails().count(), 0);
@@ -411,10 +422,20 @@ TEST_F(ViewerFixture, FileThatIsNoIconShowsFileOpenFalseAndWhy) {
     ASSERT_EQ(desk.messages.size(), 3u);
     EXPECT_EQ(cursor->imageChoice->count(), 0);
     EXPECT_EQ(program->imageChoice->count(), 0);
-    EXPECT_EQ(desk.messages[2].text, "file open false\nicon file header is not valid at byte 0x0");
+    EXPECT_EQ(desk.messages[1].text, "Cannot show c.cur: it is not an icon file.");
+    EXPECT_EQ(desk.messages[2].text, "Cannot show app.ico: it is not an icon file.");
     shown(dir.path() / "missing.ico");
     ASSERT_EQ(desk.messages.size(), 4u);
-    EXPECT_EQ(desk.messages[3].text, "file open false\ncannot open: No such file or directory");
+    EXPECT_EQ(desk.messages[3].text,
+              "Cannot show missing.ico: cannot open: No such file or directory.");
+
+    // Opened as Import from a File opens it: the message, and no empty viewer.
+    const fs::path cut = dir.write("cut.ico", Bytes{0, 0, 1, 0, 0x60, 0xEA, 0, 0, 0, 0});
+    showIconViewer(desk, nullptr, cut);
+    ASSERT_EQ(desk.messages.size(), 5u);
+    EXPECT_TRUE(desk.messages[4].text.starts_with("Cannot show cut.ico: icon directory cut off"))
+        << desk.messages[4].text;
+    EXPECT_TRUE(desk.modalForms.empty());
 }
 
 TEST_F(ViewerFixture, PipeNamedLikeAnIconFileIsNoIconAndDoesNotHang) {
@@ -435,12 +456,14 @@ TEST_F(ViewerFixture, PipeNamedLikeAnIconFileIsNoIconAndDoesNotHang) {
     writer.join();
     EXPECT_LT(took, 1000);
     ASSERT_EQ(desk.messages.size(), 1u);
-    EXPECT_TRUE(desk.messages[0].text.starts_with("file open false\n")) << desk.messages[0].text;
+    EXPECT_TRUE(desk.messages[0].text.starts_with("Cannot show pipe.ico: "))
+        << desk.messages[0].text;
 }
 
-TEST_F(ViewerFixture, HeaderWithoutImagesShowsNothingAndSaysNothing) {
+TEST_F(ViewerFixture, HeaderWithoutImagesShowsNothingAndSaysSo) {
     auto form = shown(dir.write("none.ico", Bytes{0, 0, 1, 0, 0, 0}));
-    EXPECT_TRUE(desk.messages.empty());
+    ASSERT_EQ(desk.messages.size(), 1u);
+    EXPECT_EQ(desk.messages[0].text, "Cannot show none.ico: it holds no images.");
     EXPECT_EQ(form->imageChoice->count(), 0);
     EXPECT_EQ(form->thumbnailList->thumbnails().count(), 0);
 }
@@ -450,7 +473,8 @@ TEST_F(ViewerFixture, AnImageMissingFromTheFileSaysViewsLoadFileErrorAndWhy) {
     dir.write("three.ico", ico);
     auto form = shown(icoPath);
     ASSERT_EQ(desk.messages.size(), 1u);
-    EXPECT_TRUE(desk.messages[0].text.starts_with("views load file Error\nimage 2: "))
+    EXPECT_TRUE(desk.messages[0].text.starts_with(
+        "1 of the images of three.ico cannot be shown:\nimage 2: "))
         << desk.messages[0].text;
     EXPECT_EQ(desk.messages[0].caption, "notice");
     // Every entry is listed as the directory states it; the first is shown.
@@ -487,15 +511,17 @@ TEST_F(ViewerFixture, SaveAsIconNeverWritesOverTheViewedFile) {
     desk.saveAnswers.push_back(icoPath);
     desk.answers.push_back(Answer::Ok);
     form->saveAsIcon();
-    ASSERT_EQ(desk.messages.size(), 1u);
-    EXPECT_EQ(desk.messages[0].text, "This file is exists,Are you sure?");
+    ASSERT_EQ(desk.messages.size(), 2u);
+    EXPECT_EQ(desk.messages[0].text, "three.ico already exists. Replace it?");
     EXPECT_EQ(desk.messages[0].buttons, Buttons::OkCancel);
+    EXPECT_EQ(desk.messages[1].text, "Cannot save three.ico: it is the file being viewed.");
     EXPECT_EQ(readWholeFile(icoPath), ico);
 
     // Nor through another spelling of its name.
     desk.saveAnswers.push_back(dir.path() / "." / "three.ico");
     desk.answers.push_back(Answer::Ok);
     form->saveAsIcon();
+    EXPECT_EQ(desk.messages.size(), 4u);
     EXPECT_EQ(readWholeFile(icoPath), ico);
 }
 
@@ -515,7 +541,8 @@ TEST_F(ViewerFixture, CancelInTheOverwriteQuestionKeepsTheFileInEveryFormat) {
         (form.get()->*s.save)();
         EXPECT_EQ(readWholeFile(target), old) << s.name;
     }
-    EXPECT_EQ(desk.messages.size(), 3u);
+    ASSERT_EQ(desk.messages.size(), 3u);
+    EXPECT_EQ(desk.messages[1].text, "a.bmp already exists. Replace it?");
 
     // OK replaces it.
     const fs::path target = dir.path() / "a.bmp";
@@ -556,22 +583,22 @@ TEST_F(ViewerFixture, SaveFailuresAreReported) {
     form->saveAsJpeg();
     ASSERT_EQ(desk.messages.size(), 3u);
     // Each with the system's reason.
-    EXPECT_EQ(desk.messages[0].text, "save false\nNot a directory");
+    EXPECT_EQ(desk.messages[0].text, "Cannot save a.ico: Not a directory.");
     EXPECT_EQ(desk.messages[0].caption, "Sorry");
-    EXPECT_EQ(desk.messages[1].text, "save falsed\nNot a directory");
-    EXPECT_EQ(desk.messages[1].caption, "notice");
-    EXPECT_EQ(desk.messages[2].text, "save falsed\nNot a directory");
+    EXPECT_EQ(desk.messages[1].text, "Cannot save a.bmp: Not a directory.");
+    EXPECT_EQ(desk.messages[2].text, "Cannot save a.jpg: Not a directory.");
 }
 
-TEST_F(ViewerFixture, JpegWithoutAPictureWritesAndSaysNothing) {
+TEST_F(ViewerFixture, SavingWithoutAPictureWritesNothingAndSaysWhy) {
     IconViewer form(desk);  // never shown: no picture
     desk.saveAnswers.push_back(dir.path() / "x.jpg");
     form.saveAsJpeg();
     EXPECT_FALSE(fs::exists(dir.path() / "x.jpg"));
-    EXPECT_TRUE(desk.messages.empty());
+    ASSERT_EQ(desk.messages.size(), 1u);
+    EXPECT_EQ(desk.messages[0].text, "Cannot save x.jpg: no image is shown.");
     desk.saveAnswers.push_back(std::nullopt);  // cancelled dialog: nothing at all
     form.saveAsIcon();
-    EXPECT_TRUE(desk.messages.empty());
+    EXPECT_EQ(desk.messages.size(), 1u);
 }
 
 TEST_F(ViewerFixture, OpenerSetsCaptionAndPath) {
@@ -612,11 +639,11 @@ TEST_F(ViewerFixture, PngKeepsTheImagesTransparencyAtItsOwnSize) {
     desk.answers.push_back(Answer::Cancel);
     form->saveAsPng();
     ASSERT_EQ(desk.messages.size(), 1u);
-    EXPECT_EQ(desk.messages[0].text, "This file is exists,Are you sure?");
+    EXPECT_EQ(desk.messages[0].text, "out.PNG already exists. Replace it?");
     desk.saveAnswers.push_back(one / "x.png");
     form->saveAsPng();
     ASSERT_EQ(desk.messages.size(), 2u);
-    EXPECT_EQ(desk.messages[1].text, "save falsed");
+    EXPECT_EQ(desk.messages[1].text, "Cannot save x.png: Not a directory.");
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QLabel>
 #include <QTest>
 #include <iterator>
 
@@ -60,9 +61,9 @@ struct ViewerGroup : ::testing::Test {
     int privateFiles() const {
         return int(std::distance(fs::directory_iterator(privateDir), fs::directory_iterator()));
     }
-    std::unique_ptr<IconViewer> shown(IconGroup group) {
+    std::unique_ptr<IconViewer> shown(IconGroup group, const QString& source = "app.dll, icon 2") {
         auto form = std::make_unique<IconViewer>(desk);
-        form->setViewedGroup(std::move(group));
+        form->setViewedGroup(std::move(group), source);
         form->loadViewedFile();
         return form;
     }
@@ -125,32 +126,63 @@ TEST_F(ViewerGroup, SaveAsIconWritesTheChosenImageAloneAsStored) {
     form->imageChoice->setCurrentIndex(0);
     form->saveAsIcon();
     ASSERT_EQ(desk.messages.size(), 1u);
-    EXPECT_EQ(desk.messages[0].text, "This file is exists,Are you sure?");
+    EXPECT_EQ(desk.messages[0].text, "one.ICO already exists. Replace it?");
     EXPECT_EQ(readWholeFile(dir.path() / "one.ICO").size(), 22u + images[0].data.size());
 }
 
-TEST_F(ViewerGroup, ADamagedImageSaysViewsLoadFileErrorAndWhy) {
+TEST_F(ViewerGroup, ACountClaimingMoreThanTheGroupHoldsIsToldAsSuch) {
+    Result<IconGroup> group = readRowGroup(dll, 1);
+    ASSERT_TRUE(group);
+    group->statedCount = 60000;  // as a group directory that claims more than it holds
+    auto form = shown(std::move(*group));
+    EXPECT_EQ(form->statusText(0), "  Bmp count:  10 (the header claims 60000)");
+    // The panel is wide enough for it.
+    bool found = false;
+    for (QLabel* panel : form->findChildren<QLabel*>()) {
+        if (panel->text() != form->statusText(0)) continue;
+        found = true;
+        EXPECT_GE(panel->contentsRect().width(),
+                  panel->fontMetrics().horizontalAdvance(panel->text()));
+    }
+    EXPECT_TRUE(found);
+}
+
+TEST_F(ViewerGroup, ADamagedImageIsNamedWithWhy) {
     std::vector<IconImage> withDamage = {images[0], images[1], damaged(32), images[3]};
     const fs::path bad = dir.write("bad.dll", makePe({{withDamage}}));
     Result<IconGroup> group = readRowGroup(bad, 0);
     ASSERT_TRUE(group);
-    auto form = shown(std::move(*group));
+    auto form = shown(std::move(*group), "bad.dll, icon 1");
     ASSERT_EQ(desk.messages.size(), 1u);
-    EXPECT_TRUE(desk.messages[0].text.starts_with("views load file Error\nimage 3: "))
+    EXPECT_TRUE(desk.messages[0].text.starts_with(
+        "1 of the images of bad.dll, icon 1 cannot be shown:\nimage 3: "))
         << desk.messages[0].text;
     EXPECT_EQ(desk.messages[0].caption, "notice");
     EXPECT_EQ(form->imageChoice->count(), 4);
     EXPECT_EQ(form->previewIcon().width, 16);
 
-    // A group whose first image is damaged shows nothing, and says why.
+    // A group whose first image is damaged shows the next one, and says why not the first.
     const fs::path first = dir.write("first.dll", makePe({{{damaged(16), images[2]}}}));
     Result<IconGroup> second = readRowGroup(first, 0);
     ASSERT_TRUE(second);
-    auto other = shown(std::move(*second));
+    auto other = shown(std::move(*second), "first.dll, icon 1");
     ASSERT_EQ(desk.messages.size(), 2u);
-    EXPECT_TRUE(desk.messages[1].text.starts_with("file open false\nimage 1: "))
+    EXPECT_TRUE(desk.messages[1].text.starts_with(
+        "1 of the images of first.dll, icon 1 cannot be shown:\nimage 1: "))
         << desk.messages[1].text;
-    EXPECT_TRUE(other->previewIcon().empty());
+    EXPECT_EQ(other->imageChoice->currentIndex(), 1);
+    EXPECT_EQ(other->previewIcon().width, 24);
+
+    // With none that can be read there is nothing to show: no viewer opens.
+    const fs::path none = dir.write("none.dll", makePe({{{damaged(16), damaged(32)}}}));
+    Result<IconGroup> third = readRowGroup(none, 0);
+    ASSERT_TRUE(third);
+    showIconViewer(desk, nullptr, std::move(*third), "none.dll, icon 1");
+    ASSERT_EQ(desk.messages.size(), 3u);
+    EXPECT_TRUE(desk.messages[2].text.starts_with(
+        "Cannot show none.dll, icon 1: none of its images can be read (image 1: "))
+        << desk.messages[2].text;
+    EXPECT_TRUE(desk.modalForms.empty());
 }
 
 TEST_F(ViewerGroup, PreviewOfARowShowsItsGroupOrItsOneImage) {

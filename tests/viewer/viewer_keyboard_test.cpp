@@ -56,6 +56,21 @@ TEST_F(ViewerKeys, TabVisitsTheDropDownTheImagesAndBothSaveButtons) {
     form.reject();
 }
 
+TEST_F(ViewerKeys, OpensWithTheDropDownFocusedSoEndAndArrowsChooseAtOnce) {
+    IconViewer form(desk);
+    form.setViewedPath(QFile::decodeName(QByteArray::fromStdString(icoPath.native())));
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    ASSERT_EQ(QApplication::focusWidget(), form.imageChoice);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_End);
+    EXPECT_EQ(form.imageChoice->currentIndex(), 1);
+    EXPECT_EQ(form.previewIcon().width, 32);  // the last image is shown, not only listed
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Up);
+    EXPECT_EQ(form.previewIcon().width, 16);
+    form.reject();
+}
+
 TEST_F(ViewerKeys, EachSaveCommandHasAKey) {
     IconViewer form(desk);
     form.setViewedPath(QFile::decodeName(QByteArray::fromStdString(icoPath.native())));
