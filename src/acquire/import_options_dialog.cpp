@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <algorithm>
 #include <exception>
 
 #include "core/desktop.h"
@@ -20,8 +21,8 @@ namespace pellimar {
 
 namespace {
 
-const char* const kNotANumber = "Invalid data!  Please input with a number.";
-const char* const kNoFormat = "Invalid data!One format at least!";
+const char* const kNotANumber = "The most icons to import must be a whole number, such as 100.";
+const char* const kNoFormat = "Choose at least one kind of file to search.";
 const char* const kErrorCaption = "Error";
 
 int digitValue(char c) {
@@ -106,8 +107,9 @@ ImportOptionsDialog::ImportOptionsDialog(AppSettings& settings, Desktop& desktop
 
     okButton = new QPushButton(tr("&OK"), this);
     okButton->setGeometry(334, 161, 75, 25);
+    // Return presses OK.
     okButton->setAutoDefault(false);
-    okButton->setDefault(false);
+    okButton->setDefault(true);
 
     connect(limitButton, &QRadioButton::toggled, this, [this](bool on) {
         if (on) limitChosen();
@@ -118,6 +120,15 @@ ImportOptionsDialog::ImportOptionsDialog(AppSettings& settings, Desktop& desktop
     connect(okButton, &QPushButton::clicked, this, [this] { confirm(); });
     // The sizes above suit the default font; a larger one makes everything larger.
     growWithFont(*this);
+    // "No more than [100] icons." reads as one line: the number follows the words
+    // however long they are in the language shown, and the last word after it.
+    const double g = fontGrowth(font());
+    limitButton->resize(std::max(limitButton->width(), limitButton->sizeHint().width()),
+                        limitButton->height());
+    limitEdit->move(limitButton->geometry().right() + qRound(2 * g), limitEdit->y());
+    iconsLabel->setGeometry(limitEdit->geometry().right() + qRound(5 * g), iconsLabel->y(),
+                            std::max(iconsLabel->width(), iconsLabel->sizeHint().width()),
+                            iconsLabel->height());
 }
 
 void ImportOptionsDialog::showCurrentSettings() {

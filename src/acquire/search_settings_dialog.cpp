@@ -1,11 +1,14 @@
 #include "acquire/search_settings_dialog.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <system_error>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 
 #include "core/desktop.h"
 #include "core/dialog_art.h"
@@ -14,12 +17,6 @@
 #include "platform/private_profile.h"
 
 namespace pellimar {
-
-namespace {
-const char* const kSection = "SearchOption";
-const char* const kSearchKey = "searchchildfolder";
-const char* const kClearKey = "clearResult";
-}  // namespace
 
 SearchSettingsDialog::SearchSettingsDialog(AppSettings& settings, Desktop& desktop, QWidget* parent)
     : QDialog(parent), settings_(settings), desktop_(desktop) {
@@ -52,46 +49,46 @@ SearchSettingsDialog::SearchSettingsDialog(AppSettings& settings, Desktop& deskt
     clearResultPicture->setPixmap(decorationPixmap(Decoration::Clear));
 
     okButton = new QPushButton(tr("&OK"), this);
+    // Return presses OK.
     okButton->setAutoDefault(false);
-    okButton->setDefault(false);
+    okButton->setDefault(true);
 
-    connect(subFoldersBox, &QCheckBox::toggled, this, [this] { subFoldersToggled(); });
-    connect(clearResultBox, &QCheckBox::toggled, this, [this] { clearResultToggled(); });
     connect(okButton, &QPushButton::clicked, this, [this] { confirm(); });
     // The sizes above suit the default font; a larger one makes everything larger.
     growWithFont(*this);
 }
 
 void SearchSettingsDialog::showSavedSettings() {
-    const auto file = searchOptionsFile();
-    std::error_code ec;
-    if (std::filesystem::exists(file, ec)) {
-        // Here anything but "0" counts as on, and a missing key as off.
-        settings_.searchchildfolder = readProfileString(file, kSection, kSearchKey, "0") != "0";
-        settings_.clearResult = readProfileString(file, kSection, kClearKey, "0") != "0";
-    } else {
-        settings_.searchchildfolder = false;
-        settings_.clearResult = false;
-    }
-    // Changing a box runs its click handler, which copies the same value back.
-    subFoldersBox->setChecked(settings_.searchchildfolder);
-    clearResultBox->setChecked(settings_.clearResult);
-}
-
-void SearchSettingsDialog::subFoldersToggled() {
-    settings_.searchchildfolder = subFoldersBox->isChecked();
-}
-
-void SearchSettingsDialog::clearResultToggled() {
-    settings_.clearResult = clearResultBox->isChecked();
+    // The file as start-up reads it; the settings in use change only on OK.
+    AppSettings saved = settings_;
+    readSearchOptions(saved);
+    subFoldersBox->setChecked(saved.searchchildfolder);
+    clearResultBox->setChecked(saved.clearResult);
 }
 
 void SearchSettingsDialog::confirm() {
+    AppSettings chosen = settings_;
+    chosen.searchchildfolder = subFoldersBox->isChecked();
+    chosen.clearResult = clearResultBox->isChecked();
     // Both keys in one write, so the file never holds one new value and one old.
-    if (!saveSearchOptions(settings_)) {
-        desktop_.message("initialize search option false", "ERROR", Buttons::Ok);
+    errno = 0;
+    if (!saveSearchOptions(chosen)) {
+        const int error = errno;
+        const std::filesystem::path path = searchOptionsFile();
+        std::error_code ec;
+        const QString reason =
+            std::filesystem::exists(path, ec) && !std::filesystem::is_regular_file(path, ec)
+                ? tr("it is not a regular file")
+            : error != 0 ? QString::fromLocal8Bit(std::strerror(error))
+                         : tr("the file could not be written");
+        const QString file = QFile::decodeName(QByteArray::fromStdString(path.native()));
+        desktop_.message(
+            tr("Cannot save the search settings to %1: %2.").arg(file, reason).toStdString(),
+            "ERROR", Buttons::Ok, MessageIcon::Warning);
         return;
     }
+    settings_.searchchildfolder = chosen.searchchildfolder;
+    settings_.clearResult = chosen.clearResult;
     accept();
 }
 

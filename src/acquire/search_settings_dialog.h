@@ -20,9 +20,9 @@ class SearchSettingsDialog : public QDialog {
     SearchSettingsDialog(AppSettings& settings, Desktop& desktop, QWidget* parent = nullptr);
 
     // --- handlers ---
+    // Sets the boxes from pellimarinfo.ini, read as start-up reads it.
     void showSavedSettings();
-    void subFoldersToggled();
-    void clearResultToggled();
+    // OK: writes both options and takes them into the settings in use.
     void confirm();
 
     // --- controls ---

@@ -93,19 +93,27 @@ bool saveSearchOptions(const AppSettings& s) {
         {{"searchchildfolder", flag(s.searchchildfolder)}, {"clearResult", flag(s.clearResult)}});
 }
 
-void loadSearchOptions(AppSettings& s) {
+bool readSearchOptions(AppSettings& s) {
     const fs::path file = searchOptionsFile();
     std::error_code ec;
-    if (fileExists(file)) {
-        if (!fs::is_regular_file(file, ec)) {
-            s.searchchildfolder = s.clearResult = false;
-            return;
-        }
-        s.searchchildfolder =
-            readProfileString(file, "SearchOption", "searchchildfolder", "1") == "1";
-        s.clearResult = readProfileString(file, "SearchOption", "clearResult", "0") == "1";
-        return;
+    if (!fileExists(file)) {
+        // What a new file says.
+        s.searchchildfolder = true;
+        s.clearResult = false;
+        return false;
     }
+    if (!fs::is_regular_file(file, ec)) {
+        s.searchchildfolder = s.clearResult = false;
+        return true;
+    }
+    s.searchchildfolder = readProfileString(file, "SearchOption", "searchchildfolder", "1") == "1";
+    s.clearResult = readProfileString(file, "SearchOption", "clearResult", "0") == "1";
+    return true;
+}
+
+void loadSearchOptions(AppSettings& s) {
+    const fs::path file = searchOptionsFile();
+    if (readSearchOptions(s)) return;
     if (writeProfileStrings(file, "SearchOption",
                             {{"searchchildfolder", "1"}, {"clearResult", "0"}})) {
         s.searchchildfolder = true;

@@ -34,6 +34,10 @@ void loadSettings(AppSettings& s);
 void saveSettings(const AppSettings& s);
 // Fill the two search options from pellimarinfo.ini (creating it when missing).
 void loadSearchOptions(AppSettings& s);
+// Fill the two search options from pellimarinfo.ini as start-up reads them ("1"
+// is on, a missing key takes the new file's value), creating nothing; a missing
+// file gives the new file's values. False when there is no such file.
+bool readSearchOptions(AppSettings& s);
 // pellimarinfo.ini in the settings folder.
 std::filesystem::path searchOptionsFile();
 // Writes both search options ("1" or "0") in one write: both reach the file or

@@ -68,7 +68,7 @@ TEST_F(ImportOptionsTest, FormAsDesigned) {
     EXPECT_FALSE(form.icoBox->isChecked());
     EXPECT_FALSE(form.iclBox->isChecked());
     EXPECT_EQ(form.okButton->text(), "&OK");
-    EXPECT_FALSE(form.okButton->isDefault());
+    EXPECT_TRUE(form.okButton->isDefault());
     EXPECT_FALSE(form.okButton->autoDefault());
 }
 
@@ -157,7 +157,8 @@ TEST_F(ImportOptionsTest, TextThatIsNotANumberIsRefusedEvenWithNoLimit) {
         desktop.messages.clear();
         form.confirm();
         ASSERT_EQ(desktop.messages.size(), 1u) << text;
-        EXPECT_EQ(desktop.messages[0].text, "Invalid data!  Please input with a number.");
+        EXPECT_EQ(desktop.messages[0].text,
+                  "The most icons to import must be a whole number, such as 100.");
         EXPECT_EQ(desktop.messages[0].buttons, Buttons::Retry);
         EXPECT_EQ(form.limitEdit->text(), "100");
         EXPECT_TRUE(form.isVisible());
@@ -180,7 +181,7 @@ TEST_F(ImportOptionsTest, AtLeastOneKindMustBeTicked) {
     form.limitEdit->setText("5");
     form.confirm();
     ASSERT_EQ(desktop.messages.size(), 1u);
-    EXPECT_EQ(desktop.messages[0].text, "Invalid data!One format at least!");
+    EXPECT_EQ(desktop.messages[0].text, "Choose at least one kind of file to search.");
     EXPECT_EQ(desktop.messages[0].buttons, Buttons::Retry);
     EXPECT_TRUE(form.isVisible());
     EXPECT_EQ(s.max_units, 30);
@@ -213,6 +214,19 @@ TEST_F(ImportOptionsTest, EscapePressesOk) {
     EXPECT_EQ(form.result(), QDialog::Accepted);
     EXPECT_EQ(s.max_units, 42);
     EXPECT_EQ(readProfileInt(setupIni(), "importoptions", "max_units", -1), 42);
+}
+
+TEST_F(ImportOptionsTest, ReturnPressesOkFromTheNumber) {
+    AppSettings s = settingsWith(true, true, false, false, 30);
+    ImportOptionsDialog form(s, desktop);
+    form.show();
+    form.limitEdit->setText("x");
+    QTest::keyClick(form.limitEdit, Qt::Key_Return);
+    ASSERT_EQ(desktop.messages.size(), 1u);  // validated like OK
+    form.limitEdit->setText("7");
+    QTest::keyClick(form.limitEdit, Qt::Key_Return);
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_EQ(s.max_units, 7);
 }
 
 TEST_F(ImportOptionsTest, CloseBoxCancelsWithoutCheckingOrStoring) {

@@ -48,61 +48,82 @@ TEST_F(SearchSettingsTest, FormAsDesigned) {
     EXPECT_TRUE(form.subFoldersBox->isChecked());
     EXPECT_FALSE(form.clearResultBox->isChecked());
     EXPECT_EQ(form.okButton->text(), "&OK");
-    EXPECT_FALSE(form.okButton->isDefault());
+    EXPECT_TRUE(form.okButton->isDefault());
     form.show();
     EXPECT_EQ(form.banner->height(), 65);
     EXPECT_EQ(form.banner->width(), 411);
 }
 
-TEST_F(SearchSettingsTest, AnythingButZeroIsOnAndMissingKeysAreOff) {
-    struct Case {
-        const char* text;
-        bool search;
-        bool clear;
-    };
-    for (const Case& c : {Case{"[SearchOption]\nsearchchildfolder=2\n", true, false},
-                          Case{"[searchoption]\nSEARCHCHILDFOLDER=0\nclearResult=1\n", false, true},
-                          Case{"[SearchOption]\nsearchchildfolder=\nclearResult=yes\n", true, true},
-                          Case{"[Other]\nsearchchildfolder=1\n", false, false}}) {
-        writeIni(c.text);
-        s.searchchildfolder = !c.search;
-        s.clearResult = !c.clear;
+TEST_F(SearchSettingsTest, ReadsTheFileAsStartUpDoes) {
+    // One reader: what the boxes show is what start-up takes from the same file.
+    for (const char* text : {"[SearchOption]\nsearchchildfolder=2\n",
+                             "[searchoption]\nSEARCHCHILDFOLDER=0\nclearResult=1\n",
+                             "[SearchOption]\nsearchchildfolder=\nclearResult=yes\n",
+                             "[Other]\nsearchchildfolder=0\n", "[SearchOption]\nclearResult=1\n"}) {
+        writeIni(text);
+        AppSettings atStart;
+        loadSearchOptions(atStart);
+        s.searchchildfolder = !atStart.searchchildfolder;
+        s.clearResult = !atStart.clearResult;
         SearchSettingsDialog form(s, desktop);
         form.show();
-        EXPECT_EQ(form.subFoldersBox->isChecked(), c.search) << c.text;
-        EXPECT_EQ(form.clearResultBox->isChecked(), c.clear) << c.text;
-        EXPECT_EQ(s.searchchildfolder, c.search) << c.text;
-        EXPECT_EQ(s.clearResult, c.clear) << c.text;
+        EXPECT_EQ(form.subFoldersBox->isChecked(), atStart.searchchildfolder) << text;
+        EXPECT_EQ(form.clearResultBox->isChecked(), atStart.clearResult) << text;
+        // Showing changes nothing in use.
+        EXPECT_NE(s.searchchildfolder, atStart.searchchildfolder) << text;
+        EXPECT_NE(s.clearResult, atStart.clearResult) << text;
     }
+    // A key missing from the file takes the new file's value.
+    writeIni("[Other]\nsearchchildfolder=0\n");
+    AppSettings missing;
+    missing.searchchildfolder = false;
+    loadSearchOptions(missing);
+    EXPECT_TRUE(missing.searchchildfolder);
+    EXPECT_FALSE(missing.clearResult);
 }
 
-TEST_F(SearchSettingsTest, MissingFileMeansBothOffAndIsNotCreated) {
-    s.searchchildfolder = true;
+TEST_F(SearchSettingsTest, MissingFileShowsTheNewFilesValuesAndIsNotCreated) {
+    s.searchchildfolder = false;
     s.clearResult = true;
     SearchSettingsDialog form(s, desktop);
     form.show();
-    EXPECT_FALSE(form.subFoldersBox->isChecked());
+    EXPECT_TRUE(form.subFoldersBox->isChecked());
     EXPECT_FALSE(form.clearResultBox->isChecked());
     EXPECT_FALSE(s.searchchildfolder);
-    EXPECT_FALSE(s.clearResult);
+    EXPECT_TRUE(s.clearResult);
     form.close();
     EXPECT_FALSE(fs::exists(ini()));
 }
 
-TEST_F(SearchSettingsTest, BoxesChangeTheSettingsAtOnceButOnlyOkWrites) {
+TEST_F(SearchSettingsTest, NothingChangesUntilOk) {
     writeIni("[SearchOption]\nsearchchildfolder=1\nclearResult=0\n");
-    SearchSettingsDialog form(s, desktop);
-    form.show();
-    form.subFoldersBox->click();
-    EXPECT_FALSE(s.searchchildfolder);
-    form.clearResultBox->click();
-    EXPECT_TRUE(s.clearResult);
-    form.close();  // the close box
-    EXPECT_EQ(form.result(), QDialog::Rejected);
-    EXPECT_FALSE(s.searchchildfolder);
-    EXPECT_TRUE(s.clearResult);
+    s.searchchildfolder = true;
+    s.clearResult = false;
+    {
+        SearchSettingsDialog form(s, desktop);
+        form.show();
+        form.subFoldersBox->click();
+        form.clearResultBox->click();
+        form.close();  // the close box
+        EXPECT_EQ(form.result(), QDialog::Rejected);
+    }
+    EXPECT_TRUE(s.searchchildfolder);
+    EXPECT_FALSE(s.clearResult);
     EXPECT_EQ(key("searchchildfolder"), "1");
     EXPECT_EQ(key("clearResult"), "0");
+
+    SearchSettingsDialog form(s, desktop);
+    form.show();
+    EXPECT_TRUE(form.subFoldersBox->isChecked());  // the last showing's clicks are gone
+    form.subFoldersBox->click();
+    form.clearResultBox->click();
+    // Return presses OK, as in every dialog.
+    QTest::keyClick(form.clearResultBox, Qt::Key_Return);
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_FALSE(s.searchchildfolder);
+    EXPECT_TRUE(s.clearResult);
+    EXPECT_EQ(key("searchchildfolder"), "0");
+    EXPECT_EQ(key("clearResult"), "1");
 }
 
 TEST_F(SearchSettingsTest, OkAndEscapeWriteBothKeys) {
@@ -110,14 +131,14 @@ TEST_F(SearchSettingsTest, OkAndEscapeWriteBothKeys) {
         fs::remove(ini());
         SearchSettingsDialog form(s, desktop);
         form.show();
-        form.subFoldersBox->click();  // off -> on
+        form.subFoldersBox->click();  // on (as a new file says) -> off
         if (viaEscape)
             QTest::keyClick(&form, Qt::Key_Escape);
         else
             form.okButton->click();
         EXPECT_EQ(form.result(), QDialog::Accepted);
         EXPECT_FALSE(form.isVisible());
-        EXPECT_EQ(key("searchchildfolder"), "1");
+        EXPECT_EQ(key("searchchildfolder"), "0");
         EXPECT_EQ(key("clearResult"), "0");
     }
     EXPECT_TRUE(desktop.messages.empty());
@@ -127,15 +148,17 @@ TEST_F(SearchSettingsTest, WriteFailureIsReportedAndTheDialogStaysOpen) {
     fs::create_directory(ini());
     SearchSettingsDialog form(s, desktop);
     form.show();
+    s.clearResult = false;
     form.clearResultBox->click();
     form.confirm();
     ASSERT_EQ(desktop.messages.size(), 1u);
-    EXPECT_EQ(desktop.messages[0].text, "initialize search option false");
+    EXPECT_EQ(desktop.messages[0].text, "Cannot save the search settings to " + ini().string() +
+                                            ": it is not a regular file.");
     EXPECT_EQ(desktop.messages[0].caption, "ERROR");
     EXPECT_EQ(desktop.messages[0].buttons, Buttons::Ok);
     EXPECT_TRUE(form.isVisible());
     EXPECT_NE(form.result(), QDialog::Accepted);
-    EXPECT_TRUE(s.clearResult);
+    EXPECT_FALSE(s.clearResult);  // the settings in use keep their values
 }
 
 }  // namespace
