@@ -1,5 +1,7 @@
 #include "app/result_list.h"
 
+#include <QCoreApplication>
+
 #include <QEvent>
 #include <QFile>
 #include <QHeaderView>
@@ -161,9 +163,11 @@ QVariant ResultModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    static const char* const titles[] = {"Icons", "Location", "Path"};
+    static const char* const titles[] = {QT_TRANSLATE_NOOP("ResultList", "Icons"),
+                                         QT_TRANSLATE_NOOP("ResultList", "Location"),
+                                         QT_TRANSLATE_NOOP("ResultList", "Path")};
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < 3)
-        return QString(titles[section]);
+        return QCoreApplication::translate("ResultList", titles[section]);
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
@@ -248,8 +252,11 @@ void ResultModel::sort(int column, Qt::SortOrder order) {
     std::vector<std::pair<std::string, std::size_t>> keyed;
     keyed.reserve(rows_.size());
     for (std::size_t r = 0; r < rows_.size(); ++r) keyed.emplace_back(sortKey(rows_[r], column), r);
-    std::stable_sort(keyed.begin(), keyed.end(), [order](const auto& a, const auto& b) {
-        const int c = compareAsciiNoCase(a.first, b.first);
+    // Icon numbers, alone or in a caption, sort as numbers; paths letter by letter.
+    const bool numbers = column != ResultList::ColPath;
+    std::stable_sort(keyed.begin(), keyed.end(), [order, numbers](const auto& a, const auto& b) {
+        const int c = numbers ? compareNumbersAsNumbers(a.first, b.first)
+                              : compareAsciiNoCase(a.first, b.first);
         return order == Qt::AscendingOrder ? c < 0 : c > 0;
     });
 
@@ -379,12 +386,14 @@ QMimeData* ResultList::dragData(const std::vector<int>& rows) const {
 
 int ResultList::addRow(const QImage& picture, const fs::path& source, int iconPosition) {
     std::vector<PreparedRow> one{{picture, source, iconPosition}};
-    model_->append(one);
+    addRows(one);
     return model_->rowCount() - 1;
 }
 
 void ResultList::addRows(std::vector<PreparedRow>& rows) {
     model_->append(rows);
+    // Rows added at the end leave the list unsorted: no arrow may claim otherwise.
+    if (!rows.empty()) detailView_->horizontalHeader()->setSortIndicatorShown(false);
 }
 
 int ResultList::rowCount() const {

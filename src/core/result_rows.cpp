@@ -22,6 +22,35 @@ int compareAsciiNoCase(std::string_view a, std::string_view b) {
     return a.size() < b.size() ? -1 : 1;
 }
 
+int compareNumbersAsNumbers(std::string_view a, std::string_view b) {
+    auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    std::size_t i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (digit(a[i]) && digit(b[j])) {
+            // A run of digits against a run of digits: by value, whatever their lengths.
+            std::size_t ei = i, ej = j;
+            while (ei < a.size() && digit(a[ei])) ++ei;
+            while (ej < b.size() && digit(b[ej])) ++ej;
+            std::size_t si = i, sj = j;
+            while (si + 1 < ei && a[si] == '0') ++si;
+            while (sj + 1 < ej && b[sj] == '0') ++sj;
+            if (ei - si != ej - sj) return ei - si < ej - sj ? -1 : 1;
+            if (int c = a.substr(si, ei - si).compare(b.substr(sj, ej - sj)); c != 0)
+                return c < 0 ? -1 : 1;
+            i = ei;
+            j = ej;
+            continue;
+        }
+        const std::size_t ni = i + 1, nj = j + 1;
+        if (int c = compareAsciiNoCase(a.substr(i, 1), b.substr(j, 1)); c != 0) return c;
+        i = ni;
+        j = nj;
+    }
+    if (i < a.size() || j < b.size()) return i < a.size() ? 1 : -1;
+    // Equal but for leading zeros: the plain order decides, so the order is total.
+    return compareAsciiNoCase(a, b);
+}
+
 std::string rowCaption(const std::filesystem::path& source, int position) {
     return source.filename().string() + "-" + formatIconNumber(position + 1);
 }

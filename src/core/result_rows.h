@@ -17,6 +17,9 @@ std::string formatIconNumber(int n);
 // Compares two texts ignoring the case of the ASCII letters a-z only; every other
 // byte by its value; a text that begins a longer one comes first. <0, 0 or >0.
 int compareAsciiNoCase(std::string_view a, std::string_view b);
+// As compareAsciiNoCase, but a run of digits compares by its value with a run of
+// digits in the other text: "x.dll-999" before "x.dll-1000".
+int compareNumbersAsNumbers(std::string_view a, std::string_view b);
 
 // "app.exe-001" for the first icon (position 0) of /some/where/app.exe.
 std::string rowCaption(const std::filesystem::path& source, int position);
