@@ -12,6 +12,10 @@
 #include "core/resources.h"
 #include "core/window_placement.h"
 
+#ifndef PELLIMAR_VERSION
+#error "PELLIMAR_VERSION must name the project's version"
+#endif
+
 namespace pellimar {
 
 namespace {
@@ -50,7 +54,8 @@ AboutDialog::AboutDialog(Desktop& desktop, QWidget* parent) : QDialog(parent), d
     detailsPanel->setFrameShape(QFrame::Panel);
     detailsPanel->setFrameShadow(QFrame::Sunken);
 
-    versionLabel = label(detailsPanel, tr("Version number:     1.04   "), 13, true);
+    versionLabel =
+        label(detailsPanel, tr("Version number:     %1   ").arg(PELLIMAR_VERSION), 13, true);
     versionLabel->setGeometry(16, 12, 260, 20);
     contactHeading = label(detailsPanel, tr("Contact us:"), 16, true);
     contactHeading->setGeometry(16, 42, 200, 22);

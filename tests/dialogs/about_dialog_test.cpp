@@ -16,7 +16,9 @@ TEST(About, ShowsNameVersionAndContact) {
     AboutDialog form(desktop);
     EXPECT_EQ(form.windowTitle(), "About");
     EXPECT_EQ(form.titleLabel->text(), "Pellimar");
-    EXPECT_EQ(form.versionLabel->text(), "Version number:     1.04   ");
+    // The build's version, the one --version prints.
+    EXPECT_EQ(form.versionLabel->text(),
+              QString("Version number:     %1   ").arg(PELLIMAR_TEST_VERSION));
     EXPECT_EQ(form.contactHeading->text(), "Contact us:");
     EXPECT_EQ(form.webLink->toolTip(), "Go To Pellimar's !");
     EXPECT_EQ(form.webLink->text(), AboutDialog::kWebAddress);
