@@ -79,6 +79,18 @@ MainWindow::MainWindow(Desktop& desktop, QWidget* parent) : QMainWindow(parent),
 
     buildMenus();
     buildContextMenus();
+    // The View menu and the view style drop-down tick the view in use from the start.
+    switch (resultList->viewStyle()) {
+        case ResultList::ViewStyle::Thumbnail:
+            setViewChecks(thumbnailViewItem, viewStyleThumbnailItem);
+            break;
+        case ResultList::ViewStyle::List:
+            setViewChecks(listViewItem, viewStyleListItem);
+            break;
+        case ResultList::ViewStyle::Detail:
+            setViewChecks(detailViewItem, viewStyleDetailItem);
+            break;
+    }
     buildToolBar();
     buildStatusBar();
 
@@ -160,7 +172,7 @@ void MainWindow::buildMenus() {
     connect(fileMenu, &QMenu::aboutToShow, this, [this] { enableFileMenuCommands(); });
     importFileItem = item(fileMenu, "importFileItem", QT_TR_NOOP("&Import from a File   "),
                           QKeySequence(Qt::CTRL | Qt::Key_G), true, &MainWindow::clickImportButton);
-    scanFolderItem = item(fileMenu, "scanFolderItem", QT_TR_NOOP("S&can a Folder"), {}, true,
+    scanFolderItem = item(fileMenu, "scanFolderItem", QT_TR_NOOP("Sca&n a Folder"), {}, true,
                           &MainWindow::scanFolder);
     fileMenu->addSeparator();
     saveSelectedItem = item(fileMenu, "saveSelectedItem", QT_TR_NOOP("&Save Selected"),
@@ -241,7 +253,7 @@ void MainWindow::buildContextMenus() {
     contextListViewItem = item(listContextMenu, "contextListViewItem", QT_TR_NOOP("&List View"), {},
                                true, &MainWindow::showListView);
     contextDetailViewItem = item(listContextMenu, "contextDetailViewItem",
-                                 QT_TR_NOOP("&Detail View"), {}, true, &MainWindow::showDetailView);
+                                 QT_TR_NOOP("D&etail View"), {}, true, &MainWindow::showDetailView);
 
     viewStyleMenu = new QMenu(this);
     viewStyleMenu->setObjectName("viewStyleMenu");
@@ -353,6 +365,8 @@ void MainWindow::startWork(std::unique_ptr<RowJob> job, WorkKind kind) {
     connect(job_.get(), &RowJob::rowsArrived, this, [this](const std::vector<PreparedRow>& rows) {
         std::vector<PreparedRow> batch = rows;
         resultList->addRows(batch);
+        // The count follows the rows as they come, not only when the work ends.
+        showIconCount(rowCount());
     });
     connect(job_.get(), &RowJob::progressed, this,
             [this](const WorkProgress& progress) { showProgress(progress); });
@@ -456,7 +470,7 @@ void MainWindow::showIconCount(int count) {
 }
 
 void MainWindow::showImportedIconCount(int count) {
-    setStatusText(3, tr("Icons:%1").arg(count));
+    showIconCount(count);
 }
 
 bool MainWindow::routeKey(QKeyCombination key) {
@@ -859,21 +873,26 @@ std::string firstAndCount(const std::vector<std::string>& problems, const std::s
 
 void MainWindow::showSaveOutcome(const SaveReport& report) {
     if (report.unsupportedFormat())
-        desktop_.message("This file format is not supported now. Failed to save!", "Error",
-                         Buttons::Ok, MessageIcon::Error);
+        desktop_.message(tr("Nothing was saved: icons are saved as .ico, .bmp, .jpg or .png "
+                            "files, and the name chosen ends otherwise.")
+                             .toStdString(),
+                         "Error", Buttons::Ok, MessageIcon::Error);
     if (report.stopped()) {
         // The run ended at a file it could not write: the report is not shown.
         desktop_.errorBox(report.stopReason());
         return;
     }
     if (!report.unreadableRows().empty())
-        desktop_.message("save falsed\n" + firstAndCount(report.unreadableRows(),
-                                                         " more rows could not be read either."),
-                         "notice", Buttons::Ok);
+        desktop_.message(
+            tr("These rows could not be read, so nothing was saved of them:").toStdString() + "\n" +
+                firstAndCount(report.unreadableRows(),
+                              tr(" more rows could not be read either.").toStdString()),
+            "notice", Buttons::Ok, MessageIcon::Warning);
     if (report.failureCount() > 0)
         desktop_.message(
-            firstAndCount(report.failures(), " more files could not be written either."), "Error",
-            Buttons::Ok, MessageIcon::Error);
+            firstAndCount(report.failures(),
+                          tr(" more files could not be written either.").toStdString()),
+            "Error", Buttons::Ok, MessageIcon::Error);
     try {
         desktop_.runModal(*reportDialog_);
     } catch (const std::exception&) {
@@ -886,10 +905,12 @@ void MainWindow::previewRow() {
         if (!row.selected) continue;
         const Result<Done> shown = pellimar::previewRow(desktop_, this, row);
         if (!shown)
-            desktop_.message("The icon cannot be shown.\n" +
-                                 rowSourceText(row.source, row.iconPosition) + ": " +
-                                 shown.failure().message(),
-                             "notice", Buttons::Ok);
+            desktop_.message(
+                tr("Cannot show %1: %2.")
+                    .arg(QString::fromStdString(rowSourceText(row.source, row.iconPosition)),
+                         QString::fromStdString(shown.failure().message()))
+                    .toStdString(),
+                "notice", Buttons::Ok, MessageIcon::Warning);
         return;
     }
 }

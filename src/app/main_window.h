@@ -171,9 +171,9 @@ class MainWindow : public QMainWindow {
     void setStatusText(int panel, const QString& text);
     void showSearching();
     void showIdle();
-    // "Icons: N", as the scan, Clear All and Delete leave it.
+    // "Icons: N", as a scan, an import, Clear All and Delete leave it.
     void showIconCount(int count);
-    // "Icons:N", as Import from a File leaves it.
+    // The same, after an import.
     void showImportedIconCount(int count);
     void showProgress(const WorkProgress& progress);
 

@@ -125,6 +125,9 @@ TEST(MainWindowRows, ClearAllTakesTheSortArrowAway) {
     EXPECT_FALSE(header->isSortIndicatorShown());
     form.sortByColumn(ResultList::ColPath);  // a new sort shows it again
     EXPECT_TRUE(header->isSortIndicatorShown());
+    // A row added to a sorted list goes to the end: the list is no longer sorted.
+    addRow(form, plainIcon(), "/r/0.exe", 0);
+    EXPECT_FALSE(header->isSortIndicatorShown());
 }
 
 TEST(ThumbnailCaptions, LongCaptionsKeepTheirIconNumber) {

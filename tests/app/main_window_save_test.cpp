@@ -160,7 +160,8 @@ TEST_F(MainSave, RowsThatCannotBeReadAreToldWithWhyAndTheRestIsSaved) {
     ASSERT_EQ(desktop.messages.size(), 1u);
     EXPECT_EQ(desktop.messages[0].caption, "notice");
     EXPECT_EQ(desktop.messages[0].text,
-              "save falsed\ngone.dll-001: cannot open: No such file or directory\n"
+              "These rows could not be read, so nothing was saved of them:\n"
+              "gone.dll-001: cannot open: No such file or directory\n"
               "1 more rows could not be read either.");
     EXPECT_EQ(report.report().unreadableRows().size(), 2u);
     EXPECT_EQ(shownReport,

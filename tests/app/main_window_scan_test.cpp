@@ -359,6 +359,37 @@ struct HeldLoader {
     }
 };
 
+TEST_F(MainWindowScanTest, TheIconCountFollowsTheRowsAsTheScanAddsThem) {
+    for (int i = 0; i < 3; ++i) put("f" + std::to_string(i) + ".dll", library(2));
+    std::atomic<int> files{0};
+    std::atomic<bool> holding{false}, released{false};
+    form.setRowReader([&](const fs::path& f, const RowSink& take) {
+        // The last file waits until the window has been looked at.
+        if (++files == 3) {
+            holding = true;
+            for (int i = 0; i < 500 && !released; ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return readFileRows(f, take);
+    });
+    QString seen;
+    int rowsSeen = -1;
+    QTimer probe;
+    probe.setInterval(5);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (!holding || released || form.rowCount() < 4) return;
+        rowsSeen = form.rowCount();
+        seen = form.statusText(3);
+        released = true;
+    });
+    probe.start();
+    scan();
+    probe.stop();
+    EXPECT_EQ(rowsSeen, 4);
+    EXPECT_EQ(seen, "Icons: 4");  // while the scan still ran
+    EXPECT_EQ(form.statusText(3), "Icons: 6");
+}
+
 TEST_F(MainWindowScanTest, DuringAScanTheWindowRepaintsHoldsListCommandsAndStopKeepsTheRows) {
     for (int i = 0; i < 5; ++i) put("f" + std::to_string(i) + ".dll", library(2));
     put("keep.dll", library(1));

@@ -18,6 +18,7 @@
 #include "app/result_list.h"
 #include "app/window_controls.h"
 #include "core/icon_image.h"
+#include "core/result_rows.h"
 #include "core/settings.h"
 #include "dialogs/tips_dialog.h"
 #include "support/scripted_desktop.h"
@@ -115,7 +116,7 @@ TEST_F(MainWindowTest, WindowHasItsMenusToolBarAndStatusPanels) {
     } items[] = {
         {control<QAction>(form_, "importFileItem"), "&Import from a File   ",
          QKeySequence("Ctrl+G"), true},
-        {control<QAction>(form_, "scanFolderItem"), "S&can a Folder", {}, true},
+        {control<QAction>(form_, "scanFolderItem"), "Sca&n a Folder", {}, true},
         {control<QAction>(form_, "saveSelectedItem"), "&Save Selected", QKeySequence("Ctrl+S"),
          false},
         {control<QAction>(form_, "saveAllItem"), "Save &All", {}, false},
@@ -247,20 +248,33 @@ TEST_F(MainWindowTest, SortingFlipsEachColumnOnItsOwn) {
     EXPECT_EQ(captions().back(), "0first.dll-001");
 }
 
-TEST_F(MainWindowTest, SortingByIconsIsTextualAndIgnoresAsciiCase) {
-    addRows({{"/x/Zeta.dll", 999}, {"/x/zeta.dll", 0}, {"/x/alpha.dll", 1}, {"/x/Zeta.dll", 1000}});
+TEST_F(MainWindowTest, SortingByIconsAndLocationTakesNumbersAsNumbers) {
+    addRows({{"/x/Zeta.dll", 999},
+             {"/x/zeta.dll", 0},
+             {"/x/alpha.dll", 1},
+             {"/x/Zeta.dll", 1000},
+             {"/x/Zeta.dll", 998}});
     form_.sortByColumn(ResultList::ColIcons);
-    auto c = captions();
-    EXPECT_EQ(c[0], "alpha.dll-002");
-    // Textual: "-001" before "-1000" before "-1001", whatever the case of the name.
-    EXPECT_EQ(c[1], "zeta.dll-001");
-    EXPECT_EQ(c[2], "Zeta.dll-1000");
-    EXPECT_EQ(c[3], "Zeta.dll-1001");
+    // Whatever the case of the name; icon 1000 after 999, not between 100 and 101.
+    EXPECT_EQ(captions(), (std::vector<QString>{"alpha.dll-002", "zeta.dll-001", "Zeta.dll-999",
+                                                "Zeta.dll-1000", "Zeta.dll-1001"}));
     form_.sortByColumn(ResultList::ColLocation);
-    EXPECT_EQ(resultListOf(form_)->location(0), "000");
-    EXPECT_EQ(resultListOf(form_)->location(1), "001");
-    EXPECT_EQ(resultListOf(form_)->location(2), "1000");  // "1000" before "999"
-    EXPECT_EQ(resultListOf(form_)->location(3), "999");
+    QStringList locations;
+    for (int r = 0; r < 5; ++r) locations << resultListOf(form_)->location(r);
+    EXPECT_EQ(locations, QStringList({"000", "001", "998", "999", "1000"}));
+    form_.sortByColumn(ResultList::ColLocation);  // descending
+    EXPECT_EQ(resultListOf(form_)->location(0), "1000");
+}
+
+TEST(CompareNumbersAsNumbers, DigitRunsByValue) {
+    EXPECT_LT(compareNumbersAsNumbers("a-999", "a-1000"), 0);
+    EXPECT_GT(compareNumbersAsNumbers("a-1000", "A-999"), 0);
+    EXPECT_GT(compareNumbersAsNumbers("a2b10", "a2b9x"), 0);  // the first differing run decides
+    EXPECT_LT(compareNumbersAsNumbers("a-001", "a-01x"), 0);  // 1 == 1: the rest decides
+    EXPECT_NE(compareNumbersAsNumbers("a-001", "a-01"), 0);   // a total order
+    EXPECT_LT(compareNumbersAsNumbers("x", "x1"), 0);
+    EXPECT_EQ(compareNumbersAsNumbers("B.dll-7", "b.DLL-7"), 0);
+    EXPECT_LT(compareNumbersAsNumbers("99999999999999999999998", "99999999999999999999999"), 0);
 }
 
 TEST_F(MainWindowTest, DeleteAfterSortKeepsEveryRowsOwnPicture) {
@@ -424,7 +438,10 @@ TEST_F(MainWindowTest, ViewStylesMoveTheCheckMarks) {
                                     control<QAction>(form_, "viewStyleThumbnailItem"),
                                     control<QAction>(form_, "viewStyleListItem"),
                                     control<QAction>(form_, "viewStyleDetailItem")};
-    for (QAction* a : marked) EXPECT_FALSE(a->isChecked());
+    // The view in use is ticked from the start.
+    for (QAction* a : marked)
+        EXPECT_EQ(a->isChecked(), a->objectName().contains("detail", Qt::CaseInsensitive))
+            << a->objectName().toStdString();
     EXPECT_EQ(resultListOf(form_)->viewStyle(), ResultList::ViewStyle::Detail);
     form_.showListView();
     EXPECT_EQ(resultListOf(form_)->viewStyle(), ResultList::ViewStyle::List);

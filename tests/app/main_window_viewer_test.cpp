@@ -90,7 +90,7 @@ TEST_F(MainWindowViewerTest, ImportingALibraryAddsOneRowPerIcon) {
         EXPECT_EQ(resultListOf(form_)->source(r), dll_);
     }
     EXPECT_EQ(form_.statusText(1), "Idle ...");
-    EXPECT_EQ(form_.statusText(3), "Icons:3");
+    EXPECT_EQ(form_.statusText(3), "Icons: 3");
 
     // Again: the same icons once more, numbered from 1 again, images continuing.
     desktop_.openAnswers.push_back(dll_);
@@ -99,7 +99,7 @@ TEST_F(MainWindowViewerTest, ImportingALibraryAddsOneRowPerIcon) {
     ASSERT_EQ(resultListOf(form_)->rowCount(), 6);
     EXPECT_EQ(resultListOf(form_)->caption(3), "lib.dll-001");
     EXPECT_EQ(resultListOf(form_)->imageIndex(5), 5);
-    EXPECT_EQ(form_.statusText(3), "Icons:6");
+    EXPECT_EQ(form_.statusText(3), "Icons: 6");
 }
 
 TEST_F(MainWindowViewerTest, CancellingStillClearsWhenAskedAndSetsTheStatus) {
@@ -107,12 +107,12 @@ TEST_F(MainWindowViewerTest, CancellingStillClearsWhenAskedAndSetsTheStatus) {
     form_.importFromFile();  // cancelled
     EXPECT_EQ(resultListOf(form_)->rowCount(), 5);
     EXPECT_EQ(form_.statusText(1), "Idle ...");
-    EXPECT_EQ(form_.statusText(3), "Icons:5");
+    EXPECT_EQ(form_.statusText(3), "Icons: 5");
 
     form_.settings().clearResult = true;
     form_.importFromFile();
     EXPECT_EQ(resultListOf(form_)->rowCount(), 0);
-    EXPECT_EQ(form_.statusText(3), "Icons:0");
+    EXPECT_EQ(form_.statusText(3), "Icons: 0");
 }
 
 TEST_F(MainWindowViewerTest, ConfirmedWithoutANameChangesNothing) {
@@ -191,9 +191,9 @@ TEST_F(MainWindowViewerTest, DoubleClickOnALibraryRowShowsEveryImageOfItsGroup) 
     expectViewer(seen);
     form_.previewRow();
     EXPECT_EQ(seen.entries,
-              QStringList({"0*0 XPcolors", "48*48 XPcolors", "48*48 256colors", "48*48 16colors",
-                           "32*32 XPcolors", "32*32 256colors", "32*32 16colors", "16*16 XPcolors",
-                           "16*16 256colors", "16*16 16colors"}));
+              QStringList({"256*256 XPcolors", "48*48 XPcolors", "48*48 256colors",
+                           "48*48 16colors", "32*32 XPcolors", "32*32 256colors", "32*32 16colors",
+                           "16*16 XPcolors", "16*16 256colors", "16*16 16colors"}));
     EXPECT_EQ(seen.thumbnails, 10);
     EXPECT_EQ(seen.status2, "regedit.exe, icon 2");
     EXPECT_EQ(seen.privateFiles, 0);
@@ -209,9 +209,8 @@ TEST_F(MainWindowViewerTest, ARowWhoseIconCannotBeReadSaysWhy) {
     resultListOf(form_)->setRowSelected(0, true);
     form_.previewRow();
     ASSERT_EQ(desktop_.messages.size(), 1u);
-    EXPECT_EQ(
-        desktop_.messages[0].text,
-        "The icon cannot be shown.\ngone.dll, icon 1: cannot open: No such file or directory");
+    EXPECT_EQ(desktop_.messages[0].text,
+              "Cannot show gone.dll, icon 1: cannot open: No such file or directory.");
     EXPECT_EQ(desktop_.messages[0].caption, "notice");
     EXPECT_TRUE(desktop_.modalForms.empty());
     // A row past the icons of its file.
@@ -221,7 +220,7 @@ TEST_F(MainWindowViewerTest, ARowWhoseIconCannotBeReadSaysWhy) {
     resultListOf(form_)->setRowSelected(0, true);
     form_.previewRow();
     ASSERT_EQ(desktop_.messages.size(), 1u);
-    EXPECT_EQ(desktop_.messages[0].text, "The icon cannot be shown.\nlib.dll, icon 8: no icon 8");
+    EXPECT_EQ(desktop_.messages[0].text, "Cannot show lib.dll, icon 8: no icon 8.");
     EXPECT_TRUE(desktop_.modalForms.empty());
 }
 
