@@ -34,44 +34,8 @@
         <translation>Bestätigen</translation>
     </message>
     <message>
-        <source>Invalid data!  Please input with a number.</source>
-        <translation>Ungültige Eingabe!  Bitte eine Zahl eingeben.</translation>
-    </message>
-    <message>
-        <source>Invalid data!One format at least!</source>
-        <translation>Ungültige Eingabe! Mindestens ein Format wählen!</translation>
-    </message>
-    <message>
-        <source>initialize search option false</source>
-        <translation>Suchoptionen konnten nicht gespeichert werden</translation>
-    </message>
-    <message>
         <source>You need to specify the image size. Press &apos;OK&apos; to follow the default size.</source>
         <translation>Bitte eine Bildgröße angeben. Mit „OK“ wird die Standardgröße verwendet.</translation>
-    </message>
-    <message>
-        <source>file open false</source>
-        <translation>Datei konnte nicht geöffnet werden</translation>
-    </message>
-    <message>
-        <source>views load file Error</source>
-        <translation>Fehler beim Laden der Ansichten</translation>
-    </message>
-    <message>
-        <source>This file is exists,Are you sure?</source>
-        <translation>Diese Datei gibt es schon. Sind Sie sicher?</translation>
-    </message>
-    <message>
-        <source>save false</source>
-        <translation>Speichern fehlgeschlagen</translation>
-    </message>
-    <message>
-        <source>save falsed</source>
-        <translation>Speichern fehlgeschlagen</translation>
-    </message>
-    <message>
-        <source>This file format is not supported now. Failed to save!</source>
-        <translation>Dieses Dateiformat wird nicht unterstützt. Speichern fehlgeschlagen!</translation>
     </message>
     <message>
         <source>Import a directory</source>
@@ -88,8 +52,27 @@ Abbrechen und beenden?</translation>
         <translation>&amp;Wiederholen</translation>
     </message>
     <message>
-        <source>The icon cannot be shown.</source>
-        <translation>Das Symbol kann nicht gezeigt werden.</translation>
+        <source>The most icons to import must be a whole number, such as 100.</source>
+        <translation>Die Höchstzahl der Symbole muss eine ganze Zahl sein, etwa 100.</translation>
+    </message>
+    <message>
+        <source>Choose at least one kind of file to search.</source>
+        <translation>Wählen Sie mindestens eine Art von Dateien für die Suche.</translation>
+    </message>
+</context>
+<context>
+    <name>ResultList</name>
+    <message>
+        <source>Icons</source>
+        <translation>Symbole</translation>
+    </message>
+    <message>
+        <source>Location</source>
+        <translation>Position</translation>
+    </message>
+    <message>
+        <source>Path</source>
+        <translation>Pfad</translation>
     </message>
 </context>
 <context>
@@ -110,10 +93,6 @@ Abbrechen und beenden?</translation>
         <translation>Info</translation>
     </message>
     <message>
-        <source>Version number:     1.04   </source>
-        <translation>Versionsnummer:     1.04   </translation>
-    </message>
-    <message>
         <source>Contact us:</source>
         <translation>Kontakt:</translation>
     </message>
@@ -124,6 +103,10 @@ Abbrechen und beenden?</translation>
     <message>
         <source>OK</source>
         <translation>OK</translation>
+    </message>
+    <message>
+        <source>Version number:     %1   </source>
+        <translation>Versionsnummer:     %1   </translation>
     </message>
 </context>
 <context>
@@ -228,16 +211,88 @@ Abbrechen und beenden?</translation>
         <translation>  Bilder:  </translation>
     </message>
     <message>
-        <source>Error infomation in h2</source>
-        <translation>Fehlerhafte Bildangaben</translation>
-    </message>
-    <message>
         <source>ICON VIEWS</source>
         <translation>SYMBOLANSICHT</translation>
     </message>
     <message>
         <source>copy</source>
         <translation>kopieren</translation>
+    </message>
+    <message>
+        <source>the file could not be written</source>
+        <translation>die Datei konnte nicht geschrieben werden</translation>
+    </message>
+    <message>
+        <source>%1*%2 %3colors</source>
+        <translation>%1*%2 %3 Farben</translation>
+    </message>
+    <message>
+        <source>%1*%2 XPcolors</source>
+        <translation>%1*%2 XP-Farben</translation>
+    </message>
+    <message>
+        <source>Cannot show %1: %2.</source>
+        <translation>%1 kann nicht gezeigt werden: %2.</translation>
+    </message>
+    <message>
+        <source>  Bmp count:  %1 (the header claims %2)</source>
+        <translation>  Bilder:  %1 (laut Kopf %2)</translation>
+    </message>
+    <message>
+        <source>  Bmp count:  %1 (the first %2 listed)</source>
+        <translation>  Bilder:  %1 (die ersten %2 gelistet)</translation>
+    </message>
+    <message>
+        <source>it is not an icon file</source>
+        <translation>es ist keine Symboldatei</translation>
+    </message>
+    <message>
+        <source>it holds no images</source>
+        <translation>sie enthält keine Bilder</translation>
+    </message>
+    <message>
+        <source>none of its images can be read (%1)</source>
+        <translation>keines ihrer Bilder kann gelesen werden (%1)</translation>
+    </message>
+    <message>
+        <source>%1 of the images of %2 cannot be shown:</source>
+        <translation>%1 der Bilder von %2 können nicht gezeigt werden:</translation>
+    </message>
+    <message>
+        <source>and %1 more.</source>
+        <translation>und %1 weitere.</translation>
+    </message>
+    <message>
+        <source>Thumbnails stop at %1 pictures or %2 MB: the other images are shown as empty cells.</source>
+        <translation>Miniaturen enden bei %1 Bildern oder %2 MB: die übrigen Bilder erscheinen als leere Zellen.</translation>
+    </message>
+    <message>
+        <source>Cannot show %1</source>
+        <translation>%1 kann nicht gezeigt werden</translation>
+    </message>
+    <message>
+        <source>%1 already exists. Replace it?</source>
+        <translation>%1 gibt es schon. Ersetzen?</translation>
+    </message>
+    <message>
+        <source>Cannot save %1: %2.</source>
+        <translation>%1 kann nicht gespeichert werden: %2.</translation>
+    </message>
+    <message>
+        <source>it is the file being viewed</source>
+        <translation>es ist die angezeigte Datei</translation>
+    </message>
+    <message>
+        <source>no image is chosen</source>
+        <translation>kein Bild ist gewählt</translation>
+    </message>
+    <message>
+        <source>no image is shown</source>
+        <translation>kein Bild wird gezeigt</translation>
+    </message>
+    <message>
+        <source>the image cannot be encoded as PNG</source>
+        <translation>das Bild lässt sich nicht als PNG schreiben</translation>
     </message>
 </context>
 <context>
@@ -252,7 +307,7 @@ Abbrechen und beenden?</translation>
     </message>
     <message>
         <source> No more than </source>
-        <translation> Nicht mehr als </translation>
+        <translation> Höchstens </translation>
     </message>
     <message>
         <source>icons.</source>
@@ -264,7 +319,7 @@ Abbrechen und beenden?</translation>
     </message>
     <message>
         <source> Search these files </source>
-        <translation> Diese Dateien durchsuchen </translation>
+        <translation> Diese Dateien suchen </translation>
     </message>
     <message>
         <source> *.EXE</source>
@@ -300,10 +355,6 @@ Abbrechen und beenden?</translation>
     <message>
         <source>&amp;Import from a File   </source>
         <translation>Aus einer Datei &amp;importieren   </translation>
-    </message>
-    <message>
-        <source>S&amp;can a Folder</source>
-        <translation>&amp;Ordner durchsuchen</translation>
     </message>
     <message>
         <source>&amp;Save Selected</source>
@@ -470,8 +521,32 @@ Abbrechen und beenden?</translation>
         <translation>Suche ...</translation>
     </message>
     <message>
-        <source>Icons:%1</source>
-        <translation>Symbole:%1</translation>
+        <source>Sca&amp;n a Folder</source>
+        <translation>&amp;Ordner durchsuchen</translation>
+    </message>
+    <message>
+        <source>D&amp;etail View</source>
+        <translation>De&amp;tailansicht</translation>
+    </message>
+    <message>
+        <source>Nothing was saved: icons are saved as .ico, .bmp, .jpg or .png files, and the name chosen ends otherwise.</source>
+        <translation>Nichts wurde gespeichert: Symbole werden als .ico-, .bmp-, .jpg- oder .png-Dateien gespeichert, und der gewählte Name endet anders.</translation>
+    </message>
+    <message>
+        <source>These rows could not be read, so nothing was saved of them:</source>
+        <translation>Diese Zeilen konnten nicht gelesen werden; von ihnen wurde nichts gespeichert:</translation>
+    </message>
+    <message>
+        <source> more rows could not be read either.</source>
+        <translation> weitere Zeilen konnten ebenfalls nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source> more files could not be written either.</source>
+        <translation> weitere Dateien konnten ebenfalls nicht geschrieben werden.</translation>
+    </message>
+    <message>
+        <source>Cannot show %1: %2.</source>
+        <translation>%1 kann nicht gezeigt werden: %2.</translation>
     </message>
 </context>
 <context>
@@ -510,7 +585,7 @@ Abbrechen und beenden?</translation>
     </message>
     <message>
         <source>&amp;Open with default viewer</source>
-        <translation>Mit Standardprogramm ö&amp;ffnen</translation>
+        <translation>Standardmäßig ö&amp;ffnen</translation>
     </message>
     <message>
         <source>Close</source>
@@ -547,6 +622,14 @@ Abbrechen und beenden?</translation>
         <source>&amp;OK</source>
         <translation>&amp;OK</translation>
     </message>
+    <message>
+        <source>Cannot save the search settings to %1: %2.</source>
+        <translation>Die Sucheinstellungen können nicht in %1 gespeichert werden: %2.</translation>
+    </message>
+    <message>
+        <source>the file could not be written</source>
+        <translation>die Datei konnte nicht geschrieben werden</translation>
+    </message>
 </context>
 <context>
     <name>pellimar::TipsDialog</name>
@@ -564,7 +647,7 @@ Abbrechen und beenden?</translation>
     </message>
     <message>
         <source>Show tips when Pellimar starts up.</source>
-        <translation>Tipps beim Start von Pellimar anzeigen.</translation>
+        <translation>Tipps beim Start zeigen.</translation>
     </message>
     <message>
         <source>&amp;Next</source>
@@ -585,6 +668,11 @@ Abbrechen und beenden?</translation>
     <message>
         <source>No tips today: the file tips.dat is missing or empty.</source>
         <translation>Heute keine Tipps: Die Datei tips.dat fehlt oder ist leer.</translation>
+    </message>
+    <message>
+        <source>tips.dat</source>
+        <comment>the file of the tips in this language</comment>
+        <translation>tips_de.dat</translation>
     </message>
 </context>
 </TS>

@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QFile>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
@@ -49,6 +51,16 @@ QStringList readTipsFile(const fs::path& file) {
     in.read(data.data(), std::streamsize(data.size()));
     data.resize(std::size_t(in.gcount()));
     return splitTipLines(data);
+}
+
+fs::path tipsFile(const fs::path& folder) {
+    // The translation names the tips of its language; without them, the English ones.
+    const QString name = QCoreApplication::translate("pellimar::TipsDialog", "tips.dat",
+                                                     "the file of the tips in this language");
+    const fs::path own = folder / QFile::encodeName(name).toStdString();
+    std::error_code ec;
+    if (own.filename() != "tips.dat" && fs::is_regular_file(own, ec)) return own;
+    return folder / "tips.dat";
 }
 
 TipsDialog::TipsDialog(AppSettings& settings, Desktop& desktop, QWidget* parent)
@@ -140,7 +152,7 @@ void TipsDialog::showEvent(QShowEvent* event) {
 
 void TipsDialog::startShowing() {
     showAtStartBox->setChecked(settings_.show);
-    tips = readTipsFile(dataDir() / "tips.dat");
+    tips = readTipsFile(tipsFile(dataDir()));
     showNextTip();
     centreOnScreen(*this);
 }

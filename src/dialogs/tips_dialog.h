@@ -23,6 +23,9 @@ struct AppSettings;
 QStringList splitTipLines(std::string_view data);
 // The lines of `file`; empty when it is missing or cannot be read.
 QStringList readTipsFile(const std::filesystem::path& file);
+// The tips file in `folder` for the language of the program's texts (tips_de.dat
+// for German), or tips.dat when there is none for that language.
+std::filesystem::path tipsFile(const std::filesystem::path& folder);
 
 class TipsDialog : public QDialog {
     Q_OBJECT

@@ -77,8 +77,8 @@ ExportOptionsDialog::ExportOptionsDialog(AppSettings& settings, Desktop& desktop
                                      QStyle::SP_FileDialogDetailedView};
     for (int i = 0; i < 5; ++i) {
         radios[i]->setFont(normal);
-        radios[i]->setGeometry(16, 24 + 29 * i, 124, 22);
-        iconLabel(formatGroup, pics[i], 148, 23 + 29 * i, 24);
+        radios[i]->setGeometry(16, 24 + 29 * i, 136, 22);
+        iconLabel(formatGroup, pics[i], 154, 23 + 29 * i, 24);
     }
     icoButton->setChecked(true);
 

@@ -6,13 +6,16 @@
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionGroupBox>
+#include <QTranslator>
 
 #include "acquire/import_options_dialog.h"
 #include "acquire/search_settings_dialog.h"
 #include "app/main_window.h"
+#include "app/translations.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/tips_dialog.h"
 #include "export/export_options_dialog.h"
@@ -50,7 +53,19 @@ std::string clippedTexts(QWidget& window) {
     }
     for (QAbstractButton* b : window.findChildren<QAbstractButton*>()) {
         if (!b->isVisibleTo(&window) || b->text().isEmpty()) continue;
-        report(b, b->text(), b->width(), b->sizeHint().width());
+        const QFontMetrics fm(b->font());
+        QString shown = b->text();
+        shown.remove('&');
+        if (qobject_cast<QPushButton*>(b)) {
+            // A push button's size hint has a least width of the style's, whatever
+            // its text: what must fit is the text within the button's margins.
+            report(b, b->text(), b->width(), fm.horizontalAdvance(shown) + 12);
+        } else {
+            // Blanks a text ends with need no room.
+            report(b, b->text(), b->width(),
+                   b->sizeHint().width() - fm.horizontalAdvance(shown) +
+                       fm.horizontalAdvance(shown.trimmed()));
+        }
     }
     for (QGroupBox* g : window.findChildren<QGroupBox*>()) {
         if (!g->isVisibleTo(&window)) continue;
@@ -63,33 +78,46 @@ std::string clippedTexts(QWidget& window) {
 
 }  // namespace
 
-TEST(LargeFont, NothingIsCutAtFifteenPoints) {
+// In English and German, at the default font and at 15 points.
+TEST(LargeFont, NothingIsCutInEitherLanguageAtTheDefaultFontOrFifteenPoints) {
     TempProgramDir dir("font");
     const QFont before = QApplication::font();
-    QFont large = before;
-    large.setPointSizeF(15);
-    QApplication::setFont(large);
-    {
-        ScriptedDesktop desktop;
-        MainWindow main(desktop);
-        ImportOptionsDialog importOptions(main.settings(), desktop, &main);
-        ExportOptionsDialog exportOptions(main.settings(), desktop, &main);
-        ReportDialog report(desktop, &main);
-        AboutDialog about(desktop, &main);
-        TipsDialog tips(main.settings(), desktop, &main);
-        SearchSettingsDialog search(main.settings(), desktop, &main);
-        IconViewer viewer(desktop, &main);
-        std::vector<std::pair<const char*, QWidget*>> windows = {{"main", &main},
-                                                                 {"import options", &importOptions},
-                                                                 {"export options", &exportOptions},
-                                                                 {"report", &report},
-                                                                 {"about", &about},
-                                                                 {"tips", &tips},
-                                                                 {"search", &search},
-                                                                 {"viewer", &viewer}};
-        report.report().setFolder("/home/someone/icons/");
-        report.report().add("32-setup.exe-001.ico");
-        for (auto [name, window] : windows) EXPECT_EQ(clippedTexts(*window), "") << name;
+    for (bool german : {false, true}) {
+        if (german) {
+            ASSERT_TRUE(loadTranslations(*qApp, QLocale(QLocale::German, QLocale::Germany)));
+        }
+        for (double points : {before.pointSizeF(), 15.0}) {
+            QFont font = before;
+            font.setPointSizeF(points);
+            QApplication::setFont(font);
+            ScriptedDesktop desktop;
+            MainWindow main(desktop);
+            ImportOptionsDialog importOptions(main.settings(), desktop, &main);
+            ExportOptionsDialog exportOptions(main.settings(), desktop, &main);
+            ReportDialog report(desktop, &main);
+            AboutDialog about(desktop, &main);
+            TipsDialog tips(main.settings(), desktop, &main);
+            SearchSettingsDialog search(main.settings(), desktop, &main);
+            IconViewer viewer(desktop, &main);
+            std::vector<std::pair<const char*, QWidget*>> windows = {
+                {"main", &main},
+                {"import options", &importOptions},
+                {"export options", &exportOptions},
+                {"report", &report},
+                {"about", &about},
+                {"tips", &tips},
+                {"search", &search},
+                {"viewer", &viewer}};
+            report.report().setFolder("/home/someone/icons/");
+            report.report().add("32-setup.exe-001.ico");
+            for (auto [name, window] : windows)
+                EXPECT_EQ(clippedTexts(*window), "")
+                    << name << (german ? " in German" : " in English") << " at " << points << " pt";
+        }
+    }
+    for (QTranslator* t : qApp->findChildren<QTranslator*>()) {
+        QCoreApplication::removeTranslator(t);
+        delete t;
     }
     QApplication::setFont(before);
 }

@@ -33,7 +33,7 @@ void removeTranslations() {
 }
 
 // The access keys of a menu's items, lower case; a key used twice counts once.
-QList<QChar> accessKeys(const QMenu& menu) {
+QList<QChar> accessKeys(const QWidget& menu) {
     QList<QChar> keys;
     for (QAction* a : menu.actions()) {
         const QString text = a->text();
@@ -41,6 +41,20 @@ QList<QChar> accessKeys(const QMenu& menu) {
         if (at >= 0 && at + 1 < text.size()) keys << text[at + 1].toLower();
     }
     return keys;
+}
+
+// Within each menu, and along the menu bar, the access keys stay distinct.
+void expectDistinctAccessKeys(MainWindow& form) {
+    for (QMenu* menu :
+         {control<QMenu>(form, "fileMenu"), control<QMenu>(form, "viewMenu"),
+          control<QMenu>(form, "optionsMenu"), control<QMenu>(form, "helpMenu"),
+          control<QMenu>(form, "listContextMenu"), control<QMenu>(form, "viewStyleMenu")}) {
+        const QList<QChar> keys = accessKeys(*menu);
+        EXPECT_EQ(QSet<QChar>(keys.begin(), keys.end()).size(), keys.size())
+            << menu->objectName().toStdString();
+    }
+    const QList<QChar> bar = accessKeys(*form.menuBar());
+    EXPECT_EQ(QSet<QChar>(bar.begin(), bar.end()).size(), bar.size());
 }
 
 }  // namespace
@@ -57,22 +71,15 @@ TEST(Translations, GermanForTheProgramAndForQtItself) {
         for (int n = 0; n < 12; ++n) addRow(form, Icon{}, "/t/a.dll", n);
         form.deleteSelected();  // nothing selected: the count is told again
         EXPECT_EQ(form.statusText(3), "Symbole: 12");
-        // Within each menu the access keys stay distinct.
-        for (QMenu* menu : {control<QMenu>(form, "fileMenu"), control<QMenu>(form, "viewMenu"),
-                            control<QMenu>(form, "optionsMenu"), control<QMenu>(form, "helpMenu"),
-                            control<QMenu>(form, "listContextMenu")}) {
-            const QList<QChar> keys = accessKeys(*menu);
-            EXPECT_EQ(QSet<QChar>(keys.begin(), keys.end()).size(), keys.size())
-                << menu->objectName().toStdString();
-        }
+        expectDistinctAccessKeys(form);
     }
     // The texts the commands hand to the message boxes; details on the lines after
     // a text (a file, the reason) stay as they are under its translation.
-    EXPECT_EQ(QCoreApplication::translate("Messages", "save false"), "Speichern fehlgeschlagen");
-    EXPECT_EQ(fromProgram("save falsed\r\nx.dll-001: cannot open: No such file or directory"),
-              "Speichern fehlgeschlagen\nx.dll-001: cannot open: No such file or directory");
-    EXPECT_EQ(fromProgram("The icon cannot be shown.\nx.dll, icon 2: no icon 2"),
-              "Das Symbol kann nicht gezeigt werden.\nx.dll, icon 2: no icon 2");
+    EXPECT_EQ(fromProgram("Choose at least one kind of file to search.\r\nx.dll"),
+              "Wählen Sie mindestens eine Art von Dateien für die Suche.\nx.dll");
+    // Texts with details in them are translated whole, the details put in.
+    EXPECT_EQ(MainWindow::tr("Cannot show %1: %2.").arg("x.dll, icon 2", "no icon 2"),
+              "x.dll, icon 2 kann nicht gezeigt werden: no icon 2.");
     EXPECT_EQ(fromProgram("not a text of ours\nat all"), "not a text of ours\nat all");
     // Qt's own words, as in the buttons of its dialogs.
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Abbrechen");
@@ -90,6 +97,7 @@ TEST(Translations, EnglishStaysAsItIs) {
     form.deleteSelected();  // nothing selected: the count is told again
     EXPECT_EQ(form.statusText(3), "Icons: 12");
     EXPECT_EQ(form.statusText(1), "Idle ...");
+    expectDistinctAccessKeys(form);
     removeTranslations();
 }
 

@@ -13,7 +13,7 @@ endif()
 set(root ${DEST}/usr)
 set(expected
     bin/pellimar bin/pellimar-cli bin/pellimar-thumbnailer
-    share/pellimar/tips.dat share/pellimar/help.chm share/pellimar/help/index.html
+    share/pellimar/tips.dat share/pellimar/tips_de.dat share/pellimar/help.chm share/pellimar/help/index.html
     share/applications/${APP_ID}.desktop share/metainfo/${APP_ID}.metainfo.xml
     share/mime/packages/${APP_ID}.xml share/thumbnailers/${APP_ID}.thumbnailer
     share/icons/hicolor/scalable/apps/${APP_ID}.svg
