@@ -75,7 +75,7 @@ ImportOptionsDialog::ImportOptionsDialog(AppSettings& settings, Desktop& desktop
     banner->setPixmap(bannerPixmap(417, 49, tr("Import options")));
 
     maximumGroup = new QGroupBox(tr(" Search maximum  "), this);
-    maximumGroup->setGeometry(8, 56, 225, 97);
+    maximumGroup->setGeometry(8, 56, 236, 97);
     limitButton = new QRadioButton(tr(" No more than "), maximumGroup);
     limitButton->setGeometry(10, 22, 112, 20);
     limitEdit = new QLineEdit("100", maximumGroup);
@@ -90,7 +90,7 @@ ImportOptionsDialog::ImportOptionsDialog(AppSettings& settings, Desktop& desktop
     limitButton->setChecked(true);
 
     kindsGroup = new QGroupBox(tr(" Search these files "), this);
-    kindsGroup->setGeometry(240, 56, 169, 97);
+    kindsGroup->setGeometry(250, 56, 159, 97);
     exeBox = new QCheckBox(tr(" *.EXE"), kindsGroup);
     exeBox->setGeometry(10, 18, 96, 18);
     dllBox = new QCheckBox(tr(" *.DLL"), kindsGroup);
@@ -102,7 +102,7 @@ ImportOptionsDialog::ImportOptionsDialog(AppSettings& settings, Desktop& desktop
     exeBox->setChecked(true);
     dllBox->setChecked(true);
     kindsPicture = new QLabel(kindsGroup);
-    kindsPicture->setGeometry(124, 36, 32, 32);
+    kindsPicture->setGeometry(118, 36, 32, 32);
     kindsPicture->setPixmap(decorationPixmap(Decoration::Files));
 
     okButton = new QPushButton(tr("&OK"), this);

@@ -67,6 +67,16 @@ std::string clippedTexts(QWidget& window) {
                        fm.horizontalAdvance(shown.trimmed()));
         }
     }
+    // Nor does any of them reach past the panel it stands on.
+    for (QWidget* w : window.findChildren<QWidget*>()) {
+        if (!w->isVisibleTo(&window) || w->parentWidget() == &window) continue;
+        if (!qobject_cast<QLabel*>(w) && !qobject_cast<QAbstractButton*>(w)) continue;
+        if (!qobject_cast<QGroupBox*>(w->parentWidget())) continue;
+        const QString text = qobject_cast<QLabel*>(w) ? qobject_cast<QLabel*>(w)->text()
+                                                      : qobject_cast<QAbstractButton*>(w)->text();
+        if (text.isEmpty()) continue;
+        report(w, text + " (in its group)", w->parentWidget()->width(), w->geometry().right() + 1);
+    }
     for (QGroupBox* g : window.findChildren<QGroupBox*>()) {
         if (!g->isVisibleTo(&window)) continue;
         report(g, g->title(), g->width(),
