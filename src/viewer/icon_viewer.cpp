@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPixmap>
 #include <QScreen>
 #include <QToolBar>
@@ -26,6 +27,7 @@
 #include "core/icon_image.h"
 #include "core/icon_transfer.h"
 #include "core/resources.h"
+#include "core/row_icons.h"
 #include "core/window_placement.h"
 #include "platform/atomic_file.h"
 #include "platform/bmp_file.h"
@@ -354,8 +356,10 @@ Result<Done> IconViewer::loadPreview(int image) {
     Result<Icon> icon = decodeStoredImage(images[std::size_t(image)]);
     if (!icon) return icon.failure().within("image " + std::to_string(image + 1));
     previewIcon_ = std::move(*icon);
-    preview->setPixmap(QPixmap::fromImage(
-        previewPictureAt(state_.group, image, previewIcon_, devicePixelRatioF())));
+    QImage picture = previewPictureAt(state_.group, image, previewIcon_, devicePixelRatioF());
+    if (state_.group.identity.kind == ResourceKind::Cursor)
+        markHotspot(picture, previewIcon_, images[std::size_t(image)]);
+    preview->setPixmap(QPixmap::fromImage(picture));
     return Done{};
 }
 
@@ -371,6 +375,24 @@ QImage onBlack(const Icon& icon) {
 }
 
 }  // namespace
+
+void markHotspot(QImage& picture, const Icon& icon, const StoredImage& image) {
+    if (picture.isNull() || icon.empty()) return;
+    // In the picture's own pixels: it may have more than the image has.
+    const double scale = double(picture.width()) / icon.width;
+    const QPointF at((image.hotspotX + 0.5) * scale, (image.hotspotY + 0.5) * scale);
+    const double arm = std::max(3.0, 4.0 * scale);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    // A cross in two colours shows on any pixel.
+    for (const auto& [colour, width] :
+         {std::pair{QColor(Qt::white), 3.0 * std::max(1.0, scale / 2)},
+          std::pair{QColor(Qt::red), 1.0 * std::max(1.0, scale / 2)}}) {
+        painter.setPen(QPen(colour, width));
+        painter.drawLine(at - QPointF(arm, 0), at + QPointF(arm, 0));
+        painter.drawLine(at - QPointF(0, arm), at + QPointF(0, arm));
+    }
+}
 
 QImage previewPictureAt(const IconGroup& group, int image, const Icon& icon, double ratio) {
     if (icon.empty()) return {};
@@ -425,19 +447,19 @@ void IconViewer::loadViewedFile() {
         givenGroup_.reset();
     } else {
         auto set = IconSet::open(st.viewedFile);
-        if (set && set->container() != IconContainer::IconFile)
-            set = failure(Fault::BadValue, "icon file header", 0);
+        if (set && !imageFileKind(*set)) set = failure(Fault::BadValue, "icon file header", 0);
         if (!set) {
             desktop_.message(withFailure("file open false", set.failure()), "notice", Buttons::Ok);
             return;
         }
         // A sound header that announces no image: nothing to list.
-        if (set->icons().empty()) {
+        const ResourceKind kind = *imageFileKind(*set);
+        if (set->groups(kind).empty()) {
             setStatusText(0, tr("  Bmp count:  ") + "0");
             return;
         }
-        set->loadAll();
-        st.group = set->icons().front();
+        set->loadAll(kind);
+        st.group = set->groups(kind).front();
     }
     const IconGroup& group = st.group;
     if (group.images.empty()) {
