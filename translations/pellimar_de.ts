@@ -601,6 +601,13 @@ Abbrechen und beenden?</translation>
     </message>
 </context>
 <context>
+    <name>pellimar::ResultModel</name>
+    <message>
+        <source>Resource</source>
+        <translation>Ressource</translation>
+    </message>
+</context>
+<context>
     <name>pellimar::SearchSettingsDialog</name>
     <message>
         <source>Other search setting</source>

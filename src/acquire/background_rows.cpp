@@ -25,7 +25,8 @@ void RowFeed::clearList() {
 }
 
 void RowFeed::addRow(const std::filesystem::path& file, int n, const RowIcon& icon) {
-    PreparedRow row{rowPictureAtRatio(icon.icon, icon.sharper, rowPictureRatio()), file, n};
+    PreparedRow row{rowPictureAtRatio(icon.icon, icon.sharper, rowPictureRatio()), file, n,
+                    icon.resource};
     ++iconsFound_;
     std::lock_guard lock(mutex_);
     items_.emplace_back(std::move(row));

@@ -9,7 +9,7 @@ namespace {
 // The open dialog's filter; the desktop matches the extensions in any letter case.
 constexpr const char* kImportFilter =
     "exe file(*.exe)|*.EXE|ico file(*.ico)|*.ICO|dll file(*.dll)|*.DLL|all supported "
-    "file|*.ico;*.dll;*.exe;*.icl";
+    "file|*.ico;*.dll;*.exe;*.icl;*.cur|cur file(*.cur)|*.CUR";
 
 }  // namespace
 

@@ -12,16 +12,16 @@ std::optional<Failure> readFileRows(const std::filesystem::path& file, const Row
     if (!set) return set.failure();
     if (rowsAreImages(file)) {
         // Each image of an icon file is a row of its own.
-        if (set->container() != IconContainer::IconFile)
-            return failure(Fault::BadValue, "icon file header", 0);
-        if (set->icons().empty()) return std::nullopt;
+        const auto kind = imageFileKind(*set);
+        if (!kind) return failure(Fault::BadValue, "icon file header", 0);
+        if (set->groups(*kind).empty()) return std::nullopt;
         // Every image is a row: all of them in one go, each range of the file once.
-        const IconGroup& group = set->load(ResourceKind::Icon, 0);
+        const IconGroup& group = set->load(*kind, 0);
         const std::size_t count = group.images.size();
         for (std::size_t k = 0; k < count; ++k) {
             Result<Icon> icon = decodeStoredImage(group.images[k]);
             const bool goOn =
-                icon ? take(int(k), RowIcon{std::move(*icon), {}})
+                icon ? take(int(k), RowIcon{std::move(*icon), {}, {}})
                      : take(int(k), icon.failure().within("image " + std::to_string(k + 1)));
             if (!goOn) break;
         }
@@ -34,7 +34,9 @@ std::optional<Failure> readFileRows(const std::filesystem::path& file, const Row
             if (!take(i, icon.failure().within("icon " + std::to_string(i + 1)))) break;
             continue;
         }
-        RowIcon row{std::move(*icon), {}};
+        RowIcon row{std::move(*icon), {}, {}};
+        if (const auto& name = set->icons()[std::size_t(i)].identity.name)
+            row.resource = name->display();
         if (ratio > 1.0) {
             Result<Icon> sharper =
                 chosenImage(*set, ResourceKind::Icon, i, pixelSizeAt(kLargeIconSize, ratio),

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <functional>
 #include <optional>
+#include <string>
 
 #include "platform/failure.h"
 #include "platform/icon.h"
@@ -17,8 +18,9 @@ namespace pellimar {
 inline constexpr int kLargeIconSize = 32;
 
 struct RowIcon {
-    Icon icon;     // at 32 x 32 (a row of an icon file: its image at its own size)
-    Icon sharper;  // for a screen of high density: the group's image for its pixels
+    Icon icon;             // at 32 x 32 (a row of an icon file: its image at its own size)
+    Icon sharper;          // for a screen of high density: the group's image for its pixels
+    std::string resource;  // the group's resource ID or name; empty in an icon file
 };
 
 // Takes each icon of a file in row order, with its position (0-based): its

@@ -122,7 +122,11 @@ int ResultModel::rowCount(const QModelIndex& parent) const {
 }
 
 int ResultModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : 3;
+    return parent.isValid() ? 0 : ResultList::kColumns;
+}
+
+const std::string& ResultModel::resource(int row) const {
+    return resources_.at(rows_.at(std::size_t(row)).resource);
 }
 
 const fs::path& ResultModel::source(int row) const {
@@ -147,6 +151,8 @@ QVariant ResultModel::data(const QModelIndex& index, int role) const {
             if (index.column() == ResultList::ColIcons) return textOf(caption(row));
             if (index.column() == ResultList::ColLocation)
                 return QString::fromStdString(location(row));
+            if (index.column() == ResultList::ColResource)
+                return QString::fromStdString(resources_[r.resource]);
             return textOf(sources_[r.source].native());
         case Qt::DecorationRole:
             // The image itself: the delegate makes what it draws from it, for the
@@ -168,6 +174,9 @@ QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int r
                                          QT_TRANSLATE_NOOP("ResultList", "Path")};
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < 3)
         return QCoreApplication::translate("ResultList", titles[section]);
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole &&
+        section == ResultList::ColResource)
+        return tr("Resource");
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
@@ -195,6 +204,12 @@ std::uint32_t ResultModel::sourceId(const fs::path& source) {
     return it->second;
 }
 
+std::uint32_t ResultModel::resourceId(const std::string& resource) {
+    const auto [it, added] = resourceIds_.try_emplace(resource, std::uint32_t(resources_.size()));
+    if (added) resources_.push_back(resource);
+    return it->second;
+}
+
 void ResultModel::append(std::vector<PreparedRow>& rows) {
     if (rows.empty()) return;
     const int first = int(rows_.size());
@@ -202,7 +217,8 @@ void ResultModel::append(std::vector<PreparedRow>& rows) {
     rows_.reserve(rows_.size() + rows.size());
     for (PreparedRow& row : rows) {
         const int image = images_.add(row.picture);
-        rows_.push_back({sourceId(row.source), row.iconPosition, std::uint32_t(image)});
+        rows_.push_back({sourceId(row.source), row.iconPosition, std::uint32_t(image),
+                         resourceId(row.resource)});
     }
     endInsertRows();
 }
@@ -235,6 +251,8 @@ void ResultModel::clearRows() {
     std::vector<Row>().swap(rows_);
     std::vector<fs::path>().swap(sources_);
     std::unordered_map<std::string, std::uint32_t>().swap(sourceIds_);
+    resources_.assign(1, std::string());
+    resourceIds_ = {{std::string(), 0}};
     images_.clear();
     endResetModel();
     giveMemoryBack();
@@ -243,11 +261,19 @@ void ResultModel::clearRows() {
 std::string ResultModel::sortKey(const Row& row, int column) const {
     if (column == ResultList::ColIcons) return rowCaption(sources_[row.source], row.position);
     if (column == ResultList::ColLocation) return formatIconNumber(row.position);
+    if (column == ResultList::ColResource) {
+        // IDs by their value and before names; rows without either first.
+        const std::string& text = resources_[row.resource];
+        if (text.empty()) return text;
+        if (text.find_first_not_of("0123456789") == std::string::npos && text.size() <= 10)
+            return "0" + std::string(10 - text.size(), '0') + text;
+        return "1" + text;
+    }
     return sources_[row.source].native();
 }
 
 void ResultModel::sort(int column, Qt::SortOrder order) {
-    if (column < 0 || column > 2 || rows_.empty()) return;
+    if (column < 0 || column >= ResultList::kColumns || rows_.empty()) return;
     // Keys made once; a stable sort keeps equal rows in their order.
     std::vector<std::pair<std::string, std::size_t>> keyed;
     keyed.reserve(rows_.size());
@@ -314,6 +340,10 @@ ResultList::ResultList(QWidget* parent) : QWidget(parent) {
     detailView_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     detailView_->horizontalHeader()->resizeSection(ColIcons, 150);
     detailView_->horizontalHeader()->resizeSection(ColLocation, 70);
+    // The resource column is the model's last, so that the first three keep their
+    // numbers; it shows before the path, which takes the rest of the width.
+    detailView_->horizontalHeader()->moveSection(ColResource, ColPath);
+    detailView_->horizontalHeader()->resizeSection(ColResource, 90);
     detailView_->horizontalHeader()->setStretchLastSection(true);
     connect(detailView_->horizontalHeader(), &QHeaderView::sectionClicked, this,
             &ResultList::columnClicked);
@@ -384,8 +414,9 @@ QMimeData* ResultList::dragData(const std::vector<int>& rows) const {
     return model_->mimeData(indexes);
 }
 
-int ResultList::addRow(const QImage& picture, const fs::path& source, int iconPosition) {
-    std::vector<PreparedRow> one{{picture, source, iconPosition}};
+int ResultList::addRow(const QImage& picture, const fs::path& source, int iconPosition,
+                       const std::string& resource) {
+    std::vector<PreparedRow> one{{picture, source, iconPosition, resource}};
     addRows(one);
     return model_->rowCount() - 1;
 }
@@ -485,7 +516,7 @@ int ResultList::deleteSelected() {
 }
 
 void ResultList::sortByColumn(int column) {
-    if (column < 0 || column > 2) return;
+    if (column < 0 || column >= kColumns) return;
     sortColumn_ = column;
     int& direction = sortDirection_[std::size_t(column)];
     direction = direction == 0 ? 1 : -direction;
@@ -496,7 +527,7 @@ void ResultList::sortByColumn(int column) {
 }
 
 void ResultList::resetSortDirections() {
-    sortDirection_ = {0, 0, 0};
+    sortDirection_ = {};
     sortColumn_ = 0;
 }
 

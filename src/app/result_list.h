@@ -86,6 +86,7 @@ class ResultModel : public QAbstractTableModel {
     int imageIndex(int row) const { return int(rows_.at(std::size_t(row)).image); }
     std::string caption(int row) const;
     std::string location(int row) const;
+    const std::string& resource(int row) const;
 
     ImageList& images() { return images_; }
     const ImageList& images() const { return images_; }
@@ -95,14 +96,19 @@ class ResultModel : public QAbstractTableModel {
         std::uint32_t source;
         std::int32_t position;
         std::uint32_t image;
+        std::uint32_t resource;  // in resources_
     };
     std::uint32_t sourceId(const std::filesystem::path& source);
+    std::uint32_t resourceId(const std::string& resource);
     // The bytes a column sorts by.
     std::string sortKey(const Row& row, int column) const;
 
     std::vector<Row> rows_;
     std::vector<std::filesystem::path> sources_;
     std::unordered_map<std::string, std::uint32_t> sourceIds_;
+    // Each distinct resource ID or name stored once; the first is none.
+    std::vector<std::string> resources_{std::string()};
+    std::unordered_map<std::string, std::uint32_t> resourceIds_{{std::string(), 0}};
     ImageList images_;
     DragDataProvider dragData_;
 };
@@ -111,14 +117,16 @@ class ResultList : public QWidget {
     Q_OBJECT
   public:
     enum class ViewStyle { Thumbnail, List, Detail };
-    enum Column { ColIcons = 0, ColLocation = 1, ColPath = 2 };
+    enum Column { ColIcons = 0, ColLocation = 1, ColPath = 2, ColResource = 3 };
+    static constexpr int kColumns = 4;
 
     explicit ResultList(QWidget* parent = nullptr);
     ~ResultList() override;
 
     // The row adder: appends the picture to the image list and a row at the end of
     // the list (never sorted in); returns the new row's index.
-    int addRow(const QImage& picture, const std::filesystem::path& source, int iconPosition);
+    int addRow(const QImage& picture, const std::filesystem::path& source, int iconPosition,
+               const std::string& resource = {});
     // Appends rows whose pictures are already 32 x 32 (others are scaled), in one go.
     void addRows(std::vector<PreparedRow>& rows);
 
@@ -188,7 +196,7 @@ class ResultList : public QWidget {
     QTableView* detailView_;
     ViewStyle style_ = ViewStyle::Detail;
     int sortColumn_ = 0;
-    std::array<int, 3> sortDirection_{0, 0, 0};
+    std::array<int, kColumns> sortDirection_{};
 };
 
 }  // namespace pellimar

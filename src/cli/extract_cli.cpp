@@ -8,12 +8,15 @@
 #include <cerrno>
 #include <filesystem>
 #include <iostream>
+#include <map>
 #include <optional>
 #include <set>
 #include <span>
 #include <system_error>
 
+#include "cli/input.h"
 #include "cli/json_text.h"
+#include "cli/resource_choice.h"
 #include "core/folder_walk.h"
 #include "platform/atomic_file.h"
 #include "platform/bmp_file.h"
@@ -23,6 +26,7 @@
 #include "platform/icon_set.h"
 #include "platform/image_choice.h"
 #include "platform/jpeg_file.h"
+#include "platform/language_tags.h"
 #include "platform/png_codec.h"
 #include "platform/raster.h"
 
@@ -62,11 +66,12 @@ class NameBook {
 
 class Run {
   public:
-    Run(fs::path dir, Format format, std::optional<int> size, bool json, bool progress,
-        std::ostream& out, std::ostream& err)
+    Run(fs::path dir, Format format, std::optional<int> size, GroupChoice choice, bool json,
+        bool progress, std::ostream& out, std::ostream& err)
         : dir_(std::move(dir)),
           format_(format),
           size_(size),
+          choice_(std::move(choice)),
           json_(json),
           progress_(progress),
           out_(out),
@@ -83,14 +88,17 @@ class Run {
     void note(const std::string& what);
     void icoGroup(const IconGroup& group, const std::string& source, const std::string& base);
     void pngImages(const IconGroup& group, const std::string& source, const std::string& base);
-    void sizedPicture(IconSet& set, const std::string& source, const std::string& base, int index);
-    // Writes one output; `details` are further JSON members (", \"width\": 16").
-    void write(const std::string& source, int index, const std::string& name,
-               std::span<const std::uint8_t> bytes, const std::string& details);
+    void sizedPicture(IconSet& set, const ChosenGroup& chosen, const std::string& source,
+                      const std::string& base);
+    // Writes one output of `group`; `details` are further JSON members (", \"width\": 16").
+    void write(const std::string& source, const GroupIdentity& group, const std::string& name,
+               std::span<const std::uint8_t> bytes, const std::string& details, const char* format);
 
     fs::path dir_;
     Format format_;
     std::optional<int> size_;
+    GroupChoice choice_;
+    bool languages_ = choice_.allLanguages || choice_.language.has_value();
     bool json_, progress_;
     std::ostream &out_, &err_;
     NameBook names_;
@@ -154,8 +162,9 @@ void Run::fail(const std::string& what) {
     note(what);
 }
 
-void Run::write(const std::string& source, int index, const std::string& name,
-                std::span<const std::uint8_t> bytes, const std::string& details) {
+void Run::write(const std::string& source, const GroupIdentity& group, const std::string& name,
+                std::span<const std::uint8_t> bytes, const std::string& details,
+                const char* format) {
     const fs::path target = dir_ / names_.claim(name);
     errno = 0;
     if (!writeOutput(target, bytes)) {
@@ -167,20 +176,35 @@ void Run::write(const std::string& source, int index, const std::string& name,
         out_ << target.string() << "\n";
         return;
     }
-    out_ << "{\"source\": " << jsonString(source) << ", \"icon\": " << index
-         << ", \"file\": " << jsonString(target.string()) << ", \"format\": \""
-         << extensionOf(format_) << "\", \"bytes\": " << bytes.size() << details << "}\n";
+    out_ << "{\"source\": " << jsonString(source) << ", \"icon\": " << group.position
+         << identityJson(group) << ", \"file\": " << jsonString(target.string())
+         << ", \"format\": \"" << format << "\", \"bytes\": " << bytes.size() << details << "}\n";
 }
 
-// "FILE: icon N" for the messages about an icon.
-std::string iconOf(const std::string& source, int index) {
-    return source + ": icon " + std::to_string(index);
+// "FILE: icon N" for the messages about an icon; with its language when a run
+// may write more than one language of it.
+std::string iconOf(const std::string& source, const GroupIdentity& group,
+                   bool withLanguage = false) {
+    return source + ": " + groupText(group, withLanguage);
+}
+
+// The start of the names of a group's files: "NAME-3" for icon 3, "NAME-cursor-0"
+// for cursor 0, with "-de-DE" (or the language's number) after it when every
+// language is written.
+std::string stemOf(const std::string& base, const GroupIdentity& group, bool withLanguage) {
+    std::string stem = base + (group.kind == ResourceKind::Cursor ? "-cursor-" : "-") +
+                       std::to_string(group.position);
+    if (withLanguage && group.language) {
+        const auto tag = languageTag(*group.language);
+        stem += "-" + (tag ? std::string(*tag) : std::to_string(*group.language));
+    }
+    return stem;
 }
 
 void Run::icoGroup(const IconGroup& group, const std::string& source, const std::string& base) {
-    const int index = group.identity.position;
+    const GroupIdentity& id = group.identity;
     if (group.failure) {
-        fail(iconOf(source, index) + ": " + group.failure->message());
+        fail(iconOf(source, id, languages_) + ": " + group.failure->message());
         return;
     }
     int readable = 0;
@@ -191,27 +215,30 @@ void Run::icoGroup(const IconGroup& group, const std::string& source, const std:
             continue;
         }
         const Failure why = image.failure ? *image.failure : failure(Fault::NoImage);
-        fail(iconOf(source, index) + ": " + why.within("image " + std::to_string(j)).message());
+        fail(iconOf(source, id, languages_) + ": " +
+             why.within("image " + std::to_string(j)).message());
     }
     if (readable == 0) {
-        if (group.images.empty()) fail(iconOf(source, index) + ": its directory names no image");
+        if (group.images.empty())
+            fail(iconOf(source, id, languages_) + ": its directory names no image");
         return;  // otherwise every image failed, each named above
     }
     const auto bytes = encodeStoredGroup(group);
     if (!bytes) {
-        fail(iconOf(source, index) + ": " + bytes.failure().message());
+        fail(iconOf(source, id, languages_) + ": " + bytes.failure().message());
         return;
     }
-    write(source, index, base + "-" + std::to_string(index) + ".ico", *bytes,
-          ", \"images\": " + std::to_string(readable));
+    const bool cursor = id.kind == ResourceKind::Cursor;
+    write(source, id, stemOf(base, id, choice_.allLanguages) + (cursor ? ".cur" : ".ico"), *bytes,
+          ", \"images\": " + std::to_string(readable), cursor ? "cur" : "ico");
 }
 
 void Run::pngImages(const IconGroup& group, const std::string& source, const std::string& base) {
-    const int index = group.identity.position;
-    if (group.failure) fail(iconOf(source, index) + ": " + group.failure->message());
+    const GroupIdentity& id = group.identity;
+    if (group.failure) fail(iconOf(source, id, languages_) + ": " + group.failure->message());
     for (std::size_t j = 0; j < group.images.size(); ++j) {
         const StoredImage& image = group.images[j];
-        const std::string which = iconOf(source, index) + ": image " + std::to_string(j);
+        const std::string which = iconOf(source, id, languages_) + ": image " + std::to_string(j);
         if (!image.loaded()) {
             fail(which + ": " +
                  (image.failure ? image.failure->message() : "its bytes were not read"));
@@ -243,22 +270,33 @@ void Run::pngImages(const IconGroup& group, const std::string& source, const std
             width = icon->width, height = icon->height, depth = icon->bitCount;
         }
         const std::string size = std::to_string(width) + "x" + std::to_string(height);
-        write(
-            source, index,
-            base + "-" + std::to_string(index) + "-" + size + "-" + std::to_string(depth) + ".png",
-            encoded ? std::span<const std::uint8_t>(*encoded) : stored,
-            ", \"width\": " + std::to_string(width) + ", \"height\": " + std::to_string(height) +
-                ", \"depth\": " + std::to_string(depth));
+        std::string details = ", \"width\": " + std::to_string(width) +
+                              ", \"height\": " + std::to_string(height) +
+                              ", \"depth\": " + std::to_string(depth);
+        if (id.kind == ResourceKind::Cursor)
+            details += ", \"hotspot\": [" + std::to_string(image.hotspotX) + ", " +
+                       std::to_string(image.hotspotY) + "]";
+        write(source, id,
+              stemOf(base, id, choice_.allLanguages) + "-" + size + "-" + std::to_string(depth) +
+                  ".png",
+              encoded ? std::span<const std::uint8_t>(*encoded) : stored, details, "png");
     }
 }
 
-void Run::sizedPicture(IconSet& set, const std::string& source, const std::string& base,
-                       int index) {
+void Run::sizedPicture(IconSet& set, const ChosenGroup& chosen, const std::string& source,
+                       const std::string& base) {
     const int size = size_.value_or(kPictureSize);
-    const Result<Icon> icon = iconAtSize(set, index, size);
-    const std::string prefix = base + "-" + std::to_string(index);
+    const GroupIdentity& id = groupOf(set, chosen).identity;
+    // The first language of an icon loads only the images the choice tries.
+    const Result<Icon> icon =
+        chosen.kind == ResourceKind::Icon && chosen.variant < 0
+            ? iconAtSize(set, chosen.position, size)
+            : iconAtSize(chosen.variant < 0 ? set.load(chosen.kind, chosen.position)
+                                            : set.loadOtherLanguage(chosen.kind, chosen.variant),
+                         size);
+    const std::string prefix = stemOf(base, id, choice_.allLanguages);
     if (!icon) {
-        fail(iconOf(source, index) + ": " + icon.failure().message());
+        fail(iconOf(source, id, languages_) + ": " + icon.failure().message());
         return;
     }
     std::vector<std::uint8_t> bytes;
@@ -277,48 +315,78 @@ void Run::sizedPicture(IconSet& set, const std::string& source, const std::strin
         name = prefix + "." + extensionOf(format_);
     }
     if (bytes.empty()) {
-        fail(iconOf(source, index) + ": the picture cannot be encoded");
+        fail(iconOf(source, id, languages_) + ": the picture cannot be encoded");
         return;
     }
-    write(source, index, name, bytes, details);
+    write(source, id, name, bytes, details, extensionOf(format_));
 }
 
 void Run::file(const Source& source, std::size_t number, std::size_t total) {
+    const std::string name = inputName(source.path);
     if (progress_) {
-        err_ << "\r\033[K[" << number << "/" << total << "] " << source.path << std::flush;
+        err_ << "\r\033[K[" << number << "/" << total << "] " << name << std::flush;
         progressShown_ = true;
     }
-    auto set = IconSet::open(source.path);
+    auto set = openInput(source.path);
     if (!set) {
         if (set.failure().fault == Fault::NotIconContainer) {
-            if (source.named) note(source.path + ": no icons (" + set.failure().message() + ")");
+            if (source.named) note(name + ": no icons (" + set.failure().message() + ")");
             return;
         }
-        fail("cannot read " + source.path + ": " + reasonOf(set.failure()));
+        fail("cannot read " + name + ": " + reasonOf(set.failure()));
         return;
     }
-    const int count = set->iconCount();
-    if (count == 0 && source.named) note(source.path + ": no icons");
-    std::string base = fs::path(source.path).filename().string();
+    if (set->iconCount() == 0 && set->cursors().empty() && source.named) note(name + ": no icons");
+    for (const Failure& left : set->notes())
+        if (left.fault == Fault::CapReached &&
+            left.what.find(" images read of one file") == std::string::npos)
+            note(name + ": " + left.message());
+    const auto chosen = chooseGroups(*set, {ResourceKind::Icon, ResourceKind::Cursor}, choice_);
+    if (!chosen) {
+        // Files found in folders are of every sort: one that lacks what was
+        // asked for is passed over with a note; a file named fails.
+        if (source.named)
+            fail(name + ": " + chosen.failure().what);
+        else
+            note(name + ": " + chosen.failure().what + "; passed over");
+        return;
+    }
+    std::string base = source.path == "-" ? "stdin" : fs::path(source.path).filename().string();
     if (base.empty()) base = "icon";
     // Every stored byte the run needs is read once, in as few reads as may be.
     const bool asStored = format_ == Format::Ico || (format_ == Format::Png && !size_);
-    if (asStored) set->loadAll();
-    for (int i = 0; i < count; ++i) {
-        const IconGroup& group = set->icons()[std::size_t(i)];
+    if (asStored) {
+        const bool everyGroup = !choice_.namesGroup() && !choice_.language;
+        if (everyGroup) {
+            set->loadAll(ResourceKind::Icon);
+            set->loadAll(ResourceKind::Cursor);
+        }
+        for (const ChosenGroup& c : *chosen)
+            if (c.variant >= 0)
+                set->loadOtherLanguage(c.kind, c.variant);
+            else if (!everyGroup)
+                set->load(c.kind, c.position);
+    }
+    for (ResourceKind kind : {ResourceKind::Icon, ResourceKind::Cursor}) {
         // As for list: a file that names the same image in every entry of 65,535
         // groups cannot make the run write without end.
-        if (group.failure && group.failure->fault == Fault::CapReached) {
-            note(source.path + ": extraction stops after " + std::to_string(kMaxListedImages) +
-                 " images, before icon " + std::to_string(i) + " of " + std::to_string(count));
-            break;
-        }
+        const auto& groups = set->groups(kind);
+        for (std::size_t i = 0; i < groups.size(); ++i)
+            if (groups[i].failure && groups[i].failure->fault == Fault::CapReached) {
+                note(name + ": extraction stops after " + std::to_string(kMaxListedImages) +
+                     " images, before " + groupText(groups[i].identity) + " of " +
+                     std::to_string(groups.size()));
+                break;
+            }
+    }
+    for (const ChosenGroup& c : *chosen) {
+        const IconGroup& group = groupOf(*set, c);
         if (format_ == Format::Ico)
-            icoGroup(group, source.path, base);
+            icoGroup(group, name, base);
         else if (format_ == Format::Png && !size_)
-            pngImages(group, source.path, base);
+            pngImages(group, name, base);
         else
-            sizedPicture(*set, source.path, base, i);
+            sizedPicture(*set, c, name, base);
     }
 }
 
@@ -327,21 +395,161 @@ bool isFolder(const std::string& path) {
     return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// Whether `name` can name an application's icon in an icon theme: a file name of
+// its own, without the extension the lookup adds.
+std::optional<std::string> iconNameProblem(const std::string& name) {
+    if (name.empty() || name == "." || name == "..") return "NAME is empty";
+    if (name.find('/') != std::string::npos) return "NAME names a file, not a folder: no \"/\"";
+    for (const char* ext : {".png", ".svg", ".xpm"})
+        if (name.size() > 4 && name.compare(name.size() - 4, 4, ext) == 0)
+            return "NAME is given without its extension (" + std::string(ext) + ")";
+    return std::nullopt;
+}
+
+// extract --theme: the main icon of one file as an application's icon in the
+// hicolor theme under DIR, one PNG for each square size its images have.
+int extractToTheme(const ParsedArgs& parsed, GroupChoice choice, std::ostream& out,
+                   std::ostream& err) {
+    const std::string root = parsed.last("theme").value_or("");
+    if (root.empty()) return usageError(kExtractCommand, "--theme DIR is empty", err);
+    const auto appName = parsed.last("app-name");
+    if (!appName) return usageError(kExtractCommand, "--theme needs --app-name NAME", err);
+    if (auto problem = iconNameProblem(*appName)) return usageError(kExtractCommand, *problem, err);
+    for (const char* other : {"out", "format", "size", "recursive", "any-file", "all-languages"})
+        if (parsed.has(other))
+            return usageError(kExtractCommand,
+                              std::string("--") + other +
+                                  " does not apply to --theme, which writes PNG files of one "
+                                  "icon into DIR",
+                              err);
+    if (parsed.operands.size() != 1)
+        return usageError(kExtractCommand, "--theme takes one FILE", err);
+    const bool json = parsed.has("json");
+    const std::string& operand = parsed.operands.front();
+    const std::string name = inputName(operand);
+    auto set = openInput(operand);
+    if (!set) {
+        err << "pellimar-cli extract: cannot read " << name << ": " << reasonOf(set.failure())
+            << "\n";
+        return 1;
+    }
+    if (set->iconCount() == 0) {
+        err << "pellimar-cli extract: " << name << " has no icons\n";
+        return 1;
+    }
+    if (!choice.namesGroup()) choice.index = 0;  // the main icon: the first group
+    const auto chosen = chooseGroups(*set, {ResourceKind::Icon}, choice);
+    if (!chosen || chosen->empty()) {
+        err << "pellimar-cli extract: " << name << ": "
+            << (chosen ? std::string("no such icon") : chosen.failure().what) << "\n";
+        return 1;
+    }
+    const ChosenGroup& c = chosen->front();
+    const IconGroup& group = c.variant < 0 ? set->load(ResourceKind::Icon, c.position)
+                                           : set->loadOtherLanguage(ResourceKind::Icon, c.variant);
+    const std::string which = iconOf(name, group.identity);
+    if (group.failure) {
+        err << "pellimar-cli extract: " << which << ": " << group.failure->message() << "\n";
+        return 1;
+    }
+    bool failed = false;
+    // The deepest image of each square size (the first of equals).
+    std::map<int, std::size_t> best;
+    for (std::size_t j = 0; j < group.images.size(); ++j) {
+        const StoredImage& image = group.images[j];
+        const std::string about = which + ": image " + std::to_string(j);
+        if (!image.loaded()) {
+            err << "pellimar-cli extract: " << about << ": "
+                << (image.failure ? image.failure->message() : "its bytes were not read") << "\n";
+            failed = true;
+            continue;
+        }
+        if (image.width() != image.height()) {
+            err << "pellimar-cli extract: note: " << about << " is " << image.width() << "x"
+                << image.height() << ": a theme holds square images only\n";
+            continue;
+        }
+        auto it = best.find(image.width());
+        if (it == best.end() || image.depth > group.images[it->second].depth)
+            best[image.width()] = j;
+    }
+    for (const auto& [size, j] : best) {
+        const StoredImage& image = group.images[j];
+        const std::string about = which + ": image " + std::to_string(j);
+        std::optional<std::vector<std::uint8_t>> encoded;
+        if (!looksLikePng(image.data)) {
+            const Result<Icon> icon = decodeIconImage(image.data);
+            if (!icon) {
+                err << "pellimar-cli extract: " << about << ": " << icon.failure().message()
+                    << "\n";
+                failed = true;
+                continue;
+            }
+            encoded = iconToPng(*icon);
+            if (!encoded) {
+                err << "pellimar-cli extract: " << about << ": cannot be encoded as PNG\n";
+                failed = true;
+                continue;
+            }
+        }
+        const std::string pixels = std::to_string(size) + "x" + std::to_string(size);
+        const fs::path folder = fs::path(root) / "hicolor" / pixels / "apps";
+        const fs::path target = folder / (*appName + ".png");
+        std::error_code ec;
+        fs::create_directories(folder, ec);
+        errno = 0;
+        if (ec ||
+            !writeOutput(target, encoded ? std::span<const std::uint8_t>(*encoded) : image.data)) {
+            err << "pellimar-cli extract: cannot write " << target.string() << ": "
+                << (ec      ? ec.message()
+                    : errno ? systemReason(errno)
+                            : "write failed")
+                << "\n";
+            failed = true;
+            continue;
+        }
+        if (json)
+            out << "{\"source\": " << jsonString(name) << ", \"icon\": " << group.identity.position
+                << identityJson(group.identity) << ", \"file\": " << jsonString(target.string())
+                << ", \"format\": \"png\", \"bytes\": "
+                << (encoded ? encoded->size() : image.data.size()) << ", \"width\": " << size
+                << ", \"height\": " << size << ", \"depth\": " << image.depth << "}\n";
+        else
+            out << target.string() << "\n";
+    }
+    if (best.empty() && !failed) {
+        err << "pellimar-cli extract: " << which << " has no square image: nothing written\n";
+        failed = true;
+    }
+    out.flush();
+    return failed ? 1 : 0;
+}
+
 }  // namespace
 
 int extract(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     ParsedArgs parsed;
-    if (auto done = readCommandLine(args,
-                                    {{"out", 'o', true},
-                                     {"format", 'f', true},
-                                     {"size", 's', true},
-                                     {"recursive", 'r', false},
-                                     {"json", 'j', false}},
-                                    kExtractCommand, out, err, parsed))
-        return *done;
+    std::vector<Option> options = {
+        {"out", 'o', true},        {"format", 'f', true}, {"size", 's', true},
+        {"recursive", 'r', false}, {"json", 'j', false},  {"any-file", 0, false},
+        {"theme", 0, true},        {"app-name", 0, true}, {"index", 0, true}};
+    options.insert(options.end(), kChoiceOptions.begin(), kChoiceOptions.end());
+    if (auto done = readCommandLine(args, options, kExtractCommand, out, err, parsed)) return *done;
+    GroupChoice choice;
+    if (auto wrong = readChoice(parsed, choice)) return usageError(kExtractCommand, *wrong, err);
+    if (auto text = parsed.last("index")) {
+        if (!parsed.has("theme"))
+            return usageError(kExtractCommand, "--index chooses the icon of --theme", err);
+        choice.index = parseNumber(*text, 0, 0x7FFFFFFF);
+        if (!choice.index) return usageError(kExtractCommand, "INDEX must be a number from 0", err);
+    }
+    if (parsed.has("theme")) return extractToTheme(parsed, choice, out, err);
+    if (parsed.has("app-name"))
+        return usageError(kExtractCommand, "--app-name names the icon of --theme", err);
+
     const std::string formatName = parsed.last("format").value_or("ico");
     Format format;
-    if (formatName == "ico")
+    if (formatName == "ico" || formatName == "cur")
         format = Format::Ico;
     else if (formatName == "png")
         format = Format::Png;
@@ -354,9 +562,10 @@ int extract(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     std::optional<int> size;
     if (auto text = parsed.last("size")) {
         if (format == Format::Ico)
-            return usageError(kExtractCommand,
-                              "--size does not apply to --format ico: its images stay as stored",
-                              err);
+            return usageError(
+                kExtractCommand,
+                "--size does not apply to --format " + formatName + ": its images stay as stored",
+                err);
         size = parseNumber(*text, 1, kMaxSize);
         if (!size) return usageError(kExtractCommand, "SIZE must be a number from 1 to 1024", err);
     }
@@ -375,10 +584,12 @@ int extract(const std::vector<std::string>& args, std::ostream& out, std::ostrea
         return 1;
     }
 
-    const FileKinds kinds{true, true, true, true};
+    FileKinds kinds{true, true, true, true};
+    kinds.more = true;
+    kinds.anyName = parsed.has("any-file");
     std::vector<Source> sources;
     for (const std::string& operand : parsed.operands) {
-        if (!isFolder(operand)) {
+        if (operand == "-" || !isFolder(operand)) {
             sources.push_back({operand, true});
             continue;
         }
@@ -387,7 +598,7 @@ int extract(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     }
 
     const bool progress = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
-    Run run(*dir, format, size, parsed.has("json"), progress, out, err);
+    Run run(*dir, format, size, choice, parsed.has("json"), progress, out, err);
     for (std::size_t i = 0; i < sources.size(); ++i) run.file(sources[i], i + 1, sources.size());
     run.finish();
     out.flush();

@@ -2,10 +2,13 @@
 
 #include <cerrno>
 #include <charconv>
+#include <map>
 #include <memory>
 #include <optional>
 
+#include "cli/input.h"
 #include "cli/json_text.h"
+#include "cli/resource_choice.h"
 #include "platform/bmp_file.h"
 #include "platform/icon_set.h"
 #include "platform/image_choice.h"
@@ -33,12 +36,57 @@ bool stoppedByCap(const IconGroup& group) {
     return group.failure && group.failure->fault == Fault::CapReached;
 }
 
+// What the reading left out of a file, but the images cap, which the listing
+// names itself where it stops.
+void notesOf(const IconSet& set, const std::string& name, std::ostream& err) {
+    for (const Failure& note : set.notes()) {
+        const bool imagesCap = note.fault == Fault::CapReached &&
+                               note.what.find(" images read of one file") != std::string::npos;
+        if (!imagesCap) err << "pellimar-cli: note: " << name << ": " << note.message() << "\n";
+    }
+}
+
+// The images of a group as list prints them: WIDTHxHEIGHT@BITS, and for a cursor
+// its hotspot after it (+X+Y).
+std::string imagesText(const IconGroup& group) {
+    std::string text;
+    for (const StoredImage& image : group.images) {
+        text += " " + std::to_string(image.width()) + "x" + std::to_string(image.height()) + "@" +
+                std::to_string(image.depth);
+        if (group.identity.kind == ResourceKind::Cursor)
+            text += "+" + std::to_string(image.hotspotX) + "+" + std::to_string(image.hotspotY);
+    }
+    return text;
+}
+
+// A group's line: its position, its ID or name and language when it has them,
+// its images. `lead` comes first: "" for an icon, "cursor " for a cursor, and a
+// "+" before either for a further language of the group above.
+void groupLine(std::ostream& out, const std::string& lead, const IconGroup& group) {
+    const std::string identity = identityText(group.identity);
+    out << lead << group.identity.position << (identity.empty() ? "" : " ") << identity
+        << imagesText(group) << "\n";
+}
+
+// The further languages of each position, in the file's order.
+std::map<int, std::vector<const IconGroup*>> languagesByPosition(const IconSet& set,
+                                                                 ResourceKind kind) {
+    std::map<int, std::vector<const IconGroup*>> out;
+    for (const IconGroup& group : set.otherLanguages(kind))
+        if (!stoppedByCap(group)) out[group.identity.position].push_back(&group);
+    return out;
+}
+
 void listAsText(const std::vector<std::string>& files, std::ostream& out, std::ostream& err,
                 int& status) {
-    for (const std::string& name : files) {
-        auto set = IconSet::open(name);
+    for (const std::string& operand : files) {
+        const std::string name = inputName(operand);
+        auto set = openInput(operand);
         if (!set) {
             if (set.failure().fault == Fault::NotIconContainer) {
+                // A kind that is told apart but not read is named.
+                if (!set.failure().what.empty())
+                    err << "pellimar-cli: note: " << name << ": " << set.failure().what << "\n";
                 out << name << ": 0\n";
                 continue;
             }
@@ -50,78 +98,121 @@ void listAsText(const std::vector<std::string>& files, std::ostream& out, std::o
         const int count = set->iconCount();
         out << name << ": " << count << "\n";
         bool capNoted = false;
-        for (int i = 0; i < count; ++i) {
-            const IconGroup& group = set->icons()[std::size_t(i)];
-            if (stoppedByCap(group)) {
-                noteListingCap(name, *set, i, err);
-                break;
-            }
-            out << i;
-            for (const StoredImage& image : group.images)
-                out << " " << image.width() << "x" << image.height() << "@" << image.depth;
-            out << "\n";
-            if (!capNoted && group.statedCount > kMaxImagesPerIcon) {
-                err << "pellimar-cli: note: " << name << ": icon " << i << " states "
-                    << group.statedCount << " images; only the first " << kMaxImagesPerIcon
-                    << " are read\n";
-                capNoted = true;
+        for (ResourceKind kind : {ResourceKind::Icon, ResourceKind::Cursor}) {
+            const std::string lead = kind == ResourceKind::Icon ? "" : "cursor ";
+            auto languages = languagesByPosition(*set, kind);
+            const auto& groups = set->groups(kind);
+            for (std::size_t i = 0; i < groups.size(); ++i) {
+                const IconGroup& group = groups[i];
+                if (stoppedByCap(group)) {
+                    noteListingCap(name, *set, int(i), err);
+                    break;
+                }
+                groupLine(out, lead, group);
+                for (const IconGroup* other : languages[int(i)]) groupLine(out, "+" + lead, *other);
+                if (!capNoted && group.statedCount > kMaxImagesPerIcon) {
+                    err << "pellimar-cli: note: " << name << ": " << groupText(group.identity)
+                        << " states " << group.statedCount << " images; only the first "
+                        << kMaxImagesPerIcon << " are read\n";
+                    capNoted = true;
+                }
             }
         }
+        notesOf(*set, name, err);
     }
+}
+
+// A group's images as JSON. Eight bytes of each image tell a PNG: the images
+// themselves are not read.
+void appendImagesJson(std::string& text, const IconGroup& group,
+                      const std::vector<std::optional<bool>>& pngs) {
+    text += ", \"images\": [";
+    for (std::size_t j = 0; j < group.images.size(); ++j) {
+        const StoredImage& image = group.images[j];
+        text += j ? ", {\"width\": " : "{\"width\": ";
+        appendNumber(text, std::uint64_t(image.width()));
+        text += ", \"height\": ";
+        appendNumber(text, std::uint64_t(image.height()));
+        text += ", \"depth\": ";
+        appendNumber(text, std::uint64_t(image.depth));
+        if (group.identity.kind == ResourceKind::Cursor) {
+            text += ", \"hotspot\": [";
+            appendNumber(text, image.hotspotX);
+            text += ", ";
+            appendNumber(text, image.hotspotY);
+            text += "]";
+        }
+        if (const std::optional<bool>& png = pngs[j]) {
+            text += *png ? ", \"png\": true, \"offset\": " : ", \"png\": false, \"offset\": ";
+            appendNumber(text, image.offset);
+            text += ", \"bytes\": ";
+            appendNumber(text, image.length);
+            text += "}";
+        } else {
+            text += ", \"png\": null, \"offset\": null, \"bytes\": null}";
+        }
+    }
+    text += "]";
 }
 
 void listAsJson(const std::vector<std::string>& files, std::ostream& out, std::ostream& err,
                 int& status) {
     out << "{\"files\": [";
     const char* fileSep = "\n  ";
-    for (const std::string& name : files) {
+    for (const std::string& operand : files) {
+        const std::string name = inputName(operand);
         out << fileSep << "{\"file\": " << jsonString(name);
         fileSep = ",\n  ";
-        auto set = IconSet::open(name);
+        auto set = openInput(operand);
+        if (!set && set.failure().fault == Fault::NotIconContainer && !set.failure().what.empty())
+            err << "pellimar-cli: note: " << name << ": " << set.failure().what << "\n";
         if (!set && set.failure().fault != Fault::NotIconContainer) {
             const std::string reason = reasonOf(set.failure());
             err << "pellimar-cli: cannot read " << name << ": " << reason << "\n";
-            out << ", \"readable\": false, \"error\": " << jsonString(reason) << ", \"icons\": []}";
+            out << ", \"readable\": false, \"error\": " << jsonString(reason)
+                << ", \"icons\": [], \"cursors\": []}";
             status = 1;
             continue;
         }
-        out << ", \"readable\": true, \"icons\": [";
-        const int count = set ? set->iconCount() : 0;
-        int i = 0;
-        for (; i < count; ++i) {
-            const IconGroup& group = set->icons()[std::size_t(i)];
-            // The same bound as the text listing: a file cannot make the output endless.
-            if (stoppedByCap(group)) {
-                noteListingCap(name, *set, i, err);
-                break;
-            }
-            // Built as text first: a stream insertion per field would cost more than
-            // the reading itself.
-            std::string text = i ? ",\n    {\"index\": " : "\n    {\"index\": ";
-            appendNumber(text, std::uint64_t(i));
-            text += ", \"images\": [";
-            // Eight bytes of each image tell a PNG: the images themselves are not read.
-            const std::vector<std::optional<bool>> pngs = set->pngImages(ResourceKind::Icon, i);
-            for (std::size_t j = 0; j < group.images.size(); ++j) {
-                const StoredImage& image = group.images[j];
-                text += j ? ", {\"width\": " : "{\"width\": ";
-                appendNumber(text, std::uint64_t(image.width()));
-                text += ", \"height\": ";
-                appendNumber(text, std::uint64_t(image.height()));
-                text += ", \"depth\": ";
-                appendNumber(text, std::uint64_t(image.depth));
-                if (const std::optional<bool>& png = pngs[j]) {
-                    text += *png ? ", \"png\": true, \"bytes\": " : ", \"png\": false, \"bytes\": ";
-                    appendNumber(text, image.length);
-                    text += "}";
-                } else {
-                    text += ", \"png\": null, \"bytes\": null}";
+        out << ", \"readable\": true";
+        for (ResourceKind kind : {ResourceKind::Icon, ResourceKind::Cursor}) {
+            out << (kind == ResourceKind::Icon ? ", \"icons\": [" : ", \"cursors\": [");
+            const int count = set ? int(set->groups(kind).size()) : 0;
+            auto languages = set ? languagesByPosition(*set, kind)
+                                 : std::map<int, std::vector<const IconGroup*>>();
+            int i = 0;
+            for (; i < count; ++i) {
+                const IconGroup& group = set->groups(kind)[std::size_t(i)];
+                // The same bound as the text listing: a file cannot make the output endless.
+                if (stoppedByCap(group)) {
+                    noteListingCap(name, *set, i, err);
+                    break;
                 }
+                // Built as text first: a stream insertion per field would cost more than
+                // the reading itself.
+                std::string text = i ? ",\n    {\"index\": " : "\n    {\"index\": ";
+                appendNumber(text, std::uint64_t(i));
+                text += identityJson(group.identity);
+                appendImagesJson(text, group, set->pngImages(kind, i));
+                text += ", \"other_languages\": [";
+                const char* sep = "";
+                for (const IconGroup* other : languages[i]) {
+                    text += sep;
+                    sep = ", ";
+                    text += "{" + identityJson(other->identity).substr(2);
+                    std::vector<std::optional<bool>> pngs;
+                    for (const StoredImage& image : other->images)
+                        pngs.push_back(set->isPng(image));
+                    appendImagesJson(text, *other, pngs);
+                    text += "}";
+                }
+                text += "]}";
+                out << text;
             }
-            out << text;
-            out << "]}";
+            out << (i > 0 ? "\n  ]" : "]");
         }
-        out << (i > 0 ? "\n  ]}" : "]}");
+        out << "}";
+        if (set) notesOf(*set, name, err);
     }
     out << (files.empty() ? "]}\n" : "\n]}\n");
 }
@@ -153,18 +244,19 @@ int draw(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     if (!size) return usageError(kDrawCommand, "SIZE must be a number from 1 to 1024", err);
     if (ops[3].empty()) return usageError(kDrawCommand, "OUT.bmp is empty", err);
 
-    auto set = IconSet::open(ops[0]);
+    const std::string name = inputName(ops[0]);
+    auto set = openInput(ops[0]);
     if (!set) {
-        err << "pellimar-cli: cannot read " << ops[0] << ": " << reasonOf(set.failure()) << "\n";
+        err << "pellimar-cli: cannot read " << name << ": " << reasonOf(set.failure()) << "\n";
         return 1;
     }
     if (*index >= set->iconCount()) {
-        err << "pellimar-cli: " << ops[0] << " has no icon " << *index << "\n";
+        err << "pellimar-cli: " << name << " has no icon " << *index << "\n";
         return 1;
     }
     const Result<Icon> icon = iconAtSize(*set, *index, *size);
     if (!icon) {
-        err << "pellimar-cli: " << ops[0] << ": icon " << *index << ": " << icon.failure().message()
+        err << "pellimar-cli: " << name << ": icon " << *index << ": " << icon.failure().message()
             << "\n";
         return 1;
     }

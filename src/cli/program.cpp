@@ -31,8 +31,9 @@ constexpr const char* kUsage =
 
 void help(std::ostream& out) {
     out << kUsage << "\n"
-        << "The icons stored in Windows executables and libraries (.exe, .dll), icon\n"
-           "libraries (.icl) and icon files (.ico), for scripts.\n"
+        << "The icons and cursors stored in Windows executables and libraries (.exe,\n"
+           ".dll, .mun...), icon libraries (.icl), icon files (.ico) and cursor files\n"
+           "(.cur), for scripts.\n"
            "\n"
            "Commands:\n";
     for (const Command& c : kCommands) {
@@ -45,8 +46,9 @@ void help(std::ostream& out) {
            "  -h, --help      show this help and exit\n"
            "  -V, --version   show the version and exit\n"
            "\n"
-           "'pellimar-cli COMMAND --help' describes a command. A \"-\" given as the output\n"
-           "path of a command that writes one file writes it to standard output.\n"
+           "'pellimar-cli COMMAND --help' describes a command. A \"-\" given as the FILE\n"
+           "to read reads standard input; given as the output path of a command that\n"
+           "writes one file, it writes the file to standard output.\n"
            "\n"
            "Exit status: 0 on success, 1 when something could not be read or written,\n"
            "2 for bad arguments.\n";

@@ -6,8 +6,11 @@
 #include <fstream>
 #include <optional>
 
+#include "cli/resource_choice.h"
 #include "core/settings.h"
 #include "export/save_command.h"
+#include "platform/icon_set.h"
+#include "platform/language_tags.h"
 
 namespace pellimar::cli {
 namespace fs = std::filesystem;
@@ -88,17 +91,29 @@ bool copyToStream(const fs::path& file, std::ostream& out) {
 
 int save(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     ParsedArgs parsed;
-    if (auto done =
-            readCommandLine(args, {{"format", 'f', true}, {"sizes", 's', true}, {"out", 'o', true}},
-                            kSaveCommand, out, err, parsed))
-        return *done;
-    const std::vector<std::string>& positional = parsed.operands;
+    std::vector<Option> options = {{"format", 'f', true}, {"sizes", 's', true}, {"out", 'o', true}};
+    options.insert(options.end(), kChoiceOptions.begin(), kChoiceOptions.end());
+    if (auto done = readCommandLine(args, options, kSaveCommand, out, err, parsed)) return *done;
+    std::vector<std::string> positional = parsed.operands;
     const std::string format = parsed.last("format").value_or("ico");
     const std::string sizes = parsed.last("sizes").value_or("32");
     const std::string outPath = parsed.last("out").value_or("");
-    if (positional.size() != 2) return usage(err, "FILE and INDEX are needed");
-    auto index = parseNumber(positional[1], 0, 0x7FFFFFFF);
-    if (!index) return usage(err, "INDEX must be a number from 0");
+    GroupChoice choice;
+    if (auto wrong = readChoice(parsed, choice)) return usage(err, *wrong);
+    if (choice.allLanguages) return usage(err, "save writes one icon: give --lang instead");
+    const bool byIdentity = choice.id || choice.name || choice.language;
+    if (byIdentity && positional.size() == 1) positional.push_back({});
+    if (positional.size() != 2)
+        return usage(err, byIdentity ? "FILE and INDEX, or FILE and --id or --name, are needed"
+                                     : "FILE and INDEX are needed");
+    std::optional<int> index;
+    if (!positional[1].empty()) {
+        index = parseNumber(positional[1], 0, 0x7FFFFFFF);
+        if (!index) return usage(err, "INDEX must be a number from 0");
+        if (choice.id || choice.name) return usage(err, "give INDEX, or --id or --name");
+    } else if (!choice.id && !choice.name) {
+        return usage(err, "--lang chooses a language of the icon INDEX, --id or --name gives");
+    }
     if (format != "ico" && format != "bmp" && format != "jpg" && format != "png" &&
         format != "original")
         return usage(err, "unknown format " + format);
@@ -110,6 +125,34 @@ int save(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     if (toStandardOutput && format != "original" && sizesOn(settings) != 1)
         return usage(err, "--out - takes one file: give one size");
 
+    if (byIdentity) {
+        // The icon the identity names, at its position in the file.
+        choice.index = index;
+        auto set = IconSet::open(positional[0]);
+        if (!set) {
+            err << "pellimar-cli save: cannot read " << positional[0] << ": "
+                << reasonOf(set.failure()) << "\n";
+            return 1;
+        }
+        const auto chosen = chooseGroups(*set, {ResourceKind::Icon}, choice);
+        if (!chosen || chosen->empty()) {
+            err << "pellimar-cli save: " << positional[0] << ": "
+                << (chosen ? std::string("no such icon") : chosen.failure().what) << "\n";
+            return 1;
+        }
+        const ChosenGroup& c = chosen->front();
+        if (c.variant >= 0) {
+            // The save command's rows are an icon's first language.
+            const IconGroup& first = set->icons()[std::size_t(c.position)];
+            err << "pellimar-cli save: " << positional[0] << ": save writes each icon in its "
+                << "first language ("
+                << (first.identity.language ? languageText(*first.identity.language) : "none")
+                << "); 'pellimar-cli extract --lang " << *choice.language << "' writes the other\n";
+            return 1;
+        }
+        index = c.position;
+        positional[1] = std::to_string(c.position);
+    }
     SaveReport report;
     SaveContext ctx{settings, report, {}};
     // As in the Save dialog, a name typed without extension gets the format's own.

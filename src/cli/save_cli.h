@@ -21,10 +21,14 @@ int save(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
 inline constexpr CommandText kSaveCommand = {
     "save",
     "usage: pellimar-cli save [--format ico|bmp|jpg|png|original] [--sizes 128,64,48,32,16]\n"
-    "                         --out PATH FILE INDEX",
+    "                         [--lang N|TAG] --out PATH FILE INDEX|--id N|--name TEXT",
     "Save icon INDEX (from 0, as list numbers them; for an icon file, its image INDEX)\n"
     "of FILE as the program's Save command saves one selected row, and print the\n"
-    "files written, one a line.\n"
+    "files written, one a line. --id N or --name TEXT chooses the icon by its\n"
+    "resource ID or name instead of INDEX; --lang N|TAG (1031 or de-DE) asks for the\n"
+    "icon in that language: save writes an icon's first language, as the program\n"
+    "shows it ('extract --lang' writes the others). An unknown ID, name or language\n"
+    "is an error that lists those the file has.\n"
     "\n"
     "Options:\n"
     "  -f, --format FORMAT  ico (the default), bmp or jpg: as the Save command's icon,\n"

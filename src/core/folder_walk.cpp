@@ -198,9 +198,12 @@ bool passesKindTest(const fs::path& path, const FileKinds& kinds) {
     const std::size_t slash = text.find_last_of('/');
     if (isDotEntry(std::string_view(text).substr(slash == std::string::npos ? 0 : slash + 1)))
         return false;
+    if (kinds.anyName) return true;
     const std::string ext = upperCaseExtension(path);
     return (kinds.exe && ext == ".EXE") || (kinds.dll && ext == ".DLL") ||
-           (kinds.ico && ext == ".ICO") || (kinds.icl && ext == ".ICL");
+           (kinds.ico && ext == ".ICO") || (kinds.icl && ext == ".ICL") ||
+           (kinds.more && (ext == ".CPL" || ext == ".OCX" || ext == ".SCR" || ext == ".MUN" ||
+                           ext == ".MUI" || ext == ".CUR"));
 }
 
 void listFolder(const fs::path& folder, std::vector<fs::path>& list) {

@@ -20,13 +20,19 @@ struct FileKinds {
     bool dll = false;
     bool ico = false;
     bool icl = false;
+    // Control panel items, controls, screen savers, resource-only and language
+    // libraries and cursors: .cpl, .ocx, .scr, .mun, .mui, .cur.
+    bool more = false;
+    // Every name: the files are told apart by their bytes alone.
+    bool anyName = false;
 };
 
 FileKinds fileKindsOf(const AppSettings& s);
 
 // True when `path`'s extension names an enabled kind (".EXE", ".DLL", ".ICO",
-// ".ICL" in any letter case). The entries "." and ".." never pass. Looks at the
-// name only: the walk below also asks that the entry be a regular file.
+// ".ICL" and those of `more` in any letter case), or for any name with `anyName`. The entries "."
+// and ".." never pass. Looks at the name only: the walk below also asks that the entry be a regular
+// file.
 bool passesKindTest(const std::filesystem::path& path, const FileKinds& kinds);
 
 // What a caller can do to a walk in progress: see each folder just before it is

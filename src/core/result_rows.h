@@ -36,6 +36,7 @@ struct PreparedRow {
     QImage picture;
     std::filesystem::path source;
     int iconPosition = 0;
+    std::string resource;  // the icon's resource ID or name; empty when it has none
 };
 
 // How far reading files into the list has got, for the window to show.

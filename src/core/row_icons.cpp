@@ -7,7 +7,14 @@
 namespace pellimar {
 
 bool rowsAreImages(const std::filesystem::path& source) {
-    return upperCaseExtension(source) == ".ICO";
+    const std::string ext = upperCaseExtension(source);
+    return ext == ".ICO" || ext == ".CUR";
+}
+
+std::optional<ResourceKind> imageFileKind(const IconSet& set) {
+    if (set.container() == IconContainer::IconFile) return ResourceKind::Icon;
+    if (set.container() == IconContainer::CursorFile) return ResourceKind::Cursor;
+    return std::nullopt;
 }
 
 std::string rowSourceText(const std::filesystem::path& source, int position) {
@@ -18,11 +25,12 @@ std::string rowSourceText(const std::filesystem::path& source, int position) {
 Result<IconGroup> rowGroupOf(IconSet& set, const std::filesystem::path& source, int position) {
     if (position < 0) return failure(Fault::NoSuchIcon, "icon " + std::to_string(position));
     if (rowsAreImages(source)) {
-        if (set.container() != IconContainer::IconFile)
-            return failure(Fault::BadValue, "icon file header", 0);
-        if (set.icons().empty() || std::size_t(position) >= set.icons()[0].images.size())
+        const auto kind = imageFileKind(set);
+        if (!kind) return failure(Fault::BadValue, "icon file header", 0);
+        const auto& groups = set.groups(*kind);
+        if (groups.empty() || std::size_t(position) >= groups[0].images.size())
             return failure(Fault::NoSuchIcon, "image " + std::to_string(position + 1));
-        IconGroup one = set.load(ResourceKind::Icon, 0, position);
+        IconGroup one = set.load(*kind, 0, position);
         StoredImage image = one.images[std::size_t(position)];
         if (!image.loaded())
             return (image.failure ? *image.failure : failure(Fault::NoImage))

@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <filesystem>
 #include <list>
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -15,8 +16,13 @@
 
 namespace pellimar {
 
-// True when the rows of `source` are the images of an icon file.
+// True when the rows of `source` are the images of an icon file (or of a cursor
+// file, named ".cur").
 bool rowsAreImages(const std::filesystem::path& source);
+
+// The kind of the images of an icon file or cursor file; nothing for the other
+// containers.
+std::optional<ResourceKind> imageFileKind(const IconSet& set);
 
 // What a person reads for a row: "regedit.exe, icon 1" (the first icon), or
 // "orange.ico, image 3" for the third image of an icon file.

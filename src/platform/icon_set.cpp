@@ -107,22 +107,34 @@ struct Located {
 };
 
 // The images of one kind in a program or library, by resource number: where
-// each lies, or why it cannot be had. The first usable entry of a number wins.
+// each lies, or why it cannot be had. An image stored in several languages is
+// taken in its group's language; otherwise the first usable entry of a number wins.
 class ImageIndex {
   public:
     void add(std::uint32_t id, Result<Located> where) {
         auto [it, fresh] = slots_.try_emplace(id, where);
-        if (!fresh && !it->second.ok() && where.ok()) it->second = where;
+        if (fresh) return;
+        if (!it->second.ok() && where.ok())
+            it->second = where;
+        else if (where.ok())
+            others_.emplace(id, *where);
     }
-    Result<Located> find(std::uint16_t id) const {
+    Result<Located> find(std::uint16_t id, std::optional<std::uint16_t> language) const {
         const auto it = slots_.find(id);
         if (it == slots_.end()) return failure(Fault::MissingImage, resourceNamed(id));
+        if (language && it->second.ok() && it->second->language != language) {
+            auto [first, last] = others_.equal_range(id);
+            for (; first != last; ++first)
+                if (first->second.language == language) return first->second;
+        }
         return it->second;
     }
     void reserve(std::size_t n) { slots_.reserve(n); }
 
   private:
     std::unordered_map<std::uint32_t, Result<Located>> slots_;
+    // Further languages of a number, rare: most files store each image once.
+    std::unordered_multimap<std::uint32_t, Located> others_;
 };
 
 // The entries of a group directory (RT_GROUP_ICON or RT_GROUP_CURSOR data).
@@ -170,6 +182,8 @@ struct IconSet::Reader {
     bool nameCutNoted = false;
     std::size_t nameUnitsLeft = kMaxNameUnitsPerFile;
     bool nameCapNoted = false;
+    std::size_t variantsLeft = kMaxLanguageVariants;
+    bool variantCapNoted = false;
 
     void note(Failure f) { set.notes_.push_back(std::move(f)); }
 
@@ -232,7 +246,7 @@ struct IconSet::Reader {
             StoredImage image;
             image.entry = e;
             Result<Located> where = index
-                                        ? index->find(e.resourceId)
+                                        ? index->find(e.resourceId, group.identity.language)
                                         : failure(Fault::MissingImage, resourceNamed(e.resourceId));
             std::array<std::uint8_t, 40> buffer;
             std::span<const std::uint8_t> head;
@@ -514,8 +528,13 @@ struct IconSet::Reader {
                 return index;
             }
             index.reserve(entries->size());
-            for (const DirEntry& e : *entries)
-                if (!e.isNamed()) index.add(e.name, dataOf(map, *root, e));
+            for (const DirEntry& e : *entries) {
+                if (e.isNamed()) continue;
+                index.add(e.name, dataOf(map, *root, e));
+                if (e.isDirectory())
+                    for (auto& [language, where] : furtherLanguages(map, *root, e))
+                        index.add(e.name, std::move(where));
+            }
             return index;
         };
         auto groupsOf = [&](std::uint16_t type, const char* what, ResourceKind kind,
@@ -529,6 +548,7 @@ struct IconSet::Reader {
             }
             std::vector<IconGroup>& out = kind == ResourceKind::Icon ? set.icons_ : set.cursors_;
             out.reserve(entries->size());
+            std::vector<std::pair<IconGroup, Result<Located>>> later;
             for (const DirEntry& e : *entries) {
                 IconGroup group;
                 group.identity.kind = kind;
@@ -536,8 +556,24 @@ struct IconSet::Reader {
                 group.identity.name = nameOf(*root, e);
                 const Result<Located> data = dataOf(map, *root, e);
                 if (data) group.identity.language = data->language;
+                if (e.isDirectory())
+                    for (auto& [language, where] : furtherLanguages(map, *root, e)) {
+                        IconGroup variant;
+                        variant.identity = group.identity;
+                        variant.identity.language = language;
+                        later.emplace_back(std::move(variant), std::move(where));
+                    }
                 fillGroup(group, data, &index, kind);
                 out.push_back(std::move(group));
+            }
+            // The further languages come after every first one: a cap they reach
+            // leaves the groups as the program counts them whole.
+            std::vector<IconGroup>& variants =
+                kind == ResourceKind::Icon ? set.iconLanguages_ : set.cursorLanguages_;
+            variants.reserve(later.size());
+            for (auto& [variant, where] : later) {
+                fillGroup(variant, where, &index, kind);
+                variants.push_back(std::move(variant));
             }
         };
         // The images are indexed only for a kind that has groups to name them.
@@ -549,6 +585,49 @@ struct IconSet::Reader {
             const ImageIndex cursors = indexOf(kRtCursor, "cursor image directory");
             groupsOf(kRtGroupCursor, "cursor group directory", ResourceKind::Cursor, cursors);
         }
+    }
+
+    // The languages after the first under a group's entry, each with where its
+    // data lies or why not. At most kMaxLanguageVariants of one file are read:
+    // every name of a file may lead to the same long language directory.
+    std::vector<std::pair<std::optional<std::uint16_t>, Result<Located>>> furtherLanguages(
+        const SectionMap& map, std::uint64_t root, const DirEntry& entry) {
+        std::vector<std::pair<std::optional<std::uint16_t>, Result<Located>>> out;
+        const std::uint64_t at = root + entry.targetOffset();
+        const auto named = r.u16(at + 12), numbered = r.u16(at + 14);
+        if (!named || !numbered) return out;  // the first language says why
+        const std::uint64_t count = std::uint64_t(*named) + *numbered;
+        for (std::uint64_t i = 1; i < count; ++i) {
+            if (variantsLeft == 0) {
+                if (!variantCapNoted) {
+                    variantCapNoted = true;
+                    note(failure(Fault::CapReached,
+                                 std::to_string(kMaxLanguageVariants) +
+                                     " further languages of one file's resources; the rest "
+                                     "are left out"));
+                }
+                break;
+            }
+            --variantsLeft;
+            const auto language = r.u32(at + 16 + i * 8), target = r.u32(at + 20 + i * 8);
+            if (!language || !target) {
+                out.emplace_back(std::nullopt,
+                                 failure(Fault::CutOff, "language directory", at + 16 + i * 8));
+                break;
+            }
+            std::optional<std::uint16_t> id;
+            if (!(*language & 0x80000000u)) id = std::uint16_t(*language);
+            if (*target & 0x80000000u) {
+                out.emplace_back(id, failure(Fault::BadValue, "language entry", at + 16 + i * 8));
+                continue;
+            }
+            // A data entry as the first language's is read.
+            DirEntry data{entry.name, *target};
+            Result<Located> where = dataOf(map, root, data);
+            if (where) where->language = id;
+            out.emplace_back(id, std::move(where));
+        }
+        return out;
     }
 
     // ---- NE files
@@ -693,6 +772,10 @@ Result<IconSet> IconSet::read(ByteSource source) {
         if (auto failed = reader.readIconFile()) return *failed;
         return set;
     }
+    // Animated cursors are RIFF files of form ACON: said apart, for they are
+    // what a person may well take for a cursor file.
+    if (r.u32(0) == 0x46464952u && r.u32(8) == 0x4E4F4341u)  // "RIFF", "ACON"
+        return failure(Fault::NotIconContainer, "animated cursor (.ani) files are not read");
     return failure(Fault::NotIconContainer);
 }
 
@@ -702,6 +785,15 @@ const IconGroup& IconSet::load(ResourceKind kind, int index, int image) {
     std::vector<StoredImage*> wanted;
     for (std::size_t i = 0; i < group.images.size(); ++i)
         if (image < 0 || std::size_t(image) == i) wanted.push_back(&group.images[i]);
+    loadImages(wanted);
+    return group;
+}
+
+const IconGroup& IconSet::loadOtherLanguage(ResourceKind kind, int index) {
+    IconGroup& group =
+        (kind == ResourceKind::Icon ? iconLanguages_ : cursorLanguages_).at(std::size_t(index));
+    std::vector<StoredImage*> wanted;
+    for (StoredImage& image : group.images) wanted.push_back(&image);
     loadImages(wanted);
     return group;
 }

@@ -44,6 +44,9 @@ inline constexpr int kMaxImagesPerFile = 65536;
 inline constexpr std::uint64_t kMaxHeldImageBytes = 256ull << 20;
 // The characters of a resource name that are kept.
 inline constexpr std::size_t kMaxResourceNameLength = 256;
+// The further languages of resources (after the first of each group or image)
+// read of one file.
+inline constexpr std::size_t kMaxLanguageVariants = 65536;
 
 // A resource's name: a number or a text.
 struct ResourceName {
@@ -115,6 +118,16 @@ class IconSet {
         return kind == ResourceKind::Icon ? icons_ : cursors_;
     }
     int iconCount() const { return int(icons_.size()); }
+    // A PE file may store a group in several languages. icons() and cursors()
+    // hold each group in its first language, as the program counts and shows
+    // them; the further languages are here, in the file's order, each with the
+    // position of the group it is a language of (so they never move a position).
+    // They are read after every first language, so caps reach them first.
+    const std::vector<IconGroup>& otherLanguages(ResourceKind kind) const {
+        return kind == ResourceKind::Icon ? iconLanguages_ : cursorLanguages_;
+    }
+    // Loads every image of further language `index` of that kind; returns it.
+    const IconGroup& loadOtherLanguage(ResourceKind kind, int index);
     // What was left out while reading, with why: directories cut off, caps reached.
     const std::vector<Failure>& notes() const { return notes_; }
 
@@ -143,6 +156,7 @@ class IconSet {
     ByteSource source_;
     IconContainer container_ = IconContainer::IconFile;
     std::vector<IconGroup> icons_, cursors_;
+    std::vector<IconGroup> iconLanguages_, cursorLanguages_;
     std::vector<Failure> notes_;
     // The ranges read so far, by where they start.
     std::map<std::uint64_t, std::shared_ptr<const std::vector<std::uint8_t>>> ranges_;

@@ -12,6 +12,7 @@
 #include <QMenu>
 #include <QMimeData>
 #include <QMouseEvent>
+#include <QPainter>
 #include <QPixmap>
 #include <QScreen>
 #include <QToolBar>
@@ -26,6 +27,7 @@
 #include "core/icon_image.h"
 #include "core/icon_transfer.h"
 #include "core/resources.h"
+#include "core/row_icons.h"
 #include "core/window_placement.h"
 #include "platform/atomic_file.h"
 #include "platform/bmp_file.h"
@@ -377,8 +379,10 @@ Result<Done> IconViewer::loadPreview(int image) {
     Result<Icon> icon = decodeStoredImage(images[std::size_t(image)]);
     if (!icon) return icon.failure().within("image " + std::to_string(image + 1));
     previewIcon_ = std::move(*icon);
-    preview->setPixmap(QPixmap::fromImage(
-        previewPictureAt(state_.group, image, previewIcon_, devicePixelRatioF())));
+    QImage picture = previewPictureAt(state_.group, image, previewIcon_, devicePixelRatioF());
+    if (state_.group.identity.kind == ResourceKind::Cursor)
+        markHotspot(picture, previewIcon_, images[std::size_t(image)]);
+    preview->setPixmap(QPixmap::fromImage(picture));
     return Done{};
 }
 
@@ -394,6 +398,24 @@ QImage onBlack(const Icon& icon) {
 }
 
 }  // namespace
+
+void markHotspot(QImage& picture, const Icon& icon, const StoredImage& image) {
+    if (picture.isNull() || icon.empty()) return;
+    // In the picture's own pixels: it may have more than the image has.
+    const double scale = double(picture.width()) / icon.width;
+    const QPointF at((image.hotspotX + 0.5) * scale, (image.hotspotY + 0.5) * scale);
+    const double arm = std::max(3.0, 4.0 * scale);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    // A cross in two colours shows on any pixel.
+    for (const auto& [colour, width] :
+         {std::pair{QColor(Qt::white), 3.0 * std::max(1.0, scale / 2)},
+          std::pair{QColor(Qt::red), 1.0 * std::max(1.0, scale / 2)}}) {
+        painter.setPen(QPen(colour, width));
+        painter.drawLine(at - QPointF(arm, 0), at + QPointF(arm, 0));
+        painter.drawLine(at - QPointF(0, arm), at + QPointF(0, arm));
+    }
+}
 
 QImage previewPictureAt(const IconGroup& group, int image, const Icon& icon, double ratio) {
     if (icon.empty()) return {};
@@ -473,11 +495,11 @@ bool IconViewer::loadViewedFile() {
         sourceName_ = nameOf(st.viewedFile);
         auto set = IconSet::open(st.viewedFile);
         if (!set) return cannotShow(reasonOf(set.failure()));
-        if (set->container() != IconContainer::IconFile)
-            return cannotShow(tr("it is not an icon file"));
-        if (set->icons().empty()) return cannotShow(tr("it holds no images"));
-        set->loadAll();
-        st.group = set->icons().front();
+        const std::optional<ResourceKind> kind = imageFileKind(*set);
+        if (!kind) return cannotShow(tr("it is not an icon file"));
+        if (set->groups(*kind).empty()) return cannotShow(tr("it holds no images"));
+        set->loadAll(*kind);
+        st.group = set->groups(*kind).front();
     }
     const IconGroup& group = st.group;
     if (group.images.empty())

@@ -66,6 +66,9 @@ Result<std::vector<std::uint8_t>> icoImageToBitmap(const StoredImage& image);
 // device-independent pixels, from the group's image that best gives that many
 // device pixels (its 64 px image for a 32 px one at ratio 2).
 QImage previewPictureAt(const IconGroup& group, int image, const Icon& icon, double ratio);
+// Marks the hotspot of cursor image `image` (decoded as `icon`) on its preview
+// `picture`, which may have more pixels than the image: a cross in red on white.
+void markHotspot(QImage& picture, const Icon& icon, const StoredImage& image);
 
 // A status bar of fixed-width text panels.
 class ViewerStatusBar;

@@ -26,7 +26,7 @@ TEST(ChooseFileToImport, AsksWithTheCommandsFilterAndGivesTheAnswer) {
     ASSERT_EQ(desktop.openRequests.size(), 1u);
     EXPECT_EQ(desktop.openRequests[0].filter,
               "exe file(*.exe)|*.EXE|ico file(*.ico)|*.ICO|dll file(*.dll)|*.DLL|all supported "
-              "file|*.ico;*.dll;*.exe;*.icl");
+              "file|*.ico;*.dll;*.exe;*.icl;*.cur|cur file(*.cur)|*.CUR");
     EXPECT_EQ(desktop.openRequests[0].defaultExt, "exe,dll");
 
     desktop.openAnswers.push_back(fs::path());

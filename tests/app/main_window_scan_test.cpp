@@ -156,17 +156,18 @@ TEST_F(MainWindowScanTest, IconFileRowsAreNumberedFromOne) {
 
 TEST_F(MainWindowScanTest, BadIconFilesAmongGoodOnesAreSkipped) {
     put("a.ico", iconFile(2));
-    put("b.ico", makeIco({dibImage(solidIcon(32, 32, 0xFF00FF00), 8)}, 2));  // a cursor
+    put("b.ico", makeIco({dibImage(solidIcon(32, 32, 0xFF00FF00), 8)}, 2));  // a cursor: read
     tree.file("c.ico", std::string("\0\0", 2));                              // truncated
     put("d.ico", iconFile(1));
     put("e.dll", library(2));
     scan();
     EXPECT_EQ(rowsFrom("a.ico"), 2);
+    EXPECT_EQ(rowsFrom("b.ico"), 1);
     EXPECT_EQ(rowsFrom("d.ico"), 1);
     EXPECT_EQ(rowsFrom("e.dll"), 2);
-    EXPECT_EQ(form.rowCount(), 5);
+    EXPECT_EQ(form.rowCount(), 6);
     EXPECT_EQ(form.statusText(1), "Idle ...");
-    EXPECT_EQ(form.statusText(3), "Icons: 5");
+    EXPECT_EQ(form.statusText(3), "Icons: 6");
 }
 
 TEST_F(MainWindowScanTest, SubFoldersOnAndOff) {

@@ -4,6 +4,7 @@
 
 #include <QAbstractItemView>
 #include <QAction>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
 #include <QRegularExpression>
@@ -215,6 +216,34 @@ TEST_F(MainWindowTest, DetailColumnsKeepTheirWidthsAndLongCaptionsTheirNumber) {
         view->fontMetrics().elidedText(caption, view->textElideMode(), 150 - 32 - 16);
     EXPECT_NE(shown, caption);
     EXPECT_TRUE(shown.endsWith("-007")) << shown.toStdString();
+}
+
+TEST_F(MainWindowTest, ResourceColumnShowsBeforeThePathAndSortsIdsAsNumbers) {
+    ResultList& list = *resultListOf(form_);
+    const QImage picture = listPicture(solidIcon(0x112233));
+    for (const auto& [position, resource] :
+         std::vector<std::pair<int, std::string>>{{0, "10"}, {1, "MAIN"}, {2, "9"}, {3, ""}})
+        list.addRow(picture, "/w/app.dll", position, resource);
+    EXPECT_EQ(list.model()
+                  ->headerData(ResultList::ColResource, Qt::Horizontal, Qt::DisplayRole)
+                  .toString(),
+              "Resource");
+    const QHeaderView* header = list.detailView()->horizontalHeader();
+    EXPECT_EQ(header->visualIndex(ResultList::ColResource), 2);
+    EXPECT_EQ(header->visualIndex(ResultList::ColPath), 3);
+    form_.sortByColumn(ResultList::ColResource);
+    auto resources = [&] {
+        std::vector<std::string> out;
+        for (int r = 0; r < list.rowCount(); ++r) out.push_back(list.model()->resource(r));
+        return out;
+    };
+    EXPECT_EQ(resources(), (std::vector<std::string>{"", "9", "10", "MAIN"}));
+    form_.sortByColumn(ResultList::ColResource);
+    EXPECT_EQ(resources(), (std::vector<std::string>{"MAIN", "10", "9", ""}));
+    EXPECT_EQ(list.model()
+                  ->data(list.model()->index(1, ResultList::ColResource), Qt::DisplayRole)
+                  .toString(),
+              "10");
 }
 
 TEST_F(MainWindowTest, IconMaskAndAlphaBecomeTransparency) {

@@ -79,7 +79,7 @@ TEST_F(MainWindowViewerTest, ImportingALibraryAddsOneRowPerIcon) {
     ASSERT_EQ(desktop_.openRequests.size(), 1u);
     EXPECT_EQ(desktop_.openRequests[0].filter,
               "exe file(*.exe)|*.EXE|ico file(*.ico)|*.ICO|dll file(*.dll)|*.DLL|all supported "
-              "file|*.ico;*.dll;*.exe;*.icl");
+              "file|*.ico;*.dll;*.exe;*.icl;*.cur|cur file(*.cur)|*.CUR");
     EXPECT_EQ(desktop_.openRequests[0].defaultExt, "exe,dll");
     ASSERT_EQ(resultListOf(form_)->rowCount(), 3);
     for (int r = 0; r < 3; ++r) {

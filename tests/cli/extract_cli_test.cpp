@@ -91,7 +91,8 @@ TEST_F(ExtractFixture, IconFilesHoldEveryImageExactlyAsStoredAndListAsTheSourceD
     EXPECT_EQ(imagesOf(fx::readWholeFile(out / "lib.dll-1.ico")),
               (std::vector<fx::Bytes>{small.data}));
 
-    // The round trip: list of each output gives the images of that icon, in order.
+    // The round trip: list of each output gives the images of that icon, in order
+    // (an icon file has no resource ID or language).
     std::ostringstream sourceList, outputList, err;
     ASSERT_EQ(cli::list({dll.string()}, sourceList, err), 0);
     ASSERT_EQ(cli::list({(out / "lib.dll-0.ico").string(), (out / "lib.dll-1.ico").string()},
@@ -100,9 +101,10 @@ TEST_F(ExtractFixture, IconFilesHoldEveryImageExactlyAsStoredAndListAsTheSourceD
     const auto source = lines(sourceList.str()), output = lines(outputList.str());
     ASSERT_EQ(source.size(), 3u);
     ASSERT_EQ(output.size(), 4u);
-    EXPECT_EQ("0" + source[1].substr(1), output[1]);
-    EXPECT_EQ(source[1], "0 32x32@4 48x48@32 256x256@32");
-    EXPECT_EQ("0" + source[2].substr(1), output[3]);
+    EXPECT_EQ(source[1], "0 id:1 lang:1033/en-US 32x32@4 48x48@32 256x256@32");
+    EXPECT_EQ(output[1], "0 32x32@4 48x48@32 256x256@32");
+    EXPECT_EQ(source[2], "1 id:2 lang:1033/en-US 16x16@24");
+    EXPECT_EQ(output[3], "0 16x16@24");
 
     // An icon file given as a source comes out equal to itself.
     const fx::Bytes icoFile = fx::makeIco({small, png});

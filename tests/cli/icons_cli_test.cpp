@@ -28,8 +28,8 @@ TEST(CliList, PrintsTheCountThenEachIconsImages) {
     auto text = dir.write("text.exe", Bytes{'h', 'i'});
     std::ostringstream out, err;
     EXPECT_EQ(cli::list({dll.string(), text.string()}, out, err), 0);
-    EXPECT_EQ(out.str(),
-              dll.string() + ": 2\n0 16x16@4 256x256@32\n1 32x32@24\n" + text.string() + ": 0\n");
+    EXPECT_EQ(out.str(), dll.string() + ": 2\n0 id:1 lang:1033/en-US 16x16@4 256x256@32\n" +
+                             "1 id:2 lang:1033/en-US 32x32@24\n" + text.string() + ": 0\n");
     EXPECT_EQ(err.str(), "");
 }
 
@@ -103,7 +103,7 @@ TEST(CliList, HugeStatedCountsGiveABoundedListingWithNotes) {
     const auto lines = std::count(text.begin(), text.end(), '\n');
     EXPECT_EQ(lines, 1 + long(cli::kMaxListedImages) / kMaxImagesPerIcon);
     std::string one = " 32x32@32";
-    std::string row = "0";
+    std::string row = "0 id:1";
     for (int i = 0; i < kMaxImagesPerIcon; ++i) row += one;
     EXPECT_NE(text.find("\n" + row + "\n"), std::string::npos);
     EXPECT_EQ(err.str(), "pellimar-cli: note: " + file.string() +

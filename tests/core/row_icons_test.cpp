@@ -35,9 +35,9 @@ struct RowFiles : ::testing::Test {
 };
 
 TEST(RowText, IconFileRowsAreImagesAndTheOthersIcons) {
-    for (const char* name : {"/x/a.ico", "/x/b.ICO", "/x/c.Ico"})
+    for (const char* name : {"/x/a.ico", "/x/b.ICO", "/x/c.Ico", "/x/a.cur", "/x/b.CUR"})
         EXPECT_TRUE(rowsAreImages(name)) << name;
-    for (const char* name : {"/x/a.ico.exe", "/x/ico", "/x/a.icon", "/x/a.cur"})
+    for (const char* name : {"/x/a.ico.exe", "/x/ico", "/x/a.icon", "/x/a.ani"})
         EXPECT_FALSE(rowsAreImages(name)) << name;
     EXPECT_EQ(rowSourceText("/w/regedit.exe", 0), "regedit.exe, icon 1");
     EXPECT_EQ(rowSourceText("/w/orange.ICO", 2), "orange.ICO, image 3");

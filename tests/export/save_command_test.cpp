@@ -208,6 +208,15 @@ TEST_F(SaveFixture, IcoImagesOf24And256PixelsAreSkippedRowsWithTheirSize) {
     EXPECT_TRUE(dir.names().empty());
 }
 
+TEST_F(SaveFixture, ACursorFilesImageIsSavedAsAnIconFilesIs) {
+    settings = sizes({16});
+    const fs::path cursor = src.dir.write("pointer.cur", fx::makeCur({{standardImage(16), 3, 4}}));
+    run({{cursor, 0, true}}, "c.ico");
+    EXPECT_TRUE(report.unreadableRows().empty());
+    ASSERT_EQ(report.files().size(), 1u);
+    EXPECT_EQ(readImage(report.folder() / report.files().front()).size(), QSize(16, 16));
+}
+
 TEST_F(SaveFixture, UnreadableRowsAreToldWithWhyAndWriteNothing) {
     const fx::Bytes good = fx::readWholeFile(src.multi);
     fx::Bytes pastTheEnd = good;
@@ -216,7 +225,6 @@ TEST_F(SaveFixture, UnreadableRowsAreToldWithWhyAndWriteNothing) {
     const std::vector<std::pair<std::string, fx::Bytes>> files = {
         {"text.ico", fx::Bytes{'h', 'i'}},
         {"program.ico", fx::makePe({{{standardImage(16)}}})},
-        {"cursor.ico", fx::makeIco({standardImage(16)}, 2)},
         {"past.ico", pastTheEnd},
         {"cut.ico", cutInEntries},
     };

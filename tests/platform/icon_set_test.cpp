@@ -315,6 +315,47 @@ TEST(PeGroups, NamesAsTextAndTheLanguageOfTheFirstLanguageEntry) {
     EXPECT_TRUE(set->notes().empty());
 }
 
+TEST(PeGroups, FurtherLanguagesAreHeldApartWithTheirGroupsPosition) {
+    IconGroupSpec first = coloured(kRed);
+    IconGroupSpec named = coloured(kGreen, u"MAIN");
+    named.language = 0x408;
+    named.otherLanguages.push_back({dibImage(solidIcon(16, 16, kBlue), 24)});
+    named.otherLanguages.push_back({dibImage(solidIcon(48, 48, kCyan), 8)});
+    auto set = readSet(makePe({first, named}));
+    ASSERT_TRUE(set) << why(set);
+    ASSERT_EQ(set->iconCount(), 2);  // the positions are those of the first languages
+    EXPECT_EQ(set->icons()[1].identity.language, 0x408);
+    const auto& others = set->otherLanguages(ResourceKind::Icon);
+    ASSERT_EQ(others.size(), 2u);
+    const struct {
+        std::uint16_t language;
+        int size;
+        std::uint32_t colour;
+    } expected[] = {{0x407, 16, kBlue}, {0x406, 48, kCyan}};
+    for (int i = 0; i < 2; ++i) {
+        const IconGroup& g = set->loadOtherLanguage(ResourceKind::Icon, i);
+        EXPECT_EQ(g.identity.position, 1);
+        EXPECT_EQ(g.identity.name->display(), "MAIN");
+        EXPECT_EQ(g.identity.language, expected[i].language);
+        ASSERT_EQ(g.images.size(), 1u);
+        EXPECT_EQ(g.images[0].width(), expected[i].size);
+        EXPECT_EQ(centre(decodeStoredImage(g.images[0])), expected[i].colour);
+    }
+    EXPECT_TRUE(set->otherLanguages(ResourceKind::Cursor).empty());
+
+    // Languages that name the same image numbers each take the image of their own.
+    IconGroupSpec shared = coloured(kRed);
+    shared.otherLanguages.push_back({dibImage(solidIcon(32, 32, kBlue), 24)});
+    shared.otherLanguagesShareIds = true;
+    auto translated = readSet(makePe({shared}));
+    ASSERT_TRUE(translated) << why(translated);
+    EXPECT_EQ(centre(iconAtSize(*translated, 0, 32)), kRed);
+    ASSERT_EQ(translated->otherLanguages(ResourceKind::Icon).size(), 1u);
+    const IconGroup& german = translated->loadOtherLanguage(ResourceKind::Icon, 0);
+    ASSERT_EQ(german.images.size(), 1u);
+    EXPECT_EQ(centre(decodeStoredImage(german.images[0])), kBlue);
+}
+
 TEST(PeGroups, LongNamesAreCutWithANote) {
     const Bytes file = makePe({coloured(kRed, std::u16string(300, u'N')), coloured(kGreen)});
     auto set = readSet(file);

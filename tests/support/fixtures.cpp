@@ -278,8 +278,9 @@ struct Resource {
     std::vector<std::pair<std::uint16_t, Bytes>> languages;
 };
 
+// The images are stored in the group's language, as resource compilers store them.
 Bytes groupData(const std::vector<IconImage>& images, std::uint16_t& nextId,
-                std::vector<Resource>& icons) {
+                std::vector<Resource>& icons, std::uint16_t language = 0x409) {
     Bytes g;
     append16(g, 0);
     append16(g, 1);
@@ -291,7 +292,7 @@ Bytes groupData(const std::vector<IconImage>& images, std::uint16_t& nextId,
         append16(g, im.bitCount);
         append32(g, std::uint32_t(im.data.size()));
         append16(g, id);
-        icons.push_back({3, {}, id, {{0x409, im.data}}});
+        icons.push_back({3, {}, id, {{language, im.data}}});
     }
     return g;
 }
@@ -333,9 +334,22 @@ std::vector<Resource> collect(const std::vector<IconGroupSpec>& groups,
         r.name = group.name;
         r.id = group.name.empty() ? nextGroupId++ : 0;
         std::uint16_t language = group.language;
-        r.languages.push_back({language, groupData(group.images, nextIconId, icons)});
-        for (const auto& other : group.otherLanguages)
-            r.languages.push_back({--language, groupData(other, nextIconId, icons)});
+        const std::uint16_t firstImageId = nextIconId;
+        r.languages.push_back({language, groupData(group.images, nextIconId, icons, language)});
+        for (const auto& other : group.otherLanguages) {
+            --language;
+            if (!group.otherLanguagesShareIds) {
+                r.languages.push_back({language, groupData(other, nextIconId, icons, language)});
+                continue;
+            }
+            // The same numbers again, each image a further language of its number.
+            std::uint16_t id = firstImageId;
+            std::vector<Resource> translated;
+            r.languages.push_back({language, groupData(other, id, translated, language)});
+            for (Resource& t : translated)
+                for (Resource& icon : icons)
+                    if (icon.id == t.id) icon.languages.push_back(std::move(t.languages[0]));
+        }
         groupRes.push_back(std::move(r));
     }
     for (const CursorGroupSpec& group : cursorGroups) {

@@ -82,7 +82,11 @@ struct IconGroupSpec {
     std::u16string name;
     std::vector<std::vector<IconImage>> otherLanguages;
     // The language of the first language entry; each further one is one less.
+    // Images are stored in their group's language.
     std::uint16_t language = 0x409;
+    // The further languages name the first one's image numbers, each of which
+    // then holds an image in every language (at most as many as the first has).
+    bool otherLanguagesShareIds = false;
 };
 
 // One cursor group of an executable: numbered (ids 1, 2, ... in the order given)

@@ -415,26 +415,25 @@ TEST_F(ViewerFixture, FileThatIsNoIconSaysWhyAndOpensNoViewer) {
     EXPECT_EQ(form->imageChoice->count(), 0);
     EXPECT_EQ(form->thumbnailList->thumbnails().count(), 0);
 
-    // A cursor file, and a program, are no icon files.
+    // A program is no icon file; a cursor file is shown as one.
     auto cursor = shown(dir.write("c.cur", makeIco({dibImage(patternIcon(16, 16, 16), 4)}, 2)));
     const Bytes dll = makePe({{{dibImage(patternIcon(16, 16, 16), 4)}}});
     auto program = shown(dir.write("app.ico", dll));
-    ASSERT_EQ(desk.messages.size(), 3u);
-    EXPECT_EQ(cursor->imageChoice->count(), 0);
+    ASSERT_EQ(desk.messages.size(), 2u);
+    EXPECT_EQ(cursor->imageChoice->count(), 1);
     EXPECT_EQ(program->imageChoice->count(), 0);
-    EXPECT_EQ(desk.messages[1].text, "Cannot show c.cur: it is not an icon file.");
-    EXPECT_EQ(desk.messages[2].text, "Cannot show app.ico: it is not an icon file.");
+    EXPECT_EQ(desk.messages[1].text, "Cannot show app.ico: it is not an icon file.");
     shown(dir.path() / "missing.ico");
-    ASSERT_EQ(desk.messages.size(), 4u);
-    EXPECT_EQ(desk.messages[3].text,
+    ASSERT_EQ(desk.messages.size(), 3u);
+    EXPECT_EQ(desk.messages[2].text,
               "Cannot show missing.ico: cannot open: No such file or directory.");
 
     // Opened as Import from a File opens it: the message, and no empty viewer.
     const fs::path cut = dir.write("cut.ico", Bytes{0, 0, 1, 0, 0x60, 0xEA, 0, 0, 0, 0});
     showIconViewer(desk, nullptr, cut);
-    ASSERT_EQ(desk.messages.size(), 5u);
-    EXPECT_TRUE(desk.messages[4].text.starts_with("Cannot show cut.ico: icon directory cut off"))
-        << desk.messages[4].text;
+    ASSERT_EQ(desk.messages.size(), 4u);
+    EXPECT_TRUE(desk.messages[3].text.starts_with("Cannot show cut.ico: icon directory cut off"))
+        << desk.messages[3].text;
     EXPECT_TRUE(desk.modalForms.empty());
 }
 
@@ -677,4 +676,16 @@ TEST_F(ViewerFixture, CopyPutsTheChosenImageOnTheClipboardWithItsAlpha) {
 }
 
 }  // namespace
+TEST_F(ViewerFixture, CursorFileIsShownWithItsHotspotMarked) {
+    const fs::path cur =
+        dir.write("hand.cur", makeCur({{dibImage(solidIcon(32, 32, 0xFF0000FF), 24), 4, 20}}));
+    auto form = shown(cur);
+    EXPECT_TRUE(desk.messages.empty());
+    ASSERT_EQ(form->imageChoice->count(), 1);
+    const QImage seen = form->preview->pixmap().toImage();
+    ASSERT_EQ(seen.size(), QSize(32, 32));
+    EXPECT_EQ(QColor(seen.pixel(4, 20)), QColor(Qt::red));    // the cross's centre
+    EXPECT_EQ(seen.pixel(28, 4) | 0xFF000000u, 0xFF0000FFu);  // away from it, the image
+}
+
 }  // namespace pellimar
