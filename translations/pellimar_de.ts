@@ -637,6 +637,10 @@ Abbrechen und beenden?</translation>
         <source>the file could not be written</source>
         <translation>die Datei konnte nicht geschrieben werden</translation>
     </message>
+    <message>
+        <source>it is not a regular file</source>
+        <translation>es ist keine reguläre Datei</translation>
+    </message>
 </context>
 <context>
     <name>pellimar::TipsDialog</name>
