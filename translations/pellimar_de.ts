@@ -228,7 +228,7 @@ Abbrechen und beenden?</translation>
         <translation>  Bilder:  </translation>
     </message>
     <message>
-        <source>Error information in h2</source>
+        <source>Error infomation in h2</source>
         <translation>Fehlerhafte Bildangaben</translation>
     </message>
     <message>

@@ -517,7 +517,7 @@ void IconViewer::makeThumbnails() {
 void IconViewer::showChosenImage() {
     const int k = imageChoice->currentIndex();
     if (!loadPreview(k)) {
-        setStatusText(0, tr("Error information in h2"));
+        setStatusText(0, tr("Error infomation in h2"));
         return;
     }
     const StoredImage& image = state_.group.images[std::size_t(k)];

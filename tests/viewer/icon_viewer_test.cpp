@@ -366,7 +366,7 @@ TEST_F(ViewerFixture, ImageThatCannotBeDecodedLeavesThePreviewAndSaysSo) {
         << desk.messages[0].text;
     form->imageChoice->setCurrentIndex(2);
     form->showChosenImage();
-    EXPECT_EQ(form->statusText(0), "Error information in h2");
+    EXPECT_EQ(form->statusText(0), "Error infomation in h2");
     EXPECT_EQ(form->previewIcon().width, 16);
     EXPECT_EQ(form->statusText(1), "");
 }
