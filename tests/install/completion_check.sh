@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks pellimar-cli's shell completion against the program itself: for each
 # command its `--help` lists, bash and fish offer exactly the options that help
-# names and, after --format, the formats of its usage line; zsh's file names the
+# names (in its option lines and its usage) and, after --format, the formats of
+# its usage line; zsh's file names the
 # same options. A new option the completion misses fails here.
 #   completion_check.sh PELLIMAR_CLI COMPLETION_FOLDER
 set -euo pipefail
@@ -44,7 +45,10 @@ same "bash: the program's options" "$(echo --help --version -h -V | words)" "$(b
 zsh -n "$folder/_pellimar-cli" || fail "zsh cannot read _pellimar-cli"
 for command in $commands; do
     help=$("$cli" "$command" --help)
-    options=$(grep -oE '^  (-[a-zA-Z], )?--[a-z-]+' <<<"$help" | tr -d ',' | words)
+    # The options of its option lines ("  -o, --out DIR", "      --id N"), and
+    # those its usage names in prose only (up to the first empty line).
+    options=$({ grep -oE '^ +(-[a-zA-Z], )?--[a-z-]+' <<<"$help" | tr -d ','
+                sed '/^$/q' <<<"$help" | grep -oE -- '--[a-z][a-z-]*' || true; } | words)
     same "bash: options of $command" "$options" "$(bash_offers "$command" -)"
     same "fish: options of $command" "$options" "$(fish_offers "$command -")"
     for option in $(grep -oE -- '--[a-z-]+' <<<"$options"); do
