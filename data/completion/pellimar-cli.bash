@@ -30,14 +30,14 @@ _pellimar_cli() {
             options="--help -h"
             ;;
         save)
-            options="--format -f --sizes -s --out -o --help -h"
-            valued="--format|-f|--sizes|-s|--out|-o"
+            options="--format -f --sizes -s --out -o --id --name --lang --help -h"
+            valued="--format|-f|--sizes|-s|--out|-o|--id|--name|--lang"
             formats="ico bmp jpg png original"
             ;;
         extract)
-            options="--out -o --format -f --size -s --recursive -r --json -j --help -h"
-            valued="--out|-o|--format|-f|--size|-s"
-            formats="ico png bmp jpg"
+            options="--out -o --format -f --size -s --recursive -r --any-file --id --name --lang --all-languages --json -j --theme --app-name --index --help -h"
+            valued="--out|-o|--format|-f|--size|-s|--id|--name|--lang|--theme|--app-name|--index"
+            formats="ico cur png bmp jpg"
             ;;
         *)
             return
@@ -61,6 +61,9 @@ _pellimar_cli() {
                 ;;
             --size)
                 mapfile -t COMPREPLY < <(compgen -W "16 24 32 48 64 128 256" -- "$cur")
+                ;;
+            --theme)
+                _filedir -d
                 ;;
             --out | -o)
                 if [[ $command == extract ]]; then
