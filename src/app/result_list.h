@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -81,6 +82,13 @@ class ResultModel : public QAbstractTableModel {
     // Removes every row and gives the memory back.
     void clearRows();
 
+    // Everything the model holds, taken out for undoing a removal: rows, their
+    // sources and their pictures (shared, not copied).
+    struct Contents;
+    Contents contents() const;
+    // Puts `contents` back in place of the rows held now.
+    void restore(Contents contents);
+
     const std::filesystem::path& source(int row) const;
     int iconPosition(int row) const { return rows_.at(std::size_t(row)).position; }
     int imageIndex(int row) const { return int(rows_.at(std::size_t(row)).image); }
@@ -96,6 +104,15 @@ class ResultModel : public QAbstractTableModel {
         std::int32_t position;
         std::uint32_t image;
     };
+
+  public:
+    struct Contents {
+        std::vector<Row> rows;
+        std::vector<std::filesystem::path> sources;
+        ImageList images;
+    };
+
+  private:
     std::uint32_t sourceId(const std::filesystem::path& source);
     // The bytes a column sorts by.
     std::string sortKey(const Row& row, int column) const;
@@ -144,6 +161,10 @@ class ResultList : public QWidget {
     void clearRows();
     // Removes the selected rows and their own images; returns how many went.
     int deleteSelected();
+    // Clear All and Delete keep what they removed until the list next changes:
+    // undo() brings those rows back as they were, selection included.
+    bool canUndo() const { return undo_.has_value(); }
+    void undo();
 
     // A click on a column header: flips that column's own direction and sorts.
     void sortByColumn(int column);
@@ -173,6 +194,8 @@ class ResultList : public QWidget {
     void doubleClicked();
     void columnClicked(int column);
     void contextMenuRequested(const QPoint& globalPos);
+    // Undo became possible or impossible.
+    void undoChanged(bool possible);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -186,6 +209,15 @@ class ResultList : public QWidget {
     QStackedWidget* stack_;
     QListView* iconView_;
     QTableView* detailView_;
+    // Keeps what the model holds now, with the selection, for undo().
+    void keepForUndo();
+    void forgetUndo();
+
+    struct Removed {
+        ResultModel::Contents contents;
+        std::vector<bool> selected;
+    };
+    std::optional<Removed> undo_;
     ViewStyle style_ = ViewStyle::Detail;
     int sortColumn_ = 0;
     std::array<int, 3> sortDirection_{0, 0, 0};

@@ -120,6 +120,7 @@ TEST_F(MainWindowTest, WindowHasItsMenusToolBarAndStatusPanels) {
          false},
         {control<QAction>(form_, "saveAllItem"), "Save &All", {}, false},
         {control<QAction>(form_, "clearAllItem"), "&Clear All", QKeySequence("Shift+Del"), false},
+        {control<QAction>(form_, "undoItem"), "&Undo", QKeySequence("Ctrl+Z"), false},
         {control<QAction>(form_, "exitItem"), "E&xit", QKeySequence("Alt+F4"), true},
         {control<QAction>(form_, "showTipsItem"), "&Show Tips", {}, true},
         {control<QAction>(form_, "reportItem"), "&Result Report", {}, true},
@@ -135,6 +136,7 @@ TEST_F(MainWindowTest, WindowHasItsMenusToolBarAndStatusPanels) {
          false},
         {control<QAction>(form_, "contextClearAllItem"), "&Clear all", QKeySequence("Shift+Del"),
          false},
+        {control<QAction>(form_, "contextUndoItem"), "&Undo", QKeySequence("Ctrl+Z"), false},
         {control<QAction>(form_, "selectAllItem"), "Select &All", QKeySequence("Ctrl+A"), false},
         {control<QAction>(form_, "copyIconItem"), "C&opy Icon", QKeySequence("Ctrl+C"), false},
     };
@@ -143,8 +145,8 @@ TEST_F(MainWindowTest, WindowHasItsMenusToolBarAndStatusPanels) {
         EXPECT_EQ(i.action->shortcut(), i.key) << i.caption;
         EXPECT_EQ(i.action->isEnabled(), i.enabled) << i.caption;
     }
-    EXPECT_EQ(control<QMenu>(form_, "fileMenu")->actions().size(), 9);
-    EXPECT_EQ(control<QMenu>(form_, "listContextMenu")->actions().size(), 12);
+    EXPECT_EQ(control<QMenu>(form_, "fileMenu")->actions().size(), 10);
+    EXPECT_EQ(control<QMenu>(form_, "listContextMenu")->actions().size(), 13);
 
     struct Button {
         QToolButton* button;
@@ -283,6 +285,46 @@ TEST_F(MainWindowTest, DeleteAfterSortKeepsEveryRowsOwnPicture) {
     form_.deleteSelected();
     EXPECT_EQ(list.rowCount(), 3);
     EXPECT_EQ(form_.statusText(3), "Icons: 3");
+}
+
+// Clear All and Delete are undone by Ctrl+Z until the list next changes: every
+// row comes back in its place, with its own picture and its selection.
+TEST_F(MainWindowTest, ClearAllAndDeleteCanBeUndoneUntilTheListChanges) {
+    addRows({{"/u/a.dll", 0}, {"/u/a.dll", 1}, {"/u/b.dll", 0}, {"/u/c.dll", 4}});
+    ResultList& list = *resultListOf(form_);
+    const std::vector<QString> before = captions();
+    list.setRowSelected(1, true);
+    list.setRowSelected(2, true);
+    QAction* undo = control<QAction>(form_, "undoItem");
+    form_.deleteSelected();
+    EXPECT_EQ(list.rowCount(), 2);
+    EXPECT_TRUE(undo->isEnabled());
+    EXPECT_TRUE(control<QAction>(form_, "contextUndoItem")->isEnabled());
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(captions(), before);
+    EXPECT_EQ(form_.selectedCount(), 2);
+    EXPECT_TRUE(list.isSelected(1) && list.isSelected(2));
+    EXPECT_FALSE(undo->isEnabled());  // once only
+
+    form_.clearAll();
+    EXPECT_EQ(list.rowCount(), 0);
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(captions(), before);
+    EXPECT_EQ(form_.statusText(3), "Icons: 4");
+    for (int r = 0; r < list.rowCount(); ++r)
+        EXPECT_EQ(shownColour(list, r), colourFor(list.source(r).string(), list.iconPosition(r)));
+
+    // A row added after the clearing ends what can be undone; so does a sort.
+    form_.clearAll();
+    addRows({{"/u/new.dll", 0}});
+    EXPECT_FALSE(undo->isEnabled());
+    form_.undoRemoval();
+    EXPECT_EQ(captions(), std::vector<QString>{"new.dll-001"});
+    list.selectAll();
+    form_.deleteSelected();
+    form_.sortByColumn(ResultList::ColIcons);
+    form_.undoRemoval();
+    EXPECT_EQ(list.rowCount(), 0);
 }
 
 TEST_F(MainWindowTest, SelectAllCountsEveryRow) {
@@ -472,13 +514,14 @@ TEST_F(MainWindowTest, NoTipsWhenShowIsOffAndFirstStartCreatesTheFiles) {
     EXPECT_TRUE(form_.settings().searchchildfolder);
 }
 
-TEST_F(MainWindowTest, SaveAllSelectsEveryRowThenSaves) {
+// Save All saves every row by itself (see MainSave): it neither selects the rows
+// nor clicks the Save button.
+TEST_F(MainWindowTest, SaveAllLeavesTheSelectionAndTheSaveButtonAlone) {
     QSignalSpy save(control<QToolButton>(form_, "saveButton"), &QToolButton::clicked);
     addRows({{"/a/x.exe", 0}, {"/a/x.exe", 1}, {"/a/x.exe", 2}});
     resultListOf(form_)->setRowSelected(2, true);
     form_.enableFileMenuCommands();
     control<QAction>(form_, "saveAllItem")->trigger();
-    EXPECT_EQ(form_.selectedCount(), 3);
-    EXPECT_EQ(form_.statusText(5), "Selected: 3");
-    EXPECT_EQ(save.count(), 1);
+    EXPECT_EQ(form_.selectedCount(), 1);
+    EXPECT_EQ(save.count(), 0);
 }
