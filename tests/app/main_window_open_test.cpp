@@ -157,8 +157,8 @@ TEST_F(MainWindowOpenTest, WhatGaveNoRowIsToldAndEveryMissingPathIsNamedAtOnce) 
     fs::create_symlink("/dev/zero", zero);
     const fs::path none = files_.write("none.exe", makePe({}));
     const fs::path one = files_.write("one.dll", library(1));
-    form_.openPaths({files_.path() / "gone1.dll", pipe, zero, none, files_.path() / "gone2.exe",
-                     one});
+    form_.openPaths(
+        {files_.path() / "gone1.dll", pipe, zero, none, files_.path() / "gone2.exe", one});
     ASSERT_EQ(desktop_.messages.size(), 1u);
     EXPECT_EQ(desktop_.messages[0].text, "Cannot find these 2 files or folders:\n" +
                                              (files_.path() / "gone1.dll").string() + "\n" +
