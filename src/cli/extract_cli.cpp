@@ -34,6 +34,10 @@ namespace {
 enum class Format { Ico, Png, Bmp, Jpg };
 
 constexpr int kMaxSize = 1024;
+// What one input file may make a run write: this much, or its size this many
+// times when that is more.
+constexpr std::uint64_t kMinOutputCap = 256ull << 20;
+constexpr std::uint64_t kOutputCapFactor = 64;
 constexpr int kPictureSize = 32;
 
 struct Source {
@@ -87,6 +91,11 @@ class Run {
     // Writes one output; `details` are further JSON members (", \"width\": 16").
     void write(const std::string& source, int index, const std::string& name,
                std::span<const std::uint8_t> bytes, const std::string& details);
+    void write(const std::string& source, int index, const std::string& name,
+               std::span<const ByteSpan> pieces, const std::string& details);
+    // Whether the source's outputs may grow by `size` bytes: false, with the run
+    // stopped for that source and a note naming the cap, when they may not.
+    bool withinCap(const std::string& source, int index, std::uint64_t size);
 
     fs::path dir_;
     Format format_;
@@ -94,41 +103,12 @@ class Run {
     bool json_, progress_;
     std::ostream &out_, &err_;
     NameBook names_;
+    // What one source may make the run write, and what it has written.
+    std::uint64_t budget_ = 0, written_ = 0;
+    bool capped_ = false;
     bool failed_ = false;
     bool progressShown_ = false;
 };
-
-// Writes a file that is not there yet directly, and replaces one that is through
-// writeFileAtomically. Either way a failure leaves no part of a file behind and
-// never destroys a file that was there. Neither waits for the disk: outputs can be
-// made again from their sources, and a flush per file would cost more than all the
-// rest of a run. False with errno set on failure.
-bool writeOutput(const fs::path& target, std::span<const std::uint8_t> bytes) {
-    const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-    if (fd < 0) return errno == EEXIST && writeFileAtomically(target, bytes, Durability::Scratch);
-    const std::uint8_t* p = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            const int error = n < 0 ? errno : EIO;
-            ::close(fd);
-            ::unlink(target.c_str());
-            errno = error;
-            return false;
-        }
-        p += n;
-        left -= std::size_t(n);
-    }
-    if (::close(fd) != 0) {
-        const int error = errno;
-        ::unlink(target.c_str());
-        errno = error;
-        return false;
-    }
-    return true;
-}
 
 const char* extensionOf(Format f) {
     switch (f) {
@@ -154,22 +134,47 @@ void Run::fail(const std::string& what) {
     note(what);
 }
 
+bool Run::withinCap(const std::string& source, int index, std::uint64_t size) {
+    if (capped_) return false;
+    if (written_ + size <= budget_) return true;
+    capped_ = true;
+    fail(source + ": extraction stops at icon " + std::to_string(index) +
+         ": one input file may make it write at most " + std::to_string(budget_ >> 20) + " MB (" +
+         std::to_string(kMinOutputCap >> 20) + " MB, or " + std::to_string(kOutputCapFactor) +
+         " times the file's size when that is more), and " + std::to_string(written_ >> 20) +
+         " MB are written");
+    return false;
+}
+
 void Run::write(const std::string& source, int index, const std::string& name,
                 std::span<const std::uint8_t> bytes, const std::string& details) {
+    const ByteSpan piece = bytes;
+    write(source, index, name, std::span(&piece, 1), details);
+}
+
+void Run::write(const std::string& source, int index, const std::string& name,
+                std::span<const ByteSpan> pieces, const std::string& details) {
+    std::uint64_t size = 0;
+    for (const ByteSpan& piece : pieces) size += piece.size();
+    if (!withinCap(source, index, size)) return;
     const fs::path target = dir_ / names_.claim(name);
+    // Whole or not at all under its name, never through a link planted by someone
+    // else. Not synced: outputs can be made again from their sources, and a flush
+    // per file would cost more than all the rest of a run.
     errno = 0;
-    if (!writeOutput(target, bytes)) {
-        fail("cannot write " + target.string() + ": " +
+    if (!writeFileAtomically(target, pieces, Durability::Scratch)) {
+        fail("cannot write " + quotedName(target.string()) + ": " +
              (errno ? systemReason(errno) : std::string("write failed")));
         return;
     }
+    written_ += size;
     if (!json_) {
-        out_ << target.string() << "\n";
+        out_ << quotedName(target.string()) << "\n";
         return;
     }
-    out_ << "{\"source\": " << jsonString(source) << ", \"icon\": " << index
-         << ", \"file\": " << jsonString(target.string()) << ", \"format\": \""
-         << extensionOf(format_) << "\", \"bytes\": " << bytes.size() << details << "}\n";
+    out_ << "{" << jsonNameMembers("source", source) << ", \"icon\": " << index << ", "
+         << jsonNameMembers("file", target.string()) << ", \"format\": \"" << extensionOf(format_)
+         << "\", \"bytes\": " << size << details << "}\n";
 }
 
 // "FILE: icon N" for the messages about an icon.
@@ -197,12 +202,14 @@ void Run::icoGroup(const IconGroup& group, const std::string& source, const std:
         if (group.images.empty()) fail(iconOf(source, index) + ": its directory names no image");
         return;  // otherwise every image failed, each named above
     }
-    const auto bytes = encodeStoredGroup(group);
-    if (!bytes) {
-        fail(iconOf(source, index) + ": " + bytes.failure().message());
+    // Written from the images as held: an image the group names many times is
+    // held once, however often the file names it.
+    const auto file = encodeStoredGroupInPieces(group);
+    if (!file) {
+        fail(iconOf(source, index) + ": " + file.failure().message());
         return;
     }
-    write(source, index, base + "-" + std::to_string(index) + ".ico", *bytes,
+    write(source, index, base + "-" + std::to_string(index) + ".ico", file->pieces,
           ", \"images\": " + std::to_string(readable));
 }
 
@@ -298,18 +305,21 @@ void Run::file(const Source& source, std::size_t number, std::size_t total) {
         return;
     }
     const int count = set->iconCount();
+    written_ = 0;
+    capped_ = false;
+    budget_ = std::max(kMinOutputCap, kOutputCapFactor * set->fileSize());
     if (count == 0 && source.named) note(source.path + ": no icons");
     std::string base = fs::path(source.path).filename().string();
     if (base.empty()) base = "icon";
     // Every stored byte the run needs is read once, in as few reads as may be.
     const bool asStored = format_ == Format::Ico || (format_ == Format::Png && !size_);
     if (asStored) set->loadAll();
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < count && !capped_; ++i) {
         const IconGroup& group = set->icons()[std::size_t(i)];
         // As for list: a file that names the same image in every entry of 65,535
         // groups cannot make the run write without end.
         if (group.failure && group.failure->fault == Fault::CapReached) {
-            note(source.path + ": extraction stops after " + std::to_string(kMaxListedImages) +
+            fail(source.path + ": extraction stops after " + std::to_string(kMaxListedImages) +
                  " images, before icon " + std::to_string(i) + " of " + std::to_string(count));
             break;
         }
@@ -386,6 +396,8 @@ int extract(const std::vector<std::string>& args, std::ostream& out, std::ostrea
             sources.push_back({p.string(), false});  // regular files only
     }
 
+    // Temporaries of runs killed before, where the file system has no unnamed files.
+    removeStaleTemporaries(*dir);
     const bool progress = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
     Run run(*dir, format, size, parsed.has("json"), progress, out, err);
     for (std::size_t i = 0; i < sources.size(); ++i) run.file(sources[i], i + 1, sources.size());

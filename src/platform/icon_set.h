@@ -115,6 +115,8 @@ class IconSet {
         return kind == ResourceKind::Icon ? icons_ : cursors_;
     }
     int iconCount() const { return int(icons_.size()); }
+    // The size of the file read, in bytes.
+    std::uint64_t fileSize() const { return source_.size(); }
     // What was left out while reading, with why: directories cut off, caps reached.
     const std::vector<Failure>& notes() const { return notes_; }
 

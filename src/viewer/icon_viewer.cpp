@@ -89,7 +89,7 @@ fs::path fspath(const QString& s) {
 // A failure message with the system's reason for `error` (an errno value), when
 // there is one, on a line of its own.
 std::string withReason(const std::string& text, int error) {
-    return error != 0 ? text + "\n" + std::strerror(error) : text;
+    return error != 0 ? text + "\n" + writeErrorText(error) : text;
 }
 
 // A message with what went wrong on a line of its own.
