@@ -39,16 +39,16 @@ void listAsText(const std::vector<std::string>& files, std::ostream& out, std::o
         auto set = IconSet::open(name);
         if (!set) {
             if (set.failure().fault == Fault::NotIconContainer) {
-                out << name << ": 0\n";
+                out << quotedName(name) << ": 0\n";
                 continue;
             }
             err << "pellimar-cli: cannot read " << name << ": " << reasonOf(set.failure()) << "\n";
-            out << name << ": 0\n";
+            out << quotedName(name) << ": 0\n";
             status = 1;
             continue;
         }
         const int count = set->iconCount();
-        out << name << ": " << count << "\n";
+        out << quotedName(name) << ": " << count << "\n";
         bool capNoted = false;
         for (int i = 0; i < count; ++i) {
             const IconGroup& group = set->icons()[std::size_t(i)];
@@ -75,7 +75,7 @@ void listAsJson(const std::vector<std::string>& files, std::ostream& out, std::o
     out << "{\"files\": [";
     const char* fileSep = "\n  ";
     for (const std::string& name : files) {
-        out << fileSep << "{\"file\": " << jsonString(name);
+        out << fileSep << "{" << jsonNameMembers("file", name);
         fileSep = ",\n  ";
         auto set = IconSet::open(name);
         if (!set && set.failure().fault != Fault::NotIconContainer) {

@@ -1,7 +1,8 @@
 // Writes the sample files of the desktop-service tests into a folder: a PE32+
 // program, a PE32 library and an NE library, each with icons, built by the
 // fixture builder. With --crafted, also crafted.dll: 1 MB whose 257 icon groups
-// each name its one 1 MB image 255 times (for the benchmarks of the output caps).
+// each name its one 1 MB image 255 times (for the benchmarks of the output caps);
+// with --seeds, small files of the same shapes for the fuzz corpus.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -12,9 +13,10 @@
 namespace fx = pellimar::fixtures;
 
 int main(int argc, char** argv) {
-    const bool crafted = argc == 3 && std::string(argv[2]) == "--crafted";
-    if (argc != 2 && !crafted) {
-        std::fprintf(stderr, "usage: write_sample_files FOLDER [--crafted]\n");
+    const std::string mode = argc == 3 ? argv[2] : "";
+    const bool crafted = mode == "--crafted", seeds = mode == "--seeds";
+    if (argc != 2 && !crafted && !seeds) {
+        std::fprintf(stderr, "usage: write_sample_files FOLDER [--crafted | --seeds]\n");
         return 2;
     }
     const std::filesystem::path dir = argv[1];
@@ -28,6 +30,11 @@ int main(int argc, char** argv) {
         {"library32.dll", fx::makePe(groups, fx::PeKind::Pe32)},
         {"library16.dll", fx::makeNe({{{fx::dibImage(fx::patternIcon(32, 32, 16), 4)}}})}};
     if (crafted) files.emplace_back("crafted.dll", fx::makeSharedGroupPe(257, 255, 1u << 20));
+    // Seeds of the fuzz corpus: the crafted files' shapes at a size a fuzzer takes.
+    if (seeds) {
+        files.emplace_back("shared-groups.dll", fx::makeSharedGroupPe(257, 255, 4096));
+        files.emplace_back("many-ids.dll", fx::makeManyIdsPe(2048, 64, 64));
+    }
     for (const auto& [name, bytes] : files) {
         std::FILE* f = std::fopen((dir / name).c_str(), "wb");
         if (!f || std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size() ||
