@@ -33,7 +33,7 @@ int main(int argc, char** argv) {
     // Seeds of the fuzz corpus: the crafted files' shapes at a size a fuzzer takes.
     if (seeds) {
         files.emplace_back("shared-groups.dll", fx::makeSharedGroupPe(257, 255, 4096));
-        files.emplace_back("many-ids.dll", fx::makeManyIdsPe(2048, 64, 64));
+        files.emplace_back("many-ids.dll", fx::makeManyIdsPe(240, 64, 64));
     }
     for (const auto& [name, bytes] : files) {
         std::FILE* f = std::fopen((dir / name).c_str(), "wb");
