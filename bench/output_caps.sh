@@ -13,7 +13,7 @@ measure() {
   local label=$1; shift
   local status=0
   /usr/bin/time -f "%e %M" -o "$work/time" "$@" >/dev/null 2>"$work/err" || status=$?
-  read -r wall peak <"$work/time"
+  read -r wall peak < <(tail -n 1 "$work/time")
   printf '%-28s exit %d, %6.2f s, peak %6d KB, wrote %s\n' "$label" "$status" "$wall" "$peak" \
     "$(du -sb "$work/out" 2>/dev/null | cut -f1) bytes"
   grep -v "^Command exited" "$work/err" | sed 's/^/    /' | head -n 3
