@@ -342,8 +342,7 @@ bool writeFileInPlace(const fs::path& target, std::span<const std::uint8_t> byte
     if (fd < 0) {
         struct stat st {};
         // Refused by O_NOFOLLOW, or before it by the kernel's own rule for links.
-        if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode))
-            errno = kLinkAtNameError;
+        if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) errno = kLinkAtNameError;
         return false;
     }
     struct stat st {};
