@@ -3,6 +3,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -53,9 +54,39 @@ bool writeAll(int fd, const std::uint8_t* data, std::size_t size) {
     return true;
 }
 
+// The pieces in as few system calls as may be.
 bool writePieces(int fd, std::span<const ByteSpan> pieces) {
-    for (const ByteSpan& piece : pieces)
-        if (!writeAll(fd, piece.data(), piece.size())) return false;
+    constexpr std::size_t kMaxVectors = 1024;  // IOV_MAX on Linux
+    std::size_t first = 0, offset = 0;  // the piece not yet written whole, and its bytes written
+    iovec vectors[kMaxVectors];
+    while (first < pieces.size()) {
+        std::size_t count = 0;
+        for (std::size_t i = first; i < pieces.size() && count < kMaxVectors; ++i) {
+            const std::size_t skip = i == first ? offset : 0;
+            if (pieces[i].size() == skip) continue;
+            vectors[count++] = {const_cast<std::uint8_t*>(pieces[i].data()) + skip,
+                                pieces[i].size() - skip};
+        }
+        if (count == 0) return true;
+        step();
+        ssize_t n = ::writev(fd, vectors, int(count));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (n == 0) {
+            errno = EIO;
+            return false;
+        }
+        // Moves past what was written.
+        auto left = std::size_t(n);
+        while (first < pieces.size() && left >= pieces[first].size() - offset) {
+            left -= pieces[first].size() - offset;
+            ++first;
+            offset = 0;
+        }
+        offset += left;
+    }
     return true;
 }
 
@@ -169,7 +200,12 @@ struct Pending {
 // allows, else under a temporary name. Created as any new file is (the umask and
 // the folder's default permissions apply); an existing file's permissions are kept.
 bool createFile(Pending& p) {
-    if (canLinkUnnamed()) {
+    struct stat st {};
+    const bool exists = ::fstatat(p.folder->fd, p.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+    // A new name takes an unnamed file by one link; an existing one is replaced by
+    // a rename, which costs the same from a temporary name as from an unnamed file
+    // linked in under one first.
+    if (!exists && canLinkUnnamed()) {
         p.fd = ::openat(p.folder->fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
         if (p.fd < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return false;
     }
@@ -186,10 +222,7 @@ bool createFile(Pending& p) {
         p.temporary.clear();
         return false;
     }
-    struct stat st {};
-    if (::fstatat(p.folder->fd, p.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
-        S_ISREG(st.st_mode) && ::fchmod(p.fd, st.st_mode & 07777) != 0)
-        return false;
+    if (exists && S_ISREG(st.st_mode) && ::fchmod(p.fd, st.st_mode & 07777) != 0) return false;
     return true;
 }
 
@@ -271,7 +304,13 @@ bool add(BatchState& state, const fs::path& target, std::span<const ByteSpan> pi
     bool ok = createFile(p) && writePieces(p.fd, pieces);
     if (ok && sync)  // starts the flush now; the sync at the end only waits for it
         (void)::sync_file_range(p.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
-    if (ok && !sync) {
+    if (ok && !sync && !p.temporary.empty()) {
+        // A named file is closed before it takes its name, as nothing more is done
+        // through it.
+        ok = ::close(p.fd) == 0;
+        p.fd = -1;
+        ok = ok && place(p);
+    } else if (ok && !sync) {
         ok = place(p);
         int error = errno;
         if (::close(p.fd) != 0 && ok) {
