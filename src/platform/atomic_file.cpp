@@ -202,6 +202,11 @@ struct Pending {
 bool createFile(Pending& p) {
     struct stat st {};
     const bool exists = ::fstatat(p.folder->fd, p.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
+    // A folder in the way fails now, not when a batch gives the file its name.
+    if (exists && S_ISDIR(st.st_mode)) {
+        errno = EISDIR;
+        return false;
+    }
     // A new name takes an unnamed file by one link; an existing one is replaced by
     // a rename, which costs the same from a temporary name as from an unnamed file
     // linked in under one first.
