@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 #include "platform/icon_decode.h"
 #include "platform/icon_encoder.h"
@@ -34,6 +35,15 @@ void exercise(IconSet& set, ResourceKind kind) {
         if (auto file = encodeStoredGroup(group)) {
             // What was written reads back as one group.
             if (auto again = IconSet::read(ByteSource(*file))) again->loadAll(kind);
+            // The same file in pieces, as extract and save write it, holds the same bytes.
+            auto pieces = encodeStoredGroupInPieces(group);
+            if (!pieces) __builtin_trap();
+            std::vector<std::uint8_t> joined;
+            for (const auto& piece : pieces->pieces)
+                joined.insert(joined.end(), piece.begin(), piece.end());
+            if (joined != *file || pieces->size != file->size()) __builtin_trap();
+        } else if (encodeStoredGroupInPieces(group)) {
+            __builtin_trap();
         }
         if (!group.images.empty()) (void)encodeStoredImage(kind, group.images[0]);
     }

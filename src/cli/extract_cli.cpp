@@ -38,6 +38,10 @@ namespace {
 enum class Format { Ico, Png, Bmp, Jpg };
 
 constexpr int kMaxSize = 1024;
+// What one input file may make a run write: this much, or its size this many
+// times when that is more.
+constexpr std::uint64_t kMinOutputCap = 256ull << 20;
+constexpr std::uint64_t kOutputCapFactor = 64;
 constexpr int kPictureSize = 32;
 
 struct Source {
@@ -93,6 +97,11 @@ class Run {
     // Writes one output of `group`; `details` are further JSON members (", \"width\": 16").
     void write(const std::string& source, const GroupIdentity& group, const std::string& name,
                std::span<const std::uint8_t> bytes, const std::string& details, const char* format);
+    void write(const std::string& source, const GroupIdentity& group, const std::string& name,
+               std::span<const ByteSpan> pieces, const std::string& details, const char* format);
+    // Whether the source's outputs may grow by `size` bytes: false, with the run
+    // stopped for that source and a note naming the cap, when they may not.
+    bool withinCap(const std::string& source, const GroupIdentity& group, std::uint64_t size);
 
     fs::path dir_;
     Format format_;
@@ -102,41 +111,12 @@ class Run {
     bool json_, progress_;
     std::ostream &out_, &err_;
     NameBook names_;
+    // What one source may make the run write, and what it has written.
+    std::uint64_t budget_ = 0, written_ = 0;
+    bool capped_ = false;
     bool failed_ = false;
     bool progressShown_ = false;
 };
-
-// Writes a file that is not there yet directly, and replaces one that is through
-// writeFileAtomically. Either way a failure leaves no part of a file behind and
-// never destroys a file that was there. Neither waits for the disk: outputs can be
-// made again from their sources, and a flush per file would cost more than all the
-// rest of a run. False with errno set on failure.
-bool writeOutput(const fs::path& target, std::span<const std::uint8_t> bytes) {
-    const int fd = ::open(target.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOCTTY, 0666);
-    if (fd < 0) return errno == EEXIST && writeFileAtomically(target, bytes, Durability::Scratch);
-    const std::uint8_t* p = bytes.data();
-    std::size_t left = bytes.size();
-    while (left > 0) {
-        const ssize_t n = ::write(fd, p, left);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) {
-            const int error = n < 0 ? errno : EIO;
-            ::close(fd);
-            ::unlink(target.c_str());
-            errno = error;
-            return false;
-        }
-        p += n;
-        left -= std::size_t(n);
-    }
-    if (::close(fd) != 0) {
-        const int error = errno;
-        ::unlink(target.c_str());
-        errno = error;
-        return false;
-    }
-    return true;
-}
 
 const char* extensionOf(Format f) {
     switch (f) {
@@ -162,23 +142,48 @@ void Run::fail(const std::string& what) {
     note(what);
 }
 
+bool Run::withinCap(const std::string& source, const GroupIdentity& group, std::uint64_t size) {
+    if (capped_) return false;
+    if (written_ + size <= budget_) return true;
+    capped_ = true;
+    fail(source + ": extraction stops at " + groupText(group) +
+         ": one input file may make it write at most " + std::to_string(budget_ >> 20) + " MB (" +
+         std::to_string(kMinOutputCap >> 20) + " MB, or " + std::to_string(kOutputCapFactor) +
+         " times the file's size when that is more), and " + std::to_string(written_ >> 20) +
+         " MB are written");
+    return false;
+}
+
 void Run::write(const std::string& source, const GroupIdentity& group, const std::string& name,
                 std::span<const std::uint8_t> bytes, const std::string& details,
                 const char* format) {
+    const ByteSpan piece = bytes;
+    write(source, group, name, std::span(&piece, 1), details, format);
+}
+
+void Run::write(const std::string& source, const GroupIdentity& group, const std::string& name,
+                std::span<const ByteSpan> pieces, const std::string& details, const char* format) {
+    std::uint64_t size = 0;
+    for (const ByteSpan& piece : pieces) size += piece.size();
+    if (!withinCap(source, group, size)) return;
     const fs::path target = dir_ / names_.claim(name);
+    // Whole or not at all under its name, never through a link planted by someone
+    // else. Not synced: outputs can be made again from their sources, and a flush
+    // per file would cost more than all the rest of a run.
     errno = 0;
-    if (!writeOutput(target, bytes)) {
-        fail("cannot write " + target.string() + ": " +
+    if (!writeFileAtomically(target, pieces, Durability::Scratch)) {
+        fail("cannot write " + quotedName(target.string()) + ": " +
              (errno ? systemReason(errno) : std::string("write failed")));
         return;
     }
+    written_ += size;
     if (!json_) {
-        out_ << target.string() << "\n";
+        out_ << quotedName(target.string()) << "\n";
         return;
     }
-    out_ << "{\"source\": " << jsonString(source) << ", \"icon\": " << group.position
-         << identityJson(group) << ", \"file\": " << jsonString(target.string())
-         << ", \"format\": \"" << format << "\", \"bytes\": " << bytes.size() << details << "}\n";
+    out_ << "{" << jsonNameMembers("source", source) << ", \"icon\": " << group.position
+         << identityJson(group) << ", " << jsonNameMembers("file", target.string())
+         << ", \"format\": \"" << format << "\", \"bytes\": " << size << details << "}\n";
 }
 
 // "FILE: icon N" for the messages about an icon; with its language when a run
@@ -223,14 +228,16 @@ void Run::icoGroup(const IconGroup& group, const std::string& source, const std:
             fail(iconOf(source, id, languages_) + ": its directory names no image");
         return;  // otherwise every image failed, each named above
     }
-    const auto bytes = encodeStoredGroup(group);
-    if (!bytes) {
-        fail(iconOf(source, id, languages_) + ": " + bytes.failure().message());
+    // Written from the images as held: an image the group names many times is
+    // held once, however often the file names it.
+    const auto file = encodeStoredGroupInPieces(group);
+    if (!file) {
+        fail(iconOf(source, id, languages_) + ": " + file.failure().message());
         return;
     }
     const bool cursor = id.kind == ResourceKind::Cursor;
-    write(source, id, stemOf(base, id, choice_.allLanguages) + (cursor ? ".cur" : ".ico"), *bytes,
-          ", \"images\": " + std::to_string(readable), cursor ? "cur" : "ico");
+    write(source, id, stemOf(base, id, choice_.allLanguages) + (cursor ? ".cur" : ".ico"),
+          file->pieces, ", \"images\": " + std::to_string(readable), cursor ? "cur" : "ico");
 }
 
 void Run::pngImages(const IconGroup& group, const std::string& source, const std::string& base) {
@@ -336,6 +343,9 @@ void Run::file(const Source& source, std::size_t number, std::size_t total) {
         fail("cannot read " + name + ": " + reasonOf(set.failure()));
         return;
     }
+    written_ = 0;
+    capped_ = false;
+    budget_ = std::max(kMinOutputCap, kOutputCapFactor * set->fileSize());
     if (set->iconCount() == 0 && set->cursors().empty() && source.named) note(name + ": no icons");
     for (const Failure& left : set->notes())
         if (left.fault == Fault::CapReached &&
@@ -373,13 +383,14 @@ void Run::file(const Source& source, std::size_t number, std::size_t total) {
         const auto& groups = set->groups(kind);
         for (std::size_t i = 0; i < groups.size(); ++i)
             if (groups[i].failure && groups[i].failure->fault == Fault::CapReached) {
-                note(name + ": extraction stops after " + std::to_string(kMaxListedImages) +
+                fail(name + ": extraction stops after " + std::to_string(kMaxListedImages) +
                      " images, before " + groupText(groups[i].identity) + " of " +
                      std::to_string(groups.size()));
                 break;
             }
     }
     for (const ChosenGroup& c : *chosen) {
+        if (capped_) break;
         const IconGroup& group = groupOf(*set, c);
         if (format_ == Format::Ico)
             icoGroup(group, name, base);
@@ -597,6 +608,8 @@ int extract(const std::vector<std::string>& args, std::ostream& out, std::ostrea
             sources.push_back({p.string(), false});  // regular files only
     }
 
+    // Temporaries of runs killed before, where the file system has no unnamed files.
+    removeStaleTemporaries(*dir);
     const bool progress = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
     Run run(*dir, format, size, choice, parsed.has("json"), progress, out, err);
     for (std::size_t i = 0; i < sources.size(); ++i) run.file(sources[i], i + 1, sources.size());

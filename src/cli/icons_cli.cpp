@@ -87,16 +87,16 @@ void listAsText(const std::vector<std::string>& files, std::ostream& out, std::o
                 // A kind that is told apart but not read is named.
                 if (!set.failure().what.empty())
                     err << "pellimar-cli: note: " << name << ": " << set.failure().what << "\n";
-                out << name << ": 0\n";
+                out << quotedName(name) << ": 0\n";
                 continue;
             }
             err << "pellimar-cli: cannot read " << name << ": " << reasonOf(set.failure()) << "\n";
-            out << name << ": 0\n";
+            out << quotedName(name) << ": 0\n";
             status = 1;
             continue;
         }
         const int count = set->iconCount();
-        out << name << ": " << count << "\n";
+        out << quotedName(name) << ": " << count << "\n";
         bool capNoted = false;
         for (ResourceKind kind : {ResourceKind::Icon, ResourceKind::Cursor}) {
             const std::string lead = kind == ResourceKind::Icon ? "" : "cursor ";
@@ -161,7 +161,7 @@ void listAsJson(const std::vector<std::string>& files, std::ostream& out, std::o
     const char* fileSep = "\n  ";
     for (const std::string& operand : files) {
         const std::string name = inputName(operand);
-        out << fileSep << "{\"file\": " << jsonString(name);
+        out << fileSep << "{" << jsonNameMembers("file", name);
         fileSep = ",\n  ";
         auto set = openInput(operand);
         if (!set && set.failure().fault == Fault::NotIconContainer && !set.failure().what.empty())

@@ -82,4 +82,76 @@ std::string jsonString(std::string_view text) {
     return out;
 }
 
+bool isValidUtf8(std::string_view text) {
+    for (std::size_t i = 0; i < text.size();) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        const std::size_t n = utf8Length(text, i);
+        if (n == 0) return false;
+        i += n;
+    }
+    return true;
+}
+
+std::string jsonNameMembers(std::string_view key, std::string_view name) {
+    std::string out = "\"" + std::string(key) + "\": " + jsonString(name);
+    if (isValidUtf8(name)) return out;
+    static const char hex[] = "0123456789abcdef";
+    out += ", \"" + std::string(key) + "_hex\": \"";
+    for (const char c : name) {
+        out += hex[static_cast<unsigned char>(c) >> 4];
+        out += hex[static_cast<unsigned char>(c) & 0xF];
+    }
+    out += '"';
+    return out;
+}
+
+std::string quotedName(std::string_view name) {
+    const auto isControl = [](unsigned char c) { return c < 0x20 || c == 0x7F; };
+    bool plain = true;
+    for (const char c : name) plain = plain && !isControl(static_cast<unsigned char>(c));
+    if (plain) return std::string(name);
+    // As ls quotes for the shell: 'text' with each control character as $'\n' or
+    // $'\ooo' between, and each ' as \'.
+    std::string out;
+    bool open = false;
+    for (const char ch : name) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (isControl(c)) {
+            if (open) out += '\'';
+            open = false;
+            out += "$'";
+            switch (c) {
+                case '\n':
+                    out += "\\n";
+                    break;
+                case '\t':
+                    out += "\\t";
+                    break;
+                case '\r':
+                    out += "\\r";
+                    break;
+                default:
+                    out += '\\';
+                    out += char('0' + (c >> 6));
+                    out += char('0' + ((c >> 3) & 7));
+                    out += char('0' + (c & 7));
+            }
+            out += '\'';
+        } else if (ch == '\'') {
+            if (open) out += '\'';
+            open = false;
+            out += "\\'";
+        } else {
+            if (!open) out += '\'';
+            open = true;
+            out += ch;
+        }
+    }
+    if (open) out += '\'';
+    return out;
+}
+
 }  // namespace pellimar::cli

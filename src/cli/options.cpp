@@ -1,5 +1,7 @@
 #include "cli/options.h"
 
+#include "platform/atomic_file.h"
+
 #include <charconv>
 #include <cstring>
 
@@ -134,7 +136,7 @@ std::optional<int> parseNumber(const std::string& text, int low, int high) {
 }
 
 std::string systemReason(int error) {
-    return std::strerror(error);
+    return writeErrorText(error);
 }
 
 std::string reasonOf(const Failure& failure) {

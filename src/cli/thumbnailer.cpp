@@ -44,9 +44,9 @@ Result<Done> writeThumbnail(const std::filesystem::path& in, const std::filesyst
     if (!image) return image.failure().within("icon 0");
     const auto png = iconToPng(pictureWithin(*image, size));
     if (!png) return failure(Fault::CannotEncode, "PNG");
+    // In place: thumbnail services create the file and read the result through it.
     errno = 0;
-    if (!writeFileAtomically(out, *png, Durability::Scratch))
-        return systemFailure(Fault::WriteFailed, errno);
+    if (!writeFileInPlace(out, *png)) return systemFailure(Fault::WriteFailed, errno);
     return Done{};
 }
 
@@ -88,7 +88,7 @@ int runThumbnailer(const std::vector<std::string>& args, std::ostream& out, std:
     const Failure& why = written.failure();
     if (why.fault == Fault::WriteFailed)
         err << "pellimar-thumbnailer: cannot write " << files[1] << ": "
-            << (why.error != 0 ? std::strerror(why.error) : why.message()) << "\n";
+            << (why.error != 0 ? writeErrorText(why.error) : why.message()) << "\n";
     else
         err << "pellimar-thumbnailer: " << files[0] << ": " << why.message() << "\n";
     return 1;

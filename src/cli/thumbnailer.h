@@ -17,8 +17,10 @@ inline constexpr const char* kThumbnailerUsage = "usage: pellimar-thumbnailer -s
 // Writes icon 0 of `in` as a PNG with transparency to `out`, within size x size
 // (1 to 256): the smallest image of its group at least that large, shrunk to it,
 // else the largest at its own size. Only the headers, the resource directories
-// and that one image are read. `out` is written whole or
-// not at all. Why not, when there is no icon to draw or `out` cannot be written.
+// and that one image are read. `out` is written in place (opened, emptied,
+// written: thumbnail services read it through the file they made), and never
+// through a symbolic link; nothing is written when there is no picture to write.
+// Why not, when there is no icon to draw or `out` cannot be written.
 Result<Done> writeThumbnail(const std::filesystem::path& in, const std::filesystem::path& out,
                             int size);
 

@@ -78,6 +78,19 @@ OwnTempDir& ownTempDir() {
     return dir;
 }
 
+// The folder taken in place of the usual one when that is not ours; it holds
+// this copy's folder alone and goes with it.
+struct FallbackTempDir {
+    std::mutex mutex;
+    fs::path usual, path;
+    pid_t owner = 0;
+};
+
+FallbackTempDir& fallbackTempDir() {
+    static FallbackTempDir dir;
+    return dir;
+}
+
 constexpr const char* kRunPrefix = "run-";
 constexpr const char* kLockName = ".lock";
 // A folder without its lock file may be one another copy is just making.
@@ -126,11 +139,20 @@ fs::path userTempDir() {
     else
         base = fs::temp_directory_path();
     fs::path dir = base / ("pellimar-" + std::to_string(::getuid()));
-    if (::mkdir(dir.c_str(), 0700) != 0 && errno != EEXIST)
-        throw std::runtime_error("Cannot create the temporary folder " + dir.string());
-    if (!isPrivateDir(dir))
-        throw std::runtime_error("The temporary folder " + dir.string() + " is not private");
-    return dir;
+    if ((::mkdir(dir.c_str(), 0700) == 0 || errno == EEXIST) && isPrivateDir(dir)) return dir;
+    // The usual folder is not ours (another user made it first, or it is a link):
+    // this copy takes a fresh private folder of its own beside it and goes on.
+    FallbackTempDir& fallback = fallbackTempDir();
+    std::lock_guard lock(fallback.mutex);
+    if (fallback.usual == dir && fallback.owner == ::getpid() && isPrivateDir(fallback.path))
+        return fallback.path;
+    std::string pattern = dir.string() + "-XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr)  // mode 0700
+        throw std::runtime_error("Cannot create the temporary folder " + pattern);
+    fallback.usual = dir;
+    fallback.path = pattern;
+    fallback.owner = ::getpid();
+    return fallback.path;
 }
 
 fs::path privateTempDir() {
@@ -215,6 +237,13 @@ void removeOwnTempDir() {
     fs::remove_all(own.path, ec);
     if (own.lockFd >= 0) ::close(own.lockFd);
     own.lockFd = -1;
+    FallbackTempDir& fallback = fallbackTempDir();
+    std::lock_guard fallbackLock(fallback.mutex);
+    if (fallback.owner == ::getpid() && own.path.parent_path() == fallback.path) {
+        ::rmdir(fallback.path.c_str());
+        fallback.path.clear();
+        fallback.usual.clear();
+    }
     own.path.clear();
 }
 

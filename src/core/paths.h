@@ -23,7 +23,10 @@ std::filesystem::path settingsDir();
 
 // A private per-user folder (mode 0700), under $XDG_RUNTIME_DIR or else the
 // system's temporary folder, holding one folder per running copy of the program.
-// Created on first use. Throws std::runtime_error when no safe folder can be had.
+// Created on first use. When the usual one (pellimar-UID) is not this user's
+// private folder (someone else made it first), a fresh private folder beside it
+// (pellimar-UID-XXXXXX) serves this copy alone, without a word. Throws
+// std::runtime_error only when no folder at all can be made.
 std::filesystem::path userTempDir();
 
 // This running copy's own folder for its temporary files, inside userTempDir():

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <map>
 #include <memory>
 #include <stdexcept>
 
@@ -49,6 +50,20 @@ bool sizeOn(const AppSettings& s, int width) {
         default:
             return false;
     }
+}
+
+// What the rows of one source file may make a run write: 256 MB, or 64 times the
+// file's size when that is more.
+constexpr std::uint64_t kMinOutputCap = 256ull << 20;
+constexpr std::uint64_t kOutputCapFactor = 64;
+
+std::uint64_t outputCapOf(std::uint64_t sourceSize) {
+    return std::max(kMinOutputCap, kOutputCapFactor * sourceSize);
+}
+
+std::string outputCapText(std::uint64_t cap) {
+    return "The icons of one file may make a save write at most " + std::to_string(cap >> 20) +
+           " MB (256 MB, or 64 times the file's size when that is more).";
 }
 
 std::string caption(const SaveRow& row) {
@@ -360,6 +375,9 @@ void saveSelectedAsOriginal(const std::vector<SaveRow>& rows, const SaveName& na
     const RunReader reader(ctx);
     const int selected = selectedCount(rows);
     int counter = 0;
+    // What the rows of each source have written: a file whose groups name the same
+    // images over and over cannot make the run write without end.
+    std::map<fs::path, std::uint64_t> written;
     for (const SaveRow& row : rows) {
         if (!row.selected) continue;
         if (!beginRow(rows, ctx)) break;
@@ -367,13 +385,28 @@ void saveSelectedAsOriginal(const std::vector<SaveRow>& rows, const SaveName& na
         ++counter;
         const std::optional<IconGroup> group = groupOf(row, ctx);
         if (!group) continue;
-        // The group as stored; a row of an icon file is its one image.
-        const auto bytes = encodeStoredGroup(*group);
-        if (!bytes) {
-            ctx.report.addUnreadableRow(caption(row) + ": " + bytes.failure().message());
+        // The group as stored, written from the images as held (an image named
+        // many times is held once); a row of an icon file is its one image.
+        const auto file = encodeStoredGroupInPieces(*group);
+        if (!file) {
+            ctx.report.addUnreadableRow(caption(row) + ": " + file.failure().message());
             continue;
         }
-        if (writeBytesOrStop(target, *bytes, ctx)) ctx.report.add(target.filename());
+        std::error_code ec;
+        const std::uint64_t sourceSize = fs::file_size(row.source, ec);
+        const std::uint64_t cap = outputCapOf(ec ? 0 : sourceSize);
+        std::uint64_t& sum = written[row.source];
+        if (sum + file->size > cap) {
+            ctx.report.addFailure("Cannot create file \"" + target.string() + "\". " +
+                                  outputCapText(cap));
+            continue;
+        }
+        if (!mayWrite(target, ctx)) continue;
+        errno = 0;
+        if (!writeFileAtomically(target, std::span<const ByteSpan>(file->pieces)))
+            throw RunStopped(writeFailureMessage(target, errno));
+        sum += file->size;
+        ctx.report.add(target.filename());
     }
 }
 
@@ -381,6 +414,8 @@ void saveSelectedRows(const std::vector<SaveRow>& rows, const fs::path& name, Sa
     SaveName parts(name);
     ctx.report.setFolder(parts.dir / "");
     const std::string ext = upperCaseExtension(name);
+    // Every file of the run reaches the disk in a few flushes, not two per file.
+    WriteBatch batch;
     try {
         if (ext == ".ICO" && ctx.settings.format == "original")
             saveSelectedAsOriginal(rows, parts, ctx);
@@ -396,6 +431,10 @@ void saveSelectedRows(const std::vector<SaveRow>& rows, const fs::path& name, Sa
             ctx.report.setUnsupportedFormat();
     } catch (const RunStopped& stop) {
         ctx.report.stopAt(stop.what());
+    }
+    for (const WriteBatch::Failed& failed : batch.commit()) {
+        ctx.report.remove(failed.target.filename());
+        ctx.report.addFailure(writeFailureMessage(failed.target, failed.error));
     }
 }
 

@@ -2,11 +2,13 @@
 
 #include <cstring>
 
+#include "platform/atomic_file.h"
+
 namespace pellimar {
 
 std::string writeFailureMessage(const std::filesystem::path& file, int error) {
     return "Cannot create file \"" + file.string() + "\". " +
-           (error != 0 ? std::strerror(error) : "The picture could not be encoded.");
+           (error != 0 ? writeErrorText(error) : std::string("The picture could not be encoded."));
 }
 
 }  // namespace pellimar

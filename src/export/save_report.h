@@ -18,6 +18,8 @@ class SaveReport {
     void setFolder(const std::filesystem::path& folder) { folder_ = folder; }
     const std::filesystem::path& folder() const { return folder_; }
     void add(const std::filesystem::path& fileName) { files_.push_back(fileName); }
+    // A file counted as written that did not take its name in the end.
+    void remove(const std::filesystem::path& fileName) { std::erase(files_, fileName); }
     const std::vector<std::filesystem::path>& files() const { return files_; }
 
     // A file of the run that was not written, with why.

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "platform/atomic_file.h"
+
 namespace pellimar {
 
 namespace {
@@ -19,7 +21,7 @@ std::string withWhat(const std::string& what, const std::string& text) {
 
 std::string bare(const Failure& f) {
     const std::string at = f.offset == kNoOffset ? std::string() : " at byte " + hex(f.offset);
-    const std::string reason = f.error != 0 ? std::string(std::strerror(f.error)) : std::string();
+    const std::string reason = f.error != 0 ? writeErrorText(f.error) : std::string();
     const std::string& what = f.what;
     switch (f.fault) {
         case Fault::CannotOpen:

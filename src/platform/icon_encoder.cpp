@@ -23,8 +23,11 @@ ImageToEncode asStored(ResourceKind kind, const StoredImage& image) {
 
 }  // namespace
 
-Result<std::vector<std::uint8_t>> encodeIconFile(ResourceKind kind,
-                                                 std::span<const ImageToEncode> images) {
+namespace {
+
+// The header and the entries of an icon file whose images follow in order.
+Result<std::vector<std::uint8_t>> encodeDirectory(ResourceKind kind,
+                                                  std::span<const ImageToEncode> images) {
     if (images.empty()) return failure(Fault::CannotEncode, "no image to write");
     if (images.size() > 0xFFFF)
         return failure(Fault::CannotEncode, "more than 65,535 images for one file");
@@ -33,9 +36,8 @@ Result<std::vector<std::uint8_t>> encodeIconFile(ResourceKind kind,
     for (const ImageToEncode& image : images) total += image.data.size();
     if (total > 0xFFFFFFFFu) return failure(Fault::CannotEncode, "more than 4 GB for one file");
 
-    std::vector<std::uint8_t> out;
-    out.reserve(std::size_t(total));
-    out.resize(std::size_t(directorySize));
+    std::vector<std::uint8_t> out(static_cast<std::size_t>(directorySize));
+    std::uint64_t dataAt = directorySize;
     storeU16(out.data() + 2, kind == ResourceKind::Icon ? 1 : 2);
     storeU16(out.data() + 4, std::uint32_t(images.size()));
     std::uint8_t* entry = out.data() + kIcoHeaderSize;
@@ -55,14 +57,14 @@ Result<std::vector<std::uint8_t>> encodeIconFile(ResourceKind kind,
             storeU16(entry + 6, e.bitCount);
         }
         storeU32(entry + 8, std::uint32_t(image.data.size()));
-        storeU32(entry + 12, std::uint32_t(out.size()));
-        out.insert(out.end(), image.data.begin(), image.data.end());
+        storeU32(entry + 12, std::uint32_t(dataAt));
+        dataAt += image.data.size();
         at += kIcoEntrySize;
     }
     return out;
 }
 
-Result<std::vector<std::uint8_t>> encodeStoredGroup(const IconGroup& group) {
+Result<std::vector<ImageToEncode>> storedImages(const IconGroup& group) {
     std::vector<ImageToEncode> images;
     images.reserve(group.images.size());
     std::optional<Failure> first;
@@ -81,7 +83,43 @@ Result<std::vector<std::uint8_t>> encodeStoredGroup(const IconGroup& group) {
         if (first) return *first;
         return failure(Fault::NoImage);
     }
-    return encodeIconFile(group.identity.kind, images);
+    return images;
+}
+
+}  // namespace
+
+Result<std::vector<std::uint8_t>> encodeIconFile(ResourceKind kind,
+                                                 std::span<const ImageToEncode> images) {
+    auto out = encodeDirectory(kind, images);
+    if (!out) return out;
+    std::size_t total = out->size();
+    for (const ImageToEncode& image : images) total += image.data.size();
+    out->reserve(total);
+    for (const ImageToEncode& image : images)
+        out->insert(out->end(), image.data.begin(), image.data.end());
+    return out;
+}
+
+Result<IconFilePieces> encodeStoredGroupInPieces(const IconGroup& group) {
+    auto images = storedImages(group);
+    if (!images) return images.failure();
+    auto directory = encodeDirectory(group.identity.kind, *images);
+    if (!directory) return directory.failure();
+    IconFilePieces file;
+    file.directory = std::move(*directory);
+    file.pieces.push_back(file.directory);
+    file.size = file.directory.size();
+    for (const ImageToEncode& image : *images) {
+        file.pieces.push_back(image.data);
+        file.size += image.data.size();
+    }
+    return file;
+}
+
+Result<std::vector<std::uint8_t>> encodeStoredGroup(const IconGroup& group) {
+    auto images = storedImages(group);
+    if (!images) return images.failure();
+    return encodeIconFile(group.identity.kind, *images);
 }
 
 Result<std::vector<std::uint8_t>> encodeStoredImage(ResourceKind kind, const StoredImage& image) {

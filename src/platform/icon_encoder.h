@@ -32,6 +32,17 @@ Result<std::vector<std::uint8_t>> encodeIconFile(ResourceKind kind,
 // Why not when none has.
 Result<std::vector<std::uint8_t>> encodeStoredGroup(const IconGroup& group);
 
+// The same file in pieces to be written one after the other: the directory, then
+// each image's bytes where the group holds them (an image the group names many
+// times is held once). The pieces point into `directory` and into the group's
+// images, which must outlive them (moving the pieces keeps them valid).
+struct IconFilePieces {
+    std::vector<std::uint8_t> directory;
+    std::vector<std::span<const std::uint8_t>> pieces;
+    std::uint64_t size = 0;  // of the whole file
+};
+Result<IconFilePieces> encodeStoredGroupInPieces(const IconGroup& group);
+
 // One image of a group alone, as stored.
 Result<std::vector<std::uint8_t>> encodeStoredImage(ResourceKind kind, const StoredImage& image);
 

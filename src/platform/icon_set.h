@@ -128,6 +128,8 @@ class IconSet {
     }
     // Loads every image of further language `index` of that kind; returns it.
     const IconGroup& loadOtherLanguage(ResourceKind kind, int index);
+    // The size of the file read, in bytes.
+    std::uint64_t fileSize() const { return source_.size(); }
     // What was left out while reading, with why: directories cut off, caps reached.
     const std::vector<Failure>& notes() const { return notes_; }
 

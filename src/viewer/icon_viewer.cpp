@@ -96,7 +96,7 @@ fs::path fspath(const QString& s) {
 // The system's reason for `error` (an errno value), or a plain one when the
 // system gave none.
 QString reasonOf(int error) {
-    return error != 0 ? QString::fromLocal8Bit(std::strerror(error))
+    return error != 0 ? QString::fromLocal8Bit(writeErrorText(error).c_str())
                       : IconViewer::tr("the file could not be written");
 }
 

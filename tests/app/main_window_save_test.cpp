@@ -237,3 +237,23 @@ TEST_F(MainSave, SavingHoldsTheListCommandsAndShowsProgress) {
     EXPECT_EQ(shownReport.size(), 81u);
     EXPECT_EQ(window.statusText(1), "Idle ...");
 }
+
+// Another user's link in a shared folder, chosen as the name to save under, is
+// refused with the reason; the file it points to stays as it was.
+TEST_F(MainSave, ALinkPlantedInASharedFolderIsRefusedWithWhy) {
+    const fs::path victim = dir.write("victim.txt", fx::Bytes{'k', 'e', 'y'});
+    const fs::path link = fx::plantLinkInSharedFolder(dir.path(), "shared", "saved.ico", victim);
+    if (link.empty()) GTEST_SKIP() << "planting another user's link takes root";
+    addRow(window, Icon{}, lib, 1);
+    resultListOf(window)->setRowSelected(0, true);
+    options({exportOptions.size32Box}, exportOptions.originalButton);
+    desktop.saveAnswers.push_back(link);
+    window.saveSelected();
+    waitForIdle(window);
+    ASSERT_EQ(desktop.errors.size(), 1u);
+    EXPECT_NE(desktop.errors[0].find("saved.ico\". It is a symbolic link that someone else put"),
+              std::string::npos)
+        << desktop.errors[0];
+    EXPECT_EQ(fx::readWholeFile(victim), (fx::Bytes{'k', 'e', 'y'}));
+    EXPECT_TRUE(fs::is_symlink(link));
+}

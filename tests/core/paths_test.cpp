@@ -30,14 +30,34 @@ TEST(PrivateTempDir, IsCreatedClosedToOthers) {
     fs::remove_all(runtime);
 }
 
-TEST(PrivateTempDir, RefusesAPlantedLink) {
+// A planted link or another user's folder at the usual name is never used: a
+// fresh private folder takes its place, and goes when the copy ends.
+TEST(PrivateTempDir, UsesAFreshPrivateFolderWhenTheUsualOneIsNotOurs) {
     fs::path runtime = fs::temp_directory_path() / ("pellimar-link-" + std::to_string(getpid()));
+    const fs::path usual = runtime / ("pellimar-" + std::to_string(getuid()));
     fs::create_directories(runtime / "elsewhere");
-    fs::create_directory_symlink(runtime / "elsewhere",
-                                 runtime / ("pellimar-" + std::to_string(getuid())));
     setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
-    removeOwnTempDir();
-    EXPECT_THROW(privateTempDir(), std::runtime_error);
+    for (bool link : {true, false}) {
+        if (link) {
+            fs::create_directory_symlink(runtime / "elsewhere", usual);
+        } else {
+            fs::remove(usual);
+            fs::create_directory(usual);
+            ::chmod(usual.c_str(), 0755);  // not closed to others: not a folder of ours
+        }
+        removeOwnTempDir();
+        const fs::path mine = privateTempDir();
+        const fs::path parent = mine.parent_path();
+        EXPECT_EQ(parent.parent_path(), runtime);
+        EXPECT_NE(parent, usual);
+        EXPECT_EQ(parent.filename().string().rfind(usual.filename().string() + "-", 0), 0u);
+        struct stat st {};
+        ASSERT_EQ(lstat(parent.c_str(), &st), 0);
+        EXPECT_TRUE(S_ISDIR(st.st_mode) && (st.st_mode & 0777) == 0700);
+        EXPECT_TRUE(fs::is_empty(runtime / "elsewhere"));
+        removeOwnTempDir();
+        EXPECT_FALSE(fs::exists(parent));
+    }
     fs::remove_all(runtime);
 }
 

@@ -1,5 +1,8 @@
 #include "support/fixtures.h"
 
+#include <grp.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -442,8 +445,9 @@ Bytes makeResourceSection(const std::vector<IconGroupSpec>& groups,
     return sectionOf(collect(groups, cursors));
 }
 
-Bytes makeSharedGroupPe(std::uint16_t groups, std::uint16_t entries) {
-    const Bytes image = dibImage(solidIcon(32, 32, 0xFF3060A0), 32).data;
+Bytes makeSharedGroupPe(std::uint16_t groups, std::uint16_t entries, std::size_t imageBytes) {
+    Bytes image = dibImage(solidIcon(32, 32, 0xFF3060A0), 32).data;
+    if (imageBytes > image.size()) image.resize(imageBytes, 0);
     // Root (two types), RT_ICON directory (one entry), RT_GROUP_ICON directory,
     // the two data entries, the group directory, the image.
     const std::uint32_t root = 0, iconDir = 32, groupDir = iconDir + 16 + 8;
@@ -642,6 +646,29 @@ fs::path TempDir::write(const std::string& name, const Bytes& bytes) const {
 Bytes readWholeFile(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+fs::path plantLinkInSharedFolder(const fs::path& dir, const std::string& name,
+                                 const std::string& linkName, const fs::path& target,
+                                 unsigned uid) {
+    if (::geteuid() != 0) return {};
+    const fs::path shared = dir / name;
+    fs::create_directories(shared);
+    ::chmod(dir.c_str(), 0755);
+    ::chmod(shared.c_str(), 01777);
+    const fs::path link = shared / linkName;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const bool ok = ::setgroups(0, nullptr) == 0 && ::setresgid(uid, uid, uid) == 0 &&
+                        ::setresuid(uid, uid, uid) == 0 &&
+                        ::symlink(target.c_str(), link.c_str()) == 0;
+        ::_exit(ok ? 0 : 1);
+    }
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0)
+        throw std::runtime_error("cannot plant a link as another user in " + shared.string());
+    return link;
 }
 
 }  // namespace pellimar::fixtures

@@ -122,7 +122,8 @@ Bytes makePe(const std::vector<IconGroupSpec>& groups, const std::vector<CursorG
 // A PE library of `groups` icon groups that all share one group directory stating
 // `entries` images, each naming the one 32x32 image the file holds (RT_ICON id 1).
 // With 65,535 of each it is 1.4 MB and states 4.3 billion images.
-Bytes makeSharedGroupPe(std::uint16_t groups, std::uint16_t entries);
+// With `imageBytes` above the image's own size, the image is stored padded to it.
+Bytes makeSharedGroupPe(std::uint16_t groups, std::uint16_t entries, std::size_t imageBytes = 0);
 // A PE library whose RT_ICON directory holds `ids` images of ids 1 to `ids`, each
 // a 1 x 1 32-bit DIB of colour manyIdsColour(id), stored in id order, and `groups`
 // icon groups each naming the `perGroup` highest ids, highest first. With 65,535
@@ -159,5 +160,15 @@ class TempDir {
 };
 
 Bytes readWholeFile(const std::filesystem::path& file);
+
+// Another user's doing on a shared machine: a folder `name` in `dir` that everyone
+// may write to (mode 1777, as /tmp), with a symbolic link `linkName` in it to
+// `target` made by the user `uid` (in a child that takes that uid; `dir` is opened
+// to others for it). The link's path, or empty when this process cannot take
+// another uid (it does not run as root).
+std::filesystem::path plantLinkInSharedFolder(const std::filesystem::path& dir,
+                                              const std::string& name, const std::string& linkName,
+                                              const std::filesystem::path& target,
+                                              unsigned uid = 1001);
 
 }  // namespace pellimar::fixtures

@@ -1,0 +1,47 @@
+// Writes the sample files of the desktop-service tests into a folder: a PE32+
+// program, a PE32 library and an NE library, each with icons, built by the
+// fixture builder. With --crafted, also crafted.dll: 1 MB whose 257 icon groups
+// each name its one 1 MB image 255 times (for the benchmarks of the output caps);
+// with --seeds, small files of the same shapes for the fuzz corpus.
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/fixtures.h"
+
+namespace fx = pellimar::fixtures;
+
+int main(int argc, char** argv) {
+    const std::string mode = argc == 3 ? argv[2] : "";
+    const bool crafted = mode == "--crafted", seeds = mode == "--seeds";
+    if (argc != 2 && !crafted && !seeds) {
+        std::fprintf(stderr, "usage: write_sample_files FOLDER [--crafted | --seeds]\n");
+        return 2;
+    }
+    const std::filesystem::path dir = argv[1];
+    std::filesystem::create_directories(dir);
+    const std::vector<fx::IconGroupSpec> groups = {
+        {{fx::dibImage(fx::patternIcon(32, 32, 16), 4),
+          fx::dibImage(fx::alphaPatternIcon(48, 48), 32),
+          fx::pngImage(fx::alphaPatternIcon(256, 256))}}};
+    std::vector<std::pair<const char*, fx::Bytes>> files = {
+        {"program64.exe", fx::makePe(groups, fx::PeKind::Pe32Plus)},
+        {"library32.dll", fx::makePe(groups, fx::PeKind::Pe32)},
+        {"library16.dll", fx::makeNe({{{fx::dibImage(fx::patternIcon(32, 32, 16), 4)}}})}};
+    if (crafted) files.emplace_back("crafted.dll", fx::makeSharedGroupPe(257, 255, 1u << 20));
+    // Seeds of the fuzz corpus: the crafted files' shapes at a size a fuzzer takes.
+    if (seeds) {
+        files.emplace_back("shared-groups.dll", fx::makeSharedGroupPe(257, 255, 4096));
+        files.emplace_back("many-ids.dll", fx::makeManyIdsPe(240, 64, 64));
+    }
+    for (const auto& [name, bytes] : files) {
+        std::FILE* f = std::fopen((dir / name).c_str(), "wb");
+        if (!f || std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size() ||
+            std::fclose(f) != 0) {
+            std::fprintf(stderr, "write_sample_files: cannot write %s\n", (dir / name).c_str());
+            return 1;
+        }
+    }
+    return 0;
+}
