@@ -151,6 +151,10 @@ ReportDialog::ReportDialog(Desktop& desktop, QWidget* parent) : QDialog(parent),
     openFileButton->setGeometry(20, 150, 185, 28);
     closeButton = new QPushButton(tr("Close"), right);
     closeButton->setGeometry(110, 290, 95, 30);
+    // Return closes the report; the other buttons are pressed by their keys or a click.
+    closeButton->setDefault(true);
+    openFolderButton->setAutoDefault(false);
+    openFileButton->setAutoDefault(false);
 
     connect(fileList, &QListWidget::itemClicked, this,
             [this] { guarded(desktop_, [this] { previewClickedFile(); }); });

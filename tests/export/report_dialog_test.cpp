@@ -44,6 +44,23 @@ TEST(ReportForm, EmptyBeforeAnySave) {
     EXPECT_EQ(desktop.messages[0].text, "Choose a file in the file list first.");
 }
 
+TEST(ReportForm, ReturnClosesTheReportAndOpensNothing) {
+    ScriptedDesktop desktop;
+    ReportDialog form(desktop);
+    form.clearReport();
+    form.report().setFolder("/out/");
+    form.report().add("32-a.ico");
+    form.showLastRun();
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    QWidget* focused = form.focusWidget() ? form.focusWidget() : &form;
+    QTest::keyClick(focused, Qt::Key_Return);
+    EXPECT_EQ(form.result(), QDialog::Accepted);
+    EXPECT_TRUE(desktop.documents.empty());
+    EXPECT_TRUE(desktop.messages.empty());
+}
+
 TEST(ReportForm, SummaryFolderAndHandOff) {
     ScriptedDesktop desktop;
     ReportDialog form(desktop);

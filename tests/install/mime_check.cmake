@@ -18,7 +18,7 @@ if(NOT globs MATCHES "application/x-ms-icon-library:\\*\\.icl")
 endif()
 
 file(REMOVE_RECURSE ${SAMPLES})
-execute_process(COMMAND ${WRITE_SAMPLES} ${SAMPLES} RESULT_VARIABLE status)
+execute_process(COMMAND ${WRITE_SAMPLES} ${SAMPLES} --mime RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "the sample files could not be written")
 endif()

@@ -2,7 +2,10 @@
 // program, a PE32 library and an NE library, each with icons, built by the
 // fixture builder. With --crafted, also crafted.dll: 1 MB whose 257 icon groups
 // each name its one 1 MB image 255 times (for the benchmarks of the output caps);
-// with --seeds, small files of the same shapes for the fuzz corpus.
+// with --seeds, small files of the same shapes for the fuzz corpus; with --mime,
+// instead, the files whose types the MIME check asks the desktop for: an icon
+// library, the same bytes under a library's name, an NE library with no icons, a
+// PE library and an icon file.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -14,9 +17,9 @@ namespace fx = pellimar::fixtures;
 
 int main(int argc, char** argv) {
     const std::string mode = argc == 3 ? argv[2] : "";
-    const bool crafted = mode == "--crafted", seeds = mode == "--seeds";
-    if (argc != 2 && !crafted && !seeds) {
-        std::fprintf(stderr, "usage: write_sample_files FOLDER [--crafted | --seeds]\n");
+    const bool crafted = mode == "--crafted", seeds = mode == "--seeds", mime = mode == "--mime";
+    if (argc != 2 && !crafted && !seeds && !mime) {
+        std::fprintf(stderr, "usage: write_sample_files FOLDER [--crafted | --seeds | --mime]\n");
         return 2;
     }
     const std::filesystem::path dir = argv[1];
@@ -29,6 +32,17 @@ int main(int argc, char** argv) {
         {"program64.exe", fx::makePe(groups, fx::PeKind::Pe32Plus)},
         {"library32.dll", fx::makePe(groups, fx::PeKind::Pe32)},
         {"library16.dll", fx::makeNe({{{fx::dibImage(fx::patternIcon(32, 32, 16), 4)}}})}};
+    if (mime) {
+        const std::vector<fx::IconGroupSpec> icons = {
+            {{fx::dibImage(fx::patternIcon(32, 32, 16), 4),
+              fx::dibImage(fx::patternIcon(16, 16, 16), 4)}},
+            {{fx::dibImage(fx::solidIcon(32, 32, 0xFF204080), 24)}}};
+        files = {{"library.icl", fx::makeNe(icons)},
+                 {"icons-in-a.dll", fx::makeNe(icons)},
+                 {"plain-ne.dll", fx::makeNe({})},
+                 {"program.dll", fx::makePe(icons)},
+                 {"icon.ico", fx::makeIco(icons[0].images)}};
+    }
     if (crafted) files.emplace_back("crafted.dll", fx::makeSharedGroupPe(257, 255, 1u << 20));
     // Seeds of the fuzz corpus: the crafted files' shapes at a size a fuzzer takes.
     if (seeds) {
