@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
         fs::create_directories(out);
         ::sync();  // each run starts with nothing else to flush
         SaveReport report;
-        SaveContext ctx{settings, report, {}};
+        SaveContext ctx{settings, report, {}, {}};
         const auto start = std::chrono::steady_clock::now();
         saveSelectedRows(rows, out / "pic.bmp", ctx);
         seconds.push_back(

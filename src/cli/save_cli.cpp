@@ -154,7 +154,7 @@ int save(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
         positional[1] = std::to_string(c.position);
     }
     SaveReport report;
-    SaveContext ctx{settings, report, {}};
+    SaveContext ctx{settings, report, {}, {}};
     // As in the Save dialog, a name typed without extension gets the format's own.
     const std::string ext = saveDialogRequest(format).defaultExt;
     std::optional<ScratchFolder> scratch;

@@ -47,7 +47,7 @@ void SaveJob::answer(Existing what) {
 
 void SaveJob::work() {
     try {
-        SaveContext ctx{settings_, report_, rowGroup_};
+        SaveContext ctx{settings_, report_, rowGroup_, {}};
         ctx.stop = &stop_;
         ctx.rowsBegun = &begun_;
         for (const fs::path& file : plannedSaveFiles(rows_, name_, ctx)) {

@@ -48,7 +48,7 @@ struct SaveFixture : ::testing::Test {
     }
     void runAt(const std::vector<SaveRow>& rows, const fs::path& name) {
         report.clear();
-        SaveContext ctx{settings, report, {}};
+        SaveContext ctx{settings, report, {}, {}};
         saveSelectedRows(rows, name, ctx);
     }
 };
@@ -360,7 +360,7 @@ TEST_F(SaveFixture, ManyRowsOfOneFileReadItOnce) {
 TEST_F(SaveFixture, EachRunReadsTheFilesAfresh) {
     settings = sizes({32});
     report.clear();
-    SaveContext ctx{settings, report, {}};
+    SaveContext ctx{settings, report, {}, {}};
     const fs::path lib = src.dir.write("lib.dll", fx::makePe({{{standardImage(32)}}}));
     saveSelectedRows({{lib, 0, true}}, dir.path / "a.ico", ctx);
     // The file replaced by another (a new file renamed over it) between two runs.
@@ -469,7 +469,7 @@ TEST_F(SaveFixture, ExistingFilesAreReplacedOnlyWhenAllowedAndAStopIsTold) {
     std::ofstream(dir.path / "k-002.ico") << "old";
     const std::vector<SaveRow> rows = {{src.exe, 0, true}, {src.exe, 1, true}, {src.exe, 2, true}};
     settings = sizes({32});
-    SaveContext ctx{settings, report, {}};
+    SaveContext ctx{settings, report, {}, {}};
     ctx.mayReplace = [](const fs::path& f) { return f.filename() == "k-002.ico"; };
     std::atomic<int> begun{0};
     ctx.rowsBegun = &begun;

@@ -23,7 +23,7 @@ struct FormatsFixture : ::testing::Test {
     // One run as the window makes it: a fresh context and a cleared report.
     void save(const std::vector<SaveRow>& rows, const fs::path& name) {
         report.clear();
-        SaveContext ctx{settings, report, {}};
+        SaveContext ctx{settings, report, {}, {}};
         saveSelectedRows(rows, name, ctx);
     }
     // A library whose first icon holds a 16-colour 32 x 32, a 48 x 48 with alpha
