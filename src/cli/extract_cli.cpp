@@ -508,25 +508,27 @@ int extractToTheme(const ParsedArgs& parsed, GroupChoice choice, std::ostream& o
         const fs::path target = folder / (*appName + ".png");
         std::error_code ec;
         fs::create_directories(folder, ec);
+        // Whole or not at all under its name, never through another user's link.
         errno = 0;
-        if (ec ||
-            !writeOutput(target, encoded ? std::span<const std::uint8_t>(*encoded) : image.data)) {
-            err << "pellimar-cli extract: cannot write " << target.string() << ": "
+        if (ec || !writeFileAtomically(
+                      target, encoded ? std::span<const std::uint8_t>(*encoded) : image.data,
+                      Durability::Scratch)) {
+            err << "pellimar-cli extract: cannot write " << quotedName(target.string()) << ": "
                 << (ec      ? ec.message()
-                    : errno ? systemReason(errno)
+                    : errno ? writeErrorText(errno)
                             : "write failed")
                 << "\n";
             failed = true;
             continue;
         }
         if (json)
-            out << "{\"source\": " << jsonString(name) << ", \"icon\": " << group.identity.position
-                << identityJson(group.identity) << ", \"file\": " << jsonString(target.string())
-                << ", \"format\": \"png\", \"bytes\": "
+            out << "{" << jsonNameMembers("source", name)
+                << ", \"icon\": " << group.identity.position << identityJson(group.identity) << ", "
+                << jsonNameMembers("file", target.string()) << ", \"format\": \"png\", \"bytes\": "
                 << (encoded ? encoded->size() : image.data.size()) << ", \"width\": " << size
                 << ", \"height\": " << size << ", \"depth\": " << image.depth << "}\n";
         else
-            out << target.string() << "\n";
+            out << quotedName(target.string()) << "\n";
     }
     if (best.empty() && !failed) {
         err << "pellimar-cli extract: " << which << " has no square image: nothing written\n";
