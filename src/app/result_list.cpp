@@ -135,7 +135,7 @@ const fs::path& ResultModel::source(int row) const {
 
 std::string ResultModel::caption(int row) const {
     const Row& r = rows_.at(std::size_t(row));
-    return rowCaption(sources_[r.source], r.position);
+    return rowCaption(sources_[r.source], r.position, kind(row));
 }
 
 std::string ResultModel::location(int row) const {
@@ -151,8 +151,10 @@ QVariant ResultModel::data(const QModelIndex& index, int role) const {
             if (index.column() == ResultList::ColIcons) return textOf(caption(row));
             if (index.column() == ResultList::ColLocation)
                 return QString::fromStdString(location(row));
-            if (index.column() == ResultList::ColResource)
-                return QString::fromStdString(resources_[r.resource]);
+            if (index.column() == ResultList::ColResource) {
+                const QString text = QString::fromStdString(resources_[r.resource]);
+                return r.cursor ? tr("cursor %1").arg(text) : text;
+            }
             return textOf(sources_[r.source].native());
         case Qt::DecorationRole:
             // The image itself: the delegate makes what it draws from it, for the
@@ -218,7 +220,7 @@ void ResultModel::append(std::vector<PreparedRow>& rows) {
     for (PreparedRow& row : rows) {
         const int image = images_.add(row.picture);
         rows_.push_back({sourceId(row.source), row.iconPosition, std::uint32_t(image),
-                         resourceId(row.resource)});
+                         resourceId(row.resource), row.kind == ResourceKind::Cursor});
     }
     endInsertRows();
 }
@@ -259,15 +261,19 @@ void ResultModel::clearRows() {
 }
 
 std::string ResultModel::sortKey(const Row& row, int column) const {
-    if (column == ResultList::ColIcons) return rowCaption(sources_[row.source], row.position);
+    if (column == ResultList::ColIcons)
+        return rowCaption(sources_[row.source], row.position,
+                          row.cursor ? ResourceKind::Cursor : ResourceKind::Icon);
     if (column == ResultList::ColLocation) return formatIconNumber(row.position);
     if (column == ResultList::ColResource) {
-        // IDs by their value and before names; rows without either first.
+        // IDs by their value and before names; rows without either first; a
+        // program's cursors after its icons.
         const std::string& text = resources_[row.resource];
         if (text.empty()) return text;
+        const std::string kind = row.cursor ? "1" : "0";
         if (text.find_first_not_of("0123456789") == std::string::npos && text.size() <= 10)
-            return "0" + std::string(10 - text.size(), '0') + text;
-        return "1" + text;
+            return kind + "0" + std::string(10 - text.size(), '0') + text;
+        return kind + "1" + text;
     }
     return sources_[row.source].native();
 }
@@ -415,8 +421,8 @@ QMimeData* ResultList::dragData(const std::vector<int>& rows) const {
 }
 
 int ResultList::addRow(const QImage& picture, const fs::path& source, int iconPosition,
-                       const std::string& resource) {
-    std::vector<PreparedRow> one{{picture, source, iconPosition, resource}};
+                       const std::string& resource, ResourceKind kind) {
+    std::vector<PreparedRow> one{{picture, source, iconPosition, resource, kind}};
     addRows(one);
     return model_->rowCount() - 1;
 }
@@ -454,7 +460,7 @@ std::vector<ResultRowInfo> ResultList::rows() const {
     std::vector<ResultRowInfo> out;
     out.reserve(std::size_t(rowCount()));
     for (int r = 0; r < rowCount(); ++r)
-        out.push_back({source(r), iconPosition(r), selected[std::size_t(r)]});
+        out.push_back({source(r), iconPosition(r), selected[std::size_t(r)], kind(r)});
     return out;
 }
 
@@ -472,6 +478,9 @@ fs::path ResultList::source(int row) const {
 }
 int ResultList::iconPosition(int row) const {
     return model_->iconPosition(row);
+}
+ResourceKind ResultList::kind(int row) const {
+    return model_->kind(row);
 }
 int ResultList::imageIndex(int row) const {
     return model_->imageIndex(row);

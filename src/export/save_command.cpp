@@ -52,7 +52,7 @@ bool sizeOn(const AppSettings& s, int width) {
 }
 
 std::string caption(const SaveRow& row) {
-    return rowCaption(row.source, row.iconPosition);
+    return rowCaption(row.source, row.iconPosition, row.kind);
 }
 
 // A run given no source of its own reads through one reader while it lasts: the
@@ -62,8 +62,8 @@ class RunReader {
     explicit RunReader(SaveContext& ctx) : ctx_(ctx), own_(!ctx.rowGroup) {
         if (!own_) return;
         auto reader = std::make_shared<RowGroupReader>();
-        ctx.rowGroup = [reader](const fs::path& source, int position) {
-            return reader->read(source, position);
+        ctx.rowGroup = [reader](const fs::path& source, int position, ResourceKind kind) {
+            return reader->read(source, position, kind);
         };
     }
     ~RunReader() {
@@ -79,7 +79,7 @@ class RunReader {
 
 // The row's icon group, or nothing with the row counted as unreadable.
 std::optional<IconGroup> groupOf(const SaveRow& row, SaveContext& ctx) {
-    Result<IconGroup> group = ctx.rowGroup(row.source, row.iconPosition);
+    Result<IconGroup> group = ctx.rowGroup(row.source, row.iconPosition, row.kind);
     if (!group) {
         ctx.report.addUnreadableRow(caption(row) + ": " + group.failure().message());
         return std::nullopt;
@@ -115,10 +115,13 @@ fs::path saveIcoImage(const SaveRow& row, const fs::path& target, SaveContext& c
                                  ", and that size is not chosen");
         return {};
     }
-    const fs::path file =
-        target.parent_path() / (std::to_string(width) + "-" + target.filename().string());
+    // A cursor's image stays a cursor, with its hotspot, in a file named ".cur".
+    const bool cursor = !kind && group->identity.kind == ResourceKind::Cursor;
+    const fs::path file = target.parent_path() /
+                          (std::to_string(width) + "-" +
+                           (cursor ? forceExtension(target, "cur") : target).filename().string());
     if (!kind) {
-        const auto bytes = encodeStoredImage(ResourceKind::Icon, image);
+        const auto bytes = encodeStoredImage(group->identity.kind, image);
         if (!bytes) {
             ctx.report.addUnreadableRow(caption(row) + ": " + bytes.failure().message());
             return {};
@@ -256,6 +259,28 @@ fs::path saveIcoImageAsJpg(const SaveRow& row, const fs::path& target, SaveConte
     return saveIcoImage(row, target, ctx, PictureFormat::Jpg);
 }
 
+namespace {
+
+// A program's cursor group in the ICO run: the cursor file it is stored as, every
+// image with its hotspot, named ".cur". The sizes of the export options are not
+// applied: a hotspot belongs to the image it was drawn for.
+void saveCursorGroup(const IconGroup& group, const SaveRow& row, const fs::path& target,
+                     SaveContext& ctx) {
+    const auto bytes = encodeStoredGroup(group);
+    if (!bytes) {
+        ctx.report.addUnreadableRow(caption(row) + ": " + bytes.failure().message());
+        return;
+    }
+    const fs::path file = forceExtension(target, "cur");
+    errno = 0;
+    if (writeFileAtomically(file, *bytes))
+        ctx.report.add(file.filename());
+    else
+        ctx.report.addFailure(writeFailureMessage(file, errno));
+}
+
+}  // namespace
+
 void saveSelectedAsIco(const std::vector<SaveRow>& rows, const SaveName& name, SaveContext& ctx) {
     const RunReader reader(ctx);
     const int selected = selectedCount(rows);
@@ -267,6 +292,11 @@ void saveSelectedAsIco(const std::vector<SaveRow>& rows, const SaveName& name, S
         if (rowsAreImages(row.source)) {
             fs::path out = saveIcoImageAsIco(row, target, ctx);
             if (!out.empty()) ctx.report.add(out.filename());
+            continue;
+        }
+        if (row.kind == ResourceKind::Cursor) {
+            if (const std::optional<IconGroup> group = groupOf(row, ctx))
+                saveCursorGroup(*group, row, target, ctx);
             continue;
         }
         // Rows with neither size on are told as skipped without reading them.
@@ -335,14 +365,17 @@ void saveSelectedAsOriginal(const std::vector<SaveRow>& rows, const SaveName& na
         ++counter;
         const std::optional<IconGroup> group = groupOf(row, ctx);
         if (!group) continue;
-        // The group as stored; a row of an icon file is its one image.
+        // The group as stored; a row of an icon file is its one image. A cursor
+        // is written as the cursor file it is, named ".cur".
         const auto bytes = encodeStoredGroup(*group);
         if (!bytes) {
             ctx.report.addUnreadableRow(caption(row) + ": " + bytes.failure().message());
             continue;
         }
-        writeBytesOrStop(target, *bytes);
-        ctx.report.add(target.filename());
+        const fs::path file =
+            group->identity.kind == ResourceKind::Cursor ? forceExtension(target, "cur") : target;
+        writeBytesOrStop(file, *bytes);
+        ctx.report.add(file.filename());
     }
 }
 
