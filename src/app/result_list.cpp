@@ -267,13 +267,14 @@ std::string ResultModel::sortKey(const Row& row, int column) const {
     if (column == ResultList::ColLocation) return formatIconNumber(row.position);
     if (column == ResultList::ColResource) {
         // IDs by their value and before names; rows without either first; a
-        // program's cursors after its icons.
+        // program's cursors after every icon.
         const std::string& text = resources_[row.resource];
-        if (text.empty()) return text;
-        const std::string kind = row.cursor ? "1" : "0";
+        const std::string kind = row.cursor ? "\x7f" : "";
+        // The space keeps the mark apart from an ID's digits, which compare by value.
+        if (text.empty()) return kind;
         if (text.find_first_not_of("0123456789") == std::string::npos && text.size() <= 10)
-            return kind + "0" + std::string(10 - text.size(), '0') + text;
-        return kind + "1" + text;
+            return kind + "0 " + text;
+        return kind + "1 " + text;
     }
     return sources_[row.source].native();
 }

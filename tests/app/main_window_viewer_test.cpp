@@ -229,6 +229,10 @@ TEST_F(MainWindowViewerTest, AProgramsCursorsFollowItsIconsAndShowTheirHotspots)
     EXPECT_EQ(list.iconPosition(2), 0);
     EXPECT_EQ(resource(2), "cursor 1");
     EXPECT_EQ(form_.statusText(3), "Icons: 3");
+    // Sorted by resource, a cursor keeps apart from the icon of its ID.
+    form_.sortByColumn(ResultList::ColResource);
+    EXPECT_EQ(QStringList({resource(0), resource(1), resource(2)}),
+              QStringList({"1", "2", "cursor 1"}));
 
     list.setRowSelected(2, true);
     QString status;
