@@ -552,6 +552,96 @@ Abbrechen und beenden?</translation>
         <source>Cannot show %1: %2.</source>
         <translation>%1 kann nicht gezeigt werden: %2.</translation>
     </message>
+    <message>
+        <source>&amp;Undo</source>
+        <translation>&amp;Rückgängig</translation>
+    </message>
+    <message>
+        <source>no icons in %1: %2</source>
+        <translation>keine Symbole in %1: %2</translation>
+    </message>
+    <message>
+        <source>no icons in %1: it holds none</source>
+        <translation>keine Symbole in %1: die Datei enthält keine</translation>
+    </message>
+    <message>
+        <source>no icons found in the folder</source>
+        <translation>keine Symbole im Ordner gefunden</translation>
+    </message>
+    <message>
+        <source>%1 files gave no icons (first: %2: %3)</source>
+        <translation>%1 Dateien ergaben keine Symbole (erste: %2: %3)</translation>
+    </message>
+    <message>
+        <source>%1 icons could not be read (first: %2, icon %3: %4)</source>
+        <translation>%1 Symbole konnten nicht gelesen werden (erstes: %2, Symbol %3: %4)</translation>
+    </message>
+    <message>
+        <source>the scan ended at its maximum of %1 icons (Import Options)</source>
+        <translation>die Suche endete bei ihrem Höchstwert von %1 Symbolen (Importoptionen)</translation>
+    </message>
+    <message>
+        <source>stopped; the icons found so far stay</source>
+        <translation>beendet; die bisher gefundenen Symbole bleiben</translation>
+    </message>
+    <message>
+        <source>Files are still being saved.
+Stop and quit?</source>
+        <translation>Es werden noch Dateien gespeichert.
+Anhalten und beenden?</translation>
+    </message>
+    <message>
+        <source>Cannot find these %1 files or folders:</source>
+        <translation>Diese %1 Dateien oder Ordner wurden nicht gefunden:</translation>
+    </message>
+    <message>
+        <source>Saving: row %1 of %2</source>
+        <translation>Speichern: Zeile %1 von %2</translation>
+    </message>
+    <message>
+        <source>Saving ...</source>
+        <translation>Speichern ...</translation>
+    </message>
+    <message>
+        <source>Stop saving (Esc); the files written so far stay</source>
+        <translation>Das Speichern beenden (Esc); die bisher geschriebenen Dateien bleiben</translation>
+    </message>
+    <message>
+        <source>%1 already exists: replace it?</source>
+        <translation>%1 ist schon vorhanden: ersetzen?</translation>
+    </message>
+    <message>
+        <source>%1 files already exist: replace them?</source>
+        <translation>%1 Dateien sind schon vorhanden: ersetzen?</translation>
+    </message>
+    <message>
+        <source>and %1 more</source>
+        <translation>und %1 weitere</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Speichern</translation>
+    </message>
+    <message>
+        <source>&amp;Replace</source>
+        <translation>&amp;Ersetzen</translation>
+    </message>
+    <message>
+        <source>&amp;Skip existing</source>
+        <translation>Vorhandene &amp;überspringen</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Saving cancelled: nothing was written.</source>
+        <translation>Speichern abgebrochen: Es wurde nichts geschrieben.</translation>
+    </message>
+    <message>
+        <source>Saving stopped after row %1 of %2; the files written so far stay.</source>
+        <translation>Speichern nach Zeile %1 von %2 beendet; die bisher geschriebenen Dateien bleiben.</translation>
+    </message>
 </context>
 <context>
     <name>pellimar::ReportDialog</name>
@@ -602,6 +692,34 @@ Abbrechen und beenden?</translation>
     <message>
         <source>%1 files are saved in the directory of ...</source>
         <translation>%1 Dateien wurden im Ordner gespeichert ...</translation>
+    </message>
+    <message>
+        <source>// Not saved</source>
+        <translation>// Nicht gespeichert</translation>
+    </message>
+    <message>
+        <source>Not saved, with why</source>
+        <translation>Nicht gespeichert, mit Grund</translation>
+    </message>
+    <message>
+        <source>%1: exists already, kept as it was</source>
+        <translation>%1: schon vorhanden, unverändert behalten</translation>
+    </message>
+    <message>
+        <source>Stopped after row %1 of %2: the rows after it were not saved</source>
+        <translation>Nach Zeile %1 von %2 beendet: Die Zeilen danach wurden nicht gespeichert</translation>
+    </message>
+    <message>
+        <source>The folder %1 cannot be opened: this desktop has no program set to show folders.</source>
+        <translation>Der Ordner %1 kann nicht geöffnet werden: Auf diesem Desktop ist kein Programm zum Anzeigen von Ordnern eingerichtet.</translation>
+    </message>
+    <message>
+        <source>Choose a file in the file list first.</source>
+        <translation>Wählen Sie zuerst eine Datei in der Dateiliste.</translation>
+    </message>
+    <message>
+        <source>%1 cannot be opened: this desktop has no program set to show files of its type.</source>
+        <translation>%1 kann nicht geöffnet werden: Auf diesem Desktop ist kein Programm für Dateien dieses Typs eingerichtet.</translation>
     </message>
 </context>
 <context>

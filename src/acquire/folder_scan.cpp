@@ -58,7 +58,11 @@ ScanOutcome runFolderScan(const std::vector<fs::path>& files, const AppSettings&
             out.interrupted = true;
             break;
         }
-        if (out.stopped) break;
+        // Once the maximum is reached no file can add a row: none is opened any more.
+        if (out.stopped || (maxUnits > 0 && out.rowsAdded >= maxUnits)) {
+            out.stopped = true;
+            break;
+        }
         readFile(file, callbacks, out, withinLimit);
         if (callbacks.fileRead) callbacks.fileRead(++filesRead);
     }

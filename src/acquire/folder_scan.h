@@ -45,7 +45,7 @@ struct IconFailure {
 struct ScanOutcome {
     int rowsAdded = 0;
     int iconsTaken = 0;        // the scan's icon count, the icon that passed the maximum included
-    bool stopped = false;      // the maximum was passed
+    bool stopped = false;      // the maximum ended the scan before every file was read
     bool interrupted = false;  // the user stopped the work
     std::vector<FileFailure> unreadableFiles;
     std::vector<IconFailure> skippedIcons;

@@ -3,6 +3,7 @@
 #include <QTimer>
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -74,29 +75,35 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Pellimar");
     QApplication::setWindowIcon(QIcon(":/pellimar/pellimar.png"));
 
-    // The main window first, then the dialogs, which live as long as it does and
-    // work on its settings.
+    // The main window first; the dialogs, which live as long as it does and work on
+    // its settings, are made once it is on its way to the screen, so that it appears
+    // as early as a plain window would.
     pellimar::MainWindow window(desktop);
     desktop.setOwner(&window);
-    pellimar::AppSettings& settings = window.settings();
-    pellimar::ImportOptionsDialog importOptions(settings, desktop, &window);
-    pellimar::ReportDialog report(desktop, &window);
-    pellimar::ExportOptionsDialog exportOptions(settings, desktop, &window);
-    pellimar::AboutDialog about(desktop, &window);
-    pellimar::TipsDialog tips(settings, desktop, &window);
-    window.setImportOptionsDialog(&importOptions);
-    window.setAboutDialog(&about);
-    window.setTipsDialog(&tips);
-    window.setReportDialog(&report);
-    window.setExportOptionsDialog(&exportOptions);
-
-    // Temporary folders left by copies that ended without cleaning up.
-    pellimar::removeStaleTempDirs();
+    std::unique_ptr<pellimar::ImportOptionsDialog> importOptions;
+    std::unique_ptr<pellimar::ReportDialog> report;
+    std::unique_ptr<pellimar::ExportOptionsDialog> exportOptions;
+    std::unique_ptr<pellimar::AboutDialog> about;
+    std::unique_ptr<pellimar::TipsDialog> tips;
     window.showMaximized();
-    if (!line.paths.empty())
-        QTimer::singleShot(0, &window, [&window, &desktop, paths = line.paths] {
-            pellimar::guarded(desktop, [&] { window.openPaths(paths); });
-        });
+    // The window goes to the display now, not after the work below.
+    QGuiApplication::sync();
+    QTimer::singleShot(0, &window, [&] {
+        pellimar::AppSettings& settings = window.settings();
+        importOptions = std::make_unique<pellimar::ImportOptionsDialog>(settings, desktop, &window);
+        report = std::make_unique<pellimar::ReportDialog>(desktop, &window);
+        exportOptions = std::make_unique<pellimar::ExportOptionsDialog>(settings, desktop, &window);
+        about = std::make_unique<pellimar::AboutDialog>(desktop, &window);
+        tips = std::make_unique<pellimar::TipsDialog>(settings, desktop, &window);
+        window.setImportOptionsDialog(importOptions.get());
+        window.setAboutDialog(about.get());
+        window.setTipsDialog(tips.get());
+        window.setReportDialog(report.get());
+        window.setExportOptionsDialog(exportOptions.get());
+        // Temporary folders left by copies that ended without cleaning up.
+        pellimar::removeStaleTempDirs();
+        if (!line.paths.empty()) pellimar::guarded(desktop, [&] { window.openPaths(line.paths); });
+    });
     const int status = app.exec();
     pellimar::removeOwnTempDir();
     return status;

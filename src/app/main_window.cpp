@@ -34,6 +34,7 @@
 #include "export/export_options_dialog.h"
 #include "export/report_dialog.h"
 #include "export/save_command.h"
+#include "export/save_job.h"
 #include "viewer/icon_viewer.h"
 #include "viewer/row_preview.h"
 
@@ -117,6 +118,9 @@ MainWindow::MainWindow(Desktop& desktop, QWidget* parent) : QMainWindow(parent),
     connect(tipsTimer, &QTimer::timeout, this, [this] { run([&] { showTipsAtStartUp(); }); });
 
     connect(resultList, &ResultList::selectionCountChanged, this, [this] { showSelectedCount(); });
+    connect(resultList, &ResultList::undoChanged, this, [this](bool possible) {
+        for (QAction* a : {undoItem, contextUndoItem}) a->setEnabled(possible);
+    });
     connect(resultList, &ResultList::clicked, this, [this] { showSelectedCount(); });
     connect(resultList, &ResultList::doubleClicked, this,
             [this] { runCommand(&MainWindow::previewRow); });
@@ -143,6 +147,7 @@ MainWindow::~MainWindow() {
     qApp->removeEventFilter(this);
     // Work still running stops here; its rows have nowhere to go.
     if (job_) job_->disconnect(this);
+    if (saveJob_) saveJob_->disconnect(this);
 }
 
 QAction* MainWindow::addMenuItem(QMenu* menu, const char* name, const char* caption,
@@ -182,6 +187,8 @@ void MainWindow::buildMenus() {
     fileMenu->addSeparator();
     clearAllItem = item(fileMenu, "clearAllItem", QT_TR_NOOP("&Clear All"),
                         QKeySequence(Qt::SHIFT | Qt::Key_Delete), false, &MainWindow::clearAll);
+    undoItem = item(fileMenu, "undoItem", QT_TR_NOOP("&Undo"), QKeySequence(Qt::CTRL | Qt::Key_Z),
+                    false, &MainWindow::undoRemoval);
     fileMenu->addSeparator();
     exitItem = item(fileMenu, "exitItem", QT_TR_NOOP("E&xit"), QKeySequence(Qt::ALT | Qt::Key_F4),
                     true, &MainWindow::exitProgram);
@@ -241,6 +248,8 @@ void MainWindow::buildContextMenus() {
     contextClearAllItem =
         item(listContextMenu, "contextClearAllItem", QT_TR_NOOP("&Clear all"),
              QKeySequence(Qt::SHIFT | Qt::Key_Delete), false, &MainWindow::clearAll);
+    contextUndoItem = item(listContextMenu, "contextUndoItem", QT_TR_NOOP("&Undo"),
+                           QKeySequence(Qt::CTRL | Qt::Key_Z), false, &MainWindow::undoRemoval);
     listContextMenu->addSeparator();
     selectAllItem = item(listContextMenu, "selectAllItem", QT_TR_NOOP("Select &All"),
                          QKeySequence(Qt::CTRL | Qt::Key_A), false, &MainWindow::selectAll);
@@ -344,10 +353,10 @@ void MainWindow::buildStatusBar() {
 }
 
 bool MainWindow::touchesList(void (MainWindow::*handler)()) {
-    for (auto h :
-         {&MainWindow::clickImportButton, &MainWindow::importFromFile, &MainWindow::scanFolder,
-          &MainWindow::saveSelected, &MainWindow::saveAll, &MainWindow::clearAll,
-          &MainWindow::deleteSelected, &MainWindow::selectAll, &MainWindow::previewRow})
+    for (auto h : {&MainWindow::clickImportButton, &MainWindow::importFromFile,
+                   &MainWindow::scanFolder, &MainWindow::saveSelected, &MainWindow::saveAll,
+                   &MainWindow::clearAll, &MainWindow::deleteSelected, &MainWindow::undoRemoval,
+                   &MainWindow::selectAll, &MainWindow::previewRow})
         if (h == handler) return true;
     return false;
 }
@@ -375,6 +384,11 @@ void MainWindow::startWork(std::unique_ptr<RowJob> job, WorkKind kind) {
         job_.get(), &RowJob::finished, this, [this] { workEnded(); }, Qt::QueuedConnection);
 
     showSearching();
+    holdForWork(tr("Stop reading files (Esc); the icons found so far stay"));
+    job_->start();
+}
+
+void MainWindow::holdForWork(const QString& stopTip) {
     for (QWidget* w :
          std::initializer_list<QWidget*>{importButton, scanButton, clearButton, saveButton})
         w->setEnabled(false);
@@ -382,9 +396,19 @@ void MainWindow::startWork(std::unique_ptr<RowJob> job, WorkKind kind) {
     disableListCommands();
     progressLabel->setText(QString());
     progressLabel->show();
+    stopButton->setToolTip(stopTip);
     stopButton->setEnabled(true);
     stopButton->show();
-    job_->start();
+}
+
+void MainWindow::releaseAfterWork() {
+    progressLabel->hide();
+    stopButton->hide();
+    for (QWidget* w :
+         std::initializer_list<QWidget*>{importButton, scanButton, clearButton, saveButton})
+        w->setEnabled(true);
+    for (QAction* a : {importFileItem, scanFolderItem}) a->setEnabled(true);
+    showIdle();
 }
 
 void MainWindow::showProgress(const WorkProgress& progress) {
@@ -399,11 +423,53 @@ void MainWindow::showProgress(const WorkProgress& progress) {
     progressLabel->setText(text);
 }
 
+void MainWindow::noteWorkOutcome(const ScanOutcome& outcome, WorkKind kind) {
+    auto name = [](const fs::path& file) { return QFile::decodeName(file.filename().c_str()); };
+    auto why = [](const Failure& failure) { return QString::fromStdString(failure.message()); };
+    QStringList notes;
+    if (kind == WorkKind::Import && outcome.rowsAdded == 0) {
+        if (!outcome.unreadableFiles.empty())
+            notes << tr("no icons in %1: %2")
+                         .arg(name(outcome.unreadableFiles[0].file))
+                         .arg(why(outcome.unreadableFiles[0].why));
+        else if (!outcome.skippedIcons.empty())
+            notes << tr("no icons in %1: %2")
+                         .arg(name(outcome.skippedIcons[0].file))
+                         .arg(why(outcome.skippedIcons[0].why));
+        else if (!outcome.interrupted)
+            notes << tr("no icons in %1: it holds none").arg(name(importedFile_));
+    } else {
+        if (kind == WorkKind::Scan && outcome.rowsAdded == 0 && !outcome.interrupted)
+            notes << tr("no icons found in the folder");
+        if (!outcome.unreadableFiles.empty())
+            notes << tr("%1 files gave no icons (first: %2: %3)")
+                         .arg(outcome.unreadableFiles.size())
+                         .arg(name(outcome.unreadableFiles[0].file))
+                         .arg(why(outcome.unreadableFiles[0].why));
+        if (!outcome.skippedIcons.empty())
+            notes << tr("%1 icons could not be read (first: %2, icon %3: %4)")
+                         .arg(outcome.skippedIcons.size())
+                         .arg(name(outcome.skippedIcons[0].file))
+                         .arg(outcome.skippedIcons[0].position + 1)
+                         .arg(why(outcome.skippedIcons[0].why));
+        if (outcome.stopped)
+            notes << tr("the scan ended at its maximum of %1 icons (Import Options)")
+                         .arg(settings_.max_units);
+    }
+    if (outcome.interrupted) notes << tr("stopped; the icons found so far stay");
+    workNotes_ << notes;
+    if (workNotes_.isEmpty()) return;
+    progressLabel->setText(workNotes_.join("; "));
+    progressLabel->setToolTip(workNotes_.join('\n'));
+    progressLabel->show();
+}
+
 void MainWindow::stopBackgroundWork() {
-    if (!job_) return;
+    if (!job_ && !saveJob_) return;
     workStopped_ = true;
     pendingPaths_.clear();
-    job_->requestStop();
+    if (job_) job_->requestStop();
+    if (saveJob_) saveJob_->requestStop();
     stopButton->setEnabled(false);
     progressLabel->setText(tr("Stopping ..."));
 }
@@ -411,19 +477,14 @@ void MainWindow::stopBackgroundWork() {
 void MainWindow::workEnded() {
     if (!job_ || job_->running()) return;
     const std::unique_ptr<RowJob> job = std::move(job_);
-    progressLabel->hide();
-    stopButton->hide();
-    for (QWidget* w :
-         std::initializer_list<QWidget*>{importButton, scanButton, clearButton, saveButton})
-        w->setEnabled(true);
-    for (QAction* a : {importFileItem, scanFolderItem}) a->setEnabled(true);
-    showIdle();
+    releaseAfterWork();
     if (jobKind_ == WorkKind::Scan) {
         scanIconCount_ = job->outcome().iconsTaken;
         showIconCount(rowCount());
     } else {
         showImportedIconCount(rowCount());
     }
+    noteWorkOutcome(job->outcome(), jobKind_);
     if (job->error()) desktop_.errorBox(*job->error());
     emit backgroundWorkEnded();
     if (closeWhenIdle_) {
@@ -554,9 +615,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
             return;
         }
         run([&] {
-            if (desktop_.message("Files are still being read.\r\nStop and quit?", "Notice",
-                                 Buttons::OkCancel) != Answer::Ok)
-                return;
+            const std::string question =
+                saveJob_ ? tr("Files are still being saved.\nStop and quit?").toStdString()
+                         : "Files are still being read.\r\nStop and quit?";
+            if (desktop_.message(question, "Notice", Buttons::OkCancel) != Answer::Ok) return;
             closeWhenIdle_ = closeConfirmed_ = true;
             stopBackgroundWork();
         });
@@ -642,6 +704,13 @@ void MainWindow::deleteSelected() {
     showIconCount(resultList->rowCount());
 }
 
+void MainWindow::undoRemoval() {
+    if (!resultList->canUndo()) return;
+    resultList->undo();
+    showIconCount(rowCount());
+    showSelectedCount();
+}
+
 void MainWindow::selectAll() {
     resultList->selectAll();
     showSelectedCount();
@@ -707,27 +776,28 @@ void MainWindow::exitProgram() {
 }
 
 void MainWindow::saveAll() {
-    // Every row, whether or not Select All has been enabled yet.
-    selectAll();
-    saveButton->click();
+    std::vector<ResultRowInfo> all = rows();
+    for (ResultRowInfo& row : all) row.selected = true;
+    saveRows(std::move(all));
 }
 
 void MainWindow::importFromFile() {
-    // The list goes first, also when the dialog is then cancelled.
-    if (settings_.clearResult) clearAll();
     const std::optional<fs::path> chosen = chooseFileToImport(desktop_);
     if (!chosen) {
-        QCoreApplication::processEvents();
+        // Cancelled: the list stays as it was.
         showIdle();
         showImportedIconCount(rowCount());
         return;
     }
     if (chosen->empty()) return;
+    if (settings_.clearResult) clearAll();
     // An icon file is shown image by image; its images are no rows.
     if (rowsAreImages(*chosen)) {
         showIconViewer(desktop_, this, *chosen);
         return;
     }
+    workNotes_.clear();
+    importedFile_ = *chosen;
     startWork(fileImportJob(*chosen, readRows_), WorkKind::Import);
 }
 
@@ -739,10 +809,25 @@ void MainWindow::openPaths(const std::vector<fs::path>& paths) {
     pathSettings_.clearResult = false;
     // Relative paths are taken from the working folder of now, not of later.
     pendingPaths_.clear();
+    workNotes_.clear();
+    std::vector<fs::path> missing;
     for (const fs::path& given : paths) {
         std::error_code ec;
         const fs::path path = fs::absolute(given, ec).lexically_normal();
-        pendingPaths_.push_back(ec ? given : path);
+        // What is not there is told at once, every one of them in one message.
+        if (!fs::exists(fs::symlink_status(ec ? given : path, ec)))
+            missing.push_back(given);
+        else
+            pendingPaths_.push_back(ec ? given : path);
+    }
+    if (missing.size() == 1) {
+        desktop_.message("Cannot find " + missing[0].string() + ".", "Pellimar", Buttons::Ok,
+                         MessageIcon::Warning);
+    } else if (missing.size() > 1) {
+        std::string list =
+            tr("Cannot find these %1 files or folders:").arg(missing.size()).toStdString();
+        for (const fs::path& p : missing) list += "\n" + p.string();
+        desktop_.message(list, "Pellimar", Buttons::Ok, MessageIcon::Warning);
     }
     workStopped_ = false;
     openNextPath();
@@ -763,8 +848,10 @@ void MainWindow::openNextPath() {
         } else if (fs::exists(path, ec)) {
             if (rowsAreImages(path))
                 showIconViewer(desktop_, this, path);
-            else
+            else {
+                importedFile_ = path;
                 startWork(fileImportJob(path, readRows_), WorkKind::Import);
+            }
         } else {
             desktop_.message("Cannot find " + path.string() + ".", "Pellimar", Buttons::Ok,
                              MessageIcon::Warning);
@@ -840,24 +927,88 @@ void MainWindow::scanFolder() {
     const std::optional<fs::path> folder =
         askScanFolder(desktop_, [&] { return desktop_.runModal(options) == QDialog::Accepted; });
     if (!folder) return;
+    workNotes_.clear();
     startWork(folderScanJob(*folder, settings_, readRows_), WorkKind::Scan);
 }
 
 void MainWindow::saveSelected() {
-    run([this] {
-        if (!exportOptionsDialog_ || !reportDialog_) return;
-        const std::vector<ResultRowInfo> all = rows();
+    saveRows(rows());
+}
+
+void MainWindow::saveRows(std::vector<ResultRowInfo> all) {
+    run([&] {
+        if (!exportOptionsDialog_ || !reportDialog_ || backgroundWorkRunning()) return;
         const std::optional<fs::path> name = askSaveName(
             all, settings_, desktop_,
             [this] { return desktop_.runModal(*exportOptionsDialog_) == QDialog::Accepted; },
             lastSaveName_);
         if (!name) return;
-        SaveReport& report = reportDialog_->report();
-        report.clear();
-        SaveContext ctx{settings_, report, {}};
-        saveSelectedRows(all, *name, ctx);
-        showSaveOutcome(report);
+        saveJob_ = std::make_unique<SaveJob>(std::move(all), *name, settings_);
+        workStopped_ = false;
+        connect(saveJob_.get(), &SaveJob::existingFilesFound, this,
+                [this] { run([&] { askAboutExistingFiles(); }); });
+        connect(saveJob_.get(), &SaveJob::progressed, this, [this](int begun, int total) {
+            if (!workStopped_)
+                progressLabel->setText(tr("Saving: row %1 of %2").arg(begun).arg(total));
+        });
+        connect(
+            saveJob_.get(), &SaveJob::finished, this, [this] { run([&] { saveEnded(); }); },
+            Qt::QueuedConnection);
+        setStatusText(1, tr("Saving ..."));
+        holdForWork(tr("Stop saving (Esc); the files written so far stay"));
+        saveJob_->start();
     });
+}
+
+void MainWindow::askAboutExistingFiles() {
+    if (!saveJob_) return;
+    const std::vector<fs::path>& files = saveJob_->existingFiles();
+    const std::size_t n = files.size();
+    QString text = n == 1 ? tr("%1 already exists: replace it?")
+                                .arg(QFile::decodeName(files[0].filename().c_str()))
+                          : tr("%1 files already exist: replace them?").arg(n);
+    // The names, as many as a box can hold.
+    constexpr std::size_t kNamesShown = 10;
+    if (n > 1) {
+        text += '\n';
+        for (std::size_t i = 0; i < std::min(n, kNamesShown); ++i)
+            text += '\n' + QFile::decodeName(files[i].filename().c_str());
+        if (n > kNamesShown) text += '\n' + tr("and %1 more").arg(n - kNamesShown);
+    }
+    const int choice =
+        desktop_.choose(text.toStdString(), tr("Save").toStdString(),
+                        {tr("&Replace").toStdString(), tr("&Skip existing").toStdString(),
+                         tr("Cancel").toStdString()},
+                        MessageIcon::Question);
+    if (saveJob_)
+        saveJob_->answer(choice == 0   ? SaveJob::Existing::Replace
+                         : choice == 1 ? SaveJob::Existing::Keep
+                                       : SaveJob::Existing::Cancel);
+}
+
+void MainWindow::saveEnded() {
+    if (!saveJob_ || saveJob_->running()) return;
+    const std::unique_ptr<SaveJob> job = std::move(saveJob_);
+    releaseAfterWork();
+    if (job->error()) {
+        desktop_.errorBox(*job->error());
+    } else if (job->cancelled()) {
+        progressLabel->setText(tr("Saving cancelled: nothing was written."));
+        progressLabel->show();
+    } else {
+        SaveReport& report = reportDialog_->report();
+        report = job->report();
+        if (report.stoppedByRequest()) {
+            progressLabel->setText(
+                tr("Saving stopped after row %1 of %2; the files written so far stay.")
+                    .arg(report.rowsDoneWhenStopped())
+                    .arg(report.rowsToSave()));
+            progressLabel->show();
+        }
+        showSaveOutcome(report);
+    }
+    emit backgroundWorkEnded();
+    if (closeWhenIdle_) QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
 }
 
 namespace {

@@ -6,6 +6,7 @@
 #include <QKeyCombination>
 #include <QMainWindow>
 #include <QString>
+#include <QStringList>
 #include <deque>
 #include <filesystem>
 #include <functional>
@@ -35,6 +36,7 @@ class ImportOptionsDialog;
 class ReportDialog;
 class TipsDialog;
 
+class SaveJob;
 class SaveReport;
 
 // The window keeps its controls to itself; each has an object name (the names of
@@ -73,7 +75,7 @@ class MainWindow : public QMainWindow {
     // While files are read in the background: the commands that change or read the
     // list are held, the Stop button and Esc end the work, and closing the window
     // asks, stops and closes.
-    bool backgroundWorkRunning() const { return job_ != nullptr; }
+    bool backgroundWorkRunning() const { return job_ != nullptr || saveJob_ != nullptr; }
     // Asks the running background work to end; the rows found so far stay.
     void stopBackgroundWork();
 
@@ -97,12 +99,18 @@ class MainWindow : public QMainWindow {
     // Scan a Folder: the folder and the import options are asked for, then the
     // folder's files are read into the list in the background.
     void scanFolder();
+    // Save Selected and Save All run in the background as a scan does: progress in
+    // the status bar, Stop, and a question first when files of those names exist.
     void saveSelected();
+    // Saves every row as if every one were selected; the selection stays as it is.
     void saveAll();
     // Clear All: empties the list, puts "Icons: 0" and "Selected: 0" in the status
     // bar and disables the list's eight commands again.
     void clearAll();
     void deleteSelected();
+    // Brings back the rows the last Clear All or Delete removed, while the list has
+    // not changed since.
+    void undoRemoval();
     void selectAll();
     // The first selected row's icon in the icon viewer, every image of it, from memory.
     void previewRow();
@@ -178,9 +186,18 @@ class MainWindow : public QMainWindow {
     void showProgress(const WorkProgress& progress);
 
     // --- background work ---
+    // The window while work runs: list commands held, progress and Stop shown.
+    void holdForWork(const QString& stopTip);
+    void releaseAfterWork();
     void startWork(std::unique_ptr<RowJob> job, WorkKind kind);
+    void saveRows(std::vector<ResultRowInfo> rows);
+    void askAboutExistingFiles();
+    void saveEnded();
     void workEnded();
     void openNextPath();
+    // What finished work found that the rows do not show (a file that gave no row,
+    // icons that could not be read, the maximum reached), told in the status bar.
+    void noteWorkOutcome(const ScanOutcome& outcome, WorkKind kind);
     // What the last save run did, told: its problems, then the report.
     void showSaveOutcome(const SaveReport& report);
 
@@ -195,10 +212,13 @@ class MainWindow : public QMainWindow {
     bool shownOnce_ = false;
     int scanIconCount_ = 0;
     RowReader readRows_ = readFileRows;
-    std::unique_ptr<RowJob> job_;  // the background work running, if any
+    std::unique_ptr<RowJob> job_;       // the background work running, if any
+    std::unique_ptr<SaveJob> saveJob_;  // the save running, if any
     WorkKind jobKind_ = WorkKind::Import;
     std::deque<std::filesystem::path> pendingPaths_;  // of openPaths, still to take
     AppSettings pathSettings_;                        // the settings openPaths scans with
+    std::filesystem::path importedFile_;              // the file the running import reads
+    QStringList workNotes_;       // what the work since the last command found, told
     bool workStopped_ = false;    // Stop was asked during the last background work
     bool closeWhenIdle_ = false;  // the user chose to quit during background work
     bool closeConfirmed_ = false;
@@ -210,6 +230,7 @@ class MainWindow : public QMainWindow {
     QAction* saveSelectedItem;
     QAction* saveAllItem;
     QAction* clearAllItem;
+    QAction* undoItem;
     QAction* exitItem;
     QMenu* viewMenu;
     QAction* thumbnailViewItem;
@@ -247,6 +268,7 @@ class MainWindow : public QMainWindow {
     QAction* contextSaveAllItem;
     QAction* deleteSelectedItem;
     QAction* contextClearAllItem;
+    QAction* contextUndoItem;
     QAction* selectAllItem;
     QAction* copyIconItem;
     QAction* contextThumbnailViewItem;

@@ -260,6 +260,25 @@ void ResultModel::clearRows() {
     giveMemoryBack();
 }
 
+ResultModel::Contents ResultModel::contents() const {
+    return {rows_, sources_, resources_, images_};
+}
+
+void ResultModel::restore(Contents contents) {
+    beginResetModel();
+    rows_ = std::move(contents.rows);
+    sources_ = std::move(contents.sources);
+    resources_ = std::move(contents.resources);
+    images_ = std::move(contents.images);
+    sourceIds_.clear();
+    for (std::size_t i = 0; i < sources_.size(); ++i)
+        sourceIds_.emplace(sources_[i].native(), std::uint32_t(i));
+    resourceIds_.clear();
+    for (std::size_t i = 0; i < resources_.size(); ++i)
+        resourceIds_.emplace(resources_[i], std::uint32_t(i));
+    endResetModel();
+}
+
 std::string ResultModel::sortKey(const Row& row, int column) const {
     if (column == ResultList::ColIcons)
         return rowCaption(sources_[row.source], row.position,
@@ -325,6 +344,9 @@ ResultList::ResultList(QWidget* parent) : QWidget(parent) {
     iconView_->setResizeMode(QListView::Adjust);
     iconView_->setIconSize(QSize(ImageList::kSize, ImageList::kSize));
     iconView_->setItemDelegate(new ThumbnailDelegate(iconView_));
+    // Every cell is of the grid's size: the view lays out hundreds of thousands of
+    // rows without asking each for its size, and draws only those in sight.
+    iconView_->setUniformItemSizes(true);
 
     detailView_ = new QTableView;
     detailView_->setAccessibleName("Icons found");
@@ -429,9 +451,46 @@ int ResultList::addRow(const QImage& picture, const fs::path& source, int iconPo
 }
 
 void ResultList::addRows(std::vector<PreparedRow>& rows) {
+    if (rows.empty()) return;
+    forgetUndo();
     model_->append(rows);
     // Rows added at the end leave the list unsorted: no arrow may claim otherwise.
-    if (!rows.empty()) detailView_->horizontalHeader()->setSortIndicatorShown(false);
+    detailView_->horizontalHeader()->setSortIndicatorShown(false);
+}
+
+void ResultList::keepForUndo() {
+    undo_ = Removed{model_->contents(), selectedRows()};
+    emit undoChanged(true);
+}
+
+void ResultList::forgetUndo() {
+    if (!undo_) return;
+    undo_.reset();
+    emit undoChanged(false);
+}
+
+void ResultList::undo() {
+    if (!undo_) return;
+    Removed removed = std::move(*undo_);
+    forgetUndo();
+    selection_->clear();
+    model_->restore(std::move(removed.contents));
+    detailView_->horizontalHeader()->setSortIndicatorShown(false);
+    // The selection as it was, one range per run of selected rows.
+    QItemSelection selected;
+    const std::vector<bool>& was = removed.selected;
+    for (std::size_t r = 0; r < was.size();) {
+        if (!was[r]) {
+            ++r;
+            continue;
+        }
+        std::size_t end = r;
+        while (end + 1 < was.size() && was[end + 1]) ++end;
+        selected.select(model_->index(int(r), 0), model_->index(int(end), kColumns - 1));
+        r = end + 1;
+    }
+    if (!selected.isEmpty()) selection_->select(selected, QItemSelectionModel::Select);
+    emit selectionCountChanged();
 }
 
 int ResultList::rowCount() const {
@@ -499,7 +558,7 @@ void ResultList::setRowSelected(int row, bool selected) {
 
 void ResultList::selectAll() {
     if (rowCount() == 0) return;
-    QItemSelection all(model_->index(0, 0), model_->index(rowCount() - 1, 2));
+    QItemSelection all(model_->index(0, 0), model_->index(rowCount() - 1, kColumns - 1));
     selection_->select(all, QItemSelectionModel::Select | QItemSelectionModel::Rows);
 }
 
@@ -508,6 +567,8 @@ void ResultList::clearSelection() {
 }
 
 void ResultList::clearRows() {
+    // Clearing an empty list changes nothing, what can be undone included.
+    if (rowCount() > 0) keepForUndo();
     selection_->clear();
     model_->clearRows();
     // New rows come unsorted: no arrow may claim otherwise.
@@ -518,6 +579,7 @@ int ResultList::deleteSelected() {
     std::vector<bool> keep = selectedRows();
     const int gone = int(std::count(keep.begin(), keep.end(), true));
     if (gone == 0) return 0;
+    keepForUndo();
     keep.flip();
     selection_->clear();
     model_->keepRows(keep);
@@ -527,6 +589,7 @@ int ResultList::deleteSelected() {
 
 void ResultList::sortByColumn(int column) {
     if (column < 0 || column >= kColumns) return;
+    forgetUndo();
     sortColumn_ = column;
     int& direction = sortDirection_[std::size_t(column)];
     direction = direction == 0 ? 1 : -direction;

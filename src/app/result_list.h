@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -81,6 +82,13 @@ class ResultModel : public QAbstractTableModel {
     // Removes every row and gives the memory back.
     void clearRows();
 
+    // Everything the model holds, taken out for undoing a removal: rows, their
+    // sources, resource names and pictures (shared, not copied).
+    struct Contents;
+    Contents contents() const;
+    // Puts `contents` back in place of the rows held now.
+    void restore(Contents contents);
+
     const std::filesystem::path& source(int row) const;
     int iconPosition(int row) const { return rows_.at(std::size_t(row)).position; }
     ResourceKind kind(int row) const {
@@ -102,6 +110,16 @@ class ResultModel : public QAbstractTableModel {
         std::uint32_t resource : 31;  // in resources_
         std::uint32_t cursor : 1;     // a program's cursor group
     };
+
+  public:
+    struct Contents {
+        std::vector<Row> rows;
+        std::vector<std::filesystem::path> sources;
+        std::vector<std::string> resources;
+        ImageList images;
+    };
+
+  private:
     std::uint32_t sourceId(const std::filesystem::path& source);
     std::uint32_t resourceId(const std::string& resource);
     // The bytes a column sorts by.
@@ -158,6 +176,10 @@ class ResultList : public QWidget {
     void clearRows();
     // Removes the selected rows and their own images; returns how many went.
     int deleteSelected();
+    // Clear All and Delete keep what they removed until the list next changes:
+    // undo() brings those rows back as they were, selection included.
+    bool canUndo() const { return undo_.has_value(); }
+    void undo();
 
     // A click on a column header: flips that column's own direction and sorts.
     void sortByColumn(int column);
@@ -187,6 +209,8 @@ class ResultList : public QWidget {
     void doubleClicked();
     void columnClicked(int column);
     void contextMenuRequested(const QPoint& globalPos);
+    // Undo became possible or impossible.
+    void undoChanged(bool possible);
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -200,6 +224,15 @@ class ResultList : public QWidget {
     QStackedWidget* stack_;
     QListView* iconView_;
     QTableView* detailView_;
+    // Keeps what the model holds now, with the selection, for undo().
+    void keepForUndo();
+    void forgetUndo();
+
+    struct Removed {
+        ResultModel::Contents contents;
+        std::vector<bool> selected;
+    };
+    std::optional<Removed> undo_;
     ViewStyle style_ = ViewStyle::Detail;
     int sortColumn_ = 0;
     std::array<int, kColumns> sortDirection_{};

@@ -36,9 +36,13 @@ Result<Done> writeThumbnail(const std::filesystem::path& in, const std::filesyst
     auto set = IconSet::open(in);
     if (!set) return set.failure();
     if (set->iconCount() == 0) return failure(Fault::NoSuchIcon, "icon in it");
-    const Result<Icon> icon = iconAtSize(*set, 0, size);
-    if (!icon) return icon.failure().within("icon 0");
-    const auto png = iconToPng(*icon);
+    // The smallest image at least as large as asked, else the largest, shrunk
+    // smoothly or kept at its own size: thumbnail managers scale a smaller picture
+    // themselves, as they do any picture's.
+    const Result<Icon> image =
+        chosenImage(*set, ResourceKind::Icon, 0, size, SizePolicy::SmallestAtLeast);
+    if (!image) return image.failure().within("icon 0");
+    const auto png = iconToPng(pictureWithin(*image, size));
     if (!png) return failure(Fault::CannotEncode, "PNG");
     errno = 0;
     if (!writeFileAtomically(out, *png, Durability::Scratch))

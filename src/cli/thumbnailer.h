@@ -14,9 +14,10 @@ namespace pellimar::cli {
 
 inline constexpr const char* kThumbnailerUsage = "usage: pellimar-thumbnailer -s SIZE IN OUT.png";
 
-// Writes icon 0 of `in` at size x size (1 to 256) as a PNG with transparency to
-// `out`, from the image of its group that suits the size best. Only the headers,
-// the resource directories and that one image are read. `out` is written whole or
+// Writes icon 0 of `in` as a PNG with transparency to `out`, within size x size
+// (1 to 256): the smallest image of its group at least that large, shrunk to it,
+// else the largest at its own size. Only the headers, the resource directories
+// and that one image are read. `out` is written whole or
 // not at all. Why not, when there is no icon to draw or `out` cannot be written.
 Result<Done> writeThumbnail(const std::filesystem::path& in, const std::filesystem::path& out,
                             int size);

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <vector>
 
 class QDialog;
 
@@ -33,6 +34,12 @@ class Desktop {
 
     virtual Answer message(const std::string& text, const std::string& caption, Buttons buttons,
                            MessageIcon icon = MessageIcon::None) = 0;
+    // A question answered by one of the given buttons (texts of the program, an
+    // access key marked with '&'); the first is the default, the last is what Esc
+    // and the close box give. Returns the index of the button chosen.
+    virtual int choose(const std::string& text, const std::string& caption,
+                       const std::vector<std::string>& buttons,
+                       MessageIcon icon = MessageIcon::Question) = 0;
     // The application's standard error box (an error that no handler caught).
     virtual void errorBox(const std::string& text) = 0;
     virtual std::optional<std::filesystem::path> openFile(const FileDialogRequest& request) = 0;

@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QUrl>
+#include <algorithm>
 
 namespace pellimar {
 namespace fs = std::filesystem;
@@ -251,6 +252,31 @@ bool QtDesktop::openDocument(const fs::path& path) {
         query.readAllStandardOutput().trimmed().isEmpty())
         return false;
     return QDesktopServices::openUrl(QUrl::fromLocalFile(file));
+}
+
+int QtDesktop::choose(const std::string& text, const std::string& caption,
+                      const std::vector<std::string>& buttons, MessageIcon icon) {
+    QMessageBox box(parentWidget());
+    box.setWindowTitle(fromProgram(caption));
+    box.setTextFormat(Qt::PlainText);
+    box.setText(fromProgram(text));
+    box.setIcon(icon == MessageIcon::Warning       ? QMessageBox::Warning
+                : icon == MessageIcon::Error       ? QMessageBox::Critical
+                : icon == MessageIcon::Information ? QMessageBox::Information
+                : icon == MessageIcon::Question    ? QMessageBox::Question
+                                                   : QMessageBox::NoIcon);
+    std::vector<QPushButton*> made;
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        const bool last = i + 1 == buttons.size();
+        made.push_back(box.addButton(fromProgram(buttons[i]),
+                                     last ? QMessageBox::RejectRole : QMessageBox::AcceptRole));
+    }
+    if (made.empty()) return -1;
+    box.setDefaultButton(made.front());
+    box.setEscapeButton(made.back());
+    box.exec();
+    const auto it = std::find(made.begin(), made.end(), box.clickedButton());
+    return it == made.end() ? int(made.size()) - 1 : int(it - made.begin());
 }
 
 int QtDesktop::runModal(QDialog& dialog) {

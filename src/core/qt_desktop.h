@@ -29,6 +29,9 @@ class QtDesktop : public Desktop {
 
     Answer message(const std::string& text, const std::string& caption, Buttons buttons,
                    MessageIcon icon = MessageIcon::None) override;
+    int choose(const std::string& text, const std::string& caption,
+               const std::vector<std::string>& buttons,
+               MessageIcon icon = MessageIcon::Question) override;
     void errorBox(const std::string& text) override;
     std::optional<std::filesystem::path> openFile(const FileDialogRequest& request) override;
     std::optional<std::filesystem::path> saveFile(const FileDialogRequest& request) override;

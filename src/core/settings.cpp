@@ -59,22 +59,24 @@ void loadSettings(AppSettings& s) {
         writeProfileSections(file, setupSections(s));
         return;
     }
+    // One read of the file for every key.
+    const ProfileFile profile(file);
     auto flagOf = [&](const char* section, const char* key, bool def) {
-        return readProfileInt(file, section, key, def ? 1 : 0) != 0;
+        return profile.integer(section, key, def ? 1 : 0) != 0;
     };
     s.format_exe = flagOf("importoptions", "format_exe", true);
     s.format_dll = flagOf("importoptions", "format_dll", true);
     s.format_ico = flagOf("importoptions", "format_ico", false);
     s.format_icl = flagOf("importoptions", "format_icl", false);
-    s.max_units = readProfileInt(file, "importoptions", "max_units", 100);
+    s.max_units = profile.integer("importoptions", "max_units", 100);
     s.size_128 = flagOf("exportoptions", "size_128", true);
     s.size_64 = flagOf("exportoptions", "size_64", false);
     s.size_48 = flagOf("exportoptions", "size_48", false);
     s.size_32 = flagOf("exportoptions", "size_32", true);
     s.size_16 = flagOf("exportoptions", "size_16", true);
-    s.format = readProfileString(file, "exportoptions", "format", "ico");
+    s.format = profile.string("exportoptions", "format", "ico");
     s.show = flagOf("tipoptions", "show", true);
-    s.num = readProfileInt(file, "tipoptions", "num", 5);
+    s.num = profile.integer("tipoptions", "num", 5);
 }
 
 void saveSettings(const AppSettings& s) {

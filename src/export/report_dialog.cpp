@@ -121,6 +121,13 @@ ReportDialog::ReportDialog(Desktop& desktop, QWidget* parent) : QDialog(parent),
     fileList->setAccessibleName(tr("Saved files"));
     fileList->setAccessibleDescription(tr("Clicking a file shows it in the preview"));
     fileList->setGeometry(8, 32, 217, 287);
+    notSavedHeading = new QLabel(tr("// Not saved"), left);
+    notSavedHeading->setFont(bold);
+    notSavedHeading->setGeometry(8, 176, 217, 18);
+    notSavedList = new QListWidget(left);
+    notSavedList->setAccessibleName(tr("Not saved, with why"));
+    notSavedList->setWordWrap(true);
+    notSavedList->setGeometry(8, 198, 217, 121);
 
     auto* right = new QFrame(this);
     right->setGeometry(233, 97, 227, 335);
@@ -173,6 +180,23 @@ void ReportDialog::fillControls() {
         auto* item = new QListWidgetItem(toQt(f), fileList);
         item->setData(Qt::UserRole, QByteArray::fromStdString(f.native()));
     }
+    notSavedList->clear();
+    for (const auto* list :
+         {&report_.unreadableRows(), &report_.skippedRows(), &report_.failures()})
+        for (const std::string& line : *list) notSavedList->addItem(QString::fromStdString(line));
+    for (const fs::path& f : report_.kept())
+        notSavedList->addItem(tr("%1: exists already, kept as it was").arg(toQt(f)));
+    if (report_.stoppedByRequest())
+        notSavedList->addItem(tr("Stopped after row %1 of %2: the rows after it were not saved")
+                                  .arg(report_.rowsDoneWhenStopped())
+                                  .arg(report_.rowsToSave()));
+    // The file list gives up its lower part when there is anything to tell.
+    const bool anything = notSavedList->count() > 0;
+    notSavedHeading->setVisible(anything);
+    notSavedList->setVisible(anything);
+    const QRect files = fileList->geometry();
+    fileList->setFixedHeight(anything ? notSavedHeading->y() - files.y() - 6
+                                      : notSavedList->geometry().bottom() - files.y() + 1);
 }
 
 void ReportDialog::showEvent(QShowEvent* event) {
@@ -224,12 +248,28 @@ void ReportDialog::previewClickedFile() {
 }
 
 void ReportDialog::openFolder() {
-    if (!report_.folder().empty()) desktop_.openWithDefaultHandler(report_.folder());
+    if (report_.folder().empty()) return;
+    if (!desktop_.openDocument(report_.folder()))
+        desktop_.message(tr("The folder %1 cannot be opened: this desktop has no program set "
+                            "to show folders.")
+                             .arg(toQt(report_.folder()))
+                             .toStdString(),
+                         tr("Report").toStdString(), Buttons::Ok, MessageIcon::Warning);
 }
 
 void ReportDialog::openSelectedFile() {
-    fs::path file = selectedFile();
-    if (!file.empty()) desktop_.openWithDefaultHandler(file);
+    const fs::path file = selectedFile();
+    if (file.empty()) {
+        desktop_.message(tr("Choose a file in the file list first.").toStdString(),
+                         tr("Report").toStdString(), Buttons::Ok, MessageIcon::Information);
+        return;
+    }
+    if (!desktop_.openDocument(file))
+        desktop_.message(tr("%1 cannot be opened: this desktop has no program set to show "
+                            "files of its type.")
+                             .arg(toQt(file))
+                             .toStdString(),
+                         tr("Report").toStdString(), Buttons::Ok, MessageIcon::Warning);
 }
 
 }  // namespace pellimar

@@ -36,6 +36,10 @@ class ReportDialog : public QDialog {
     QPushButton* openFolderButton;
     QLabel* fileListHeading;
     QListWidget* fileList;
+    // Every row that wrote nothing and every file not written or kept, with why;
+    // shown below the files only when there is any.
+    QLabel* notSavedHeading;
+    QListWidget* notSavedList;
     QLabel* previewHeading;
     QFrame* previewFrame;
     QLabel* previewImage;

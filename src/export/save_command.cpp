@@ -87,17 +87,46 @@ std::optional<IconGroup> groupOf(const SaveRow& row, SaveContext& ctx) {
     return std::move(*group);
 }
 
-// Writes a picture; a failure ends the run with the system's reason.
-void writePictureOrStop(const fs::path& file, const RgbImage& image, PictureFormat kind) {
+// Whether `file` may be written: a name that exists is replaced only when the
+// run may replace it; otherwise the file stays as it is and the report says so.
+bool mayWrite(const fs::path& file, SaveContext& ctx) {
+    if (!ctx.mayReplace) return true;
+    std::error_code ec;
+    if (!fs::exists(fs::symlink_status(file, ec)) || ctx.mayReplace(file)) return true;
+    ctx.report.addKept(file.filename());
+    return false;
+}
+
+// Called before each selected row: false when the run is to end here, which the
+// report is told. Counts the row otherwise.
+bool beginRow(const std::vector<SaveRow>& rows, SaveContext& ctx) {
+    const int begun = ctx.rowsBegun ? ctx.rowsBegun->load() : 0;
+    if (ctx.stop && ctx.stop->load()) {
+        ctx.report.stopByRequest(begun, selectedCount(rows));
+        return false;
+    }
+    if (ctx.rowsBegun) ctx.rowsBegun->store(begun + 1);
+    return true;
+}
+
+// Writes a picture; a failure ends the run with the system's reason. False when
+// an existing file was kept instead.
+bool writePictureOrStop(const fs::path& file, const RgbImage& image, PictureFormat kind,
+                        SaveContext& ctx) {
+    if (!mayWrite(file, ctx)) return false;
     errno = 0;
     bool ok = kind == PictureFormat::Bmp ? writeBmpFile(file, image) : writeJpegFile(file, image);
     if (!ok) throw RunStopped(writeFailureMessage(file, errno));
+    return true;
 }
 
-// Writes a whole file; a failure ends the run with the system's reason.
-void writeBytesOrStop(const fs::path& file, std::span<const std::uint8_t> bytes) {
+// Writes a whole file; a failure ends the run with the system's reason. False
+// when an existing file was kept instead.
+bool writeBytesOrStop(const fs::path& file, std::span<const std::uint8_t> bytes, SaveContext& ctx) {
+    if (!mayWrite(file, ctx)) return false;
     errno = 0;
     if (!writeFileAtomically(file, bytes)) throw RunStopped(writeFailureMessage(file, errno));
+    return true;
 }
 
 fs::path saveIcoImage(const SaveRow& row, const fs::path& target, SaveContext& ctx,
@@ -126,6 +155,7 @@ fs::path saveIcoImage(const SaveRow& row, const fs::path& target, SaveContext& c
             ctx.report.addUnreadableRow(caption(row) + ": " + bytes.failure().message());
             return {};
         }
+        if (!mayWrite(file, ctx)) return {};
         errno = 0;
         if (writeFileAtomically(file, *bytes)) return file;
         ctx.report.addFailure(writeFailureMessage(file, errno));
@@ -140,8 +170,7 @@ fs::path saveIcoImage(const SaveRow& row, const fs::path& target, SaveContext& c
     drawIcon(picture, *icon);
     // As for every other row of a picture run, a file that cannot be written ends
     // the run with the system's reason.
-    writePictureOrStop(file, picture, *kind);
-    return file;
+    return writePictureOrStop(file, picture, *kind, ctx) ? file : fs::path();
 }
 
 void saveSelectedAsPicture(const std::vector<SaveRow>& rows, const SaveName& name, SaveContext& ctx,
@@ -152,6 +181,7 @@ void saveSelectedAsPicture(const std::vector<SaveRow>& rows, const SaveName& nam
     int counter = 0;
     for (const SaveRow& row : rows) {
         if (!row.selected) continue;
+        if (!beginRow(rows, ctx)) break;
         const std::string suffix = saveNumberSuffix(counter, selected);
         const fs::path target = name.target(suffix);
         if (rowsAreImages(row.source)) {
@@ -180,8 +210,7 @@ void saveSelectedAsPicture(const std::vector<SaveRow>& rows, const SaveName& nam
         RgbImage large = square ? whiteImage(32, 32) : whiteImage(icon->width, icon->height);
         drawIcon(large, *icon);
         auto write = [&](const std::string& fileName, const RgbImage& image) {
-            writePictureOrStop(name.dir / fileName, image, kind);
-            ctx.report.add(fileName);
+            if (writePictureOrStop(name.dir / fileName, image, kind, ctx)) ctx.report.add(fileName);
         };
         const std::string plain = target.filename().string();
         if (s.size_32 && s.size_16) {
@@ -272,6 +301,7 @@ void saveCursorGroup(const IconGroup& group, const SaveRow& row, const fs::path&
         return;
     }
     const fs::path file = forceExtension(target, "cur");
+    if (!mayWrite(file, ctx)) return;
     errno = 0;
     if (writeFileAtomically(file, *bytes))
         ctx.report.add(file.filename());
@@ -285,8 +315,10 @@ void saveSelectedAsIco(const std::vector<SaveRow>& rows, const SaveName& name, S
     const RunReader reader(ctx);
     const int selected = selectedCount(rows);
     int counter = 0;
+    const auto gate = [&ctx](const fs::path& file) { return mayWrite(file, ctx); };
     for (const SaveRow& row : rows) {
         if (!row.selected) continue;
+        if (!beginRow(rows, ctx)) break;
         const fs::path target = name.target(saveNumberSuffix(counter, selected));
         ++counter;
         if (rowsAreImages(row.source)) {
@@ -301,11 +333,11 @@ void saveSelectedAsIco(const std::vector<SaveRow>& rows, const SaveName& name, S
         }
         // Rows with neither size on are told as skipped without reading them.
         if (!ctx.settings.size_32 && !ctx.settings.size_16) {
-            saveIconAsIco(IconGroup{}, target, ctx.settings, ctx.report, caption(row));
+            saveIconAsIco(IconGroup{}, target, ctx.settings, ctx.report, caption(row), gate);
             continue;
         }
         if (const std::optional<IconGroup> group = groupOf(row, ctx))
-            saveIconAsIco(*group, target, ctx.settings, ctx.report, caption(row));
+            saveIconAsIco(*group, target, ctx.settings, ctx.report, caption(row), gate);
     }
 }
 
@@ -326,6 +358,7 @@ void saveSelectedAsPng(const std::vector<SaveRow>& rows, const SaveName& name, S
     int counter = 0;
     for (const SaveRow& row : rows) {
         if (!row.selected) continue;
+        if (!beginRow(rows, ctx)) break;
         const std::string plain =
             name.target(saveNumberSuffix(counter, selected)).filename().string();
         ++counter;
@@ -348,8 +381,7 @@ void saveSelectedAsPng(const std::vector<SaveRow>& rows, const SaveName& name, S
                 ctx.report.addFailure(writeFailureMessage(name.dir / fileName, 0));
                 continue;
             }
-            writeBytesOrStop(name.dir / fileName, *png);
-            ctx.report.add(fileName);
+            if (writeBytesOrStop(name.dir / fileName, *png, ctx)) ctx.report.add(fileName);
         }
     }
 }
@@ -361,6 +393,7 @@ void saveSelectedAsOriginal(const std::vector<SaveRow>& rows, const SaveName& na
     int counter = 0;
     for (const SaveRow& row : rows) {
         if (!row.selected) continue;
+        if (!beginRow(rows, ctx)) break;
         const fs::path target = name.target(saveNumberSuffix(counter, selected));
         ++counter;
         const std::optional<IconGroup> group = groupOf(row, ctx);
@@ -374,8 +407,7 @@ void saveSelectedAsOriginal(const std::vector<SaveRow>& rows, const SaveName& na
         }
         const fs::path file =
             group->identity.kind == ResourceKind::Cursor ? forceExtension(target, "cur") : target;
-        writeBytesOrStop(file, *bytes);
-        ctx.report.add(file.filename());
+        if (writeBytesOrStop(file, *bytes, ctx)) ctx.report.add(file.filename());
     }
 }
 
@@ -399,6 +431,65 @@ void saveSelectedRows(const std::vector<SaveRow>& rows, const fs::path& name, Sa
     } catch (const RunStopped& stop) {
         ctx.report.stopAt(stop.what());
     }
+}
+
+std::vector<fs::path> plannedSaveFiles(const std::vector<SaveRow>& rows, const fs::path& name,
+                                       SaveContext& ctx) {
+    const SaveName parts(name);
+    const std::string ext = upperCaseExtension(name);
+    const AppSettings& s = ctx.settings;
+    if (ext != ".ICO" && ext != ".BMP" && ext != ".JPG" && ext != ".PNG") return {};
+    const bool original = ext == ".ICO" && s.format == "original";
+    std::vector<int> pngSizes;
+    for (int size : {128, 64, 48, 32, 16})
+        if (sizeOn(s, size)) pngSizes.push_back(size);
+    const RunReader reader(ctx);
+    const int selected = selectedCount(rows);
+    int counter = 0;
+    std::vector<fs::path> files;
+    // A cursor (a program's cursor group, or a cursor file's image) is written as
+    // a cursor file in the icon runs, named ".cur".
+    auto readGroup = [&](const SaveRow& row) {
+        return row.iconPosition < 0 ? Result<IconGroup>(Failure{})
+                                    : ctx.rowGroup(row.source, row.iconPosition, row.kind);
+    };
+    auto isCursor = [&](const SaveRow& row, const Result<IconGroup>& group) {
+        return row.kind == ResourceKind::Cursor ||
+               (group && group->identity.kind == ResourceKind::Cursor);
+    };
+    for (const SaveRow& row : rows) {
+        if (!row.selected) continue;
+        const fs::path target = parts.target(saveNumberSuffix(counter, selected));
+        const std::string plain = target.filename().string();
+        const std::string plainCursor = forceExtension(target, "cur").filename().string();
+        if (original) {
+            const bool cursor = row.kind == ResourceKind::Cursor ||
+                                (rowsAreImages(row.source) && isCursor(row, readGroup(row)));
+            files.push_back(cursor ? forceExtension(target, "cur") : target);
+        } else if (ext == ".ICO" && row.kind == ResourceKind::Cursor) {
+            files.push_back(forceExtension(target, "cur"));
+        } else if (ext == ".PNG") {
+            for (int size : pngSizes)
+                files.push_back(parts.dir /
+                                (pngSizes.size() > 1 ? std::to_string(size) + "-" + plain : plain));
+        } else if (rowsAreImages(row.source)) {
+            // The width as the directory stores it decides the name, as when saving.
+            const Result<IconGroup> group = readGroup(row);
+            const bool cursor = ext == ".ICO" && isCursor(row, group);
+            if (group && !group->images.empty() && sizeOn(s, group->images.front().entry.width))
+                files.push_back(parts.dir / (std::to_string(group->images.front().entry.width) +
+                                             "-" + (cursor ? plainCursor : plain)));
+        } else if (s.size_32 && s.size_16) {
+            files.push_back(parts.dir / ("32-" + plain));
+            files.push_back(parts.dir / ("16-" + plain));
+        } else if (s.size_32 || s.size_16) {
+            files.push_back(target);
+        } else if (ext != ".ICO") {
+            continue;  // a picture run numbers only the rows it saves
+        }
+        ++counter;
+    }
+    return files;
 }
 
 std::optional<fs::path> askSaveName(const std::vector<SaveRow>& rows, const AppSettings& settings,

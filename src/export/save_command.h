@@ -4,6 +4,7 @@
 // says in its report what it wrote, what it left out and why; the window shows it.
 #pragma once
 
+#include <atomic>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -32,6 +33,14 @@ struct SaveContext {
     SaveReport& report;
     // Unset: the rows' files are read, each once per run.
     RowGroupSource rowGroup;
+    // Whether a file that exists already may be replaced. Unset: every one may.
+    // A file it refuses is kept as it is and listed in the report as kept.
+    std::function<bool(const std::filesystem::path& file)> mayReplace;
+    // Set from another thread to end the run before its next row; the report then
+    // says after how many rows it stopped.
+    const std::atomic<bool>* stop = nullptr;
+    // Counts the rows the run has begun, for another thread to show.
+    std::atomic<int>* rowsBegun = nullptr;
 };
 
 // The name the rows' file names are formed from, taken apart once per run.
@@ -90,6 +99,14 @@ void saveSelectedAsOriginal(const std::vector<SaveRow>& rows, const SaveName& na
 // is set first; its lists must have been cleared by the caller.
 void saveSelectedRows(const std::vector<SaveRow>& rows, const std::filesystem::path& name,
                       SaveContext& ctx);
+
+// Every file saveSelectedRows would write for `rows` under `name` with the same
+// settings, in order, worked out from the names alone (a row of an icon file has
+// its group read for the width of its image). Rows that turn out unreadable or
+// without an image to save write fewer.
+std::vector<std::filesystem::path> plannedSaveFiles(const std::vector<SaveRow>& rows,
+                                                    const std::filesystem::path& name,
+                                                    SaveContext& ctx);
 
 // The questions "Save Selected" asks before anything is written: the export
 // options (`showExportOptions` returns false when they are closed with the close

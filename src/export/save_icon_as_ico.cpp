@@ -18,12 +18,12 @@ Result<Done> writeSingleIconFile(const fs::path& file, const Icon& icon) {
 }
 
 void saveIconsAsIco(const Icon& large, const Icon& small, const fs::path& dest, bool size32,
-                    bool size16, SaveReport& report) {
+                    bool size16, SaveReport& report, const MayWrite& mayWrite) {
     if (large.empty() && small.empty()) return;
     const fs::path dir = dest.parent_path();
     const fs::path name = dest.filename();
     auto save = [&](const Icon& icon, const fs::path& fileName) {
-        if (icon.empty()) return;
+        if (icon.empty() || (mayWrite && !mayWrite(dir / fileName))) return;
         const Result<Done> written = writeSingleIconFile(dir / fileName, icon);
         if (written)
             report.add(fileName);
@@ -41,7 +41,7 @@ void saveIconsAsIco(const Icon& large, const Icon& small, const fs::path& dest, 
 }
 
 void saveIconAsIco(const IconGroup& group, const fs::path& dest, const AppSettings& settings,
-                   SaveReport& report, const std::string& row) {
+                   SaveReport& report, const std::string& row, const MayWrite& mayWrite) {
     if (!settings.size_32 && !settings.size_16) {
         report.addSkippedRow(row +
                              ": icon files of programs are saved at 32 and 16 pixels, and "
@@ -55,7 +55,7 @@ void saveIconAsIco(const IconGroup& group, const fs::path& dest, const AppSettin
         report.addUnreadableRow(row + ": " + (!large ? large : small).failure().message());
         return;
     }
-    saveIconsAsIco(*large, *small, dest, settings.size_32, settings.size_16, report);
+    saveIconsAsIco(*large, *small, dest, settings.size_32, settings.size_16, report, mayWrite);
 }
 
 }  // namespace pellimar

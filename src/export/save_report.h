@@ -35,6 +35,20 @@ class SaveReport {
     void addSkippedRow(const std::string& message) { skipped_.push_back(message); }
     const std::vector<std::string>& skippedRows() const { return skipped_; }
 
+    // A file of the run that existed and was kept as it was, unreplaced.
+    void addKept(const std::filesystem::path& fileName) { kept_.push_back(fileName); }
+    const std::vector<std::filesystem::path>& kept() const { return kept_; }
+
+    // The person stopped the run after `done` of `total` rows; the files written
+    // before it stay.
+    void stopByRequest(int done, int total) {
+        stoppedAfter_ = done;
+        rowsToSave_ = total;
+    }
+    bool stoppedByRequest() const { return stoppedAfter_ >= 0; }
+    int rowsDoneWhenStopped() const { return stoppedAfter_; }
+    int rowsToSave() const { return rowsToSave_; }
+
     // The run ended early at a file it could not write: the rest of the rows
     // were not looked at.
     void stopAt(const std::string& message) { stop_ = message; }
@@ -54,7 +68,10 @@ class SaveReport {
     std::filesystem::path folder_;
     std::vector<std::filesystem::path> files_;
     std::vector<std::string> failures_, unreadable_, skipped_;
+    std::vector<std::filesystem::path> kept_;
     std::string stop_;
+    int stoppedAfter_ = -1;
+    int rowsToSave_ = 0;
     bool unsupported_ = false;
 };
 

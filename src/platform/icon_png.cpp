@@ -1,6 +1,7 @@
 #include "platform/icon_png.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/icon_decode.h"
 
@@ -41,6 +42,18 @@ Icon withinPictureSize(Icon icon, int maxSize) {
     if (side <= maxSize || maxSize < 1) return icon;
     return resizeIcon(icon, std::max(1, icon.width * maxSize / side),
                       std::max(1, icon.height * maxSize / side));
+}
+
+Icon pictureWithin(Icon icon, int maxSize) {
+    const std::size_t count = std::size_t(std::max(icon.width, 0)) * std::max(icon.height, 0);
+    if (icon.empty() || icon.color.size() < count) return {};
+    if (!icon.hasAlpha) {
+        icon.mask.resize(count, 0);
+        for (std::size_t i = 0; i < count; ++i)
+            icon.color[i] = icon.mask[i] != 0 ? 0 : (icon.color[i] | 0xFF000000u);
+        icon.hasAlpha = true;
+    }
+    return withinPictureSize(std::move(icon), maxSize);
 }
 
 }  // namespace pellimar

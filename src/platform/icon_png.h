@@ -26,4 +26,11 @@ std::optional<std::vector<std::uint8_t>> iconToPng(const Icon& icon);
 // its shape kept.
 Icon withinPictureSize(Icon icon, int maxSize = kMaxPictureSize);
 
+// `icon` as a picture for a file manager: no side above `maxSize`, and never made
+// larger, since a picture enlarged pixel by pixel looks worse than the one the
+// viewer scales itself. A larger picture is shrunk smoothly: each pixel averages
+// the area it covers, colours weighted by their alpha. An icon without alpha gets
+// alpha from its mask first, so that its edges are smoothed as well.
+Icon pictureWithin(Icon icon, int maxSize);
+
 }  // namespace pellimar

@@ -102,13 +102,11 @@ std::string_view valueOf(std::string_view line) {
     return v;
 }
 
-std::optional<std::string> findValue(const fs::path& file, std::string_view section,
-                                     std::string_view key) {
-    auto data = readWhole(file);
-    if (!data) return std::nullopt;
+std::optional<std::string> findValueIn(std::string_view data, std::string_view section,
+                                       std::string_view key) {
     bool crlf = false;
     bool inSection = false;
-    for (const std::string& line : splitLines(*data, crlf)) {
+    for (const std::string& line : splitLines(data, crlf)) {
         if (auto name = sectionName(line)) {
             inSection = equalsNoCase(*name, section);
             continue;
@@ -118,6 +116,13 @@ std::optional<std::string> findValue(const fs::path& file, std::string_view sect
         if (k && equalsNoCase(*k, key)) return std::string(valueOf(line));
     }
     return std::nullopt;
+}
+
+std::optional<std::string> findValue(const fs::path& file, std::string_view section,
+                                     std::string_view key) {
+    auto data = readWhole(file);
+    if (!data) return std::nullopt;
+    return findValueIn(*data, section, key);
 }
 
 std::string oneLine(const std::string& s) {
@@ -178,6 +183,26 @@ std::string readProfileString(const fs::path& file, std::string_view section, st
 int readProfileInt(const fs::path& file, std::string_view section, std::string_view key,
                    int fallback) {
     auto found = findValue(file, section, key);
+    if (!found) return fallback;
+    return parseProfileInt(*found).value_or(fallback);
+}
+
+ProfileFile::ProfileFile(const fs::path& file) : data_(readWhole(file)) {}
+
+std::optional<std::string> ProfileFile::find(std::string_view section, std::string_view key) const {
+    if (!data_) return std::nullopt;
+    return findValueIn(*data_, section, key);
+}
+
+std::string ProfileFile::string(std::string_view section, std::string_view key,
+                                std::string_view fallback) const {
+    std::string value = find(section, key).value_or(std::string(fallback));
+    if (value.size() > kMaxValueChars) value.resize(kMaxValueChars);
+    return value;
+}
+
+int ProfileFile::integer(std::string_view section, std::string_view key, int fallback) const {
+    auto found = find(section, key);
     if (!found) return fallback;
     return parseProfileInt(*found).value_or(fallback);
 }

@@ -1,6 +1,6 @@
 // Private-profile INI files: "[section]" lines and "key=value" lines. Sections
 // and keys compare without regard to case. Every call reads or writes the file
-// directly; there is no cached copy.
+// directly; there is no cached copy, except what a ProfileFile holds.
 #pragma once
 
 #include <filesystem>
@@ -40,6 +40,21 @@ bool writeProfileSections(const std::filesystem::path& file,
                           const std::vector<ProfileSection>& sections);
 bool writeProfileStrings(const std::filesystem::path& file, std::string_view section,
                          const std::vector<std::pair<std::string, std::string>>& entries);
+
+// A profile file read once, for reading many keys: each lookup follows the rules
+// of readProfileString and readProfileInt. A file that cannot be read answers
+// every key with its fallback.
+class ProfileFile {
+  public:
+    explicit ProfileFile(const std::filesystem::path& file);
+    std::string string(std::string_view section, std::string_view key,
+                       std::string_view fallback) const;
+    int integer(std::string_view section, std::string_view key, int fallback) const;
+
+  private:
+    std::optional<std::string> find(std::string_view section, std::string_view key) const;
+    std::optional<std::string> data_;
+};
 
 // The integer rule of readProfileInt applied to a text; nothing when it is not a number.
 std::optional<int> parseProfileInt(std::string_view text);

@@ -116,13 +116,22 @@ TEST(FolderScan, ZeroOrNegativeMaximumMeansNoLimit) {
     }
 }
 
-TEST(FolderScan, ExactlyTheMaximumDoesNotStop) {
+// Once the maximum is reached no later file is opened: none could add a row.
+TEST(FolderScan, ReachingTheMaximumOpensNoFurtherFile) {
     FakeFiles files;
-    files.icons = {{"a.exe", 20}, {"b.exe", 0}};
-    const auto out = runFolderScan({"/f/a.exe", "/f/b.exe"}, withLimit(20), files.callbacks());
+    files.icons = {{"a.exe", 20}, {"b.exe", 0}, {"c.ico", 3}};
+    const auto out =
+        runFolderScan({"/f/a.exe", "/f/b.exe", "/f/c.ico"}, withLimit(20), files.callbacks());
     EXPECT_EQ(out.rowsAdded, 20);
-    EXPECT_FALSE(out.stopped);
-    EXPECT_EQ(files.opened.back(), "b.exe");
+    EXPECT_TRUE(out.stopped);
+    EXPECT_EQ(files.opened, std::vector<std::string>{"a.exe"});
+
+    // The last file ending exactly at the maximum: nothing was left unread.
+    FakeFiles last;
+    last.icons = {{"a.exe", 20}};
+    const auto whole = runFolderScan({"/f/a.exe"}, withLimit(20), last.callbacks());
+    EXPECT_EQ(whole.rowsAdded, 20);
+    EXPECT_FALSE(whole.stopped);
 }
 
 TEST(FolderScan, CountAndStopFlagStartAnewEachScan) {

@@ -1,6 +1,7 @@
 // Files in and icons out of the main window: paths from the command line and from
 // drops, rows dragged out and copied as PNG pictures, and F1's help.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAbstractItemView>
 #include <QApplication>
@@ -145,6 +146,31 @@ TEST_F(MainWindowOpenTest, AnIconFileOpensTheViewerAndAMissingPathIsReported) {
     EXPECT_EQ(form_.rowCount(), 0);
     ASSERT_EQ(desktop_.messages.size(), 1u);
     EXPECT_NE(desktop_.messages[0].text.find("gone.dll"), std::string::npos);
+}
+
+// Paths that give no row say why in the status bar, and every path that is not
+// there is named in one message before anything else is opened.
+TEST_F(MainWindowOpenTest, WhatGaveNoRowIsToldAndEveryMissingPathIsNamedAtOnce) {
+    const fs::path pipe = files_.path() / "pipe.exe";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const fs::path zero = files_.path() / "zero.dll";
+    fs::create_symlink("/dev/zero", zero);
+    const fs::path none = files_.write("none.exe", makePe({}));
+    const fs::path one = files_.write("one.dll", library(1));
+    form_.openPaths(
+        {files_.path() / "gone1.dll", pipe, zero, none, files_.path() / "gone2.exe", one});
+    ASSERT_EQ(desktop_.messages.size(), 1u);
+    EXPECT_EQ(desktop_.messages[0].text, "Cannot find these 2 files or folders:\n" +
+                                             (files_.path() / "gone1.dll").string() + "\n" +
+                                             (files_.path() / "gone2.exe").string());
+    waitForIdle(form_);
+    EXPECT_EQ(form_.rowCount(), 1);
+    const QString told = control<QLabel>(form_, "progressLabel")->text();
+    EXPECT_FALSE(control<QLabel>(form_, "progressLabel")->isHidden());
+    EXPECT_TRUE(told.contains("no icons in pipe.exe: not a regular file")) << told.toStdString();
+    EXPECT_TRUE(told.contains("no icons in zero.dll: not a regular file")) << told.toStdString();
+    EXPECT_TRUE(told.contains("no icons in none.exe: ")) << told.toStdString();
+    EXPECT_FALSE(told.contains("one.dll")) << told.toStdString();
 }
 
 TEST_F(MainWindowOpenTest, DroppedFilesAndFoldersOpenAsOnTheCommandLine) {

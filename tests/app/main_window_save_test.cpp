@@ -88,6 +88,7 @@ TEST_F(MainSave, SaveSelectedFromALibraryAsIcons) {
     desktop.saveAnswers.push_back(dir.path() / "out" / "icons.ico");
     expectReport();
     window.saveSelected();
+    waitForIdle(window);
     ASSERT_EQ(desktop.saveRequests.size(), 1u);
     EXPECT_EQ(desktop.saveRequests[0].filter, "ico file(s)   (*.ico)|*.ico");
     EXPECT_EQ(shownReport, (std::vector<std::string>{"32-icons.ico", "16-icons.ico",
@@ -104,11 +105,14 @@ TEST_F(MainSave, SaveAllFromAnIconFileAsBitmaps) {
     options({exportOptions.size48Box, exportOptions.size16Box}, exportOptions.bmpButton);
     desktop.saveAnswers.push_back(dir.path() / "out" / "x.png");  // becomes x.bmp
     expectReport();
-    resultListOf(window)->setRowSelected(0,
-                                         true);  // the pop-up menu offers Select All once a row is
-    window.enableContextMenuCommands();          // selected
+    resultListOf(window)->setRowSelected(0, true);
+    // Save All saves every row by itself: no button of the window takes part, and
+    // the selection stays as it was.
+    control<QToolButton>(window, "saveButton")->setEnabled(false);
     window.saveAll();
-    EXPECT_EQ(window.selectedCount(), 3);
+    EXPECT_TRUE(window.backgroundWorkRunning());
+    waitForIdle(window);
+    EXPECT_EQ(window.selectedCount(), 1);
     EXPECT_EQ(shownReport, (std::vector<std::string>{"16-x-001.bmp", "48-x-002.bmp",
                                                      "2 files are saved in the directory of ..."}));
     QImage big = readImage(dir.path() / "out" / "48-x-002.bmp");
@@ -126,6 +130,7 @@ TEST_F(MainSave, UnwritableFolderEndsTheRunWithTheErrorBox) {
     options({exportOptions.size32Box}, exportOptions.jpgButton);
     desktop.saveAnswers.push_back(dir.path() / "plain" / "p.jpg");
     window.saveSelected();
+    waitForIdle(window);
     ASSERT_EQ(desktop.errors.size(), 1u);
     EXPECT_NE(desktop.errors[0].find("p-001.jpg"), std::string::npos);
     EXPECT_EQ(desktop.modalForms.size(), 1u);  // the report is not shown
@@ -157,6 +162,7 @@ TEST_F(MainSave, RowsThatCannotBeReadAreToldWithWhyAndTheRestIsSaved) {
     desktop.saveAnswers.push_back(dir.path() / "out" / "r.ico");
     expectReport();
     window.saveSelected();
+    waitForIdle(window);
     ASSERT_EQ(desktop.messages.size(), 1u);
     EXPECT_EQ(desktop.messages[0].caption, "notice");
     EXPECT_EQ(desktop.messages[0].text,
@@ -167,4 +173,67 @@ TEST_F(MainSave, RowsThatCannotBeReadAreToldWithWhyAndTheRestIsSaved) {
     EXPECT_EQ(shownReport,
               (std::vector<std::string>{"r-001.ico", "1 files are saved in the directory of ..."}));
     EXPECT_TRUE(desktop.errors.empty());
+}
+
+// Files of the names a run would write that exist already are asked about once,
+// before anything is written: Skip keeps them byte for byte, Replace writes them,
+// Cancel writes nothing at all.
+TEST_F(MainSave, ExistingFilesAreAskedAboutOnceBeforeAnythingIsWritten) {
+    for (int i = 0; i < 3; ++i) addRow(window, Icon{}, lib, 1);
+    const fs::path out = dir.path() / "out";
+    std::ofstream(out / "x-001.ico") << "first";
+    std::ofstream(out / "x-003.ico") << "third";
+    auto save = [&](int choice) {
+        options({exportOptions.size32Box}, exportOptions.icoButton);
+        if (choice != 2) expectReport();
+        desktop.saveAnswers.push_back(out / "x.ico");
+        desktop.choices.push_back(choice);
+        desktop.questions.clear();
+        window.saveAll();
+        waitForIdle(window);
+        ASSERT_EQ(desktop.questions.size(), 1u);
+    };
+    save(2);  // Cancel
+    EXPECT_EQ(desktop.questions[0].text,
+              "2 files already exist: replace them?\n\nx-001.ico\nx-003.ico");
+    EXPECT_EQ(desktop.questions[0].buttons,
+              (std::vector<std::string>{"&Replace", "&Skip existing", "Cancel"}));
+    EXPECT_FALSE(fs::exists(out / "x-002.ico"));
+    EXPECT_EQ(desktop.modalForms.size(), 1u);  // no report for a run that never began
+
+    save(1);  // Skip existing
+    EXPECT_EQ(fx::readWholeFile(out / "x-001.ico"),
+              std::vector<std::uint8_t>({'f', 'i', 'r', 's', 't'}));
+    EXPECT_EQ(fx::readWholeFile(out / "x-003.ico"),
+              std::vector<std::uint8_t>({'t', 'h', 'i', 'r', 'd'}));
+    EXPECT_EQ(shownReport,
+              (std::vector<std::string>{"x-002.ico", "1 files are saved in the directory of ..."}));
+    EXPECT_EQ(report.report().kept(), (std::vector<fs::path>{"x-001.ico", "x-003.ico"}));
+    EXPECT_EQ(report.notSavedList->count(), 2);
+
+    save(0);  // Replace: every one of them now exists
+    EXPECT_EQ(desktop.questions[0].text,
+              "3 files already exist: replace them?\n\nx-001.ico\nx-002.ico\nx-003.ico");
+    EXPECT_EQ(readImage(out / "x-001.ico").size(), QSize(32, 32));
+    EXPECT_EQ(shownReport.size(), 4u);
+    EXPECT_TRUE(desktop.errors.empty());
+}
+
+// While a save runs the window stays usable, the commands that change the list
+// are held, and the status bar shows how far it has come.
+TEST_F(MainSave, SavingHoldsTheListCommandsAndShowsProgress) {
+    for (int i = 0; i < 40; ++i) addRow(window, Icon{}, lib, i % 2);
+    options({exportOptions.size32Box, exportOptions.size16Box}, exportOptions.pngButton);
+    desktop.saveAnswers.push_back(dir.path() / "out" / "p.png");
+    expectReport();
+    window.saveAll();
+    ASSERT_TRUE(window.backgroundWorkRunning());
+    EXPECT_EQ(window.statusText(1), "Saving ...");
+    EXPECT_FALSE(control<QToolButton>(window, "stopButton")->isHidden());
+    window.routeKey(QKeyCombination(Qt::SHIFT, Qt::Key_Delete));  // Clear All: held
+    waitForIdle(window);
+    EXPECT_EQ(window.rowCount(), 40);
+    EXPECT_EQ(control<QLabel>(window, "progressLabel")->text(), "Saving: row 40 of 40");
+    EXPECT_EQ(shownReport.size(), 81u);
+    EXPECT_EQ(window.statusText(1), "Idle ...");
 }

@@ -122,6 +122,7 @@ TEST_F(MainWindowTest, WindowHasItsMenusToolBarAndStatusPanels) {
          false},
         {control<QAction>(form_, "saveAllItem"), "Save &All", {}, false},
         {control<QAction>(form_, "clearAllItem"), "&Clear All", QKeySequence("Shift+Del"), false},
+        {control<QAction>(form_, "undoItem"), "&Undo", QKeySequence("Ctrl+Z"), false},
         {control<QAction>(form_, "exitItem"), "E&xit", QKeySequence("Alt+F4"), true},
         {control<QAction>(form_, "showTipsItem"), "&Show Tips", {}, true},
         {control<QAction>(form_, "reportItem"), "&Result Report", {}, true},
@@ -137,6 +138,7 @@ TEST_F(MainWindowTest, WindowHasItsMenusToolBarAndStatusPanels) {
          false},
         {control<QAction>(form_, "contextClearAllItem"), "&Clear all", QKeySequence("Shift+Del"),
          false},
+        {control<QAction>(form_, "contextUndoItem"), "&Undo", QKeySequence("Ctrl+Z"), false},
         {control<QAction>(form_, "selectAllItem"), "Select &All", QKeySequence("Ctrl+A"), false},
         {control<QAction>(form_, "copyIconItem"), "C&opy Icon", QKeySequence("Ctrl+C"), false},
     };
@@ -145,8 +147,8 @@ TEST_F(MainWindowTest, WindowHasItsMenusToolBarAndStatusPanels) {
         EXPECT_EQ(i.action->shortcut(), i.key) << i.caption;
         EXPECT_EQ(i.action->isEnabled(), i.enabled) << i.caption;
     }
-    EXPECT_EQ(control<QMenu>(form_, "fileMenu")->actions().size(), 9);
-    EXPECT_EQ(control<QMenu>(form_, "listContextMenu")->actions().size(), 12);
+    EXPECT_EQ(control<QMenu>(form_, "fileMenu")->actions().size(), 10);
+    EXPECT_EQ(control<QMenu>(form_, "listContextMenu")->actions().size(), 13);
 
     struct Button {
         QToolButton* button;
@@ -326,6 +328,50 @@ TEST_F(MainWindowTest, DeleteAfterSortKeepsEveryRowsOwnPicture) {
     form_.deleteSelected();
     EXPECT_EQ(list.rowCount(), 3);
     EXPECT_EQ(form_.statusText(3), "Icons: 3");
+}
+
+// Clear All and Delete are undone by Ctrl+Z until the list next changes: every
+// row comes back in its place, with its own picture and its selection.
+TEST_F(MainWindowTest, ClearAllAndDeleteCanBeUndoneUntilTheListChanges) {
+    addRows({{"/u/a.dll", 0}, {"/u/a.dll", 1}, {"/u/b.dll", 0}, {"/u/c.dll", 4}});
+    ResultList& list = *resultListOf(form_);
+    const std::vector<QString> before = captions();
+    list.setRowSelected(1, true);
+    list.setRowSelected(2, true);
+    QAction* undo = control<QAction>(form_, "undoItem");
+    form_.deleteSelected();
+    EXPECT_EQ(list.rowCount(), 2);
+    EXPECT_TRUE(undo->isEnabled());
+    EXPECT_TRUE(control<QAction>(form_, "contextUndoItem")->isEnabled());
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(captions(), before);
+    EXPECT_EQ(form_.selectedCount(), 2);
+    EXPECT_TRUE(list.isSelected(1) && list.isSelected(2));
+    EXPECT_FALSE(undo->isEnabled());  // once only
+
+    // The resource names come back with their rows, though clearing forgot them.
+    list.addRow(QImage(), "/u/d.dll", 0, "MAIN");
+    const std::vector<QString> named = captions();
+    form_.clearAll();
+    EXPECT_EQ(list.rowCount(), 0);
+    key(Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(captions(), named);
+    EXPECT_EQ(list.model()->index(4, ResultList::ColResource).data().toString(), "MAIN");
+    EXPECT_EQ(form_.statusText(3), "Icons: 5");
+    for (int r = 0; r < 4; ++r)
+        EXPECT_EQ(shownColour(list, r), colourFor(list.source(r).string(), list.iconPosition(r)));
+
+    // A row added after the clearing ends what can be undone; so does a sort.
+    form_.clearAll();
+    addRows({{"/u/new.dll", 0}});
+    EXPECT_FALSE(undo->isEnabled());
+    form_.undoRemoval();
+    EXPECT_EQ(captions(), std::vector<QString>{"new.dll-001"});
+    list.selectAll();
+    form_.deleteSelected();
+    form_.sortByColumn(ResultList::ColIcons);
+    form_.undoRemoval();
+    EXPECT_EQ(list.rowCount(), 0);
 }
 
 TEST_F(MainWindowTest, SelectAllCountsEveryRow) {
@@ -518,13 +564,14 @@ TEST_F(MainWindowTest, NoTipsWhenShowIsOffAndFirstStartCreatesTheFiles) {
     EXPECT_TRUE(form_.settings().searchchildfolder);
 }
 
-TEST_F(MainWindowTest, SaveAllSelectsEveryRowThenSaves) {
+// Save All saves every row by itself (see MainSave): it neither selects the rows
+// nor clicks the Save button.
+TEST_F(MainWindowTest, SaveAllLeavesTheSelectionAndTheSaveButtonAlone) {
     QSignalSpy save(control<QToolButton>(form_, "saveButton"), &QToolButton::clicked);
     addRows({{"/a/x.exe", 0}, {"/a/x.exe", 1}, {"/a/x.exe", 2}});
     resultListOf(form_)->setRowSelected(2, true);
     form_.enableFileMenuCommands();
     control<QAction>(form_, "saveAllItem")->trigger();
-    EXPECT_EQ(form_.selectedCount(), 3);
-    EXPECT_EQ(form_.statusText(5), "Selected: 3");
-    EXPECT_EQ(save.count(), 1);
+    EXPECT_EQ(form_.selectedCount(), 1);
+    EXPECT_EQ(save.count(), 0);
 }

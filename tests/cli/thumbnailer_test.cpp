@@ -56,7 +56,13 @@ TEST(Thumbnailer, WritesTheFirstIconsBestImageWithAlphaForEachKindOfFile) {
     }
 }
 
-TEST(Thumbnailer, OtherSizesComeFromTheNearestImageAndStopAt256) {
+// The picture `run` wrote for `args`, or an empty one.
+RgbaImage thumbnailOf(const fs::path& in, int size, const fs::path& out) {
+    if (run({"-s", std::to_string(size), in.string(), out.string()}) != 0) return {};
+    return decodePng(readWholeFile(out)).value_or(RgbaImage{});
+}
+
+TEST(Thumbnailer, SmallerSizesComeFromTheNextLargerImageAndLargerOnesStopAt256) {
     TempDir dir;
     const fs::path in = dir.write("lib.dll", makePe(groups()));
     const fs::path out = dir.path() / "t.png";
@@ -66,12 +72,68 @@ TEST(Thumbnailer, OtherSizesComeFromTheNearestImageAndStopAt256) {
     EXPECT_EQ(image->width, 256);
     EXPECT_EQ(image->rgba, iconToRgba(patternIcon(256, 256)).rgba);
 
-    ASSERT_EQ(run({in.string(), "-s", "20", out.string()}), 0);
-    image = decodePng(readWholeFile(out));
-    ASSERT_TRUE(image);
+    // 20 px: the 48 px image brought down, not the 16 px one brought up.
+    image = thumbnailOf(in, 20, out);
     EXPECT_EQ(image->width, 20);
-    // Made from the 16 px image, whose first column is transparent.
-    EXPECT_EQ(image->rgba[3], 0);
+    EXPECT_EQ(image->height, 20);
+    EXPECT_EQ(image->rgba, iconToRgba(pictureWithin(alphaPatternIcon(48, 48), 20)).rgba);
+}
+
+TEST(Thumbnailer, ASmallerIconKeepsItsOwnSizeInsteadOfBeingEnlarged) {
+    TempDir dir;
+    const fs::path out = dir.path() / "t.png";
+    // Largest image 32 px, asked for 256 and 128: the 32 px image as it is.
+    const Icon largest = patternIcon(32, 32);
+    const fs::path in = dir.write(
+        "small.icl", makeNe({{{dibImage(patternIcon(16, 16), 8), dibImage(largest, 24)}}}));
+    for (int size : {256, 128, 33}) {
+        const RgbaImage image = thumbnailOf(in, size, out);
+        EXPECT_EQ(image.width, 32) << size;
+        EXPECT_EQ(image.height, 32) << size;
+        EXPECT_EQ(image.rgba, iconToRgba(largest).rgba) << size;
+    }
+    // A picture wider than high keeps its shape within the size asked.
+    const fs::path wide =
+        dir.write("wide.ico", makeIco({dibImage(solidIcon(64, 32, 0xFF204080), 24)}));
+    const RgbaImage shrunk = thumbnailOf(wide, 16, out);
+    EXPECT_EQ(shrunk.width, 16);
+    EXPECT_EQ(shrunk.height, 8);
+}
+
+TEST(Thumbnailer, ShrinkingAveragesEachAreaWithAlphaWeightedColours) {
+    TempDir dir;
+    const fs::path out = dir.path() / "t.png";
+    // 256 px, columns alternating opaque red and transparent green: at 128 each pixel
+    // covers one of each, so half-transparent pure red (green would creep in if the
+    // colours were averaged without their alpha; a pixel-picking shrink keeps only
+    // one of the two columns).
+    Icon stripes = solidIcon(256, 256, 0);
+    stripes.hasAlpha = true;
+    for (int y = 0; y < 256; ++y)
+        for (int x = 0; x < 256; ++x)
+            stripes.color[std::size_t(y) * 256 + x] = x % 2 == 0 ? 0xFFFF0000u : 0x0000FF00u;
+    const fs::path in = dir.write("stripes.ico", makeIco({pngImage(stripes)}));
+    RgbaImage image = thumbnailOf(in, 128, out);
+    ASSERT_EQ(image.width, 128);
+    ASSERT_EQ(image.height, 128);
+    for (std::size_t i : {std::size_t(0), std::size_t(128 * 64 + 77), image.rgba.size() / 4 - 1}) {
+        const std::uint8_t* p = &image.rgba[i * 4];
+        EXPECT_EQ(p[0], 255) << i;
+        EXPECT_EQ(p[1], 0) << i;
+        EXPECT_EQ(p[2], 0) << i;
+        EXPECT_NEAR(p[3], 128, 1) << i;
+    }
+
+    // An icon with a mask but no alpha: a masked column beside an opaque one gives
+    // a half-transparent pixel, not a hard edge.
+    Icon masked = solidIcon(64, 64, 0xFF0000FF);
+    for (int y = 0; y < 64; ++y)
+        for (int x = 1; x < 64; x += 2) masked.mask[std::size_t(y) * 64 + x] = 1;
+    const fs::path maskedIn = dir.write("masked.ico", makeIco({dibImage(masked, 24)}));
+    image = thumbnailOf(maskedIn, 32, out);
+    ASSERT_EQ(image.width, 32);
+    EXPECT_EQ(image.rgba[2], 255);
+    EXPECT_NEAR(image.rgba[3], 128, 1);
 }
 
 TEST(Thumbnailer, NoIconMeansNoFileAndStatusOneWithWhy) {

@@ -39,7 +39,9 @@ TEST(ReportForm, EmptyBeforeAnySave) {
     EXPECT_EQ(form.openFileButton->text(), "&Open with default viewer");
     form.openSelectedFile();
     form.openFolder();
-    EXPECT_TRUE(desktop.opened.empty());
+    EXPECT_TRUE(desktop.documents.empty());
+    ASSERT_EQ(desktop.messages.size(), 1u);  // no file to open: the person is told
+    EXPECT_EQ(desktop.messages[0].text, "Choose a file in the file list first.");
 }
 
 TEST(ReportForm, SummaryFolderAndHandOff) {
@@ -64,19 +66,61 @@ TEST(ReportForm, SummaryFolderAndHandOff) {
     EXPECT_EQ(form.fileList->item(2)->text(), "b.bmp");
 
     form.openSelectedFile();  // nothing selected: nothing opened
-    EXPECT_TRUE(desktop.opened.empty());
+    EXPECT_TRUE(desktop.documents.empty());
     form.fileList->setCurrentRow(1);
+    desktop.documentAnswers = {true, true};
+    desktop.messages.clear();
     form.openSelectedFile();
     form.openFolder();
-    ASSERT_EQ(desktop.opened.size(), 2u);
-    EXPECT_EQ(desktop.opened[0], std::filesystem::path("/out/16-a.ico"));
-    EXPECT_EQ(desktop.opened[1], std::filesystem::path("/out/"));
+    ASSERT_EQ(desktop.documents.size(), 2u);
+    EXPECT_EQ(desktop.documents[0], std::filesystem::path("/out/16-a.ico"));
+    EXPECT_EQ(desktop.documents[1], std::filesystem::path("/out/"));
+    EXPECT_TRUE(desktop.messages.empty());
+    // A desktop with no program for them: each button says so, naming what it
+    // could not open.
+    form.openSelectedFile();
+    form.openFolder();
+    ASSERT_EQ(desktop.messages.size(), 2u);
+    EXPECT_EQ(desktop.messages[0].text,
+              "/out/16-a.ico cannot be opened: this desktop has no program set to show files of "
+              "its type.");
+    EXPECT_EQ(desktop.messages[1].text,
+              "The folder /out/ cannot be opened: this desktop has no program set to show "
+              "folders.");
 
     form.clearReport();
     form.showLastRun();
     EXPECT_EQ(form.fileList->count(), 0);
     EXPECT_TRUE(form.folderEdit->text().isEmpty());
     EXPECT_FALSE(form.openFolderButton->isEnabled());
+}
+
+// Every row that wrote nothing, every file kept and a stop are listed with why
+// below the files; a run with nothing to tell keeps the whole height for its files.
+TEST(ReportForm, ListsWhatWasNotSavedWithWhy) {
+    ScriptedDesktop desktop;
+    ReportDialog form(desktop);
+    form.report().setFolder("/out/");
+    form.report().add("a-001.ico");
+    form.showLastRun();
+    EXPECT_TRUE(form.notSavedList->isHidden());
+    const int fullHeight = form.fileList->height();
+
+    form.report().addSkippedRow("set.ico-003: its image is 256 x 256, and that size is not chosen");
+    form.report().addUnreadableRow("gone.dll-001: cannot open: No such file or directory");
+    form.report().addKept("a-002.ico");
+    form.report().stopByRequest(3, 1500);
+    form.showLastRun();
+    EXPECT_FALSE(form.notSavedList->isHidden());
+    EXPECT_LT(form.fileList->height(), fullHeight);
+    QStringList lines;
+    for (int i = 0; i < form.notSavedList->count(); ++i)
+        lines << form.notSavedList->item(i)->text();
+    EXPECT_EQ(lines,
+              QStringList({"gone.dll-001: cannot open: No such file or directory",
+                           "set.ico-003: its image is 256 x 256, and that size is not chosen",
+                           "a-002.ico: exists already, kept as it was",
+                           "Stopped after row 3 of 1500: the rows after it were not saved"}));
 }
 
 TEST(ReportForm, PreviewAtOwnSizeAndClearedForMissingFiles) {
@@ -141,9 +185,10 @@ TEST(ReportForm, NamesThatAreNotUtf8AreKeptAsTheyAre) {
     clickItem(form, 0);
     ASSERT_FALSE(form.previewImage->pixmap().isNull());
     EXPECT_EQ(form.previewImage->size(), QSize(12, 12));
+    desktop.documentAnswers.push_back(true);
     form.openSelectedFile();
-    ASSERT_EQ(desktop.opened.size(), 1u);
-    EXPECT_EQ(desktop.opened[0].native(), (dir.path / latin1).native());
+    ASSERT_EQ(desktop.documents.size(), 1u);
+    EXPECT_EQ(desktop.documents[0].native(), (dir.path / latin1).native());
 }
 
 TEST(ReportForm, PngFilesArePreviewedToo) {

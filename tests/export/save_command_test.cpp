@@ -469,3 +469,71 @@ TEST_F(SaveFixture, TheQuestionsComeBeforeAnythingIsWritten) {
     EXPECT_EQ(optionsShown, 4);
     EXPECT_TRUE(dir.names().empty());
 }
+
+// The names worked out before a run are the names the run writes, in every format
+// and choice of sizes, for rows of programs, icon files and cursors alike.
+TEST_F(SaveFixture, PlannedFilesAreTheFilesTheRunWrites) {
+    const fs::path cursor = src.dir.write("pointer.cur", fx::makeCur({{standardImage(16), 3, 4}}));
+    const fs::path pointers = src.dir.write(
+        "pointers.dll", fx::makePe({{{standardImage(32)}}}, {{{{standardImage(16), 1, 2}}, {}}}));
+    const std::vector<SaveRow> rows = {
+        {src.exe, 0, true},     {src.multi, 2, true},
+        {src.exe, 1, false},    {src.odd, 1, true},
+        {src.shell32, 3, true}, {src.multi, 0, true},
+        {cursor, 0, true},      {pointers, 0, true, ResourceKind::Cursor}};
+    int n = 0;
+    for (const char* format : {"ico", "original", "bmp", "jpg", "png"})
+        for (auto on : {std::initializer_list<int>{32, 16}, {32}, {16}, {48, 128}, {}}) {
+            settings = sizes(on, format);
+            const std::string ext = std::string(format) == "original" ? "ico" : format;
+            const fs::path folder = dir.path / std::to_string(n++);
+            fs::create_directory(folder);
+            const fs::path name = folder / ("x." + ext);
+            SaveReport planReport;
+            SaveContext planCtx{settings, planReport, {}};
+            std::vector<std::string> planned;
+            for (const fs::path& f : plannedSaveFiles(rows, name, planCtx)) {
+                EXPECT_EQ(f.parent_path(), folder);
+                planned.push_back(f.filename().string());
+            }
+            std::sort(planned.begin(), planned.end());
+            runAt(rows, name);
+            std::vector<std::string> written;
+            for (auto& e : fs::directory_iterator(folder))
+                written.push_back(e.path().filename().string());
+            std::sort(written.begin(), written.end());
+            EXPECT_EQ(planned, written) << format << " " << on.size() << " sizes";
+        }
+}
+
+// A run that may not replace a file keeps it byte for byte and names it in the
+// report; one it may replace is written; a stop before the first row writes nothing.
+TEST_F(SaveFixture, ExistingFilesAreReplacedOnlyWhenAllowedAndAStopIsTold) {
+    std::ofstream(dir.path / "k-001.ico") << "mine";
+    std::ofstream(dir.path / "k-002.ico") << "old";
+    const std::vector<SaveRow> rows = {{src.exe, 0, true}, {src.exe, 1, true}, {src.exe, 2, true}};
+    settings = sizes({32});
+    SaveContext ctx{settings, report, {}};
+    ctx.mayReplace = [](const fs::path& f) { return f.filename() == "k-002.ico"; };
+    std::atomic<int> begun{0};
+    ctx.rowsBegun = &begun;
+    saveSelectedRows(rows, dir.path / "k.ico", ctx);
+    EXPECT_EQ(slurp(dir.path / "k-001.ico"), "mine");
+    EXPECT_NE(slurp(dir.path / "k-002.ico"), "old");
+    EXPECT_EQ(reportNames(report), (std::vector<std::string>{"k-002.ico", "k-003.ico"}));
+    EXPECT_EQ(report.kept(), std::vector<fs::path>{"k-001.ico"});
+    EXPECT_EQ(begun.load(), 3);
+    EXPECT_FALSE(report.stoppedByRequest());
+
+    report.clear();
+    const std::atomic<bool> stop{true};
+    ctx.stop = &stop;
+    begun = 0;
+    for (const char* ext : {"png", "bmp", "ico"}) {
+        saveSelectedRows(rows, dir.path / (std::string("s.") + ext), ctx);
+        EXPECT_TRUE(report.files().empty()) << ext;
+        EXPECT_TRUE(report.stoppedByRequest()) << ext;
+        EXPECT_EQ(report.rowsToSave(), 3) << ext;
+        EXPECT_EQ(report.rowsDoneWhenStopped(), 0) << ext;
+    }
+}

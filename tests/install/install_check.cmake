@@ -17,14 +17,24 @@ set(expected
     share/applications/${APP_ID}.desktop share/metainfo/${APP_ID}.metainfo.xml
     share/mime/packages/${APP_ID}.xml share/thumbnailers/${APP_ID}.thumbnailer
     share/icons/hicolor/scalable/apps/${APP_ID}.svg
-    share/man/man1/pellimar.1 share/man/man1/pellimar-cli.1
-    share/man/man1/pellimar-thumbnailer.1)
+    share/man/man1/pellimar.1.gz share/man/man1/pellimar-cli.1.gz
+    share/man/man1/pellimar-thumbnailer.1.gz
+    share/doc/pellimar/copyright share/doc/pellimar/changelog.gz
+    share/bash-completion/completions/pellimar-cli share/zsh/vendor-completions/_pellimar-cli
+    share/fish/vendor_completions.d/pellimar-cli.fish)
 foreach(size 16 22 24 32 48 64 128 256)
   list(APPEND expected share/icons/hicolor/${size}x${size}/apps/${APP_ID}.png)
 endforeach()
 foreach(f ${expected})
   if(NOT EXISTS ${root}/${f})
     message(FATAL_ERROR "not installed: ${f}")
+  endif()
+endforeach()
+# The man pages are compressed whole (gzip's check of each).
+foreach(page pellimar pellimar-cli pellimar-thumbnailer)
+  execute_process(COMMAND gzip -t ${root}/share/man/man1/${page}.1.gz RESULT_VARIABLE status)
+  if(NOT status EQUAL 0 OR EXISTS ${root}/share/man/man1/${page}.1)
+    message(FATAL_ERROR "share/man/man1/${page}.1 is not installed compressed")
   endif()
 endforeach()
 # The help compiler's project files are not part of the installation.

@@ -85,6 +85,28 @@ TEST_F(ProfileTest, EmptyValueGivesEmptyTextButTheIntegerDefault) {
     EXPECT_EQ(readProfileInt(file_, "s", "bad", 100), 100);
 }
 
+// A file read once answers every key as the one-key readers do, and keeps its
+// answers when the file changes afterwards.
+TEST_F(ProfileTest, AFileReadOnceAnswersAsTheOneKeyReaders) {
+    write(
+        "[ImportOptions]\r\nMAX_Units = 0x14 \r\nname=  some text \r\nbad=abc\r\nempty=\r\n"
+        "long=" +
+        std::string(3000, 'x') + "\r\n");
+    const ProfileFile profile(file_);
+    for (const char* key : {"max_units", "bad", "empty", "missing"})
+        EXPECT_EQ(profile.integer("importoptions", key, 100),
+                  readProfileInt(file_, "importoptions", key, 100))
+            << key;
+    for (const char* key : {"name", "empty", "long", "missing"})
+        EXPECT_EQ(profile.string("IMPORTOPTIONS", key, "fb"),
+                  readProfileString(file_, "importoptions", key, "fb"))
+            << key;
+    write("[importoptions]\nmax_units=3\n");
+    EXPECT_EQ(profile.integer("importoptions", "max_units", 100), 20);
+    EXPECT_EQ(ProfileFile(dir_ / "absent.ini").integer("importoptions", "max_units", 9), 9);
+    EXPECT_EQ(ProfileFile(dir_).string("s", "k", "fb"), "fb");  // a folder is no file
+}
+
 TEST_F(ProfileTest, TextsAreCutAt2047Characters) {
     write("[s]\nlong=" + std::string(3000, 'x') + "\n");
     EXPECT_EQ(readProfileString(file_, "s", "long", "").size(), 2047u);

@@ -12,6 +12,12 @@
 
 namespace pellimar::test {
 
+struct ChoiceCall {
+    std::string text;
+    std::string caption;
+    std::vector<std::string> buttons;
+};
+
 struct MessageCall {
     std::string text;
     std::string caption;
@@ -22,6 +28,8 @@ struct MessageCall {
 class ScriptedDesktop : public Desktop {
   public:
     std::deque<Answer> answers;
+    // Indexes of the buttons choose() answers with; empty: the last button.
+    std::deque<int> choices;
     std::deque<std::optional<std::filesystem::path>> openAnswers;
     std::deque<std::optional<std::filesystem::path>> saveAnswers;
     std::deque<std::optional<std::filesystem::path>> folderAnswers;
@@ -32,6 +40,7 @@ class ScriptedDesktop : public Desktop {
     std::deque<bool> documentAnswers;
 
     std::vector<MessageCall> messages;
+    std::vector<ChoiceCall> questions;
     std::vector<std::string> errors;
     std::vector<FileDialogRequest> openRequests;
     std::vector<FileDialogRequest> saveRequests;
@@ -44,6 +53,11 @@ class ScriptedDesktop : public Desktop {
                    MessageIcon icon) override {
         messages.push_back({text, caption, buttons, icon});
         return pop(answers, Answer::Cancel);
+    }
+    int choose(const std::string& text, const std::string& caption,
+               const std::vector<std::string>& buttons, MessageIcon) override {
+        questions.push_back({text, caption, buttons});
+        return pop(choices, int(buttons.size()) - 1);
     }
     void errorBox(const std::string& text) override { errors.push_back(text); }
     std::optional<std::filesystem::path> openFile(const FileDialogRequest& r) override {

@@ -1,0 +1,65 @@
+// The save run off the UI thread: stopped between rows, the files written so far
+// stay and the report says after which row it ended.
+#include "export/save_job.h"
+
+#include <gtest/gtest.h>
+
+#include <QSignalSpy>
+#include <QTest>
+#include <condition_variable>
+#include <mutex>
+
+#include "core/row_icons.h"
+#include "save_fixtures.h"
+
+using namespace pellimar;
+using namespace pellimar::test;
+
+TEST(SaveJob, StopEndsTheRunBeforeTheNextRowAndKeepsWhatWasWritten) {
+    SaveSources src;
+    TempDir out("save-job");
+    std::vector<SaveRow> rows;
+    for (int i = 0; i < 5; ++i) rows.push_back({src.exe, i % 3, true});
+    AppSettings settings;
+    settings.size_128 = settings.size_64 = settings.size_48 = settings.size_16 = false;
+    settings.size_32 = true;
+    settings.format = "png";
+
+    // The third row's icon is held back until the test has asked the job to stop.
+    std::mutex m;
+    std::condition_variable cv;
+    bool reached = false, released = false;
+    auto reader = std::make_shared<RowGroupReader>();
+    int calls = 0;
+    RowGroupSource source = [&](const fs::path& file, int position, ResourceKind kind) {
+        if (++calls == 3) {
+            std::unique_lock lock(m);
+            reached = true;
+            cv.notify_all();
+            cv.wait(lock, [&] { return released; });
+        }
+        return reader->read(file, position, kind);
+    };
+    SaveJob job(rows, out.path / "s.png", settings, source);
+    QSignalSpy finished(&job, &SaveJob::finished);
+    job.start();
+    {
+        std::unique_lock lock(m);
+        ASSERT_TRUE(cv.wait_for(lock, std::chrono::seconds(20), [&] { return reached; }));
+    }
+    EXPECT_TRUE(job.running());
+    job.requestStop();
+    {
+        const std::lock_guard lock(m);
+        released = true;
+        cv.notify_all();
+    }
+    ASSERT_TRUE(finished.wait(20000));
+    EXPECT_FALSE(job.running());
+    EXPECT_FALSE(job.cancelled());
+    EXPECT_EQ(out.names(), (std::vector<std::string>{"s-001.png", "s-002.png", "s-003.png"}));
+    EXPECT_TRUE(job.report().stoppedByRequest());
+    EXPECT_EQ(job.report().rowsDoneWhenStopped(), 3);
+    EXPECT_EQ(job.report().rowsToSave(), 5);
+    EXPECT_EQ(job.rowsBegun(), 3);
+}
