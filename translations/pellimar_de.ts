@@ -85,6 +85,10 @@ Abbrechen und beenden?</translation>
         <source>%1, icon %2</source>
         <translation>%1, Symbol %2</translation>
     </message>
+    <message>
+        <source>%1, cursor %2</source>
+        <translation>%1, Mauszeiger %2</translation>
+    </message>
 </context>
 <context>
     <name>pellimar::AboutDialog</name>
@@ -723,6 +727,10 @@ Anhalten und beenden?</translation>
     <message>
         <source>Resource</source>
         <translation>Ressource</translation>
+    </message>
+    <message>
+        <source>cursor %1</source>
+        <translation>Mauszeiger %1</translation>
     </message>
 </context>
 <context>

@@ -26,7 +26,7 @@ void RowFeed::clearList() {
 
 void RowFeed::addRow(const std::filesystem::path& file, int n, const RowIcon& icon) {
     PreparedRow row{rowPictureAtRatio(icon.icon, icon.sharper, rowPictureRatio()), file, n,
-                    icon.resource};
+                    icon.resource, icon.kind};
     ++iconsFound_;
     std::lock_guard lock(mutex_);
     items_.emplace_back(std::move(row));

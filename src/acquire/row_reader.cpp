@@ -28,22 +28,26 @@ std::optional<Failure> readFileRows(const std::filesystem::path& file, const Row
         return std::nullopt;
     }
     const double ratio = rowPictureRatio();
-    for (int i = 0; i < set->iconCount(); ++i) {
-        Result<Icon> icon = iconAtSize(*set, i, kLargeIconSize);
-        if (!icon) {
-            if (!take(i, icon.failure().within("icon " + std::to_string(i + 1)))) break;
-            continue;
+    for (ResourceKind kind : {ResourceKind::Icon, ResourceKind::Cursor}) {
+        const std::string word = kind == ResourceKind::Cursor ? "cursor " : "icon ";
+        const auto& groups = set->groups(kind);
+        for (std::size_t i = 0; i < groups.size(); ++i) {
+            const int n = int(i);
+            Result<Icon> icon = iconAtSize(*set, kind, n, kLargeIconSize);
+            if (!icon) {
+                if (!take(n, icon.failure().within(word + std::to_string(i + 1))))
+                    return std::nullopt;
+                continue;
+            }
+            RowIcon row{std::move(*icon), {}, {}, kind};
+            if (const auto& name = groups[i].identity.name) row.resource = name->display();
+            if (ratio > 1.0) {
+                Result<Icon> sharper = chosenImage(
+                    *set, kind, n, pixelSizeAt(kLargeIconSize, ratio), SizePolicy::SmallestAtLeast);
+                if (sharper) row.sharper = std::move(*sharper);
+            }
+            if (!take(n, row)) return std::nullopt;
         }
-        RowIcon row{std::move(*icon), {}, {}};
-        if (const auto& name = set->icons()[std::size_t(i)].identity.name)
-            row.resource = name->display();
-        if (ratio > 1.0) {
-            Result<Icon> sharper =
-                chosenImage(*set, ResourceKind::Icon, i, pixelSizeAt(kLargeIconSize, ratio),
-                            SizePolicy::SmallestAtLeast);
-            if (sharper) row.sharper = std::move(*sharper);
-        }
-        if (!take(i, row)) break;
     }
     return std::nullopt;
 }

@@ -11,6 +11,7 @@
 
 #include "platform/failure.h"
 #include "platform/icon.h"
+#include "platform/icon_set.h"
 
 namespace pellimar {
 
@@ -21,10 +22,14 @@ struct RowIcon {
     Icon icon;             // at 32 x 32 (a row of an icon file: its image at its own size)
     Icon sharper;          // for a screen of high density: the group's image for its pixels
     std::string resource;  // the group's resource ID or name; empty in an icon file
+    // A program's cursor group (its position counts among the cursor groups).
+    ResourceKind kind = ResourceKind::Icon;
 };
 
 // Takes each icon of a file in row order, with its position (0-based): its
-// picture, or why it has none. Returns false to stop the reading.
+// picture, or why it has none. A program's icon groups come first, then its
+// cursor groups, each counted from 0 within its kind. Returns false to stop the
+// reading.
 using RowSink = std::function<bool(int position, const Result<RowIcon>& icon)>;
 
 // Reads a file's icons into `take`. What the file as a whole gave: nothing, or why

@@ -1056,12 +1056,12 @@ void MainWindow::previewRow() {
         if (!row.selected) continue;
         const Result<Done> shown = pellimar::previewRow(desktop_, this, row);
         if (!shown)
-            desktop_.message(
-                tr("Cannot show %1: %2.")
-                    .arg(QString::fromStdString(rowSourceText(row.source, row.iconPosition)),
-                         QString::fromStdString(shown.failure().message()))
-                    .toStdString(),
-                "notice", Buttons::Ok, MessageIcon::Warning);
+            desktop_.message(tr("Cannot show %1: %2.")
+                                 .arg(QString::fromStdString(
+                                          rowSourceText(row.source, row.iconPosition, row.kind)),
+                                      QString::fromStdString(shown.failure().message()))
+                                 .toStdString(),
+                             "notice", Buttons::Ok, MessageIcon::Warning);
         return;
     }
 }

@@ -135,7 +135,7 @@ const fs::path& ResultModel::source(int row) const {
 
 std::string ResultModel::caption(int row) const {
     const Row& r = rows_.at(std::size_t(row));
-    return rowCaption(sources_[r.source], r.position);
+    return rowCaption(sources_[r.source], r.position, kind(row));
 }
 
 std::string ResultModel::location(int row) const {
@@ -151,8 +151,10 @@ QVariant ResultModel::data(const QModelIndex& index, int role) const {
             if (index.column() == ResultList::ColIcons) return textOf(caption(row));
             if (index.column() == ResultList::ColLocation)
                 return QString::fromStdString(location(row));
-            if (index.column() == ResultList::ColResource)
-                return QString::fromStdString(resources_[r.resource]);
+            if (index.column() == ResultList::ColResource) {
+                const QString text = QString::fromStdString(resources_[r.resource]);
+                return r.cursor ? tr("cursor %1").arg(text) : text;
+            }
             return textOf(sources_[r.source].native());
         case Qt::DecorationRole:
             // The image itself: the delegate makes what it draws from it, for the
@@ -218,7 +220,7 @@ void ResultModel::append(std::vector<PreparedRow>& rows) {
     for (PreparedRow& row : rows) {
         const int image = images_.add(row.picture);
         rows_.push_back({sourceId(row.source), row.iconPosition, std::uint32_t(image),
-                         resourceId(row.resource)});
+                         resourceId(row.resource), row.kind == ResourceKind::Cursor});
     }
     endInsertRows();
 }
@@ -278,15 +280,20 @@ void ResultModel::restore(Contents contents) {
 }
 
 std::string ResultModel::sortKey(const Row& row, int column) const {
-    if (column == ResultList::ColIcons) return rowCaption(sources_[row.source], row.position);
+    if (column == ResultList::ColIcons)
+        return rowCaption(sources_[row.source], row.position,
+                          row.cursor ? ResourceKind::Cursor : ResourceKind::Icon);
     if (column == ResultList::ColLocation) return formatIconNumber(row.position);
     if (column == ResultList::ColResource) {
-        // IDs by their value and before names; rows without either first.
+        // IDs by their value and before names; rows without either first; a
+        // program's cursors after every icon.
         const std::string& text = resources_[row.resource];
-        if (text.empty()) return text;
+        const std::string kind = row.cursor ? "\x7f" : "";
+        // The space keeps the mark apart from an ID's digits, which compare by value.
+        if (text.empty()) return kind;
         if (text.find_first_not_of("0123456789") == std::string::npos && text.size() <= 10)
-            return "0" + std::string(10 - text.size(), '0') + text;
-        return "1" + text;
+            return kind + "0 " + text;
+        return kind + "1 " + text;
     }
     return sources_[row.source].native();
 }
@@ -437,8 +444,8 @@ QMimeData* ResultList::dragData(const std::vector<int>& rows) const {
 }
 
 int ResultList::addRow(const QImage& picture, const fs::path& source, int iconPosition,
-                       const std::string& resource) {
-    std::vector<PreparedRow> one{{picture, source, iconPosition, resource}};
+                       const std::string& resource, ResourceKind kind) {
+    std::vector<PreparedRow> one{{picture, source, iconPosition, resource, kind}};
     addRows(one);
     return model_->rowCount() - 1;
 }
@@ -513,7 +520,7 @@ std::vector<ResultRowInfo> ResultList::rows() const {
     std::vector<ResultRowInfo> out;
     out.reserve(std::size_t(rowCount()));
     for (int r = 0; r < rowCount(); ++r)
-        out.push_back({source(r), iconPosition(r), selected[std::size_t(r)]});
+        out.push_back({source(r), iconPosition(r), selected[std::size_t(r)], kind(r)});
     return out;
 }
 
@@ -531,6 +538,9 @@ fs::path ResultList::source(int row) const {
 }
 int ResultList::iconPosition(int row) const {
     return model_->iconPosition(row);
+}
+ResourceKind ResultList::kind(int row) const {
+    return model_->kind(row);
 }
 int ResultList::imageIndex(int row) const {
     return model_->imageIndex(row);

@@ -91,6 +91,9 @@ class ResultModel : public QAbstractTableModel {
 
     const std::filesystem::path& source(int row) const;
     int iconPosition(int row) const { return rows_.at(std::size_t(row)).position; }
+    ResourceKind kind(int row) const {
+        return rows_.at(std::size_t(row)).cursor ? ResourceKind::Cursor : ResourceKind::Icon;
+    }
     int imageIndex(int row) const { return int(rows_.at(std::size_t(row)).image); }
     std::string caption(int row) const;
     std::string location(int row) const;
@@ -104,7 +107,8 @@ class ResultModel : public QAbstractTableModel {
         std::uint32_t source;
         std::int32_t position;
         std::uint32_t image;
-        std::uint32_t resource;  // in resources_
+        std::uint32_t resource : 31;  // in resources_
+        std::uint32_t cursor : 1;     // a program's cursor group
     };
 
   public:
@@ -144,13 +148,13 @@ class ResultList : public QWidget {
     // The row adder: appends the picture to the image list and a row at the end of
     // the list (never sorted in); returns the new row's index.
     int addRow(const QImage& picture, const std::filesystem::path& source, int iconPosition,
-               const std::string& resource = {});
+               const std::string& resource = {}, ResourceKind kind = ResourceKind::Icon);
     // Appends rows whose pictures are already 32 x 32 (others are scaled), in one go.
     void addRows(std::vector<PreparedRow>& rows);
 
     int rowCount() const;
     int selectedCount() const;
-    // Every row in list order: source, icon position, selection.
+    // Every row in list order: source, icon position, selection, kind.
     std::vector<ResultRowInfo> rows() const;
 
     QString caption(int row) const;
@@ -158,6 +162,8 @@ class ResultList : public QWidget {
     QString pathText(int row) const;
     std::filesystem::path source(int row) const;
     int iconPosition(int row) const;
+    // A row of a program's cursor group, or of an icon (group or image).
+    ResourceKind kind(int row) const;
     int imageIndex(int row) const;
     // The picture the row shows: its image in the image list.
     QImage rowPicture(int row) const;

@@ -37,15 +37,15 @@ QMimeData* rowPictureData(const std::vector<ResultRowInfo>& rows, const fs::path
     std::set<std::string> names;
     bool first = true;
     for (const ResultRowInfo& row : rows) {
-        const Result<Icon> picture = rowPictureToHandOut(row.source, row.iconPosition);
+        const Result<Icon> picture = rowPictureToHandOut(row.source, row.iconPosition, row.kind);
         if (!picture) continue;
         const Icon& icon = *picture;
         const auto png = iconToPng(icon);
         if (!png) continue;
         // Two rows of one caption (same file name in two folders) get two files.
-        std::string name = rowCaption(row.source, row.iconPosition);
-        for (int n = 2; !names.insert(name).second; ++n)
-            name = rowCaption(row.source, row.iconPosition) + "-" + std::to_string(n);
+        const std::string caption = rowCaption(row.source, row.iconPosition, row.kind);
+        std::string name = caption;
+        for (int n = 2; !names.insert(name).second; ++n) name = caption + "-" + std::to_string(n);
         const fs::path file = folder / (name + ".png");
         if (!writeFileAtomically(file, *png, Durability::Scratch)) continue;
         urls.push_back(

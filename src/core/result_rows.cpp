@@ -51,8 +51,9 @@ int compareNumbersAsNumbers(std::string_view a, std::string_view b) {
     return compareAsciiNoCase(a, b);
 }
 
-std::string rowCaption(const std::filesystem::path& source, int position) {
-    return source.filename().string() + "-" + formatIconNumber(position + 1);
+std::string rowCaption(const std::filesystem::path& source, int position, ResourceKind kind) {
+    return source.filename().string() + (kind == ResourceKind::Cursor ? "-cursor-" : "-") +
+           formatIconNumber(position + 1);
 }
 
 }  // namespace pellimar

@@ -8,6 +8,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/icon_set.h"
+
 namespace pellimar {
 
 // n with leading zeros up to three digits ("007", "042", "123", "1024"); a
@@ -21,14 +23,18 @@ int compareAsciiNoCase(std::string_view a, std::string_view b);
 // digits in the other text: "x.dll-999" before "x.dll-1000".
 int compareNumbersAsNumbers(std::string_view a, std::string_view b);
 
-// "app.exe-001" for the first icon (position 0) of /some/where/app.exe.
-std::string rowCaption(const std::filesystem::path& source, int position);
+// "app.exe-001" for the first icon (position 0) of /some/where/app.exe;
+// "app.exe-cursor-001" for its first cursor group.
+std::string rowCaption(const std::filesystem::path& source, int position,
+                       ResourceKind kind = ResourceKind::Icon);
 
 // One row as the save command and the row preview see it.
 struct ResultRowInfo {
     std::filesystem::path source;  // the file the icon was read from
     int iconPosition = 0;          // 0-based position of the icon in that file
     bool selected = false;
+    // A program's cursor group: iconPosition counts among its cursor groups.
+    ResourceKind kind = ResourceKind::Icon;
 };
 
 // A row whose picture was made before it reached the list (off the UI thread).
@@ -37,6 +43,7 @@ struct PreparedRow {
     std::filesystem::path source;
     int iconPosition = 0;
     std::string resource;  // the icon's resource ID or name; empty when it has none
+    ResourceKind kind = ResourceKind::Icon;  // as in ResultRowInfo
 };
 
 // How far reading files into the list has got, for the window to show.

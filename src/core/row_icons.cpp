@@ -17,13 +17,17 @@ std::optional<ResourceKind> imageFileKind(const IconSet& set) {
     return std::nullopt;
 }
 
-std::string rowSourceText(const std::filesystem::path& source, int position) {
-    return source.filename().string() + (rowsAreImages(source) ? ", image " : ", icon ") +
-           std::to_string(position + 1);
+std::string rowSourceText(const std::filesystem::path& source, int position, ResourceKind kind) {
+    const char* word = rowsAreImages(source)          ? ", image "
+                       : kind == ResourceKind::Cursor ? ", cursor "
+                                                      : ", icon ";
+    return source.filename().string() + word + std::to_string(position + 1);
 }
 
-Result<IconGroup> rowGroupOf(IconSet& set, const std::filesystem::path& source, int position) {
-    if (position < 0) return failure(Fault::NoSuchIcon, "icon " + std::to_string(position));
+Result<IconGroup> rowGroupOf(IconSet& set, const std::filesystem::path& source, int position,
+                             ResourceKind kind) {
+    const std::string word = kind == ResourceKind::Cursor ? "cursor " : "icon ";
+    if (position < 0) return failure(Fault::NoSuchIcon, word + std::to_string(position));
     if (rowsAreImages(source)) {
         const auto kind = imageFileKind(set);
         if (!kind) return failure(Fault::BadValue, "icon file header", 0);
@@ -39,9 +43,9 @@ Result<IconGroup> rowGroupOf(IconSet& set, const std::filesystem::path& source, 
         one.statedCount = 1;
         return one;
     }
-    if (position >= set.iconCount())
-        return failure(Fault::NoSuchIcon, "icon " + std::to_string(position + 1));
-    const IconGroup& group = set.load(ResourceKind::Icon, position);
+    if (std::size_t(position) >= set.groups(kind).size())
+        return failure(Fault::NoSuchIcon, word + std::to_string(position + 1));
+    const IconGroup& group = set.load(kind, position);
     if (group.failure) return *group.failure;
     for (const StoredImage& image : group.images)
         if (image.loaded()) return group;
@@ -50,21 +54,24 @@ Result<IconGroup> rowGroupOf(IconSet& set, const std::filesystem::path& source, 
     return failure(Fault::NoImage);
 }
 
-Result<IconGroup> readRowGroup(const std::filesystem::path& source, int position) {
+Result<IconGroup> readRowGroup(const std::filesystem::path& source, int position,
+                               ResourceKind kind) {
     auto set = IconSet::open(source);
     if (!set) return set.failure();
-    return rowGroupOf(*set, source, position);
+    return rowGroupOf(*set, source, position, kind);
 }
 
-Result<Icon> rowPictureToHandOut(const std::filesystem::path& source, int position) {
-    const Result<IconGroup> group = readRowGroup(source, position);
+Result<Icon> rowPictureToHandOut(const std::filesystem::path& source, int position,
+                                 ResourceKind kind) {
+    const Result<IconGroup> group = readRowGroup(source, position, kind);
     if (!group) return group.failure();
     Result<Icon> image = chosenImage(*group, kMaxPictureSize, SizePolicy::SmallestAtLeast);
     if (!image) return image;
     return withinPictureSize(std::move(*image));
 }
 
-Result<IconGroup> RowGroupReader::read(const std::filesystem::path& source, int position) {
+Result<IconGroup> RowGroupReader::read(const std::filesystem::path& source, int position,
+                                       ResourceKind kind) {
     auto it = open_.begin();
     while (it != open_.end() && it->first.native() != source.native()) ++it;
     if (it == open_.end()) {
@@ -75,7 +82,7 @@ Result<IconGroup> RowGroupReader::read(const std::filesystem::path& source, int 
     }
     Result<IconSet>& set = open_.front().second;
     if (!set) return set.failure();
-    return rowGroupOf(*set, source, position);
+    return rowGroupOf(*set, source, position, kind);
 }
 
 }  // namespace pellimar

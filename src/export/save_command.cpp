@@ -67,7 +67,7 @@ std::string outputCapText(std::uint64_t cap) {
 }
 
 std::string caption(const SaveRow& row) {
-    return rowCaption(row.source, row.iconPosition);
+    return rowCaption(row.source, row.iconPosition, row.kind);
 }
 
 // A run given no source of its own reads through one reader while it lasts: the
@@ -77,8 +77,8 @@ class RunReader {
     explicit RunReader(SaveContext& ctx) : ctx_(ctx), own_(!ctx.rowGroup) {
         if (!own_) return;
         auto reader = std::make_shared<RowGroupReader>();
-        ctx.rowGroup = [reader](const fs::path& source, int position) {
-            return reader->read(source, position);
+        ctx.rowGroup = [reader](const fs::path& source, int position, ResourceKind kind) {
+            return reader->read(source, position, kind);
         };
     }
     ~RunReader() {
@@ -94,7 +94,7 @@ class RunReader {
 
 // The row's icon group, or nothing with the row counted as unreadable.
 std::optional<IconGroup> groupOf(const SaveRow& row, SaveContext& ctx) {
-    Result<IconGroup> group = ctx.rowGroup(row.source, row.iconPosition);
+    Result<IconGroup> group = ctx.rowGroup(row.source, row.iconPosition, row.kind);
     if (!group) {
         ctx.report.addUnreadableRow(caption(row) + ": " + group.failure().message());
         return std::nullopt;
@@ -159,10 +159,13 @@ fs::path saveIcoImage(const SaveRow& row, const fs::path& target, SaveContext& c
                                  ", and that size is not chosen");
         return {};
     }
-    const fs::path file =
-        target.parent_path() / (std::to_string(width) + "-" + target.filename().string());
+    // A cursor's image stays a cursor, with its hotspot, in a file named ".cur".
+    const bool cursor = !kind && group->identity.kind == ResourceKind::Cursor;
+    const fs::path file = target.parent_path() /
+                          (std::to_string(width) + "-" +
+                           (cursor ? forceExtension(target, "cur") : target).filename().string());
     if (!kind) {
-        const auto bytes = encodeStoredImage(ResourceKind::Icon, image);
+        const auto bytes = encodeStoredImage(group->identity.kind, image);
         if (!bytes) {
             ctx.report.addUnreadableRow(caption(row) + ": " + bytes.failure().message());
             return {};
@@ -300,6 +303,29 @@ fs::path saveIcoImageAsJpg(const SaveRow& row, const fs::path& target, SaveConte
     return saveIcoImage(row, target, ctx, PictureFormat::Jpg);
 }
 
+namespace {
+
+// A program's cursor group in the ICO run: the cursor file it is stored as, every
+// image with its hotspot, named ".cur". The sizes of the export options are not
+// applied: a hotspot belongs to the image it was drawn for.
+void saveCursorGroup(const IconGroup& group, const SaveRow& row, const fs::path& target,
+                     SaveContext& ctx) {
+    const auto bytes = encodeStoredGroup(group);
+    if (!bytes) {
+        ctx.report.addUnreadableRow(caption(row) + ": " + bytes.failure().message());
+        return;
+    }
+    const fs::path file = forceExtension(target, "cur");
+    if (!mayWrite(file, ctx)) return;
+    errno = 0;
+    if (writeFileAtomically(file, *bytes))
+        ctx.report.add(file.filename());
+    else
+        ctx.report.addFailure(writeFailureMessage(file, errno));
+}
+
+}  // namespace
+
 void saveSelectedAsIco(const std::vector<SaveRow>& rows, const SaveName& name, SaveContext& ctx) {
     const RunReader reader(ctx);
     const int selected = selectedCount(rows);
@@ -313,6 +339,11 @@ void saveSelectedAsIco(const std::vector<SaveRow>& rows, const SaveName& name, S
         if (rowsAreImages(row.source)) {
             fs::path out = saveIcoImageAsIco(row, target, ctx);
             if (!out.empty()) ctx.report.add(out.filename());
+            continue;
+        }
+        if (row.kind == ResourceKind::Cursor) {
+            if (const std::optional<IconGroup> group = groupOf(row, ctx))
+                saveCursorGroup(*group, row, target, ctx);
             continue;
         }
         // Rows with neither size on are told as skipped without reading them.
@@ -386,27 +417,30 @@ void saveSelectedAsOriginal(const std::vector<SaveRow>& rows, const SaveName& na
         const std::optional<IconGroup> group = groupOf(row, ctx);
         if (!group) continue;
         // The group as stored, written from the images as held (an image named
-        // many times is held once); a row of an icon file is its one image.
+        // many times is held once); a row of an icon file is its one image. A
+        // cursor is written as the cursor file it is, named ".cur".
         const auto file = encodeStoredGroupInPieces(*group);
         if (!file) {
             ctx.report.addUnreadableRow(caption(row) + ": " + file.failure().message());
             continue;
         }
+        const fs::path out =
+            group->identity.kind == ResourceKind::Cursor ? forceExtension(target, "cur") : target;
         std::error_code ec;
         const std::uint64_t sourceSize = fs::file_size(row.source, ec);
         const std::uint64_t cap = outputCapOf(ec ? 0 : sourceSize);
         std::uint64_t& sum = written[row.source];
         if (sum + file->size > cap) {
-            ctx.report.addFailure("Cannot create file \"" + target.string() + "\". " +
+            ctx.report.addFailure("Cannot create file \"" + out.string() + "\". " +
                                   outputCapText(cap));
             continue;
         }
-        if (!mayWrite(target, ctx)) continue;
+        if (!mayWrite(out, ctx)) continue;
         errno = 0;
-        if (!writeFileAtomically(target, std::span<const ByteSpan>(file->pieces)))
-            throw RunStopped(writeFailureMessage(target, errno));
+        if (!writeFileAtomically(out, std::span<const ByteSpan>(file->pieces)))
+            throw RunStopped(writeFailureMessage(out, errno));
         sum += file->size;
-        ctx.report.add(target.filename());
+        ctx.report.add(out.filename());
     }
 }
 
@@ -452,24 +486,38 @@ std::vector<fs::path> plannedSaveFiles(const std::vector<SaveRow>& rows, const f
     const int selected = selectedCount(rows);
     int counter = 0;
     std::vector<fs::path> files;
+    // A cursor (a program's cursor group, or a cursor file's image) is written as
+    // a cursor file in the icon runs, named ".cur".
+    auto readGroup = [&](const SaveRow& row) {
+        return row.iconPosition < 0 ? Result<IconGroup>(Failure{})
+                                    : ctx.rowGroup(row.source, row.iconPosition, row.kind);
+    };
+    auto isCursor = [&](const SaveRow& row, const Result<IconGroup>& group) {
+        return row.kind == ResourceKind::Cursor ||
+               (group && group->identity.kind == ResourceKind::Cursor);
+    };
     for (const SaveRow& row : rows) {
         if (!row.selected) continue;
         const fs::path target = parts.target(saveNumberSuffix(counter, selected));
         const std::string plain = target.filename().string();
+        const std::string plainCursor = forceExtension(target, "cur").filename().string();
         if (original) {
-            files.push_back(target);
+            const bool cursor = row.kind == ResourceKind::Cursor ||
+                                (rowsAreImages(row.source) && isCursor(row, readGroup(row)));
+            files.push_back(cursor ? forceExtension(target, "cur") : target);
+        } else if (ext == ".ICO" && row.kind == ResourceKind::Cursor) {
+            files.push_back(forceExtension(target, "cur"));
         } else if (ext == ".PNG") {
             for (int size : pngSizes)
                 files.push_back(parts.dir /
                                 (pngSizes.size() > 1 ? std::to_string(size) + "-" + plain : plain));
         } else if (rowsAreImages(row.source)) {
             // The width as the directory stores it decides the name, as when saving.
-            const Result<IconGroup> group = row.iconPosition < 0
-                                                ? Result<IconGroup>(Failure{})
-                                                : ctx.rowGroup(row.source, row.iconPosition);
+            const Result<IconGroup> group = readGroup(row);
+            const bool cursor = ext == ".ICO" && isCursor(row, group);
             if (group && !group->images.empty() && sizeOn(s, group->images.front().entry.width))
-                files.push_back(parts.dir /
-                                (std::to_string(group->images.front().entry.width) + "-" + plain));
+                files.push_back(parts.dir / (std::to_string(group->images.front().entry.width) +
+                                             "-" + (cursor ? plainCursor : plain)));
         } else if (s.size_32 && s.size_16) {
             files.push_back(parts.dir / ("32-" + plain));
             files.push_back(parts.dir / ("16-" + plain));

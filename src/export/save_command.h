@@ -24,8 +24,8 @@ namespace pellimar {
 using SaveRow = ResultRowInfo;
 
 // The icon group of a row in memory (see core/row_icons.h); tests hand in their own.
-using RowGroupSource =
-    std::function<Result<IconGroup>(const std::filesystem::path& source, int position)>;
+using RowGroupSource = std::function<Result<IconGroup>(const std::filesystem::path& source,
+                                                       int position, ResourceKind kind)>;
 
 // Everything one run works with.
 struct SaveContext {

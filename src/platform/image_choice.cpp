@@ -117,9 +117,13 @@ Result<Icon> iconAtSize(const IconGroup& group, int size, SizePolicy policy) {
 }
 
 Result<Icon> iconAtSize(IconSet& set, int index, int size, SizePolicy policy) {
+    return iconAtSize(set, ResourceKind::Icon, index, size, policy);
+}
+
+Result<Icon> iconAtSize(IconSet& set, ResourceKind kind, int index, int size, SizePolicy policy) {
     if (size < 1 || size > kMaxAskedSize)
         return failure(Fault::BadValue, "size " + std::to_string(size));
-    return resized(chosenImage(set, ResourceKind::Icon, index, size, policy), size);
+    return resized(chosenImage(set, kind, index, size, policy), size);
 }
 
 }  // namespace pellimar

@@ -47,5 +47,7 @@ Result<Icon> iconAtSize(const IconGroup& group, int size,
                         SizePolicy policy = SizePolicy::LikeWindows);
 Result<Icon> iconAtSize(IconSet& set, int index, int size,
                         SizePolicy policy = SizePolicy::LikeWindows);
+Result<Icon> iconAtSize(IconSet& set, ResourceKind kind, int index, int size,
+                        SizePolicy policy = SizePolicy::LikeWindows);
 
 }  // namespace pellimar

@@ -655,7 +655,10 @@ void IconViewer::saveFailed(const fs::path& target, const QString& reason) {
 }
 
 void IconViewer::saveAsIcon() {
-    auto target = askTarget("ICON file|*.ico", ".ICO");
+    // A cursor's image is saved as a cursor file, keeping its hotspot.
+    const ResourceKind kind = state_.group.identity.kind;
+    auto target = kind == ResourceKind::Cursor ? askTarget("CURSOR file|*.cur", ".CUR")
+                                               : askTarget("ICON file|*.ico", ".ICO");
     if (!target) return;
     std::error_code ec;
     if (fs::exists(fs::symlink_status(*target, ec))) {
@@ -670,7 +673,7 @@ void IconViewer::saveAsIcon() {
     const int k = imageChoice->currentIndex();
     if (k < 0 || std::size_t(k) >= state_.group.images.size())
         return saveFailed(*target, tr("no image is chosen"));
-    const auto bytes = encodeStoredImage(ResourceKind::Icon, state_.group.images[std::size_t(k)]);
+    const auto bytes = encodeStoredImage(kind, state_.group.images[std::size_t(k)]);
     if (!bytes) return saveFailed(*target, reasonOf(bytes.failure()));
     errno = 0;
     if (!writeFileAtomically(*target, *bytes)) saveFailed(*target, reasonOf(errno));

@@ -103,10 +103,19 @@ TEST(ReadFileRows, RowsCarryTheirResourceAndCursorFilesAreRowsOfImages) {
     Taken program;
     IconGroupSpec named{{dibImage(solidIcon(32, 32, kRed), 24)}, u"MAIN", {}};
     IconGroupSpec numbered{{dibImage(solidIcon(32, 32, kBlue), 24)}, {}, {}};
-    EXPECT_FALSE(program.read(dir.write("app.dll", makePe({named, numbered}))).fileFailure);
-    ASSERT_EQ(program.icons.size(), 2u);
+    // A program's cursor groups come after its icons, counted from 0 among cursors.
+    CursorGroupSpec pointer{{{dibImage(solidIcon(48, 48, kGreen), 24), 3, 3}}, {}};
+    EXPECT_FALSE(
+        program.read(dir.write("app.dll", makePe({named, numbered}, {pointer}))).fileFailure);
+    ASSERT_EQ(program.icons.size(), 3u);
+    EXPECT_EQ(program.positions, (std::vector<int>{0, 1, 0}));
     EXPECT_EQ(program.icons[0]->resource, "MAIN");
     EXPECT_EQ(program.icons[1]->resource, "1");
+    EXPECT_EQ(program.icons[1]->kind, ResourceKind::Icon);
+    EXPECT_EQ(program.icons[2]->resource, "1");
+    EXPECT_EQ(program.icons[2]->kind, ResourceKind::Cursor);
+    EXPECT_EQ(program.widths(), (std::vector<int>{32, 32, 32}));
+    EXPECT_EQ(program.colours(), (std::vector<std::uint32_t>{kRed, kBlue, kGreen}));
     Taken cursor;
     const fs::path cur =
         dir.write("arrow.CUR", makeCur({{dibImage(solidIcon(16, 16, kRed), 24), 1, 1},

@@ -208,6 +208,55 @@ TEST_F(MainWindowViewerTest, DoubleClickOnALibraryRowShowsEveryImageOfItsGroup) 
     EXPECT_TRUE(form_.settings().size_16);
 }
 
+// A program's cursor groups are rows after its icons, told apart by caption and
+// Resource column, and open in the viewer with the hotspot marked.
+TEST_F(MainWindowViewerTest, AProgramsCursorsFollowItsIconsAndShowTheirHotspots) {
+    const fs::path pe = files_.write(
+        "pointers.dll", makePe({{{dibImage(patternIcon(32, 32, 16), 4)}},
+                                {{dibImage(patternIcon(32, 32, 200), 8)}}},
+                               {{{{dibImage(solidIcon(32, 32, 0xFF0000FF), 24), 4, 20}}, {}}}));
+    desktop_.openAnswers.push_back(pe);
+    form_.importFromFile();
+    waitForIdle(form_);
+    ResultList& list = *resultListOf(form_);
+    ASSERT_EQ(list.rowCount(), 3);
+    auto resource = [&](int row) {
+        return list.model()
+            ->data(list.model()->index(row, ResultList::ColResource), Qt::DisplayRole)
+            .toString();
+    };
+    EXPECT_EQ(list.caption(1), "pointers.dll-002");
+    EXPECT_EQ(list.kind(1), ResourceKind::Icon);
+    EXPECT_EQ(resource(1), "2");
+    EXPECT_EQ(list.caption(2), "pointers.dll-cursor-001");
+    EXPECT_EQ(list.kind(2), ResourceKind::Cursor);
+    EXPECT_EQ(list.iconPosition(2), 0);
+    EXPECT_EQ(resource(2), "cursor 1");
+    EXPECT_EQ(form_.statusText(3), "Icons: 3");
+    // Sorted by resource, a cursor keeps apart from the icon of its ID.
+    form_.sortByColumn(ResultList::ColResource);
+    EXPECT_EQ(QStringList({resource(0), resource(1), resource(2)}),
+              QStringList({"1", "2", "cursor 1"}));
+
+    list.setRowSelected(2, true);
+    QString status;
+    QImage seen;
+    desktop_.modalScripts.push_back([&](QDialog& d) {
+        auto& viewer = dynamic_cast<IconViewer&>(d);
+        viewer.loadViewedFile();
+        status = viewer.statusText(2);
+        seen = viewer.preview->pixmap().toImage();
+        viewer.reject();
+        return 0;
+    });
+    form_.previewRow();
+    EXPECT_TRUE(desktop_.messages.empty());
+    EXPECT_EQ(status, "pointers.dll, cursor 1");
+    ASSERT_EQ(seen.size(), QSize(32, 32));
+    EXPECT_EQ(QColor(seen.pixel(4, 20)), QColor(Qt::red));    // the hotspot's cross
+    EXPECT_EQ(seen.pixel(28, 4) | 0xFF000000u, 0xFF0000FFu);  // the image away from it
+}
+
 TEST_F(MainWindowViewerTest, ARowWhoseIconCannotBeReadSaysWhy) {
     addRow(form_, Icon{}, files_.path() / "gone.dll", 0);
     resultListOf(form_)->setRowSelected(0, true);

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/byte_source.h"
+#include "platform/icon_set.h"
 #include "save_fixtures.h"
 #include "support/scripted_desktop.h"
 #include "support/turkish_locale.h"
@@ -208,13 +210,50 @@ TEST_F(SaveFixture, IcoImagesOf24And256PixelsAreSkippedRowsWithTheirSize) {
     EXPECT_TRUE(dir.names().empty());
 }
 
-TEST_F(SaveFixture, ACursorFilesImageIsSavedAsAnIconFilesIs) {
+// The stored images of a written cursor file, each with its hotspot.
+std::vector<std::pair<fx::Bytes, std::pair<int, int>>> cursorImagesOf(const fs::path& file) {
+    std::vector<std::pair<fx::Bytes, std::pair<int, int>>> out;
+    const fx::Bytes bytes = fx::readWholeFile(file);
+    auto set = IconSet::read(ByteSource(bytes));
+    if (!set || set->container() != IconContainer::CursorFile) return out;
+    for (const StoredImage& image : set->load(ResourceKind::Cursor, 0).images)
+        out.push_back(
+            {fx::Bytes(image.data.begin(), image.data.end()), {image.hotspotX, image.hotspotY}});
+    return out;
+}
+
+// A cursor, from a cursor file or a program's cursor group, is written as the
+// cursor file it is: images as stored, hotspots kept, named ".cur"; a picture
+// format writes its picture.
+TEST_F(SaveFixture, CursorsAreSavedAsCursorFilesWithTheirHotspots) {
     settings = sizes({16});
-    const fs::path cursor = src.dir.write("pointer.cur", fx::makeCur({{standardImage(16), 3, 4}}));
+    const fx::IconImage small = standardImage(16), large = standardImage(32);
+    const fs::path cursor = src.dir.write("pointer.cur", fx::makeCur({{small, 3, 4}}));
     run({{cursor, 0, true}}, "c.ico");
     EXPECT_TRUE(report.unreadableRows().empty());
-    ASSERT_EQ(report.files().size(), 1u);
-    EXPECT_EQ(readImage(report.folder() / report.files().front()).size(), QSize(16, 16));
+    EXPECT_EQ(reportNames(report), std::vector<std::string>{"16-c.cur"});
+    EXPECT_EQ(cursorImagesOf(dir.path / "16-c.cur"),
+              (std::vector<std::pair<fx::Bytes, std::pair<int, int>>>{{small.data, {3, 4}}}));
+
+    // A program's cursor group: every image, whatever sizes are chosen; the icon
+    // row beside it is saved as before.
+    const fs::path program = src.dir.write(
+        "pointers.dll", fx::makePe({{{large}}}, {{{{small, 1, 2}, {large, 9, 30}}, {}}}));
+    const std::vector<SaveRow> rows{{program, 0, true, ResourceKind::Icon},
+                                    {program, 0, true, ResourceKind::Cursor}};
+    run(rows, "p.ico");
+    EXPECT_TRUE(report.unreadableRows().empty());
+    EXPECT_EQ(reportNames(report), (std::vector<std::string>{"p-001.ico", "p-002.cur"}));
+    const std::vector<std::pair<fx::Bytes, std::pair<int, int>>> stored{{small.data, {1, 2}},
+                                                                        {large.data, {9, 30}}};
+    EXPECT_EQ(cursorImagesOf(dir.path / "p-002.cur"), stored);
+    settings.format = "original";
+    run({rows[1]}, "o.ico");
+    EXPECT_EQ(reportNames(report), std::vector<std::string>{"o.cur"});
+    EXPECT_EQ(cursorImagesOf(dir.path / "o.cur"), stored);
+    run({rows[1]}, "o.png");
+    EXPECT_EQ(reportNames(report), std::vector<std::string>{"o.png"});
+    EXPECT_EQ(readImage(dir.path / "o.png").size(), QSize(16, 16));
 }
 
 TEST_F(SaveFixture, UnreadableRowsAreToldWithWhyAndWriteNothing) {
@@ -379,7 +418,7 @@ TEST_F(SaveFixture, ASourceHandedInIsAskedOnceARowAndItsReasonsAreKept) {
     const fx::Bytes stored = standardImage(32).data;
     report.clear();
     SaveContext ctx{settings, report,
-                    [&](const fs::path& source, int position) -> Result<IconGroup> {
+                    [&](const fs::path& source, int position, ResourceKind) -> Result<IconGroup> {
                         asked.push_back({source, position});
                         if (position != 0) return failure(Fault::NoSuchIcon, "icon 2");
                         StoredImage image;
@@ -432,11 +471,16 @@ TEST_F(SaveFixture, TheQuestionsComeBeforeAnythingIsWritten) {
 }
 
 // The names worked out before a run are the names the run writes, in every format
-// and choice of sizes, for rows of programs and of icon files alike.
+// and choice of sizes, for rows of programs, icon files and cursors alike.
 TEST_F(SaveFixture, PlannedFilesAreTheFilesTheRunWrites) {
-    const std::vector<SaveRow> rows = {{src.exe, 0, true},     {src.multi, 2, true},
-                                       {src.exe, 1, false},    {src.odd, 1, true},
-                                       {src.shell32, 3, true}, {src.multi, 0, true}};
+    const fs::path cursor = src.dir.write("pointer.cur", fx::makeCur({{standardImage(16), 3, 4}}));
+    const fs::path pointers = src.dir.write(
+        "pointers.dll", fx::makePe({{{standardImage(32)}}}, {{{{standardImage(16), 1, 2}}, {}}}));
+    const std::vector<SaveRow> rows = {
+        {src.exe, 0, true},     {src.multi, 2, true},
+        {src.exe, 1, false},    {src.odd, 1, true},
+        {src.shell32, 3, true}, {src.multi, 0, true},
+        {cursor, 0, true},      {pointers, 0, true, ResourceKind::Cursor}};
     int n = 0;
     for (const char* format : {"ico", "original", "bmp", "jpg", "png"})
         for (auto on : {std::initializer_list<int>{32, 16}, {32}, {16}, {48, 128}, {}}) {

@@ -31,14 +31,14 @@ TEST(SaveJob, StopEndsTheRunBeforeTheNextRowAndKeepsWhatWasWritten) {
     bool reached = false, released = false;
     auto reader = std::make_shared<RowGroupReader>();
     int calls = 0;
-    RowGroupSource source = [&](const fs::path& file, int position) {
+    RowGroupSource source = [&](const fs::path& file, int position, ResourceKind kind) {
         if (++calls == 3) {
             std::unique_lock lock(m);
             reached = true;
             cv.notify_all();
             cv.wait(lock, [&] { return released; });
         }
-        return reader->read(file, position);
+        return reader->read(file, position, kind);
     };
     SaveJob job(rows, out.path / "s.png", settings, source);
     QSignalSpy finished(&job, &SaveJob::finished);

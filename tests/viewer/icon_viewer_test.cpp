@@ -676,9 +676,9 @@ TEST_F(ViewerFixture, CopyPutsTheChosenImageOnTheClipboardWithItsAlpha) {
 }
 
 }  // namespace
-TEST_F(ViewerFixture, CursorFileIsShownWithItsHotspotMarked) {
-    const fs::path cur =
-        dir.write("hand.cur", makeCur({{dibImage(solidIcon(32, 32, 0xFF0000FF), 24), 4, 20}}));
+TEST_F(ViewerFixture, CursorFileIsShownWithItsHotspotMarkedAndSavedWithIt) {
+    const IconImage image = dibImage(solidIcon(32, 32, 0xFF0000FF), 24);
+    const fs::path cur = dir.write("hand.cur", makeCur({{image, 4, 20}}));
     auto form = shown(cur);
     EXPECT_TRUE(desk.messages.empty());
     ASSERT_EQ(form->imageChoice->count(), 1);
@@ -686,6 +686,18 @@ TEST_F(ViewerFixture, CursorFileIsShownWithItsHotspotMarked) {
     ASSERT_EQ(seen.size(), QSize(32, 32));
     EXPECT_EQ(QColor(seen.pixel(4, 20)), QColor(Qt::red));    // the cross's centre
     EXPECT_EQ(seen.pixel(28, 4) | 0xFF000000u, 0xFF0000FFu);  // away from it, the image
+
+    // Saved as an icon, the image stays a cursor: its bytes and its hotspot.
+    desk.saveAnswers.push_back(dir.path() / "saved.ico");
+    form->saveAsIcon();
+    EXPECT_EQ(desk.saveRequests.back().filter, "CURSOR file|*.cur");
+    const Bytes out = readWholeFile(dir.path() / "saved.CUR");
+    ASSERT_EQ(out.size(), 22u + image.data.size());
+    EXPECT_EQ(get16(out, 2), 2);
+    EXPECT_EQ(get16(out, 6 + 4), 4);
+    EXPECT_EQ(get16(out, 6 + 6), 20);
+    EXPECT_TRUE(std::equal(image.data.begin(), image.data.end(), out.begin() + 22));
+    EXPECT_TRUE(desk.messages.empty());
 }
 
 }  // namespace pellimar
