@@ -11,6 +11,7 @@
 #include <sstream>
 
 #include "cli/icons_cli.h"
+#include "command_outcome.h"
 #include "platform/ico_file.h"
 #include "platform/icon_decode.h"
 #include "platform/icon_png.h"
@@ -24,18 +25,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
+using test::Outcome;
 
 Outcome extract(const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    Outcome r;
-    r.status = cli::extract(args, out, err);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
+    return test::runCommand(cli::extract, args);
 }
 
 std::vector<std::string> namesIn(const fs::path& dir) {

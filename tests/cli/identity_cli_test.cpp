@@ -17,6 +17,7 @@
 #include "cli/extract_cli.h"
 #include "cli/icons_cli.h"
 #include "cli/save_cli.h"
+#include "command_outcome.h"
 #include "platform/icon_set.h"
 #include "platform/language_tags.h"
 #include "platform/png_codec.h"
@@ -28,19 +29,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
+using test::Outcome;
 
 template <typename Command>
 Outcome run(Command command, const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    Outcome r;
-    r.status = command(args, out, err);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
+    return test::runCommand(command, args);
 }
 
 std::vector<std::string> namesIn(const fs::path& dir) {

@@ -16,6 +16,7 @@
 #include "cli/json_text.h"
 #include "cli/save_cli.h"
 #include "cli/thumbnailer.h"
+#include "command_outcome.h"
 #include "platform/atomic_file.h"
 #include "support/fixtures.h"
 
@@ -25,19 +26,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Outcome {
-    int status = -1;
-    std::string out, err;
-};
+using test::Outcome;
 
 template <typename Command>
 Outcome run(Command command, const std::vector<std::string>& args) {
-    std::ostringstream out, err;
-    Outcome r;
-    r.status = command(args, out, err);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
+    return test::runCommand(command, args);
 }
 
 Outcome extract(const std::vector<std::string>& args) {
