@@ -248,8 +248,10 @@ TEST_F(MainSave, ALinkPlantedInASharedFolderIsRefusedWithWhy) {
     resultListOf(window)->setRowSelected(0, true);
     options({exportOptions.size32Box}, exportOptions.originalButton);
     desktop.saveAnswers.push_back(link);
+    desktop.choices.push_back(0);  // the link's name exists: replace it
     window.saveSelected();
     waitForIdle(window);
+    ASSERT_EQ(desktop.questions.size(), 1u);
     ASSERT_EQ(desktop.errors.size(), 1u);
     EXPECT_NE(desktop.errors[0].find("saved.ico\". It is a symbolic link that someone else put"),
               std::string::npos)

@@ -321,7 +321,8 @@ TEST(PeGroups, FurtherLanguagesAreHeldApartWithTheirGroupsPosition) {
     named.language = 0x408;
     named.otherLanguages.push_back({dibImage(solidIcon(16, 16, kBlue), 24)});
     named.otherLanguages.push_back({dibImage(solidIcon(48, 48, kCyan), 8)});
-    auto set = readSet(makePe({first, named}));
+    const Bytes pe = makePe({first, named});  // images are read from it as they are loaded
+    auto set = readSet(pe);
     ASSERT_TRUE(set) << why(set);
     ASSERT_EQ(set->iconCount(), 2);  // the positions are those of the first languages
     EXPECT_EQ(set->icons()[1].identity.language, 0x408);
@@ -347,7 +348,8 @@ TEST(PeGroups, FurtherLanguagesAreHeldApartWithTheirGroupsPosition) {
     IconGroupSpec shared = coloured(kRed);
     shared.otherLanguages.push_back({dibImage(solidIcon(32, 32, kBlue), 24)});
     shared.otherLanguagesShareIds = true;
-    auto translated = readSet(makePe({shared}));
+    const Bytes sharedPe = makePe({shared});
+    auto translated = readSet(sharedPe);
     ASSERT_TRUE(translated) << why(translated);
     EXPECT_EQ(centre(iconAtSize(*translated, 0, 32)), kRed);
     ASSERT_EQ(translated->otherLanguages(ResourceKind::Icon).size(), 1u);
