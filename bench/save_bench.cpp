@@ -86,7 +86,7 @@ Corpus& corpus() {
 // Each row's icon is read from its file when it is saved, as a save run does: a
 // group of one image, the PNG as stored.
 RowGroupSource pngRowGroups() {
-    return [](const fs::path& file, int) -> Result<IconGroup> {
+    return [](const fs::path& file, int, ResourceKind) -> Result<IconGroup> {
         auto bytes =
             std::make_shared<const std::vector<std::uint8_t>>(fixtures::readWholeFile(file));
         const auto header = readPngHeader(*bytes);
