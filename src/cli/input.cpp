@@ -5,12 +5,17 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <string>
 
 namespace pellimar::cli {
 
 namespace {
+
+// The most read from a pipe: more than any program or library file holds (their
+// formats reach 4 GB at most), so a stream without end cannot fill the disk.
+constexpr std::uint64_t kMaxStandardInputBytes = 4ull << 30;
 
 // A descriptor of a file that holds what standard input gave, or -1 with errno.
 int standardInputFile() {
@@ -37,11 +42,16 @@ int standardInputFile() {
     }
     if (fd >= 0) {
         char buffer[1 << 16];
+        std::uint64_t total = 0;
         for (;;) {
             const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
             if (n == 0) break;
             if (n < 0 && errno == EINTR) continue;
             ssize_t written = n < 0 ? -1 : 0;
+            if (n > 0 && (total += std::uint64_t(n)) > kMaxStandardInputBytes) {
+                written = -1;
+                errno = EFBIG;  // "File too large": the reason told for this input
+            }
             while (written >= 0 && written < n) {
                 const ssize_t w = ::write(fd, buffer + written, std::size_t(n - written));
                 if (w < 0 && errno == EINTR) continue;

@@ -14,7 +14,7 @@ struct Outcome {
 
 // Runs `command(args, out, err)` with string streams for out and err.
 template <typename Command>
-Outcome runCommand(Command command, const std::vector<std::string>& args) {
+Outcome run(Command command, const std::vector<std::string>& args) {
     std::ostringstream out, err;
     Outcome r;
     r.status = command(args, out, err);

@@ -28,7 +28,7 @@ namespace {
 using test::Outcome;
 
 Outcome extract(const std::vector<std::string>& args) {
-    return test::runCommand(cli::extract, args);
+    return test::run(cli::extract, args);
 }
 
 std::vector<std::string> namesIn(const fs::path& dir) {

@@ -30,11 +30,7 @@ namespace fs = std::filesystem;
 namespace {
 
 using test::Outcome;
-
-template <typename Command>
-Outcome run(Command command, const std::vector<std::string>& args) {
-    return test::runCommand(command, args);
-}
+using test::run;
 
 std::vector<std::string> namesIn(const fs::path& dir) {
     std::vector<std::string> names;

@@ -27,11 +27,7 @@ namespace fs = std::filesystem;
 namespace {
 
 using test::Outcome;
-
-template <typename Command>
-Outcome run(Command command, const std::vector<std::string>& args) {
-    return test::runCommand(command, args);
-}
+using test::run;
 
 Outcome extract(const std::vector<std::string>& args) {
     return run(cli::extract, args);

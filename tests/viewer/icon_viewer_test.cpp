@@ -467,7 +467,7 @@ TEST_F(ViewerFixture, HeaderWithoutImagesShowsNothingAndSaysSo) {
     EXPECT_EQ(form->thumbnailList->thumbnails().count(), 0);
 }
 
-TEST_F(ViewerFixture, AnImageMissingFromTheFileSaysViewsLoadFileErrorAndWhy) {
+TEST_F(ViewerFixture, AnImageMissingFromTheFileIsNamedWithWhy) {
     put32(ico, 6 + 16 * 1 + 12, 1u << 30);  // the second image lies beyond the end
     dir.write("three.ico", ico);
     auto form = shown(icoPath);
