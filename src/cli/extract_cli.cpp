@@ -44,6 +44,18 @@ constexpr std::uint64_t kMinOutputCap = 256ull << 20;
 constexpr std::uint64_t kOutputCapFactor = 64;
 constexpr int kPictureSize = 32;
 
+// The bytes of the distinct images the chosen groups name, as their directories
+// state them.
+std::uint64_t distinctImageBytes(const IconSet& set, const std::vector<ChosenGroup>& chosen) {
+    std::set<std::pair<std::uint64_t, std::uint64_t>> images;
+    for (const ChosenGroup& c : chosen)
+        for (const StoredImage& image : groupOf(set, c).images)
+            images.emplace(image.offset, image.length);
+    std::uint64_t total = 0;
+    for (const auto& image : images) total += image.second;
+    return total;
+}
+
 struct Source {
     std::string path;
     bool named;  // given on the command line, not found in a folder
@@ -363,19 +375,24 @@ void Run::file(const Source& source, std::size_t number, std::size_t total) {
     }
     std::string base = source.path == "-" ? "stdin" : fs::path(source.path).filename().string();
     if (base.empty()) base = "icon";
-    // Every stored byte the run needs is read once, in as few reads as may be.
+    // Where they fit the budget, every stored byte the run needs is read once, in
+    // as few reads as may be; else each group's bytes are read as it is written.
     const bool asStored = format_ == Format::Ico || (format_ == Format::Png && !size_);
-    if (asStored) {
+    const bool upFront = asStored && distinctImageBytes(*set, *chosen) <= kHeldImageBudget;
+    auto loadGroup = [&](const ChosenGroup& c) {
+        if (c.variant >= 0)
+            set->loadOtherLanguage(c.kind, c.variant);
+        else
+            set->load(c.kind, c.position);
+    };
+    if (upFront) {
         const bool everyGroup = !choice_.namesGroup() && !choice_.language;
         if (everyGroup) {
             set->loadAll(ResourceKind::Icon);
             set->loadAll(ResourceKind::Cursor);
         }
         for (const ChosenGroup& c : *chosen)
-            if (c.variant >= 0)
-                set->loadOtherLanguage(c.kind, c.variant);
-            else if (!everyGroup)
-                set->load(c.kind, c.position);
+            if (!everyGroup || c.variant >= 0) loadGroup(c);
     }
     for (ResourceKind kind : {ResourceKind::Icon, ResourceKind::Cursor}) {
         // As for list: a file that names the same image in every entry of 65,535
@@ -391,6 +408,7 @@ void Run::file(const Source& source, std::size_t number, std::size_t total) {
     }
     for (const ChosenGroup& c : *chosen) {
         if (capped_) break;
+        if (asStored && !upFront) loadGroup(c);
         const IconGroup& group = groupOf(*set, c);
         if (format_ == Format::Ico)
             icoGroup(group, name, base);
@@ -398,6 +416,7 @@ void Run::file(const Source& source, std::size_t number, std::size_t total) {
             pngImages(group, name, base);
         else
             sizedPicture(*set, c, name, base);
+        if (set->imageBytesHeld() > kHeldImageBudget) set->releaseImages();
     }
 }
 

@@ -82,6 +82,7 @@ Result<IconGroup> RowGroupReader::read(const std::filesystem::path& source, int 
     }
     Result<IconSet>& set = open_.front().second;
     if (!set) return set.failure();
+    if (set->imageBytesHeld() > kHeldImageBudget) set->releaseImages();
     return rowGroupOf(*set, source, position, kind);
 }
 

@@ -48,7 +48,9 @@ Result<Icon> rowPictureToHandOut(const std::filesystem::path& source, int positi
                                  ResourceKind kind = ResourceKind::Icon);
 
 // Rows read one after another: the models of the last few files stay open, so
-// that the rows of one file read its directories once.
+// that the rows of one file read its directories once. A file's images are let go
+// of once more than kHeldImageBudget of them is held (a group handed out keeps
+// its own).
 class RowGroupReader {
   public:
     Result<IconGroup> read(const std::filesystem::path& source, int position,

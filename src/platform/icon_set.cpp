@@ -805,6 +805,17 @@ void IconSet::loadAll(ResourceKind kind) {
     loadImages(wanted);
 }
 
+void IconSet::releaseImages() {
+    for (auto* groups : {&icons_, &cursors_, &iconLanguages_, &cursorLanguages_})
+        for (IconGroup& group : *groups)
+            for (StoredImage& image : group.images) {
+                image.storage.reset();
+                image.data = {};
+            }
+    ranges_.clear();
+    held_ = 0;
+}
+
 void IconSet::loadImages(std::vector<StoredImage*>& images) {
     // What a range read before already holds is taken from it.
     auto fromHeld = [&](StoredImage& image) {

@@ -42,6 +42,9 @@ inline constexpr std::uint16_t kRtGroupIcon = 14;
 inline constexpr int kMaxImagesPerFile = 65536;
 // The image bytes one set holds in memory at once.
 inline constexpr std::uint64_t kMaxHeldImageBytes = 256ull << 20;
+// What a long run over one file's groups (extracting, saving rows) lets a set hold
+// beside the group it is working on before it lets go of the images read.
+inline constexpr std::uint64_t kHeldImageBudget = 64ull << 20;
 // The characters of a resource name that are kept.
 inline constexpr std::size_t kMaxResourceNameLength = 256;
 // The further languages of resources (after the first of each group or image)
@@ -149,6 +152,12 @@ class IconSet {
 
     // Bytes of image data read so far.
     std::uint64_t imageBytesRead() const { return bytesRead_; }
+    // Bytes of image data held now: read and not let go.
+    std::uint64_t imageBytesHeld() const { return held_; }
+    // Lets go of the bytes of every image loaded so far; they are read again when
+    // next loaded. For a long run over one file that needs to hold only the group
+    // it is working on. References to groups stay valid.
+    void releaseImages();
 
   private:
     explicit IconSet(ByteSource source);

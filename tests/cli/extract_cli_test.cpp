@@ -139,6 +139,28 @@ TEST_F(ExtractFixture, IconsThatShareImagesEachHoldThemAsStored) {
     EXPECT_EQ(namesIn(out).size(), 7u);
 }
 
+TEST_F(ExtractFixture, MuchImageDataIsReadGroupByGroupAndWrittenWhole) {
+    // 6 groups of one 13 MB image each: more than a run reads up front, so each
+    // group is read as it is written and the held bytes are let go on the way.
+    std::vector<fx::IconGroupSpec> groups(6);
+    std::vector<fx::Bytes> stored;
+    for (std::size_t i = 0; i < groups.size(); ++i) {
+        fx::IconImage image = fx::dibImage(fx::patternIcon(32, 32, 16), 4);
+        image.data.resize(13u << 20, std::uint8_t(0x40 + i));
+        stored.push_back(image.data);
+        groups[i].images = {std::move(image)};
+    }
+    auto big = dir.write("big.dll", fx::makePe(groups));
+    Outcome r = extract({"-o", out.string(), big.string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    for (std::size_t i = 0; i < groups.size(); ++i) {
+        const std::string name = "big.dll-" + std::to_string(i) + ".ico";
+        EXPECT_EQ(imagesOf(fx::readWholeFile(out / name)), std::vector<fx::Bytes>{stored[i]})
+            << name;
+    }
+}
+
 TEST_F(ExtractFixture, PngFilesAtTheirOwnSizeWithAlphaOrOneBestImagePerSize) {
     auto dll = library("lib.dll");
     Outcome r = extract({dll.string(), "--format", "png", "--out", out.string()});

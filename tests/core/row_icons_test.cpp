@@ -128,6 +128,28 @@ TEST_F(RowFiles, TheReaderKeepsFilesOpenAndGivesEachFilesOwnGroups) {
     EXPECT_EQ(reader.read(files[0], 0).failure().fault, Fault::CannotOpen);
 }
 
+TEST_F(RowFiles, TheReaderLetsGoOfImagesReadButGroupsHandedOutKeepTheirs) {
+    // Six rows of 13 MB images each: more than the reader keeps held, so it lets
+    // go of them on the way; every group it handed out still holds its bytes.
+    std::vector<IconGroupSpec> groups(6);
+    std::vector<Bytes> stored;
+    for (std::size_t i = 0; i < groups.size(); ++i) {
+        IconImage image = dibImage(patternIcon(32, 32, 16), 4);
+        image.data.resize(13u << 20, std::uint8_t(0x40 + i));
+        stored.push_back(image.data);
+        groups[i].images = {std::move(image)};
+    }
+    const fs::path lib = dir.write("big.dll", makePe(groups));
+    RowGroupReader reader;
+    std::vector<Result<IconGroup>> read;
+    for (int round = 0; round < 2; ++round)
+        for (int i = 0; i < 6; ++i) read.push_back(reader.read(lib, i));
+    for (std::size_t k = 0; k < read.size(); ++k) {
+        ASSERT_TRUE(read[k]) << k;
+        EXPECT_TRUE(bytesOf(read[k]->images.at(0)) == stored[k % 6]) << k;
+    }
+}
+
 TEST_F(RowFiles, ThePictureHandedOutIsTheLargestImageUpTo256Pixels) {
     const Icon big = alphaPatternIcon(256, 256);
     const fs::path lib =

@@ -1,7 +1,8 @@
 // Writes the sample files of the desktop-service tests into a folder: a PE32+
 // program, a PE32 library and an NE library, each with icons, built by the
 // fixture builder. With --crafted, also crafted.dll: 1 MB whose 257 icon groups
-// each name its one 1 MB image 255 times (for the benchmarks of the output caps);
+// each name its one 1 MB image 255 times, and distinct.dll: 8 groups, each of one
+// image of its own padded to 20 MB (for the benchmarks of the output caps);
 // with --seeds, small files of the same shapes for the fuzz corpus; with --mime,
 // instead, the files whose types the MIME check asks the desktop for: an icon
 // library, the same bytes under a library's name, an NE library with no icons, a
@@ -43,7 +44,16 @@ int main(int argc, char** argv) {
                  {"program.dll", fx::makePe(icons)},
                  {"icon.ico", fx::makeIco(icons[0].images)}};
     }
-    if (crafted) files.emplace_back("crafted.dll", fx::makeSharedGroupPe(257, 255, 1u << 20));
+    if (crafted) {
+        files.emplace_back("crafted.dll", fx::makeSharedGroupPe(257, 255, 1u << 20));
+        std::vector<fx::IconGroupSpec> large(8);
+        for (std::size_t i = 0; i < large.size(); ++i) {
+            fx::IconImage image = fx::dibImage(fx::patternIcon(32, 32, 16), 4);
+            image.data.resize(20u << 20, std::uint8_t(i));
+            large[i].images = {std::move(image)};
+        }
+        files.emplace_back("distinct.dll", fx::makePe(large));
+    }
     // Seeds of the fuzz corpus: the crafted files' shapes at a size a fuzzer takes.
     if (seeds) {
         files.emplace_back("shared-groups.dll", fx::makeSharedGroupPe(257, 255, 4096));

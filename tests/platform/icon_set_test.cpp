@@ -962,6 +962,31 @@ TEST(Loading, AnImageNamedManyTimesIsReadOnce) {
     EXPECT_EQ(centre(iconAtSize(*set, 2, 32)), 0xFF3060A0u);
 }
 
+TEST(Loading, ReleasedImagesAreLetGoAndReadAgainWhole) {
+    const IconImage a = dibImage(patternIcon(16, 16, 16), 4);
+    const IconImage b = pngImage(alphaPatternIcon(48, 48));
+    auto set = readSet(makePe({{{a}, {}, {}}, {{b}, {}, {}}}));
+    ASSERT_TRUE(set) << why(set);
+    set->loadAll();
+    const std::uint64_t both = set->imageBytesHeld();
+    EXPECT_GE(both, a.data.size() + b.data.size());
+    std::weak_ptr<const std::vector<std::uint8_t>> held = set->icons()[1].images[0].storage;
+
+    set->releaseImages();
+    EXPECT_EQ(set->imageBytesHeld(), 0u);
+    EXPECT_TRUE(held.expired());  // nothing of the set keeps the bytes alive
+    for (const IconGroup& group : set->icons()) {
+        EXPECT_FALSE(group.images[0].loaded());
+        EXPECT_TRUE(group.images[0].data.empty());
+        EXPECT_FALSE(group.images[0].failure);
+    }
+    // Read again when next loaded, one group at a time.
+    const IconGroup& second = set->load(ResourceKind::Icon, 1);
+    EXPECT_EQ(bytesOf(second.images[0]), b.data);
+    EXPECT_FALSE(set->icons()[0].images[0].loaded());
+    EXPECT_EQ(set->imageBytesRead(), both + set->imageBytesHeld());
+}
+
 TEST(Loading, ImagesThatLieTogetherAreReadInOneRead) {
     const IconImage a = dibImage(patternIcon(16, 16, 16), 4);
     const IconImage b = dibImage(patternIcon(32, 32), 32);
