@@ -59,6 +59,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         exercise(*set, ResourceKind::Icon);
         exercise(*set, ResourceKind::Cursor);
         if (set->iconCount() > 0) (void)iconAtSize(*set, 0, 16);
+        // Let go of every image and read one group again, as a long extract does.
+        set->releaseImages();
+        if (set->imageBytesHeld() != 0) __builtin_trap();
+        if (set->iconCount() > 0)
+            for (const StoredImage& image : set->load(ResourceKind::Icon, 0).images)
+                (void)decodeStoredImage(image);
     }
 
     const Result<Icon> direct = decodeIconImage(bytes);
