@@ -965,7 +965,8 @@ TEST(Loading, AnImageNamedManyTimesIsReadOnce) {
 TEST(Loading, ReleasedImagesAreLetGoAndReadAgainWhole) {
     const IconImage a = dibImage(patternIcon(16, 16, 16), 4);
     const IconImage b = pngImage(alphaPatternIcon(48, 48));
-    auto set = readSet(makePe({{{a}, {}, {}}, {{b}, {}, {}}}));
+    const Bytes pe = makePe({{{a}, {}, {}}, {{b}, {}, {}}});
+    auto set = readSet(pe);
     ASSERT_TRUE(set) << why(set);
     set->loadAll();
     const std::uint64_t both = set->imageBytesHeld();
