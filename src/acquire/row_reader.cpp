@@ -33,6 +33,9 @@ std::optional<Failure> readFileRows(const std::filesystem::path& file, const Row
         const auto& groups = set->groups(kind);
         for (std::size_t i = 0; i < groups.size(); ++i) {
             const int n = int(i);
+            // Rows hold pictures of their own: a file of much image data is read
+            // without holding more than the budget of it at once.
+            if (set->imageBytesHeld() > kHeldImageBudget) set->releaseImages();
             Result<Icon> icon = iconAtSize(*set, kind, n, kLargeIconSize);
             if (!icon) {
                 if (!take(n, icon.failure().within(word + std::to_string(i + 1))))
