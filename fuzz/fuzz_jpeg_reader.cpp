@@ -1,4 +1,5 @@
-// libFuzzer target for the JPEG reader that the report preview uses.
+// libFuzzer target for the JPEG reader, with which the tests read back the JPEG
+// files the program writes.
 #include <cstddef>
 #include <cstdint>
 #include <span>
