@@ -36,24 +36,6 @@ void step() {
     if (auto hook = stepHook.load(std::memory_order_relaxed)) hook(++stepCount);
 }
 
-bool writeAll(int fd, const std::uint8_t* data, std::size_t size) {
-    while (size > 0) {
-        step();
-        ssize_t n = ::write(fd, data, size);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        if (n == 0) {
-            errno = EIO;
-            return false;
-        }
-        data += n;
-        size -= std::size_t(n);
-    }
-    return true;
-}
-
 // The pieces in as few system calls as may be.
 bool writePieces(int fd, std::span<const ByteSpan> pieces) {
     constexpr std::size_t kMaxVectors = 1024;  // IOV_MAX on Linux
@@ -395,8 +377,9 @@ bool writeFileInPlace(const fs::path& target, std::span<const std::uint8_t> byte
         errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
         ok = false;
     }
+    const ByteSpan whole = bytes;
     ok = ok && ::fcntl(fd, F_SETFL, 0) == 0 && ::ftruncate(fd, 0) == 0 &&
-         writeAll(fd, bytes.data(), bytes.size());
+         writePieces(fd, std::span<const ByteSpan>(&whole, 1));
     const int error = errno;
     if (::close(fd) != 0 && ok) return false;
     errno = error;
