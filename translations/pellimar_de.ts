@@ -114,6 +114,145 @@ Abbrechen und beenden?</translation>
     </message>
 </context>
 <context>
+    <name>pellimar::CommandTable</name>
+    <message>
+        <source> &amp;File  </source>
+        <translation> &amp;Datei  </translation>
+    </message>
+    <message>
+        <source>&amp;Import from a File   </source>
+        <translation>Aus einer Datei &amp;importieren   </translation>
+    </message>
+    <message>
+        <source>Sca&amp;n a Folder</source>
+        <translation>&amp;Ordner durchsuchen</translation>
+    </message>
+    <message>
+        <source>&amp;Save Selected</source>
+        <translation>Auswahl &amp;speichern</translation>
+    </message>
+    <message>
+        <source>Save &amp;All</source>
+        <translation>&amp;Alle speichern</translation>
+    </message>
+    <message>
+        <source>&amp;Clear All</source>
+        <translation>Alles &amp;leeren</translation>
+    </message>
+    <message>
+        <source>&amp;Undo</source>
+        <translation>&amp;Rückgängig</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>&amp;Beenden</translation>
+    </message>
+    <message>
+        <source> &amp;View  </source>
+        <translation> &amp;Ansicht  </translation>
+    </message>
+    <message>
+        <source>&amp;Thumbnail View</source>
+        <translation>&amp;Miniaturansicht</translation>
+    </message>
+    <message>
+        <source>&amp;List View</source>
+        <translation>&amp;Listenansicht</translation>
+    </message>
+    <message>
+        <source>&amp;Detail View</source>
+        <translation>&amp;Detailansicht</translation>
+    </message>
+    <message>
+        <source>&amp;Show Tips</source>
+        <translation>&amp;Tipps anzeigen</translation>
+    </message>
+    <message>
+        <source>&amp;Result Report</source>
+        <translation>&amp;Ergebnisbericht</translation>
+    </message>
+    <message>
+        <source> &amp;Options </source>
+        <translation> &amp;Optionen </translation>
+    </message>
+    <message>
+        <source>&amp;Import Options</source>
+        <translation>&amp;Importoptionen</translation>
+    </message>
+    <message>
+        <source>&amp;Export Options</source>
+        <translation>&amp;Exportoptionen</translation>
+    </message>
+    <message>
+        <source>&amp;Search setting</source>
+        <translation>&amp;Sucheinstellungen</translation>
+    </message>
+    <message>
+        <source> &amp;Help   </source>
+        <translation> &amp;Hilfe   </translation>
+    </message>
+    <message>
+        <source>&amp;About Pellimar...</source>
+        <translation>Ü&amp;ber Pellimar...</translation>
+    </message>
+    <message>
+        <source>&amp;Help</source>
+        <translation>&amp;Hilfe</translation>
+    </message>
+    <message>
+        <source>Sa&amp;ve All</source>
+        <translation>Alle spei&amp;chern</translation>
+    </message>
+    <message>
+        <source>&amp;Delete Selected </source>
+        <translation>Auswahl ent&amp;fernen </translation>
+    </message>
+    <message>
+        <source>&amp;Clear all</source>
+        <translation>Alles l&amp;eeren</translation>
+    </message>
+    <message>
+        <source>Select &amp;All</source>
+        <translation>&amp;Alles auswählen</translation>
+    </message>
+    <message>
+        <source>C&amp;opy Icon</source>
+        <translation>Symbol &amp;kopieren</translation>
+    </message>
+    <message>
+        <source>D&amp;etail View</source>
+        <translation>De&amp;tailansicht</translation>
+    </message>
+    <message>
+        <source>Grab icons from a File</source>
+        <translation>Symbole aus einer Datei holen</translation>
+    </message>
+    <message>
+        <source>Scan icons from a folder</source>
+        <translation>Symbole in einem Ordner suchen</translation>
+    </message>
+    <message>
+        <source>Clear All</source>
+        <translation>Alles leeren</translation>
+    </message>
+    <message>
+        <source>Save Icon(s)</source>
+        <translation>Symbol(e) speichern</translation>
+    </message>
+    <message>
+        <source>View Style</source>
+        <translation>Ansicht</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Hilfe</translation>
+    </message>
+    <message>
+        <source>Exit</source>
+        <translation>Beenden</translation>
+    </message>
+</context>
+<context>
     <name>pellimar::ExportOptionsDialog</name>
     <message>
         <source>Export options</source>
@@ -300,6 +439,53 @@ Abbrechen und beenden?</translation>
     </message>
 </context>
 <context>
+    <name>pellimar::ImportFlow</name>
+    <message>
+        <source>Cannot find these %1 files or folders:</source>
+        <translation>Diese %1 Dateien oder Ordner wurden nicht gefunden:</translation>
+    </message>
+    <message>
+        <source>Stop reading files (Esc); the icons found so far stay</source>
+        <translation>Das Lesen der Dateien beenden (Esc); die bisher gefundenen Symbole bleiben</translation>
+    </message>
+    <message>
+        <source>Looking at files: %1</source>
+        <translation>Dateien durchgesehen: %1</translation>
+    </message>
+    <message>
+        <source>Files read: %1 of %2, icons found: %3</source>
+        <translation>Dateien gelesen: %1 von %2, Symbole gefunden: %3</translation>
+    </message>
+    <message>
+        <source>no icons in %1: %2</source>
+        <translation>keine Symbole in %1: %2</translation>
+    </message>
+    <message>
+        <source>no icons in %1: it holds none</source>
+        <translation>keine Symbole in %1: die Datei enthält keine</translation>
+    </message>
+    <message>
+        <source>no icons found in the folder</source>
+        <translation>keine Symbole im Ordner gefunden</translation>
+    </message>
+    <message>
+        <source>%1 files gave no icons (first: %2: %3)</source>
+        <translation>%1 Dateien ergaben keine Symbole (erste: %2: %3)</translation>
+    </message>
+    <message>
+        <source>%1 icons could not be read (first: %2, icon %3: %4)</source>
+        <translation>%1 Symbole konnten nicht gelesen werden (erstes: %2, Symbol %3: %4)</translation>
+    </message>
+    <message>
+        <source>the scan ended at its maximum of %1 icons (Import Options)</source>
+        <translation>die Suche endete bei ihrem Höchstwert von %1 Symbolen (Importoptionen)</translation>
+    </message>
+    <message>
+        <source>stopped; the icons found so far stay</source>
+        <translation>beendet; die bisher gefundenen Symbole bleiben</translation>
+    </message>
+</context>
+<context>
     <name>pellimar::ImportOptionsDialog</name>
     <message>
         <source>Import options</source>
@@ -353,294 +539,20 @@ Abbrechen und beenden?</translation>
         <translation>Pellimar</translation>
     </message>
     <message>
-        <source> &amp;File  </source>
-        <translation> &amp;Datei  </translation>
-    </message>
-    <message>
-        <source>&amp;Import from a File   </source>
-        <translation>Aus einer Datei &amp;importieren   </translation>
-    </message>
-    <message>
-        <source>&amp;Save Selected</source>
-        <translation>Auswahl &amp;speichern</translation>
-    </message>
-    <message>
-        <source>Save &amp;All</source>
-        <translation>&amp;Alle speichern</translation>
-    </message>
-    <message>
-        <source>&amp;Clear All</source>
-        <translation>Alles &amp;leeren</translation>
-    </message>
-    <message>
-        <source>E&amp;xit</source>
-        <translation>&amp;Beenden</translation>
-    </message>
-    <message>
-        <source> &amp;View  </source>
-        <translation> &amp;Ansicht  </translation>
-    </message>
-    <message>
-        <source>&amp;Thumbnail View</source>
-        <translation>&amp;Miniaturansicht</translation>
-    </message>
-    <message>
-        <source>&amp;List View</source>
-        <translation>&amp;Listenansicht</translation>
-    </message>
-    <message>
-        <source>&amp;Detail View</source>
-        <translation>&amp;Detailansicht</translation>
-    </message>
-    <message>
-        <source>&amp;Show Tips</source>
-        <translation>&amp;Tipps anzeigen</translation>
-    </message>
-    <message>
-        <source>&amp;Result Report</source>
-        <translation>&amp;Ergebnisbericht</translation>
-    </message>
-    <message>
-        <source> &amp;Options </source>
-        <translation> &amp;Optionen </translation>
-    </message>
-    <message>
-        <source>&amp;Import Options</source>
-        <translation>&amp;Importoptionen</translation>
-    </message>
-    <message>
-        <source>&amp;Export Options</source>
-        <translation>&amp;Exportoptionen</translation>
-    </message>
-    <message>
-        <source>&amp;Search setting</source>
-        <translation>&amp;Sucheinstellungen</translation>
-    </message>
-    <message>
-        <source> &amp;Help   </source>
-        <translation> &amp;Hilfe   </translation>
-    </message>
-    <message>
-        <source>&amp;About Pellimar...</source>
-        <translation>Ü&amp;ber Pellimar...</translation>
-    </message>
-    <message>
-        <source>&amp;Help</source>
-        <translation>&amp;Hilfe</translation>
-    </message>
-    <message>
-        <source>Sa&amp;ve All</source>
-        <translation>Alle spei&amp;chern</translation>
-    </message>
-    <message>
-        <source>&amp;Delete Selected </source>
-        <translation>Auswahl ent&amp;fernen </translation>
-    </message>
-    <message>
-        <source>&amp;Clear all</source>
-        <translation>Alles l&amp;eeren</translation>
-    </message>
-    <message>
-        <source>Select &amp;All</source>
-        <translation>&amp;Alles auswählen</translation>
-    </message>
-    <message>
-        <source>Grab icons from a File</source>
-        <translation>Symbole aus einer Datei holen</translation>
-    </message>
-    <message>
-        <source>Scan icons from a folder</source>
-        <translation>Symbole in einem Ordner suchen</translation>
-    </message>
-    <message>
-        <source>Clear All</source>
-        <translation>Alles leeren</translation>
-    </message>
-    <message>
-        <source>Save Icon(s)</source>
-        <translation>Symbol(e) speichern</translation>
-    </message>
-    <message>
-        <source>View Style</source>
-        <translation>Ansicht</translation>
-    </message>
-    <message>
-        <source>Help</source>
-        <translation>Hilfe</translation>
-    </message>
-    <message>
-        <source>Exit</source>
-        <translation>Beenden</translation>
-    </message>
-    <message>
-        <source>Status</source>
-        <translation>Status</translation>
-    </message>
-    <message>
-        <source>Idle ...</source>
-        <translation>Bereit ...</translation>
-    </message>
-    <message>
-        <source>Icons: 0</source>
-        <translation>Symbole: 0</translation>
-    </message>
-    <message>
-        <source>Selected: 0</source>
-        <translation>Ausgewählt: 0</translation>
-    </message>
-    <message>
-        <source>Icons: %1</source>
-        <translation>Symbole: %1</translation>
-    </message>
-    <message>
-        <source>Selected: %1</source>
-        <translation>Ausgewählt: %1</translation>
-    </message>
-    <message>
-        <source>Stop</source>
-        <translation>Stopp</translation>
-    </message>
-    <message>
-        <source>Stop reading files (Esc); the icons found so far stay</source>
-        <translation>Das Lesen der Dateien beenden (Esc); die bisher gefundenen Symbole bleiben</translation>
-    </message>
-    <message>
-        <source>Looking at files: %1</source>
-        <translation>Dateien durchgesehen: %1</translation>
-    </message>
-    <message>
-        <source>Files read: %1 of %2, icons found: %3</source>
-        <translation>Dateien gelesen: %1 von %2, Symbole gefunden: %3</translation>
-    </message>
-    <message>
-        <source>Stopping ...</source>
-        <translation>Wird beendet ...</translation>
-    </message>
-    <message>
-        <source>C&amp;opy Icon</source>
-        <translation>Symbol &amp;kopieren</translation>
-    </message>
-    <message>
-        <source>Searching ...</source>
-        <translation>Suche ...</translation>
-    </message>
-    <message>
-        <source>Sca&amp;n a Folder</source>
-        <translation>&amp;Ordner durchsuchen</translation>
-    </message>
-    <message>
-        <source>D&amp;etail View</source>
-        <translation>De&amp;tailansicht</translation>
-    </message>
-    <message>
-        <source>Nothing was saved: icons are saved as .ico, .bmp, .jpg or .png files, and the name chosen ends otherwise.</source>
-        <translation>Nichts wurde gespeichert: Symbole werden als .ico-, .bmp-, .jpg- oder .png-Dateien gespeichert, und der gewählte Name endet anders.</translation>
-    </message>
-    <message>
-        <source>These rows could not be read, so nothing was saved of them:</source>
-        <translation>Diese Zeilen konnten nicht gelesen werden; von ihnen wurde nichts gespeichert:</translation>
-    </message>
-    <message>
-        <source> more rows could not be read either.</source>
-        <translation> weitere Zeilen konnten ebenfalls nicht gelesen werden.</translation>
-    </message>
-    <message>
-        <source> more files could not be written either.</source>
-        <translation> weitere Dateien konnten ebenfalls nicht geschrieben werden.</translation>
-    </message>
-    <message>
         <source>Cannot show %1: %2.</source>
         <translation>%1 kann nicht gezeigt werden: %2.</translation>
     </message>
     <message>
-        <source>&amp;Undo</source>
-        <translation>&amp;Rückgängig</translation>
+        <source>its picture could not be written in %1</source>
+        <translation>sein Bild konnte nicht in %1 geschrieben werden</translation>
     </message>
     <message>
-        <source>no icons in %1: %2</source>
-        <translation>keine Symbole in %1: %2</translation>
+        <source>Cannot copy %1: %2.</source>
+        <translation>%1 kann nicht kopiert werden: %2.</translation>
     </message>
     <message>
-        <source>no icons in %1: it holds none</source>
-        <translation>keine Symbole in %1: die Datei enthält keine</translation>
-    </message>
-    <message>
-        <source>no icons found in the folder</source>
-        <translation>keine Symbole im Ordner gefunden</translation>
-    </message>
-    <message>
-        <source>%1 files gave no icons (first: %2: %3)</source>
-        <translation>%1 Dateien ergaben keine Symbole (erste: %2: %3)</translation>
-    </message>
-    <message>
-        <source>%1 icons could not be read (first: %2, icon %3: %4)</source>
-        <translation>%1 Symbole konnten nicht gelesen werden (erstes: %2, Symbol %3: %4)</translation>
-    </message>
-    <message>
-        <source>the scan ended at its maximum of %1 icons (Import Options)</source>
-        <translation>die Suche endete bei ihrem Höchstwert von %1 Symbolen (Importoptionen)</translation>
-    </message>
-    <message>
-        <source>stopped; the icons found so far stay</source>
-        <translation>beendet; die bisher gefundenen Symbole bleiben</translation>
-    </message>
-    <message>
-        <source>Files are still being saved.
-Stop and quit?</source>
-        <translation>Es werden noch Dateien gespeichert.
-Anhalten und beenden?</translation>
-    </message>
-    <message>
-        <source>Cannot find these %1 files or folders:</source>
-        <translation>Diese %1 Dateien oder Ordner wurden nicht gefunden:</translation>
-    </message>
-    <message>
-        <source>Saving: row %1 of %2</source>
-        <translation>Speichern: Zeile %1 von %2</translation>
-    </message>
-    <message>
-        <source>Saving ...</source>
-        <translation>Speichern ...</translation>
-    </message>
-    <message>
-        <source>Stop saving (Esc); the files written so far stay</source>
-        <translation>Das Speichern beenden (Esc); die bisher geschriebenen Dateien bleiben</translation>
-    </message>
-    <message>
-        <source>%1 already exists: replace it?</source>
-        <translation>%1 ist schon vorhanden: ersetzen?</translation>
-    </message>
-    <message>
-        <source>%1 files already exist: replace them?</source>
-        <translation>%1 Dateien sind schon vorhanden: ersetzen?</translation>
-    </message>
-    <message>
-        <source>and %1 more</source>
-        <translation>und %1 weitere</translation>
-    </message>
-    <message>
-        <source>Save</source>
-        <translation>Speichern</translation>
-    </message>
-    <message>
-        <source>&amp;Replace</source>
-        <translation>&amp;Ersetzen</translation>
-    </message>
-    <message>
-        <source>&amp;Skip existing</source>
-        <translation>Vorhandene &amp;überspringen</translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation>Abbrechen</translation>
-    </message>
-    <message>
-        <source>Saving cancelled: nothing was written.</source>
-        <translation>Speichern abgebrochen: Es wurde nichts geschrieben.</translation>
-    </message>
-    <message>
-        <source>Saving stopped after row %1 of %2; the files written so far stay.</source>
-        <translation>Speichern nach Zeile %1 von %2 beendet; die bisher geschriebenen Dateien bleiben.</translation>
+        <source>The help cannot be opened: %1.</source>
+        <translation>Die Hilfe kann nicht geöffnet werden: %1.</translation>
     </message>
 </context>
 <context>
@@ -734,6 +646,75 @@ Anhalten und beenden?</translation>
     </message>
 </context>
 <context>
+    <name>pellimar::SaveFlow</name>
+    <message>
+        <source>Stop saving (Esc); the files written so far stay</source>
+        <translation>Das Speichern beenden (Esc); die bisher geschriebenen Dateien bleiben</translation>
+    </message>
+    <message>
+        <source>Files are still being saved.
+Stop and quit?</source>
+        <translation>Es werden noch Dateien gespeichert.
+Anhalten und beenden?</translation>
+    </message>
+    <message>
+        <source>Saving: row %1 of %2</source>
+        <translation>Speichern: Zeile %1 von %2</translation>
+    </message>
+    <message>
+        <source>%1 already exists: replace it?</source>
+        <translation>%1 ist schon vorhanden: ersetzen?</translation>
+    </message>
+    <message>
+        <source>%1 files already exist: replace them?</source>
+        <translation>%1 Dateien sind schon vorhanden: ersetzen?</translation>
+    </message>
+    <message>
+        <source>and %1 more</source>
+        <translation>und %1 weitere</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>Speichern</translation>
+    </message>
+    <message>
+        <source>&amp;Replace</source>
+        <translation>&amp;Ersetzen</translation>
+    </message>
+    <message>
+        <source>&amp;Skip existing</source>
+        <translation>Vorhandene &amp;überspringen</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+    <message>
+        <source>Saving cancelled: nothing was written.</source>
+        <translation>Speichern abgebrochen: Es wurde nichts geschrieben.</translation>
+    </message>
+    <message>
+        <source>Saving stopped after row %1 of %2; the files written so far stay.</source>
+        <translation>Speichern nach Zeile %1 von %2 beendet; die bisher geschriebenen Dateien bleiben.</translation>
+    </message>
+    <message>
+        <source>Nothing was saved: icons are saved as .ico, .bmp, .jpg or .png files, and the name chosen ends otherwise.</source>
+        <translation>Nichts wurde gespeichert: Symbole werden als .ico-, .bmp-, .jpg- oder .png-Dateien gespeichert, und der gewählte Name endet anders.</translation>
+    </message>
+    <message>
+        <source>These rows could not be read, so nothing was saved of them:</source>
+        <translation>Diese Zeilen konnten nicht gelesen werden; von ihnen wurde nichts gespeichert:</translation>
+    </message>
+    <message>
+        <source> more rows could not be read either.</source>
+        <translation> weitere Zeilen konnten ebenfalls nicht gelesen werden.</translation>
+    </message>
+    <message>
+        <source> more files could not be written either.</source>
+        <translation> weitere Dateien konnten ebenfalls nicht geschrieben werden.</translation>
+    </message>
+</context>
+<context>
     <name>pellimar::SearchSettingsDialog</name>
     <message>
         <source>Other search setting</source>
@@ -766,6 +747,41 @@ Anhalten und beenden?</translation>
     <message>
         <source>it is not a regular file</source>
         <translation>es ist keine reguläre Datei</translation>
+    </message>
+</context>
+<context>
+    <name>pellimar::StatusPanels</name>
+    <message>
+        <source>Status</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>Idle ...</source>
+        <translation>Bereit ...</translation>
+    </message>
+    <message>
+        <source>Icons: 0</source>
+        <translation>Symbole: 0</translation>
+    </message>
+    <message>
+        <source>Selected: 0</source>
+        <translation>Ausgewählt: 0</translation>
+    </message>
+    <message>
+        <source>Icons: %1</source>
+        <translation>Symbole: %1</translation>
+    </message>
+    <message>
+        <source>Selected: %1</source>
+        <translation>Ausgewählt: %1</translation>
+    </message>
+    <message>
+        <source>Searching ...</source>
+        <translation>Suche ...</translation>
+    </message>
+    <message>
+        <source>Saving ...</source>
+        <translation>Speichern ...</translation>
     </message>
 </context>
 <context>
@@ -810,6 +826,21 @@ Anhalten und beenden?</translation>
         <source>tips.dat</source>
         <comment>the file of the tips in this language</comment>
         <translation>tips_de.dat</translation>
+    </message>
+</context>
+<context>
+    <name>pellimar::WorkController</name>
+    <message>
+        <source>Stop</source>
+        <translation>Stopp</translation>
+    </message>
+    <message>
+        <source>Stop reading files (Esc); the icons found so far stay</source>
+        <translation>Das Lesen der Dateien beenden (Esc); die bisher gefundenen Symbole bleiben</translation>
+    </message>
+    <message>
+        <source>Stopping ...</source>
+        <translation>Wird beendet ...</translation>
     </message>
 </context>
 </TS>

@@ -46,50 +46,16 @@ WorkProgress RowFeed::progress() const {
     return {filesLookedAt_.load(), filesToRead_.load(), filesRead_.load(), iconsFound_.load()};
 }
 
-void RowFeed::finish() {
-    std::lock_guard lock(mutex_);
-    finished_ = true;
-}
-
-bool RowFeed::finished() const {
-    std::lock_guard lock(mutex_);
-    return finished_;
-}
-
-bool RowFeed::drained() const {
-    std::lock_guard lock(mutex_);
-    return finished_ && items_.empty();
-}
-
-RowJob::RowJob(Work work, QObject* parent) : QObject(parent), work_(std::move(work)) {
-    pumpTimer_.setInterval(kPumpIntervalMs);
-    connect(&pumpTimer_, &QTimer::timeout, this, &RowJob::pump);
+RowJob::RowJob(Work work, QObject* parent) : BackgroundJob(parent), work_(std::move(work)) {
+    setPollInterval(kPumpIntervalMs);
 }
 
 RowJob::~RowJob() {
-    feed_.requestStop();
-    if (worker_.joinable()) worker_.join();
+    stopAndWait();
 }
 
-void RowJob::start() {
-    // A job runs once.
-    if (started_) return;
-    started_ = running_ = true;
-    worker_ = std::thread([this] {
-        try {
-            work_(feed_, outcome_);
-        } catch (const std::exception& e) {
-            error_ = e.what();
-        } catch (...) {
-            error_ = "Unknown error";
-        }
-        feed_.finish();
-    });
-    pumpTimer_.start();
-}
-
-void RowJob::requestStop() {
-    feed_.requestStop();
+void RowJob::work() {
+    work_(feed_, outcome_);
 }
 
 void RowJob::deliver(qint64 budgetMs) {
@@ -115,33 +81,25 @@ void RowJob::deliver(qint64 budgetMs) {
     }
 }
 
-void RowJob::pump() {
-    if (!running_) return;
-    if (!deliveryError_) {
-        try {
-            deliver(kBatchBudgetMs);
-            emit progressed(feed_.progress());
-        } catch (const std::exception& e) {
-            // What the window could not take stops the work; the rest is dropped.
-            deliveryError_ = e.what();
-            feed_.requestStop();
-        }
+void RowJob::poll() {
+    if (failedOnUiThread()) return;
+    try {
+        deliver(kBatchBudgetMs);
+    } catch (const std::exception& e) {
+        // What the window could not take stops the work; the rest is dropped.
+        failOnUiThread(e.what());
     }
-    if (!feed_.finished()) return;
-    pumpTimer_.stop();
-    worker_.join();
+}
+
+void RowJob::workEnded() {
     // What was fed after the last look, however the work ended: the rows it found
     // before it failed are rows all the same.
-    if (!deliveryError_) {
-        try {
-            deliver(-1);
-        } catch (const std::exception& e) {
-            deliveryError_ = e.what();
-        }
+    if (failedOnUiThread()) return;
+    try {
+        deliver(-1);
+    } catch (const std::exception& e) {
+        failOnUiThread(e.what());
     }
-    if (!error_) error_ = deliveryError_;
-    running_ = false;
-    emit finished();
 }
 
 std::unique_ptr<RowJob> folderScanJob(const std::filesystem::path& folder,

@@ -1,25 +1,20 @@
-// Reading files off the UI thread: the work runs on a thread of its own and hands
+// Reading files off the UI thread: the work runs as a background job and hands
 // its rows over in order, in batches the UI thread takes between its other
-// events, so the window keeps painting and can stop the work. A job reports
-// through signals and is never waited for inside a nested event loop: a dialog
-// opened meanwhile holds nothing back.
+// events, so the window keeps painting and can stop the work.
 #pragma once
 
-#include <QObject>
-#include <QTimer>
 #include <atomic>
 #include <deque>
 #include <filesystem>
 #include <functional>
 #include <mutex>
 #include <optional>
-#include <string>
-#include <thread>
 #include <variant>
 #include <vector>
 
 #include "acquire/folder_scan.h"
 #include "acquire/row_reader.h"
+#include "core/background_job.h"
 #include "core/result_rows.h"
 
 namespace pellimar {
@@ -47,15 +42,10 @@ class RowFeed {
     // Moves up to `max` items out, in order.
     std::vector<Item> take(std::size_t max);
     WorkProgress progress() const;
-    void finish();
-    bool finished() const;
-    // True once the work has ended and every item was taken.
-    bool drained() const;
 
   private:
     mutable std::mutex mutex_;
     std::deque<Item> items_;
-    bool finished_ = false;
     std::atomic<bool> stop_{false};
     std::atomic<std::size_t> filesLookedAt_{0};
     std::atomic<std::size_t> filesToRead_{0};
@@ -68,45 +58,35 @@ class RowFeed {
 // Clear All through cleared()) in order, a batch small enough that the UI thread
 // never waits long; finished() comes once the thread has ended and every row has
 // arrived. Destroying a running job stops its work and waits for the thread.
-class RowJob : public QObject {
+class RowJob : public BackgroundJob {
     Q_OBJECT
   public:
     using Work = std::function<void(RowFeed& feed, ScanOutcome& outcome)>;
     explicit RowJob(Work work, QObject* parent = nullptr);
     ~RowJob() override;
 
-    // Starts the work; a job runs once, later calls do nothing.
-    void start();
-    // Asks the work to end; the rows it found stay. May be called more than once.
-    void requestStop();
-    bool running() const { return running_; }
-    bool stopRequested() const { return feed_.stopRequested(); }
-
+    // How far the work has got.
+    WorkProgress progress() const { return feed_.progress(); }
     // What the work did; complete once finished() has come.
     const ScanOutcome& outcome() const { return outcome_; }
-    // What the work threw, when it ended so.
-    const std::optional<std::string>& error() const { return error_; }
 
   signals:
     void cleared();
     void rowsArrived(const std::vector<PreparedRow>& rows);
-    void progressed(const WorkProgress& progress);
-    void finished();
+
+  protected:
+    void work() override;
+    void poll() override;
+    void workEnded() override;
+    void stopRequestedNow() override { feed_.requestStop(); }
 
   private:
     // Hands over what the feed holds, for at most `budgetMs` (all of it below 0).
     void deliver(qint64 budgetMs);
-    void pump();
 
     Work work_;
     RowFeed feed_;
     ScanOutcome outcome_;
-    std::optional<std::string> error_;  // the work's; the UI thread's once the worker has ended
-    std::optional<std::string> deliveryError_;  // what the window could not take
-    std::thread worker_;
-    QTimer pumpTimer_;
-    bool started_ = false;
-    bool running_ = false;
 };
 
 // A job that gathers the files of `folder` (sub-folders when the settings say so)

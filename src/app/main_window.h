@@ -1,46 +1,42 @@
-// The main window: menus, tool bar, context menu, shortcuts, status bar and the
-// result list. Every command of the program is reached from here; the commands
-// themselves live in their subsystems and are handed what they need.
+// The main window: the result list in the middle, and the parts it lays out and
+// wires together: the command table (menus, tool bar, keys, enabling rules), the
+// status panels, the work controller that runs scans, imports and saves in the
+// background, and the flows that import rows and save them. Every command of the
+// program is reached from here; the commands themselves live in their subsystems.
 #pragma once
 
+#include <QDragEnterEvent>
 #include <QKeyCombination>
 #include <QMainWindow>
 #include <QString>
-#include <QStringList>
-#include <deque>
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <vector>
 
-#include "acquire/background_rows.h"
 #include "acquire/row_reader.h"
-#include "app/result_list.h"
 #include "core/desktop.h"
 #include "core/result_rows.h"
 #include "core/settings.h"
 
-class QAction;
-class QLabel;
 class QMimeData;
-class QMenu;
 class QTimer;
-class QToolBar;
-class QToolButton;
 
 namespace pellimar {
 
 class AboutDialog;
+class CommandTable;
 class ExportOptionsDialog;
+class ImportFlow;
 class ImportOptionsDialog;
 class ReportDialog;
+class ResultList;
+class SaveFlow;
+class StatusPanels;
 class TipsDialog;
+class WorkController;
 
-class SaveJob;
-class SaveReport;
-
-// The window keeps its controls to itself; each has an object name (the names of
-// the controls below) by which tests and tools find it.
+// The window keeps its controls to itself; each has an object name by which tests
+// and tools find it.
 class MainWindow : public QMainWindow {
     Q_OBJECT
   public:
@@ -56,12 +52,12 @@ class MainWindow : public QMainWindow {
     void setTipsDialog(TipsDialog* dialog) { tipsDialog_ = dialog; }
     void setAboutDialog(AboutDialog* dialog) { aboutDialog_ = dialog; }
     // The Import options dialog shown before every folder scan.
-    void setImportOptionsDialog(ImportOptionsDialog* dialog) { importOptionsDialog_ = dialog; }
+    void setImportOptionsDialog(ImportOptionsDialog* dialog);
     // How the import and the scan read files (tests hand in stand-ins).
-    void setRowReader(RowReader read) { readRows_ = std::move(read); }
+    void setRowReader(RowReader read);
     // The export options and report dialogs of the save command.
-    void setExportOptionsDialog(ExportOptionsDialog* dialog) { exportOptionsDialog_ = dialog; }
-    void setReportDialog(ReportDialog* dialog) { reportDialog_ = dialog; }
+    void setExportOptionsDialog(ExportOptionsDialog* dialog);
+    void setReportDialog(ReportDialog* dialog);
 
     // --- the result list ---
     std::vector<ResultRowInfo> rows() const;
@@ -70,13 +66,13 @@ class MainWindow : public QMainWindow {
     // Status bar panels 0..6.
     QString statusText(int panel) const;
     // Icons taken by the last folder scan, the one that passed the maximum included.
-    int scanIconCount() const { return scanIconCount_; }
+    int scanIconCount() const;
 
-    // While files are read in the background: the commands that change or read the
-    // list are held, the Stop button and Esc end the work, and closing the window
-    // asks, stops and closes.
-    bool backgroundWorkRunning() const { return job_ != nullptr || saveJob_ != nullptr; }
-    // Asks the running background work to end; the rows found so far stay.
+    // While work runs in the background: the commands that change or read the list
+    // are held, the Stop button and Esc end the work, and closing the window asks,
+    // stops and closes.
+    bool backgroundWorkRunning() const;
+    // Asks the running background work to end; what it has done so far stays.
     void stopBackgroundWork();
 
     // Looks a key up in the context menu, the main menu and the action list, in
@@ -135,7 +131,7 @@ class MainWindow : public QMainWindow {
     // import options say so. Stop ends the rest as well.
     void openPaths(const std::vector<std::filesystem::path>& paths);
     // The selected row's icon (the first selected) to the clipboard as a PNG file,
-    // PNG bytes and an image.
+    // PNG bytes and an image; when it cannot be read, the person is told why.
     void copyIcon();
     // What a drag of the given rows carries (the caller owns it); nothing when no
     // icon of them can be read.
@@ -148,145 +144,33 @@ class MainWindow : public QMainWindow {
   protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override { dragMoveEvent(event); }
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
   private:
-    // What background work was started for: its end is told by kind.
-    enum class WorkKind { Import, Scan };
-
-    QAction* addMenuItem(QMenu* menu, const char* name, const char* caption, QKeySequence key,
-                         bool enabled, void (MainWindow::*handler)());
-    void buildMenus();
-    void buildToolBar();
-    void buildContextMenus();
-    void buildStatusBar();
-    void setViewChecks(QAction* viewItem, QAction* dropItem);
-    void disableListCommands();
-    // Whether `handler` changes or reads the result list (held during background work).
-    static bool touchesList(void (MainWindow::*handler)());
-    // Runs `handler` unless background work holds it.
-    void runCommand(void (MainWindow::*handler)());
+    void bindCommands();
     // Runs a handler body; an error that escapes it goes to the error box.
     template <typename F>
     void run(F&& body) {
         guarded(desktop_, std::forward<F>(body));
     }
 
-    // --- the status bar ---
-    void setStatusText(int panel, const QString& text);
-    void showSearching();
-    void showIdle();
-    // "Icons: N", as a scan, an import, Clear All and Delete leave it.
-    void showIconCount(int count);
-    // The same, after an import.
-    void showImportedIconCount(int count);
-    void showProgress(const WorkProgress& progress);
-
-    // --- background work ---
-    // The window while work runs: list commands held, progress and Stop shown.
-    void holdForWork(const QString& stopTip);
-    void releaseAfterWork();
-    void startWork(std::unique_ptr<RowJob> job, WorkKind kind);
-    void saveRows(std::vector<ResultRowInfo> rows);
-    void askAboutExistingFiles();
-    void saveEnded();
-    void workEnded();
-    void openNextPath();
-    // What finished work found that the rows do not show (a file that gave no row,
-    // icons that could not be read, the maximum reached), told in the status bar.
-    void noteWorkOutcome(const ScanOutcome& outcome, WorkKind kind);
-    // What the last save run did, told: its problems, then the report.
-    void showSaveOutcome(const SaveReport& report);
-
     Desktop& desktop_;
     AppSettings settings_;
-    ImportOptionsDialog* importOptionsDialog_ = nullptr;
     TipsDialog* tipsDialog_ = nullptr;
     AboutDialog* aboutDialog_ = nullptr;
-    ExportOptionsDialog* exportOptionsDialog_ = nullptr;
-    ReportDialog* reportDialog_ = nullptr;
-    std::filesystem::path lastSaveName_;  // the Save dialog keeps its last file name
+    ImportOptionsDialog* importOptionsDialog_ = nullptr;
     bool shownOnce_ = false;
-    int scanIconCount_ = 0;
-    RowReader readRows_ = readFileRows;
-    std::unique_ptr<RowJob> job_;       // the background work running, if any
-    std::unique_ptr<SaveJob> saveJob_;  // the save running, if any
-    WorkKind jobKind_ = WorkKind::Import;
-    std::deque<std::filesystem::path> pendingPaths_;  // of openPaths, still to take
-    AppSettings pathSettings_;                        // the settings openPaths scans with
-    std::filesystem::path importedFile_;              // the file the running import reads
-    QStringList workNotes_;       // what the work since the last command found, told
-    bool workStopped_ = false;    // Stop was asked during the last background work
-    bool closeWhenIdle_ = false;  // the user chose to quit during background work
-    bool closeConfirmed_ = false;
-
-    // --- controls ---
-    QMenu* fileMenu;
-    QAction* importFileItem;
-    QAction* scanFolderItem;
-    QAction* saveSelectedItem;
-    QAction* saveAllItem;
-    QAction* clearAllItem;
-    QAction* undoItem;
-    QAction* exitItem;
-    QMenu* viewMenu;
-    QAction* thumbnailViewItem;
-    QAction* listViewItem;
-    QAction* detailViewItem;
-    QAction* showTipsItem;
-    QAction* reportItem;
-    QMenu* optionsMenu;
-    QAction* importOptionsItem;
-    QAction* exportOptionsItem;
-    QAction* searchSettingItem;
-    QMenu* helpMenu;
-    QAction* aboutItem;
-    QAction* helpItem;
-
-    QToolBar* toolBar;
-    QToolButton* importButton;
-    QToolButton* scanButton;
-    QToolButton* clearButton;
-    QToolButton* saveButton;
-    QToolButton* viewStyleButton;
-    QToolButton* helpButton;
-    QToolButton* exitButton;
-    std::vector<QIcon> toolBarPictures;  // the seven tool-bar pictures, by image index
-
-    // The View Style button's drop-down menu.
-    QMenu* viewStyleMenu;
-    QAction* viewStyleThumbnailItem;
-    QAction* viewStyleListItem;
-    QAction* viewStyleDetailItem;
-
-    // The result list's context menu.
-    QMenu* listContextMenu;
-    QAction* contextSaveSelectedItem;
-    QAction* contextSaveAllItem;
-    QAction* deleteSelectedItem;
-    QAction* contextClearAllItem;
-    QAction* contextUndoItem;
-    QAction* selectAllItem;
-    QAction* copyIconItem;
-    QAction* contextThumbnailViewItem;
-    QAction* contextListViewItem;
-    QAction* contextDetailViewItem;
-
-    // Three shortcuts with no menu item of their own.
-    QAction* clearShortcut;
-    QAction* importShortcut;
-    QAction* saveShortcut;
 
     ResultList* resultList;
-    ImageList* rowPictures;
-    std::vector<QLabel*> statusPanels;
     QTimer* tipsTimer;
-    // Shown in the status bar while files are read in the background.
-    QLabel* progressLabel;
-    QToolButton* stopButton;
+    // The parts, in the order they are made; each lives as long as the window.
+    std::unique_ptr<CommandTable> commands_;
+    std::unique_ptr<StatusPanels> status_;
+    std::unique_ptr<WorkController> work_;
+    std::unique_ptr<ImportFlow> import_;
+    std::unique_ptr<SaveFlow> save_;
 };
 
 }  // namespace pellimar

@@ -1,39 +1,27 @@
 #include "export/save_job.h"
 
 #include <algorithm>
-#include <exception>
+#include <set>
 
 namespace pellimar {
 namespace fs = std::filesystem;
 
 SaveJob::SaveJob(std::vector<SaveRow> rows, fs::path name, const AppSettings& settings,
                  RowGroupSource rowGroup, QObject* parent)
-    : QObject(parent),
+    : BackgroundJob(parent),
       rows_(std::move(rows)),
       name_(std::move(name)),
       settings_(settings),
       rowGroup_(std::move(rowGroup)) {
     total_ =
         int(std::count_if(rows_.begin(), rows_.end(), [](const SaveRow& r) { return r.selected; }));
-    progressTimer_.setInterval(100);
-    connect(&progressTimer_, &QTimer::timeout, this,
-            [this] { emit progressed(begun_.load(), total_); });
 }
 
 SaveJob::~SaveJob() {
-    requestStop();
-    if (worker_.joinable()) worker_.join();
+    stopAndWait();
 }
 
-void SaveJob::start() {
-    if (started_) return;
-    started_ = running_ = true;
-    progressTimer_.start();
-    worker_ = std::thread([this] { work(); });
-}
-
-void SaveJob::requestStop() {
-    stop_ = true;
+void SaveJob::stopRequestedNow() {
     // A run waiting for its answer ends as at Cancel.
     const std::lock_guard lock(mutex_);
     answered_.notify_all();
@@ -46,52 +34,34 @@ void SaveJob::answer(Existing what) {
 }
 
 void SaveJob::work() {
-    try {
-        SaveContext ctx{settings_, report_, rowGroup_, {}};
-        ctx.stop = &stop_;
-        ctx.rowsBegun = &begun_;
-        for (const fs::path& file : plannedSaveFiles(rows_, name_, ctx)) {
-            std::error_code ec;
-            if (fs::exists(fs::symlink_status(file, ec)) &&
-                std::find(existing_.begin(), existing_.end(), file) == existing_.end())
-                existing_.push_back(file);
-        }
-        Existing what = Existing::Keep;
-        if (!existing_.empty()) {
-            QMetaObject::invokeMethod(
-                this, [this] { emit existingFilesFound(); }, Qt::QueuedConnection);
-            std::unique_lock lock(mutex_);
-            answered_.wait(lock, [this] { return answer_.has_value() || stop_.load(); });
-            what = answer_.value_or(Existing::Cancel);
-        }
-        if (what == Existing::Cancel) {
-            cancelled_ = true;
-        } else {
-            // Only the files asked about are replaced; any other that has come to
-            // exist since is kept, as are all of them at Keep.
-            const std::set<fs::path> replaceable =
-                what == Existing::Replace ? std::set<fs::path>(existing_.begin(), existing_.end())
-                                          : std::set<fs::path>();
-            ctx.mayReplace = [replaceable](const fs::path& file) {
-                return replaceable.count(file) > 0;
-            };
-            saveSelectedRows(rows_, name_, ctx);
-        }
-    } catch (const std::exception& e) {
-        error_ = e.what();
-    } catch (...) {
-        error_ = "Unknown error";
+    SaveContext ctx{settings_, report_, rowGroup_, {}};
+    ctx.stop = &stopFlag();
+    ctx.rowsBegun = &begun_;
+    for (const fs::path& file : plannedSaveFiles(rows_, name_, ctx)) {
+        std::error_code ec;
+        if (fs::exists(fs::symlink_status(file, ec)) &&
+            std::find(existing_.begin(), existing_.end(), file) == existing_.end())
+            existing_.push_back(file);
     }
-    QMetaObject::invokeMethod(
-        this, [this] { ended(); }, Qt::QueuedConnection);
-}
-
-void SaveJob::ended() {
-    if (worker_.joinable()) worker_.join();
-    running_ = false;
-    progressTimer_.stop();
-    emit progressed(begun_.load(), total_);
-    emit finished();
+    Existing what = Existing::Keep;
+    if (!existing_.empty()) {
+        QMetaObject::invokeMethod(
+            this, [this] { emit existingFilesFound(); }, Qt::QueuedConnection);
+        std::unique_lock lock(mutex_);
+        answered_.wait(lock, [this] { return answer_.has_value() || stopFlag().load(); });
+        what = answer_.value_or(Existing::Cancel);
+    }
+    if (what == Existing::Cancel) {
+        cancelled_ = true;
+        return;
+    }
+    // Only the files asked about are replaced; any other that has come to exist
+    // since is kept, as are all of them at Keep.
+    const std::set<fs::path> replaceable =
+        what == Existing::Replace ? std::set<fs::path>(existing_.begin(), existing_.end())
+                                  : std::set<fs::path>();
+    ctx.mayReplace = [replaceable](const fs::path& file) { return replaceable.count(file) > 0; };
+    saveSelectedRows(rows_, name_, ctx);
 }
 
 }  // namespace pellimar

@@ -31,7 +31,7 @@ struct JobRecorder {
                              }
                          });
         QObject::connect(&job, &RowJob::progressed, &job,
-                         [this](const WorkProgress& p) { progress.push_back(p); });
+                         [this, &job] { progress.push_back(job.progress()); });
         QObject::connect(&job, &RowJob::finished, &job, [this] { ++finished; });
     }
 
