@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QTest>
 #include <QUrl>
+#include <stdexcept>
 
 #include "app/main_window.h"
 #include "app/result_list.h"
@@ -255,6 +256,63 @@ TEST_F(MainWindowOpenTest, CtrlCCopiesTheSelectedRowsIcon) {
     ASSERT_EQ(copied->urls().size(), 1);
     EXPECT_EQ(decodedFile(copied->urls()[0].toLocalFile().toStdString()).rgba,
               iconToRgba(opaque).rgba);
+}
+
+// Ctrl+C on a row that gives no picture copies nothing and says why: the icon
+// cannot be read, or its picture cannot be written where copies go.
+TEST_F(MainWindowOpenTest, CtrlCOnARowThatGivesNoPictureSaysWhy) {
+    const fs::path dll = files_.write("lib.dll", library(1));
+    struct Case {
+        fs::path source;
+        bool blockCopies;  // a file where the copied pictures' folder would be
+        std::string told;
+    } cases[] = {
+        {files_.path() / "gone.dll", false,
+         "Cannot copy gone.dll, icon 1: cannot open: No such file or directory."},
+        {dll, true,
+         "Cannot copy lib.dll, icon 1: its picture could not be written in " +
+             (files_.path() / "private" / "copied").string() + "."},
+    };
+    form_.show();
+    for (const Case& c : cases) {
+        form_.clearAll();
+        addRow(form_, Icon{}, c.source, 0);
+        resultListOf(form_)->setRowSelected(0, true);
+        if (c.blockCopies) {
+            fs::remove_all(files_.path() / "private" / "copied");
+            TempProgramDir::writeFile(files_.path() / "private" / "copied", "x");
+        }
+        desktop_.messages.clear();
+        QApplication::clipboard()->setText("before");
+        form_.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&form_));
+        QTest::keyClick(resultListOf(form_)->currentView(), Qt::Key_C, Qt::ControlModifier);
+        ASSERT_EQ(desktop_.messages.size(), 1u) << c.told;
+        EXPECT_EQ(desktop_.messages[0].text, c.told);
+        EXPECT_EQ(desktop_.messages[0].icon, MessageIcon::Warning);
+        EXPECT_EQ(QApplication::clipboard()->text(), "before");
+    }
+}
+
+// A desktop that fails when it is asked to open a document.
+struct FailingDocumentDesktop : ScriptedDesktop {
+    bool openDocument(const fs::path& path) override {
+        documents.push_back(path);
+        throw std::runtime_error("no process could be started");
+    }
+};
+
+TEST(MainWindowHelp, AFailureOpeningTheHelpIsToldWithWhy) {
+    TempProgramDir program("help-fails");
+    TempProgramDir::writeFile(program.program() / "help.chm", "ITSF");
+    FailingDocumentDesktop desktop;
+    MainWindow form(desktop);
+    form.showHelp();
+    ASSERT_EQ(desktop.documents.size(), 1u);
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.messages[0].text, "The help cannot be opened: no process could be started.");
+    EXPECT_EQ(desktop.messages[0].caption, "Help");
+    EXPECT_TRUE(desktop.errors.empty());
 }
 
 TEST_F(MainWindowOpenTest, HelpOpensTheHelpFileElseThePagesElseSaysSo) {

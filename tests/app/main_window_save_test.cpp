@@ -7,6 +7,7 @@
 #include <QListWidget>
 #include <QRadioButton>
 #include <fstream>
+#include <stdexcept>
 
 #include "app/main_window.h"
 #include "app/window_controls.h"
@@ -196,6 +197,8 @@ TEST_F(MainSave, ExistingFilesAreAskedAboutOnceBeforeAnythingIsWritten) {
     save(2);  // Cancel
     EXPECT_EQ(desktop.questions[0].text,
               "2 files already exist: replace them?\n\nx-001.ico\nx-003.ico");
+    EXPECT_EQ(control<QLabel>(window, "progressLabel")->text(),
+              "Saving cancelled: nothing was written.");
     EXPECT_EQ(desktop.questions[0].buttons,
               (std::vector<std::string>{"&Replace", "&Skip existing", "Cancel"}));
     EXPECT_FALSE(fs::exists(out / "x-002.ico"));
@@ -236,6 +239,50 @@ TEST_F(MainSave, SavingHoldsTheListCommandsAndShowsProgress) {
     EXPECT_EQ(control<QLabel>(window, "progressLabel")->text(), "Saving: row 40 of 40");
     EXPECT_EQ(shownReport.size(), 81u);
     EXPECT_EQ(window.statusText(1), "Idle ...");
+}
+
+// Stop ends a save before its next row: the files written so far stay, the
+// status bar says after which row it ended, and the report shows what was written.
+TEST_F(MainSave, StopEndsTheSaveBeforeItsNextRowAndSaysWhere) {
+    constexpr int kRows = 200;
+    for (int i = 0; i < kRows; ++i) addRow(window, Icon{}, lib, i % 2);
+    options({exportOptions.size32Box}, exportOptions.pngButton);
+    desktop.saveAnswers.push_back(dir.path() / "out" / "p.png");
+    expectReport();
+    window.saveAll();
+    ASSERT_TRUE(window.backgroundWorkRunning());
+    window.stopBackgroundWork();
+    EXPECT_EQ(control<QLabel>(window, "progressLabel")->text(), "Stopping ...");
+    EXPECT_FALSE(control<QToolButton>(window, "stopButton")->isEnabled());
+    waitForIdle(window);
+    const int done = report.report().rowsDoneWhenStopped();
+    ASSERT_TRUE(report.report().stoppedByRequest());
+    EXPECT_LT(done, kRows);
+    EXPECT_EQ(control<QLabel>(window, "progressLabel")->text(),
+              QString("Saving stopped after row %1 of %2; the files written so far stay.")
+                  .arg(done)
+                  .arg(kRows));
+    // What was written before the stop is what the report lists.
+    ASSERT_FALSE(shownReport.empty());
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path() / "out"), fs::directory_iterator()),
+              std::ptrdiff_t(shownReport.size() - 1));
+    EXPECT_EQ(window.statusText(1), "Idle ...");
+    EXPECT_TRUE(desktop.errors.empty());
+}
+
+// What goes wrong while the report is shown is told in the error box, not dropped.
+TEST_F(MainSave, AFailureShowingTheReportReachesTheErrorBox) {
+    addRow(window, Icon{}, lib, 1);
+    resultListOf(window)->selectAll();
+    options({exportOptions.size32Box}, exportOptions.icoButton);
+    desktop.saveAnswers.push_back(dir.path() / "out" / "r.ico");
+    desktop.modalScripts.push_back(
+        [](QDialog&) -> int { throw std::runtime_error("the report could not be laid out"); });
+    window.saveSelected();
+    waitForIdle(window);
+    EXPECT_EQ(desktop.errors, std::vector<std::string>{"the report could not be laid out"});
+    EXPECT_FALSE(fs::is_empty(dir.path() / "out"));  // the run itself went through
+    EXPECT_FALSE(window.backgroundWorkRunning());
 }
 
 // Another user's link in a shared folder, chosen as the name to save under, is

@@ -13,6 +13,7 @@
 #include <QToolButton>
 #include <atomic>
 #include <chrono>
+#include <stdexcept>
 #include <thread>
 
 #include "acquire/import_options_dialog.h"
@@ -342,6 +343,25 @@ TEST_F(MainWindowScanTest, ADamagedIconOfALibraryHidesNoneOfTheOthers) {
     EXPECT_EQ(captions(), (std::vector<std::string>{"lib.dll-003", "lib.dll-004", "lib.dll-005"}));
     EXPECT_EQ(resultListOf(form)->rowPicture(0).pixel(16, 16), patternColor(2));
     EXPECT_EQ(form.statusText(3), "Icons: 3");
+}
+
+// What ends a scan with an error is told in the error box once the rows read
+// before it are in the list, and the window is ready for the next command.
+TEST_F(MainWindowScanTest, AnErrorThatEndsTheScanIsToldAndTheRowsBeforeItStay) {
+    put("a.dll", library(2));
+    put("b.dll", library(3));
+    std::atomic<int> files{0};
+    form.setRowReader([&](const fs::path& f, const RowSink& take) -> std::optional<Failure> {
+        if (++files == 2) throw std::runtime_error("the reader broke");
+        return readFileRows(f, take);
+    });
+    scan();
+    EXPECT_EQ(desktop.errors, std::vector<std::string>{"the reader broke"});
+    EXPECT_TRUE(form.rowCount() == 2 || form.rowCount() == 3) << form.rowCount();
+    EXPECT_EQ(form.statusText(1), "Idle ...");
+    EXPECT_EQ(form.statusText(3), QString("Icons: %1").arg(form.rowCount()));
+    EXPECT_TRUE(control<QToolButton>(form, "scanButton")->isEnabled());
+    EXPECT_TRUE(control<QToolButton>(form, "stopButton")->isHidden());
 }
 
 // A loader that holds the scan on the first icon until the test lets it go, so

@@ -7,6 +7,8 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <condition_variable>
+#include <fstream>
+#include <memory>
 #include <mutex>
 
 #include "core/row_icons.h"
@@ -62,4 +64,36 @@ TEST(SaveJob, StopEndsTheRunBeforeTheNextRowAndKeepsWhatWasWritten) {
     EXPECT_EQ(job.report().rowsDoneWhenStopped(), 3);
     EXPECT_EQ(job.report().rowsToSave(), 5);
     EXPECT_EQ(job.rowsBegun(), 3);
+}
+
+// A run that waits for the answer about files that exist already ends at Stop as
+// at Cancel, and so does one whose job is destroyed meanwhile: nothing is written
+// and nothing waits for an answer that will not come.
+TEST(SaveJob, StopOrDestructionWhileTheQuestionWaitsWritesNothing) {
+    SaveSources src;
+    AppSettings settings;
+    settings.size_128 = settings.size_64 = settings.size_48 = settings.size_16 = false;
+    settings.size_32 = true;
+    settings.format = "png";
+    const std::vector<SaveRow> rows{{src.exe, 0, true}, {src.exe, 1, true}};
+    for (bool destroy : {false, true}) {
+        TempDir out("save-job-question");
+        std::ofstream(out.path / "s-001.png") << "old";
+        auto job = std::make_unique<SaveJob>(rows, out.path / "s.png", settings);
+        QSignalSpy asked(job.get(), &SaveJob::existingFilesFound);
+        QSignalSpy finished(job.get(), &SaveJob::finished);
+        job->start();
+        ASSERT_TRUE(asked.wait(20000)) << destroy;
+        EXPECT_EQ(job->existingFiles(), std::vector<fs::path>{out.path / "s-001.png"});
+        if (destroy) {
+            job.reset();
+        } else {
+            job->requestStop();
+            ASSERT_TRUE(finished.wait(20000));
+            EXPECT_TRUE(job->cancelled());
+            EXPECT_FALSE(job->error());
+        }
+        EXPECT_EQ(out.names(), std::vector<std::string>{"s-001.png"}) << destroy;
+        EXPECT_EQ(slurp(out.path / "s-001.png"), "old");
+    }
 }
