@@ -37,6 +37,8 @@ void SaveJob::work() {
     SaveContext ctx{settings_, report_, rowGroup_, {}};
     ctx.stop = &stopFlag();
     ctx.rowsBegun = &begun_;
+    // The names the run would write, worked out before anything is written, for
+    // the question; saveSelectedRows() works out each name again as it writes.
     for (const fs::path& file : plannedSaveFiles(rows_, name_, ctx)) {
         std::error_code ec;
         if (fs::exists(fs::symlink_status(file, ec)) &&
