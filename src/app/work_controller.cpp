@@ -89,10 +89,15 @@ void WorkController::closeRequested() {
         stop();  // work that began after the answer ends too
         return;
     }
+    // A copy: the work may end while the question is open, and its presentation go.
+    const std::string question = how_.closeQuestion;
     guarded(desktop_, [&] {
-        if (desktop_.message(how_.closeQuestion, "Notice", Buttons::OkCancel) != Answer::Ok) return;
+        if (desktop_.message(question, "Notice", Buttons::OkCancel) != Answer::Ok) return;
         closing_ = true;
-        stop();
+        if (job_)
+            stop();
+        else
+            QMetaObject::invokeMethod(&window_, &QWidget::close, Qt::QueuedConnection);
     });
 }
 

@@ -483,6 +483,67 @@ TEST_F(MainWindowScanTest, ClosingDuringAScanAsksStopsAndCloses) {
     EXPECT_EQ(desktop.messages.size(), 1u);
 }
 
+// A desktop whose close question stays open until the window's work has ended.
+struct SlowToAnswerDesktop : ScriptedDesktop {
+    MainWindow* window = nullptr;
+    Answer message(const std::string& text, const std::string& caption, Buttons buttons,
+                   MessageIcon icon) override {
+        if (window) {
+            released = true;
+            waitForIdle(*window);
+        }
+        return ScriptedDesktop::message(text, caption, buttons, icon);
+    }
+    std::atomic<bool> released{false};
+};
+
+// "Stop and quit?" answered OK after the work has ended by itself quits all the
+// same, without asking about the rows.
+TEST(MainWindowClose, QuittingConfirmedAfterTheWorkEndedWhileAskingCloses) {
+    ScratchTree config, tree;
+    setProgramDir(config.root());
+    for (int i = 0; i < 3; ++i)
+        tree.file("f" + std::to_string(i) + ".dll", [] {
+            const Bytes bytes = library(2);
+            return std::string(bytes.begin(), bytes.end());
+        }());
+    SlowToAnswerDesktop desktop;
+    MainWindow form(desktop);
+    ImportOptionsDialog importOptions(form.settings(), desktop, &form);
+    form.setImportOptionsDialog(&importOptions);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    form.settings().max_units = 0;
+    // The scan waits at its first icon until the question is open.
+    std::atomic<bool> holding{false};
+    form.setRowReader([&](const fs::path& f, const RowSink& take) {
+        holding = true;
+        for (int i = 0; i < 500 && !desktop.released; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        return readFileRows(f, take);
+    });
+    desktop.folderAnswers.push_back(tree.root());
+    desktop.modalScripts.push_back([](QDialog& d) {
+        auto& f = dynamic_cast<ImportOptionsDialog&>(d);
+        f.show();
+        f.confirm();
+        return f.result();
+    });
+    desktop.answers.push_back(Answer::Ok);  // "Stop and quit?"
+    form.scanFolder();
+    ASSERT_TRUE(form.backgroundWorkRunning());
+    while (!holding) QTest::qWait(5);
+    desktop.window = &form;
+    form.close();
+    waitForIdle(form);
+    QTest::qWait(10);
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.messages[0].text, "Files are still being read.\r\nStop and quit?");
+    EXPECT_EQ(form.rowCount(), 6);  // the work ended by itself
+    EXPECT_FALSE(form.isVisible());
+    setProgramDir({});
+}
+
 }  // namespace
 }  // namespace pellimar
 
