@@ -12,6 +12,7 @@
 
 #include "cli/icons_cli.h"
 #include "command_outcome.h"
+#include "platform/caps.h"
 #include "platform/ico_file.h"
 #include "platform/icon_decode.h"
 #include "platform/icon_png.h"
@@ -354,7 +355,7 @@ TEST(CliExtract, AFileStatingHugeCountsGivesABoundedRunWithANote) {
     const Outcome r =
         extract({file.string(), "--out", out.string(), "--format", "bmp", "--size", "1"});
     EXPECT_EQ(r.status, 1) << r.err;  // a cap reached is a failure to extract all
-    const std::size_t groupsWritten = cli::kMaxListedImages / 256;
+    const std::size_t groupsWritten = std::size_t(kMaxImagesPerFile) / 256;
     EXPECT_EQ(namesIn(out).size(), groupsWritten);
     EXPECT_NE(r.err.find("extraction stops after 65536 images, before icon 256 of 300"),
               std::string::npos)
