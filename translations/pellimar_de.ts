@@ -573,8 +573,8 @@ Abbrechen und beenden?</translation>
         <translation>%1 Dateien ergaben keine Symbole (erste: %2: %3)</translation>
     </message>
     <message>
-        <source>%1 icons could not be read (first: %2, icon %3: %4)</source>
-        <translation>%1 Symbole konnten nicht gelesen werden (erstes: %2, Symbol %3: %4)</translation>
+        <source>%1 icons could not be read (first: %2: %3)</source>
+        <translation>%1 Symbole konnten nicht gelesen werden (erstes: %2: %3)</translation>
     </message>
     <message>
         <source>the scan ended at its maximum of %1 icons (Import Options)</source>
@@ -641,6 +641,10 @@ Anhalten und beenden?</translation>
     <message>
         <source>Saving stopped after row %1 of %2; the files written so far stay.</source>
         <translation>Speichern nach Zeile %1 von %2 beendet; die bisher geschriebenen Dateien bleiben.</translation>
+    </message>
+    <message>
+        <source>%1 folders were not looked in (first: %2: %3)</source>
+        <translation>%1 Ordner wurden nicht durchsucht (erster: %2: %3)</translation>
     </message>
 </context>
 <context>

@@ -39,6 +39,8 @@ namespace {
 enum class Format { Ico, Png, Bmp, Jpg };
 
 constexpr int kMaxSize = 1024;
+static_assert(kMinOutputCap == 256ull << 20 && kOutputCapFactor == 64,
+              "the help text of extract states the output cap of one input");
 constexpr int kPictureSize = 32;
 
 // The bytes of the distinct images the chosen groups name, as their directories
@@ -619,12 +621,19 @@ int extract(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     kinds.more = true;
     kinds.anyName = parsed.has("any-file");
     std::vector<Source> sources;
+    // Every folder the walk leaves out is told: a link to a folder, one that
+    // cannot be opened or read.
+    WalkHooks hooks;
+    hooks.skipped = [&](const SkippedFolder& skipped) {
+        err << "pellimar-cli extract: note: " << skipped.path.string() << ": "
+            << skippedFolderReason(skipped) << "\n";
+    };
     for (const std::string& operand : parsed.operands) {
         if (operand == "-" || !isFolder(operand)) {
             sources.push_back({operand, true});
             continue;
         }
-        for (const fs::path& p : gatherScanFiles(operand, kinds, parsed.has("recursive")))
+        for (const fs::path& p : gatherScanFiles(operand, kinds, parsed.has("recursive"), hooks))
             sources.push_back({p.string(), false});  // regular files only
     }
 

@@ -245,6 +245,21 @@ TEST_F(ExtractFixture, FoldersAreWalkedAsTheScanWalksThemAndNoNameIsWrittenTwice
               (std::vector<std::string>{"twice.dll-0-16x16-24.png", "twice.dll-0-16x16-24~2.png"}));
 }
 
+// A folder the walk leaves out is named with why; a link to a folder is not
+// followed, which is no failure.
+TEST_F(ExtractFixture, FoldersLeftOutOfTheWalkAreNamedInNotes) {
+    fs::create_directories(dir.path() / "tree");
+    fs::create_directories(dir.path() / "elsewhere");
+    dir.write("tree/lib.dll", fx::makePe({{{small}}}));
+    dir.write("elsewhere/far.dll", fx::makePe({{{four}}}));
+    fs::create_directory_symlink(dir.path() / "elsewhere", dir.path() / "tree" / "z:");
+    const Outcome r = extract({"-r", "-o", out.string(), (dir.path() / "tree").string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(namesIn(out), (std::vector<std::string>{"lib.dll-0.ico"}));
+    EXPECT_EQ(r.err, "pellimar-cli extract: note: " + (dir.path() / "tree" / "z:").string() +
+                         ": a link to a folder: not followed\n");
+}
+
 TEST_F(ExtractFixture, JsonRecordsOneLineAFile) {
     auto dll = library("lib.dll");
     Outcome r = extract({"--json", "-o", out.string(), dll.string()});
