@@ -473,8 +473,12 @@ Abbrechen und beenden?</translation>
         <translation>%1 Dateien ergaben keine Symbole (erste: %2: %3)</translation>
     </message>
     <message>
-        <source>%1 icons could not be read (first: %2, icon %3: %4)</source>
-        <translation>%1 Symbole konnten nicht gelesen werden (erstes: %2, Symbol %3: %4)</translation>
+        <source>%1 icons could not be read (first: %2: %3)</source>
+        <translation>%1 Symbole konnten nicht gelesen werden (erstes: %2: %3)</translation>
+    </message>
+    <message>
+        <source>%1 folders were not looked in (first: %2: %3)</source>
+        <translation>%1 Ordner wurden nicht durchsucht (erster: %2: %3)</translation>
     </message>
     <message>
         <source>the scan ended at its maximum of %1 icons (Import Options)</source>

@@ -111,11 +111,14 @@ std::unique_ptr<RowJob> folderScanJob(const std::filesystem::path& folder,
             WalkHooks hooks;
             hooks.stop = feed.stopFlag();
             hooks.progress = [&](std::size_t seen) { feed.setFilesLookedAt(seen); };
+            std::vector<SkippedFolder> skipped;
+            hooks.skipped = [&](const SkippedFolder& folder) { skipped.push_back(folder); };
             // The whole file list first; no icon is read before it is complete.
             const auto files =
                 gatherScanFiles(folder, fileKindsOf(options), options.searchchildfolder, hooks);
             if (feed.stopRequested()) {
                 outcome.interrupted = true;
+                outcome.skippedFolders = std::move(skipped);
                 return;
             }
             feed.setFilesToRead(files.size());
@@ -129,6 +132,7 @@ std::unique_ptr<RowJob> folderScanJob(const std::filesystem::path& folder,
                 [&](std::size_t filesRead) { feed.setFilesRead(filesRead); },
             };
             outcome = runFolderScan(files, options, callbacks);
+            outcome.skippedFolders = std::move(skipped);
         });
 }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "acquire/row_reader.h"
+#include "core/folder_walk.h"
 #include "platform/failure.h"
 
 namespace pellimar {
@@ -49,6 +50,8 @@ struct ScanOutcome {
     bool interrupted = false;  // the user stopped the work
     std::vector<FileFailure> unreadableFiles;
     std::vector<IconFailure> skippedIcons;
+    // The folders the walk that gathered the files left out, with why.
+    std::vector<SkippedFolder> skippedFolders;
 };
 
 // Takes `files` in order. Clears the list first (when `clearResult` is on and

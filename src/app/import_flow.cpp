@@ -14,6 +14,7 @@
 #include "app/status_panels.h"
 #include "app/work_controller.h"
 #include "core/desktop.h"
+#include "core/folder_walk.h"
 #include "core/row_icons.h"
 #include "viewer/icon_viewer.h"
 
@@ -203,14 +204,20 @@ QStringList ImportFlow::outcomeNotes(const ScanOutcome& outcome, Kind kind,
                          .arg(name(outcome.unreadableFiles[0].file))
                          .arg(why(outcome.unreadableFiles[0].why));
         if (!outcome.skippedIcons.empty())
-            notes << tr("%1 icons could not be read (first: %2, icon %3: %4)")
+            // The reason names the icon (or the image of an icon file) itself.
+            notes << tr("%1 icons could not be read (first: %2: %3)")
                          .arg(outcome.skippedIcons.size())
                          .arg(name(outcome.skippedIcons[0].file))
-                         .arg(outcome.skippedIcons[0].position + 1)
                          .arg(why(outcome.skippedIcons[0].why));
         if (outcome.stopped)
             notes << tr("the scan ended at its maximum of %1 icons (Import Options)")
                          .arg(settings_.max_units);
+        if (!outcome.skippedFolders.empty())
+            notes << tr("%1 folders were not looked in (first: %2: %3)")
+                         .arg(outcome.skippedFolders.size())
+                         .arg(QFile::decodeName(outcome.skippedFolders[0].path.c_str()))
+                         .arg(QString::fromStdString(
+                             skippedFolderReason(outcome.skippedFolders[0])));
     }
     if (outcome.interrupted) notes << tr("stopped; the icons found so far stay");
     return notes;

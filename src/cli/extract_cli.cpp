@@ -20,6 +20,7 @@
 #include "core/folder_walk.h"
 #include "platform/atomic_file.h"
 #include "platform/bmp_file.h"
+#include "platform/caps.h"
 #include "platform/icon_decode.h"
 #include "platform/icon_encoder.h"
 #include "platform/icon_png.h"
@@ -38,10 +39,8 @@ namespace {
 enum class Format { Ico, Png, Bmp, Jpg };
 
 constexpr int kMaxSize = 1024;
-// What one input file may make a run write: this much, or its size this many
-// times when that is more.
-constexpr std::uint64_t kMinOutputCap = 256ull << 20;
-constexpr std::uint64_t kOutputCapFactor = 64;
+static_assert(kMinOutputCap == 256ull << 20 && kOutputCapFactor == 64,
+              "the help text of extract states the output cap of one input");
 constexpr int kPictureSize = 32;
 
 // The bytes of the distinct images the chosen groups name, as their directories
@@ -271,7 +270,9 @@ void Run::pngImages(const IconGroup& group, const std::string& source, const std
             // after what its header says.
             auto header = readPngHeader(stored, kMaxDibDimension);
             if (!header) {
-                fail(which + ": a damaged PNG image (its header cannot be read)");
+                const std::optional<Failure> past = pastImageCaps(stored);
+                fail(which + ": " +
+                     (past ? past->message() : "a damaged PNG image (its header cannot be read)"));
                 continue;
             }
             width = header->width, height = header->height, depth = header->bitsPerPixel;
@@ -357,12 +358,12 @@ void Run::file(const Source& source, std::size_t number, std::size_t total) {
     }
     written_ = 0;
     capped_ = false;
-    budget_ = std::max(kMinOutputCap, kOutputCapFactor * set->fileSize());
+    budget_ = outputCapOf(set->fileSize());
     if (set->iconCount() == 0 && set->cursors().empty() && source.named) note(name + ": no icons");
+    // What the reading left out; the file's images cap is told below, where the
+    // run stops.
     for (const Failure& left : set->notes())
-        if (left.fault == Fault::CapReached &&
-            left.what.find(" images read of one file") == std::string::npos)
-            note(name + ": " + left.message());
+        if (left.cap != Cap::ImagesPerFile) note(name + ": " + left.message());
     const auto chosen = chooseGroups(*set, {ResourceKind::Icon, ResourceKind::Cursor}, choice_);
     if (!chosen) {
         // Files found in folders are of every sort: one that lacks what was
@@ -399,8 +400,8 @@ void Run::file(const Source& source, std::size_t number, std::size_t total) {
         // groups cannot make the run write without end.
         const auto& groups = set->groups(kind);
         for (std::size_t i = 0; i < groups.size(); ++i)
-            if (groups[i].failure && groups[i].failure->fault == Fault::CapReached) {
-                fail(name + ": extraction stops after " + std::to_string(kMaxListedImages) +
+            if (groups[i].pastImagesCap()) {
+                fail(name + ": extraction stops after " + std::to_string(kMaxImagesPerFile) +
                      " images, before " + groupText(groups[i].identity) + " of " +
                      std::to_string(groups.size()));
                 break;
@@ -620,12 +621,19 @@ int extract(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     kinds.more = true;
     kinds.anyName = parsed.has("any-file");
     std::vector<Source> sources;
+    // Every folder the walk leaves out is told: a link to a folder, one that
+    // cannot be opened or read.
+    WalkHooks hooks;
+    hooks.skipped = [&](const SkippedFolder& skipped) {
+        err << "pellimar-cli extract: note: " << skipped.path.string() << ": "
+            << skippedFolderReason(skipped) << "\n";
+    };
     for (const std::string& operand : parsed.operands) {
         if (operand == "-" || !isFolder(operand)) {
             sources.push_back({operand, true});
             continue;
         }
-        for (const fs::path& p : gatherScanFiles(operand, kinds, parsed.has("recursive")))
+        for (const fs::path& p : gatherScanFiles(operand, kinds, parsed.has("recursive"), hooks))
             sources.push_back({p.string(), false});  // regular files only
     }
 

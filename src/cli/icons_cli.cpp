@@ -10,6 +10,7 @@
 #include "cli/json_text.h"
 #include "cli/resource_choice.h"
 #include "platform/bmp_file.h"
+#include "platform/caps.h"
 #include "platform/icon_set.h"
 #include "platform/image_choice.h"
 #include "platform/raster.h"
@@ -22,8 +23,30 @@ constexpr int kMaxDrawSize = 1024;
 
 // The note a listing gives where the images of one file pass what is read.
 void noteListingCap(const std::string& name, const IconSet& set, int index, std::ostream& err) {
-    err << "pellimar-cli: note: " << name << ": the listing stops after " << kMaxListedImages
+    err << "pellimar-cli: note: " << name << ": the listing stops after " << kMaxImagesPerFile
         << " images, before icon " << index << " of " << set.iconCount() << "\n";
+}
+
+// Why a listed group, or what its directory names, cannot be read: one note a
+// group, for its directory or the first of its images that cannot be had, with
+// how many more of them cannot. `withLanguage` for a further language.
+void noteUnreadable(const std::string& name, const IconGroup& group, bool withLanguage,
+                    std::ostream& err) {
+    std::optional<Failure> why = group.failure;
+    std::size_t more = 0;
+    for (std::size_t j = 0; !group.failure && j < group.images.size(); ++j) {
+        const std::optional<Failure>& failed = group.images[j].failure;
+        if (!failed) continue;
+        if (why)
+            ++more;
+        else
+            why = failed->within("image " + std::to_string(j));
+    }
+    if (!why) return;
+    err << "pellimar-cli: note: " << name << ": "
+        << why->within(groupText(group.identity, withLanguage)).message();
+    if (more > 0) err << " (and " << more << " more of its images)";
+    err << "\n";
 }
 
 void appendNumber(std::string& text, std::uint64_t value) {
@@ -32,17 +55,12 @@ void appendNumber(std::string& text, std::uint64_t value) {
     text.append(digits, done.ptr);
 }
 
-bool stoppedByCap(const IconGroup& group) {
-    return group.failure && group.failure->fault == Fault::CapReached;
-}
-
-// What the reading left out of a file, but the images cap, which the listing
-// names itself where it stops.
+// What the reading left out of a file, but the caps on images, which the listing
+// names itself: the file's where it stops, a group's at the group.
 void notesOf(const IconSet& set, const std::string& name, std::ostream& err) {
     for (const Failure& note : set.notes()) {
-        const bool imagesCap = note.fault == Fault::CapReached &&
-                               note.what.find(" images read of one file") != std::string::npos;
-        if (!imagesCap) err << "pellimar-cli: note: " << name << ": " << note.message() << "\n";
+        if (note.cap == Cap::ImagesPerFile || note.cap == Cap::ImagesPerGroup) continue;
+        err << "pellimar-cli: note: " << name << ": " << note.message() << "\n";
     }
 }
 
@@ -73,7 +91,7 @@ std::map<int, std::vector<const IconGroup*>> languagesByPosition(const IconSet& 
                                                                  ResourceKind kind) {
     std::map<int, std::vector<const IconGroup*>> out;
     for (const IconGroup& group : set.otherLanguages(kind))
-        if (!stoppedByCap(group)) out[group.identity.position].push_back(&group);
+        if (!group.pastImagesCap()) out[group.identity.position].push_back(&group);
     return out;
 }
 
@@ -104,12 +122,16 @@ void listAsText(const std::vector<std::string>& files, std::ostream& out, std::o
             const auto& groups = set->groups(kind);
             for (std::size_t i = 0; i < groups.size(); ++i) {
                 const IconGroup& group = groups[i];
-                if (stoppedByCap(group)) {
+                if (group.pastImagesCap()) {
                     noteListingCap(name, *set, int(i), err);
                     break;
                 }
                 groupLine(out, lead, group);
-                for (const IconGroup* other : languages[int(i)]) groupLine(out, "+" + lead, *other);
+                noteUnreadable(name, group, false, err);
+                for (const IconGroup* other : languages[int(i)]) {
+                    groupLine(out, "+" + lead, *other);
+                    noteUnreadable(name, *other, true, err);
+                }
                 if (!capNoted && group.statedCount > kMaxImagesPerIcon) {
                     err << "pellimar-cli: note: " << name << ": " << groupText(group.identity)
                         << " states " << group.statedCount << " images; only the first "
@@ -149,7 +171,9 @@ void appendImagesJson(std::string& text, const IconGroup& group,
             appendNumber(text, image.length);
             text += "}";
         } else {
-            text += ", \"png\": null, \"offset\": null, \"bytes\": null}";
+            text += ", \"png\": null, \"offset\": null, \"bytes\": null";
+            if (image.failure) text += ", \"error\": " + jsonString(image.failure->message());
+            text += "}";
         }
     }
     text += "]";
@@ -184,22 +208,27 @@ void listAsJson(const std::vector<std::string>& files, std::ostream& out, std::o
             for (; i < count; ++i) {
                 const IconGroup& group = set->groups(kind)[std::size_t(i)];
                 // The same bound as the text listing: a file cannot make the output endless.
-                if (stoppedByCap(group)) {
+                if (group.pastImagesCap()) {
                     noteListingCap(name, *set, i, err);
                     break;
                 }
+                noteUnreadable(name, group, false, err);
                 // Built as text first: a stream insertion per field would cost more than
                 // the reading itself.
                 std::string text = i ? ",\n    {\"index\": " : "\n    {\"index\": ";
                 appendNumber(text, std::uint64_t(i));
                 text += identityJson(group.identity);
+                if (group.failure) text += ", \"error\": " + jsonString(group.failure->message());
                 appendImagesJson(text, group, set->pngImages(kind, i));
                 text += ", \"other_languages\": [";
                 const char* sep = "";
                 for (const IconGroup* other : languages[i]) {
                     text += sep;
                     sep = ", ";
+                    noteUnreadable(name, *other, true, err);
                     text += "{" + identityJson(other->identity).substr(2);
+                    if (other->failure)
+                        text += ", \"error\": " + jsonString(other->failure->message());
                     std::vector<std::optional<bool>> pngs;
                     for (const StoredImage& image : other->images)
                         pngs.push_back(set->isPng(image));

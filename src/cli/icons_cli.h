@@ -14,10 +14,13 @@ namespace pellimar::cli {
 // as the program counts them) and then one line per icon: its 0-based index and the
 // images of its group as WIDTHxHEIGHT@BITS. With --json one JSON document instead
 // (see the help text). Returns 0, or 1 when a file could not be read (it is listed
-// with 0 icons and named on `err` with the reason); 2 for bad arguments.
-// The output is bounded whatever a file states: a group lists at most the 256 images
-// that are read (a note on `err` says so once per file), and a file's listing stops
-// with a note once kMaxListedImages images have been listed (about 2 MB at most).
+// with 0 icons and named on `err` with the reason); 2 for bad arguments. A group,
+// or an image a group names, that cannot be read is listed all the same, with a
+// note on `err` that says why (in JSON also its "error").
+// The output is bounded whatever a file states: a group lists at most the
+// kMaxImagesPerIcon images that are read (a note on `err` says so once per file),
+// and a file's listing stops with a note where its reading stopped, once
+// kMaxImagesPerFile images have been read (about 2 MB at most).
 int list(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // args: FILE INDEX SIZE OUT.bmp. Icon INDEX of FILE brought to SIZE x SIZE, drawn
@@ -25,8 +28,6 @@ int list(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
 // Returns 0; 1 with a one-line message when there is no such icon or the file
 // cannot be written; 2 for bad arguments.
 int draw(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
-
-inline constexpr std::size_t kMaxListedImages = 65536;
 
 inline constexpr CommandText kListCommand = {
     "list", "usage: pellimar-cli list [--json] FILE...",
@@ -39,7 +40,9 @@ inline constexpr CommandText kListCommand = {
     "images as WIDTHxHEIGHT@BITS in the order the icon stores them. A group stored in\n"
     "more languages has a line for each further one after its own, starting with \"+\".\n"
     "Cursors follow, their lines starting with \"cursor \", each image with its\n"
-    "hotspot: WIDTHxHEIGHT@BITS+X+Y. Animated cursors (.ani) are not read.\n"
+    "hotspot: WIDTHxHEIGHT@BITS+X+Y. Animated cursors (.ani) are not read. An icon\n"
+    "whose directory or images cannot be read is listed all the same, and a note on\n"
+    "standard error says why.\n"
     "\n"
     "Options:\n"
     "  -j, --json   print one JSON document instead: {\"files\": [{\"file\", \"readable\",\n"
@@ -50,9 +53,10 @@ inline constexpr CommandText kListCommand = {
     "               \"height\", \"depth\", \"hotspot\" ([X, Y], cursors), \"png\", \"offset\",\n"
     "               \"bytes\"}], \"other_languages\": [the same without \"index\"]};\n"
     "               \"png\", \"offset\" and \"bytes\" are null for an image whose data\n"
-    "               cannot be found; a \"file\" whose name is not valid UTF-8 is\n"
-    "               followed by \"file_hex\", the name's bytes in hexadecimal (two\n"
-    "               lowercase digits a byte)\n"
+    "               cannot be found, and its \"error\" says why; an ICON whose\n"
+    "               directory cannot be read has \"error\" and no images; a \"file\"\n"
+    "               whose name is not valid UTF-8 is followed by \"file_hex\", the\n"
+    "               name's bytes in hexadecimal (two lowercase digits a byte)\n"
     "  -h, --help   show this help and exit\n"
     "\n"
     "Exit status: 0 when every file was read, 1 when a file could not be read,\n"

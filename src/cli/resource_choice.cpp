@@ -44,10 +44,6 @@ std::string joined(const std::vector<std::string>& items) {
     return text;
 }
 
-bool stoppedByCap(const IconGroup& group) {
-    return group.failure && group.failure->fault == Fault::CapReached;
-}
-
 }  // namespace
 
 std::optional<std::string> readChoice(const ParsedArgs& parsed, GroupChoice& choice) {
@@ -89,9 +85,9 @@ Result<std::vector<ChosenGroup>> chooseGroups(const IconSet& set,
         std::map<int, std::vector<int>> variants;
         const auto& others = set.otherLanguages(kind);
         for (std::size_t v = 0; v < others.size(); ++v)
-            if (!stoppedByCap(others[v])) variants[others[v].identity.position].push_back(int(v));
+            if (!others[v].pastImagesCap()) variants[others[v].identity.position].push_back(int(v));
         for (const IconGroup& group : set.groups(kind)) {
-            if (stoppedByCap(group)) break;
+            if (group.pastImagesCap()) break;
             const GroupIdentity& identity = group.identity;
             if (identity.name) {
                 const std::string shown = identity.name->numeric ? identity.name->display()

@@ -39,7 +39,9 @@ struct ChosenGroup {
 // The groups of the kinds given that the choice takes, in the file's order with
 // each group's further languages after its first: without a language, the first
 // language of each (every one with allLanguages); with one, the groups that have
-// it. Groups whose reading stopped at a cap are left out, as the rest of that kind.
+// it. Where the file's images cap stopped its reading, that group and the rest of
+// its kind are left out; a group that failed otherwise (at a cap of its own, cut
+// off) is taken, and says why when it is written.
 // When the choice names groups or a language that the file does not have: why,
 // with the IDs, names or languages it has.
 Result<std::vector<ChosenGroup>> chooseGroups(const IconSet& set,

@@ -187,13 +187,10 @@ int save(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
         why = report.stopReason();
     else if (report.failureCount() > 0)
         why = report.firstFailure();
-    else if (!report.unreadableRows().empty()) {
-        // The row's caption, which may hold ": " itself, gives way to the file's name.
-        const std::string caption = rowCaption(positional[0], *index) + ": ";
-        const std::string& told = report.unreadableRows().front();
+    else if (!report.unreadableReasons().empty())
         why = "cannot read icon " + positional[1] + " of " + positional[0] + ": " +
-              (told.rfind(caption, 0) == 0 ? told.substr(caption.size()) : told);
-    } else if (!report.skippedRows().empty())
+              report.unreadableReasons().front().message();
+    else if (!report.skippedRows().empty())
         why = "nothing written: " + report.skippedRows().front();
     else
         why = "nothing written";

@@ -17,16 +17,10 @@
 #include "core/resources.h"
 #include "core/settings.h"
 #include "core/window_placement.h"
+#include "platform/caps.h"
 
 namespace pellimar {
 namespace fs = std::filesystem;
-
-namespace {
-
-// A tips file is a few kilobytes; a huge one is read no further than this.
-constexpr std::size_t kMaxTipsBytes = 1024 * 1024;
-
-}  // namespace
 
 QStringList splitTipLines(std::string_view data) {
     QStringList lines;

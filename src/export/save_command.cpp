@@ -11,6 +11,7 @@
 #include "export/save_icon_as_ico.h"
 #include "platform/atomic_file.h"
 #include "platform/bmp_file.h"
+#include "platform/caps.h"
 #include "platform/icon_decode.h"
 #include "platform/icon_encoder.h"
 #include "platform/icon_png.h"
@@ -52,18 +53,11 @@ bool sizeOn(const AppSettings& s, int width) {
     }
 }
 
-// What the rows of one source file may make a run write: 256 MB, or 64 times the
-// file's size when that is more.
-constexpr std::uint64_t kMinOutputCap = 256ull << 20;
-constexpr std::uint64_t kOutputCapFactor = 64;
-
-std::uint64_t outputCapOf(std::uint64_t sourceSize) {
-    return std::max(kMinOutputCap, kOutputCapFactor * sourceSize);
-}
-
+// What the rows of one source file may make a run write (outputCapOf), said.
 std::string outputCapText(std::uint64_t cap) {
     return "The icons of one file may make a save write at most " + std::to_string(cap >> 20) +
-           " MB (256 MB, or 64 times the file's size when that is more).";
+           " MB (" + std::to_string(kMinOutputCap >> 20) + " MB, or " +
+           std::to_string(kOutputCapFactor) + " times the file's size when that is more).";
 }
 
 std::string caption(const SaveRow& row) {
@@ -96,7 +90,7 @@ class RunReader {
 std::optional<IconGroup> groupOf(const SaveRow& row, SaveContext& ctx) {
     Result<IconGroup> group = ctx.rowGroup(row.source, row.iconPosition, row.kind);
     if (!group) {
-        ctx.report.addUnreadableRow(caption(row) + ": " + group.failure().message());
+        ctx.report.addUnreadableRow(caption(row), group.failure());
         return std::nullopt;
     }
     return std::move(*group);
@@ -167,7 +161,7 @@ fs::path saveIcoImage(const SaveRow& row, const fs::path& target, SaveContext& c
     if (!kind) {
         const auto bytes = encodeStoredImage(group->identity.kind, image);
         if (!bytes) {
-            ctx.report.addUnreadableRow(caption(row) + ": " + bytes.failure().message());
+            ctx.report.addUnreadableRow(caption(row), bytes.failure());
             return {};
         }
         if (!mayWrite(file, ctx)) return {};
@@ -178,7 +172,7 @@ fs::path saveIcoImage(const SaveRow& row, const fs::path& target, SaveContext& c
     }
     const Result<Icon> icon = decodeStoredImage(image);
     if (!icon) {
-        ctx.report.addUnreadableRow(caption(row) + ": " + icon.failure().message());
+        ctx.report.addUnreadableRow(caption(row), icon.failure());
         return {};
     }
     RgbImage picture = whiteImage(width, width);
@@ -217,7 +211,7 @@ void saveSelectedAsPicture(const std::vector<SaveRow>& rows, const SaveName& nam
         if (!group) continue;
         const Result<Icon> icon = iconAtSize(*group, 32);
         if (!icon) {
-            ctx.report.addUnreadableRow(caption(row) + ": " + icon.failure().message());
+            ctx.report.addUnreadableRow(caption(row), icon.failure());
             continue;
         }
         // BMP draws on 32 x 32, JPEG on the icon's own size, except for the pair.
@@ -312,7 +306,7 @@ void saveCursorGroup(const IconGroup& group, const SaveRow& row, const fs::path&
                      SaveContext& ctx) {
     const auto bytes = encodeStoredGroup(group);
     if (!bytes) {
-        ctx.report.addUnreadableRow(caption(row) + ": " + bytes.failure().message());
+        ctx.report.addUnreadableRow(caption(row), bytes.failure());
         return;
     }
     const fs::path file = forceExtension(target, "cur");
@@ -386,7 +380,7 @@ void saveSelectedAsPng(const std::vector<SaveRow>& rows, const SaveName& name, S
         for (int size : sizes) {
             const Result<Icon> icon = rowIconAt(*group, size);
             if (!icon) {
-                ctx.report.addUnreadableRow(caption(row) + ": " + icon.failure().message());
+                ctx.report.addUnreadableRow(caption(row), icon.failure());
                 break;
             }
             auto png = iconToPng(*icon);
@@ -421,7 +415,7 @@ void saveSelectedAsOriginal(const std::vector<SaveRow>& rows, const SaveName& na
         // cursor is written as the cursor file it is, named ".cur".
         const auto file = encodeStoredGroupInPieces(*group);
         if (!file) {
-            ctx.report.addUnreadableRow(caption(row) + ": " + file.failure().message());
+            ctx.report.addUnreadableRow(caption(row), file.failure());
             continue;
         }
         const fs::path out =

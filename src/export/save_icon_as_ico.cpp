@@ -52,7 +52,7 @@ void saveIconAsIco(const IconGroup& group, const fs::path& dest, const AppSettin
     const Result<Icon> large = settings.size_32 ? iconAtSize(group, 32) : Result<Icon>(Icon{});
     const Result<Icon> small = settings.size_16 ? iconAtSize(group, 16) : Result<Icon>(Icon{});
     if (!large || !small) {
-        report.addUnreadableRow(row + ": " + (!large ? large : small).failure().message());
+        report.addUnreadableRow(row, (!large ? large : small).failure());
         return;
     }
     saveIconsAsIco(*large, *small, dest, settings.size_32, settings.size_16, report, mayWrite);

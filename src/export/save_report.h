@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/failure.h"
+
 namespace pellimar {
 
 class SaveReport {
@@ -28,9 +30,15 @@ class SaveReport {
     const std::string& firstFailure() const { return first(failures_); }
     const std::vector<std::string>& failures() const { return failures_; }
 
-    // A row whose icon could not be read, with why.
-    void addUnreadableRow(const std::string& message) { unreadable_.push_back(message); }
+    // A row whose icon could not be read: its caption, and why.
+    void addUnreadableRow(const std::string& caption, const Failure& why) {
+        unreadable_.push_back(caption + ": " + why.message());
+        unreadableWhy_.push_back(why);
+    }
+    // "CAPTION: REASON" for each.
     const std::vector<std::string>& unreadableRows() const { return unreadable_; }
+    // The reasons alone, in the same order.
+    const std::vector<Failure>& unreadableReasons() const { return unreadableWhy_; }
 
     // A row that wrote nothing by the rules of its format (no image of a chosen
     // size, no size chosen that it has), with why.
@@ -70,6 +78,7 @@ class SaveReport {
     std::filesystem::path folder_;
     std::vector<std::filesystem::path> files_;
     std::vector<std::string> failures_, unreadable_, skipped_;
+    std::vector<Failure> unreadableWhy_;
     std::vector<std::filesystem::path> kept_;
     std::string stop_;
     int stoppedAfter_ = -1;

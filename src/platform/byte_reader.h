@@ -10,9 +10,6 @@
 
 namespace pellimar {
 
-// The largest single image or resource the readers accept.
-inline constexpr std::uint64_t kMaxImageBytes = 64ull * 1024 * 1024;
-
 class ByteReader {
   public:
     ByteReader() = default;

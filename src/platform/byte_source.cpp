@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "platform/byte_reader.h"
+#include "platform/caps.h"
 
 namespace pellimar {
 
@@ -181,7 +182,7 @@ Result<std::vector<std::uint8_t>> ByteSource::fetch(std::uint64_t offset, std::u
                                                     std::uint64_t cap) const {
     if (!has(offset, length)) return failure(Fault::CutOff, {}, offset);
     if (length > cap)
-        return failure(Fault::CapReached, "one read of " + std::to_string(cap >> 20) + " MB");
+        return capReached(Cap::OneRead, "one read of " + std::to_string(cap >> 20) + " MB");
     if (fd_ < 0) {
         auto from = memory_.begin() + std::ptrdiff_t(offset);
         return std::vector<std::uint8_t>(from, from + std::ptrdiff_t(length));

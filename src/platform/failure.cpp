@@ -87,6 +87,12 @@ Failure failure(Fault fault, std::string what, std::uint64_t offset) {
     return f;
 }
 
+Failure capReached(Cap cap, std::string what) {
+    Failure f = failure(Fault::CapReached, std::move(what));
+    f.cap = cap;
+    return f;
+}
+
 Failure systemFailure(Fault fault, int error, std::string what) {
     Failure f = failure(fault, std::move(what));
     f.error = error;

@@ -1,13 +1,16 @@
 // Why something could not be read, decoded or written: a small enum of kinds and
 // the detail that makes it useful (which structure, which offset, which system
 // error, which cap). Readers and writers return Result<T>, a value or a Failure;
-// callers print the failure's message and never guess.
+// callers print the failure's message and decide by its kinds (`fault`, `cap`),
+// never by its text.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <utility>
 #include <variant>
+
+#include "platform/caps.h"
 
 namespace pellimar {
 
@@ -20,7 +23,7 @@ enum class Fault : std::uint8_t {
     CutOff,            // `what` runs past the end of the file (at `offset`)
     BadValue,          // `what` holds a value the format does not allow
     MissingImage,      // a group names an image the file does not hold
-    CapReached,        // `what` names the cap: the input asked for more than it allows
+    CapReached,        // the input asked for more than `cap` allows; `what` says it in words
     UnsupportedImage,  // an image of a kind that is not read (`what` says which)
     DamagedImage,      // image data that cannot be decoded (`what` says where it fails)
     NoSuchIcon,        // no icon at the position asked for
@@ -33,6 +36,7 @@ inline constexpr std::uint64_t kNoOffset = UINT64_MAX;
 
 struct Failure {
     Fault fault = Fault::BadValue;
+    Cap cap = Cap::None;               // which cap, for CapReached
     std::string what;                  // the structure, item or cap concerned
     std::uint64_t offset = kNoOffset;  // where in the file, when known
     int error = 0;                     // the errno value, for system failures
@@ -48,6 +52,8 @@ struct Failure {
 
 Failure failure(Fault fault, std::string what = {}, std::uint64_t offset = kNoOffset);
 Failure systemFailure(Fault fault, int error, std::string what = {});
+// Fault::CapReached at `cap`; `what` names it for a person ("64 MB of one resource").
+Failure capReached(Cap cap, std::string what);
 
 // A value, or the failure that stands in its place.
 template <typename T>

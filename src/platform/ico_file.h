@@ -28,10 +28,6 @@ struct IconDirEntry {
     int statedBitCount() const;
 };
 
-// The most images read of one icon group or icon-file directory: the entries past
-// it are ignored (a header may state up to 65,535), while the stated count is kept.
-inline constexpr int kMaxImagesPerIcon = 256;
-
 inline constexpr std::size_t kIcoHeaderSize = 6;
 inline constexpr std::size_t kIcoEntrySize = 16;
 

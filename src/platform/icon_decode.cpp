@@ -42,6 +42,11 @@ struct Channel {
     }
 };
 
+Failure sideCapFailure() {
+    return capReached(Cap::ImageSide,
+                      "images of " + std::to_string(kMaxDibDimension) + " pixels a side");
+}
+
 Result<Icon> decodeDib(std::span<const std::uint8_t> data) {
     ByteReader r(data);
     auto headerSize = r.u32(0);
@@ -61,9 +66,7 @@ Result<Icon> decodeDib(std::span<const std::uint8_t> data) {
     if (width < 1 || height < 1)
         return failure(Fault::DamagedImage,
                        "size " + std::to_string(width) + " x " + std::to_string(height));
-    if (width > kMaxDibDimension || height > kMaxDibDimension)
-        return failure(Fault::CapReached,
-                       "images of " + std::to_string(kMaxDibDimension) + " pixels a side");
+    if (width > kMaxDibDimension || height > kMaxDibDimension) return sideCapFailure();
     const int w = width, h = int(height);
     auto compressionKind = [&] {
         return "compression " + std::to_string(compression) + " at " + std::to_string(bits) +
@@ -243,10 +246,19 @@ std::optional<int> storedImageDepth(std::span<const std::uint8_t> start) {
     return loadU16(start.data() + 14);
 }
 
-Result<Icon> decodeIconImage(std::span<const std::uint8_t> imageData) {
+std::optional<Failure> pastImageCaps(std::span<const std::uint8_t> imageData) {
     if (imageData.size() > kMaxImageBytes)
-        return failure(Fault::CapReached,
-                       std::to_string(kMaxImageBytes >> 20) + " MB of one image");
+        return capReached(Cap::ResourceBytes,
+                          std::to_string(kMaxImageBytes >> 20) + " MB of one image");
+    if (const auto png = pngStatedSize(imageData);
+        png && (png->width > std::uint32_t(kMaxDibDimension) ||
+                png->height > std::uint32_t(kMaxDibDimension)))
+        return sideCapFailure();
+    return std::nullopt;
+}
+
+Result<Icon> decodeIconImage(std::span<const std::uint8_t> imageData) {
+    if (auto past = pastImageCaps(imageData)) return *past;
     if (looksLikePng(imageData)) return decodePngIcon(imageData);
     return decodeDib(imageData);
 }

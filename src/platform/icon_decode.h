@@ -5,18 +5,22 @@
 #include <optional>
 #include <span>
 
+#include "platform/caps.h"
 #include "platform/failure.h"
 #include "platform/icon.h"
 
 namespace pellimar {
 
-// Caps on what a stored image may claim.
-inline constexpr int kMaxDibDimension = 1024;
-
 // One stored icon image (a BITMAPINFOHEADER DIB with its colour rows and AND mask,
 // or a PNG) decoded at its own size; why not when the data is damaged, of a kind
-// that is not read, or beyond the caps.
+// that is not read, or beyond the caps (kMaxImageBytes, kMaxDibDimension a side).
 Result<Icon> decodeIconImage(std::span<const std::uint8_t> imageData);
+
+// Why a stored image is past a cap by what it states, before it is decoded: more
+// than kMaxImageBytes, or a PNG of more than kMaxDibDimension pixels a side.
+// Nothing when it is not (it may still be damaged, or a DIB past the side cap,
+// which decoding tells).
+std::optional<Failure> pastImageCaps(std::span<const std::uint8_t> imageData);
 
 // The depth a stored image's own header states: a DIB's bit count, a PNG's bits
 // per pixel (bit depth times samples); nothing when the header cannot tell.

@@ -5,6 +5,7 @@
 #include <unordered_map>
 
 #include "platform/byte_reader.h"
+#include "platform/caps.h"
 #include "platform/icon_decode.h"
 #include "platform/png_codec.h"
 
@@ -18,8 +19,6 @@ constexpr std::uint64_t kGroupBytesRead = kGroupHeaderSize + kMaxImagesPerIcon *
 // The loader maps at most this many sections of an image; every address lookup
 // walks the table, so a longer one would multiply the work of each resource by it.
 constexpr std::uint64_t kMaxSections = 96;
-// The characters of resource names one file may make us hold.
-constexpr std::size_t kMaxNameUnitsPerFile = 1 << 20;
 // Image ranges this close are read as one; larger gaps are not worth reading.
 constexpr std::uint64_t kJoinGap = 64;
 // One read joins images up to this many bytes (a single image may be larger).
@@ -184,8 +183,21 @@ struct IconSet::Reader {
     bool nameCapNoted = false;
     std::size_t variantsLeft = kMaxLanguageVariants;
     bool variantCapNoted = false;
+    bool groupCapNoted = false;
 
     void note(Failure f) { set.notes_.push_back(std::move(f)); }
+
+    // A group that states more images than are read of one: noted for the first
+    // such group of a file (a file may have thousands).
+    void noteGroupCap(const IconGroup& group) {
+        if (group.statedCount <= kMaxImagesPerIcon || groupCapNoted) return;
+        groupCapNoted = true;
+        const char* word = group.identity.kind == ResourceKind::Icon ? "icon " : "cursor ";
+        note(capReached(Cap::ImagesPerGroup,
+                        std::to_string(kMaxImagesPerIcon) + " images of one group (it states " +
+                            std::to_string(group.statedCount) + "; the rest are left out)")
+                 .within(word + std::to_string(group.identity.position)));
+    }
 
     // The depth of an image whose entry leaves the bit count 0: what its own
     // header (`head`, its first bytes) says, else what the colour count needs.
@@ -241,6 +253,7 @@ struct IconSet::Reader {
             return;
         }
         imagesHeld += int(parsed.entries.size());
+        noteGroupCap(group);
         group.images.reserve(parsed.entries.size());
         for (const IconDirEntry& e : parsed.entries) {
             StoredImage image;
@@ -313,9 +326,9 @@ struct IconSet::Reader {
             kept = nameUnitsLeft;
             if (!nameCapNoted) {
                 nameCapNoted = true;
-                note(failure(Fault::CapReached, std::to_string(kMaxNameUnitsPerFile) +
-                                                    " characters of resource names of one file; "
-                                                    "the groups after are not named"));
+                note(capReached(Cap::NameCharacters, std::to_string(kMaxNameUnitsPerFile) +
+                                                         " characters of resource names of one "
+                                                         "file; the groups after are not named"));
             }
             if (kept == 0) return false;
         }
@@ -324,8 +337,8 @@ struct IconSet::Reader {
     }
 
     Failure capFailure() {
-        Failure f = failure(Fault::CapReached, std::to_string(kMaxImagesPerFile) +
-                                                   " images read of one file's groups");
+        Failure f = capReached(Cap::ImagesPerFile, std::to_string(kMaxImagesPerFile) +
+                                                       " images read of one file's groups");
         if (!capNoted) {
             capNoted = true;
             note(f);
@@ -355,6 +368,7 @@ struct IconSet::Reader {
         IconGroup group;
         group.identity.kind = kind;
         group.statedCount = *count;
+        noteGroupCap(group);
         for (std::uint64_t i = 0; i < entries; ++i) {
             const std::uint8_t* p = directory->data() + i * kIcoEntrySize;
             StoredImage image;
@@ -372,8 +386,8 @@ struct IconSet::Reader {
                 image.failure =
                     failure(Fault::BadValue, "image size 0", kIcoHeaderSize + i * kIcoEntrySize);
             else if (image.length > kMaxImageBytes)
-                image.failure = failure(Fault::CapReached,
-                                        std::to_string(kMaxImageBytes >> 20) + " MB of one image");
+                image.failure = capReached(
+                    Cap::ResourceBytes, std::to_string(kMaxImageBytes >> 20) + " MB of one image");
             else if (!r.has(image.offset, image.length))
                 image.failure = failure(Fault::CutOff, "image data", image.offset);
             std::array<std::uint8_t, 40> buffer;
@@ -437,8 +451,8 @@ struct IconSet::Reader {
         const auto rva = r.u32(root + target), size = r.u32(root + target + 4);
         if (!rva || !size) return failure(Fault::CutOff, "resource data entry", root + target);
         if (*size > kMaxImageBytes)
-            return failure(Fault::CapReached,
-                           std::to_string(kMaxImageBytes >> 20) + " MB of one resource");
+            return capReached(Cap::ResourceBytes,
+                              std::to_string(kMaxImageBytes >> 20) + " MB of one resource");
         const auto offset = map.toOffset(*rva, *size);
         if (!offset) return failure(Fault::BadValue, "resource address", root + target);
         if (!r.has(*offset, *size)) return failure(Fault::CutOff, "resource data", *offset);
@@ -455,9 +469,9 @@ struct IconSet::Reader {
         std::size_t kept = std::min<std::size_t>(*length, kMaxResourceNameLength);
         if (kept < *length && !nameCutNoted) {
             nameCutNoted = true;
-            note(failure(Fault::CapReached, "resource names are cut to " +
-                                                std::to_string(kMaxResourceNameLength) +
-                                                " characters"));
+            note(capReached(Cap::NameLength, "resource names are cut to " +
+                                                 std::to_string(kMaxResourceNameLength) +
+                                                 " characters"));
         }
         if (!takeNameUnits(kept)) return std::nullopt;
         std::vector<std::uint8_t> raw(kept * 2);
@@ -601,10 +615,10 @@ struct IconSet::Reader {
             if (variantsLeft == 0) {
                 if (!variantCapNoted) {
                     variantCapNoted = true;
-                    note(failure(Fault::CapReached,
-                                 std::to_string(kMaxLanguageVariants) +
-                                     " further languages of one file's resources; the rest "
-                                     "are left out"));
+                    note(capReached(Cap::LanguageVariants,
+                                    std::to_string(kMaxLanguageVariants) +
+                                        " further languages of one file's resources; the rest "
+                                        "are left out"));
                 }
                 break;
             }
@@ -663,8 +677,8 @@ struct IconSet::Reader {
             // The last resource of a file is often not padded to the full alignment.
             length = std::min<std::uint64_t>(length, r.size() - offset);
             if (length > kMaxImageBytes)
-                return failure(Fault::CapReached,
-                               std::to_string(kMaxImageBytes >> 20) + " MB of one resource");
+                return capReached(Cap::ResourceBytes,
+                                  std::to_string(kMaxImageBytes >> 20) + " MB of one resource");
             return Located{offset, length, std::nullopt};
         };
         auto nameAt = [&](std::uint16_t id) -> std::optional<ResourceName> {
@@ -851,8 +865,8 @@ void IconSet::loadImages(std::vector<StoredImage*>& images) {
         }
         std::optional<Failure> failed;
         if (held_ + (end - start) > kMaxHeldImageBytes) {
-            failed = failure(Fault::CapReached, std::to_string(kMaxHeldImageBytes >> 20) +
-                                                    " MB of image data held of one file");
+            failed = capReached(Cap::HeldImageBytes, std::to_string(kMaxHeldImageBytes >> 20) +
+                                                         " MB of image data held of one file");
         } else {
             auto bytes =
                 source_.fetch(start, end - start, std::max(kMaxImageBytes, kMaxJoinedRead));

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "platform/byte_source.h"
+#include "platform/caps.h"
 #include "platform/failure.h"
 #include "platform/ico_file.h"
 #include "platform/icon.h"
@@ -34,22 +35,6 @@ inline constexpr std::uint16_t kRtCursor = 1;
 inline constexpr std::uint16_t kRtIcon = 3;
 inline constexpr std::uint16_t kRtGroupCursor = 12;
 inline constexpr std::uint16_t kRtGroupIcon = 14;
-
-// Caps on what one file can make the readers do. Past one, the rest is left out
-// and the set says so in its notes (or the image or group in its failure).
-// The images read of all groups of one file together: a file may name one image
-// from each of 131,070 groups of 65,535 entries.
-inline constexpr int kMaxImagesPerFile = 65536;
-// The image bytes one set holds in memory at once.
-inline constexpr std::uint64_t kMaxHeldImageBytes = 256ull << 20;
-// What a long run over one file's groups (extracting, saving rows) lets a set hold
-// beside the group it is working on before it lets go of the images read.
-inline constexpr std::uint64_t kHeldImageBudget = 64ull << 20;
-// The characters of a resource name that are kept.
-inline constexpr std::size_t kMaxResourceNameLength = 256;
-// The further languages of resources (after the first of each group or image)
-// read of one file.
-inline constexpr std::size_t kMaxLanguageVariants = 65536;
 
 // A resource's name: a number or a text.
 struct ResourceName {
@@ -100,6 +85,11 @@ struct IconGroup {
     std::vector<StoredImage> images;  // at most kMaxImagesPerIcon, in the directory's order
     // Why the group's directory cannot be read; it then has no images.
     std::optional<Failure> failure;
+
+    // Whether the file's images cap was reached before this group: the reading
+    // of the file stopped there, and this group and those after it are left out.
+    // Every other failure leaves out this group alone.
+    bool pastImagesCap() const { return failure && failure->cap == Cap::ImagesPerFile; }
 };
 
 class IconSet {
@@ -133,7 +123,9 @@ class IconSet {
     const IconGroup& loadOtherLanguage(ResourceKind kind, int index);
     // The size of the file read, in bytes.
     std::uint64_t fileSize() const { return source_.size(); }
-    // What was left out while reading, with why: directories cut off, caps reached.
+    // What was left out while reading, with why: directories cut off, caps
+    // (platform/caps.h) reached. A cap that leaves out an image or a group is
+    // told in its `failure` instead.
     const std::vector<Failure>& notes() const { return notes_; }
 
     // Loads the bytes of image `image` of group `index` (every image of it when

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "platform/caps.h"
 #include "platform/icon_decode.h"
 
 namespace pellimar {
@@ -62,7 +63,9 @@ std::vector<ImageFacts> factsOfGroup(const IconGroup& group) {
 Result<Icon> resized(Result<Icon> icon, int size) {
     if (!icon || (icon->width == size && icon->height == size)) return icon;
     Icon out = resizeIcon(*icon, size, size);
-    if (out.empty()) return failure(Fault::CapReached, "pictures of 4096 pixels a side");
+    if (out.empty())
+        return capReached(Cap::PictureSide,
+                          "pictures of " + std::to_string(kMaxPngDimension) + " pixels a side");
     return out;
 }
 

@@ -11,15 +11,11 @@
 #include <jerror.h>
 
 #include "platform/atomic_file.h"
+#include "platform/caps.h"
 
 namespace pellimar {
 
 namespace {
-
-constexpr int kMaxSide = 8192;
-// Real progressive files use about ten scans; a file of thousands of tiny scans
-// makes the decoder redo the whole picture for each.
-constexpr int kMaxScans = 256;
 
 // libjpeg reports errors by calling error_exit, which must not return: it jumps
 // back into the plain C frames below, which hold no C++ objects.
@@ -41,7 +37,7 @@ extern "C" void jpegNoteEnd(j_common_ptr cinfo, int level) {
     if (level < 0 && err->mgr.msg_code == JWRN_JPEG_EOF) err->dataEnded = true;
 }
 extern "C" void jpegLimitScans(j_common_ptr cinfo) {
-    if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxScans)
+    if (reinterpret_cast<j_decompress_ptr>(cinfo)->input_scan_number > kMaxJpegScans)
         jpegErrorExit(cinfo);
 }
 
@@ -102,7 +98,8 @@ int decompressRgb(const unsigned char* data, unsigned long size, unsigned char**
     cinfo.progress = &progress;
     jpeg_mem_src(&cinfo, data, size);
     if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK || cinfo.image_width == 0 ||
-        cinfo.image_height == 0 || cinfo.image_width > kMaxSide || cinfo.image_height > kMaxSide) {
+        cinfo.image_height == 0 || cinfo.image_width > kMaxJpegSide ||
+        cinfo.image_height > kMaxJpegSide) {
         jpeg_destroy_decompress(&cinfo);
         return 0;
     }
@@ -139,7 +136,7 @@ int decompressRgb(const unsigned char* data, unsigned long size, unsigned char**
 }  // namespace
 
 std::vector<std::uint8_t> encodeJpeg(const RgbImage& image, int quality) {
-    if (image.empty() || image.width > kMaxSide || image.height > kMaxSide ||
+    if (image.empty() || image.width > kMaxJpegSide || image.height > kMaxJpegSide ||
         image.pixels.size() < std::size_t(image.width) * image.height)
         return {};
     std::vector<unsigned char> rgb(std::size_t(image.width) * image.height * 3);

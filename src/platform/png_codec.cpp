@@ -167,18 +167,34 @@ std::optional<RgbaImage> decodePng(std::span<const std::uint8_t> bytes, int maxD
     return image;
 }
 
-std::optional<PngHeader> readPngHeader(std::span<const std::uint8_t> bytes, int maxDimension) {
-    // Signature, then the IHDR chunk: length 13, "IHDR", width, height (big-endian),
-    // bit depth, colour type.
-    if (!looksLikePng(bytes) || bytes.size() < 8 + 8 + 13) return std::nullopt;
+namespace {
+
+std::uint32_t big32(const std::uint8_t* q) {
+    return std::uint32_t(q[0]) << 24 | std::uint32_t(q[1]) << 16 | std::uint32_t(q[2]) << 8 | q[3];
+}
+
+// Signature, then the IHDR chunk: length 13, "IHDR", width, height (big-endian),
+// bit depth, colour type. Its fields, or nothing.
+const std::uint8_t* headerChunk(std::span<const std::uint8_t> bytes) {
+    if (!looksLikePng(bytes) || bytes.size() < 8 + 8 + 13) return nullptr;
     const std::uint8_t* p = bytes.data() + 8;
-    auto big32 = [](const std::uint8_t* q) {
-        return std::uint32_t(q[0]) << 24 | std::uint32_t(q[1]) << 16 | std::uint32_t(q[2]) << 8 |
-               q[3];
-    };
-    if (big32(p) != 13 || std::memcmp(p + 4, "IHDR", 4) != 0) return std::nullopt;
-    const std::uint32_t w = big32(p + 8), h = big32(p + 12);
-    const int depth = p[16], colourType = p[17];
+    if (big32(p) != 13 || std::memcmp(p + 4, "IHDR", 4) != 0) return nullptr;
+    return p + 8;
+}
+
+}  // namespace
+
+std::optional<PngSize> pngStatedSize(std::span<const std::uint8_t> bytes) {
+    const std::uint8_t* fields = headerChunk(bytes);
+    if (!fields) return std::nullopt;
+    return PngSize{big32(fields), big32(fields + 4)};
+}
+
+std::optional<PngHeader> readPngHeader(std::span<const std::uint8_t> bytes, int maxDimension) {
+    const std::uint8_t* p = headerChunk(bytes);
+    if (!p) return std::nullopt;
+    const std::uint32_t w = big32(p), h = big32(p + 4);
+    const int depth = p[8], colourType = p[9];
     static const int samples[7] = {1, 0, 3, 1, 2, 0, 4};
     if (colourType > 6 || samples[colourType] == 0) return std::nullopt;
     if (depth != 1 && depth != 2 && depth != 4 && depth != 8 && depth != 16) return std::nullopt;

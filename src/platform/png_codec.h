@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-namespace pellimar {
+#include "platform/caps.h"
 
-inline constexpr int kMaxPngDimension = 4096;
+namespace pellimar {
 
 struct RgbaImage {
     int width = 0;
@@ -37,6 +37,13 @@ struct PngHeader {
 };
 std::optional<PngHeader> readPngHeader(std::span<const std::uint8_t> bytes,
                                        int maxDimension = kMaxPngDimension);
+
+// The width and height a PNG's IHDR chunk states, whatever they are; nothing when
+// the bytes do not start with a PNG signature and an IHDR chunk.
+struct PngSize {
+    std::uint32_t width = 0, height = 0;
+};
+std::optional<PngSize> pngStatedSize(std::span<const std::uint8_t> bytes);
 
 // Encodes 8-bit RGBA as a PNG (fast compression: icons are small); nothing when
 // libpng fails.

@@ -11,15 +11,13 @@
 #include <vector>
 
 #include "platform/atomic_file.h"
+#include "platform/caps.h"
 
 namespace pellimar {
 namespace fs = std::filesystem;
 
 namespace {
 
-// Settings files are a few hundred bytes; anything far beyond that is not ours
-// to parse whole.
-constexpr std::uintmax_t kMaxProfileBytes = 4 * 1024 * 1024;
 constexpr std::size_t kMaxValueChars = 2047;
 
 struct Line {

@@ -31,6 +31,7 @@
 #include "core/window_placement.h"
 #include "platform/atomic_file.h"
 #include "platform/bmp_file.h"
+#include "platform/caps.h"
 #include "platform/icon_decode.h"
 #include "platform/icon_encoder.h"
 #include "platform/icon_png.h"

@@ -44,11 +44,6 @@ std::filesystem::path saveTargetName(const std::filesystem::path& chosen, const 
 // What a status panel of `width` characters shows of a path: the first 25
 // characters and "..." when it is longer than the panel.
 QString shortenedSourcePath(const QString& path, int width = 50);
-// The thumbnail pictures one viewer holds at most; the images past them show as
-// empty cells, and the viewer says so.
-inline constexpr int kMaxThumbnailPictures = 256;
-inline constexpr std::uint64_t kMaxThumbnailBytes = 32ull << 20;
-
 // What the viewer is showing: the icon file (empty for a group handed in), the
 // icon and its image count.
 struct ViewerState {

@@ -8,6 +8,8 @@
 #include <new>
 #include <stdexcept>
 
+#include "platform/caps.h"
+
 namespace pellimar {
 
 namespace {

@@ -18,9 +18,6 @@ class QPainter;
 
 namespace pellimar {
 
-// The most bytes one picture takes from a file or stream.
-inline constexpr qint64 kMaxPictureBytes = 64LL * 1024 * 1024;
-
 // What cutting a GIF down to one frame gives.
 struct GifCut {
     QByteArray data;              // what the decoder is handed

@@ -1,14 +1,17 @@
 #include "core/folder_walk.h"
 #include "core/file_names.h"
 
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 
 #include <fstream>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -249,17 +252,152 @@ TEST(CollectFiles, FoldersThatCannotBeReadAreSkipped) {
     EXPECT_TRUE(none.empty());
 }
 
+// What a walk found and left out, each as a line, for a walk in another process.
+std::string walkLines(const fs::path& root) {
+    std::vector<fs::path> list;
+    std::string lines;
+    WalkHooks hooks;
+    hooks.skipped = [&](const SkippedFolder& s) {
+        lines += "skipped " + s.path.filename().string() + ": " + skippedFolderReason(s) + "\n";
+    };
+    collectFiles(root, kAll, list, hooks);
+    for (const auto& p : list) lines += "found " + p.filename().string() + "\n";
+    return lines;
+}
+
+// The walk's lines as user 1001 sees the tree (root reads every folder, and the
+// tests run as root), or nothing when this process cannot take another user.
+std::optional<std::string> walkLinesAsAnotherUser(const fs::path& root) {
+    if (::geteuid() != 0) return std::nullopt;
+    int out[2];
+    if (::pipe(out) != 0) return std::nullopt;
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(out[0]);
+        int status = 1;
+        if (::setgroups(0, nullptr) == 0 && ::setresgid(1001, 1001, 1001) == 0 &&
+            ::setresuid(1001, 1001, 1001) == 0) {
+            const std::string lines = walkLines(root);
+            status = ::write(out[1], lines.data(), lines.size()) == ssize_t(lines.size()) ? 0 : 1;
+        }
+        ::_exit(status);
+    }
+    ::close(out[1]);
+    std::string got;
+    char buffer[4096];
+    for (ssize_t n; (n = ::read(out[0], buffer, sizeof buffer)) > 0;) got.append(buffer, n);
+    ::close(out[0]);
+    int status = 0;
+    if (child < 0 || ::waitpid(child, &status, 0) != child || !WIFEXITED(status) ||
+        WEXITSTATUS(status) != 0)
+        return std::nullopt;
+    return got;
+}
+
 TEST(CollectFiles, FolderWithoutReadPermissionIsSkipped) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root reads every folder";
     ScratchTree t;
     t.folder("closed");
     t.file("closed/x.exe");
     t.file("open.exe");
+    fs::permissions(t.root(), fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                  fs::perms::others_read | fs::perms::others_exec);
     fs::permissions(t.root() / "closed", fs::perms::none);
-    std::vector<fs::path> list;
-    collectFiles(t.root(), kAll, list);
+    std::optional<std::string> seen;
+    if (::geteuid() == 0) {
+        seen = walkLinesAsAnotherUser(t.root());
+        ASSERT_TRUE(seen) << "the walk as user 1001 did not run";
+    } else {
+        seen = walkLines(t.root());
+    }
     fs::permissions(t.root() / "closed", fs::perms::owner_all);
-    EXPECT_EQ(names(list), std::vector<std::string>{"open.exe"});
+    EXPECT_EQ(*seen, "skipped closed: cannot open: Permission denied\nfound open.exe\n");
+}
+
+// A folder listed as a folder and swapped for a link to another before the walk
+// opens it is refused as every link to a folder is: never entered, and told.
+TEST(CollectFiles, AFolderSwappedForALinkDuringTheWalkIsNotEntered) {
+    ScratchTree outside;
+    outside.file("outside.exe");
+    ScratchTree t;
+    t.file("sub/inside.exe");
+    t.file("top.exe");
+    t.link("plain", outside.root().string());  // a link to a folder from the start
+    std::vector<fs::path> list;
+    std::vector<SkippedFolder> skipped;
+    WalkHooks hooks;
+    hooks.beforeOpen = [&](const fs::path& folder) {
+        if (folder != t.root() / "sub") return;
+        fs::rename(folder, t.root() / "moved");
+        fs::create_directory_symlink(outside.root(), folder);
+    };
+    hooks.skipped = [&](const SkippedFolder& s) { skipped.push_back(s); };
+    collectFiles(t.root(), kAll, list, hooks);
+    EXPECT_EQ(names(list), std::vector<std::string>{"top.exe"});
+    ASSERT_EQ(skipped.size(), 2u);
+    std::sort(skipped.begin(), skipped.end(),
+              [](const SkippedFolder& a, const SkippedFolder& b) { return a.path < b.path; });
+    EXPECT_EQ(skipped[0].path, t.root() / "plain");
+    EXPECT_EQ(skipped[1].path, t.root() / "sub");
+    for (const SkippedFolder& s : skipped) {
+        EXPECT_EQ(s.why, FolderSkip::Link) << s.path;
+        EXPECT_EQ(skippedFolderReason(s), "a link to a folder: not followed");
+    }
+}
+
+// The walk comes back up from a folder through "..", and takes what it finds
+// there only when it is the folder it left: a folder moved while the walk is
+// inside it does not lead the walk elsewhere, and one replaced is told.
+TEST(CollectFiles, FoldersMovedWhileTheWalkIsInsideThemLeadItNowhereElse) {
+    for (const bool replaced : {false, true}) {
+        SCOPED_TRACE(replaced ? "a replaced" : "a/b moved out of a");
+        ScratchTree t;
+        for (int i = 0; i < 8; ++i) t.file("a/before" + std::to_string(i) + ".exe");
+        t.file("a/b/c/deep.exe");
+        for (int i = 0; i < 8; ++i) {
+            t.file("a/after" + std::to_string(i) + ".exe");
+            t.file("a/later" + std::to_string(i) + "/in" + std::to_string(i) + ".exe");
+        }
+        t.file("top.exe");
+        // The files of a listed after b, and those in its folders listed after b:
+        // the walk reaches them on its way back from b, the folders by a's own
+        // descriptor.
+        std::set<std::string> afterB, rest{"deep.exe", "top.exe"};
+        bool pastB = false, folderAfterB = false;
+        for (const std::string& name : t.listingOrder("a")) {
+            if (name == "b") pastB = true;
+            std::string file = name;
+            if (name.starts_with("later")) {
+                file = "in" + name.substr(5) + ".exe";
+                folderAfterB |= pastB;
+            }
+            if (file.ends_with(".exe")) (pastB ? afterB : rest).insert(file);
+        }
+        ASSERT_TRUE(folderAfterB);
+        std::vector<fs::path> list;
+        std::vector<SkippedFolder> skipped;
+        WalkHooks hooks;
+        hooks.beforeOpen = [&](const fs::path& folder) {
+            if (folder != t.root() / "a/b/c") return;
+            fs::rename(t.root() / "a/b", t.root() / "b2");  // b's ".." is now the root
+            if (!replaced) return;
+            fs::rename(t.root() / "a", t.root() / "a-old");
+            fs::create_directory(t.root() / "a");
+        };
+        hooks.skipped = [&](const SkippedFolder& s) { skipped.push_back(s); };
+        collectFiles(t.root(), kAll, list, hooks);
+        const auto got = names(list);
+        std::set<std::string> expected = rest;
+        if (!replaced) expected.insert(afterB.begin(), afterB.end());
+        EXPECT_EQ(std::set<std::string>(got.begin(), got.end()), expected);
+        EXPECT_EQ(got.size(), expected.size());
+        if (replaced) {
+            ASSERT_EQ(skipped.size(), 1u);
+            EXPECT_EQ(skipped[0].path, t.root() / "a");
+            EXPECT_EQ(skipped[0].why, FolderSkip::Changed);
+        } else {
+            EXPECT_TRUE(skipped.empty());
+        }
+    }
 }
 
 TEST(CollectFiles, NoDepthLimit) {

@@ -6,6 +6,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTest>
@@ -24,6 +25,7 @@
 #include "app/window_controls.h"
 #include "core/paths.h"
 #include "core/settings.h"
+#include "platform/icon_set.h"
 #include "platform/private_profile.h"
 #include "support/fixtures.h"
 #include "support/scripted_desktop.h"
@@ -362,6 +364,30 @@ TEST_F(MainWindowScanTest, AnErrorThatEndsTheScanIsToldAndTheRowsBeforeItStay) {
     EXPECT_EQ(form.statusText(3), QString("Icons: %1").arg(form.rowCount()));
     EXPECT_TRUE(control<QToolButton>(form, "scanButton")->isEnabled());
     EXPECT_TRUE(control<QToolButton>(form, "stopButton")->isHidden());
+}
+
+// A group whose directory is past the cap of one resource gives no row and says
+// why; the groups after it are rows all the same. A link to a folder in the tree
+// is not followed, and that is told too.
+TEST_F(MainWindowScanTest, AGroupPastACapOfItsOwnIsToldAndTheOthersAreRows) {
+    Bytes lib = library(4);
+    put32(lib, dataEntryOf(lib, kRtGroupIcon, 1) + 4, 80u << 20);
+    put("wine.dll", lib);
+    ScratchTree outside;
+    outside.file("outside.dll", library(1));
+    tree.link("z:", outside.root().string());
+    scan();
+    EXPECT_EQ(captions(),
+              (std::vector<std::string>{"wine.dll-001", "wine.dll-003", "wine.dll-004"}));
+    const QString told = control<QLabel>(form, "progressLabel")->text();
+    EXPECT_TRUE(
+        told.contains("1 icons could not be read (first: wine.dll: icon 2: stopped at a "
+                      "limit: 64 MB of one resource)"))
+        << told.toStdString();
+    EXPECT_TRUE(told.contains("1 folders were not looked in (first: " +
+                              QString::fromStdString((tree.root() / "z:").string()) +
+                              ": a link to a folder: not followed)"))
+        << told.toStdString();
 }
 
 // A loader that holds the scan on the first icon until the test lets it go, so

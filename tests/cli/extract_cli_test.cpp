@@ -12,6 +12,7 @@
 
 #include "cli/icons_cli.h"
 #include "command_outcome.h"
+#include "platform/caps.h"
 #include "platform/ico_file.h"
 #include "platform/icon_decode.h"
 #include "platform/icon_png.h"
@@ -244,6 +245,21 @@ TEST_F(ExtractFixture, FoldersAreWalkedAsTheScanWalksThemAndNoNameIsWrittenTwice
               (std::vector<std::string>{"twice.dll-0-16x16-24.png", "twice.dll-0-16x16-24~2.png"}));
 }
 
+// A folder the walk leaves out is named with why; a link to a folder is not
+// followed, which is no failure.
+TEST_F(ExtractFixture, FoldersLeftOutOfTheWalkAreNamedInNotes) {
+    fs::create_directories(dir.path() / "tree");
+    fs::create_directories(dir.path() / "elsewhere");
+    dir.write("tree/lib.dll", fx::makePe({{{small}}}));
+    dir.write("elsewhere/far.dll", fx::makePe({{{four}}}));
+    fs::create_directory_symlink(dir.path() / "elsewhere", dir.path() / "tree" / "z:");
+    const Outcome r = extract({"-r", "-o", out.string(), (dir.path() / "tree").string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(namesIn(out), (std::vector<std::string>{"lib.dll-0.ico"}));
+    EXPECT_EQ(r.err, "pellimar-cli extract: note: " + (dir.path() / "tree" / "z:").string() +
+                         ": a link to a folder: not followed\n");
+}
+
 TEST_F(ExtractFixture, JsonRecordsOneLineAFile) {
     auto dll = library("lib.dll");
     Outcome r = extract({"--json", "-o", out.string(), dll.string()});
@@ -354,7 +370,7 @@ TEST(CliExtract, AFileStatingHugeCountsGivesABoundedRunWithANote) {
     const Outcome r =
         extract({file.string(), "--out", out.string(), "--format", "bmp", "--size", "1"});
     EXPECT_EQ(r.status, 1) << r.err;  // a cap reached is a failure to extract all
-    const std::size_t groupsWritten = cli::kMaxListedImages / 256;
+    const std::size_t groupsWritten = std::size_t(kMaxImagesPerFile) / 256;
     EXPECT_EQ(namesIn(out).size(), groupsWritten);
     EXPECT_NE(r.err.find("extraction stops after 65536 images, before icon 256 of 300"),
               std::string::npos)

@@ -10,6 +10,7 @@
 
 #include "cli/icons_cli.h"
 #include "cli/save_cli.h"
+#include "platform/caps.h"
 #include "platform/ico_file.h"
 #include "support/fixtures.h"
 
@@ -101,7 +102,7 @@ TEST(CliList, HugeStatedCountsGiveABoundedListingWithNotes) {
     EXPECT_LT(text.size(), 2u * 1024 * 1024);
     EXPECT_EQ(text.substr(0, text.find('\n')), file.string() + ": 65535");
     const auto lines = std::count(text.begin(), text.end(), '\n');
-    EXPECT_EQ(lines, 1 + long(cli::kMaxListedImages) / kMaxImagesPerIcon);
+    EXPECT_EQ(lines, 1 + long(kMaxImagesPerFile) / kMaxImagesPerIcon);
     std::string one = " 32x32@32";
     std::string row = "0 id:1";
     for (int i = 0; i < kMaxImagesPerIcon; ++i) row += one;

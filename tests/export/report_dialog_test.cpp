@@ -9,6 +9,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QTest>
+#include <cerrno>
 
 #include "platform/bmp_file.h"
 #include "platform/jpeg_file.h"
@@ -124,7 +125,7 @@ TEST(ReportForm, ListsWhatWasNotSavedWithWhy) {
     const int fullHeight = form.fileList->height();
 
     form.report().addSkippedRow("set.ico-003: its image is 256 x 256, and that size is not chosen");
-    form.report().addUnreadableRow("gone.dll-001: cannot open: No such file or directory");
+    form.report().addUnreadableRow("gone.dll-001", systemFailure(Fault::CannotOpen, ENOENT));
     form.report().addKept("a-002.ico");
     form.report().stopByRequest(3, 1500);
     form.showLastRun();

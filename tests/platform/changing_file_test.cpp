@@ -243,6 +243,7 @@ TEST(ByteSource, FetchReadsTheRangeAloneOrSaysWhyNot) {
     const auto overCap = source->fetch(0, 5000, 4096);
     ASSERT_FALSE(overCap);
     EXPECT_EQ(overCap.failure().fault, Fault::CapReached);
+    EXPECT_EQ(overCap.failure().cap, Cap::OneRead);
 
     std::uint8_t head[4] = {};
     ASSERT_TRUE(source->peek(4094, 4, head));  // across two blocks

@@ -161,6 +161,8 @@ TEST(HostileImages, GiveAFailureThatSaysWhy) {
         const Result<Icon> icon = decodeIconImage(c.bytes);
         ASSERT_FALSE(icon) << c.name;
         EXPECT_EQ(icon.failure().fault, c.fault) << c.name;
+        EXPECT_EQ(icon.failure().cap, c.fault == Fault::CapReached ? Cap::ImageSide : Cap::None)
+            << c.name;
         EXPECT_EQ(icon.failure().message().rfind(c.message, 0), 0u)
             << c.name << ": " << icon.failure().message();
     }
@@ -168,11 +170,20 @@ TEST(HostileImages, GiveAFailureThatSaysWhy) {
 
 TEST(HostileImages, PngBeyondTheSizeCapIsRefused) {
     Bytes png = pngImage(solidIcon(4, 4, 0xFF123456)).data;
-    // IHDR width at 16, big-endian; the CRC is wrong too, either way it must be refused.
+    // IHDR width at 16, big-endian; the CRC is wrong too, but what it states is
+    // past the cap before any of it is decoded, and that is what is told.
     png[16] = 0, png[17] = 0, png[18] = 0x20, png[19] = 0x00;
     const Result<Icon> icon = decodeIconImage(png);
     ASSERT_FALSE(icon);
-    EXPECT_EQ(icon.failure().fault, Fault::DamagedImage);
+    EXPECT_EQ(icon.failure().fault, Fault::CapReached);
+    EXPECT_EQ(icon.failure().cap, Cap::ImageSide);
+    EXPECT_EQ(icon.failure().message(), "stopped at a limit: images of 1024 pixels a side");
+    EXPECT_EQ(pastImageCaps(png)->cap, Cap::ImageSide);
+    // A header that cannot be read is damage, not a cap.
+    png[12] = 'X';
+    ASSERT_FALSE(decodeIconImage(png));
+    EXPECT_EQ(decodeIconImage(png).failure().fault, Fault::DamagedImage);
+    EXPECT_FALSE(pastImageCaps(png));
 }
 
 // A PNG of a few kilobytes can claim 4096 x 4096 pixels, and each load would
@@ -180,8 +191,12 @@ TEST(HostileImages, PngBeyondTheSizeCapIsRefused) {
 TEST(HostileImages, PngIconsShareTheDibSizeCap) {
     EXPECT_EQ(decoded(pngImage(solidIcon(kMaxDibDimension, 1, 0xFF123456)).data).width,
               kMaxDibDimension);
-    EXPECT_FALSE(decodeIconImage(pngImage(solidIcon(kMaxDibDimension + 1, 1, 0xFF123456)).data));
-    EXPECT_FALSE(decodeIconImage(pngImage(solidIcon(1, kMaxDibDimension + 1, 0xFF123456)).data));
+    for (const Icon& picture :
+         {solidIcon(kMaxDibDimension + 1, 1, 0xFF123456), solidIcon(1, kMaxDibDimension + 1, 0)}) {
+        const Result<Icon> icon = decodeIconImage(pngImage(picture).data);
+        ASSERT_FALSE(icon);
+        EXPECT_EQ(icon.failure().cap, Cap::ImageSide) << icon.failure().message();
+    }
 }
 
 TEST(HostileImages, ImagesOverTheLargestImageAreNotLookedAt) {
@@ -191,6 +206,7 @@ TEST(HostileImages, ImagesOverTheLargestImageAreNotLookedAt) {
     const Result<Icon> icon = decodeIconImage(huge);
     ASSERT_FALSE(icon);
     EXPECT_EQ(icon.failure().fault, Fault::CapReached);
+    EXPECT_EQ(icon.failure().cap, Cap::ResourceBytes);
     EXPECT_TRUE(decodeIconImage(std::span(huge).first(std::size_t(kMaxImageBytes))));
 }
 

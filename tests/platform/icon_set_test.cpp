@@ -62,20 +62,6 @@ void expectStored(const StoredImage& image, const Bytes& stored, bool aligned) {
     EXPECT_TRUE(std::equal(stored.begin(), stored.end(), image.data.begin()));
 }
 
-// Where, in a file made by makePe, the data entry (RVA, size) of resource number
-// `index` of `type`, as stored, lies.
-std::size_t dataEntryOf(const Bytes& pe, std::uint32_t type, std::size_t index) {
-    const std::size_t root = kResourceFileOffset;
-    const std::size_t types = std::size_t(get16(pe, root + 12)) + get16(pe, root + 14);
-    for (std::size_t t = 0; t < types; ++t) {
-        if (get32(pe, root + 16 + 8 * t) != type) continue;
-        const std::size_t typeDir = root + (get32(pe, root + 20 + 8 * t) & 0x7FFFFFFFu);
-        const std::size_t langDir = root + (get32(pe, typeDir + 16 + 8 * index + 4) & 0x7FFFFFFFu);
-        return root + get32(pe, langDir + 20);
-    }
-    throw std::logic_error("no resource of that type");
-}
-
 // Where the directory of `type` of a makePe file lies.
 std::size_t typeDirectoryOf(const Bytes& pe, std::uint32_t type) {
     const std::size_t root = kResourceFileOffset;
@@ -364,7 +350,7 @@ TEST(PeGroups, LongNamesAreCutWithANote) {
     ASSERT_TRUE(set) << why(set);
     EXPECT_EQ(set->icons()[0].identity.name->text, std::string(kMaxResourceNameLength, 'N'));
     ASSERT_EQ(set->notes().size(), 1u);
-    EXPECT_EQ(set->notes()[0].fault, Fault::CapReached);
+    EXPECT_EQ(set->notes()[0].cap, Cap::NameLength);
     EXPECT_EQ(set->notes()[0].message(),
               "stopped at a limit: resource names are cut to 256 characters");
     EXPECT_EQ(centre(iconAtSize(*set, 1, 32)), kGreen);
@@ -554,6 +540,7 @@ struct ReasonCase {
     Place place;
     Fault fault;
     std::string says;  // a part of the failure's message
+    Cap cap = Cap::None;
 };
 
 std::vector<ReasonCase> reasonCases() {
@@ -601,7 +588,7 @@ std::vector<ReasonCase> reasonCases() {
         {"image size 0", patched(ico, 6 + 8, 0), Place::Image, Fault::BadValue,
          "image size 0 is not valid"},
         {"image of 4 GB", patched(ico, 6 + 8, 0xFFFFFFFFu), Place::Image, Fault::CapReached,
-         "stopped at a limit: 64 MB of one image"},
+         "stopped at a limit: 64 MB of one image", Cap::ResourceBytes},
         {"a group names an id the file lacks", missing, Place::Image, Fault::MissingImage,
          "image resource 17476 is not in the file"},
         {"resource data past the end", pastEnd, Place::Image, Fault::CutOff,
@@ -612,7 +599,7 @@ std::vector<ReasonCase> reasonCases() {
          patched(withCursor, dataEntryOf(withCursor, kRtCursor, 0) + 4, 4), Place::Image,
          Fault::BadValue, "image size 0"},
         {"resource of 4 GB", patched(pe, dataEntryOf(pe, kRtIcon, 0) + 4, 0xFFFFFFFFu),
-         Place::Image, Fault::CapReached, "64 MB of one resource"},
+         Place::Image, Fault::CapReached, "64 MB of one resource", Cap::ResourceBytes},
         {"resource outside every section", patched(pe, dataEntryOf(pe, kRtIcon, 0), 0x90000000u),
          Place::Image, Fault::BadValue, "resource address is not valid"},
         {"group directory shorter than its header",
@@ -637,7 +624,7 @@ std::vector<ReasonCase> reasonCases() {
         {"NE alignment of 2^60", patched(ne, 0x80, 60, false), Place::Note, Fault::BadValue,
          "resource alignment is not valid"},
         {"65,536 images in one file", makeSharedGroupPe(300, 256), Place::Group, Fault::CapReached,
-         "stopped at a limit: 65536 images read of one file's groups"},
+         "stopped at a limit: 65536 images read of one file's groups", Cap::ImagesPerFile},
     };
 }
 
@@ -669,6 +656,7 @@ void expectReason(const ReasonCase& c) {
     }
     ASSERT_TRUE(found);
     EXPECT_EQ(found->fault, c.fault);
+    EXPECT_EQ(found->cap, c.cap);
     EXPECT_TRUE(contains(found->message(), c.says)) << found->message();
 }
 
@@ -876,7 +864,7 @@ TEST(Reasons, ManyGroupsAreReadOnceUpToTheImageCap) {
     for (int index : {65536, 100000, int(kEntries) - 1}) {
         const Result<Icon> icon = iconAtSize(*set, index, 32);
         ASSERT_FALSE(icon) << index;
-        EXPECT_EQ(icon.failure().fault, Fault::CapReached) << index;
+        EXPECT_EQ(icon.failure().cap, Cap::ImagesPerFile) << index;
     }
     set->loadAll();
     EXPECT_EQ(set->imageBytesRead(), image.size());
@@ -895,7 +883,12 @@ TEST(Caps, AGroupKeepsItsFirst256ImagesAndItsStatedCount) {
         EXPECT_EQ(group.images.size(), std::size_t(kMaxImagesPerIcon));
         EXPECT_FALSE(group.failure);
     }
-    EXPECT_TRUE(set->notes().empty());
+    // Said once a file, of the first group that states more.
+    ASSERT_EQ(set->notes().size(), 1u);
+    EXPECT_EQ(set->notes()[0].cap, Cap::ImagesPerGroup);
+    EXPECT_EQ(set->notes()[0].message(),
+              "icon 0: stopped at a limit: 256 images of one group (it states 300; the rest are "
+              "left out)");
 }
 
 // Every group of a file may carry a long name: the text one file makes the reader
@@ -921,9 +914,33 @@ TEST(Caps, ResourceNamesStopAtTheirCapWithANote) {
     EXPECT_EQ(named, 4096);
     EXPECT_FALSE(set->icons().back().identity.name);
     int capNotes = 0;
-    for (const Failure& note : set->notes())
-        capNotes += note.message().find("characters of resource names") != std::string::npos;
+    for (const Failure& note : set->notes()) capNotes += note.cap == Cap::NameCharacters;
     EXPECT_EQ(capNotes, 1);
+}
+
+// A group whose directory, or whose image, is a resource past the cap of one
+// resource is left out with that reason; the groups after it are read. Only the
+// images cap of the file stops the file.
+TEST(Caps, AGroupPastACapOfItsOwnHidesNoOtherGroup) {
+    const Bytes pe = makePe({coloured(kRed), coloured(kGreen), coloured(kBlue), coloured(kYellow)});
+    for (const std::uint32_t type : {std::uint32_t(kRtGroupIcon), std::uint32_t(kRtIcon)}) {
+        SCOPED_TRACE(type);
+        Bytes file = pe;
+        put32(file, dataEntryOf(file, type, 1) + 4, 80u << 20);  // 80 MB, inside no file
+        auto set = readSet(file);
+        ASSERT_TRUE(set) << why(set);
+        ASSERT_EQ(set->iconCount(), 4);
+        const std::uint32_t colours[] = {kRed, kGreen, kBlue, kYellow};
+        for (int i : {0, 2, 3}) EXPECT_EQ(centre(iconAtSize(*set, i, 32)), colours[i]) << i;
+        const Result<Icon> lost = iconAtSize(*set, 1, 32);
+        ASSERT_FALSE(lost);
+        EXPECT_EQ(lost.failure().cap, Cap::ResourceBytes);
+        EXPECT_NE(lost.failure().message().find("stopped at a limit: 64 MB of one resource"),
+                  std::string::npos)
+            << lost.failure().message();
+        EXPECT_FALSE(set->icons()[1].pastImagesCap());
+        EXPECT_TRUE(set->notes().empty());
+    }
 }
 
 TEST(Caps, GroupsPastTheImagesOfOneFileSayTheCapOnce) {
@@ -936,11 +953,13 @@ TEST(Caps, GroupsPastTheImagesOfOneFileSayTheCapOnce) {
     EXPECT_EQ(set->icons()[255].images.size(), 256u);
     for (std::size_t g = 256; g < 300; ++g) {
         ASSERT_TRUE(set->icons()[g].failure) << g;
-        EXPECT_EQ(set->icons()[g].failure->fault, Fault::CapReached);
+        EXPECT_EQ(set->icons()[g].failure->cap, Cap::ImagesPerFile);
+        EXPECT_TRUE(set->icons()[g].pastImagesCap());
         EXPECT_TRUE(set->icons()[g].images.empty());
     }
+    EXPECT_FALSE(set->icons()[255].pastImagesCap());
     ASSERT_EQ(set->notes().size(), 1u);
-    EXPECT_EQ(set->notes()[0].fault, Fault::CapReached);
+    EXPECT_EQ(set->notes()[0].cap, Cap::ImagesPerFile);
 }
 
 // ---- Loading ------------------------------------------------------------------
@@ -1102,7 +1121,7 @@ TEST(Loading, HeldImageBytesStopAtTheirCap) {
     EXPECT_EQ(set->imageBytesRead(), kMaxHeldImageBytes);
     for (int i = 0; i < 4; ++i) EXPECT_TRUE(images[std::size_t(i)].loaded()) << i;
     ASSERT_TRUE(images[4].failure);
-    EXPECT_EQ(images[4].failure->fault, Fault::CapReached);
+    EXPECT_EQ(images[4].failure->cap, Cap::HeldImageBytes);
     EXPECT_EQ(images[4].failure->message(),
               "stopped at a limit: 256 MB of image data held of one file");
 }

@@ -92,6 +92,18 @@ std::uint32_t get32(const Bytes& b, std::size_t at) {
     return get16(b, at) | (std::uint32_t(get16(b, at + 2)) << 16);
 }
 
+std::size_t dataEntryOf(const Bytes& pe, std::uint32_t type, std::size_t index) {
+    const std::size_t root = kResourceFileOffset;
+    const std::size_t types = std::size_t(get16(pe, root + 12)) + get16(pe, root + 14);
+    for (std::size_t t = 0; t < types; ++t) {
+        if (get32(pe, root + 16 + 8 * t) != type) continue;
+        const std::size_t typeDir = root + (get32(pe, root + 20 + 8 * t) & 0x7FFFFFFFu);
+        const std::size_t langDir = root + (get32(pe, typeDir + 16 + 8 * index + 4) & 0x7FFFFFFFu);
+        return root + get32(pe, langDir + 20);
+    }
+    throw std::logic_error("no resource of that type");
+}
+
 namespace {
 
 void append16(Bytes& b, std::uint16_t v) {

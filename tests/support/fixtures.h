@@ -138,6 +138,11 @@ Bytes makeNe(const std::vector<IconGroupSpec>& groups, int alignShift = 4);
 Bytes makeNe(const std::vector<IconGroupSpec>& groups, const std::vector<CursorGroupSpec>& cursors,
              int alignShift = 4);
 
+// Where, in a file made by makePe, the data entry (RVA, size) of resource number
+// `index` of resource type `type` (3 images, 14 icon groups...), as stored, lies:
+// patch its size at the result + 4.
+std::size_t dataEntryOf(const Bytes& pe, std::uint32_t type, std::size_t index);
+
 // Little-endian patching of built files.
 void put16(Bytes& bytes, std::size_t offset, std::uint16_t value);
 void put32(Bytes& bytes, std::size_t offset, std::uint32_t value);

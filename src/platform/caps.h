@@ -1,0 +1,103 @@
+// Every cap on what an input can make the programs read, hold, decode or write,
+// defined here once, and the kinds that name them. A failure at a cap is
+// Fault::CapReached with `cap` saying which; callers decide what to do by that
+// kind, never by the message's text.
+//
+// Only the images cap of a whole file stops the file: past any other cap the
+// image, group or picture concerned is left out with its reason, and the rest of
+// the input is read.
+#pragma once
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+
+namespace pellimar {
+
+enum class Cap : std::uint8_t {
+    None,                // not a cap
+    ImagesPerFile,       // kMaxImagesPerFile: the images read of all groups of one file
+    ImagesPerGroup,      // kMaxImagesPerIcon: the images read of one group or icon file
+    ResourceBytes,       // kMaxImageBytes: the bytes of one image or resource
+    OneRead,             // the bytes one read takes (the cap its caller gives)
+    HeldImageBytes,      // kMaxHeldImageBytes: the image bytes one file's set holds
+    NameCharacters,      // kMaxNameUnitsPerFile: the characters of one file's resource names
+    NameLength,          // kMaxResourceNameLength: the characters kept of one name
+    LanguageVariants,    // kMaxLanguageVariants: the further languages read of one file
+    ImageSide,           // kMaxDibDimension: the pixels a side of a stored image (DIB or PNG)
+    PictureSide,         // kMaxPngDimension: the pixels a side of a picture made or decoded
+    JpegSide,            // kMaxJpegSide: the pixels a side of a JPEG picture
+    JpegScans,           // kMaxJpegScans: the scans of a progressive JPEG decoded
+    StandardInputBytes,  // kMaxStandardInputBytes: what is read from a pipe
+    OutputBytes,         // outputCapOf(): what one input may make a run write
+    ProfileBytes,        // kMaxProfileBytes: the size of a settings file read
+    TipsBytes,           // kMaxTipsBytes: what is read of a tips file
+    ThumbnailPictures,   // kMaxThumbnailPictures: the pictures of one viewer's thumbnails
+    ThumbnailBytes,      // kMaxThumbnailBytes: the bytes those pictures hold
+    PictureBytes,        // kMaxPictureBytes: the bytes of one picture the viewer holds
+};
+
+// ---- Reading a file's icons
+
+// The images read of all groups of one file together: a file may name one image
+// from each of 131,070 groups of 65,535 entries. Past it the file stops.
+inline constexpr int kMaxImagesPerFile = 65536;
+// The most images read of one icon group or icon-file directory: the entries past
+// it are left out (a header may state up to 65,535), while the stated count is kept.
+inline constexpr int kMaxImagesPerIcon = 256;
+// The largest single image or resource the readers accept.
+inline constexpr std::uint64_t kMaxImageBytes = 64ull << 20;
+// The image bytes one set holds in memory at once.
+inline constexpr std::uint64_t kMaxHeldImageBytes = 256ull << 20;
+// What a long run over one file's groups (extracting, saving rows) lets a set hold
+// beside the group it is working on before it lets go of the images read. Not a
+// cap on the input: the run reads on after letting go.
+inline constexpr std::uint64_t kHeldImageBudget = 64ull << 20;
+// The characters of resource names one file may make us hold.
+inline constexpr std::size_t kMaxNameUnitsPerFile = 1 << 20;
+// The characters of a resource name that are kept.
+inline constexpr std::size_t kMaxResourceNameLength = 256;
+// The further languages of resources (after the first of each group or image)
+// read of one file.
+inline constexpr std::size_t kMaxLanguageVariants = 65536;
+
+// ---- Decoding and making pictures
+
+// The pixels a side of a stored icon image, a DIB or a PNG.
+inline constexpr int kMaxDibDimension = 1024;
+// The pixels a side of any PNG decoded and of any picture resized or made.
+inline constexpr int kMaxPngDimension = 4096;
+// The pixels a side of a JPEG picture read or written.
+inline constexpr int kMaxJpegSide = 8192;
+// Real progressive files use about ten scans; a file of thousands of tiny scans
+// makes the decoder redo the whole picture for each.
+inline constexpr int kMaxJpegScans = 256;
+
+// ---- Inputs and outputs of the command line and the window
+
+// The most read from a pipe: more than any program or library file holds (their
+// formats reach 4 GB at most), so a stream without end cannot fill the disk.
+inline constexpr std::uint64_t kMaxStandardInputBytes = 4ull << 30;
+// What the icons of one input file may make a run (extract, save) write: this
+// much, or the file's size this many times when that is more.
+inline constexpr std::uint64_t kMinOutputCap = 256ull << 20;
+inline constexpr std::uint64_t kOutputCapFactor = 64;
+inline constexpr std::uint64_t outputCapOf(std::uint64_t inputSize) {
+    const std::uint64_t scaled =
+        inputSize > UINT64_MAX / kOutputCapFactor ? UINT64_MAX : inputSize * kOutputCapFactor;
+    return std::max(kMinOutputCap, scaled);
+}
+
+// Settings files are a few hundred bytes; anything far beyond that is not ours
+// to parse whole.
+inline constexpr std::uint64_t kMaxProfileBytes = 4ull << 20;
+// A tips file is a few kilobytes; a huge one is read no further than this.
+inline constexpr std::size_t kMaxTipsBytes = 1 << 20;
+// The thumbnail pictures one viewer holds at most, and their bytes; the images
+// past them show as empty cells, and the viewer says so.
+inline constexpr int kMaxThumbnailPictures = 256;
+inline constexpr std::uint64_t kMaxThumbnailBytes = 32ull << 20;
+// The bytes of one picture the viewer reads or holds.
+inline constexpr std::int64_t kMaxPictureBytes = 64ll << 20;
+
+}  // namespace pellimar
