@@ -281,7 +281,7 @@ void Run::pngImages(const IconGroup& group, const std::string& source, const std
                 fail(which + ": " + icon.failure().message());
                 continue;
             }
-            encoded = iconToPng(*icon);
+            if (auto png = iconToPng(*icon)) encoded = std::move(*png);
             if (!encoded) {
                 fail(which + ": cannot be encoded as PNG");
                 continue;
@@ -330,7 +330,8 @@ void Run::sizedPicture(IconSet& set, const ChosenGroup& chosen, const std::strin
     } else {
         RgbImage canvas = whiteImage(size, size);
         drawIcon(canvas, *icon);
-        bytes = format_ == Format::Bmp ? encodeBmp24(canvas) : encodeJpeg(canvas);
+        auto picture = format_ == Format::Bmp ? encodeBmp24(canvas) : encodeJpeg(canvas);
+        if (picture) bytes = std::move(*picture);
         name = prefix + "." + extensionOf(format_);
     }
     if (bytes.empty()) {
@@ -515,7 +516,7 @@ int extractToTheme(const ParsedArgs& parsed, GroupChoice choice, std::ostream& o
                 failed = true;
                 continue;
             }
-            encoded = iconToPng(*icon);
+            if (auto png = iconToPng(*icon)) encoded = std::move(*png);
             if (!encoded) {
                 err << "pellimar-cli extract: " << about << ": cannot be encoded as PNG\n";
                 failed = true;

@@ -263,7 +263,7 @@ int draw(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     RgbImage canvas = whiteImage(*size, *size);
     drawIcon(canvas, *icon);
     if (ops[3] == "-") {
-        const std::vector<std::uint8_t> bytes = encodeBmp24(canvas);
+        const std::vector<std::uint8_t> bytes = encodeBmp24(canvas).value();
         out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
         out.flush();
         if (!out) {
@@ -272,10 +272,10 @@ int draw(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
         }
         return 0;
     }
-    errno = 0;
-    if (!writeBmpFile(ops[3], canvas)) {
+    const auto written = writeBmpFile(ops[3], canvas);
+    if (!written) {
         err << "pellimar-cli: cannot write " << ops[3] << ": "
-            << (errno ? systemReason(errno) : "the picture could not be encoded") << "\n";
+            << writeFailureReason(written.failure()) << "\n";
         return 1;
     }
     return 0;

@@ -90,9 +90,9 @@ fs::path searchOptionsFile() {
 }
 
 bool saveSearchOptions(const AppSettings& s) {
-    return writeProfileStrings(
+    return bool(writeProfileStrings(
         searchOptionsFile(), "SearchOption",
-        {{"searchchildfolder", flag(s.searchchildfolder)}, {"clearResult", flag(s.clearResult)}});
+        {{"searchchildfolder", flag(s.searchchildfolder)}, {"clearResult", flag(s.clearResult)}}));
 }
 
 bool readSearchOptions(AppSettings& s) {

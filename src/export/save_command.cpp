@@ -130,8 +130,11 @@ bool writePictureOrStop(const fs::path& file, const RgbImage& image, PictureForm
                         SaveContext& ctx) {
     if (!mayWrite(file, ctx)) return false;
     errno = 0;
-    bool ok = kind == PictureFormat::Bmp ? writeBmpFile(file, image) : writeJpegFile(file, image);
-    if (!ok) throw RunStopped(writeFailureMessage(file, errno));
+    const auto written =
+        kind == PictureFormat::Bmp ? writeBmpFile(file, image) : writeJpegFile(file, image);
+    if (!written)
+        throw RunStopped(writeFailureMessage(
+            file, written.failure().fault == Fault::CannotEncode ? 0 : errnoOf(written.failure())));
     return true;
 }
 
@@ -466,9 +469,11 @@ void saveSelectedRows(const std::vector<SaveRow>& rows, const fs::path& name, Sa
     } catch (const RunStopped& stop) {
         ctx.report.stopAt(stop.what());
     }
-    for (const WriteBatch::Failed& failed : batch.commit()) {
-        ctx.report.remove(failed.target.filename());
-        ctx.report.addFailure(writeFailureMessage(failed.target, failed.error));
+    for (const WriteOutcome& outcome : batch.commit()) {
+        if (outcome.placed) continue;
+        ctx.report.remove(outcome.target.filename());
+        ctx.report.addFailure(
+            writeFailureMessage(outcome.target, errnoOf(outcome.placed.failure())));
     }
 }
 

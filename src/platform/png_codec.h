@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/failure.h"
+
 namespace pellimar {
 
 inline constexpr int kMaxPngDimension = 4096;
@@ -38,8 +40,8 @@ struct PngHeader {
 std::optional<PngHeader> readPngHeader(std::span<const std::uint8_t> bytes,
                                        int maxDimension = kMaxPngDimension);
 
-// Encodes 8-bit RGBA as a PNG (fast compression: icons are small); nothing when
-// libpng fails.
-std::optional<std::vector<std::uint8_t>> encodePng(const RgbaImage& image);
+// Encodes 8-bit RGBA as a PNG (fast compression: icons are small); why not for an
+// empty picture, or what libpng says.
+Result<std::vector<std::uint8_t>> encodePng(const RgbaImage& image);
 
 }  // namespace pellimar

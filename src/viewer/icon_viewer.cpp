@@ -159,9 +159,7 @@ Result<std::vector<std::uint8_t>> icoImageToBitmap(const StoredImage& image) {
     plane.pixels.resize(icon->color.size());
     for (std::size_t k = 0; k < icon->color.size(); ++k)
         plane.pixels[k] = icon->color[k] & 0xFFFFFF;
-    std::vector<std::uint8_t> bmp = encodeBmp24(plane);
-    if (bmp.empty()) return failure(Fault::CannotEncode, "bitmap");
-    return bmp;
+    return encodeBmp24(plane);
 }
 
 // ---------------------------------------------------------------- the dialog
@@ -687,7 +685,7 @@ void IconViewer::saveAsBitmap() {
     if (!previewIcon_.empty()) {
         RgbImage picture = whiteImage(previewIcon_.width, previewIcon_.height);
         drawIcon(picture, previewIcon_, 0, 0);
-        ok = writeBmpFile(*target, picture);
+        ok = writeFileAtomically(*target, encodeBmp24(picture).value());
     } else {
         return saveFailed(*target, tr("no image is shown"));
     }
@@ -701,7 +699,8 @@ void IconViewer::saveAsJpeg() {
     RgbImage picture = whiteImage(previewIcon_.width, previewIcon_.height);
     drawIcon(picture, previewIcon_, 0, 0);
     errno = 0;
-    if (!writeJpegFile(*target, picture)) saveFailed(*target, reasonOf(errno));
+    const auto jpeg = encodeJpeg(picture);
+    if (!jpeg || !writeFileAtomically(*target, *jpeg)) saveFailed(*target, reasonOf(errno));
 }
 
 void IconViewer::saveAsPng() {

@@ -671,4 +671,54 @@ fs::path plantLinkInSharedFolder(const fs::path& dir, const std::string& name,
     return link;
 }
 
+bool canActAsOthers() {
+    return ::geteuid() == 0;
+}
+
+void makeFolderOf(const fs::path& dir, unsigned uid, mode_t mode) {
+    fs::create_directories(dir);
+    if (::chown(dir.c_str(), uid, uid) != 0 || ::chmod(dir.c_str(), mode) != 0)
+        throw std::runtime_error("cannot give " + dir.string() + " to another user");
+}
+
+void plantLink(const fs::path& link, const fs::path& target, unsigned uid) {
+    if (::symlink(target.c_str(), link.c_str()) != 0 || ::lchown(link.c_str(), uid, uid) != 0)
+        throw std::runtime_error("cannot plant a link at " + link.string());
+}
+
+int runAs(unsigned uid, const std::function<int()>& body) {
+    const pid_t child = ::fork();
+    if (child < 0) return -1;
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setresgid(uid, uid, uid) != 0 ||
+            ::setresuid(uid, uid, uid) != 0)
+            ::_exit(255);
+        ::_exit(body() & 0xFF);
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) == 255)
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+namespace {
+constexpr const char* kProtectedSymlinks = "/proc/sys/fs/protected_symlinks";
+}
+
+ProtectedSymlinks::ProtectedSymlinks(int value) {
+    std::ifstream in(kProtectedSymlinks);
+    if (!(in >> old_)) return;
+    std::ofstream out(kProtectedSymlinks);
+    if (!(out << value << "\n") || !out.flush()) return;
+    std::ifstream check(kProtectedSymlinks);
+    int now = -1;
+    set_ = (check >> now) && now == value;
+}
+
+ProtectedSymlinks::~ProtectedSymlinks() {
+    if (old_ < 0) return;
+    std::ofstream out(kProtectedSymlinks);
+    out << old_ << "\n";
+}
+
 }  // namespace pellimar::fixtures
