@@ -1,6 +1,5 @@
 #include "cli/icons_cli.h"
 
-#include <cerrno>
 #include <charconv>
 #include <map>
 #include <memory>
@@ -263,8 +262,13 @@ int draw(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     RgbImage canvas = whiteImage(*size, *size);
     drawIcon(canvas, *icon);
     if (ops[3] == "-") {
-        const std::vector<std::uint8_t> bytes = encodeBmp24(canvas).value();
-        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        const auto bytes = encodeBmp24(canvas);
+        if (!bytes) {
+            err << "pellimar-cli: " << name << ": icon " << *index << ": "
+                << bytes.failure().message() << "\n";
+            return 1;
+        }
+        out.write(reinterpret_cast<const char*>(bytes->data()), std::streamsize(bytes->size()));
         out.flush();
         if (!out) {
             err << "pellimar-cli: cannot write to standard output\n";

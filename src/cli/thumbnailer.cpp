@@ -3,9 +3,6 @@
 #include <charconv>
 #include <optional>
 
-#include <cerrno>
-#include <cstring>
-
 #include "platform/atomic_file.h"
 #include "platform/icon_png.h"
 #include "platform/icon_set.h"
@@ -43,8 +40,9 @@ Result<Done> writeThumbnail(const std::filesystem::path& in, const std::filesyst
         chosenImage(*set, ResourceKind::Icon, 0, size, SizePolicy::SmallestAtLeast);
     if (!image) return image.failure().within("icon 0");
     const auto png = iconToPng(pictureWithin(*image, size));
-    if (!png) return failure(Fault::CannotEncode, "PNG");
-    // In place: thumbnail services create the file and read the result through it.
+    if (!png) return png.failure();
+    // In place where the file is the caller's own: thumbnail services create the
+    // file and read the result through it.
     return writeFileInPlace(out, *png);
 }
 

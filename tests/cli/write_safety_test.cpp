@@ -109,6 +109,8 @@ TEST(WriteSafety, ExtractKilledAtAnyStepLeavesNoPartialFile) {
     fx::TempDir dir;
     const fs::path lib = dir.write("lib.dll", library());
     const fs::path reference = dir.path() / "reference";
+    // Made first, as each killed run's folder is: making a folder is a step too.
+    fs::create_directory(reference);
     setWriteStepHook(countSteps);
     ASSERT_EQ(extract({"--out", reference.string(), lib.string()}).status, 0);
     setWriteStepHook(nullptr);
