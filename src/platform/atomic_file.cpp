@@ -735,47 +735,6 @@ std::vector<WriteOutcome> WriteBatch::commit() {
     return std::exchange(openBatch->outcomes, {});
 }
 
-int errnoOf(const Failure& failure) {
-    switch (failure.fault) {
-        case Fault::SharedFolderLink:
-        case Fault::OthersLink:
-        case Fault::LinkInOthersFolder:
-            return kUntrustedLinkError;
-        case Fault::LinkAtName:
-            return kLinkAtNameError;
-        case Fault::NoFileName:
-            return EISDIR;
-        default:
-            return failure.error != 0 ? failure.error : EIO;
-    }
-}
-
-std::string writeErrorText(int error) {
-    if (error == kUntrustedLinkError) return failure(Fault::SharedFolderLink).message();
-    if (error == kLinkAtNameError) return failure(Fault::LinkAtName).message();
-    return std::strerror(error);
-}
-
-bool writeFileAtomically(const fs::path& target, std::span<const ByteSpan> pieces,
-                         Durability durability) {
-    const auto placed = writeFile(target, pieces, {.durability = durability});
-    if (!placed) errno = errnoOf(placed.failure());
-    return bool(placed);
-}
-
-bool writeFileAtomically(const fs::path& target, std::span<const std::uint8_t> bytes,
-                         Durability durability) {
-    const auto placed = writeFile(target, bytes, {.durability = durability});
-    if (!placed) errno = errnoOf(placed.failure());
-    return bool(placed);
-}
-
-bool writeFileAtomically(const fs::path& target, std::string_view text, Durability durability) {
-    const auto placed = writeFile(target, text, {.durability = durability});
-    if (!placed) errno = errnoOf(placed.failure());
-    return bool(placed);
-}
-
 void setWriteStepHook(void (*hook)(std::uint64_t)) {
     stepCount = 0;
     stepHook = hook;

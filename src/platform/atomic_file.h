@@ -166,17 +166,4 @@ class WriteBatch {
 // between two. Null by default.
 void setWriteStepHook(void (*hook)(std::uint64_t step));
 
-// ---- The former interface, while its callers move to the one above: a bool, and
-// errno set to the reason (refusals as the two values below).
-inline constexpr int kUntrustedLinkError = 0x10001;
-inline constexpr int kLinkAtNameError = 0x10002;
-std::string writeErrorText(int error);
-bool writeFileAtomically(const std::filesystem::path& target, std::span<const ByteSpan> pieces,
-                         Durability durability = Durability::Synced);
-bool writeFileAtomically(const std::filesystem::path& target, std::span<const std::uint8_t> bytes,
-                         Durability durability = Durability::Synced);
-bool writeFileAtomically(const std::filesystem::path& target, std::string_view text,
-                         Durability durability = Durability::Synced);
-int errnoOf(const Failure& failure);
-
 }  // namespace pellimar
