@@ -701,6 +701,51 @@ int runAs(unsigned uid, const std::function<int()>& body) {
     return WEXITSTATUS(status);
 }
 
+std::string LinkPlacement::describe() const {
+    return std::string(folder) + (onTheWay ? ", link on the way" : ", link at the name");
+}
+
+const std::vector<LinkPlacement>& sharedLinkPlacements() {
+    static const std::vector<LinkPlacement> all = {
+        {"root's 1777 folder", 0, 01777, true},
+        {"root's 1777 folder", 0, 01777, false},
+        {"uid 1001's 0777 folder", 1001, 0777, true},
+        {"uid 1001's 0777 folder", 1001, 0777, false},
+    };
+    return all;
+}
+
+LinkScene plantLinkScene(const fs::path& base, const LinkPlacement& where,
+                         const fs::path& firstFile) {
+    LinkScene scene;
+    ::chmod(base.c_str(), 0755);
+    scene.victim = base / "victim";
+    fs::create_directories(scene.victim / "sub" / firstFile.parent_path());
+    std::ofstream(scene.victim / "key", std::ios::binary) << "key";
+    const fs::path shared = base / "shared";
+    makeFolderOf(shared, where.owner, where.mode);
+    if (where.onTheWay) {
+        scene.link = shared / "d";
+        plantLink(scene.link, scene.victim, 1001);
+        scene.out = shared / "d" / "sub";
+    } else {
+        // A tree that user made, down to the folder of the name.
+        if (firstFile.has_parent_path()) makeFolderOf(shared / firstFile.parent_path(), 1001, 0755);
+        scene.link = shared / firstFile;
+        plantLink(scene.link, scene.victim / "key", 1001);
+        scene.out = shared;
+    }
+    return scene;
+}
+
+std::map<std::string, Bytes> treeOf(const fs::path& dir) {
+    std::map<std::string, Bytes> files;
+    for (const auto& e : fs::recursive_directory_iterator(dir))
+        files[fs::relative(e.path(), dir).string()] =
+            e.is_regular_file() ? readWholeFile(e.path()) : Bytes{};
+    return files;
+}
+
 namespace {
 constexpr const char* kProtectedSymlinks = "/proc/sys/fs/protected_symlinks";
 }

@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -193,6 +194,36 @@ void plantLink(const std::filesystem::path& link, const std::filesystem::path& t
 // or did not end by itself. Assertions do not cross the process: the body says
 // what it found by the number it returns.
 int runAs(unsigned uid, const std::function<int()>& body);
+
+// Where another user has put a symbolic link for a writer to meet: in which
+// folder (its owner and mode), and whether at a folder of the output path or at
+// the output's own name.
+struct LinkPlacement {
+    const char* folder;
+    unsigned owner;
+    mode_t mode;
+    bool onTheWay;
+    std::string describe() const;
+};
+// A sticky folder of root's (as /tmp) and an open folder of uid 1001, each with
+// the link on the way and at the name.
+const std::vector<LinkPlacement>& sharedLinkPlacements();
+
+// A scene under `base` for a writer that writes `firstFile` (a path relative to
+// the folder it writes into): a folder "victim" of the caller's holding a file
+// "key" and the folders a writer would reach through a followed link, and a
+// folder "shared" as `where` says with uid 1001's link in it. `out` is the folder
+// to give the writer: shared/d/sub, where d is the link to victim, or shared with
+// the link at `firstFile` to victim/key (the folders down to it made by uid 1001).
+struct LinkScene {
+    std::filesystem::path out, victim, link;
+};
+LinkScene plantLinkScene(const std::filesystem::path& base, const LinkPlacement& where,
+                         const std::filesystem::path& firstFile);
+
+// What `dir` holds, path by path, with each file's bytes: to tell that nothing
+// in it changed.
+std::map<std::string, Bytes> treeOf(const std::filesystem::path& dir);
 
 // The kernel's fs.protected_symlinks set to `value` for as long as this lives, and
 // then put back; where the process may not set it, it is left alone and set()
