@@ -36,6 +36,7 @@ constexpr std::size_t kTemporaryRandomLength = 10;
 constexpr std::time_t kStaleAfterSeconds = 60;
 
 std::atomic<void (*)(std::uint64_t)> stepHook{nullptr};
+std::atomic<bool> unnamedAllowed{true};
 std::atomic<std::uint64_t> stepCount{0};
 
 void step() {
@@ -314,7 +315,7 @@ std::string temporaryName() {
 // handle needs privileges the caller may not have).
 bool canLinkUnnamed() {
     static const bool can = ::access("/proc/self/fd", X_OK) == 0;
-    return can;
+    return can && unnamedAllowed.load(std::memory_order_relaxed);
 }
 
 std::string procPath(int fd) {
@@ -373,10 +374,11 @@ Result<Done> createTemporary(Pending& p) {
 // system allows, else under a temporary name. `existing` is what is at the name:
 // a file of the caller's gives its permission bits to the new one.
 Result<Done> createFile(Pending& p, const std::optional<struct stat>& existing) {
-    // A free name, or one never to be replaced, takes an unnamed file by one link;
-    // an existing one is replaced by a rename, which costs the same from a
-    // temporary name as from an unnamed file linked in under one first.
-    if ((!existing || p.replace == Replace::Never) && canLinkUnnamed()) {
+    // Unnamed where the file system allows: a kill while it is written leaves
+    // nothing behind. A free name, or one never to be replaced, takes it by one
+    // link; an existing one is replaced by a rename from a temporary name it is
+    // linked under once it is whole.
+    if (canLinkUnnamed()) {
         p.fd = ::openat(p.folder->fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
         if (p.fd < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
             return lastError();
@@ -738,6 +740,10 @@ std::vector<WriteOutcome> WriteBatch::commit() {
 void setWriteStepHook(void (*hook)(std::uint64_t)) {
     stepCount = 0;
     stepHook = hook;
+}
+
+void setUnnamedFilesAllowed(bool allowed) {
+    unnamedAllowed = allowed;
 }
 
 }  // namespace pellimar

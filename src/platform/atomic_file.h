@@ -166,4 +166,9 @@ class WriteBatch {
 // between two. Null by default.
 void setWriteStepHook(void (*hook)(std::uint64_t step));
 
+// Tests: whether writes may use unnamed files (where the system has them; true by
+// default). False makes them take the way of file systems without: temporary
+// names, and for Replace::Never a no-replace rename.
+void setUnnamedFilesAllowed(bool allowed);
+
 }  // namespace pellimar

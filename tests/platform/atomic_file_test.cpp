@@ -313,6 +313,43 @@ TEST(AtomicFile, NeverReplaceKeepsAFileThatCameAtAnyMoment) {
         EXPECT_FALSE(pellimar::isTemporaryName(e.path().filename().string())) << e.path();
 }
 
+// Where the file system has no unnamed files, the files go under hidden
+// temporary names: replacing, never replacing, batches and writing in place all
+// hold as they do with unnamed files, and no temporary is left.
+TEST(AtomicFile, WithoutUnnamedFilesTemporaryNamesServeTheSameWay) {
+    TempDir dir;
+    pellimar::setUnnamedFilesAllowed(false);
+    const WriteOptions never{.replace = Replace::Never};
+    auto placed = writeFile(dir.path / "a", std::string_view("first"));
+    ASSERT_TRUE(placed);
+    ::chmod((dir.path / "a").c_str(), 0640);
+    ASSERT_TRUE(writeFile(dir.path / "a", std::string_view("second")));
+    EXPECT_EQ(statOf(dir.path / "a").st_mode & 0777, 0640u);
+    placed = writeFile(dir.path / "a", std::string_view("third"), never);
+    ASSERT_TRUE(placed);
+    EXPECT_EQ(*placed, Placed::Kept);
+    placed = writeFile(dir.path / "b", std::string_view("b"), never);
+    ASSERT_TRUE(placed);
+    EXPECT_EQ(*placed, Placed::Written);
+    {
+        pellimar::WriteBatch batch;
+        ASSERT_TRUE(writeFile(dir.path / "c", std::string_view("c"), never));
+        std::ofstream(dir.path / "c") << "theirs";
+        ASSERT_TRUE(writeFile(dir.path / "a", std::string_view("fourth")));
+        const auto outcomes = batch.commit();
+        ASSERT_EQ(outcomes.size(), 2u);
+        EXPECT_EQ(*outcomes[0].placed, Placed::Kept);
+        EXPECT_EQ(*outcomes[1].placed, Placed::Written);
+    }
+    ASSERT_TRUE(writeFileInPlace(dir.path / "d", bytesOf("d")));
+    pellimar::setUnnamedFilesAllowed(true);
+    EXPECT_EQ(slurp(dir.path / "a"), "fourth");
+    EXPECT_EQ(slurp(dir.path / "b"), "b");
+    EXPECT_EQ(slurp(dir.path / "c"), "theirs");
+    EXPECT_EQ(slurp(dir.path / "d"), "d");
+    EXPECT_EQ(entries(dir.path), 4u);  // no temporary left
+}
+
 // Writing in place never follows a link, not even the caller's own, and writes
 // the caller's own file through the same inode (a reader holding it sees the new
 // bytes); any other file is replaced by a rename, never written through.
