@@ -319,6 +319,26 @@ TEST(WriteSafety, TheThumbnailerKilledAtAnyStepNeverLeavesOutEmpty) {
     }
 }
 
+// The temporaries a killed run left in a theme's folders go with the next run into
+// them once they are a minute old, as they do from extract's folder.
+TEST(WriteSafety, ThemeRunsRemoveTheTemporariesOfKilledRuns) {
+    fx::TempDir dir;
+    const fs::path lib = dir.write("lib.dll", library());
+    const fs::path apps = dir.path() / "icons" / "hicolor" / "32x32" / "apps";
+    fs::create_directories(apps);
+    const fs::path left = apps / ".pellimar-0123456789.tmp";
+    const fs::path young = apps / ".pellimar-abcdefghij.tmp";
+    writeBytes(left, {'o', 'l', 'd'});
+    writeBytes(young, {'n', 'e', 'w'});
+    fs::last_write_time(left, fs::file_time_type::clock::now() - std::chrono::minutes(2));
+    const Outcome r =
+        extract({"--theme", (dir.path() / "icons").string(), "--app-name", "app", lib.string()});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(fs::is_regular_file(apps / "app.png"));
+    EXPECT_FALSE(fs::exists(left));
+    EXPECT_TRUE(fs::exists(young));  // may be a run still under way
+}
+
 // A 1 MB file whose 257 groups each name its one 1 MB image 255 times would make
 // 257 files of 255 MB: the run stops at 256 MB with a note and fails.
 TEST(WriteSafety, ExtractStopsAFileAtItsOutputCap) {
