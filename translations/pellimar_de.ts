@@ -362,10 +362,6 @@ Abbrechen und beenden?</translation>
         <translation>kopieren</translation>
     </message>
     <message>
-        <source>the file could not be written</source>
-        <translation>die Datei konnte nicht geschrieben werden</translation>
-    </message>
-    <message>
         <source>%1*%2 %3colors</source>
         <translation>%1*%2 %3 Farben</translation>
     </message>
@@ -743,10 +739,6 @@ Anhalten und beenden?</translation>
     <message>
         <source>Cannot save the search settings to %1: %2.</source>
         <translation>Die Sucheinstellungen können nicht in %1 gespeichert werden: %2.</translation>
-    </message>
-    <message>
-        <source>the file could not be written</source>
-        <translation>die Datei konnte nicht geschrieben werden</translation>
     </message>
     <message>
         <source>it is not a regular file</source>

@@ -173,12 +173,10 @@ void ImportOptionsDialog::confirm() {
     edited.format_ico = icoBox->isChecked();
     edited.format_icl = iclBox->isChecked();
     edited.max_units = noLimitButton->isChecked() ? 0 : *typed;
-    try {
-        saveSettings(edited);
-    } catch (const std::exception& e) {
-        // Reported like any error no handler catches; the dialog stays open and the
-        // settings in use stay as they were until the file takes the new values.
-        desktop_.errorBox(e.what());
+    if (const auto saved = saveSettings(edited); !saved) {
+        // Reported in the error box; the dialog stays open and the settings in use
+        // stay as they were until the file takes the new values.
+        desktop_.errorBox(unableToWriteText(saved.failure()));
         return;
     }
     settings_ = edited;

@@ -14,6 +14,7 @@
 #include "core/dialog_art.h"
 #include "core/settings.h"
 #include "core/window_placement.h"
+#include "platform/atomic_file.h"
 #include "platform/private_profile.h"
 
 namespace pellimar {
@@ -71,16 +72,14 @@ void SearchSettingsDialog::confirm() {
     chosen.searchchildfolder = subFoldersBox->isChecked();
     chosen.clearResult = clearResultBox->isChecked();
     // Both keys in one write, so the file never holds one new value and one old.
-    errno = 0;
-    if (!saveSearchOptions(chosen)) {
-        const int error = errno;
+    if (const auto saved = saveSearchOptions(chosen); !saved) {
+        // The reason alone: the message names the file itself.
+        Failure why = saved.failure();
+        why.context.clear();
         const std::filesystem::path path = searchOptionsFile();
-        std::error_code ec;
-        const QString reason =
-            std::filesystem::exists(path, ec) && !std::filesystem::is_regular_file(path, ec)
-                ? tr("it is not a regular file")
-            : error != 0 ? QString::fromLocal8Bit(std::strerror(error))
-                         : tr("the file could not be written");
+        const QString reason = why.fault == Fault::NotRegularFile || why.error == EISDIR
+                                   ? tr("it is not a regular file")
+                                   : QString::fromLocal8Bit(writeFailureReason(why).c_str());
         const QString file = QFile::decodeName(QByteArray::fromStdString(path.native()));
         desktop_.message(
             tr("Cannot save the search settings to %1: %2.").arg(file, reason).toStdString(),

@@ -5,7 +5,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <filesystem>
 #include <iostream>
 #include <map>
@@ -178,13 +177,13 @@ void Run::write(const std::string& source, const GroupIdentity& group, const std
     for (const ByteSpan& piece : pieces) size += piece.size();
     if (!withinCap(source, group, size)) return;
     const fs::path target = dir_ / names_.claim(name);
-    // Whole or not at all under its name, never through a link planted by someone
-    // else. Not synced: outputs can be made again from their sources, and a flush
-    // per file would cost more than all the rest of a run.
-    errno = 0;
-    if (!writeFileAtomically(target, pieces, Durability::Scratch)) {
+    // Whole or not at all under its name, never where another user steers. Not
+    // synced: outputs can be made again from their sources, and a flush per file
+    // would cost more than all the rest of a run.
+    const auto written = writeFile(target, pieces, {.durability = Durability::Scratch});
+    if (!written) {
         fail("cannot write " + quotedName(target.string()) + ": " +
-             (errno ? systemReason(errno) : std::string("write failed")));
+             writeFailureReason(written.failure()));
         return;
     }
     written_ += size;
@@ -282,11 +281,12 @@ void Run::pngImages(const IconGroup& group, const std::string& source, const std
                 fail(which + ": " + icon.failure().message());
                 continue;
             }
-            encoded = iconToPng(*icon);
-            if (!encoded) {
-                fail(which + ": cannot be encoded as PNG");
+            auto png = iconToPng(*icon);
+            if (!png) {
+                fail(which + ": cannot be encoded as PNG (" + png.failure().what + ")");
                 continue;
             }
+            encoded = std::move(*png);
             width = icon->width, height = icon->height, depth = icon->bitCount;
         }
         const std::string size = std::to_string(width) + "x" + std::to_string(height);
@@ -319,11 +319,10 @@ void Run::sizedPicture(IconSet& set, const ChosenGroup& chosen, const std::strin
         fail(iconOf(source, id, languages_) + ": " + icon.failure().message());
         return;
     }
-    std::vector<std::uint8_t> bytes;
+    Result<std::vector<std::uint8_t>> bytes = failure(Fault::CannotEncode);
     std::string name, details;
     if (format_ == Format::Png) {
-        auto encoded = iconToPng(*icon);
-        if (encoded) bytes = std::move(*encoded);
+        bytes = iconToPng(*icon);
         name = prefix + "-" + std::to_string(size) + "x" + std::to_string(size) + "-" +
                std::to_string(icon->bitCount) + ".png";
         details = ", \"width\": " + std::to_string(size) + ", \"height\": " + std::to_string(size) +
@@ -334,11 +333,12 @@ void Run::sizedPicture(IconSet& set, const ChosenGroup& chosen, const std::strin
         bytes = format_ == Format::Bmp ? encodeBmp24(canvas) : encodeJpeg(canvas);
         name = prefix + "." + extensionOf(format_);
     }
-    if (bytes.empty()) {
-        fail(iconOf(source, id, languages_) + ": the picture cannot be encoded");
+    if (!bytes) {
+        fail(iconOf(source, id, languages_) + ": the picture cannot be encoded (" +
+             bytes.failure().what + ")");
         return;
     }
-    write(source, id, name, bytes, details, extensionOf(format_));
+    write(source, id, name, *bytes, details, extensionOf(format_));
 }
 
 void Run::file(const Source& source, std::size_t number, std::size_t total) {
@@ -516,28 +516,32 @@ int extractToTheme(const ParsedArgs& parsed, GroupChoice choice, std::ostream& o
                 failed = true;
                 continue;
             }
-            encoded = iconToPng(*icon);
-            if (!encoded) {
-                err << "pellimar-cli extract: " << about << ": cannot be encoded as PNG\n";
+            auto png = iconToPng(*icon);
+            if (!png) {
+                err << "pellimar-cli extract: " << about << ": cannot be encoded as PNG ("
+                    << png.failure().what << ")\n";
                 failed = true;
                 continue;
             }
+            encoded = std::move(*png);
         }
         const std::string pixels = std::to_string(size) + "x" + std::to_string(size);
         const fs::path folder = fs::path(root) / "hicolor" / pixels / "apps";
         const fs::path target = folder / (*appName + ".png");
-        std::error_code ec;
-        fs::create_directories(folder, ec);
-        // Whole or not at all under its name, never through another user's link.
-        errno = 0;
-        if (ec || !writeFileAtomically(
-                      target, encoded ? std::span<const std::uint8_t>(*encoded) : image.data,
-                      Durability::Scratch)) {
+        // The folders made by the writer's walk, which no other user steers; the
+        // temporaries a killed run left in the one written to go, as extract's do.
+        auto made = OutputFolder::open(folder, true);
+        Result<Placed> written = made.ok() ? Result<Placed>(Placed::Written) : made.failure();
+        if (made) {
+            made->removeStaleTemporaries();
+            // Whole or not at all under its name.
+            written =
+                writeFile(target, encoded ? std::span<const std::uint8_t>(*encoded) : image.data,
+                          {.durability = Durability::Scratch});
+        }
+        if (!written) {
             err << "pellimar-cli extract: cannot write " << quotedName(target.string()) << ": "
-                << (ec      ? ec.message()
-                    : errno ? writeErrorText(errno)
-                            : "write failed")
-                << "\n";
+                << writeFailureReason(written.failure()) << "\n";
             failed = true;
             continue;
         }
@@ -609,11 +613,11 @@ int extract(const std::vector<std::string>& args, std::ostream& out, std::ostrea
                           err);
     if (parsed.operands.empty()) return usageError(kExtractCommand, "no FILE or FOLDER given", err);
 
-    std::error_code ec;
-    fs::create_directories(*dir, ec);
-    if (ec || !isFolder(*dir)) {
+    // Made, where it is missing, by the writer's walk: no other user steers it.
+    const auto folder = OutputFolder::open(*dir, true);
+    if (!folder) {
         err << "pellimar-cli extract: cannot make the folder " << *dir << ": "
-            << (ec ? ec.message() : systemReason(ENOTDIR)) << "\n";
+            << writeFailureReason(folder.failure()) << "\n";
         return 1;
     }
 
@@ -638,7 +642,7 @@ int extract(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     }
 
     // Temporaries of runs killed before, where the file system has no unnamed files.
-    removeStaleTemporaries(*dir);
+    folder->removeStaleTemporaries();
     const bool progress = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
     Run run(*dir, format, size, choice, parsed.has("json"), progress, out, err);
     for (std::size_t i = 0; i < sources.size(); ++i) run.file(sources[i], i + 1, sources.size());

@@ -1,6 +1,5 @@
 #include "cli/icons_cli.h"
 
-#include <cerrno>
 #include <charconv>
 #include <map>
 #include <memory>
@@ -292,8 +291,13 @@ int draw(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     RgbImage canvas = whiteImage(*size, *size);
     drawIcon(canvas, *icon);
     if (ops[3] == "-") {
-        const std::vector<std::uint8_t> bytes = encodeBmp24(canvas);
-        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+        const auto bytes = encodeBmp24(canvas);
+        if (!bytes) {
+            err << "pellimar-cli: " << name << ": icon " << *index << ": "
+                << bytes.failure().message() << "\n";
+            return 1;
+        }
+        out.write(reinterpret_cast<const char*>(bytes->data()), std::streamsize(bytes->size()));
         out.flush();
         if (!out) {
             err << "pellimar-cli: cannot write to standard output\n";
@@ -301,10 +305,10 @@ int draw(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
         }
         return 0;
     }
-    errno = 0;
-    if (!writeBmpFile(ops[3], canvas)) {
+    const auto written = writeBmpFile(ops[3], canvas);
+    if (!written) {
         err << "pellimar-cli: cannot write " << ops[3] << ": "
-            << (errno ? systemReason(errno) : "the picture could not be encoded") << "\n";
+            << writeFailureReason(written.failure()) << "\n";
         return 1;
     }
     return 0;

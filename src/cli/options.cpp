@@ -1,7 +1,5 @@
 #include "cli/options.h"
 
-#include "platform/atomic_file.h"
-
 #include <charconv>
 #include <cstring>
 
@@ -136,7 +134,7 @@ std::optional<int> parseNumber(const std::string& text, int low, int high) {
 }
 
 std::string systemReason(int error) {
-    return writeErrorText(error);
+    return std::strerror(error);
 }
 
 std::string reasonOf(const Failure& failure) {

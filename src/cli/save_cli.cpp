@@ -65,7 +65,10 @@ class ScratchFolder {
         fs::path base = fs::temp_directory_path(ec);
         if (ec) base = "/tmp";
         std::string pattern = (base / "pellimar-cli-XXXXXX").string();
-        if (::mkdtemp(pattern.data())) path_ = pattern;
+        if (::mkdtemp(pattern.data()))
+            path_ = pattern;
+        else
+            error_ = errno;
     }
     ~ScratchFolder() {
         std::error_code ec;
@@ -74,9 +77,12 @@ class ScratchFolder {
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
     const fs::path& path() const { return path_; }
+    // Why there is no folder: an errno value.
+    int error() const { return error_; }
 
   private:
     fs::path path_;
+    int error_ = 0;
 };
 
 bool copyToStream(const fs::path& file, std::ostream& out) {
@@ -122,6 +128,12 @@ int save(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     if (!parseSizes(sizes, settings)) return usage(err, "sizes are 128, 64, 48, 32 and 16");
     if (outPath.empty()) return usage(err, "--out is needed");
     const bool toStandardOutput = outPath == "-";
+    // A PATH that ends in a folder ("/", "out/") names no file: no name is made up.
+    if (const fs::path named(outPath);
+        !toStandardOutput &&
+        (!named.has_filename() || named.filename() == "." || named.filename() == ".."))
+        return usage(err, "--out " + outPath + " names no file: give a file name, as in " +
+                              (named / ("icon." + saveDialogRequest(format).defaultExt)).string());
     if (toStandardOutput && format != "original" && sizesOn(settings) != 1)
         return usage(err, "--out - takes one file: give one size");
 
@@ -160,7 +172,8 @@ int save(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     std::optional<ScratchFolder> scratch;
     if (toStandardOutput) scratch.emplace();
     if (toStandardOutput && scratch->path().empty()) {
-        err << "pellimar-cli save: cannot make a temporary folder: " << systemReason(errno) << "\n";
+        err << "pellimar-cli save: cannot make a temporary folder: "
+            << systemReason(scratch->error()) << "\n";
         return 1;
     }
     fs::path chosen = toStandardOutput ? scratch->path() / "icon" : fs::path(outPath);

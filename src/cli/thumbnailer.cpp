@@ -3,9 +3,6 @@
 #include <charconv>
 #include <optional>
 
-#include <cerrno>
-#include <cstring>
-
 #include "platform/atomic_file.h"
 #include "platform/icon_png.h"
 #include "platform/icon_set.h"
@@ -43,11 +40,10 @@ Result<Done> writeThumbnail(const std::filesystem::path& in, const std::filesyst
         chosenImage(*set, ResourceKind::Icon, 0, size, SizePolicy::SmallestAtLeast);
     if (!image) return image.failure().within("icon 0");
     const auto png = iconToPng(pictureWithin(*image, size));
-    if (!png) return failure(Fault::CannotEncode, "PNG");
-    // In place: thumbnail services create the file and read the result through it.
-    errno = 0;
-    if (!writeFileInPlace(out, *png)) return systemFailure(Fault::WriteFailed, errno);
-    return Done{};
+    if (!png) return png.failure();
+    // In place where the file is the caller's own: thumbnail services create the
+    // file and read the result through it.
+    return writeFileInPlace(out, *png);
 }
 
 int runThumbnailer(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -86,9 +82,9 @@ int runThumbnailer(const std::vector<std::string>& args, std::ostream& out, std:
     const Result<Done> written = writeThumbnail(files[0], files[1], *size);
     if (written) return 0;
     const Failure& why = written.failure();
-    if (why.fault == Fault::WriteFailed)
-        err << "pellimar-thumbnailer: cannot write " << files[1] << ": "
-            << (why.error != 0 ? writeErrorText(why.error) : why.message()) << "\n";
+    if (isWriteFault(why.fault))
+        err << "pellimar-thumbnailer: cannot write " << files[1] << ": " << writeFailureReason(why)
+            << "\n";
     else
         err << "pellimar-thumbnailer: " << files[0] << ": " << why.message() << "\n";
     return 1;

@@ -17,10 +17,12 @@ inline constexpr const char* kThumbnailerUsage = "usage: pellimar-thumbnailer -s
 // Writes icon 0 of `in` as a PNG with transparency to `out`, within size x size
 // (1 to 256): the smallest image of its group at least that large, shrunk to it,
 // else the largest at its own size. Only the headers, the resource directories
-// and that one image are read. `out` is written in place (opened, emptied,
-// written: thumbnail services read it through the file they made), and never
-// through a symbolic link; nothing is written when there is no picture to write.
-// Why not, when there is no icon to draw or `out` cannot be written.
+// and that one image are read. `out` is written by writeFileInPlace (see
+// platform/atomic_file.h): made whole when it is missing; written in place when
+// it is the caller's own file (thumbnail services read it through the file they
+// made), never emptied first; any other file replaced by a rename; never
+// through a symbolic link. Nothing is written when there is no picture to
+// write. Why not, when there is no icon to draw or `out` cannot be written.
 Result<Done> writeThumbnail(const std::filesystem::path& in, const std::filesystem::path& out,
                             int size);
 

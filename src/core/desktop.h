@@ -66,6 +66,8 @@ void guarded(Desktop& desktop, F&& body) {
     } catch (const std::exception& e) {
         desktop.errorBox(e.what());
     } catch (...) {
+        // Something thrown that is no std::exception carries no text; the person is
+        // still told that the handler failed.
         desktop.errorBox("Unknown error");
     }
 }

@@ -8,13 +8,13 @@
 
 namespace pellimar {
 
-bool addIconPicture(QMimeData& data, const Icon& icon) {
+Result<Done> addIconPicture(QMimeData& data, const Icon& icon) {
     const auto png = iconToPng(icon);
-    if (!png) return false;
+    if (!png) return png.failure();
     data.setData("image/png",
                  QByteArray(reinterpret_cast<const char*>(png->data()), qsizetype(png->size())));
     data.setImageData(iconToImage(icon));
-    return true;
+    return Done{};
 }
 
 }  // namespace pellimar

@@ -15,6 +15,8 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/atomic_file.h"
+
 namespace pellimar {
 namespace fs = std::filesystem;
 
@@ -127,8 +129,9 @@ fs::path settingsDir() {
     if (isWritableDir(dir) && !isInstalledLayout()) return dir;
     fs::path config = userConfigDir();
     if (config.empty()) return dir;
-    std::error_code ec;
-    fs::create_directories(config, ec);
+    // Made by the writer's rule, as the files in it are written. A folder that
+    // cannot be made is told by the first write into it, with the reason.
+    (void)OutputFolder::open(config, true);
     return config;
 }
 

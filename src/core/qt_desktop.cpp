@@ -295,6 +295,8 @@ bool PellimarApplication::notify(QObject* receiver, QEvent* event) {
     } catch (const std::exception& e) {
         reportLater(e.what());
     } catch (...) {
+        // Something thrown that is no std::exception carries no text; the error box
+        // still tells the person that the event's handler failed.
         reportLater("Unknown error");
     }
     return false;

@@ -1,7 +1,6 @@
 #include "core/settings.h"
 
 #include <filesystem>
-#include <stdexcept>
 #include <string>
 #include <system_error>
 
@@ -51,12 +50,13 @@ void loadSettings(AppSettings& s) {
     const fs::path file = settingsDir() / kSetupFile;
     if (!fileExists(file)) {
         // First start: the new-file values are written and used. A file that
-        // cannot be created changes nothing about the values in use.
+        // cannot be created changes nothing about the values in use, and is told
+        // when the settings are next saved.
         AppSettings fresh;
         fresh.searchchildfolder = s.searchchildfolder;
         fresh.clearResult = s.clearResult;
         s = fresh;
-        writeProfileSections(file, setupSections(s));
+        (void)writeProfileSections(file, setupSections(s));
         return;
     }
     // One read of the file for every key.
@@ -79,20 +79,28 @@ void loadSettings(AppSettings& s) {
     s.num = profile.integer("tipoptions", "num", 5);
 }
 
-void saveSettings(const AppSettings& s) {
+Result<Done> saveSettings(const AppSettings& s) {
     const fs::path file = settingsDir() / kSetupFile;
-    if (!writeProfileSections(file, setupSections(s)))
-        throw std::runtime_error("Unable to write to " + file.string());
+    auto written = writeProfileSections(file, setupSections(s));
+    if (!written) return written.failure().within(file.string());
+    return Done{};
+}
+
+std::string unableToWriteText(const Failure& why) {
+    return "Unable to write to " + why.context;
 }
 
 fs::path searchOptionsFile() {
     return settingsDir() / kSearchFile;
 }
 
-bool saveSearchOptions(const AppSettings& s) {
-    return writeProfileStrings(
-        searchOptionsFile(), "SearchOption",
+Result<Done> saveSearchOptions(const AppSettings& s) {
+    const fs::path file = searchOptionsFile();
+    auto written = writeProfileStrings(
+        file, "SearchOption",
         {{"searchchildfolder", flag(s.searchchildfolder)}, {"clearResult", flag(s.clearResult)}});
+    if (!written) return written.failure().within(file.string());
+    return Done{};
 }
 
 bool readSearchOptions(AppSettings& s) {

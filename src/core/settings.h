@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/failure.h"
+
 namespace pellimar {
 
 struct AppSettings {
@@ -30,8 +32,13 @@ struct AppSettings {
 
 // Fill the setup.ini fields (creating the file with the new-file values when missing).
 void loadSettings(AppSettings& s);
-// Write all thirteen setup.ini keys; throws std::runtime_error("Unable to write to <path>").
-void saveSettings(const AppSettings& s);
+// Writes all thirteen setup.ini keys in one write: all reach the file or none
+// does. Why not, when the file cannot be written; the failure's context is the
+// file's name.
+Result<Done> saveSettings(const AppSettings& s);
+// What the error box says of settings that could not be saved:
+// "Unable to write to <path>".
+std::string unableToWriteText(const Failure& why);
 // Fill the two search options from pellimarinfo.ini (creating it when missing).
 void loadSearchOptions(AppSettings& s);
 // Fill the two search options from pellimarinfo.ini as start-up reads them ("1"
@@ -41,7 +48,8 @@ bool readSearchOptions(AppSettings& s);
 // pellimarinfo.ini in the settings folder.
 std::filesystem::path searchOptionsFile();
 // Writes both search options ("1" or "0") in one write: both reach the file or
-// neither does. False when the file cannot be written.
-bool saveSearchOptions(const AppSettings& s);
+// neither does. Why not, when the file cannot be written; the failure's context
+// is the file's name.
+Result<Done> saveSearchOptions(const AppSettings& s);
 
 }  // namespace pellimar

@@ -179,9 +179,12 @@ void TipsDialog::showNextTip() {
 void TipsDialog::saveAndClose() {
     AppSettings edited = settings_;
     edited.show = showAtStartBox->isChecked();
-    // A file that cannot be written throws: the error box reports it, the window
-    // stays open and the setting in use keeps its value.
-    saveSettings(edited);
+    // A file that cannot be written is reported in the error box; the window stays
+    // open and the setting in use keeps its value.
+    if (const auto saved = saveSettings(edited); !saved) {
+        desktop_.errorBox(unableToWriteText(saved.failure()));
+        return;
+    }
     settings_ = edited;
     accept();
 }

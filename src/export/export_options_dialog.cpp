@@ -142,9 +142,12 @@ void ExportOptionsDialog::confirm() {
                     : pngButton->isChecked()      ? "png"
                     : originalButton->isChecked() ? "original"
                                                   : "jpg";
-    // A file that cannot be written throws: the error box reports it, the dialog
-    // stays open and the settings in use keep their values.
-    saveSettings(edited);
+    // A file that cannot be written is reported in the error box; the dialog stays
+    // open and the settings in use keep their values.
+    if (const auto saved = saveSettings(edited); !saved) {
+        desktop_.errorBox(unableToWriteText(saved.failure()));
+        return;
+    }
     settings_ = edited;
     if (canClose()) done(QDialog::Accepted);
 }

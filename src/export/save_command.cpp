@@ -1,7 +1,6 @@
 #include "export/save_command.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -96,12 +95,20 @@ std::optional<IconGroup> groupOf(const SaveRow& row, SaveContext& ctx) {
     return std::move(*group);
 }
 
-// Whether `file` may be written: a name that exists is replaced only when the
-// run may replace it; otherwise the file stays as it is and the report says so.
-bool mayWrite(const fs::path& file, SaveContext& ctx) {
-    if (!ctx.mayReplace) return true;
-    std::error_code ec;
-    if (!fs::exists(fs::symlink_status(file, ec)) || ctx.mayReplace(file)) return true;
+// How `file` is written: over a file at its name only where the run may replace
+// it; elsewhere it is placed only where no file is at that moment, and a file
+// found there stays as it is (the write says Kept). Nothing is looked at first:
+// a file that comes to the name while the run goes on is kept all the same.
+WriteOptions writeOptionsFor(const fs::path& file, const SaveContext& ctx) {
+    WriteOptions options;
+    if (ctx.mayReplace && !ctx.mayReplace(file)) options.replace = Replace::Never;
+    return options;
+}
+
+// Tells the report of a file whose name was taken and kept; true for a file
+// written (or waiting in the run's batch, whose commit tells what became of it).
+bool writtenOrKept(const fs::path& file, Placed placed, SaveContext& ctx) {
+    if (placed != Placed::Kept) return true;
     ctx.report.addKept(file.filename());
     return false;
 }
@@ -122,20 +129,35 @@ bool beginRow(const std::vector<SaveRow>& rows, SaveContext& ctx) {
 // an existing file was kept instead.
 bool writePictureOrStop(const fs::path& file, const RgbImage& image, PictureFormat kind,
                         SaveContext& ctx) {
-    if (!mayWrite(file, ctx)) return false;
-    errno = 0;
-    bool ok = kind == PictureFormat::Bmp ? writeBmpFile(file, image) : writeJpegFile(file, image);
-    if (!ok) throw RunStopped(writeFailureMessage(file, errno));
-    return true;
+    const WriteOptions options = writeOptionsFor(file, ctx);
+    const auto written = kind == PictureFormat::Bmp ? writeBmpFile(file, image, options)
+                                                    : writeJpegFile(file, image, options);
+    if (!written) throw RunStopped(writeFailureMessage(file, written.failure()));
+    return writtenOrKept(file, *written, ctx);
 }
 
 // Writes a whole file; a failure ends the run with the system's reason. False
 // when an existing file was kept instead.
+bool writeBytesOrStop(const fs::path& file, std::span<const ByteSpan> pieces, SaveContext& ctx) {
+    const auto written = writeFile(file, pieces, writeOptionsFor(file, ctx));
+    if (!written) throw RunStopped(writeFailureMessage(file, written.failure()));
+    return writtenOrKept(file, *written, ctx);
+}
+
 bool writeBytesOrStop(const fs::path& file, std::span<const std::uint8_t> bytes, SaveContext& ctx) {
-    if (!mayWrite(file, ctx)) return false;
-    errno = 0;
-    if (!writeFileAtomically(file, bytes)) throw RunStopped(writeFailureMessage(file, errno));
-    return true;
+    const ByteSpan piece = bytes;
+    return writeBytesOrStop(file, std::span(&piece, 1), ctx);
+}
+
+// Writes a whole file; a failure goes into the report and the run goes on. True
+// when the file is written.
+bool writeBytesOrTell(const fs::path& file, std::span<const std::uint8_t> bytes, SaveContext& ctx) {
+    const auto written = writeFile(file, bytes, writeOptionsFor(file, ctx));
+    if (!written) {
+        ctx.report.addFailure(writeFailureMessage(file, written.failure()));
+        return false;
+    }
+    return writtenOrKept(file, *written, ctx);
 }
 
 fs::path saveIcoImage(const SaveRow& row, const fs::path& target, SaveContext& ctx,
@@ -164,11 +186,7 @@ fs::path saveIcoImage(const SaveRow& row, const fs::path& target, SaveContext& c
             ctx.report.addUnreadableRow(caption(row), bytes.failure());
             return {};
         }
-        if (!mayWrite(file, ctx)) return {};
-        errno = 0;
-        if (writeFileAtomically(file, *bytes)) return file;
-        ctx.report.addFailure(writeFailureMessage(file, errno));
-        return {};
+        return writeBytesOrTell(file, *bytes, ctx) ? file : fs::path();
     }
     const Result<Icon> icon = decodeStoredImage(image);
     if (!icon) {
@@ -310,12 +328,7 @@ void saveCursorGroup(const IconGroup& group, const SaveRow& row, const fs::path&
         return;
     }
     const fs::path file = forceExtension(target, "cur");
-    if (!mayWrite(file, ctx)) return;
-    errno = 0;
-    if (writeFileAtomically(file, *bytes))
-        ctx.report.add(file.filename());
-    else
-        ctx.report.addFailure(writeFailureMessage(file, errno));
+    if (writeBytesOrTell(file, *bytes, ctx)) ctx.report.add(file.filename());
 }
 
 }  // namespace
@@ -324,7 +337,7 @@ void saveSelectedAsIco(const std::vector<SaveRow>& rows, const SaveName& name, S
     const RunReader reader(ctx);
     const int selected = selectedCount(rows);
     int counter = 0;
-    const auto gate = [&ctx](const fs::path& file) { return mayWrite(file, ctx); };
+    const auto gate = [&ctx](const fs::path& file) { return writeOptionsFor(file, ctx); };
     for (const SaveRow& row : rows) {
         if (!row.selected) continue;
         if (!beginRow(rows, ctx)) break;
@@ -387,7 +400,7 @@ void saveSelectedAsPng(const std::vector<SaveRow>& rows, const SaveName& name, S
             const std::string fileName =
                 sizes.size() > 1 ? std::to_string(size) + "-" + plain : plain;
             if (!png) {
-                ctx.report.addFailure(writeFailureMessage(name.dir / fileName, 0));
+                ctx.report.addFailure(writeFailureMessage(name.dir / fileName, png.failure()));
                 continue;
             }
             if (writeBytesOrStop(name.dir / fileName, *png, ctx)) ctx.report.add(fileName);
@@ -429,10 +442,7 @@ void saveSelectedAsOriginal(const std::vector<SaveRow>& rows, const SaveName& na
                                   outputCapText(cap));
             continue;
         }
-        if (!mayWrite(out, ctx)) continue;
-        errno = 0;
-        if (!writeFileAtomically(out, std::span<const ByteSpan>(file->pieces)))
-            throw RunStopped(writeFailureMessage(out, errno));
+        if (!writeBytesOrStop(out, std::span<const ByteSpan>(file->pieces), ctx)) continue;
         sum += file->size;
         ctx.report.add(out.filename());
     }
@@ -460,9 +470,15 @@ void saveSelectedRows(const std::vector<SaveRow>& rows, const fs::path& name, Sa
     } catch (const RunStopped& stop) {
         ctx.report.stopAt(stop.what());
     }
-    for (const WriteBatch::Failed& failed : batch.commit()) {
-        ctx.report.remove(failed.target.filename());
-        ctx.report.addFailure(writeFailureMessage(failed.target, failed.error));
+    // Each file the report lists as written is so only once it has its name: one
+    // whose name was taken meanwhile is kept, and one that could not be placed failed.
+    for (const WriteOutcome& outcome : batch.commit()) {
+        if (outcome.placed && *outcome.placed == Placed::Written) continue;
+        ctx.report.remove(outcome.target.filename());
+        if (outcome.placed)
+            ctx.report.addKept(outcome.target.filename());
+        else
+            ctx.report.addFailure(writeFailureMessage(outcome.target, outcome.placed.failure()));
     }
 }
 

@@ -1,7 +1,5 @@
 #include "export/save_icon_as_ico.h"
 
-#include <cerrno>
-
 #include "export/icon_writer.h"
 #include "platform/atomic_file.h"
 #include "platform/image_choice.h"
@@ -9,26 +7,28 @@
 namespace pellimar {
 namespace fs = std::filesystem;
 
-Result<Done> writeSingleIconFile(const fs::path& file, const Icon& icon) {
+Result<Placed> writeSingleIconFile(const fs::path& file, const Icon& icon,
+                                   const WriteOptions& options) {
     const auto bytes = writeIconFile(std::span(&icon, 1));
     if (!bytes) return bytes.failure();
-    errno = 0;
-    if (!writeFileAtomically(file, *bytes)) return systemFailure(Fault::WriteFailed, errno);
-    return Done{};
+    return writeFile(file, *bytes, options);
 }
 
 void saveIconsAsIco(const Icon& large, const Icon& small, const fs::path& dest, bool size32,
-                    bool size16, SaveReport& report, const MayWrite& mayWrite) {
+                    bool size16, SaveReport& report, const WriteOptionsFor& optionsFor) {
     if (large.empty() && small.empty()) return;
     const fs::path dir = dest.parent_path();
     const fs::path name = dest.filename();
     auto save = [&](const Icon& icon, const fs::path& fileName) {
-        if (icon.empty() || (mayWrite && !mayWrite(dir / fileName))) return;
-        const Result<Done> written = writeSingleIconFile(dir / fileName, icon);
-        if (written)
-            report.add(fileName);
+        if (icon.empty()) return;
+        const Result<Placed> written = writeSingleIconFile(
+            dir / fileName, icon, optionsFor ? optionsFor(dir / fileName) : WriteOptions{});
+        if (!written)
+            report.addFailure(writeFailureMessage(dir / fileName, written.failure()));
+        else if (*written == Placed::Kept)
+            report.addKept(fileName);
         else
-            report.addFailure(writeFailureMessage(dir / fileName, written.failure().error));
+            report.add(fileName);
     };
     if (size32 && size16) {
         save(large, "32-" + name.string());
@@ -41,7 +41,7 @@ void saveIconsAsIco(const Icon& large, const Icon& small, const fs::path& dest, 
 }
 
 void saveIconAsIco(const IconGroup& group, const fs::path& dest, const AppSettings& settings,
-                   SaveReport& report, const std::string& row, const MayWrite& mayWrite) {
+                   SaveReport& report, const std::string& row, const WriteOptionsFor& optionsFor) {
     if (!settings.size_32 && !settings.size_16) {
         report.addSkippedRow(row +
                              ": icon files of programs are saved at 32 and 16 pixels, and "
@@ -55,7 +55,7 @@ void saveIconAsIco(const IconGroup& group, const fs::path& dest, const AppSettin
         report.addUnreadableRow(row, (!large ? large : small).failure());
         return;
     }
-    saveIconsAsIco(*large, *small, dest, settings.size_32, settings.size_16, report, mayWrite);
+    saveIconsAsIco(*large, *small, dest, settings.size_32, settings.size_16, report, optionsFor);
 }
 
 }  // namespace pellimar

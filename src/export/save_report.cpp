@@ -1,14 +1,17 @@
 #include "export/save_report.h"
 
-#include <cstring>
-
 #include "platform/atomic_file.h"
 
 namespace pellimar {
 
-std::string writeFailureMessage(const std::filesystem::path& file, int error) {
-    return "Cannot create file \"" + file.string() + "\". " +
-           (error != 0 ? writeErrorText(error) : std::string("The picture could not be encoded."));
+std::string writeFailureMessage(const std::filesystem::path& file, const Failure& why) {
+    std::string reason;
+    if (why.fault == Fault::CannotEncode)
+        reason =
+            "The picture could not be encoded" + (why.what.empty() ? "" : ": " + why.what) + ".";
+    else
+        reason = writeFailureReason(why);
+    return "Cannot create file \"" + file.string() + "\". " + reason;
 }
 
 }  // namespace pellimar

@@ -86,9 +86,8 @@ class SaveReport {
     bool unsupported_ = false;
 };
 
-// What a failed write of `file` says: "Cannot create file "NAME". " and the
-// system's reason for `error` (an errno value), or, for 0, that the picture could
-// not be encoded.
-std::string writeFailureMessage(const std::filesystem::path& file, int error);
+// What a failed write of `file` says: "Cannot create file "NAME". " and why: the
+// system's reason, a refused link's, or that the picture could not be encoded.
+std::string writeFailureMessage(const std::filesystem::path& file, const Failure& why);
 
 }  // namespace pellimar

@@ -9,12 +9,15 @@
 #include <atomic>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
+#include <deque>
 #include <map>
-#include <memory>
 #include <optional>
+#include <set>
 #include <string>
+#include <utility>
 
 namespace pellimar {
 namespace fs = std::filesystem;
@@ -23,6 +26,9 @@ namespace {
 
 // As many links as the system follows in one path.
 constexpr int kMaxLinks = 40;
+// A name that keeps changing under the walk (made, removed, swapped for a link)
+// is tried this often before the walk gives up with the last reason.
+constexpr int kMaxRetries = 8;
 constexpr std::string_view kTemporaryPrefix = ".pellimar-";
 constexpr std::string_view kTemporarySuffix = ".tmp";
 constexpr std::size_t kTemporaryRandomLength = 10;
@@ -30,14 +36,25 @@ constexpr std::size_t kTemporaryRandomLength = 10;
 constexpr std::time_t kStaleAfterSeconds = 60;
 
 std::atomic<void (*)(std::uint64_t)> stepHook{nullptr};
+std::atomic<bool> unnamedAllowed{true};
 std::atomic<std::uint64_t> stepCount{0};
 
 void step() {
     if (auto hook = stepHook.load(std::memory_order_relaxed)) hook(++stepCount);
 }
 
-// The pieces in as few system calls as may be.
-bool writePieces(int fd, std::span<const ByteSpan> pieces) {
+Failure systemError(int error) {
+    return systemFailure(Fault::WriteFailed, error);
+}
+
+// The reason of the call that just failed: errno, or EIO should it hold none.
+Failure lastError() {
+    return systemError(errno != 0 ? errno : EIO);
+}
+
+// The pieces in as few system calls as may be, from the file's current offset.
+// The errno value of the failure, or 0.
+int writePieces(int fd, std::span<const ByteSpan> pieces) {
     constexpr std::size_t kMaxVectors = 1024;  // IOV_MAX on Linux
     std::size_t first = 0, offset = 0;  // the piece not yet written whole, and its bytes written
     iovec vectors[kMaxVectors];
@@ -49,17 +66,14 @@ bool writePieces(int fd, std::span<const ByteSpan> pieces) {
             vectors[count++] = {const_cast<std::uint8_t*>(pieces[i].data()) + skip,
                                 pieces[i].size() - skip};
         }
-        if (count == 0) return true;
+        if (count == 0) return 0;
         step();
-        ssize_t n = ::writev(fd, vectors, int(count));
+        const ssize_t n = ::writev(fd, vectors, int(count));
         if (n < 0) {
             if (errno == EINTR) continue;
-            return false;
+            return errno;
         }
-        if (n == 0) {
-            errno = EIO;
-            return false;
-        }
+        if (n == 0) return EIO;
         // Moves past what was written.
         auto left = std::size_t(n);
         while (first < pieces.size() && left >= pieces[first].size() - offset) {
@@ -69,76 +83,218 @@ bool writePieces(int fd, std::span<const ByteSpan> pieces) {
         }
         offset += left;
     }
-    return true;
+    return 0;
 }
 
-// An open folder, the one every step of a write works in by its handle.
+std::uint64_t sizeOf(std::span<const ByteSpan> pieces) {
+    std::uint64_t size = 0;
+    for (const ByteSpan& piece : pieces) size += piece.size();
+    return size;
+}
+
+// ---- The walk ---------------------------------------------------------------
+
+// A folder held open (O_PATH: its permissions need only let it be searched), as
+// it was when it was opened.
 struct Folder {
     int fd = -1;
-    fs::path path;
+    fs::path path;  // how it was reached, for messages
+    struct stat st {};
+
+    Folder() = default;
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
     ~Folder() {
         if (fd >= 0) ::close(fd);
     }
 };
+using FolderPtr = std::shared_ptr<const Folder>;
 
-std::shared_ptr<Folder> openFolder(const fs::path& dir) {
-    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return nullptr;
+Result<FolderPtr> holdFolder(int fd, fs::path path) {
     auto folder = std::make_shared<Folder>();
     folder->fd = fd;
-    folder->path = dir;
-    return folder;
+    folder->path = std::move(path);
+    if (::fstat(fd, &folder->st) != 0) return lastError();
+    if (!S_ISDIR(folder->st.st_mode)) return systemError(ENOTDIR);
+    return FolderPtr(std::move(folder));
 }
 
-// Whether the kernel would follow the link `link` (its lstat) found in `folder`
-// (its stat) under the protected-links rule, whatever the system's setting.
-bool kernelWouldFollow(const struct stat& link, const struct stat& folder) {
-    const bool shared = (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH);
-    return !shared || link.st_uid == ::geteuid() || link.st_uid == folder.st_uid;
+Result<FolderPtr> openStart(bool absolute) {
+    const char* start = absolute ? "/" : ".";
+    const int fd = ::open(start, O_PATH | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return lastError();
+    return holdFolder(fd, absolute ? fs::path("/") : fs::path());
 }
 
-// The folder and name a write of `target` goes to, links at the name followed
-// where the kernel would follow them. Nothing, with errno set, when a link is
-// refused, loops, or a folder cannot be opened.
-std::optional<std::pair<std::shared_ptr<Folder>, std::string>> placeOf(const fs::path& target) {
-    if (target.empty() || !target.has_filename() || target.filename() == "." ||
-        target.filename() == "..") {
-        errno = EINVAL;
-        return std::nullopt;
+// Whether no one but the caller or root may change what `folder` holds: it is
+// theirs, and no one else may write to it, or only under the sticky rule.
+bool trusted(const struct stat& folder) {
+    const uid_t me = ::geteuid();
+    if (folder.st_uid != me && folder.st_uid != 0) return false;
+    return (folder.st_mode & (S_IWGRP | S_IWOTH)) == 0 || (folder.st_mode & S_ISVTX) != 0;
+}
+
+// Why the link `link` (its lstat) found in `folder` is not followed, or nothing
+// when it may be. `shown` names it when it is a folder on the way.
+std::optional<Failure> linkRefused(const struct stat& link, const Folder& folder,
+                                   const std::string& shown) {
+    const uid_t me = ::geteuid();
+    const bool ownLink = link.st_uid == me || link.st_uid == 0;
+    if (ownLink && trusted(folder.st)) return std::nullopt;
+    Fault fault = Fault::LinkInOthersFolder;
+    if (!ownLink && (folder.st.st_mode & S_IWOTH) != 0)
+        fault = Fault::SharedFolderLink;
+    else if (!ownLink && trusted(folder.st))
+        fault = Fault::OthersLink;
+    return failure(fault, shown);
+}
+
+// What the link `name` in `folder` names.
+Result<fs::path> readLink(const Folder& folder, const std::string& name, const struct stat& st) {
+    std::string target(std::size_t(st.st_size > 0 ? st.st_size : 4096) + 1, '\0');
+    const ssize_t n = ::readlinkat(folder.fd, name.c_str(), target.data(), target.size());
+    if (n < 0) return lastError();
+    if (std::size_t(n) >= target.size()) return systemError(ENAMETOOLONG);
+    target.resize(std::size_t(n));
+    if (target.empty()) return systemError(ENOENT);
+    return fs::path(target);
+}
+
+// The names of `path` after its root, in order ("." left out).
+void pushComponents(const fs::path& path, std::deque<std::string>& into) {
+    std::vector<std::string> names;
+    for (const fs::path& part : path.relative_path())
+        if (!part.empty() && part != ".") names.push_back(part.string());
+    into.insert(into.begin(), names.begin(), names.end());
+}
+
+// The folder `rel` from `start` (from "/" when `rel` is absolute), component by
+// component by the links rule; missing folders made when `create` is set.
+// `links` counts the links the walk may still follow.
+Result<FolderPtr> walk(FolderPtr start, const fs::path& rel, bool create, int& links) {
+    FolderPtr at = std::move(start);
+    if (rel.is_absolute()) {
+        auto root = openStart(true);
+        if (!root) return root.failure();
+        at = *root;
     }
-    fs::path p = target;
-    for (int depth = 0; depth <= kMaxLinks; ++depth) {
-        fs::path dir = p.parent_path();
-        if (dir.empty()) dir = ".";
-        auto folder = openFolder(dir);
-        if (!folder) return std::nullopt;
-        const std::string name = p.filename().string();
+    std::deque<std::string> rest;
+    pushComponents(rel, rest);
+    int retries = 0;
+    while (!rest.empty()) {
+        const std::string name = rest.front();
+        rest.pop_front();
+        const fs::path shown = at->path / name;
+        if (name == "..") {
+            // Never a link: the parent of the folder held.
+            const int fd = ::openat(at->fd, "..", O_PATH | O_DIRECTORY | O_CLOEXEC);
+            if (fd < 0) return lastError();
+            auto parent = holdFolder(fd, shown);
+            if (!parent) return parent.failure();
+            at = *parent;
+            continue;
+        }
         struct stat st {};
-        if (::fstatat(folder->fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
-            if (errno == ENOENT) return std::make_pair(folder, name);
-            return std::nullopt;
+        if (::fstatat(at->fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno != ENOENT || !create) return lastError();
+            // Made as any new folder is (the umask applies); if someone else made
+            // the name first, it is looked at again as if it had been there.
+            step();
+            if (::mkdirat(at->fd, name.c_str(), 0777) != 0 && errno != EEXIST) return lastError();
+            if (++retries > kMaxRetries) return systemError(EAGAIN);
+            rest.push_front(name);
+            continue;
         }
-        if (!S_ISLNK(st.st_mode)) return std::make_pair(folder, name);
-        struct stat folderStat {};
-        if (::fstat(folder->fd, &folderStat) != 0) return std::nullopt;
-        if (!kernelWouldFollow(st, folderStat)) {
-            errno = kUntrustedLinkError;
-            return std::nullopt;
+        if (S_ISLNK(st.st_mode)) {
+            if (auto refused = linkRefused(st, *at, shown.string())) return *refused;
+            if (--links < 0) return systemError(ELOOP);
+            auto target = readLink(*at, name, st);
+            if (!target) return target.failure();
+            if (target->is_absolute()) {
+                auto root = openStart(true);
+                if (!root) return root.failure();
+                at = *root;
+            }
+            pushComponents(*target, rest);
+            continue;
         }
-        std::string next(std::size_t(st.st_size > 0 ? st.st_size : 4096) + 1, '\0');
-        const ssize_t n = ::readlinkat(folder->fd, name.c_str(), next.data(), next.size());
-        if (n < 0) return std::nullopt;
-        if (std::size_t(n) >= next.size()) {
-            errno = ENAMETOOLONG;
-            return std::nullopt;
+        if (!S_ISDIR(st.st_mode)) return systemError(ENOTDIR);
+        // O_NOFOLLOW: a link put at the name since it was looked at is not entered
+        // (it fails, and is looked at again).
+        const int fd =
+            ::openat(at->fd, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        if (fd < 0) {
+            if ((errno == ENOTDIR || errno == ELOOP || errno == ENOENT) &&
+                ++retries <= kMaxRetries) {
+                rest.push_front(name);
+                continue;
+            }
+            return lastError();
         }
-        next.resize(std::size_t(n));
-        const fs::path to = next;
-        p = to.is_absolute() ? to : dir / to;
+        auto next = holdFolder(fd, shown);
+        if (!next) {
+            if (++retries > kMaxRetries) return next.failure();
+            rest.push_front(name);
+            continue;
+        }
+        at = *next;
     }
-    errno = ELOOP;
-    return std::nullopt;
+    return at;
 }
+
+Result<FolderPtr> walkFrom(const fs::path& dir, bool create, int& links) {
+    auto start = openStart(dir.is_absolute());
+    if (!start) return start.failure();
+    return walk(*start, dir, create, links);
+}
+
+// Where a file is to go: its folder, held, and its name there, with what is at
+// that name now.
+struct Place {
+    FolderPtr folder;
+    std::string name;
+    std::optional<struct stat> existing;
+};
+
+bool hasFileName(const fs::path& p) {
+    return p.has_filename() && p.filename() != "." && p.filename() != "..";
+}
+
+// The place of `target`, a link at its name followed by the rule when
+// `followLinks` is set, refused (Fault::LinkAtName) when not. A folder at the
+// place fails.
+Result<Place> placeOf(const fs::path& target, bool create, bool followLinks) {
+    if (!hasFileName(target)) return failure(Fault::NoFileName);
+    int links = kMaxLinks;
+    auto folder = walkFrom(target.parent_path(), create, links);
+    if (!folder) return folder.failure();
+    Place place{*folder, target.filename().string(), std::nullopt};
+    while (true) {
+        struct stat st {};
+        if (::fstatat(place.folder->fd, place.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno != ENOENT) return lastError();
+            return place;
+        }
+        if (S_ISDIR(st.st_mode)) return systemError(EISDIR);
+        if (!S_ISLNK(st.st_mode)) {
+            place.existing = st;
+            return place;
+        }
+        if (!followLinks) return failure(Fault::LinkAtName);
+        if (auto refused = linkRefused(st, *place.folder, {})) return *refused;
+        if (--links < 0) return systemError(ELOOP);
+        auto to = readLink(*place.folder, place.name, st);
+        if (!to) return to.failure();
+        // A link that names a folder ("x/", "..") leads to no file to write.
+        if (!hasFileName(*to)) return systemError(EISDIR);
+        auto next = walk(place.folder, to->parent_path(), false, links);
+        if (!next) return next.failure();
+        place.folder = *next;
+        place.name = to->filename().string();
+    }
+}
+
+// ---- Files --------------------------------------------------------------------
 
 std::string randomSuffix() {
     static std::atomic<unsigned> counter{0};
@@ -159,245 +315,160 @@ std::string temporaryName() {
 // handle needs privileges the caller may not have).
 bool canLinkUnnamed() {
     static const bool can = ::access("/proc/self/fd", X_OK) == 0;
-    return can;
+    return can && unnamedAllowed.load(std::memory_order_relaxed);
+}
+
+std::string procPath(int fd) {
+    return "/proc/self/fd/" + std::to_string(fd);
 }
 
 // A file written but not yet under its name.
 struct Pending {
     fs::path target;
-    std::shared_ptr<Folder> folder;
+    FolderPtr folder;
     std::string name;
+    Replace replace = Replace::Always;
     int fd = -1;
     std::string temporary;  // empty for an unnamed file
+
+    Pending() = default;
+    Pending(Pending&& other) noexcept { *this = std::move(other); }
+    Pending& operator=(Pending&& other) noexcept {
+        if (this != &other) {
+            discard();
+            target = std::move(other.target);
+            folder = std::move(other.folder);
+            name = std::move(other.name);
+            replace = other.replace;
+            fd = std::exchange(other.fd, -1);
+            temporary = std::move(other.temporary);
+            other.temporary.clear();
+        }
+        return *this;
+    }
+    ~Pending() { discard(); }
 
     void discard() {
         if (fd >= 0) ::close(fd);
         fd = -1;
-        if (!temporary.empty()) ::unlinkat(folder->fd, temporary.c_str(), 0);
+        if (!temporary.empty() && folder) ::unlinkat(folder->fd, temporary.c_str(), 0);
         temporary.clear();
     }
 };
 
-// A new file in `folder` for the bytes of `name`: unnamed where the file system
-// allows, else under a temporary name. Created as any new file is (the umask and
-// the folder's default permissions apply); an existing file's permissions are kept.
-bool createFile(Pending& p) {
-    struct stat st {};
-    const bool exists = ::fstatat(p.folder->fd, p.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0;
-    // A folder in the way fails now, not when a batch gives the file its name.
-    if (exists && S_ISDIR(st.st_mode)) {
-        errno = EISDIR;
-        return false;
-    }
-    // A new name takes an unnamed file by one link; an existing one is replaced by
-    // a rename, which costs the same from a temporary name as from an unnamed file
-    // linked in under one first.
-    if (!exists && canLinkUnnamed()) {
-        p.fd = ::openat(p.folder->fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
-        if (p.fd < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL) return false;
-    }
-    for (int attempt = 0; p.fd < 0 && attempt < 100; ++attempt) {
+// Opens a new file under a temporary name in `p`'s folder.
+Result<Done> createTemporary(Pending& p) {
+    for (int attempt = 0; attempt < 100; ++attempt) {
         p.temporary = temporaryName();
         p.fd = ::openat(p.folder->fd, p.temporary.c_str(),
                         O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
-        if (p.fd < 0 && errno != EEXIST) {
-            p.temporary.clear();
-            return false;
-        }
+        if (p.fd >= 0) return Done{};
+        const int error = errno;
+        p.temporary.clear();
+        if (error != EEXIST) return systemError(error);
+    }
+    return systemError(EEXIST);
+}
+
+// A new file in `p`'s folder for the bytes of its name: unnamed where the file
+// system allows, else under a temporary name. `existing` is what is at the name:
+// a file of the caller's gives its permission bits to the new one.
+Result<Done> createFile(Pending& p, const std::optional<struct stat>& existing) {
+    // Unnamed where the file system allows: a kill while it is written leaves
+    // nothing behind. A free name, or one never to be replaced, takes it by one
+    // link; an existing one is replaced by a rename from a temporary name it is
+    // linked under once it is whole.
+    if (canLinkUnnamed()) {
+        p.fd = ::openat(p.folder->fd, ".", O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+        if (p.fd < 0 && errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
+            return lastError();
     }
     if (p.fd < 0) {
-        p.temporary.clear();
-        return false;
+        auto made = createTemporary(p);
+        if (!made) return made;
     }
-    if (exists && S_ISREG(st.st_mode) && ::fchmod(p.fd, st.st_mode & 07777) != 0) return false;
-    return true;
+    if (existing && p.replace == Replace::Always && S_ISREG(existing->st_mode) &&
+        existing->st_uid == ::geteuid() && ::fchmod(p.fd, existing->st_mode & 0777) != 0)
+        return lastError();
+    return Done{};
 }
 
-// Gives a whole file its name: an unnamed one is linked in (straight to its name
-// when that is free, else under a temporary name renamed over the old file).
-bool place(Pending& p) {
+// Links the unnamed file `fd` into `folder` as `name`; never replaces.
+bool linkUnnamed(int fd, const Folder& folder, const std::string& name) {
+    step();
+    return ::linkat(AT_FDCWD, procPath(fd).c_str(), folder.fd, name.c_str(), AT_SYMLINK_FOLLOW) ==
+           0;
+}
+
+// Gives a temporary file its name only where no file is: Kept when one is.
+Result<Placed> placeTemporaryWithoutReplacing(Pending& p) {
     const int dir = p.folder->fd;
+    step();
+    if (::renameat2(dir, p.temporary.c_str(), dir, p.name.c_str(), RENAME_NOREPLACE) == 0) {
+        p.temporary.clear();
+        return Placed::Written;
+    }
+    if (errno == EEXIST) return Placed::Kept;
+    if (errno != EINVAL && errno != ENOSYS) return lastError();
+    // A file system without the no-replace rename: a second link, which fails
+    // where a name is taken, then the temporary name goes.
+    step();
+    if (::linkat(dir, p.temporary.c_str(), dir, p.name.c_str(), 0) != 0)
+        return errno == EEXIST ? Result<Placed>(Placed::Kept) : Result<Placed>(lastError());
+    step();
+    ::unlinkat(dir, p.temporary.c_str(), 0);
+    p.temporary.clear();
+    return Placed::Written;
+}
+
+// Gives a whole file its name as its Replace says.
+Result<Placed> place(Pending& p) {
+    const int dir = p.folder->fd;
+    if (p.replace == Replace::Never) {
+        if (!p.temporary.empty()) return placeTemporaryWithoutReplacing(p);
+        if (linkUnnamed(p.fd, *p.folder, p.name)) return Placed::Written;
+        if (errno == EEXIST) return Placed::Kept;
+        return lastError();
+    }
     if (p.temporary.empty()) {
-        const std::string self = "/proc/self/fd/" + std::to_string(p.fd);
-        step();
-        if (::linkat(AT_FDCWD, self.c_str(), dir, p.name.c_str(), AT_SYMLINK_FOLLOW) == 0)
-            return true;
-        if (errno != EEXIST) return false;
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            p.temporary = temporaryName();
-            step();
-            if (::linkat(AT_FDCWD, self.c_str(), dir, p.temporary.c_str(), AT_SYMLINK_FOLLOW) == 0)
-                break;
-            p.temporary.clear();
-            if (errno != EEXIST) return false;
+        // Straight to its name when that is free, else under a temporary name
+        // renamed over the file there.
+        if (linkUnnamed(p.fd, *p.folder, p.name)) return Placed::Written;
+        if (errno != EEXIST) return lastError();
+        for (int attempt = 0; attempt < 100 && p.temporary.empty(); ++attempt) {
+            const std::string name = temporaryName();
+            if (linkUnnamed(p.fd, *p.folder, name)) {
+                p.temporary = name;
+            } else if (errno != EEXIST) {
+                return lastError();
+            }
         }
-        if (p.temporary.empty()) return false;
+        if (p.temporary.empty()) return systemError(EEXIST);
     }
     step();
-    if (::renameat(dir, p.temporary.c_str(), dir, p.name.c_str()) != 0) return false;
+    if (::renameat(dir, p.temporary.c_str(), dir, p.name.c_str()) != 0) return lastError();
     p.temporary.clear();
-    return true;
+    return Placed::Written;
 }
 
-struct BatchState {
-    std::vector<Pending> pending;
-    std::vector<WriteBatch::Failed> failed;
-    std::map<fs::path, bool> cleaned;  // folders whose stale temporaries went
-};
-
-thread_local BatchState* openBatch = nullptr;
-
-// Syncs every pending file, names each, then syncs each folder once. Failures go
-// to `state.failed`.
-void flush(BatchState& state, bool sync) {
-    std::vector<int> errors(state.pending.size(), 0);
-    if (sync)
-        for (std::size_t i = 0; i < state.pending.size(); ++i) {
-            step();
-            if (::fsync(state.pending[i].fd) != 0) errors[i] = errno;
-        }
-    std::map<fs::path, std::shared_ptr<Folder>> folders;
-    for (std::size_t i = 0; i < state.pending.size(); ++i) {
-        Pending& p = state.pending[i];
-        if (errors[i] == 0 && !place(p)) errors[i] = errno;
-        if (::close(p.fd) != 0 && errors[i] == 0 && errno != EINTR) errors[i] = errno;
-        p.fd = -1;
-        if (errors[i] != 0) {
-            p.discard();
-            state.failed.push_back({p.target, errors[i]});
-        } else {
-            folders.emplace(p.folder->path, p.folder);
-        }
-    }
-    state.pending.clear();
-    // Makes the names durable; best effort, as some file systems cannot sync a folder.
-    if (sync)
-        for (auto& [path, folder] : folders) {
-            step();
-            (void)::fsync(folder->fd);
-        }
+// Where a folder is, for telling one from another however it was reached.
+using FolderKey = std::pair<dev_t, ino_t>;
+FolderKey keyOf(const Folder& folder) {
+    return {folder.st.st_dev, folder.st.st_ino};
 }
 
-// Writes the file into `state`; a Synced file stays pending, a Scratch one takes
-// its name at once. False with errno set when the file could not be written.
-bool add(BatchState& state, const fs::path& target, std::span<const ByteSpan> pieces,
-         Durability durability) {
-    auto where = placeOf(target);
-    if (!where) return false;
-    Pending p{target, where->first, where->second, -1, {}};
-    const bool sync = durability == Durability::Synced;
-    if (sync && state.cleaned.emplace(p.folder->path, true).second)
-        removeStaleTemporaries(p.folder->path);
-    bool ok = createFile(p) && writePieces(p.fd, pieces);
-    if (ok && sync)  // starts the flush now; the sync at the end only waits for it
-        (void)::sync_file_range(p.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
-    if (ok && !sync && !p.temporary.empty()) {
-        // A named file is closed before it takes its name, as nothing more is done
-        // through it.
-        ok = ::close(p.fd) == 0;
-        p.fd = -1;
-        ok = ok && place(p);
-    } else if (ok && !sync) {
-        ok = place(p);
-        int error = errno;
-        if (::close(p.fd) != 0 && ok) {
-            ok = false;
-            error = errno;
-        }
-        p.fd = -1;
-        errno = error;
-    }
-    if (!ok) {
-        const int error = errno;
-        p.discard();
-        errno = error;  // the reason of the failure, not of the clean-up
-        return false;
-    }
-    if (!sync) return true;
-    // A later write of the same name within the batch replaces an earlier one.
-    for (Pending& earlier : state.pending)
-        if (earlier.fd >= 0 && earlier.folder->path == p.folder->path && earlier.name == p.name) {
-            earlier.discard();
-            earlier = std::move(p);
-            return true;
-        }
-    state.pending.push_back(std::move(p));
-    if (state.pending.size() >= WriteBatch::kMaxPending) flush(state, true);
-    return true;
+void syncFolder(const Folder& folder) {
+    // An O_PATH handle cannot be synced: the folder is opened for it. Best effort,
+    // as some file systems cannot sync a folder.
+    const int fd = ::openat(folder.fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    step();
+    (void)::fsync(fd);
+    ::close(fd);
 }
 
-}  // namespace
-
-std::string writeErrorText(int error) {
-    if (error == kUntrustedLinkError)
-        return "It is a symbolic link that someone else put in a folder everyone may write "
-               "to; it is not followed";
-    if (error == kLinkAtNameError)
-        return "It is a symbolic link; this file is never written through one";
-    return std::strerror(error);
-}
-
-bool writeFileAtomically(const fs::path& target, std::span<const ByteSpan> pieces,
-                         Durability durability) {
-    if (openBatch && durability == Durability::Synced)
-        return add(*openBatch, target, pieces, durability);
-    BatchState one;
-    if (!add(one, target, pieces, durability)) return false;
-    flush(one, durability == Durability::Synced);
-    if (one.failed.empty()) return true;
-    errno = one.failed.front().error;
-    return false;
-}
-
-bool writeFileAtomically(const fs::path& target, std::span<const std::uint8_t> bytes,
-                         Durability durability) {
-    const ByteSpan piece = bytes;
-    return writeFileAtomically(target, std::span(&piece, 1), durability);
-}
-
-bool writeFileAtomically(const fs::path& target, std::string_view text, Durability durability) {
-    return writeFileAtomically(
-        target, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
-        durability);
-}
-
-bool writeFileInPlace(const fs::path& target, std::span<const std::uint8_t> bytes) {
-    // Non-blocking, so that a pipe put at the name cannot hold the open up.
-    const int fd = ::open(
-        target.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0666);
-    if (fd < 0) {
-        struct stat st {};
-        // Refused by O_NOFOLLOW, or before it by the kernel's own rule for links.
-        if (::lstat(target.c_str(), &st) == 0 && S_ISLNK(st.st_mode)) errno = kLinkAtNameError;
-        return false;
-    }
-    struct stat st {};
-    bool ok = ::fstat(fd, &st) == 0;
-    if (ok && !S_ISREG(st.st_mode)) {
-        errno = S_ISDIR(st.st_mode) ? EISDIR : EINVAL;
-        ok = false;
-    }
-    const ByteSpan whole = bytes;
-    ok = ok && ::fcntl(fd, F_SETFL, 0) == 0 && ::ftruncate(fd, 0) == 0 &&
-         writePieces(fd, std::span<const ByteSpan>(&whole, 1));
-    const int error = errno;
-    if (::close(fd) != 0 && ok) return false;
-    errno = error;
-    return ok;
-}
-
-bool isTemporaryName(std::string_view name) {
-    if (name.size() != kTemporaryPrefix.size() + kTemporaryRandomLength + kTemporarySuffix.size() ||
-        name.substr(0, kTemporaryPrefix.size()) != kTemporaryPrefix ||
-        name.substr(name.size() - kTemporarySuffix.size()) != kTemporarySuffix)
-        return false;
-    for (char c : name.substr(kTemporaryPrefix.size(), kTemporaryRandomLength))
-        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z'))) return false;
-    return true;
-}
-
-int removeStaleTemporaries(const fs::path& dir) {
-    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+int removeStaleIn(const Folder& folder) {
+    const int fd = ::openat(folder.fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return 0;
     DIR* listing = ::fdopendir(fd);
     if (!listing) {
@@ -418,29 +489,261 @@ int removeStaleTemporaries(const fs::path& dir) {
     return removed;
 }
 
+struct BatchState {
+    std::vector<Pending> pending;
+    std::vector<WriteOutcome> outcomes;  // of the files placed so far
+    std::set<FolderKey> cleaned;         // folders whose stale temporaries went
+};
+
+thread_local BatchState* openBatch = nullptr;
+
+// Syncs every pending file, places each, then syncs each folder a file went to
+// once. The outcomes go to `state.outcomes`.
+void flush(BatchState& state, bool sync) {
+    std::vector<std::optional<Failure>> failed(state.pending.size());
+    if (sync)
+        for (std::size_t i = 0; i < state.pending.size(); ++i) {
+            step();
+            if (::fsync(state.pending[i].fd) != 0) failed[i] = lastError();
+        }
+    std::map<FolderKey, FolderPtr> folders;
+    for (std::size_t i = 0; i < state.pending.size(); ++i) {
+        Pending& p = state.pending[i];
+        Result<Placed> placed = failed[i] ? Result<Placed>(*failed[i]) : place(p);
+        if (::close(p.fd) != 0 && placed && *placed == Placed::Written && errno != EINTR)
+            placed = lastError();  // too late to take the name back, but it is told
+        p.fd = -1;
+        if (placed && *placed == Placed::Written) folders.emplace(keyOf(*p.folder), p.folder);
+        p.discard();
+        state.outcomes.push_back({p.target, std::move(placed)});
+    }
+    state.pending.clear();
+    // Makes the names durable.
+    if (sync)
+        for (const auto& entry : folders) syncFolder(*entry.second);
+}
+
+// Writes the file into `state`; a Synced file stays pending, a Scratch one takes
+// its name at once.
+Result<Placed> add(BatchState& state, const fs::path& target, std::span<const ByteSpan> pieces,
+                   const WriteOptions& options) {
+    auto where = placeOf(target, options.createFolders, true);
+    if (!where) return where.failure();
+    Pending p;
+    p.target = target;
+    p.folder = where->folder;
+    p.name = where->name;
+    p.replace = options.replace;
+    const bool sync = options.durability == Durability::Synced;
+    if (sync && state.cleaned.insert(keyOf(*p.folder)).second) removeStaleIn(*p.folder);
+    if (auto made = createFile(p, where->existing); !made) return made.failure();
+    if (const int error = writePieces(p.fd, pieces)) return systemError(error);
+    if (sync) {
+        // Starts the flush now; the sync at the end only waits for it.
+        (void)::sync_file_range(p.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+        // A later write of the same name within the batch takes the earlier one's place.
+        for (Pending& earlier : state.pending)
+            if (keyOf(*earlier.folder) == keyOf(*p.folder) && earlier.name == p.name) {
+                earlier = std::move(p);
+                return Placed::Pending;
+            }
+        state.pending.push_back(std::move(p));
+        if (state.pending.size() >= WriteBatch::kMaxPending) flush(state, true);
+        return Placed::Pending;
+    }
+    if (!p.temporary.empty()) {
+        // A named file is closed before it takes its name, as nothing more is done
+        // through it.
+        const int fd = std::exchange(p.fd, -1);
+        if (::close(fd) != 0 && errno != EINTR) return lastError();
+    }
+    Result<Placed> placed = place(p);
+    if (p.fd >= 0) {
+        const int fd = std::exchange(p.fd, -1);
+        if (::close(fd) != 0 && placed && errno != EINTR) placed = lastError();
+    }
+    return placed;
+}
+
+// ---- Writing in place -----------------------------------------------------------
+
+// Makes `place`'s name whole: an unnamed file (or a temporary one) written, then
+// placed as `replace` says. Kept when Replace::Never finds the name taken.
+Result<Placed> writeWhole(const Place& at, std::span<const ByteSpan> pieces, Replace replace) {
+    Pending p;
+    p.folder = at.folder;
+    p.name = at.name;
+    p.replace = replace;
+    if (auto made = createFile(p, at.existing); !made) return made.failure();
+    if (const int error = writePieces(p.fd, pieces)) return systemError(error);
+    if (!p.temporary.empty()) {
+        const int fd = std::exchange(p.fd, -1);
+        if (::close(fd) != 0 && errno != EINTR) return lastError();
+    }
+    return place(p);
+}
+
+// The bytes over the file `fd` from its start, room reserved first and the rest
+// of the old bytes cut off last.
+Result<Done> overwrite(int fd, std::span<const ByteSpan> pieces) {
+    const auto size = off_t(sizeOf(pieces));
+    step();
+    // The error number comes back; errno is not set.
+    const int reserved = size > 0 ? ::posix_fallocate(fd, 0, size) : 0;
+    // A file system that cannot reserve still takes the write; a full disk or a
+    // size limit fails here, before any byte has changed.
+    if (reserved != 0 && reserved != EOPNOTSUPP && reserved != EINVAL && reserved != ENODEV)
+        return systemError(reserved);
+    if (const int error = writePieces(fd, pieces)) return systemError(error);
+    step();
+    if (::ftruncate(fd, size) != 0) return lastError();
+    return Done{};
+}
+
+// Whether the file at `at` may be written through: the caller's own regular
+// file with no other link, in a folder no one else may write to.
+bool writableInPlace(const Place& at) {
+    return at.existing && S_ISREG(at.existing->st_mode) && at.existing->st_uid == ::geteuid() &&
+           at.existing->st_nlink == 1 && trusted(at.folder->st);
+}
+
+}  // namespace
+
+// ---- Public --------------------------------------------------------------------
+
+Result<Placed> writeFile(const fs::path& target, std::span<const ByteSpan> pieces,
+                         const WriteOptions& options) {
+    if (openBatch && options.durability == Durability::Synced)
+        return add(*openBatch, target, pieces, options);
+    BatchState one;
+    Result<Placed> added = add(one, target, pieces, options);
+    if (!added || *added != Placed::Pending) return added;
+    flush(one, true);
+    return std::move(one.outcomes.front().placed);
+}
+
+Result<Placed> writeFile(const fs::path& target, std::span<const std::uint8_t> bytes,
+                         const WriteOptions& options) {
+    const ByteSpan piece = bytes;
+    return writeFile(target, std::span(&piece, 1), options);
+}
+
+Result<Placed> writeFile(const fs::path& target, std::string_view text,
+                         const WriteOptions& options) {
+    return writeFile(target,
+                     std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()),
+                     options);
+}
+
+Result<Done> writeFileInPlace(const fs::path& target, std::span<const std::uint8_t> bytes) {
+    const ByteSpan piece = bytes;
+    const std::span<const ByteSpan> pieces(&piece, 1);
+    for (int attempt = 0; attempt <= kMaxRetries; ++attempt) {
+        auto at = placeOf(target, false, false);
+        if (!at) return at.failure();
+        if (!at->existing) {
+            // Made whole; should a file have come to the name meanwhile, it is
+            // looked at again.
+            auto made = writeWhole(*at, pieces, Replace::Never);
+            if (!made) return made.failure();
+            if (*made == Placed::Written) return Done{};
+            continue;
+        }
+        if (!writableInPlace(*at)) {
+            auto replaced = writeWhole(*at, pieces, Replace::Always);
+            if (!replaced) return replaced.failure();
+            return Done{};
+        }
+        // Non-blocking and without following a link, should the name have changed
+        // since it was looked at; the file opened is checked to be the one seen.
+        const int fd = ::openat(at->folder->fd, at->name.c_str(),
+                                O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0) {
+            if (errno == ELOOP || errno == ENOENT || errno == ENXIO) continue;
+            return lastError();
+        }
+        struct stat st {};
+        const bool same = ::fstat(fd, &st) == 0 && st.st_dev == at->existing->st_dev &&
+                          st.st_ino == at->existing->st_ino && st.st_nlink == 1 &&
+                          st.st_uid == ::geteuid();
+        if (!same) {
+            ::close(fd);
+            continue;
+        }
+        Result<Done> written =
+            ::fcntl(fd, F_SETFL, 0) == 0 ? overwrite(fd, pieces) : Result<Done>(lastError());
+        if (::close(fd) != 0 && written && errno != EINTR) return lastError();
+        return written;
+    }
+    return systemError(EAGAIN);
+}
+
+std::string writeFailureReason(const Failure& failure) {
+    if (failure.fault == Fault::WriteFailed && failure.error != 0)
+        return std::strerror(failure.error);
+    return failure.message();
+}
+
+struct OutputFolder::Held {
+    FolderPtr folder;
+};
+
+Result<OutputFolder> OutputFolder::open(const fs::path& dir, bool create) {
+    int links = kMaxLinks;
+    auto folder = walkFrom(dir.empty() ? fs::path(".") : dir, create, links);
+    if (!folder) return folder.failure();
+    auto held = std::make_shared<Held>();
+    held->folder = *folder;
+    return OutputFolder(std::move(held));
+}
+
+const fs::path& OutputFolder::path() const {
+    return held_->folder->path;
+}
+
+int OutputFolder::removeStaleTemporaries() const {
+    return removeStaleIn(*held_->folder);
+}
+
+int removeStaleTemporaries(const fs::path& dir) {
+    auto folder = OutputFolder::open(dir, false);
+    return folder ? folder->removeStaleTemporaries() : 0;
+}
+
+bool isTemporaryName(std::string_view name) {
+    if (name.size() != kTemporaryPrefix.size() + kTemporaryRandomLength + kTemporarySuffix.size() ||
+        name.substr(0, kTemporaryPrefix.size()) != kTemporaryPrefix ||
+        name.substr(name.size() - kTemporarySuffix.size()) != kTemporarySuffix)
+        return false;
+    for (char c : name.substr(kTemporaryPrefix.size(), kTemporaryRandomLength))
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'z'))) return false;
+    return true;
+}
+
 WriteBatch::WriteBatch() : active_(openBatch == nullptr) {
     if (active_) openBatch = new BatchState;
 }
 
 WriteBatch::~WriteBatch() {
-    if (active_) (void)commit();
-    if (active_) {
-        delete openBatch;
-        openBatch = nullptr;
-    }
+    if (!active_) return;
+    (void)commit();
+    delete openBatch;
+    openBatch = nullptr;
 }
 
-std::vector<WriteBatch::Failed> WriteBatch::commit() {
+std::vector<WriteOutcome> WriteBatch::commit() {
     if (!active_ || !openBatch) return {};
     flush(*openBatch, true);
-    std::vector<Failed> failed = std::move(openBatch->failed);
-    openBatch->failed.clear();
-    return failed;
+    return std::exchange(openBatch->outcomes, {});
 }
 
 void setWriteStepHook(void (*hook)(std::uint64_t)) {
     stepCount = 0;
     stepHook = hook;
+}
+
+void setUnnamedFilesAllowed(bool allowed) {
+    unnamedAllowed = allowed;
 }
 
 }  // namespace pellimar

@@ -1,19 +1,28 @@
-// Writing whole files so that a failure or a kill at any moment never leaves a
-// part of a file under its final name, nor destroys the file it was to replace:
-// the bytes go to an unnamed file in the target's folder (or, where the file
-// system has none, a temporary one named as below), which is linked or renamed
-// into place once it is whole. Synced writes reach the disk before they take
-// their name, and the folder is synced after.
+// The one way the program writes files. Every write returns what it did or why
+// it did not (a Failure, never errno), and none can be steered by another user:
 //
-// Links: a final name that is a symbolic link is followed only where the kernel
-// itself would follow it under its protected-links rule: never when the link lies
-// in a sticky folder everyone may write to (/tmp, a shared drop folder) and
-// belongs neither to the caller nor to the folder's owner. Such a write is
-// refused with kUntrustedLinkError and the link's target stays untouched.
-// Nothing is ever written into any folder but the final name's own.
+// Folders. The folder of a file is reached one component at a time, each held
+// open by its descriptor, from "/" for an absolute name and from the current
+// folder for a relative one (the current folder itself is the caller's choice
+// and is taken as it is). A component that is a symbolic link is followed only
+// where the link belongs to the caller or to root and lies in a folder that no
+// one but the caller or root may write to: a folder owned by the caller or root
+// with no write bit for group or others, unless it is sticky (as /tmp is). The
+// same holds for a link at the file's own name. Anything else fails with the
+// link's fault, naming it. Real folders of other users may be entered, but in
+// a folder another user owns or may write to, a name is only ever made new
+// (an unnamed file linked in) or replaced by a rename, never written through.
+// Missing folders are made (0777 less the umask) only when asked for.
 //
-// The process umask is never touched. On failure errno holds the reason (of the
-// failing step, not of the clean-up after it); writeErrorText() says it.
+// Files. The bytes go to an unnamed file in the target's folder (or, where the
+// file system has none, a temporary one named as below), which is linked or
+// renamed into place once it is whole: a failure or a kill at any moment leaves
+// the old file whole or the new one whole, never a part. Synced writes reach the
+// disk before they take their name, and the folder is synced after. A new file
+// is created as any new file is (0666 less the umask, and the folder's default
+// permissions); a file that replaces one the caller owns keeps that file's
+// permission bits (never set-user-ID or set-group-ID), and one that replaces a
+// file of another user takes the new file's. The process umask is never touched.
 #pragma once
 
 #include <cstdint>
@@ -24,6 +33,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/failure.h"
+
 namespace pellimar {
 
 // Whether the write reaches the disk before the file takes its name. Scratch files
@@ -31,67 +42,116 @@ namespace pellimar {
 // milliseconds each; they still take their name only when whole.
 enum class Durability { Synced, Scratch };
 
-// The errno value of a write refused because its final name is a link planted by
-// someone else in a shared folder (see above). No system call gives it.
-inline constexpr int kUntrustedLinkError = 0x10001;
+// What a write does about a file that is at its name already: replace it, or
+// never (the file there stays as it is, however late it came: the new file is
+// placed by a link or rename that fails rather than replace anything).
+enum class Replace { Always, Never };
 
-// A person's reason for a failed write: the system's text for an errno value, or
-// what kUntrustedLinkError or kLinkAtNameError means.
-std::string writeErrorText(int error);
+struct WriteOptions {
+    Durability durability = Durability::Synced;
+    Replace replace = Replace::Always;
+    // Whether missing folders of the target's path are made, by the rule above.
+    bool createFolders = false;
+};
+
+// What a write did.
+enum class Placed {
+    Written,  // the new file is under its name
+    Kept,     // Replace::Never found a file at the name, which stays as it was
+    Pending,  // an open WriteBatch holds it whole but unnamed; its commit says which
+};
 
 // A file's bytes in pieces, written one after the other (an icon file's directory,
 // then its images as held), so that no copy of the whole is made.
 using ByteSpan = std::span<const std::uint8_t>;
 
-bool writeFileAtomically(const std::filesystem::path& target, std::span<const std::uint8_t> bytes,
-                         Durability durability = Durability::Synced);
-bool writeFileAtomically(const std::filesystem::path& target, std::string_view text,
-                         Durability durability = Durability::Synced);
-bool writeFileAtomically(const std::filesystem::path& target, std::span<const ByteSpan> pieces,
-                         Durability durability = Durability::Synced);
+Result<Placed> writeFile(const std::filesystem::path& target, std::span<const ByteSpan> pieces,
+                         const WriteOptions& options = {});
+Result<Placed> writeFile(const std::filesystem::path& target, std::span<const std::uint8_t> bytes,
+                         const WriteOptions& options = {});
+Result<Placed> writeFile(const std::filesystem::path& target, std::string_view text,
+                         const WriteOptions& options = {});
 
-// The errno value of a write in place refused because its name is a symbolic link.
-inline constexpr int kLinkAtNameError = 0x10002;
+// Writes `target` for a caller that reads it back through a handle of its own
+// (a thumbnail service that made the file and hands over its name), never
+// leaving it empty or in part unless it was so:
+// - no file at the name: the file is made whole, unnamed and then linked in;
+// - the caller's own regular file with one link, in a folder no one else may
+//   write to: written in place, through the same file: room for the new bytes is
+//   reserved first (a full disk fails before any byte changes), the bytes go
+//   from the start, and the file is cut to their length last, so that a kill
+//   leaves the old bytes or the new ones followed by the rest of the old;
+// - any other file (another user's, one with more links, in a folder someone
+//   else may write to, or not a regular file): replaced by a rename with a file
+//   of the caller's own, or the reason that cannot be done.
+// A symbolic link at the name is never followed (Fault::LinkAtName).
+Result<Done> writeFileInPlace(const std::filesystem::path& target,
+                              std::span<const std::uint8_t> bytes);
 
-// Writes `target` in place: opened without following a link at its name (a link
-// there is refused with kLinkAtNameError), emptied, written, closed. For a caller that
-// created the file and reads it back through its own handle (thumbnail services);
-// a kill half-way leaves a short file.
-bool writeFileInPlace(const std::filesystem::path& target, std::span<const std::uint8_t> bytes);
+// Why a write failed, as said after the file's name ("Cannot create file "X".
+// <why>", "cannot write X: <why>"): the system's reason for a system failure,
+// otherwise the failure's own message.
+std::string writeFailureReason(const Failure& failure);
 
-// Temporary files of writes that were killed before they were placed (only where
-// the file system has no unnamed files): hidden names of the form
-// ".pellimar-XXXXXXXXXX.tmp". Removes those in `dir` that are regular files of the
-// caller's and older than a minute; returns how many went. Never fails loudly: a
-// file that cannot be removed stays.
+// A folder reached and held by the rule above, for callers that work in the
+// folder itself.
+class OutputFolder {
+  public:
+    // The folder `dir`, with what is missing of it made when `create` is set.
+    static Result<OutputFolder> open(const std::filesystem::path& dir, bool create);
+
+    const std::filesystem::path& path() const;
+
+    // Temporary files of writes that were killed before they were placed (only
+    // where the file system has no unnamed files): hidden names of the form
+    // ".pellimar-XXXXXXXXXX.tmp". Removes those that are regular files of the
+    // caller's and older than a minute; returns how many went. A file that cannot
+    // be removed stays: it is hidden and harms nothing.
+    int removeStaleTemporaries() const;
+
+    struct Held;
+
+  private:
+    explicit OutputFolder(std::shared_ptr<const Held> held) : held_(std::move(held)) {}
+    std::shared_ptr<const Held> held_;
+};
+
+// OutputFolder::open(dir, false).removeStaleTemporaries(); 0 when the folder
+// cannot be opened.
 int removeStaleTemporaries(const std::filesystem::path& dir);
 bool isTemporaryName(std::string_view fileName);
 
+// The outcome of one file of a batch.
+struct WriteOutcome {
+    std::filesystem::path target;
+    Result<Placed> placed;  // Written or Kept, or why the file was not placed
+};
+
 // Synced writes of many files at the cost of a few flushes: while a batch is open
-// on a thread, every Synced writeFileAtomically() of that thread writes its file
-// whole but unnamed, and the batch syncs them together, then gives each its name,
-// then syncs each folder once. It does so when it is committed, and on its own
-// every kMaxPending files. Until then a written file is not under its name; a
-// crash leaves the old file or none, never a part of the new one. Batches do not
-// nest (an inner one is refused: the outer one takes the writes).
+// on a thread, every Synced writeFile() of that thread writes its file whole but
+// unnamed and returns Placed::Pending, and the batch syncs them together, then
+// places each as its options say, then syncs each folder once. It does so when it
+// is committed, and on its own every kMaxPending files. Until then a written file
+// is not under its name; a crash leaves the old file or none, never a part of the
+// new one. A file of Replace::Never is placed only where no file is at that
+// moment. Batches do not nest (an inner one is refused: the outer one takes the
+// writes).
 class WriteBatch {
   public:
     static constexpr std::size_t kMaxPending = 256;
 
     WriteBatch();
-    // Commits what is pending; failures the caller did not ask for are lost, so
+    // Commits what is pending; outcomes the caller did not ask for are lost, so
     // call commit() first.
     ~WriteBatch();
     WriteBatch(const WriteBatch&) = delete;
     WriteBatch& operator=(const WriteBatch&) = delete;
 
-    struct Failed {
-        std::filesystem::path target;
-        int error;  // errno value; writeErrorText() says it
-    };
-    // Places every pending file; returns those that failed since the batch opened
-    // (including those placed on its own), each once.
-    std::vector<Failed> commit();
+    // Places every pending file; returns the outcome of each file the batch took
+    // since it opened or was last committed (those placed on their own included),
+    // in the order they were written. A later write of the same name within the
+    // batch takes the place of the earlier one, which has no outcome.
+    std::vector<WriteOutcome> commit();
 
     // Whether this batch took the thread's writes (false for a nested one).
     bool active() const { return active_; }
@@ -101,8 +161,14 @@ class WriteBatch {
 };
 
 // Tests: called with a running number before each step of a write that changes
-// the disk (each write of bytes, each link, rename or sync), so that a test can
-// stop the process at any of them. Null by default.
+// the disk (each write of bytes, each reservation, link, rename, cut or sync),
+// so that a test can stop the process at any of them or change the folder
+// between two. Null by default.
 void setWriteStepHook(void (*hook)(std::uint64_t step));
+
+// Tests: whether writes may use unnamed files (where the system has them; true by
+// default). False makes them take the way of file systems without: temporary
+// names, and for Replace::Never a no-replace rename.
+void setUnnamedFilesAllowed(bool allowed);
 
 }  // namespace pellimar

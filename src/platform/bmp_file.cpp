@@ -17,9 +17,10 @@ void put32(std::vector<std::uint8_t>& out, std::uint32_t v) {
 
 }  // namespace
 
-std::vector<std::uint8_t> encodeBmp24(const RgbImage& image) {
+Result<std::vector<std::uint8_t>> encodeBmp24(const RgbImage& image) {
+    if (image.empty() || image.pixels.size() < std::size_t(image.width) * image.height)
+        return failure(Fault::CannotEncode, "the picture is empty");
     std::vector<std::uint8_t> out;
-    if (image.empty() || image.pixels.size() < std::size_t(image.width) * image.height) return out;
     const std::uint32_t stride = (std::uint32_t(image.width) * 3 + 3) & ~3u;
     const std::uint32_t imageSize = stride * std::uint32_t(image.height);
     out.reserve(54 + imageSize);
@@ -52,9 +53,11 @@ std::vector<std::uint8_t> encodeBmp24(const RgbImage& image) {
     return out;
 }
 
-bool writeBmpFile(const std::filesystem::path& file, const RgbImage& image) {
-    std::vector<std::uint8_t> bytes = encodeBmp24(image);
-    return !bytes.empty() && writeFileAtomically(file, bytes);
+Result<Placed> writeBmpFile(const std::filesystem::path& file, const RgbImage& image,
+                            const WriteOptions& options) {
+    const auto bytes = encodeBmp24(image);
+    if (!bytes) return bytes.failure();
+    return writeFile(file, *bytes, options);
 }
 
 }  // namespace pellimar

@@ -3,8 +3,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "platform/atomic_file.h"
-
 namespace pellimar {
 
 namespace {
@@ -19,9 +17,14 @@ std::string withWhat(const std::string& what, const std::string& text) {
     return what.empty() ? text : what + ": " + text;
 }
 
+// A refused link: "It" for the file's own name, else the link on the way, quoted.
+std::string linkSubject(const std::string& what) {
+    return what.empty() ? std::string("It") : "\"" + what + "\"";
+}
+
 std::string bare(const Failure& f) {
     const std::string at = f.offset == kNoOffset ? std::string() : " at byte " + hex(f.offset);
-    const std::string reason = f.error != 0 ? writeErrorText(f.error) : std::string();
+    const std::string reason = f.error != 0 ? std::string(std::strerror(f.error)) : std::string();
     const std::string& what = f.what;
     switch (f.fault) {
         case Fault::CannotOpen:
@@ -54,11 +57,40 @@ std::string bare(const Failure& f) {
             return "cannot be encoded" + (what.empty() ? "" : ": " + what);
         case Fault::WriteFailed:
             return withWhat(what, "cannot write" + (reason.empty() ? "" : ": " + reason));
+        case Fault::SharedFolderLink:
+            return linkSubject(what) +
+                   " is a symbolic link that someone else put in a folder everyone may write "
+                   "to; it is not followed";
+        case Fault::OthersLink:
+            return linkSubject(what) +
+                   " is a symbolic link that someone else made; it is not followed";
+        case Fault::LinkInOthersFolder:
+            return linkSubject(what) +
+                   " is a symbolic link in a folder that someone else owns or may write to; it "
+                   "is not followed";
+        case Fault::LinkAtName:
+            return "It is a symbolic link; this file is never written through one";
+        case Fault::NoFileName:
+            return "There is no file name in it";
     }
     return what;
 }
 
 }  // namespace
+
+bool isWriteFault(Fault fault) {
+    switch (fault) {
+        case Fault::WriteFailed:
+        case Fault::SharedFolderLink:
+        case Fault::OthersLink:
+        case Fault::LinkInOthersFolder:
+        case Fault::LinkAtName:
+        case Fault::NoFileName:
+            return true;
+        default:
+            return false;
+    }
+}
 
 std::string Failure::message() const {
     if (context.empty()) return bare(*this);

@@ -30,7 +30,17 @@ enum class Fault : std::uint8_t {
     NoImage,           // an icon none of whose images can be used (`what` may say why)
     CannotEncode,      // a picture that cannot be encoded (`what` says why)
     WriteFailed,       // the system failed a write: `error`
+    // Writes refused so that no other user steers them (`what`: the link, when it
+    // is a folder on the way to the file; empty when it is at the file's own name):
+    SharedFolderLink,    // someone else's symbolic link in a folder everyone may write to
+    OthersLink,          // someone else's symbolic link
+    LinkInOthersFolder,  // a symbolic link in a folder someone else owns or may write to
+    LinkAtName,          // a symbolic link where a file is written in place
+    NoFileName,          // a name with no file name in it ("/", "dir/")
 };
+
+// Whether `fault` is one of a write: the system's (WriteFailed) or a refusal above.
+bool isWriteFault(Fault fault);
 
 inline constexpr std::uint64_t kNoOffset = UINT64_MAX;
 

@@ -31,9 +31,9 @@ RgbaImage iconToRgba(const Icon& icon) {
     return out;
 }
 
-std::optional<std::vector<std::uint8_t>> iconToPng(const Icon& icon) {
+Result<std::vector<std::uint8_t>> iconToPng(const Icon& icon) {
     const RgbaImage rgba = iconToRgba(icon);
-    if (rgba.width == 0) return std::nullopt;
+    if (rgba.width == 0) return failure(Fault::CannotEncode, "the icon is empty");
     return encodePng(rgba);
 }
 

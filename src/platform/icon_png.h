@@ -19,8 +19,8 @@ inline constexpr int kMaxPictureSize = 256;
 // cannot be shown without one and is left out). Empty when the icon is empty.
 RgbaImage iconToRgba(const Icon& icon);
 
-// The icon as a PNG file's bytes; nothing when it is empty or libpng fails.
-std::optional<std::vector<std::uint8_t>> iconToPng(const Icon& icon);
+// The icon as a PNG file's bytes; why not when it is empty or libpng fails.
+Result<std::vector<std::uint8_t>> iconToPng(const Icon& icon);
 
 // `icon` with no side above `maxSize`: a larger picture is brought down to it,
 // its shape kept.

@@ -23,10 +23,13 @@ struct JpegError {
     jpeg_error_mgr mgr;
     std::jmp_buf jump;
     bool dataEnded = false;  // the data ran out before the picture did
+    char message[JMSG_LENGTH_MAX] = "";
 };
 
 extern "C" void jpegErrorExit(j_common_ptr cinfo) {
-    std::longjmp(reinterpret_cast<JpegError*>(cinfo->err)->jump, 1);
+    auto* err = reinterpret_cast<JpegError*>(cinfo->err);
+    (*cinfo->err->format_message)(cinfo, err->message);
+    std::longjmp(err->jump, 1);
 }
 extern "C" void jpegSilence(j_common_ptr, int) {}
 // Notes, without printing, that the data ended early: libjpeg then goes on with
@@ -42,9 +45,10 @@ extern "C" void jpegLimitScans(j_common_ptr cinfo) {
 }
 
 // Compresses `rgb` (width * height * 3 bytes, top row first) into a buffer
-// allocated with malloc. Returns 1 on success.
+// allocated with malloc. Returns 1 on success; else libjpeg's message is in `why`
+// (JMSG_LENGTH_MAX bytes).
 int compressRgb(const unsigned char* rgb, int width, int height, int quality, unsigned char** out,
-                unsigned long* outSize) {
+                unsigned long* outSize, char* why) {
     jpeg_compress_struct cinfo;
     JpegError err;
     cinfo.err = jpeg_std_error(&err.mgr);
@@ -53,6 +57,7 @@ int compressRgb(const unsigned char* rgb, int width, int height, int quality, un
     *out = nullptr;
     *outSize = 0;
     if (setjmp(err.jump)) {
+        std::memcpy(why, err.message, JMSG_LENGTH_MAX);
         jpeg_destroy_compress(&cinfo);
         std::free(*out);
         *out = nullptr;
@@ -135,10 +140,12 @@ int decompressRgb(const unsigned char* data, unsigned long size, unsigned char**
 
 }  // namespace
 
-std::vector<std::uint8_t> encodeJpeg(const RgbImage& image, int quality) {
-    if (image.empty() || image.width > kMaxJpegSide || image.height > kMaxJpegSide ||
-        image.pixels.size() < std::size_t(image.width) * image.height)
-        return {};
+Result<std::vector<std::uint8_t>> encodeJpeg(const RgbImage& image, int quality) {
+    if (image.empty() || image.pixels.size() < std::size_t(image.width) * image.height)
+        return failure(Fault::CannotEncode, "the picture is empty");
+    if (image.width > kMaxJpegSide || image.height > kMaxJpegSide)
+        return failure(Fault::CannotEncode, "a JPEG picture has at most " +
+                                                std::to_string(kMaxJpegSide) + " pixels a side");
     std::vector<unsigned char> rgb(std::size_t(image.width) * image.height * 3);
     for (std::size_t i = 0; i < std::size_t(image.width) * image.height; ++i) {
         rgb[i * 3] = std::uint8_t(image.pixels[i] >> 16);
@@ -147,7 +154,9 @@ std::vector<std::uint8_t> encodeJpeg(const RgbImage& image, int quality) {
     }
     unsigned char* buffer = nullptr;
     unsigned long size = 0;
-    if (!compressRgb(rgb.data(), image.width, image.height, quality, &buffer, &size)) return {};
+    char why[JMSG_LENGTH_MAX] = "";
+    if (!compressRgb(rgb.data(), image.width, image.height, quality, &buffer, &size, why))
+        return failure(Fault::CannotEncode, why);
     std::vector<std::uint8_t> out(buffer, buffer + size);
     std::free(buffer);
     return out;
@@ -171,9 +180,11 @@ RgbImage decodeJpeg(std::span<const std::uint8_t> bytes) {
     return image;
 }
 
-bool writeJpegFile(const std::filesystem::path& file, const RgbImage& image) {
-    std::vector<std::uint8_t> bytes = encodeJpeg(image);
-    return !bytes.empty() && writeFileAtomically(file, bytes);
+Result<Placed> writeJpegFile(const std::filesystem::path& file, const RgbImage& image,
+                             const WriteOptions& options) {
+    const auto bytes = encodeJpeg(image);
+    if (!bytes) return bytes.failure();
+    return writeFile(file, *bytes, options);
 }
 
 RgbImage readJpegFile(const std::filesystem::path& file) {

@@ -7,18 +7,22 @@
 #include <span>
 #include <vector>
 
+#include "platform/atomic_file.h"
+#include "platform/failure.h"
 #include "platform/raster.h"
 
 namespace pellimar {
 
-// A JFIF file of the picture; empty on failure.
-std::vector<std::uint8_t> encodeJpeg(const RgbImage& image, int quality = 90);
+// A JFIF file of the picture; why not for an empty picture, one with a side over
+// 8192 pixels, or what libjpeg says.
+Result<std::vector<std::uint8_t>> encodeJpeg(const RgbImage& image, int quality = 90);
 // The decoded picture; empty for anything that is not a readable JPEG or whose
 // sides exceed 8192 pixels.
 RgbImage decodeJpeg(std::span<const std::uint8_t> bytes);
 
-// Writes the picture as a JPEG file through a temporary file renamed over `file`.
-bool writeJpegFile(const std::filesystem::path& file, const RgbImage& image);
+// Writes the picture as a JPEG file by the one writer.
+Result<Placed> writeJpegFile(const std::filesystem::path& file, const RgbImage& image,
+                             const WriteOptions& options = {});
 // Reads a JPEG file (at most 64 MB); empty on any failure.
 RgbImage readJpegFile(const std::filesystem::path& file);
 

@@ -111,8 +111,8 @@ void pngWrite(png_structp png, png_bytep bytes, png_size_t length) {
 
 void pngFlush(png_structp) {}
 
-int encodePngC(const std::uint8_t* rgba, int width, int height, PngSink* sink) {
-    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, pngError, pngWarning);
+int encodePngC(const std::uint8_t* rgba, int width, int height, PngSink* sink, char* why) {
+    png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, why, pngError, pngWarning);
     if (!png) return 1;
     png_infop info = png_create_info_struct(png);
     if (!info) {
@@ -203,14 +203,17 @@ std::optional<PngHeader> readPngHeader(std::span<const std::uint8_t> bytes, int 
     return PngHeader{int(w), int(h), depth * samples[colourType]};
 }
 
-std::optional<std::vector<std::uint8_t>> encodePng(const RgbaImage& image) {
+Result<std::vector<std::uint8_t>> encodePng(const RgbaImage& image) {
     if (image.width <= 0 || image.height <= 0 ||
         image.rgba.size() != std::size_t(image.width) * image.height * 4)
-        return std::nullopt;
+        return failure(Fault::CannotEncode, "the picture is empty");
     PngSink sink = {nullptr, 0, 0, 0};
-    int rc = encodePngC(image.rgba.data(), image.width, image.height, &sink);
-    std::optional<std::vector<std::uint8_t>> out;
-    if (rc == 0) out.emplace(sink.data, sink.data + sink.size);
+    char why[128] = "libpng failed";
+    const int rc = encodePngC(image.rgba.data(), image.width, image.height, &sink, why);
+    Result<std::vector<std::uint8_t>> out =
+        rc == 0 ? Result<std::vector<std::uint8_t>>(
+                      std::vector<std::uint8_t>(sink.data, sink.data + sink.size))
+                : Result<std::vector<std::uint8_t>>(failure(Fault::CannotEncode, why));
     std::free(sink.data);
     return out;
 }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/caps.h"
+#include "platform/failure.h"
 
 namespace pellimar {
 
@@ -45,8 +46,8 @@ struct PngSize {
 };
 std::optional<PngSize> pngStatedSize(std::span<const std::uint8_t> bytes);
 
-// Encodes 8-bit RGBA as a PNG (fast compression: icons are small); nothing when
-// libpng fails.
-std::optional<std::vector<std::uint8_t>> encodePng(const RgbaImage& image);
+// Encodes 8-bit RGBA as a PNG (fast compression: icons are small); why not for an
+// empty picture, or what libpng says.
+Result<std::vector<std::uint8_t>> encodePng(const RgbaImage& image);
 
 }  // namespace pellimar

@@ -205,21 +205,41 @@ int ProfileFile::integer(std::string_view section, std::string_view key, int fal
     return parseProfileInt(*found).value_or(fallback);
 }
 
-bool writeProfileStrings(const fs::path& file, std::string_view section,
-                         const std::vector<std::pair<std::string, std::string>>& entries) {
+Result<Done> writeProfileStrings(const fs::path& file, std::string_view section,
+                                 const std::vector<std::pair<std::string, std::string>>& entries) {
     return writeProfileSections(file, {{std::string(section), entries}});
 }
 
-bool writeProfileSections(const fs::path& file, const std::vector<ProfileSection>& sections) {
+namespace {
+
+// What a file to be updated holds now: nothing when it is not there; why not
+// when it is there but cannot be read whole, as what cannot be read is never
+// replaced.
+Result<std::string> currentContent(const fs::path& file) {
     std::error_code ec;
-    std::string data;
-    if (fs::exists(file, ec)) {
-        auto existing = readWhole(file);
-        if (!existing) return false;  // never replace what we could not read
-        data = std::move(*existing);
-    } else if (ec) {
-        return false;
-    }
+    const fs::file_status status = fs::status(file, ec);
+    if (ec && ec != std::errc::no_such_file_or_directory)
+        return systemFailure(Fault::WriteFailed, ec.value());
+    if (!fs::exists(status)) return std::string();
+    if (fs::is_directory(status)) return systemFailure(Fault::WriteFailed, EISDIR);
+    if (!fs::is_regular_file(status)) return failure(Fault::NotRegularFile);
+    const auto size = fs::file_size(file, ec);
+    if (ec) return systemFailure(Fault::ReadFailed, ec.value());
+    if (size > kMaxProfileBytes)
+        return failure(Fault::CapReached, "a settings file is read up to " +
+                                              std::to_string(kMaxProfileBytes >> 20) + " MB");
+    auto data = readWhole(file);
+    if (!data) return systemFailure(Fault::ReadFailed, EIO);
+    return std::move(*data);
+}
+
+}  // namespace
+
+Result<Done> writeProfileSections(const fs::path& file,
+                                  const std::vector<ProfileSection>& sections) {
+    auto current = currentContent(file);
+    if (!current) return current.failure();
+    std::string data = std::move(*current);
     bool crlf = false;
     std::vector<std::string> lines = splitLines(data, crlf);
     if (data.empty()) crlf = false;
@@ -270,11 +290,13 @@ bool writeProfileSections(const fs::path& file, const std::vector<ProfileSection
         out += line;
         out += eol;
     }
-    return writeFileAtomically(file, out);
+    const auto written = writeFile(file, out);
+    if (!written) return written.failure();
+    return Done{};
 }
 
-bool writeProfileString(const fs::path& file, std::string_view section, std::string_view key,
-                        std::string_view value) {
+Result<Done> writeProfileString(const fs::path& file, std::string_view section,
+                                std::string_view key, std::string_view value) {
     return writeProfileStrings(file, section, {{std::string(key), std::string(value)}});
 }
 

@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/failure.h"
+
 namespace pellimar {
 
 // The value of `key`, at most 2047 characters; `fallback` when the file, the
@@ -25,9 +27,11 @@ int readProfileInt(const std::filesystem::path& file, std::string_view section,
 // Writes `key=value` in place (replacing the key's line, or adding the key at the
 // end of its section, or adding the section at the end of the file), leaving
 // every other line alone. The new content goes to a temporary file in the same
-// folder that is then renamed over the old one. Returns false when it failed.
-bool writeProfileString(const std::filesystem::path& file, std::string_view section,
-                        std::string_view key, std::string_view value);
+// folder that is then renamed over the old one (by the one writer: see
+// platform/atomic_file.h). Why not, when it failed: a file that is there but
+// cannot be read is never replaced.
+Result<Done> writeProfileString(const std::filesystem::path& file, std::string_view section,
+                                std::string_view key, std::string_view value);
 
 // Several keys of several sections in one write: the file is read once, every key
 // is written in place as writeProfileString would, and the result replaces the
@@ -36,10 +40,10 @@ struct ProfileSection {
     std::string name;
     std::vector<std::pair<std::string, std::string>> entries;  // key, value in order
 };
-bool writeProfileSections(const std::filesystem::path& file,
-                          const std::vector<ProfileSection>& sections);
-bool writeProfileStrings(const std::filesystem::path& file, std::string_view section,
-                         const std::vector<std::pair<std::string, std::string>>& entries);
+Result<Done> writeProfileSections(const std::filesystem::path& file,
+                                  const std::vector<ProfileSection>& sections);
+Result<Done> writeProfileStrings(const std::filesystem::path& file, std::string_view section,
+                                 const std::vector<std::pair<std::string, std::string>>& entries);
 
 // A profile file read once, for reading many keys: each lookup follows the rules
 // of readProfileString and readProfileInt. A file that cannot be read answers

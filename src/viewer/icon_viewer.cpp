@@ -17,7 +17,6 @@
 #include <QScreen>
 #include <QToolBar>
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <map>
 #include <memory>
@@ -94,11 +93,10 @@ fs::path fspath(const QString& s) {
     return fs::path(QFile::encodeName(s).toStdString());
 }
 
-// The system's reason for `error` (an errno value), or a plain one when the
-// system gave none.
-QString reasonOf(int error) {
-    return error != 0 ? QString::fromLocal8Bit(writeErrorText(error).c_str())
-                      : IconViewer::tr("the file could not be written");
+// Why a file could not be written: the system's reason (in the system's
+// language), or a refused link's.
+QString writeReasonOf(const Failure& why) {
+    return QString::fromLocal8Bit(writeFailureReason(why).c_str());
 }
 
 QString reasonOf(const Failure& why) {
@@ -160,9 +158,7 @@ Result<std::vector<std::uint8_t>> icoImageToBitmap(const StoredImage& image) {
     plane.pixels.resize(icon->color.size());
     for (std::size_t k = 0; k < icon->color.size(); ++k)
         plane.pixels[k] = icon->color[k] & 0xFFFFFF;
-    std::vector<std::uint8_t> bmp = encodeBmp24(plane);
-    if (bmp.empty()) return failure(Fault::CannotEncode, "bitmap");
-    return bmp;
+    return encodeBmp24(plane);
 }
 
 // ---------------------------------------------------------------- the dialog
@@ -676,23 +672,19 @@ void IconViewer::saveAsIcon() {
         return saveFailed(*target, tr("no image is chosen"));
     const auto bytes = encodeStoredImage(kind, state_.group.images[std::size_t(k)]);
     if (!bytes) return saveFailed(*target, reasonOf(bytes.failure()));
-    errno = 0;
-    if (!writeFileAtomically(*target, *bytes)) saveFailed(*target, reasonOf(errno));
+    if (const auto written = writeFile(*target, *bytes); !written)
+        saveFailed(*target, writeReasonOf(written.failure()));
 }
 
 void IconViewer::saveAsBitmap() {
     auto target = askTarget("bmp file|*.bmp", ".BMP");
     if (!target || !confirmOverwrite(*target)) return;
-    bool ok = false;
-    errno = 0;
-    if (!previewIcon_.empty()) {
-        RgbImage picture = whiteImage(previewIcon_.width, previewIcon_.height);
-        drawIcon(picture, previewIcon_, 0, 0);
-        ok = writeBmpFile(*target, picture);
-    } else {
-        return saveFailed(*target, tr("no image is shown"));
-    }
-    if (!ok) saveFailed(*target, reasonOf(errno));
+    if (previewIcon_.empty()) return saveFailed(*target, tr("no image is shown"));
+    RgbImage picture = whiteImage(previewIcon_.width, previewIcon_.height);
+    drawIcon(picture, previewIcon_, 0, 0);
+    if (const auto written = writeBmpFile(*target, picture); !written)
+        saveFailed(*target, isWriteFault(written.failure().fault) ? writeReasonOf(written.failure())
+                                                                  : reasonOf(written.failure()));
 }
 
 void IconViewer::saveAsJpeg() {
@@ -701,8 +693,9 @@ void IconViewer::saveAsJpeg() {
     if (previewIcon_.empty()) return saveFailed(*target, tr("no image is shown"));
     RgbImage picture = whiteImage(previewIcon_.width, previewIcon_.height);
     drawIcon(picture, previewIcon_, 0, 0);
-    errno = 0;
-    if (!writeJpegFile(*target, picture)) saveFailed(*target, reasonOf(errno));
+    if (const auto written = writeJpegFile(*target, picture); !written)
+        saveFailed(*target, isWriteFault(written.failure().fault) ? writeReasonOf(written.failure())
+                                                                  : reasonOf(written.failure()));
 }
 
 void IconViewer::saveAsPng() {
@@ -711,8 +704,8 @@ void IconViewer::saveAsPng() {
     if (previewIcon_.empty()) return saveFailed(*target, tr("no image is shown"));
     auto png = iconToPng(previewIcon_);
     if (!png) return saveFailed(*target, tr("the image cannot be encoded as PNG"));
-    errno = 0;
-    if (!writeFileAtomically(*target, *png)) saveFailed(*target, reasonOf(errno));
+    if (const auto written = writeFile(*target, *png); !written)
+        saveFailed(*target, writeReasonOf(written.failure()));
 }
 
 void showIconViewer(Desktop& desktop, QWidget* parent, const fs::path& icoFile) {

@@ -285,6 +285,40 @@ TEST_F(MainSave, AFailureShowingTheReportReachesTheErrorBox) {
     EXPECT_FALSE(window.backgroundWorkRunning());
 }
 
+// Another user's link at a folder of the name chosen or at the name itself, in a
+// sticky folder of root's and in an open folder of that user, with the kernel's
+// protection of links off and on: the save writes nothing where the link points
+// and the error box says why.
+TEST_F(MainSave, NothingIsWrittenWhereAnotherUsersLinkPoints) {
+    if (!fx::canActAsOthers()) GTEST_SKIP() << "planting another user's link takes root";
+    addRow(window, Icon{}, lib, 1);
+    resultListOf(window)->setRowSelected(0, true);
+    int n = 0;
+    for (const int kernelRule : {0, 1}) {
+        const fx::ProtectedSymlinks setting(kernelRule);
+        if (!setting.set() && kernelRule == 1) continue;  // not the test's to set here
+        for (const fx::LinkPlacement& where : fx::sharedLinkPlacements()) {
+            SCOPED_TRACE(where.describe() + ", protected_symlinks " + std::to_string(kernelRule));
+            const fs::path base = dir.path() / ("case-" + std::to_string(n++));
+            fs::create_directory(base);
+            const fx::LinkScene scene = fx::plantLinkScene(base, where, "saved.ico");
+            const auto before = fx::treeOf(scene.victim);
+            options({exportOptions.size32Box}, exportOptions.originalButton);
+            desktop.saveAnswers.push_back(scene.out / "saved.ico");
+            if (!where.onTheWay) desktop.choices.push_back(0);  // the link's name exists: replace
+            const std::size_t errors = desktop.errors.size();
+            window.saveSelected();
+            waitForIdle(window);
+            ASSERT_EQ(desktop.errors.size(), errors + 1);
+            EXPECT_NE(desktop.errors.back().find("is a symbolic link"), std::string::npos)
+                << desktop.errors.back();
+            EXPECT_EQ(fx::treeOf(scene.victim), before);
+            EXPECT_TRUE(fs::is_symlink(scene.link));
+        }
+    }
+    EXPECT_TRUE(desktop.choices.empty());
+}
+
 // Another user's link in a shared folder, chosen as the name to save under, is
 // refused with the reason; the file it points to stays as it was.
 TEST_F(MainSave, ALinkPlantedInASharedFolderIsRefusedWithWhy) {

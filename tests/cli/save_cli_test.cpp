@@ -170,6 +170,28 @@ TEST(CliSave, AnIconFileThatCannotBeWrittenIsNotBlamedOnTheSource) {
                          (dir.path() / "lib.dll" / "o.ico").string() + "\". Not a directory\n");
 }
 
+// A PATH that ends in a folder names no file: it is refused as a usage error, and
+// no name such as "/.ico" or "out/.ico" is made up for it.
+TEST(CliSave, APathThatNamesNoFileIsRefused) {
+    fx::TempDir dir;
+    auto dll = dir.write("lib.dll", fx::makePe({{{fx::dibImage(fx::patternIcon(32, 32), 32)}}}));
+    std::filesystem::create_directory(dir.path() / "out");
+    for (const std::string& path : {std::string("/"), (dir.path() / "out").string() + "/",
+                                    (dir.path() / "out" / ".").string()}) {
+        Cli r = run({dll.string(), "0", "--format", "png", "--out", path});
+        EXPECT_EQ(r.status, 2) << path;
+        EXPECT_EQ(r.err.rfind("pellimar-cli save: --out " + path +
+                                  " names no file: give a file "
+                                  "name, as in ",
+                              0),
+                  0u)
+            << r.err;
+        EXPECT_TRUE(r.out.empty());
+    }
+    EXPECT_TRUE(std::filesystem::is_empty(dir.path() / "out"));
+    EXPECT_FALSE(std::filesystem::exists("/.png"));
+}
+
 TEST(CliSave, ARunThatLeftOutAnyFileIsStatusOneWithTheReason) {
     fx::TempDir dir;
     auto dll = dir.write("lib.dll", fx::makePe({{{fx::dibImage(fx::patternIcon(32, 32), 32)}}}));

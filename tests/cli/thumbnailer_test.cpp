@@ -172,6 +172,34 @@ TEST(Thumbnailer, NoIconMeansNoFileAndStatusOneWithWhy) {
                        ": No such file or directory\n");
 }
 
+// An output folder the caller may not write to: the reason is the system's for the
+// step that failed, not for a look at the name after it.
+TEST(Thumbnailer, AnOutputItMayNotWriteIsToldWithTheTrueReason) {
+    TempDir dir;
+    const fs::path in = dir.write("lib.dll", makePe(groups()));
+    const fs::path locked = dir.path() / "locked";
+    fs::create_directory(locked);
+    const fs::path out = locked / "t.png";
+    const std::string expected =
+        "pellimar-thumbnailer: cannot write " + out.string() + ": Permission denied\n";
+    std::string told;
+    const auto attempt = [&] {
+        std::string err;
+        const int status = run({"-s", "32", in.string(), out.string()}, &err);
+        told = err;
+        return status == 1 && err == expected && !fs::exists(out) ? 0 : 1;
+    };
+    if (!canActAsOthers()) {
+        fs::permissions(locked, fs::perms::owner_read | fs::perms::owner_exec);
+        EXPECT_EQ(attempt(), 0) << told;
+        return;
+    }
+    // Root writes into any folder: the thumbnailer runs as another user.
+    fs::permissions(dir.path(), fs::perms::others_read | fs::perms::others_exec,
+                    fs::perm_options::add);
+    EXPECT_EQ(runAs(1001, attempt), 0);
+}
+
 TEST(Thumbnailer, ACommandLineItCannotReadIsAUsageError) {
     const std::vector<std::vector<std::string>> bad = {
         {},

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include "support/temp_program_dir.h"
 
 namespace fs = std::filesystem;
@@ -93,7 +94,7 @@ TEST(Settings, SaveWritesEveryKeyInPlaceAndKeepsOtherLines) {
     s.size_128 = false;
     s.format = "bmp";
     s.num = 7;
-    saveSettings(s);
+    ASSERT_TRUE(saveSettings(s));
     std::string text = TempProgramDir::readFile(dir.program() / "setup.ini");
     EXPECT_NE(text.find("; mine\n[exportoptions]\nsize_128=0\nextra=keep\n"), std::string::npos)
         << text;
@@ -131,7 +132,7 @@ TEST(Settings, ReadOnlyProgramFolderKeepsTheFilesInTheUserConfiguration) {
     EXPECT_TRUE(s.searchchildfolder);
     EXPECT_EQ(s.max_units, 20);
     s.size_128 = false;
-    saveSettings(s);
+    ASSERT_TRUE(saveSettings(s));
     AppSettings back;
     loadSettings(back);
     EXPECT_FALSE(back.size_128);
@@ -148,20 +149,21 @@ TEST(Settings, NowhereToWriteStartsWithNewValuesAndSaveReportsThePath) {
     EXPECT_FALSE(s.show);
     EXPECT_FALSE(s.searchchildfolder);
     EXPECT_FALSE(s.clearResult);
-    try {
-        saveSettings(s);
-        FAIL() << "saveSettings did not report the failure";
-    } catch (const std::runtime_error& e) {
-        EXPECT_EQ(std::string(e.what()),
-                  "Unable to write to " + (settingsDir() / "setup.ini").string());
-        EXPECT_NE(std::string(e.what()).find("plain/config/pellimar/setup.ini"), std::string::npos);
-    }
+    const auto saved = saveSettings(s);
+    ASSERT_FALSE(saved);
+    EXPECT_EQ(unableToWriteText(saved.failure()),
+              "Unable to write to " + (settingsDir() / "setup.ini").string());
+    EXPECT_NE(unableToWriteText(saved.failure()).find("plain/config/pellimar/setup.ini"),
+              std::string::npos);
+    EXPECT_NE(saved.failure().error, 0);  // the system's reason comes with it
 }
 
 TEST(Settings, AFailedSaveLeavesTheOldFileWhole) {
     TempProgramDir dir("failed-save");
     fs::create_directory(dir.program() / "setup.ini");  // a folder where the file should be
     AppSettings s;
-    EXPECT_THROW(saveSettings(s), std::runtime_error);
+    const auto saved = saveSettings(s);
+    ASSERT_FALSE(saved);
+    EXPECT_EQ(saved.failure().error, EISDIR);
     EXPECT_TRUE(fs::is_directory(dir.program() / "setup.ini"));
 }

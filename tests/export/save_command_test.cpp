@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/atomic_file.h"
 #include "platform/byte_source.h"
 #include "platform/icon_set.h"
 #include "save_fixtures.h"
@@ -535,5 +536,44 @@ TEST_F(SaveFixture, ExistingFilesAreReplacedOnlyWhenAllowedAndAStopIsTold) {
         EXPECT_TRUE(report.stoppedByRequest()) << ext;
         EXPECT_EQ(report.rowsToSave(), 3) << ext;
         EXPECT_EQ(report.rowsDoneWhenStopped(), 0) << ext;
+    }
+}
+
+namespace {
+fs::path g_appearing;
+}  // namespace
+
+// "Skip existing" is a way of placing each file, not a look made before the run:
+// a file that another program makes at a name after the run has planned it, before
+// the new file takes the name, is kept as it is and named in the report as kept.
+TEST_F(SaveFixture, AFileMadeWhileTheRunGoesOnIsKeptAndToldAsKept) {
+    const std::vector<SaveRow> rows = {{src.exe, 0, true}, {src.exe, 1, true}};
+    for (const char* format : {"ico", "bmp", "jpg", "png", "original"}) {
+        SCOPED_TRACE(format);
+        settings = sizes({32}, format);
+        const std::string ext = std::string(format) == "original" ? "ico" : format;
+        const fs::path folder = dir.path / format;
+        fs::create_directory(folder);
+        const fs::path name = folder / ("late." + ext);
+        SaveContext ctx{settings, report, {}, {}};
+        ctx.mayReplace = [](const fs::path&) { return false; };
+        const auto planned = plannedSaveFiles(rows, name, ctx);
+        ASSERT_EQ(planned.size(), 2u);
+        g_appearing = planned.front();
+        // At the first step that changes the disk the run has planned its files and
+        // written none under its name.
+        setWriteStepHook([](std::uint64_t step) {
+            if (step == 1) std::ofstream(g_appearing) << "theirs";
+        });
+        report.clear();
+        saveSelectedRows(rows, name, ctx);
+        setWriteStepHook(nullptr);
+        EXPECT_EQ(slurp(planned.front()), "theirs");
+        EXPECT_EQ(report.kept(), std::vector<fs::path>{planned.front().filename()});
+        EXPECT_EQ(reportNames(report),
+                  std::vector<std::string>{planned.back().filename().string()});
+        EXPECT_EQ(report.failureCount(), 0u);
+        EXPECT_FALSE(report.stopped());
+        EXPECT_TRUE(fs::is_regular_file(planned.back()));
     }
 }

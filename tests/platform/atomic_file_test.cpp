@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -18,9 +19,17 @@
 #include "support/fixtures.h"
 
 namespace fs = std::filesystem;
-using pellimar::writeFileAtomically;
+namespace fx = pellimar::fixtures;
+using pellimar::Fault;
+using pellimar::Placed;
+using pellimar::Replace;
+using pellimar::writeFile;
+using pellimar::writeFileInPlace;
+using pellimar::WriteOptions;
 
 namespace {
+
+constexpr unsigned kOther = 1001;
 
 std::string slurp(const fs::path& p) {
     std::ifstream in(p, std::ios::binary);
@@ -38,76 +47,173 @@ struct TempDir {
     }
 };
 
+struct stat statOf(const fs::path& p) {
+    struct stat st {};
+    ::lstat(p.c_str(), &st);
+    return st;
+}
+
+std::size_t entries(const fs::path& dir) {
+    return std::size_t(std::distance(fs::directory_iterator(dir), fs::directory_iterator()));
+}
+
+std::vector<std::uint8_t> bytesOf(std::string_view text) {
+    return std::vector<std::uint8_t>(text.begin(), text.end());
+}
+
 }  // namespace
 
-TEST(AtomicFile, ReplacesContentAndKeepsMode) {
+TEST(AtomicFile, ReplacesContentAndKeepsTheCallersMode) {
     TempDir dir;
     fs::path f = dir.path / "a.txt";
-    ASSERT_TRUE(writeFileAtomically(f, std::string_view("first version, longer")));
+    ASSERT_TRUE(writeFile(f, std::string_view("first version, longer")));
     ::chmod(f.c_str(), 0640);
-    ASSERT_TRUE(writeFileAtomically(f, std::string_view("second")));
+    const auto placed = writeFile(f, std::string_view("second"));
+    ASSERT_TRUE(placed);
+    EXPECT_EQ(*placed, Placed::Written);
     EXPECT_EQ(slurp(f), "second");
-    struct stat st {};
-    ::stat(f.c_str(), &st);
-    EXPECT_EQ(st.st_mode & 0777, 0640u);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 1);
+    EXPECT_EQ(statOf(f).st_mode & 07777, 0640u);
+    EXPECT_EQ(entries(dir.path), 1u);
+    // Never set-user-ID: new bytes are not the program that was given the bit.
+    ::chmod(f.c_str(), 04750);
+    ASSERT_TRUE(writeFile(f, std::string_view("third")));
+    EXPECT_EQ(statOf(f).st_mode & 07777, 0750u);
 }
 
+// A file another user left at the name gives nothing of its own to the file that
+// replaces it: the new one is the caller's, 0666 less the umask.
+TEST(AtomicFile, AFileAnotherUserLeftGivesItsModeToNothing) {
+    if (!fx::canActAsOthers()) GTEST_SKIP() << "giving a file to another user takes root";
+    TempDir dir;
+    const fs::path f = dir.path / "app.dll-0.ico";
+    for (const bool inPlace : {false, true}) {
+        ASSERT_TRUE(writeFile(f, std::string_view("theirs")));
+        ASSERT_EQ(::chown(f.c_str(), kOther, kOther), 0);
+        ASSERT_EQ(::chmod(f.c_str(), 06777), 0);
+        const mode_t before = ::umask(022);
+        const bool ok = inPlace ? bool(writeFileInPlace(f, bytesOf("ours")))
+                                : bool(writeFile(f, std::string_view("ours")));
+        ::umask(before);
+        ASSERT_TRUE(ok) << inPlace;
+        const struct stat st = statOf(f);
+        EXPECT_EQ(st.st_mode & 07777, 0644u) << inPlace;
+        EXPECT_EQ(st.st_uid, ::geteuid()) << inPlace;
+        EXPECT_EQ(slurp(f), "ours") << inPlace;
+    }
+}
+
+// A write that fails leaves the old file as it was. Root may write into a
+// read-only folder, so the write is made as another user where the test runs
+// as root.
 TEST(AtomicFile, FailureLeavesTheOldFileWhole) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root writes into read-only folders";
     TempDir dir;
-    fs::path f = dir.path / "keep.txt";
-    ASSERT_TRUE(writeFileAtomically(f, std::string_view("precious")));
-    fs::permissions(dir.path, fs::perms::owner_read | fs::perms::owner_exec);
-    EXPECT_FALSE(writeFileAtomically(f, std::string_view("replacement")));
-    EXPECT_EQ(slurp(f), "precious");
+    const fs::path f = dir.path / "keep.txt";
+    const auto attempt = [&]() -> int {
+        if (!writeFile(f, std::string_view("precious"))) return 1;
+        fs::permissions(dir.path, fs::perms::owner_read | fs::perms::owner_exec);
+        const auto replaced = writeFile(f, std::string_view("replacement"));
+        if (replaced || replaced.failure().error != EACCES) return 2;
+        return slurp(f) == "precious" ? 0 : 3;
+    };
+    if (!fx::canActAsOthers()) {
+        EXPECT_EQ(attempt(), 0);
+        return;
+    }
+    ASSERT_EQ(::chown(dir.path.c_str(), kOther, kOther), 0);
+    EXPECT_EQ(fx::runAs(kOther, attempt), 0);
 }
 
-TEST(AtomicFile, MissingFolderFails) {
+TEST(AtomicFile, MissingFoldersFailOrAreMadeWhenAskedFor) {
     TempDir dir;
-    EXPECT_FALSE(writeFileAtomically(dir.path / "no" / "such.txt", std::string_view("x")));
+    const auto missing = writeFile(dir.path / "no" / "such.txt", std::string_view("x"));
+    ASSERT_FALSE(missing);
+    EXPECT_EQ(missing.failure().fault, Fault::WriteFailed);
+    EXPECT_EQ(missing.failure().error, ENOENT);
+    EXPECT_FALSE(fs::exists(dir.path / "no"));
+    const mode_t before = ::umask(027);
+    const auto made = writeFile(dir.path / "no" / "such" / "x.txt", std::string_view("x"),
+                                {.createFolders = true});
+    ::umask(before);
+    ASSERT_TRUE(made);
+    EXPECT_EQ(slurp(dir.path / "no" / "such" / "x.txt"), "x");
+    EXPECT_EQ(statOf(dir.path / "no" / "such").st_mode & 07777, 0750u);
+    // A file where a folder is to be is no folder.
+    const auto through = writeFile(dir.path / "no" / "such" / "x.txt" / "y", std::string_view("x"),
+                                   {.createFolders = true});
+    ASSERT_FALSE(through);
+    EXPECT_EQ(through.failure().error, ENOTDIR);
 }
 
-TEST(AtomicFile, WritesThroughSymbolicLinksToTheFileTheyName) {
+// A name that names no file is refused as such, not written under a name made up.
+TEST(AtomicFile, ANameWithoutAFileNameIsRefused) {
+    TempDir dir;
+    for (const fs::path& name : {fs::path("/"), dir.path / "", dir.path / ".", dir.path / ".."}) {
+        const auto r = writeFile(name, std::string_view("x"));
+        ASSERT_FALSE(r) << name;
+        EXPECT_EQ(r.failure().fault, Fault::NoFileName) << name;
+        EXPECT_EQ(pellimar::writeFailureReason(r.failure()), "There is no file name in it");
+        EXPECT_FALSE(writeFileInPlace(name, bytesOf("x"))) << name;
+    }
+    EXPECT_EQ(entries(dir.path), 0u);
+}
+
+TEST(AtomicFile, WritesThroughTheCallersOwnLinksToTheFileTheyName) {
     TempDir dir;
     fs::create_directory(dir.path / "real");
     const fs::path real = dir.path / "real" / "icon.ico";
-    ASSERT_TRUE(writeFileAtomically(real, std::string_view("old")));
+    ASSERT_TRUE(writeFile(real, std::string_view("old")));
     ::chmod(real.c_str(), 0604);
     fs::create_symlink("real/icon.ico", dir.path / "link.ico");
     fs::create_symlink(dir.path / "link.ico", dir.path / "second.ico");  // a link to a link
-    ASSERT_TRUE(writeFileAtomically(dir.path / "second.ico", std::string_view("new")));
+    ASSERT_TRUE(writeFile(dir.path / "second.ico", std::string_view("new")));
     EXPECT_TRUE(fs::is_symlink(dir.path / "second.ico"));
     EXPECT_TRUE(fs::is_symlink(dir.path / "link.ico"));
     EXPECT_EQ(slurp(real), "new");
-    struct stat st {};
-    ::stat(real.c_str(), &st);
-    EXPECT_EQ(st.st_mode & 0777, 0604u);
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path / "real"), fs::directory_iterator()),
-              1);
+    EXPECT_EQ(statOf(real).st_mode & 0777, 0604u);
+    EXPECT_EQ(entries(dir.path / "real"), 1u);
 
-    // A link to a file not there yet makes it; a loop of links fails with its reason.
+    // A link to a file not there yet makes it; a link to a folder on the way is
+    // followed; a loop of links fails with its reason.
     fs::create_symlink("real/later.ico", dir.path / "dangling.ico");
-    ASSERT_TRUE(writeFileAtomically(dir.path / "dangling.ico", std::string_view("x")));
+    ASSERT_TRUE(writeFile(dir.path / "dangling.ico", std::string_view("x")));
     EXPECT_EQ(slurp(dir.path / "real" / "later.ico"), "x");
+    fs::create_symlink("real", dir.path / "folder");
+    ASSERT_TRUE(writeFile(dir.path / "folder" / "via.ico", std::string_view("v")));
+    EXPECT_EQ(slurp(dir.path / "real" / "via.ico"), "v");
     fs::create_symlink("loop-b", dir.path / "loop-a");
     fs::create_symlink("loop-a", dir.path / "loop-b");
-    errno = 0;
-    EXPECT_FALSE(writeFileAtomically(dir.path / "loop-a", std::string_view("x")));
-    EXPECT_EQ(errno, ELOOP);
+    const auto loop = writeFile(dir.path / "loop-a", std::string_view("x"));
+    ASSERT_FALSE(loop);
+    EXPECT_EQ(loop.failure().error, ELOOP);
+}
+
+// The system's own links are root's in folders only root may write to: a name
+// through them is reached (as /bin -> usr/bin of a merged /usr).
+TEST(AtomicFile, RootsLinksInRootsFoldersAreFollowed) {
+    TempDir dir;
+    fs::create_directories(dir.path / "usr" / "bin");
+    fs::create_symlink("usr/bin", dir.path / "bin");
+    ASSERT_TRUE(writeFile(dir.path / "bin" / "x", std::string_view("x")));
+    EXPECT_EQ(slurp(dir.path / "usr" / "bin" / "x"), "x");
+    for (const char* system : {"/bin", "/var/run", "/lib"}) {
+        std::error_code ec;
+        if (!fs::is_symlink(system, ec)) continue;
+        const auto folder = pellimar::OutputFolder::open(system, false);
+        EXPECT_TRUE(folder) << system << ": " << folder.failure().message();
+    }
 }
 
 TEST(AtomicFile, NamesUpToTheLongestAFileMayHave) {
     TempDir dir;
     for (std::size_t length : {247u, 248u, 250u, 255u}) {
         const fs::path f = dir.path / (std::string(length - 4, 'n') + ".ico");
-        EXPECT_TRUE(writeFileAtomically(f, std::string_view("long"))) << length;
+        EXPECT_TRUE(writeFile(f, std::string_view("long"))) << length;
         EXPECT_EQ(slurp(f), "long") << length;
     }
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 4);
-    errno = 0;
-    EXPECT_FALSE(writeFileAtomically(dir.path / std::string(256, 'n'), std::string_view("x")));
-    EXPECT_EQ(errno, ENAMETOOLONG);
+    EXPECT_EQ(entries(dir.path), 4u);
+    const auto tooLong = writeFile(dir.path / std::string(256, 'n'), std::string_view("x"));
+    ASSERT_FALSE(tooLong);
+    EXPECT_EQ(tooLong.failure().error, ENAMETOOLONG);
 }
 
 // Every call of umask() in this program comes here first (the definition in the
@@ -124,13 +230,12 @@ TEST(AtomicFile, NeverChangesTheProcessUmask) {
     TempDir dir;
     const mode_t before = ::umask(027);
     g_umaskCalls = 0;
-    ASSERT_TRUE(writeFileAtomically(dir.path / "new", std::string_view("x")));
-    ASSERT_TRUE(writeFileAtomically(dir.path / "new", std::string_view("y")));
+    ASSERT_TRUE(writeFile(dir.path / "new", std::string_view("x")));
+    ASSERT_TRUE(writeFile(dir.path / "new", std::string_view("y")));
+    ASSERT_TRUE(writeFileInPlace(dir.path / "new", bytesOf("z")));
     EXPECT_EQ(g_umaskCalls, 0);
     ::umask(before);
-    struct stat st {};
-    ::stat((dir.path / "new").c_str(), &st);
-    EXPECT_EQ(st.st_mode & 0777, 0640u);  // 0666 less the umask of the time
+    EXPECT_EQ(statOf(dir.path / "new").st_mode & 0777, 0640u);  // 0666 less the umask of the time
 }
 
 // A file of the process larger than its size limit: the write fails with EFBIG,
@@ -138,109 +243,203 @@ TEST(AtomicFile, NeverChangesTheProcessUmask) {
 TEST(AtomicFile, FailureKeepsTheReasonAndLeavesNoTemporaryFile) {
     TempDir dir;
     const fs::path f = dir.path / "big.bin";
-    ASSERT_TRUE(writeFileAtomically(f, std::string_view("small")));
+    ASSERT_TRUE(writeFile(f, std::string_view("small")));
     struct rlimit old {};
     ::getrlimit(RLIMIT_FSIZE, &old);
     auto oldHandler = std::signal(SIGXFSZ, SIG_IGN);
     struct rlimit small = old;
     small.rlim_cur = 1000;
     ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    errno = 0;
-    const bool ok = writeFileAtomically(f, std::string(5000, 'b'));
-    const int reason = errno;
+    const auto written = writeFile(f, std::string(5000, 'b'));
+    // In place, room is reserved before any byte changes.
+    const auto inPlace = writeFileInPlace(f, std::vector<std::uint8_t>(5000, 'c'));
     ::setrlimit(RLIMIT_FSIZE, &old);
     std::signal(SIGXFSZ, oldHandler);
-    EXPECT_FALSE(ok);
-    EXPECT_EQ(reason, EFBIG);
+    ASSERT_FALSE(written);
+    EXPECT_EQ(written.failure().error, EFBIG);
+    EXPECT_EQ(pellimar::writeFailureReason(written.failure()), std::strerror(EFBIG));
+    ASSERT_FALSE(inPlace);
+    EXPECT_EQ(inPlace.failure().error, EFBIG);
     EXPECT_EQ(slurp(f), "small");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 1);
+    EXPECT_EQ(entries(dir.path), 1u);
 }
 
-// On a shared machine: a link someone else put in a sticky folder everyone may
-// write to is never followed (whatever the kernel's own setting), while one's own
-// link there, and any link in a folder of one's own, is.
-TEST(AtomicFile, LinksAreFollowedOnlyWhereTheKernelWouldFollowThem) {
-    pellimar::fixtures::TempDir dir;
-    const fs::path victim = dir.path() / "authorized_keys";
-    ASSERT_TRUE(writeFileAtomically(victim, std::string_view("key")));
-    const fs::path planted =
-        pellimar::fixtures::plantLinkInSharedFolder(dir.path(), "shared", "thumb.png", victim);
-    if (planted.empty()) GTEST_SKIP() << "planting another user's link takes root";
+// "Never replace" is a way of placing, not a look made before: a file that comes
+// to the name at any moment before the new one takes it is kept, and said to be.
+TEST(AtomicFile, NeverReplaceKeepsAFileThatCameAtAnyMoment) {
+    TempDir dir;
+    const WriteOptions never{.replace = Replace::Never};
+    auto placed = writeFile(dir.path / "free", std::string_view("new"), never);
+    ASSERT_TRUE(placed);
+    EXPECT_EQ(*placed, Placed::Written);
+    placed = writeFile(dir.path / "free", std::string_view("newer"), never);
+    ASSERT_TRUE(placed);
+    EXPECT_EQ(*placed, Placed::Kept);
+    EXPECT_EQ(slurp(dir.path / "free"), "new");
 
-    errno = 0;
-    EXPECT_FALSE(writeFileAtomically(planted, std::string_view("png")));
-    EXPECT_EQ(errno, pellimar::kUntrustedLinkError);
-    EXPECT_NE(pellimar::writeErrorText(errno).find("symbolic link"), std::string::npos);
+    // A file made between the write and its placement, in a batch and alone.
     {
-        pellimar::WriteBatch batch;  // refused at once, not at the commit
-        EXPECT_FALSE(writeFileAtomically(planted, std::string_view("png")));
-        EXPECT_TRUE(batch.commit().empty());
+        pellimar::WriteBatch batch;
+        placed = writeFile(dir.path / "late", std::string_view("ours"), never);
+        ASSERT_TRUE(placed);
+        EXPECT_EQ(*placed, Placed::Pending);
+        ASSERT_TRUE(writeFile(dir.path / "other", std::string_view("o"), never));
+        std::ofstream(dir.path / "late") << "theirs";
+        const auto outcomes = batch.commit();
+        ASSERT_EQ(outcomes.size(), 2u);
+        EXPECT_EQ(outcomes[0].target, dir.path / "late");
+        ASSERT_TRUE(outcomes[0].placed);
+        EXPECT_EQ(*outcomes[0].placed, Placed::Kept);
+        ASSERT_TRUE(outcomes[1].placed);
+        EXPECT_EQ(*outcomes[1].placed, Placed::Written);
     }
-    EXPECT_FALSE(pellimar::writeFileInPlace(planted, std::vector<std::uint8_t>{1, 2}));
-    EXPECT_EQ(slurp(victim), "key");
-    EXPECT_TRUE(fs::is_symlink(planted));
-
-    // The caller's own link in the shared folder, and the other user's link moved
-    // to a folder that is not sticky, are followed.
-    const fs::path own = planted.parent_path() / "own.png";
-    fs::create_symlink(victim, own);
-    EXPECT_TRUE(writeFileAtomically(own, std::string_view("mine")));
-    EXPECT_EQ(slurp(victim), "mine");
-    ::chmod(planted.parent_path().c_str(), 0777);
-    EXPECT_TRUE(writeFileAtomically(planted, std::string_view("open folder")));
-    EXPECT_EQ(slurp(victim), "open folder");
+    EXPECT_EQ(slurp(dir.path / "late"), "theirs");
+    static fs::path appearing;
+    appearing = dir.path / "racing";
+    for (const auto durability : {pellimar::Durability::Synced, pellimar::Durability::Scratch}) {
+        fs::remove(appearing);
+        pellimar::setWriteStepHook([](std::uint64_t step) {
+            if (step == 1) std::ofstream(appearing) << "theirs";
+        });
+        placed = writeFile(appearing, std::string_view("ours"),
+                           {.durability = durability, .replace = Replace::Never});
+        pellimar::setWriteStepHook(nullptr);
+        ASSERT_TRUE(placed);
+        EXPECT_EQ(*placed, Placed::Kept);
+        EXPECT_EQ(slurp(appearing), "theirs");
+    }
+    // No temporary is left of the files kept.
+    for (const auto& e : fs::directory_iterator(dir.path))
+        EXPECT_FALSE(pellimar::isTemporaryName(e.path().filename().string())) << e.path();
 }
 
-// Writing in place never follows even one's own link, and replaces a longer file
-// through the same inode (a reader holding it sees the new bytes).
-TEST(AtomicFile, InPlaceWritesTheFileItselfAndNeverALink) {
+// Where the file system has no unnamed files, the files go under hidden
+// temporary names: replacing, never replacing, batches and writing in place all
+// hold as they do with unnamed files, and no temporary is left.
+TEST(AtomicFile, WithoutUnnamedFilesTemporaryNamesServeTheSameWay) {
+    TempDir dir;
+    pellimar::setUnnamedFilesAllowed(false);
+    const WriteOptions never{.replace = Replace::Never};
+    auto placed = writeFile(dir.path / "a", std::string_view("first"));
+    ASSERT_TRUE(placed);
+    ::chmod((dir.path / "a").c_str(), 0640);
+    ASSERT_TRUE(writeFile(dir.path / "a", std::string_view("second")));
+    EXPECT_EQ(statOf(dir.path / "a").st_mode & 0777, 0640u);
+    placed = writeFile(dir.path / "a", std::string_view("third"), never);
+    ASSERT_TRUE(placed);
+    EXPECT_EQ(*placed, Placed::Kept);
+    placed = writeFile(dir.path / "b", std::string_view("b"), never);
+    ASSERT_TRUE(placed);
+    EXPECT_EQ(*placed, Placed::Written);
+    {
+        pellimar::WriteBatch batch;
+        ASSERT_TRUE(writeFile(dir.path / "c", std::string_view("c"), never));
+        std::ofstream(dir.path / "c") << "theirs";
+        ASSERT_TRUE(writeFile(dir.path / "a", std::string_view("fourth")));
+        const auto outcomes = batch.commit();
+        ASSERT_EQ(outcomes.size(), 2u);
+        EXPECT_EQ(*outcomes[0].placed, Placed::Kept);
+        EXPECT_EQ(*outcomes[1].placed, Placed::Written);
+    }
+    ASSERT_TRUE(writeFileInPlace(dir.path / "d", bytesOf("d")));
+    pellimar::setUnnamedFilesAllowed(true);
+    EXPECT_EQ(slurp(dir.path / "a"), "fourth");
+    EXPECT_EQ(slurp(dir.path / "b"), "b");
+    EXPECT_EQ(slurp(dir.path / "c"), "theirs");
+    EXPECT_EQ(slurp(dir.path / "d"), "d");
+    EXPECT_EQ(entries(dir.path), 4u);  // no temporary left
+}
+
+// Writing in place never follows a link, not even the caller's own, and writes
+// the caller's own file through the same inode (a reader holding it sees the new
+// bytes); any other file is replaced by a rename, never written through.
+TEST(AtomicFile, InPlaceWritesOnlyTheCallersOwnFileThroughItself) {
     TempDir dir;
     const fs::path f = dir.path / "out.png";
-    ASSERT_TRUE(writeFileAtomically(f, std::string_view("a much longer old content")));
-    struct stat before {};
-    ::stat(f.c_str(), &before);
-    ASSERT_TRUE(pellimar::writeFileInPlace(f, std::vector<std::uint8_t>{'n', 'e', 'w'}));
-    struct stat after {};
-    ::stat(f.c_str(), &after);
-    EXPECT_EQ(before.st_ino, after.st_ino);
+    ASSERT_TRUE(writeFile(f, std::string_view("a much longer old content")));
+    const ino_t inode = statOf(f).st_ino;
+    ASSERT_TRUE(writeFileInPlace(f, bytesOf("new")));
+    EXPECT_EQ(statOf(f).st_ino, inode);
     EXPECT_EQ(slurp(f), "new");
 
     fs::create_symlink(f, dir.path / "link.png");
-    errno = 0;
-    EXPECT_FALSE(pellimar::writeFileInPlace(dir.path / "link.png", std::vector<std::uint8_t>{1}));
-    EXPECT_EQ(errno, pellimar::kLinkAtNameError);
+    const auto link = writeFileInPlace(dir.path / "link.png", bytesOf("x"));
+    ASSERT_FALSE(link);
+    EXPECT_EQ(link.failure().fault, Fault::LinkAtName);
+    EXPECT_EQ(pellimar::writeFailureReason(link.failure()),
+              "It is a symbolic link; this file is never written through one");
     EXPECT_EQ(slurp(f), "new");
-    errno = 0;
-    EXPECT_FALSE(pellimar::writeFileInPlace(dir.path, std::vector<std::uint8_t>{1}));
-    EXPECT_EQ(errno, EISDIR);
+    const auto folder = writeFileInPlace(dir.path, bytesOf("x"));
+    ASSERT_FALSE(folder);
+    EXPECT_EQ(folder.failure().error, EISDIR);
+
+    // A second link to the file (someone's hard link to a file of the caller's):
+    // the name gets a file of its own; the other link keeps the old bytes.
+    fs::create_hard_link(f, dir.path / "other-link");
+    ASSERT_TRUE(writeFileInPlace(f, bytesOf("own")));
+    EXPECT_EQ(slurp(f), "own");
+    EXPECT_EQ(slurp(dir.path / "other-link"), "new");
+    EXPECT_EQ(statOf(f).st_nlink, 1u);
+
+    // No file at the name: made whole, of the caller's umask.
+    const mode_t before = ::umask(077);
+    ASSERT_TRUE(writeFileInPlace(dir.path / "fresh.png", bytesOf("fresh")));
+    ::umask(before);
+    EXPECT_EQ(slurp(dir.path / "fresh.png"), "fresh");
+    EXPECT_EQ(statOf(dir.path / "fresh.png").st_mode & 0777, 0600u);
+
+    if (!fx::canActAsOthers()) return;
+    // Another user's file, and the caller's own file in a folder someone else may
+    // write to: replaced, not written through.
+    ASSERT_EQ(::chown(f.c_str(), kOther, kOther), 0);
+    fs::create_hard_link(f, dir.path / "their-link");
+    ASSERT_EQ(::unlink((dir.path / "other-link").c_str()), 0);
+    ASSERT_TRUE(writeFileInPlace(f, bytesOf("mine now")));
+    EXPECT_EQ(statOf(f).st_uid, ::geteuid());
+    EXPECT_EQ(slurp(dir.path / "their-link"), "own");
+    const fs::path open = dir.path / "open";
+    fx::makeFolderOf(open, kOther, 0777);
+    ASSERT_TRUE(writeFile(open / "t.png", std::string_view("old")));
+    const ino_t before2 = statOf(open / "t.png").st_ino;
+    ASSERT_TRUE(writeFileInPlace(open / "t.png", bytesOf("new")));
+    EXPECT_NE(statOf(open / "t.png").st_ino, before2);
+    EXPECT_EQ(slurp(open / "t.png"), "new");
 }
 
 // A batch names its files only when it commits, all of them at once; a file that
-// cannot be placed then is reported, the others are placed.
+// cannot be placed then is reported with why, the others are placed.
 TEST(AtomicFile, ABatchPlacesItsFilesWholeAtTheCommit) {
     TempDir dir;
     fs::create_directory(dir.path / "sub");
-    ASSERT_TRUE(writeFileAtomically(dir.path / "a", std::string_view("old a")));
+    ASSERT_TRUE(writeFile(dir.path / "a", std::string_view("old a")));
     pellimar::WriteBatch batch;
     ASSERT_TRUE(batch.active());
     pellimar::WriteBatch inner;
     EXPECT_FALSE(inner.active());
-    ASSERT_TRUE(writeFileAtomically(dir.path / "a", std::string_view("new a")));
-    ASSERT_TRUE(writeFileAtomically(dir.path / "sub" / "b", std::string_view("b")));
-    ASSERT_TRUE(writeFileAtomically(dir.path / "sub" / "b", std::string_view("b again")));
-    ASSERT_TRUE(writeFileAtomically(dir.path / "sub" / "c", std::string_view("c")));
+    for (const auto& [name, text] : std::vector<std::pair<fs::path, std::string>>{
+             {"a", "new a"}, {"sub/b", "b"}, {"sub/b", "b again"}, {"sub/c", "c"}}) {
+        const auto placed = writeFile(dir.path / name, text);
+        ASSERT_TRUE(placed);
+        EXPECT_EQ(*placed, Placed::Pending);
+    }
     EXPECT_EQ(slurp(dir.path / "a"), "old a");
     EXPECT_FALSE(fs::exists(dir.path / "sub" / "b"));
     // A folder put where a file is to go fails that file alone.
     fs::create_directory(dir.path / "sub" / "c");
     fs::create_directory(dir.path / "sub" / "c" / "inside");
-    const auto failed = batch.commit();
-    ASSERT_EQ(failed.size(), 1u);
-    EXPECT_EQ(failed[0].target, dir.path / "sub" / "c");
-    EXPECT_NE(failed[0].error, 0);
+    const auto outcomes = batch.commit();
+    ASSERT_EQ(outcomes.size(), 3u);
+    EXPECT_EQ(outcomes[0].target, dir.path / "a");
+    EXPECT_TRUE(outcomes[0].placed);
+    EXPECT_EQ(outcomes[1].target, dir.path / "sub" / "b");
+    EXPECT_TRUE(outcomes[1].placed);
+    EXPECT_EQ(outcomes[2].target, dir.path / "sub" / "c");
+    ASSERT_FALSE(outcomes[2].placed);
+    EXPECT_NE(outcomes[2].placed.failure().error, 0);
     EXPECT_EQ(slurp(dir.path / "a"), "new a");
     EXPECT_EQ(slurp(dir.path / "sub" / "b"), "b again");
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path / "sub"), fs::directory_iterator()), 2);
+    EXPECT_EQ(entries(dir.path / "sub"), 2u);
+    EXPECT_TRUE(batch.commit().empty());
 }
 
 // Temporaries of killed writes go when they are ours by name and owner and older
@@ -260,5 +459,114 @@ TEST(AtomicFile, StaleTemporariesOfKilledWritesAreRemoved) {
     fs::create_directory(dir.path / ".pellimar-aaaaaaaaaa.tmp");
     EXPECT_EQ(pellimar::removeStaleTemporaries(dir.path), 1);
     EXPECT_FALSE(fs::exists(dir.path / ".pellimar-0a1b2c3d4e.tmp"));
-    EXPECT_EQ(std::distance(fs::directory_iterator(dir.path), fs::directory_iterator()), 5);
+    EXPECT_EQ(entries(dir.path), 5u);
+}
+
+// ---- Links on a shared machine ---------------------------------------------------
+
+namespace {
+
+// A folder in which another user may have put a link, and what the writer makes
+// of a link there.
+struct LinkCase {
+    const char* folder;  // how the folder is held
+    unsigned owner;      // of the folder
+    mode_t mode;         // of the folder
+    unsigned linkOwner;
+    // The fault a link there gives, or WriteFailed for none: it is followed.
+    Fault refusal;
+};
+
+const LinkCase kLinkCases[] = {
+    {"root's 1777 folder (/tmp)", 0, 01777, kOther, Fault::SharedFolderLink},
+    {"root's 1777 folder (/tmp)", 0, 01777, 0, Fault::WriteFailed},
+    {"another user's 0777 folder", kOther, 0777, kOther, Fault::SharedFolderLink},
+    {"another user's 0777 folder", kOther, 0777, 0, Fault::LinkInOthersFolder},
+    {"another user's 1777 folder", kOther, 01777, kOther, Fault::SharedFolderLink},
+    {"another user's 1777 folder", kOther, 01777, 0, Fault::LinkInOthersFolder},
+    {"another user's 0755 folder (their --theme tree)", kOther, 0755, kOther,
+     Fault::LinkInOthersFolder},
+    {"another user's 0755 folder (their --theme tree)", kOther, 0755, 0, Fault::LinkInOthersFolder},
+    {"root's 0775 folder (a group may write)", 0, 0775, 0, Fault::LinkInOthersFolder},
+    {"root's 0755 folder", 0, 0755, kOther, Fault::OthersLink},
+    {"root's 0755 folder", 0, 0755, 0, Fault::WriteFailed},
+};
+
+}  // namespace
+
+// The links rule, for a link at the file's name and at a folder on its way, with
+// the kernel's own protection of links off and on: a link is followed only where
+// it is the caller's (or root's) in a folder no one else may write to.
+TEST(AtomicFile, LinksAreFollowedOnlyWhereNoOneElseCouldHavePutThem) {
+    if (!fx::canActAsOthers()) GTEST_SKIP() << "links of another user take root to make";
+    for (const int kernelRule : {0, 1}) {
+        const fx::ProtectedSymlinks setting(kernelRule);
+        if (!setting.set() && kernelRule == 1) continue;  // the kernel's setting is not ours
+        for (const LinkCase& c : kLinkCases) {
+            for (const bool atName : {true, false}) {
+                SCOPED_TRACE(std::string(c.folder) + ", link of uid " +
+                             std::to_string(c.linkOwner) +
+                             (atName ? " at the name" : " on the way") + ", protected_symlinks " +
+                             std::to_string(kernelRule));
+                fx::TempDir dir;
+                ::chmod(dir.path().c_str(), 0755);
+                const fs::path victim = dir.path() / "victim";
+                fs::create_directory(victim);
+                ASSERT_TRUE(writeFile(victim / "out.ico", std::string_view("key")));
+                const fs::path shared = dir.path() / "shared";
+                fx::makeFolderOf(shared, c.owner, c.mode);
+                fs::path target;
+                if (atName) {
+                    fx::plantLink(shared / "out.ico", victim / "out.ico", c.linkOwner);
+                    target = shared / "out.ico";
+                } else {
+                    fx::plantLink(shared / "d", victim, c.linkOwner);
+                    target = shared / "d" / "out.ico";
+                }
+                const bool followed = c.refusal == Fault::WriteFailed;
+                for (const Replace replace : {Replace::Always, Replace::Never}) {
+                    const auto r = writeFile(target, std::string_view("written"),
+                                             {.replace = replace, .createFolders = true});
+                    EXPECT_EQ(bool(r), followed);
+                    if (!followed && !r) {
+                        EXPECT_EQ(r.failure().fault, c.refusal) << r.failure().message();
+                        EXPECT_EQ(r.failure().what,
+                                  atName ? std::string() : (shared / "d").string());
+                    }
+                }
+                // In place, never through a link at the name; through one on the way
+                // only where it may be followed.
+                const auto inPlace = writeFileInPlace(target, bytesOf("in place"));
+                EXPECT_EQ(bool(inPlace), followed && !atName);
+                if (!followed) {
+                    EXPECT_EQ(slurp(victim / "out.ico"), "key");
+                    EXPECT_EQ(entries(victim), 1u);
+                    EXPECT_TRUE(fs::is_symlink(atName ? target : shared / "d"));
+                }
+                const auto folder = pellimar::OutputFolder::open(shared / "d" / "sub", true);
+                EXPECT_EQ(bool(folder), followed || atName);
+                EXPECT_EQ(fs::exists(victim / "sub"), followed && !atName);
+            }
+        }
+    }
+}
+
+// The words of each refusal, as the window and the command line show them.
+TEST(AtomicFile, EachRefusedLinkSaysWhy) {
+    using pellimar::failure;
+    EXPECT_EQ(failure(Fault::SharedFolderLink).message(),
+              "It is a symbolic link that someone else put in a folder everyone may write to; it "
+              "is not followed");
+    EXPECT_EQ(failure(Fault::SharedFolderLink, "/tmp/s/d").message(),
+              "\"/tmp/s/d\" is a symbolic link that someone else put in a folder everyone may "
+              "write to; it is not followed");
+    EXPECT_EQ(failure(Fault::OthersLink).message(),
+              "It is a symbolic link that someone else made; it is not followed");
+    EXPECT_EQ(failure(Fault::LinkInOthersFolder, "/srv/x").message(),
+              "\"/srv/x\" is a symbolic link in a folder that someone else owns or may write to; "
+              "it is not followed");
+    for (const Fault f : {Fault::SharedFolderLink, Fault::OthersLink, Fault::LinkInOthersFolder,
+                          Fault::LinkAtName, Fault::NoFileName, Fault::WriteFailed})
+        EXPECT_TRUE(pellimar::isWriteFault(f));
+    EXPECT_FALSE(pellimar::isWriteFault(Fault::CannotOpen));
 }

@@ -33,7 +33,9 @@ TEST(IconToRgba, MaskGivesTransparencyAndAlphaIsKept) {
     Icon shortColour = patternIcon(4, 4);
     shortColour.color.resize(3);
     EXPECT_EQ(iconToRgba(shortColour).width, 0);
-    EXPECT_FALSE(iconToPng(Icon{}));
+    const auto none = iconToPng(Icon{});
+    ASSERT_FALSE(none);
+    EXPECT_EQ(none.failure().fault, Fault::CannotEncode);
 }
 
 TEST(IconToPng, DecodesToTheSamePixels) {

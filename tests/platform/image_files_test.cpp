@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <fstream>
 
 #include "platform/bmp_file.h"
 #include "platform/jpeg_file.h"
+#include "platform/png_codec.h"
 
 using namespace pellimar;
 namespace fs = std::filesystem;
@@ -35,7 +37,9 @@ struct TempDir {
 TEST(BmpFile, TwentyFourBitBottomUpWithPaddedRows) {
     RgbImage img = whiteImage(3, 2);
     img.pixels = {0x010203, 0x040506, 0x070809, 0x0A0B0C, 0x0D0E0F, 0x101112};
-    std::vector<std::uint8_t> b = encodeBmp24(img);
+    const auto encoded = encodeBmp24(img);
+    ASSERT_TRUE(encoded);
+    const std::vector<std::uint8_t>& b = *encoded;
     ASSERT_EQ(b.size(), 54u + 2 * 12);
     EXPECT_EQ(b[0], 'B');
     EXPECT_EQ(b[1], 'M');
@@ -56,7 +60,7 @@ TEST(BmpFile, TwentyFourBitBottomUpWithPaddedRows) {
 
 TEST(JpegFile, BaselineColourRoundTrip) {
     RgbImage img = sample(32, 32);
-    std::vector<std::uint8_t> j = encodeJpeg(img);
+    const std::vector<std::uint8_t> j = encodeJpeg(img).value();
     ASSERT_GT(j.size(), 100u);
     EXPECT_EQ(j[0], 0xFF);
     EXPECT_EQ(j[1], 0xD8);
@@ -86,7 +90,7 @@ TEST(JpegFile, GarbageAndTruncationGiveNothingOrAPicture) {
     RgbImage noisy = sample(64, 64);
     std::uint32_t seed = 1;
     for (auto& p : noisy.pixels) p = (seed = seed * 1103515245u + 12345u) >> 8;
-    std::vector<std::uint8_t> j = encodeJpeg(noisy);
+    const std::vector<std::uint8_t> j = encodeJpeg(noisy).value();
     ASSERT_GT(j.size(), 4000u);
     std::vector<std::uint8_t> head(j.begin(), j.begin() + 20);
     EXPECT_TRUE(decodeJpeg(head).empty());
@@ -102,14 +106,36 @@ TEST(JpegFile, GarbageAndTruncationGiveNothingOrAPicture) {
     EXPECT_EQ(partial.at(5, 0), whole.at(5, 0));
 }
 
+// Pictures that cannot be encoded say why, as every encoder does.
+TEST(ImageFiles, EncodersSayWhyAPictureCannotBeEncoded) {
+    const std::vector<Result<std::vector<std::uint8_t>>> empty = {
+        encodeBmp24(RgbImage{}), encodeJpeg(RgbImage{}), encodePng(RgbaImage{})};
+    for (const auto& e : empty) {
+        ASSERT_FALSE(e);
+        EXPECT_EQ(e.failure().fault, Fault::CannotEncode);
+        EXPECT_EQ(e.failure().message(), "cannot be encoded: the picture is empty");
+    }
+    const auto wide = encodeJpeg(whiteImage(8193, 1));
+    ASSERT_FALSE(wide);
+    EXPECT_EQ(wide.failure().message(),
+              "cannot be encoded: a JPEG picture has at most 8192 pixels a side");
+}
+
 TEST(ImageFiles, WriteFailuresLeaveNothingBehind) {
     TempDir dir;
     fs::path plain = dir.path / "plain";
     std::ofstream(plain) << "x";
-    EXPECT_FALSE(writeBmpFile(plain / "a.bmp", sample(4, 4)));             // through a file
-    EXPECT_FALSE(writeJpegFile(dir.path / "no" / "a.jpg", sample(4, 4)));  // missing folder
+    const auto throughFile = writeBmpFile(plain / "a.bmp", sample(4, 4));
+    ASSERT_FALSE(throughFile);
+    EXPECT_EQ(throughFile.failure().error, ENOTDIR);
+    const auto missing = writeJpegFile(dir.path / "no" / "a.jpg", sample(4, 4));
+    ASSERT_FALSE(missing);
+    EXPECT_EQ(missing.failure().error, ENOENT);
     fs::create_directory(dir.path / "isdir.bmp");
-    EXPECT_FALSE(writeBmpFile(dir.path / "isdir.bmp", sample(4, 4)));
+    const auto folder = writeBmpFile(dir.path / "isdir.bmp", sample(4, 4));
+    ASSERT_FALSE(folder);
+    EXPECT_EQ(folder.failure().error, EISDIR);
+    EXPECT_FALSE(writeBmpFile(dir.path / "empty.bmp", RgbImage{}));
     EXPECT_TRUE(fs::is_directory(dir.path / "isdir.bmp"));
     ASSERT_TRUE(writeJpegFile(dir.path / "ok.jpg", sample(8, 8)));
     EXPECT_EQ(readJpegFile(dir.path / "ok.jpg").width, 8);

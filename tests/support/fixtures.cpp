@@ -683,4 +683,99 @@ fs::path plantLinkInSharedFolder(const fs::path& dir, const std::string& name,
     return link;
 }
 
+bool canActAsOthers() {
+    return ::geteuid() == 0;
+}
+
+void makeFolderOf(const fs::path& dir, unsigned uid, mode_t mode) {
+    fs::create_directories(dir);
+    if (::chown(dir.c_str(), uid, uid) != 0 || ::chmod(dir.c_str(), mode) != 0)
+        throw std::runtime_error("cannot give " + dir.string() + " to another user");
+}
+
+void plantLink(const fs::path& link, const fs::path& target, unsigned uid) {
+    if (::symlink(target.c_str(), link.c_str()) != 0 || ::lchown(link.c_str(), uid, uid) != 0)
+        throw std::runtime_error("cannot plant a link at " + link.string());
+}
+
+int runAs(unsigned uid, const std::function<int()>& body) {
+    const pid_t child = ::fork();
+    if (child < 0) return -1;
+    if (child == 0) {
+        if (::setgroups(0, nullptr) != 0 || ::setresgid(uid, uid, uid) != 0 ||
+            ::setresuid(uid, uid, uid) != 0)
+            ::_exit(255);
+        ::_exit(body() & 0xFF);
+    }
+    int status = 0;
+    if (::waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) == 255)
+        return -1;
+    return WEXITSTATUS(status);
+}
+
+std::string LinkPlacement::describe() const {
+    return std::string(folder) + (onTheWay ? ", link on the way" : ", link at the name");
+}
+
+const std::vector<LinkPlacement>& sharedLinkPlacements() {
+    static const std::vector<LinkPlacement> all = {
+        {"root's 1777 folder", 0, 01777, true},
+        {"root's 1777 folder", 0, 01777, false},
+        {"uid 1001's 0777 folder", 1001, 0777, true},
+        {"uid 1001's 0777 folder", 1001, 0777, false},
+    };
+    return all;
+}
+
+LinkScene plantLinkScene(const fs::path& base, const LinkPlacement& where,
+                         const fs::path& firstFile) {
+    LinkScene scene;
+    ::chmod(base.c_str(), 0755);
+    scene.victim = base / "victim";
+    fs::create_directories(scene.victim / "sub" / firstFile.parent_path());
+    std::ofstream(scene.victim / "key", std::ios::binary) << "key";
+    const fs::path shared = base / "shared";
+    makeFolderOf(shared, where.owner, where.mode);
+    if (where.onTheWay) {
+        scene.link = shared / "d";
+        plantLink(scene.link, scene.victim, 1001);
+        scene.out = shared / "d" / "sub";
+    } else {
+        // A tree that user made, down to the folder of the name.
+        if (firstFile.has_parent_path()) makeFolderOf(shared / firstFile.parent_path(), 1001, 0755);
+        scene.link = shared / firstFile;
+        plantLink(scene.link, scene.victim / "key", 1001);
+        scene.out = shared;
+    }
+    return scene;
+}
+
+std::map<std::string, Bytes> treeOf(const fs::path& dir) {
+    std::map<std::string, Bytes> files;
+    for (const auto& e : fs::recursive_directory_iterator(dir))
+        files[fs::relative(e.path(), dir).string()] =
+            e.is_regular_file() ? readWholeFile(e.path()) : Bytes{};
+    return files;
+}
+
+namespace {
+constexpr const char* kProtectedSymlinks = "/proc/sys/fs/protected_symlinks";
+}
+
+ProtectedSymlinks::ProtectedSymlinks(int value) {
+    std::ifstream in(kProtectedSymlinks);
+    if (!(in >> old_)) return;
+    std::ofstream out(kProtectedSymlinks);
+    if (!(out << value << "\n") || !out.flush()) return;
+    std::ifstream check(kProtectedSymlinks);
+    int now = -1;
+    set_ = (check >> now) && now == value;
+}
+
+ProtectedSymlinks::~ProtectedSymlinks() {
+    if (old_ < 0) return;
+    std::ofstream out(kProtectedSymlinks);
+    out << old_ << "\n";
+}
+
 }  // namespace pellimar::fixtures

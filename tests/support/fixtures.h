@@ -7,8 +7,12 @@
 //   8)}}}); TempDir dir; auto path = dir.write("lib.dll", dll);
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <filesystem>
+#include <functional>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -175,5 +179,71 @@ std::filesystem::path plantLinkInSharedFolder(const std::filesystem::path& dir,
                                               const std::string& name, const std::string& linkName,
                                               const std::filesystem::path& target,
                                               unsigned uid = 1001);
+
+// Whether this process may act as another user (it runs as root): the helpers
+// below need it.
+bool canActAsOthers();
+
+// Makes `dir` (and its missing parents, which stay the caller's) a folder of the
+// user `uid` with `mode`: a folder another user made, 0777 or 1777 to let everyone
+// write to it.
+void makeFolderOf(const std::filesystem::path& dir, unsigned uid, mode_t mode);
+
+// A symbolic link at `link` to `target` that belongs to the user `uid`, as if that
+// user had made it.
+void plantLink(const std::filesystem::path& link, const std::filesystem::path& target,
+               unsigned uid);
+
+// Runs `body` in a child process that has taken the user `uid` (and its group);
+// returns what the body returned, or -1 when the child could not take the user
+// or did not end by itself. Assertions do not cross the process: the body says
+// what it found by the number it returns.
+int runAs(unsigned uid, const std::function<int()>& body);
+
+// Where another user has put a symbolic link for a writer to meet: in which
+// folder (its owner and mode), and whether at a folder of the output path or at
+// the output's own name.
+struct LinkPlacement {
+    const char* folder;
+    unsigned owner;
+    mode_t mode;
+    bool onTheWay;
+    std::string describe() const;
+};
+// A sticky folder of root's (as /tmp) and an open folder of uid 1001, each with
+// the link on the way and at the name.
+const std::vector<LinkPlacement>& sharedLinkPlacements();
+
+// A scene under `base` for a writer that writes `firstFile` (a path relative to
+// the folder it writes into): a folder "victim" of the caller's holding a file
+// "key" and the folders a writer would reach through a followed link, and a
+// folder "shared" as `where` says with uid 1001's link in it. `out` is the folder
+// to give the writer: shared/d/sub, where d is the link to victim, or shared with
+// the link at `firstFile` to victim/key (the folders down to it made by uid 1001).
+struct LinkScene {
+    std::filesystem::path out, victim, link;
+};
+LinkScene plantLinkScene(const std::filesystem::path& base, const LinkPlacement& where,
+                         const std::filesystem::path& firstFile);
+
+// What `dir` holds, path by path, with each file's bytes: to tell that nothing
+// in it changed.
+std::map<std::string, Bytes> treeOf(const std::filesystem::path& dir);
+
+// The kernel's fs.protected_symlinks set to `value` for as long as this lives, and
+// then put back; where the process may not set it, it is left alone and set()
+// is false.
+class ProtectedSymlinks {
+  public:
+    explicit ProtectedSymlinks(int value);
+    ~ProtectedSymlinks();
+    ProtectedSymlinks(const ProtectedSymlinks&) = delete;
+    ProtectedSymlinks& operator=(const ProtectedSymlinks&) = delete;
+    bool set() const { return set_; }
+
+  private:
+    int old_ = -1;
+    bool set_ = false;
+};
 
 }  // namespace pellimar::fixtures

@@ -588,6 +588,46 @@ TEST_F(ViewerFixture, SaveFailuresAreReported) {
     EXPECT_EQ(desk.messages[2].text, "Cannot save a.jpg: Not a directory.");
 }
 
+// Each of the viewer's saves, with another user's link at a folder of the name
+// chosen or at the name itself, in a sticky folder of root's and in an open
+// folder of that user: nothing is written where the link points, and the
+// message says why.
+TEST_F(ViewerFixture, NoSaveWritesWhereAnotherUsersLinkPoints) {
+    if (!canActAsOthers()) GTEST_SKIP() << "planting another user's link takes root";
+    auto form = shown(icoPath);
+    const std::vector<std::pair<std::string, void (IconViewer::*)()>> saves = {
+        {"v.ICO", &IconViewer::saveAsIcon},
+        {"v.BMP", &IconViewer::saveAsBitmap},
+        {"v.JPG", &IconViewer::saveAsJpeg},
+        {"v.PNG", &IconViewer::saveAsPng},
+    };
+    int n = 0;
+    for (const int kernelRule : {0, 1}) {
+        const ProtectedSymlinks setting(kernelRule);
+        if (!setting.set() && kernelRule == 1) continue;  // not the test's to set here
+        for (const auto& [name, save] : saves)
+            for (const LinkPlacement& where : sharedLinkPlacements()) {
+                SCOPED_TRACE(name + ", " + where.describe() + ", protected_symlinks " +
+                             std::to_string(kernelRule));
+                const fs::path base = dir.path() / ("case-" + std::to_string(n++));
+                fs::create_directory(base);
+                const LinkScene scene = plantLinkScene(base, where, name);
+                const auto before = treeOf(scene.victim);
+                desk.saveAnswers.push_back(scene.out / name);
+                // The link's name exists: replace it.
+                if (!where.onTheWay) desk.answers.push_back(Answer::Ok);
+                const std::size_t told = desk.messages.size();
+                ((*form).*save)();
+                ASSERT_GT(desk.messages.size(), told);
+                EXPECT_NE(desk.messages.back().text.find("is a symbolic link"), std::string::npos)
+                    << desk.messages.back().text;
+                EXPECT_EQ(treeOf(scene.victim), before);
+                EXPECT_TRUE(fs::is_symlink(scene.link));
+            }
+    }
+    EXPECT_TRUE(desk.answers.empty());
+}
+
 TEST_F(ViewerFixture, SavingWithoutAPictureWritesNothingAndSaysWhy) {
     IconViewer form(desk);  // never shown: no picture
     desk.saveAnswers.push_back(dir.path() / "x.jpg");
