@@ -23,13 +23,12 @@ class QAction;
 class QComboBox;
 class QFrame;
 class QLabel;
+class QListWidget;
 class QMenu;
 class QToolBar;
 class QWidget;
 
 namespace pellimar {
-
-class ThumbnailList;
 
 // ---- Plain routines of the viewer ----
 
@@ -44,8 +43,9 @@ std::filesystem::path saveTargetName(const std::filesystem::path& chosen, const 
 // What a status panel of `width` characters shows of a path: the first 25
 // characters and "..." when it is longer than the panel.
 QString shortenedSourcePath(const QString& path, int width = 50);
-// The thumbnail pictures one viewer holds at most; the images past them show as
-// empty cells, and the viewer says so.
+// The thumbnail pictures one viewer makes at most, and the bytes of the images it
+// decodes to make them (4 a pixel); the images past either show as empty cells,
+// and the viewer says so.
 inline constexpr int kMaxThumbnailPictures = 256;
 inline constexpr std::uint64_t kMaxThumbnailBytes = 32ull << 20;
 
@@ -56,10 +56,6 @@ struct ViewerState {
     IconGroup group;
     int imageCount = 0;
 };
-
-// A bitmap (.bmp) file's bytes of the colour plane of a stored image (its mask
-// is not part of it), or why the image cannot be decoded.
-Result<std::vector<std::uint8_t>> icoImageToBitmap(const StoredImage& image);
 
 // The preview of image `image` (from 0) of `group`, whose icon is `icon`, for a
 // screen of device pixel ratio `ratio`: drawn on black, at the icon's own size in
@@ -99,8 +95,8 @@ class IconViewer : public QDialog {
     // is nothing to show (the viewer is then not to be shown).
     bool loadViewedFile();
     void showChosenImage();
+    // Shows the image of the selected thumbnail.
     void chooseClickedThumbnail();
-    void thumbnailPressed(Qt::MouseButton button, QPoint pos);
     void saveAsIcon();
     void saveAsBitmap();
     void saveAsJpeg();
@@ -125,7 +121,10 @@ class IconViewer : public QDialog {
     QComboBox* imageChoice;
     QFrame* thumbnailPanel;
     QFrame* thumbnailFrame;
-    ThumbnailList* thumbnailList;
+    // One cell per image, in image order: the item's text is the image's label,
+    // its decoration (Qt::DecorationRole) the thumbnail's picture, a QImage, or
+    // none for an image that is not shown.
+    QListWidget* thumbnailList;
     QFrame* previewPanel;
     QFrame* previewFrame;
     QLabel* preview;

@@ -6,6 +6,7 @@
 #include <QAccessibleInterface>
 #include <QApplication>
 #include <QLabel>
+#include <QListWidget>
 #include <QWidget>
 #include <memory>
 
@@ -22,7 +23,6 @@
 #include "support/scripted_desktop.h"
 #include "support/temp_program_dir.h"
 #include "viewer/icon_viewer.h"
-#include "viewer/thumbnail_list.h"
 
 namespace fs = std::filesystem;
 using namespace pellimar;

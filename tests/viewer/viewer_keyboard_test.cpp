@@ -5,13 +5,13 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFile>
+#include <QListWidget>
 #include <QTest>
 #include <QToolBar>
 
 #include "support/fixtures.h"
 #include "support/scripted_desktop.h"
 #include "viewer/icon_viewer.h"
-#include "viewer/thumbnail_list.h"
 
 namespace pellimar {
 namespace {

@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QLabel>
+#include <QListWidget>
 #include <QTest>
 
 #include "core/icon_image.h"
@@ -11,7 +12,6 @@
 #include "support/fixtures.h"
 #include "support/scripted_desktop.h"
 #include "viewer/icon_viewer.h"
-#include "viewer/thumbnail_list.h"
 
 namespace pellimar {
 namespace {
