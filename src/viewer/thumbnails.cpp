@@ -1,10 +1,8 @@
 #include "viewer/thumbnails.h"
 
-#include <QAbstractScrollArea>
 #include <QFontMetrics>
 #include <QListWidget>
 #include <QPainter>
-#include <algorithm>
 
 #include "core/icon_image.h"
 
@@ -43,10 +41,13 @@ QImage thumbnailPicture(const Icon& icon, QSize area, double ratio) {
     QImage picture = iconOnBlack(icon);
     const QSize pixels(pixelSizeAt(shown.width(), ratio), pixelSizeAt(shown.height(), ratio));
     if (picture.size() != pixels) {
-        const bool shrinking =
-            pixels.width() < picture.width() || pixels.height() < picture.height();
+        // Each pixel of a small image drawn as a square of whole pixels; any other
+        // change of size is smoothed.
+        const bool whole = pixels.width() % picture.width() == 0 &&
+                           pixels.height() % picture.height() == 0 &&
+                           pixels.width() / picture.width() == pixels.height() / picture.height();
         picture = picture.scaled(pixels, Qt::IgnoreAspectRatio,
-                                 shrinking ? Qt::SmoothTransformation : Qt::FastTransformation);
+                                 whole ? Qt::FastTransformation : Qt::SmoothTransformation);
     }
     picture.setDevicePixelRatio(double(pixels.width()) / shown.width());
     return picture;
@@ -102,15 +103,17 @@ void ThumbnailDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opt
     if (option.state.testFlag(QStyle::State_HasFocus)) {
         painter->setPen(QPen(ink, 1, Qt::DotLine));
         painter->setBrush(Qt::NoBrush);
-        painter->drawRect(option.rect.adjusted(0, 0, -1, -1));
+        // Wholly inside the cell at any pixel density: a frame that strayed onto the
+        // next cell would stay there when only this one is drawn again.
+        painter->drawRect(QRectF(option.rect).adjusted(0.5, 0.5, -0.5, -0.5));
     }
     painter->restore();
 }
 
-QSize ThumbnailDelegate::sizeHint(const QStyleOptionViewItem& option, const QModelIndex&) const {
-    const auto* view = qobject_cast<const QAbstractScrollArea*>(option.widget);
-    const int width = view ? view->viewport()->width() : option.rect.width();
-    return {std::max(1, width), kThumbnailCellHeight};
+QSize ThumbnailDelegate::sizeHint(const QStyleOptionViewItem&, const QModelIndex&) const {
+    // A list of one column makes each cell as wide as its viewport, also once a
+    // scroll bar has narrowed it; a cell that asked for more would scroll sideways.
+    return {1, kThumbnailCellHeight};
 }
 
 }  // namespace pellimar

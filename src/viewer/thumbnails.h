@@ -34,8 +34,9 @@ QImage iconOnBlack(const Icon& icon);
 
 // The picture of a thumbnail: `icon` drawn on black by the desktop's rule, fitted
 // into `area` device-independent pixels, with `ratio` device pixels to each (it
-// carries that ratio). Shrinking is smooth; a small image on a dense screen keeps
-// its square pixels. Null for an empty icon or area.
+// carries that ratio). A small image on a dense screen keeps its square pixels
+// when each becomes a whole number of them; any other change of size is smooth.
+// Null for an empty icon or area.
 QImage thumbnailPicture(const Icon& icon, QSize area, double ratio);
 
 // Sets `list` up as the viewer's column of thumbnails: cells of the list's width

@@ -21,6 +21,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPixmap>
+#include <QScrollBar>
 #include <QScreen>
 #include <QTest>
 #include <atomic>
@@ -338,6 +339,20 @@ TEST_F(ViewerFixture, TheListDrawsEachThumbnailInItsCell) {
     EXPECT_EQ(seen.pixel(corner + QPoint(5, 0)), patternColor(5 % 200) | 0xFF000000u);
     EXPECT_EQ(seen.pixel(corner + QPoint(31, 31)), patternColor((31 + 3 * 31) % 200) | 0xFF000000u);
     EXPECT_EQ(seen.pixel(corner + QPoint(32, 31)), 0xFF000000u);
+}
+
+TEST_F(ViewerFixture, ManyThumbnailsScrollUpAndDownOnly) {
+    std::vector<IconImage> images;
+    for (int i = 0; i < 12; ++i) images.push_back(dibImage(patternIcon(16, 16, 16), 4));
+    auto form = shown(dir.write("twelve.ico", makeIco(images)));
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    QListWidget& list = *form->thumbnailList;
+    // The list lays its cells out when it gets to it, and again as its scroll bar shows.
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(list.verticalScrollBar()->isVisible());
+    EXPECT_FALSE(list.horizontalScrollBar()->isVisible());
+    EXPECT_EQ(list.visualItemRect(list.item(11)).width(), list.viewport()->width());
 }
 
 TEST_F(ViewerFixture, PreviewLooksAsTheIconDrawnOnItsBlackPanel) {

@@ -70,6 +70,19 @@ TEST(ThumbnailPictures, LargeImagesShrinkIntoTheAreaWithAsManyPixelsAsTheScreenH
     EXPECT_EQ(atTwo.deviceIndependentSize(), QSizeF(49, 49));
     EXPECT_EQ(thumbnailPicture(patternIcon(200, 16), QSize(100, 49), 1.0).size(), QSize(100, 8));
 
+    // Brought to a size that is no whole multiple of its own, an image is smoothed:
+    // a checkerboard of red and white shows shades between them.
+    Icon checker = solidIcon(32, 32, 0xFFFF0000);
+    for (std::size_t i = 0; i < checker.color.size(); ++i)
+        if ((i + i / 32) % 2) checker.color[i] = 0xFFFFFFFF;
+    const QImage smoothed = thumbnailPicture(checker, area, 1.5);
+    ASSERT_EQ(smoothed.size(), QSize(48, 48));
+    bool between = false;
+    for (int x = 0; x < 48; ++x)
+        between = between ||
+                  (smoothed.pixel(x, 10) != 0xFFFF0000u && smoothed.pixel(x, 10) != 0xFFFFFFFFu);
+    EXPECT_TRUE(between);
+
     // A small image on a dense screen keeps its square pixels: each is two by two.
     const Icon small = patternIcon(16, 16);
     const QImage doubled = thumbnailPicture(small, area, 2.0);
@@ -94,14 +107,17 @@ struct ThumbnailCell : ::testing::Test {
         item->setData(Qt::DecorationRole, red);
         new QListWidgetItem("no picture", &list);
     }
-    QImage paint(int row, QStyle::State state = QStyle::State_Enabled) {
+    // The cell drawn `top` pixels down a canvas 4 pixels higher than it, with
+    // `ratio` canvas pixels to each of the cell's.
+    QImage paint(int row, QStyle::State state = QStyle::State_Enabled, int ratio = 1, int top = 0) {
         QStyleOptionViewItem option;
-        option.rect = QRect(0, 0, 143, kThumbnailCellHeight);
+        option.rect = QRect(0, top, 143, kThumbnailCellHeight);
         option.font = list.font();
         option.palette = list.palette();
         option.state = state;
         option.widget = &list;
-        QImage canvas(option.rect.size(), QImage::Format_RGB32);
+        QImage canvas(QSize(143, kThumbnailCellHeight + 4) * ratio, QImage::Format_RGB32);
+        canvas.setDevicePixelRatio(ratio);
         canvas.fill(Qt::black);
         QPainter painter(&canvas);
         list.itemDelegate()->paint(&painter, option, list.model()->index(row, 0));
@@ -143,6 +159,12 @@ TEST_F(ThumbnailCell, SelectionDoesNotShowAndTheFocusedCellIsFramed) {
     EXPECT_GT(dots, 20);  // a dotted line along the top edge
     EXPECT_LT(dots, 143);
     EXPECT_EQ(focused.pixel(2, 2), 0xFF000000u);
+    // At any density the frame stays inside its cell: a cell drawn again alone
+    // leaves nothing of it on the next.
+    const QImage dense = paint(0, QStyle::State_Enabled | QStyle::State_HasFocus, 2, 2);
+    EXPECT_FALSE(inked(dense, QRect(0, 0, 2 * 143, 4)));
+    EXPECT_FALSE(inked(dense, QRect(0, 4 + 2 * kThumbnailCellHeight, 2 * 143, 4)));
+    EXPECT_TRUE(inked(dense, QRect(0, 4, 2 * 143, 2)));
 }
 
 }  // namespace
