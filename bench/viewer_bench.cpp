@@ -5,7 +5,6 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QFile>
 #include <QListWidget>
 #include <cstdlib>
 #include <filesystem>
@@ -36,13 +35,12 @@ void ViewerShowsTwoHundredImages(benchmark::State& state) {
                                  : dibImage(patternIcon(s, s, b == 4 ? 16 : 200), b));
     }
     const auto file = dir.write("many.ico", makeIco(images));
-    const QString path = QFile::decodeName(QByteArray::fromStdString(file.native()));
 
     test::ScriptedDesktop desk;
     int fewestListed = -1, fewestThumbnails = -1;
     for (auto _ : state) {
         IconViewer form(desk);
-        form.setViewedPath(path);
+        form.setViewedFile(file);
         form.show();  // runs loadViewedFile
         QApplication::processEvents();
         form.thumbnailList->viewport()->repaint();  // the visible thumbnails are drawn now

@@ -88,10 +88,6 @@ QString qpath(const fs::path& p) {
     return QFile::decodeName(QByteArray::fromStdString(p.native()));
 }
 
-fs::path fspath(const QString& s) {
-    return fs::path(QFile::encodeName(s).toStdString());
-}
-
 // The system's reason for `error` (an errno value), or a plain one when the
 // system gave none.
 QString reasonOf(int error) {
@@ -399,14 +395,6 @@ QImage previewPictureAt(const IconGroup& group, int image, const Icon& icon, dou
         shown = shown.scaled(side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     shown.setDevicePixelRatio(ratio);
     return shown;
-}
-
-void IconViewer::setViewedPath(const QString& path) {
-    viewedFile_ = fspath(path);
-}
-
-QString IconViewer::viewedPath() const {
-    return qpath(viewedFile_);
 }
 
 void IconViewer::centrePreview(QWidget& panel, QWidget& image) {

@@ -12,7 +12,6 @@
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "core/desktop.h"
 #include "platform/failure.h"
@@ -78,8 +77,6 @@ class IconViewer : public QDialog {
     // The icon file to show, read when the dialog is shown; kept as the bytes of
     // its name (which need not be UTF-8).
     void setViewedFile(const std::filesystem::path& file) { viewedFile_ = file; }
-    void setViewedPath(const QString& path);
-    QString viewedPath() const;
     // An icon group already in memory to show instead of a file.
     // `source` names it in messages ("regedit.exe, icon 1").
     void setViewedGroup(IconGroup group, const QString& source = QString()) {

@@ -125,7 +125,7 @@ TEST_F(AccessibilityTest, TheViewerNamesItsControlsWhileShowingAFile) {
     setPrivateTempDir(privateDir);
     {
         IconViewer viewer(desktop_);
-        viewer.setViewedPath(QString::fromStdString(ico.string()));
+        viewer.setViewedFile(ico);
         viewer.show();
         QApplication::processEvents();
         EXPECT_EQ(namelessControls(viewer), "");

@@ -21,8 +21,8 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QPixmap>
-#include <QScrollBar>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTest>
 #include <atomic>
 #include <chrono>
@@ -112,7 +112,7 @@ struct ViewerFixture : ::testing::Test {
 
     std::unique_ptr<IconViewer> shown(const fs::path& file) {
         auto form = std::make_unique<IconViewer>(desk);
-        form->setViewedPath(q(file));
+        form->setViewedFile(file);
         form->loadViewedFile();
         return form;
     }
@@ -149,7 +149,7 @@ TEST_F(ViewerFixture, ShowingListsEveryImageAndMakesThumbnails) {
 // window whose loop never ends.
 TEST_F(ViewerFixture, EscTypedAheadClosesTheOpenedViewer) {
     IconViewer form(desk);
-    form.setViewedPath(q(icoPath));
+    form.setViewedFile(icoPath);
     QCoreApplication::postEvent(&form,
                                 new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
     bool stranded = false;
@@ -269,7 +269,7 @@ TEST_F(ViewerFixture, ShownCentredOnTheScreenAtItsFinalWidth) {
     owner.setGeometry(0, 0, 200, 100);
     owner.show();
     IconViewer form(desk, &owner);
-    form.setViewedPath(q(icoPath));
+    form.setViewedFile(icoPath);
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     ASSERT_EQ(form.width(), 385);
@@ -643,7 +643,7 @@ TEST_F(ViewerFixture, OpenerSetsCaptionAndPath) {
         auto& form = dynamic_cast<IconViewer&>(d);
         EXPECT_EQ(form.windowTitle(), "ICON VIEWS");
         EXPECT_EQ(form.statusText(2), path.left(25) + "...");
-        EXPECT_EQ(form.viewedPath(), path);
+        EXPECT_EQ(form.state().viewedFile, deep);
         form.loadViewedFile();
         EXPECT_EQ(form.imageChoice->count(), 3);
         return 0;
