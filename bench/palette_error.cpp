@@ -11,8 +11,11 @@
 #include "export/icon_writer.h"
 #include "icon_corpus.h"
 #include "platform/palette.h"
+#include "support/colour_error.h"
 
 using namespace pellimar;
+using test::meanColorError;
+using test::toFixedPalette256;
 
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");

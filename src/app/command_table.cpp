@@ -309,10 +309,6 @@ void CommandTable::showViewChecks(ResultList::ViewStyle style) {
     for (auto [a, shows] : marks) a->setChecked(shows == style);
 }
 
-void CommandTable::clickImportButton() {
-    importButton->click();
-}
-
 void CommandTable::showContextMenu(const QPoint& globalPos) {
     enableContextMenuCommands();
     listContextMenu->exec(globalPos);

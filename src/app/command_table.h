@@ -81,8 +81,6 @@ class CommandTable : public QObject {
     // Ticks `style` in the View menu and the View Style drop-down.
     void showViewChecks(ResultList::ViewStyle style);
 
-    // Import from a File goes through the tool bar's button, as a click on it.
-    void clickImportButton();
     void showContextMenu(const QPoint& globalPos);
 
     // Looks a key up in the context menu, the main menu and the three shortcuts, in

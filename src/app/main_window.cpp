@@ -224,10 +224,6 @@ void MainWindow::enableContextMenuCommands() {
     commands_->enableContextMenuCommands();
 }
 
-void MainWindow::clickImportButton() {
-    commands_->clickImportButton();
-}
-
 void MainWindow::importFromFile() {
     import_->importFromFile();
 }

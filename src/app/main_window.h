@@ -88,7 +88,6 @@ class MainWindow : public QMainWindow {
     // The enabling rules that opening the File menu and the context menu apply.
     void enableFileMenuCommands();
     void enableContextMenuCommands();
-    void clickImportButton();
     // Import from a File: an icon file opens the icon viewer; any other file's
     // icons are read into the list in the background.
     void importFromFile();

@@ -437,12 +437,6 @@ void ResultList::setDragDataProvider(ResultModel::DragDataProvider provider) {
     }
 }
 
-QMimeData* ResultList::dragData(const std::vector<int>& rows) const {
-    QModelIndexList indexes;
-    for (int r : rows) indexes.push_back(model_->index(r, 0));
-    return model_->mimeData(indexes);
-}
-
 int ResultList::addRow(const QImage& picture, const fs::path& source, int iconPosition,
                        const std::string& resource, ResourceKind kind) {
     std::vector<PreparedRow> one{{picture, source, iconPosition, resource, kind}};

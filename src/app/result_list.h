@@ -189,9 +189,6 @@ class ResultList : public QWidget {
 
     // Rows may be dragged out of the list when a provider makes their data.
     void setDragDataProvider(ResultModel::DragDataProvider provider);
-    // The data a drag of `rows` would carry (the caller owns it); nothing without a
-    // provider.
-    QMimeData* dragData(const std::vector<int>& rows) const;
 
     void setViewStyle(ViewStyle style);
     ViewStyle viewStyle() const { return style_; }

@@ -5,8 +5,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdint>
-#include <cstdlib>
+#include <new>
+#include <optional>
+#include <span>
 #include <string>
 
 #include "platform/caps.h"
@@ -15,57 +16,58 @@ namespace pellimar::cli {
 
 namespace {
 
-// What standard input gave, copied to a file: a descriptor of it, or why not.
-Result<int> copyStandardInput() {
-    struct stat st {};
-    if (::fstat(STDIN_FILENO, &st) == 0 && S_ISREG(st.st_mode)) {
-        int fd = ::open("/proc/self/fd/0", O_RDONLY | O_CLOEXEC);
-        if (fd < 0) fd = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
-        if (fd < 0) return systemFailure(Fault::ReadFailed, errno);
-        return fd;
-    }
-    const char* dir = std::getenv("TMPDIR");
-    std::string folder = dir && *dir ? dir : "/tmp";
-    int fd = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        std::string pattern = folder + "/pellimar-cli-stdin-XXXXXX";
-        fd = ::mkostemp(pattern.data(), O_CLOEXEC);
-        if (fd >= 0) ::unlink(pattern.c_str());
-    }
-    if (fd < 0) return systemFailure(Fault::ReadFailed, errno);
-    char buffer[1 << 16];
-    std::uint64_t total = 0;
-    for (;;) {
-        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
-        if (n == 0) return fd;
-        if (n < 0 && errno == EINTR) continue;
-        if (n > 0 && (total += std::uint64_t(n)) > kMaxStandardInputBytes) {
-            ::close(fd);
-            return capReached(
-                Cap::StandardInputBytes,
-                std::to_string(kMaxStandardInputBytes >> 30) + " GB read from standard input");
-        }
-        ssize_t written = n < 0 ? -1 : 0;
-        while (written >= 0 && written < n) {
-            const ssize_t w = ::write(fd, buffer + written, std::size_t(n - written));
-            if (w < 0 && errno == EINTR) continue;
-            written = w < 0 ? -1 : written + w;
-        }
-        if (written < 0) {
-            const int error = errno;
-            ::close(fd);
-            return systemFailure(Fault::ReadFailed, error);
-        }
-    }
-}
+// What standard input gave, read once in a run.
+struct StandardInput {
+    int fd = -1;                      // a descriptor of its own onto a regular file; -1 otherwise
+    std::vector<std::uint8_t> bytes;  // what a pipe gave
+    std::optional<Failure> failure;   // why it cannot be had
+};
 
-// The same, copied once however often "-" is named.
-const Result<int>& standardInputFile() {
-    static const Result<int> held = copyStandardInput();
+const StandardInput& standardInput() {
+    static const StandardInput held = [] {
+        StandardInput in;
+        struct stat st {};
+        if (::fstat(STDIN_FILENO, &st) == 0 && S_ISREG(st.st_mode)) {
+            in.fd = ::open("/proc/self/fd/0", O_RDONLY | O_CLOEXEC);
+            if (in.fd < 0) in.fd = ::fcntl(STDIN_FILENO, F_DUPFD_CLOEXEC, 0);
+            if (in.fd < 0) in.failure = systemFailure(Fault::ReadFailed, errno);
+            return in;
+        }
+        Result<std::vector<std::uint8_t>> bytes = readToEnd(STDIN_FILENO, kMaxStandardInputBytes);
+        if (bytes)
+            in.bytes = std::move(*bytes);
+        else
+            in.failure = bytes.failure();
+        return in;
+    }();
     return held;
 }
 
 }  // namespace
+
+Result<std::vector<std::uint8_t>> readToEnd(int fd, std::uint64_t cap) {
+    std::vector<std::uint8_t> bytes;
+    std::uint8_t chunk[64 * 1024];
+    try {
+        for (;;) {
+            const ssize_t n = ::read(fd, chunk, sizeof chunk);
+            if (n == 0) return bytes;
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                return systemFailure(Fault::ReadFailed, errno);
+            }
+            if (bytes.size() + std::uint64_t(n) > cap)
+                return capReached(Cap::StandardInputBytes,
+                                  (cap >= (1ull << 30) && cap % (1ull << 30) == 0
+                                       ? std::to_string(cap >> 30) + " GB"
+                                       : std::to_string(cap) + " bytes") +
+                                      " read from standard input");
+            bytes.insert(bytes.end(), chunk, chunk + n);
+        }
+    } catch (const std::bad_alloc&) {
+        return systemFailure(Fault::ReadFailed, ENOMEM);
+    }
+}
 
 std::string inputName(const std::string& operand) {
     return operand == "-" ? "stdin" : operand;
@@ -73,10 +75,12 @@ std::string inputName(const std::string& operand) {
 
 Result<IconSet> openInput(const std::string& operand) {
     if (operand != "-") return IconSet::open(operand);
-    const Result<int>& fd = standardInputFile();
-    if (!fd) return fd.failure();
+    const StandardInput& in = standardInput();
+    if (in.failure) return *in.failure;
     // Opened afresh through the descriptor: the set reads with its own.
-    return IconSet::open("/proc/self/fd/" + std::to_string(*fd));
+    if (in.fd >= 0) return IconSet::open("/proc/self/fd/" + std::to_string(in.fd));
+    // The bytes live for the rest of the run, longer than any set read over them.
+    return IconSet::read(ByteSource(std::span<const std::uint8_t>(in.bytes)));
 }
 
 }  // namespace pellimar::cli

@@ -1,7 +1,9 @@
 // The files the commands read: a path, or "-" for standard input.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform/icon_set.h"
 
@@ -10,9 +12,14 @@ namespace pellimar::cli {
 // How outputs name the file an operand stands for: "stdin" for "-".
 std::string inputName(const std::string& operand);
 
-// Opens the file an operand names. Standard input that is not a regular file
-// (a pipe) is copied once to an unnamed temporary file, so that it is read as a
-// file is, a range at a time, and may be named more than once in a run.
+// Opens the file an operand names. Standard input that is a regular file is read
+// as a file is, a range at a time; anything else (a pipe) is read once, whole,
+// into memory, so that it may be named more than once in a run.
 Result<IconSet> openInput(const std::string& operand);
+
+// Everything `fd` gives until its end, in a buffer that grows as it is read; why
+// not when a read fails, memory runs out, or there is more than `cap` bytes (the
+// cap of standard input: Cap::StandardInputBytes).
+Result<std::vector<std::uint8_t>> readToEnd(int fd, std::uint64_t cap);
 
 }  // namespace pellimar::cli

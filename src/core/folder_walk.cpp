@@ -405,13 +405,6 @@ bool passesKindTest(const fs::path& path, const FileKinds& kinds) {
                            ext == ".MUI" || ext == ".CUR"));
 }
 
-void listFolder(const fs::path& folder, std::vector<fs::path>& list) {
-    const std::string prefix = withSeparator(folder);
-    const auto entries = readFolder(prefix);
-    if (!entries) return;
-    for (const Entry& e : *entries) list.emplace_back(prefix + e.name);
-}
-
 void collectFiles(const fs::path& folder, const FileKinds& kinds, std::vector<fs::path>& list,
                   const WalkHooks& hooks) {
     Walk(kinds, list, hooks).run(folder);

@@ -71,11 +71,6 @@ struct WalkHooks {
 // a user keeps, and some of it never ends.
 bool isPseudoFileSystem(const std::filesystem::path& folder);
 
-// Appends folder + name for every entry the folder lists, "." and ".." and
-// sub-folders included, in the order the file system returns them. A folder that
-// cannot be listed appends nothing.
-void listFolder(const std::filesystem::path& folder, std::vector<std::filesystem::path>& list);
-
 // Appends the regular files of the enabled kinds in `folder` and, depth first, in
 // all its sub-folders: a sub-folder's files stand where its entry was listed; no
 // sorting. A link to a file is taken like the file; a link to a folder is never

@@ -119,12 +119,4 @@ QImage rowPictureAtRatio(const Icon& icon, const Icon& sharper, double ratio) {
     return picture.isNull() ? rowPicture(icon, kRowSize) : picture;
 }
 
-QImage iconOnWhiteImage(const Icon& icon) {
-    if (icon.empty()) return {};
-    QImage image(icon.width, icon.height, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    drawIconOnImage(image, 0, 0, icon);
-    return image;
-}
-
 }  // namespace pellimar

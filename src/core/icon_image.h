@@ -28,9 +28,6 @@ QImage listPicture(const Icon& icon);
 // (Format_ARGB32); an empty icon gives a transparent square. Safe off the UI thread.
 QImage rowPicture(const Icon& icon, int size = 32);
 
-// The icon drawn on a white square of its own size, Format_RGB32.
-QImage iconOnWhiteImage(const Icon& icon);
-
 // The pixel size a picture of `logicalSize` takes on a screen of device pixel ratio
 // `ratio` (1 for a ratio of 1 or less).
 int pixelSizeAt(int logicalSize, double ratio);

@@ -308,12 +308,6 @@ fs::path forceExtension(const fs::path& chosen, const std::string& defaultExt) {
 fs::path saveIcoImageAsIco(const SaveRow& row, const fs::path& target, SaveContext& ctx) {
     return saveIcoImage(row, target, ctx, std::nullopt);
 }
-fs::path saveIcoImageAsBmp(const SaveRow& row, const fs::path& target, SaveContext& ctx) {
-    return saveIcoImage(row, target, ctx, PictureFormat::Bmp);
-}
-fs::path saveIcoImageAsJpg(const SaveRow& row, const fs::path& target, SaveContext& ctx) {
-    return saveIcoImage(row, target, ctx, PictureFormat::Jpg);
-}
 
 namespace {
 

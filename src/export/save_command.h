@@ -73,10 +73,6 @@ std::filesystem::path forceExtension(const std::filesystem::path& chosen,
 // or empty.
 std::filesystem::path saveIcoImageAsIco(const SaveRow& row, const std::filesystem::path& target,
                                         SaveContext& ctx);
-std::filesystem::path saveIcoImageAsBmp(const SaveRow& row, const std::filesystem::path& target,
-                                        SaveContext& ctx);
-std::filesystem::path saveIcoImageAsJpg(const SaveRow& row, const std::filesystem::path& target,
-                                        SaveContext& ctx);
 
 // The runs over the selected rows. The ICO run goes on past rows that fail; the
 // BMP, JPEG, PNG and original-icon runs stop at the first file that cannot be

@@ -36,20 +36,6 @@ std::optional<std::size_t> readUpTo(int fd, std::uint64_t offset, std::uint8_t* 
 ByteSource::ByteSource(std::span<const std::uint8_t> memory)
     : memory_(memory), size_(memory.size()) {}
 
-std::optional<ByteSource> ByteSource::openFile(const std::filesystem::path& file) {
-    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    if (fd < 0) return std::nullopt;
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || st.st_size < 0) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    ByteSource source;
-    source.fd_ = fd;
-    source.size_ = std::uint64_t(st.st_size);
-    return source;
-}
-
 Result<ByteSource> ByteSource::open(const std::filesystem::path& file) {
     int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) return systemFailure(Fault::CannotOpen, errno);
@@ -73,11 +59,7 @@ ByteSource::ByteSource(ByteSource&& other) noexcept
     : memory_(other.memory_),
       fd_(other.fd_),
       size_(other.size_),
-      blocks_(std::move(other.blocks_)),
-      ahead_(std::move(other.ahead_)),
-      aheadStart_(other.aheadStart_),
-      lastStart_(other.lastStart_),
-      lastEnd_(other.lastEnd_) {
+      blocks_(std::move(other.blocks_)) {
     other.fd_ = -1;
     other.size_ = 0;
     other.memory_ = {};
@@ -90,10 +72,6 @@ ByteSource& ByteSource::operator=(ByteSource&& other) noexcept {
         fd_ = other.fd_;
         size_ = other.size_;
         blocks_ = std::move(other.blocks_);
-        ahead_ = std::move(other.ahead_);
-        aheadStart_ = other.aheadStart_;
-        lastStart_ = other.lastStart_;
-        lastEnd_ = other.lastEnd_;
         other.fd_ = -1;
         other.size_ = 0;
         other.memory_ = {};
@@ -167,17 +145,6 @@ std::optional<std::uint32_t> ByteSource::u32(std::uint64_t offset) const {
     return loadU32(b);
 }
 
-std::optional<std::vector<std::uint8_t>> ByteSource::read(std::uint64_t offset,
-                                                          std::uint64_t length) const {
-    if (!has(offset, length) || length > kMaxImageBytes) return std::nullopt;
-    if (fd_ < 0) {
-        auto from = memory_.begin() + std::ptrdiff_t(offset);
-        return std::vector<std::uint8_t>(from, from + std::ptrdiff_t(length));
-    }
-    if (auto ahead = fromReadAhead(offset, length)) return ahead;
-    return readRange(fd_, offset, length);
-}
-
 Result<std::vector<std::uint8_t>> ByteSource::fetch(std::uint64_t offset, std::uint64_t length,
                                                     std::uint64_t cap) const {
     if (!has(offset, length)) return failure(Fault::CutOff, {}, offset);
@@ -191,63 +158,6 @@ Result<std::vector<std::uint8_t>> ByteSource::fetch(std::uint64_t offset, std::u
     const auto got = readUpTo(fd_, offset, out.data(), out.size());
     if (!got) return systemFailure(Fault::ReadFailed, errno);
     if (*got != out.size()) return failure(Fault::FileChanged, {}, offset + *got);
-    return out;
-}
-
-std::optional<std::vector<std::uint8_t>> ByteSource::fromReadAhead(std::uint64_t offset,
-                                                                   std::uint64_t length) const {
-    auto inAhead = [&] {
-        return !ahead_.empty() && offset >= aheadStart_ &&
-               offset - aheadStart_ + length <= ahead_.size();
-    };
-    auto remember = [&] {
-        lastStart_ = offset;
-        lastEnd_ = offset + length;
-    };
-    if (!inAhead()) {
-        // Only once the reads are seen to follow one another, forwards or backwards
-        // (a group lists its largest image first, which is usually stored last), and
-        // only for image-sized reads: a reader that takes one range of a file, or a
-        // header, pays for no more than that. Resource data is aligned to 8 bytes,
-        // so a small gap still counts as following.
-        constexpr std::uint64_t kAlignmentGap = 16;
-        constexpr std::uint64_t kLeastForReadAhead = 256;
-        const bool known = lastEnd_ != UINT64_MAX;
-        const bool after = known && offset >= lastEnd_ && offset - lastEnd_ < kAlignmentGap;
-        const bool before = known && offset + length <= lastStart_ &&
-                            lastStart_ - (offset + length) < kAlignmentGap;
-        if ((!after && !before) || length < kLeastForReadAhead || length > kReadAhead) {
-            remember();
-            return std::nullopt;
-        }
-        std::uint64_t start = offset;
-        if (before) start = lastStart_ - std::min<std::uint64_t>(kReadAhead, lastStart_);
-        if (start > offset) start = offset;
-        ahead_.resize(std::size_t(std::min<std::uint64_t>(kReadAhead, size_ - start)));
-        const auto got = readUpTo(fd_, start, ahead_.data(), ahead_.size());
-        if (!got) {
-            ahead_.clear();
-            remember();
-            return std::nullopt;
-        }
-        ahead_.resize(*got);  // less when the file shrank
-        aheadStart_ = start;
-        if (!inAhead()) {
-            remember();
-            return std::nullopt;
-        }
-    }
-    remember();
-    auto from = ahead_.begin() + std::ptrdiff_t(offset - aheadStart_);
-    return std::vector<std::uint8_t>(from, from + std::ptrdiff_t(length));
-}
-
-std::optional<std::vector<std::uint8_t>> readRange(int fd, std::uint64_t offset,
-                                                   std::uint64_t length) {
-    if (length > kMaxImageBytes) return std::nullopt;
-    std::vector<std::uint8_t> out(static_cast<std::size_t>(length));
-    auto got = readUpTo(fd, offset, out.data(), out.size());
-    if (!got || *got != out.size()) return std::nullopt;
     return out;
 }
 

@@ -21,9 +21,7 @@ class ByteSource {
   public:
     // Reads from memory that must outlive the object.
     explicit ByteSource(std::span<const std::uint8_t> memory);
-    // Nothing when the file cannot be opened or is not a regular file.
-    static std::optional<ByteSource> openFile(const std::filesystem::path& file);
-    // The same, with why it cannot be opened.
+    // Reads the file; why not when it cannot be opened or is not a regular file.
     static Result<ByteSource> open(const std::filesystem::path& file);
 
     ByteSource(ByteSource&& other) noexcept;
@@ -40,11 +38,7 @@ class ByteSource {
 
     std::optional<std::uint16_t> u16(std::uint64_t offset) const;
     std::optional<std::uint32_t> u32(std::uint64_t offset) const;
-    // A copy of [offset, offset + length); nothing when it does not lie inside
-    // size(), is longer than the largest resource a reader takes, or the file no
-    // longer holds all of it.
-    std::optional<std::vector<std::uint8_t>> read(std::uint64_t offset, std::uint64_t length) const;
-    // [offset, offset + length) in one read of its own (no read ahead), or why
+    // [offset, offset + length) in one read of its own, or why
     // not: past the size (CutOff), longer than `cap` (CapReached), the file cut
     // short meanwhile (FileChanged) or a failed read (ReadFailed).
     Result<std::vector<std::uint8_t>> fetch(std::uint64_t offset, std::uint64_t length,
@@ -76,24 +70,10 @@ class ByteSource {
     };
     const Block* block(std::uint64_t index) const;
 
-    // Reads that follow one another through the file (the images of one icon group
-    // lie one after the other) are served from one larger read ahead.
-    static constexpr std::size_t kReadAhead = 64 * 1024;
-    std::optional<std::vector<std::uint8_t>> fromReadAhead(std::uint64_t offset,
-                                                           std::uint64_t length) const;
-
     std::span<const std::uint8_t> memory_;
     int fd_ = -1;
     std::uint64_t size_ = 0;
     mutable std::unique_ptr<Block[]> blocks_;
-    mutable std::vector<std::uint8_t> ahead_;  // bytes from aheadStart_, read at one moment
-    mutable std::uint64_t aheadStart_ = 0;
-    mutable std::uint64_t lastStart_ = 0;         // where the last range read began
-    mutable std::uint64_t lastEnd_ = UINT64_MAX;  // and ended (UINT64_MAX: none yet)
 };
-
-// Reads `length` bytes at `offset` of an open file descriptor; nothing on a short read.
-std::optional<std::vector<std::uint8_t>> readRange(int fd, std::uint64_t offset,
-                                                   std::uint64_t length);
 
 }  // namespace pellimar

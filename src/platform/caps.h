@@ -34,7 +34,6 @@ enum class Cap : std::uint8_t {
     TipsBytes,           // kMaxTipsBytes: what is read of a tips file
     ThumbnailPictures,   // kMaxThumbnailPictures: the pictures of one viewer's thumbnails
     ThumbnailBytes,      // kMaxThumbnailBytes: the bytes those pictures hold
-    PictureBytes,        // kMaxPictureBytes: the bytes of one picture the viewer holds
 };
 
 // ---- Reading a file's icons
@@ -76,7 +75,7 @@ inline constexpr int kMaxJpegScans = 256;
 // ---- Inputs and outputs of the command line and the window
 
 // The most read from a pipe: more than any program or library file holds (their
-// formats reach 4 GB at most), so a stream without end cannot fill the disk.
+// formats reach 4 GB at most), so a stream without end cannot fill the memory.
 inline constexpr std::uint64_t kMaxStandardInputBytes = 4ull << 30;
 // What the icons of one input file may make a run (extract, save) write: this
 // much, or the file's size this many times when that is more.
@@ -93,11 +92,10 @@ inline constexpr std::uint64_t outputCapOf(std::uint64_t inputSize) {
 inline constexpr std::uint64_t kMaxProfileBytes = 4ull << 20;
 // A tips file is a few kilobytes; a huge one is read no further than this.
 inline constexpr std::size_t kMaxTipsBytes = 1 << 20;
-// The thumbnail pictures one viewer holds at most, and their bytes; the images
-// past them show as empty cells, and the viewer says so.
+// The thumbnail pictures one viewer holds at most, and the bytes of their decoded
+// pixels (4 a pixel); the images past them show as empty cells, and the viewer
+// says so.
 inline constexpr int kMaxThumbnailPictures = 256;
 inline constexpr std::uint64_t kMaxThumbnailBytes = 32ull << 20;
-// The bytes of one picture the viewer reads or holds.
-inline constexpr std::int64_t kMaxPictureBytes = 64ll << 20;
 
 }  // namespace pellimar

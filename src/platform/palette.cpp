@@ -126,19 +126,6 @@ IndexedImage toStandardColors(const RgbImage& image) {
     return mapToPalette(image, std::vector<std::uint32_t>(kStandard.begin(), kStandard.end()));
 }
 
-IndexedImage toFixedPalette256(const RgbImage& image) {
-    std::vector<std::uint32_t> palette(kStandard.begin(), kStandard.end());
-    for (int r = 0; r < 6; ++r)
-        for (int g = 0; g < 6; ++g)
-            for (int b = 0; b < 6; ++b)
-                palette.push_back(std::uint32_t(r * 51) << 16 | std::uint32_t(g * 51) << 8 |
-                                  std::uint32_t(b * 51));
-    // Greys between the cube's steps of 51.
-    for (int v = 8; palette.size() < 256; v += 10)
-        if (v % 51 != 0) palette.push_back(std::uint32_t(v) * 0x010101);
-    return mapToPalette(image, std::move(palette));
-}
-
 IndexedImage toAdaptivePalette(const RgbImage& image, int maxColors) {
     maxColors = std::clamp(maxColors, 2, 256);
     std::unordered_map<std::uint32_t, std::uint32_t> counts;
@@ -209,19 +196,6 @@ IndexedImage toAdaptivePalette(const RgbImage& image, int maxColors) {
         if (!moved) break;
     }
     return mapToPalette(image, std::move(palette));
-}
-
-double meanColorError(const RgbImage& image, const IndexedImage& reduced,
-                      const std::vector<std::uint8_t>& skip) {
-    double sum = 0;
-    std::size_t n = 0;
-    for (std::size_t i = 0; i < image.pixels.size() && i < reduced.indices.size(); ++i) {
-        if (!skip.empty() && skip[i]) continue;
-        sum += std::sqrt(
-            double(distance2(image.pixels[i] & 0xFFFFFF, reduced.palette[reduced.indices[i]])));
-        ++n;
-    }
-    return n ? sum / double(n) : 0.0;
 }
 
 }  // namespace pellimar

@@ -37,13 +37,4 @@ IndexedImage toStandardColors(const RgbImage& image);
 // are black and must stay so).
 IndexedImage toAdaptivePalette(const RgbImage& image, int maxColors = 256);
 
-// A fixed 256-colour palette (the 6x6x6 colour cube, the 16 standard colours and
-// a ramp of greys) with nearest-colour mapping; kept for comparison.
-IndexedImage toFixedPalette256(const RgbImage& image);
-
-// Mean Euclidean RGB distance between the picture and its palette version over
-// the pixels whose `skip` entry is 0 (all pixels when `skip` is empty).
-double meanColorError(const RgbImage& image, const IndexedImage& reduced,
-                      const std::vector<std::uint8_t>& skip = {});
-
 }  // namespace pellimar

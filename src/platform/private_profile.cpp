@@ -178,13 +178,6 @@ std::string readProfileString(const fs::path& file, std::string_view section, st
     return value;
 }
 
-int readProfileInt(const fs::path& file, std::string_view section, std::string_view key,
-                   int fallback) {
-    auto found = findValue(file, section, key);
-    if (!found) return fallback;
-    return parseProfileInt(*found).value_or(fallback);
-}
-
 ProfileFile::ProfileFile(const fs::path& file) : data_(readWhole(file)) {}
 
 std::optional<std::string> ProfileFile::find(std::string_view section, std::string_view key) const {
@@ -293,11 +286,6 @@ Result<Done> writeProfileSections(const fs::path& file,
     const auto written = writeFile(file, out);
     if (!written) return written.failure();
     return Done{};
-}
-
-Result<Done> writeProfileString(const fs::path& file, std::string_view section,
-                                std::string_view key, std::string_view value) {
-    return writeProfileStrings(file, section, {{std::string(key), std::string(value)}});
 }
 
 }  // namespace pellimar

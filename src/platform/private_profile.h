@@ -19,23 +19,13 @@ namespace pellimar {
 std::string readProfileString(const std::filesystem::path& file, std::string_view section,
                               std::string_view key, std::string_view fallback);
 
-// An integer: optional sign, decimal, or hexadecimal after "0x", "0X" or "$";
-// `fallback` for a missing key, an empty value or text that is not a number.
-int readProfileInt(const std::filesystem::path& file, std::string_view section,
-                   std::string_view key, int fallback);
-
-// Writes `key=value` in place (replacing the key's line, or adding the key at the
-// end of its section, or adding the section at the end of the file), leaving
-// every other line alone. The new content goes to a temporary file in the same
-// folder that is then renamed over the old one (by the one writer: see
-// platform/atomic_file.h). Why not, when it failed: a file that is there but
-// cannot be read is never replaced.
-Result<Done> writeProfileString(const std::filesystem::path& file, std::string_view section,
-                                std::string_view key, std::string_view value);
-
-// Several keys of several sections in one write: the file is read once, every key
-// is written in place as writeProfileString would, and the result replaces the
-// file in one rename, so either all keys reach the file or none does.
+// Keys of sections written in one write: the file is read once, every key is
+// written in place (replacing the key's line, or adding the key at the end of its
+// section, or adding the section at the end of the file), leaving every other line
+// alone, and the result goes to a temporary file in the same folder that is then
+// renamed over the old one (by the one writer: see platform/atomic_file.h), so
+// either all keys reach the file or none does. Why not, when it failed: a file
+// that is there but cannot be read is never replaced.
 struct ProfileSection {
     std::string name;
     std::vector<std::pair<std::string, std::string>> entries;  // key, value in order
@@ -45,9 +35,10 @@ Result<Done> writeProfileSections(const std::filesystem::path& file,
 Result<Done> writeProfileStrings(const std::filesystem::path& file, std::string_view section,
                                  const std::vector<std::pair<std::string, std::string>>& entries);
 
-// A profile file read once, for reading many keys: each lookup follows the rules
-// of readProfileString and readProfileInt. A file that cannot be read answers
-// every key with its fallback.
+// A profile file read once, for reading many keys: a text follows the rules of
+// readProfileString; an integer is read by the rule of parseProfileInt, with the
+// fallback for a missing key, an empty value or text that is not a number. A file
+// that cannot be read answers every key with its fallback.
 class ProfileFile {
   public:
     explicit ProfileFile(const std::filesystem::path& file);
@@ -60,7 +51,8 @@ class ProfileFile {
     std::optional<std::string> data_;
 };
 
-// The integer rule of readProfileInt applied to a text; nothing when it is not a number.
+// An integer: optional sign, decimal, or hexadecimal after "0x", "0X" or "$";
+// nothing when the text is not a number.
 std::optional<int> parseProfileInt(std::string_view text);
 
 }  // namespace pellimar

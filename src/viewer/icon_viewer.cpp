@@ -4,14 +4,13 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QFile>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QMimeData>
-#include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
@@ -37,7 +36,7 @@
 #include "platform/image_choice.h"
 #include "platform/jpeg_file.h"
 #include "platform/raster.h"
-#include "viewer/thumbnail_list.h"
+#include "viewer/thumbnails.h"
 
 namespace pellimar {
 namespace fs = std::filesystem;
@@ -87,10 +86,6 @@ constexpr int kLeastPreviewHeight = 242;
 
 QString qpath(const fs::path& p) {
     return QFile::decodeName(QByteArray::fromStdString(p.native()));
-}
-
-fs::path fspath(const QString& s) {
-    return fs::path(QFile::encodeName(s).toStdString());
 }
 
 // Why a file could not be written: the system's reason (in the system's
@@ -148,19 +143,6 @@ QString shortenedSourcePath(const QString& path, int width) {
     return path;
 }
 
-Result<std::vector<std::uint8_t>> icoImageToBitmap(const StoredImage& image) {
-    const Result<Icon> icon = decodeStoredImage(image);
-    if (!icon) return icon.failure();
-    // The colour plane alone; the mask is not part of it.
-    RgbImage plane;
-    plane.width = icon->width;
-    plane.height = icon->height;
-    plane.pixels.resize(icon->color.size());
-    for (std::size_t k = 0; k < icon->color.size(); ++k)
-        plane.pixels[k] = icon->color[k] & 0xFFFFFF;
-    return encodeBmp24(plane);
-}
-
 // ---------------------------------------------------------------- the dialog
 
 IconViewer::IconViewer(Desktop& desktop, QWidget* parent) : QDialog(parent), desktop_(desktop) {
@@ -197,24 +179,8 @@ IconViewer::IconViewer(Desktop& desktop, QWidget* parent) : QDialog(parent), des
     thumbnailPanel = new QFrame(this);
     thumbnailFrame = new QFrame(thumbnailPanel);
     thumbnailFrame->setFrameStyle(QFrame::Panel | QFrame::Sunken);
-    thumbnailList = new ThumbnailList(thumbnailFrame);
-    thumbnailList->setThumbnailSize(64);
-    thumbnailList->setOrientation(ThumbnailOrientation::Vertical);
-    thumbnailList->setShowCaption(true);
-    thumbnailList->setShowSelection(false);
-    thumbnailList->setBuffered(true);
-    // No colour of its own: the cells show the list's dark background, on which
-    // the white captions stand.
-    thumbnailList->setColor(QColor());
-    thumbnailList->setFontColor(Qt::white);
-    {
-        QPalette pal = thumbnailList->palette();
-        pal.setColor(QPalette::Base, Qt::black);
-        thumbnailList->setPalette(pal);
-        QFont f = thumbnailList->font();
-        f.setPixelSize(9);
-        thumbnailList->setFont(f);
-    }
+    thumbnailList = new QListWidget(thumbnailFrame);
+    setUpThumbnailList(*thumbnailList);
     thumbnailList->setContextMenuPolicy(Qt::CustomContextMenu);
     thumbnailList->setAccessibleName(tr("Images of the file"));
 
@@ -273,8 +239,15 @@ IconViewer::IconViewer(Desktop& desktop, QWidget* parent) : QDialog(parent), des
     connect(previewSavePngItem, &QAction::triggered, this, handler(&IconViewer::saveAsPng));
     connect(thumbnailSavePngItem, &QAction::triggered, this, handler(&IconViewer::saveAsPng));
     connect(imageChoice, &QComboBox::activated, this, handler(&IconViewer::showChosenImage));
-    thumbnailList->onClick = handler(&IconViewer::chooseClickedThumbnail);
-    thumbnailList->onMousePress = [this](Qt::MouseButton b, QPoint p) { thumbnailPressed(b, p); };
+    // The keys and a click choose the image of the thumbnail they select; a press
+    // on the thumbnail already selected (any button, so that its menu then works
+    // on it) shows it again when the drop-down list has moved on.
+    connect(thumbnailList, &QListWidget::itemSelectionChanged, this,
+            handler(&IconViewer::chooseClickedThumbnail));
+    connect(thumbnailList, &QAbstractItemView::pressed, this, [this](const QModelIndex& index) {
+        if (index.row() != imageChoice->currentIndex())
+            guarded(desktop_, [&] { chooseClickedThumbnail(); });
+    });
     connect(thumbnailList, &QWidget::customContextMenuRequested, this,
             [this](QPoint p) { thumbnailMenu->popup(thumbnailList->viewport()->mapToGlobal(p)); });
     connect(preview, &QWidget::customContextMenuRequested, this,
@@ -383,19 +356,6 @@ Result<Done> IconViewer::loadPreview(int image) {
     return Done{};
 }
 
-namespace {
-
-// Drawn by the mask rule onto the black of the panel below it, so that pixels
-// which invert the background show as they do on that panel.
-QImage onBlack(const Icon& icon) {
-    QImage shown(icon.width, icon.height, QImage::Format_RGB32);
-    shown.fill(Qt::black);
-    drawIconOnImage(shown, 0, 0, icon);
-    return shown;
-}
-
-}  // namespace
-
 void markHotspot(QImage& picture, const Icon& icon, const StoredImage& image) {
     if (picture.isNull() || icon.empty()) return;
     // In the picture's own pixels: it may have more than the image has.
@@ -416,7 +376,8 @@ void markHotspot(QImage& picture, const Icon& icon, const StoredImage& image) {
 
 QImage previewPictureAt(const IconGroup& group, int image, const Icon& icon, double ratio) {
     if (icon.empty()) return {};
-    if (!(ratio > 1.0)) return onBlack(icon);
+    // Drawn onto the black of the panel below it.
+    if (!(ratio > 1.0)) return iconOnBlack(icon);
     // The group's image that best gives the screen's pixels for this one's size.
     const int wanted = pixelSizeAt(std::max(icon.width, icon.height), ratio);
     std::vector<ImageFacts> facts;
@@ -427,20 +388,12 @@ QImage previewPictureAt(const IconGroup& group, int image, const Icon& icon, dou
         if (Result<Icon> sharper = decodeStoredImage(group.images[std::size_t(best)]))
             source = std::move(*sharper);
     if (source.empty()) source = icon;
-    QImage shown = onBlack(source);
+    QImage shown = iconOnBlack(source);
     const QSize side(pixelSizeAt(icon.width, ratio), pixelSizeAt(icon.height, ratio));
     if (shown.size() != side)
         shown = shown.scaled(side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     shown.setDevicePixelRatio(ratio);
     return shown;
-}
-
-void IconViewer::setViewedPath(const QString& path) {
-    viewedFile_ = fspath(path);
-}
-
-QString IconViewer::viewedPath() const {
-    return qpath(viewedFile_);
 }
 
 void IconViewer::centrePreview(QWidget& panel, QWidget& image) {
@@ -538,38 +491,44 @@ bool IconViewer::loadViewedFile() {
 
 void IconViewer::makeThumbnails() {
     const IconGroup& group = state_.group;
+    // Each picture is made for the cells as they are laid out now, with the
+    // screen's pixels.
+    const QSize area =
+        thumbnailPictureArea(QRect(0, 0, thumbnailList->viewport()->width(), kThumbnailCellHeight),
+                             QFontMetrics(thumbnailList->font()).height())
+            .size();
+    const double ratio = thumbnailList->devicePixelRatioF();
     // One picture per distinct image: entries naming the same bytes share it,
     // decoded once.
-    std::map<std::pair<std::uint64_t, std::uint64_t>, const Picture*> made;
-    std::uint64_t bytesHeld = 0;
+    std::map<std::pair<std::uint64_t, std::uint64_t>, QImage> made;
+    std::uint64_t bytesDecoded = 0;
     bool stopped = false;
     QStringList unreadable;
     for (int i = 0; i < state_.imageCount; ++i) {
         const StoredImage& image = group.images[std::size_t(i)];
-        Thumbnail* t = thumbnailList->thumbnails().add();
-        t->setSource(ThumbnailSource::Picture);
-        t->setCaption(labelOf(image));
+        auto* cell = new QListWidgetItem(labelOf(image), thumbnailList);
         const std::pair key(image.offset, image.length);
         if (auto same = made.find(key); same != made.end() && image.length > 0) {
-            t->picture().share(*same->second);
+            cell->setData(Qt::DecorationRole, same->second);
             continue;
         }
         if (stopped) continue;  // an empty cell
-        const auto bmp = icoImageToBitmap(image);
-        if (!bmp) {
+        const Result<Icon> icon = decodeStoredImage(image);
+        if (!icon) {
             // An empty cell; the others are still made.
-            unreadable << reasonOf(bmp.failure().within("image " + std::to_string(i + 1)));
+            unreadable << reasonOf(icon.failure().within("image " + std::to_string(i + 1)));
             continue;
         }
+        const std::uint64_t bytes = std::uint64_t(icon->width) * std::uint64_t(icon->height) * 4;
         if (made.size() >= std::size_t(kMaxThumbnailPictures) ||
-            bytesHeld + bmp->size() > kMaxThumbnailBytes) {
+            bytesDecoded + bytes > kMaxThumbnailBytes) {
             stopped = true;
             continue;
         }
-        QByteArray picture(reinterpret_cast<const char*>(bmp->data()), qsizetype(bmp->size()));
-        bytesHeld += bmp->size();
-        t->picture().readData(picture);
-        made.emplace(key, &t->picture());
+        bytesDecoded += bytes;
+        const QImage picture = thumbnailPicture(*icon, area, ratio);
+        cell->setData(Qt::DecorationRole, picture);
+        made.emplace(key, picture);
     }
     if (!unreadable.isEmpty()) {
         constexpr int kListed = 5;
@@ -609,26 +568,11 @@ void IconViewer::showChosenImage() {
 }
 
 void IconViewer::chooseClickedThumbnail() {
-    for (int i = 0; i < thumbnailList->count(); ++i) {
-        if (!thumbnailList->isRowSelected(i)) continue;
-        imageChoice->setCurrentIndex(i);
-        showChosenImage();
-    }
-}
-
-void IconViewer::thumbnailPressed(Qt::MouseButton button, QPoint pos) {
-    if (button != Qt::RightButton) return;
-    // A right-click acts as a left click first, so the menu that follows works on
-    // the thumbnail under the pointer.
-    QWidget* target = thumbnailList->viewport();
-    const QPointF local(pos);
-    const QPointF global(target->mapToGlobal(pos));
-    QMouseEvent press(QEvent::MouseButtonPress, local, global, Qt::LeftButton, Qt::LeftButton,
-                      Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &press);
-    QMouseEvent release(QEvent::MouseButtonRelease, local, global, Qt::LeftButton, Qt::NoButton,
-                        Qt::NoModifier);
-    QCoreApplication::sendEvent(target, &release);
+    // One thumbnail is selected at most.
+    const QList<QListWidgetItem*> selected = thumbnailList->selectedItems();
+    if (selected.isEmpty()) return;
+    imageChoice->setCurrentIndex(thumbnailList->row(selected.front()));
+    showChosenImage();
 }
 
 std::optional<fs::path> IconViewer::askTarget(const std::string& filter, const std::string& ext) {

@@ -12,7 +12,6 @@
 #include <filesystem>
 #include <optional>
 #include <string>
-#include <vector>
 
 #include "core/desktop.h"
 #include "platform/failure.h"
@@ -23,13 +22,12 @@ class QAction;
 class QComboBox;
 class QFrame;
 class QLabel;
+class QListWidget;
 class QMenu;
 class QToolBar;
 class QWidget;
 
 namespace pellimar {
-
-class ThumbnailList;
 
 // ---- Plain routines of the viewer ----
 
@@ -52,10 +50,6 @@ struct ViewerState {
     int imageCount = 0;
 };
 
-// A bitmap (.bmp) file's bytes of the colour plane of a stored image (its mask
-// is not part of it), or why the image cannot be decoded.
-Result<std::vector<std::uint8_t>> icoImageToBitmap(const StoredImage& image);
-
 // The preview of image `image` (from 0) of `group`, whose icon is `icon`, for a
 // screen of device pixel ratio `ratio`: drawn on black, at the icon's own size in
 // device-independent pixels, from the group's image that best gives that many
@@ -77,8 +71,6 @@ class IconViewer : public QDialog {
     // The icon file to show, read when the dialog is shown; kept as the bytes of
     // its name (which need not be UTF-8).
     void setViewedFile(const std::filesystem::path& file) { viewedFile_ = file; }
-    void setViewedPath(const QString& path);
-    QString viewedPath() const;
     // An icon group already in memory to show instead of a file.
     // `source` names it in messages ("regedit.exe, icon 1").
     void setViewedGroup(IconGroup group, const QString& source = QString()) {
@@ -94,8 +86,8 @@ class IconViewer : public QDialog {
     // is nothing to show (the viewer is then not to be shown).
     bool loadViewedFile();
     void showChosenImage();
+    // Shows the image of the selected thumbnail.
     void chooseClickedThumbnail();
-    void thumbnailPressed(Qt::MouseButton button, QPoint pos);
     void saveAsIcon();
     void saveAsBitmap();
     void saveAsJpeg();
@@ -120,7 +112,10 @@ class IconViewer : public QDialog {
     QComboBox* imageChoice;
     QFrame* thumbnailPanel;
     QFrame* thumbnailFrame;
-    ThumbnailList* thumbnailList;
+    // One cell per image, in image order: the item's text is the image's label,
+    // its decoration (Qt::DecorationRole) the thumbnail's picture, a QImage, or
+    // none for an image that is not shown.
+    QListWidget* thumbnailList;
     QFrame* previewPanel;
     QFrame* previewFrame;
     QLabel* preview;

@@ -115,7 +115,7 @@ TEST_F(ImportOptionsTest, NoLimitStoresZeroAndKeepsTheTypedText) {
     form.confirm();
     EXPECT_EQ(form.result(), QDialog::Accepted);
     EXPECT_EQ(s.max_units, 0);
-    EXPECT_EQ(readProfileInt(setupIni(), "importoptions", "max_units", -1), 0);
+    EXPECT_EQ(ProfileFile(setupIni()).integer("importoptions", "max_units", -1), 0);
 
     form.limitEdit->setText("77");
     form.show();
@@ -196,8 +196,8 @@ TEST_F(ImportOptionsTest, AtLeastOneKindMustBeTicked) {
     EXPECT_FALSE(s.format_ico);
     EXPECT_TRUE(s.format_icl);
     EXPECT_EQ(s.max_units, 5);
-    EXPECT_EQ(readProfileInt(setupIni(), "importoptions", "format_icl", -1), 1);
-    EXPECT_EQ(readProfileInt(setupIni(), "importoptions", "format_exe", -1), 0);
+    EXPECT_EQ(ProfileFile(setupIni()).integer("importoptions", "format_icl", -1), 1);
+    EXPECT_EQ(ProfileFile(setupIni()).integer("importoptions", "format_exe", -1), 0);
 }
 
 TEST_F(ImportOptionsTest, EscapePressesOk) {
@@ -213,7 +213,7 @@ TEST_F(ImportOptionsTest, EscapePressesOk) {
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(form.result(), QDialog::Accepted);
     EXPECT_EQ(s.max_units, 42);
-    EXPECT_EQ(readProfileInt(setupIni(), "importoptions", "max_units", -1), 42);
+    EXPECT_EQ(ProfileFile(setupIni()).integer("importoptions", "max_units", -1), 42);
 }
 
 TEST_F(ImportOptionsTest, ReturnPressesOkFromTheNumber) {

@@ -6,6 +6,7 @@
 #include <QAccessibleInterface>
 #include <QApplication>
 #include <QLabel>
+#include <QListWidget>
 #include <QWidget>
 #include <memory>
 
@@ -22,7 +23,6 @@
 #include "support/scripted_desktop.h"
 #include "support/temp_program_dir.h"
 #include "viewer/icon_viewer.h"
-#include "viewer/thumbnail_list.h"
 
 namespace fs = std::filesystem;
 using namespace pellimar;
@@ -125,7 +125,7 @@ TEST_F(AccessibilityTest, TheViewerNamesItsControlsWhileShowingAFile) {
     setPrivateTempDir(privateDir);
     {
         IconViewer viewer(desktop_);
-        viewer.setViewedPath(QString::fromStdString(ico.string()));
+        viewer.setViewedFile(ico);
         viewer.show();
         QApplication::processEvents();
         EXPECT_EQ(namelessControls(viewer), "");

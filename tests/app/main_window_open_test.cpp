@@ -136,14 +136,14 @@ TEST_F(MainWindowOpenTest, ClearResultEmptiesTheListOnceForAllPaths) {
 TEST_F(MainWindowOpenTest, AnIconFileOpensTheViewerAndAMissingPathIsReported) {
     const fs::path ico = files_.write(
         "two.ico", makeIco({dibImage(patternIcon(16, 16), 8), dibImage(patternIcon(32, 32), 32)}));
-    QString viewed;
+    fs::path viewed;
     desktop_.modalScripts.push_back([&](QDialog& d) {
-        viewed = dynamic_cast<IconViewer&>(d).viewedPath();
+        viewed = dynamic_cast<IconViewer&>(d).state().viewedFile;
         return 0;
     });
     form_.openPaths({ico, files_.path() / "gone.dll"});
     waitForIdle(form_);
-    EXPECT_EQ(viewed.toStdString(), ico.string());
+    EXPECT_EQ(viewed, ico);
     EXPECT_EQ(form_.rowCount(), 0);
     ASSERT_EQ(desktop_.messages.size(), 1u);
     EXPECT_NE(desktop_.messages[0].text.find("gone.dll"), std::string::npos);

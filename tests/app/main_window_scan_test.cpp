@@ -283,7 +283,8 @@ TEST_F(MainWindowScanTest, OptionsChosenInTheDialogSteerTheScan) {
     EXPECT_EQ(form.rowCount(), 3);
     EXPECT_EQ(rowsFrom("a.dll"), 3);
     EXPECT_EQ(form.settings().max_units, 3);
-    EXPECT_EQ(readProfileInt(config.root() / "setup.ini", "importoptions", "max_units", -1), 3);
+    EXPECT_EQ(ProfileFile(config.root() / "setup.ini").integer("importoptions", "max_units", -1),
+              3);
 }
 
 TEST_F(MainWindowScanTest, MenuItemRunsTheSameCommand) {

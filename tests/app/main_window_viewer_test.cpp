@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QFile>
+#include <QListWidget>
 
 #include "app/main_window.h"
 #include "app/result_list.h"
@@ -16,7 +17,6 @@
 #include "support/scripted_desktop.h"
 #include "support/temp_program_dir.h"
 #include "viewer/icon_viewer.h"
-#include "viewer/thumbnail_list.h"
 
 namespace fs = std::filesystem;
 using namespace pellimar;
@@ -58,7 +58,7 @@ class MainWindowViewerTest : public ::testing::Test {
             viewer.loadViewedFile();
             for (int i = 0; i < viewer.imageChoice->count(); ++i)
                 seen.entries << viewer.imageChoice->itemText(i);
-            seen.thumbnails = viewer.thumbnailList->thumbnails().count();
+            seen.thumbnails = viewer.thumbnailList->count();
             seen.privateFiles = int(std::distance(fs::recursive_directory_iterator(privateDir_),
                                                   fs::recursive_directory_iterator()));
             viewer.reject();

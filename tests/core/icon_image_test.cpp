@@ -24,7 +24,9 @@ TEST(IconImage, DrawingFollowsTheMaskRuleAndAlpha) {
 
     Icon alpha = solidIcon(1, 1, 0x80FF0000);
     alpha.hasAlpha = true;
-    QImage white = iconOnWhiteImage(alpha);
+    QImage white(1, 1, QImage::Format_RGB32);
+    white.fill(Qt::white);
+    drawIconOnImage(white, 0, 0, alpha);
     EXPECT_EQ(white.pixel(0, 0) & 0xFFFFFF, 0xFF7F7Fu);
     QImage plain = iconToImage(icon);
     EXPECT_EQ(plain.format(), QImage::Format_ARGB32);

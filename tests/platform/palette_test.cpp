@@ -4,7 +4,11 @@
 
 #include <set>
 
+#include "support/colour_error.h"
+
 using namespace pellimar;
+using test::meanColorError;
+using test::toFixedPalette256;
 
 TEST(Palette, SixteenStandardColoursExactly) {
     std::set<std::uint32_t> expected = {0xFFFFFF, 0x000000, 0xFF0000, 0x00FF00, 0x0000FF, 0xFFFF00,

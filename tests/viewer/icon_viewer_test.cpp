@@ -11,14 +11,18 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QContextMenuEvent>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QListWidget>
+#include <QMenu>
 #include <QMimeData>
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
+#include <QScrollBar>
 #include <QTest>
 #include <atomic>
 #include <chrono>
@@ -32,7 +36,7 @@
 #include "support/fixtures.h"
 #include "support/scripted_desktop.h"
 #include "support/turkish_locale.h"
-#include "viewer/thumbnail_list.h"
+#include "viewer/thumbnails.h"
 
 namespace pellimar {
 namespace {
@@ -43,6 +47,11 @@ using test::ScriptedDesktop;
 
 QString q(const fs::path& p) {
     return QFile::decodeName(QByteArray::fromStdString(p.native()));
+}
+
+// The picture of thumbnail `row`; null when its cell shows none.
+QImage thumbnailOf(const QListWidget& list, int row) {
+    return qvariant_cast<QImage>(list.item(row)->data(Qt::DecorationRole));
 }
 
 TEST(ViewerRoutines, LabelsAndDepthNames) {
@@ -103,7 +112,7 @@ struct ViewerFixture : ::testing::Test {
 
     std::unique_ptr<IconViewer> shown(const fs::path& file) {
         auto form = std::make_unique<IconViewer>(desk);
-        form->setViewedPath(q(file));
+        form->setViewedFile(file);
         form->loadViewedFile();
         return form;
     }
@@ -125,19 +134,13 @@ TEST_F(ViewerFixture, ShowingListsEveryImageAndMakesThumbnails) {
     EXPECT_EQ(form->width(), 143 + 242);
     EXPECT_TRUE(desk.messages.empty());
 
-    ThumbnailCollection& t = form->thumbnailList->thumbnails();
-    ASSERT_EQ(t.count(), 3);
-    EXPECT_EQ(form->thumbnailList->count(), 3);
-    for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(t.at(i)->caption(), form->imageChoice->itemText(i));
-        EXPECT_EQ(t.at(i)->source(), ThumbnailSource::Picture);
-        EXPECT_TRUE(t.at(i)->fileName().isEmpty());
-    }
-    // A thumbnail is a bitmap of the image's colour plane, held in memory.
-    const QImage second = t.at(1)->picture().decoded();
+    ASSERT_EQ(form->thumbnailList->count(), 3);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(form->thumbnailList->item(i)->text(), form->imageChoice->itemText(i));
+    // A thumbnail is a picture of the image in memory, at its own size when it fits.
+    const QImage second = thumbnailOf(*form->thumbnailList, 1);
     ASSERT_EQ(second.size(), QSize(32, 32));
-    EXPECT_EQ(second.pixel(5, 0) | 0xFF000000u, patternColor(5 % 200) | 0xFF000000u);
-    EXPECT_TRUE(t.at(1)->picture().imageData().startsWith("BM"));
+    EXPECT_EQ(second.pixel(5, 0), patternColor(5 % 200) | 0xFF000000u);
     EXPECT_EQ(privateFiles(), 0);
 }
 
@@ -146,7 +149,7 @@ TEST_F(ViewerFixture, ShowingListsEveryImageAndMakesThumbnails) {
 // window whose loop never ends.
 TEST_F(ViewerFixture, EscTypedAheadClosesTheOpenedViewer) {
     IconViewer form(desk);
-    form.setViewedPath(q(icoPath));
+    form.setViewedFile(icoPath);
     QCoreApplication::postEvent(&form,
                                 new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
     bool stranded = false;
@@ -196,12 +199,10 @@ TEST_F(ViewerFixture, NameThatIsNotUtf8IsViewed) {
     EXPECT_TRUE(desk.messages.empty());
 }
 
-// Whether two thumbnails show one picture held once: the same bytes and the
-// same decoded pixels.
-bool shareOnePicture(const Thumbnail& a, const Thumbnail& b) {
-    return !a.picture().isEmpty() &&
-           a.picture().imageData().constData() == b.picture().imageData().constData() &&
-           a.picture().decoded().constBits() == b.picture().decoded().constBits();
+// Whether two thumbnails show one picture held once: the same pixels in memory.
+bool shareOnePicture(const QListWidget& list, int a, int b) {
+    const QImage one = thumbnailOf(list, a), other = thumbnailOf(list, b);
+    return !one.isNull() && one.constBits() == other.constBits();
 }
 
 TEST_F(ViewerFixture, EntriesNamingTheSameBytesShareOneThumbnailPicture) {
@@ -209,32 +210,28 @@ TEST_F(ViewerFixture, EntriesNamingTheSameBytesShareOneThumbnailPicture) {
     // All 65535 are in the file; the first 256 are listed.
     EXPECT_EQ(form->statusText(0), "  Bmp count:  65535 (the first 256 listed)");
     EXPECT_EQ(form->imageChoice->count(), kMaxImagesPerIcon);
-    ThumbnailCollection& t = form->thumbnailList->thumbnails();
+    const QListWidget& t = *form->thumbnailList;
     ASSERT_EQ(t.count(), kMaxImagesPerIcon);
-    // One picture of 4 MB, not 256 of them.
-    for (int i = 1; i < t.count(); ++i) ASSERT_TRUE(shareOnePicture(*t.at(i), *t.at(0))) << i;
-    EXPECT_EQ(t.at(255)->picture().decoded().size(), QSize(1024, 1024));
+    // One picture, made from one decoding, not 256 of them.
+    for (int i = 1; i < t.count(); ++i) ASSERT_TRUE(shareOnePicture(t, i, 0)) << i;
+    // It is made for its cell: the 1024 px image is not held at its own size.
+    EXPECT_LT(thumbnailOf(t, 255).height(), kThumbnailCellHeight);
     EXPECT_TRUE(desk.messages.empty());
 }
 
 TEST_F(ViewerFixture, ThumbnailPicturesStopAtTheStatedTotal) {
-    // 3 MB a thumbnail: ten fit in 32 MB; the others are empty cells, except
-    // those that share a picture already made.
+    // 4 MB decoded a thumbnail: eight fit in 32 MB; the others are empty cells,
+    // except those that share a picture already made.
     auto form = shown(dir.write("many.ico", sharedImageIco(14, 12)));
-    ThumbnailCollection& t = form->thumbnailList->thumbnails();
+    const QListWidget& t = *form->thumbnailList;
     ASSERT_EQ(t.count(), 14);
-    std::uint64_t bytes = 0;
-    for (int i = 0; i < 10; ++i) {
-        EXPECT_FALSE(t.at(i)->picture().isEmpty()) << i;
-        bytes += std::uint64_t(t.at(i)->picture().imageData().size());
+    for (int i = 0; i < 8; ++i) EXPECT_FALSE(thumbnailOf(t, i).isNull()) << i;
+    for (int i : {8, 9, 10, 11}) {
+        EXPECT_TRUE(thumbnailOf(t, i).isNull()) << i;
+        EXPECT_EQ(t.item(i)->text(), "256*256 XPcolors") << i;  // sizes as stored
     }
-    EXPECT_LE(bytes, kMaxThumbnailBytes);
-    for (int i : {10, 11}) {
-        EXPECT_TRUE(t.at(i)->picture().isEmpty()) << i;
-        EXPECT_EQ(t.at(i)->caption(), "256*256 XPcolors") << i;  // sizes as stored
-    }
-    EXPECT_TRUE(shareOnePicture(*t.at(12), *t.at(0)));
-    EXPECT_TRUE(shareOnePicture(*t.at(13), *t.at(1)));
+    EXPECT_TRUE(shareOnePicture(t, 12, 0));
+    EXPECT_TRUE(shareOnePicture(t, 13, 1));
     ASSERT_EQ(desk.messages.size(), 1u);
     EXPECT_EQ(desk.messages[0].text,
               "Thumbnails stop at 256 pictures or 32 MB: the other images are shown as empty "
@@ -258,11 +255,11 @@ TEST_F(ViewerFixture, ThumbnailPicturesStopAtTheirCount) {
     IconViewer form(desk);
     form.setViewedGroup(group);
     form.loadViewedFile();
-    ThumbnailCollection& t = form.thumbnailList->thumbnails();
+    const QListWidget& t = *form.thumbnailList;
     ASSERT_EQ(t.count(), 300);
-    EXPECT_FALSE(t.at(kMaxThumbnailPictures - 1)->picture().isEmpty());
-    EXPECT_TRUE(t.at(kMaxThumbnailPictures)->picture().isEmpty());
-    EXPECT_TRUE(t.at(299)->picture().isEmpty());
+    EXPECT_FALSE(thumbnailOf(t, kMaxThumbnailPictures - 1).isNull());
+    EXPECT_TRUE(thumbnailOf(t, kMaxThumbnailPictures).isNull());
+    EXPECT_TRUE(thumbnailOf(t, 299).isNull());
     ASSERT_EQ(desk.messages.size(), 1u);
     EXPECT_TRUE(desk.messages[0].text.starts_with("Thumbnails stop at 256 pictures"));
 }
@@ -272,7 +269,7 @@ TEST_F(ViewerFixture, ShownCentredOnTheScreenAtItsFinalWidth) {
     owner.setGeometry(0, 0, 200, 100);
     owner.show();
     IconViewer form(desk, &owner);
-    form.setViewedPath(q(icoPath));
+    form.setViewedFile(icoPath);
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     ASSERT_EQ(form.width(), 385);
@@ -323,6 +320,39 @@ TEST_F(ViewerFixture, ClickOnTheThumbnailAlreadySelectedShowsItAgain) {
     QTest::mouseRelease(cells, Qt::RightButton, {}, second);
     EXPECT_EQ(form->imageChoice->currentIndex(), 1);
     EXPECT_EQ(form->previewIcon().width, 32);
+}
+
+TEST_F(ViewerFixture, TheListDrawsEachThumbnailInItsCell) {
+    auto form = shown(icoPath);
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    form->thumbnailList->doItemsLayout();
+    const QImage seen = form->thumbnailList->viewport()->grab().toImage();
+    // Cells as wide as the list, one under another.
+    const QRect cell = form->thumbnailList->visualItemRect(form->thumbnailList->item(1));
+    EXPECT_EQ(cell, QRect(0, kThumbnailCellHeight, form->thumbnailList->viewport()->width(),
+                          kThumbnailCellHeight));
+    const QRect area =
+        thumbnailPictureArea(cell, QFontMetrics(form->thumbnailList->font()).height());
+    const QPoint corner(area.left() + (area.width() - 32) / 2,
+                        area.top() + (area.height() - 32) / 2);
+    EXPECT_EQ(seen.pixel(corner + QPoint(5, 0)), patternColor(5 % 200) | 0xFF000000u);
+    EXPECT_EQ(seen.pixel(corner + QPoint(31, 31)), patternColor((31 + 3 * 31) % 200) | 0xFF000000u);
+    EXPECT_EQ(seen.pixel(corner + QPoint(32, 31)), 0xFF000000u);
+}
+
+TEST_F(ViewerFixture, ManyThumbnailsScrollUpAndDownOnly) {
+    std::vector<IconImage> images;
+    for (int i = 0; i < 12; ++i) images.push_back(dibImage(patternIcon(16, 16, 16), 4));
+    auto form = shown(dir.write("twelve.ico", makeIco(images)));
+    form->show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+    QListWidget& list = *form->thumbnailList;
+    // The list lays its cells out when it gets to it, and again as its scroll bar shows.
+    QCoreApplication::processEvents();
+    ASSERT_TRUE(list.verticalScrollBar()->isVisible());
+    EXPECT_FALSE(list.horizontalScrollBar()->isVisible());
+    EXPECT_EQ(list.visualItemRect(list.item(11)).width(), list.viewport()->width());
 }
 
 TEST_F(ViewerFixture, PreviewLooksAsTheIconDrawnOnItsBlackPanel) {
@@ -380,20 +410,25 @@ TEST_F(ViewerFixture, ImageThatCannotBeDecodedLeavesThePreviewAndSaysSo) {
     EXPECT_EQ(form->statusText(1), "3|32|32");
 }
 
-TEST_F(ViewerFixture, RightClickSelectsTheThumbnailUnderThePointer) {
+TEST_F(ViewerFixture, RightClickChoosesTheThumbnailUnderThePointerForItsMenu) {
     auto form = shown(icoPath);
     form->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
     form->thumbnailList->doItemsLayout();
+    QWidget* cells = form->thumbnailList->viewport();
     const QRect cell = form->thumbnailList->visualItemRect(form->thumbnailList->item(1));
     ASSERT_FALSE(cell.isEmpty());
-    form->thumbnailPressed(Qt::RightButton, cell.center());
+    QTest::mousePress(cells, Qt::RightButton, {}, cell.center());
     EXPECT_EQ(form->imageChoice->currentIndex(), 1);
     EXPECT_EQ(form->previewIcon().width, 32);
-    form->thumbnailPressed(
-        Qt::LeftButton, form->thumbnailList->visualItemRect(form->thumbnailList->item(2)).center());
-    EXPECT_EQ(form->imageChoice->currentIndex(),
-              1);  // only the right button is turned into a click
+    // The menu that follows the press opens on it and works on that image.
+    QContextMenuEvent menu(QContextMenuEvent::Mouse, cell.center(),
+                           cells->mapToGlobal(cell.center()));
+    QCoreApplication::sendEvent(cells, &menu);
+    EXPECT_TRUE(form->thumbnailMenu->isVisible());
+    form->thumbnailMenu->close();
+    QTest::mouseRelease(cells, Qt::RightButton, {}, cell.center());
+    EXPECT_EQ(form->imageChoice->currentIndex(), 1);
 }
 
 TEST_F(ViewerFixture, WideAndPngImagesAreLabelledAsStored) {
@@ -413,7 +448,7 @@ TEST_F(ViewerFixture, FileThatIsNoIconSaysWhyAndOpensNoViewer) {
               "Cannot show not.ico: not a Windows program, library, icon or cursor file.");
     EXPECT_EQ(desk.messages[0].caption, "notice");
     EXPECT_EQ(form->imageChoice->count(), 0);
-    EXPECT_EQ(form->thumbnailList->thumbnails().count(), 0);
+    EXPECT_EQ(form->thumbnailList->count(), 0);
 
     // A program is no icon file; a cursor file is shown as one.
     auto cursor = shown(dir.write("c.cur", makeIco({dibImage(patternIcon(16, 16, 16), 4)}, 2)));
@@ -464,7 +499,7 @@ TEST_F(ViewerFixture, HeaderWithoutImagesShowsNothingAndSaysSo) {
     ASSERT_EQ(desk.messages.size(), 1u);
     EXPECT_EQ(desk.messages[0].text, "Cannot show none.ico: it holds no images.");
     EXPECT_EQ(form->imageChoice->count(), 0);
-    EXPECT_EQ(form->thumbnailList->thumbnails().count(), 0);
+    EXPECT_EQ(form->thumbnailList->count(), 0);
 }
 
 TEST_F(ViewerFixture, AnImageMissingFromTheFileIsNamedWithWhy) {
@@ -479,10 +514,9 @@ TEST_F(ViewerFixture, AnImageMissingFromTheFileIsNamedWithWhy) {
     // Every entry is listed as the directory states it; the first is shown.
     EXPECT_EQ(form->imageChoice->count(), 3);
     EXPECT_EQ(form->previewIcon().width, 16);
-    ThumbnailCollection& t = form->thumbnailList->thumbnails();
-    ASSERT_GE(t.count(), 2);
-    EXPECT_FALSE(t.at(0)->picture().isEmpty());
-    EXPECT_TRUE(t.at(1)->picture().isEmpty());
+    ASSERT_EQ(form->thumbnailList->count(), 3);
+    EXPECT_FALSE(thumbnailOf(*form->thumbnailList, 0).isNull());
+    EXPECT_TRUE(thumbnailOf(*form->thumbnailList, 1).isNull());
 }
 
 TEST_F(ViewerFixture, SaveAsIconWritesTheChosenImageAlone) {
@@ -649,7 +683,7 @@ TEST_F(ViewerFixture, OpenerSetsCaptionAndPath) {
         auto& form = dynamic_cast<IconViewer&>(d);
         EXPECT_EQ(form.windowTitle(), "ICON VIEWS");
         EXPECT_EQ(form.statusText(2), path.left(25) + "...");
-        EXPECT_EQ(form.viewedPath(), path);
+        EXPECT_EQ(form.state().viewedFile, deep);
         form.loadViewedFile();
         EXPECT_EQ(form.imageChoice->count(), 3);
         return 0;

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
+#include <QListWidget>
 #include <QTest>
 #include <iterator>
 
@@ -16,7 +17,6 @@
 #include "support/scripted_desktop.h"
 #include "viewer/icon_viewer.h"
 #include "viewer/row_preview.h"
-#include "viewer/thumbnail_list.h"
 
 namespace pellimar {
 namespace {
@@ -83,9 +83,10 @@ TEST_F(ViewerGroup, EveryImageOfTheGroupIsListedAndNoFileIsWritten) {
         EXPECT_EQ(form.imageChoice->count(), 10);
         EXPECT_EQ(form.imageChoice->itemText(0), "16*16 256colors");
         EXPECT_EQ(form.imageChoice->itemText(9), "64*64 XPcolors");
-        ThumbnailCollection& t = form.thumbnailList->thumbnails();
+        const QListWidget& t = *form.thumbnailList;
         EXPECT_EQ(t.count(), 10);
-        for (int i = 0; i < t.count(); ++i) EXPECT_FALSE(t.at(i)->picture().isEmpty()) << i;
+        for (int i = 0; i < t.count(); ++i)
+            EXPECT_FALSE(t.item(i)->data(Qt::DecorationRole).isNull()) << i;
         form.imageChoice->setCurrentIndex(9);
         form.showChosenImage();
         EXPECT_EQ(form.previewIcon().width, 64);

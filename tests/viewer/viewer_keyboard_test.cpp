@@ -4,14 +4,13 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QFile>
+#include <QListWidget>
 #include <QTest>
 #include <QToolBar>
 
 #include "support/fixtures.h"
 #include "support/scripted_desktop.h"
 #include "viewer/icon_viewer.h"
-#include "viewer/thumbnail_list.h"
 
 namespace pellimar {
 namespace {
@@ -33,7 +32,7 @@ struct ViewerKeys : ::testing::Test {
 
 TEST_F(ViewerKeys, TabVisitsTheDropDownTheImagesAndBothSaveButtons) {
     IconViewer form(desk);
-    form.setViewedPath(QFile::decodeName(QByteArray::fromStdString(icoPath.native())));
+    form.setViewedFile(icoPath);
     form.show();
     form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
@@ -58,7 +57,7 @@ TEST_F(ViewerKeys, TabVisitsTheDropDownTheImagesAndBothSaveButtons) {
 
 TEST_F(ViewerKeys, OpensWithTheDropDownFocusedSoEndAndArrowsChooseAtOnce) {
     IconViewer form(desk);
-    form.setViewedPath(QFile::decodeName(QByteArray::fromStdString(icoPath.native())));
+    form.setViewedFile(icoPath);
     form.show();
     form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
@@ -73,7 +72,7 @@ TEST_F(ViewerKeys, OpensWithTheDropDownFocusedSoEndAndArrowsChooseAtOnce) {
 
 TEST_F(ViewerKeys, EachSaveCommandHasAKey) {
     IconViewer form(desk);
-    form.setViewedPath(QFile::decodeName(QByteArray::fromStdString(icoPath.native())));
+    form.setViewedFile(icoPath);
     form.show();
     form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));

@@ -2,8 +2,8 @@
 // and the window can be resized.
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QLabel>
+#include <QListWidget>
 #include <QTest>
 
 #include "core/icon_image.h"
@@ -11,7 +11,6 @@
 #include "support/fixtures.h"
 #include "support/scripted_desktop.h"
 #include "viewer/icon_viewer.h"
-#include "viewer/thumbnail_list.h"
 
 namespace pellimar {
 namespace {
@@ -23,17 +22,13 @@ using test::ScriptedDesktop;
 struct ViewerSize : ::testing::Test {
     TempDir dir;
     ScriptedDesktop desk;
-
-    static QString q(const fs::path& p) {
-        return QFile::decodeName(QByteArray::fromStdString(p.native()));
-    }
 };
 
 TEST_F(ViewerSize, A256PixelImageIsShownWholeAndTheWindowCanBeResized) {
     const fs::path ico = dir.write("big.ico", makeIco({pngImage(alphaPatternIcon(256, 256)),
                                                        dibImage(patternIcon(32, 32, 16), 4)}));
     IconViewer form(desk);
-    form.setViewedPath(q(ico));
+    form.setViewedFile(ico);
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     ASSERT_EQ(form.previewIcon().width, 256);
@@ -59,7 +54,7 @@ TEST_F(ViewerSize, TheStatusBarShowsAFiftyCharacterPathWhole) {
     ASSERT_EQ(path.size(), 50);
     IconViewer form(desk);
     form.setStatusText(2, shortenedSourcePath(path));
-    form.setViewedPath(q(ico));
+    form.setViewedFile(ico);
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     ASSERT_EQ(form.statusText(2), path);

@@ -1,11 +1,11 @@
 // Shows the icon viewer on an icon file, for the README's screenshot.
 // Usage: viewer_shot FILE.ico [thumbnail to click]
 #include <QApplication>
+#include <QListWidget>
 #include <QTimer>
 
 #include "core/qt_desktop.h"
 #include "viewer/icon_viewer.h"
-#include "viewer/thumbnail_list.h"
 
 using namespace pellimar;
 
