@@ -53,7 +53,8 @@ TEST(CliInput, APipeIsReadWholeUpToTheCapAndRefusedPastIt) {
     ASSERT_FALSE(over);
     EXPECT_EQ(over.failure().fault, Fault::CapReached);
     EXPECT_EQ(over.failure().cap, Cap::StandardInputBytes);
-    EXPECT_EQ(over.failure().message(), "stopped at a limit: 300000 bytes read from standard input");
+    EXPECT_EQ(over.failure().message(),
+              "stopped at a limit: 300000 bytes read from standard input");
 
     const auto empty = throughAPipe({}, 0);
     ASSERT_TRUE(empty);
