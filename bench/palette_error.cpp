@@ -8,9 +8,9 @@
 #include <chrono>
 #include <cstdio>
 
-#include "export/icon_writer.h"
 #include "icon_corpus.h"
 #include "platform/palette.h"
+#include "platform/reduced_icon_file.h"
 #include "support/colour_error.h"
 
 using namespace pellimar;

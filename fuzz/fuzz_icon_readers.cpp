@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/icon_decode.h"
-#include "platform/icon_encoder.h"
+#include "platform/icon_file_encoder.h"
 #include "platform/icon_set.h"
 #include "platform/image_choice.h"
 #include "platform/raster.h"

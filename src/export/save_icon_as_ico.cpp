@@ -1,15 +1,15 @@
 #include "export/save_icon_as_ico.h"
 
-#include "export/icon_writer.h"
 #include "platform/atomic_file.h"
 #include "platform/image_choice.h"
+#include "platform/reduced_icon_file.h"
 
 namespace pellimar {
 namespace fs = std::filesystem;
 
 Result<Placed> writeSingleIconFile(const fs::path& file, const Icon& icon,
                                    const WriteOptions& options) {
-    const auto bytes = writeIconFile(std::span(&icon, 1));
+    const auto bytes = encodeReducedIconFile(std::span(&icon, 1));
     if (!bytes) return bytes.failure();
     return writeFile(file, *bytes, options);
 }

@@ -31,7 +31,7 @@
 #include "platform/bmp_file.h"
 #include "platform/caps.h"
 #include "platform/icon_decode.h"
-#include "platform/icon_encoder.h"
+#include "platform/icon_file_encoder.h"
 #include "platform/icon_png.h"
 #include "platform/image_choice.h"
 #include "platform/jpeg_file.h"

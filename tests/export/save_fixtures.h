@@ -12,8 +12,8 @@
 #include <sstream>
 #include <string>
 
-#include "export/icon_writer.h"
 #include "platform/palette.h"
+#include "platform/reduced_icon_file.h"
 #include "support/fixtures.h"
 
 namespace pellimar::test {
@@ -41,7 +41,7 @@ inline fixtures::IconImage standardImage(int size) {
 
 // `icon` alone as an icon file, as the program writes it.
 inline std::vector<std::uint8_t> icoBytes(const Icon& icon) {
-    auto bytes = writeIconFile(std::span(&icon, 1));
+    auto bytes = encodeReducedIconFile(std::span(&icon, 1));
     return bytes ? *bytes : std::vector<std::uint8_t>{};
 }
 

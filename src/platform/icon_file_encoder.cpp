@@ -1,4 +1,4 @@
-#include "platform/icon_encoder.h"
+#include "platform/icon_file_encoder.h"
 
 #include <optional>
 

@@ -1,5 +1,9 @@
-// The 16/256-colour icon writer: icons reduced to 16- or 256-colour palette
-// images with a 1-bit AND mask, then written by the one icon-file encoder; and the
+// Icon files of 16 or 256 colours made from decoded pictures: each picture is
+// reduced to a palette image with a 1-bit AND mask (alpha and colours the palette
+// lacks are given up), and the images are laid out in an icon file by
+// icon_file_encoder.h. This is what the save command's ICO format makes of a
+// program's icon; copying an icon's images as they are stored is
+// icon_file_encoder.h's alone, and output_files.h writes either kind. Also the
 // device-independent bitmap routines the reduction rests on.
 #pragma once
 
@@ -79,8 +83,9 @@ struct ReducedImage {
 };
 Result<ReducedImage> reduceIconColors(const Icon& icon);
 
-// The icons reduced, in order, as one icon file; why not at the first icon that
-// cannot be reduced (a monochrome icon is written as a 16-colour image with its mask).
-Result<std::vector<std::uint8_t>> writeIconFile(std::span<const Icon> icons);
+// The icons reduced, in order, as the bytes of one icon file; why not at the first
+// icon that cannot be reduced (a monochrome icon becomes a 16-colour image with its
+// mask).
+Result<std::vector<std::uint8_t>> encodeReducedIconFile(std::span<const Icon> icons);
 
 }  // namespace pellimar

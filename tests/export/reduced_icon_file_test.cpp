@@ -1,4 +1,6 @@
-#include "export/icon_writer.h"
+// Icon files of 16 and 256 colours, read back by Qt's own icon reader as well
+// (which the platform tests do not link).
+#include "platform/reduced_icon_file.h"
 
 #include <gtest/gtest.h>
 
@@ -41,7 +43,7 @@ Icon standardIcon(int size) {
 }
 
 std::vector<std::uint8_t> write(const std::vector<Icon>& icons) {
-    auto bytes = writeIconFile(icons);
+    auto bytes = encodeReducedIconFile(icons);
     EXPECT_TRUE(bytes) << bytes.failure().message();
     return bytes ? *bytes : std::vector<std::uint8_t>{};
 }
@@ -115,7 +117,7 @@ QImage readBack(const std::vector<std::uint8_t>& bytes) {
 
 }  // namespace
 
-TEST(IconWriter, StandardColoursGiveSixteenColourFiles) {
+TEST(ReducedIconFile, StandardColoursGiveSixteenColourFiles) {
     auto b32 = write({standardIcon(32)});
     expectLayout(b32, {32, 4, 766, 744, 512});
     auto b16 = write({standardIcon(16)});
@@ -141,7 +143,7 @@ TEST(IconWriter, StandardColoursGiveSixteenColourFiles) {
     EXPECT_EQ(img.pixel(31, 31) & 0xFFFFFF, standardColors()[62 % 16]);
 }
 
-TEST(IconWriter, OneOtherColourGivesTwoHundredFiftySixColours) {
+TEST(ReducedIconFile, OneOtherColourGivesTwoHundredFiftySixColours) {
     Icon icon = standardIcon(32);
     icon.color[32 * 20 + 20] = 0xFFFF8000;
     auto b = write({icon});
@@ -156,7 +158,7 @@ TEST(IconWriter, OneOtherColourGivesTwoHundredFiftySixColours) {
     EXPECT_EQ(qAlpha(img.pixel(3, 3)), 0);
 }
 
-TEST(IconWriter, GreyAndSilverAreStandardOtherGreysAreNot) {
+TEST(ReducedIconFile, GreyAndSilverAreStandardOtherGreysAreNot) {
     Icon icon = standardIcon(16);
     icon.color[100] = 0xFF808080;
     icon.color[101] = 0xFFC0C0C0;
@@ -168,7 +170,7 @@ TEST(IconWriter, GreyAndSilverAreStandardOtherGreysAreNot) {
     EXPECT_EQ(chooseIconColors(bm.color), 256);
 }
 
-TEST(IconWriter, AlphaIsDroppedAndCarriedByTheMask) {
+TEST(ReducedIconFile, AlphaIsDroppedAndCarriedByTheMask) {
     Icon icon;
     icon.width = icon.height = 32;
     icon.hasAlpha = true;
@@ -188,7 +190,7 @@ TEST(IconWriter, AlphaIsDroppedAndCarriedByTheMask) {
     EXPECT_EQ(u32(b, 22 + 40 + 4 * b[xorAt]) & 0xFFFFFF, 0u);
 }
 
-TEST(IconWriter, SeveralIconsShareOneHeader) {
+TEST(ReducedIconFile, SeveralIconsShareOneHeader) {
     auto b = write({standardIcon(32), standardIcon(16)});
     ASSERT_EQ(b.size(), 6u + 32 + 744 + 296);
     EXPECT_EQ(u16(b, 0), 0u);
@@ -205,7 +207,7 @@ TEST(IconWriter, SeveralIconsShareOneHeader) {
     EXPECT_EQ(reader.imageCount(), 2);
 }
 
-TEST(IconWriter, ReducedImagesCarryTheStandardEntryAndTheFileHoldsThemAsTheyAre) {
+TEST(ReducedIconFile, ReducedImagesCarryTheStandardEntryAndTheFileHoldsThemAsTheyAre) {
     Icon many = standardIcon(32);
     many.color[32 * 20 + 20] = 0xFFFF8000;
     const std::pair<Icon, IconDirEntry> cases[] = {
@@ -231,19 +233,19 @@ TEST(IconWriter, ReducedImagesCarryTheStandardEntryAndTheFileHoldsThemAsTheyAre)
     }
 }
 
-TEST(IconWriter, IconsThatCannotBeDescribedWriteNothing) {
-    const auto one = writeIconFile(std::vector<Icon>{Icon{}});
+TEST(ReducedIconFile, IconsThatCannotBeDescribedWriteNothing) {
+    const auto one = encodeReducedIconFile(std::vector<Icon>{Icon{}});
     ASSERT_FALSE(one);
     EXPECT_EQ(one.failure().fault, Fault::CannotEncode);
     EXPECT_FALSE(reduceIconColors(Icon{}));
     const Icon huge = fixtures::solidIcon(1025, 1, 0xFF000000);
     EXPECT_FALSE(reduceIconColors(huge));
     // One icon that cannot be reduced fails the whole file.
-    EXPECT_FALSE(writeIconFile(std::vector<Icon>{standardIcon(16), Icon{}}));
-    EXPECT_FALSE(writeIconFile(std::vector<Icon>{}));
+    EXPECT_FALSE(encodeReducedIconFile(std::vector<Icon>{standardIcon(16), Icon{}}));
+    EXPECT_FALSE(encodeReducedIconFile(std::vector<Icon>{}));
 }
 
-TEST(IconWriter, DibHeadersFollowTheRequestedColours) {
+TEST(ReducedIconFile, DibHeadersFollowTheRequestedColours) {
     Bitmap bm{20, 10, 32, std::vector<std::uint32_t>(200, 0)};
     BitmapInfoHeader h;
     prepareDibHeader(bm, h, 2);
@@ -271,7 +273,7 @@ TEST(IconWriter, DibHeadersFollowTheRequestedColours) {
     EXPECT_EQ(info, 7u);
 }
 
-TEST(IconWriter, MonochromeIconsAreSavedAsSixteenColourIcons) {
+TEST(ReducedIconFile, MonochromeIconsAreSavedAsSixteenColourIcons) {
     using namespace fixtures;
     const Icon picture = monochromePicture(32);
     TempDir dir;

@@ -1,5 +1,9 @@
-// Writing icon (.ico) and cursor (.cur) files: the one encoder every icon file the
-// program writes goes through, from stored images or from images just encoded.
+// The layout of icon (.ico) and cursor (.cur) files, written: a header, a
+// directory entry per image, then each image's bytes exactly as given. Every icon
+// file the programs make is laid out here, from images as a file stores them (PNG
+// images stay PNG, cursors keep their hotspots) or from images just reduced
+// (reduced_icon_file.h); nothing here decodes or changes a pixel. output_files.h
+// turns these bytes into files.
 #pragma once
 
 #include <cstdint>

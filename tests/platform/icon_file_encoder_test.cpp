@@ -1,5 +1,5 @@
 // Icon and cursor files written from groups as stored, and read back.
-#include "platform/icon_encoder.h"
+#include "platform/icon_file_encoder.h"
 
 #include <gtest/gtest.h>
 

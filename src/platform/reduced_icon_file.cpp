@@ -1,10 +1,10 @@
-#include "export/icon_writer.h"
+#include "platform/reduced_icon_file.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "platform/byte_reader.h"
-#include "platform/icon_encoder.h"
+#include "platform/icon_file_encoder.h"
 #include "platform/palette.h"
 
 namespace pellimar {
@@ -239,7 +239,7 @@ Result<ReducedImage> reduceIconColors(const Icon& icon) {
     return out;
 }
 
-Result<std::vector<std::uint8_t>> writeIconFile(std::span<const Icon> icons) {
+Result<std::vector<std::uint8_t>> encodeReducedIconFile(std::span<const Icon> icons) {
     std::vector<ReducedImage> reduced;
     reduced.reserve(icons.size());
     for (std::size_t i = 0; i < icons.size(); ++i) {
