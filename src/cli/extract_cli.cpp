@@ -18,15 +18,12 @@
 #include "cli/resource_choice.h"
 #include "core/folder_walk.h"
 #include "platform/atomic_file.h"
-#include "platform/bmp_file.h"
 #include "platform/caps.h"
 #include "platform/icon_decode.h"
-#include "platform/icon_file_encoder.h"
-#include "platform/icon_png.h"
 #include "platform/icon_set.h"
 #include "platform/image_choice.h"
-#include "platform/jpeg_file.h"
 #include "platform/language_tags.h"
+#include "platform/output_files.h"
 #include "platform/png_codec.h"
 #include "platform/raster.h"
 
@@ -106,12 +103,9 @@ class Run {
                       const std::string& base);
     // Writes one output of `group`; `details` are further JSON members (", \"width\": 16").
     void write(const std::string& source, const GroupIdentity& group, const std::string& name,
-               std::span<const std::uint8_t> bytes, const std::string& details, const char* format);
-    void write(const std::string& source, const GroupIdentity& group, const std::string& name,
-               std::span<const ByteSpan> pieces, const std::string& details, const char* format);
-    // Whether the source's outputs may grow by `size` bytes: false, with the run
-    // stopped for that source and a note naming the cap, when they may not.
-    bool withinCap(const std::string& source, const GroupIdentity& group, std::uint64_t size);
+               const OutputFile& file, const std::string& details, const char* format);
+    // The run stopped for the source at its output cap, with a note naming the cap.
+    void capReached(const std::string& source, const GroupIdentity& group, const Failure& why);
 
     fs::path dir_;
     Format format_;
@@ -122,7 +116,7 @@ class Run {
     std::ostream &out_, &err_;
     NameBook names_;
     // What one source may make the run write, and what it has written.
-    std::uint64_t budget_ = 0, written_ = 0;
+    OutputBudget budget_;
     bool capped_ = false;
     bool failed_ = false;
     bool progressShown_ = false;
@@ -152,41 +146,32 @@ void Run::fail(const std::string& what) {
     note(what);
 }
 
-bool Run::withinCap(const std::string& source, const GroupIdentity& group, std::uint64_t size) {
-    if (capped_) return false;
-    if (written_ + size <= budget_) return true;
+void Run::capReached(const std::string& source, const GroupIdentity& group, const Failure& why) {
     capped_ = true;
     fail(source + ": extraction stops at " + groupText(group) +
-         ": one input file may make it write at most " + std::to_string(budget_ >> 20) + " MB (" +
-         std::to_string(kMinOutputCap >> 20) + " MB, or " + std::to_string(kOutputCapFactor) +
-         " times the file's size when that is more), and " + std::to_string(written_ >> 20) +
-         " MB are written");
-    return false;
+         ": one input file may make it write " + why.what + ", and " +
+         std::to_string(budget_.used() >> 20) + " MB are written");
 }
 
 void Run::write(const std::string& source, const GroupIdentity& group, const std::string& name,
-                std::span<const std::uint8_t> bytes, const std::string& details,
-                const char* format) {
-    const ByteSpan piece = bytes;
-    write(source, group, name, std::span(&piece, 1), details, format);
-}
-
-void Run::write(const std::string& source, const GroupIdentity& group, const std::string& name,
-                std::span<const ByteSpan> pieces, const std::string& details, const char* format) {
-    std::uint64_t size = 0;
-    for (const ByteSpan& piece : pieces) size += piece.size();
-    if (!withinCap(source, group, size)) return;
+                const OutputFile& file, const std::string& details, const char* format) {
+    if (capped_) return;
+    // A file past the cap takes no name of the run.
+    if (const std::optional<Failure> refused = budget_.refusal(file.size()))
+        return capReached(source, group, *refused);
     const fs::path target = dir_ / names_.claim(name);
     // Whole or not at all under its name, never where another user steers. Not
     // synced: outputs can be made again from their sources, and a flush per file
     // would cost more than all the rest of a run.
-    const auto written = writeFile(target, pieces, {.durability = Durability::Scratch});
+    const auto written = writeOutput(target, file, {.durability = Durability::Scratch}, &budget_);
     if (!written) {
+        if (written.failure().cap == Cap::OutputBytes)
+            return capReached(source, group, written.failure());
         fail("cannot write " + quotedName(target.string()) + ": " +
              writeFailureReason(written.failure()));
         return;
     }
-    written_ += size;
+    const std::uint64_t size = file.size();
     if (!json_) {
         out_ << quotedName(target.string()) << "\n";
         return;
@@ -240,14 +225,14 @@ void Run::icoGroup(const IconGroup& group, const std::string& source, const std:
     }
     // Written from the images as held: an image the group names many times is
     // held once, however often the file names it.
-    const auto file = encodeStoredGroupInPieces(group);
+    const Result<OutputFile> file = storedIconFile(group);
     if (!file) {
         fail(iconOf(source, id, languages_) + ": " + file.failure().message());
         return;
     }
     const bool cursor = id.kind == ResourceKind::Cursor;
-    write(source, id, stemOf(base, id, choice_.allLanguages) + (cursor ? ".cur" : ".ico"),
-          file->pieces, ", \"images\": " + std::to_string(readable), cursor ? "cur" : "ico");
+    write(source, id, stemOf(base, id, choice_.allLanguages) + (cursor ? ".cur" : ".ico"), *file,
+          ", \"images\": " + std::to_string(readable), cursor ? "cur" : "ico");
 }
 
 void Run::pngImages(const IconGroup& group, const std::string& source, const std::string& base) {
@@ -263,7 +248,7 @@ void Run::pngImages(const IconGroup& group, const std::string& source, const std
         }
         const std::span<const std::uint8_t> stored = image.data;
         int width = 0, height = 0, depth = 0;
-        std::optional<std::vector<std::uint8_t>> encoded;
+        OutputFile file;
         if (looksLikePng(stored)) {
             // A PNG image is already what is asked for: it is kept as stored, named
             // after what its header says.
@@ -275,18 +260,19 @@ void Run::pngImages(const IconGroup& group, const std::string& source, const std
                 continue;
             }
             width = header->width, height = header->height, depth = header->bitsPerPixel;
+            file = OutputFile(stored, image.storage);
         } else {
             const Result<Icon> icon = decodeIconImage(stored);
             if (!icon) {
                 fail(which + ": " + icon.failure().message());
                 continue;
             }
-            auto png = iconToPng(*icon);
+            Result<OutputFile> png = pngFile(*icon);
             if (!png) {
                 fail(which + ": cannot be encoded as PNG (" + png.failure().what + ")");
                 continue;
             }
-            encoded = std::move(*png);
+            file = std::move(*png);
             width = icon->width, height = icon->height, depth = icon->bitCount;
         }
         const std::string size = std::to_string(width) + "x" + std::to_string(height);
@@ -299,7 +285,7 @@ void Run::pngImages(const IconGroup& group, const std::string& source, const std
         write(source, id,
               stemOf(base, id, choice_.allLanguages) + "-" + size + "-" + std::to_string(depth) +
                   ".png",
-              encoded ? std::span<const std::uint8_t>(*encoded) : stored, details, "png");
+              file, details, "png");
     }
 }
 
@@ -319,18 +305,17 @@ void Run::sizedPicture(IconSet& set, const ChosenGroup& chosen, const std::strin
         fail(iconOf(source, id, languages_) + ": " + icon.failure().message());
         return;
     }
-    Result<std::vector<std::uint8_t>> bytes = failure(Fault::CannotEncode);
+    Result<OutputFile> bytes = failure(Fault::CannotEncode);
     std::string name, details;
     if (format_ == Format::Png) {
-        bytes = iconToPng(*icon);
+        bytes = pngFile(*icon);
         name = prefix + "-" + std::to_string(size) + "x" + std::to_string(size) + "-" +
                std::to_string(icon->bitCount) + ".png";
         details = ", \"width\": " + std::to_string(size) + ", \"height\": " + std::to_string(size) +
                   ", \"depth\": " + std::to_string(icon->bitCount);
     } else {
-        RgbImage canvas = whiteImage(size, size);
-        drawIcon(canvas, *icon);
-        bytes = format_ == Format::Bmp ? encodeBmp24(canvas) : encodeJpeg(canvas);
+        const RgbImage canvas = drawnOnWhite(*icon, size, size);
+        bytes = format_ == Format::Bmp ? bmpFile(canvas) : jpegFile(canvas);
         name = prefix + "." + extensionOf(format_);
     }
     if (!bytes) {
@@ -356,9 +341,8 @@ void Run::file(const Source& source, std::size_t number, std::size_t total) {
         fail("cannot read " + name + ": " + reasonOf(set.failure()));
         return;
     }
-    written_ = 0;
     capped_ = false;
-    budget_ = outputCapOf(set->fileSize());
+    budget_ = OutputBudget(set->fileSize());
     if (set->iconCount() == 0 && set->cursors().empty() && source.named) note(name + ": no icons");
     // What the reading left out; the file's images cap is told below, where the
     // run stops.
@@ -507,7 +491,8 @@ int extractToTheme(const ParsedArgs& parsed, GroupChoice choice, std::ostream& o
     for (const auto& [size, j] : best) {
         const StoredImage& image = group.images[j];
         const std::string about = which + ": image " + std::to_string(j);
-        std::optional<std::vector<std::uint8_t>> encoded;
+        // A PNG image is a theme's picture as it is stored.
+        OutputFile file(image.data, image.storage);
         if (!looksLikePng(image.data)) {
             const Result<Icon> icon = decodeIconImage(image.data);
             if (!icon) {
@@ -516,14 +501,14 @@ int extractToTheme(const ParsedArgs& parsed, GroupChoice choice, std::ostream& o
                 failed = true;
                 continue;
             }
-            auto png = iconToPng(*icon);
+            Result<OutputFile> png = pngFile(*icon);
             if (!png) {
                 err << "pellimar-cli extract: " << about << ": cannot be encoded as PNG ("
                     << png.failure().what << ")\n";
                 failed = true;
                 continue;
             }
-            encoded = std::move(*png);
+            file = std::move(*png);
         }
         const std::string pixels = std::to_string(size) + "x" + std::to_string(size);
         const fs::path folder = fs::path(root) / "hicolor" / pixels / "apps";
@@ -535,9 +520,7 @@ int extractToTheme(const ParsedArgs& parsed, GroupChoice choice, std::ostream& o
         if (made) {
             made->removeStaleTemporaries();
             // Whole or not at all under its name.
-            written =
-                writeFile(target, encoded ? std::span<const std::uint8_t>(*encoded) : image.data,
-                          {.durability = Durability::Scratch});
+            written = writeOutput(target, file, {.durability = Durability::Scratch});
         }
         if (!written) {
             err << "pellimar-cli extract: cannot write " << quotedName(target.string()) << ": "
@@ -548,8 +531,8 @@ int extractToTheme(const ParsedArgs& parsed, GroupChoice choice, std::ostream& o
         if (json)
             out << "{" << jsonNameMembers("source", name)
                 << ", \"icon\": " << group.identity.position << identityJson(group.identity) << ", "
-                << jsonNameMembers("file", target.string()) << ", \"format\": \"png\", \"bytes\": "
-                << (encoded ? encoded->size() : image.data.size()) << ", \"width\": " << size
+                << jsonNameMembers("file", target.string())
+                << ", \"format\": \"png\", \"bytes\": " << file.size() << ", \"width\": " << size
                 << ", \"height\": " << size << ", \"depth\": " << image.depth << "}\n";
         else
             out << quotedName(target.string()) << "\n";

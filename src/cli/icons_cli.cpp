@@ -8,11 +8,10 @@
 #include "cli/input.h"
 #include "cli/json_text.h"
 #include "cli/resource_choice.h"
-#include "platform/bmp_file.h"
 #include "platform/caps.h"
 #include "platform/icon_set.h"
 #include "platform/image_choice.h"
-#include "platform/raster.h"
+#include "platform/output_files.h"
 
 namespace pellimar::cli {
 
@@ -288,16 +287,15 @@ int draw(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
             << "\n";
         return 1;
     }
-    RgbImage canvas = whiteImage(*size, *size);
-    drawIcon(canvas, *icon);
+    const Result<OutputFile> bmp = bmpFile(drawnOnWhite(*icon, *size, *size));
     if (ops[3] == "-") {
-        const auto bytes = encodeBmp24(canvas);
-        if (!bytes) {
+        if (!bmp) {
             err << "pellimar-cli: " << name << ": icon " << *index << ": "
-                << bytes.failure().message() << "\n";
+                << bmp.failure().message() << "\n";
             return 1;
         }
-        out.write(reinterpret_cast<const char*>(bytes->data()), std::streamsize(bytes->size()));
+        for (const ByteSpan& piece : bmp->pieces())
+            out.write(reinterpret_cast<const char*>(piece.data()), std::streamsize(piece.size()));
         out.flush();
         if (!out) {
             err << "pellimar-cli: cannot write to standard output\n";
@@ -305,7 +303,7 @@ int draw(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
         }
         return 0;
     }
-    const auto written = writeBmpFile(ops[3], canvas);
+    const Result<Placed> written = bmp ? writeOutput(ops[3], *bmp) : bmp.failure();
     if (!written) {
         err << "pellimar-cli: cannot write " << ops[3] << ": "
             << writeFailureReason(written.failure()) << "\n";
