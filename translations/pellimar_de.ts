@@ -433,6 +433,10 @@ Abbrechen und beenden?</translation>
         <source>the image cannot be encoded as PNG</source>
         <translation>das Bild lässt sich nicht als PNG schreiben</translation>
     </message>
+    <message>
+        <source>%1 was not saved: a file of that name came meanwhile and was kept as it was.</source>
+        <translation>%1 wurde nicht gespeichert: Eine Datei dieses Namens ist inzwischen entstanden und wurde unverändert behalten.</translation>
+    </message>
 </context>
 <context>
     <name>pellimar::ImportFlow</name>

@@ -28,13 +28,11 @@
 #include "core/row_icons.h"
 #include "core/window_placement.h"
 #include "platform/atomic_file.h"
-#include "platform/bmp_file.h"
 #include "platform/caps.h"
 #include "platform/icon_decode.h"
-#include "platform/icon_file_encoder.h"
 #include "platform/icon_png.h"
 #include "platform/image_choice.h"
-#include "platform/jpeg_file.h"
+#include "platform/output_files.h"
 #include "platform/raster.h"
 #include "viewer/thumbnails.h"
 
@@ -583,16 +581,33 @@ std::optional<fs::path> IconViewer::askTarget(const std::string& filter, const s
     return saveTargetName(*chosen, ext);
 }
 
-bool IconViewer::confirmOverwrite(const fs::path& target) {
+std::optional<Replace> IconViewer::confirmOverwrite(const fs::path& target) {
     std::error_code ec;
-    if (!fs::exists(fs::symlink_status(target, ec))) return true;
-    return desktop_.message(tr("%1 already exists. Replace it?").arg(nameOf(target)).toStdString(),
-                            "notice", Buttons::OkCancel, MessageIcon::Question) == Answer::Ok;
+    if (!fs::exists(fs::symlink_status(target, ec))) return Replace::Never;
+    if (desktop_.message(tr("%1 already exists. Replace it?").arg(nameOf(target)).toStdString(),
+                         "notice", Buttons::OkCancel, MessageIcon::Question) != Answer::Ok)
+        return std::nullopt;
+    return Replace::Always;
 }
 
 void IconViewer::saveFailed(const fs::path& target, const QString& reason) {
     desktop_.message(tr("Cannot save %1: %2.").arg(nameOf(target), reason).toStdString(), "Sorry",
                      Buttons::Ok, MessageIcon::Warning);
+}
+
+void IconViewer::writeTarget(const fs::path& target, const Result<OutputFile>& file,
+                             Replace replace) {
+    if (!file) return saveFailed(target, reasonOf(file.failure()));
+    const Result<Placed> written = writeOutput(target, *file, {.replace = replace});
+    if (!written) return saveFailed(target, writeReasonOf(written.failure()));
+    // A file that came to the name after the person was asked (or, where none was
+    // there, after the name was chosen) is not replaced.
+    if (*written == Placed::Kept)
+        desktop_.message(tr("%1 was not saved: a file of that name came meanwhile and was kept "
+                            "as it was.")
+                             .arg(nameOf(target))
+                             .toStdString(),
+                         "notice", Buttons::Ok, MessageIcon::Information);
 }
 
 void IconViewer::saveAsIcon() {
@@ -601,11 +616,12 @@ void IconViewer::saveAsIcon() {
     auto target = kind == ResourceKind::Cursor ? askTarget("CURSOR file|*.cur", ".CUR")
                                                : askTarget("ICON file|*.ico", ".ICO");
     if (!target) return;
-    std::error_code ec;
-    if (fs::exists(fs::symlink_status(*target, ec))) {
-        if (!confirmOverwrite(*target)) return;
+    const std::optional<Replace> replace = confirmOverwrite(*target);
+    if (!replace) return;
+    if (*replace == Replace::Always) {
         // Never replace the file being viewed with one of its own images, however
         // its name is spelt.
+        std::error_code ec;
         const fs::path& viewed = state_.viewedFile;
         if (!viewed.empty() &&
             (target->native() == viewed.native() || fs::equivalent(*target, viewed, ec)))
@@ -614,42 +630,40 @@ void IconViewer::saveAsIcon() {
     const int k = imageChoice->currentIndex();
     if (k < 0 || std::size_t(k) >= state_.group.images.size())
         return saveFailed(*target, tr("no image is chosen"));
-    const auto bytes = encodeStoredImage(kind, state_.group.images[std::size_t(k)]);
-    if (!bytes) return saveFailed(*target, reasonOf(bytes.failure()));
-    if (const auto written = writeFile(*target, *bytes); !written)
-        saveFailed(*target, writeReasonOf(written.failure()));
+    writeTarget(*target, storedImageFile(kind, state_.group.images[std::size_t(k)]), *replace);
 }
 
 void IconViewer::saveAsBitmap() {
     auto target = askTarget("bmp file|*.bmp", ".BMP");
-    if (!target || !confirmOverwrite(*target)) return;
+    if (!target) return;
+    const std::optional<Replace> replace = confirmOverwrite(*target);
+    if (!replace) return;
     if (previewIcon_.empty()) return saveFailed(*target, tr("no image is shown"));
-    RgbImage picture = whiteImage(previewIcon_.width, previewIcon_.height);
-    drawIcon(picture, previewIcon_, 0, 0);
-    if (const auto written = writeBmpFile(*target, picture); !written)
-        saveFailed(*target, isWriteFault(written.failure().fault) ? writeReasonOf(written.failure())
-                                                                  : reasonOf(written.failure()));
+    writeTarget(*target,
+                bmpFile(drawnOnWhite(previewIcon_, previewIcon_.width, previewIcon_.height)),
+                *replace);
 }
 
 void IconViewer::saveAsJpeg() {
     auto target = askTarget("jpeg file|*.jpg", ".JPG");
-    if (!target || !confirmOverwrite(*target)) return;
+    if (!target) return;
+    const std::optional<Replace> replace = confirmOverwrite(*target);
+    if (!replace) return;
     if (previewIcon_.empty()) return saveFailed(*target, tr("no image is shown"));
-    RgbImage picture = whiteImage(previewIcon_.width, previewIcon_.height);
-    drawIcon(picture, previewIcon_, 0, 0);
-    if (const auto written = writeJpegFile(*target, picture); !written)
-        saveFailed(*target, isWriteFault(written.failure().fault) ? writeReasonOf(written.failure())
-                                                                  : reasonOf(written.failure()));
+    writeTarget(*target,
+                jpegFile(drawnOnWhite(previewIcon_, previewIcon_.width, previewIcon_.height)),
+                *replace);
 }
 
 void IconViewer::saveAsPng() {
     auto target = askTarget("png file|*.png", ".PNG");
-    if (!target || !confirmOverwrite(*target)) return;
+    if (!target) return;
+    const std::optional<Replace> replace = confirmOverwrite(*target);
+    if (!replace) return;
     if (previewIcon_.empty()) return saveFailed(*target, tr("no image is shown"));
-    auto png = iconToPng(previewIcon_);
+    const Result<OutputFile> png = pngFile(previewIcon_);
     if (!png) return saveFailed(*target, tr("the image cannot be encoded as PNG"));
-    if (const auto written = writeFile(*target, *png); !written)
-        saveFailed(*target, writeReasonOf(written.failure()));
+    writeTarget(*target, png, *replace);
 }
 
 void showIconViewer(Desktop& desktop, QWidget* parent, const fs::path& icoFile) {

@@ -17,6 +17,7 @@
 #include "platform/failure.h"
 #include "platform/icon.h"
 #include "platform/icon_set.h"
+#include "platform/output_files.h"
 
 class QAction;
 class QComboBox;
@@ -140,8 +141,14 @@ class IconViewer : public QDialog {
     // Shows image `image` (from 0) in the preview; why not.
     Result<Done> loadPreview(int image);
     void makeThumbnails();
-    bool confirmOverwrite(const std::filesystem::path& target);
+    // How a save writes at `target`: where a file is there, the person is asked
+    // and Replace::Always is the answer to replace it (nothing: keep it); where
+    // none is, Replace::Never, so that a file that comes meanwhile is kept.
+    std::optional<Replace> confirmOverwrite(const std::filesystem::path& target);
     void saveFailed(const std::filesystem::path& target, const QString& reason);
+    // Writes a save's file, or says why not; a file kept is told.
+    void writeTarget(const std::filesystem::path& target, const Result<OutputFile>& file,
+                     Replace replace);
     // Says why the viewed file or group cannot be shown; false.
     bool cannotShow(const QString& reason);
     // The image count of status panel 0: what the file holds, and what its header

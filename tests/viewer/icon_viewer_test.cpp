@@ -27,9 +27,11 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <fstream>
 #include <thread>
 
 #include "core/paths.h"
+#include "platform/atomic_file.h"
 #include "platform/ico_file.h"
 #include "platform/icon_png.h"
 #include "platform/png_codec.h"
@@ -583,6 +585,38 @@ TEST_F(ViewerFixture, CancelInTheOverwriteQuestionKeepsTheFileInEveryFormat) {
     desk.answers.push_back(Answer::Ok);
     form->saveAsBitmap();
     EXPECT_EQ(QImage(q(target)).size(), QSize(16, 16));
+}
+
+fs::path g_lateFile;
+
+// "Replace?" is asked only for a name that is there when it is chosen; a file that
+// comes to the name after that, before the new one takes it, is kept as it is and
+// the person is told so, in every format.
+TEST_F(ViewerFixture, AFileThatComesMeanwhileIsKeptAndTold) {
+    auto form = shown(icoPath);
+    const std::pair<const char*, void (IconViewer::*)()> saves[] = {
+        {"m.ico", &IconViewer::saveAsIcon},
+        {"m.bmp", &IconViewer::saveAsBitmap},
+        {"m.jpg", &IconViewer::saveAsJpeg},
+        {"m.png", &IconViewer::saveAsPng}};
+    for (const auto& [name, save] : saves) {
+        SCOPED_TRACE(name);
+        g_lateFile = dir.path() / name;
+        desk.saveAnswers.push_back(g_lateFile);
+        // The first step that changes the disk: the new file is not under its name yet.
+        setWriteStepHook([](std::uint64_t step) {
+            if (step == 1) std::ofstream(g_lateFile) << "theirs";
+        });
+        ((*form).*save)();
+        setWriteStepHook(nullptr);
+        EXPECT_EQ(readWholeFile(g_lateFile), (Bytes{'t', 'h', 'e', 'i', 'r', 's'}));
+        ASSERT_FALSE(desk.messages.empty());
+        EXPECT_EQ(desk.messages.back().text,
+                  std::string(name) +
+                      " was not saved: a file of that name came meanwhile and was kept as it was.");
+    }
+    EXPECT_EQ(desk.messages.size(), 4u);  // no question: none of the names was there
+    EXPECT_TRUE(desk.answers.empty());
 }
 
 TEST_F(ViewerFixture, BitmapAndJpegAreDrawnOnWhite) {
