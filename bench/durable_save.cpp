@@ -65,7 +65,8 @@ int main(int argc, char** argv) {
         if (files != std::size_t(kRows) || whole != files || report.failureCount() > 0 ||
             report.stopped()) {
             std::fprintf(stderr, "run %d: %zu files, %zu whole, %zu failures %s\n", run, files,
-                         whole, report.failureCount(), report.stopReason().c_str());
+                         whole, report.failureCount(),
+                         report.stopped() ? problemText(*report.stopReason()).c_str() : "");
             return 1;
         }
     }

@@ -246,10 +246,13 @@ void ourSave(benchmark::State& state, const std::string& ext) {
     const Outputs outputs = readOutputs(c.out);
     bench::expectCount(state, "files in the folder against the report", outputs.files,
                        (long long)report.files().size());
-    if (report.failureCount() > 0) bench::failRun(state, "the save said: " + report.firstFailure());
+    if (report.failureCount() > 0)
+        bench::failRun(state, "the save said: " + problemText(report.failures().front()));
     if (!report.unreadableRows().empty())
-        bench::failRun(state, "a row could not be read: " + report.unreadableRows().front());
-    if (report.stopped()) bench::failRun(state, "the save stopped: " + report.stopReason());
+        bench::failRun(state,
+                       "a row could not be read: " + problemText(report.unreadableRows().front()));
+    if (report.stopped())
+        bench::failRun(state, "the save stopped: " + problemText(*report.stopReason()));
     state.counters["rows"] = double(c.rows.size());
     state.counters["distinct_icons"] = double(c.distinctIcons);
     reportOutputs(state, outputs);

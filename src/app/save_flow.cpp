@@ -24,8 +24,8 @@ namespace fs = std::filesystem;
 namespace {
 
 // The first of a list of problems, and how many more there are.
-std::string firstAndCount(const std::vector<std::string>& problems, const std::string& more) {
-    std::string text = problems.front();
+std::string firstAndCount(const std::vector<SaveProblem>& problems, const std::string& more) {
+    std::string text = problemText(problems.front());
     if (problems.size() > 1) text += "\n" + std::to_string(problems.size() - 1) + more;
     return text;
 }
@@ -125,7 +125,7 @@ void SaveFlow::showOutcome(const SaveReport& report) {
                          "Error", Buttons::Ok, MessageIcon::Error);
     if (report.stopped()) {
         // The run ended at a file it could not write: the report is not shown.
-        desktop_.errorBox(report.stopReason());
+        desktop_.errorBox(problemText(*report.stopReason()));
         return;
     }
     if (!report.unreadableRows().empty())

@@ -197,14 +197,14 @@ int save(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     if (!toStandardOutput && !report.files().empty() && whole) return 0;
     std::string why;
     if (report.stopped())
-        why = report.stopReason();
+        why = problemText(*report.stopReason());
     else if (report.failureCount() > 0)
-        why = report.firstFailure();
-    else if (!report.unreadableReasons().empty())
+        why = problemText(report.failures().front());
+    else if (!report.unreadableRows().empty())
         why = "cannot read icon " + positional[1] + " of " + positional[0] + ": " +
-              report.unreadableReasons().front().message();
+              report.unreadableRows().front().why.message();
     else if (!report.skippedRows().empty())
-        why = "nothing written: " + report.skippedRows().front();
+        why = "nothing written: " + problemText(report.skippedRows().front());
     else
         why = "nothing written";
     err << "pellimar-cli save: " << why << "\n";

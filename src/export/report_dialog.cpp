@@ -187,7 +187,8 @@ void ReportDialog::fillControls() {
     notSavedList->clear();
     for (const auto* list :
          {&report_.unreadableRows(), &report_.skippedRows(), &report_.failures()})
-        for (const std::string& line : *list) notSavedList->addItem(QString::fromStdString(line));
+        for (const SaveProblem& problem : *list)
+            notSavedList->addItem(QString::fromStdString(problemText(problem)));
     for (const fs::path& f : report_.kept())
         notSavedList->addItem(tr("%1: exists already, kept as it was").arg(toQt(f)));
     if (report_.stoppedByRequest())

@@ -1,7 +1,10 @@
 // The save command: the selected result rows written as .ico, .bmp, .jpg or .png
 // files in the sizes of the export options, or as the icons' own icon files, under
-// names formed by one rule. It works from each row's icon group in memory and
-// says in its report what it wrote, what it left out and why; the window shows it.
+// names formed by one rule. A run is planned first (export/save_plan.h: every file
+// of every row, named once) and then runs its plan, working from each row's icon
+// group in memory; its report says what it wrote, what it left out and why, and the
+// window shows it. Here: what a run works with, the parts of the naming rule the
+// dialogs share, and the whole command.
 #pragma once
 
 #include <atomic>
@@ -67,42 +70,18 @@ FileDialogRequest saveDialogRequest(const std::string& format);
 std::filesystem::path forceExtension(const std::filesystem::path& chosen,
                                      const std::string& defaultExt);
 
-// Rows of icon files (named ".ico"): the row's one image saved as "<width>-" +
-// the target's file name when its stored width is 16, 32, 48, 64 or 128 and that
-// size is on (other widths are skipped rows). The full name of the file written,
-// or empty.
-std::filesystem::path saveIcoImageAsIco(const SaveRow& row, const std::filesystem::path& target,
-                                        SaveContext& ctx);
-
-// The runs over the selected rows. The ICO run goes on past rows that fail; the
-// BMP, JPEG, PNG and original-icon runs stop at the first file that cannot be
-// written (the report says where), keeping the files written before it.
-void saveSelectedAsIco(const std::vector<SaveRow>& rows, const SaveName& name, SaveContext& ctx);
-void saveSelectedAsBmp(const std::vector<SaveRow>& rows, const SaveName& name, SaveContext& ctx);
-void saveSelectedAsJpg(const std::vector<SaveRow>& rows, const SaveName& name, SaveContext& ctx);
-// Each size that is on, from the row's best image for it, as a PNG file with its
-// transparency; with more than one size on, each file's name starts with "<size>-".
-// A row of an .ico source is its one image brought to each size.
-void saveSelectedAsPng(const std::vector<SaveRow>& rows, const SaveName& name, SaveContext& ctx);
-// One icon file per row holding every image of the row's icon as stored, sizes
-// ignored; a row of an .ico source gives its one image.
-void saveSelectedAsOriginal(const std::vector<SaveRow>& rows, const SaveName& name,
-                            SaveContext& ctx);
-
-// Runs the one that fits the extension of `name` (after forcing); .ico names go to
-// the original-icon run when the format setting is "original". Any other extension
-// writes nothing and marks the report's format unsupported. The report's folder
-// is set first; its lists must have been cleared by the caller.
+// Plans the run of `rows` under `name` with ctx.settings and runs it
+// (export/save_plan.h): every file the plan names is written, over a file at its
+// name only where ctx.mayReplace allows. An extension of no format writes nothing
+// and marks the report's format unsupported. The report's folder is set first; its
+// lists must have been cleared by the caller. The plan and the run read the rows'
+// files through one reader.
 void saveSelectedRows(const std::vector<SaveRow>& rows, const std::filesystem::path& name,
                       SaveContext& ctx);
 
-// Every file saveSelectedRows would write for `rows` under `name` with the same
-// settings, in order, worked out from the names alone (a row of an icon file has
-// its group read for the width of its image). Rows that turn out unreadable or
-// without an image to save write fewer.
-std::vector<std::filesystem::path> plannedSaveFiles(const std::vector<SaveRow>& rows,
-                                                    const std::filesystem::path& name,
-                                                    SaveContext& ctx);
+// A source that reads the rows' files through a RowGroupReader of its own, for the
+// plan and the run of one save: a file the plan has read is not opened again.
+RowGroupSource oneRunReader();
 
 // The questions "Save Selected" asks before anything is written: the export
 // options (`showExportOptions` returns false when they are closed with the close

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <set>
 
+#include "export/save_plan.h"
+
 namespace pellimar {
 namespace fs = std::filesystem;
 
@@ -34,17 +36,11 @@ void SaveJob::answer(Existing what) {
 }
 
 void SaveJob::work() {
-    SaveContext ctx{settings_, report_, rowGroup_, {}};
-    ctx.stop = &stopFlag();
-    ctx.rowsBegun = &begun_;
-    // The names the run would write, worked out before anything is written, for
-    // the question; saveSelectedRows() works out each name again as it writes.
-    for (const fs::path& file : plannedSaveFiles(rows_, name_, ctx)) {
-        std::error_code ec;
-        if (fs::exists(fs::symlink_status(file, ec)) &&
-            std::find(existing_.begin(), existing_.end(), file) == existing_.end())
-            existing_.push_back(file);
-    }
+    // The plan and the run read through one reader: a file read for the plan is
+    // not opened again for the run.
+    const RowGroupSource source = rowGroup_ ? rowGroup_ : oneRunReader();
+    const SavePlan plan = planSave(rows_, name_, settings_, source);
+    existing_ = plan.existing;
     Existing what = Existing::Keep;
     if (!existing_.empty()) {
         QMetaObject::invokeMethod(
@@ -57,13 +53,16 @@ void SaveJob::work() {
         cancelled_ = true;
         return;
     }
+    SaveContext ctx{settings_, report_, source, {}};
+    ctx.stop = &stopFlag();
+    ctx.rowsBegun = &begun_;
     // Only the files asked about are replaced; any other that has come to exist
     // since is kept, as are all of them at Keep.
     const std::set<fs::path> replaceable =
         what == Existing::Replace ? std::set<fs::path>(existing_.begin(), existing_.end())
                                   : std::set<fs::path>();
     ctx.mayReplace = [replaceable](const fs::path& file) { return replaceable.count(file) > 0; };
-    saveSelectedRows(rows_, name_, ctx);
+    runSavePlan(plan, ctx);
 }
 
 }  // namespace pellimar

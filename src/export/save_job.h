@@ -1,7 +1,7 @@
-// A save run as a background job: the names it would write are worked out first,
-// and when some of them exist already the job waits for the window to say what
-// to do with them; then the rows are saved, counted as they go, and the run can
-// be stopped before any row.
+// A save run as a background job: the run is planned first (export/save_plan.h),
+// and when files the plan names exist already the job waits for the window to say
+// what to do with them; then the plan is run, its rows counted as they go, and the
+// run can be stopped before any row.
 #pragma once
 
 #include <atomic>
@@ -33,8 +33,9 @@ class SaveJob : public BackgroundJob {
     // far stay.
     ~SaveJob() override;
 
-    // The files of the run that exist already; complete once existingFilesFound()
-    // has come. The job waits for answer() before it writes anything.
+    // The files of the plan that existed when it was made; complete once
+    // existingFilesFound() has come. The job waits for answer() before it writes
+    // anything.
     const std::vector<std::filesystem::path>& existingFiles() const { return existing_; }
     void answer(Existing what);
     // True when the run ended at the answer Cancel: nothing was written.

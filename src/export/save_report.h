@@ -1,16 +1,26 @@
 // What the last save run did: its folder and the files it wrote, in the order
-// they were written, and everything that did not go as asked, with why. The
-// report dialog shows the files; the window tells the rest.
+// they were written, and everything that did not go as asked, each as the row or
+// file it concerns and why (a Failure). The report holds no text to be read: the
+// window and the command line say each problem in their own words, problemText()
+// being the wording they share; the report dialog shows the files.
 #pragma once
 
 #include <cstddef>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/failure.h"
 
 namespace pellimar {
+
+// A row of the run that wrote nothing, or a file of it that was not written.
+struct SaveProblem {
+    std::string row;             // the row's caption ("shell32.dll-004"), for a row
+    std::filesystem::path file;  // the file, with its folder, for a file
+    Failure why;
+};
 
 class SaveReport {
   public:
@@ -25,25 +35,24 @@ class SaveReport {
     const std::vector<std::filesystem::path>& files() const { return files_; }
 
     // A file of the run that was not written, with why.
-    void addFailure(const std::string& message) { failures_.push_back(message); }
+    void addFailure(const std::filesystem::path& file, const Failure& why) {
+        failures_.push_back({{}, file, why});
+    }
     std::size_t failureCount() const { return failures_.size(); }
-    const std::string& firstFailure() const { return first(failures_); }
-    const std::vector<std::string>& failures() const { return failures_; }
+    const std::vector<SaveProblem>& failures() const { return failures_; }
 
     // A row whose icon could not be read: its caption, and why.
     void addUnreadableRow(const std::string& caption, const Failure& why) {
-        unreadable_.push_back(caption + ": " + why.message());
-        unreadableWhy_.push_back(why);
+        unreadable_.push_back({caption, {}, why});
     }
-    // "CAPTION: REASON" for each.
-    const std::vector<std::string>& unreadableRows() const { return unreadable_; }
-    // The reasons alone, in the same order.
-    const std::vector<Failure>& unreadableReasons() const { return unreadableWhy_; }
+    const std::vector<SaveProblem>& unreadableRows() const { return unreadable_; }
 
     // A row that wrote nothing by the rules of its format (no image of a chosen
-    // size, no size chosen that it has), with why.
-    void addSkippedRow(const std::string& message) { skipped_.push_back(message); }
-    const std::vector<std::string>& skippedRows() const { return skipped_; }
+    // size, no size chosen that it has): its caption, and why (Fault::NotChosen).
+    void addSkippedRow(const std::string& caption, const Failure& why) {
+        skipped_.push_back({caption, {}, why});
+    }
+    const std::vector<SaveProblem>& skippedRows() const { return skipped_; }
 
     // A file of the run that existed and was kept as it was, unreplaced.
     void addKept(const std::filesystem::path& fileName) { kept_.push_back(fileName); }
@@ -59,35 +68,36 @@ class SaveReport {
     int rowsDoneWhenStopped() const { return stoppedAfter_; }
     int rowsToSave() const { return rowsToSave_; }
 
-    // The run ended early at a file it could not write: the rest of the rows
-    // were not looked at.
-    void stopAt(const std::string& message) { stop_ = message; }
-    bool stopped() const { return !stop_.empty(); }
-    const std::string& stopReason() const { return stop_; }
+    // The run ended early at a file it could not write, for why: the rest of the
+    // rows were not looked at.
+    void stopAt(const std::filesystem::path& file, const Failure& why) {
+        stop_ = SaveProblem{{}, file, why};
+    }
+    bool stopped() const { return stop_.has_value(); }
+    const std::optional<SaveProblem>& stopReason() const { return stop_; }
 
     // The chosen name's extension names no format the program writes.
     void setUnsupportedFormat() { unsupported_ = true; }
     bool unsupportedFormat() const { return unsupported_; }
 
   private:
-    static const std::string& first(const std::vector<std::string>& list) {
-        static const std::string none;
-        return list.empty() ? none : list.front();
-    }
-
     std::filesystem::path folder_;
     std::vector<std::filesystem::path> files_;
-    std::vector<std::string> failures_, unreadable_, skipped_;
-    std::vector<Failure> unreadableWhy_;
+    std::vector<SaveProblem> failures_, unreadable_, skipped_;
     std::vector<std::filesystem::path> kept_;
-    std::string stop_;
+    std::optional<SaveProblem> stop_;
     int stoppedAfter_ = -1;
     int rowsToSave_ = 0;
     bool unsupported_ = false;
 };
 
 // What a failed write of `file` says: "Cannot create file "NAME". " and why: the
-// system's reason, a refused link's, or that the picture could not be encoded.
+// system's reason, a refused link's, that the picture could not be encoded, or the
+// output cap of one input (Cap::OutputBytes).
 std::string writeFailureMessage(const std::filesystem::path& file, const Failure& why);
+
+// A problem as the window's lists and messages and the command line say it:
+// "CAPTION: <why>" for a row, writeFailureMessage() for a file.
+std::string problemText(const SaveProblem& problem);
 
 }  // namespace pellimar

@@ -1,7 +1,5 @@
 #include "platform/bmp_file.h"
 
-#include "platform/atomic_file.h"
-
 namespace pellimar {
 
 namespace {
@@ -51,13 +49,6 @@ Result<std::vector<std::uint8_t>> encodeBmp24(const RgbImage& image) {
         out.resize(rowStart + stride, 0);
     }
     return out;
-}
-
-Result<Placed> writeBmpFile(const std::filesystem::path& file, const RgbImage& image,
-                            const WriteOptions& options) {
-    const auto bytes = encodeBmp24(image);
-    if (!bytes) return bytes.failure();
-    return writeFile(file, *bytes, options);
 }
 
 }  // namespace pellimar

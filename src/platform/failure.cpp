@@ -72,6 +72,8 @@ std::string bare(const Failure& f) {
             return "It is a symbolic link; this file is never written through one";
         case Fault::NoFileName:
             return "There is no file name in it";
+        case Fault::NotChosen:
+            return what.empty() ? "not chosen" : what;
     }
     return what;
 }

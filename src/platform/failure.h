@@ -37,6 +37,9 @@ enum class Fault : std::uint8_t {
     LinkInOthersFolder,  // a symbolic link in a folder someone else owns or may write to
     LinkAtName,          // a symbolic link where a file is written in place
     NoFileName,          // a name with no file name in it ("/", "dir/")
+    // Nothing wrong with the input: the choices made leave it out (`what` says
+    // what and which choice, as "its image is 24 x 24, and that size is not chosen").
+    NotChosen,
 };
 
 // Whether `fault` is one of a write: the system's (WriteFailed) or a refusal above.

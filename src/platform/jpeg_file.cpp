@@ -10,7 +10,6 @@
 // After jpeglib.h, which it needs.
 #include <jerror.h>
 
-#include "platform/atomic_file.h"
 #include "platform/caps.h"
 
 namespace pellimar {
@@ -178,13 +177,6 @@ RgbImage decodeJpeg(std::span<const std::uint8_t> bytes) {
                           std::uint32_t(rgb[i * 3 + 2]);
     std::free(rgb);
     return image;
-}
-
-Result<Placed> writeJpegFile(const std::filesystem::path& file, const RgbImage& image,
-                             const WriteOptions& options) {
-    const auto bytes = encodeJpeg(image);
-    if (!bytes) return bytes.failure();
-    return writeFile(file, *bytes, options);
 }
 
 RgbImage readJpegFile(const std::filesystem::path& file) {

@@ -1,5 +1,6 @@
 // JPEG files through libjpeg(-turbo): baseline, full colour, quality 90 for what
-// the program writes; any 8-bit JPEG the library can decode for reading.
+// the program writes (output_files.h makes files of the bytes); any 8-bit JPEG the
+// library can decode for reading.
 #pragma once
 
 #include <cstdint>
@@ -7,7 +8,6 @@
 #include <span>
 #include <vector>
 
-#include "platform/atomic_file.h"
 #include "platform/failure.h"
 #include "platform/raster.h"
 
@@ -20,9 +20,6 @@ Result<std::vector<std::uint8_t>> encodeJpeg(const RgbImage& image, int quality 
 // sides exceed 8192 pixels.
 RgbImage decodeJpeg(std::span<const std::uint8_t> bytes);
 
-// Writes the picture as a JPEG file by the one writer.
-Result<Placed> writeJpegFile(const std::filesystem::path& file, const RgbImage& image,
-                             const WriteOptions& options = {});
 // Reads a JPEG file (at most 64 MB); empty on any failure.
 RgbImage readJpegFile(const std::filesystem::path& file);
 

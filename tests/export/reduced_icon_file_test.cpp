@@ -9,7 +9,7 @@
 #include <QImageReader>
 
 #include "core/settings.h"
-#include "export/save_icon_as_ico.h"
+#include "export/save_command.h"
 #include "export/save_report.h"
 #include "platform/icon_decode.h"
 #include "platform/icon_set.h"
@@ -283,11 +283,14 @@ TEST(ReducedIconFile, MonochromeIconsAreSavedAsSixteenColourIcons) {
     const IconGroup group = set->load(ResourceKind::Icon, 0);
     ASSERT_EQ(iconAtSize(group, 32)->bitCount, 1);
 
+    // As the save command's ICO format saves the program's row.
     AppSettings sizes;
     sizes.size_32 = true;
     sizes.size_16 = false;
+    sizes.format = "ico";
     SaveReport report;
-    saveIconAsIco(group, dir.path() / "mono.ico", sizes, report, "mono.dll-001");
+    SaveContext ctx{sizes, report, {}, {}};
+    saveSelectedRows({{dll, 0, true}}, dir.path() / "mono.ico", ctx);
     ASSERT_EQ(report.files().size(), 1u);
     const Bytes bytes = readWholeFile(dir.path() / "mono.ico");
     expectLayout(bytes, {32, 4, 766, 744, 512});

@@ -11,8 +11,8 @@
 #include <QTest>
 #include <cerrno>
 
-#include "platform/bmp_file.h"
 #include "platform/jpeg_file.h"
+#include "platform/output_files.h"
 #include "save_fixtures.h"
 #include "support/scripted_desktop.h"
 #include "support/turkish_locale.h"
@@ -124,7 +124,9 @@ TEST(ReportForm, ListsWhatWasNotSavedWithWhy) {
     EXPECT_TRUE(form.notSavedList->isHidden());
     const int fullHeight = form.fileList->height();
 
-    form.report().addSkippedRow("set.ico-003: its image is 256 x 256, and that size is not chosen");
+    form.report().addSkippedRow(
+        "set.ico-003",
+        failure(Fault::NotChosen, "its image is 256 x 256, and that size is not chosen"));
     form.report().addUnreadableRow("gone.dll-001", systemFailure(Fault::CannotOpen, ENOENT));
     form.report().addKept("a-002.ico");
     form.report().stopByRequest(3, 1500);
@@ -145,8 +147,8 @@ TEST(ReportForm, PreviewAtOwnSizeAndClearedForMissingFiles) {
     TempDir dir("report");
     RgbImage red = whiteImage(64, 64);
     for (auto& p : red.pixels) p = 0xFF0000;
-    ASSERT_TRUE(writeJpegFile(dir.path / "big.jpg", red));
-    ASSERT_TRUE(writeBmpFile(dir.path / "s.bmp", whiteImage(16, 16)));
+    ASSERT_TRUE(writeOutput(dir.path / "big.jpg", *jpegFile(red)));
+    ASSERT_TRUE(writeOutput(dir.path / "s.bmp", *bmpFile(whiteImage(16, 16))));
     auto ico = icoBytes(standardIcon(32));
     std::ofstream(dir.path / "i.ico", std::ios::binary)
         .write(reinterpret_cast<const char*>(ico.data()), std::streamsize(ico.size()));
@@ -194,7 +196,7 @@ TEST(ReportForm, PreviewAtOwnSizeAndClearedForMissingFiles) {
 TEST(ReportForm, NamesThatAreNotUtf8AreKeptAsTheyAre) {
     TempDir dir("report");
     const std::string latin1 = "caf\xe9.bmp";
-    ASSERT_TRUE(writeBmpFile(dir.path / latin1, whiteImage(12, 12)));
+    ASSERT_TRUE(writeOutput(dir.path / latin1, *bmpFile(whiteImage(12, 12))));
     ScriptedDesktop desktop;
     ReportDialog form(desktop);
     form.report().setFolder(dir.path / "");
@@ -244,8 +246,8 @@ TEST(ReportForm, BitmapPreviewIsTransparentInItsCornerColour) {
     // White ground (the bottom-left pixel) with a black stripe.
     RgbImage pic = whiteImage(16, 16);
     for (int x = 0; x < 16; ++x) pic.pixels[std::size_t(5 * 16 + x)] = 0x000000;
-    ASSERT_TRUE(writeBmpFile(dir.path / "p.bmp", pic));
-    ASSERT_TRUE(writeJpegFile(dir.path / "p.jpg", pic));
+    ASSERT_TRUE(writeOutput(dir.path / "p.bmp", *bmpFile(pic)));
+    ASSERT_TRUE(writeOutput(dir.path / "p.jpg", *jpegFile(pic)));
 
     ScriptedDesktop desktop;
     ReportDialog form(desktop);

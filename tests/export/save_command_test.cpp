@@ -1,4 +1,5 @@
 #include "export/save_command.h"
+#include "export/save_plan.h"
 
 #include <gtest/gtest.h>
 
@@ -120,9 +121,10 @@ TEST_F(SaveFixture, OneSizeWritesTheChosenNameItselfAndNoneOfThePairIsASkippedRo
         run({{src.shell32, 3, true}}, name);
         EXPECT_TRUE(report.files().empty()) << name;
         ASSERT_EQ(report.skippedRows().size(), 1u) << name;
-        EXPECT_TRUE(mentions(report.skippedRows()[0], "shell32.dll-004: ")) << name;
-        EXPECT_TRUE(mentions(report.skippedRows()[0], "32 and 16 pixels, and neither is chosen"))
-            << report.skippedRows()[0];
+        const std::string told = textsOf(report.skippedRows())[0];
+        EXPECT_TRUE(mentions(told, "shell32.dll-004: ")) << name;
+        EXPECT_TRUE(mentions(told, "32 and 16 pixels, and neither is chosen")) << told;
+        EXPECT_EQ(report.skippedRows()[0].why.fault, Fault::NotChosen);
         EXPECT_TRUE(report.unreadableRows().empty()) << name;
     }
     EXPECT_TRUE(dir.names().empty());
@@ -177,7 +179,7 @@ TEST_F(SaveFixture, IcoSourcesKeepTheirOwnSizeAndTheirImagesAsStored) {
     EXPECT_EQ(fx::readWholeFile(dir.path / "48-x-001.ico"), expected);
     // The 16 px image was left out by the sizes, and says so.
     ASSERT_EQ(report.skippedRows().size(), 1u);
-    EXPECT_EQ(report.skippedRows()[0],
+    EXPECT_EQ(textsOf(report.skippedRows())[0],
               "multi.ico-001: its image is 16 x 16, and that size is not chosen");
 
     settings = sizes({128, 64, 32, 16});
@@ -201,7 +203,7 @@ TEST_F(SaveFixture, IcoImagesOf24And256PixelsAreSkippedRowsWithTheirSize) {
     settings = sizes({128, 64, 48, 32, 16});
     for (const char* name : {"o.ico", "o.bmp", "o.jpg"}) {
         run({{src.odd, 0, true}, {src.odd, 1, true}}, name);
-        EXPECT_EQ(report.skippedRows(),
+        EXPECT_EQ(textsOf(report.skippedRows()),
                   (std::vector<std::string>{
                       "odd.ico-001: its image is 24 x 24, and that size is not chosen",
                       "odd.ico-002: its image is 256 x 256, and that size is not chosen"}))
@@ -280,13 +282,13 @@ TEST_F(SaveFixture, UnreadableRowsAreToldWithWhyAndWriteNothing) {
         EXPECT_FALSE(report.stopped()) << name;
         ASSERT_EQ(report.unreadableRows().size(), rows.size()) << name;
         for (std::size_t i = 0; i < rows.size(); ++i) {
-            const std::string& told = report.unreadableRows()[i];
+            const std::string told = textsOf(report.unreadableRows())[i];
             const std::string caption = rowCaption(rows[i].source, rows[i].iconPosition) + ": ";
             EXPECT_EQ(told.substr(0, caption.size()), caption) << told;
             EXPECT_GT(told.size(), caption.size() + 3) << told;  // and why
         }
-        EXPECT_TRUE(mentions(report.unreadableRows()[0], "No such file or directory"))
-            << report.unreadableRows()[0];
+        const std::string first = textsOf(report.unreadableRows())[0];
+        EXPECT_TRUE(mentions(first, "No such file or directory")) << first;
     }
     settings.format = "original";
     run(rows, "u.ico");
@@ -314,13 +316,13 @@ TEST_F(SaveFixture, UnwritableTargetsLeaveNothingBehind) {
     EXPECT_FALSE(report.stopped());
     runAt({{src.exe, 0, true}}, dir.path / "file" / "out.bmp");
     EXPECT_TRUE(report.stopped());
-    EXPECT_TRUE(mentions(report.stopReason(), "Not a directory")) << report.stopReason();
+    EXPECT_TRUE(mentions(stopText(report), "Not a directory")) << stopText(report);
 
     // A target that is a folder is not destroyed, and the run stops there.
     fs::create_directory(dir.path / "32-b.jpg");
     run({{src.exe, 0, true}}, "b.jpg");
     EXPECT_TRUE(report.stopped());
-    EXPECT_TRUE(mentions(report.stopReason(), "32-b.jpg")) << report.stopReason();
+    EXPECT_EQ(report.stopReason()->file, dir.path / "32-b.jpg") << stopText(report);
     EXPECT_TRUE(fs::is_directory(dir.path / "32-b.jpg"));
     EXPECT_FALSE(fs::exists(dir.path / "16-b.jpg"));
     EXPECT_TRUE(report.files().empty());
@@ -355,7 +357,7 @@ TEST_F(SaveFixture, EveryFileNotWrittenIsCountedWithTheSystemsReason) {
               (std::vector<std::string>{"32-c-001.ico", "16-c-001.ico", "32-c-002.ico"}));
     EXPECT_EQ(report.failureCount(), 1u);
     EXPECT_EQ(
-        report.firstFailure(),
+        problemText(report.failures().front()),
         "Cannot create file \"" + (dir.path / "16-c-002.ico").string() + "\". Is a directory");
     EXPECT_FALSE(report.stopped());
 
@@ -366,7 +368,7 @@ TEST_F(SaveFixture, EveryFileNotWrittenIsCountedWithTheSystemsReason) {
     EXPECT_EQ(reportNames(report), std::vector<std::string>{"pic-001.bmp"});
     EXPECT_TRUE(fs::is_regular_file(dir.path / "pic-001.bmp"));
     EXPECT_FALSE(fs::exists(dir.path / "pic-003.bmp"));
-    EXPECT_EQ(report.stopReason(),
+    EXPECT_EQ(stopText(report),
               "Cannot create file \"" + (dir.path / "pic-002.bmp").string() + "\". Is a directory");
 
     // An image of an icon file saved as a bitmap stops the run with the reason, as
@@ -374,7 +376,7 @@ TEST_F(SaveFixture, EveryFileNotWrittenIsCountedWithTheSystemsReason) {
     settings = sizes({16});
     fs::create_directory(dir.path / "16-d.bmp");
     run({{src.multi, 0, true}}, "d.bmp");
-    EXPECT_EQ(report.stopReason(),
+    EXPECT_EQ(stopText(report),
               "Cannot create file \"" + (dir.path / "16-d.bmp").string() + "\". Is a directory");
     EXPECT_TRUE(report.files().empty());
 }
@@ -435,7 +437,7 @@ TEST_F(SaveFixture, ASourceHandedInIsAskedOnceARowAndItsReasonsAreKept) {
     EXPECT_EQ(asked, (std::vector<std::pair<fs::path, int>>{{"/nowhere/a.dll", 0},
                                                             {"/nowhere/a.dll", 1}}));
     EXPECT_EQ(reportNames(report), (std::vector<std::string>{"32-g-001.ico", "16-g-001.ico"}));
-    EXPECT_EQ(report.unreadableRows(), std::vector<std::string>{"a.dll-002: no icon 2"});
+    EXPECT_EQ(textsOf(report.unreadableRows()), std::vector<std::string>{"a.dll-002: no icon 2"});
 }
 
 TEST_F(SaveFixture, TheQuestionsComeBeforeAnythingIsWritten) {
@@ -469,42 +471,6 @@ TEST_F(SaveFixture, TheQuestionsComeBeforeAnythingIsWritten) {
     EXPECT_EQ(desktop.saveRequests.back().defaultExt, "png");
     EXPECT_EQ(optionsShown, 4);
     EXPECT_TRUE(dir.names().empty());
-}
-
-// The names worked out before a run are the names the run writes, in every format
-// and choice of sizes, for rows of programs, icon files and cursors alike.
-TEST_F(SaveFixture, PlannedFilesAreTheFilesTheRunWrites) {
-    const fs::path cursor = src.dir.write("pointer.cur", fx::makeCur({{standardImage(16), 3, 4}}));
-    const fs::path pointers = src.dir.write(
-        "pointers.dll", fx::makePe({{{standardImage(32)}}}, {{{{standardImage(16), 1, 2}}, {}}}));
-    const std::vector<SaveRow> rows = {
-        {src.exe, 0, true},     {src.multi, 2, true},
-        {src.exe, 1, false},    {src.odd, 1, true},
-        {src.shell32, 3, true}, {src.multi, 0, true},
-        {cursor, 0, true},      {pointers, 0, true, ResourceKind::Cursor}};
-    int n = 0;
-    for (const char* format : {"ico", "original", "bmp", "jpg", "png"})
-        for (auto on : {std::initializer_list<int>{32, 16}, {32}, {16}, {48, 128}, {}}) {
-            settings = sizes(on, format);
-            const std::string ext = std::string(format) == "original" ? "ico" : format;
-            const fs::path folder = dir.path / std::to_string(n++);
-            fs::create_directory(folder);
-            const fs::path name = folder / ("x." + ext);
-            SaveReport planReport;
-            SaveContext planCtx{settings, planReport, {}};
-            std::vector<std::string> planned;
-            for (const fs::path& f : plannedSaveFiles(rows, name, planCtx)) {
-                EXPECT_EQ(f.parent_path(), folder);
-                planned.push_back(f.filename().string());
-            }
-            std::sort(planned.begin(), planned.end());
-            runAt(rows, name);
-            std::vector<std::string> written;
-            for (auto& e : fs::directory_iterator(folder))
-                written.push_back(e.path().filename().string());
-            std::sort(written.begin(), written.end());
-            EXPECT_EQ(planned, written) << format << " " << on.size() << " sizes";
-        }
 }
 
 // A run that may not replace a file keeps it byte for byte and names it in the
@@ -557,7 +523,10 @@ TEST_F(SaveFixture, AFileMadeWhileTheRunGoesOnIsKeptAndToldAsKept) {
         const fs::path name = folder / ("late." + ext);
         SaveContext ctx{settings, report, {}, {}};
         ctx.mayReplace = [](const fs::path&) { return false; };
-        const auto planned = plannedSaveFiles(rows, name, ctx);
+        std::vector<fs::path> planned;
+        const SavePlan plan = planSave(rows, name, settings, oneRunReader());
+        for (const PlannedRow& row : plan.rows)
+            for (const PlannedFile& file : row.files) planned.push_back(plan.pathOf(file));
         ASSERT_EQ(planned.size(), 2u);
         g_appearing = planned.front();
         // At the first step that changes the disk the run has planned its files and
@@ -566,7 +535,7 @@ TEST_F(SaveFixture, AFileMadeWhileTheRunGoesOnIsKeptAndToldAsKept) {
             if (step == 1) std::ofstream(g_appearing) << "theirs";
         });
         report.clear();
-        saveSelectedRows(rows, name, ctx);
+        runSavePlan(plan, ctx);
         setWriteStepHook(nullptr);
         EXPECT_EQ(slurp(planned.front()), "theirs");
         EXPECT_EQ(report.kept(), std::vector<fs::path>{planned.front().filename()});

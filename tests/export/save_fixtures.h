@@ -12,6 +12,7 @@
 #include <sstream>
 #include <string>
 
+#include "export/save_report.h"
 #include "platform/palette.h"
 #include "platform/reduced_icon_file.h"
 #include "support/fixtures.h"
@@ -43,6 +44,18 @@ inline fixtures::IconImage standardImage(int size) {
 inline std::vector<std::uint8_t> icoBytes(const Icon& icon) {
     auto bytes = encodeReducedIconFile(std::span(&icon, 1));
     return bytes ? *bytes : std::vector<std::uint8_t>{};
+}
+
+// Each problem of a report as a person reads it, in order.
+inline std::vector<std::string> textsOf(const std::vector<SaveProblem>& problems) {
+    std::vector<std::string> out;
+    for (const SaveProblem& p : problems) out.push_back(problemText(p));
+    return out;
+}
+
+// Why the run ended early, as a person reads it; empty when it did not.
+inline std::string stopText(const SaveReport& report) {
+    return report.stopReason() ? problemText(*report.stopReason()) : std::string();
 }
 
 inline std::string slurp(const fs::path& p) {

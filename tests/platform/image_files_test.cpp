@@ -120,27 +120,3 @@ TEST(ImageFiles, EncodersSayWhyAPictureCannotBeEncoded) {
     EXPECT_EQ(wide.failure().message(),
               "cannot be encoded: a JPEG picture has at most 8192 pixels a side");
 }
-
-TEST(ImageFiles, WriteFailuresLeaveNothingBehind) {
-    TempDir dir;
-    fs::path plain = dir.path / "plain";
-    std::ofstream(plain) << "x";
-    const auto throughFile = writeBmpFile(plain / "a.bmp", sample(4, 4));
-    ASSERT_FALSE(throughFile);
-    EXPECT_EQ(throughFile.failure().error, ENOTDIR);
-    const auto missing = writeJpegFile(dir.path / "no" / "a.jpg", sample(4, 4));
-    ASSERT_FALSE(missing);
-    EXPECT_EQ(missing.failure().error, ENOENT);
-    fs::create_directory(dir.path / "isdir.bmp");
-    const auto folder = writeBmpFile(dir.path / "isdir.bmp", sample(4, 4));
-    ASSERT_FALSE(folder);
-    EXPECT_EQ(folder.failure().error, EISDIR);
-    EXPECT_FALSE(writeBmpFile(dir.path / "empty.bmp", RgbImage{}));
-    EXPECT_TRUE(fs::is_directory(dir.path / "isdir.bmp"));
-    ASSERT_TRUE(writeJpegFile(dir.path / "ok.jpg", sample(8, 8)));
-    EXPECT_EQ(readJpegFile(dir.path / "ok.jpg").width, 8);
-    EXPECT_TRUE(readJpegFile(dir.path / "missing.jpg").empty());
-    int entries = 0;
-    for ([[maybe_unused]] auto& e : fs::directory_iterator(dir.path)) ++entries;
-    EXPECT_EQ(entries, 3);  // plain, isdir.bmp, ok.jpg: no temporary files left
-}

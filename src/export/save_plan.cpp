@@ -1,0 +1,432 @@
+#include "export/save_plan.h"
+
+#include <algorithm>
+#include <map>
+#include <set>
+#include <system_error>
+
+#include "core/file_names.h"
+#include "core/row_icons.h"
+#include "platform/image_choice.h"
+#include "platform/output_files.h"
+
+namespace pellimar {
+namespace fs = std::filesystem;
+
+namespace {
+
+bool sizeOn(const AppSettings& s, int width) {
+    switch (width) {
+        case 128:
+            return s.size_128;
+        case 64:
+            return s.size_64;
+        case 48:
+            return s.size_48;
+        case 32:
+            return s.size_32;
+        case 16:
+            return s.size_16;
+        default:
+            return false;
+    }
+}
+
+SaveFormat formatOf(const fs::path& name, const AppSettings& settings) {
+    const std::string ext = upperCaseExtension(name);
+    if (ext == ".ICO")
+        return settings.format == "original" ? SaveFormat::Original : SaveFormat::Ico;
+    if (ext == ".BMP") return SaveFormat::Bmp;
+    if (ext == ".JPG") return SaveFormat::Jpg;
+    if (ext == ".PNG") return SaveFormat::Png;
+    return SaveFormat::Unsupported;
+}
+
+Failure notChosen(const std::string& why) {
+    return failure(Fault::NotChosen, why);
+}
+
+// The planning of one row: `target` is the chosen name with the row's number.
+struct RowPlanner {
+    const AppSettings& settings;
+    const RowGroupSource& rowGroup;
+    PlannedRow& row;
+    const fs::path& target;
+
+    std::string plain() const { return target.filename().string(); }
+    std::string cursorName() const { return forceExtension(target, "cur").filename().string(); }
+    void add(const std::string& name, PlannedOutput output, int size = 0) {
+        row.files.push_back({name, output, size});
+    }
+
+    // The group of an icon file's row, read for what its image is; nothing, with
+    // the row unreadable, when it cannot be read.
+    std::optional<IconGroup> imageGroup() {
+        Result<IconGroup> group = rowGroup(row.row.source, row.row.iconPosition, row.row.kind);
+        if (group && group->images.empty()) group = failure(Fault::NoImage);
+        if (!group) {
+            row.unreadable = group.failure();
+            return std::nullopt;
+        }
+        return std::move(*group);
+    }
+
+    // An icon file's row in the ICO and picture formats: its one image, named by
+    // the width its directory states (0 stands for 256, which is no size of ours),
+    // when that size is chosen. In the ICO format a cursor's image stays a cursor,
+    // with its hotspot, in a file named ".cur".
+    void imageAtItsWidth(PlannedOutput output) {
+        const std::optional<IconGroup> group = imageGroup();
+        if (!group) return;
+        const StoredImage& image = group->images.front();
+        const int width = image.entry.width;
+        if (!sizeOn(settings, width)) {
+            row.skipped =
+                notChosen("its image is " + std::to_string(image.width()) + " x " +
+                          std::to_string(image.height()) + ", and that size is not chosen");
+            return;
+        }
+        const bool cursor =
+            output == PlannedOutput::StoredIcon && group->identity.kind == ResourceKind::Cursor;
+        add(std::to_string(width) + "-" + (cursor ? cursorName() : plain()), output,
+            output == PlannedOutput::StoredIcon ? 0 : width);
+    }
+
+    // A program's icon at 32 and 16 pixels as the two size switches say: both on,
+    // "32-" and "16-" files; one on, the name itself.
+    void pairOfSizes(PlannedOutput output) {
+        if (settings.size_32 && settings.size_16) {
+            add("32-" + plain(), output, 32);
+            add("16-" + plain(), output, 16);
+        } else {
+            add(plain(), output, settings.size_32 ? 32 : 16);
+        }
+    }
+
+    void ico() {
+        if (row.imageRow) return imageAtItsWidth(PlannedOutput::StoredIcon);
+        // A program's cursor group: the cursor file it is stored as, every image with
+        // its hotspot. The sizes are not applied: a hotspot belongs to the image it
+        // was drawn for.
+        if (row.row.kind == ResourceKind::Cursor)
+            return add(cursorName(), PlannedOutput::StoredIcon);
+        if (!settings.size_32 && !settings.size_16) {
+            row.skipped = notChosen(
+                "icon files of programs are saved at 32 and 16 pixels, and neither is chosen");
+            return;
+        }
+        pairOfSizes(PlannedOutput::ReducedIcon);
+    }
+
+    // False when the row takes no number.
+    bool picture() {
+        if (row.imageRow) {
+            imageAtItsWidth(PlannedOutput::Picture);
+            return true;
+        }
+        if (!settings.size_32 && !settings.size_16) {
+            row.skipped = notChosen(
+                "pictures of programs are saved at 32 and 16 pixels, and neither is chosen");
+            return false;
+        }
+        pairOfSizes(PlannedOutput::Picture);
+        return true;
+    }
+
+    // Each size that is on, largest first; with more than one, each file's name
+    // starts with "<size>-".
+    void png() {
+        std::vector<int> sizes;
+        for (int size : {128, 64, 48, 32, 16})
+            if (sizeOn(settings, size)) sizes.push_back(size);
+        if (sizes.empty()) {
+            row.skipped = notChosen("no size is chosen");
+            return;
+        }
+        for (int size : sizes)
+            add(sizes.size() > 1 ? std::to_string(size) + "-" + plain() : plain(),
+                PlannedOutput::Png, size);
+    }
+
+    // The icon as stored, sizes aside; a cursor (a program's cursor group, or the
+    // image of a cursor file) as the cursor file it is, named ".cur".
+    void original() {
+        bool cursor = row.row.kind == ResourceKind::Cursor;
+        if (row.imageRow) {
+            const std::optional<IconGroup> group = imageGroup();
+            if (!group) return;
+            cursor = group->identity.kind == ResourceKind::Cursor;
+        }
+        add(cursor ? cursorName() : plain(), PlannedOutput::StoredIcon);
+    }
+};
+
+}  // namespace
+
+SavePlan planSave(const std::vector<SaveRow>& rows, const fs::path& name,
+                  const AppSettings& settings, const RowGroupSource& rowGroup) {
+    SavePlan plan;
+    const SaveName parts(name);
+    plan.folder = parts.dir;
+    plan.format = formatOf(name, settings);
+    if (plan.format == SaveFormat::Unsupported) return plan;
+    const int selected =
+        int(std::count_if(rows.begin(), rows.end(), [](const SaveRow& r) { return r.selected; }));
+    int counter = 0;
+    for (const SaveRow& row : rows) {
+        if (!row.selected) continue;
+        PlannedRow planned;
+        planned.row = row;
+        planned.caption = rowCaption(row.source, row.iconPosition, row.kind);
+        planned.imageRow = rowsAreImages(row.source);
+        const fs::path target = parts.target(saveNumberSuffix(counter, selected));
+        RowPlanner planner{settings, rowGroup, planned, target};
+        bool numbered = true;
+        switch (plan.format) {
+            case SaveFormat::Ico:
+                planner.ico();
+                break;
+            case SaveFormat::Original:
+                planner.original();
+                break;
+            case SaveFormat::Bmp:
+            case SaveFormat::Jpg:
+                numbered = planner.picture();
+                break;
+            case SaveFormat::Png:
+                planner.png();
+                break;
+            case SaveFormat::Unsupported:
+                break;
+        }
+        if (numbered) ++counter;
+        plan.rows.push_back(std::move(planned));
+    }
+    std::set<fs::path> seen;
+    for (const PlannedRow& row : plan.rows)
+        for (const PlannedFile& file : row.files) {
+            const fs::path path = plan.pathOf(file);
+            std::error_code ec;
+            if (fs::exists(fs::symlink_status(path, ec)) && seen.insert(path).second)
+                plan.existing.push_back(path);
+        }
+    return plan;
+}
+
+namespace {
+
+// One run of a plan.
+class PlanRun {
+  public:
+    PlanRun(const SavePlan& plan, SaveContext& ctx) : plan_(plan), ctx_(ctx), report_(ctx.report) {}
+
+    // Every row of the plan, until the person stops the run or a file that cannot
+    // be written ends it.
+    void run() {
+        for (const PlannedRow& row : plan_.rows) {
+            if (!beginRow()) break;
+            if (!saveRow(row)) break;
+        }
+    }
+
+  private:
+    // Called before each row: false when the run is to end here, which the report
+    // is told. Counts the row otherwise.
+    bool beginRow() {
+        const int begun = ctx_.rowsBegun ? ctx_.rowsBegun->load() : 0;
+        if (ctx_.stop && ctx_.stop->load()) {
+            report_.stopByRequest(begun, int(plan_.rows.size()));
+            return false;
+        }
+        if (ctx_.rowsBegun) ctx_.rowsBegun->store(begun + 1);
+        return true;
+    }
+
+    // How `file` is written: over a file at its name only where the run may replace
+    // it; elsewhere it is placed only where no file is at that moment, and a file
+    // found there stays as it is (the write says Kept). Nothing is looked at first:
+    // a file that comes to the name while the run goes on is kept all the same.
+    WriteOptions writeOptionsFor(const fs::path& file) const {
+        WriteOptions options;
+        if (ctx_.mayReplace && !ctx_.mayReplace(file)) options.replace = Replace::Never;
+        return options;
+    }
+
+    // What the rows of one source have written of their icons as stored: a file
+    // whose groups name the same images over and over cannot make the run write
+    // without end.
+    OutputBudget& budgetOf(const fs::path& source) {
+        auto it = budgets_.find(source);
+        if (it == budgets_.end()) {
+            std::error_code ec;
+            const std::uint64_t size = fs::file_size(source, ec);
+            it = budgets_.emplace(source, OutputBudget(ec ? 0 : size)).first;
+        }
+        return it->second;
+    }
+
+    // Makes no file: tells the report the row could not be read.
+    void unreadable(const PlannedRow& row, const Failure& why) {
+        report_.addUnreadableRow(row.caption, why);
+    }
+
+    // A file that could not be made or written: told, and the run goes on where its
+    // format does (ICO), or ends here. An output cap reached never ends the run.
+    bool notWritten(const PlannedFile& file, const Failure& why) {
+        if (plan_.format == SaveFormat::Ico || why.cap == Cap::OutputBytes) {
+            report_.addFailure(plan_.pathOf(file), why);
+            return true;
+        }
+        report_.stopAt(plan_.pathOf(file), why);
+        return false;
+    }
+
+    // Writes a made file; false when the run is to end here. A file written goes in
+    // the report (or waits in the run's batch, whose commit tells what became of
+    // it); one whose name was taken where the run may not replace goes in as kept.
+    bool place(const PlannedFile& file, const OutputFile& bytes, OutputBudget* budget = nullptr) {
+        const fs::path target = plan_.pathOf(file);
+        const Result<Placed> placed = writeOutput(target, bytes, writeOptionsFor(target), budget);
+        if (!placed) return notWritten(file, placed.failure());
+        if (*placed == Placed::Kept)
+            report_.addKept(file.name);
+        else
+            report_.add(file.name);
+        return true;
+    }
+
+    bool saveRow(const PlannedRow& row) {
+        if (row.unreadable) {
+            unreadable(row, *row.unreadable);
+            return true;
+        }
+        if (row.skipped) {
+            report_.addSkippedRow(row.caption, *row.skipped);
+            return true;
+        }
+        if (row.files.empty()) return true;
+        // A position that has no icon (any more) gives no file.
+        Result<IconGroup> group = ctx_.rowGroup(row.row.source, row.row.iconPosition, row.row.kind);
+        if (group && group->images.empty()) group = failure(Fault::NoImage);
+        if (!group) {
+            unreadable(row, group.failure());
+            return true;
+        }
+        switch (row.files.front().output) {
+            case PlannedOutput::StoredIcon:
+                return storedIcon(row, *group);
+            case PlannedOutput::ReducedIcon:
+                return reducedIcons(row, *group);
+            case PlannedOutput::Picture:
+                return pictures(row, *group);
+            case PlannedOutput::Png:
+                return pngs(row, *group);
+        }
+        return true;
+    }
+
+    // The group as stored, written from the images as held (an image named many
+    // times is held once); a row of an icon file is its one image.
+    bool storedIcon(const PlannedRow& row, const IconGroup& group) {
+        Result<OutputFile> file = storedIconFile(group);
+        if (!file) {
+            unreadable(row, file.failure());
+            return true;
+        }
+        return place(row.files.front(), *file, &budgetOf(row.row.source));
+    }
+
+    // Every size is made before any is written: a row that cannot give one writes
+    // none.
+    bool reducedIcons(const PlannedRow& row, const IconGroup& group) {
+        std::vector<Icon> icons;
+        for (const PlannedFile& file : row.files) {
+            Result<Icon> icon = iconAtSize(group, file.size);
+            if (!icon) {
+                unreadable(row, icon.failure());
+                return true;
+            }
+            icons.push_back(std::move(*icon));
+        }
+        for (std::size_t i = 0; i < row.files.size(); ++i) {
+            const Result<OutputFile> file = reducedIconFile(icons[i]);
+            if (!(file ? place(row.files[i], *file) : notWritten(row.files[i], file.failure())))
+                return false;
+        }
+        return true;
+    }
+
+    // An icon file's image drawn on white at the width its directory states, never
+    // scaled; a program's icon drawn at 32 pixels, its smaller pictures made from
+    // that one by dropping pixels.
+    bool pictures(const PlannedRow& row, const IconGroup& group) {
+        const Result<Icon> icon =
+            row.imageRow ? decodeStoredImage(group.images.front()) : iconAtSize(group, 32);
+        if (!icon) {
+            unreadable(row, icon.failure());
+            return true;
+        }
+        const int drawnAt = row.imageRow ? row.files.front().size : 32;
+        const RgbImage drawn = drawnOnWhite(*icon, drawnAt, drawnAt);
+        for (const PlannedFile& file : row.files) {
+            RgbImage smaller;
+            if (file.size != drawnAt) smaller = stretchNearest(drawn, file.size, file.size);
+            const RgbImage& picture = file.size != drawnAt ? smaller : drawn;
+            const Result<OutputFile> bytes =
+                plan_.format == SaveFormat::Bmp ? bmpFile(picture) : jpegFile(picture);
+            if (!(bytes ? place(file, *bytes) : notWritten(file, bytes.failure()))) return false;
+        }
+        return true;
+    }
+
+    // Each size from the row's best image for it, brought to that size; a size
+    // that cannot be made ends the row.
+    bool pngs(const PlannedRow& row, const IconGroup& group) {
+        for (const PlannedFile& file : row.files) {
+            const Result<Icon> icon = iconAtSize(group, file.size, SizePolicy::LikeWindows);
+            if (!icon) {
+                unreadable(row, icon.failure());
+                return true;
+            }
+            const Result<OutputFile> bytes = pngFile(*icon);
+            if (!bytes) {
+                report_.addFailure(plan_.pathOf(file), bytes.failure());
+                continue;
+            }
+            if (!place(file, *bytes)) return false;
+        }
+        return true;
+    }
+
+    const SavePlan& plan_;
+    SaveContext& ctx_;
+    SaveReport& report_;
+    std::map<fs::path, OutputBudget> budgets_;
+};
+
+}  // namespace
+
+void runSavePlan(const SavePlan& plan, SaveContext& ctx) {
+    ctx.report.setFolder(plan.folder / "");
+    if (plan.format == SaveFormat::Unsupported) {
+        ctx.report.setUnsupportedFormat();
+        return;
+    }
+    SaveContext run = ctx;
+    if (!run.rowGroup) run.rowGroup = oneRunReader();
+    // Every file of the run reaches the disk in a few flushes, not two per file.
+    WriteBatch batch;
+    PlanRun(plan, run).run();
+    // Each file the report lists as written is so only once it has its name: one
+    // whose name was taken meanwhile is kept, and one that could not be placed failed.
+    for (const WriteOutcome& outcome : batch.commit()) {
+        if (outcome.placed && *outcome.placed == Placed::Written) continue;
+        ctx.report.remove(outcome.target.filename());
+        if (outcome.placed)
+            ctx.report.addKept(outcome.target.filename());
+        else
+            ctx.report.addFailure(outcome.target, outcome.placed.failure());
+    }
+}
+
+}  // namespace pellimar

@@ -1,0 +1,93 @@
+// The plan of one save run: every selected row with each file it will write (its
+// name, what it is made of and at what size) or why it writes nothing, and which of
+// the files exist already, worked out once from the rows, the name chosen and the
+// export options before anything is written. The question about files that exist
+// and the run both work from it: the run writes the files the plan names, and no
+// other.
+//
+// The naming rule (chosen name "x.ico" and its folder; with two rows or more
+// selected, each row's name takes its running number, "x-001.ico"):
+//   .ico          a program's icon: its best image for 32 and for 16 pixels,
+//                 reduced to 16 or 256 colours, as "32-x.ico" and "16-x.ico", or
+//                 as "x.ico" when one of the two sizes is chosen; a program's
+//                 cursor: the cursor file it is stored as, "x.cur", sizes aside;
+//                 a row of an icon or cursor file: its image as stored, named by
+//                 the width its directory states, "48-x.ico" ("48-x.cur"), when that
+//                 size is chosen;
+//   .ico, format "original"  every row's icon as stored, "x.ico" ("x.cur");
+//   .bmp, .jpg    a program's icon drawn on white at 32 pixels, and at 16 by
+//                 dropping every other pixel of that, named as for .ico (a row
+//                 whose neither size is chosen takes no number); a row of an icon
+//                 file: its image drawn on white at the width stated, "48-x.bmp";
+//   .png          the row's icon at each size chosen with its transparency,
+//                 "128-x.png"..., or "x.png" for one size.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/settings.h"
+#include "export/save_command.h"
+#include "platform/failure.h"
+
+namespace pellimar {
+
+// The formats a save writes: by the chosen name's extension, and for ".ico" the
+// format setting.
+enum class SaveFormat { Ico, Original, Bmp, Jpg, Png, Unsupported };
+
+// What one planned file is made of.
+enum class PlannedOutput {
+    StoredIcon,   // the row's icon as stored: every image of its group, or the one
+                  // image of an icon file's row, as an icon or cursor file
+    ReducedIcon,  // the row's icon at `size`, reduced to 16 or 256 colours
+    Picture,      // the row's icon drawn on white at `size` (BMP or JPEG)
+    Png,          // the row's icon at `size`, with its transparency
+};
+
+struct PlannedFile {
+    std::filesystem::path name;  // in the plan's folder
+    PlannedOutput output = PlannedOutput::StoredIcon;
+    int size = 0;  // pixels a side; 0 for StoredIcon
+};
+
+struct PlannedRow {
+    SaveRow row;
+    std::string caption;             // how the report names the row ("shell32.dll-004")
+    bool imageRow = false;           // a row of an icon or cursor file: one image of it
+    std::vector<PlannedFile> files;  // in the order they are written
+    // Why the row writes nothing: the choices leave it out (Fault::NotChosen), or
+    // its icon could not be read while planning.
+    std::optional<Failure> skipped;
+    std::optional<Failure> unreadable;
+};
+
+struct SavePlan {
+    SaveFormat format = SaveFormat::Unsupported;
+    std::filesystem::path folder;  // the chosen name's
+    std::vector<PlannedRow> rows;  // the selected rows, in order
+    // The planned files, with their folder, that existed when the plan was made;
+    // each once, in the plan's order.
+    std::vector<std::filesystem::path> existing;
+
+    std::filesystem::path pathOf(const PlannedFile& file) const { return folder / file.name; }
+};
+
+// The plan of saving the selected ones of `rows` under `name` (its extension
+// forced already) with `settings`. The rows of icon files are read through
+// `rowGroup`, each once, for what their image is; no other row is read.
+SavePlan planSave(const std::vector<SaveRow>& rows, const std::filesystem::path& name,
+                  const AppSettings& settings, const RowGroupSource& rowGroup);
+
+// Runs `plan`: for each row, before which ctx.stop may end the run, its group is
+// read through ctx.rowGroup (unset: a reader of the run's own) and each of its
+// planned files made and written, with Replace::Always where ctx.mayReplace allows
+// (every file when it is unset) and Replace::Never elsewhere; the report says what
+// became of each row and file. The ICO format goes on past a file it cannot write;
+// the others stop there (the report says where), keeping the files written before.
+// Every file reaches the disk in a few flushes, in one WriteBatch.
+void runSavePlan(const SavePlan& plan, SaveContext& ctx);
+
+}  // namespace pellimar
