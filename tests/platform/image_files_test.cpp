@@ -1,16 +1,12 @@
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
-#include <fstream>
 
 #include "platform/bmp_file.h"
 #include "platform/jpeg_file.h"
 #include "platform/png_codec.h"
 
 using namespace pellimar;
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -25,12 +21,6 @@ RgbImage sample(int w, int h) {
             img.pixels[std::size_t(y) * w + x] = x < w / 2 ? 0xD02010 : 0x1040C0;
     return img;
 }
-
-struct TempDir {
-    fs::path path = fs::temp_directory_path() / ("pellimar-img-" + std::to_string(getpid()));
-    TempDir() { fs::create_directories(path); }
-    ~TempDir() { fs::remove_all(path); }
-};
 
 }  // namespace
 
