@@ -39,7 +39,8 @@ void SaveJob::work() {
     // The plan and the run read through one reader: a file read for the plan is
     // not opened again for the run.
     const RowGroupSource source = rowGroup_ ? rowGroup_ : oneRunReader();
-    const SavePlan plan = planSave(rows_, name_, settings_, source);
+    SavePlan plan = planSave(rows_, name_, settings_, source);
+    findExistingFiles(plan);
     existing_ = plan.existing;
     Existing what = Existing::Keep;
     if (!existing_.empty()) {

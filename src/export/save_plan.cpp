@@ -202,6 +202,11 @@ SavePlan planSave(const std::vector<SaveRow>& rows, const fs::path& name,
         if (numbered) ++counter;
         plan.rows.push_back(std::move(planned));
     }
+    return plan;
+}
+
+void findExistingFiles(SavePlan& plan) {
+    plan.existing.clear();
     std::set<fs::path> seen;
     for (const PlannedRow& row : plan.rows)
         for (const PlannedFile& file : row.files) {
@@ -210,7 +215,6 @@ SavePlan planSave(const std::vector<SaveRow>& rows, const fs::path& name,
             if (fs::exists(fs::symlink_status(path, ec)) && seen.insert(path).second)
                 plan.existing.push_back(path);
         }
-    return plan;
 }
 
 namespace {

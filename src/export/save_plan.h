@@ -68,8 +68,9 @@ struct SavePlan {
     SaveFormat format = SaveFormat::Unsupported;
     std::filesystem::path folder;  // the chosen name's
     std::vector<PlannedRow> rows;  // the selected rows, in order
-    // The planned files, with their folder, that existed when the plan was made;
-    // each once, in the plan's order.
+    // The planned files, with their folder, that existed when findExistingFiles()
+    // looked; each once, in the plan's order. The window asks about them before
+    // the run; a run that replaces every file (the command line's) does not look.
     std::vector<std::filesystem::path> existing;
 
     std::filesystem::path pathOf(const PlannedFile& file) const { return folder / file.name; }
@@ -80,6 +81,9 @@ struct SavePlan {
 // `rowGroup`, each once, for what their image is; no other row is read.
 SavePlan planSave(const std::vector<SaveRow>& rows, const std::filesystem::path& name,
                   const AppSettings& settings, const RowGroupSource& rowGroup);
+
+// Fills plan.existing from what is on the disk now.
+void findExistingFiles(SavePlan& plan);
 
 // Runs `plan`: for each row, before which ctx.stop may end the run, its group is
 // read through ctx.rowGroup (unset: a reader of the run's own) and each of its

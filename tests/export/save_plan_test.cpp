@@ -187,7 +187,8 @@ TEST_F(PlanFixture, TheFilesThatExistAreNamedOnceWithTheirFolder) {
     std::ofstream(dir.path / "16-x-001.ico") << "old";
     std::ofstream(dir.path / "x-005.cur") << "old";
     std::ofstream(dir.path / "48-x-002.ico") << "not planned at these sizes";
-    const SavePlan planned = plan(rows, "x.ico", chosen({32, 16}, "ico"));
+    SavePlan planned = plan(rows, "x.ico", chosen({32, 16}, "ico"));
+    findExistingFiles(planned);
     EXPECT_EQ(planned.existing,
               (std::vector<fs::path>{dir.path / "16-x-001.ico", dir.path / "x-005.cur"}));
 }
