@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "platform/byte_reader.h"
@@ -15,6 +16,12 @@ namespace {
 
 constexpr std::uint32_t kBiRgb = 0;
 constexpr std::uint32_t kBiBitfields = 3;
+
+// Images of either kind, bitmap or PNG, stop at one size.
+Failure sideCapReached() {
+    return failure(Fault::CapReached,
+                   "images of " + std::to_string(kMaxDibDimension) + " pixels a side");
+}
 
 // Extracts one colour channel through a bit-field mask and scales it to 8 bits.
 struct Channel {
@@ -61,9 +68,7 @@ Result<Icon> decodeDib(std::span<const std::uint8_t> data) {
     if (width < 1 || height < 1)
         return failure(Fault::DamagedImage,
                        "size " + std::to_string(width) + " x " + std::to_string(height));
-    if (width > kMaxDibDimension || height > kMaxDibDimension)
-        return failure(Fault::CapReached,
-                       "images of " + std::to_string(kMaxDibDimension) + " pixels a side");
+    if (width > kMaxDibDimension || height > kMaxDibDimension) return sideCapReached();
     const int w = width, h = int(height);
     auto compressionKind = [&] {
         return "compression " + std::to_string(compression) + " at " + std::to_string(bits) +
@@ -180,6 +185,17 @@ Result<Icon> decodeDib(std::span<const std::uint8_t> data) {
 }
 
 Result<Icon> decodePngIcon(std::span<const std::uint8_t> data) {
+    // The size the header states meets the cap before libpng reads anything, so a
+    // PNG too large is told as the cap it passed, as a bitmap is, not as damage.
+    if (data.size() >= 24 && std::memcmp(data.data() + 12, "IHDR", 4) == 0) {
+        auto big32 = [](const std::uint8_t* p) {
+            return std::uint32_t(p[0]) << 24 | std::uint32_t(p[1]) << 16 |
+                   std::uint32_t(p[2]) << 8 | p[3];
+        };
+        if (big32(data.data() + 16) > std::uint32_t(kMaxDibDimension) ||
+            big32(data.data() + 20) > std::uint32_t(kMaxDibDimension))
+            return sideCapReached();
+    }
     std::string why;
     auto image = decodePng(data, kMaxDibDimension, &why);
     if (!image) return failure(Fault::DamagedImage, "PNG: " + why);

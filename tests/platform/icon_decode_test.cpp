@@ -1,6 +1,7 @@
 // Decoding stored icon images of every kind, the depth their headers state, and
 // resampling.
 #include <gtest/gtest.h>
+#include <zlib.h>
 
 #include "platform/byte_reader.h"
 #include "platform/icon_decode.h"
@@ -166,13 +167,30 @@ TEST(HostileImages, GiveAFailureThatSaysWhy) {
     }
 }
 
+// A PNG of a few bytes whose header, CRC and all, states a size past the cap: it
+// is refused for the cap, as a bitmap of that size is, before anything is decoded.
 TEST(HostileImages, PngBeyondTheSizeCapIsRefused) {
-    Bytes png = pngImage(solidIcon(4, 4, 0xFF123456)).data;
-    // IHDR width at 16, big-endian; the CRC is wrong too, either way it must be refused.
-    png[16] = 0, png[17] = 0, png[18] = 0x20, png[19] = 0x00;
-    const Result<Icon> icon = decodeIconImage(png);
-    ASSERT_FALSE(icon);
-    EXPECT_EQ(icon.failure().fault, Fault::DamagedImage);
+    const Bytes small = pngImage(solidIcon(4, 4, 0xFF123456)).data;
+    auto stating = [&](std::uint32_t width, std::uint32_t height) {
+        Bytes png = small;
+        // IHDR: length at 8, type at 12, width and height big-endian at 16 and 20,
+        // the CRC of type and data at 29.
+        for (int i = 0; i < 4; ++i) {
+            png[16 + i] = std::uint8_t(width >> (24 - 8 * i));
+            png[20 + i] = std::uint8_t(height >> (24 - 8 * i));
+        }
+        const uLong crc = crc32(0, png.data() + 12, 4 + 13);
+        for (int i = 0; i < 4; ++i) png[29 + i] = std::uint8_t(crc >> (24 - 8 * i));
+        return png;
+    };
+    const std::pair<std::uint32_t, std::uint32_t> sizes[] = {
+        {kMaxDibDimension + 1, 4}, {4, kMaxDibDimension + 1}, {8192, 8192}, {0x7FFFFFFF, 1}};
+    for (auto [width, height] : sizes) {
+        const Result<Icon> icon = decodeIconImage(stating(width, height));
+        ASSERT_FALSE(icon) << width << " x " << height;
+        EXPECT_EQ(icon.failure().message(), "stopped at a limit: images of 1024 pixels a side")
+            << width << " x " << height;
+    }
 }
 
 // A PNG of a few kilobytes can claim 4096 x 4096 pixels, and each load would
