@@ -6,8 +6,7 @@ cd "$(dirname "$0")/.."
 ./tools/install-deps.sh
 export QT_QPA_PLATFORM=offscreen
 
-cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELLIMAR_BUILD_TESTS=ON \
-  -DPELLIMAR_BUILD_BENCH=ON
+cmake -S . -B build-test -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DPELLIMAR_BUILD_TESTS=ON
 cmake --build build-test
 (cd build-test && ctest --output-on-failure --no-tests=error -j2)
 
