@@ -438,7 +438,8 @@ TEST_F(ViewerFixture, FileThatIsNoIconSaysWhyAndOpensNoViewer) {
 // A pipe is opened without waiting for a writer and refused as no file. Nothing
 // writes to this one: should the viewer wait for a writer, the thread below sees
 // its thread waiting in the kernel for the pipe's other end, notes it and lets it
-// go by opening that end.
+// go by opening that end. (Where the kernel does not say where a thread waits,
+// such a viewer would hang here until ctest's time limit fails the test.)
 TEST_F(ViewerFixture, PipeNamedLikeAnIconFileIsNoIconAndDoesNotHang) {
     const fs::path pipe = dir.path() / "pipe.ico";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
