@@ -20,6 +20,7 @@
 #include "dialogs/tips_dialog.h"
 #include "export/export_options_dialog.h"
 #include "export/report_dialog.h"
+#include "support/crowded_controls.h"
 #include "support/scripted_desktop.h"
 #include "support/temp_program_dir.h"
 #include "viewer/icon_viewer.h"
@@ -82,6 +83,9 @@ std::string clippedTexts(QWidget& window) {
         report(g, g->title(), g->width(),
                QFontMetrics(g->font()).horizontalAdvance(g->title()) + 16);
     }
+    // Nor does any control cover another or reach past its panel.
+    if (const std::string crowded = test::crowdedControls(window); !crowded.empty())
+        out << QString::fromStdString(crowded);
     window.hide();
     return out.join('\n').toStdString();
 }

