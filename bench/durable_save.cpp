@@ -40,8 +40,8 @@ int main(int argc, char** argv) {
     std::vector<SaveRow> rows;
     for (int i = 0; i < kRows; ++i) rows.push_back({lib, i, true});
     AppSettings settings;
-    settings.size_128 = settings.size_64 = settings.size_48 = settings.size_16 = false;
-    settings.size_32 = true;
+    settings.saveSize128 = settings.saveSize64 = settings.saveSize48 = settings.saveSize16 = false;
+    settings.saveSize32 = true;
 
     std::vector<double> seconds;
     for (int run = 0; run < runs; ++run) {

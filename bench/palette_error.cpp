@@ -46,8 +46,9 @@ int main(int argc, char** argv) {
         double adaptiveSum = 0, fixedSum = 0, adaptiveTime = 0, fixedTime = 0;
         int counted = 0, standard = 0;
         for (const Icon& icon : set.icons) {
-            IconBitmaps bm;
-            if (!iconBitmaps(icon, bm)) continue;
+            const std::optional<IconBitmaps> bitmaps = bitmapsOf(icon);
+            if (!bitmaps) continue;
+            const IconBitmaps& bm = *bitmaps;
             if (chooseIconColors(bm.color) == 16) {
                 ++standard;
                 continue;

@@ -213,8 +213,8 @@ void reportOutputs(benchmark::State& state, const Outputs& o) {
 Outputs ourSaveOnce(const std::string& ext, SaveReport& report) {
     Corpus& c = corpus();
     AppSettings settings;
-    settings.size_128 = settings.size_16 = false;
-    settings.size_32 = true;
+    settings.saveSize128 = settings.saveSize16 = false;
+    settings.saveSize32 = true;
     // With no row group source the rows' own files are read, as the window's save does.
     SaveContext ctx{settings, report, c.windows ? RowGroupSource() : pngRowGroups()};
     c.freshOut();
@@ -230,8 +230,8 @@ void ourSave(benchmark::State& state, const std::string& ext) {
         return;
     }
     AppSettings settings;
-    settings.size_128 = settings.size_16 = false;
-    settings.size_32 = true;
+    settings.saveSize128 = settings.saveSize16 = false;
+    settings.saveSize32 = true;
     SaveReport report;
     SaveContext ctx{settings, report, c.windows ? RowGroupSource() : pngRowGroups()};
     for (auto _ : state) {

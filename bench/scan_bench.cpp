@@ -88,7 +88,7 @@ void ScanCommand(benchmark::State& state) {
     ScriptedDesktop desktop;
     MainWindow window(desktop);
     AppSettings& settings = window.settings();
-    settings.searchchildfolder = true;
+    settings.searchSubfolders = true;
     settings.clearResult = true;
     window.setImportOptionsDialog(new ImportOptionsDialog(settings, desktop, &window));
 
@@ -111,7 +111,7 @@ void ScanCommand(benchmark::State& state) {
     if (!desktop.messages.empty())
         failRun(state, "the scan said: " + desktop.messages.front().text);
     if (!desktop.modalScripts.empty()) failRun(state, "the Import options dialog was never shown");
-    if (settings.max_units != 0 || !settings.format_icl)
+    if (settings.importLimit != 0 || !settings.importIcl)
         failRun(state, "the import options were not taken");
 
     countWork(state, "files", double(files.size()));
@@ -258,7 +258,7 @@ void ScanEventLoopStall(benchmark::State& state) {
     ScriptedDesktop desktop;
     MainWindow window(desktop);
     AppSettings& settings = window.settings();
-    settings.searchchildfolder = true;
+    settings.searchSubfolders = true;
     settings.clearResult = true;
     window.setImportOptionsDialog(new ImportOptionsDialog(settings, desktop, &window));
 
@@ -266,7 +266,7 @@ void ScanEventLoopStall(benchmark::State& state) {
     std::vector<std::pair<std::string, int>> expected;
     {
         AppSettings all;
-        all.max_units = 0;
+        all.importLimit = 0;
         const auto files = pellimar::gatherScanFiles(folder.path(), kAllKinds, true);
         pellimar::ScanCallbacks plain{pellimar::readFileRows,
                                       [&](const fs::path& file, int n, const pellimar::RowIcon&) {

@@ -115,7 +115,7 @@ std::unique_ptr<RowJob> folderScanJob(const std::filesystem::path& folder,
             hooks.skipped = [&](const SkippedFolder& folder) { skipped.push_back(folder); };
             // The whole file list first; no icon is read before it is complete.
             const auto files =
-                gatherScanFiles(folder, fileKindsOf(options), options.searchchildfolder, hooks);
+                gatherScanFiles(folder, fileKindsOf(options), options.searchSubfolders, hooks);
             if (feed.stopRequested()) {
                 outcome.interrupted = true;
                 outcome.skippedFolders = std::move(skipped);

@@ -37,7 +37,7 @@ void readFile(const fs::path& file, const ScanCallbacks& callbacks, ScanOutcome&
 ScanOutcome runFolderScan(const std::vector<fs::path>& files, const AppSettings& settings,
                           const ScanCallbacks& callbacks) {
     ScanOutcome out;
-    const int maxUnits = settings.max_units;
+    const int maxUnits = settings.importLimit;
 
     if (files.empty()) return out;
     if (settings.clearResult) callbacks.clearList();

@@ -56,7 +56,7 @@ struct ScanOutcome {
 
 // Takes `files` in order. Clears the list first (when `clearResult` is on and
 // `files` is not empty), then adds the rows. The count and the stop flag start
-// anew with every call, so one call adds at most `max_units` rows when it is
+// anew with every call, so one call adds at most `importLimit` rows when it is
 // above 0. An icon that cannot be read adds no row and is not counted, and the
 // file's later icons still are; a row keeps the icon's own position.
 ScanOutcome runFolderScan(const std::vector<std::filesystem::path>& files,

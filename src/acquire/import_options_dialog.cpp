@@ -132,12 +132,12 @@ ImportOptionsDialog::ImportOptionsDialog(AppSettings& settings, Desktop& desktop
 }
 
 void ImportOptionsDialog::showCurrentSettings() {
-    exeBox->setChecked(settings_.format_exe);
-    dllBox->setChecked(settings_.format_dll);
-    icoBox->setChecked(settings_.format_ico);
-    iclBox->setChecked(settings_.format_icl);
-    if (settings_.max_units != 0) {
-        limitEdit->setText(QString::number(settings_.max_units));
+    exeBox->setChecked(settings_.importExe);
+    dllBox->setChecked(settings_.importDll);
+    icoBox->setChecked(settings_.importIco);
+    iclBox->setChecked(settings_.importIcl);
+    if (settings_.importLimit != 0) {
+        limitEdit->setText(QString::number(settings_.importLimit));
         limitButton->setChecked(true);
         limitChosen();
     } else {
@@ -168,11 +168,11 @@ void ImportOptionsDialog::confirm() {
         return;
     }
     AppSettings edited = settings_;
-    edited.format_exe = exeBox->isChecked();
-    edited.format_dll = dllBox->isChecked();
-    edited.format_ico = icoBox->isChecked();
-    edited.format_icl = iclBox->isChecked();
-    edited.max_units = noLimitButton->isChecked() ? 0 : *typed;
+    edited.importExe = exeBox->isChecked();
+    edited.importDll = dllBox->isChecked();
+    edited.importIco = icoBox->isChecked();
+    edited.importIcl = iclBox->isChecked();
+    edited.importLimit = noLimitButton->isChecked() ? 0 : *typed;
     if (const auto saved = saveSettings(edited); !saved) {
         // Reported in the error box; the dialog stays open and the settings in use
         // stay as they were until the file takes the new values.

@@ -63,13 +63,13 @@ void SearchSettingsDialog::showSavedSettings() {
     // The file as start-up reads it; the settings in use change only on OK.
     AppSettings saved = settings_;
     readSearchOptions(saved);
-    subFoldersBox->setChecked(saved.searchchildfolder);
+    subFoldersBox->setChecked(saved.searchSubfolders);
     clearResultBox->setChecked(saved.clearResult);
 }
 
 void SearchSettingsDialog::confirm() {
     AppSettings chosen = settings_;
-    chosen.searchchildfolder = subFoldersBox->isChecked();
+    chosen.searchSubfolders = subFoldersBox->isChecked();
     chosen.clearResult = clearResultBox->isChecked();
     // Both keys in one write, so the file never holds one new value and one old.
     if (const auto saved = saveSearchOptions(chosen); !saved) {
@@ -86,7 +86,7 @@ void SearchSettingsDialog::confirm() {
             "ERROR", Buttons::Ok, MessageIcon::Warning);
         return;
     }
-    settings_.searchchildfolder = chosen.searchchildfolder;
+    settings_.searchSubfolders = chosen.searchSubfolders;
     settings_.clearResult = chosen.clearResult;
     accept();
 }

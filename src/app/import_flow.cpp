@@ -211,7 +211,7 @@ QStringList ImportFlow::outcomeNotes(const ScanOutcome& outcome, Kind kind,
                          .arg(why(outcome.skippedIcons[0].why));
         if (outcome.stopped)
             notes << tr("the scan ended at its maximum of %1 icons (Import Options)")
-                         .arg(settings_.max_units);
+                         .arg(settings_.importLimit);
         if (!outcome.skippedFolders.empty())
             notes << tr("%1 folders were not looked in (first: %2: %3)")
                          .arg(outcome.skippedFolders.size())

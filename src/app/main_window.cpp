@@ -200,7 +200,7 @@ void MainWindow::startUp() {
     resultList->resetSortDirections();
     loadSettings(settings_);
     loadSearchOptions(settings_);
-    if (settings_.show)
+    if (settings_.showTipsAtStart)
         tipsTimer->start();
     else
         tipsTimer->stop();

@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 namespace {
 
 bool parseSizes(const std::string& list, AppSettings& s) {
-    s.size_128 = s.size_64 = s.size_48 = s.size_32 = s.size_16 = false;
+    s.saveSize128 = s.saveSize64 = s.saveSize48 = s.saveSize32 = s.saveSize16 = false;
     std::size_t start = 0;
     while (start <= list.size()) {
         std::size_t comma = list.find(',', start);
@@ -27,19 +27,19 @@ bool parseSizes(const std::string& list, AppSettings& s) {
         if (!v) return false;
         switch (*v) {
             case 128:
-                s.size_128 = true;
+                s.saveSize128 = true;
                 break;
             case 64:
-                s.size_64 = true;
+                s.saveSize64 = true;
                 break;
             case 48:
-                s.size_48 = true;
+                s.saveSize48 = true;
                 break;
             case 32:
-                s.size_32 = true;
+                s.saveSize32 = true;
                 break;
             case 16:
-                s.size_16 = true;
+                s.saveSize16 = true;
                 break;
             default:
                 return false;
@@ -54,7 +54,8 @@ int usage(std::ostream& err, const std::string& why) {
 }
 
 int sizesOn(const AppSettings& s) {
-    return int(s.size_128) + int(s.size_64) + int(s.size_48) + int(s.size_32) + int(s.size_16);
+    return int(s.saveSize128) + int(s.saveSize64) + int(s.saveSize48) + int(s.saveSize32) +
+           int(s.saveSize16);
 }
 
 // A folder of its own for a run whose one file goes to standard output.
@@ -124,7 +125,7 @@ int save(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
         format != "original")
         return usage(err, "unknown format " + format);
     AppSettings settings;
-    settings.format = format;
+    settings.saveFormat = format;
     if (!parseSizes(sizes, settings)) return usage(err, "sizes are 128, 64, 48, 32 and 16");
     if (outPath.empty()) return usage(err, "--out is needed");
     const bool toStandardOutput = outPath == "-";

@@ -389,7 +389,7 @@ bool isPseudoFileSystem(const fs::path& folder) {
 }
 
 FileKinds fileKindsOf(const AppSettings& s) {
-    return {s.format_exe, s.format_dll, s.format_ico, s.format_icl};
+    return {s.importExe, s.importDll, s.importIco, s.importIcl};
 }
 
 bool passesKindTest(const fs::path& path, const FileKinds& kinds) {

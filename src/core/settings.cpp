@@ -23,19 +23,19 @@ std::string flag(bool on) {
 std::vector<ProfileSection> setupSections(const AppSettings& s) {
     return {
         {"importoptions",
-         {{"format_exe", flag(s.format_exe)},
-          {"format_dll", flag(s.format_dll)},
-          {"format_ico", flag(s.format_ico)},
-          {"format_icl", flag(s.format_icl)},
-          {"max_units", std::to_string(s.max_units)}}},
+         {{"format_exe", flag(s.importExe)},
+          {"format_dll", flag(s.importDll)},
+          {"format_ico", flag(s.importIco)},
+          {"format_icl", flag(s.importIcl)},
+          {"max_units", std::to_string(s.importLimit)}}},
         {"exportoptions",
-         {{"size_128", flag(s.size_128)},
-          {"size_64", flag(s.size_64)},
-          {"size_48", flag(s.size_48)},
-          {"size_32", flag(s.size_32)},
-          {"size_16", flag(s.size_16)},
-          {"format", s.format}}},
-        {"tipoptions", {{"show", flag(s.show)}, {"num", std::to_string(s.num)}}},
+         {{"size_128", flag(s.saveSize128)},
+          {"size_64", flag(s.saveSize64)},
+          {"size_48", flag(s.saveSize48)},
+          {"size_32", flag(s.saveSize32)},
+          {"size_16", flag(s.saveSize16)},
+          {"format", s.saveFormat}}},
+        {"tipoptions", {{"show", flag(s.showTipsAtStart)}, {"num", std::to_string(s.tipNumber)}}},
     };
 }
 
@@ -53,7 +53,7 @@ void loadSettings(AppSettings& s) {
         // cannot be created changes nothing about the values in use, and is told
         // when the settings are next saved.
         AppSettings fresh;
-        fresh.searchchildfolder = s.searchchildfolder;
+        fresh.searchSubfolders = s.searchSubfolders;
         fresh.clearResult = s.clearResult;
         s = fresh;
         (void)writeProfileSections(file, setupSections(s));
@@ -64,19 +64,19 @@ void loadSettings(AppSettings& s) {
     auto flagOf = [&](const char* section, const char* key, bool def) {
         return profile.integer(section, key, def ? 1 : 0) != 0;
     };
-    s.format_exe = flagOf("importoptions", "format_exe", true);
-    s.format_dll = flagOf("importoptions", "format_dll", true);
-    s.format_ico = flagOf("importoptions", "format_ico", false);
-    s.format_icl = flagOf("importoptions", "format_icl", false);
-    s.max_units = profile.integer("importoptions", "max_units", 100);
-    s.size_128 = flagOf("exportoptions", "size_128", true);
-    s.size_64 = flagOf("exportoptions", "size_64", false);
-    s.size_48 = flagOf("exportoptions", "size_48", false);
-    s.size_32 = flagOf("exportoptions", "size_32", true);
-    s.size_16 = flagOf("exportoptions", "size_16", true);
-    s.format = profile.string("exportoptions", "format", "ico");
-    s.show = flagOf("tipoptions", "show", true);
-    s.num = profile.integer("tipoptions", "num", 5);
+    s.importExe = flagOf("importoptions", "format_exe", true);
+    s.importDll = flagOf("importoptions", "format_dll", true);
+    s.importIco = flagOf("importoptions", "format_ico", false);
+    s.importIcl = flagOf("importoptions", "format_icl", false);
+    s.importLimit = profile.integer("importoptions", "max_units", 100);
+    s.saveSize128 = flagOf("exportoptions", "size_128", true);
+    s.saveSize64 = flagOf("exportoptions", "size_64", false);
+    s.saveSize48 = flagOf("exportoptions", "size_48", false);
+    s.saveSize32 = flagOf("exportoptions", "size_32", true);
+    s.saveSize16 = flagOf("exportoptions", "size_16", true);
+    s.saveFormat = profile.string("exportoptions", "format", "ico");
+    s.showTipsAtStart = flagOf("tipoptions", "show", true);
+    s.tipNumber = profile.integer("tipoptions", "num", 5);
 }
 
 Result<Done> saveSettings(const AppSettings& s) {
@@ -98,7 +98,7 @@ Result<Done> saveSearchOptions(const AppSettings& s) {
     const fs::path file = searchOptionsFile();
     auto written = writeProfileStrings(
         file, "SearchOption",
-        {{"searchchildfolder", flag(s.searchchildfolder)}, {"clearResult", flag(s.clearResult)}});
+        {{"searchchildfolder", flag(s.searchSubfolders)}, {"clearResult", flag(s.clearResult)}});
     if (!written) return written.failure().within(file.string());
     return Done{};
 }
@@ -108,15 +108,15 @@ bool readSearchOptions(AppSettings& s) {
     std::error_code ec;
     if (!fileExists(file)) {
         // What a new file says.
-        s.searchchildfolder = true;
+        s.searchSubfolders = true;
         s.clearResult = false;
         return false;
     }
     if (!fs::is_regular_file(file, ec)) {
-        s.searchchildfolder = s.clearResult = false;
+        s.searchSubfolders = s.clearResult = false;
         return true;
     }
-    s.searchchildfolder = readProfileString(file, "SearchOption", "searchchildfolder", "1") == "1";
+    s.searchSubfolders = readProfileString(file, "SearchOption", "searchchildfolder", "1") == "1";
     s.clearResult = readProfileString(file, "SearchOption", "clearResult", "0") == "1";
     return true;
 }
@@ -126,10 +126,10 @@ void loadSearchOptions(AppSettings& s) {
     if (readSearchOptions(s)) return;
     if (writeProfileStrings(file, "SearchOption",
                             {{"searchchildfolder", "1"}, {"clearResult", "0"}})) {
-        s.searchchildfolder = true;
+        s.searchSubfolders = true;
         s.clearResult = false;
     } else {
-        s.searchchildfolder = s.clearResult = false;
+        s.searchSubfolders = s.clearResult = false;
     }
 }
 

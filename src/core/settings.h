@@ -10,23 +10,23 @@ namespace pellimar {
 
 struct AppSettings {
     // setup.ini [importoptions]
-    bool format_exe = true;
-    bool format_dll = true;
-    bool format_ico = true;
-    bool format_icl = false;
-    int max_units = 20;
+    bool importExe = true;
+    bool importDll = true;
+    bool importIco = true;
+    bool importIcl = false;
+    int importLimit = 20;
     // setup.ini [exportoptions]
-    bool size_128 = true;
-    bool size_64 = false;
-    bool size_48 = false;
-    bool size_32 = true;
-    bool size_16 = false;
-    std::string format = "ico";
+    bool saveSize128 = true;
+    bool saveSize64 = false;
+    bool saveSize48 = false;
+    bool saveSize32 = true;
+    bool saveSize16 = false;
+    std::string saveFormat = "ico";
     // setup.ini [tipoptions]
-    bool show = false;
-    int num = 5;
+    bool showTipsAtStart = false;
+    int tipNumber = 5;
     // pellimarinfo.ini [SearchOption]
-    bool searchchildfolder = true;
+    bool searchSubfolders = true;
     bool clearResult = false;
 };
 

@@ -145,7 +145,7 @@ void TipsDialog::showEvent(QShowEvent* event) {
 }
 
 void TipsDialog::startShowing() {
-    showAtStartBox->setChecked(settings_.show);
+    showAtStartBox->setChecked(settings_.showTipsAtStart);
     tips = readTipsFile(tipsFile(dataDir()));
     showNextTip();
     centreOnScreen(*this);
@@ -154,13 +154,13 @@ void TipsDialog::startShowing() {
 void TipsDialog::showNextTip() {
     AppSettings& s = settings_;
     const int n = int(tips.size());
-    if (s.num < n - 1)
-        s.num = s.num + 1;
+    if (s.tipNumber < n - 1)
+        s.tipNumber = s.tipNumber + 1;
     else
-        s.num = 0;
-    if (s.num < 0) return;  // the memo keeps what it showed
-    QString tip =
-        s.num < n ? tips[s.num] : tr("No tips today: the file tips.dat is missing or empty.");
+        s.tipNumber = 0;
+    if (s.tipNumber < 0) return;  // the memo keeps what it showed
+    QString tip = s.tipNumber < n ? tips[s.tipNumber]
+                                  : tr("No tips today: the file tips.dat is missing or empty.");
     QFont regular = font();
     regular.setBold(false);
     regular.setPointSize(11);
@@ -178,7 +178,7 @@ void TipsDialog::showNextTip() {
 
 void TipsDialog::saveAndClose() {
     AppSettings edited = settings_;
-    edited.show = showAtStartBox->isChecked();
+    edited.showTipsAtStart = showAtStartBox->isChecked();
     // A file that cannot be written is reported in the error box; the window stays
     // open and the setting in use keeps its value.
     if (const auto saved = saveSettings(edited); !saved) {

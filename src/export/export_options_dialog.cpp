@@ -97,18 +97,18 @@ void ExportOptionsDialog::showEvent(QShowEvent* event) {
 }
 
 void ExportOptionsDialog::showCurrentSettings() {
-    size128Box->setChecked(settings_.size_128);
-    size64Box->setChecked(settings_.size_64);
-    size48Box->setChecked(settings_.size_48);
-    size32Box->setChecked(settings_.size_32);
-    size16Box->setChecked(settings_.size_16);
-    if (settings_.format == "ico")
+    size128Box->setChecked(settings_.saveSize128);
+    size64Box->setChecked(settings_.saveSize64);
+    size48Box->setChecked(settings_.saveSize48);
+    size32Box->setChecked(settings_.saveSize32);
+    size16Box->setChecked(settings_.saveSize16);
+    if (settings_.saveFormat == "ico")
         icoButton->setChecked(true);
-    else if (settings_.format == "bmp")
+    else if (settings_.saveFormat == "bmp")
         bmpButton->setChecked(true);
-    else if (settings_.format == "png")
+    else if (settings_.saveFormat == "png")
         pngButton->setChecked(true);
-    else if (settings_.format == "original")
+    else if (settings_.saveFormat == "original")
         originalButton->setChecked(true);
     else
         jpgButton->setChecked(true);
@@ -132,16 +132,16 @@ void ExportOptionsDialog::confirm() {
         return;
     }
     AppSettings edited = settings_;
-    edited.size_128 = size128Box->isChecked();
-    edited.size_64 = size64Box->isChecked();
-    edited.size_48 = size48Box->isChecked();
-    edited.size_32 = size32Box->isChecked();
-    edited.size_16 = size16Box->isChecked();
-    edited.format = icoButton->isChecked()        ? "ico"
-                    : bmpButton->isChecked()      ? "bmp"
-                    : pngButton->isChecked()      ? "png"
-                    : originalButton->isChecked() ? "original"
-                                                  : "jpg";
+    edited.saveSize128 = size128Box->isChecked();
+    edited.saveSize64 = size64Box->isChecked();
+    edited.saveSize48 = size48Box->isChecked();
+    edited.saveSize32 = size32Box->isChecked();
+    edited.saveSize16 = size16Box->isChecked();
+    edited.saveFormat = icoButton->isChecked()        ? "ico"
+                        : bmpButton->isChecked()      ? "bmp"
+                        : pngButton->isChecked()      ? "png"
+                        : originalButton->isChecked() ? "original"
+                                                      : "jpg";
     // A file that cannot be written is reported in the error box; the dialog stays
     // open and the settings in use keep their values.
     if (const auto saved = saveSettings(edited); !saved) {

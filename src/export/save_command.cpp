@@ -85,7 +85,7 @@ std::optional<fs::path> askSaveName(const std::vector<SaveRow>& rows, const AppS
     if (selectedCount(rows) == 0) return std::nullopt;
     if (!showExportOptions()) return std::nullopt;
     // The format as the export options left it.
-    FileDialogRequest request = saveDialogRequest(settings.format);
+    FileDialogRequest request = saveDialogRequest(settings.saveFormat);
     request.initial = lastName;
     auto chosen = desktop.saveFile(request);
     if (!chosen || chosen->empty()) return std::nullopt;

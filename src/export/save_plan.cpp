@@ -18,15 +18,15 @@ namespace {
 bool sizeOn(const AppSettings& s, int width) {
     switch (width) {
         case 128:
-            return s.size_128;
+            return s.saveSize128;
         case 64:
-            return s.size_64;
+            return s.saveSize64;
         case 48:
-            return s.size_48;
+            return s.saveSize48;
         case 32:
-            return s.size_32;
+            return s.saveSize32;
         case 16:
-            return s.size_16;
+            return s.saveSize16;
         default:
             return false;
     }
@@ -35,7 +35,7 @@ bool sizeOn(const AppSettings& s, int width) {
 SaveFormat formatOf(const fs::path& name, const AppSettings& settings) {
     const std::string ext = upperCaseExtension(name);
     if (ext == ".ICO")
-        return settings.format == "original" ? SaveFormat::Original : SaveFormat::Ico;
+        return settings.saveFormat == "original" ? SaveFormat::Original : SaveFormat::Ico;
     if (ext == ".BMP") return SaveFormat::Bmp;
     if (ext == ".JPG") return SaveFormat::Jpg;
     if (ext == ".PNG") return SaveFormat::Png;
@@ -95,11 +95,11 @@ struct RowPlanner {
     // A program's icon at 32 and 16 pixels as the two size switches say: both on,
     // "32-" and "16-" files; one on, the name itself.
     void pairOfSizes(PlannedOutput output) {
-        if (settings.size_32 && settings.size_16) {
+        if (settings.saveSize32 && settings.saveSize16) {
             add("32-" + plain(), output, 32);
             add("16-" + plain(), output, 16);
         } else {
-            add(plain(), output, settings.size_32 ? 32 : 16);
+            add(plain(), output, settings.saveSize32 ? 32 : 16);
         }
     }
 
@@ -110,7 +110,7 @@ struct RowPlanner {
         // was drawn for.
         if (row.row.kind == ResourceKind::Cursor)
             return add(cursorName(), PlannedOutput::StoredIcon);
-        if (!settings.size_32 && !settings.size_16) {
+        if (!settings.saveSize32 && !settings.saveSize16) {
             row.skipped = notChosen(
                 "icon files of programs are saved at 32 and 16 pixels, and neither is chosen");
             return;
@@ -124,7 +124,7 @@ struct RowPlanner {
             imageAtItsWidth(PlannedOutput::Picture);
             return true;
         }
-        if (!settings.size_32 && !settings.size_16) {
+        if (!settings.saveSize32 && !settings.saveSize16) {
             row.skipped = notChosen(
                 "pictures of programs are saved at 32 and 16 pixels, and neither is chosen");
             return false;

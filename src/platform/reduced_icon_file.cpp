@@ -41,27 +41,27 @@ void splitMonochrome(IconBitmaps& bitmaps) {
 
 }  // namespace
 
-void BitmapInfoHeader::writeTo(std::uint8_t* out) const {
-    storeU32(out, biSize);
-    storeU32(out + 4, std::uint32_t(biWidth));
-    storeU32(out + 8, std::uint32_t(biHeight));
-    storeU16(out + 12, biPlanes);
-    storeU16(out + 14, biBitCount);
-    storeU32(out + 16, biCompression);
-    storeU32(out + 20, biSizeImage);
-    storeU32(out + 24, std::uint32_t(biXPelsPerMeter));
-    storeU32(out + 28, std::uint32_t(biYPelsPerMeter));
-    storeU32(out + 32, biClrUsed);
-    storeU32(out + 36, biClrImportant);
+void DibHeader::writeTo(std::uint8_t* out) const {
+    storeU32(out, headerSize);
+    storeU32(out + 4, std::uint32_t(width));
+    storeU32(out + 8, std::uint32_t(height));
+    storeU16(out + 12, planes);
+    storeU16(out + 14, bitCount);
+    storeU32(out + 16, compression);
+    storeU32(out + 20, imageSize);
+    storeU32(out + 24, std::uint32_t(xPixelsPerMetre));
+    storeU32(out + 28, std::uint32_t(yPixelsPerMetre));
+    storeU32(out + 32, coloursUsed);
+    storeU32(out + 36, coloursImportant);
 }
 
-bool iconBitmaps(const Icon& icon, IconBitmaps& out) {
-    out = {};
-    if (icon.empty() || icon.width > 1024 || icon.height > 1024) return false;
+std::optional<IconBitmaps> bitmapsOf(const Icon& icon) {
+    if (icon.empty() || icon.width > 1024 || icon.height > 1024) return std::nullopt;
     const std::size_t count = std::size_t(icon.width) * icon.height;
-    if (icon.color.size() < count) return false;
+    if (icon.color.size() < count) return std::nullopt;
     const bool haveMask = icon.mask.size() >= count;
 
+    IconBitmaps out;
     std::vector<std::uint32_t> mask(count), color(count);
     for (std::size_t i = 0; i < count; ++i) {
         std::uint32_t c = icon.color[i];
@@ -73,11 +73,11 @@ bool iconBitmaps(const Icon& icon, IconBitmaps& out) {
         // Monochrome: one bitmap, the AND mask above the XOR image.
         out.mask = {icon.width, icon.height * 2, 1, std::move(mask)};
         for (std::uint32_t c : color) out.mask.pixels.push_back(c == 0 ? 0 : 0xFFFFFF);
-        return true;
+        return out;
     }
     out.mask = {icon.width, icon.height, 1, std::move(mask)};
     out.color = {icon.width, icon.height, 32, std::move(color)};
-    return true;
+    return out;
 }
 
 int chooseIconColors(const Bitmap& colorBitmap) {
@@ -86,56 +86,52 @@ int chooseIconColors(const Bitmap& colorBitmap) {
     return 16;
 }
 
-void prepareDibHeader(const Bitmap& bitmap, BitmapInfoHeader& header, int colors) {
-    if (!bitmap.valid()) {
-        header.biPlanes = 0;
-        return;
-    }
+std::optional<DibHeader> dibHeaderFor(const Bitmap& bitmap, int colors) {
+    if (!bitmap.valid()) return std::nullopt;
     // Our bitmaps are device bitmaps: there is no embedded header to copy.
-    header = {};
-    header.biSize = 40;
-    header.biWidth = bitmap.width;
-    header.biHeight = bitmap.height;
+    DibHeader header;
+    header.headerSize = 40;
+    header.width = bitmap.width;
+    header.height = bitmap.height;
     bool fromColors = true;
     if (colors == 2) {
-        header.biBitCount = 1;
+        header.bitCount = 1;
     } else if (colors >= 3 && colors <= 16) {
-        header.biBitCount = 4;
-        header.biClrUsed = std::uint32_t(colors);
+        header.bitCount = 4;
+        header.coloursUsed = std::uint32_t(colors);
     } else if (colors >= 17 && colors <= 256) {
-        header.biBitCount = 8;
-        header.biClrUsed = std::uint32_t(colors);
+        header.bitCount = 8;
+        header.coloursUsed = std::uint32_t(colors);
     } else {
-        header.biBitCount = std::uint16_t(bitmap.bitsPerPixel);
+        header.bitCount = std::uint16_t(bitmap.bitsPerPixel);
         fromColors = false;
     }
-    header.biPlanes = 1;
-    if (header.biClrImportant > header.biClrUsed) header.biClrImportant = header.biClrUsed;
-    if (header.biSizeImage == 0 || fromColors)
-        header.biSizeImage =
-            rowStride(header.biWidth, header.biBitCount) * std::uint32_t(std::abs(header.biHeight));
+    header.planes = 1;
+    if (header.coloursImportant > header.coloursUsed) header.coloursImportant = header.coloursUsed;
+    if (header.imageSize == 0 || fromColors)
+        header.imageSize =
+            rowStride(header.width, header.bitCount) * std::uint32_t(std::abs(header.height));
+    return header;
 }
 
-void dibSizes(const Bitmap& bitmap, std::uint32_t& infoSize, std::uint32_t& imageSize, int colors) {
-    BitmapInfoHeader h;
-    prepareDibHeader(bitmap, h, colors);
-    if (h.biPlanes == 0) {
-        imageSize = 0;
-        return;
-    }
-    if (h.biBitCount <= 8)
-        infoSize = 40 + 4 * (h.biClrUsed ? h.biClrUsed : (1u << h.biBitCount));
+std::optional<DibSizes> dibSizesOf(const Bitmap& bitmap, int colors) {
+    const std::optional<DibHeader> h = dibHeaderFor(bitmap, colors);
+    if (!h) return std::nullopt;
+    DibSizes sizes;
+    if (h->bitCount <= 8)
+        sizes.infoSize = 40 + 4 * (h->coloursUsed ? h->coloursUsed : (1u << h->bitCount));
     else
-        infoSize = 40 + ((h.biCompression & 3) ? 12 : 0);
-    imageSize = h.biSizeImage;
+        sizes.infoSize = 40 + ((h->compression & 3) ? 12 : 0);
+    sizes.imageSize = h->imageSize;
+    return sizes;
 }
 
-bool readDib(const Bitmap& bitmap, std::span<std::uint8_t> info, std::span<std::uint8_t> bits,
+bool fillDib(const Bitmap& bitmap, std::span<std::uint8_t> info, std::span<std::uint8_t> bits,
              int colors) {
-    BitmapInfoHeader h;
-    prepareDibHeader(bitmap, h, colors);
-    if (h.biPlanes == 0 || info.size() < 40) return false;
-    const std::uint32_t stride = rowStride(h.biWidth, h.biBitCount);
+    const std::optional<DibHeader> header = dibHeaderFor(bitmap, colors);
+    if (!header || info.size() < 40) return false;
+    const DibHeader& h = *header;
+    const std::uint32_t stride = rowStride(h.width, h.bitCount);
     if (bits.size() < std::size_t(stride) * bitmap.height) return false;
     std::fill(info.begin(), info.end(), 0);
     std::fill(bits.begin(), bits.end(), 0);
@@ -144,7 +140,7 @@ bool readDib(const Bitmap& bitmap, std::span<std::uint8_t> info, std::span<std::
     // The palette version of the picture, for the bit counts that have a table.
     IndexedImage indexed;
     const RgbImage rgb = asRgb(bitmap);
-    switch (h.biBitCount) {
+    switch (h.bitCount) {
         case 1:
             indexed = mapToPalette(rgb, {0x000000, 0xFFFFFF});
             break;
@@ -152,7 +148,7 @@ bool readDib(const Bitmap& bitmap, std::span<std::uint8_t> info, std::span<std::
             indexed = toStandardColors(rgb);
             break;
         case 8:
-            indexed = toAdaptivePalette(rgb, int(h.biClrUsed ? h.biClrUsed : 256));
+            indexed = toAdaptivePalette(rgb, int(h.coloursUsed ? h.coloursUsed : 256));
             break;
         case 24:
         case 32:
@@ -160,7 +156,7 @@ bool readDib(const Bitmap& bitmap, std::span<std::uint8_t> info, std::span<std::
         default:
             return false;
     }
-    if (h.biBitCount <= 8) {
+    if (h.bitCount <= 8) {
         const std::size_t tableEntries = (info.size() - 40) / 4;
         if (indexed.palette.size() > tableEntries) return false;
         for (std::size_t i = 0; i < indexed.palette.size(); ++i) {
@@ -175,7 +171,7 @@ bool readDib(const Bitmap& bitmap, std::span<std::uint8_t> info, std::span<std::
         std::uint8_t* row = bits.data() + std::size_t(bitmap.height - 1 - y) * stride;
         for (int x = 0; x < bitmap.width; ++x) {
             const std::size_t i = std::size_t(y) * bitmap.width + x;
-            switch (h.biBitCount) {
+            switch (h.bitCount) {
                 case 1:
                     if (indexed.indices[i]) row[x / 8] |= std::uint8_t(0x80 >> (x % 8));
                     break;
@@ -186,7 +182,7 @@ bool readDib(const Bitmap& bitmap, std::span<std::uint8_t> info, std::span<std::
                     row[x] = indexed.indices[i];
                     break;
                 default: {
-                    const int bytes = h.biBitCount / 8;
+                    const int bytes = h.bitCount / 8;
                     std::uint32_t c = bitmap.pixels[i];
                     row[x * bytes] = std::uint8_t(c);
                     row[x * bytes + 1] = std::uint8_t(c >> 8);
@@ -199,26 +195,25 @@ bool readDib(const Bitmap& bitmap, std::span<std::uint8_t> info, std::span<std::
 }
 
 Result<ReducedImage> reduceIconColors(const Icon& icon) {
-    IconBitmaps a, b;
-    if (!iconBitmaps(icon, a))
+    std::optional<IconBitmaps> bitmaps = bitmapsOf(icon);
+    if (!bitmaps)
         return failure(Fault::CannotEncode, icon.empty()
                                                 ? "an empty picture"
                                                 : "pictures larger than 1024 pixels a side");
-    iconBitmaps(icon, b);
+    IconBitmaps& a = *bitmaps;
     splitMonochrome(a);
-    splitMonochrome(b);
 
-    std::uint32_t monoInfoSize = 0, andSize = 0;
-    dibSizes(a.mask, monoInfoSize, andSize, 2);
-    if (andSize == 0) return failure(Fault::CannotEncode, "its mask cannot be described");
-    const int colors = chooseIconColors(b.color);
-    std::uint32_t infoSize = 0, xorSize = 0;
-    dibSizes(a.color, infoSize, xorSize, colors);
-    if (xorSize == 0) return failure(Fault::CannotEncode, "its colours cannot be described");
+    const std::optional<DibSizes> maskSizes = dibSizesOf(a.mask, 2);
+    if (!maskSizes || maskSizes->imageSize == 0)
+        return failure(Fault::CannotEncode, "its mask cannot be described");
+    const int colors = chooseIconColors(a.color);
+    const std::optional<DibSizes> colorSizes = dibSizesOf(a.color, colors);
+    if (!colorSizes || colorSizes->imageSize == 0)
+        return failure(Fault::CannotEncode, "its colours cannot be described");
 
-    std::vector<std::uint8_t> monoInfo(monoInfoSize), andBits(andSize), info(infoSize),
-        xorBits(xorSize);
-    if (!readDib(a.mask, monoInfo, andBits, 2) || !readDib(a.color, info, xorBits, colors))
+    std::vector<std::uint8_t> monoInfo(maskSizes->infoSize), andBits(maskSizes->imageSize),
+        info(colorSizes->infoSize), xorBits(colorSizes->imageSize);
+    if (!fillDib(a.mask, monoInfo, andBits, 2) || !fillDib(a.color, info, xorBits, colors))
         return failure(Fault::CannotEncode, "its pixels cannot be reduced");
 
     // The colour header describes the colour image and the mask together.

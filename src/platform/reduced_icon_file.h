@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <vector>
 
@@ -17,20 +18,20 @@
 
 namespace pellimar {
 
-// The 40-byte BITMAPINFOHEADER. biPlanes == 0 marks a header for a bitmap that
-// could not be described.
-struct BitmapInfoHeader {
-    std::uint32_t biSize = 0;
-    std::int32_t biWidth = 0;
-    std::int32_t biHeight = 0;
-    std::uint16_t biPlanes = 0;
-    std::uint16_t biBitCount = 0;
-    std::uint32_t biCompression = 0;
-    std::uint32_t biSizeImage = 0;
-    std::int32_t biXPelsPerMeter = 0;
-    std::int32_t biYPelsPerMeter = 0;
-    std::uint32_t biClrUsed = 0;
-    std::uint32_t biClrImportant = 0;
+// The 40-byte header of a device-independent bitmap (BITMAPINFOHEADER in the
+// file format's own terms), fields in the order the file stores them.
+struct DibHeader {
+    std::uint32_t headerSize = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::uint16_t planes = 0;
+    std::uint16_t bitCount = 0;
+    std::uint32_t compression = 0;
+    std::uint32_t imageSize = 0;
+    std::int32_t xPixelsPerMetre = 0;
+    std::int32_t yPixelsPerMetre = 0;
+    std::uint32_t coloursUsed = 0;
+    std::uint32_t coloursImportant = 0;
 
     void writeTo(std::uint8_t* out) const;  // 40 bytes, little-endian
 };
@@ -58,19 +59,31 @@ struct IconBitmaps {
     Bitmap mask;
     Bitmap color;
 };
-bool iconBitmaps(const Icon& icon, IconBitmaps& out);
+// None for an empty icon, one larger than 1024 pixels a side, or one whose pixels
+// do not match its size.
+std::optional<IconBitmaps> bitmapsOf(const Icon& icon);
 
 // 16 when every pixel of the colour bitmap is one of the 16 standard colours,
 // else 256.
 int chooseIconColors(const Bitmap& colorBitmap);
 
-void prepareDibHeader(const Bitmap& bitmap, BitmapInfoHeader& header, int colors);
-// ImageSize = 0 (and InfoSize untouched) when the bitmap cannot be described.
-void dibSizes(const Bitmap& bitmap, std::uint32_t& infoSize, std::uint32_t& imageSize, int colors);
-// Fills `info` (header and colour table, InfoSize bytes) and `bits` (ImageSize
-// bytes, rows bottom-up) with the bitmap at the requested colour count. The
-// buffers must have the sizes dibSizes gave.
-bool readDib(const Bitmap& bitmap, std::span<std::uint8_t> info, std::span<std::uint8_t> bits,
+// The header of `bitmap` stored at `colors` colours (2, 3 to 16, 17 to 256; any
+// other count keeps the bitmap's own bits per pixel). None when the bitmap
+// cannot be described.
+std::optional<DibHeader> dibHeaderFor(const Bitmap& bitmap, int colors);
+// The bytes of a bitmap stored at `colors` colours: its header with the colour
+// table, and its rows.
+struct DibSizes {
+    std::uint32_t infoSize = 0;
+    std::uint32_t imageSize = 0;
+};
+// None when the bitmap cannot be described.
+std::optional<DibSizes> dibSizesOf(const Bitmap& bitmap, int colors);
+// Fills `info` (header and colour table, infoSize bytes) and `bits` (imageSize
+// bytes, rows bottom-up) with the bitmap at the requested colour count. False
+// when the bitmap cannot be described or the buffers are smaller than
+// dibSizesOf gave.
+bool fillDib(const Bitmap& bitmap, std::span<std::uint8_t> info, std::span<std::uint8_t> bits,
              int colors);
 
 // An icon reduced to 16 or 256 colours: the image as an icon file stores it (the

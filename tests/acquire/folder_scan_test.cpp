@@ -82,7 +82,7 @@ struct FakeFiles {
 
 AppSettings withLimit(int maxUnits, bool clear = false) {
     AppSettings s;
-    s.max_units = maxUnits;
+    s.importLimit = maxUnits;
     s.clearResult = clear;
     return s;
 }

@@ -31,11 +31,11 @@ class ImportOptionsTest : public ::testing::Test {
 
     AppSettings settingsWith(bool exe, bool dll, bool ico, bool icl, int maxUnits) {
         AppSettings s;
-        s.format_exe = exe;
-        s.format_dll = dll;
-        s.format_ico = ico;
-        s.format_icl = icl;
-        s.max_units = maxUnits;
+        s.importExe = exe;
+        s.importDll = dll;
+        s.importIco = ico;
+        s.importIcl = icl;
+        s.importLimit = maxUnits;
         return s;
     }
     fs::path setupIni() const { return dir.root() / "setup.ini"; }
@@ -88,7 +88,7 @@ TEST_F(ImportOptionsTest, ShowingLoadsTheSettingsAndCentres) {
 
     // moved away and shown again: centred again, and the settings reloaded
     form.move(0, 0);
-    s.max_units = -5;
+    s.importLimit = -5;
     form.show();
     EXPECT_NE(form.pos(), QPoint(0, 0));
     EXPECT_TRUE(form.limitButton->isChecked());
@@ -111,7 +111,7 @@ TEST_F(ImportOptionsTest, NoLimitStoresZeroAndKeepsTheTypedText) {
     form.noLimitButton->click();
     form.confirm();
     EXPECT_EQ(form.result(), QDialog::Accepted);
-    EXPECT_EQ(s.max_units, 0);
+    EXPECT_EQ(s.importLimit, 0);
     EXPECT_EQ(ProfileFile(setupIni()).integer("importoptions", "max_units", -1), 0);
 
     form.limitEdit->setText("77");
@@ -136,7 +136,7 @@ TEST_F(ImportOptionsTest, TypedNumbersAreStoredAsTyped) {
         form.limitEdit->setText(c.text);
         form.confirm();
         EXPECT_EQ(form.result(), QDialog::Accepted) << c.text;
-        EXPECT_EQ(s.max_units, c.stored) << c.text;
+        EXPECT_EQ(s.importLimit, c.stored) << c.text;
         form.show();
         EXPECT_EQ(form.limitButton->isChecked(), c.limitSelectedNext) << c.text;
     }
@@ -160,12 +160,12 @@ TEST_F(ImportOptionsTest, TextThatIsNotANumberIsRefusedEvenWithNoLimit) {
         EXPECT_EQ(form.limitEdit->text(), "100");
         EXPECT_TRUE(form.isVisible());
         EXPECT_NE(form.result(), QDialog::Accepted);
-        EXPECT_EQ(s.max_units, 30);
+        EXPECT_EQ(s.importLimit, 30);
         EXPECT_FALSE(fs::exists(setupIni()));
 
         form.confirm();  // the reset text goes through
         EXPECT_EQ(form.result(), QDialog::Accepted);
-        EXPECT_EQ(s.max_units, 0);
+        EXPECT_EQ(s.importLimit, 0);
     }
 }
 
@@ -181,18 +181,18 @@ TEST_F(ImportOptionsTest, AtLeastOneKindMustBeTicked) {
     EXPECT_EQ(desktop.messages[0].text, "Choose at least one kind of file to search.");
     EXPECT_EQ(desktop.messages[0].buttons, Buttons::Retry);
     EXPECT_TRUE(form.isVisible());
-    EXPECT_EQ(s.max_units, 30);
-    EXPECT_TRUE(s.format_exe);
+    EXPECT_EQ(s.importLimit, 30);
+    EXPECT_TRUE(s.importExe);
     EXPECT_EQ(form.limitEdit->text(), "5");
 
     form.iclBox->setChecked(true);  // only .ICL is enough
     form.confirm();
     EXPECT_EQ(form.result(), QDialog::Accepted);
-    EXPECT_FALSE(s.format_exe);
-    EXPECT_FALSE(s.format_dll);
-    EXPECT_FALSE(s.format_ico);
-    EXPECT_TRUE(s.format_icl);
-    EXPECT_EQ(s.max_units, 5);
+    EXPECT_FALSE(s.importExe);
+    EXPECT_FALSE(s.importDll);
+    EXPECT_FALSE(s.importIco);
+    EXPECT_TRUE(s.importIcl);
+    EXPECT_EQ(s.importLimit, 5);
     EXPECT_EQ(ProfileFile(setupIni()).integer("importoptions", "format_icl", -1), 1);
     EXPECT_EQ(ProfileFile(setupIni()).integer("importoptions", "format_exe", -1), 0);
 }
@@ -209,7 +209,7 @@ TEST_F(ImportOptionsTest, EscapePressesOk) {
     QTest::keyClick(&form, Qt::Key_Escape);
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(form.result(), QDialog::Accepted);
-    EXPECT_EQ(s.max_units, 42);
+    EXPECT_EQ(s.importLimit, 42);
     EXPECT_EQ(ProfileFile(setupIni()).integer("importoptions", "max_units", -1), 42);
 }
 
@@ -223,7 +223,7 @@ TEST_F(ImportOptionsTest, ReturnPressesOkFromTheNumber) {
     form.limitEdit->setText("7");
     QTest::keyClick(form.limitEdit, Qt::Key_Return);
     EXPECT_EQ(form.result(), QDialog::Accepted);
-    EXPECT_EQ(s.max_units, 7);
+    EXPECT_EQ(s.importLimit, 7);
 }
 
 TEST_F(ImportOptionsTest, CloseBoxCancelsWithoutCheckingOrStoring) {
@@ -236,8 +236,8 @@ TEST_F(ImportOptionsTest, CloseBoxCancelsWithoutCheckingOrStoring) {
     form.close();
     EXPECT_EQ(form.result(), QDialog::Rejected);
     EXPECT_TRUE(desktop.messages.empty());
-    EXPECT_TRUE(s.format_exe);
-    EXPECT_EQ(s.max_units, 30);
+    EXPECT_TRUE(s.importExe);
+    EXPECT_EQ(s.importLimit, 30);
     EXPECT_FALSE(fs::exists(setupIni()));
 }
 
@@ -252,7 +252,7 @@ TEST_F(ImportOptionsTest, WriteFailureIsReportedAndTheDialogStaysOpen) {
     EXPECT_EQ(desktop.errors[0], "Unable to write to " + setupIni().string());
     EXPECT_TRUE(form.isVisible());
     EXPECT_NE(form.result(), QDialog::Accepted);
-    EXPECT_EQ(s.max_units, 30);  // nothing is taken until the file holds it
+    EXPECT_EQ(s.importLimit, 30);  // nothing is taken until the file holds it
 }
 
 TEST(ParseTypedInteger, Forms) {

@@ -75,7 +75,7 @@ struct FolderScanJob : ::testing::Test {
     AppSettings settings;
     CountingReader reading;
 
-    void SetUp() override { settings.max_units = 0; }
+    void SetUp() override { settings.importLimit = 0; }
 };
 
 TEST_F(FolderScanJob, ClearAllComesFirstThenTheRowsInOrder) {
@@ -115,9 +115,9 @@ TEST_F(FolderScanJob, TheFileListIsCompleteBeforeTheFirstIconIsRead) {
 
 TEST_F(FolderScanJob, TheJobKeepsItsOwnCopyOfTheSettings) {
     tree.file("a.exe", "icons:5");
-    settings.max_units = 2;
+    settings.importLimit = 2;
     auto job = folderScanJob(tree.root(), settings, reading.reader());
-    settings.max_units = 0;  // the window's settings change while the job waits
+    settings.importLimit = 0;  // the window's settings change while the job waits
     JobRecorder seen(*job);
     ASSERT_TRUE(seen.run(*job));
     EXPECT_EQ(seen.rows.size(), 2u);
@@ -163,7 +163,7 @@ TEST_F(FolderScanJob, ManyFilesComeInTheWalksOrderWithGrowingProgress) {
     constexpr int kFiles = 300;
     for (int i = 0; i < kFiles; ++i) tree.file("d/f" + std::to_string(i) + ".exe", "icons:3");
     tree.file("d/broken.exe", "not an icon");
-    settings.searchchildfolder = true;
+    settings.searchSubfolders = true;
     auto job = folderScanJob(tree.root(), settings, reading.reader());
     JobRecorder seen(*job);
     ASSERT_TRUE(seen.run(*job));

@@ -63,33 +63,33 @@ TEST_F(SearchSettingsTest, ReadsTheFileAsStartUpDoes) {
         writeIni(text);
         AppSettings atStart;
         loadSearchOptions(atStart);
-        s.searchchildfolder = !atStart.searchchildfolder;
+        s.searchSubfolders = !atStart.searchSubfolders;
         s.clearResult = !atStart.clearResult;
         SearchSettingsDialog form(s, desktop);
         form.show();
-        EXPECT_EQ(form.subFoldersBox->isChecked(), atStart.searchchildfolder) << text;
+        EXPECT_EQ(form.subFoldersBox->isChecked(), atStart.searchSubfolders) << text;
         EXPECT_EQ(form.clearResultBox->isChecked(), atStart.clearResult) << text;
         // Showing changes nothing in use.
-        EXPECT_NE(s.searchchildfolder, atStart.searchchildfolder) << text;
+        EXPECT_NE(s.searchSubfolders, atStart.searchSubfolders) << text;
         EXPECT_NE(s.clearResult, atStart.clearResult) << text;
     }
     // A key missing from the file takes the new file's value.
     writeIni("[Other]\nsearchchildfolder=0\n");
     AppSettings missing;
-    missing.searchchildfolder = false;
+    missing.searchSubfolders = false;
     loadSearchOptions(missing);
-    EXPECT_TRUE(missing.searchchildfolder);
+    EXPECT_TRUE(missing.searchSubfolders);
     EXPECT_FALSE(missing.clearResult);
 }
 
 TEST_F(SearchSettingsTest, MissingFileShowsTheNewFilesValuesAndIsNotCreated) {
-    s.searchchildfolder = false;
+    s.searchSubfolders = false;
     s.clearResult = true;
     SearchSettingsDialog form(s, desktop);
     form.show();
     EXPECT_TRUE(form.subFoldersBox->isChecked());
     EXPECT_FALSE(form.clearResultBox->isChecked());
-    EXPECT_FALSE(s.searchchildfolder);
+    EXPECT_FALSE(s.searchSubfolders);
     EXPECT_TRUE(s.clearResult);
     form.close();
     EXPECT_FALSE(fs::exists(ini()));
@@ -97,7 +97,7 @@ TEST_F(SearchSettingsTest, MissingFileShowsTheNewFilesValuesAndIsNotCreated) {
 
 TEST_F(SearchSettingsTest, NothingChangesUntilOk) {
     writeIni("[SearchOption]\nsearchchildfolder=1\nclearResult=0\n");
-    s.searchchildfolder = true;
+    s.searchSubfolders = true;
     s.clearResult = false;
     {
         SearchSettingsDialog form(s, desktop);
@@ -107,7 +107,7 @@ TEST_F(SearchSettingsTest, NothingChangesUntilOk) {
         form.close();  // the close box
         EXPECT_EQ(form.result(), QDialog::Rejected);
     }
-    EXPECT_TRUE(s.searchchildfolder);
+    EXPECT_TRUE(s.searchSubfolders);
     EXPECT_FALSE(s.clearResult);
     EXPECT_EQ(key("searchchildfolder"), "1");
     EXPECT_EQ(key("clearResult"), "0");
@@ -120,7 +120,7 @@ TEST_F(SearchSettingsTest, NothingChangesUntilOk) {
     // Return presses OK, as in every dialog.
     QTest::keyClick(form.clearResultBox, Qt::Key_Return);
     EXPECT_EQ(form.result(), QDialog::Accepted);
-    EXPECT_FALSE(s.searchchildfolder);
+    EXPECT_FALSE(s.searchSubfolders);
     EXPECT_TRUE(s.clearResult);
     EXPECT_EQ(key("searchchildfolder"), "0");
     EXPECT_EQ(key("clearResult"), "1");

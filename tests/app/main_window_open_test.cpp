@@ -66,10 +66,10 @@ class MainWindowOpenTest : public ::testing::Test {
         setPrivateTempDir(files_.path() / "private");
         fs::create_directories(files_.path() / "private");
         AppSettings& s = form_.settings();
-        s.format_exe = s.format_dll = s.format_ico = true;
-        s.format_icl = false;
-        s.max_units = 0;
-        s.searchchildfolder = true;
+        s.importExe = s.importDll = s.importIco = true;
+        s.importIcl = false;
+        s.importLimit = 0;
+        s.searchSubfolders = true;
         s.clearResult = false;
     }
     ~MainWindowOpenTest() override { setPrivateTempDir({}); }

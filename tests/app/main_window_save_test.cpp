@@ -120,7 +120,7 @@ TEST_F(MainSave, SaveAllFromAnIconFileAsBitmaps) {
     ASSERT_EQ(big.size(), QSize(48, 48));
     EXPECT_EQ(big.pixel(0, 5) & 0xFFFFFF, 0xFFFFFFu);  // the transparent column, on white
     EXPECT_EQ(big.pixel(5, 5) & 0xFFFFFF, fx::patternIcon(48, 48).pixel(5, 5) & 0xFFFFFF);
-    EXPECT_EQ(window.settings().format, "bmp");
+    EXPECT_EQ(window.settings().saveFormat, "bmp");
 }
 
 TEST_F(MainSave, UnwritableFolderEndsTheRunWithTheErrorBox) {

@@ -58,10 +58,10 @@ class MainWindowScanTest : public ::testing::Test {
     MainWindowScanTest() {
         setProgramDir(config.root());
         AppSettings& s = form.settings();
-        s.format_exe = s.format_dll = s.format_ico = true;
-        s.format_icl = false;
-        s.max_units = 0;
-        s.searchchildfolder = true;
+        s.importExe = s.importDll = s.importIco = true;
+        s.importIcl = false;
+        s.importLimit = 0;
+        s.searchSubfolders = true;
         s.clearResult = false;
         form.setImportOptionsDialog(&importOptions);
     }
@@ -106,7 +106,7 @@ class MainWindowScanTest : public ::testing::Test {
 TEST_F(MainWindowScanTest, SixtyAndSeventyIconsWithAMaximumOfHundred) {
     put("sixty.exe", library(60));
     put("seventy.dll", library(70));
-    form.settings().max_units = 100;
+    form.settings().importLimit = 100;
     scan();
     const auto order = tree.listingOrder("");
     const bool sixtyFirst = std::find(order.begin(), order.end(), "sixty.exe") <
@@ -124,7 +124,7 @@ TEST_F(MainWindowScanTest, SixtyAndSeventyIconsWithAMaximumOfHundred) {
     EXPECT_EQ(form.statusText(3), "Icons: 200");
 
     // No limit: everything.
-    form.settings().max_units = 0;
+    form.settings().importLimit = 0;
     form.settings().clearResult = true;
     scan();
     EXPECT_EQ(form.rowCount(), 130);
@@ -133,7 +133,7 @@ TEST_F(MainWindowScanTest, SixtyAndSeventyIconsWithAMaximumOfHundred) {
 TEST_F(MainWindowScanTest, TwoScansOfTwentyAddTwentyEach) {
     put("a.dll", library(15));
     put("b.dll", library(15));
-    form.settings().max_units = 20;
+    form.settings().importLimit = 20;
     scan();
     scan();
     EXPECT_EQ(form.rowCount(), 40);
@@ -177,11 +177,11 @@ TEST_F(MainWindowScanTest, SubFoldersOnAndOff) {
     put("a.dll", library(1));
     put("sub/b.dll", library(2));
     put("sub/deeper/c.exe", library(1));
-    form.settings().searchchildfolder = false;
+    form.settings().searchSubfolders = false;
     scan();
     EXPECT_EQ(captions(), std::vector<std::string>{"a.dll-001"});
 
-    form.settings().searchchildfolder = true;
+    form.settings().searchSubfolders = true;
     form.settings().clearResult = true;
     scan();
     std::vector<std::string> expected;
@@ -203,7 +203,7 @@ TEST_F(MainWindowScanTest, SubFoldersOnAndOff) {
 TEST_F(MainWindowScanTest, FolderNamedLikeAnExecutableGivesNoRows) {
     tree.folder("x.exe");
     put("x.exe/real.dll", library(1));
-    form.settings().searchchildfolder = false;
+    form.settings().searchSubfolders = false;
     scan();
     EXPECT_EQ(form.rowCount(), 0);
     EXPECT_EQ(form.statusText(1), "Idle ...");
@@ -229,8 +229,8 @@ TEST_F(MainWindowScanTest, OnlyIconFilesOverAFolderOfExecutables) {
     put("a.exe", library(3));
     put("b.dll", library(3));
     AppSettings& s = form.settings();
-    s.format_exe = s.format_dll = s.format_icl = false;
-    s.format_ico = true;
+    s.importExe = s.importDll = s.importIcl = false;
+    s.importIco = true;
     scan();
     EXPECT_EQ(form.rowCount(), 0);
     EXPECT_EQ(form.statusText(1), "Idle ...");
@@ -282,7 +282,7 @@ TEST_F(MainWindowScanTest, OptionsChosenInTheDialogSteerTheScan) {
     waitForIdle(form);
     EXPECT_EQ(form.rowCount(), 3);
     EXPECT_EQ(rowsFrom("a.dll"), 3);
-    EXPECT_EQ(form.settings().max_units, 3);
+    EXPECT_EQ(form.settings().importLimit, 3);
     EXPECT_EQ(ProfileFile(config.root() / "setup.ini").integer("importoptions", "max_units", -1),
               3);
 }
@@ -328,7 +328,7 @@ TEST_F(MainWindowScanTest, AFolderNamedLikeAFileKindDoesNotClearTheList) {
     ScratchTree other;
     other.folder("dir.exe");
     other.file("dir.exe/inner.dll", std::string("x"));
-    form.settings().searchchildfolder = false;
+    form.settings().searchSubfolders = false;
     form.settings().clearResult = true;
     scan(other.root());
     EXPECT_EQ(form.rowCount(), 2);  // nothing was gathered: the list stays
@@ -540,7 +540,7 @@ TEST(MainWindowClose, QuittingConfirmedAfterTheWorkEndedWhileAskingCloses) {
     form.setImportOptionsDialog(&importOptions);
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
-    form.settings().max_units = 0;
+    form.settings().importLimit = 0;
     // The scan waits at its first icon until the question is open.
     std::atomic<bool> holding{false};
     form.setRowReader([&](const fs::path& f, const RowSink& take) {

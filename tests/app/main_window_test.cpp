@@ -558,8 +558,8 @@ TEST_F(MainWindowTest, NoTipsWhenShowIsOffAndFirstStartCreatesTheFiles) {
     EXPECT_FALSE(control<QTimer>(form_, "tipsTimer")->isActive());
     QCoreApplication::processEvents();
     EXPECT_TRUE(desktop_.modalForms.empty());
-    EXPECT_EQ(form_.settings().max_units, 20);
-    EXPECT_TRUE(form_.settings().searchchildfolder);
+    EXPECT_EQ(form_.settings().importLimit, 20);
+    EXPECT_TRUE(form_.settings().searchSubfolders);
 }
 
 // Save All saves every row by itself (see MainSave): it neither selects the rows

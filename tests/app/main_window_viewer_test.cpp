@@ -172,9 +172,9 @@ TEST_F(MainWindowViewerTest, DoubleClickOnAnIconFileRowShowsThatImage) {
 }
 
 TEST_F(MainWindowViewerTest, DoubleClickOnALibraryRowShowsEveryImageOfItsGroup) {
-    form_.settings().size_32 = false;
-    form_.settings().size_16 = true;
-    form_.settings().size_128 = true;
+    form_.settings().saveSize32 = false;
+    form_.settings().saveSize16 = true;
+    form_.settings().saveSize128 = true;
     ReportDialog report(desktop_);
     form_.setReportDialog(&report);
     report.report().setFolder("/saved/");
@@ -204,8 +204,8 @@ TEST_F(MainWindowViewerTest, DoubleClickOnALibraryRowShowsEveryImageOfItsGroup) 
     // The preview is no part of the last save, and the export sizes stay as they were.
     EXPECT_EQ(report.report().files(), std::vector<fs::path>{"32-a.ico"});
     EXPECT_EQ(report.report().folder(), fs::path("/saved/"));
-    EXPECT_FALSE(form_.settings().size_32);
-    EXPECT_TRUE(form_.settings().size_16);
+    EXPECT_FALSE(form_.settings().saveSize32);
+    EXPECT_TRUE(form_.settings().saveSize16);
 }
 
 // A program's cursor groups are rows after its icons, told apart by caption and

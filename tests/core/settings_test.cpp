@@ -19,15 +19,15 @@ const char* const kNewSetup =
 // Values no file would give, so a test sees which fields were filled.
 AppSettings scrambled() {
     AppSettings s;
-    s.format_exe = s.format_dll = false;
-    s.format_ico = s.format_icl = true;
-    s.max_units = -77;
-    s.size_128 = s.size_32 = false;
-    s.size_64 = s.size_48 = s.size_16 = true;
-    s.format = "zzz";
-    s.show = true;
-    s.num = 99;
-    s.searchchildfolder = false;
+    s.importExe = s.importDll = false;
+    s.importIco = s.importIcl = true;
+    s.importLimit = -77;
+    s.saveSize128 = s.saveSize32 = false;
+    s.saveSize64 = s.saveSize48 = s.saveSize16 = true;
+    s.saveFormat = "zzz";
+    s.showTipsAtStart = true;
+    s.tipNumber = 99;
+    s.searchSubfolders = false;
     s.clearResult = true;
     return s;
 }
@@ -42,15 +42,15 @@ TEST(Settings, FirstStartCreatesBothFilesWithTheNewFileValues) {
     EXPECT_EQ(TempProgramDir::readFile(dir.program() / "setup.ini"), kNewSetup);
     EXPECT_EQ(TempProgramDir::readFile(dir.program() / "pellimarinfo.ini"),
               "[SearchOption]\nsearchchildfolder=1\nclearResult=0\n");
-    EXPECT_TRUE(s.format_exe && s.format_dll && s.format_ico);
-    EXPECT_FALSE(s.format_icl);
-    EXPECT_EQ(s.max_units, 20);
-    EXPECT_TRUE(s.size_128 && s.size_32);
-    EXPECT_FALSE(s.size_64 || s.size_48 || s.size_16);
-    EXPECT_EQ(s.format, "ico");
-    EXPECT_FALSE(s.show);
-    EXPECT_EQ(s.num, 5);
-    EXPECT_TRUE(s.searchchildfolder);
+    EXPECT_TRUE(s.importExe && s.importDll && s.importIco);
+    EXPECT_FALSE(s.importIcl);
+    EXPECT_EQ(s.importLimit, 20);
+    EXPECT_TRUE(s.saveSize128 && s.saveSize32);
+    EXPECT_FALSE(s.saveSize64 || s.saveSize48 || s.saveSize16);
+    EXPECT_EQ(s.saveFormat, "ico");
+    EXPECT_FALSE(s.showTipsAtStart);
+    EXPECT_EQ(s.tipNumber, 5);
+    EXPECT_TRUE(s.searchSubfolders);
     EXPECT_FALSE(s.clearResult);
     EXPECT_FALSE(fs::exists(dir.config()));  // a writable program folder keeps them
 }
@@ -60,14 +60,14 @@ TEST(Settings, MissingKeysTakeTheMissingKeyDefaults) {
     TempProgramDir::writeFile(dir.program() / "setup.ini", "[tipoptions]\nshow=1\n");
     AppSettings s = scrambled();
     loadSettings(s);
-    EXPECT_TRUE(s.show);
-    EXPECT_TRUE(s.format_exe && s.format_dll);
-    EXPECT_FALSE(s.format_ico || s.format_icl);
-    EXPECT_EQ(s.max_units, 100);
-    EXPECT_TRUE(s.size_128 && s.size_32 && s.size_16);
-    EXPECT_FALSE(s.size_64 || s.size_48);
-    EXPECT_EQ(s.format, "ico");
-    EXPECT_EQ(s.num, 5);
+    EXPECT_TRUE(s.showTipsAtStart);
+    EXPECT_TRUE(s.importExe && s.importDll);
+    EXPECT_FALSE(s.importIco || s.importIcl);
+    EXPECT_EQ(s.importLimit, 100);
+    EXPECT_TRUE(s.saveSize128 && s.saveSize32 && s.saveSize16);
+    EXPECT_FALSE(s.saveSize64 || s.saveSize48);
+    EXPECT_EQ(s.saveFormat, "ico");
+    EXPECT_EQ(s.tipNumber, 5);
     // Reading never writes.
     EXPECT_EQ(TempProgramDir::readFile(dir.program() / "setup.ini"), "[tipoptions]\nshow=1\n");
 }
@@ -78,11 +78,11 @@ TEST(Settings, IntegersReadHexadecimalAndFallBackOnText) {
     TempProgramDir::writeFile(dir.program() / "setup.ini",
                               "[importoptions]\nmax_units=0x14\n[tipoptions]\nnum=-3\n");
     loadSettings(s);
-    EXPECT_EQ(s.max_units, 20);
-    EXPECT_EQ(s.num, -3);
+    EXPECT_EQ(s.importLimit, 20);
+    EXPECT_EQ(s.tipNumber, -3);
     TempProgramDir::writeFile(dir.program() / "setup.ini", "[importoptions]\nmax_units=abc\n");
     loadSettings(s);
-    EXPECT_EQ(s.max_units, 100);
+    EXPECT_EQ(s.importLimit, 100);
 }
 
 TEST(Settings, SaveWritesEveryKeyInPlaceAndKeepsOtherLines) {
@@ -91,9 +91,9 @@ TEST(Settings, SaveWritesEveryKeyInPlaceAndKeepsOtherLines) {
                               "; mine\n[exportoptions]\nsize_128=1\nextra=keep\n[mine]\na=b\n");
     AppSettings s;
     loadSettings(s);
-    s.size_128 = false;
-    s.format = "bmp";
-    s.num = 7;
+    s.saveSize128 = false;
+    s.saveFormat = "bmp";
+    s.tipNumber = 7;
     ASSERT_TRUE(saveSettings(s));
     std::string text = TempProgramDir::readFile(dir.program() / "setup.ini");
     EXPECT_NE(text.find("; mine\n[exportoptions]\nsize_128=0\nextra=keep\n"), std::string::npos)
@@ -101,10 +101,10 @@ TEST(Settings, SaveWritesEveryKeyInPlaceAndKeepsOtherLines) {
     EXPECT_NE(text.find("[mine]\na=b\n"), std::string::npos);
     AppSettings back = scrambled();
     loadSettings(back);
-    EXPECT_FALSE(back.size_128);
-    EXPECT_EQ(back.format, "bmp");
-    EXPECT_EQ(back.num, 7);
-    EXPECT_EQ(back.max_units, 100);  // was missing, written from memory
+    EXPECT_FALSE(back.saveSize128);
+    EXPECT_EQ(back.saveFormat, "bmp");
+    EXPECT_EQ(back.tipNumber, 7);
+    EXPECT_EQ(back.importLimit, 100);  // was missing, written from memory
 }
 
 TEST(Settings, SearchOptionsAreOnOnlyForOne) {
@@ -113,13 +113,13 @@ TEST(Settings, SearchOptionsAreOnOnlyForOne) {
                               "[searchoption]\nsearchchildfolder=0\nclearResult=1\n");
     AppSettings s;
     loadSearchOptions(s);
-    EXPECT_FALSE(s.searchchildfolder);
+    EXPECT_FALSE(s.searchSubfolders);
     EXPECT_TRUE(s.clearResult);
     TempProgramDir::writeFile(dir.program() / "pellimarinfo.ini",
                               "[SearchOption]\nsearchchildfolder=yes\n");
     loadSearchOptions(s);
-    EXPECT_FALSE(s.searchchildfolder);  // only "1" is on
-    EXPECT_FALSE(s.clearResult);        // missing: "0"
+    EXPECT_FALSE(s.searchSubfolders);  // only "1" is on
+    EXPECT_FALSE(s.clearResult);       // missing: "0"
 }
 
 TEST(Settings, ReadOnlyProgramFolderKeepsTheFilesInTheUserConfiguration) {
@@ -129,13 +129,13 @@ TEST(Settings, ReadOnlyProgramFolderKeepsTheFilesInTheUserConfiguration) {
     loadSettings(s);
     loadSearchOptions(s);
     EXPECT_EQ(TempProgramDir::readFile(dir.config() / "setup.ini"), kNewSetup);
-    EXPECT_TRUE(s.searchchildfolder);
-    EXPECT_EQ(s.max_units, 20);
-    s.size_128 = false;
+    EXPECT_TRUE(s.searchSubfolders);
+    EXPECT_EQ(s.importLimit, 20);
+    s.saveSize128 = false;
     ASSERT_TRUE(saveSettings(s));
     AppSettings back;
     loadSettings(back);
-    EXPECT_FALSE(back.size_128);
+    EXPECT_FALSE(back.saveSize128);
 }
 
 TEST(Settings, NowhereToWriteStartsWithNewValuesAndSaveReportsThePath) {
@@ -145,9 +145,9 @@ TEST(Settings, NowhereToWriteStartsWithNewValuesAndSaveReportsThePath) {
     AppSettings s = scrambled();
     loadSettings(s);
     loadSearchOptions(s);
-    EXPECT_EQ(s.max_units, 20);
-    EXPECT_FALSE(s.show);
-    EXPECT_FALSE(s.searchchildfolder);
+    EXPECT_EQ(s.importLimit, 20);
+    EXPECT_FALSE(s.showTipsAtStart);
+    EXPECT_FALSE(s.searchSubfolders);
     EXPECT_FALSE(s.clearResult);
     const auto saved = saveSettings(s);
     ASSERT_FALSE(saved);

@@ -25,7 +25,7 @@ std::string numberedTips(int count, const char* eol = "\r\n") {
 
 class TipsTest : public ::testing::Test {
   protected:
-    TipsTest() : dir_("tips"), form_(settings_, desktop_) { settings_.num = 5; }
+    TipsTest() : dir_("tips"), form_(settings_, desktop_) { settings_.tipNumber = 5; }
     void tipsFile(const std::string& text) {
         TempProgramDir::writeFile(dir_.program() / "tips.dat", text);
     }
@@ -50,7 +50,7 @@ TEST_F(TipsTest, ShowingAdvancesAndNextWrapsAround) {
     tipsFile(numberedTips(10));
     form_.startShowing();
     EXPECT_EQ(shown(), "Tip number 7");
-    EXPECT_EQ(settings_.num, 6);
+    EXPECT_EQ(settings_.tipNumber, 6);
     for (int expected : {8, 9, 10, 1, 2}) {
         form_.nextButton->click();
         EXPECT_EQ(shown(), QString("Tip number %1").arg(expected));
@@ -59,7 +59,7 @@ TEST_F(TipsTest, ShowingAdvancesAndNextWrapsAround) {
 
 TEST_F(TipsTest, NumberBeyondTheLastStartsAgainAtTheFirst) {
     tipsFile(numberedTips(10, "\n"));
-    settings_.num = 12;
+    settings_.tipNumber = 12;
     form_.startShowing();
     EXPECT_EQ(shown(), "Tip number 1");
 }
@@ -74,7 +74,7 @@ TEST_F(TipsTest, OneLineIsShownEveryTime) {
 
 TEST_F(TipsTest, NegativeNumberKeepsTheWelcomeUntilItReachesZero) {
     tipsFile(numberedTips(10));
-    settings_.num = -3;
+    settings_.tipNumber = -3;
     const QString welcome = shown();
     EXPECT_TRUE(welcome.contains("Welcome to Pellimar!"));
     form_.startShowing();
@@ -101,32 +101,32 @@ TEST_F(TipsTest, TipReplacesTheCentredBoldWelcomeWithPlainLeftText) {
 TEST_F(TipsTest, MissingTipsFileShowsANoteInsteadOfFailing) {
     form_.startShowing();
     EXPECT_TRUE(shown().contains("tips.dat"));
-    EXPECT_EQ(settings_.num, 0);
+    EXPECT_EQ(settings_.tipNumber, 0);
 }
 
 TEST_F(TipsTest, CloseWritesTheCheckBoxAndTheNumber) {
     tipsFile(numberedTips(10));
-    settings_.show = true;
+    settings_.showTipsAtStart = true;
     form_.startShowing();
     EXPECT_TRUE(form_.showAtStartBox->isChecked());
     form_.showAtStartBox->setChecked(false);
     form_.closeButton->click();
     EXPECT_EQ(form_.result(), QDialog::Accepted);
-    EXPECT_FALSE(settings_.show);
+    EXPECT_FALSE(settings_.showTipsAtStart);
     AppSettings back;
     loadSettings(back);
-    EXPECT_FALSE(back.show);
-    EXPECT_EQ(back.num, 6);
+    EXPECT_FALSE(back.showTipsAtStart);
+    EXPECT_EQ(back.tipNumber, 6);
 }
 
 TEST_F(TipsTest, TheCloseBoxWritesNothing) {
     tipsFile(numberedTips(10));
     TempProgramDir::writeFile(dir_.program() / "setup.ini", "[tipoptions]\nshow=1\nnum=5\n");
-    settings_.show = true;
+    settings_.showTipsAtStart = true;
     form_.startShowing();
     form_.showAtStartBox->setChecked(false);
     form_.reject();
-    EXPECT_TRUE(settings_.show);
+    EXPECT_TRUE(settings_.showTipsAtStart);
     EXPECT_EQ(TempProgramDir::readFile(dir_.program() / "setup.ini"),
               "[tipoptions]\nshow=1\nnum=5\n");
 }
@@ -134,12 +134,12 @@ TEST_F(TipsTest, TheCloseBoxWritesNothing) {
 TEST_F(TipsTest, AFailedSaveIsReportedAndTheWindowStaysOpen) {
     dir_.makeProgramDirUnwritable();
     dir_.makeConfigUnwritable();
-    settings_.show = true;
+    settings_.showTipsAtStart = true;
     form_.showAtStartBox->setChecked(false);
     form_.setResult(QDialog::Rejected);
     form_.closeButton->click();
     ASSERT_EQ(desktop_.errors.size(), 1u);
     EXPECT_EQ(desktop_.errors[0].rfind("Unable to write to ", 0), 0u);
     EXPECT_EQ(form_.result(), QDialog::Rejected);
-    EXPECT_TRUE(settings_.show);  // not taken while the file does not hold it
+    EXPECT_TRUE(settings_.showTipsAtStart);  // not taken while the file does not hold it
 }

@@ -49,26 +49,26 @@ TEST_F(OptionsFixture, CaptionsAndShowState) {
     EXPECT_EQ(form.pngButton->text(), "  PNG file");
     EXPECT_EQ(form.originalButton->text(), "  Original icon");
 
-    settings.size_128 = false;
-    settings.size_48 = true;
-    settings.format = "bmp";
+    settings.saveSize128 = false;
+    settings.saveSize48 = true;
+    settings.saveFormat = "bmp";
     form.showCurrentSettings();
     EXPECT_FALSE(form.size128Box->isChecked());
     EXPECT_TRUE(form.size48Box->isChecked());
     EXPECT_TRUE(form.bmpButton->isChecked());
-    settings.format = "png";
+    settings.saveFormat = "png";
     form.showCurrentSettings();
     EXPECT_TRUE(form.pngButton->isChecked());
-    settings.format = "original";
+    settings.saveFormat = "original";
     form.showCurrentSettings();
     EXPECT_TRUE(form.originalButton->isChecked());
     // A value no version writes reads as JPEG, as it always did.
-    settings.format = "gif";
+    settings.saveFormat = "gif";
     form.showCurrentSettings();
     EXPECT_TRUE(form.jpgButton->isChecked());
     form.confirm();
     EXPECT_EQ(form.result(), QDialog::Accepted);
-    EXPECT_EQ(settings.format, "jpg");
+    EXPECT_EQ(settings.saveFormat, "jpg");
     EXPECT_NE(setupIni().find("format=jpg"), std::string::npos);
 }
 
@@ -85,13 +85,13 @@ TEST_F(OptionsFixture, NoSizeAsksAndTicksThirtyTwoOnOk) {
     form.confirm();  // answered OK: 32 ticked, still open, nothing stored
     EXPECT_TRUE(form.size32Box->isChecked());
     EXPECT_TRUE(form.isVisible());
-    EXPECT_TRUE(settings.size_128);
+    EXPECT_TRUE(settings.saveSize128);
     EXPECT_FALSE(std::filesystem::exists(dir.path / "setup.ini"));
     form.confirm();
     EXPECT_FALSE(form.isVisible());
     EXPECT_EQ(form.result(), QDialog::Accepted);
-    EXPECT_FALSE(settings.size_128);
-    EXPECT_TRUE(settings.size_32);
+    EXPECT_FALSE(settings.saveSize128);
+    EXPECT_TRUE(settings.saveSize32);
     EXPECT_NE(setupIni().find("size_128=0"), std::string::npos);
 }
 
@@ -107,8 +107,8 @@ TEST_F(OptionsFixture, CloseBoxCancelsButNotWithoutASize) {
     form.bmpButton->setChecked(true);
     EXPECT_TRUE(form.close());
     EXPECT_EQ(form.result(), QDialog::Rejected);
-    EXPECT_FALSE(settings.size_64);  // abandoned changes are not stored
-    EXPECT_EQ(settings.format, "ico");
+    EXPECT_FALSE(settings.saveSize64);  // abandoned changes are not stored
+    EXPECT_EQ(settings.saveFormat, "ico");
     EXPECT_FALSE(std::filesystem::exists(dir.path / "setup.ini"));
     form.show();  // and the next showing restores the settings
     EXPECT_FALSE(form.size64Box->isChecked());
@@ -120,7 +120,7 @@ TEST_F(OptionsFixture, EscapeConfirmsLikeOk) {
     form.size16Box->setChecked(true);
     QTest::keyClick(&form, Qt::Key_Escape);
     EXPECT_EQ(form.result(), QDialog::Accepted);
-    EXPECT_TRUE(settings.size_16);
+    EXPECT_TRUE(settings.saveSize16);
     EXPECT_NE(setupIni().find("size_16=1"), std::string::npos);
 }
 
@@ -134,8 +134,8 @@ TEST_F(OptionsFixture, AFailedWriteIsReportedAndTheSettingsKeepTheirValues) {
     EXPECT_EQ(desktop.errors[0].rfind("Unable to write to ", 0), 0u);
     EXPECT_TRUE(form.isVisible());
     EXPECT_NE(form.result(), QDialog::Accepted);
-    EXPECT_FALSE(settings.size_64);  // not taken while the file does not hold it
-    EXPECT_EQ(settings.format, "ico");
+    EXPECT_FALSE(settings.saveSize64);  // not taken while the file does not hold it
+    EXPECT_EQ(settings.saveFormat, "ico");
 }
 
 TEST_F(OptionsFixture, PngAndOriginalIconAreStoredAndReadBack) {
@@ -146,11 +146,11 @@ TEST_F(OptionsFixture, PngAndOriginalIconAreStoredAndReadBack) {
         button->setChecked(true);
         form.okButton->click();
         EXPECT_EQ(form.result(), QDialog::Accepted);
-        EXPECT_EQ(settings.format, value);
+        EXPECT_EQ(settings.saveFormat, value);
         EXPECT_NE(setupIni().find(std::string("format=") + value), std::string::npos);
         AppSettings read;
         loadSettings(read);
-        EXPECT_EQ(read.format, value);
+        EXPECT_EQ(read.saveFormat, value);
         form.icoButton->setChecked(true);  // the next showing must restore the stored one
         form.show();
         EXPECT_TRUE(button->isChecked()) << value;

@@ -162,12 +162,11 @@ TEST(ReducedIconFile, GreyAndSilverAreStandardOtherGreysAreNot) {
     Icon icon = standardIcon(16);
     icon.color[100] = 0xFF808080;
     icon.color[101] = 0xFFC0C0C0;
-    IconBitmaps bm;
-    ASSERT_TRUE(iconBitmaps(icon, bm));
-    EXPECT_EQ(chooseIconColors(bm.color), 16);
+    ASSERT_TRUE(bitmapsOf(icon));
+    EXPECT_EQ(chooseIconColors(bitmapsOf(icon)->color), 16);
     icon.color[102] = 0xFF7F7F7F;
-    ASSERT_TRUE(iconBitmaps(icon, bm));
-    EXPECT_EQ(chooseIconColors(bm.color), 256);
+    ASSERT_TRUE(bitmapsOf(icon));
+    EXPECT_EQ(chooseIconColors(bitmapsOf(icon)->color), 256);
 }
 
 TEST(ReducedIconFile, AlphaIsDroppedAndCarriedByTheMask) {
@@ -247,30 +246,25 @@ TEST(ReducedIconFile, IconsThatCannotBeDescribedWriteNothing) {
 
 TEST(ReducedIconFile, DibHeadersFollowTheRequestedColours) {
     Bitmap bm{20, 10, 32, std::vector<std::uint32_t>(200, 0)};
-    BitmapInfoHeader h;
-    prepareDibHeader(bm, h, 2);
-    EXPECT_EQ(h.biBitCount, 1);
-    EXPECT_EQ(h.biSizeImage, 4u * 10);
-    prepareDibHeader(bm, h, 16);
-    EXPECT_EQ(h.biBitCount, 4);
-    EXPECT_EQ(h.biClrUsed, 16u);
-    EXPECT_EQ(h.biSizeImage, 12u * 10);
-    prepareDibHeader(bm, h, 0);
-    EXPECT_EQ(h.biBitCount, 32);
-    EXPECT_EQ(h.biSizeImage, 80u * 10);
-    std::uint32_t info = 7, image = 1;
-    dibSizes(bm, info, image, 256);
-    EXPECT_EQ(info, 1064u);
-    EXPECT_EQ(image, 20u * 10);
-    dibSizes(bm, info, image, 2);
-    EXPECT_EQ(info, 48u);
+    std::optional<DibHeader> h = dibHeaderFor(bm, 2);
+    ASSERT_TRUE(h);
+    EXPECT_EQ(h->bitCount, 1);
+    EXPECT_EQ(h->imageSize, 4u * 10);
+    h = dibHeaderFor(bm, 16);
+    EXPECT_EQ(h->bitCount, 4);
+    EXPECT_EQ(h->coloursUsed, 16u);
+    EXPECT_EQ(h->imageSize, 12u * 10);
+    h = dibHeaderFor(bm, 0);
+    EXPECT_EQ(h->bitCount, 32);
+    EXPECT_EQ(h->imageSize, 80u * 10);
+    std::optional<DibSizes> sizes = dibSizesOf(bm, 256);
+    ASSERT_TRUE(sizes);
+    EXPECT_EQ(sizes->infoSize, 1064u);
+    EXPECT_EQ(sizes->imageSize, 20u * 10);
+    EXPECT_EQ(dibSizesOf(bm, 2)->infoSize, 48u);
     Bitmap none;
-    prepareDibHeader(none, h, 16);
-    EXPECT_EQ(h.biPlanes, 0);
-    info = 7;
-    dibSizes(none, info, image, 16);
-    EXPECT_EQ(image, 0u);
-    EXPECT_EQ(info, 7u);
+    EXPECT_FALSE(dibHeaderFor(none, 16));
+    EXPECT_FALSE(dibSizesOf(none, 16));
 }
 
 TEST(ReducedIconFile, MonochromeIconsAreSavedAsSixteenColourIcons) {
@@ -285,9 +279,9 @@ TEST(ReducedIconFile, MonochromeIconsAreSavedAsSixteenColourIcons) {
 
     // As the save command's ICO format saves the program's row.
     AppSettings sizes;
-    sizes.size_32 = true;
-    sizes.size_16 = false;
-    sizes.format = "ico";
+    sizes.saveSize32 = true;
+    sizes.saveSize16 = false;
+    sizes.saveFormat = "ico";
     SaveReport report;
     SaveContext ctx{sizes, report, {}, {}};
     saveSelectedRows({{dll, 0, true}}, dir.path() / "mono.ico", ctx);

@@ -18,15 +18,15 @@ namespace {
 
 AppSettings sizes(std::initializer_list<int> on, const std::string& format = "ico") {
     AppSettings s;
-    s.size_128 = s.size_64 = s.size_48 = s.size_32 = s.size_16 = false;
+    s.saveSize128 = s.saveSize64 = s.saveSize48 = s.saveSize32 = s.saveSize16 = false;
     for (int v : on) {
-        if (v == 128) s.size_128 = true;
-        if (v == 64) s.size_64 = true;
-        if (v == 48) s.size_48 = true;
-        if (v == 32) s.size_32 = true;
-        if (v == 16) s.size_16 = true;
+        if (v == 128) s.saveSize128 = true;
+        if (v == 64) s.saveSize64 = true;
+        if (v == 48) s.saveSize48 = true;
+        if (v == 32) s.saveSize32 = true;
+        if (v == 16) s.saveSize16 = true;
     }
-    s.format = format;
+    s.saveFormat = format;
     return s;
 }
 
@@ -250,7 +250,7 @@ TEST_F(SaveFixture, CursorsAreSavedAsCursorFilesWithTheirHotspots) {
     const std::vector<std::pair<fx::Bytes, std::pair<int, int>>> stored{{small.data, {1, 2}},
                                                                         {large.data, {9, 30}}};
     EXPECT_EQ(cursorImagesOf(dir.path / "p-002.cur"), stored);
-    settings.format = "original";
+    settings.saveFormat = "original";
     run({rows[1]}, "o.ico");
     EXPECT_EQ(reportNames(report), std::vector<std::string>{"o.cur"});
     EXPECT_EQ(cursorImagesOf(dir.path / "o.cur"), stored);
@@ -290,7 +290,7 @@ TEST_F(SaveFixture, UnreadableRowsAreToldWithWhyAndWriteNothing) {
         const std::string first = textsOf(report.unreadableRows())[0];
         EXPECT_TRUE(mentions(first, "No such file or directory")) << first;
     }
-    settings.format = "original";
+    settings.saveFormat = "original";
     run(rows, "u.ico");
     EXPECT_EQ(report.unreadableRows().size(), rows.size());
     EXPECT_TRUE(dir.names().empty());
@@ -464,7 +464,7 @@ TEST_F(SaveFixture, TheQuestionsComeBeforeAnythingIsWritten) {
     desktop.saveAnswers.push_back(dir.path / "a.jpeg");
     EXPECT_EQ(askSaveName(rows, settings, desktop, options, last), dir.path / "a.ico");
     EXPECT_EQ(last, dir.path / "a.jpeg");
-    settings.format = "png";
+    settings.saveFormat = "png";
     desktop.saveAnswers.push_back(dir.path / "icons");
     EXPECT_EQ(askSaveName(rows, settings, desktop, options, last), dir.path / "icons.png");
     EXPECT_EQ(desktop.saveRequests.back().initial, dir.path / "a.jpeg");

@@ -36,16 +36,16 @@ struct FormatsFixture : ::testing::Test {
         fx::makePe({{{small, middle, large}}, {{fx::dibImage(fx::patternIcon(16, 16), 24)}}}));
 
     void use(std::initializer_list<int> sizes, const std::string& format) {
-        settings.size_128 = settings.size_64 = settings.size_48 = settings.size_32 =
-            settings.size_16 = false;
+        settings.saveSize128 = settings.saveSize64 = settings.saveSize48 = settings.saveSize32 =
+            settings.saveSize16 = false;
         for (int s : sizes) {
-            if (s == 128) settings.size_128 = true;
-            if (s == 64) settings.size_64 = true;
-            if (s == 48) settings.size_48 = true;
-            if (s == 32) settings.size_32 = true;
-            if (s == 16) settings.size_16 = true;
+            if (s == 128) settings.saveSize128 = true;
+            if (s == 64) settings.saveSize64 = true;
+            if (s == 48) settings.saveSize48 = true;
+            if (s == 32) settings.saveSize32 = true;
+            if (s == 16) settings.saveSize16 = true;
         }
-        settings.format = format;
+        settings.saveFormat = format;
     }
     std::vector<std::string> written() const {
         std::vector<std::string> names;

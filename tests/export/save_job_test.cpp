@@ -23,9 +23,9 @@ TEST(SaveJob, StopEndsTheRunBeforeTheNextRowAndKeepsWhatWasWritten) {
     std::vector<SaveRow> rows;
     for (int i = 0; i < 5; ++i) rows.push_back({src.exe, i % 3, true});
     AppSettings settings;
-    settings.size_128 = settings.size_64 = settings.size_48 = settings.size_16 = false;
-    settings.size_32 = true;
-    settings.format = "png";
+    settings.saveSize128 = settings.saveSize64 = settings.saveSize48 = settings.saveSize16 = false;
+    settings.saveSize32 = true;
+    settings.saveFormat = "png";
 
     // The third row's icon is held back until the test has asked the job to stop.
     std::mutex m;
@@ -72,9 +72,9 @@ TEST(SaveJob, StopEndsTheRunBeforeTheNextRowAndKeepsWhatWasWritten) {
 TEST(SaveJob, StopOrDestructionWhileTheQuestionWaitsWritesNothing) {
     SaveSources src;
     AppSettings settings;
-    settings.size_128 = settings.size_64 = settings.size_48 = settings.size_16 = false;
-    settings.size_32 = true;
-    settings.format = "png";
+    settings.saveSize128 = settings.saveSize64 = settings.saveSize48 = settings.saveSize16 = false;
+    settings.saveSize32 = true;
+    settings.saveFormat = "png";
     const std::vector<SaveRow> rows{{src.exe, 0, true}, {src.exe, 1, true}};
     for (bool destroy : {false, true}) {
         TempDir out("save-job-question");

@@ -18,15 +18,15 @@ namespace {
 
 AppSettings chosen(std::initializer_list<int> on, const std::string& format) {
     AppSettings s;
-    s.size_128 = s.size_64 = s.size_48 = s.size_32 = s.size_16 = false;
+    s.saveSize128 = s.saveSize64 = s.saveSize48 = s.saveSize32 = s.saveSize16 = false;
     for (int v : on) {
-        if (v == 128) s.size_128 = true;
-        if (v == 64) s.size_64 = true;
-        if (v == 48) s.size_48 = true;
-        if (v == 32) s.size_32 = true;
-        if (v == 16) s.size_16 = true;
+        if (v == 128) s.saveSize128 = true;
+        if (v == 64) s.saveSize64 = true;
+        if (v == 48) s.saveSize48 = true;
+        if (v == 32) s.saveSize32 = true;
+        if (v == 16) s.saveSize16 = true;
     }
-    s.format = format;
+    s.saveFormat = format;
     return s;
 }
 

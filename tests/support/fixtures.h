@@ -57,8 +57,8 @@ struct DibOptions {
     bool zeroAlpha = false;  // 32 bits: store 0 in every alpha byte
 };
 
-// `picture` as a BITMAPINFOHEADER DIB of `bits` (1, 4, 8, 16, 24 or 32) bits: doubled
-// biHeight, bottom-up rows, palette built from the picture's colours (at most 2^bits
+// `picture` as a BITMAPINFOHEADER DIB of `bits` (1, 4, 8, 16, 24 or 32) bits: the
+// height doubled, bottom-up rows, palette built from the picture's colours (at most 2^bits
 // distinct ones), then the AND mask.
 IconImage dibImage(const Icon& picture, int bits, DibOptions options = {});
 // `picture` as a PNG (RGBA; alpha from the picture, or 0 where the mask is 1).
