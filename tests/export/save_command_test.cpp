@@ -16,20 +16,6 @@ namespace fx = pellimar::fixtures;
 
 namespace {
 
-AppSettings sizes(std::initializer_list<int> on, const std::string& format = "ico") {
-    AppSettings s;
-    s.saveSize128 = s.saveSize64 = s.saveSize48 = s.saveSize32 = s.saveSize16 = false;
-    for (int v : on) {
-        if (v == 128) s.saveSize128 = true;
-        if (v == 64) s.saveSize64 = true;
-        if (v == 48) s.saveSize48 = true;
-        if (v == 32) s.saveSize32 = true;
-        if (v == 16) s.saveSize16 = true;
-    }
-    s.saveFormat = format;
-    return s;
-}
-
 std::vector<std::string> reportNames(const SaveReport& r) {
     std::vector<std::string> out;
     for (auto& f : r.files()) out.push_back(f.string());
@@ -44,7 +30,7 @@ struct SaveFixture : ::testing::Test {
     SaveSources src;
     TempDir dir{"save"};
     SaveReport report;
-    AppSettings settings = sizes({32, 16});
+    AppSettings settings = savingSizes({32, 16});
 
     // One run as the window makes it: a fresh context and a cleared report.
     void run(const std::vector<SaveRow>& rows, const std::string& chosen) {
@@ -111,11 +97,11 @@ TEST_F(SaveFixture, IcoFromALibraryInBothSizes) {
 }
 
 TEST_F(SaveFixture, OneSizeWritesTheChosenNameItselfAndNoneOfThePairIsASkippedRow) {
-    settings = sizes({16});
+    settings = savingSizes({16});
     run({{src.shell32, 3, true}}, "icons.ico");
     EXPECT_EQ(dir.names(), std::vector<std::string>{"icons.ico"});
     EXPECT_EQ(slurp(dir.path / "icons.ico").size(), 318u);
-    settings = sizes({128});
+    settings = savingSizes({128});
     fs::remove(dir.path / "icons.ico");
     for (const char* name : {"i.ico", "i.bmp", "i.jpg"}) {
         run({{src.shell32, 3, true}}, name);
@@ -131,7 +117,7 @@ TEST_F(SaveFixture, OneSizeWritesTheChosenNameItselfAndNoneOfThePairIsASkippedRo
 }
 
 TEST_F(SaveFixture, BitmapsAndJpegsFollowTheNamingTable) {
-    settings = sizes({32});
+    settings = savingSizes({32});
     std::vector<SaveRow> rows = {{src.exe, 0, true}, {src.exe, 1, true}, {src.exe, 2, true}};
     run(rows, "pic.bmp");
     EXPECT_EQ(reportNames(report),
@@ -141,13 +127,13 @@ TEST_F(SaveFixture, BitmapsAndJpegsFollowTheNamingTable) {
     EXPECT_EQ(bmp.pixel(0, 0) & 0xFFFFFF, 0xFFFFFFu);  // transparent part drawn on white
     EXPECT_EQ(bmp.pixel(31, 31) & 0xFFFFFF, standardIcon(32).pixel(31, 31) & 0xFFFFFF);
 
-    settings = sizes({32, 16});
+    settings = savingSizes({32, 16});
     run({{src.exe, 0, true}}, "p.jpg");
     EXPECT_EQ(reportNames(report), (std::vector<std::string>{"32-p.jpg", "16-p.jpg"}));
     EXPECT_EQ(readImage(dir.path / "32-p.jpg").size(), QSize(32, 32));
     EXPECT_EQ(readImage(dir.path / "16-p.jpg").size(), QSize(16, 16));
 
-    settings = sizes({16});
+    settings = savingSizes({16});
     run({{src.exe, 0, true}}, "s.bmp");
     QImage small = readImage(dir.path / "s.bmp");
     ASSERT_EQ(small.size(), QSize(16, 16));
@@ -156,7 +142,7 @@ TEST_F(SaveFixture, BitmapsAndJpegsFollowTheNamingTable) {
 }
 
 TEST_F(SaveFixture, SuffixCountsSelectedRowsOnly) {
-    settings = sizes({32});
+    settings = savingSizes({32});
     run({{src.exe, 0, true}, {src.exe, 1, false}, {src.exe, 2, true}}, "x.ico");
     EXPECT_EQ(dir.names(), (std::vector<std::string>{"x-001.ico", "x-002.ico"}));
     run({{src.exe, 2, true}}, "y.bmp");
@@ -164,7 +150,7 @@ TEST_F(SaveFixture, SuffixCountsSelectedRowsOnly) {
 }
 
 TEST_F(SaveFixture, IcoSourcesKeepTheirOwnSizeAndTheirImagesAsStored) {
-    settings = sizes({48});
+    settings = savingSizes({48});
     std::vector<SaveRow> rows = {{src.multi, 2, true}, {src.multi, 0, true}};
     run(rows, "x.ico");
     EXPECT_EQ(reportNames(report), std::vector<std::string>{"48-x-001.ico"});
@@ -182,11 +168,11 @@ TEST_F(SaveFixture, IcoSourcesKeepTheirOwnSizeAndTheirImagesAsStored) {
     EXPECT_EQ(textsOf(report.skippedRows())[0],
               "multi.ico-001: its image is 16 x 16, and that size is not chosen");
 
-    settings = sizes({128, 64, 32, 16});
+    settings = savingSizes({128, 64, 32, 16});
     run({{src.multi, 2, true}}, "off.ico");
     EXPECT_TRUE(report.files().empty());
 
-    settings = sizes({48, 16});
+    settings = savingSizes({48, 16});
     run(rows, "p.bmp");
     EXPECT_EQ(reportNames(report), (std::vector<std::string>{"48-p-001.bmp", "16-p-002.bmp"}));
     EXPECT_EQ(readImage(dir.path / "48-p-001.bmp").size(), QSize(48, 48));
@@ -200,7 +186,7 @@ TEST_F(SaveFixture, IcoSourcesKeepTheirOwnSizeAndTheirImagesAsStored) {
 }
 
 TEST_F(SaveFixture, IcoImagesOf24And256PixelsAreSkippedRowsWithTheirSize) {
-    settings = sizes({128, 64, 48, 32, 16});
+    settings = savingSizes({128, 64, 48, 32, 16});
     for (const char* name : {"o.ico", "o.bmp", "o.jpg"}) {
         run({{src.odd, 0, true}, {src.odd, 1, true}}, name);
         EXPECT_EQ(textsOf(report.skippedRows()),
@@ -229,7 +215,7 @@ std::vector<std::pair<fx::Bytes, std::pair<int, int>>> cursorImagesOf(const fs::
 // cursor file it is: images as stored, hotspots kept, named ".cur"; a picture
 // format writes its picture.
 TEST_F(SaveFixture, CursorsAreSavedAsCursorFilesWithTheirHotspots) {
-    settings = sizes({16});
+    settings = savingSizes({16});
     const fx::IconImage small = standardImage(16), large = standardImage(32);
     const fs::path cursor = src.dir.write("pointer.cur", fx::makeCur({{small, 3, 4}}));
     run({{cursor, 0, true}}, "c.ico");
@@ -275,7 +261,7 @@ TEST_F(SaveFixture, UnreadableRowsAreToldWithWhyAndWriteNothing) {
                                  {src.exe, 7, true},
                                  {src.multi, 9, true}};
     for (const auto& [name, bytes] : files) rows.push_back({src.dir.write(name, bytes), 0, true});
-    settings = sizes({128, 64, 48, 32, 16});
+    settings = savingSizes({128, 64, 48, 32, 16});
     for (const char* name : {"u.ico", "u.bmp", "u.jpg", "u.png"}) {
         run(rows, name);
         EXPECT_TRUE(report.files().empty()) << name;
@@ -328,7 +314,7 @@ TEST_F(SaveFixture, UnwritableTargetsLeaveNothingBehind) {
     EXPECT_TRUE(report.files().empty());
 
     // An existing file is replaced whole.
-    settings = sizes({32});
+    settings = savingSizes({32});
     std::ofstream(dir.path / "r.ico") << std::string(5000, 'z');
     run({{src.exe, 0, true}}, "r.ico");
     EXPECT_EQ(slurp(dir.path / "r.ico").size(), 766u);
@@ -338,7 +324,7 @@ TEST_F(SaveFixture, UnwritableTargetsLeaveNothingBehind) {
 TEST_F(SaveFixture, KindOfRunAndOfSourceInAnyLetterCaseAndLocale) {
     test::TurkishLocale turkish;
     if (!turkish.available()) GTEST_SKIP() << "no Turkish locale installed";
-    settings = sizes({16});
+    settings = savingSizes({16});
     const fs::path loud = src.dir.write("LOUD.ICO", fx::makeIco({standardImage(16)}));
     run({{src.exe, 0, true}, {loud, 0, true}}, "t.ico");
     EXPECT_EQ(reportNames(report), (std::vector<std::string>{"t-001.ico", "16-t-002.ico"}));
@@ -362,7 +348,7 @@ TEST_F(SaveFixture, EveryFileNotWrittenIsCountedWithTheSystemsReason) {
     EXPECT_FALSE(report.stopped());
 
     // A picture run stops at the first file it cannot write and keeps those before it.
-    settings = sizes({32});
+    settings = savingSizes({32});
     fs::create_directory(dir.path / "pic-002.bmp");
     run({{src.exe, 0, true}, {src.exe, 1, true}, {src.exe, 2, true}}, "pic.bmp");
     EXPECT_EQ(reportNames(report), std::vector<std::string>{"pic-001.bmp"});
@@ -373,7 +359,7 @@ TEST_F(SaveFixture, EveryFileNotWrittenIsCountedWithTheSystemsReason) {
 
     // An image of an icon file saved as a bitmap stops the run with the reason, as
     // every other row of a bitmap run does.
-    settings = sizes({16});
+    settings = savingSizes({16});
     fs::create_directory(dir.path / "16-d.bmp");
     run({{src.multi, 0, true}}, "d.bmp");
     EXPECT_EQ(stopText(report),
@@ -382,7 +368,7 @@ TEST_F(SaveFixture, EveryFileNotWrittenIsCountedWithTheSystemsReason) {
 }
 
 TEST_F(SaveFixture, ManyRowsOfOneFileReadItOnce) {
-    settings = sizes({32});
+    settings = savingSizes({32});
     std::vector<SaveRow> rows;
     for (int i = 0; i < 50; ++i) rows.push_back({src.exe, i % 3, true});
     const auto before = bytesReadSoFar();
@@ -400,7 +386,7 @@ TEST_F(SaveFixture, ManyRowsOfOneFileReadItOnce) {
 }
 
 TEST_F(SaveFixture, EachRunReadsTheFilesAfresh) {
-    settings = sizes({32});
+    settings = savingSizes({32});
     report.clear();
     SaveContext ctx{settings, report, {}, {}};
     const fs::path lib = src.dir.write("lib.dll", fx::makePe({{{standardImage(32)}}}));
@@ -479,7 +465,7 @@ TEST_F(SaveFixture, ExistingFilesAreReplacedOnlyWhenAllowedAndAStopIsTold) {
     std::ofstream(dir.path / "k-001.ico") << "mine";
     std::ofstream(dir.path / "k-002.ico") << "old";
     const std::vector<SaveRow> rows = {{src.exe, 0, true}, {src.exe, 1, true}, {src.exe, 2, true}};
-    settings = sizes({32});
+    settings = savingSizes({32});
     SaveContext ctx{settings, report, {}, {}};
     ctx.mayReplace = [](const fs::path& f) { return f.filename() == "k-002.ico"; };
     std::atomic<int> begun{0};
@@ -516,7 +502,7 @@ TEST_F(SaveFixture, AFileMadeWhileTheRunGoesOnIsKeptAndToldAsKept) {
     const std::vector<SaveRow> rows = {{src.exe, 0, true}, {src.exe, 1, true}};
     for (const char* format : {"ico", "bmp", "jpg", "png", "original"}) {
         SCOPED_TRACE(format);
-        settings = sizes({32}, format);
+        settings = savingSizes({32}, format);
         const std::string ext = std::string(format) == "original" ? "ico" : format;
         const fs::path folder = dir.path / format;
         fs::create_directory(folder);

@@ -9,9 +9,11 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <initializer_list>
 #include <sstream>
 #include <string>
 
+#include "core/settings.h"
 #include "export/save_report.h"
 #include "platform/palette.h"
 #include "platform/reduced_icon_file.h"
@@ -20,6 +22,21 @@
 namespace pellimar::test {
 
 namespace fs = std::filesystem;
+
+// Settings that save at the sizes `on` (of 128, 64, 48, 32 and 16) in `format`.
+inline AppSettings savingSizes(std::initializer_list<int> on, const std::string& format = "ico") {
+    AppSettings s;
+    s.saveSize128 = s.saveSize64 = s.saveSize48 = s.saveSize32 = s.saveSize16 = false;
+    for (int v : on) {
+        if (v == 128) s.saveSize128 = true;
+        if (v == 64) s.saveSize64 = true;
+        if (v == 48) s.saveSize48 = true;
+        if (v == 32) s.saveSize32 = true;
+        if (v == 16) s.saveSize16 = true;
+    }
+    s.saveFormat = format;
+    return s;
+}
 
 // A size x size icon of standard colours with a transparent top-left quarter.
 inline Icon standardIcon(int size) {

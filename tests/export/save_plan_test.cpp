@@ -16,20 +16,6 @@ namespace fx = pellimar::fixtures;
 
 namespace {
 
-AppSettings chosen(std::initializer_list<int> on, const std::string& format) {
-    AppSettings s;
-    s.saveSize128 = s.saveSize64 = s.saveSize48 = s.saveSize32 = s.saveSize16 = false;
-    for (int v : on) {
-        if (v == 128) s.saveSize128 = true;
-        if (v == 64) s.saveSize64 = true;
-        if (v == 48) s.saveSize48 = true;
-        if (v == 32) s.saveSize32 = true;
-        if (v == 16) s.saveSize16 = true;
-    }
-    s.saveFormat = format;
-    return s;
-}
-
 const char* outputWord(PlannedOutput output) {
     switch (output) {
         case PlannedOutput::StoredIcon:
@@ -161,7 +147,7 @@ TEST_F(PlanFixture, EachFormatNamesEveryFileOfEveryRowOrWhyItWritesNone) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::string(c.name) + " " + c.format + " " + std::to_string(c.sizes.size()));
-        const SavePlan planned = plan(rows, c.name, chosen(c.sizes, c.format));
+        const SavePlan planned = plan(rows, c.name, savingSizes(c.sizes, c.format));
         EXPECT_EQ(planned.folder, dir.path);
         EXPECT_EQ(linesOf(planned), c.lines);
         // The rows of icon and cursor files are read to name their files, each once;
@@ -173,11 +159,11 @@ TEST_F(PlanFixture, EachFormatNamesEveryFileOfEveryRowOrWhyItWritesNone) {
 }
 
 TEST_F(PlanFixture, OneRowTakesNoNumberAndAnExtensionOfNoFormatPlansNothing) {
-    EXPECT_EQ(linesOf(plan({rows[0]}, "x.ico", chosen({32}, "ico"))),
+    EXPECT_EQ(linesOf(plan({rows[0]}, "x.ico", savingSizes({32}, "ico"))),
               std::vector<std::string>{"x.ico reduced 32"});
-    EXPECT_EQ(linesOf(plan({rows[1]}, "y.png", chosen({48, 16}, "png"))),
+    EXPECT_EQ(linesOf(plan({rows[1]}, "y.png", savingSizes({48, 16}, "png"))),
               std::vector<std::string>{"48-y.png png 48, 16-y.png png 16"});
-    const SavePlan none = plan(rows, "x.gif", chosen({32}, "ico"));
+    const SavePlan none = plan(rows, "x.gif", savingSizes({32}, "ico"));
     EXPECT_EQ(none.format, SaveFormat::Unsupported);
     EXPECT_TRUE(none.rows.empty());
     EXPECT_TRUE(read.empty());
@@ -187,7 +173,7 @@ TEST_F(PlanFixture, TheFilesThatExistAreNamedOnceWithTheirFolder) {
     std::ofstream(dir.path / "16-x-001.ico") << "old";
     std::ofstream(dir.path / "x-005.cur") << "old";
     std::ofstream(dir.path / "48-x-002.ico") << "not planned at these sizes";
-    SavePlan planned = plan(rows, "x.ico", chosen({32, 16}, "ico"));
+    SavePlan planned = plan(rows, "x.ico", savingSizes({32, 16}, "ico"));
     findExistingFiles(planned);
     EXPECT_EQ(planned.existing,
               (std::vector<fs::path>{dir.path / "16-x-001.ico", dir.path / "x-005.cur"}));
@@ -201,7 +187,7 @@ TEST_F(PlanFixture, TheRunWritesWhatThePlanNames) {
         const std::string ext = std::string(format) == "original" ? "ico" : format;
         const fs::path folder = dir.path / format;
         fs::create_directory(folder);
-        const AppSettings settings = chosen({32, 16}, format);
+        const AppSettings settings = savingSizes({32, 16}, format);
         const SavePlan planned = plan(rows, std::string(format) + "/x." + ext, settings);
         std::vector<std::string> names;
         for (const PlannedRow& row : planned.rows)
