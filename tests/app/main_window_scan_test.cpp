@@ -71,8 +71,9 @@ class MainWindowScanTest : public ::testing::Test {
         tree.file(rel, std::string(bytes.begin(), bytes.end()));
     }
 
-    // Answers the folder dialog with the tree and the Import options dialog with OK.
-    void scan(const fs::path& folder = {}) {
+    // Answers the folder dialog with `folder` (the tree when none) and the Import
+    // options dialog with OK, for the scan the test starts next.
+    void answerScan(const fs::path& folder = {}) {
         desktop.folderAnswers.push_back(folder.empty() ? tree.root() : folder);
         desktop.modalScripts.push_back([](QDialog& d) {
             auto& f = dynamic_cast<ImportOptionsDialog&>(d);
@@ -80,6 +81,9 @@ class MainWindowScanTest : public ::testing::Test {
             f.confirm();
             return f.result();
         });
+    }
+    void scan(const fs::path& folder = {}) {
+        answerScan(folder);
         form.scanFolder();
         waitForIdle(form);
     }
@@ -289,13 +293,7 @@ TEST_F(MainWindowScanTest, OptionsChosenInTheDialogSteerTheScan) {
 
 TEST_F(MainWindowScanTest, MenuItemRunsTheSameCommand) {
     put("a.dll", library(1));
-    desktop.folderAnswers.push_back(tree.root());
-    desktop.modalScripts.push_back([](QDialog& d) {
-        auto& f = dynamic_cast<ImportOptionsDialog&>(d);
-        f.show();
-        f.confirm();
-        return f.result();
-    });
+    answerScan();
     control<QAction>(form, "scanFolderItem")->trigger();
     waitForIdle(form);
     EXPECT_EQ(form.rowCount(), 1);

@@ -11,11 +11,6 @@ namespace {
 
 using namespace fixtures;
 
-template <typename T>
-std::string why(const Result<T>& result) {
-    return result ? std::string() : result.failure().message();
-}
-
 // The image decoded; a failure fails the test.
 Icon decoded(const Bytes& bytes) {
     Result<Icon> icon = decodeIconImage(bytes);

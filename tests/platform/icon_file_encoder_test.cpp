@@ -12,11 +12,6 @@ namespace {
 
 using namespace fixtures;
 
-template <typename T>
-std::string why(const Result<T>& result) {
-    return result ? std::string() : result.failure().message();
-}
-
 Result<IconSet> readSet(const Bytes& bytes) {
     return IconSet::read(ByteSource(bytes));
 }

@@ -32,11 +32,6 @@ std::uint32_t centre(const Result<Icon>& icon) {
     return !icon || icon->empty() ? 0 : icon->pixel(icon->width / 2, icon->height / 2);
 }
 
-template <typename T>
-std::string why(const Result<T>& result) {
-    return result ? std::string() : result.failure().message();
-}
-
 // The bytes must outlive the set.
 Result<IconSet> readSet(const Bytes& bytes) {
     return IconSet::read(ByteSource(bytes));

@@ -11,11 +11,6 @@ namespace {
 
 using namespace fixtures;
 
-template <typename T>
-std::string why(const Result<T>& result) {
-    return result ? std::string() : result.failure().message();
-}
-
 struct ChoiceCase {
     const char* name;
     std::vector<ImageFacts> images;

@@ -9,11 +9,13 @@
 #include "platform/icon_decode.h"
 #include "platform/icon_set.h"
 #include "platform/image_choice.h"
+#include "support/fixtures.h"
 
 namespace pellimar {
 namespace {
 
 namespace fs = std::filesystem;
+using fixtures::why;
 const fs::path kNsis = "/usr/share/nsis";
 const fs::path kWine = "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows";
 
@@ -24,11 +26,6 @@ std::vector<fs::path> filesIn(const fs::path& folder) {
         if (entry.is_regular_file()) out.push_back(entry.path());
     std::sort(out.begin(), out.end());
     return out;
-}
-
-template <typename T>
-std::string why(const Result<T>& result) {
-    return result ? std::string() : result.failure().message();
 }
 
 TEST(RealFiles, InstallerStubsHoldOneIconEach) {

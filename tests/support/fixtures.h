@@ -16,6 +16,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/failure.h"
 #include "platform/icon.h"
 
 namespace pellimar::fixtures {
@@ -245,5 +246,11 @@ class ProtectedSymlinks {
     int old_ = -1;
     bool set_ = false;
 };
+
+// Why a result failed, or "" when it did not: a test's message on a failed check.
+template <typename T>
+std::string why(const Result<T>& result) {
+    return result ? std::string() : result.failure().message();
+}
 
 }  // namespace pellimar::fixtures
