@@ -53,11 +53,13 @@ void appendNumber(std::string& text, std::uint64_t value) {
     text.append(digits, done.ptr);
 }
 
-// What the reading left out of a file, but the caps on images, which the listing
-// names itself: the file's where it stops, a group's at the group.
-void notesOf(const IconSet& set, const std::string& name, std::ostream& err) {
+// What the reading left out of a file, but the file's cap on images, which the
+// listing names where it stops, and the cap on one group's images where the
+// listing names that at the group (`groupCapNamed`).
+void notesOf(const IconSet& set, const std::string& name, bool groupCapNamed, std::ostream& err) {
     for (const Failure& note : set.notes()) {
-        if (note.cap == Cap::ImagesPerFile || note.cap == Cap::ImagesPerGroup) continue;
+        if (note.cap == Cap::ImagesPerFile) continue;
+        if (note.cap == Cap::ImagesPerGroup && groupCapNamed) continue;
         err << "pellimar-cli: note: " << name << ": " << note.message() << "\n";
     }
 }
@@ -138,7 +140,7 @@ void listAsText(const std::vector<std::string>& files, std::ostream& out, std::o
                 }
             }
         }
-        notesOf(*set, name, err);
+        notesOf(*set, name, true, err);
     }
 }
 
@@ -239,7 +241,7 @@ void listAsJson(const std::vector<std::string>& files, std::ostream& out, std::o
             out << (i > 0 ? "\n  ]" : "]");
         }
         out << "}";
-        if (set) notesOf(*set, name, err);
+        if (set) notesOf(*set, name, false, err);
     }
     out << (files.empty() ? "]}\n" : "\n]}\n");
 }

@@ -112,6 +112,14 @@ TEST(CliList, HugeStatedCountsGiveABoundedListingWithNotes) {
                              "pellimar-cli: note: " +
                              file.string() +
                              ": the listing stops after 65536 images, before icon 256 of 65535\n");
+    // JSON states no count: its note names the cut group with what it states.
+    std::ostringstream json, jsonErr;
+    cli::list({"--json", file.string()}, json, jsonErr);
+    EXPECT_NE(jsonErr.str().find(": icon 0: stopped at a limit: 256 images of one group (it "
+                                 "states 65535; the rest are left out)\n"),
+              std::string::npos)
+        << jsonErr.str();
+    EXPECT_NE(jsonErr.str().find("the listing stops after 65536 images"), std::string::npos);
 
     // Many groups of one image each are all listed, without a note.
     auto many = dir.write("many.dll", makeSharedGroupPe(0xFFFF, 1));
