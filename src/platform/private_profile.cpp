@@ -1,5 +1,9 @@
 #include "platform/private_profile.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cerrno>
 #include <climits>
 #include <cstdint>
@@ -43,15 +47,37 @@ std::string_view trim(std::string_view s) {
 }
 
 // The whole file, or nothing when it cannot be read as a regular file.
-std::optional<std::string> readWhole(const fs::path& file) {
-    std::error_code ec;
-    if (!fs::is_regular_file(file, ec)) return std::nullopt;
-    auto size = fs::file_size(file, ec);
-    if (ec || size > kMaxProfileBytes) return std::nullopt;
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
+// The whole of a settings file, or why not: it is missing, not a regular file,
+// past kMaxProfileBytes, or cannot be read.
+Result<std::string> readWhole(const fs::path& file) {
+    const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return systemFailure(Fault::ReadFailed, errno);
+    struct Closer {
+        int fd;
+        ~Closer() { ::close(fd); }
+    } closer{fd};
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return systemFailure(Fault::ReadFailed, errno);
+    if (S_ISDIR(st.st_mode)) return systemFailure(Fault::ReadFailed, EISDIR);
+    if (!S_ISREG(st.st_mode)) return failure(Fault::NotRegularFile);
+    if (std::uint64_t(st.st_size) > kMaxProfileBytes)
+        return capReached(Cap::ProfileBytes,
+                          std::to_string(kMaxProfileBytes >> 20) + " MB of a settings file");
+    std::string data(std::size_t(st.st_size), '\0');
+    std::size_t done = 0;
+    while (true) {
+        // One byte past the size stated, to see a file that grew meanwhile.
+        if (done == data.size()) data.resize(done + 4096);
+        const ssize_t n = ::read(fd, data.data() + done, data.size() - done);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return systemFailure(Fault::ReadFailed, errno);
+        if (n == 0) break;
+        done += std::size_t(n);
+        if (done > kMaxProfileBytes)
+            return capReached(Cap::ProfileBytes,
+                              std::to_string(kMaxProfileBytes >> 20) + " MB of a settings file");
+    }
+    data.resize(done);
     return data;
 }
 
@@ -178,7 +204,9 @@ std::string readProfileString(const fs::path& file, std::string_view section, st
     return value;
 }
 
-ProfileFile::ProfileFile(const fs::path& file) : data_(readWhole(file)) {}
+ProfileFile::ProfileFile(const fs::path& file) {
+    if (auto data = readWhole(file)) data_ = std::move(*data);
+}
 
 std::optional<std::string> ProfileFile::find(std::string_view section, std::string_view key) const {
     if (!data_) return std::nullopt;
@@ -210,20 +238,12 @@ namespace {
 // replaced.
 Result<std::string> currentContent(const fs::path& file) {
     std::error_code ec;
-    const fs::file_status status = fs::status(file, ec);
-    if (ec && ec != std::errc::no_such_file_or_directory)
-        return systemFailure(Fault::WriteFailed, ec.value());
-    if (!fs::exists(status)) return std::string();
-    if (fs::is_directory(status)) return systemFailure(Fault::WriteFailed, EISDIR);
-    if (!fs::is_regular_file(status)) return failure(Fault::NotRegularFile);
-    const auto size = fs::file_size(file, ec);
-    if (ec) return systemFailure(Fault::ReadFailed, ec.value());
-    if (size > kMaxProfileBytes)
-        return failure(Fault::CapReached, "a settings file is read up to " +
-                                              std::to_string(kMaxProfileBytes >> 20) + " MB");
+    if (fs::symlink_status(file, ec).type() == fs::file_type::not_found) return std::string();
     auto data = readWhole(file);
-    if (!data) return systemFailure(Fault::ReadFailed, EIO);
-    return std::move(*data);
+    // A folder at the name is the writer's to refuse, as it refuses any.
+    if (!data && data.failure().fault == Fault::ReadFailed && data.failure().error == EISDIR)
+        return systemFailure(Fault::WriteFailed, EISDIR);
+    return data;
 }
 
 }  // namespace

@@ -1,10 +1,13 @@
 #include "platform/private_profile.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <fstream>
 #include <iterator>
+
+#include "platform/caps.h"
 
 namespace fs = std::filesystem;
 using namespace pellimar;
@@ -139,4 +142,23 @@ TEST_F(ProfileTest, WriteFailuresAreReportedAndLeaveNothingBehind) {
     int entries = 0;
     for ([[maybe_unused]] auto& e : fs::directory_iterator(dir_)) ++entries;
     EXPECT_EQ(entries, 2);  // no temporary file left
+}
+
+// A settings file that is there but cannot be read whole is never replaced by one
+// that holds only the keys written: the write fails and says why.
+TEST_F(ProfileTest, AFileThatCannotBeReadWholeIsNeverReplaced) {
+    const std::string big = "[s]\nk=old\n" + std::string(kMaxProfileBytes, ';');
+    write(big);
+    const Result<Done> tooBig = writeProfileStrings(file_, "s", {{"k", "new"}});
+    ASSERT_FALSE(tooBig);
+    EXPECT_EQ(tooBig.failure().cap, Cap::ProfileBytes);
+    EXPECT_EQ(read(), big);
+    EXPECT_EQ(ProfileFile(file_).string("s", "k", "none"), "none");
+
+    fs::remove(file_);
+    ASSERT_EQ(::mkfifo(file_.c_str(), 0600), 0);
+    const Result<Done> pipe = writeProfileStrings(file_, "s", {{"k", "new"}});
+    ASSERT_FALSE(pipe);
+    EXPECT_EQ(pipe.failure().fault, Fault::NotRegularFile);
+    EXPECT_TRUE(fs::is_fifo(file_));
 }
