@@ -1,7 +1,10 @@
 // Every cap on what an input can make the programs read, hold, decode or write,
-// defined here once, and the kinds that name them. A failure at a cap is
-// Fault::CapReached with `cap` saying which; callers decide what to do by that
-// kind, never by the message's text.
+// defined here once, and the kinds that name those a failure can stop at. A
+// failure at a cap is Fault::CapReached with `cap` saying which; callers decide
+// what to do by that kind, never by the message's text. The caps without a kind
+// are told in their own words where they are reached (the viewer's thumbnails),
+// or bound what is looked at without leaving anything out that a person asked
+// for (the scans of a JPEG read back, the bytes of a tips file).
 //
 // Only the images cap of a whole file stops the file: past any other cap the
 // image, group or picture concerned is left out with its reason, and the rest of
@@ -27,13 +30,9 @@ enum class Cap : std::uint8_t {
     ImageSide,           // kMaxDibDimension: the pixels a side of a stored image (DIB or PNG)
     PictureSide,         // kMaxPngDimension: the pixels a side of a picture made or decoded
     JpegSide,            // kMaxJpegSide: the pixels a side of a JPEG picture
-    JpegScans,           // kMaxJpegScans: the scans of a progressive JPEG decoded
     StandardInputBytes,  // kMaxStandardInputBytes: what is read from a pipe
     OutputBytes,         // outputCapOf(): what one input may make a run write
     ProfileBytes,        // kMaxProfileBytes: the size of a settings file read
-    TipsBytes,           // kMaxTipsBytes: what is read of a tips file
-    ThumbnailPictures,   // kMaxThumbnailPictures: the pictures of one viewer's thumbnails
-    ThumbnailBytes,      // kMaxThumbnailBytes: the bytes those pictures hold
 };
 
 // ---- Reading a file's icons

@@ -143,8 +143,8 @@ Result<std::vector<std::uint8_t>> encodeJpeg(const RgbImage& image, int quality)
     if (image.empty() || image.pixels.size() < std::size_t(image.width) * image.height)
         return failure(Fault::CannotEncode, "the picture is empty");
     if (image.width > kMaxJpegSide || image.height > kMaxJpegSide)
-        return failure(Fault::CannotEncode, "a JPEG picture has at most " +
-                                                std::to_string(kMaxJpegSide) + " pixels a side");
+        return capReached(Cap::JpegSide,
+                          std::to_string(kMaxJpegSide) + " pixels a side of a JPEG picture");
     std::vector<unsigned char> rgb(std::size_t(image.width) * image.height * 3);
     for (std::size_t i = 0; i < std::size_t(image.width) * image.height; ++i) {
         rgb[i * 3] = std::uint8_t(image.pixels[i] >> 16);

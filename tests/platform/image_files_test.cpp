@@ -107,6 +107,6 @@ TEST(ImageFiles, EncodersSayWhyAPictureCannotBeEncoded) {
     }
     const auto wide = encodeJpeg(whiteImage(8193, 1));
     ASSERT_FALSE(wide);
-    EXPECT_EQ(wide.failure().message(),
-              "cannot be encoded: a JPEG picture has at most 8192 pixels a side");
+    EXPECT_EQ(wide.failure().cap, Cap::JpegSide);
+    EXPECT_EQ(wide.failure().message(), "stopped at a limit: 8192 pixels a side of a JPEG picture");
 }
