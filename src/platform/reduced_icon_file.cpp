@@ -93,7 +93,6 @@ std::optional<DibHeader> dibHeaderFor(const Bitmap& bitmap, int colors) {
     header.headerSize = 40;
     header.width = bitmap.width;
     header.height = bitmap.height;
-    bool fromColors = true;
     if (colors == 2) {
         header.bitCount = 1;
     } else if (colors >= 3 && colors <= 16) {
@@ -104,13 +103,9 @@ std::optional<DibHeader> dibHeaderFor(const Bitmap& bitmap, int colors) {
         header.coloursUsed = std::uint32_t(colors);
     } else {
         header.bitCount = std::uint16_t(bitmap.bitsPerPixel);
-        fromColors = false;
     }
     header.planes = 1;
-    if (header.coloursImportant > header.coloursUsed) header.coloursImportant = header.coloursUsed;
-    if (header.imageSize == 0 || fromColors)
-        header.imageSize =
-            rowStride(header.width, header.bitCount) * std::uint32_t(std::abs(header.height));
+    header.imageSize = rowStride(header.width, header.bitCount) * std::uint32_t(header.height);
     return header;
 }
 
@@ -118,10 +113,10 @@ std::optional<DibSizes> dibSizesOf(const Bitmap& bitmap, int colors) {
     const std::optional<DibHeader> h = dibHeaderFor(bitmap, colors);
     if (!h) return std::nullopt;
     DibSizes sizes;
+    // Uncompressed: a colour table for the bit counts that have one, no masks.
+    sizes.infoSize = 40;
     if (h->bitCount <= 8)
-        sizes.infoSize = 40 + 4 * (h->coloursUsed ? h->coloursUsed : (1u << h->bitCount));
-    else
-        sizes.infoSize = 40 + ((h->compression & 3) ? 12 : 0);
+        sizes.infoSize += 4 * (h->coloursUsed ? h->coloursUsed : (1u << h->bitCount));
     sizes.imageSize = h->imageSize;
     return sizes;
 }
@@ -217,8 +212,7 @@ Result<ReducedImage> reduceIconColors(const Icon& icon) {
         return failure(Fault::CannotEncode, "its pixels cannot be reduced");
 
     // The colour header describes the colour image and the mask together.
-    const std::int32_t height =
-        std::int32_t(info[8] | info[9] << 8 | info[10] << 16 | std::uint32_t(info[11]) << 24);
+    const int width = a.color.width, height = a.color.height;
     storeU32(info.data() + 8, std::uint32_t(height * 2));
 
     ReducedImage out;
@@ -226,11 +220,12 @@ Result<ReducedImage> reduceIconColors(const Icon& icon) {
     out.data.insert(out.data.end(), info.begin(), info.end());
     out.data.insert(out.data.end(), xorBits.begin(), xorBits.end());
     out.data.insert(out.data.end(), andBits.begin(), andBits.end());
-    out.entry.width = std::uint8_t(a.color.width);
-    out.entry.height = std::uint8_t(height);
+    // A directory entry states 256 pixels and more as 0.
+    out.entry.width = std::uint8_t(width >= 256 ? 0 : width);
+    out.entry.height = std::uint8_t(height >= 256 ? 0 : height);
     out.entry.colorCount = colors == 16 ? 16 : 0;
     out.entry.planes = 1;
-    out.entry.bitCount = std::uint16_t(info[14] | info[15] << 8);
+    out.entry.bitCount = colors == 16 ? 4 : 8;
     return out;
 }
 

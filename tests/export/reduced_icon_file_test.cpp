@@ -213,6 +213,8 @@ TEST(ReducedIconFile, ReducedImagesCarryTheStandardEntryAndTheFileHoldsThemAsThe
         {standardIcon(32), {32, 32, 16, 0, 1, 4}},
         {many, {32, 32, 0, 0, 1, 8}},
         {standardIcon(16), {16, 16, 16, 0, 1, 4}},
+        {standardIcon(256), {0, 0, 16, 0, 1, 4}},  // 256 pixels and more are stated as 0
+        {standardIcon(300), {0, 0, 16, 0, 1, 4}},
     };
     for (const auto& [icon, entry] : cases) {
         const auto reduced = reduceIconColors(icon);
