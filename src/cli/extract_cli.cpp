@@ -163,10 +163,9 @@ void Run::write(const std::string& source, const GroupIdentity& group, const std
     // Whole or not at all under its name, never where another user steers. Not
     // synced: outputs can be made again from their sources, and a flush per file
     // would cost more than all the rest of a run.
+    // The budget counts the file (it fits: see above).
     const auto written = writeOutput(target, file, {.durability = Durability::Scratch}, &budget_);
     if (!written) {
-        if (written.failure().cap == Cap::OutputBytes)
-            return capReached(source, group, written.failure());
         fail("cannot write " + quotedName(target.string()) + ": " +
              writeFailureReason(written.failure()));
         return;
