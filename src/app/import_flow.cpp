@@ -93,13 +93,15 @@ void ImportFlow::openPaths(const std::vector<fs::path>& paths) {
     notes_.clear();
     std::vector<fs::path> missing;
     for (const fs::path& given : paths) {
+        // The path as given where the working folder cannot be told.
         std::error_code ec;
-        const fs::path path = fs::absolute(given, ec).lexically_normal();
+        fs::path path = fs::absolute(given, ec).lexically_normal();
+        if (ec) path = given;
         // What is not there is told at once, every one of them in one message.
-        if (!fs::exists(fs::symlink_status(ec ? given : path, ec)))
+        if (!fs::exists(fs::symlink_status(path, ec)))
             missing.push_back(given);
         else
-            pendingPaths_.push_back(ec ? given : path);
+            pendingPaths_.push_back(path);
     }
     if (missing.size() == 1) {
         desktop_.message("Cannot find " + missing[0].string() + ".", "Pellimar", Buttons::Ok,

@@ -169,18 +169,6 @@ int listEntries(int fd, std::vector<Entry>& entries) {
     return error;
 }
 
-// Lists a folder named by its path (following a link there) whole; nothing when
-// it cannot be opened or read at all.
-std::optional<std::vector<Entry>> readFolder(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0) return std::nullopt;
-    std::vector<Entry> entries;
-    const int error = listEntries(fd, entries);
-    ::close(fd);
-    if (error != 0 && entries.empty()) return std::nullopt;
-    return entries;
-}
-
 FolderId idOf(int fd) {
     struct stat st {};
     if (::fstat(fd, &st) != 0) return {0, 0};
