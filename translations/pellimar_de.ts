@@ -547,8 +547,8 @@ Abbrechen und beenden?</translation>
         <translation>%1 kann nicht gezeigt werden: %2.</translation>
     </message>
     <message>
-        <source>its picture could not be written in %1</source>
-        <translation>sein Bild konnte nicht in %1 geschrieben werden</translation>
+        <source>its picture could not be written in %1 (%2)</source>
+        <translation>sein Bild konnte nicht in %1 geschrieben werden (%2)</translation>
     </message>
     <message>
         <source>Cannot copy %1: %2.</source>

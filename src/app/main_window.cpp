@@ -311,17 +311,22 @@ void MainWindow::copyIcon() {
     for (const ResultRowInfo& row : rows()) {
         if (!row.selected) continue;
         const fs::path folder = privateTempDir() / "copied";
-        if (QMimeData* data = rowPictureData({row}, folder)) {
-            QApplication::clipboard()->setMimeData(data);
+        RowPictures pictures = rowPictures({row}, folder);
+        if (pictures.data) {
+            QApplication::clipboard()->setMimeData(pictures.data.release());
             return;
         }
-        // Nothing to copy: the icon cannot be read, or its picture not be written.
-        const Result<Icon> icon = rowPictureToHandOut(row.source, row.iconPosition, row.kind);
-        const QString why =
-            icon ? tr("its picture could not be written in %1")
-                       .arg(QFile::decodeName(QByteArray::fromStdString(folder.native())))
-                 : QString::fromStdString(icon.failure().message());
-        desktop_.message(tr("Cannot copy %1: %2.").arg(rowText(row), why).toStdString(), "notice",
+        // Nothing to copy: the icon cannot be read, or its picture not be made or
+        // written. The message names the row itself.
+        Failure why = pictures.leftOut.empty() ? failure(Fault::NoImage) : pictures.leftOut.front();
+        why.context.clear();
+        const QString reason = QString::fromStdString(why.message());
+        const QString told =
+            isWriteFault(why.fault)
+                ? tr("its picture could not be written in %1 (%2)")
+                      .arg(QFile::decodeName(QByteArray::fromStdString(folder.native())), reason)
+                : reason;
+        desktop_.message(tr("Cannot copy %1: %2.").arg(rowText(row), told).toStdString(), "notice",
                          Buttons::Ok, MessageIcon::Warning);
         return;
     }

@@ -271,7 +271,7 @@ TEST_F(MainWindowOpenTest, CtrlCOnARowThatGivesNoPictureSaysWhy) {
          "Cannot copy gone.dll, icon 1: cannot open: No such file or directory."},
         {dll, true,
          "Cannot copy lib.dll, icon 1: its picture could not be written in " +
-             (files_.path() / "private" / "copied").string() + "."},
+             (files_.path() / "private" / "copied").string() + " (cannot write: Not a directory)."},
     };
     form_.show();
     for (const Case& c : cases) {
