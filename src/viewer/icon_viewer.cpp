@@ -337,7 +337,15 @@ void IconViewer::showEvent(QShowEvent* e) {
 
 void IconViewer::copyChosenImage() {
     auto data = std::make_unique<QMimeData>();
-    if (addIconPicture(*data, previewIcon_)) QApplication::clipboard()->setMimeData(data.release());
+    const Result<Done> added = addIconPicture(*data, previewIcon_);
+    if (!added) {
+        desktop_.message(tr("The image cannot be copied: %1.")
+                             .arg(QString::fromStdString(added.failure().message()))
+                             .toStdString(),
+                         "notice", Buttons::Ok, MessageIcon::Warning);
+        return;
+    }
+    QApplication::clipboard()->setMimeData(data.release());
 }
 
 Result<Done> IconViewer::loadPreview(int image) {

@@ -787,6 +787,20 @@ TEST_F(ViewerFixture, CopyPutsTheChosenImageOnTheClipboardWithItsAlpha) {
               QSize(16, 16));
 }
 
+// With no image shown there is nothing to copy, and the viewer says why; the
+// clipboard keeps what it held.
+TEST_F(ViewerFixture, CopyWithNoImageShownSaysWhy) {
+    auto form = shown(dir.write("bad.ico", makeIco({damaged(48)})));
+    ASSERT_TRUE(form->previewIcon().empty());
+    desk.messages.clear();
+    QApplication::clipboard()->setText("before");
+    form->previewCopyItem->trigger();
+    ASSERT_EQ(desk.messages.size(), 1u);
+    EXPECT_TRUE(desk.messages[0].text.starts_with("The image cannot be copied: "))
+        << desk.messages[0].text;
+    EXPECT_EQ(QApplication::clipboard()->text(), "before");
+}
+
 }  // namespace
 TEST_F(ViewerFixture, CursorFileIsShownWithItsHotspotMarkedAndSavedWithIt) {
     const IconImage image = dibImage(solidIcon(32, 32, 0xFF0000FF), 24);
