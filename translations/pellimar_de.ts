@@ -437,6 +437,10 @@ Abbrechen und beenden?</translation>
         <source>%1 was not saved: a file of that name came meanwhile and was kept as it was.</source>
         <translation>%1 wurde nicht gespeichert: Eine Datei dieses Namens ist inzwischen entstanden und wurde unverändert behalten.</translation>
     </message>
+    <message>
+        <source>The image cannot be copied: %1.</source>
+        <translation>Das Bild kann nicht kopiert werden: %1.</translation>
+    </message>
 </context>
 <context>
     <name>pellimar::ImportFlow</name>
