@@ -15,8 +15,13 @@ std::optional<std::string> openHelp(Desktop& desktop) {
         const fs::path file = dataDir() / "help.chm";
         const fs::path pages = dataDir() / "help" / "index.html";
         std::error_code ec;
-        if (fs::is_regular_file(file, ec) && desktop.openDocument(file)) return std::nullopt;
-        if (fs::is_regular_file(pages, ec) && desktop.openDocument(pages)) return std::nullopt;
+        const bool haveFile = fs::is_regular_file(file, ec);
+        const bool havePages = fs::is_regular_file(pages, ec);
+        if (haveFile && desktop.openDocument(file)) return std::nullopt;
+        if (havePages && desktop.openDocument(pages)) return std::nullopt;
+        if (!haveFile && !havePages)
+            return "The help cannot be opened: neither the help file (" + file.string() +
+                   ") nor its pages (" + pages.string() + ") are installed.";
         return "The help cannot be opened: this desktop has no viewer for the help file (" +
                file.string() + ") and no web browser for its pages (" + pages.string() + ").";
     } catch (const std::exception& e) {

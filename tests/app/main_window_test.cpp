@@ -478,6 +478,8 @@ TEST_F(MainWindowTest, CtrlGImportsThroughTheMenuAndF1SaysWhenThereIsNoHelp) {
     EXPECT_TRUE(desktop_.documents.empty());
     ASSERT_EQ(desktop_.messages.size(), 1u);
     EXPECT_EQ(desktop_.messages[0].icon, MessageIcon::Warning);
+    EXPECT_NE(desktop_.messages[0].text.find("are installed"), std::string::npos)
+        << desktop_.messages[0].text;
     EXPECT_TRUE(desktop_.errors.empty());
 }
 
