@@ -481,8 +481,8 @@ Abbrechen und beenden?</translation>
         <translation>%1 Symbole konnten nicht gelesen werden (erstes: %2: %3)</translation>
     </message>
     <message>
-        <source>%1 folders were not looked in (first: %2: %3)</source>
-        <translation>%1 Ordner wurden nicht durchsucht (erster: %2: %3)</translation>
+        <source>%1 folders were left out or read only in part (first: %2: %3)</source>
+        <translation>%1 Ordner wurden ausgelassen oder nur teilweise durchsucht (erster: %2: %3)</translation>
     </message>
     <message>
         <source>the scan ended at its maximum of %1 icons (Import Options)</source>

@@ -215,7 +215,7 @@ QStringList ImportFlow::outcomeNotes(const ScanOutcome& outcome, Kind kind,
             notes << tr("the scan ended at its maximum of %1 icons (Import Options)")
                          .arg(settings_.importLimit);
         if (!outcome.skippedFolders.empty())
-            notes << tr("%1 folders were not looked in (first: %2: %3)")
+            notes << tr("%1 folders were left out or read only in part (first: %2: %3)")
                          .arg(outcome.skippedFolders.size())
                          .arg(QFile::decodeName(outcome.skippedFolders[0].path.c_str()))
                          .arg(QString::fromStdString(

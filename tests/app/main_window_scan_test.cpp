@@ -383,7 +383,7 @@ TEST_F(MainWindowScanTest, AGroupPastACapOfItsOwnIsToldAndTheOthersAreRows) {
         told.contains("1 icons could not be read (first: wine.dll: icon 2: stopped at a "
                       "limit: 64 MB of one resource)"))
         << told.toStdString();
-    EXPECT_TRUE(told.contains("1 folders were not looked in (first: " +
+    EXPECT_TRUE(told.contains("1 folders were left out or read only in part (first: " +
                               QString::fromStdString((tree.root() / "z:").string()) +
                               ": a link to a folder: not followed)"))
         << told.toStdString();
