@@ -27,7 +27,8 @@ namespace {
 // As many links as the system follows in one path.
 constexpr int kMaxLinks = 40;
 // A name that keeps changing under the walk (made, removed, swapped for a link)
-// is tried this often before the walk gives up with the last reason.
+// is tried this often before the walk gives up with the last reason; each name
+// on the way has as many tries of its own.
 constexpr int kMaxRetries = 8;
 constexpr std::string_view kTemporaryPrefix = ".pellimar-";
 constexpr std::string_view kTemporarySuffix = ".tmp";
@@ -180,7 +181,7 @@ Result<FolderPtr> walk(FolderPtr start, const fs::path& rel, bool create, int& l
     }
     std::deque<std::string> rest;
     pushComponents(rel, rest);
-    int retries = 0;
+    int retries = 0;  // of the name at the front of `rest`
     while (!rest.empty()) {
         const std::string name = rest.front();
         rest.pop_front();
@@ -192,6 +193,7 @@ Result<FolderPtr> walk(FolderPtr start, const fs::path& rel, bool create, int& l
             auto parent = holdFolder(fd, shown);
             if (!parent) return parent.failure();
             at = *parent;
+            retries = 0;
             continue;
         }
         struct stat st {};
@@ -238,6 +240,7 @@ Result<FolderPtr> walk(FolderPtr start, const fs::path& rel, bool create, int& l
             continue;
         }
         at = *next;
+        retries = 0;
     }
     return at;
 }

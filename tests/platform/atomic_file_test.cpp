@@ -1,5 +1,6 @@
 #include "platform/atomic_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -142,6 +143,50 @@ TEST(AtomicFile, MissingFoldersFailOrAreMadeWhenAskedFor) {
                                    {.createFolders = true});
     ASSERT_FALSE(through);
     EXPECT_EQ(through.failure().error, ENOTDIR);
+}
+
+// Every folder of a deep path is made, however many are missing.
+TEST(AtomicFile, MakesManyMissingFoldersInOneWrite) {
+    TempDir dir;
+    fs::path deep = dir.path;
+    for (int i = 0; i < 12; ++i) deep /= "d" + std::to_string(i);
+    const auto written = writeFile(deep / "x.txt", std::string_view("x"), {.createFolders = true});
+    ASSERT_TRUE(written) << written.failure().message();
+    EXPECT_EQ(slurp(deep / "x.txt"), "x");
+    const auto opened = pellimar::OutputFolder::open(
+        deep / "e" / "f" / "g" / "h" / "i" / "j" / "k" / "l" / "m" / "n", true);
+    ASSERT_TRUE(opened) << opened.failure().message();
+    EXPECT_TRUE(fs::is_directory(deep / "e" / "f" / "g" / "h" / "i" / "j" / "k" / "l" / "m" / "n"));
+}
+
+// Every call of mkdirat() in this program comes here (the definition in the
+// executable wins over the C library's). While g_vanishingFolder is set, a folder
+// made under that name is gone again at once, as though someone removed each one
+// the writer made.
+const char* g_vanishingFolder = nullptr;
+extern "C" int mkdirat(int dirfd, const char* path, mode_t mode) {
+    const int made = int(::syscall(SYS_mkdirat, dirfd, path, mode));
+    if (made == 0 && g_vanishingFolder && std::strcmp(path, g_vanishingFolder) == 0)
+        ::syscall(SYS_unlinkat, dirfd, path, AT_REMOVEDIR);
+    return made;
+}
+
+// A folder that keeps going as soon as it is made: the write gives up after a
+// few tries, with a reason, and nothing of it is left.
+TEST(AtomicFile, AFolderThatKeepsVanishingFailsWithAReason) {
+    TempDir dir;
+    g_vanishingFolder = "vanishing";
+    const auto written = writeFile(dir.path / "made" / "vanishing" / "x.txt", std::string_view("x"),
+                                   {.createFolders = true});
+    const auto opened = pellimar::OutputFolder::open(dir.path / "vanishing", true);
+    g_vanishingFolder = nullptr;
+    ASSERT_FALSE(written);
+    EXPECT_EQ(written.failure().fault, Fault::WriteFailed);
+    EXPECT_EQ(written.failure().error, EAGAIN);
+    EXPECT_EQ(pellimar::writeFailureReason(written.failure()), std::strerror(EAGAIN));
+    ASSERT_FALSE(opened);
+    EXPECT_EQ(opened.failure().error, EAGAIN);
+    EXPECT_EQ(entries(dir.path / "made"), 0u);
 }
 
 // A name that names no file is refused as such, not written under a name made up.
