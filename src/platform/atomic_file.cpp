@@ -586,16 +586,25 @@ Result<Placed> writeWhole(const Place& at, std::span<const ByteSpan> pieces, Rep
     return place(p);
 }
 
-// The bytes over the file `fd` from its start, room reserved first and the rest
-// of the old bytes cut off last.
+// The bytes over the file `fd` from its start, room reserved first where the
+// file system can and the rest of the old bytes cut off last.
 Result<Done> overwrite(int fd, std::span<const ByteSpan> pieces) {
     const auto size = off_t(sizeOf(pieces));
     step();
-    // The error number comes back; errno is not set.
-    const int reserved = size > 0 ? ::posix_fallocate(fd, 0, size) : 0;
-    // A file system that cannot reserve still takes the write; a full disk or a
-    // size limit fails here, before any byte has changed.
-    if (reserved != 0 && reserved != EOPNOTSUPP && reserved != EINVAL && reserved != ENODEV)
+    // Not posix_fallocate(): where the file system cannot reserve, the C library
+    // stands in by reading the old blocks, which this write-only handle cannot.
+    int reserved = 0;
+    if (size > 0) {
+        int r = 0;
+        do r = ::fallocate(fd, 0, 0, size);
+        while (r != 0 && errno == EINTR);
+        reserved = r == 0 ? 0 : errno;
+    }
+    // A full disk or a size limit fails here, before any byte has changed. A file
+    // system that cannot reserve (NFS before 4.2, many FUSE ones; EINVAL from some
+    // of them) takes the bytes without: there a full disk fails during the write,
+    // with the new bytes in part over the old ones.
+    if (reserved != 0 && reserved != EOPNOTSUPP && reserved != ENOSYS && reserved != EINVAL)
         return systemError(reserved);
     if (const int error = writePieces(fd, pieces)) return systemError(error);
     step();

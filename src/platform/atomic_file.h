@@ -78,9 +78,13 @@ Result<Placed> writeFile(const std::filesystem::path& target, std::string_view t
 // - no file at the name: the file is made whole, unnamed and then linked in;
 // - the caller's own regular file with one link, in a folder no one else may
 //   write to: written in place, through the same file: room for the new bytes is
-//   reserved first (a full disk fails before any byte changes), the bytes go
-//   from the start, and the file is cut to their length last, so that a kill
-//   leaves the old bytes or the new ones followed by the rest of the old;
+//   reserved first where the file system can (a full disk then fails before any
+//   byte changes; where it cannot, the bytes are written without, and a full
+//   disk fails during the write, with the new bytes in part over the old), the
+//   bytes go from the start, and the file is cut to their length last, so that a
+//   kill leaves the old bytes or the new ones, followed by what the file held
+//   past them (the rest of the old bytes, then zeros where the reservation made
+//   the file longer);
 // - any other file (another user's, one with more links, in a folder someone
 //   else may write to, or not a regular file): replaced by a rename with a file
 //   of the caller's own, or the reason that cannot be done.

@@ -2,15 +2,21 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstddef>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -449,6 +455,55 @@ TEST(AtomicFile, InPlaceWritesOnlyTheCallersOwnFileThroughItself) {
     ASSERT_TRUE(writeFileInPlace(open / "t.png", bytesOf("new")));
     EXPECT_NE(statOf(open / "t.png").st_ino, before2);
     EXPECT_EQ(slurp(open / "t.png"), "new");
+}
+
+namespace {
+
+// From now on, this process's file systems cannot reserve room: fallocate() fails
+// as it does on NFS before 4.2 and many FUSE ones. False where the system
+// refuses the filter.
+bool withoutRoomReservation() {
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_fallocate, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EOPNOTSUPP),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    const sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
+    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+           ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
+
+}  // namespace
+
+// Where no room can be reserved, the caller's own file is still written through
+// itself, whether the new bytes are fewer or more than the old.
+TEST(AtomicFile, InPlaceWritesWhereTheFileSystemCannotReserveRoom) {
+    TempDir dir;
+    const fs::path f = dir.path / "thumb.png";
+    ASSERT_TRUE(writeFile(f, std::string_view("the old picture, long")));
+    const ino_t inode = statOf(f).st_ino;
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (!withoutRoomReservation()) ::_exit(2);
+        for (const char* text : {"new", "a newer picture, longer than the old one"}) {
+            const auto written = writeFileInPlace(f, bytesOf(text));
+            if (!written) {
+                std::fprintf(stderr, "%s\n",
+                             pellimar::writeFailureReason(written.failure()).c_str());
+                ::_exit(1);
+            }
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 2) GTEST_SKIP() << "this system refuses a seccomp filter";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(slurp(f), "a newer picture, longer than the old one");
+    EXPECT_EQ(statOf(f).st_ino, inode);
 }
 
 // A batch names its files only when it commits, all of them at once; a file that
