@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -150,9 +151,10 @@ std::optional<Failure> linkRefused(const struct stat& link, const Folder& folder
     return failure(fault, shown);
 }
 
-// What the link `name` in `folder` names.
-Result<fs::path> readLink(const Folder& folder, const std::string& name, const struct stat& st) {
-    std::string target(std::size_t(st.st_size > 0 ? st.st_size : 4096) + 1, '\0');
+// What the link `name` in `folder` names. Room for the longest path a link may
+// hold, whatever size the file system gives the link (some give none, or any).
+Result<fs::path> readLink(const Folder& folder, const std::string& name) {
+    std::string target(PATH_MAX, '\0');
     const ssize_t n = ::readlinkat(folder.fd, name.c_str(), target.data(), target.size());
     if (n < 0) return lastError();
     if (std::size_t(n) >= target.size()) return systemError(ENAMETOOLONG);
@@ -210,7 +212,7 @@ Result<FolderPtr> walk(FolderPtr start, const fs::path& rel, bool create, int& l
         if (S_ISLNK(st.st_mode)) {
             if (auto refused = linkRefused(st, *at, shown.string())) return *refused;
             if (--links < 0) return systemError(ELOOP);
-            auto target = readLink(*at, name, st);
+            auto target = readLink(*at, name);
             if (!target) return target.failure();
             if (target->is_absolute()) {
                 auto root = openStart(true);
@@ -286,7 +288,7 @@ Result<Place> placeOf(const fs::path& target, bool create, bool followLinks) {
         if (!followLinks) return failure(Fault::LinkAtName);
         if (auto refused = linkRefused(st, *place.folder, {})) return *refused;
         if (--links < 0) return systemError(ELOOP);
-        auto to = readLink(*place.folder, place.name, st);
+        auto to = readLink(*place.folder, place.name);
         if (!to) return to.failure();
         // A link that names a folder ("x/", "..") leads to no file to write.
         if (!hasFileName(*to)) return systemError(EISDIR);

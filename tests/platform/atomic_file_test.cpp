@@ -267,6 +267,33 @@ TEST(AtomicFile, NamesUpToTheLongestAFileMayHave) {
     EXPECT_EQ(tooLong.failure().error, ENAMETOOLONG);
 }
 
+// Every call of fstatat() in this program comes here. While g_linkSize is set,
+// each symbolic link is said to be of that size, as some file systems misstate it.
+std::atomic<off_t> g_linkSize{0};
+extern "C" int fstatat(int dirfd, const char* path, struct stat* st, int flags) {
+    const int got = int(::syscall(SYS_newfstatat, dirfd, path, st, flags));
+    if (got == 0 && g_linkSize != 0 && S_ISLNK(st->st_mode)) st->st_size = g_linkSize;
+    return got;
+}
+
+// A link is read by what it holds, not by the size its file system gives it.
+TEST(AtomicFile, LinksOfAnySizeTheFileSystemStatesAreRead) {
+    TempDir dir;
+    fs::create_directory(dir.path / "real");
+    fs::create_symlink("real", dir.path / "folder");
+    fs::create_symlink("real/icon.ico", dir.path / "icon.ico");
+    for (const off_t size : {off_t(1) << 62, off_t(1)}) {
+        g_linkSize = size;
+        const auto onTheWay = writeFile(dir.path / "folder" / "a.ico", std::string_view("a"));
+        const auto atName = writeFile(dir.path / "icon.ico", std::string_view("b"));
+        g_linkSize = 0;
+        EXPECT_TRUE(onTheWay) << size << ": " << onTheWay.failure().message();
+        EXPECT_TRUE(atName) << size << ": " << atName.failure().message();
+    }
+    EXPECT_EQ(slurp(dir.path / "real" / "a.ico"), "a");
+    EXPECT_EQ(slurp(dir.path / "real" / "icon.ico"), "b");
+}
+
 // Every call of umask() in this program comes here first (the definition in the
 // executable wins over the C library's), so a test can tell whether a writer
 // changed the mask: with threads, another thread's new file created while the mask
