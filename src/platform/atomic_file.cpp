@@ -15,9 +15,12 @@
 #include <ctime>
 #include <deque>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
+#include <tuple>
+#include <type_traits>
 #include <utility>
 
 namespace pellimar {
@@ -494,10 +497,32 @@ int removeStaleIn(const Folder& folder) {
     return removed;
 }
 
+// Whether `folder` is yet to be cleared of stale temporaries in this process,
+// marking it cleared: each folder is read once, however many files go to it. A
+// folder is told by its birth time as well, where the file system keeps one, as
+// a folder made after another was removed may take its number.
+bool firstClearing(const Folder& folder) {
+    struct statx born {};
+    const bool hasBirth =
+        ::statx(folder.fd, "", AT_EMPTY_PATH | AT_STATX_DONT_SYNC, STATX_BTIME, &born) == 0 &&
+        (born.stx_mask & STATX_BTIME) != 0;
+    const auto key =
+        std::make_tuple(folder.st.st_dev, folder.st.st_ino, hasBirth ? born.stx_btime.tv_sec : 0,
+                        hasBirth ? born.stx_btime.tv_nsec : 0u);
+    static std::mutex guard;
+    static std::set<std::remove_const_t<decltype(key)>> cleared;
+    const std::lock_guard lock(guard);
+    return cleared.insert(key).second;
+}
+
+// Removes the stale temporaries of `folder` unless this process did already.
+void clearOnce(const Folder& folder) {
+    if (firstClearing(folder)) removeStaleIn(folder);
+}
+
 struct BatchState {
     std::vector<Pending> pending;
     std::vector<WriteOutcome> outcomes;  // of the files placed so far
-    std::set<FolderKey> cleaned;         // folders whose stale temporaries went
 };
 
 thread_local BatchState* openBatch = nullptr;
@@ -540,7 +565,7 @@ Result<Placed> add(BatchState& state, const fs::path& target, std::span<const By
     p.name = where->name;
     p.replace = options.replace;
     const bool sync = options.durability == Durability::Synced;
-    if (sync && state.cleaned.insert(keyOf(*p.folder)).second) removeStaleIn(*p.folder);
+    if (sync) clearOnce(*p.folder);
     if (auto made = createFile(p, where->existing); !made) return made.failure();
     if (const int error = writePieces(p.fd, pieces)) return systemError(error);
     if (sync) {
@@ -716,6 +741,7 @@ const fs::path& OutputFolder::path() const {
 }
 
 int OutputFolder::removeStaleTemporaries() const {
+    (void)firstClearing(*held_->folder);
     return removeStaleIn(*held_->folder);
 }
 

@@ -110,7 +110,8 @@ class OutputFolder {
     // where the file system has no unnamed files): hidden names of the form
     // ".pellimar-XXXXXXXXXX.tmp". Removes those that are regular files of the
     // caller's and older than a minute; returns how many went. A file that cannot
-    // be removed stays: it is hidden and harms nothing.
+    // be removed stays: it is hidden and harms nothing. The first Synced write
+    // into a folder in a process does the same, and later ones leave it be.
     int removeStaleTemporaries() const;
 
     struct Held;

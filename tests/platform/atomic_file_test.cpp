@@ -589,6 +589,31 @@ TEST(AtomicFile, StaleTemporariesOfKilledWritesAreRemoved) {
     EXPECT_EQ(entries(dir.path), 5u);
 }
 
+// A folder is read for the temporaries of killed writes at the first synced write
+// into it in a process, not at each: one left after that stays until a caller
+// asks for them to go.
+TEST(AtomicFile, EachFolderIsClearedOfStaleTemporariesOnceAProcess) {
+    TempDir dir;
+    const fs::path folder = dir.path / "settings";
+    fs::create_directory(folder);
+    const fs::path stale = folder / ".pellimar-0a1b2c3d4e.tmp";
+    const auto leave = [&] {
+        std::ofstream(stale) << "part";
+        fs::last_write_time(stale, fs::file_time_type::clock::now() - std::chrono::minutes(2));
+    };
+    leave();
+    ASSERT_TRUE(writeFile(folder / "a.ini", std::string_view("a")));
+    EXPECT_FALSE(fs::exists(stale));
+    leave();
+    ASSERT_TRUE(writeFile(folder / "a.ini", std::string_view("b")));
+    ASSERT_TRUE(writeFile(folder / "c.ini", std::string_view("c")));
+    EXPECT_TRUE(fs::exists(stale));
+    const auto opened = pellimar::OutputFolder::open(folder, false);
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(opened->removeStaleTemporaries(), 1);
+    EXPECT_FALSE(fs::exists(stale));
+}
+
 // ---- Links on a shared machine ---------------------------------------------------
 
 namespace {
