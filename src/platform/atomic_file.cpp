@@ -26,6 +26,21 @@
 namespace pellimar {
 namespace fs = std::filesystem;
 
+// A folder held open (O_PATH: its permissions need only let it be searched), as
+// it was when it was opened.
+struct OutputFolder::Held {
+    int fd = -1;
+    fs::path path;  // how it was reached, for messages
+    struct stat st {};
+
+    Held() = default;
+    Held(const Held&) = delete;
+    Held& operator=(const Held&) = delete;
+    ~Held() {
+        if (fd >= 0) ::close(fd);
+    }
+};
+
 namespace {
 
 // As many links as the system follows in one path.
@@ -99,20 +114,7 @@ std::uint64_t sizeOf(std::span<const ByteSpan> pieces) {
 
 // ---- The walk ---------------------------------------------------------------
 
-// A folder held open (O_PATH: its permissions need only let it be searched), as
-// it was when it was opened.
-struct Folder {
-    int fd = -1;
-    fs::path path;  // how it was reached, for messages
-    struct stat st {};
-
-    Folder() = default;
-    Folder(const Folder&) = delete;
-    Folder& operator=(const Folder&) = delete;
-    ~Folder() {
-        if (fd >= 0) ::close(fd);
-    }
-};
+using Folder = OutputFolder::Held;
 using FolderPtr = std::shared_ptr<const Folder>;
 
 Result<FolderPtr> holdFolder(int fd, fs::path path) {
@@ -723,31 +725,16 @@ std::string writeFailureReason(const Failure& failure) {
     return failure.message();
 }
 
-struct OutputFolder::Held {
-    FolderPtr folder;
-};
-
 Result<OutputFolder> OutputFolder::open(const fs::path& dir, bool create) {
     int links = kMaxLinks;
     auto folder = walkFrom(dir.empty() ? fs::path(".") : dir, create, links);
     if (!folder) return folder.failure();
-    auto held = std::make_shared<Held>();
-    held->folder = *folder;
-    return OutputFolder(std::move(held));
-}
-
-const fs::path& OutputFolder::path() const {
-    return held_->folder->path;
+    return OutputFolder(std::move(*folder));
 }
 
 int OutputFolder::removeStaleTemporaries() const {
-    (void)firstClearing(*held_->folder);
-    return removeStaleIn(*held_->folder);
-}
-
-int removeStaleTemporaries(const fs::path& dir) {
-    auto folder = OutputFolder::open(dir, false);
-    return folder ? folder->removeStaleTemporaries() : 0;
+    (void)firstClearing(*held_);
+    return removeStaleIn(*held_);
 }
 
 bool isTemporaryName(std::string_view name) {

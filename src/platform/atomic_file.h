@@ -97,14 +97,12 @@ Result<Done> writeFileInPlace(const std::filesystem::path& target,
 // otherwise the failure's own message.
 std::string writeFailureReason(const Failure& failure);
 
-// A folder reached and held by the rule above, for callers that work in the
-// folder itself.
+// A folder reached and held by the rule above: how callers make the folders
+// they write into, and clear them of what killed writes left.
 class OutputFolder {
   public:
     // The folder `dir`, with what is missing of it made when `create` is set.
     static Result<OutputFolder> open(const std::filesystem::path& dir, bool create);
-
-    const std::filesystem::path& path() const;
 
     // Temporary files of writes that were killed before they were placed (only
     // where the file system has no unnamed files): hidden names of the form
@@ -114,6 +112,7 @@ class OutputFolder {
     // into a folder in a process does the same, and later ones leave it be.
     int removeStaleTemporaries() const;
 
+    // The folder as it is held open (defined with the writer).
     struct Held;
 
   private:
@@ -121,9 +120,7 @@ class OutputFolder {
     std::shared_ptr<const Held> held_;
 };
 
-// OutputFolder::open(dir, false).removeStaleTemporaries(); 0 when the folder
-// cannot be opened.
-int removeStaleTemporaries(const std::filesystem::path& dir);
+// Whether `fileName` is of the form of the writer's temporary files.
 bool isTemporaryName(std::string_view fileName);
 
 // The outcome of one file of a batch.

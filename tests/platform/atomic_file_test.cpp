@@ -584,7 +584,9 @@ TEST(AtomicFile, StaleTemporariesOfKilledWritesAreRemoved) {
     make(".pellimar-0A1B2C3D4E.tmp", 120);
     make("icon.ico", 120);
     fs::create_directory(dir.path / ".pellimar-aaaaaaaaaa.tmp");
-    EXPECT_EQ(pellimar::removeStaleTemporaries(dir.path), 1);
+    const auto folder = pellimar::OutputFolder::open(dir.path, false);
+    ASSERT_TRUE(folder);
+    EXPECT_EQ(folder->removeStaleTemporaries(), 1);
     EXPECT_FALSE(fs::exists(dir.path / ".pellimar-0a1b2c3d4e.tmp"));
     EXPECT_EQ(entries(dir.path), 5u);
 }
