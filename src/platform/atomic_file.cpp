@@ -555,6 +555,32 @@ void flush(BatchState& state, bool sync) {
         for (const auto& entry : folders) syncFolder(*entry.second);
 }
 
+// A new file for `p`'s name, with the bytes in it; not yet placed.
+Result<Done> writeNew(Pending& p, const std::optional<struct stat>& existing,
+                      std::span<const ByteSpan> pieces) {
+    if (auto made = createFile(p, existing); !made) return made;
+    if (const int error = writePieces(p.fd, pieces)) return systemError(error);
+    return Done{};
+}
+
+// Places a file written without a sync, and closes it: a write error that only
+// the close reports (as NFS does) fails it, named or not.
+Result<Placed> placeAndClose(Pending& p) {
+    if (!p.temporary.empty()) {
+        // A named file is closed before it takes its name, as nothing more is done
+        // through it.
+        const int fd = std::exchange(p.fd, -1);
+        if (::close(fd) != 0 && errno != EINTR) return lastError();
+    }
+    Result<Placed> placed = place(p);
+    if (p.fd >= 0) {
+        const int fd = std::exchange(p.fd, -1);
+        if (::close(fd) != 0 && placed && *placed == Placed::Written && errno != EINTR)
+            placed = lastError();  // too late to take the name back, but it is told
+    }
+    return placed;
+}
+
 // Writes the file into `state`; a Synced file stays pending, a Scratch one takes
 // its name at once.
 Result<Placed> add(BatchState& state, const fs::path& target, std::span<const ByteSpan> pieces,
@@ -568,33 +594,19 @@ Result<Placed> add(BatchState& state, const fs::path& target, std::span<const By
     p.replace = options.replace;
     const bool sync = options.durability == Durability::Synced;
     if (sync) clearOnce(*p.folder);
-    if (auto made = createFile(p, where->existing); !made) return made.failure();
-    if (const int error = writePieces(p.fd, pieces)) return systemError(error);
-    if (sync) {
-        // Starts the flush now; the sync at the end only waits for it.
-        (void)::sync_file_range(p.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
-        // A later write of the same name within the batch takes the earlier one's place.
-        for (Pending& earlier : state.pending)
-            if (keyOf(*earlier.folder) == keyOf(*p.folder) && earlier.name == p.name) {
-                earlier = std::move(p);
-                return Placed::Pending;
-            }
-        state.pending.push_back(std::move(p));
-        if (state.pending.size() >= WriteBatch::kMaxPending) flush(state, true);
-        return Placed::Pending;
-    }
-    if (!p.temporary.empty()) {
-        // A named file is closed before it takes its name, as nothing more is done
-        // through it.
-        const int fd = std::exchange(p.fd, -1);
-        if (::close(fd) != 0 && errno != EINTR) return lastError();
-    }
-    Result<Placed> placed = place(p);
-    if (p.fd >= 0) {
-        const int fd = std::exchange(p.fd, -1);
-        if (::close(fd) != 0 && placed && errno != EINTR) placed = lastError();
-    }
-    return placed;
+    if (auto written = writeNew(p, where->existing, pieces); !written) return written.failure();
+    if (!sync) return placeAndClose(p);
+    // Starts the flush now; the sync at the end only waits for it.
+    (void)::sync_file_range(p.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    // A later write of the same name within the batch takes the earlier one's place.
+    for (Pending& earlier : state.pending)
+        if (keyOf(*earlier.folder) == keyOf(*p.folder) && earlier.name == p.name) {
+            earlier = std::move(p);
+            return Placed::Pending;
+        }
+    state.pending.push_back(std::move(p));
+    if (state.pending.size() >= WriteBatch::kMaxPending) flush(state, true);
+    return Placed::Pending;
 }
 
 // ---- Writing in place -----------------------------------------------------------
@@ -606,13 +618,8 @@ Result<Placed> writeWhole(const Place& at, std::span<const ByteSpan> pieces, Rep
     p.folder = at.folder;
     p.name = at.name;
     p.replace = replace;
-    if (auto made = createFile(p, at.existing); !made) return made.failure();
-    if (const int error = writePieces(p.fd, pieces)) return systemError(error);
-    if (!p.temporary.empty()) {
-        const int fd = std::exchange(p.fd, -1);
-        if (::close(fd) != 0 && errno != EINTR) return lastError();
-    }
-    return place(p);
+    if (auto written = writeNew(p, at.existing, pieces); !written) return written.failure();
+    return placeAndClose(p);
 }
 
 // The bytes over the file `fd` from its start, room reserved first where the

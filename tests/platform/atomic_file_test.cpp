@@ -484,6 +484,54 @@ TEST(AtomicFile, InPlaceWritesOnlyTheCallersOwnFileThroughItself) {
     EXPECT_EQ(slurp(open / "t.png"), "new");
 }
 
+// Every call of close() in this program comes here. While g_lateWriteError is
+// set, a file open for writing is closed and then said not to be: the error NFS
+// gives for a write that failed after write() returned.
+std::atomic<bool> g_lateWriteError{false};
+extern "C" int close(int fd) {
+    const int flags = g_lateWriteError ? ::fcntl(fd, F_GETFL) : -1;
+    const int closed = int(::syscall(SYS_close, fd));
+    if (closed == 0 && flags >= 0 && (flags & O_ACCMODE) == O_WRONLY) {
+        errno = EIO;
+        return -1;
+    }
+    return closed;
+}
+
+// A write error that only the close of the new file tells fails the write, however
+// the file goes to its name, unnamed or under a temporary name.
+TEST(AtomicFile, AnErrorOnlyTheCloseTellsFailsTheWrite) {
+    TempDir dir;
+    const fs::path shared = dir.path / "shared.png";  // two links: replaced, not written in place
+    ASSERT_TRUE(writeFile(shared, std::string_view("old")));
+    fs::create_hard_link(shared, dir.path / "other-link");
+    for (const bool unnamed : {true, false}) {
+        SCOPED_TRACE(unnamed ? "unnamed files" : "temporary names");
+        pellimar::setUnnamedFilesAllowed(unnamed);
+        g_lateWriteError = true;
+        const auto scratch = writeFile(dir.path / "scratch", std::string_view("s"),
+                                       {.durability = pellimar::Durability::Scratch});
+        const auto synced = writeFile(dir.path / "synced", std::string_view("s"));
+        const auto fresh = writeFileInPlace(dir.path / "fresh.png", bytesOf("new"));
+        const auto replaced = writeFileInPlace(shared, bytesOf("new"));
+        g_lateWriteError = false;
+        pellimar::setUnnamedFilesAllowed(true);
+        ASSERT_FALSE(scratch);
+        EXPECT_EQ(scratch.failure().error, EIO);
+        ASSERT_FALSE(synced);
+        EXPECT_EQ(synced.failure().error, EIO);
+        ASSERT_FALSE(fresh);
+        EXPECT_EQ(fresh.failure().error, EIO);
+        ASSERT_FALSE(replaced);
+        EXPECT_EQ(replaced.failure().error, EIO);
+        fs::remove(dir.path / "scratch");
+        fs::remove(dir.path / "synced");
+        fs::remove(dir.path / "fresh.png");
+    }
+    // The file of two links was not written through.
+    EXPECT_EQ(slurp(dir.path / "other-link"), "old");
+}
+
 namespace {
 
 // From now on, this process's file systems cannot reserve room: fallocate() fails
