@@ -531,13 +531,12 @@ thread_local BatchState* openBatch = nullptr;
 
 // Syncs every pending file, places each, then syncs each folder a file went to
 // once. The outcomes go to `state.outcomes`.
-void flush(BatchState& state, bool sync) {
+void flush(BatchState& state) {
     std::vector<std::optional<Failure>> failed(state.pending.size());
-    if (sync)
-        for (std::size_t i = 0; i < state.pending.size(); ++i) {
-            step();
-            if (::fsync(state.pending[i].fd) != 0) failed[i] = lastError();
-        }
+    for (std::size_t i = 0; i < state.pending.size(); ++i) {
+        step();
+        if (::fsync(state.pending[i].fd) != 0) failed[i] = lastError();
+    }
     std::map<FolderKey, FolderPtr> folders;
     for (std::size_t i = 0; i < state.pending.size(); ++i) {
         Pending& p = state.pending[i];
@@ -551,8 +550,7 @@ void flush(BatchState& state, bool sync) {
     }
     state.pending.clear();
     // Makes the names durable.
-    if (sync)
-        for (const auto& entry : folders) syncFolder(*entry.second);
+    for (const auto& entry : folders) syncFolder(*entry.second);
 }
 
 // A new file for `p`'s name, with the bytes in it; not yet placed.
@@ -605,7 +603,7 @@ Result<Placed> add(BatchState& state, const fs::path& target, std::span<const By
             return Placed::Pending;
         }
     state.pending.push_back(std::move(p));
-    if (state.pending.size() >= WriteBatch::kMaxPending) flush(state, true);
+    if (state.pending.size() >= WriteBatch::kMaxPending) flush(state);
     return Placed::Pending;
 }
 
@@ -666,7 +664,7 @@ Result<Placed> writeFile(const fs::path& target, std::span<const ByteSpan> piece
     BatchState one;
     Result<Placed> added = add(one, target, pieces, options);
     if (!added || *added != Placed::Pending) return added;
-    flush(one, true);
+    flush(one);
     return std::move(one.outcomes.front().placed);
 }
 
@@ -767,7 +765,7 @@ WriteBatch::~WriteBatch() {
 
 std::vector<WriteOutcome> WriteBatch::commit() {
     if (!active_ || !openBatch) return {};
-    flush(*openBatch, true);
+    flush(*openBatch);
     return std::exchange(openBatch->outcomes, {});
 }
 
