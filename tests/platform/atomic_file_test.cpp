@@ -617,6 +617,33 @@ TEST(AtomicFile, ABatchPlacesItsFilesWholeAtTheCommit) {
     EXPECT_TRUE(batch.commit().empty());
 }
 
+// A batch that holds kMaxPending files places them on its own, so that no more
+// are held open; the files after them wait for the commit, which tells the
+// outcome of every one.
+TEST(AtomicFile, ABatchPlacesWhatItHoldsOnItsOwnWhenFull) {
+    TempDir dir;
+    constexpr std::size_t kFull = pellimar::WriteBatch::kMaxPending;
+    const auto name = [&](std::size_t i) { return dir.path / ("f" + std::to_string(i)); };
+    pellimar::WriteBatch batch;
+    for (std::size_t i = 0; i <= kFull; ++i) {
+        const auto placed = writeFile(name(i), std::to_string(i));
+        ASSERT_TRUE(placed) << i;
+        EXPECT_EQ(*placed, Placed::Pending) << i;
+    }
+    for (const std::size_t i : {std::size_t(0), kFull - 1})
+        EXPECT_EQ(slurp(name(i)), std::to_string(i)) << i;
+    EXPECT_FALSE(fs::exists(name(kFull)));
+    const auto outcomes = batch.commit();
+    ASSERT_EQ(outcomes.size(), kFull + 1);
+    for (std::size_t i = 0; i <= kFull; ++i) {
+        EXPECT_EQ(outcomes[i].target, name(i));
+        ASSERT_TRUE(outcomes[i].placed) << i;
+        EXPECT_EQ(*outcomes[i].placed, Placed::Written) << i;
+    }
+    EXPECT_EQ(slurp(name(kFull)), std::to_string(kFull));
+    EXPECT_EQ(entries(dir.path), kFull + 1);
+}
+
 // Temporaries of killed writes go when they are ours by name and owner and older
 // than a minute; anything else stays.
 TEST(AtomicFile, StaleTemporariesOfKilledWritesAreRemoved) {
