@@ -279,6 +279,8 @@ Result<Place> placeOf(const fs::path& target, bool create, bool followLinks) {
     auto folder = walkFrom(target.parent_path(), create, links);
     if (!folder) return folder.failure();
     Place place{*folder, target.filename().string(), std::nullopt};
+    // The caller knows the name it gave; a link reached through one is named.
+    bool throughLink = false;
     while (true) {
         struct stat st {};
         if (::fstatat(place.folder->fd, place.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
@@ -291,7 +293,8 @@ Result<Place> placeOf(const fs::path& target, bool create, bool followLinks) {
             return place;
         }
         if (!followLinks) return failure(Fault::LinkAtName);
-        if (auto refused = linkRefused(st, *place.folder, {})) return *refused;
+        const std::string shown = throughLink ? (place.folder->path / place.name).string() : "";
+        if (auto refused = linkRefused(st, *place.folder, shown)) return *refused;
         if (--links < 0) return systemError(ELOOP);
         auto to = readLink(*place.folder, place.name);
         if (!to) return to.failure();
@@ -301,6 +304,7 @@ Result<Place> placeOf(const fs::path& target, bool create, bool followLinks) {
         if (!next) return next.failure();
         place.folder = *next;
         place.name = to->filename().string();
+        throughLink = true;
     }
 }
 
@@ -647,7 +651,8 @@ Result<Done> overwrite(int fd, std::span<const ByteSpan> pieces) {
 }
 
 // Whether the file at `at` may be written through: the caller's own regular
-// file with no other link, in a folder no one else may write to.
+// file with no other link, in a folder of the caller's or root's that no one
+// else may write to or that is sticky.
 bool writableInPlace(const Place& at) {
     return at.existing && S_ISREG(at.existing->st_mode) && at.existing->st_uid == ::geteuid() &&
            at.existing->st_nlink == 1 && trusted(at.folder->st);

@@ -76,18 +76,19 @@ Result<Placed> writeFile(const std::filesystem::path& target, std::string_view t
 // (a thumbnail service that made the file and hands over its name), never
 // leaving it empty or in part unless it was so:
 // - no file at the name: the file is made whole, unnamed and then linked in;
-// - the caller's own regular file with one link, in a folder no one else may
-//   write to: written in place, through the same file: room for the new bytes is
-//   reserved first where the file system can (a full disk then fails before any
-//   byte changes; where it cannot, the bytes are written without, and a full
-//   disk fails during the write, with the new bytes in part over the old), the
-//   bytes go from the start, and the file is cut to their length last, so that a
-//   kill leaves the old bytes or the new ones, followed by what the file held
-//   past them (the rest of the old bytes, then zeros where the reservation made
-//   the file longer);
-// - any other file (another user's, one with more links, in a folder someone
-//   else may write to, or not a regular file): replaced by a rename with a file
-//   of the caller's own, or the reason that cannot be done.
+// - the caller's own regular file with one link, in a folder of the caller's or
+//   root's that no one else may write to or that is sticky (as /tmp is):
+//   written in place, through the same file: room for the new bytes is reserved
+//   first where the file system can (a full disk then fails before any byte
+//   changes; where it cannot, the bytes are written without, and a full disk
+//   fails during the write, with the new bytes in part over the old), the bytes
+//   go from the start, and the file is cut to their length last, so that a kill
+//   leaves the old bytes or the new ones, followed by what the file held past
+//   them (the rest of the old bytes, then zeros where the reservation made the
+//   file longer);
+// - any other file (another user's, one with more links, in any other folder,
+//   or not a regular file): replaced by a rename with a file of the caller's
+//   own, or the reason that cannot be done.
 // A symbolic link at the name is never followed (Fault::LinkAtName).
 Result<Done> writeFileInPlace(const std::filesystem::path& target,
                               std::span<const std::uint8_t> bytes);

@@ -780,6 +780,29 @@ TEST(AtomicFile, LinksAreFollowedOnlyWhereNoOneElseCouldHavePutThem) {
     }
 }
 
+// A link the caller's own link leads to is held to the same rule, and a refusal
+// names it: the caller gave only the first name.
+TEST(AtomicFile, ARefusedLinkReachedThroughAnotherIsNamed) {
+    if (!fx::canActAsOthers()) GTEST_SKIP() << "links of another user take root to make";
+    fx::TempDir dir;
+    ::chmod(dir.path().c_str(), 0755);
+    const fs::path victim = dir.path() / "victim.ico";
+    ASSERT_TRUE(writeFile(victim, std::string_view("key")));
+    const fs::path shared = dir.path() / "shared";
+    fx::makeFolderOf(shared, 0, 01777);
+    fx::plantLink(shared / "out.ico", victim, kOther);
+    fs::create_symlink(shared / "out.ico", dir.path() / "mine.ico");
+    const auto r = writeFile(dir.path() / "mine.ico", std::string_view("written"));
+    ASSERT_FALSE(r);
+    EXPECT_EQ(r.failure().fault, Fault::SharedFolderLink);
+    EXPECT_EQ(r.failure().what, (shared / "out.ico").string());
+    EXPECT_EQ(pellimar::writeFailureReason(r.failure()),
+              "\"" + (shared / "out.ico").string() +
+                  "\" is a symbolic link that someone else put in a folder everyone may write "
+                  "to; it is not followed");
+    EXPECT_EQ(slurp(victim), "key");
+}
+
 // The words of each refusal, as the window and the command line show them.
 TEST(AtomicFile, EachRefusedLinkSaysWhy) {
     using pellimar::failure;
