@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -14,20 +15,39 @@
 #include <ctime>
 #include <deque>
 #include <map>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <string>
+#include <tuple>
+#include <type_traits>
 #include <utility>
 
 namespace pellimar {
 namespace fs = std::filesystem;
+
+// A folder held open (O_PATH: its permissions need only let it be searched), as
+// it was when it was opened.
+struct OutputFolder::Held {
+    int fd = -1;
+    fs::path path;  // how it was reached, for messages
+    struct stat st {};
+
+    Held() = default;
+    Held(const Held&) = delete;
+    Held& operator=(const Held&) = delete;
+    ~Held() {
+        if (fd >= 0) ::close(fd);
+    }
+};
 
 namespace {
 
 // As many links as the system follows in one path.
 constexpr int kMaxLinks = 40;
 // A name that keeps changing under the walk (made, removed, swapped for a link)
-// is tried this often before the walk gives up with the last reason.
+// is tried this often before the walk gives up with the last reason; each name
+// on the way has as many tries of its own.
 constexpr int kMaxRetries = 8;
 constexpr std::string_view kTemporaryPrefix = ".pellimar-";
 constexpr std::string_view kTemporarySuffix = ".tmp";
@@ -94,20 +114,7 @@ std::uint64_t sizeOf(std::span<const ByteSpan> pieces) {
 
 // ---- The walk ---------------------------------------------------------------
 
-// A folder held open (O_PATH: its permissions need only let it be searched), as
-// it was when it was opened.
-struct Folder {
-    int fd = -1;
-    fs::path path;  // how it was reached, for messages
-    struct stat st {};
-
-    Folder() = default;
-    Folder(const Folder&) = delete;
-    Folder& operator=(const Folder&) = delete;
-    ~Folder() {
-        if (fd >= 0) ::close(fd);
-    }
-};
+using Folder = OutputFolder::Held;
 using FolderPtr = std::shared_ptr<const Folder>;
 
 Result<FolderPtr> holdFolder(int fd, fs::path path) {
@@ -149,9 +156,10 @@ std::optional<Failure> linkRefused(const struct stat& link, const Folder& folder
     return failure(fault, shown);
 }
 
-// What the link `name` in `folder` names.
-Result<fs::path> readLink(const Folder& folder, const std::string& name, const struct stat& st) {
-    std::string target(std::size_t(st.st_size > 0 ? st.st_size : 4096) + 1, '\0');
+// What the link `name` in `folder` names. Room for the longest path a link may
+// hold, whatever size the file system gives the link (some give none, or any).
+Result<fs::path> readLink(const Folder& folder, const std::string& name) {
+    std::string target(PATH_MAX, '\0');
     const ssize_t n = ::readlinkat(folder.fd, name.c_str(), target.data(), target.size());
     if (n < 0) return lastError();
     if (std::size_t(n) >= target.size()) return systemError(ENAMETOOLONG);
@@ -180,7 +188,7 @@ Result<FolderPtr> walk(FolderPtr start, const fs::path& rel, bool create, int& l
     }
     std::deque<std::string> rest;
     pushComponents(rel, rest);
-    int retries = 0;
+    int retries = 0;  // of the name at the front of `rest`
     while (!rest.empty()) {
         const std::string name = rest.front();
         rest.pop_front();
@@ -192,6 +200,7 @@ Result<FolderPtr> walk(FolderPtr start, const fs::path& rel, bool create, int& l
             auto parent = holdFolder(fd, shown);
             if (!parent) return parent.failure();
             at = *parent;
+            retries = 0;
             continue;
         }
         struct stat st {};
@@ -208,7 +217,7 @@ Result<FolderPtr> walk(FolderPtr start, const fs::path& rel, bool create, int& l
         if (S_ISLNK(st.st_mode)) {
             if (auto refused = linkRefused(st, *at, shown.string())) return *refused;
             if (--links < 0) return systemError(ELOOP);
-            auto target = readLink(*at, name, st);
+            auto target = readLink(*at, name);
             if (!target) return target.failure();
             if (target->is_absolute()) {
                 auto root = openStart(true);
@@ -238,6 +247,7 @@ Result<FolderPtr> walk(FolderPtr start, const fs::path& rel, bool create, int& l
             continue;
         }
         at = *next;
+        retries = 0;
     }
     return at;
 }
@@ -269,6 +279,8 @@ Result<Place> placeOf(const fs::path& target, bool create, bool followLinks) {
     auto folder = walkFrom(target.parent_path(), create, links);
     if (!folder) return folder.failure();
     Place place{*folder, target.filename().string(), std::nullopt};
+    // The caller knows the name it gave; a link reached through one is named.
+    bool throughLink = false;
     while (true) {
         struct stat st {};
         if (::fstatat(place.folder->fd, place.name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) {
@@ -281,9 +293,10 @@ Result<Place> placeOf(const fs::path& target, bool create, bool followLinks) {
             return place;
         }
         if (!followLinks) return failure(Fault::LinkAtName);
-        if (auto refused = linkRefused(st, *place.folder, {})) return *refused;
+        const std::string shown = throughLink ? (place.folder->path / place.name).string() : "";
+        if (auto refused = linkRefused(st, *place.folder, shown)) return *refused;
         if (--links < 0) return systemError(ELOOP);
-        auto to = readLink(*place.folder, place.name, st);
+        auto to = readLink(*place.folder, place.name);
         if (!to) return to.failure();
         // A link that names a folder ("x/", "..") leads to no file to write.
         if (!hasFileName(*to)) return systemError(EISDIR);
@@ -291,6 +304,7 @@ Result<Place> placeOf(const fs::path& target, bool create, bool followLinks) {
         if (!next) return next.failure();
         place.folder = *next;
         place.name = to->filename().string();
+        throughLink = true;
     }
 }
 
@@ -489,23 +503,44 @@ int removeStaleIn(const Folder& folder) {
     return removed;
 }
 
+// Whether `folder` is yet to be cleared of stale temporaries in this process,
+// marking it cleared: each folder is read once, however many files go to it. A
+// folder is told by its birth time as well, where the file system keeps one, as
+// a folder made after another was removed may take its number.
+bool firstClearing(const Folder& folder) {
+    struct statx born {};
+    const bool hasBirth =
+        ::statx(folder.fd, "", AT_EMPTY_PATH | AT_STATX_DONT_SYNC, STATX_BTIME, &born) == 0 &&
+        (born.stx_mask & STATX_BTIME) != 0;
+    const auto key =
+        std::make_tuple(folder.st.st_dev, folder.st.st_ino, hasBirth ? born.stx_btime.tv_sec : 0,
+                        hasBirth ? born.stx_btime.tv_nsec : 0u);
+    static std::mutex guard;
+    static std::set<std::remove_const_t<decltype(key)>> cleared;
+    const std::lock_guard lock(guard);
+    return cleared.insert(key).second;
+}
+
+// Removes the stale temporaries of `folder` unless this process did already.
+void clearOnce(const Folder& folder) {
+    if (firstClearing(folder)) removeStaleIn(folder);
+}
+
 struct BatchState {
     std::vector<Pending> pending;
     std::vector<WriteOutcome> outcomes;  // of the files placed so far
-    std::set<FolderKey> cleaned;         // folders whose stale temporaries went
 };
 
 thread_local BatchState* openBatch = nullptr;
 
 // Syncs every pending file, places each, then syncs each folder a file went to
 // once. The outcomes go to `state.outcomes`.
-void flush(BatchState& state, bool sync) {
+void flush(BatchState& state) {
     std::vector<std::optional<Failure>> failed(state.pending.size());
-    if (sync)
-        for (std::size_t i = 0; i < state.pending.size(); ++i) {
-            step();
-            if (::fsync(state.pending[i].fd) != 0) failed[i] = lastError();
-        }
+    for (std::size_t i = 0; i < state.pending.size(); ++i) {
+        step();
+        if (::fsync(state.pending[i].fd) != 0) failed[i] = lastError();
+    }
     std::map<FolderKey, FolderPtr> folders;
     for (std::size_t i = 0; i < state.pending.size(); ++i) {
         Pending& p = state.pending[i];
@@ -519,8 +554,33 @@ void flush(BatchState& state, bool sync) {
     }
     state.pending.clear();
     // Makes the names durable.
-    if (sync)
-        for (const auto& entry : folders) syncFolder(*entry.second);
+    for (const auto& entry : folders) syncFolder(*entry.second);
+}
+
+// A new file for `p`'s name, with the bytes in it; not yet placed.
+Result<Done> writeNew(Pending& p, const std::optional<struct stat>& existing,
+                      std::span<const ByteSpan> pieces) {
+    if (auto made = createFile(p, existing); !made) return made;
+    if (const int error = writePieces(p.fd, pieces)) return systemError(error);
+    return Done{};
+}
+
+// Places a file written without a sync, and closes it: a write error that only
+// the close reports (as NFS does) fails it, named or not.
+Result<Placed> placeAndClose(Pending& p) {
+    if (!p.temporary.empty()) {
+        // A named file is closed before it takes its name, as nothing more is done
+        // through it.
+        const int fd = std::exchange(p.fd, -1);
+        if (::close(fd) != 0 && errno != EINTR) return lastError();
+    }
+    Result<Placed> placed = place(p);
+    if (p.fd >= 0) {
+        const int fd = std::exchange(p.fd, -1);
+        if (::close(fd) != 0 && placed && *placed == Placed::Written && errno != EINTR)
+            placed = lastError();  // too late to take the name back, but it is told
+    }
+    return placed;
 }
 
 // Writes the file into `state`; a Synced file stays pending, a Scratch one takes
@@ -535,34 +595,20 @@ Result<Placed> add(BatchState& state, const fs::path& target, std::span<const By
     p.name = where->name;
     p.replace = options.replace;
     const bool sync = options.durability == Durability::Synced;
-    if (sync && state.cleaned.insert(keyOf(*p.folder)).second) removeStaleIn(*p.folder);
-    if (auto made = createFile(p, where->existing); !made) return made.failure();
-    if (const int error = writePieces(p.fd, pieces)) return systemError(error);
-    if (sync) {
-        // Starts the flush now; the sync at the end only waits for it.
-        (void)::sync_file_range(p.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
-        // A later write of the same name within the batch takes the earlier one's place.
-        for (Pending& earlier : state.pending)
-            if (keyOf(*earlier.folder) == keyOf(*p.folder) && earlier.name == p.name) {
-                earlier = std::move(p);
-                return Placed::Pending;
-            }
-        state.pending.push_back(std::move(p));
-        if (state.pending.size() >= WriteBatch::kMaxPending) flush(state, true);
-        return Placed::Pending;
-    }
-    if (!p.temporary.empty()) {
-        // A named file is closed before it takes its name, as nothing more is done
-        // through it.
-        const int fd = std::exchange(p.fd, -1);
-        if (::close(fd) != 0 && errno != EINTR) return lastError();
-    }
-    Result<Placed> placed = place(p);
-    if (p.fd >= 0) {
-        const int fd = std::exchange(p.fd, -1);
-        if (::close(fd) != 0 && placed && errno != EINTR) placed = lastError();
-    }
-    return placed;
+    if (sync) clearOnce(*p.folder);
+    if (auto written = writeNew(p, where->existing, pieces); !written) return written.failure();
+    if (!sync) return placeAndClose(p);
+    // Starts the flush now; the sync at the end only waits for it.
+    (void)::sync_file_range(p.fd, 0, 0, SYNC_FILE_RANGE_WRITE);
+    // A later write of the same name within the batch takes the earlier one's place.
+    for (Pending& earlier : state.pending)
+        if (keyOf(*earlier.folder) == keyOf(*p.folder) && earlier.name == p.name) {
+            earlier = std::move(p);
+            return Placed::Pending;
+        }
+    state.pending.push_back(std::move(p));
+    if (state.pending.size() >= WriteBatch::kMaxPending) flush(state);
+    return Placed::Pending;
 }
 
 // ---- Writing in place -----------------------------------------------------------
@@ -574,25 +620,29 @@ Result<Placed> writeWhole(const Place& at, std::span<const ByteSpan> pieces, Rep
     p.folder = at.folder;
     p.name = at.name;
     p.replace = replace;
-    if (auto made = createFile(p, at.existing); !made) return made.failure();
-    if (const int error = writePieces(p.fd, pieces)) return systemError(error);
-    if (!p.temporary.empty()) {
-        const int fd = std::exchange(p.fd, -1);
-        if (::close(fd) != 0 && errno != EINTR) return lastError();
-    }
-    return place(p);
+    if (auto written = writeNew(p, at.existing, pieces); !written) return written.failure();
+    return placeAndClose(p);
 }
 
-// The bytes over the file `fd` from its start, room reserved first and the rest
-// of the old bytes cut off last.
+// The bytes over the file `fd` from its start, room reserved first where the
+// file system can and the rest of the old bytes cut off last.
 Result<Done> overwrite(int fd, std::span<const ByteSpan> pieces) {
     const auto size = off_t(sizeOf(pieces));
     step();
-    // The error number comes back; errno is not set.
-    const int reserved = size > 0 ? ::posix_fallocate(fd, 0, size) : 0;
-    // A file system that cannot reserve still takes the write; a full disk or a
-    // size limit fails here, before any byte has changed.
-    if (reserved != 0 && reserved != EOPNOTSUPP && reserved != EINVAL && reserved != ENODEV)
+    // Not posix_fallocate(): where the file system cannot reserve, the C library
+    // stands in by reading the old blocks, which this write-only handle cannot.
+    int reserved = 0;
+    if (size > 0) {
+        int r = 0;
+        do r = ::fallocate(fd, 0, 0, size);
+        while (r != 0 && errno == EINTR);
+        reserved = r == 0 ? 0 : errno;
+    }
+    // A full disk or a size limit fails here, before any byte has changed. A file
+    // system that cannot reserve (NFS before 4.2, many FUSE ones; EINVAL from some
+    // of them) takes the bytes without: there a full disk fails during the write,
+    // with the new bytes in part over the old ones.
+    if (reserved != 0 && reserved != EOPNOTSUPP && reserved != ENOSYS && reserved != EINVAL)
         return systemError(reserved);
     if (const int error = writePieces(fd, pieces)) return systemError(error);
     step();
@@ -601,7 +651,8 @@ Result<Done> overwrite(int fd, std::span<const ByteSpan> pieces) {
 }
 
 // Whether the file at `at` may be written through: the caller's own regular
-// file with no other link, in a folder no one else may write to.
+// file with no other link, in a folder of the caller's or root's that no one
+// else may write to or that is sticky.
 bool writableInPlace(const Place& at) {
     return at.existing && S_ISREG(at.existing->st_mode) && at.existing->st_uid == ::geteuid() &&
            at.existing->st_nlink == 1 && trusted(at.folder->st);
@@ -618,7 +669,7 @@ Result<Placed> writeFile(const fs::path& target, std::span<const ByteSpan> piece
     BatchState one;
     Result<Placed> added = add(one, target, pieces, options);
     if (!added || *added != Placed::Pending) return added;
-    flush(one, true);
+    flush(one);
     return std::move(one.outcomes.front().placed);
 }
 
@@ -684,30 +735,16 @@ std::string writeFailureReason(const Failure& failure) {
     return failure.message();
 }
 
-struct OutputFolder::Held {
-    FolderPtr folder;
-};
-
 Result<OutputFolder> OutputFolder::open(const fs::path& dir, bool create) {
     int links = kMaxLinks;
     auto folder = walkFrom(dir.empty() ? fs::path(".") : dir, create, links);
     if (!folder) return folder.failure();
-    auto held = std::make_shared<Held>();
-    held->folder = *folder;
-    return OutputFolder(std::move(held));
-}
-
-const fs::path& OutputFolder::path() const {
-    return held_->folder->path;
+    return OutputFolder(std::move(*folder));
 }
 
 int OutputFolder::removeStaleTemporaries() const {
-    return removeStaleIn(*held_->folder);
-}
-
-int removeStaleTemporaries(const fs::path& dir) {
-    auto folder = OutputFolder::open(dir, false);
-    return folder ? folder->removeStaleTemporaries() : 0;
+    (void)firstClearing(*held_);
+    return removeStaleIn(*held_);
 }
 
 bool isTemporaryName(std::string_view name) {
@@ -733,7 +770,7 @@ WriteBatch::~WriteBatch() {
 
 std::vector<WriteOutcome> WriteBatch::commit() {
     if (!active_ || !openBatch) return {};
-    flush(*openBatch, true);
+    flush(*openBatch);
     return std::exchange(openBatch->outcomes, {});
 }
 

@@ -76,14 +76,19 @@ Result<Placed> writeFile(const std::filesystem::path& target, std::string_view t
 // (a thumbnail service that made the file and hands over its name), never
 // leaving it empty or in part unless it was so:
 // - no file at the name: the file is made whole, unnamed and then linked in;
-// - the caller's own regular file with one link, in a folder no one else may
-//   write to: written in place, through the same file: room for the new bytes is
-//   reserved first (a full disk fails before any byte changes), the bytes go
-//   from the start, and the file is cut to their length last, so that a kill
-//   leaves the old bytes or the new ones followed by the rest of the old;
-// - any other file (another user's, one with more links, in a folder someone
-//   else may write to, or not a regular file): replaced by a rename with a file
-//   of the caller's own, or the reason that cannot be done.
+// - the caller's own regular file with one link, in a folder of the caller's or
+//   root's that no one else may write to or that is sticky (as /tmp is):
+//   written in place, through the same file: room for the new bytes is reserved
+//   first where the file system can (a full disk then fails before any byte
+//   changes; where it cannot, the bytes are written without, and a full disk
+//   fails during the write, with the new bytes in part over the old), the bytes
+//   go from the start, and the file is cut to their length last, so that a kill
+//   leaves the old bytes or the new ones, followed by what the file held past
+//   them (the rest of the old bytes, then zeros where the reservation made the
+//   file longer);
+// - any other file (another user's, one with more links, in any other folder,
+//   or not a regular file): replaced by a rename with a file of the caller's
+//   own, or the reason that cannot be done.
 // A symbolic link at the name is never followed (Fault::LinkAtName).
 Result<Done> writeFileInPlace(const std::filesystem::path& target,
                               std::span<const std::uint8_t> bytes);
@@ -93,22 +98,22 @@ Result<Done> writeFileInPlace(const std::filesystem::path& target,
 // otherwise the failure's own message.
 std::string writeFailureReason(const Failure& failure);
 
-// A folder reached and held by the rule above, for callers that work in the
-// folder itself.
+// A folder reached and held by the rule above: how callers make the folders
+// they write into, and clear them of what killed writes left.
 class OutputFolder {
   public:
     // The folder `dir`, with what is missing of it made when `create` is set.
     static Result<OutputFolder> open(const std::filesystem::path& dir, bool create);
 
-    const std::filesystem::path& path() const;
-
     // Temporary files of writes that were killed before they were placed (only
     // where the file system has no unnamed files): hidden names of the form
     // ".pellimar-XXXXXXXXXX.tmp". Removes those that are regular files of the
     // caller's and older than a minute; returns how many went. A file that cannot
-    // be removed stays: it is hidden and harms nothing.
+    // be removed stays: it is hidden and harms nothing. The first Synced write
+    // into a folder in a process does the same, and later ones leave it be.
     int removeStaleTemporaries() const;
 
+    // The folder as it is held open (defined with the writer).
     struct Held;
 
   private:
@@ -116,9 +121,7 @@ class OutputFolder {
     std::shared_ptr<const Held> held_;
 };
 
-// OutputFolder::open(dir, false).removeStaleTemporaries(); 0 when the folder
-// cannot be opened.
-int removeStaleTemporaries(const std::filesystem::path& dir);
+// Whether `fileName` is of the form of the writer's temporary files.
 bool isTemporaryName(std::string_view fileName);
 
 // The outcome of one file of a batch.

@@ -1,15 +1,22 @@
 #include "platform/atomic_file.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstddef>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -144,6 +151,50 @@ TEST(AtomicFile, MissingFoldersFailOrAreMadeWhenAskedFor) {
     EXPECT_EQ(through.failure().error, ENOTDIR);
 }
 
+// Every folder of a deep path is made, however many are missing.
+TEST(AtomicFile, MakesManyMissingFoldersInOneWrite) {
+    TempDir dir;
+    fs::path deep = dir.path;
+    for (int i = 0; i < 12; ++i) deep /= "d" + std::to_string(i);
+    const auto written = writeFile(deep / "x.txt", std::string_view("x"), {.createFolders = true});
+    ASSERT_TRUE(written) << written.failure().message();
+    EXPECT_EQ(slurp(deep / "x.txt"), "x");
+    const auto opened = pellimar::OutputFolder::open(
+        deep / "e" / "f" / "g" / "h" / "i" / "j" / "k" / "l" / "m" / "n", true);
+    ASSERT_TRUE(opened) << opened.failure().message();
+    EXPECT_TRUE(fs::is_directory(deep / "e" / "f" / "g" / "h" / "i" / "j" / "k" / "l" / "m" / "n"));
+}
+
+// Every call of mkdirat() in this program comes here (the definition in the
+// executable wins over the C library's). While g_vanishingFolder is set, a folder
+// made under that name is gone again at once, as though someone removed each one
+// the writer made.
+const char* g_vanishingFolder = nullptr;
+extern "C" int mkdirat(int dirfd, const char* path, mode_t mode) {
+    const int made = int(::syscall(SYS_mkdirat, dirfd, path, mode));
+    if (made == 0 && g_vanishingFolder && std::strcmp(path, g_vanishingFolder) == 0)
+        ::syscall(SYS_unlinkat, dirfd, path, AT_REMOVEDIR);
+    return made;
+}
+
+// A folder that keeps going as soon as it is made: the write gives up after a
+// few tries, with a reason, and nothing of it is left.
+TEST(AtomicFile, AFolderThatKeepsVanishingFailsWithAReason) {
+    TempDir dir;
+    g_vanishingFolder = "vanishing";
+    const auto written = writeFile(dir.path / "made" / "vanishing" / "x.txt", std::string_view("x"),
+                                   {.createFolders = true});
+    const auto opened = pellimar::OutputFolder::open(dir.path / "vanishing", true);
+    g_vanishingFolder = nullptr;
+    ASSERT_FALSE(written);
+    EXPECT_EQ(written.failure().fault, Fault::WriteFailed);
+    EXPECT_EQ(written.failure().error, EAGAIN);
+    EXPECT_EQ(pellimar::writeFailureReason(written.failure()), std::strerror(EAGAIN));
+    ASSERT_FALSE(opened);
+    EXPECT_EQ(opened.failure().error, EAGAIN);
+    EXPECT_EQ(entries(dir.path / "made"), 0u);
+}
+
 // A name that names no file is refused as such, not written under a name made up.
 TEST(AtomicFile, ANameWithoutAFileNameIsRefused) {
     TempDir dir;
@@ -214,6 +265,33 @@ TEST(AtomicFile, NamesUpToTheLongestAFileMayHave) {
     const auto tooLong = writeFile(dir.path / std::string(256, 'n'), std::string_view("x"));
     ASSERT_FALSE(tooLong);
     EXPECT_EQ(tooLong.failure().error, ENAMETOOLONG);
+}
+
+// Every call of fstatat() in this program comes here. While g_linkSize is set,
+// each symbolic link is said to be of that size, as some file systems misstate it.
+std::atomic<off_t> g_linkSize{0};
+extern "C" int fstatat(int dirfd, const char* path, struct stat* st, int flags) {
+    const int got = int(::syscall(SYS_newfstatat, dirfd, path, st, flags));
+    if (got == 0 && g_linkSize != 0 && S_ISLNK(st->st_mode)) st->st_size = g_linkSize;
+    return got;
+}
+
+// A link is read by what it holds, not by the size its file system gives it.
+TEST(AtomicFile, LinksOfAnySizeTheFileSystemStatesAreRead) {
+    TempDir dir;
+    fs::create_directory(dir.path / "real");
+    fs::create_symlink("real", dir.path / "folder");
+    fs::create_symlink("real/icon.ico", dir.path / "icon.ico");
+    for (const off_t size : {off_t(1) << 62, off_t(1)}) {
+        g_linkSize = size;
+        const auto onTheWay = writeFile(dir.path / "folder" / "a.ico", std::string_view("a"));
+        const auto atName = writeFile(dir.path / "icon.ico", std::string_view("b"));
+        g_linkSize = 0;
+        EXPECT_TRUE(onTheWay) << size << ": " << onTheWay.failure().message();
+        EXPECT_TRUE(atName) << size << ": " << atName.failure().message();
+    }
+    EXPECT_EQ(slurp(dir.path / "real" / "a.ico"), "a");
+    EXPECT_EQ(slurp(dir.path / "real" / "icon.ico"), "b");
 }
 
 // Every call of umask() in this program comes here first (the definition in the
@@ -406,6 +484,103 @@ TEST(AtomicFile, InPlaceWritesOnlyTheCallersOwnFileThroughItself) {
     EXPECT_EQ(slurp(open / "t.png"), "new");
 }
 
+// Every call of close() in this program comes here. While g_lateWriteError is
+// set, a file open for writing is closed and then said not to be: the error NFS
+// gives for a write that failed after write() returned.
+std::atomic<bool> g_lateWriteError{false};
+extern "C" int close(int fd) {
+    const int flags = g_lateWriteError ? ::fcntl(fd, F_GETFL) : -1;
+    const int closed = int(::syscall(SYS_close, fd));
+    if (closed == 0 && flags >= 0 && (flags & O_ACCMODE) == O_WRONLY) {
+        errno = EIO;
+        return -1;
+    }
+    return closed;
+}
+
+// A write error that only the close of the new file tells fails the write, however
+// the file goes to its name, unnamed or under a temporary name.
+TEST(AtomicFile, AnErrorOnlyTheCloseTellsFailsTheWrite) {
+    TempDir dir;
+    const fs::path shared = dir.path / "shared.png";  // two links: replaced, not written in place
+    ASSERT_TRUE(writeFile(shared, std::string_view("old")));
+    fs::create_hard_link(shared, dir.path / "other-link");
+    for (const bool unnamed : {true, false}) {
+        SCOPED_TRACE(unnamed ? "unnamed files" : "temporary names");
+        pellimar::setUnnamedFilesAllowed(unnamed);
+        g_lateWriteError = true;
+        const auto scratch = writeFile(dir.path / "scratch", std::string_view("s"),
+                                       {.durability = pellimar::Durability::Scratch});
+        const auto synced = writeFile(dir.path / "synced", std::string_view("s"));
+        const auto fresh = writeFileInPlace(dir.path / "fresh.png", bytesOf("new"));
+        const auto replaced = writeFileInPlace(shared, bytesOf("new"));
+        g_lateWriteError = false;
+        pellimar::setUnnamedFilesAllowed(true);
+        ASSERT_FALSE(scratch);
+        EXPECT_EQ(scratch.failure().error, EIO);
+        ASSERT_FALSE(synced);
+        EXPECT_EQ(synced.failure().error, EIO);
+        ASSERT_FALSE(fresh);
+        EXPECT_EQ(fresh.failure().error, EIO);
+        ASSERT_FALSE(replaced);
+        EXPECT_EQ(replaced.failure().error, EIO);
+        fs::remove(dir.path / "scratch");
+        fs::remove(dir.path / "synced");
+        fs::remove(dir.path / "fresh.png");
+    }
+    // The file of two links was not written through.
+    EXPECT_EQ(slurp(dir.path / "other-link"), "old");
+}
+
+namespace {
+
+// From now on, this process's file systems cannot reserve room: fallocate() fails
+// as it does on NFS before 4.2 and many FUSE ones. False where the system
+// refuses the filter.
+bool withoutRoomReservation() {
+    sock_filter filter[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_fallocate, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EOPNOTSUPP),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    const sock_fprog program{static_cast<unsigned short>(std::size(filter)), filter};
+    return ::prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 &&
+           ::prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
+
+}  // namespace
+
+// Where no room can be reserved, the caller's own file is still written through
+// itself, whether the new bytes are fewer or more than the old.
+TEST(AtomicFile, InPlaceWritesWhereTheFileSystemCannotReserveRoom) {
+    TempDir dir;
+    const fs::path f = dir.path / "thumb.png";
+    ASSERT_TRUE(writeFile(f, std::string_view("the old picture, long")));
+    const ino_t inode = statOf(f).st_ino;
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (!withoutRoomReservation()) ::_exit(2);
+        for (const char* text : {"new", "a newer picture, longer than the old one"}) {
+            const auto written = writeFileInPlace(f, bytesOf(text));
+            if (!written) {
+                std::fprintf(stderr, "%s\n",
+                             pellimar::writeFailureReason(written.failure()).c_str());
+                ::_exit(1);
+            }
+        }
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 2) GTEST_SKIP() << "this system refuses a seccomp filter";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(slurp(f), "a newer picture, longer than the old one");
+    EXPECT_EQ(statOf(f).st_ino, inode);
+}
+
 // A batch names its files only when it commits, all of them at once; a file that
 // cannot be placed then is reported with why, the others are placed.
 TEST(AtomicFile, ABatchPlacesItsFilesWholeAtTheCommit) {
@@ -442,6 +617,33 @@ TEST(AtomicFile, ABatchPlacesItsFilesWholeAtTheCommit) {
     EXPECT_TRUE(batch.commit().empty());
 }
 
+// A batch that holds kMaxPending files places them on its own, so that no more
+// are held open; the files after them wait for the commit, which tells the
+// outcome of every one.
+TEST(AtomicFile, ABatchPlacesWhatItHoldsOnItsOwnWhenFull) {
+    TempDir dir;
+    constexpr std::size_t kFull = pellimar::WriteBatch::kMaxPending;
+    const auto name = [&](std::size_t i) { return dir.path / ("f" + std::to_string(i)); };
+    pellimar::WriteBatch batch;
+    for (std::size_t i = 0; i <= kFull; ++i) {
+        const auto placed = writeFile(name(i), std::to_string(i));
+        ASSERT_TRUE(placed) << i;
+        EXPECT_EQ(*placed, Placed::Pending) << i;
+    }
+    for (const std::size_t i : {std::size_t(0), kFull - 1})
+        EXPECT_EQ(slurp(name(i)), std::to_string(i)) << i;
+    EXPECT_FALSE(fs::exists(name(kFull)));
+    const auto outcomes = batch.commit();
+    ASSERT_EQ(outcomes.size(), kFull + 1);
+    for (std::size_t i = 0; i <= kFull; ++i) {
+        EXPECT_EQ(outcomes[i].target, name(i));
+        ASSERT_TRUE(outcomes[i].placed) << i;
+        EXPECT_EQ(*outcomes[i].placed, Placed::Written) << i;
+    }
+    EXPECT_EQ(slurp(name(kFull)), std::to_string(kFull));
+    EXPECT_EQ(entries(dir.path), kFull + 1);
+}
+
 // Temporaries of killed writes go when they are ours by name and owner and older
 // than a minute; anything else stays.
 TEST(AtomicFile, StaleTemporariesOfKilledWritesAreRemoved) {
@@ -457,9 +659,36 @@ TEST(AtomicFile, StaleTemporariesOfKilledWritesAreRemoved) {
     make(".pellimar-0A1B2C3D4E.tmp", 120);
     make("icon.ico", 120);
     fs::create_directory(dir.path / ".pellimar-aaaaaaaaaa.tmp");
-    EXPECT_EQ(pellimar::removeStaleTemporaries(dir.path), 1);
+    const auto folder = pellimar::OutputFolder::open(dir.path, false);
+    ASSERT_TRUE(folder);
+    EXPECT_EQ(folder->removeStaleTemporaries(), 1);
     EXPECT_FALSE(fs::exists(dir.path / ".pellimar-0a1b2c3d4e.tmp"));
     EXPECT_EQ(entries(dir.path), 5u);
+}
+
+// A folder is read for the temporaries of killed writes at the first synced write
+// into it in a process, not at each: one left after that stays until a caller
+// asks for them to go.
+TEST(AtomicFile, EachFolderIsClearedOfStaleTemporariesOnceAProcess) {
+    TempDir dir;
+    const fs::path folder = dir.path / "settings";
+    fs::create_directory(folder);
+    const fs::path stale = folder / ".pellimar-0a1b2c3d4e.tmp";
+    const auto leave = [&] {
+        std::ofstream(stale) << "part";
+        fs::last_write_time(stale, fs::file_time_type::clock::now() - std::chrono::minutes(2));
+    };
+    leave();
+    ASSERT_TRUE(writeFile(folder / "a.ini", std::string_view("a")));
+    EXPECT_FALSE(fs::exists(stale));
+    leave();
+    ASSERT_TRUE(writeFile(folder / "a.ini", std::string_view("b")));
+    ASSERT_TRUE(writeFile(folder / "c.ini", std::string_view("c")));
+    EXPECT_TRUE(fs::exists(stale));
+    const auto opened = pellimar::OutputFolder::open(folder, false);
+    ASSERT_TRUE(opened);
+    EXPECT_EQ(opened->removeStaleTemporaries(), 1);
+    EXPECT_FALSE(fs::exists(stale));
 }
 
 // ---- Links on a shared machine ---------------------------------------------------
@@ -549,6 +778,29 @@ TEST(AtomicFile, LinksAreFollowedOnlyWhereNoOneElseCouldHavePutThem) {
             }
         }
     }
+}
+
+// A link the caller's own link leads to is held to the same rule, and a refusal
+// names it: the caller gave only the first name.
+TEST(AtomicFile, ARefusedLinkReachedThroughAnotherIsNamed) {
+    if (!fx::canActAsOthers()) GTEST_SKIP() << "links of another user take root to make";
+    fx::TempDir dir;
+    ::chmod(dir.path().c_str(), 0755);
+    const fs::path victim = dir.path() / "victim.ico";
+    ASSERT_TRUE(writeFile(victim, std::string_view("key")));
+    const fs::path shared = dir.path() / "shared";
+    fx::makeFolderOf(shared, 0, 01777);
+    fx::plantLink(shared / "out.ico", victim, kOther);
+    fs::create_symlink(shared / "out.ico", dir.path() / "mine.ico");
+    const auto r = writeFile(dir.path() / "mine.ico", std::string_view("written"));
+    ASSERT_FALSE(r);
+    EXPECT_EQ(r.failure().fault, Fault::SharedFolderLink);
+    EXPECT_EQ(r.failure().what, (shared / "out.ico").string());
+    EXPECT_EQ(pellimar::writeFailureReason(r.failure()),
+              "\"" + (shared / "out.ico").string() +
+                  "\" is a symbolic link that someone else put in a folder everyone may write "
+                  "to; it is not followed");
+    EXPECT_EQ(slurp(victim), "key");
 }
 
 // The words of each refusal, as the window and the command line show them.
