@@ -303,7 +303,9 @@ TEST(WriteSafety, TheThumbnailerKilledAtAnyStepNeverLeavesOutEmpty) {
             ASSERT_EQ(::waitpid(child, &status, 0), child);
             ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "step " << at;
             if (!existing) {
-                if (fs::exists(out)) EXPECT_EQ(fx::readWholeFile(out), whole) << "step " << at;
+                if (fs::exists(out)) {
+                    EXPECT_EQ(fx::readWholeFile(out), whole) << "step " << at;
+                }
                 continue;
             }
             const fx::Bytes left = fx::readWholeFile(out);
