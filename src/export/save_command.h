@@ -34,7 +34,8 @@ using RowGroupSource = std::function<Result<IconGroup>(const std::filesystem::pa
 struct SaveContext {
     const AppSettings& settings;
     SaveReport& report;
-    // Unset: the rows' files are read, each once per run.
+    // Unset: saveSelectedRows reads the rows' files through oneRunReader();
+    // runSavePlan needs it set.
     RowGroupSource rowGroup;
     // Whether a file that exists already may be replaced. Unset: every one may.
     // A file it refuses is kept as it is and listed in the report as kept.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <set>
+#include <stdexcept>
 #include <system_error>
 
 #include "core/file_names.h"
@@ -416,11 +417,12 @@ void runSavePlan(const SavePlan& plan, SaveContext& ctx) {
         ctx.report.setUnsupportedFormat();
         return;
     }
-    SaveContext run = ctx;
-    if (!run.rowGroup) run.rowGroup = oneRunReader();
+    // The plan was made through a reader, and the run reads through the same one:
+    // the caller chooses it, so that the two cannot differ.
+    if (!ctx.rowGroup) throw std::logic_error("a save run was given no reader for its rows");
     // Every file of the run reaches the disk in a few flushes, not two per file.
     WriteBatch batch;
-    PlanRun(plan, run).run();
+    PlanRun(plan, ctx).run();
     // Each file the report lists as written is so only once it has its name: one
     // whose name was taken meanwhile is kept, and one that could not be placed failed.
     for (const WriteOutcome& outcome : batch.commit()) {

@@ -507,10 +507,10 @@ TEST_F(SaveFixture, AFileMadeWhileTheRunGoesOnIsKeptAndToldAsKept) {
         const fs::path folder = dir.path / format;
         fs::create_directory(folder);
         const fs::path name = folder / ("late." + ext);
-        SaveContext ctx{settings, report, {}, {}};
+        SaveContext ctx{settings, report, oneRunReader(), {}};
         ctx.mayReplace = [](const fs::path&) { return false; };
         std::vector<fs::path> planned;
-        const SavePlan plan = planSave(rows, name, settings, oneRunReader());
+        const SavePlan plan = planSave(rows, name, settings, ctx.rowGroup);
         for (const PlannedRow& row : plan.rows)
             for (const PlannedFile& file : row.files) planned.push_back(plan.pathOf(file));
         ASSERT_EQ(planned.size(), 2u);
