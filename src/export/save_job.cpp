@@ -36,8 +36,9 @@ void SaveJob::answer(Existing what) {
 }
 
 void SaveJob::work() {
-    // The plan and the run read through one reader: a file read for the plan is
-    // not opened again for the run.
+    // The plan and the run read through one source. Of the default one, only the
+    // last four files stay open (oneRunReader()): with more icon files selected
+    // than that, the run opens each again after the plan.
     const RowGroupSource source = rowGroup_ ? rowGroup_ : oneRunReader();
     SavePlan plan = planSave(rows_, name_, settings_, source);
     findExistingFiles(plan);
