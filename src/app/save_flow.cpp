@@ -75,6 +75,9 @@ void SaveFlow::save(std::vector<ResultRowInfo> rows) {
 }
 
 void SaveFlow::askAboutExistingFiles(SaveJob& job) {
+    // Stopped between the job's finding the files and this: it ends as at Cancel,
+    // and no question comes after the person's Stop.
+    if (job.stopRequested()) return;
     const std::vector<fs::path>& files = job.existingFiles();
     const std::size_t n = files.size();
     QString text = n == 1 ? tr("%1 already exists: replace it?")

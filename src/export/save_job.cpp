@@ -45,8 +45,11 @@ void SaveJob::work() {
     existing_ = plan.existing;
     Existing what = Existing::Keep;
     if (!existing_.empty()) {
-        QMetaObject::invokeMethod(
-            this, [this] { emit existingFilesFound(); }, Qt::QueuedConnection);
+        // A run stopped already (Stop, or "Stop and quit?" answered) asks nothing
+        // and ends as at Cancel.
+        if (!stopFlag().load())
+            QMetaObject::invokeMethod(
+                this, [this] { emit existingFilesFound(); }, Qt::QueuedConnection);
         std::unique_lock lock(mutex_);
         answered_.wait(lock, [this] { return answer_.has_value() || stopFlag().load(); });
         what = answer_.value_or(Existing::Cancel);

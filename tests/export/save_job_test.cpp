@@ -142,3 +142,45 @@ TEST(SaveJob, ReplaceCoversOnlyTheFilesAskedAbout) {
         EXPECT_EQ(out.names(), (std::vector<std::string>{"s-001.png", "s-002.png", "s-003.png"}));
     }
 }
+
+// A run stopped while it plans asks nothing about the files that exist: no question
+// comes after the person has pressed Stop, and the run ends as at Cancel.
+TEST(SaveJob, AStoppedRunAsksNothing) {
+    SaveSources src;
+    TempDir out("save-job-stopped");
+    std::ofstream(out.path / "16-s.ico") << "old";
+    // The plan reads the icon file's row for its image; it is held there until the
+    // test has asked the job to stop.
+    std::mutex m;
+    std::condition_variable cv;
+    bool reached = false, released = false;
+    auto reader = std::make_shared<RowGroupReader>();
+    RowGroupSource source = [&](const fs::path& file, int position, ResourceKind kind) {
+        std::unique_lock lock(m);
+        reached = true;
+        cv.notify_all();
+        cv.wait(lock, [&] { return released; });
+        return reader->read(file, position, kind);
+    };
+    SaveJob job({{src.multi, 0, true}}, out.path / "s.ico", savingSizes({16}), source);
+    QSignalSpy asked(&job, &SaveJob::existingFilesFound);
+    QSignalSpy finished(&job, &SaveJob::finished);
+    job.start();
+    {
+        std::unique_lock lock(m);
+        ASSERT_TRUE(cv.wait_for(lock, std::chrono::seconds(20), [&] { return reached; }));
+    }
+    job.requestStop();
+    {
+        const std::lock_guard lock(m);
+        released = true;
+        cv.notify_all();
+    }
+    ASSERT_TRUE(finished.wait(20000));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(asked.count(), 0);
+    EXPECT_EQ(job.existingFiles(), std::vector<fs::path>{out.path / "16-s.ico"});
+    EXPECT_TRUE(job.cancelled());
+    EXPECT_EQ(out.names(), std::vector<std::string>{"16-s.ico"});
+    EXPECT_EQ(slurp(out.path / "16-s.ico"), "old");
+}
