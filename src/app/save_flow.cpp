@@ -30,6 +30,14 @@ std::string firstAndCount(const std::vector<SaveProblem>& problems, const std::s
     return text;
 }
 
+// Whether a run's report holds nothing to tell: no file, kept or not, no problem
+// and no stop.
+bool tellsNothing(const SaveReport& report) {
+    return report.files().empty() && report.kept().empty() && report.failures().empty() &&
+           report.unreadableRows().empty() && report.skippedRows().empty() && !report.stopped() &&
+           !report.stoppedByRequest() && !report.unsupportedFormat();
+}
+
 }  // namespace
 
 SaveFlow::SaveFlow(Desktop& desktop, AppSettings& settings, WorkController& work)
@@ -105,14 +113,15 @@ void SaveFlow::askAboutExistingFiles(SaveJob& job) {
 }
 
 void SaveFlow::tellOutcome(const SaveJob& job) {
-    // An error the run ended with is told by the work controller, in the error box.
-    if (job.error()) return;
     if (job.cancelled()) {
         work_.tell({tr("Saving cancelled: nothing was written.")});
         return;
     }
     SaveReport& report = reportDialog_->report();
     report = job.report();
+    // An error the run ended with is told by the work controller after this, in the
+    // error box; what the run did before it is told here all the same.
+    if (job.error() && tellsNothing(report)) return;
     if (report.stoppedByRequest())
         work_.tell({tr("Saving stopped after row %1 of %2; the files written so far stay.")
                         .arg(report.rowsDoneWhenStopped())

@@ -409,6 +409,19 @@ class PlanRun {
     std::map<fs::path, OutputBudget> budgets_;
 };
 
+// Each file the report lists as written is so only once it has its name: one
+// whose name was taken meanwhile is kept, and one that could not be placed failed.
+void tellPlaced(const std::vector<WriteOutcome>& outcomes, SaveReport& report) {
+    for (const WriteOutcome& outcome : outcomes) {
+        if (outcome.placed && *outcome.placed == Placed::Written) continue;
+        report.remove(outcome.target.filename());
+        if (outcome.placed)
+            report.addKept(outcome.target.filename());
+        else
+            report.addFailure(outcome.target, outcome.placed.failure());
+    }
+}
+
 }  // namespace
 
 void runSavePlan(const SavePlan& plan, SaveContext& ctx) {
@@ -422,17 +435,15 @@ void runSavePlan(const SavePlan& plan, SaveContext& ctx) {
     if (!ctx.rowGroup) throw std::logic_error("a save run was given no reader for its rows");
     // Every file of the run reaches the disk in a few flushes, not two per file.
     WriteBatch batch;
-    PlanRun(plan, ctx).run();
-    // Each file the report lists as written is so only once it has its name: one
-    // whose name was taken meanwhile is kept, and one that could not be placed failed.
-    for (const WriteOutcome& outcome : batch.commit()) {
-        if (outcome.placed && *outcome.placed == Placed::Written) continue;
-        ctx.report.remove(outcome.target.filename());
-        if (outcome.placed)
-            ctx.report.addKept(outcome.target.filename());
-        else
-            ctx.report.addFailure(outcome.target, outcome.placed.failure());
+    try {
+        PlanRun(plan, ctx).run();
+    } catch (...) {
+        // The files made before what the run threw are placed all the same: the
+        // report says what became of them.
+        tellPlaced(batch.commit(), ctx.report);
+        throw;
     }
+    tellPlaced(batch.commit(), ctx.report);
 }
 
 }  // namespace pellimar

@@ -91,8 +91,9 @@ void findExistingFiles(SavePlan& plan);
 // Replace::Never elsewhere; the report says what became of each row and file. The
 // ICO format goes on past a file it cannot write; the others stop there (the
 // report says where), keeping the files written before. Every file reaches the
-// disk in a few flushes, in one WriteBatch. ctx.rowGroup is the source the plan
-// was made through, which the caller sets (std::logic_error when it is unset).
+// disk in a few flushes, in one WriteBatch; what the run throws ends it, with the
+// report told what became of the files made before. ctx.rowGroup is the source the
+// plan was made through, which the caller sets (std::logic_error when it is unset).
 void runSavePlan(const SavePlan& plan, SaveContext& ctx);
 
 }  // namespace pellimar
