@@ -135,11 +135,9 @@ void SaveFlow::showOutcome(const SaveReport& report) {
                             "files, and the name chosen ends otherwise.")
                              .toStdString(),
                          "Error", Buttons::Ok, MessageIcon::Error);
-    if (report.stopped()) {
-        // The run ended at a file it could not write: the report is not shown.
-        desktop_.errorBox(problemText(*report.stopReason()));
-        return;
-    }
+    // A run that ended at a file it could not write says so first; what it did
+    // before is told as for any run.
+    if (report.stopped()) desktop_.errorBox(problemText(*report.stopReason()));
     if (!report.unreadableRows().empty())
         desktop_.message(
             tr("These rows could not be read, so nothing was saved of them:").toStdString() + "\n" +
