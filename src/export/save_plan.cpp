@@ -385,7 +385,9 @@ class PlanRun {
     }
 
     // Each size from the row's best image for it, brought to that size; a size
-    // that cannot be made ends the row.
+    // that cannot be made ends the row. A picture that cannot be encoded is told
+    // as a file not written and the run goes on; a file that cannot be written
+    // ends the run.
     bool pngs(const PlannedRow& row, const IconGroup& group) {
         for (const PlannedFile& file : row.files) {
             const Result<Icon> icon = iconAtSize(group, file.size, SizePolicy::LikeWindows);
