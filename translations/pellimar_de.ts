@@ -630,6 +630,10 @@ Abbrechen und beenden?</translation>
         <translation>Nach Zeile %1 von %2 beendet: Die Zeilen danach wurden nicht gespeichert</translation>
     </message>
     <message>
+        <source>%1 (saving ended there: nothing after it was saved)</source>
+        <translation>%1 (das Speichern endete dort: nichts danach wurde gespeichert)</translation>
+    </message>
+    <message>
         <source>The folder %1 cannot be opened: this desktop has no program set to show folders.</source>
         <translation>Der Ordner %1 kann nicht geöffnet werden: Auf diesem Desktop ist kein Programm zum Anzeigen von Ordnern eingerichtet.</translation>
     </message>

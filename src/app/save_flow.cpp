@@ -30,6 +30,14 @@ std::string firstAndCount(const std::vector<SaveProblem>& problems, const std::s
     return text;
 }
 
+// Whether a run's report holds nothing to tell: no file, kept or not, no problem
+// and no stop.
+bool tellsNothing(const SaveReport& report) {
+    return report.files().empty() && report.kept().empty() && report.failures().empty() &&
+           report.unreadableRows().empty() && report.skippedRows().empty() && !report.stopped() &&
+           !report.stoppedByRequest() && !report.unsupportedFormat();
+}
+
 }  // namespace
 
 SaveFlow::SaveFlow(Desktop& desktop, AppSettings& settings, WorkController& work)
@@ -75,6 +83,9 @@ void SaveFlow::save(std::vector<ResultRowInfo> rows) {
 }
 
 void SaveFlow::askAboutExistingFiles(SaveJob& job) {
+    // Stopped between the job's finding the files and this: it ends as at Cancel,
+    // and no question comes after the person's Stop.
+    if (job.stopRequested()) return;
     const std::vector<fs::path>& files = job.existingFiles();
     const std::size_t n = files.size();
     QString text = n == 1 ? tr("%1 already exists: replace it?")
@@ -102,14 +113,15 @@ void SaveFlow::askAboutExistingFiles(SaveJob& job) {
 }
 
 void SaveFlow::tellOutcome(const SaveJob& job) {
-    // An error the run ended with is told by the work controller, in the error box.
-    if (job.error()) return;
     if (job.cancelled()) {
         work_.tell({tr("Saving cancelled: nothing was written.")});
         return;
     }
     SaveReport& report = reportDialog_->report();
     report = job.report();
+    // An error the run ended with is told by the work controller after this, in the
+    // error box; what the run did before it is told here all the same.
+    if (job.error() && tellsNothing(report)) return;
     if (report.stoppedByRequest())
         work_.tell({tr("Saving stopped after row %1 of %2; the files written so far stay.")
                         .arg(report.rowsDoneWhenStopped())
@@ -123,11 +135,9 @@ void SaveFlow::showOutcome(const SaveReport& report) {
                             "files, and the name chosen ends otherwise.")
                              .toStdString(),
                          "Error", Buttons::Ok, MessageIcon::Error);
-    if (report.stopped()) {
-        // The run ended at a file it could not write: the report is not shown.
-        desktop_.errorBox(problemText(*report.stopReason()));
-        return;
-    }
+    // A run that ended at a file it could not write says so first; what it did
+    // before is told as for any run.
+    if (report.stopped()) desktop_.errorBox(problemText(*report.stopReason()));
     if (!report.unreadableRows().empty())
         desktop_.message(
             tr("These rows could not be read, so nothing was saved of them:").toStdString() + "\n" +

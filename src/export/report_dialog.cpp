@@ -189,6 +189,9 @@ void ReportDialog::fillControls() {
          {&report_.unreadableRows(), &report_.skippedRows(), &report_.failures()})
         for (const SaveProblem& problem : *list)
             notSavedList->addItem(QString::fromStdString(problemText(problem)));
+    if (const std::optional<SaveProblem>& stop = report_.stopReason())
+        notSavedList->addItem(tr("%1 (saving ended there: nothing after it was saved)")
+                                  .arg(QString::fromStdString(problemText(*stop))));
     for (const fs::path& f : report_.kept())
         notSavedList->addItem(tr("%1: exists already, kept as it was").arg(toQt(f)));
     if (report_.stoppedByRequest())

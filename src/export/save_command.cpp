@@ -73,9 +73,14 @@ RowGroupSource oneRunReader() {
 }
 
 void saveSelectedRows(const std::vector<SaveRow>& rows, const fs::path& name, SaveContext& ctx) {
-    SaveContext run = ctx;
-    if (!run.rowGroup) run.rowGroup = oneRunReader();
-    runSavePlan(planSave(rows, name, ctx.settings, run.rowGroup), run);
+    if (!ctx.rowGroup) {
+        // A reader for this run alone, which the caller's context does not keep:
+        // the next run reads the files afresh.
+        SaveContext run = ctx;
+        run.rowGroup = oneRunReader();
+        return saveSelectedRows(rows, name, run);
+    }
+    runSavePlan(planSave(rows, name, ctx.settings, ctx.rowGroup), ctx);
 }
 
 std::optional<fs::path> askSaveName(const std::vector<SaveRow>& rows, const AppSettings& settings,

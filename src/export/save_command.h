@@ -34,7 +34,8 @@ using RowGroupSource = std::function<Result<IconGroup>(const std::filesystem::pa
 struct SaveContext {
     const AppSettings& settings;
     SaveReport& report;
-    // Unset: the rows' files are read, each once per run.
+    // Unset: saveSelectedRows reads the rows' files through oneRunReader();
+    // runSavePlan needs it set.
     RowGroupSource rowGroup;
     // Whether a file that exists already may be replaced. Unset: every one may.
     // A file it refuses is kept as it is and listed in the report as kept.
@@ -75,12 +76,16 @@ std::filesystem::path forceExtension(const std::filesystem::path& chosen,
 // name only where ctx.mayReplace allows. An extension of no format writes nothing
 // and marks the report's format unsupported. The report's folder is set first; its
 // lists must have been cleared by the caller. The plan and the run read the rows'
-// files through one reader.
+// files through one source: ctx.rowGroup, or oneRunReader() when it is unset.
 void saveSelectedRows(const std::vector<SaveRow>& rows, const std::filesystem::path& name,
                       SaveContext& ctx);
 
 // A source that reads the rows' files through a RowGroupReader of its own, for the
-// plan and the run of one save: a file the plan has read is not opened again.
+// plan and the run of one save. The reader keeps the last four files it opened
+// (core/row_icons.h): the rows of one file, read one after another, open it once,
+// but a file is opened again once four others have been opened after it. So the
+// run does not open again what the plan read as long as at most four icon files
+// are selected; with more, the plan and the run each open every one of them.
 RowGroupSource oneRunReader();
 
 // The questions "Save Selected" asks before anything is written: the export

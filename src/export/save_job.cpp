@@ -36,16 +36,20 @@ void SaveJob::answer(Existing what) {
 }
 
 void SaveJob::work() {
-    // The plan and the run read through one reader: a file read for the plan is
-    // not opened again for the run.
+    // The plan and the run read through one source. Of the default one, only the
+    // last four files stay open (oneRunReader()): with more icon files selected
+    // than that, the run opens each again after the plan.
     const RowGroupSource source = rowGroup_ ? rowGroup_ : oneRunReader();
     SavePlan plan = planSave(rows_, name_, settings_, source);
     findExistingFiles(plan);
     existing_ = plan.existing;
     Existing what = Existing::Keep;
     if (!existing_.empty()) {
-        QMetaObject::invokeMethod(
-            this, [this] { emit existingFilesFound(); }, Qt::QueuedConnection);
+        // A run stopped already (Stop, or "Stop and quit?" answered) asks nothing
+        // and ends as at Cancel.
+        if (!stopFlag().load())
+            QMetaObject::invokeMethod(
+                this, [this] { emit existingFilesFound(); }, Qt::QueuedConnection);
         std::unique_lock lock(mutex_);
         answered_.wait(lock, [this] { return answer_.has_value() || stopFlag().load(); });
         what = answer_.value_or(Existing::Cancel);

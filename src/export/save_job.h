@@ -35,7 +35,8 @@ class SaveJob : public BackgroundJob {
 
     // The files of the plan that existed when it was made; complete once
     // existingFilesFound() has come. The job waits for answer() before it writes
-    // anything.
+    // anything. A job stopped before it has found them does not ask: it ends as at
+    // Cancel.
     const std::vector<std::filesystem::path>& existingFiles() const { return existing_; }
     void answer(Existing what);
     // True when the run ended at the answer Cancel: nothing was written.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 #include <set>
+#include <stdexcept>
 #include <system_error>
 
 #include "core/file_names.h"
@@ -384,7 +385,9 @@ class PlanRun {
     }
 
     // Each size from the row's best image for it, brought to that size; a size
-    // that cannot be made ends the row.
+    // that cannot be made ends the row. A picture that cannot be encoded is told
+    // as a file not written and the run goes on; a file that cannot be written
+    // ends the run.
     bool pngs(const PlannedRow& row, const IconGroup& group) {
         for (const PlannedFile& file : row.files) {
             const Result<Icon> icon = iconAtSize(group, file.size, SizePolicy::LikeWindows);
@@ -408,6 +411,19 @@ class PlanRun {
     std::map<fs::path, OutputBudget> budgets_;
 };
 
+// Each file the report lists as written is so only once it has its name: one
+// whose name was taken meanwhile is kept, and one that could not be placed failed.
+void tellPlaced(const std::vector<WriteOutcome>& outcomes, SaveReport& report) {
+    for (const WriteOutcome& outcome : outcomes) {
+        if (outcome.placed && *outcome.placed == Placed::Written) continue;
+        report.remove(outcome.target.filename());
+        if (outcome.placed)
+            report.addKept(outcome.target.filename());
+        else
+            report.addFailure(outcome.target, outcome.placed.failure());
+    }
+}
+
 }  // namespace
 
 void runSavePlan(const SavePlan& plan, SaveContext& ctx) {
@@ -416,21 +432,20 @@ void runSavePlan(const SavePlan& plan, SaveContext& ctx) {
         ctx.report.setUnsupportedFormat();
         return;
     }
-    SaveContext run = ctx;
-    if (!run.rowGroup) run.rowGroup = oneRunReader();
+    // The plan was made through a reader, and the run reads through the same one:
+    // the caller chooses it, so that the two cannot differ.
+    if (!ctx.rowGroup) throw std::logic_error("a save run was given no reader for its rows");
     // Every file of the run reaches the disk in a few flushes, not two per file.
     WriteBatch batch;
-    PlanRun(plan, run).run();
-    // Each file the report lists as written is so only once it has its name: one
-    // whose name was taken meanwhile is kept, and one that could not be placed failed.
-    for (const WriteOutcome& outcome : batch.commit()) {
-        if (outcome.placed && *outcome.placed == Placed::Written) continue;
-        ctx.report.remove(outcome.target.filename());
-        if (outcome.placed)
-            ctx.report.addKept(outcome.target.filename());
-        else
-            ctx.report.addFailure(outcome.target, outcome.placed.failure());
+    try {
+        PlanRun(plan, ctx).run();
+    } catch (...) {
+        // The files made before what the run threw are placed all the same: the
+        // report says what became of them.
+        tellPlaced(batch.commit(), ctx.report);
+        throw;
     }
+    tellPlaced(batch.commit(), ctx.report);
 }
 
 }  // namespace pellimar

@@ -86,12 +86,16 @@ SavePlan planSave(const std::vector<SaveRow>& rows, const std::filesystem::path&
 void findExistingFiles(SavePlan& plan);
 
 // Runs `plan`: for each row, before which ctx.stop may end the run, its group is
-// read through ctx.rowGroup (unset: a reader of the run's own) and each of its
-// planned files made and written, with Replace::Always where ctx.mayReplace allows
-// (every file when it is unset) and Replace::Never elsewhere; the report says what
-// became of each row and file. The ICO format goes on past a file it cannot write;
-// the others stop there (the report says where), keeping the files written before.
-// Every file reaches the disk in a few flushes, in one WriteBatch.
+// read through ctx.rowGroup and each of its planned files made and written, with
+// Replace::Always where ctx.mayReplace allows (every file when it is unset) and
+// Replace::Never elsewhere; the report says what became of each row and file. The
+// ICO format goes on past a file it cannot make or write; the others stop there
+// (the report says where), keeping the files written before, except that the PNG
+// format tells a picture it cannot encode as a file not written and goes on to the
+// next. Every file reaches the disk in a few flushes, in one WriteBatch; what the
+// run throws ends it, with the report told what became of the files made before.
+// ctx.rowGroup is the source the plan was made through, which the caller sets
+// (std::logic_error when it is unset).
 void runSavePlan(const SavePlan& plan, SaveContext& ctx);
 
 }  // namespace pellimar

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QRadioButton>
+#include <algorithm>
 #include <fstream>
 #include <stdexcept>
 
@@ -15,6 +16,7 @@
 #include "core/settings.h"
 #include "export/export_options_dialog.h"
 #include "export/report_dialog.h"
+#include "platform/atomic_file.h"
 #include "support/fixtures.h"
 #include "support/scripted_desktop.h"
 
@@ -134,7 +136,69 @@ TEST_F(MainSave, UnwritableFolderEndsTheRunWithTheErrorBox) {
     waitForIdle(window);
     ASSERT_EQ(desktop.errors.size(), 1u);
     EXPECT_NE(desktop.errors[0].find("p-001.jpg"), std::string::npos);
-    EXPECT_EQ(desktop.modalForms.size(), 1u);  // the report is not shown
+    ASSERT_EQ(desktop.modalForms.size(), 2u);  // the report follows
+    EXPECT_EQ(desktop.modalForms[1], &report);
+}
+
+namespace {
+fs::path g_appearing;
+}  // namespace
+
+// A run that ends at a file it cannot write says why in the error box, and then
+// tells the rest as any run does: the rows it could not read, and the report with
+// the files it wrote, the rows it left out, the files it kept (one that came to
+// its name meanwhile among them) and where it ended.
+TEST_F(MainSave, ARunThatEndsAtAFileStillTellsWhatItDid) {
+    addRow(window, Icon{}, lib, 1);                      // p-001: appears meanwhile, kept
+    addRow(window, Icon{}, lib, 1);                      // p-002: written
+    addRow(window, Icon{}, dir.path() / "gone.dll", 0);  // p-003: cannot be read
+    addRow(window, Icon{}, ico, 2);                      // p-004: 256 pixels, not chosen
+    addRow(window, Icon{}, lib, 1);                      // p-005: exists, kept
+    addRow(window, Icon{}, lib, 1);                      // p-006: a folder, the run ends
+    addRow(window, Icon{}, lib, 1);                      // p-007: not reached
+    resultListOf(window)->selectAll();
+    const fs::path out = dir.path() / "out";
+    std::ofstream(out / "p-005.jpg") << "mine";
+    fs::create_directory(out / "p-006.jpg");
+    g_appearing = out / "p-001.jpg";
+    options({exportOptions.size32Box}, exportOptions.jpgButton);
+    desktop.saveAnswers.push_back(out / "p.jpg");
+    desktop.choices.push_back(1);  // Skip existing
+    std::vector<std::string> notSaved;
+    desktop.modalScripts.push_back([&](QDialog&) {
+        report.showLastRun();
+        for (int i = 0; i < report.notSavedList->count(); ++i)
+            notSaved.push_back(report.notSavedList->item(i)->text().toStdString());
+        return 1;
+    });
+    // The first step that changes the disk comes after the question was answered.
+    setWriteStepHook([](std::uint64_t step) {
+        if (step == 1) std::ofstream(g_appearing) << "theirs";
+    });
+    window.saveSelected();
+    waitForIdle(window);
+    setWriteStepHook(nullptr);
+    const std::string stop =
+        "Cannot create file \"" + (out / "p-006.jpg").string() + "\". Is a directory";
+    EXPECT_EQ(desktop.errors, std::vector<std::string>{stop});
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.messages[0].text,
+              "These rows could not be read, so nothing was saved of them:\n"
+              "gone.dll-001: cannot open: No such file or directory");
+    ASSERT_EQ(desktop.modalForms.size(), 2u);
+    EXPECT_EQ(desktop.modalForms[1], &report);
+    EXPECT_EQ(report.report().files(), std::vector<fs::path>{"p-002.jpg"});
+    // The kept files come last, in the order the writes found them in.
+    ASSERT_EQ(notSaved.size(), 5u);
+    std::sort(notSaved.begin() + 3, notSaved.end());
+    EXPECT_EQ(notSaved, (std::vector<std::string>{
+                            "gone.dll-001: cannot open: No such file or directory",
+                            "set.ico-003: its image is 256 x 256, and that size is not chosen",
+                            stop + " (saving ended there: nothing after it was saved)",
+                            "p-001.jpg: exists already, kept as it was",
+                            "p-005.jpg: exists already, kept as it was"}));
+    EXPECT_EQ(fx::readWholeFile(out / "p-001.jpg"), (fx::Bytes{'t', 'h', 'e', 'i', 'r', 's'}));
+    EXPECT_FALSE(fs::exists(out / "p-007.jpg"));
 }
 
 TEST_F(MainSave, NothingSelectedOrCancelledDoesNothing) {

@@ -143,6 +143,27 @@ TEST(ReportForm, ListsWhatWasNotSavedWithWhy) {
                            "Stopped after row 3 of 1500: the rows after it were not saved"}));
 }
 
+// A run that ended at a file it could not write lists that file with why after the
+// files that failed, and that nothing after it was saved.
+TEST(ReportForm, ListsTheFileARunEndedAt) {
+    ScriptedDesktop desktop;
+    ReportDialog form(desktop);
+    form.report().setFolder("/out/");
+    form.report().add("p-001.jpg");
+    form.report().addFailure("/out/p-002.jpg", systemFailure(Fault::WriteFailed, ENOSPC));
+    form.report().stopAt("/out/p-003.jpg", systemFailure(Fault::WriteFailed, EISDIR));
+    form.report().addKept("p-004.jpg");
+    form.showLastRun();
+    EXPECT_FALSE(form.notSavedList->isHidden());
+    QStringList lines;
+    for (int i = 0; i < form.notSavedList->count(); ++i)
+        lines << form.notSavedList->item(i)->text();
+    EXPECT_EQ(lines, QStringList({"Cannot create file \"/out/p-002.jpg\". No space left on device",
+                                  "Cannot create file \"/out/p-003.jpg\". Is a directory (saving "
+                                  "ended there: nothing after it was saved)",
+                                  "p-004.jpg: exists already, kept as it was"}));
+}
+
 TEST(ReportForm, PreviewAtOwnSizeAndClearedForMissingFiles) {
     TempDir dir("report");
     RgbImage red = whiteImage(64, 64);

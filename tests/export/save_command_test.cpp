@@ -507,10 +507,10 @@ TEST_F(SaveFixture, AFileMadeWhileTheRunGoesOnIsKeptAndToldAsKept) {
         const fs::path folder = dir.path / format;
         fs::create_directory(folder);
         const fs::path name = folder / ("late." + ext);
-        SaveContext ctx{settings, report, {}, {}};
+        SaveContext ctx{settings, report, oneRunReader(), {}};
         ctx.mayReplace = [](const fs::path&) { return false; };
         std::vector<fs::path> planned;
-        const SavePlan plan = planSave(rows, name, settings, oneRunReader());
+        const SavePlan plan = planSave(rows, name, settings, ctx.rowGroup);
         for (const PlannedRow& row : plan.rows)
             for (const PlannedFile& file : row.files) planned.push_back(plan.pathOf(file));
         ASSERT_EQ(planned.size(), 2u);
@@ -531,4 +531,31 @@ TEST_F(SaveFixture, AFileMadeWhileTheRunGoesOnIsKeptAndToldAsKept) {
         EXPECT_FALSE(report.stopped());
         EXPECT_TRUE(fs::is_regular_file(planned.back()));
     }
+}
+
+// A run that ends in an error after it has made files tells what became of them
+// all the same: one whose name was taken meanwhile is kept, not listed as written.
+TEST_F(SaveFixture, ARunThatThrowsTellsWhatBecameOfTheFilesItMade) {
+    const std::vector<SaveRow> rows = {{src.exe, 0, true}, {src.exe, 1, true}};
+    settings = savingSizes({32}, "png");
+    SaveContext ctx{settings, report, {}, {}};
+    ctx.mayReplace = [](const fs::path&) { return false; };
+    const RowGroupSource reader = oneRunReader();
+    int reads = 0;
+    ctx.rowGroup = [&](const fs::path& source, int position, ResourceKind kind) {
+        if (++reads == 2) throw std::runtime_error("out of memory");
+        return reader(source, position, kind);
+    };
+    const SavePlan plan = planSave(rows, dir.path / "t.png", settings, ctx.rowGroup);
+    g_appearing = dir.path / "t-001.png";
+    setWriteStepHook([](std::uint64_t step) {
+        if (step == 1) std::ofstream(g_appearing) << "theirs";
+    });
+    report.clear();
+    EXPECT_THROW(runSavePlan(plan, ctx), std::runtime_error);
+    setWriteStepHook(nullptr);
+    EXPECT_EQ(slurp(g_appearing), "theirs");
+    EXPECT_EQ(report.kept(), std::vector<fs::path>{"t-001.png"});
+    EXPECT_TRUE(report.files().empty());
+    EXPECT_EQ(dir.names(), std::vector<std::string>{"t-001.png"});
 }

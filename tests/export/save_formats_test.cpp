@@ -7,6 +7,7 @@
 #include "platform/icon_png.h"
 #include "platform/icon_set.h"
 #include "platform/png_codec.h"
+#include "save_fixtures.h"
 #include "support/fixtures.h"
 
 using namespace pellimar;
@@ -35,18 +36,6 @@ struct FormatsFixture : ::testing::Test {
         "lib.dll",
         fx::makePe({{{small, middle, large}}, {{fx::dibImage(fx::patternIcon(16, 16), 24)}}}));
 
-    void use(std::initializer_list<int> sizes, const std::string& format) {
-        settings.saveSize128 = settings.saveSize64 = settings.saveSize48 = settings.saveSize32 =
-            settings.saveSize16 = false;
-        for (int s : sizes) {
-            if (s == 128) settings.saveSize128 = true;
-            if (s == 64) settings.saveSize64 = true;
-            if (s == 48) settings.saveSize48 = true;
-            if (s == 32) settings.saveSize32 = true;
-            if (s == 16) settings.saveSize16 = true;
-        }
-        settings.saveFormat = format;
-    }
     std::vector<std::string> written() const {
         std::vector<std::string> names;
         for (const fs::path& f : report.files()) names.push_back(f.string());
@@ -73,7 +62,7 @@ RgbaImage readPng(const fs::path& file) {
 }  // namespace
 
 TEST_F(FormatsFixture, PngOfALibraryGivesEverySizeWithItsAlpha) {
-    use({128, 48, 16}, "png");
+    settings = test::savingSizes({128, 48, 16}, "png");
     save({{dll, 0, true}}, dir.path() / "icon.png");
     EXPECT_EQ(written(), (std::vector<std::string>{"128-icon.png", "48-icon.png", "16-icon.png"}));
     for (int size : {128, 48, 16}) {
@@ -93,7 +82,7 @@ TEST_F(FormatsFixture, PngOfALibraryGivesEverySizeWithItsAlpha) {
 }
 
 TEST_F(FormatsFixture, PngWithOneSizeWritesTheChosenNameAndNumbersRows) {
-    use({64}, "png");
+    settings = test::savingSizes({64}, "png");
     save({{dll, 0, true}, {dll, 1, false}, {dll, 1, true}}, dir.path() / "i.png");
     EXPECT_EQ(written(), (std::vector<std::string>{"i-001.png", "i-002.png"}));
     EXPECT_EQ(readPng(dir.path() / "i-002.png").width, 64);
@@ -105,7 +94,7 @@ TEST_F(FormatsFixture, PngWithOneSizeWritesTheChosenNameAndNumbersRows) {
 
 TEST_F(FormatsFixture, PngOfAnIconFileRowBringsThatImageToEachSize) {
     auto ico = dir.write("a.ico", fx::makeIco({small, middle}));
-    use({48, 32}, "png");
+    settings = test::savingSizes({48, 32}, "png");
     save({{ico, 1, true}}, dir.path() / "x.png");
     EXPECT_EQ(written(), (std::vector<std::string>{"48-x.png", "32-x.png"}));
     EXPECT_EQ(readPng(dir.path() / "48-x.png").rgba,
@@ -114,7 +103,7 @@ TEST_F(FormatsFixture, PngOfAnIconFileRowBringsThatImageToEachSize) {
 }
 
 TEST_F(FormatsFixture, OriginalIconHoldsEveryImageAsStoredWhateverTheSizes) {
-    use({16}, "original");
+    settings = test::savingSizes({16}, "original");
     save({{dll, 0, true}, {dll, 1, true}, {dll, 7, true}}, dir.path() / "o.ico");
     EXPECT_EQ(written(), (std::vector<std::string>{"o-001.ico", "o-002.ico"}));
     ASSERT_EQ(report.unreadableRows().size(), 1u);
@@ -130,14 +119,14 @@ TEST_F(FormatsFixture, OriginalIconHoldsEveryImageAsStoredWhateverTheSizes) {
         EXPECT_EQ(images[i].entry.bitCount, stored[i]->bitCount) << i;
     }
     // The ICO format of the same row keeps its old flow: one re-encoded image.
-    use({32}, "ico");
+    settings = test::savingSizes({32}, "ico");
     save({{dll, 0, true}}, dir.path() / "old.ico");
     EXPECT_EQ(imagesOf(dir.path() / "old.ico").size(), 1u);
 }
 
 TEST_F(FormatsFixture, OriginalIconOfAnIconFileRowIsThatImage) {
     auto ico = dir.write("a.ico", fx::makeIco({small, middle}));
-    use({128}, "original");
+    settings = test::savingSizes({128}, "original");
     save({{ico, 1, true}}, dir.path() / "x.ico");
     ASSERT_EQ(written(), (std::vector<std::string>{"x.ico"}));
     const fx::Bytes file = fx::readWholeFile(dir.path() / "x.ico");
@@ -147,7 +136,7 @@ TEST_F(FormatsFixture, OriginalIconOfAnIconFileRowIsThatImage) {
 
 TEST_F(FormatsFixture, AFileThatCannotBeWrittenStopsTheRunWithItsReason) {
     fs::create_directory(dir.path() / "o-002.ico");  // a folder where the file goes
-    use({32}, "original");
+    settings = test::savingSizes({32}, "original");
     save({{dll, 0, true}, {dll, 1, true}, {dll, 0, true}}, dir.path() / "o.ico");
     ASSERT_TRUE(report.stopReason());
     EXPECT_EQ(problemText(*report.stopReason()),
@@ -156,7 +145,7 @@ TEST_F(FormatsFixture, AFileThatCannotBeWrittenStopsTheRunWithItsReason) {
     EXPECT_EQ(imagesOf(dir.path() / "o-001.ico").size(), 3u);  // kept
     EXPECT_TRUE(fs::is_directory(dir.path() / "o-002.ico"));
     EXPECT_FALSE(fs::exists(dir.path() / "o-003.ico"));  // the run ended there
-    use({32, 16}, "png");
+    settings = test::savingSizes({32, 16}, "png");
     fs::create_directory(dir.path() / "16-p.png");
     save({{dll, 0, true}}, dir.path() / "p.png");
     EXPECT_TRUE(report.stopped());
@@ -176,7 +165,7 @@ TEST_F(FormatsFixture, ARealProgramGivesAPngOf128WithAlphaAndItsOwnIconFile) {
     const std::vector<StoredImage> group = opened->load(ResourceKind::Icon, 0).images;
     ASSERT_FALSE(group.empty());
 
-    use({128}, "png");
+    settings = test::savingSizes({128}, "png");
     save({{stub, 0, true}}, dir.path() / "stub.png");
     const RgbaImage png = readPng(dir.path() / "stub.png");
     ASSERT_EQ(png.width, 128);
@@ -186,7 +175,7 @@ TEST_F(FormatsFixture, ARealProgramGivesAPngOf128WithAlphaAndItsOwnIconFile) {
     EXPECT_GT(clear, 0);  // the mask became transparency
     EXPECT_GT(solid, 0);
 
-    use({128}, "original");
+    settings = test::savingSizes({128}, "original");
     save({{stub, 0, true}}, dir.path() / "stub.ico");
     const std::vector<StoredImage> copied = imagesOf(dir.path() / "stub.ico");
     ASSERT_EQ(copied.size(), group.size());

@@ -221,3 +221,16 @@ TEST_F(PlanFixture, TheRunWritesWhatThePlanNames) {
         EXPECT_EQ(asked, int(rowsWithFiles));
     }
 }
+
+// A run reads through the source its plan was made through, which its caller hands
+// in: given none, it writes nothing rather than read the files through another.
+TEST_F(PlanFixture, ARunGivenNoReaderWritesNothing) {
+    const AppSettings settings = savingSizes({32}, "png");
+    const SavePlan planned = plan({{src.exe, 0, true}}, "x.png", settings);
+    ASSERT_EQ(planned.rows.size(), 1u);
+    SaveReport report;
+    SaveContext ctx{settings, report, {}, {}};
+    EXPECT_THROW(runSavePlan(planned, ctx), std::logic_error);
+    EXPECT_TRUE(report.files().empty());
+    EXPECT_FALSE(fs::exists(dir.path / "x.png"));
+}
