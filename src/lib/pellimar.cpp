@@ -753,7 +753,9 @@ pellimar_status pellimar_open_fd(int fd, uint32_t flags, pellimar_file** out,
                     return IconSet::read(std::move(*source));
                 },
                 &fd, out, why);
-        if (S_ISDIR(st.st_mode)) return give(why, failure(Fault::NotRegularFile));
+        // A stream is read whole; a folder or a device is no file to read.
+        if (!S_ISFIFO(st.st_mode) && !S_ISSOCK(st.st_mode))
+            return give(why, failure(Fault::NotRegularFile));
         Result<std::vector<std::uint8_t>> bytes = readToEnd(fd);
         if (!bytes) return give(why, bytes.failure());
         return openSet(

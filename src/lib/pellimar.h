@@ -249,9 +249,10 @@ PELLIMAR_API pellimar_status pellimar_open_buffer(const void* data, size_t size,
                                                   pellimar_file** out, pellimar_failure** why);
 /* The same over an open descriptor, which stays the caller's (the library reads
  * through a duplicate of it, and never moves its offset when it is a regular
- * file). A descriptor that is not onto a regular file (a pipe) is read to its
- * end into memory, at most PELLIMAR_MAX_STREAM_BYTES (CAP_REACHED,
- * PELLIMAR_CAP_INPUT_BYTES, beyond). `flags` must be 0. */
+ * file). A descriptor onto a pipe or a socket is read to its end into
+ * memory, at most PELLIMAR_MAX_STREAM_BYTES (CAP_REACHED,
+ * PELLIMAR_CAP_INPUT_BYTES, beyond); one onto a folder or a device fails with
+ * PELLIMAR_NOT_REGULAR_FILE. `flags` must be 0. */
 PELLIMAR_API pellimar_status pellimar_open_fd(int fd, uint32_t flags, pellimar_file** out,
                                               pellimar_failure** why);
 /* Closes the file, and everything borrowed from it goes. */

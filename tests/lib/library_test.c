@@ -687,6 +687,20 @@ static void test_failures(void) {
     }
     pellimar_close(file);
 
+    /* A descriptor onto a folder or a device is no file, and nothing is read
+     * from it. */
+    {
+        const char* not_files[] = {"/dev/zero", "."};
+        size_t k;
+        for (k = 0; k < 2; ++k) {
+            int fd = open(not_files[k], O_RDONLY);
+            file = NULL;
+            CHECK(pellimar_open_fd(fd, 0, &file, NULL) == PELLIMAR_NOT_REGULAR_FILE && !file,
+                  "%s by descriptor", not_files[k]);
+            close(fd);
+        }
+    }
+
     /* Bad arguments are told, never taken. */
     why = NULL;
     file = NULL;
@@ -776,7 +790,11 @@ static void test_writing(void) {
               outcomes_told == 1,
           "the batch's outcome");
     pellimar_write_batch_close(batch);
-    back = read_file(path_of(folder, "batched.bin"), &size);
+    {
+        char* batched = path_of(folder, "batched.bin");
+        back = read_file(batched, &size);
+        free(batched);
+    }
     CHECK(back && size == 5 && memcmp(back, later, 5) == 0, "the batched file");
     free(back);
     CHECK(pellimar_output_folder_remove_stale(out) == 0, "nothing stale");
