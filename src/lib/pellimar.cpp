@@ -1427,10 +1427,14 @@ pellimar_status pellimar_write_batch_commit(pellimar_write_batch* batch,
 }
 
 void pellimar_write_batch_close(pellimar_write_batch* batch) {
+    if (!batch) return;
+    // Committed here, where a failure to hold the outcomes cannot end the
+    // process as it would in the destructor; the files are placed all the same.
     try {
-        delete batch;
+        (void)batch->batch.commit();
     } catch (...) {
     }
+    delete batch;
 }
 
 // ---- Walking ------------------------------------------------------------------------
