@@ -183,6 +183,33 @@ if(NOT status EQUAL 0 OR NOT differ EQUAL 0)
   message(FATAL_ERROR "the library's icon file differs from pellimar-cli extract's")
 endif()
 
+# The same program built with CMake's find_package(Pellimar) from the packages.
+set(cmake_client ${DEST}/cmake-client)
+file(MAKE_DIRECTORY ${cmake_client})
+file(WRITE ${cmake_client}/CMakeLists.txt
+     "cmake_minimum_required(VERSION 3.25)\nproject(client C)\nfind_package(Pellimar 1 REQUIRED)\n"
+     "add_executable(client ${SOURCE_DIR}/tests/install/library_client.c)\n"
+     "target_link_libraries(client PRIVATE Pellimar::pellimar)\n")
+execute_process(COMMAND ${CMAKE_COMMAND} -S ${cmake_client} -B ${cmake_client}/build
+                        -DCMAKE_PREFIX_PATH=${lib_root}/usr
+                RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(status EQUAL 0)
+  execute_process(COMMAND ${CMAKE_COMMAND} --build ${cmake_client}/build
+                  RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+endif()
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "find_package(Pellimar) does not build a program (${status}):\n${out}${err}")
+endif()
+execute_process(COMMAND ${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${lib_dir} ${cmake_client}/build/client
+                        ${DEST}/samples/library32.dll ${DEST}/cmake-client-icon.ico
+                RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${DEST}/cmake-client-icon.ico
+                        ${DEST}/extracted/library32.dll-0.ico RESULT_VARIABLE differ)
+if(NOT status EQUAL 0 OR NOT differ EQUAL 0)
+  message(FATAL_ERROR "the program built with find_package(Pellimar) fails (${status}, "
+                      "${differ}):\n${out}${err}")
+endif()
+
 # lintian: no error and no warning; what it reports and we keep is overridden in
 # data/package/lintian-overrides, each with its reason.
 execute_process(COMMAND ${LINTIAN} --fail-on error,warning --no-tag-display-limit ${deb_pellimar}
