@@ -4,6 +4,7 @@
 //   2  acquire, export, viewer, dialogs   (siblings: never include each other)
 //   1  core
 //   0  platform                           (plain C++, no Qt headers)
+// lib (the C library) stands on platform alone, and only the programs above it use it.
 
 #include <gtest/gtest.h>
 
@@ -39,8 +40,8 @@ std::ostream& operator<<(std::ostream& out, const IncludeLine& inc) {
 constexpr int kSubsystemRank = 2;
 constexpr int kTopRank = 3;
 const std::map<std::string, int> kFolderRank = {
-    {"platform", 0}, {"core", 1},    {"acquire", 2}, {"export", 2},
-    {"viewer", 2},   {"dialogs", 2}, {"app", 3},     {"cli", 3},
+    {"platform", 0}, {"core", 1}, {"acquire", 2}, {"export", 2}, {"viewer", 2},
+    {"dialogs", 2},  {"app", 3},  {"cli", 3},     {"lib", 1},
 };
 
 // First path component; empty when the path names no folder.
@@ -79,6 +80,10 @@ std::vector<std::string> layerViolations(const std::vector<IncludeLine>& include
         const std::string quoted = " (\"" + inc.target + "\")";
         if (toRank == kFolderRank.end()) {
             faults.push_back(where(inc) + ": \"" + inc.target + "\" names no known folder of src/");
+        } else if (from == "lib" && to != "lib" && to != "platform") {
+            faults.push_back(edge + ": the C library stands on platform alone" + quoted);
+        } else if (from != "lib" && to == "lib" && fromRank->second < kTopRank) {
+            faults.push_back(edge + ": only the programs use the C library" + quoted);
         } else if (from != to && toRank->second > fromRank->second) {
             faults.push_back(edge + " goes up the layers" + quoted);
         } else if (from != to && toRank->second == kTopRank && fromRank->second == kTopRank) {
@@ -187,6 +192,22 @@ TEST(IncludeLayers, UpwardIncludesAndIncludesBetweenTheProgramsAreReported) {
     for (const auto& [include, edge] : cases) {
         EXPECT_TRUE(reportsOnce({include}, {where(include), edge, include.target})) << include;
     }
+}
+
+TEST(IncludeLayers, TheCLibraryStandsOnPlatformAloneAndServesOnlyThePrograms) {
+    const std::vector<std::pair<IncludeLine, std::string>> faults = {
+        {inc("lib/pellimar.cpp", 3, "core/settings.h"), "lib -> core"},
+        {inc("lib/pellimar.cpp", 4, "cli/options.h"), "lib -> cli"},
+        {inc("core/paths.cpp", 2, "lib/pellimar.h"), "core -> lib"},
+        {inc("export/save_plan.cpp", 2, "lib/pellimar.h"), "export -> lib"},
+    };
+    for (const auto& [include, edge] : faults)
+        EXPECT_TRUE(reportsOnce({include}, {where(include), edge, include.target})) << include;
+    EXPECT_TRUE(layerViolations({inc("lib/pellimar.cpp", 5, "platform/icon_set.h"),
+                                 inc("lib/pellimar.cpp", 6, "lib/pellimar.h"),
+                                 inc("cli/main.cpp", 7, "lib/pellimar.h"),
+                                 inc("app/main.cpp", 8, "lib/pellimar.h")})
+                    .empty());
 }
 
 TEST(IncludeLayers, IncludesBetweenSiblingSubsystemsAreReported) {

@@ -39,6 +39,16 @@ ByteSource::ByteSource(std::span<const std::uint8_t> memory)
 Result<ByteSource> ByteSource::open(const std::filesystem::path& file) {
     int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd < 0) return systemFailure(Fault::CannotOpen, errno);
+    return adopt(fd);
+}
+
+Result<ByteSource> ByteSource::openDescriptor(int fd) {
+    const int own = ::fcntl(fd, F_DUPFD_CLOEXEC, 0);
+    if (own < 0) return systemFailure(Fault::CannotOpen, errno);
+    return adopt(own);
+}
+
+Result<ByteSource> ByteSource::adopt(int fd) {
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
         const int error = errno;

@@ -23,6 +23,10 @@ class ByteSource {
     explicit ByteSource(std::span<const std::uint8_t> memory);
     // Reads the file; why not when it cannot be opened or is not a regular file.
     static Result<ByteSource> open(const std::filesystem::path& file);
+    // Reads the regular file open at `fd` through a duplicate of it (`fd` stays
+    // the caller's, its offset untouched); why not when it cannot be duplicated
+    // or is not a regular file.
+    static Result<ByteSource> openDescriptor(int fd);
 
     ByteSource(ByteSource&& other) noexcept;
     ByteSource& operator=(ByteSource&& other) noexcept;
@@ -55,6 +59,8 @@ class ByteSource {
 
   private:
     ByteSource() = default;
+    // Takes `fd` (closing it on failure) when it is onto a regular file.
+    static Result<ByteSource> adopt(int fd);
     // The `length` (at most 4) bytes at `offset` copied to `out`; false when missing.
     bool small(std::uint64_t offset, std::size_t length, std::uint8_t* out) const;
     void close();

@@ -72,7 +72,11 @@ RgbImage drawnOnWhite(const Icon& icon, int width, int height) {
 
 std::optional<Failure> OutputBudget::refusal(std::uint64_t size) const {
     if (size <= cap_ && used_ <= cap_ - size) return std::nullopt;
-    return capReached(Cap::OutputBytes, "at most " + std::to_string(cap_ >> 20) + " MB (" +
+    return outputCapRefusal(cap_);
+}
+
+Failure outputCapRefusal(std::uint64_t cap) {
+    return capReached(Cap::OutputBytes, "at most " + std::to_string(cap >> 20) + " MB (" +
                                             std::to_string(kMinOutputCap >> 20) + " MB, or " +
                                             std::to_string(kOutputCapFactor) +
                                             " times the file's size when that is more)");

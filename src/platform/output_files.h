@@ -102,6 +102,9 @@ class OutputBudget {
     std::uint64_t used_ = 0;
 };
 
+// Why a file does not fit an output cap of `cap` bytes, as OutputBudget says it.
+Failure outputCapRefusal(std::uint64_t cap);
+
 // Writes `file` at `target` by the writer, as `options` say. With a budget, a file
 // that does not fit it is not written (why: its refusal), and a file written or
 // taken by an open WriteBatch is counted against it; a file kept (Replace::Never

@@ -1,4 +1,4 @@
-#include "core/file_names.h"
+#include "platform/file_names.h"
 
 namespace pellimar {
 
