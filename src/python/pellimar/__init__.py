@@ -497,10 +497,14 @@ class Group:
         language = f" lang {self.language}" if self.language is not None else ""
         return f"<pellimar.Group {self.kind} {self.position}{label}{language}>"
 
-    def to_ico(self):
+    def to_ico(self, allow_missing=False):
         """The group as an icon file (a cursor group: a cursor file) holding every
         image of it, exactly as stored: the bytes `pellimar-cli extract` writes.
-        An image that cannot be had is left out; NoImageError when none can."""
+
+        An image the group names that cannot be had (not in the file, cut off)
+        raises its failure, said within "image N"; with allow_missing=True it is
+        left out instead, as extract leaves it out (and names it), and the
+        image's `failure` tells why. NoImageError when no image can be had."""
         data = ctypes.POINTER(ctypes.c_uint8)()
         size = ctypes.c_size_t()
         why = ctypes.c_void_p()
@@ -511,7 +515,17 @@ class Group:
                                       ctypes.byref(why))
         if status != 0:
             _raise_failed(status, why)
-        return _n.take_bytes(data, size)
+        data = _n.take_bytes(data, size)
+        if not allow_missing:
+            for image in self.images:
+                failure = image.failure
+                if failure is not None:
+                    failure.context = f"image {image.index}" + (
+                        f": {failure.context}" if failure.context else "")
+                    failure.message = f"image {image.index}: {failure.message}"
+                    failure.args = (failure.message,)
+                    raise failure
+        return data
 
     to_file = to_ico
 
@@ -529,8 +543,8 @@ class Group:
         return self.images[index]
 
     def draw(self, size, policy=CHOOSE_LIKE_WINDOWS):
-        """The icon drawn at size x size (1 to 4096): the image `policy` takes for
-        the size, brought to it, as the Pellimar programs draw and save icons."""
+        """The icon drawn at size x size: the image `policy` takes for the size,
+        brought to it, as the Pellimar programs draw and save icons."""
         return self._picture(_n.group_picture_at_size, size, policy)
 
     def picture(self, size, policy=CHOOSE_LIKE_WINDOWS):
@@ -538,6 +552,9 @@ class Group:
         return self._picture(_n.group_picture, size, policy)
 
     def _picture(self, function, size, policy):
+        if size < 1:
+            raise InvalidArgumentError(f"size {size}: a picture has at least one pixel a side",
+                                       code=101, status="invalid_argument")
         out = ctypes.c_void_p()
         why = ctypes.c_void_p()
         file = self._file

@@ -265,21 +265,13 @@ class IconExtractor:
 
     @staticmethod
     def _ico_bytes(group):
-        if group.failure is not None:
-            raise InvalidIconDefinitionError(
-                f"Invalid group icon definition: {group.failure}", group.failure)
+        # An image the group names that cannot be had makes the icon invalid, as
+        # it does to icoextract: never an .ico file that lacks it.
         try:
-            data = group.to_ico()
+            return group.to_ico()
         except pellimar.Error as error:
-            raise InvalidIconDefinitionError(str(error), error) from error
-        # An image the group names that cannot be had is an invalid icon, as it is
-        # to icoextract: never an .ico file that lacks it.
-        for image in group.images:
-            failure = image.failure
-            if failure is not None:
-                raise InvalidIconDefinitionError(
-                    f"image {image.index} of the icon cannot be read: {failure}", failure)
-        return data
+            raise InvalidIconDefinitionError(
+                f"Invalid group icon definition: {error}", error) from error
 
     def get_icon(self, num=0, resource_id=None):
         """The requested icon group as an .ico file in an io.BytesIO, selected by
