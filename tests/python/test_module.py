@@ -2,61 +2,34 @@
 
 import errno
 import hashlib
+import json
+import subprocess
+import sys
 import threading
 
 import pytest
 
 import pellimar
-from conftest import cli_extract, cli_listing
+from conftest import cli_extract, run_cli
 
 
-def image_record(group, image):
-    """An image as list --json gives it."""
-    record = {"width": image.width, "height": image.height, "depth": image.depth}
-    if group.kind == pellimar.CURSOR:
-        record["hotspot"] = list(image.hotspot)
-    if image.is_png is None:
-        record.update(png=None, offset=None, bytes=None, error=image.failure.message)
-    else:
-        record.update(png=image.is_png, offset=image.offset, bytes=image.size)
-    return record
+def test_a_script_lists_and_extracts_as_the_command_line(cli, examples, samples, sample_files,
+                                                         tmp_path):
+    paths = [*map(str, sample_files.values()), str(samples / "broken" / "cut.dll"),
+             str(samples / "tree" / "icons" / "notes.txt"), str(samples / "nothing-here.dll")]
+    done = subprocess.run([sys.executable, str(examples / "list_icons.py"), "--out",
+                           str(tmp_path / "script"), *paths], capture_output=True, text=True)
+    assert done.returncode == 1
+    listing = json.loads(done.stdout)["files"]
+    expected = json.loads(run_cli(cli, "list", "--json", *paths, check=False).stdout)["files"]
+    assert listing == expected
+    assert "cut.dll: icon 0: image 1: resource address is not valid at byte 0x480" in done.stderr
+    assert "cannot read " + paths[-1] + ": No such file or directory" in done.stderr
 
-
-def identity_record(group):
-    record = {"kind": group.kind}
-    if group.id is not None:
-        record["id"] = group.id
-    if group.name is not None:
-        record["name"] = group.name
-    record["language"] = (None if group.language is None else
-                          {"id": group.language, "tag": group.language_tag})
-    return record
-
-
-def file_record(path, f):
-    record = {"file": str(path), "readable": True}
-    for kind, groups in (("icons", f.icons), ("cursors", f.cursors)):
-        record[kind] = []
-        for group in groups:
-            entry = {"index": group.position, **identity_record(group)}
-            if group.failure is not None:
-                entry["error"] = group.failure.message
-            entry["images"] = [image_record(group, image) for image in group.images]
-            entry["other_languages"] = [
-                {**identity_record(other),
-                 "images": [image_record(other, image) for image in other.images]}
-                for other in group.languages
-            ]
-            record[kind].append(entry)
-    return record
-
-
-def test_listing_is_the_command_lines(cli, samples, sample_files):
-    paths = [*sample_files.values(), samples / "broken" / "cut.dll"]
-    expected = cli_listing(cli, *paths)
-    for path in paths:
-        with pellimar.open(path) as f:
-            assert file_record(path, f) == expected[str(path)], path
+    run_cli(cli, "extract", "--out", tmp_path / "cli", *paths, check=False)
+    written = {p.name: p.read_bytes() for p in (tmp_path / "script").iterdir()}
+    assert written == {p.name: p.read_bytes() for p in (tmp_path / "cli").iterdir()}
+    assert len(written) == 13
 
 
 def test_groups_are_the_files_extract_writes(cli, samples, sample_files, tmp_path):
