@@ -510,13 +510,17 @@ class Group:
         why = ctypes.c_void_p()
         file = self._file
         with file._lock:
-            file._checked()
+            if file._handle is None:
+                file._checked()
             status = _n.group_to_file(self._ptr, ctypes.byref(data), ctypes.byref(size),
                                       ctypes.byref(why))
+            count = _n.group_image_count(self._ptr)
         if status != 0:
             _raise_failed(status, why)
         data = _n.take_bytes(data, size)
-        if not allow_missing:
+        # The file's count of images tells whether any was left out.
+        written = int.from_bytes(data[4:6], "little")
+        if not allow_missing and written != count:
             for image in self.images:
                 failure = image.failure
                 if failure is not None:
@@ -525,6 +529,8 @@ class Group:
                     failure.message = f"image {image.index}: {failure.message}"
                     failure.args = (failure.message,)
                     raise failure
+            raise LibraryError(f"the icon file holds {written} of the group's {count} images, "
+                               f"and no image says why")
         return data
 
     to_file = to_ico
@@ -566,6 +572,23 @@ class Group:
         return Picture(out.value)
 
 
+# What an image's directory entry says, each read when first asked for. The
+# first five, which a listing wants, are read for every image of the group at
+# once: one pass of quick calls instead of a lock and a call a value.
+_IMAGE_FACTS = (_n.image_width, _n.image_height, _n.image_depth, _n.image_offset,
+                _n.image_length, _n.image_stated_bit_count, _n.image_color_count,
+                _n.image_planes, _n.image_resource_id, _n.image_hotspot_x, _n.image_hotspot_y)
+_LISTED_FACTS = 5
+
+
+def _image_fact(index):
+    def get(image):
+        value = image._facts[index]
+        return value if value is not None else image._fact(index)
+
+    return property(get)
+
+
 class Image:
     """One stored image of a group.
 
@@ -581,27 +604,46 @@ class Image:
     failure        why the image's bytes cannot be had (an Error), or None
     """
 
-    __slots__ = ("_group", "_ptr", "index", "width", "height", "depth", "stated_bit_count",
-                 "color_count", "planes", "resource_id", "hotspot", "offset", "size", "_png")
+    __slots__ = ("_group", "_ptr", "index", "_facts", "_png")
 
     def __init__(self, group, ptr, index):
         self._group = group
         self._ptr = ptr
         self.index = index
-        self.width = _n.image_width(ptr)
-        self.height = _n.image_height(ptr)
-        self.depth = _n.image_depth(ptr)
-        self.stated_bit_count = _n.image_stated_bit_count(ptr)
-        self.color_count = _n.image_color_count(ptr)
-        self.planes = _n.image_planes(ptr)
-        self.resource_id = _n.image_resource_id(ptr)
-        if group.kind == CURSOR:
-            self.hotspot = (_n.image_hotspot_x(ptr), _n.image_hotspot_y(ptr))
-        else:
-            self.hotspot = None
-        self.offset = _n.image_offset(ptr)
-        self.size = _n.image_length(ptr)
+        self._facts = [None] * len(_IMAGE_FACTS)
         self._png = 0  # not asked yet
+
+    def _fact(self, index):
+        file = self._group._file
+        if index < _LISTED_FACTS:
+            getters = _IMAGE_FACTS[:_LISTED_FACTS]
+            with file._lock:
+                file._checked()
+                for image in self._group.images:
+                    ptr = image._ptr
+                    image._facts[:_LISTED_FACTS] = [getter(ptr) for getter in getters]
+            return self._facts[index]
+        with file._lock:
+            file._checked()
+            value = _IMAGE_FACTS[index](self._ptr)
+        self._facts[index] = value
+        return value
+
+    width = _image_fact(0)
+    height = _image_fact(1)
+    depth = _image_fact(2)
+    offset = _image_fact(3)
+    size = _image_fact(4)
+    stated_bit_count = _image_fact(5)
+    color_count = _image_fact(6)
+    planes = _image_fact(7)
+    resource_id = _image_fact(8)
+    _hotspot_x = _image_fact(9)
+    _hotspot_y = _image_fact(10)
+
+    @property
+    def hotspot(self):
+        return (self._hotspot_x, self._hotspot_y) if self._group.kind == CURSOR else None
 
     def __repr__(self):
         return (f"<pellimar.Image {self.width}x{self.height}@{self.depth} "
