@@ -52,7 +52,9 @@ int main(int argc, char** argv) {
     fx::IconGroupSpec multilingual = {{mid8, alpha32}};
     multilingual.otherLanguages = {{small4}, {fx::dibImage(fx::solidIcon(24, 24, 0xFF336699), 24)}};
     const std::vector<fx::IconGroupSpec> pe32Icons = {
-        {{small4, mid8, alpha32, png256}}, multilingual, {{fx::dibImage(fx::patternIcon(20, 20), 24)}}};
+        {{small4, mid8, alpha32, png256}},
+        multilingual,
+        {{fx::dibImage(fx::patternIcon(20, 20), 24)}}};
     fx::IconGroupSpec named = {{alpha32, png256}};
     named.name = u"MAINICON";
     fx::IconGroupSpec neNamed = {{mid8}};
