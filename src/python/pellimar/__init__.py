@@ -572,13 +572,16 @@ class Group:
         return Picture(out.value)
 
 
-# What an image's directory entry says, each read when first asked for. The
-# first five, which a listing wants, are read for every image of the group at
-# once: one pass of quick calls instead of a lock and a call a value.
+# What an image's directory entry says, read when first asked for, a tier at a
+# time for every image of the group: one pass of quick calls instead of a lock
+# and a call a value. The first tier is what a listing wants, the second the rest
+# of the directory entry, the third a cursor's hotspot.
 _IMAGE_FACTS = (_n.image_width, _n.image_height, _n.image_depth, _n.image_offset,
                 _n.image_length, _n.image_stated_bit_count, _n.image_color_count,
                 _n.image_planes, _n.image_resource_id, _n.image_hotspot_x, _n.image_hotspot_y)
-_LISTED_FACTS = 5
+_FACT_TIERS = ((0, 5), (5, 9), (9, 11))
+_TIER_OF = tuple(next(t for t in _FACT_TIERS if t[0] <= i < t[1])
+                 for i in range(len(_IMAGE_FACTS)))
 
 
 def _image_fact(index):
@@ -614,20 +617,15 @@ class Image:
         self._png = 0  # not asked yet
 
     def _fact(self, index):
+        first, end = _TIER_OF[index]
+        getters = _IMAGE_FACTS[first:end]
         file = self._group._file
-        if index < _LISTED_FACTS:
-            getters = _IMAGE_FACTS[:_LISTED_FACTS]
-            with file._lock:
-                file._checked()
-                for image in self._group.images:
-                    ptr = image._ptr
-                    image._facts[:_LISTED_FACTS] = [getter(ptr) for getter in getters]
-            return self._facts[index]
         with file._lock:
             file._checked()
-            value = _IMAGE_FACTS[index](self._ptr)
-        self._facts[index] = value
-        return value
+            for image in self._group.images:
+                ptr = image._ptr
+                image._facts[first:end] = [getter(ptr) for getter in getters]
+        return self._facts[index]
 
     width = _image_fact(0)
     height = _image_fact(1)
@@ -658,8 +656,15 @@ class Image:
     @property
     def is_png(self):
         if self._png == 0:
-            value = self._call(_n.image_is_png)
-            self._png = None if value < 0 else bool(value)
+            # Asked of every image of the group at once: the library reads the
+            # first bytes of images that lie close together in one read.
+            file = self._group._file
+            with file._lock:
+                file._checked()
+                for image in self._group.images:
+                    if image._png == 0:
+                        value = _n.image_is_png(image._ptr)
+                        image._png = None if value < 0 else bool(value)
         return self._png
 
     @property
