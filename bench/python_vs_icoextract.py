@@ -26,7 +26,7 @@ Without PELLIMAR_BENCH_ICON_DIR, or without icoextract, it says so and skips
 (status 0).
 """
 
-import hashlib
+import importlib.util
 import json
 import os
 import statistics
@@ -126,9 +126,7 @@ def main():
         print("skipped: PELLIMAR_BENCH_ICON_DIR names no folder (e.g. Wine's "
               "x86_64-windows libraries)")
         return 0
-    try:
-        import icoextract  # noqa: F401
-    except ImportError:
+    if importlib.util.find_spec("icoextract") is None:
         print("skipped: icoextract is not installed (Debian's python3-icoextract)")
         return 0
     runs = int(sys.argv[1]) if len(sys.argv) > 1 else 5
@@ -143,7 +141,7 @@ def main():
     groups = {name: {r["groups"] for r in rs} for name, rs in results.items()}
     same = len({frozenset(d) for d in digests.values()}) == 1 and all(
         len(d) == 1 for d in digests.values())
-    print(f"groups exported: " + ", ".join(f"{n} {sorted(g)}" for n, g in groups.items()))
+    print("groups exported: " + ", ".join(f"{n} {sorted(g)}" for n, g in groups.items()))
     print("the .ico bytes of every group: " + ("the same from all four" if same else
                                               "DIFFERENT: " + json.dumps(
                                                   {n: sorted(d) for n, d in digests.items()})))

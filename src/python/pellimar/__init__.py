@@ -18,13 +18,15 @@ subclasses) that carries the library's reason: `code`, `status`, `message`,
 `errno`, `offset`, `what`, `context`, `cap`.
 
 Threads: a File, and the groups and images taken from it, may be shared between
-threads; each call into the library holds the file's lock. The library does not
-hold Python's lock while it works, so different files are read in parallel.
+threads; each call into the library holds the file's lock. Python's own lock is
+let go while the library reads, decodes or encodes, so different files are read
+in parallel.
 
 `pellimar.icoextract` offers the interface of the icoextract library on top of
 this module.
 """
 
+import ctypes
 import os
 import threading
 
@@ -55,8 +57,6 @@ __all__ = [
     "CHOOSE_LIKE_WINDOWS",
     "CHOOSE_SMALLEST_AT_LEAST",
 ]
-
-ctypes = _n._c
 
 # The kinds of groups.
 ICON = "icon"

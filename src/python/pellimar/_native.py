@@ -161,4 +161,4 @@ def take_bytes(pointer, size):
     try:
         return _c.string_at(pointer, size.value) if size.value else b""
     finally:
-        free(pointer)
+        lib.pellimar_free(pointer)
