@@ -425,8 +425,9 @@ PELLIMAR_API int32_t pellimar_group_choose(const pellimar_group* group, int32_t 
 PELLIMAR_API pellimar_status pellimar_group_picture(pellimar_group* group, int32_t size,
                                                     int32_t policy, pellimar_picture** out,
                                                     pellimar_failure** why);
-/* The same brought to size x size (1 to PELLIMAR_MAX_PICTURE_SIDE), as the
- * programs draw and save an icon at a size. */
+/* The same brought to size x size (1 to PELLIMAR_MAX_IMAGE_SIDE, 1024; another
+ * size fails with PELLIMAR_BAD_VALUE), as the programs draw and save an icon at
+ * a size. */
 PELLIMAR_API pellimar_status pellimar_group_picture_at_size(pellimar_group* group, int32_t size,
                                                             int32_t policy, pellimar_picture** out,
                                                             pellimar_failure** why);
@@ -619,8 +620,8 @@ PELLIMAR_API pellimar_status pellimar_output_folder_write(pellimar_output_folder
 typedef struct pellimar_write_batch pellimar_write_batch;
 PELLIMAR_API pellimar_status pellimar_write_batch_open(pellimar_write_batch** out,
                                                        pellimar_failure** why);
-/* What became of one file of a batch: *placed WRITTEN or KEPT, or the failure
- * (borrowed for the call) that kept it from its name. Return non-zero to hear
+/* What became of one file of a batch: placed WRITTEN or KEPT, or -1 and the
+ * failure (borrowed for the call) that kept it from its name. Return non-zero to hear
  * of no more outcomes of this commit (the files are placed all the same). */
 typedef int (*pellimar_outcome_fn)(const char* path, int32_t placed,
                                    const pellimar_failure* failure, void* user);

@@ -14,14 +14,15 @@ set(CPACK_DEBIAN_PYTHON3-PELLIMAR_PACKAGE_SUGGESTS "python3-distributed")
 set(CPACK_DEBIAN_PYTHON3-PELLIMAR_PACKAGE_CONTROL_EXTRA
     ${CMAKE_CURRENT_LIST_DIR}/debian/postinst ${CMAKE_CURRENT_LIST_DIR}/debian/prerm)
 set(CPACK_DEBIAN_PYTHON3-PELLIMAR_PACKAGE_CONTROL_STRICT_PERMISSION ON)
-set(CPACK_COMPONENT_PYTHON3-PELLIMAR_DISPLAY_NAME "python3-pellimar")
 # The first line is the summary; Debian shows the lines as they are, each within
 # 80 characters.
 set(CPACK_DEBIAN_PYTHON3-PELLIMAR_DESCRIPTION
-    "Python module to read the icons stored in Windows programs\n\
-The module pellimar lists the icons and cursors stored in Windows programs and\n\
-libraries (PE and NE), icon files and cursor files, and gives each as an icon\n\
-or cursor file exactly as stored, each image as PNG or RGBA pixels, and an\n\
-icon drawn at any size. Its module pellimar.icoextract offers the interface\n\
-of the icoextract library, so that a program written for it changes one\n\
-import. It uses the library libpellimar.")
+    "read the icons of Windows programs and icon files: Python 3 module
+The module pellimar lists the icons and cursors stored in Windows programs and
+libraries (PE and NE), icon files and cursor files, and gives each as an icon
+or cursor file exactly as stored, each image as PNG or RGBA pixels, and an
+icon drawn at any size, through the library libpellimar.
+.
+Its module pellimar.icoextract offers the interface of the icoextract library,
+so that a program written for that changes one import.")
+list(APPEND CPACK_COMPONENTS_ALL python3-pellimar)
