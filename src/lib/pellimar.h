@@ -604,7 +604,8 @@ PELLIMAR_API const char* pellimar_output_folder_path(const pellimar_output_folde
  * many went. */
 PELLIMAR_API int32_t pellimar_output_folder_remove_stale(const pellimar_output_folder* folder);
 /* Writes the file `name` (a name, no "/") in the folder, as pellimar_write_file
- * does (PELLIMAR_WRITE_CREATE_FOLDERS does not apply). */
+ * does (PELLIMAR_WRITE_CREATE_FOLDERS does not apply), through the folder as it
+ * is held: its path is not walked again. */
 PELLIMAR_API pellimar_status pellimar_output_folder_write(pellimar_output_folder* folder,
                                                           const char* name, const void* data,
                                                           size_t size, uint32_t flags,
