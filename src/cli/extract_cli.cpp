@@ -207,15 +207,6 @@ std::string missingImageText(const pellimar_image* image) {
     return why ? messageOf(why) : "its bytes were not read";
 }
 
-// Whether an image has its bytes, without reading it again.
-bool hasBytes(pellimar_image* image) {
-    if (pellimar_image_failure(image)) return false;
-    const std::uint8_t* data = nullptr;
-    std::size_t size = 0;
-    pellimar_failure* why = nullptr;
-    return bool(outcomeOf(pellimar_image_data(image, &data, &size, &why), why));
-}
-
 void Run::icoGroup(pellimar_group* group, const std::string& source, const std::string& base) {
     if (const pellimar_failure* why = pellimar_group_failure(group)) {
         fail(iconOf(source, group, languages_) + ": " + messageOf(why));

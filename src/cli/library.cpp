@@ -27,6 +27,14 @@ std::string writeReasonOf(const pellimar_failure* failure) {
     return failure ? pellimar_failure_write_reason(failure) : "out of memory";
 }
 
+bool hasBytes(pellimar_image* image) {
+    if (pellimar_image_failure(image)) return false;
+    const std::uint8_t* data = nullptr;
+    std::size_t size = 0;
+    pellimar_failure* why = nullptr;
+    return bool(outcomeOf(pellimar_image_data(image, &data, &size, &why), why));
+}
+
 Outcome takeBytes(pellimar_status status, std::uint8_t*& data, std::size_t& size,
                   pellimar_failure*& why, Bytes& bytes) {
     if (status == PELLIMAR_OK) {

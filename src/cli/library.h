@@ -57,6 +57,10 @@ std::string messageWithin(const pellimar_failure* failure, const std::string& pa
 // Why a write failed, as said after the file's name.
 std::string writeReasonOf(const pellimar_failure* failure);
 
+// Whether an image has its bytes: none when the reading failed for it, else
+// those held or read now.
+bool hasBytes(pellimar_image* image);
+
 // Takes bytes the library made through `data` and `size` into `bytes` (read,
 // like `why`, after the call that sets them).
 Outcome takeBytes(pellimar_status status, std::uint8_t*& data, std::size_t& size,

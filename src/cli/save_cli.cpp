@@ -120,15 +120,6 @@ FailureHandle copyOf(const pellimar_failure* failure) {
     return FailureHandle(failure ? pellimar_failure_copy(failure) : nullptr);
 }
 
-// Whether an image has its bytes, read now when they are not held.
-bool hasBytes(pellimar_image* image) {
-    if (pellimar_image_failure(image)) return false;
-    const std::uint8_t* data = nullptr;
-    std::size_t size = 0;
-    pellimar_failure* why = nullptr;
-    return bool(outcomeOf(pellimar_image_data(image, &data, &size, &why), why));
-}
-
 // The icon of the row a save writes: icon `position` of a program or library,
 // with every image read; or, for a file named ".ico" or ".cur", image
 // `position` of that icon or cursor file alone. The file is read when the row
@@ -154,10 +145,9 @@ class RowIcon {
     int32_t kind() const { return kind_; }
 
   private:
-    FailureHandle fail(FailureHandle why) {
+    void fail(FailureHandle why) {
         failure_ = std::move(why);
-        if (!failure_) failure_ = madeFailure(PELLIMAR_NO_MEMORY, {});
-        return nullptr;
+        if (!failure_) failure_ = madeFailure(PELLIMAR_NO_MEMORY, "out of memory");
     }
 
     fs::path source_;
