@@ -1387,14 +1387,10 @@ pellimar_status pellimar_output_folder_write(pellimar_output_folder* folder, con
         if (!folder || !name || (!data && size > 0))
             return invalid(why, "no folder, name or bytes");
         if (flags & ~kWriteFlags) return invalid(why, "unknown flags");
-        const std::string_view file(name);
-        if (file.empty() || file == "." || file == ".." || file.find('/') != file.npos)
-            return give(why, failure(Fault::NoFileName));
         WriteOptions options = writeOptionsOf(flags);
         options.createFolders = false;
         const ByteSpan piece(static_cast<const std::uint8_t*>(data), size);
-        return written(writeFile(fs::path(folder->path) / file, std::span(&piece, 1), options),
-                       placed, why);
+        return written(folder->folder.write(name, std::span(&piece, 1), options), placed, why);
     });
 }
 

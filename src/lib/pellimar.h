@@ -425,8 +425,9 @@ PELLIMAR_API int32_t pellimar_group_choose(const pellimar_group* group, int32_t 
 PELLIMAR_API pellimar_status pellimar_group_picture(pellimar_group* group, int32_t size,
                                                     int32_t policy, pellimar_picture** out,
                                                     pellimar_failure** why);
-/* The same brought to size x size (1 to PELLIMAR_MAX_PICTURE_SIDE), as the
- * programs draw and save an icon at a size. */
+/* The same brought to size x size (1 to PELLIMAR_MAX_IMAGE_SIDE, 1024; another
+ * size fails with PELLIMAR_BAD_VALUE), as the programs draw and save an icon at
+ * a size. */
 PELLIMAR_API pellimar_status pellimar_group_picture_at_size(pellimar_group* group, int32_t size,
                                                             int32_t policy, pellimar_picture** out,
                                                             pellimar_failure** why);
@@ -603,7 +604,8 @@ PELLIMAR_API const char* pellimar_output_folder_path(const pellimar_output_folde
  * many went. */
 PELLIMAR_API int32_t pellimar_output_folder_remove_stale(const pellimar_output_folder* folder);
 /* Writes the file `name` (a name, no "/") in the folder, as pellimar_write_file
- * does (PELLIMAR_WRITE_CREATE_FOLDERS does not apply). */
+ * does (PELLIMAR_WRITE_CREATE_FOLDERS does not apply), through the folder as it
+ * is held: its path is not walked again. */
 PELLIMAR_API pellimar_status pellimar_output_folder_write(pellimar_output_folder* folder,
                                                           const char* name, const void* data,
                                                           size_t size, uint32_t flags,
@@ -619,8 +621,8 @@ PELLIMAR_API pellimar_status pellimar_output_folder_write(pellimar_output_folder
 typedef struct pellimar_write_batch pellimar_write_batch;
 PELLIMAR_API pellimar_status pellimar_write_batch_open(pellimar_write_batch** out,
                                                        pellimar_failure** why);
-/* What became of one file of a batch: *placed WRITTEN or KEPT, or the failure
- * (borrowed for the call) that kept it from its name. Return non-zero to hear
+/* What became of one file of a batch: placed WRITTEN or KEPT, or -1 and the
+ * failure (borrowed for the call) that kept it from its name. Return non-zero to hear
  * of no more outcomes of this commit (the files are placed all the same). */
 typedef int (*pellimar_outcome_fn)(const char* path, int32_t placed,
                                    const pellimar_failure* failure, void* user);

@@ -273,12 +273,19 @@ bool hasFileName(const fs::path& p) {
 // The place of `target`, a link at its name followed by the rule when
 // `followLinks` is set, refused (Fault::LinkAtName) when not. A folder at the
 // place fails.
+Result<Place> placeIn(FolderPtr folder, std::string name, bool followLinks, int& links);
+
 Result<Place> placeOf(const fs::path& target, bool create, bool followLinks) {
     if (!hasFileName(target)) return failure(Fault::NoFileName);
     int links = kMaxLinks;
     auto folder = walkFrom(target.parent_path(), create, links);
     if (!folder) return folder.failure();
-    Place place{*folder, target.filename().string(), std::nullopt};
+    return placeIn(*folder, target.filename().string(), followLinks, links);
+}
+
+// The place of the file `name` in `folder`, held already; the rest as placeOf.
+Result<Place> placeIn(FolderPtr folder, std::string name, bool followLinks, int& links) {
+    Place place{std::move(folder), std::move(name), std::nullopt};
     // The caller knows the name it gave; a link reached through one is named.
     bool throughLink = false;
     while (true) {
@@ -585,10 +592,8 @@ Result<Placed> placeAndClose(Pending& p) {
 
 // Writes the file into `state`; a Synced file stays pending, a Scratch one takes
 // its name at once.
-Result<Placed> add(BatchState& state, const fs::path& target, std::span<const ByteSpan> pieces,
-                   const WriteOptions& options) {
-    auto where = placeOf(target, options.createFolders, true);
-    if (!where) return where.failure();
+Result<Placed> add(BatchState& state, const fs::path& target, const Place* where,
+                   std::span<const ByteSpan> pieces, const WriteOptions& options) {
     Pending p;
     p.target = target;
     p.folder = where->folder;
@@ -662,15 +667,27 @@ bool writableInPlace(const Place& at) {
 
 // ---- Public --------------------------------------------------------------------
 
-Result<Placed> writeFile(const fs::path& target, std::span<const ByteSpan> pieces,
-                         const WriteOptions& options) {
+namespace {
+
+// Writes `target` at `where`, the place found for it, through the thread's batch
+// when one is open.
+Result<Placed> writeAt(const fs::path& target, const Result<Place>& where,
+                       std::span<const ByteSpan> pieces, const WriteOptions& options) {
+    if (!where) return where.failure();
     if (openBatch && options.durability == Durability::Synced)
-        return add(*openBatch, target, pieces, options);
+        return add(*openBatch, target, &*where, pieces, options);
     BatchState one;
-    Result<Placed> added = add(one, target, pieces, options);
+    Result<Placed> added = add(one, target, &*where, pieces, options);
     if (!added || *added != Placed::Pending) return added;
     flush(one);
     return std::move(one.outcomes.front().placed);
+}
+
+}  // namespace
+
+Result<Placed> writeFile(const fs::path& target, std::span<const ByteSpan> pieces,
+                         const WriteOptions& options) {
+    return writeAt(target, placeOf(target, options.createFolders, true), pieces, options);
 }
 
 Result<Placed> writeFile(const fs::path& target, std::span<const std::uint8_t> bytes,
@@ -745,6 +762,14 @@ Result<OutputFolder> OutputFolder::open(const fs::path& dir, bool create) {
 int OutputFolder::removeStaleTemporaries() const {
     (void)firstClearing(*held_);
     return removeStaleIn(*held_);
+}
+
+Result<Placed> OutputFolder::write(const std::string& name, std::span<const ByteSpan> pieces,
+                                   const WriteOptions& options) const {
+    if (name.empty() || name == "." || name == ".." || name.find('/') != std::string::npos)
+        return failure(Fault::NoFileName);
+    int links = kMaxLinks;
+    return writeAt(held_->path / name, placeIn(held_, name, true, links), pieces, options);
 }
 
 bool isTemporaryName(std::string_view name) {

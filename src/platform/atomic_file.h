@@ -113,6 +113,12 @@ class OutputFolder {
     // into a folder in a process does the same, and later ones leave it be.
     int removeStaleTemporaries() const;
 
+    // Writes the file `name` (a name, no "/": else Fault::NoFileName) in this
+    // folder as writeFile() writes one, through the folder as it is held: the path
+    // to it is not walked again, however many files go into it.
+    Result<Placed> write(const std::string& name, std::span<const ByteSpan> pieces,
+                         const WriteOptions& options = {}) const;
+
     // The folder as it is held open (defined with the writer).
     struct Held;
 

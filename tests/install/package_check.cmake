@@ -1,7 +1,11 @@
-# Makes the Debian package of the build into a scratch folder and checks it: the
-# libraries it depends on, its files, the unpacked program finding its own files,
-# its programs built hardened, and lintian's verdict.
+# Makes the Debian packages of the build into a scratch folder and checks them:
+# the program's package (the libraries it depends on, its files, the unpacked
+# program finding its own files, its programs built hardened), the C library's
+# two (their files, its symbols file, a program built against them with
+# pkg-config making the bytes the packaged pellimar-cli makes), and lintian's
+# verdict on each.
 #   cmake -DBUILD_DIR=... -DBUILD_TYPE=... -DDEST=... -DLINTIAN=... -DREADELF=...
+#         -DSOURCE_DIR=... -DWRITE_SAMPLES=... -DCC=... -DPKG_CONFIG=...
 #         -P package_check.cmake
 if(BUILD_TYPE STREQUAL "Debug" OR BUILD_TYPE STREQUAL "")
   message("not checked: the package is checked in an optimised build (Release, "
@@ -11,11 +15,19 @@ endif()
 file(REMOVE_RECURSE ${DEST})
 execute_process(COMMAND cpack -G DEB --config ${BUILD_DIR}/CPackConfig.cmake -B ${DEST}
                 RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
-file(GLOB debs ${DEST}/*.deb)
-list(LENGTH debs count)
-if(NOT status EQUAL 0 OR NOT count EQUAL 1)
+if(NOT status EQUAL 0)
   message(FATAL_ERROR "cpack failed (${status}):\n${out}${err}")
 endif()
+# One package file of each name, named as Debian names them.
+foreach(package pellimar libpellimar1 libpellimar-dev)
+  file(GLOB found ${DEST}/${package}_*.deb)
+  list(LENGTH found count)
+  if(NOT count EQUAL 1)
+    message(FATAL_ERROR "cpack made ${count} packages ${package}_*.deb:\n${out}${err}")
+  endif()
+  set(deb_${package} ${found})
+endforeach()
+set(debs ${deb_pellimar})
 
 execute_process(COMMAND dpkg-deb -f ${debs} Depends OUTPUT_VARIABLE depends RESULT_VARIABLE status)
 message(STATUS "Depends: ${depends}")
@@ -101,13 +113,94 @@ foreach(program ${programs})
   endif()
 endforeach()
 
+# The C library's packages: the shared library alone in libpellimar1, what a
+# program is built with in libpellimar-dev, and none of it in the program's.
+execute_process(COMMAND dpkg-deb -c ${deb_pellimar} OUTPUT_VARIABLE listing)
+if(listing MATCHES "libpellimar|pellimar\\.h|pellimar\\.pc|man3")
+  message(FATAL_ERROR "the program's package holds the library's files:\n${listing}")
+endif()
+set(lib_root ${DEST}/library-root)
+foreach(package libpellimar1 libpellimar-dev)
+  execute_process(COMMAND dpkg-deb -x ${deb_${package}} ${lib_root} RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "dpkg-deb -x ${deb_${package}} failed")
+  endif()
+endforeach()
+file(GLOB_RECURSE runtime_files LIST_DIRECTORIES false RELATIVE ${lib_root}/usr
+     ${lib_root}/usr/lib*/libpellimar.so.1*)
+execute_process(COMMAND dpkg-deb -c ${deb_libpellimar1} OUTPUT_VARIABLE runtime_listing)
+execute_process(COMMAND dpkg-deb -c ${deb_libpellimar-dev} OUTPUT_VARIABLE dev_listing)
+foreach(pattern "-rw-r--r-- [^\n]*/libpellimar\\.so\\.1\\.[0-9.]+\n"
+                "/libpellimar\\.so\\.1 -> libpellimar\\.so\\.1\\.[0-9.]+\n"
+                "/usr/share/doc/libpellimar1/copyright\n")
+  if(NOT runtime_listing MATCHES "${pattern}")
+    message(FATAL_ERROR "libpellimar1 lacks ${pattern}:\n${runtime_listing}")
+  endif()
+endforeach()
+foreach(pattern "/usr/include/pellimar\\.h\n" "/libpellimar\\.so -> libpellimar\\.so\\.1\n"
+                "/pkgconfig/pellimar\\.pc\n" "/cmake/Pellimar/PellimarConfig\\.cmake\n"
+                "/usr/share/man/man3/pellimar\\.3\\.gz\n" "/usr/share/doc/libpellimar-dev/copyright\n")
+  if(NOT dev_listing MATCHES "${pattern}")
+    message(FATAL_ERROR "libpellimar-dev lacks ${pattern}:\n${dev_listing}")
+  endif()
+endforeach()
+if(dev_listing MATCHES "(^|\n)-[^\n]*/libpellimar\\.so\\.1")
+  message(FATAL_ERROR "libpellimar-dev holds the shared library:\n${dev_listing}")
+endif()
+execute_process(COMMAND dpkg-deb -f ${deb_libpellimar-dev} Depends OUTPUT_VARIABLE depends)
+if(NOT depends MATCHES "libpellimar1 \\(= ")
+  message(FATAL_ERROR "libpellimar-dev does not depend on its library: ${depends}")
+endif()
+# Its control files: the symbols file of the source tree, and the loader's trigger.
+execute_process(COMMAND dpkg-deb -I ${deb_libpellimar1} symbols OUTPUT_VARIABLE symbols)
+file(READ ${SOURCE_DIR}/data/package/libpellimar1.symbols expected)
+if(NOT symbols STREQUAL expected)
+  message(FATAL_ERROR "libpellimar1's symbols control file is not data/package/libpellimar1.symbols:\n"
+                      "${symbols}")
+endif()
+execute_process(COMMAND dpkg-deb -I ${deb_libpellimar1} triggers OUTPUT_VARIABLE triggers)
+if(NOT triggers MATCHES "activate-noawait ldconfig")
+  message(FATAL_ERROR "libpellimar1 does not activate the ldconfig trigger: ${triggers}")
+endif()
+
+# A program built against the unpacked packages with pkg-config, as their user
+# builds one, makes the icon file the packaged pellimar-cli extracts.
+file(GLOB pc_files ${lib_root}/usr/lib*/pkgconfig/pellimar.pc ${lib_root}/usr/lib/*/pkgconfig/pellimar.pc)
+get_filename_component(pc_dir "${pc_files}" DIRECTORY)
+get_filename_component(lib_dir "${pc_dir}" DIRECTORY)
+set(client ${DEST}/library-client)
+execute_process(
+  COMMAND ${CMAKE_COMMAND} -E env PKG_CONFIG_PATH=${pc_dir} PKG_CONFIG_LIBDIR=${pc_dir}
+          sh -c "${CC} -std=c99 -Wall -Wextra -pedantic -Werror -o '${client}' \
+                 '${SOURCE_DIR}/tests/install/library_client.c' $(${PKG_CONFIG} --cflags --libs pellimar)"
+  RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "a program cannot be built against the packages (${status}):\n${out}${err}")
+endif()
+execute_process(COMMAND ${WRITE_SAMPLES} ${DEST}/samples RESULT_VARIABLE status)
+execute_process(COMMAND ${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${lib_dir} ${client}
+                        ${DEST}/samples/library32.dll ${DEST}/client-icon.ico
+                RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+message(STATUS "library_client: ${out}${err}")
+if(NOT status EQUAL 0 OR NOT out MATCHES "^libpellimar [0-9.]+: 1 icons\n$")
+  message(FATAL_ERROR "the program built against the packages fails (${status}):\n${out}${err}")
+endif()
+execute_process(COMMAND ${DEST}/root/usr/bin/pellimar-cli extract -o ${DEST}/extracted
+                        ${DEST}/samples/library32.dll RESULT_VARIABLE status)
+execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${DEST}/client-icon.ico
+                        ${DEST}/extracted/library32.dll-0.ico RESULT_VARIABLE differ)
+if(NOT status EQUAL 0 OR NOT differ EQUAL 0)
+  message(FATAL_ERROR "the library's icon file differs from pellimar-cli extract's")
+endif()
+
 # lintian: no error and no warning; what it reports and we keep is overridden in
 # data/package/lintian-overrides, each with its reason.
-execute_process(COMMAND ${LINTIAN} --fail-on error,warning --no-tag-display-limit ${debs}
+execute_process(COMMAND ${LINTIAN} --fail-on error,warning --no-tag-display-limit ${deb_pellimar}
+                        ${deb_libpellimar1} ${deb_libpellimar-dev}
                 RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
 message(STATUS "lintian:\n${out}")
 if(NOT status EQUAL 0 OR out MATCHES "(^|\n)[EW]: ")
-  message(FATAL_ERROR "lintian finds fault with the package (status ${status}):\n${out}${err}")
+  message(FATAL_ERROR "lintian finds fault with the packages (status ${status}):\n${out}${err}")
 endif()
 
 # The source release: the repository's files at the top of pellimar-VERSION/, no

@@ -691,6 +691,32 @@ TEST(AtomicFile, EachFolderIsClearedOfStaleTemporariesOnceAProcess) {
     EXPECT_FALSE(fs::exists(stale));
 }
 
+// A held folder's files go into the folder it holds, also when its path has been
+// moved away and something else put at it since; a name with a folder in it, or
+// none, is refused; a link at the name is followed by the rule alone.
+TEST(AtomicFile, AHeldFolderTakesItsFilesWhereverItsPathNowLeads) {
+    TempDir dir;
+    fs::create_directory(dir.path / "out");
+    const auto folder = pellimar::OutputFolder::open(dir.path / "out", false);
+    ASSERT_TRUE(folder);
+    fs::rename(dir.path / "out", dir.path / "moved");
+    fs::create_directory(dir.path / "out");
+    const std::string_view text = "held";
+    const pellimar::ByteSpan piece(reinterpret_cast<const std::uint8_t*>(text.data()), text.size());
+    const auto written = folder->write("icon.ico", std::span(&piece, 1));
+    ASSERT_TRUE(written) << written.failure().message();
+    EXPECT_EQ(*written, pellimar::Placed::Written);
+    EXPECT_EQ(slurp(dir.path / "moved" / "icon.ico"), "held");
+    EXPECT_EQ(entries(dir.path / "out"), 0u);
+    EXPECT_EQ(*folder->write("icon.ico", std::span(&piece, 1), {.replace = Replace::Never}),
+              pellimar::Placed::Kept);
+    for (const std::string name : {"", ".", "..", "sub/icon.ico"}) {
+        const auto refused = folder->write(name, std::span(&piece, 1));
+        ASSERT_FALSE(refused) << name;
+        EXPECT_EQ(refused.failure().fault, Fault::NoFileName) << name;
+    }
+}
+
 // ---- Links on a shared machine ---------------------------------------------------
 
 namespace {
