@@ -70,9 +70,10 @@ class NameBook {
 
 class Run {
   public:
-    Run(fs::path dir, Format format, std::optional<int> size, GroupChoice choice, bool json,
-        bool progress, std::ostream& out, std::ostream& err)
+    Run(fs::path dir, pellimar_output_folder* folder, Format format, std::optional<int> size,
+        GroupChoice choice, bool json, bool progress, std::ostream& out, std::ostream& err)
         : dir_(std::move(dir)),
+          folder_(folder),
           format_(format),
           size_(size),
           choice_(std::move(choice)),
@@ -101,6 +102,9 @@ class Run {
                     const pellimar_failure* why);
 
     fs::path dir_;
+    // The folder as the run holds it: the files are written through it, and
+    // its path is not walked again for each.
+    pellimar_output_folder* folder_;
     Format format_;
     std::optional<int> size_;
     GroupChoice choice_;
@@ -156,13 +160,14 @@ void Run::write(const std::string& source, const pellimar_group* group, const st
     if (const Outcome fits = outcomeOf(pellimar_output_fits(cap_, used_, bytes.size(), &why), why);
         !fits)
         return capReached(source, group, fits.failure());
-    const fs::path target = dir_ / names_.claim(name);
+    const std::string claimed = names_.claim(name);
+    const fs::path target = dir_ / claimed;
     // Whole or not at all under its name, never where another user steers. Not
     // synced: outputs can be made again from their sources, and a flush per file
     // would cost more than all the rest of a run.
     const Outcome written =
-        outcomeOf(pellimar_write_file(target.c_str(), bytes.data(), bytes.size(),
-                                      PELLIMAR_WRITE_SCRATCH, nullptr, &why),
+        outcomeOf(pellimar_output_folder_write(folder_, claimed.c_str(), bytes.data(), bytes.size(),
+                                               PELLIMAR_WRITE_SCRATCH, nullptr, &why),
                   why);
     if (!written) {
         fail("cannot write " + quotedName(target.string()) + ": " +
@@ -549,10 +554,12 @@ int extractToTheme(const ParsedArgs& parsed, GroupChoice choice, std::ostream& o
         if (written) {
             const FolderHandle made(opened);
             pellimar_output_folder_remove_stale(made.get());
-            // Whole or not at all under its name.
-            written = outcomeOf(pellimar_write_file(target.c_str(), bytes.data(), bytes.size(),
-                                                    PELLIMAR_WRITE_SCRATCH, nullptr, &why),
-                                why);
+            // Whole or not at all under its name, through the folder as it is held.
+            const std::string name = *appName + ".png";
+            written = outcomeOf(
+                pellimar_output_folder_write(made.get(), name.c_str(), bytes.data(), bytes.size(),
+                                             PELLIMAR_WRITE_SCRATCH, nullptr, &why),
+                why);
         }
         if (!written) {
             err << "pellimar-cli extract: cannot write " << quotedName(target.string()) << ": "
@@ -680,7 +687,7 @@ int extract(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     // Temporaries of runs killed before, where the file system has no unnamed files.
     pellimar_output_folder_remove_stale(folder.get());
     const bool progress = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
-    Run run(*dir, format, size, choice, parsed.has("json"), progress, out, err);
+    Run run(*dir, folder.get(), format, size, choice, parsed.has("json"), progress, out, err);
     for (std::size_t i = 0; i < sources.size(); ++i) run.file(sources[i], i + 1, sources.size());
     run.finish();
     out.flush();
