@@ -90,7 +90,8 @@ foreach(program ${programs})
   # library: the checked functions show in the library's imports.
   set(checked "${symbols}")
   if(NOT checked MATCHES "__[a-z]+_chk@" AND symbols MATCHES " pellimar_open_path")
-    file(GLOB_RECURSE library ${DEST}/root/usr/lib/libpellimar.so.1)
+    execute_process(COMMAND dpkg-deb -x ${deb_libpellimar1} ${DEST}/library-root)
+    file(GLOB_RECURSE library ${DEST}/library-root/usr/lib/libpellimar.so.1)
     if(library)
       list(GET library 0 library)
       read_elf(${library} --dyn-syms checked)
@@ -185,7 +186,9 @@ message(STATUS "library_client: ${out}${err}")
 if(NOT status EQUAL 0 OR NOT out MATCHES "^libpellimar [0-9.]+: 1 icons\n$")
   message(FATAL_ERROR "the program built against the packages fails (${status}):\n${out}${err}")
 endif()
-execute_process(COMMAND ${DEST}/root/usr/bin/pellimar-cli extract -o ${DEST}/extracted
+# The packaged pellimar-cli is a client of the packaged library.
+execute_process(COMMAND ${CMAKE_COMMAND} -E env LD_LIBRARY_PATH=${lib_dir}
+                        ${DEST}/root/usr/bin/pellimar-cli extract -o ${DEST}/extracted
                         ${DEST}/samples/library32.dll RESULT_VARIABLE status)
 execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${DEST}/client-icon.ico
                         ${DEST}/extracted/library32.dll-0.ico RESULT_VARIABLE differ)
