@@ -1,10 +1,10 @@
 #include "cli/extract_cli.h"
 #include "cli/icons_cli.h"
 
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <map>
@@ -15,17 +15,8 @@
 
 #include "cli/input.h"
 #include "cli/json_text.h"
+#include "cli/library.h"
 #include "cli/resource_choice.h"
-#include "core/folder_walk.h"
-#include "platform/atomic_file.h"
-#include "platform/caps.h"
-#include "platform/icon_decode.h"
-#include "platform/icon_set.h"
-#include "platform/image_choice.h"
-#include "platform/language_tags.h"
-#include "platform/output_files.h"
-#include "platform/png_codec.h"
-#include "platform/raster.h"
 
 namespace pellimar::cli {
 namespace fs = std::filesystem;
@@ -35,17 +26,19 @@ namespace {
 enum class Format { Ico, Png, Bmp, Jpg };
 
 constexpr int kMaxSize = 1024;
-static_assert(kMinOutputCap == 256ull << 20 && kOutputCapFactor == 64,
-              "the help text of extract states the output cap of one input");
 constexpr int kPictureSize = 32;
 
 // The bytes of the distinct images the chosen groups name, as their directories
 // state them.
-std::uint64_t distinctImageBytes(const IconSet& set, const std::vector<ChosenGroup>& chosen) {
+std::uint64_t distinctImageBytes(const std::vector<ChosenGroup>& chosen) {
     std::set<std::pair<std::uint64_t, std::uint64_t>> images;
-    for (const ChosenGroup& c : chosen)
-        for (const StoredImage& image : groupOf(set, c).images)
-            images.emplace(image.offset, image.length);
+    for (const ChosenGroup& c : chosen) {
+        const std::uint32_t count = pellimar_group_image_count(c.group);
+        for (std::uint32_t j = 0; j < count; ++j) {
+            const pellimar_image* image = pellimar_group_image(c.group, j);
+            images.emplace(pellimar_image_offset(image), pellimar_image_length(image));
+        }
+    }
     std::uint64_t total = 0;
     for (const auto& image : images) total += image.second;
     return total;
@@ -77,9 +70,10 @@ class NameBook {
 
 class Run {
   public:
-    Run(fs::path dir, Format format, std::optional<int> size, GroupChoice choice, bool json,
-        bool progress, std::ostream& out, std::ostream& err)
+    Run(fs::path dir, pellimar_output_folder* folder, Format format, std::optional<int> size,
+        GroupChoice choice, bool json, bool progress, std::ostream& out, std::ostream& err)
         : dir_(std::move(dir)),
+          folder_(folder),
           format_(format),
           size_(size),
           choice_(std::move(choice)),
@@ -97,17 +91,20 @@ class Run {
   private:
     void fail(const std::string& what);
     void note(const std::string& what);
-    void icoGroup(const IconGroup& group, const std::string& source, const std::string& base);
-    void pngImages(const IconGroup& group, const std::string& source, const std::string& base);
-    void sizedPicture(IconSet& set, const ChosenGroup& chosen, const std::string& source,
-                      const std::string& base);
+    void icoGroup(pellimar_group* group, const std::string& source, const std::string& base);
+    void pngImages(pellimar_group* group, const std::string& source, const std::string& base);
+    void sizedPicture(pellimar_group* group, const std::string& source, const std::string& base);
     // Writes one output of `group`; `details` are further JSON members (", \"width\": 16").
-    void write(const std::string& source, const GroupIdentity& group, const std::string& name,
-               const OutputFile& file, const std::string& details, const char* format);
+    void write(const std::string& source, const pellimar_group* group, const std::string& name,
+               std::span<const std::uint8_t> bytes, const std::string& details, const char* format);
     // The run stopped for the source at its output cap, with a note naming the cap.
-    void capReached(const std::string& source, const GroupIdentity& group, const Failure& why);
+    void capReached(const std::string& source, const pellimar_group* group,
+                    const pellimar_failure* why);
 
     fs::path dir_;
+    // The folder as the run holds it: the files are written through it, and
+    // its path is not walked again for each.
+    pellimar_output_folder* folder_;
     Format format_;
     std::optional<int> size_;
     GroupChoice choice_;
@@ -116,7 +113,7 @@ class Run {
     std::ostream &out_, &err_;
     NameBook names_;
     // What one source may make the run write, and what it has written.
-    OutputBudget budget_;
+    std::uint64_t cap_ = 0, used_ = 0;
     bool capped_ = false;
     bool failed_ = false;
     bool progressShown_ = false;
@@ -146,43 +143,51 @@ void Run::fail(const std::string& what) {
     note(what);
 }
 
-void Run::capReached(const std::string& source, const GroupIdentity& group, const Failure& why) {
+void Run::capReached(const std::string& source, const pellimar_group* group,
+                     const pellimar_failure* why) {
     capped_ = true;
     fail(source + ": extraction stops at " + groupText(group) +
-         ": one input file may make it write " + why.what + ", and " +
-         std::to_string(budget_.used() >> 20) + " MB are written");
+         ": one input file may make it write " + (why ? pellimar_failure_what(why) : "") +
+         ", and " + std::to_string(used_ >> 20) + " MB are written");
 }
 
-void Run::write(const std::string& source, const GroupIdentity& group, const std::string& name,
-                const OutputFile& file, const std::string& details, const char* format) {
+void Run::write(const std::string& source, const pellimar_group* group, const std::string& name,
+                std::span<const std::uint8_t> bytes, const std::string& details,
+                const char* format) {
     if (capped_) return;
     // A file past the cap takes no name of the run.
-    if (const std::optional<Failure> refused = budget_.refusal(file.size()))
-        return capReached(source, group, *refused);
-    const fs::path target = dir_ / names_.claim(name);
+    pellimar_failure* why = nullptr;
+    if (const Outcome fits = outcomeOf(pellimar_output_fits(cap_, used_, bytes.size(), &why), why);
+        !fits)
+        return capReached(source, group, fits.failure());
+    const std::string claimed = names_.claim(name);
+    const fs::path target = dir_ / claimed;
     // Whole or not at all under its name, never where another user steers. Not
     // synced: outputs can be made again from their sources, and a flush per file
     // would cost more than all the rest of a run.
-    // The budget counts the file (it fits: see above).
-    const auto written = writeOutput(target, file, {.durability = Durability::Scratch}, &budget_);
+    const Outcome written =
+        outcomeOf(pellimar_output_folder_write(folder_, claimed.c_str(), bytes.data(), bytes.size(),
+                                               PELLIMAR_WRITE_SCRATCH, nullptr, &why),
+                  why);
     if (!written) {
         fail("cannot write " + quotedName(target.string()) + ": " +
-             writeFailureReason(written.failure()));
+             writeReasonOf(written.failure()));
         return;
     }
-    const std::uint64_t size = file.size();
+    used_ += bytes.size();
     if (!json_) {
         out_ << quotedName(target.string()) << "\n";
         return;
     }
-    out_ << "{" << jsonNameMembers("source", source) << ", \"icon\": " << group.position
-         << identityJson(group) << ", " << jsonNameMembers("file", target.string())
-         << ", \"format\": \"" << format << "\", \"bytes\": " << size << details << "}\n";
+    out_ << "{" << jsonNameMembers("source", source)
+         << ", \"icon\": " << pellimar_group_position(group) << identityJson(group) << ", "
+         << jsonNameMembers("file", target.string()) << ", \"format\": \"" << format
+         << "\", \"bytes\": " << bytes.size() << details << "}\n";
 }
 
 // "FILE: icon N" for the messages about an icon; with its language when a run
 // may write more than one language of it.
-std::string iconOf(const std::string& source, const GroupIdentity& group,
+std::string iconOf(const std::string& source, const pellimar_group* group,
                    bool withLanguage = false) {
     return source + ": " + groupText(group, withLanguage);
 }
@@ -190,139 +195,143 @@ std::string iconOf(const std::string& source, const GroupIdentity& group,
 // The start of the names of a group's files: "NAME-3" for icon 3, "NAME-cursor-0"
 // for cursor 0, with "-de-DE" (or the language's number) after it when every
 // language is written.
-std::string stemOf(const std::string& base, const GroupIdentity& group, bool withLanguage) {
-    std::string stem = base + (group.kind == ResourceKind::Cursor ? "-cursor-" : "-") +
-                       std::to_string(group.position);
-    if (withLanguage && group.language) {
-        const auto tag = languageTag(*group.language);
-        stem += "-" + (tag ? std::string(*tag) : std::to_string(*group.language));
+std::string stemOf(const std::string& base, const pellimar_group* group, bool withLanguage) {
+    std::string stem = base + (pellimar_group_kind(group) == PELLIMAR_CURSOR ? "-cursor-" : "-") +
+                       std::to_string(pellimar_group_position(group));
+    std::uint16_t language = 0;
+    if (withLanguage && pellimar_group_language(group, &language)) {
+        const char* tag = pellimar_language_tag(language);
+        stem += "-" + (tag ? std::string(tag) : std::to_string(language));
     }
     return stem;
 }
 
-void Run::icoGroup(const IconGroup& group, const std::string& source, const std::string& base) {
-    const GroupIdentity& id = group.identity;
-    if (group.failure) {
-        fail(iconOf(source, id, languages_) + ": " + group.failure->message());
+// Why an image has no bytes, once its group was loaded.
+std::string missingImageText(const pellimar_image* image) {
+    const pellimar_failure* why = pellimar_image_failure(image);
+    return why ? messageOf(why) : "its bytes were not read";
+}
+
+void Run::icoGroup(pellimar_group* group, const std::string& source, const std::string& base) {
+    if (const pellimar_failure* why = pellimar_group_failure(group)) {
+        fail(iconOf(source, group, languages_) + ": " + messageOf(why));
         return;
     }
     int readable = 0;
-    for (std::size_t j = 0; j < group.images.size(); ++j) {
-        const StoredImage& image = group.images[j];
-        if (image.loaded()) {
+    const std::uint32_t count = pellimar_group_image_count(group);
+    for (std::uint32_t j = 0; j < count; ++j) {
+        pellimar_image* image = pellimar_group_image(group, j);
+        if (hasBytes(image)) {
             ++readable;
             continue;
         }
-        const Failure why = image.failure ? *image.failure : failure(Fault::NoImage);
-        fail(iconOf(source, id, languages_) + ": " +
-             why.within("image " + std::to_string(j)).message());
+        const pellimar_failure* stored = pellimar_image_failure(image);
+        const FailureHandle none(
+            stored ? nullptr
+                   : pellimar_failure_new(PELLIMAR_NO_IMAGE, 0, nullptr, PELLIMAR_NO_OFFSET, 0));
+        fail(iconOf(source, group, languages_) + ": " +
+             messageWithin(stored ? stored : none.get(), "image " + std::to_string(j)));
     }
     if (readable == 0) {
-        if (group.images.empty())
-            fail(iconOf(source, id, languages_) + ": its directory names no image");
+        if (count == 0) fail(iconOf(source, group, languages_) + ": its directory names no image");
         return;  // otherwise every image failed, each named above
     }
     // Written from the images as held: an image the group names many times is
     // held once, however often the file names it.
-    const Result<OutputFile> file = storedIconFile(group);
-    if (!file) {
-        fail(iconOf(source, id, languages_) + ": " + file.failure().message());
+    Bytes file;
+    std::uint8_t* data = nullptr;
+    std::size_t size = 0;
+    pellimar_failure* why = nullptr;
+    const Outcome made =
+        takeBytes(pellimar_group_to_file(group, &data, &size, &why), data, size, why, file);
+    if (!made) {
+        fail(iconOf(source, group, languages_) + ": " + messageOf(made.failure()));
         return;
     }
-    const bool cursor = id.kind == ResourceKind::Cursor;
-    write(source, id, stemOf(base, id, choice_.allLanguages) + (cursor ? ".cur" : ".ico"), *file,
-          ", \"images\": " + std::to_string(readable), cursor ? "cur" : "ico");
+    const bool cursor = pellimar_group_kind(group) == PELLIMAR_CURSOR;
+    write(source, group, stemOf(base, group, choice_.allLanguages) + (cursor ? ".cur" : ".ico"),
+          file.span(), ", \"images\": " + std::to_string(readable), cursor ? "cur" : "ico");
 }
 
-void Run::pngImages(const IconGroup& group, const std::string& source, const std::string& base) {
-    const GroupIdentity& id = group.identity;
-    if (group.failure) fail(iconOf(source, id, languages_) + ": " + group.failure->message());
-    for (std::size_t j = 0; j < group.images.size(); ++j) {
-        const StoredImage& image = group.images[j];
-        const std::string which = iconOf(source, id, languages_) + ": image " + std::to_string(j);
-        if (!image.loaded()) {
-            fail(which + ": " +
-                 (image.failure ? image.failure->message() : "its bytes were not read"));
+void Run::pngImages(pellimar_group* group, const std::string& source, const std::string& base) {
+    if (const pellimar_failure* why = pellimar_group_failure(group))
+        fail(iconOf(source, group, languages_) + ": " + messageOf(why));
+    const bool cursor = pellimar_group_kind(group) == PELLIMAR_CURSOR;
+    const std::uint32_t count = pellimar_group_image_count(group);
+    for (std::uint32_t j = 0; j < count; ++j) {
+        pellimar_image* image = pellimar_group_image(group, j);
+        const std::string which =
+            iconOf(source, group, languages_) + ": image " + std::to_string(j);
+        if (!hasBytes(image)) {
+            fail(which + ": " + missingImageText(image));
             continue;
         }
-        const std::span<const std::uint8_t> stored = image.data;
-        int width = 0, height = 0, depth = 0;
-        OutputFile file;
-        if (looksLikePng(stored)) {
-            // A PNG image is already what is asked for: it is kept as stored, named
-            // after what its header says.
-            auto header = readPngHeader(stored, kMaxDibDimension);
-            if (!header) {
-                const std::optional<Failure> past = pastImageCaps(stored);
-                fail(which + ": " +
-                     (past ? past->message() : "a damaged PNG image (its header cannot be read)"));
-                continue;
-            }
-            width = header->width, height = header->height, depth = header->bitsPerPixel;
-            file = OutputFile(stored, image.storage);
-        } else {
-            const Result<Icon> icon = decodeIconImage(stored);
-            if (!icon) {
-                fail(which + ": " + icon.failure().message());
-                continue;
-            }
-            Result<OutputFile> png = pngFile(*icon);
-            if (!png) {
-                fail(which + ": cannot be encoded as PNG (" + png.failure().what + ")");
-                continue;
-            }
-            file = std::move(*png);
-            width = icon->width, height = icon->height, depth = icon->bitCount;
+        // A PNG image is already what is asked for: it is kept as stored, named
+        // after what its header says; any other is decoded and encoded as PNG.
+        Bytes file;
+        std::uint8_t* data = nullptr;
+        std::size_t size = 0;
+        int32_t width = 0, height = 0, depth = 0;
+        pellimar_failure* why = nullptr;
+        const Outcome made =
+            takeBytes(pellimar_image_to_png(image, &data, &size, &width, &height, &depth, &why),
+                      data, size, why, file);
+        if (!made) {
+            fail(which + ": " + messageOf(made.failure()));
+            continue;
         }
-        const std::string size = std::to_string(width) + "x" + std::to_string(height);
+        const std::string pixels = std::to_string(width) + "x" + std::to_string(height);
         std::string details = ", \"width\": " + std::to_string(width) +
                               ", \"height\": " + std::to_string(height) +
                               ", \"depth\": " + std::to_string(depth);
-        if (id.kind == ResourceKind::Cursor)
-            details += ", \"hotspot\": [" + std::to_string(image.hotspotX) + ", " +
-                       std::to_string(image.hotspotY) + "]";
-        write(source, id,
-              stemOf(base, id, choice_.allLanguages) + "-" + size + "-" + std::to_string(depth) +
-                  ".png",
-              file, details, "png");
+        if (cursor)
+            details += ", \"hotspot\": [" + std::to_string(pellimar_image_hotspot_x(image)) + ", " +
+                       std::to_string(pellimar_image_hotspot_y(image)) + "]";
+        write(source, group,
+              stemOf(base, group, choice_.allLanguages) + "-" + pixels + "-" +
+                  std::to_string(depth) + ".png",
+              file.span(), details, "png");
     }
 }
 
-void Run::sizedPicture(IconSet& set, const ChosenGroup& chosen, const std::string& source,
-                       const std::string& base) {
+void Run::sizedPicture(pellimar_group* group, const std::string& source, const std::string& base) {
     const int size = size_.value_or(kPictureSize);
-    const GroupIdentity& id = groupOf(set, chosen).identity;
     // The first language of an icon loads only the images the choice tries.
-    const Result<Icon> icon =
-        chosen.kind == ResourceKind::Icon && chosen.variant < 0
-            ? iconAtSize(set, chosen.position, size)
-            : iconAtSize(chosen.variant < 0 ? set.load(chosen.kind, chosen.position)
-                                            : set.loadOtherLanguage(chosen.kind, chosen.variant),
-                         size);
-    const std::string prefix = stemOf(base, id, choice_.allLanguages);
-    if (!icon) {
-        fail(iconOf(source, id, languages_) + ": " + icon.failure().message());
+    pellimar_picture* made = nullptr;
+    pellimar_failure* why = nullptr;
+    const Outcome drawn = outcomeOf(
+        pellimar_group_picture_at_size(group, size, PELLIMAR_CHOOSE_LIKE_WINDOWS, &made, &why),
+        why);
+    const std::string prefix = stemOf(base, group, choice_.allLanguages);
+    if (!drawn) {
+        fail(iconOf(source, group, languages_) + ": " + messageOf(drawn.failure()));
         return;
     }
-    Result<OutputFile> bytes = failure(Fault::CannotEncode);
+    const PictureHandle icon(made);
+    Bytes bytes;
+    Outcome encoded;
     std::string name, details;
     if (format_ == Format::Png) {
-        bytes = pngFile(*icon);
+        std::uint8_t* data = nullptr;
+        std::size_t length = 0;
+        encoded = takeBytes(pellimar_picture_to_png(icon.get(), &data, &length, &why), data, length,
+                            why, bytes);
+        const int depth = pellimar_picture_bit_count(icon.get());
         name = prefix + "-" + std::to_string(size) + "x" + std::to_string(size) + "-" +
-               std::to_string(icon->bitCount) + ".png";
+               std::to_string(depth) + ".png";
         details = ", \"width\": " + std::to_string(size) + ", \"height\": " + std::to_string(size) +
-                  ", \"depth\": " + std::to_string(icon->bitCount);
+                  ", \"depth\": " + std::to_string(depth);
     } else {
-        const RgbImage canvas = drawnOnWhite(*icon, size, size);
-        bytes = format_ == Format::Bmp ? bmpFile(canvas) : jpegFile(canvas);
+        encoded = onWhite(icon.get(), size, format_ == Format::Jpg, bytes);
         name = prefix + "." + extensionOf(format_);
     }
-    if (!bytes) {
-        fail(iconOf(source, id, languages_) + ": the picture cannot be encoded (" +
-             bytes.failure().what + ")");
+    if (!encoded) {
+        fail(iconOf(source, group, languages_) + ": the picture cannot be encoded (" +
+             (encoded.failure() ? pellimar_failure_what(encoded.failure()) : "out of memory") +
+             ")");
         return;
     }
-    write(source, id, name, *bytes, details, extensionOf(format_));
+    write(source, group, name, bytes.span(), details, extensionOf(format_));
 }
 
 void Run::file(const Source& source, std::size_t number, std::size_t total) {
@@ -331,30 +340,38 @@ void Run::file(const Source& source, std::size_t number, std::size_t total) {
         err_ << "\r\033[K[" << number << "/" << total << "] " << name << std::flush;
         progressShown_ = true;
     }
-    auto set = openInput(source.path);
-    if (!set) {
-        if (set.failure().fault == Fault::NotIconContainer) {
-            if (source.named) note(name + ": no icons (" + set.failure().message() + ")");
+    const OpenedInput in = openInput(source.path);
+    if (!in) {
+        if (in.outcome.status == PELLIMAR_NOT_ICON_CONTAINER) {
+            if (source.named) note(name + ": no icons (" + messageOf(in.failure()) + ")");
             return;
         }
-        fail("cannot read " + name + ": " + reasonOf(set.failure()));
+        fail("cannot read " + name + ": " + reasonOf(in.failure()));
         return;
     }
+    pellimar_file* file = in.file.get();
     capped_ = false;
-    budget_ = OutputBudget(set->fileSize());
-    if (set->iconCount() == 0 && set->cursors().empty() && source.named) note(name + ": no icons");
+    cap_ = pellimar_output_cap(pellimar_file_size(file));
+    used_ = 0;
+    if (pellimar_file_group_count(file, PELLIMAR_ICON) == 0 &&
+        pellimar_file_group_count(file, PELLIMAR_CURSOR) == 0 && source.named)
+        note(name + ": no icons");
     // What the reading left out; the file's images cap is told below, where the
     // run stops.
-    for (const Failure& left : set->notes())
-        if (left.cap != Cap::ImagesPerFile) note(name + ": " + left.message());
-    const auto chosen = chooseGroups(*set, {ResourceKind::Icon, ResourceKind::Cursor}, choice_);
+    const std::uint32_t notes = pellimar_file_note_count(file);
+    for (std::uint32_t i = 0; i < notes; ++i) {
+        const pellimar_failure* left = pellimar_file_note(file, i);
+        if (pellimar_failure_cap(left) != PELLIMAR_CAP_IMAGES_PER_FILE)
+            note(name + ": " + messageOf(left));
+    }
+    const GroupsChosen chosen = chooseGroups(file, {PELLIMAR_ICON, PELLIMAR_CURSOR}, choice_);
     if (!chosen) {
         // Files found in folders are of every sort: one that lacks what was
         // asked for is passed over with a note; a file named fails.
         if (source.named)
-            fail(name + ": " + chosen.failure().what);
+            fail(name + ": " + *chosen.problem);
         else
-            note(name + ": " + chosen.failure().what + "; passed over");
+            note(name + ": " + *chosen.problem + "; passed over");
         return;
     }
     std::string base = source.path == "-" ? "stdin" : fs::path(source.path).filename().string();
@@ -362,45 +379,41 @@ void Run::file(const Source& source, std::size_t number, std::size_t total) {
     // Where they fit the budget, every stored byte the run needs is read once, in
     // as few reads as may be; else each group's bytes are read as it is written.
     const bool asStored = format_ == Format::Ico || (format_ == Format::Png && !size_);
-    const bool upFront = asStored && distinctImageBytes(*set, *chosen) <= kHeldImageBudget;
-    auto loadGroup = [&](const ChosenGroup& c) {
-        if (c.variant >= 0)
-            set->loadOtherLanguage(c.kind, c.variant);
-        else
-            set->load(c.kind, c.position);
-    };
+    const bool upFront =
+        asStored && distinctImageBytes(chosen.groups) <= PELLIMAR_HELD_IMAGE_BUDGET;
     if (upFront) {
         const bool everyGroup = !choice_.namesGroup() && !choice_.language;
         if (everyGroup) {
-            set->loadAll(ResourceKind::Icon);
-            set->loadAll(ResourceKind::Cursor);
+            pellimar_file_load_all(file, PELLIMAR_ICON, nullptr);
+            pellimar_file_load_all(file, PELLIMAR_CURSOR, nullptr);
         }
-        for (const ChosenGroup& c : *chosen)
-            if (!everyGroup || c.variant >= 0) loadGroup(c);
+        for (const ChosenGroup& c : chosen.groups)
+            if (!everyGroup || c.other) pellimar_group_load(c.group, nullptr);
     }
-    for (ResourceKind kind : {ResourceKind::Icon, ResourceKind::Cursor}) {
+    for (const int32_t kind : {PELLIMAR_ICON, PELLIMAR_CURSOR}) {
         // As for list: a file that names the same image in every entry of 65,535
         // groups cannot make the run write without end.
-        const auto& groups = set->groups(kind);
-        for (std::size_t i = 0; i < groups.size(); ++i)
-            if (groups[i].pastImagesCap()) {
-                fail(name + ": extraction stops after " + std::to_string(kMaxImagesPerFile) +
-                     " images, before " + groupText(groups[i].identity) + " of " +
-                     std::to_string(groups.size()));
+        const std::uint32_t count = pellimar_file_group_count(file, kind);
+        for (std::uint32_t i = 0; i < count; ++i)
+            if (pellimar_group* group = pellimar_file_group(file, kind, i);
+                pellimar_group_past_images_cap(group)) {
+                fail(name + ": extraction stops after " +
+                     std::to_string(PELLIMAR_MAX_IMAGES_PER_FILE) + " images, before " +
+                     groupText(group) + " of " + std::to_string(count));
                 break;
             }
     }
-    for (const ChosenGroup& c : *chosen) {
+    for (const ChosenGroup& c : chosen.groups) {
         if (capped_) break;
-        if (asStored && !upFront) loadGroup(c);
-        const IconGroup& group = groupOf(*set, c);
+        if (asStored && !upFront) pellimar_group_load(c.group, nullptr);
         if (format_ == Format::Ico)
-            icoGroup(group, name, base);
+            icoGroup(c.group, name, base);
         else if (format_ == Format::Png && !size_)
-            pngImages(group, name, base);
+            pngImages(c.group, name, base);
         else
-            sizedPicture(*set, c, name, base);
-        if (set->imageBytesHeld() > kHeldImageBudget) set->releaseImages();
+            sizedPicture(c.group, name, base);
+        if (pellimar_file_image_bytes_held(file) > PELLIMAR_HELD_IMAGE_BUDGET)
+            pellimar_file_release_images(file);
     }
 }
 
@@ -441,98 +454,126 @@ int extractToTheme(const ParsedArgs& parsed, GroupChoice choice, std::ostream& o
     const bool json = parsed.has("json");
     const std::string& operand = parsed.operands.front();
     const std::string name = inputName(operand);
-    auto set = openInput(operand);
-    if (!set) {
-        err << "pellimar-cli extract: cannot read " << name << ": " << reasonOf(set.failure())
+    const OpenedInput in = openInput(operand);
+    if (!in) {
+        err << "pellimar-cli extract: cannot read " << name << ": " << reasonOf(in.failure())
             << "\n";
         return 1;
     }
-    if (set->iconCount() == 0) {
+    pellimar_file* file = in.file.get();
+    if (pellimar_file_group_count(file, PELLIMAR_ICON) == 0) {
         err << "pellimar-cli extract: " << name << " has no icons\n";
         return 1;
     }
     if (!choice.namesGroup()) choice.index = 0;  // the main icon: the first group
-    const auto chosen = chooseGroups(*set, {ResourceKind::Icon}, choice);
-    if (!chosen || chosen->empty()) {
+    const GroupsChosen chosen = chooseGroups(file, {PELLIMAR_ICON}, choice);
+    if (!chosen || chosen.groups.empty()) {
         err << "pellimar-cli extract: " << name << ": "
-            << (chosen ? std::string("no such icon") : chosen.failure().what) << "\n";
+            << (chosen ? std::string("no such icon") : *chosen.problem) << "\n";
         return 1;
     }
-    const ChosenGroup& c = chosen->front();
-    const IconGroup& group = c.variant < 0 ? set->load(ResourceKind::Icon, c.position)
-                                           : set->loadOtherLanguage(ResourceKind::Icon, c.variant);
-    const std::string which = iconOf(name, group.identity);
-    if (group.failure) {
-        err << "pellimar-cli extract: " << which << ": " << group.failure->message() << "\n";
+    pellimar_group* group = chosen.groups.front().group;
+    pellimar_group_load(group, nullptr);
+    const std::string which = iconOf(name, group);
+    if (const pellimar_failure* why = pellimar_group_failure(group)) {
+        err << "pellimar-cli extract: " << which << ": " << messageOf(why) << "\n";
         return 1;
     }
     bool failed = false;
     // The deepest image of each square size (the first of equals).
-    std::map<int, std::size_t> best;
-    for (std::size_t j = 0; j < group.images.size(); ++j) {
-        const StoredImage& image = group.images[j];
+    std::map<int, std::uint32_t> best;
+    const std::uint32_t count = pellimar_group_image_count(group);
+    for (std::uint32_t j = 0; j < count; ++j) {
+        pellimar_image* image = pellimar_group_image(group, j);
         const std::string about = which + ": image " + std::to_string(j);
-        if (!image.loaded()) {
-            err << "pellimar-cli extract: " << about << ": "
-                << (image.failure ? image.failure->message() : "its bytes were not read") << "\n";
+        if (!hasBytes(image)) {
+            err << "pellimar-cli extract: " << about << ": " << missingImageText(image) << "\n";
             failed = true;
             continue;
         }
-        if (image.width() != image.height()) {
-            err << "pellimar-cli extract: note: " << about << " is " << image.width() << "x"
-                << image.height() << ": a theme holds square images only\n";
+        const int width = pellimar_image_width(image), height = pellimar_image_height(image);
+        if (width != height) {
+            err << "pellimar-cli extract: note: " << about << " is " << width << "x" << height
+                << ": a theme holds square images only\n";
             continue;
         }
-        auto it = best.find(image.width());
-        if (it == best.end() || image.depth > group.images[it->second].depth)
-            best[image.width()] = j;
+        auto it = best.find(width);
+        if (it == best.end() || pellimar_image_depth(image) >
+                                    pellimar_image_depth(pellimar_group_image(group, it->second)))
+            best[width] = j;
     }
     for (const auto& [size, j] : best) {
-        const StoredImage& image = group.images[j];
+        pellimar_image* image = pellimar_group_image(group, j);
         const std::string about = which + ": image " + std::to_string(j);
+        const std::uint8_t* stored = nullptr;
+        std::size_t storedSize = 0;
+        pellimar_failure* why = nullptr;
+        Outcome had = outcomeOf(pellimar_image_data(image, &stored, &storedSize, &why), why);
+        if (!had) {
+            err << "pellimar-cli extract: " << about << ": " << messageOf(had.failure()) << "\n";
+            failed = true;
+            continue;
+        }
         // A PNG image is a theme's picture as it is stored.
-        OutputFile file(image.data, image.storage);
-        if (!looksLikePng(image.data)) {
-            const Result<Icon> icon = decodeIconImage(image.data);
+        static const std::uint8_t kPngSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+        std::span<const std::uint8_t> bytes(stored, storedSize);
+        Bytes encoded;
+        if (!(storedSize >= 8 && std::memcmp(stored, kPngSignature, 8) == 0)) {
+            pellimar_picture* decoded = nullptr;
+            const Outcome icon = outcomeOf(pellimar_image_decode(image, &decoded, &why), why);
             if (!icon) {
-                err << "pellimar-cli extract: " << about << ": " << icon.failure().message()
+                err << "pellimar-cli extract: " << about << ": " << messageOf(icon.failure())
                     << "\n";
                 failed = true;
                 continue;
             }
-            Result<OutputFile> png = pngFile(*icon);
+            const PictureHandle picture(decoded);
+            std::uint8_t* data = nullptr;
+            std::size_t length = 0;
+            const Outcome png =
+                takeBytes(pellimar_picture_to_png(picture.get(), &data, &length, &why), data,
+                          length, why, encoded);
             if (!png) {
                 err << "pellimar-cli extract: " << about << ": cannot be encoded as PNG ("
-                    << png.failure().what << ")\n";
+                    << (png.failure() ? pellimar_failure_what(png.failure()) : "out of memory")
+                    << ")\n";
                 failed = true;
                 continue;
             }
-            file = std::move(*png);
+            bytes = encoded.span();
         }
         const std::string pixels = std::to_string(size) + "x" + std::to_string(size);
         const fs::path folder = fs::path(root) / "hicolor" / pixels / "apps";
         const fs::path target = folder / (*appName + ".png");
         // The folders made by the writer's walk, which no other user steers; the
         // temporaries a killed run left in the one written to go, as extract's do.
-        auto made = OutputFolder::open(folder, true);
-        Result<Placed> written = made.ok() ? Result<Placed>(Placed::Written) : made.failure();
-        if (made) {
-            made->removeStaleTemporaries();
-            // Whole or not at all under its name.
-            written = writeOutput(target, file, {.durability = Durability::Scratch});
+        pellimar_output_folder* opened = nullptr;
+        Outcome written = outcomeOf(
+            pellimar_output_folder_open(folder.c_str(), PELLIMAR_FOLDER_CREATE, &opened, &why),
+            why);
+        if (written) {
+            const FolderHandle made(opened);
+            pellimar_output_folder_remove_stale(made.get());
+            // Whole or not at all under its name, through the folder as it is held.
+            const std::string name = *appName + ".png";
+            written = outcomeOf(
+                pellimar_output_folder_write(made.get(), name.c_str(), bytes.data(), bytes.size(),
+                                             PELLIMAR_WRITE_SCRATCH, nullptr, &why),
+                why);
         }
         if (!written) {
             err << "pellimar-cli extract: cannot write " << quotedName(target.string()) << ": "
-                << writeFailureReason(written.failure()) << "\n";
+                << writeReasonOf(written.failure()) << "\n";
             failed = true;
             continue;
         }
         if (json)
             out << "{" << jsonNameMembers("source", name)
-                << ", \"icon\": " << group.identity.position << identityJson(group.identity) << ", "
+                << ", \"icon\": " << pellimar_group_position(group) << identityJson(group) << ", "
                 << jsonNameMembers("file", target.string())
-                << ", \"format\": \"png\", \"bytes\": " << file.size() << ", \"width\": " << size
-                << ", \"height\": " << size << ", \"depth\": " << image.depth << "}\n";
+                << ", \"format\": \"png\", \"bytes\": " << bytes.size() << ", \"width\": " << size
+                << ", \"height\": " << size << ", \"depth\": " << pellimar_image_depth(image)
+                << "}\n";
         else
             out << quotedName(target.string()) << "\n";
     }
@@ -596,37 +637,57 @@ int extract(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     if (parsed.operands.empty()) return usageError(kExtractCommand, "no FILE or FOLDER given", err);
 
     // Made, where it is missing, by the writer's walk: no other user steers it.
-    const auto folder = OutputFolder::open(*dir, true);
-    if (!folder) {
+    pellimar_output_folder* opened = nullptr;
+    pellimar_failure* why = nullptr;
+    const Outcome made = outcomeOf(
+        pellimar_output_folder_open(dir->c_str(), PELLIMAR_FOLDER_CREATE, &opened, &why), why);
+    if (!made) {
         err << "pellimar-cli extract: cannot make the folder " << *dir << ": "
-            << writeFailureReason(folder.failure()) << "\n";
+            << writeReasonOf(made.failure()) << "\n";
         return 1;
     }
+    const FolderHandle folder(opened);
 
-    FileKinds kinds{true, true, true, true};
-    kinds.more = true;
-    kinds.anyName = parsed.has("any-file");
-    std::vector<Source> sources;
-    // Every folder the walk leaves out is told: a link to a folder, one that
-    // cannot be opened or read.
-    WalkHooks hooks;
-    hooks.skipped = [&](const SkippedFolder& skipped) {
-        err << "pellimar-cli extract: note: " << skipped.path.string() << ": "
-            << skippedFolderReason(skipped) << "\n";
-    };
+    uint32_t kinds = PELLIMAR_WALK_EXE | PELLIMAR_WALK_DLL | PELLIMAR_WALK_ICO | PELLIMAR_WALK_ICL |
+                     PELLIMAR_WALK_MORE;
+    if (parsed.has("any-file")) kinds |= PELLIMAR_WALK_ANY_NAME;
+    if (parsed.has("recursive")) kinds |= PELLIMAR_WALK_RECURSIVE;
+    struct Walk {
+        std::vector<Source> sources;
+        std::ostream& err;
+    } walk{{}, err};
     for (const std::string& operand : parsed.operands) {
         if (operand == "-" || !isFolder(operand)) {
-            sources.push_back({operand, true});
+            walk.sources.push_back({operand, true});
             continue;
         }
-        for (const fs::path& p : gatherScanFiles(operand, kinds, parsed.has("recursive"), hooks))
-            sources.push_back({p.string(), false});  // regular files only
+        // Regular files only; every folder the walk leaves out is told: a link to
+        // a folder, one that cannot be opened or read.
+        const Outcome walked = outcomeOf(
+            pellimar_walk_folder(
+                operand.c_str(), kinds,
+                [](const char* path, void* user) {
+                    static_cast<Walk*>(user)->sources.push_back({path, false});
+                    return 0;
+                },
+                [](const char* path, int32_t, int32_t, const char* reason, void* user) {
+                    static_cast<Walk*>(user)->err << "pellimar-cli extract: note: " << path << ": "
+                                                  << reason << "\n";
+                },
+                &walk, &why),
+            why);
+        if (!walked) {
+            err << "pellimar-cli extract: cannot read the folder " << operand << ": "
+                << messageOf(walked.failure()) << "\n";
+            return 1;
+        }
     }
+    std::vector<Source>& sources = walk.sources;
 
     // Temporaries of runs killed before, where the file system has no unnamed files.
-    folder->removeStaleTemporaries();
+    pellimar_output_folder_remove_stale(folder.get());
     const bool progress = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
-    Run run(*dir, format, size, choice, parsed.has("json"), progress, out, err);
+    Run run(*dir, folder.get(), format, size, choice, parsed.has("json"), progress, out, err);
     for (std::size_t i = 0; i < sources.size(); ++i) run.file(sources[i], i + 1, sources.size());
     run.finish();
     out.flush();

@@ -1,17 +1,11 @@
 #include "cli/icons_cli.h"
 
 #include <charconv>
-#include <map>
-#include <memory>
 #include <optional>
 
 #include "cli/input.h"
 #include "cli/json_text.h"
 #include "cli/resource_choice.h"
-#include "platform/caps.h"
-#include "platform/icon_set.h"
-#include "platform/image_choice.h"
-#include "platform/output_files.h"
 
 namespace pellimar::cli {
 
@@ -20,29 +14,36 @@ namespace {
 constexpr int kMaxDrawSize = 1024;
 
 // The note a listing gives where the images of one file pass what is read.
-void noteListingCap(const std::string& name, const IconSet& set, int index, std::ostream& err) {
-    err << "pellimar-cli: note: " << name << ": the listing stops after " << kMaxImagesPerFile
-        << " images, before icon " << index << " of " << set.iconCount() << "\n";
+void noteListingCap(const std::string& name, const pellimar_file* file, int index,
+                    std::ostream& err) {
+    err << "pellimar-cli: note: " << name << ": the listing stops after "
+        << PELLIMAR_MAX_IMAGES_PER_FILE << " images, before icon " << index << " of "
+        << pellimar_file_group_count(file, PELLIMAR_ICON) << "\n";
 }
 
 // Why a listed group, or what its directory names, cannot be read: one note a
 // group, for its directory or the first of its images that cannot be had, with
 // how many more of them cannot. `withLanguage` for a further language.
-void noteUnreadable(const std::string& name, const IconGroup& group, bool withLanguage,
+void noteUnreadable(const std::string& name, pellimar_group* group, bool withLanguage,
                     std::ostream& err) {
-    std::optional<Failure> why = group.failure;
+    const pellimar_failure* groupFailure = pellimar_group_failure(group);
+    FailureHandle why(groupFailure ? pellimar_failure_copy(groupFailure) : nullptr);
+    bool failed = groupFailure != nullptr;
     std::size_t more = 0;
-    for (std::size_t j = 0; !group.failure && j < group.images.size(); ++j) {
-        const std::optional<Failure>& failed = group.images[j].failure;
-        if (!failed) continue;
-        if (why)
+    const std::uint32_t count = pellimar_group_image_count(group);
+    for (std::uint32_t j = 0; !groupFailure && j < count; ++j) {
+        const pellimar_failure* image = pellimar_image_failure(pellimar_group_image(group, j));
+        if (!image) continue;
+        if (failed) {
             ++more;
-        else
-            why = failed->within("image " + std::to_string(j));
+        } else {
+            failed = true;
+            why.reset(pellimar_failure_within(image, ("image " + std::to_string(j)).c_str()));
+        }
     }
-    if (!why) return;
+    if (!failed) return;
     err << "pellimar-cli: note: " << name << ": "
-        << why->within(groupText(group.identity, withLanguage)).message();
+        << messageWithin(why.get(), groupText(group, withLanguage));
     if (more > 0) err << " (and " << more << " more of its images)";
     err << "\n";
 }
@@ -56,23 +57,32 @@ void appendNumber(std::string& text, std::uint64_t value) {
 // What the reading left out of a file, but the file's cap on images, which the
 // listing names where it stops, and the cap on one group's images where the
 // listing names that at the group (`groupCapNamed`).
-void notesOf(const IconSet& set, const std::string& name, bool groupCapNamed, std::ostream& err) {
-    for (const Failure& note : set.notes()) {
-        if (note.cap == Cap::ImagesPerFile) continue;
-        if (note.cap == Cap::ImagesPerGroup && groupCapNamed) continue;
-        err << "pellimar-cli: note: " << name << ": " << note.message() << "\n";
+void notesOf(const pellimar_file* file, const std::string& name, bool groupCapNamed,
+             std::ostream& err) {
+    const std::uint32_t count = pellimar_file_note_count(file);
+    for (std::uint32_t i = 0; i < count; ++i) {
+        const pellimar_failure* note = pellimar_file_note(file, i);
+        const int32_t cap = pellimar_failure_cap(note);
+        if (cap == PELLIMAR_CAP_IMAGES_PER_FILE) continue;
+        if (cap == PELLIMAR_CAP_IMAGES_PER_GROUP && groupCapNamed) continue;
+        err << "pellimar-cli: note: " << name << ": " << messageOf(note) << "\n";
     }
 }
 
 // The images of a group as list prints them: WIDTHxHEIGHT@BITS, and for a cursor
 // its hotspot after it (+X+Y).
-std::string imagesText(const IconGroup& group) {
+std::string imagesText(pellimar_group* group) {
     std::string text;
-    for (const StoredImage& image : group.images) {
-        text += " " + std::to_string(image.width()) + "x" + std::to_string(image.height()) + "@" +
-                std::to_string(image.depth);
-        if (group.identity.kind == ResourceKind::Cursor)
-            text += "+" + std::to_string(image.hotspotX) + "+" + std::to_string(image.hotspotY);
+    const bool cursor = pellimar_group_kind(group) == PELLIMAR_CURSOR;
+    const std::uint32_t count = pellimar_group_image_count(group);
+    for (std::uint32_t j = 0; j < count; ++j) {
+        const pellimar_image* image = pellimar_group_image(group, j);
+        text += " " + std::to_string(pellimar_image_width(image)) + "x" +
+                std::to_string(pellimar_image_height(image)) + "@" +
+                std::to_string(pellimar_image_depth(image));
+        if (cursor)
+            text += "+" + std::to_string(pellimar_image_hotspot_x(image)) + "+" +
+                    std::to_string(pellimar_image_hotspot_y(image));
     }
     return text;
 }
@@ -80,99 +90,109 @@ std::string imagesText(const IconGroup& group) {
 // A group's line: its position, its ID or name and language when it has them,
 // its images. `lead` comes first: "" for an icon, "cursor " for a cursor, and a
 // "+" before either for a further language of the group above.
-void groupLine(std::ostream& out, const std::string& lead, const IconGroup& group) {
-    const std::string identity = identityText(group.identity);
-    out << lead << group.identity.position << (identity.empty() ? "" : " ") << identity
+void groupLine(std::ostream& out, const std::string& lead, pellimar_group* group) {
+    const std::string identity = identityText(group);
+    out << lead << pellimar_group_position(group) << (identity.empty() ? "" : " ") << identity
         << imagesText(group) << "\n";
 }
 
-// The further languages of each position, in the file's order.
-std::map<int, std::vector<const IconGroup*>> languagesByPosition(const IconSet& set,
-                                                                 ResourceKind kind) {
-    std::map<int, std::vector<const IconGroup*>> out;
-    for (const IconGroup& group : set.otherLanguages(kind))
-        if (!group.pastImagesCap()) out[group.identity.position].push_back(&group);
+// The further languages of a group that its file read, in the file's order.
+std::vector<pellimar_group*> languagesOf(pellimar_group* group) {
+    std::vector<pellimar_group*> out;
+    const std::uint32_t count = pellimar_group_language_count(group);
+    for (std::uint32_t v = 0; v < count; ++v) {
+        pellimar_group* other = pellimar_group_language_at(group, v);
+        if (!pellimar_group_past_images_cap(other)) out.push_back(other);
+    }
     return out;
+}
+
+// Notes the kind of file that is told apart but not read; false when the file
+// could not be read for another reason.
+bool notedAsNoContainer(const OpenedInput& in, const std::string& name, std::ostream& err) {
+    if (in.outcome.status != PELLIMAR_NOT_ICON_CONTAINER) return false;
+    if (const char* what = pellimar_failure_what(in.failure()); what && *what)
+        err << "pellimar-cli: note: " << name << ": " << what << "\n";
+    return true;
 }
 
 void listAsText(const std::vector<std::string>& files, std::ostream& out, std::ostream& err,
                 int& status) {
     for (const std::string& operand : files) {
         const std::string name = inputName(operand);
-        auto set = openInput(operand);
-        if (!set) {
-            if (set.failure().fault == Fault::NotIconContainer) {
-                // A kind that is told apart but not read is named.
-                if (!set.failure().what.empty())
-                    err << "pellimar-cli: note: " << name << ": " << set.failure().what << "\n";
-                out << quotedName(name) << ": 0\n";
-                continue;
+        const OpenedInput in = openInput(operand);
+        if (!in) {
+            // A kind that is told apart but not read is named.
+            if (!notedAsNoContainer(in, name, err)) {
+                err << "pellimar-cli: cannot read " << name << ": " << reasonOf(in.failure())
+                    << "\n";
+                status = 1;
             }
-            err << "pellimar-cli: cannot read " << name << ": " << reasonOf(set.failure()) << "\n";
             out << quotedName(name) << ": 0\n";
-            status = 1;
             continue;
         }
-        const int count = set->iconCount();
-        out << quotedName(name) << ": " << count << "\n";
+        pellimar_file* file = in.file.get();
+        out << quotedName(name) << ": " << pellimar_file_group_count(file, PELLIMAR_ICON) << "\n";
         bool capNoted = false;
-        for (ResourceKind kind : {ResourceKind::Icon, ResourceKind::Cursor}) {
-            const std::string lead = kind == ResourceKind::Icon ? "" : "cursor ";
-            auto languages = languagesByPosition(*set, kind);
-            const auto& groups = set->groups(kind);
-            for (std::size_t i = 0; i < groups.size(); ++i) {
-                const IconGroup& group = groups[i];
-                if (group.pastImagesCap()) {
-                    noteListingCap(name, *set, int(i), err);
+        for (const int32_t kind : {PELLIMAR_ICON, PELLIMAR_CURSOR}) {
+            const std::string lead = kind == PELLIMAR_ICON ? "" : "cursor ";
+            const std::uint32_t count = pellimar_file_group_count(file, kind);
+            for (std::uint32_t i = 0; i < count; ++i) {
+                pellimar_group* group = pellimar_file_group(file, kind, i);
+                if (pellimar_group_past_images_cap(group)) {
+                    noteListingCap(name, file, int(i), err);
                     break;
                 }
                 groupLine(out, lead, group);
                 noteUnreadable(name, group, false, err);
-                for (const IconGroup* other : languages[int(i)]) {
-                    groupLine(out, "+" + lead, *other);
-                    noteUnreadable(name, *other, true, err);
+                for (pellimar_group* other : languagesOf(group)) {
+                    groupLine(out, "+" + lead, other);
+                    noteUnreadable(name, other, true, err);
                 }
-                if (!capNoted && group.statedCount > kMaxImagesPerIcon) {
-                    err << "pellimar-cli: note: " << name << ": " << groupText(group.identity)
-                        << " states " << group.statedCount << " images; only the first "
-                        << kMaxImagesPerIcon << " are read\n";
+                if (!capNoted &&
+                    pellimar_group_stated_count(group) > PELLIMAR_MAX_IMAGES_PER_GROUP) {
+                    err << "pellimar-cli: note: " << name << ": " << groupText(group) << " states "
+                        << pellimar_group_stated_count(group) << " images; only the first "
+                        << PELLIMAR_MAX_IMAGES_PER_GROUP << " are read\n";
                     capNoted = true;
                 }
             }
         }
-        notesOf(*set, name, true, err);
+        notesOf(file, name, true, err);
     }
 }
 
 // A group's images as JSON. Eight bytes of each image tell a PNG: the images
 // themselves are not read.
-void appendImagesJson(std::string& text, const IconGroup& group,
-                      const std::vector<std::optional<bool>>& pngs) {
+void appendImagesJson(std::string& text, pellimar_group* group) {
+    const bool cursor = pellimar_group_kind(group) == PELLIMAR_CURSOR;
     text += ", \"images\": [";
-    for (std::size_t j = 0; j < group.images.size(); ++j) {
-        const StoredImage& image = group.images[j];
+    const std::uint32_t count = pellimar_group_image_count(group);
+    for (std::uint32_t j = 0; j < count; ++j) {
+        pellimar_image* image = pellimar_group_image(group, j);
         text += j ? ", {\"width\": " : "{\"width\": ";
-        appendNumber(text, std::uint64_t(image.width()));
+        appendNumber(text, std::uint64_t(pellimar_image_width(image)));
         text += ", \"height\": ";
-        appendNumber(text, std::uint64_t(image.height()));
+        appendNumber(text, std::uint64_t(pellimar_image_height(image)));
         text += ", \"depth\": ";
-        appendNumber(text, std::uint64_t(image.depth));
-        if (group.identity.kind == ResourceKind::Cursor) {
+        appendNumber(text, std::uint64_t(pellimar_image_depth(image)));
+        if (cursor) {
             text += ", \"hotspot\": [";
-            appendNumber(text, image.hotspotX);
+            appendNumber(text, pellimar_image_hotspot_x(image));
             text += ", ";
-            appendNumber(text, image.hotspotY);
+            appendNumber(text, pellimar_image_hotspot_y(image));
             text += "]";
         }
-        if (const std::optional<bool>& png = pngs[j]) {
-            text += *png ? ", \"png\": true, \"offset\": " : ", \"png\": false, \"offset\": ";
-            appendNumber(text, image.offset);
+        if (const int32_t png = pellimar_image_is_png(image); png >= 0) {
+            text += png ? ", \"png\": true, \"offset\": " : ", \"png\": false, \"offset\": ";
+            appendNumber(text, pellimar_image_offset(image));
             text += ", \"bytes\": ";
-            appendNumber(text, image.length);
+            appendNumber(text, pellimar_image_length(image));
             text += "}";
         } else {
             text += ", \"png\": null, \"offset\": null, \"bytes\": null";
-            if (image.failure) text += ", \"error\": " + jsonString(image.failure->message());
+            if (const pellimar_failure* why = pellimar_image_failure(image))
+                text += ", \"error\": " + jsonString(messageOf(why));
             text += "}";
         }
     }
@@ -187,29 +207,26 @@ void listAsJson(const std::vector<std::string>& files, std::ostream& out, std::o
         const std::string name = inputName(operand);
         out << fileSep << "{" << jsonNameMembers("file", name);
         fileSep = ",\n  ";
-        auto set = openInput(operand);
-        if (!set && set.failure().fault == Fault::NotIconContainer && !set.failure().what.empty())
-            err << "pellimar-cli: note: " << name << ": " << set.failure().what << "\n";
-        if (!set && set.failure().fault != Fault::NotIconContainer) {
-            const std::string reason = reasonOf(set.failure());
+        const OpenedInput in = openInput(operand);
+        if (!in && !notedAsNoContainer(in, name, err)) {
+            const std::string reason = reasonOf(in.failure());
             err << "pellimar-cli: cannot read " << name << ": " << reason << "\n";
             out << ", \"readable\": false, \"error\": " << jsonString(reason)
                 << ", \"icons\": [], \"cursors\": []}";
             status = 1;
             continue;
         }
+        pellimar_file* file = in.file.get();
         out << ", \"readable\": true";
-        for (ResourceKind kind : {ResourceKind::Icon, ResourceKind::Cursor}) {
-            out << (kind == ResourceKind::Icon ? ", \"icons\": [" : ", \"cursors\": [");
-            const int count = set ? int(set->groups(kind).size()) : 0;
-            auto languages = set ? languagesByPosition(*set, kind)
-                                 : std::map<int, std::vector<const IconGroup*>>();
+        for (const int32_t kind : {PELLIMAR_ICON, PELLIMAR_CURSOR}) {
+            out << (kind == PELLIMAR_ICON ? ", \"icons\": [" : ", \"cursors\": [");
+            const int count = file ? int(pellimar_file_group_count(file, kind)) : 0;
             int i = 0;
             for (; i < count; ++i) {
-                const IconGroup& group = set->groups(kind)[std::size_t(i)];
+                pellimar_group* group = pellimar_file_group(file, kind, std::uint32_t(i));
                 // The same bound as the text listing: a file cannot make the output endless.
-                if (group.pastImagesCap()) {
-                    noteListingCap(name, *set, i, err);
+                if (pellimar_group_past_images_cap(group)) {
+                    noteListingCap(name, file, i, err);
                     break;
                 }
                 noteUnreadable(name, group, false, err);
@@ -217,22 +234,20 @@ void listAsJson(const std::vector<std::string>& files, std::ostream& out, std::o
                 // the reading itself.
                 std::string text = i ? ",\n    {\"index\": " : "\n    {\"index\": ";
                 appendNumber(text, std::uint64_t(i));
-                text += identityJson(group.identity);
-                if (group.failure) text += ", \"error\": " + jsonString(group.failure->message());
-                appendImagesJson(text, group, set->pngImages(kind, i));
+                text += identityJson(group);
+                if (const pellimar_failure* why = pellimar_group_failure(group))
+                    text += ", \"error\": " + jsonString(messageOf(why));
+                appendImagesJson(text, group);
                 text += ", \"other_languages\": [";
                 const char* sep = "";
-                for (const IconGroup* other : languages[i]) {
+                for (pellimar_group* other : languagesOf(group)) {
                     text += sep;
                     sep = ", ";
-                    noteUnreadable(name, *other, true, err);
-                    text += "{" + identityJson(other->identity).substr(2);
-                    if (other->failure)
-                        text += ", \"error\": " + jsonString(other->failure->message());
-                    std::vector<std::optional<bool>> pngs;
-                    for (const StoredImage& image : other->images)
-                        pngs.push_back(set->isPng(image));
-                    appendImagesJson(text, *other, pngs);
+                    noteUnreadable(name, other, true, err);
+                    text += "{" + identityJson(other).substr(2);
+                    if (const pellimar_failure* why = pellimar_group_failure(other))
+                        text += ", \"error\": " + jsonString(messageOf(why));
+                    appendImagesJson(text, other);
                     text += "}";
                 }
                 text += "]}";
@@ -241,7 +256,7 @@ void listAsJson(const std::vector<std::string>& files, std::ostream& out, std::o
             out << (i > 0 ? "\n  ]" : "]");
         }
         out << "}";
-        if (set) notesOf(*set, name, false, err);
+        if (file) notesOf(file, name, false, err);
     }
     out << (files.empty() ? "]}\n" : "\n]}\n");
 }
@@ -274,30 +289,37 @@ int draw(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     if (ops[3].empty()) return usageError(kDrawCommand, "OUT.bmp is empty", err);
 
     const std::string name = inputName(ops[0]);
-    auto set = openInput(ops[0]);
-    if (!set) {
-        err << "pellimar-cli: cannot read " << name << ": " << reasonOf(set.failure()) << "\n";
+    const OpenedInput in = openInput(ops[0]);
+    if (!in) {
+        err << "pellimar-cli: cannot read " << name << ": " << reasonOf(in.failure()) << "\n";
         return 1;
     }
-    if (*index >= set->iconCount()) {
+    pellimar_file* file = in.file.get();
+    if (std::uint32_t(*index) >= pellimar_file_group_count(file, PELLIMAR_ICON)) {
         err << "pellimar-cli: " << name << " has no icon " << *index << "\n";
         return 1;
     }
-    const Result<Icon> icon = iconAtSize(*set, *index, *size);
-    if (!icon) {
-        err << "pellimar-cli: " << name << ": icon " << *index << ": " << icon.failure().message()
+    pellimar_failure* why = nullptr;
+    pellimar_picture* made = nullptr;
+    Outcome drawn = outcomeOf(pellimar_group_picture_at_size(
+                                  pellimar_file_group(file, PELLIMAR_ICON, std::uint32_t(*index)),
+                                  *size, PELLIMAR_CHOOSE_LIKE_WINDOWS, &made, &why),
+                              why);
+    if (!drawn) {
+        err << "pellimar-cli: " << name << ": icon " << *index << ": " << messageOf(drawn.failure())
             << "\n";
         return 1;
     }
-    const Result<OutputFile> bmp = bmpFile(drawnOnWhite(*icon, *size, *size));
+    const PictureHandle icon(made);
+    Bytes bmp;
+    Outcome encoded = onWhite(icon.get(), *size, false, bmp);
     if (ops[3] == "-") {
-        if (!bmp) {
+        if (!encoded) {
             err << "pellimar-cli: " << name << ": icon " << *index << ": "
-                << bmp.failure().message() << "\n";
+                << messageOf(encoded.failure()) << "\n";
             return 1;
         }
-        for (const ByteSpan& piece : bmp->pieces())
-            out.write(reinterpret_cast<const char*>(piece.data()), std::streamsize(piece.size()));
+        out.write(reinterpret_cast<const char*>(bmp.data.get()), std::streamsize(bmp.size));
         out.flush();
         if (!out) {
             err << "pellimar-cli: cannot write to standard output\n";
@@ -305,10 +327,12 @@ int draw(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
         }
         return 0;
     }
-    const Result<Placed> written = bmp ? writeOutput(ops[3], *bmp) : bmp.failure();
-    if (!written) {
-        err << "pellimar-cli: cannot write " << ops[3] << ": "
-            << writeFailureReason(written.failure()) << "\n";
+    if (encoded)
+        encoded = outcomeOf(
+            pellimar_write_file(ops[3].c_str(), bmp.data.get(), bmp.size, 0, nullptr, &why), why);
+    if (!encoded) {
+        err << "pellimar-cli: cannot write " << ops[3] << ": " << writeReasonOf(encoded.failure())
+            << "\n";
         return 1;
     }
     return 0;

@@ -18,10 +18,10 @@ namespace pellimar::cli {
 // or an image a group names, that cannot be read is listed all the same, with a
 // note on `err` that says why (in JSON also its "error").
 // The output is bounded whatever a file states: a group lists at most the
-// kMaxImagesPerIcon images that are read (a note on `err` names the first group
+// PELLIMAR_MAX_IMAGES_PER_GROUP images that are read (a note on `err` names the first group
 // cut, with what it states),
 // and a file's listing stops with a note where its reading stopped, once
-// kMaxImagesPerFile images have been read (about 2 MB at most).
+// PELLIMAR_MAX_IMAGES_PER_FILE images have been read (about 2 MB at most).
 int list(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
 
 // args: FILE INDEX SIZE OUT.bmp. Icon INDEX of FILE brought to SIZE x SIZE, drawn

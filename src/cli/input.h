@@ -5,21 +5,35 @@
 #include <string>
 #include <vector>
 
-#include "platform/icon_set.h"
+#include "cli/library.h"
 
 namespace pellimar::cli {
 
 // How outputs name the file an operand stands for: "stdin" for "-".
 std::string inputName(const std::string& operand);
 
+// A file opened, or why not.
+struct OpenedInput {
+    FileHandle file;
+    Outcome outcome;
+    explicit operator bool() const { return file != nullptr; }
+    const pellimar_failure* failure() const { return outcome.failure(); }
+};
+
 // Opens the file an operand names. Standard input that is a regular file is read
 // as a file is, a range at a time; anything else (a pipe) is read once, whole,
 // into memory, so that it may be named more than once in a run.
-Result<IconSet> openInput(const std::string& operand);
+OpenedInput openInput(const std::string& operand);
 
 // Everything `fd` gives until its end, in a buffer that grows as it is read; why
 // not when a read fails, memory runs out, or there is more than `cap` bytes (the
-// cap of standard input: Cap::StandardInputBytes).
-Result<std::vector<std::uint8_t>> readToEnd(int fd, std::uint64_t cap);
+// cap of standard input: PELLIMAR_MAX_STREAM_BYTES).
+struct ReadToEnd {
+    std::vector<std::uint8_t> bytes;
+    Outcome outcome;
+    explicit operator bool() const { return bool(outcome); }
+    const pellimar_failure* failure() const { return outcome.failure(); }
+};
+ReadToEnd readToEnd(int fd, std::uint64_t cap);
 
 }  // namespace pellimar::cli

@@ -137,11 +137,13 @@ std::string systemReason(int error) {
     return std::strerror(error);
 }
 
-std::string reasonOf(const Failure& failure) {
-    if (failure.error != 0 && failure.context.empty() &&
-        (failure.fault == Fault::CannotOpen || failure.fault == Fault::ReadFailed))
-        return systemReason(failure.error);
-    return failure.message();
+std::string reasonOf(const pellimar_failure* failure) {
+    if (!failure) return "out of memory";
+    const pellimar_status code = pellimar_failure_code(failure);
+    if (pellimar_failure_errno(failure) != 0 && *pellimar_failure_context(failure) == '\0' &&
+        (code == PELLIMAR_CANNOT_OPEN || code == PELLIMAR_READ_FAILED))
+        return systemReason(pellimar_failure_errno(failure));
+    return pellimar_failure_message(failure);
 }
 
 }  // namespace pellimar::cli

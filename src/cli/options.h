@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/failure.h"
+#include "lib/pellimar.h"
 
 namespace pellimar::cli {
 
@@ -64,6 +64,6 @@ std::string systemReason(int error);
 
 // What a failure says after "cannot read FILE: ": the system's reason when the
 // system failed ("No such file or directory"), else the failure's message.
-std::string reasonOf(const Failure& failure);
+std::string reasonOf(const pellimar_failure* failure);
 
 }  // namespace pellimar::cli

@@ -1,10 +1,9 @@
 #include "cli/resource_choice.h"
 
-#include <map>
+#include <cstdint>
 #include <set>
 
 #include "cli/json_text.h"
-#include "platform/language_tags.h"
 
 namespace pellimar::cli {
 
@@ -21,18 +20,23 @@ bool sameName(const std::string& a, const std::string& b) {
     return true;
 }
 
-bool named(const GroupChoice& choice, const GroupIdentity& identity) {
-    if (choice.index && identity.position != *choice.index) return false;
-    if (choice.id && !(identity.name && identity.name->numeric && identity.name->id == *choice.id))
-        return false;
-    if (choice.name &&
-        !(identity.name && !identity.name->numeric && sameName(identity.name->text, *choice.name)))
-        return false;
+bool named(const GroupChoice& choice, const pellimar_group* group) {
+    if (choice.index && int(pellimar_group_position(group)) != *choice.index) return false;
+    std::uint32_t id = 0;
+    if (choice.id && !(pellimar_group_id(group, &id) && id == *choice.id)) return false;
+    const char* name = pellimar_group_name(group);
+    if (choice.name && !(name && sameName(name, *choice.name))) return false;
     return true;
 }
 
-const char* kindWord(ResourceKind kind) {
-    return kind == ResourceKind::Icon ? "icon" : "cursor";
+const char* kindWord(int32_t kind) {
+    return kind == PELLIMAR_ICON ? "icon" : "cursor";
+}
+
+std::optional<std::uint16_t> languageOf(const pellimar_group* group) {
+    std::uint16_t language = 0;
+    if (!pellimar_group_language(group, &language)) return std::nullopt;
+    return language;
 }
 
 std::string joined(const std::vector<std::string>& items) {
@@ -58,7 +62,7 @@ std::optional<std::string> readChoice(const ParsedArgs& parsed, GroupChoice& cho
     }
     if (choice.id && choice.name) return "--id and --name cannot both be given";
     if (auto text = parsed.last("lang")) {
-        if (!parseLanguage(*text))
+        if (!pellimar_language_parse(text->c_str(), nullptr))
             return "--lang takes a language number (1031, 0x407) or a tag such as de-DE, not " +
                    *text;
         choice.language = *text;
@@ -69,109 +73,116 @@ std::optional<std::string> readChoice(const ParsedArgs& parsed, GroupChoice& cho
     return std::nullopt;
 }
 
-const IconGroup& groupOf(const IconSet& set, const ChosenGroup& chosen) {
-    return chosen.variant < 0 ? set.groups(chosen.kind)[std::size_t(chosen.position)]
-                              : set.otherLanguages(chosen.kind)[std::size_t(chosen.variant)];
-}
-
-Result<std::vector<ChosenGroup>> chooseGroups(const IconSet& set,
-                                              const std::vector<ResourceKind>& kinds,
-                                              const GroupChoice& choice) {
+GroupsChosen chooseGroups(pellimar_file* file, const std::vector<int32_t>& kinds,
+                          const GroupChoice& choice) {
     std::vector<ChosenGroup> candidates;
     std::vector<std::string> ids, names;
     std::set<std::uint16_t> languagesSeen;
-    for (ResourceKind kind : kinds) {
-        // The further languages of each position, in the file's order.
-        std::map<int, std::vector<int>> variants;
-        const auto& others = set.otherLanguages(kind);
-        for (std::size_t v = 0; v < others.size(); ++v)
-            if (!others[v].pastImagesCap()) variants[others[v].identity.position].push_back(int(v));
-        for (const IconGroup& group : set.groups(kind)) {
-            if (group.pastImagesCap()) break;
-            const GroupIdentity& identity = group.identity;
-            if (identity.name) {
-                const std::string shown = identity.name->numeric ? identity.name->display()
-                                                                 : jsonString(identity.name->text);
-                (identity.name->numeric ? ids : names)
-                    .push_back(std::string(kindWord(kind)) + " " + shown);
+    for (const int32_t kind : kinds) {
+        const std::uint32_t count = pellimar_file_group_count(file, kind);
+        for (std::uint32_t i = 0; i < count; ++i) {
+            pellimar_group* group = pellimar_file_group(file, kind, i);
+            if (pellimar_group_past_images_cap(group)) break;
+            std::uint32_t id = 0;
+            if (pellimar_group_id(group, &id))
+                ids.push_back(std::string(kindWord(kind)) + " " + std::to_string(id));
+            else if (const char* name = pellimar_group_name(group))
+                names.push_back(std::string(kindWord(kind)) + " " + jsonString(name));
+            if (!named(choice, group)) continue;
+            const int position = int(pellimar_group_position(group));
+            candidates.push_back({kind, position, group, false});
+            // Its further languages, in the file's order.
+            const std::uint32_t languages = pellimar_group_language_count(group);
+            for (std::uint32_t v = 0; v < languages; ++v) {
+                pellimar_group* other = pellimar_group_language_at(group, v);
+                if (!pellimar_group_past_images_cap(other))
+                    candidates.push_back({kind, position, other, true});
             }
-            if (!named(choice, identity)) continue;
-            candidates.push_back({kind, identity.position, -1});
-            for (int v : variants[identity.position])
-                candidates.push_back({kind, identity.position, v});
         }
     }
+    GroupsChosen out;
     if (candidates.empty() && choice.namesGroup()) {
         std::string asked = choice.index ? "icon " + std::to_string(*choice.index)
                             : choice.id  ? "icon or cursor with ID " + std::to_string(*choice.id)
                                          : "icon or cursor named " + jsonString(*choice.name);
         std::string known;
         if (choice.index)
-            known = std::to_string(set.iconCount()) + " icons";
+            known = std::to_string(pellimar_file_group_count(file, PELLIMAR_ICON)) + " icons";
         else if (ids.empty() && names.empty())
             known = "none has an ID or name";
         else
             known = (ids.empty() ? "" : "IDs: " + joined(ids)) +
                     (ids.empty() || names.empty() ? "" : "; ") +
                     (names.empty() ? "" : "names: " + joined(names));
-        return failure(Fault::NoSuchIcon, "no " + asked + " (" + known + ")");
+        out.problem = "no " + asked + " (" + known + ")";
+        return out;
     }
-    std::vector<ChosenGroup> out;
     for (const ChosenGroup& chosen : candidates) {
-        const GroupIdentity& identity = groupOf(set, chosen).identity;
-        if (identity.language) languagesSeen.insert(*identity.language);
+        const std::optional<std::uint16_t> language = languageOf(chosen.group);
+        if (language) languagesSeen.insert(*language);
         if (choice.language) {
-            if (identity.language && namesLanguage(*choice.language, *identity.language))
-                out.push_back(chosen);
-        } else if (chosen.variant < 0 || choice.allLanguages) {
-            out.push_back(chosen);
+            if (language && pellimar_language_matches(choice.language->c_str(), *language))
+                out.groups.push_back(chosen);
+        } else if (!chosen.other || choice.allLanguages) {
+            out.groups.push_back(chosen);
         }
     }
-    if (out.empty() && choice.language && !candidates.empty()) {
+    if (out.groups.empty() && choice.language && !candidates.empty()) {
         std::vector<std::string> known;
         for (std::uint16_t l : languagesSeen) known.push_back(languageText(l));
-        return failure(Fault::NoSuchIcon,
-                       "no " + std::string(choice.namesGroup() ? "such group" : "group") +
-                           " in the language " + *choice.language +
-                           " (languages: " + (known.empty() ? "none stated" : joined(known)) + ")");
+        out.problem = "no " + std::string(choice.namesGroup() ? "such group" : "group") +
+                      " in the language " + *choice.language +
+                      " (languages: " + (known.empty() ? "none stated" : joined(known)) + ")";
     }
     return out;
 }
 
-std::string identityText(const GroupIdentity& identity) {
+std::string languageText(std::uint16_t language) {
+    std::string text = std::to_string(language);
+    if (const char* tag = pellimar_language_tag(language)) (text += '/') += tag;
+    return text;
+}
+
+std::string identityText(const pellimar_group* group) {
     std::string text;
-    if (identity.name)
-        text = identity.name->numeric ? "id:" + identity.name->display()
-                                      : "name:" + jsonString(identity.name->text);
-    if (identity.language) {
+    std::uint32_t id = 0;
+    if (pellimar_group_id(group, &id))
+        text = "id:" + std::to_string(id);
+    else if (const char* name = pellimar_group_name(group))
+        text = "name:" + jsonString(name);
+    if (const auto language = languageOf(group)) {
         if (!text.empty()) text += ' ';
-        text += "lang:" + languageText(*identity.language);
+        text += "lang:" + languageText(*language);
     }
     return text;
 }
 
-std::string identityJson(const GroupIdentity& identity) {
+std::string identityJson(const pellimar_group* group) {
     std::string text = ", \"kind\": \"";
-    text += kindWord(identity.kind);
+    text += kindWord(pellimar_group_kind(group));
     text += '"';
-    if (identity.name)
-        text += identity.name->numeric ? ", \"id\": " + identity.name->display()
-                                       : ", \"name\": " + jsonString(identity.name->text);
+    std::uint32_t id = 0;
+    if (pellimar_group_id(group, &id))
+        text += ", \"id\": " + std::to_string(id);
+    else if (const char* name = pellimar_group_name(group))
+        text += ", \"name\": " + jsonString(name);
     text += ", \"language\": ";
-    if (!identity.language) return text + "null";
-    text += "{\"id\": " + std::to_string(*identity.language) + ", \"tag\": ";
-    if (auto tag = languageTag(*identity.language))
-        text += jsonString(*tag) + "}";
+    const auto language = languageOf(group);
+    if (!language) return text + "null";
+    text += "{\"id\": " + std::to_string(*language) + ", \"tag\": ";
+    if (const char* tag = pellimar_language_tag(*language))
+        text += jsonString(tag) + "}";
     else
         text += "null}";
     return text;
 }
 
-std::string groupText(const GroupIdentity& identity, bool withLanguage) {
-    std::string text =
-        std::string(kindWord(identity.kind)) + " " + std::to_string(identity.position);
-    if (withLanguage && identity.language)
-        text += " (lang:" + languageText(*identity.language) + ")";
+std::string groupText(const pellimar_group* group, bool withLanguage) {
+    std::string text = std::string(kindWord(pellimar_group_kind(group))) + " " +
+                       std::to_string(pellimar_group_position(group));
+    if (withLanguage)
+        if (const auto language = languageOf(group))
+            text += " (lang:" + languageText(*language) + ")";
     return text;
 }
 

@@ -3,12 +3,13 @@
 // --all-languages give them; and how the commands write that identity out.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "cli/options.h"
-#include "platform/icon_set.h"
+#include "lib/pellimar.h"
 
 namespace pellimar::cli {
 
@@ -28,12 +29,19 @@ inline const std::vector<Option> kChoiceOptions = {
 // Reads the choice from the options; what is wrong with them, or nothing.
 std::optional<std::string> readChoice(const ParsedArgs& parsed, GroupChoice& choice);
 
-// A group of a set: its kind, its position and, for a further language, its
-// index in otherLanguages(kind) (-1 for the group's first language).
+// A group of a file: a first language, or a further language of one.
 struct ChosenGroup {
-    ResourceKind kind = ResourceKind::Icon;
+    int32_t kind = PELLIMAR_ICON;
     int position = 0;
-    int variant = -1;
+    pellimar_group* group = nullptr;
+    bool other = false;  // a further language
+};
+
+// The groups a choice takes, or why none: `problem` names what the file lacks.
+struct GroupsChosen {
+    std::vector<ChosenGroup> groups;
+    std::optional<std::string> problem;
+    explicit operator bool() const { return !problem; }
 };
 
 // The groups of the kinds given that the choice takes, in the file's order with
@@ -44,24 +52,23 @@ struct ChosenGroup {
 // off) is taken, and says why when it is written.
 // When the choice names groups or a language that the file does not have: why,
 // with the IDs, names or languages it has.
-Result<std::vector<ChosenGroup>> chooseGroups(const IconSet& set,
-                                              const std::vector<ResourceKind>& kinds,
-                                              const GroupChoice& choice);
+GroupsChosen chooseGroups(pellimar_file* file, const std::vector<int32_t>& kinds,
+                          const GroupChoice& choice);
 
-// The group a choice stands for.
-const IconGroup& groupOf(const IconSet& set, const ChosenGroup& chosen);
+// "1031/de-DE", or the number alone where the table has no tag for it.
+std::string languageText(std::uint16_t language);
 
 // "id:5 lang:1031/de-DE" or "name:\"MAIN\"": what list prints after an icon's
 // position (empty for the group of an icon file).
-std::string identityText(const GroupIdentity& identity);
+std::string identityText(const pellimar_group* group);
 
 // The identity as JSON members: ", \"kind\": \"icon\", \"id\": 5, \"language\":
 // {\"id\": 1031, \"tag\": \"de-DE\"}" (name a string; no id or name, language null
 // where the file has none).
-std::string identityJson(const GroupIdentity& identity);
+std::string identityJson(const pellimar_group* group);
 
 // "icon 3" or "cursor 0", and with `withLanguage` its language where it has one
 // ("icon 3 (lang:1031/de-DE)"): how messages name a group.
-std::string groupText(const GroupIdentity& identity, bool withLanguage = false);
+std::string groupText(const pellimar_group* group, bool withLanguage = false);
 
 }  // namespace pellimar::cli

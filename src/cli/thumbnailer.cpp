@@ -1,12 +1,8 @@
 #include "cli/thumbnailer.h"
 
+#include <algorithm>
 #include <charconv>
 #include <optional>
-
-#include "platform/atomic_file.h"
-#include "platform/icon_png.h"
-#include "platform/icon_set.h"
-#include "platform/image_choice.h"
 
 #ifndef PELLIMAR_VERSION
 #define PELLIMAR_VERSION "unknown"
@@ -23,27 +19,34 @@ std::optional<int> parseSize(const std::string& text) {
     if (ec != std::errc{} || p != end || value < 1) return std::nullopt;
     // Thumbnail managers may ask for more (512 for the largest views); the icons
     // themselves stop at 256.
-    return std::min(value, kMaxPictureSize);
+    return std::min(value, int(PELLIMAR_MAX_THUMBNAIL_SIZE));
 }
 
 }  // namespace
 
-Result<Done> writeThumbnail(const std::filesystem::path& in, const std::filesystem::path& out,
-                            int size) {
-    auto set = IconSet::open(in);
-    if (!set) return set.failure();
-    if (set->iconCount() == 0) return failure(Fault::NoSuchIcon, "icon in it");
+Outcome writeThumbnail(const std::filesystem::path& in, const std::filesystem::path& out,
+                       int size) {
+    pellimar_failure* why = nullptr;
+    pellimar_file* opened = nullptr;
+    pellimar_status status = pellimar_open_path(in.c_str(), 0, &opened, &why);
+    if (status != PELLIMAR_OK) return outcomeOf(status, why);
+    const FileHandle file(opened);
     // The smallest image at least as large as asked, else the largest, shrunk
     // smoothly or kept at its own size: thumbnail managers scale a smaller picture
     // themselves, as they do any picture's.
-    const Result<Icon> image =
-        chosenImage(*set, ResourceKind::Icon, 0, size, SizePolicy::SmallestAtLeast);
-    if (!image) return image.failure().within("icon 0");
-    const auto png = iconToPng(pictureWithin(*image, size));
-    if (!png) return png.failure();
+    pellimar_picture* drawn = nullptr;
+    status = pellimar_file_thumbnail(file.get(), size, &drawn, &why);
+    if (status != PELLIMAR_OK) return outcomeOf(status, why);
+    const PictureHandle picture(drawn);
+    Bytes png;
+    std::uint8_t* data = nullptr;
+    status = pellimar_picture_to_png(picture.get(), &data, &png.size, &why);
+    if (status != PELLIMAR_OK) return outcomeOf(status, why);
+    png.data.reset(data);
     // In place where the file is the caller's own: thumbnail services create the
     // file and read the result through it.
-    return writeFileInPlace(out, *png);
+    status = pellimar_write_file_in_place(out.c_str(), png.data.get(), png.size, &why);
+    return outcomeOf(status, why);
 }
 
 int runThumbnailer(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -79,14 +82,14 @@ int runThumbnailer(const std::vector<std::string>& args, std::ostream& out, std:
         err << kThumbnailerUsage << "\n";
         return 2;
     }
-    const Result<Done> written = writeThumbnail(files[0], files[1], *size);
+    const Outcome written = writeThumbnail(files[0], files[1], *size);
     if (written) return 0;
-    const Failure& why = written.failure();
-    if (isWriteFault(why.fault))
-        err << "pellimar-thumbnailer: cannot write " << files[1] << ": " << writeFailureReason(why)
-            << "\n";
+    const pellimar_failure* why = written.failure();
+    if (why && pellimar_failure_is_write(why))
+        err << "pellimar-thumbnailer: cannot write " << files[1] << ": "
+            << pellimar_failure_write_reason(why) << "\n";
     else
-        err << "pellimar-thumbnailer: " << files[0] << ": " << why.message() << "\n";
+        err << "pellimar-thumbnailer: " << files[0] << ": " << messageOf(why) << "\n";
     return 1;
 }
 

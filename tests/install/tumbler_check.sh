@@ -20,6 +20,9 @@ mkdir -p "$work/cache" "$work/home" "$work/config"
 export XDG_DATA_DIRS="$prefix/share:/usr/local/share:/usr/share"
 export XDG_CACHE_HOME="$work/cache" XDG_CONFIG_HOME="$work/config" HOME="$work/home"
 export PATH="$prefix/bin:$PATH"
+# The programs load libpellimar, installed beside them in the scratch tree.
+library=$(find "$prefix" -name 'libpellimar.so.1' -print -quit)
+[ -n "$library" ] && export LD_LIBRARY_PATH="$(dirname "$library")${LD_LIBRARY_PATH:+:$LD_LIBRARY_PATH}"
 export TUMBLERD="$tumblerd" WORK="$work"
 
 dbus-run-session -- bash -c '
