@@ -38,6 +38,7 @@ enum class Cap : std::uint8_t {
     AnimationChunks,     // kMaxAnimationChunks: the chunks walked of one file's animations
     AnimationText,       // kMaxAnimationTextBytes: the bytes kept of an animation's title or artist
     CursorBytes,         // kMaxXcursorBytes: the bytes of one X cursor file made
+    CursorSetEntries,    // kMaxCursorSetEntries: the entries of a cursor set's folder looked at
 };
 
 // ---- Reading a file's icons
@@ -84,6 +85,11 @@ inline constexpr std::uint64_t kMaxAnimationBytes = 64ull << 20;
 // The bytes of one X cursor file made: every size of every step is stored
 // whole, so a long animation of large frames grows quickly.
 inline constexpr std::uint64_t kMaxXcursorBytes = 64ull << 20;
+
+// The entries of a cursor set's folder looked at, and the largest install.inf
+// read of it (they are a few kilobytes).
+inline constexpr std::size_t kMaxCursorSetEntries = 4096;
+inline constexpr std::uint64_t kMaxSchemeFileBytes = 1 << 20;
 
 // ---- Decoding and making pictures
 
