@@ -514,9 +514,11 @@ Result<ThemeOutcome> writeCursorTheme(const ThemePlan& plan, const fs::path& fol
         }
         for (WriteOutcome& done : batch.commit()) placed.push_back(std::move(done));
     }
-    for (const auto& [cursor, target] : files) {
-        const auto done = std::find_if(placed.begin(), placed.end(),
-                                       [&](const WriteOutcome& w) { return w.target == target; });
+    for (const auto& file : files) {
+        const ThemeCursor* cursor = file.first;
+        const auto done = std::find_if(placed.begin(), placed.end(), [&](const WriteOutcome& w) {
+            return w.target == file.second;
+        });
         if (done == placed.end()) continue;
         const bool there = bool(done->placed);
         outcome.written.push_back(std::move(*done));

@@ -233,6 +233,51 @@ TEST(Animation, ProgramResourcesAreReadInTheirKindsAndOrder) {
     }
 }
 
+// Reading animations changes nothing of what was read before: the groups, their
+// positions and images, and the notes.
+TEST(Animation, ReadingAnimationsMovesNoGroup) {
+    const Bytes ani = makeAni(Sample().spec());
+    const Bytes pe = makePe({{{dibImage(solidIcon(16, 16, 0xFF102030), 32)}, u"MAIN"},
+                             {{dibImage(solidIcon(32, 32, 0xFF102030), 8)}}},
+                            {{{{dibImage(solidIcon(32, 32, 0), 32), 4, 5}}}},
+                            {{21, ani, {}}, {22, ani, u"SPIN"}});
+    auto without = IconSet::read(ByteSource(pe));
+    auto with = IconSet::read(ByteSource(pe), kAnimations);
+    ASSERT_TRUE(without && with);
+    EXPECT_EQ(with->animations().size(), 2u);
+    EXPECT_EQ(allNotes(*with), allNotes(*without));
+    for (ResourceKind kind : {ResourceKind::Icon, ResourceKind::Cursor}) {
+        const auto& a = without->groups(kind);
+        const auto& b = with->groups(kind);
+        ASSERT_EQ(a.size(), b.size());
+        for (std::size_t i = 0; i < a.size(); ++i) {
+            EXPECT_EQ(a[i].identity.position, b[i].identity.position);
+            EXPECT_EQ(a[i].identity.name, b[i].identity.name);
+            ASSERT_EQ(a[i].images.size(), b[i].images.size());
+            for (std::size_t k = 0; k < a[i].images.size(); ++k) {
+                EXPECT_EQ(a[i].images[k].offset, b[i].images[k].offset);
+                EXPECT_EQ(a[i].images[k].hotspotX, b[i].images[k].hotspotX);
+            }
+        }
+    }
+}
+
+TEST(Animation, ResourcePastTheFileIsToldAndTheRestRead) {
+    const Bytes ani = makeAni(Sample().spec());
+    Bytes pe = makePe({{{dibImage(solidIcon(16, 16, 0xFF102030), 32)}}}, {},
+                      {{21, ani, {}}, {21, ani, {}}});
+    put32(pe, dataEntryOf(pe, 21, 0) + 4, 0x00FFFFFF);
+    auto set = IconSet::read(ByteSource(pe), kAnimations);
+    ASSERT_TRUE(set) << why(set);
+    EXPECT_EQ(set->iconCount(), 1);
+    ASSERT_EQ(set->animations().size(), 2u);
+    ASSERT_TRUE(set->animations()[0].failure);
+    EXPECT_EQ(set->animations()[0].failure->fault, Fault::BadValue);  // no section holds it
+    EXPECT_FALSE(storedAnimationFile(*set, set->animations()[0]));
+    EXPECT_FALSE(set->animations()[1].failure);
+    EXPECT_EQ(set->animations()[1].identity.position, 1);
+}
+
 // ---- Hostile forms
 
 Bytes withFrames(std::vector<Bytes> chunks) {
