@@ -321,7 +321,10 @@ struct Walker {
             IconGroup group;
             group.identity.kind = ResourceKind::Cursor;
             group.identity.position = int(i);
-            if (head.flags & kAnimationIconFrames) readFrame(group, frameChunks[i]);
+            if (head.flags & kAnimationIconFrames)
+                readFrame(group, frameChunks[i]);
+            else
+                group.failure = failure(Fault::UnsupportedImage, "a frame of raw pixels");
             a.frames.push_back(std::move(group));
             a.frameFiles.push_back(frameChunks[i]);
         }
