@@ -746,6 +746,58 @@ Result<Done> writeFileInPlace(const fs::path& target, std::span<const std::uint8
     return systemError(EAGAIN);
 }
 
+Result<Placed> writeSymbolicLink(const fs::path& link, const fs::path& target,
+                                 const WriteOptions& options) {
+    if (!hasFileName(link)) return failure(Fault::NoFileName);
+    if (target.empty()) return systemError(EINVAL);
+    int links = kMaxLinks;
+    auto folder = walkFrom(link.parent_path(), options.createFolders, links);
+    if (!folder) return folder.failure();
+    const Folder& at = **folder;
+    const std::string name = link.filename().string();
+    struct stat st {};
+    if (::fstatat(at.fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode))
+        return systemError(EISDIR);
+    const bool sync = options.durability == Durability::Synced;
+    if (sync) clearOnce(at);
+    std::string temporary;
+    for (int attempt = 0; attempt < 100 && temporary.empty(); ++attempt) {
+        const std::string candidate = temporaryName();
+        step();
+        if (::symlinkat(target.c_str(), at.fd, candidate.c_str()) == 0)
+            temporary = candidate;
+        else if (errno != EEXIST)
+            return lastError();
+    }
+    if (temporary.empty()) return systemError(EEXIST);
+    Result<Placed> placed = Placed::Written;
+    bool renamed = false;
+    step();
+    if (options.replace == Replace::Always) {
+        renamed = ::renameat(at.fd, temporary.c_str(), at.fd, name.c_str()) == 0;
+        if (!renamed) placed = lastError();
+    } else if (::renameat2(at.fd, temporary.c_str(), at.fd, name.c_str(), RENAME_NOREPLACE) == 0) {
+        renamed = true;
+    } else {
+        if (errno == EEXIST) {
+            placed = Placed::Kept;
+        } else if (errno != EINVAL && errno != ENOSYS) {
+            placed = lastError();
+        } else {
+            // Without the no-replace rename: a second link to the link itself,
+            // which fails where the name is taken.
+            step();
+            if (::linkat(at.fd, temporary.c_str(), at.fd, name.c_str(), 0) != 0)
+                placed =
+                    errno == EEXIST ? Result<Placed>(Placed::Kept) : Result<Placed>(lastError());
+        }
+    }
+    // Left after a refusal or a second link.
+    if (!renamed) ::unlinkat(at.fd, temporary.c_str(), 0);
+    if (sync && placed && *placed == Placed::Written) syncFolder(at);
+    return placed;
+}
+
 std::string writeFailureReason(const Failure& failure) {
     if (failure.fault == Fault::WriteFailed && failure.error != 0)
         return std::strerror(failure.error);

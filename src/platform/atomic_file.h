@@ -72,6 +72,18 @@ Result<Placed> writeFile(const std::filesystem::path& target, std::span<const st
 Result<Placed> writeFile(const std::filesystem::path& target, std::string_view text,
                          const WriteOptions& options = {});
 
+// Makes a symbolic link at `link` holding `target` as given (a theme's alias
+// names a file beside it). Its folder is reached by the rule above; the link is
+// made under a temporary name in that folder and renamed to its name, so that
+// what is at the name is replaced (Replace::Always) or kept (Replace::Never),
+// never followed or written through; a folder at the name fails. A Synced link
+// has its folder synced after it takes its name. Links are placed at once, even
+// while a WriteBatch is open: make them after the batch that writes what they
+// name is committed.
+Result<Placed> writeSymbolicLink(const std::filesystem::path& link,
+                                 const std::filesystem::path& target,
+                                 const WriteOptions& options = {});
+
 // Writes `target` for a caller that reads it back through a handle of its own
 // (a thumbnail service that made the file and hands over its name), never
 // leaving it empty or in part unless it was so:

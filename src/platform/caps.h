@@ -33,6 +33,12 @@ enum class Cap : std::uint8_t {
     StandardInputBytes,  // kMaxStandardInputBytes: what is read from a pipe
     OutputBytes,         // outputCapOf(): what one input may make a run write
     ProfileBytes,        // kMaxProfileBytes: the size of a settings file read
+    AnimationFrames,     // kMaxAnimationFrames: the frames read of one animation
+    AnimationSteps,      // kMaxAnimationSteps: the steps of one animation
+    AnimationChunks,     // kMaxAnimationChunks: the chunks walked of one file's animations
+    AnimationText,       // kMaxAnimationTextBytes: the bytes kept of an animation's title or artist
+    CursorBytes,         // kMaxXcursorBytes: the bytes of one X cursor file made
+    CursorSetEntries,    // kMaxCursorSetEntries: the entries of a cursor set's folder looked at
 };
 
 // ---- Reading a file's icons
@@ -58,6 +64,32 @@ inline constexpr std::size_t kMaxResourceNameLength = 256;
 // The further languages of resources (after the first of each group or image)
 // read of one file.
 inline constexpr std::size_t kMaxLanguageVariants = 65536;
+
+// ---- Animated cursors and icons
+
+// The frames read of one animation: real ones have a few dozen. The frames past
+// it are left out, with a note.
+inline constexpr int kMaxAnimationFrames = 1024;
+// The steps of one animation (each shows a frame for its time): an animation
+// stating more is not read.
+inline constexpr int kMaxAnimationSteps = 4096;
+// The chunks walked of all the animations of one file together, each animation's
+// form counted as one: the twin in work of the caps above, for a file may hold
+// thousands of animations or chunks of nothing.
+inline constexpr std::uint64_t kMaxAnimationChunks = 65536;
+// The bytes kept of an animation's title or of its artist.
+inline constexpr std::size_t kMaxAnimationTextBytes = 1024;
+// The bytes of one animation's form (an .ani file or resource) read whole, as
+// writing it out as a file does.
+inline constexpr std::uint64_t kMaxAnimationBytes = 64ull << 20;
+// The bytes of one X cursor file made: every size of every step is stored
+// whole, so a long animation of large frames grows quickly.
+inline constexpr std::uint64_t kMaxXcursorBytes = 64ull << 20;
+
+// The entries of a cursor set's folder looked at, and the largest install.inf
+// read of it (they are a few kilobytes).
+inline constexpr std::size_t kMaxCursorSetEntries = 4096;
+inline constexpr std::uint64_t kMaxSchemeFileBytes = 1 << 20;
 
 // ---- Decoding and making pictures
 

@@ -4,6 +4,8 @@
 #include <array>
 #include <unordered_map>
 
+#include "platform/animation.h"
+#include "platform/animation_reader.h"
 #include "platform/byte_reader.h"
 #include "platform/caps.h"
 #include "platform/icon_decode.h"
@@ -184,8 +186,33 @@ struct IconSet::Reader {
     std::size_t variantsLeft = kMaxLanguageVariants;
     bool variantCapNoted = false;
     bool groupCapNoted = false;
+    ReadScope scope{};
+    AnimationBudget animationBudget{};
+    int animatedIconCount = 0, animatedCursorCount = 0;
 
     void note(Failure f) { set.notes_.push_back(std::move(f)); }
+
+    // Reads the animation found at `data` (an .ani file's bytes, or a resource's)
+    // into the set's animations, positioned after those of its kind so far.
+    void addAnimation(ResourceKind kind, std::optional<ResourceName> name,
+                      const Result<Located>& data, bool trimToForm) {
+        Animation animation;
+        animation.identity.kind = kind;
+        animation.identity.position =
+            kind == ResourceKind::Cursor ? animatedCursorCount++ : animatedIconCount++;
+        animation.identity.name = std::move(name);
+        if (!data) {
+            animation.failure = data.failure();
+        } else {
+            animation.identity.language = data->language;
+            animationBudget.imagesLeft = kMaxImagesPerFile - imagesHeld;
+            animationBudget.imagesNoted = animationBudget.imagesNoted || capNoted;
+            readAnimation(r, FileRange{data->offset, data->length}, trimToForm, animation,
+                          animationBudget, set.notes_);
+            imagesHeld = kMaxImagesPerFile - animationBudget.imagesLeft;
+        }
+        set.animations_.push_back(std::move(animation));
+    }
 
     // A group that states more images than are read of one: noted for the first
     // such group of a file (a file may have thousands).
@@ -599,6 +626,35 @@ struct IconSet::Reader {
             const ImageIndex cursors = indexOf(kRtCursor, "cursor image directory");
             groupsOf(kRtGroupCursor, "cursor group directory", ResourceKind::Cursor, cursors);
         }
+        if (scope.animations) {
+            animationsOf(map, *root, typeDir(kRtAnimatedCursor), ResourceKind::Cursor);
+            animationsOf(map, *root, typeDir(kRtAnimatedIcon), ResourceKind::Icon);
+        }
+    }
+
+    // The animations of one kind in a PE file, each in its first language; the
+    // further languages are told, not read.
+    void animationsOf(const SectionMap& map, std::uint64_t root, std::optional<std::uint32_t> dir,
+                      ResourceKind kind) {
+        if (!dir) return;
+        const char* what =
+            kind == ResourceKind::Cursor ? "animated cursor directory" : "animated icon directory";
+        auto entries = directory(root, *dir, what);
+        if (!entries) {
+            note(entries.failure());
+            return;
+        }
+        for (const DirEntry& e : *entries) {
+            addAnimation(kind, nameOf(root, e), dataOf(map, root, e), false);
+            if (!e.isDirectory()) continue;
+            const std::uint64_t at = root + e.targetOffset();
+            const auto named = r.u16(at + 12), numbered = r.u16(at + 14);
+            if (named && numbered && std::uint32_t(*named) + *numbered > 1)
+                note(failure(Fault::NotChosen,
+                             std::to_string(std::uint32_t(*named) + *numbered - 1) +
+                                 " further languages of it are not read")
+                         .within(set.animations_.back().label()));
+        }
     }
 
     // The languages after the first under a group's entry, each with where its
@@ -697,7 +753,7 @@ struct IconSet::Reader {
             std::uint64_t at;
             std::uint16_t id;
         };
-        std::vector<Record> iconGroups, cursorGroups;
+        std::vector<Record> iconGroups, cursorGroups, animatedCursors, animatedIcons;
         bool iconGroupsSeen = false, cursorGroupsSeen = false;
         ImageIndex icons, cursors;
         std::uint64_t at = table + 2;
@@ -723,6 +779,10 @@ struct IconSet::Reader {
                     iconGroups.push_back({rec, *id});
                 } else if (*type == (0x8000 | kRtGroupCursor) && !cursorGroupsSeen) {
                     cursorGroups.push_back({rec, *id});
+                } else if (*type == (0x8000 | kRtAnimatedCursor) && scope.animations) {
+                    animatedCursors.push_back({rec, *id});
+                } else if (*type == (0x8000 | kRtAnimatedIcon) && scope.animations) {
+                    animatedIcons.push_back({rec, *id});
                 }
             }
             if (*type == (0x8000 | kRtGroupIcon)) iconGroupsSeen = true;
@@ -748,6 +808,12 @@ struct IconSet::Reader {
         };
         place(iconGroups, ResourceKind::Icon, icons);
         place(cursorGroups, ResourceKind::Cursor, cursors);
+        // NE files give the lengths of resources in units of their alignment:
+        // an animation is as long as its RIFF header says.
+        for (const Record& rec : animatedCursors)
+            addAnimation(ResourceKind::Cursor, nameAt(rec.id), rangeOf(rec.at), true);
+        for (const Record& rec : animatedIcons)
+            addAnimation(ResourceKind::Icon, nameAt(rec.id), rangeOf(rec.at), true);
     }
 };
 
@@ -758,15 +824,16 @@ IconSet::IconSet(IconSet&&) noexcept = default;
 IconSet& IconSet::operator=(IconSet&&) noexcept = default;
 IconSet::~IconSet() = default;
 
-Result<IconSet> IconSet::open(const std::filesystem::path& file) {
+Result<IconSet> IconSet::open(const std::filesystem::path& file, ReadScope scope) {
     auto source = ByteSource::open(file);
     if (!source) return source.failure();
-    return read(std::move(*source));
+    return read(std::move(*source), scope);
 }
 
-Result<IconSet> IconSet::read(ByteSource source) {
+Result<IconSet> IconSet::read(ByteSource source, ReadScope scope) {
     IconSet set(std::move(source));
     Reader reader{set, set.source_};
+    reader.scope = scope;
     const ByteSource& r = set.source_;
     if (r.u16(0) == 0x5A4D) {  // "MZ"
         const auto header = r.u32(0x3C);
@@ -788,8 +855,14 @@ Result<IconSet> IconSet::read(ByteSource source) {
     }
     // Animated cursors are RIFF files of form ACON: said apart, for they are
     // what a person may well take for a cursor file.
-    if (r.u32(0) == 0x46464952u && r.u32(8) == 0x4E4F4341u)  // "RIFF", "ACON"
-        return failure(Fault::NotIconContainer, "animated cursor (.ani) files are not read");
+    if (r.u32(0) == 0x46464952u && r.u32(8) == 0x4E4F4341u) {  // "RIFF", "ACON"
+        if (!scope.animations)
+            return failure(Fault::NotIconContainer, "animated cursor (.ani) files are not read");
+        set.container_ = IconContainer::AnimatedCursorFile;
+        reader.addAnimation(ResourceKind::Cursor, std::nullopt, Located{0, r.size(), std::nullopt},
+                            false);
+        return set;
+    }
     return failure(Fault::NotIconContainer);
 }
 
@@ -819,13 +892,31 @@ void IconSet::loadAll(ResourceKind kind) {
     loadImages(wanted);
 }
 
+const Animation& IconSet::loadAnimation(int index) {
+    Animation& animation = animations_.at(std::size_t(index));
+    std::vector<StoredImage*> wanted;
+    for (IconGroup& frame : animation.frames)
+        for (StoredImage& image : frame.images) wanted.push_back(&image);
+    loadImages(wanted);
+    return animation;
+}
+
+Result<std::vector<std::uint8_t>> IconSet::storedBytes(std::uint64_t offset, std::uint64_t length,
+                                                       std::uint64_t cap) const {
+    return source_.fetch(offset, length, cap);
+}
+
 void IconSet::releaseImages() {
+    auto release = [](IconGroup& group) {
+        for (StoredImage& image : group.images) {
+            image.storage.reset();
+            image.data = {};
+        }
+    };
     for (auto* groups : {&icons_, &cursors_, &iconLanguages_, &cursorLanguages_})
-        for (IconGroup& group : *groups)
-            for (StoredImage& image : group.images) {
-                image.storage.reset();
-                image.data = {};
-            }
+        for (IconGroup& group : *groups) release(group);
+    for (Animation& animation : animations_)
+        for (IconGroup& frame : animation.frames) release(frame);
     ranges_.clear();
     held_ = 0;
 }

@@ -28,13 +28,26 @@
 
 namespace pellimar {
 
-enum class IconContainer { IconFile, CursorFile, Pe, Ne };
+enum class IconContainer { IconFile, CursorFile, Pe, Ne, AnimatedCursorFile };
 enum class ResourceKind { Icon, Cursor };
 
 inline constexpr std::uint16_t kRtCursor = 1;
 inline constexpr std::uint16_t kRtIcon = 3;
 inline constexpr std::uint16_t kRtGroupCursor = 12;
 inline constexpr std::uint16_t kRtGroupIcon = 14;
+inline constexpr std::uint16_t kRtAnimatedCursor = 21;
+inline constexpr std::uint16_t kRtAnimatedIcon = 22;
+
+// An animated cursor or icon: platform/animation.h.
+struct Animation;
+
+// What a reading takes in beside the icon and cursor groups.
+struct ReadScope {
+    // Animated cursors and icons: .ani files, and resources of types 21 and 22
+    // of programs and libraries (animations()). Without it an .ani file is not
+    // read (NotIconContainer) and those resources are passed over.
+    bool animations = false;
+};
 
 // A resource's name: a number or a text.
 struct ResourceName {
@@ -96,9 +109,9 @@ class IconSet {
   public:
     // Opens and reads a file's directories; why not when it cannot be opened or
     // is none of the four kinds.
-    static Result<IconSet> open(const std::filesystem::path& file);
+    static Result<IconSet> open(const std::filesystem::path& file, ReadScope scope = {});
     // The same over a source already opened (bytes in memory must outlive the set).
-    static Result<IconSet> read(ByteSource source);
+    static Result<IconSet> read(ByteSource source, ReadScope scope = {});
 
     IconSet(IconSet&&) noexcept;
     IconSet& operator=(IconSet&&) noexcept;
@@ -142,6 +155,21 @@ class IconSet {
     // close together are looked at through one read of the span they cover.
     std::vector<std::optional<bool>> pngImages(ResourceKind kind, int index) const;
 
+    // The animated cursors and icons (read when the ReadScope asks for them): of
+    // an .ani file, its one animated cursor; of a program or library, its
+    // resources of type 21 (animated cursors), then of type 22 (animated icons),
+    // each in its first language, each kind counted apart from 0 in the file's
+    // order. They never move the positions of icons() and cursors(), and are
+    // read after them, so caps reach them last.
+    const std::vector<Animation>& animations() const { return animations_; }
+    // Loads every image of every frame of animation `index`; returns it.
+    const Animation& loadAnimation(int index);
+    // The bytes of [offset, offset + length) of the file, read now: an
+    // animation's form or a frame's file, as it is stored. Why not when they are
+    // not all there, or more than `cap`.
+    Result<std::vector<std::uint8_t>> storedBytes(std::uint64_t offset, std::uint64_t length,
+                                                  std::uint64_t cap = kMaxAnimationBytes) const;
+
     // Bytes of image data read so far.
     std::uint64_t imageBytesRead() const { return bytesRead_; }
     // Bytes of image data held now: read and not let go.
@@ -160,6 +188,7 @@ class IconSet {
     IconContainer container_ = IconContainer::IconFile;
     std::vector<IconGroup> icons_, cursors_;
     std::vector<IconGroup> iconLanguages_, cursorLanguages_;
+    std::vector<Animation> animations_;
     std::vector<Failure> notes_;
     // The ranges read so far, by where they start.
     std::map<std::uint64_t, std::shared_ptr<const std::vector<std::uint8_t>>> ranges_;

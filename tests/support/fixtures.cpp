@@ -282,6 +282,76 @@ Bytes makeCur(const std::vector<CursorImage>& images) {
     return out;
 }
 
+// ---- Animated cursors -------------------------------------------------------------
+
+Bytes riffChunk(const char (&id)[5], const Bytes& data) {
+    Bytes out(id, id + 4);
+    append32(out, std::uint32_t(data.size()));
+    out.insert(out.end(), data.begin(), data.end());
+    if (data.size() % 2) out.push_back(0);
+    return out;
+}
+
+Bytes riffList(const char (&type)[5], const std::vector<Bytes>& chunks) {
+    Bytes data(type, type + 4);
+    for (const Bytes& c : chunks) data.insert(data.end(), c.begin(), c.end());
+    return riffChunk("LIST", data);
+}
+
+Bytes riffForm(const std::vector<Bytes>& chunks) {
+    Bytes data = {'A', 'C', 'O', 'N'};
+    for (const Bytes& c : chunks) data.insert(data.end(), c.begin(), c.end());
+    Bytes out = {'R', 'I', 'F', 'F'};
+    append32(out, std::uint32_t(data.size()));
+    out.insert(out.end(), data.begin(), data.end());
+    return out;
+}
+
+Bytes aniHeaderChunk(std::uint32_t frames, std::uint32_t steps, std::uint32_t rate,
+                     std::uint32_t flags) {
+    Bytes h;
+    append32(h, 36);
+    append32(h, frames);
+    append32(h, steps);
+    for (int i = 0; i < 4; ++i) append32(h, 0);  // width, height, bits, planes
+    append32(h, rate);
+    append32(h, flags);
+    return riffChunk("anih", h);
+}
+
+Bytes makeAni(const AniSpec& spec) {
+    auto words = [](const std::vector<std::uint32_t>& values) {
+        Bytes b;
+        for (std::uint32_t v : values) append32(b, v);
+        return b;
+    };
+    const std::uint32_t frames = spec.frameCount.value_or(std::uint32_t(spec.frames.size()));
+    const std::uint32_t steps = spec.stepCount.value_or(
+        std::uint32_t(spec.sequence.empty() ? spec.frames.size() : spec.sequence.size()));
+    const std::uint32_t flags = spec.flags.value_or(1u | (spec.sequence.empty() ? 0u : 2u));
+    std::vector<Bytes> chunks;
+    if (!spec.title.empty() || !spec.artist.empty()) {
+        std::vector<Bytes> info;
+        auto text = [](const std::string& s) {
+            Bytes b(s.begin(), s.end());
+            b.push_back(0);
+            return b;
+        };
+        if (!spec.title.empty()) info.push_back(riffChunk("INAM", text(spec.title)));
+        if (!spec.artist.empty()) info.push_back(riffChunk("IART", text(spec.artist)));
+        chunks.push_back(riffList("INFO", info));
+    }
+    std::vector<Bytes> frameChunks;
+    for (const Bytes& f : spec.frames) frameChunks.push_back(riffChunk("icon", f));
+    const Bytes list = riffList("fram", frameChunks);
+    if (spec.listFirst) chunks.push_back(list);
+    chunks.push_back(aniHeaderChunk(frames, steps, spec.rate, flags));
+    if (!spec.rates.empty()) chunks.push_back(riffChunk("rate", words(spec.rates)));
+    if (!spec.sequence.empty()) chunks.push_back(riffChunk("seq ", words(spec.sequence)));
+    if (!spec.listFirst) chunks.push_back(list);
+    return riffForm(chunks);
+}
+
 // ---- Executables -------------------------------------------------------------
 
 namespace {
@@ -340,7 +410,8 @@ Bytes cursorGroupData(const std::vector<CursorImage>& images, std::uint16_t& nex
 // The groups and their images as a flat list of resources, by type in ascending
 // order: cursor images, icon images, cursor groups, icon groups.
 std::vector<Resource> collect(const std::vector<IconGroupSpec>& groups,
-                              const std::vector<CursorGroupSpec>& cursorGroups = {}) {
+                              const std::vector<CursorGroupSpec>& cursorGroups = {},
+                              const std::vector<AnimationSpec>& animations = {}) {
     std::vector<Resource> cursors, icons, cursorGroupRes, groupRes;
     std::uint16_t nextIconId = 1, nextGroupId = 1, nextCursorId = 1, nextCursorGroupId = 1;
     for (const IconGroupSpec& group : groups) {
@@ -375,8 +446,18 @@ std::vector<Resource> collect(const std::vector<IconGroupSpec>& groups,
         r.languages.push_back({0x409, cursorGroupData(group.images, nextCursorId, cursors)});
         cursorGroupRes.push_back(std::move(r));
     }
+    std::vector<Resource> animated;
+    for (std::uint16_t type : {21, 22}) {
+        std::uint16_t nextId = 1;
+        for (const AnimationSpec& a : animations)
+            if (a.type == type)
+                animated.push_back({type,
+                                    a.name,
+                                    a.name.empty() ? nextId++ : std::uint16_t(0),
+                                    {{0x409, a.form}}});
+    }
     std::vector<Resource> out = std::move(cursors);
-    for (auto* part : {&icons, &cursorGroupRes, &groupRes})
+    for (auto* part : {&icons, &cursorGroupRes, &groupRes, &animated})
         out.insert(out.end(), std::make_move_iterator(part->begin()),
                    std::make_move_iterator(part->end()));
     return out;
@@ -583,7 +664,17 @@ Bytes makeNe(const std::vector<IconGroupSpec>& groups, int alignShift) {
 
 Bytes makeNe(const std::vector<IconGroupSpec>& groups, const std::vector<CursorGroupSpec>& cursors,
              int alignShift) {
-    std::vector<Resource> resources = collect(groups, cursors);
+    return makeNe(groups, cursors, {}, alignShift);
+}
+
+Bytes makePe(const std::vector<IconGroupSpec>& groups, const std::vector<CursorGroupSpec>& cursors,
+             const std::vector<AnimationSpec>& animations, PeKind kind) {
+    return wrapPe(sectionOf(collect(groups, cursors, animations)), kind);
+}
+
+Bytes makeNe(const std::vector<IconGroupSpec>& groups, const std::vector<CursorGroupSpec>& cursors,
+             const std::vector<AnimationSpec>& animations, int alignShift) {
+    std::vector<Resource> resources = collect(groups, cursors, animations);
     const std::size_t ne = 0x40;
     Bytes out(ne, 0);
     out[0] = 'M', out[1] = 'Z';
@@ -595,7 +686,7 @@ Bytes makeNe(const std::vector<IconGroupSpec>& groups, const std::vector<CursorG
     append16(out, std::uint16_t(alignShift));
     std::vector<std::pair<std::size_t, const Bytes*>> records;
     std::vector<std::pair<std::size_t, std::u16string>> names;
-    for (std::uint16_t type : {1, 3, 12, 14}) {
+    for (std::uint16_t type : {1, 3, 12, 14, 21, 22}) {
         std::vector<const Resource*> ofType;
         for (const Resource& r : resources)
             if (r.type == type) ofType.push_back(&r);

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -142,6 +143,45 @@ Bytes makeNe(const std::vector<IconGroupSpec>& groups, int alignShift = 4);
 // The same with cursor groups (named ones by length-prefixed names, as icons).
 Bytes makeNe(const std::vector<IconGroupSpec>& groups, const std::vector<CursorGroupSpec>& cursors,
              int alignShift = 4);
+
+// ---- Animated cursors and icons ------------------------------------------------
+
+// One RIFF chunk: id, size, the data, a pad byte after odd data.
+Bytes riffChunk(const char (&id)[5], const Bytes& data);
+// A "LIST" chunk of `type` holding `chunks` (each made by riffChunk).
+Bytes riffList(const char (&type)[5], const std::vector<Bytes>& chunks);
+// A RIFF form "ACON" holding `chunks` as given.
+Bytes riffForm(const std::vector<Bytes>& chunks);
+
+// An animated cursor (.ani) file. Its header states the frames and steps given
+// (by default, the frames held and the steps of the sequence or the frames).
+struct AniSpec {
+    std::vector<Bytes> frames;            // each an icon or cursor file (makeIco, makeCur)
+    std::vector<std::uint32_t> sequence;  // empty: no "seq " chunk
+    std::vector<std::uint32_t> rates;     // empty: no "rate" chunk
+    std::uint32_t rate = 6;               // the header's jiffies a step
+    std::string title, artist;            // empty: no "INFO" list
+    std::optional<std::uint32_t> frameCount, stepCount, flags;  // override what the header states
+    bool listFirst = false;  // the "fram" list before the header (chunks in any order)
+};
+Bytes makeAni(const AniSpec& spec);
+// The header chunk of an .ani file.
+Bytes aniHeaderChunk(std::uint32_t frames, std::uint32_t steps, std::uint32_t rate,
+                     std::uint32_t flags);
+
+// An animated resource of a program: type 21 (animated cursor) or 22 (animated
+// icon), numbered in the order given for each type when `name` is empty.
+struct AnimationSpec {
+    std::uint16_t type = 21;
+    Bytes form;  // the .ani file's bytes
+    std::u16string name;
+};
+// A PE library holding icon groups, cursor groups and animations.
+Bytes makePe(const std::vector<IconGroupSpec>& groups, const std::vector<CursorGroupSpec>& cursors,
+             const std::vector<AnimationSpec>& animations, PeKind kind = PeKind::Pe32);
+// An NE library holding the same.
+Bytes makeNe(const std::vector<IconGroupSpec>& groups, const std::vector<CursorGroupSpec>& cursors,
+             const std::vector<AnimationSpec>& animations, int alignShift = 4);
 
 // Where, in a file made by makePe, the data entry (RVA, size) of resource number
 // `index` of resource type `type` (3 images, 14 icon groups...), as stored, lies:
