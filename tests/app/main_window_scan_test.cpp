@@ -380,12 +380,12 @@ TEST_F(MainWindowScanTest, AGroupPastACapOfItsOwnIsToldAndTheOthersAreRows) {
               (std::vector<std::string>{"wine.dll-001", "wine.dll-003", "wine.dll-004"}));
     const QString told = control<QLabel>(form, "progressLabel")->text();
     EXPECT_TRUE(
-        told.contains("1 icons could not be read (first: wine.dll: icon 2: stopped at a "
-                      "limit: 64 MB of one resource)"))
+        told.contains("1 icon could not be read: wine.dll: icon 2: stopped at a limit: 64 MB "
+                      "of one image or resource"))
         << told.toStdString();
-    EXPECT_TRUE(told.contains("1 folders were left out or read only in part (first: " +
+    EXPECT_TRUE(told.contains("1 folder was left out or read only in part: " +
                               QString::fromStdString((tree.root() / "z:").string()) +
-                              ": a link to a folder: not followed)"))
+                              ": a link to a folder: not followed"))
         << told.toStdString();
 }
 
