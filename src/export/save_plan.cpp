@@ -82,6 +82,9 @@ struct RowPlanner {
         const StoredImage& image = group->images.front();
         const int width = image.entry.width;
         if (!sizeOn(settings, width)) {
+            row.rule = SaveRule::ImageSize;
+            row.width = image.width();
+            row.height = image.height();
             row.skipped =
                 notChosen("its image is " + std::to_string(image.width()) + " x " +
                           std::to_string(image.height()) + ", and that size is not chosen");
@@ -94,8 +97,12 @@ struct RowPlanner {
     }
 
     // A program's icon at 32 and 16 pixels as the two size switches say: both on,
-    // "32-" and "16-" files; one on, the name itself.
-    void pairOfSizes(PlannedOutput output) {
+    // "32-" and "16-" files; one on, the name itself. The other sizes chosen are
+    // left out by `rule`, and the report says so.
+    void pairOfSizes(PlannedOutput output, SaveRule rule) {
+        row.rule = rule;
+        for (int size : {128, 64, 48})
+            if (sizeOn(settings, size)) row.sizesLeftOut.push_back(size);
         if (settings.saveSize32 && settings.saveSize16) {
             add("32-" + plain(), output, 32);
             add("16-" + plain(), output, 16);
@@ -112,11 +119,12 @@ struct RowPlanner {
         if (row.row.kind == ResourceKind::Cursor)
             return add(cursorName(), PlannedOutput::StoredIcon);
         if (!settings.saveSize32 && !settings.saveSize16) {
+            row.rule = SaveRule::ProgramIconFile;
             row.skipped = notChosen(
                 "icon files of programs are saved at 32 and 16 pixels, and neither is chosen");
             return;
         }
-        pairOfSizes(PlannedOutput::ReducedIcon);
+        pairOfSizes(PlannedOutput::ReducedIcon, SaveRule::ProgramIconFile);
     }
 
     // False when the row takes no number.
@@ -126,11 +134,12 @@ struct RowPlanner {
             return true;
         }
         if (!settings.saveSize32 && !settings.saveSize16) {
+            row.rule = SaveRule::ProgramPicture;
             row.skipped = notChosen(
                 "pictures of programs are saved at 32 and 16 pixels, and neither is chosen");
             return false;
         }
-        pairOfSizes(PlannedOutput::Picture);
+        pairOfSizes(PlannedOutput::Picture, SaveRule::ProgramPicture);
         return true;
     }
 
@@ -141,6 +150,7 @@ struct RowPlanner {
         for (int size : {128, 64, 48, 32, 16})
             if (sizeOn(settings, size)) sizes.push_back(size);
         if (sizes.empty()) {
+            row.rule = SaveRule::ChosenSizes;
             row.skipped = notChosen("no size is chosen");
             return;
         }
@@ -219,6 +229,18 @@ void findExistingFiles(SavePlan& plan) {
 }
 
 namespace {
+
+// What reducing `icon` to 16 or 256 colours with a 1-bit mask gives up: colours
+// of more than 8 bits a pixel, and transparency in steps between none and whole.
+void noteReduction(const Icon& icon, SaveReduction& reduction) {
+    if (icon.bitCount > 8) reduction.storedDepth = std::max(reduction.storedDepth, icon.bitCount);
+    if (icon.hasAlpha && !reduction.alphaDropped)
+        reduction.alphaDropped =
+            std::any_of(icon.color.begin(), icon.color.end(), [](std::uint32_t c) {
+                const std::uint32_t alpha = c >> 24;
+                return alpha != 0 && alpha != 0xFF;
+            });
+}
 
 // One run of a plan.
 class PlanRun {
@@ -306,7 +328,7 @@ class PlanRun {
             return true;
         }
         if (row.skipped) {
-            report_.addSkippedRow(row.caption, *row.skipped);
+            report_.addSkippedRow(row.caption, *row.skipped, row.rule, row.width, row.height);
             return true;
         }
         if (row.files.empty()) return true;
@@ -345,14 +367,17 @@ class PlanRun {
     // none.
     bool reducedIcons(const PlannedRow& row, const IconGroup& group) {
         std::vector<Icon> icons;
+        SaveReduction reduction{row.caption, row.rule, row.sizesLeftOut};
         for (const PlannedFile& file : row.files) {
             Result<Icon> icon = iconAtSize(group, file.size);
             if (!icon) {
                 unreadable(row, icon.failure());
                 return true;
             }
+            noteReduction(*icon, reduction);
             icons.push_back(std::move(*icon));
         }
+        if (reduction.any()) report_.addReduction(std::move(reduction));
         for (std::size_t i = 0; i < row.files.size(); ++i) {
             const Result<OutputFile> file = reducedIconFile(icons[i]);
             if (!(file ? place(row.files[i], *file) : notWritten(row.files[i], file.failure())))
@@ -371,6 +396,8 @@ class PlanRun {
             unreadable(row, icon.failure());
             return true;
         }
+        if (!row.sizesLeftOut.empty())
+            report_.addReduction({row.caption, row.rule, row.sizesLeftOut});
         const int drawnAt = row.imageRow ? row.files.front().size : 32;
         const RgbImage drawn = drawnOnWhite(*icon, drawnAt, drawnAt);
         for (const PlannedFile& file : row.files) {
