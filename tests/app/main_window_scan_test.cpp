@@ -611,3 +611,27 @@ TEST_F(MainWindowScanTest, ADialogOpenedDuringAScanDoesNotHoldItsEndBack) {
 
 }  // namespace
 }  // namespace pellimar
+
+namespace pellimar {
+namespace {
+
+// A folder that gives no icons is named; one that cannot be read is named with why,
+// and the note does not claim it was looked through.
+TEST_F(MainWindowScanTest, AFolderThatGaveNoIconsIsNamedAndOneThatCannotBeReadSaysWhy) {
+    tree.file("notes.txt", "no icons here");
+    scan();
+    QString told = control<QLabel>(form, "progressLabel")->text();
+    EXPECT_EQ(told, "no icons found in " + QString::fromStdString(tree.root().string()));
+    for (bool subFolders : {true, false}) {
+        form.settings().searchSubfolders = subFolders;
+        scan("/proc");
+        told = control<QLabel>(form, "progressLabel")->text();
+        EXPECT_EQ(told,
+                  "the folder /proc cannot be read: a view the system gives of itself (such "
+                  "as /proc): not entered")
+            << subFolders;
+    }
+}
+
+}  // namespace
+}  // namespace pellimar
