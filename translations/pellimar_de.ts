@@ -918,6 +918,14 @@ Abbrechen und beenden?</translation>
         <source>The help cannot be opened: %1.</source>
         <translation>Die Hilfe kann nicht geöffnet werden: %1.</translation>
     </message>
+    <message>
+        <source>The help cannot be opened: neither the help file (%1) nor its pages (%2) are installed.</source>
+        <translation>Die Hilfe kann nicht geöffnet werden: Weder die Hilfedatei (%1) noch ihre Seiten (%2) sind installiert.</translation>
+    </message>
+    <message>
+        <source>The help cannot be opened: this desktop has no viewer for the help file (%1) and no web browser for its pages (%2).</source>
+        <translation>Die Hilfe kann nicht geöffnet werden: Auf diesem Desktop gibt es kein Programm für die Hilfedatei (%1) und keinen Webbrowser für ihre Seiten (%2).</translation>
+    </message>
 </context>
 <context>
     <name>pellimar::ReportDialog</name>

@@ -379,7 +379,7 @@ void IconViewer::copyChosenImage() {
     const Result<Done> added = addIconPicture(*data, previewIcon_);
     if (!added) {
         desktop_.message(tr("The image cannot be copied: %1.")
-                             .arg(QString::fromStdString(added.failure().message()))
+                             .arg(reasonText(added.failure()))
                              .toStdString(),
                          "notice", Buttons::Ok, MessageIcon::Warning);
         return;
