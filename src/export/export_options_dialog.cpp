@@ -68,6 +68,7 @@ ExportOptionsDialog::ExportOptionsDialog(AppSettings& settings, Desktop& desktop
     formatGroup->setFont(bold);
     formatGroup->setGeometry(206, 72, 400, 216);
     QFont normal = font();
+    normal.setBold(false);  // set, not inherited from the bold group
     icoButton = new QRadioButton(tr("  ICON file"), formatGroup);
     bmpButton = new QRadioButton(tr("  BMP file"), formatGroup);
     jpgButton = new QRadioButton(tr("  JPG file"), formatGroup);
