@@ -378,10 +378,9 @@ void IconViewer::copyChosenImage() {
     auto data = std::make_unique<QMimeData>();
     const Result<Done> added = addIconPicture(*data, previewIcon_);
     if (!added) {
-        desktop_.message(tr("The image cannot be copied: %1.")
-                             .arg(reasonText(added.failure()))
-                             .toStdString(),
-                         "notice", Buttons::Ok, MessageIcon::Warning);
+        desktop_.message(
+            tr("The image cannot be copied: %1.").arg(reasonText(added.failure())).toStdString(),
+            "notice", Buttons::Ok, MessageIcon::Warning);
         return;
     }
     QApplication::clipboard()->setMimeData(data.release());
@@ -397,6 +396,7 @@ Result<Done> IconViewer::loadPreview(int image) {
     if (state_.group.identity.kind == ResourceKind::Cursor)
         markHotspot(picture, previewIcon_, images[std::size_t(image)]);
     preview->setWordWrap(false);
+    preview->setAccessibleDescription(QString());
     preview->setPixmap(QPixmap::fromImage(picture));
     return Done{};
 }
@@ -409,6 +409,7 @@ void IconViewer::showCannotDraw(int image, const QString& why) {
     const QString label =
         image >= 0 && image < imageChoice->count() ? imageChoice->itemText(image) : QString();
     preview->setWordWrap(true);
+    preview->setAccessibleDescription(tr("Image %1 cannot be drawn: %2").arg(image + 1).arg(why));
     preview->setText(tr("Image %1 (%2) cannot be drawn:\n%3").arg(image + 1).arg(label).arg(why));
     placePreviewText();
 }

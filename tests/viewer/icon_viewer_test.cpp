@@ -406,6 +406,7 @@ TEST_F(ViewerFixture, ImageThatCannotBeDecodedIsNamedInThePreviewInPlaceOfThePre
     EXPECT_TRUE(form->preview->text().startsWith(
         "Image 3 (48*48 256colors) cannot be drawn:\ndamaged image data"))
         << form->preview->text().toStdString();
+    EXPECT_TRUE(form->preview->accessibleDescription().startsWith("Image 3 cannot be drawn: "));
     EXPECT_TRUE(form->previewIcon().empty());
     EXPECT_EQ(form->statusText(0), "Cannot show image 3");
     EXPECT_EQ(form->statusText(1), "");
@@ -420,6 +421,7 @@ TEST_F(ViewerFixture, ImageThatCannotBeDecodedIsNamedInThePreviewInPlaceOfThePre
     form->showChosenImage();
     EXPECT_FALSE(form->preview->pixmap().isNull());
     EXPECT_TRUE(form->preview->text().isEmpty());
+    EXPECT_TRUE(form->preview->accessibleDescription().isEmpty());
     EXPECT_EQ(form->previewIcon().width, 32);
     EXPECT_EQ(form->statusText(0), "  Bmp count:  3");
     EXPECT_EQ(form->statusText(1), "3|32|32");
