@@ -341,6 +341,10 @@ TEST(ReportForm, RowsSavedWithLessAreListedUnderTheirRule) {
 TEST(ReportForm, CursorsAndLargePicturesArePreviewedWhole) {
     TempDir dir("report");
     dir.write("c.cur", fixtures::makeIco({fixtures::dibImage(standardIcon(32), 4)}, 2));
+    // An icon written as stored: every image of its group, the largest a PNG.
+    dir.write("s.ico", fixtures::makeIco({fixtures::dibImage(standardIcon(32), 4),
+                                          fixtures::pngImage(fixtures::alphaPatternIcon(256, 256)),
+                                          fixtures::dibImage(standardIcon(16), 4)}));
     for (int side : {128, 256}) {
         QImage picture(side, side, QImage::Format_ARGB32);
         picture.fill(qRgba(10, 200, 30, 255));
@@ -350,7 +354,7 @@ TEST(ReportForm, CursorsAndLargePicturesArePreviewedWhole) {
     ScriptedDesktop desktop;
     ReportDialog form(desktop);
     form.report().setFolder(dir.path / "");
-    for (const char* f : {"c.cur", "128.png", "256.png"}) form.report().add(f);
+    for (const char* f : {"c.cur", "128.png", "256.png", "s.ico"}) form.report().add(f);
     form.showLastRun();
     const QRect frame = form.previewFrame->contentsRect();
     clickItem(form, 0);
@@ -361,6 +365,9 @@ TEST(ReportForm, CursorsAndLargePicturesArePreviewedWhole) {
     clickItem(form, 2);
     EXPECT_TRUE(frame.contains(form.previewImage->geometry()));
     EXPECT_EQ(form.previewImage->width(), form.previewImage->height());
+    EXPECT_GT(form.previewImage->width(), 128);
+    clickItem(form, 3);
+    EXPECT_TRUE(frame.contains(form.previewImage->geometry()));
     EXPECT_GT(form.previewImage->width(), 128);
 }
 
