@@ -5,6 +5,7 @@
 #include <set>
 #include <stdexcept>
 #include <system_error>
+#include <unordered_set>
 
 #include "core/file_names.h"
 #include "core/row_icons.h"
@@ -230,16 +231,49 @@ void findExistingFiles(SavePlan& plan) {
 
 namespace {
 
-// What reducing `icon` to 16 or 256 colours with a 1-bit mask gives up: colours
-// of more than 8 bits a pixel, and transparency in steps between none and whole.
-void noteReduction(const Icon& icon, SaveReduction& reduction) {
-    if (icon.bitCount > 8) reduction.storedDepth = std::max(reduction.storedDepth, icon.bitCount);
-    if (icon.hasAlpha && !reduction.alphaDropped)
-        reduction.alphaDropped =
-            std::any_of(icon.color.begin(), icon.color.end(), [](std::uint32_t c) {
-                const std::uint32_t alpha = c >> 24;
-                return alpha != 0 && alpha != 0xFF;
-            });
+// Whether the pixels the reduction keeps (those it does not make transparent) hold
+// more than 256 colours: a palette of the picture's own colours keeps fewer whole.
+bool moreThan256Colours(const Icon& icon) {
+    std::unordered_set<std::uint32_t> seen;
+    for (std::size_t i = 0; i < icon.color.size(); ++i) {
+        const std::uint32_t c = icon.color[i];
+        const bool clear = icon.hasAlpha ? (c >> 24) < 128 : false;
+        if (seen.insert(clear ? 0u : c & 0xFFFFFFu).second && seen.size() > 256) return true;
+    }
+    return false;
+}
+
+bool softAlpha(const Icon& icon) {
+    return icon.hasAlpha && std::any_of(icon.color.begin(), icon.color.end(), [](std::uint32_t c) {
+               const std::uint32_t alpha = c >> 24;
+               return alpha != 0 && alpha != 0xFF;
+           });
+}
+
+// What reducing `made`, the icon brought to `size` from the group's best image for
+// it, to 16 or 256 colours with a 1-bit mask gives up of that image: colours, where
+// it has more than 8 bits a pixel and more than 256 colours, and transparency in
+// steps between none and whole. Said of the image as stored: the steps and colours
+// that bringing it to its size adds are not its own, so an image that was brought
+// to another size is looked at itself.
+void noteReduction(const IconGroup& group, int size, const Icon& made, SaveReduction& reduction) {
+    const bool colours =
+        reduction.storedDepth == 0 && made.bitCount > 8 && moreThan256Colours(made);
+    const bool alpha = !reduction.alphaDropped && softAlpha(made);
+    if (!colours && !alpha) return;
+    std::vector<ImageFacts> facts;
+    facts.reserve(group.images.size());
+    for (const StoredImage& image : group.images) facts.push_back(factsOf(image));
+    const int best = chooseImage(facts, size, SizePolicy::LikeWindows);
+    Icon decoded;
+    if (best >= 0 && (facts[std::size_t(best)].width != made.width ||
+                      facts[std::size_t(best)].height != made.height))
+        if (Result<Icon> stored = decodeStoredImage(group.images[std::size_t(best)]))
+            decoded = std::move(*stored);
+    const Icon& own = decoded.empty() ? made : decoded;
+    if (colours && moreThan256Colours(own))
+        reduction.storedDepth = std::max(reduction.storedDepth, own.bitCount);
+    if (alpha && softAlpha(own)) reduction.alphaDropped = true;
 }
 
 // One run of a plan.
@@ -374,7 +408,7 @@ class PlanRun {
                 unreadable(row, icon.failure());
                 return true;
             }
-            noteReduction(*icon, reduction);
+            noteReduction(group, file.size, *icon, reduction);
             icons.push_back(std::move(*icon));
         }
         if (reduction.any()) report_.addReduction(std::move(reduction));

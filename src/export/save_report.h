@@ -49,8 +49,10 @@ struct SaveReduction {
     std::string row;  // the row's caption
     SaveRule rule = SaveRule::None;
     std::vector<int> sizesLeftOut;  // largest first
-    int storedDepth = 0;            // bits per pixel of an image that had more than 8, else 0
-    bool alphaDropped = false;      // transparency in steps, kept only as on or off
+    // Bits per pixel of an image stored with more than 8 whose more than 256
+    // colours were reduced; 0 when every colour was kept.
+    int storedDepth = 0;
+    bool alphaDropped = false;  // transparency in steps, kept only as on or off
     bool any() const { return !sizesLeftOut.empty() || storedDepth > 0 || alphaDropped; }
 };
 
