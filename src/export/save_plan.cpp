@@ -1,11 +1,11 @@
 #include "export/save_plan.h"
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <set>
 #include <stdexcept>
 #include <system_error>
-#include <unordered_set>
 
 #include "core/file_names.h"
 #include "core/row_icons.h"
@@ -233,12 +233,22 @@ namespace {
 
 // Whether the pixels the reduction keeps (those it does not make transparent) hold
 // more than 256 colours: a palette of the picture's own colours keeps fewer whole.
+// Counted in a small table of its own, as this is asked of every icon a run reduces.
 bool moreThan256Colours(const Icon& icon) {
-    std::unordered_set<std::uint32_t> seen;
-    for (std::size_t i = 0; i < icon.color.size(); ++i) {
-        const std::uint32_t c = icon.color[i];
-        const bool clear = icon.hasAlpha ? (c >> 24) < 128 : false;
-        if (seen.insert(clear ? 0u : c & 0xFFFFFFu).second && seen.size() > 256) return true;
+    constexpr std::uint32_t kSlots = 1024;  // a power of two, well above 257
+    constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
+    std::array<std::uint32_t, kSlots> table;
+    table.fill(kEmpty);
+    int distinct = 0;
+    for (const std::uint32_t c : icon.color) {
+        const bool clear = icon.hasAlpha && (c >> 24) < 128;
+        const std::uint32_t rgb = clear ? 0u : c & 0xFFFFFFu;
+        std::uint32_t slot = (rgb * 2654435761u) >> 22;  // the top 10 bits
+        while (table[slot] != kEmpty && table[slot] != rgb) slot = (slot + 1) & (kSlots - 1);
+        if (table[slot] == kEmpty) {
+            table[slot] = rgb;
+            if (++distinct > 256) return true;
+        }
     }
     return false;
 }

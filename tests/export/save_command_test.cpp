@@ -605,3 +605,20 @@ TEST_F(SaveFixture, WhatTheIconFileRuleGivesUpIsToldRowByRow) {
         EXPECT_FALSE(report.files().empty()) << format;
     }
 }
+
+// 256 colours of a true-colour image survive the reduction whole; 257 do not.
+TEST_F(SaveFixture, ColoursAreToldAsReducedOnlyPastTwoHundredAndFiftySix) {
+    auto coloured = [](std::uint32_t count) {
+        Icon icon = fx::solidIcon(32, 32, 0xFF000000);
+        for (std::uint32_t i = 0; i < icon.color.size(); ++i)
+            icon.color[i] = 0xFF000000u | ((i % count) * 0x010203u & 0xFFFFFFu);
+        return fx::dibImage(icon, 24);
+    };
+    const fs::path lib = dir.write("c.dll", fx::makePe({{{coloured(256)}}, {{coloured(257)}}}));
+    settings = savingSizes({32});
+    run({{lib, 0, true}, {lib, 1, true}}, "c.ico");
+    ASSERT_EQ(report.reductions().size(), 1u);
+    EXPECT_EQ(report.reductions()[0].row, "c.dll-002");
+    EXPECT_EQ(report.reductions()[0].storedDepth, 24);
+    EXPECT_FALSE(report.reductions()[0].alphaDropped);
+}
