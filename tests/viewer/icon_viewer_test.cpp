@@ -471,8 +471,11 @@ TEST_F(ViewerFixture, TheStatusAndThePathStandApart) {
             EXPECT_GE(panel->contentsRect().width(),
                       panel->fontMetrics().horizontalAdvance(panel->text()))
                 << panel->text().toStdString();
-            for (QLabel* other : panels)
-                if (other != panel) EXPECT_FALSE(panel->geometry().intersects(other->geometry()));
+            for (QLabel* other : panels) {
+                if (other != panel) {
+                    EXPECT_FALSE(panel->geometry().intersects(other->geometry()));
+                }
+            }
         }
     };
     expectApart();
