@@ -2,6 +2,65 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="de_DE">
 <context>
+    <name>FileTypes</name>
+    <message>
+        <source>exe file(*.exe)</source>
+        <translation>exe-Datei</translation>
+    </message>
+    <message>
+        <source>ico file(*.ico)</source>
+        <translation>ico-Datei</translation>
+    </message>
+    <message>
+        <source>dll file(*.dll)</source>
+        <translation>dll-Datei</translation>
+    </message>
+    <message>
+        <source>all supported file</source>
+        <translation>alle lesbaren Dateien</translation>
+    </message>
+    <message>
+        <source>cur file(*.cur)</source>
+        <translation>cur-Datei</translation>
+    </message>
+    <message>
+        <source>ico file(s)   (*.ico)</source>
+        <translation>ico-Datei(en)   (*.ico)</translation>
+    </message>
+    <message>
+        <source>bmp file(s)  (*.bmp)</source>
+        <translation>bmp-Datei(en)  (*.bmp)</translation>
+    </message>
+    <message>
+        <source>png file(s)  (*.png)</source>
+        <translation>png-Datei(en)  (*.png)</translation>
+    </message>
+    <message>
+        <source>jpg file(s)  (*.jpg)</source>
+        <translation>jpg-Datei(en)  (*.jpg)</translation>
+    </message>
+    <message>
+        <source>CURSOR file</source>
+        <translation>Mauszeiger-Datei</translation>
+    </message>
+    <message>
+        <source>ICON file</source>
+        <translation>Symboldatei</translation>
+    </message>
+    <message>
+        <source>bmp file</source>
+        <translation>bmp-Datei</translation>
+    </message>
+    <message>
+        <source>jpeg file</source>
+        <translation>jpeg-Datei</translation>
+    </message>
+    <message>
+        <source>png file</source>
+        <translation>png-Datei</translation>
+    </message>
+</context>
+<context>
     <name>Messages</name>
     <message>
         <source>You have opened some icon files,<byte value="xd"/>
@@ -58,6 +117,253 @@ Abbrechen und beenden?</translation>
     <message>
         <source>Choose at least one kind of file to search.</source>
         <translation>Wählen Sie mindestens eine Art von Dateien für die Suche.</translation>
+    </message>
+</context>
+<context>
+    <name>Reasons</name>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>cannot open: %1</source>
+        <translation>kann nicht geöffnet werden: %1</translation>
+    </message>
+    <message>
+        <source>unknown error</source>
+        <translation>unbekannter Fehler</translation>
+    </message>
+    <message>
+        <source>not a regular file</source>
+        <translation>keine gewöhnliche Datei</translation>
+    </message>
+    <message>
+        <source>cannot read at byte %1</source>
+        <translation>kann bei Byte %1 nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>cannot read</source>
+        <translation>kann nicht gelesen werden</translation>
+    </message>
+    <message>
+        <source>the file was cut short while it was read at byte %1</source>
+        <translation>die Datei wurde beim Lesen bei Byte %1 gekürzt</translation>
+    </message>
+    <message>
+        <source>the file was cut short while it was read</source>
+        <translation>die Datei wurde beim Lesen gekürzt</translation>
+    </message>
+    <message>
+        <source>not a Windows program, library, icon or cursor file</source>
+        <translation>kein Windows-Programm, keine Bibliothek, Symbol- oder Mauszeigerdatei</translation>
+    </message>
+    <message>
+        <source>data cut off at byte %1</source>
+        <translation>Daten bei Byte %1 abgeschnitten</translation>
+    </message>
+    <message>
+        <source>data cut off</source>
+        <translation>Daten abgeschnitten</translation>
+    </message>
+    <message>
+        <source>%1 cut off at byte %2</source>
+        <translation>„%1“ bei Byte %2 abgeschnitten</translation>
+    </message>
+    <message>
+        <source>%1 cut off</source>
+        <translation>„%1“ abgeschnitten</translation>
+    </message>
+    <message>
+        <source>a value is not valid at byte %1</source>
+        <translation>ein Wert bei Byte %1 ist ungültig</translation>
+    </message>
+    <message>
+        <source>a value is not valid</source>
+        <translation>ein Wert ist ungültig</translation>
+    </message>
+    <message>
+        <source>%1 is not valid at byte %2</source>
+        <translation>„%1“ bei Byte %2 ist ungültig</translation>
+    </message>
+    <message>
+        <source>%1 is not valid</source>
+        <translation>„%1“ ist ungültig</translation>
+    </message>
+    <message>
+        <source>an image is not in the file</source>
+        <translation>ein Bild fehlt in der Datei</translation>
+    </message>
+    <message>
+        <source>%1 is not in the file</source>
+        <translation>„%1“ fehlt in der Datei</translation>
+    </message>
+    <message>
+        <source>stopped at a limit: %1</source>
+        <translation>an einer Grenze angehalten: %1</translation>
+    </message>
+    <message>
+        <source>an image of a kind that is not read</source>
+        <translation>ein Bild einer Art, die nicht gelesen wird</translation>
+    </message>
+    <message>
+        <source>an image of a kind that is not read (%1)</source>
+        <translation>ein Bild einer Art, die nicht gelesen wird (%1)</translation>
+    </message>
+    <message>
+        <source>damaged image data</source>
+        <translation>beschädigte Bilddaten</translation>
+    </message>
+    <message>
+        <source>damaged image data (%1)</source>
+        <translation>beschädigte Bilddaten (%1)</translation>
+    </message>
+    <message>
+        <source>%1 at byte %2</source>
+        <translation>%1 bei Byte %2</translation>
+    </message>
+    <message>
+        <source>no such icon</source>
+        <translation>kein solches Symbol</translation>
+    </message>
+    <message>
+        <source>no %1</source>
+        <translation>kein(e) %1</translation>
+    </message>
+    <message>
+        <source>none of its images can be read</source>
+        <translation>keines ihrer Bilder kann gelesen werden</translation>
+    </message>
+    <message>
+        <source>cannot be encoded</source>
+        <translation>lässt sich nicht kodieren</translation>
+    </message>
+    <message>
+        <source>cannot be encoded: %1</source>
+        <translation>lässt sich nicht kodieren: %1</translation>
+    </message>
+    <message>
+        <source>cannot write</source>
+        <translation>kann nicht geschrieben werden</translation>
+    </message>
+    <message>
+        <source>cannot write: %1</source>
+        <translation>kann nicht geschrieben werden: %1</translation>
+    </message>
+    <message>
+        <source>It is a symbolic link that someone else put in a folder everyone may write to; it is not followed</source>
+        <translation>Es ist eine symbolische Verknüpfung, die jemand anderes in einen Ordner gelegt hat, in den alle schreiben dürfen; ihr wird nicht gefolgt</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is a symbolic link that someone else put in a folder everyone may write to; it is not followed</source>
+        <translation>„%1“ ist eine symbolische Verknüpfung, die jemand anderes in einen Ordner gelegt hat, in den alle schreiben dürfen; ihr wird nicht gefolgt</translation>
+    </message>
+    <message>
+        <source>It is a symbolic link that someone else made; it is not followed</source>
+        <translation>Es ist eine symbolische Verknüpfung, die jemand anderes angelegt hat; ihr wird nicht gefolgt</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is a symbolic link that someone else made; it is not followed</source>
+        <translation>„%1“ ist eine symbolische Verknüpfung, die jemand anderes angelegt hat; ihr wird nicht gefolgt</translation>
+    </message>
+    <message>
+        <source>It is a symbolic link in a folder that someone else owns or may write to; it is not followed</source>
+        <translation>Es ist eine symbolische Verknüpfung in einem Ordner, der jemand anderem gehört oder in den jemand anderes schreiben darf; ihr wird nicht gefolgt</translation>
+    </message>
+    <message>
+        <source>&quot;%1&quot; is a symbolic link in a folder that someone else owns or may write to; it is not followed</source>
+        <translation>„%1“ ist eine symbolische Verknüpfung in einem Ordner, der jemand anderem gehört oder in den jemand anderes schreiben darf; ihr wird nicht gefolgt</translation>
+    </message>
+    <message>
+        <source>It is a symbolic link; this file is never written through one</source>
+        <translation>Es ist eine symbolische Verknüpfung; diese Datei wird nie durch eine geschrieben</translation>
+    </message>
+    <message>
+        <source>There is no file name in it</source>
+        <translation>Es enthält keinen Dateinamen</translation>
+    </message>
+    <message>
+        <source>not chosen</source>
+        <translation>nicht gewählt</translation>
+    </message>
+    <message>
+        <source>a limit</source>
+        <translation>eine Grenze</translation>
+    </message>
+    <message>
+        <source>%1 images read of one file&apos;s groups</source>
+        <translation>%1 gelesene Bilder aus den Gruppen einer Datei</translation>
+    </message>
+    <message>
+        <source>%1 images of one group; the rest are left out</source>
+        <translation>%1 Bilder einer Gruppe; die übrigen bleiben weg</translation>
+    </message>
+    <message>
+        <source>%1 MB of one image or resource</source>
+        <translation>%1 MB eines Bildes oder einer Ressource</translation>
+    </message>
+    <message>
+        <source>the bytes one read may take</source>
+        <translation>die Bytes, die ein Lesevorgang nehmen darf</translation>
+    </message>
+    <message>
+        <source>%1 MB of image data held of one file</source>
+        <translation>%1 MB Bilddaten einer Datei im Speicher</translation>
+    </message>
+    <message>
+        <source>%1 characters of resource names of one file; the groups after are not named</source>
+        <translation>%1 Zeichen Ressourcennamen einer Datei; die Gruppen danach bleiben ohne Namen</translation>
+    </message>
+    <message>
+        <source>resource names are cut to %1 characters</source>
+        <translation>Ressourcennamen werden auf %1 Zeichen gekürzt</translation>
+    </message>
+    <message>
+        <source>%1 further languages of one file&apos;s resources; the rest are left out</source>
+        <translation>%1 weitere Sprachen der Ressourcen einer Datei; die übrigen bleiben weg</translation>
+    </message>
+    <message>
+        <source>images of %1 pixels a side</source>
+        <translation>Bilder von %1 Pixeln Seitenlänge</translation>
+    </message>
+    <message>
+        <source>pictures of %1 pixels a side</source>
+        <translation>Bilder von %1 Pixeln Seitenlänge</translation>
+    </message>
+    <message>
+        <source>%1 pixels a side of a JPEG picture</source>
+        <translation>%1 Pixel Seitenlänge eines JPEG-Bildes</translation>
+    </message>
+    <message>
+        <source>%1 GB read from a pipe</source>
+        <translation>%1 GB aus einer Pipe gelesen</translation>
+    </message>
+    <message>
+        <source>what the icons of one file may make a save write: %1 MB, or %2 times the file&apos;s size when that is more</source>
+        <translation>was die Symbole einer Datei ein Speichern schreiben lassen dürfen: %1 MB oder das %2-Fache der Dateigröße, wenn das mehr ist</translation>
+    </message>
+    <message>
+        <source>%1 MB of a settings file</source>
+        <translation>%1 MB einer Einstellungsdatei</translation>
+    </message>
+    <message>
+        <source>a link to a folder: not followed</source>
+        <translation>eine Verknüpfung auf einen Ordner: ihr wird nicht gefolgt</translation>
+    </message>
+    <message>
+        <source>its listing failed part way (%1); the entries listed before are taken</source>
+        <translation>sein Auflisten brach mittendrin ab (%1); die Einträge davor werden genommen</translation>
+    </message>
+    <message>
+        <source>a view the system gives of itself (such as /proc): not entered</source>
+        <translation>eine Sicht des Systems auf sich selbst (wie /proc): nicht betreten</translation>
+    </message>
+    <message>
+        <source>walked already, reached another way</source>
+        <translation>schon durchsucht, auf anderem Weg erreicht</translation>
+    </message>
+    <message>
+        <source>moved or replaced while it was walked: the rest of it is left out</source>
+        <translation>beim Durchsuchen verschoben oder ersetzt: der Rest bleibt weg</translation>
     </message>
 </context>
 <context>
@@ -310,6 +616,22 @@ Abbrechen und beenden?</translation>
         <source>&amp;OK</source>
         <translation>&amp;OK</translation>
     </message>
+    <message>
+        <source>programs: 32 and 16 px, 256 colours at most</source>
+        <translation>Programme: 32 und 16 px, bis 256 Farben</translation>
+    </message>
+    <message>
+        <source>programs: 32 and 16 px, drawn on white</source>
+        <translation>Programme: 32 und 16 px, auf Weiß</translation>
+    </message>
+    <message>
+        <source>every size chosen, with its transparency</source>
+        <translation>jede gewählte Größe, mit Transparenz</translation>
+    </message>
+    <message>
+        <source>as stored, every image: nothing left out</source>
+        <translation>wie gespeichert, jedes Bild: nichts fehlt</translation>
+    </message>
 </context>
 <context>
     <name>pellimar::IconViewer</name>
@@ -406,10 +728,6 @@ Abbrechen und beenden?</translation>
         <translation>Miniaturen enden bei %1 Bildern oder %2 MB: die übrigen Bilder erscheinen als leere Zellen.</translation>
     </message>
     <message>
-        <source>Cannot show %1</source>
-        <translation>%1 kann nicht gezeigt werden</translation>
-    </message>
-    <message>
         <source>%1 already exists. Replace it?</source>
         <translation>%1 gibt es schon. Ersetzen?</translation>
     </message>
@@ -441,6 +759,24 @@ Abbrechen und beenden?</translation>
         <source>The image cannot be copied: %1.</source>
         <translation>Das Bild kann nicht kopiert werden: %1.</translation>
     </message>
+    <message>
+        <source>image %1: %2</source>
+        <translation>Bild %1: %2</translation>
+    </message>
+    <message>
+        <source>Image %1 (%2) cannot be drawn:
+%3</source>
+        <translation>Bild %1 (%2) kann nicht gezeichnet werden:
+%3</translation>
+    </message>
+    <message>
+        <source>Image %1 cannot be drawn: %2</source>
+        <translation>Bild %1 kann nicht gezeichnet werden: %2</translation>
+    </message>
+    <message>
+        <source>Cannot show image %1</source>
+        <translation>Bild %1 nicht darstellbar</translation>
+    </message>
 </context>
 <context>
     <name>pellimar::ImportFlow</name>
@@ -469,10 +805,6 @@ Abbrechen und beenden?</translation>
         <translation>keine Symbole in %1: die Datei enthält keine</translation>
     </message>
     <message>
-        <source>no icons found in the folder</source>
-        <translation>keine Symbole im Ordner gefunden</translation>
-    </message>
-    <message>
         <source>%1 files gave no icons (first: %2: %3)</source>
         <translation>%1 Dateien ergaben keine Symbole (erste: %2: %3)</translation>
     </message>
@@ -491,6 +823,30 @@ Abbrechen und beenden?</translation>
     <message>
         <source>stopped; the icons found so far stay</source>
         <translation>beendet; die bisher gefundenen Symbole bleiben</translation>
+    </message>
+    <message>
+        <source>the folder %1 cannot be read: %2</source>
+        <translation>der Ordner %1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>no icons found in %1</source>
+        <translation>keine Symbole in %1 gefunden</translation>
+    </message>
+    <message>
+        <source>the folder %1 was read only in part: %2</source>
+        <translation>der Ordner %1 wurde nur teilweise gelesen: %2</translation>
+    </message>
+    <message>
+        <source>1 file gave no icons: %1: %2</source>
+        <translation>1 Datei ergab keine Symbole: %1: %2</translation>
+    </message>
+    <message>
+        <source>1 icon could not be read: %1: %2</source>
+        <translation>1 Symbol konnte nicht gelesen werden: %1: %2</translation>
+    </message>
+    <message>
+        <source>1 folder was left out or read only in part: %1: %2</source>
+        <translation>1 Ordner wurde ausgelassen oder nur teilweise durchsucht: %1: %2</translation>
     </message>
 </context>
 <context>
@@ -562,6 +918,14 @@ Abbrechen und beenden?</translation>
         <source>The help cannot be opened: %1.</source>
         <translation>Die Hilfe kann nicht geöffnet werden: %1.</translation>
     </message>
+    <message>
+        <source>The help cannot be opened: neither the help file (%1) nor its pages (%2) are installed.</source>
+        <translation>Die Hilfe kann nicht geöffnet werden: Weder die Hilfedatei (%1) noch ihre Seiten (%2) sind installiert.</translation>
+    </message>
+    <message>
+        <source>The help cannot be opened: this desktop has no viewer for the help file (%1) and no web browser for its pages (%2).</source>
+        <translation>Die Hilfe kann nicht geöffnet werden: Auf diesem Desktop gibt es kein Programm für die Hilfedatei (%1) und keinen Webbrowser für ihre Seiten (%2).</translation>
+    </message>
 </context>
 <context>
     <name>pellimar::ReportDialog</name>
@@ -578,20 +942,12 @@ Abbrechen und beenden?</translation>
         <translation>Zum &amp;Ordner gehen</translation>
     </message>
     <message>
-        <source>// File List</source>
-        <translation>// Dateiliste</translation>
-    </message>
-    <message>
         <source>Saved files</source>
         <translation>Gespeicherte Dateien</translation>
     </message>
     <message>
         <source>Clicking a file shows it in the preview</source>
         <translation>Ein Klick auf eine Datei zeigt sie in der Vorschau</translation>
-    </message>
-    <message>
-        <source>// Preview</source>
-        <translation>// Vorschau</translation>
     </message>
     <message>
         <source>Preview</source>
@@ -612,10 +968,6 @@ Abbrechen und beenden?</translation>
     <message>
         <source>%1 files are saved in the directory of ...</source>
         <translation>%1 Dateien wurden im Ordner gespeichert ...</translation>
-    </message>
-    <message>
-        <source>// Not saved</source>
-        <translation>// Nicht gespeichert</translation>
     </message>
     <message>
         <source>Not saved, with why</source>
@@ -644,6 +996,102 @@ Abbrechen und beenden?</translation>
     <message>
         <source>%1 cannot be opened: this desktop has no program set to show files of its type.</source>
         <translation>%1 kann nicht geöffnet werden: Auf diesem Desktop ist kein Programm für Dateien dieses Typs eingerichtet.</translation>
+    </message>
+    <message>
+        <source>The picture could not be encoded.</source>
+        <translation>Das Bild ließ sich nicht kodieren.</translation>
+    </message>
+    <message>
+        <source>The picture could not be encoded: %1.</source>
+        <translation>Das Bild ließ sich nicht kodieren: %1.</translation>
+    </message>
+    <message>
+        <source>The icons of one file may make a save write at most %1 MB, or %2 times the file&apos;s size when that is more.</source>
+        <translation>Die Symbole einer Datei dürfen ein Speichern höchstens %1 MB schreiben lassen, oder das %2-Fache der Dateigröße, wenn das mehr ist.</translation>
+    </message>
+    <message>
+        <source>Cannot create file &quot;%1&quot;. %2</source>
+        <translation>Die Datei „%1“ kann nicht angelegt werden. %2</translation>
+    </message>
+    <message>
+        <source>%1: icon files of programs are saved at 32 and 16 pixels, and neither is chosen</source>
+        <translation>%1: Symboldateien von Programmen werden mit 32 und 16 Pixeln gespeichert, und keine der beiden Größen ist gewählt</translation>
+    </message>
+    <message>
+        <source>%1: pictures of programs are saved at 32 and 16 pixels, and neither is chosen</source>
+        <translation>%1: Bilder von Programmen werden mit 32 und 16 Pixeln gespeichert, und keine der beiden Größen ist gewählt</translation>
+    </message>
+    <message>
+        <source>%1: its image is %2 x %3, and that size is not chosen</source>
+        <translation>%1: sein Bild ist %2 x %3 groß, und diese Größe ist nicht gewählt</translation>
+    </message>
+    <message>
+        <source>%1: no size is chosen</source>
+        <translation>%1: keine Größe ist gewählt</translation>
+    </message>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>Saved with less than chosen: icon files of programs are saved at 32 and 16 pixels, in 16 or 256 colours with a 1-bit mask. &quot;Original icon&quot; in the Export options keeps every image as stored.</source>
+        <translation>Mit weniger als gewählt gespeichert: Symboldateien von Programmen werden mit 32 und 16 Pixeln, in 16 oder 256 Farben mit einer 1-Bit-Maske gespeichert. „Originalsymbol“ in den Exportoptionen behält jedes Bild, wie es gespeichert ist.</translation>
+    </message>
+    <message>
+        <source>Saved with less than chosen: pictures of programs are saved at 32 and 16 pixels. PNG in the Export options saves every size chosen.</source>
+        <translation>Mit weniger als gewählt gespeichert: Bilder von Programmen werden mit 32 und 16 Pixeln gespeichert. PNG in den Exportoptionen speichert jede gewählte Größe.</translation>
+    </message>
+    <message>
+        <source>Saved with less than chosen:</source>
+        <translation>Mit weniger als gewählt gespeichert:</translation>
+    </message>
+    <message>
+        <source>the size %1 px left out</source>
+        <translation>die Größe %1 px weggelassen</translation>
+    </message>
+    <message>
+        <source>the sizes %1 px left out</source>
+        <translation>die Größen %1 px weggelassen</translation>
+    </message>
+    <message>
+        <source>its %1-bit colours reduced to 16 or 256</source>
+        <translation>seine %1-Bit-Farben auf 16 oder 256 verringert</translation>
+    </message>
+    <message>
+        <source>its soft transparency reduced to a 1-bit mask</source>
+        <translation>seine weiche Transparenz auf eine 1-Bit-Maske verringert</translation>
+    </message>
+    <message>
+        <source>; </source>
+        <translation>; </translation>
+    </message>
+    <message>
+        <source>Saved &amp;files</source>
+        <translation>Gespeicherte &amp;Dateien</translation>
+    </message>
+    <message>
+        <source>&amp;Not saved, or saved with less</source>
+        <translation>&amp;Nicht oder nicht ganz gespeichert</translation>
+    </message>
+    <message>
+        <source>No file saved: every row was left out.</source>
+        <translation>Keine Datei gespeichert: alle Zeilen ausgelassen.</translation>
+    </message>
+    <message>
+        <source>No file saved: the files existed and were kept.</source>
+        <translation>Keine Datei gespeichert: alle gab es schon.</translation>
+    </message>
+    <message>
+        <source>No file saved: saving was stopped.</source>
+        <translation>Keine Datei gespeichert: abgebrochen.</translation>
+    </message>
+    <message>
+        <source>No file saved.</source>
+        <translation>Keine Datei gespeichert.</translation>
+    </message>
+    <message>
+        <source>No file saved: see below for why.</source>
+        <translation>Keine Datei gespeichert: warum, steht unten.</translation>
     </message>
 </context>
 <context>

@@ -12,6 +12,7 @@
 
 #include "core/desktop.h"
 #include "core/dialog_art.h"
+#include "core/reasons.h"
 #include "core/settings.h"
 #include "core/window_placement.h"
 #include "platform/atomic_file.h"
@@ -79,7 +80,7 @@ void SearchSettingsDialog::confirm() {
         const std::filesystem::path path = searchOptionsFile();
         const QString reason = why.fault == Fault::NotRegularFile || why.error == EISDIR
                                    ? tr("it is not a regular file")
-                                   : QString::fromLocal8Bit(writeFailureReason(why).c_str());
+                                   : writeReasonText(why);
         const QString file = QFile::decodeName(QByteArray::fromStdString(path.native()));
         desktop_.message(
             tr("Cannot save the search settings to %1: %2.").arg(file, reason).toStdString(),

@@ -1,6 +1,7 @@
 #include "app/help.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <exception>
 #include <filesystem>
 
@@ -19,11 +20,20 @@ std::optional<std::string> openHelp(Desktop& desktop) {
         const bool havePages = fs::is_regular_file(pages, ec);
         if (haveFile && desktop.openDocument(file)) return std::nullopt;
         if (havePages && desktop.openDocument(pages)) return std::nullopt;
+        const QString fileText = QFile::decodeName(file.c_str());
+        const QString pagesText = QFile::decodeName(pages.c_str());
         if (!haveFile && !havePages)
-            return "The help cannot be opened: neither the help file (" + file.string() +
-                   ") nor its pages (" + pages.string() + ") are installed.";
-        return "The help cannot be opened: this desktop has no viewer for the help file (" +
-               file.string() + ") and no web browser for its pages (" + pages.string() + ").";
+            return QCoreApplication::translate("pellimar::MainWindow",
+                                               "The help cannot be opened: neither the help file "
+                                               "(%1) nor its pages (%2) are installed.")
+                .arg(fileText, pagesText)
+                .toStdString();
+        return QCoreApplication::translate("pellimar::MainWindow",
+                                           "The help cannot be opened: this desktop has no viewer "
+                                           "for the help file (%1) and no web browser for its "
+                                           "pages (%2).")
+            .arg(fileText, pagesText)
+            .toStdString();
     } catch (const std::exception& e) {
         return QCoreApplication::translate("pellimar::MainWindow", "The help cannot be opened: %1.")
             .arg(e.what())

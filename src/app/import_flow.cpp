@@ -15,6 +15,7 @@
 #include "app/work_controller.h"
 #include "core/desktop.h"
 #include "core/folder_walk.h"
+#include "core/reasons.h"
 #include "core/row_icons.h"
 #include "viewer/icon_viewer.h"
 
@@ -184,7 +185,8 @@ void ImportFlow::startReading(std::unique_ptr<RowJob> job, Kind kind, fs::path f
 QStringList ImportFlow::outcomeNotes(const ScanOutcome& outcome, Kind kind,
                                      const fs::path& file) const {
     auto name = [](const fs::path& f) { return QFile::decodeName(f.filename().c_str()); };
-    auto why = [](const Failure& failure) { return QString::fromStdString(failure.message()); };
+    auto path = [](const fs::path& f) { return QFile::decodeName(f.c_str()); };
+    auto why = [](const Failure& failure) { return reasonText(failure); };
     QStringList notes;
     if (kind == Kind::Import && outcome.rowsAdded == 0) {
         if (!outcome.unreadableFiles.empty())
@@ -198,28 +200,42 @@ QStringList ImportFlow::outcomeNotes(const ScanOutcome& outcome, Kind kind,
         else if (!outcome.interrupted)
             notes << tr("no icons in %1: it holds none").arg(name(file));
     } else {
-        if (kind == Kind::Scan && outcome.rowsAdded == 0 && !outcome.interrupted)
-            notes << tr("no icons found in the folder");
-        if (!outcome.unreadableFiles.empty())
-            notes << tr("%1 files gave no icons (first: %2: %3)")
-                         .arg(outcome.unreadableFiles.size())
+        // The folder scanned, when it could not be read itself: said with its reason
+        // in place of the note on the folders left out.
+        std::vector<SkippedFolder> leftOut = outcome.skippedFolders;
+        std::optional<SkippedFolder> scanned;
+        if (kind == Kind::Scan && !leftOut.empty() && leftOut.front().path == file) {
+            scanned = leftOut.front();
+            leftOut.erase(leftOut.begin());
+        }
+        if (scanned && scanned->why != FolderSkip::ListingCut)
+            notes
+                << tr("the folder %1 cannot be read: %2").arg(path(file), folderSkipText(*scanned));
+        else if (kind == Kind::Scan && outcome.rowsAdded == 0 && !outcome.interrupted)
+            notes << tr("no icons found in %1").arg(path(file));
+        if (scanned && scanned->why == FolderSkip::ListingCut)
+            notes << tr("the folder %1 was read only in part: %2")
+                         .arg(path(file), folderSkipText(*scanned));
+        if (const std::size_t n = outcome.unreadableFiles.size(); n > 0)
+            notes << (n == 1 ? tr("1 file gave no icons: %1: %2")
+                             : tr("%1 files gave no icons (first: %2: %3)").arg(n))
                          .arg(name(outcome.unreadableFiles[0].file))
                          .arg(why(outcome.unreadableFiles[0].why));
-        if (!outcome.skippedIcons.empty())
+        if (const std::size_t n = outcome.skippedIcons.size(); n > 0)
             // The reason names the icon (or the image of an icon file) itself.
-            notes << tr("%1 icons could not be read (first: %2: %3)")
-                         .arg(outcome.skippedIcons.size())
+            notes << (n == 1 ? tr("1 icon could not be read: %1: %2")
+                             : tr("%1 icons could not be read (first: %2: %3)").arg(n))
                          .arg(name(outcome.skippedIcons[0].file))
                          .arg(why(outcome.skippedIcons[0].why));
         if (outcome.stopped)
             notes << tr("the scan ended at its maximum of %1 icons (Import Options)")
                          .arg(settings_.importLimit);
-        if (!outcome.skippedFolders.empty())
-            notes << tr("%1 folders were left out or read only in part (first: %2: %3)")
-                         .arg(outcome.skippedFolders.size())
-                         .arg(QFile::decodeName(outcome.skippedFolders[0].path.c_str()))
-                         .arg(QString::fromStdString(
-                             skippedFolderReason(outcome.skippedFolders[0])));
+        if (const std::size_t n = leftOut.size(); n > 0)
+            notes << (n == 1 ? tr("1 folder was left out or read only in part: %1: %2")
+                             : tr("%1 folders were left out or read only in part (first: %2: %3)")
+                                   .arg(n))
+                         .arg(path(leftOut[0].path))
+                         .arg(folderSkipText(leftOut[0]));
     }
     if (outcome.interrupted) notes << tr("stopped; the icons found so far stay");
     return notes;

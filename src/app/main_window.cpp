@@ -22,6 +22,7 @@
 #include "app/work_controller.h"
 #include "core/icon_image.h"
 #include "core/paths.h"
+#include "core/reasons.h"
 #include "core/resources.h"
 #include "core/row_icons.h"
 #include "dialogs/about_dialog.h"
@@ -300,7 +301,7 @@ void MainWindow::previewRow() {
         const Result<Done> shown = pellimar::previewRow(desktop_, this, row);
         if (!shown)
             desktop_.message(tr("Cannot show %1: %2.")
-                                 .arg(rowText(row), shown.failure().message().c_str())
+                                 .arg(rowText(row), reasonText(shown.failure()))
                                  .toStdString(),
                              "notice", Buttons::Ok, MessageIcon::Warning);
         return;
@@ -320,7 +321,7 @@ void MainWindow::copyIcon() {
         // written. The message names the row itself.
         Failure why = pictures.leftOut.empty() ? failure(Fault::NoImage) : pictures.leftOut.front();
         why.context.clear();
-        const QString reason = QString::fromStdString(why.message());
+        const QString reason = reasonText(why);
         const QString told =
             isWriteFault(why.fault)
                 ? tr("its picture could not be written in %1 (%2)")

@@ -368,11 +368,23 @@ ResultList::ResultList(QWidget* parent) : QWidget(parent) {
     detailView_->horizontalHeader()->setHighlightSections(false);
     detailView_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     detailView_->horizontalHeader()->resizeSection(ColIcons, 150);
-    detailView_->horizontalHeader()->resizeSection(ColLocation, 70);
+    // The short columns are as wide as their title and their widest text need in
+    // the font and language shown, at least as designed.
+    auto fitted = [this](int column, int design, const QString& widest) {
+        QHeaderView* header = detailView_->horizontalHeader();
+        const int margins =
+            2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header) + 8;
+        const QString title =
+            model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+        return std::max({design, QFontMetrics(header->font()).horizontalAdvance(title) + margins,
+                         QFontMetrics(detailView_->font()).horizontalAdvance(widest) + margins});
+    };
+    detailView_->horizontalHeader()->resizeSection(ColLocation, fitted(ColLocation, 70, "65536"));
     // The resource column is the model's last, so that the first three keep their
     // numbers; it shows before the path, which takes the rest of the width.
     detailView_->horizontalHeader()->moveSection(ColResource, ColPath);
-    detailView_->horizontalHeader()->resizeSection(ColResource, 90);
+    detailView_->horizontalHeader()->resizeSection(
+        ColResource, fitted(ColResource, 90, ResultModel::tr("cursor %1").arg("65535")));
     detailView_->horizontalHeader()->setStretchLastSection(true);
     connect(detailView_->horizontalHeader(), &QHeaderView::sectionClicked, this,
             &ResultList::columnClicked);

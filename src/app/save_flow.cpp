@@ -25,7 +25,7 @@ namespace {
 
 // The first of a list of problems, and how many more there are.
 std::string firstAndCount(const std::vector<SaveProblem>& problems, const std::string& more) {
-    std::string text = problemText(problems.front());
+    std::string text = problemMessage(problems.front()).toStdString();
     if (problems.size() > 1) text += "\n" + std::to_string(problems.size() - 1) + more;
     return text;
 }
@@ -137,7 +137,7 @@ void SaveFlow::showOutcome(const SaveReport& report) {
                          "Error", Buttons::Ok, MessageIcon::Error);
     // A run that ended at a file it could not write says so first; what it did
     // before is told as for any run.
-    if (report.stopped()) desktop_.errorBox(problemText(*report.stopReason()));
+    if (report.stopped()) desktop_.errorBox(problemMessage(*report.stopReason()).toStdString());
     if (!report.unreadableRows().empty())
         desktop_.message(
             tr("These rows could not be read, so nothing was saved of them:").toStdString() + "\n" +

@@ -24,5 +24,25 @@ namespace {
     QT_TRANSLATE_NOOP("Messages", "Files are still being read.\r\nStop and quit?"),
 };
 
+// The descriptions of the file types the open and save dialogs offer, as the
+// commands write them into their filters; QtDesktop translates each (context
+// "FileTypes") where it makes the dialog's filters.
+[[maybe_unused]] const char* const kFileTypeTexts[] = {
+    QT_TRANSLATE_NOOP("FileTypes", "exe file(*.exe)"),
+    QT_TRANSLATE_NOOP("FileTypes", "ico file(*.ico)"),
+    QT_TRANSLATE_NOOP("FileTypes", "dll file(*.dll)"),
+    QT_TRANSLATE_NOOP("FileTypes", "all supported file"),
+    QT_TRANSLATE_NOOP("FileTypes", "cur file(*.cur)"),
+    QT_TRANSLATE_NOOP("FileTypes", "ico file(s)   (*.ico)"),
+    QT_TRANSLATE_NOOP("FileTypes", "bmp file(s)  (*.bmp)"),
+    QT_TRANSLATE_NOOP("FileTypes", "png file(s)  (*.png)"),
+    QT_TRANSLATE_NOOP("FileTypes", "jpg file(s)  (*.jpg)"),
+    QT_TRANSLATE_NOOP("FileTypes", "CURSOR file"),
+    QT_TRANSLATE_NOOP("FileTypes", "ICON file"),
+    QT_TRANSLATE_NOOP("FileTypes", "bmp file"),
+    QT_TRANSLATE_NOOP("FileTypes", "jpeg file"),
+    QT_TRANSLATE_NOOP("FileTypes", "png file"),
+};
+
 }  // namespace
 }  // namespace pellimar

@@ -51,7 +51,9 @@ QStringList qtNameFilters(const std::string& filter) {
     QStringList parts = QString::fromStdString(filter).split('|');
     QStringList out;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
-        QString desc = parts[i].trimmed();
+        // The description in the user's language (see program_texts.cpp).
+        QString desc =
+            QCoreApplication::translate("FileTypes", parts[i].toUtf8().constData()).trimmed();
         QStringList patterns;
         for (const QString& raw : parts[i + 1].split(';', Qt::SkipEmptyParts)) {
             QString p = raw.trimmed();

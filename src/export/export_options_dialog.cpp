@@ -37,20 +37,20 @@ ExportOptionsDialog::ExportOptionsDialog(AppSettings& settings, Desktop& desktop
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     giveCloseBoxOnly(*this);
-    setFixedSize(405, 294);
+    setFixedSize(614, 334);
 
     QFont bold = font();
     bold.setBold(true);
 
     bannerPanel = new QFrame(this);
-    bannerPanel->setGeometry(0, 0, 405, 65);
+    bannerPanel->setGeometry(0, 0, 614, 65);
     banner = new QLabel(bannerPanel);
-    banner->setGeometry(0, 0, 405, 65);
-    banner->setPixmap(bannerPixmap(405, 65, tr("Export options")));
+    banner->setGeometry(0, 0, 614, 65);
+    banner->setPixmap(bannerPixmap(614, 65, tr("Export options")));
 
     sizeGroup = new QGroupBox(tr(" Image size "), this);
     sizeGroup->setFont(bold);
-    sizeGroup->setGeometry(8, 72, 190, 176);
+    sizeGroup->setGeometry(8, 72, 190, 216);
     sizePicture = iconLabel(sizeGroup, QStyle::SP_DesktopIcon, 144, 24);
     const char* sizeCaptions[] = {QT_TR_NOOP("  128 X 128"), QT_TR_NOOP("  64 X 64"),
                                   QT_TR_NOOP("  48 X 48"), QT_TR_NOOP("  32 X 32"),
@@ -62,28 +62,42 @@ ExportOptionsDialog::ExportOptionsDialog(AppSettings& settings, Desktop& desktop
         (*boxes[i])->setGeometry(16, 24 + 29 * i, 124, 22);
     }
 
+    // Each format with a line on what it keeps: the sized ones and the one that
+    // keeps every image as stored side by side.
     formatGroup = new QGroupBox(tr(" File formats "), this);
     formatGroup->setFont(bold);
-    formatGroup->setGeometry(206, 72, 190, 176);
+    formatGroup->setGeometry(206, 72, 400, 216);
     QFont normal = font();
+    normal.setBold(false);  // set, not inherited from the bold group
     icoButton = new QRadioButton(tr("  ICON file"), formatGroup);
     bmpButton = new QRadioButton(tr("  BMP file"), formatGroup);
     jpgButton = new QRadioButton(tr("  JPG file"), formatGroup);
     pngButton = new QRadioButton(tr("  PNG file"), formatGroup);
     originalButton = new QRadioButton(tr("  Original icon"), formatGroup);
     QRadioButton* radios[] = {icoButton, bmpButton, jpgButton, pngButton, originalButton};
+    const char* keeps[] = {QT_TR_NOOP("programs: 32 and 16 px, 256 colours at most"),
+                           QT_TR_NOOP("programs: 32 and 16 px, drawn on white"),
+                           QT_TR_NOOP("programs: 32 and 16 px, drawn on white"),
+                           QT_TR_NOOP("every size chosen, with its transparency"),
+                           QT_TR_NOOP("as stored, every image: nothing left out")};
+    QLabel** keepLabels[] = {&icoKeeps, &bmpKeeps, &jpgKeeps, &pngKeeps, &originalKeeps};
     QStyle::StandardPixmap pics[] = {QStyle::SP_FileIcon, QStyle::SP_DriveHDIcon,
                                      QStyle::SP_DirIcon, QStyle::SP_FileDialogContentsView,
                                      QStyle::SP_FileDialogDetailedView};
     for (int i = 0; i < 5; ++i) {
         radios[i]->setFont(normal);
-        radios[i]->setGeometry(16, 24 + 29 * i, 136, 22);
-        iconLabel(formatGroup, pics[i], 154, 23 + 29 * i, 24);
+        radios[i]->setGeometry(16, 20 + 38 * i, 300, 20);
+        iconLabel(formatGroup, pics[i], 360, 23 + 38 * i, 24);
+        QLabel* line = *keepLabels[i] = new QLabel(tr(keeps[i]), formatGroup);
+        line->setFont(normal);
+        line->setGeometry(40, 40 + 38 * i, 312, 17);
+        line->setBuddy(radios[i]);
+        radios[i]->setAccessibleDescription(line->text());
     }
     icoButton->setChecked(true);
 
     okButton = new QPushButton(tr("&OK"), this);
-    okButton->setGeometry(300, 256, 96, 30);
+    okButton->setGeometry(510, 296, 96, 30);
     okButton->setDefault(true);
     connect(okButton, &QPushButton::clicked, this,
             [this] { guarded(desktop_, [this] { confirm(); }); });

@@ -40,6 +40,12 @@ class ExportOptionsDialog : public QDialog {
     QRadioButton* jpgButton;
     QRadioButton* pngButton;
     QRadioButton* originalButton;
+    // What each format keeps, one line below it.
+    QLabel* icoKeeps;
+    QLabel* bmpKeeps;
+    QLabel* jpgKeeps;
+    QLabel* pngKeeps;
+    QLabel* originalKeeps;
     QPushButton* okButton;
 
   protected:

@@ -1,6 +1,7 @@
 #include "export/save_plan.h"
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <set>
 #include <stdexcept>
@@ -82,6 +83,9 @@ struct RowPlanner {
         const StoredImage& image = group->images.front();
         const int width = image.entry.width;
         if (!sizeOn(settings, width)) {
+            row.rule = SaveRule::ImageSize;
+            row.width = image.width();
+            row.height = image.height();
             row.skipped =
                 notChosen("its image is " + std::to_string(image.width()) + " x " +
                           std::to_string(image.height()) + ", and that size is not chosen");
@@ -94,8 +98,12 @@ struct RowPlanner {
     }
 
     // A program's icon at 32 and 16 pixels as the two size switches say: both on,
-    // "32-" and "16-" files; one on, the name itself.
-    void pairOfSizes(PlannedOutput output) {
+    // "32-" and "16-" files; one on, the name itself. The other sizes chosen are
+    // left out by `rule`, and the report says so.
+    void pairOfSizes(PlannedOutput output, SaveRule rule) {
+        row.rule = rule;
+        for (int size : {128, 64, 48})
+            if (sizeOn(settings, size)) row.sizesLeftOut.push_back(size);
         if (settings.saveSize32 && settings.saveSize16) {
             add("32-" + plain(), output, 32);
             add("16-" + plain(), output, 16);
@@ -112,11 +120,12 @@ struct RowPlanner {
         if (row.row.kind == ResourceKind::Cursor)
             return add(cursorName(), PlannedOutput::StoredIcon);
         if (!settings.saveSize32 && !settings.saveSize16) {
+            row.rule = SaveRule::ProgramIconFile;
             row.skipped = notChosen(
                 "icon files of programs are saved at 32 and 16 pixels, and neither is chosen");
             return;
         }
-        pairOfSizes(PlannedOutput::ReducedIcon);
+        pairOfSizes(PlannedOutput::ReducedIcon, SaveRule::ProgramIconFile);
     }
 
     // False when the row takes no number.
@@ -126,11 +135,12 @@ struct RowPlanner {
             return true;
         }
         if (!settings.saveSize32 && !settings.saveSize16) {
+            row.rule = SaveRule::ProgramPicture;
             row.skipped = notChosen(
                 "pictures of programs are saved at 32 and 16 pixels, and neither is chosen");
             return false;
         }
-        pairOfSizes(PlannedOutput::Picture);
+        pairOfSizes(PlannedOutput::Picture, SaveRule::ProgramPicture);
         return true;
     }
 
@@ -141,6 +151,7 @@ struct RowPlanner {
         for (int size : {128, 64, 48, 32, 16})
             if (sizeOn(settings, size)) sizes.push_back(size);
         if (sizes.empty()) {
+            row.rule = SaveRule::ChosenSizes;
             row.skipped = notChosen("no size is chosen");
             return;
         }
@@ -219,6 +230,61 @@ void findExistingFiles(SavePlan& plan) {
 }
 
 namespace {
+
+// Whether the pixels the reduction keeps (those it does not make transparent) hold
+// more than 256 colours: a palette of the picture's own colours keeps fewer whole.
+// Counted in a small table of its own, as this is asked of every icon a run reduces.
+bool moreThan256Colours(const Icon& icon) {
+    constexpr std::uint32_t kSlots = 1024;  // a power of two, well above 257
+    constexpr std::uint32_t kEmpty = 0xFFFFFFFFu;
+    std::array<std::uint32_t, kSlots> table;
+    table.fill(kEmpty);
+    int distinct = 0;
+    for (const std::uint32_t c : icon.color) {
+        const bool clear = icon.hasAlpha && (c >> 24) < 128;
+        const std::uint32_t rgb = clear ? 0u : c & 0xFFFFFFu;
+        std::uint32_t slot = (rgb * 2654435761u) >> 22;  // the top 10 bits
+        while (table[slot] != kEmpty && table[slot] != rgb) slot = (slot + 1) & (kSlots - 1);
+        if (table[slot] == kEmpty) {
+            table[slot] = rgb;
+            if (++distinct > 256) return true;
+        }
+    }
+    return false;
+}
+
+bool softAlpha(const Icon& icon) {
+    return icon.hasAlpha && std::any_of(icon.color.begin(), icon.color.end(), [](std::uint32_t c) {
+               const std::uint32_t alpha = c >> 24;
+               return alpha != 0 && alpha != 0xFF;
+           });
+}
+
+// What reducing `made`, the icon brought to `size` from the group's best image for
+// it, to 16 or 256 colours with a 1-bit mask gives up of that image: colours, where
+// it has more than 8 bits a pixel and more than 256 colours, and transparency in
+// steps between none and whole. Said of the image as stored: the steps and colours
+// that bringing it to its size adds are not its own, so an image that was brought
+// to another size is looked at itself.
+void noteReduction(const IconGroup& group, int size, const Icon& made, SaveReduction& reduction) {
+    const bool colours =
+        reduction.storedDepth == 0 && made.bitCount > 8 && moreThan256Colours(made);
+    const bool alpha = !reduction.alphaDropped && softAlpha(made);
+    if (!colours && !alpha) return;
+    std::vector<ImageFacts> facts;
+    facts.reserve(group.images.size());
+    for (const StoredImage& image : group.images) facts.push_back(factsOf(image));
+    const int best = chooseImage(facts, size, SizePolicy::LikeWindows);
+    Icon decoded;
+    if (best >= 0 && (facts[std::size_t(best)].width != made.width ||
+                      facts[std::size_t(best)].height != made.height))
+        if (Result<Icon> stored = decodeStoredImage(group.images[std::size_t(best)]))
+            decoded = std::move(*stored);
+    const Icon& own = decoded.empty() ? made : decoded;
+    if (colours && moreThan256Colours(own))
+        reduction.storedDepth = std::max(reduction.storedDepth, own.bitCount);
+    if (alpha && softAlpha(own)) reduction.alphaDropped = true;
+}
 
 // One run of a plan.
 class PlanRun {
@@ -306,7 +372,7 @@ class PlanRun {
             return true;
         }
         if (row.skipped) {
-            report_.addSkippedRow(row.caption, *row.skipped);
+            report_.addSkippedRow(row.caption, *row.skipped, row.rule, row.width, row.height);
             return true;
         }
         if (row.files.empty()) return true;
@@ -345,14 +411,17 @@ class PlanRun {
     // none.
     bool reducedIcons(const PlannedRow& row, const IconGroup& group) {
         std::vector<Icon> icons;
+        SaveReduction reduction{row.caption, row.rule, row.sizesLeftOut};
         for (const PlannedFile& file : row.files) {
             Result<Icon> icon = iconAtSize(group, file.size);
             if (!icon) {
                 unreadable(row, icon.failure());
                 return true;
             }
+            noteReduction(group, file.size, *icon, reduction);
             icons.push_back(std::move(*icon));
         }
+        if (reduction.any()) report_.addReduction(std::move(reduction));
         for (std::size_t i = 0; i < row.files.size(); ++i) {
             const Result<OutputFile> file = reducedIconFile(icons[i]);
             if (!(file ? place(row.files[i], *file) : notWritten(row.files[i], file.failure())))
@@ -371,6 +440,8 @@ class PlanRun {
             unreadable(row, icon.failure());
             return true;
         }
+        if (!row.sizesLeftOut.empty())
+            report_.addReduction({row.caption, row.rule, row.sizesLeftOut});
         const int drawnAt = row.imageRow ? row.files.front().size : 32;
         const RgbImage drawn = drawnOnWhite(*icon, drawnAt, drawnAt);
         for (const PlannedFile& file : row.files) {

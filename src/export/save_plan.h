@@ -30,6 +30,7 @@
 
 #include "core/settings.h"
 #include "export/save_command.h"
+#include "export/save_report.h"
 #include "platform/failure.h"
 
 namespace pellimar {
@@ -62,6 +63,12 @@ struct PlannedRow {
     // its icon could not be read while planning.
     std::optional<Failure> skipped;
     std::optional<Failure> unreadable;
+    // The rule of the format that leaves the row out (`skipped`) or saves less of
+    // it than was chosen (`sizesLeftOut`), with the size of an icon file's image
+    // for SaveRule::ImageSize.
+    SaveRule rule = SaveRule::None;
+    int width = 0, height = 0;
+    std::vector<int> sizesLeftOut;  // chosen sizes the rule does not write, largest first
 };
 
 struct SavePlan {

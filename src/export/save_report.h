@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -15,11 +16,44 @@
 
 namespace pellimar {
 
+// The rules by which a format saves less of a row than was chosen, or nothing.
+enum class SaveRule : std::uint8_t {
+    None,
+    // Icon files of programs: the icon at 32 and 16 pixels, reduced to 16 or 256
+    // colours with a 1-bit mask.
+    ProgramIconFile,
+    // Pictures (BMP, JPEG) of programs: the icon drawn on white at 32 and 16 pixels.
+    ProgramPicture,
+    // A row of an icon file: its one image at the width it is stored, when that
+    // size is chosen (`width` x `height`).
+    ImageSize,
+    // PNG: each size chosen, and none is.
+    ChosenSizes,
+};
+
 // A row of the run that wrote nothing, or a file of it that was not written.
 struct SaveProblem {
     std::string row;             // the row's caption ("shell32.dll-004"), for a row
     std::filesystem::path file;  // the file, with its folder, for a file
     Failure why;
+    // For a row its format's rules leave out (Fault::NotChosen): which rule, and
+    // for SaveRule::ImageSize the image's size.
+    SaveRule rule = SaveRule::None;
+    int width = 0, height = 0;
+};
+
+// A row saved with less than was chosen or stored, by its format's rule: the
+// chosen sizes the rule does not write, and what the reduction to 16 or 256
+// colours with a 1-bit mask gave up of the images written.
+struct SaveReduction {
+    std::string row;  // the row's caption
+    SaveRule rule = SaveRule::None;
+    std::vector<int> sizesLeftOut;  // largest first
+    // Bits per pixel of an image stored with more than 8 whose more than 256
+    // colours were reduced; 0 when every colour was kept.
+    int storedDepth = 0;
+    bool alphaDropped = false;  // transparency in steps, kept only as on or off
+    bool any() const { return !sizesLeftOut.empty() || storedDepth > 0 || alphaDropped; }
 };
 
 class SaveReport {
@@ -49,10 +83,15 @@ class SaveReport {
 
     // A row that wrote nothing by the rules of its format (no image of a chosen
     // size, no size chosen that it has): its caption, and why (Fault::NotChosen).
-    void addSkippedRow(const std::string& caption, const Failure& why) {
-        skipped_.push_back({caption, {}, why});
+    void addSkippedRow(const std::string& caption, const Failure& why,
+                       SaveRule rule = SaveRule::None, int width = 0, int height = 0) {
+        skipped_.push_back({caption, {}, why, rule, width, height});
     }
     const std::vector<SaveProblem>& skippedRows() const { return skipped_; }
+
+    // A row written with less than was chosen or stored (see SaveReduction).
+    void addReduction(SaveReduction reduction) { reductions_.push_back(std::move(reduction)); }
+    const std::vector<SaveReduction>& reductions() const { return reductions_; }
 
     // A file of the run that existed and was kept as it was, unreplaced.
     void addKept(const std::filesystem::path& fileName) { kept_.push_back(fileName); }
@@ -84,6 +123,7 @@ class SaveReport {
     std::filesystem::path folder_;
     std::vector<std::filesystem::path> files_;
     std::vector<SaveProblem> failures_, unreadable_, skipped_;
+    std::vector<SaveReduction> reductions_;
     std::vector<std::filesystem::path> kept_;
     std::optional<SaveProblem> stop_;
     int stoppedAfter_ = -1;

@@ -24,6 +24,7 @@
 #include "core/file_names.h"
 #include "core/icon_image.h"
 #include "core/icon_transfer.h"
+#include "core/reasons.h"
 #include "core/resources.h"
 #include "core/row_icons.h"
 #include "core/window_placement.h"
@@ -86,27 +87,49 @@ QString qpath(const fs::path& p) {
     return QFile::decodeName(QByteArray::fromStdString(p.native()));
 }
 
-// Why a file could not be written: the system's reason (in the system's
-// language), or a refused link's.
-QString writeReasonOf(const Failure& why) {
-    return QString::fromLocal8Bit(writeFailureReason(why).c_str());
-}
-
-QString reasonOf(const Failure& why) {
-    return QString::fromStdString(why.message());
-}
-
 QString nameOf(const fs::path& p) {
     return qpath(p.filename());
 }
 
+// The bits per pixel an image's own header states, when the header can be read:
+// a bitmap header of a known size stating one plane and a bit count bitmaps have,
+// or a PNG header of a known colour type and depth. Nothing for a header that is
+// damaged or cut off.
+std::optional<int> readableHeaderDepth(std::span<const std::uint8_t> data) {
+    const std::optional<int> depth = storedImageDepth(data);
+    if (!depth) return std::nullopt;
+    if (data.size() >= 8 && data[0] == 0x89 && data[1] == 'P' && data[2] == 'N' && data[3] == 'G') {
+        if (data.size() < 29 || std::memcmp(data.data() + 12, "IHDR", 4) != 0) return std::nullopt;
+        const int bits = data[24], type = data[25];
+        const bool known =
+            (type == 0 && (bits == 1 || bits == 2 || bits == 4 || bits == 8 || bits == 16)) ||
+            (type == 3 && (bits == 1 || bits == 2 || bits == 4 || bits == 8)) ||
+            ((type == 2 || type == 4 || type == 6) && (bits == 8 || bits == 16));
+        return known ? depth : std::nullopt;
+    }
+    const std::uint32_t headerSize = std::uint32_t(data[0]) | std::uint32_t(data[1]) << 8 |
+                                     std::uint32_t(data[2]) << 16 | std::uint32_t(data[3]) << 24;
+    const int planes = data[12] | data[13] << 8;
+    const bool knownSize = headerSize == 40 || headerSize == 52 || headerSize == 56 ||
+                           headerSize == 64 || headerSize == 108 || headerSize == 124;
+    const int bits = *depth;
+    const bool knownBits =
+        bits == 1 || bits == 2 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32;
+    return knownSize && planes == 1 && knownBits ? depth : std::nullopt;
+}
+
 // The label of an image: its size (256 for a stored 0) and the depth its own
-// header states.
+// header states where that can be read, else what its directory entry states.
 QString labelOf(const StoredImage& image) {
-    int depth = image.depth;
+    int depth = image.entry.statedBitCount() != 0 ? image.entry.statedBitCount() : image.depth;
     if (image.loaded())
-        if (auto own = storedImageDepth(image.data)) depth = *own;
+        if (auto own = readableHeaderDepth(image.data)) depth = *own;
     return imageLabel(image.width(), image.height(), depth);
+}
+
+// A reason said of image `index` (from 0) of the viewed icon: "image 3: <why>".
+QString ofImage(int index, const QString& why) {
+    return IconViewer::tr("image %1: %2").arg(index + 1).arg(why);
 }
 
 }  // namespace
@@ -195,6 +218,12 @@ IconViewer::IconViewer(Desktop& desktop, QWidget* parent) : QDialog(parent), des
     preview = new QLabel(previewFrame);
     preview->setAlignment(Qt::AlignCenter);
     preview->setAccessibleName(tr("Preview"));
+    // What is said in place of an image that cannot be drawn reads on the black.
+    {
+        QPalette pal = preview->palette();
+        pal.setColor(QPalette::WindowText, Qt::white);
+        preview->setPalette(pal);
+    }
     preview->setContextMenuPolicy(Qt::CustomContextMenu);
 
     statusPanels = new ViewerStatusBar(this);
@@ -294,6 +323,8 @@ void IconViewer::resizeEvent(QResizeEvent* e) {
     if (!preview->pixmap().isNull()) {
         preview->resize(preview->pixmap().deviceIndependentSize().toSize());
         centrePreview(*previewFrame, *preview);
+    } else if (!preview->text().isEmpty()) {
+        placePreviewText();
     }
 }
 
@@ -317,6 +348,14 @@ QString IconViewer::statusText(int panel) const {
 
 void IconViewer::setStatusText(int panel, const QString& text) {
     statusPanels->setText(panel, text);
+    // A panel that widened for its text keeps the others beside it, never under it:
+    // the window is at least as wide as the panels need, and widens, as far as the
+    // screen lets it, to show the source whole beside them.
+    const int least = statusPanels->minimumSizeHint().width();
+    if (least > minimumWidth()) setMinimumWidth(least);
+    int wanted = statusPanels->sizeHint().width();
+    if (const QScreen* s = screen()) wanted = std::min(wanted, s->availableGeometry().width());
+    if (std::max(least, wanted) > width()) resize(std::max(least, wanted), height());
 }
 
 void IconViewer::showEvent(QShowEvent* e) {
@@ -339,10 +378,9 @@ void IconViewer::copyChosenImage() {
     auto data = std::make_unique<QMimeData>();
     const Result<Done> added = addIconPicture(*data, previewIcon_);
     if (!added) {
-        desktop_.message(tr("The image cannot be copied: %1.")
-                             .arg(QString::fromStdString(added.failure().message()))
-                             .toStdString(),
-                         "notice", Buttons::Ok, MessageIcon::Warning);
+        desktop_.message(
+            tr("The image cannot be copied: %1.").arg(reasonText(added.failure())).toStdString(),
+            "notice", Buttons::Ok, MessageIcon::Warning);
         return;
     }
     QApplication::clipboard()->setMimeData(data.release());
@@ -350,16 +388,38 @@ void IconViewer::copyChosenImage() {
 
 Result<Done> IconViewer::loadPreview(int image) {
     const auto& images = state_.group.images;
-    if (image < 0 || std::size_t(image) >= images.size())
-        return failure(Fault::NoSuchIcon, "image " + std::to_string(image + 1));
+    if (image < 0 || std::size_t(image) >= images.size()) return failure(Fault::NoSuchIcon);
     Result<Icon> icon = decodeStoredImage(images[std::size_t(image)]);
-    if (!icon) return icon.failure().within("image " + std::to_string(image + 1));
+    if (!icon) return icon.failure();
     previewIcon_ = std::move(*icon);
     QImage picture = previewPictureAt(state_.group, image, previewIcon_, devicePixelRatioF());
     if (state_.group.identity.kind == ResourceKind::Cursor)
         markHotspot(picture, previewIcon_, images[std::size_t(image)]);
+    preview->setWordWrap(false);
+    preview->setAccessibleDescription(QString());
     preview->setPixmap(QPixmap::fromImage(picture));
     return Done{};
+}
+
+void IconViewer::showCannotDraw(int image, const QString& why) {
+    // Nothing of the image shown before stays: neither its picture nor what the
+    // saves would write of it.
+    previewIcon_ = Icon();
+    preview->clear();
+    const QString label =
+        image >= 0 && image < imageChoice->count() ? imageChoice->itemText(image) : QString();
+    preview->setWordWrap(true);
+    preview->setAccessibleDescription(tr("Image %1 cannot be drawn: %2").arg(image + 1).arg(why));
+    preview->setText(tr("Image %1 (%2) cannot be drawn:\n%3").arg(image + 1).arg(label).arg(why));
+    placePreviewText();
+}
+
+void IconViewer::placePreviewText() {
+    // Over the part of the frame that shows, with a margin.
+    const QRect shown = previewFrame->rect()
+                            .intersected(QRect(QPoint(0, 0), previewPanel->size()))
+                            .adjusted(12, 12, -12, -12);
+    preview->setGeometry(shown);
 }
 
 void markHotspot(QImage& picture, const Icon& icon, const StoredImage& image) {
@@ -450,7 +510,7 @@ bool IconViewer::loadViewedFile() {
     } else {
         sourceName_ = nameOf(st.viewedFile);
         auto set = IconSet::open(st.viewedFile);
-        if (!set) return cannotShow(reasonOf(set.failure()));
+        if (!set) return cannotShow(reasonText(set.failure()));
         const std::optional<ResourceKind> kind = imageFileKind(*set);
         if (!kind) return cannotShow(tr("it is not an icon file"));
         if (set->groups(*kind).empty()) return cannotShow(tr("it holds no images"));
@@ -459,7 +519,7 @@ bool IconViewer::loadViewedFile() {
     }
     const IconGroup& group = st.group;
     if (group.images.empty())
-        return cannotShow(group.failure ? reasonOf(*group.failure) : tr("it holds no images"));
+        return cannotShow(group.failure ? reasonText(*group.failure) : tr("it holds no images"));
 
     // The first image that can be drawn is shown; with none, there is nothing to show.
     int first = 0;
@@ -469,8 +529,10 @@ bool IconViewer::loadViewedFile() {
         if (shown) break;
         if (!firstFailure) firstFailure = shown.failure();
     }
+    // The first image cannot be drawn when the second is shown, and so on.
     if (first == int(group.images.size()))
-        return cannotShow(tr("none of its images can be read (%1)").arg(reasonOf(*firstFailure)));
+        return cannotShow(
+            tr("none of its images can be read (%1)").arg(ofImage(0, reasonText(*firstFailure))));
 
     imageChoice->clear();
     // At most kMaxImagesPerIcon images are read.
@@ -522,7 +584,9 @@ void IconViewer::makeThumbnails() {
         const Result<Icon> icon = decodeStoredImage(image);
         if (!icon) {
             // An empty cell; the others are still made.
-            unreadable << reasonOf(icon.failure().within("image " + std::to_string(i + 1)));
+            unreadable << ofImage(i, reasonText(icon.failure()));
+            cell->setToolTip(
+                tr("Image %1 cannot be drawn: %2").arg(i + 1).arg(reasonText(icon.failure())));
             continue;
         }
         const std::uint64_t bytes = std::uint64_t(icon->width) * std::uint64_t(icon->height) * 4;
@@ -558,8 +622,10 @@ void IconViewer::makeThumbnails() {
 void IconViewer::showChosenImage() {
     const int k = imageChoice->currentIndex();
     if (Result<Done> shown = loadPreview(k); !shown) {
-        // The preview keeps the image it showed; the status says why this one is not.
-        setStatusText(0, tr("Cannot show %1").arg(reasonOf(shown.failure())));
+        // The preview says which image cannot be drawn and why; the status, in
+        // short, that it cannot be shown.
+        showCannotDraw(k, reasonText(shown.failure()));
+        setStatusText(0, tr("Cannot show image %1").arg(k + 1));
         setStatusText(1, QString());
         return;
     }
@@ -605,9 +671,9 @@ void IconViewer::saveFailed(const fs::path& target, const QString& reason) {
 
 void IconViewer::writeTarget(const fs::path& target, const Result<OutputFile>& file,
                              Replace replace) {
-    if (!file) return saveFailed(target, reasonOf(file.failure()));
+    if (!file) return saveFailed(target, reasonText(file.failure()));
     const Result<Placed> written = writeOutput(target, *file, {.replace = replace});
-    if (!written) return saveFailed(target, writeReasonOf(written.failure()));
+    if (!written) return saveFailed(target, writeReasonText(written.failure()));
     // A file that came to the name after the person was asked (or, where none was
     // there, after the name was chosen) is not replaced.
     if (*written == Placed::Kept)

@@ -35,7 +35,9 @@ namespace pellimar {
 // "1", "2", "4" ... "256" for bit counts 0 to 8, "XP" for anything else.
 std::string colorDepthName(int bits);
 // width*height <depth>colors, e.g. "48*48 XPcolors", translated; a width or
-// height of 0 (as a directory stores 256) reads 256.
+// height of 0 (as a directory stores 256) reads 256. The viewer labels each image
+// by the depth its own header states where that header can be read, else by what
+// its directory entry states.
 QString imageLabel(int width, int height, int bitCount);
 // The name chosen in a save dialog with its extension replaced by ext (".ICO",
 // ".BMP", ".JPG") unless it already is ext in any letter case.
@@ -119,6 +121,8 @@ class IconViewer : public QDialog {
     QListWidget* thumbnailList;
     QFrame* previewPanel;
     QFrame* previewFrame;
+    // The image shown; for an image that cannot be drawn, which one and why, in
+    // words (no picture then).
     QLabel* preview;
     ViewerStatusBar* statusPanels;
     QMenu* previewMenu;
@@ -140,6 +144,10 @@ class IconViewer : public QDialog {
   private:
     // Shows image `image` (from 0) in the preview; why not.
     Result<Done> loadPreview(int image);
+    // Says in the preview that image `image` (from 0) cannot be drawn, and why;
+    // nothing of the image shown before stays.
+    void showCannotDraw(int image, const QString& why);
+    void placePreviewText();
     void makeThumbnails();
     // How a save writes at `target`: where a file is there, the person is asked
     // and Replace::Always is the answer to replace it (nothing: keep it); where

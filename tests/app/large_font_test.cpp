@@ -5,22 +5,29 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QStyle>
 #include <QStyleOptionGroupBox>
+#include <QTableView>
 #include <QTranslator>
+#include <cerrno>
+#include <fstream>
 
 #include "acquire/import_options_dialog.h"
 #include "acquire/search_settings_dialog.h"
 #include "app/main_window.h"
+#include "app/result_list.h"
 #include "app/translations.h"
+#include "app/window_controls.h"
 #include "dialogs/about_dialog.h"
 #include "dialogs/tips_dialog.h"
 #include "export/export_options_dialog.h"
 #include "export/report_dialog.h"
 #include "support/crowded_controls.h"
+#include "support/fixtures.h"
 #include "support/scripted_desktop.h"
 #include "support/temp_program_dir.h"
 #include "viewer/icon_viewer.h"
@@ -45,7 +52,13 @@ std::string clippedTexts(QWidget& window) {
                        .arg(needs);
     };
     for (QLabel* l : window.findChildren<QLabel*>()) {
-        if (!l->isVisibleTo(&window) || l->text().isEmpty() || l->wordWrap()) continue;
+        if (!l->isVisibleTo(&window) || l->text().isEmpty()) continue;
+        if (l->wordWrap()) {
+            // Wrapped into lines: all of them must have room.
+            const int width = l->contentsRect().width();
+            report(l, l->text(), l->contentsRect().height(), l->heightForWidth(width));
+            continue;
+        }
         const QFontMetrics fm(l->font());
         for (const QString& line : l->text().split('\n'))
             report(l, line, l->contentsRect().width(), fm.horizontalAdvance(line));
@@ -83,6 +96,29 @@ std::string clippedTexts(QWidget& window) {
         report(g, g->title(), g->width(),
                QFontMetrics(g->font()).horizontalAdvance(g->title()) + 16);
     }
+    // Nor does a column header cut its title, nor a column of short texts (the
+    // icon's number, its resource) a cell; names and paths are shortened in their
+    // middle by design.
+    for (QTableView* table : window.findChildren<QTableView*>()) {
+        if (!table->isVisibleTo(&window)) continue;
+        QHeaderView* header = table->horizontalHeader();
+        const QFontMetrics fm(header->font());
+        const int margin =
+            2 * header->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+        for (int column = 0; column < header->count(); ++column) {
+            if (header->isSectionHidden(column)) continue;
+            const QString title = table->model()->headerData(column, Qt::Horizontal).toString();
+            report(header, title, header->sectionSize(column),
+                   fm.horizontalAdvance(title) + margin);
+        }
+        for (int column : {int(ResultList::ColLocation), int(ResultList::ColResource)})
+            for (int row = 0; row < table->model()->rowCount(); ++row) {
+                const QString text = table->model()->index(row, column).data().toString();
+                const QFontMetrics cellFont(table->font());
+                report(table, text, table->columnWidth(column),
+                       cellFont.horizontalAdvance(text) + margin);
+            }
+    }
     // Nor does any control cover another or reach past its panel.
     if (const std::string crowded = test::crowdedControls(window); !crowded.empty())
         out << QString::fromStdString(crowded);
@@ -95,6 +131,15 @@ std::string clippedTexts(QWidget& window) {
 // In English and German, at the default font and at 15 points.
 TEST(LargeFont, NothingIsCutInEitherLanguageAtTheDefaultFontOrFifteenPoints) {
     TempProgramDir dir("font");
+    {
+        // An icon whose second image is cut off in its pixels.
+        fixtures::IconImage damaged = fixtures::dibImage(fixtures::patternIcon(48, 48, 200), 8);
+        damaged.data.resize(40 + 256 * 4 + 10);
+        const fixtures::Bytes ico =
+            fixtures::makeIco({fixtures::dibImage(fixtures::patternIcon(32, 32, 16), 4), damaged});
+        std::ofstream(dir.root() / "damaged.ico", std::ios::binary)
+            .write(reinterpret_cast<const char*>(ico.data()), std::streamsize(ico.size()));
+    }
     const QFont before = QApplication::font();
     for (bool german : {false, true}) {
         if (german) {
@@ -124,6 +169,23 @@ TEST(LargeFont, NothingIsCutInEitherLanguageAtTheDefaultFontOrFifteenPoints) {
                 {"viewer", &viewer}};
             report.report().setFolder("/home/someone/icons/");
             report.report().add("32-setup.exe-001.ico");
+            // Every kind of line the report holds, in the language shown.
+            report.report().addSkippedRow("setup.exe-002", failure(Fault::NotChosen),
+                                          SaveRule::ProgramIconFile);
+            report.report().addUnreadableRow("setup.exe-003",
+                                             systemFailure(Fault::CannotOpen, EACCES));
+            report.report().addReduction(
+                {"setup.exe-001", SaveRule::ProgramIconFile, {128}, 32, true});
+            // Rows of an icon and of a cursor, with their resources, in the detail view.
+            std::vector<PreparedRow> rows = {
+                {QImage(), "/home/someone/setup.exe", 0, "32512", ResourceKind::Cursor},
+                {QImage(), "/home/someone/setup.exe", 65535, "32516"}};
+            test::resultListOf(main)->addRows(rows);
+            // A viewer on an icon one of whose images cannot be drawn, showing it.
+            viewer.setViewedFile(dir.root() / "damaged.ico");
+            ASSERT_TRUE(viewer.loadViewedFile());
+            viewer.imageChoice->setCurrentIndex(1);
+            viewer.showChosenImage();
             for (auto [name, window] : windows)
                 EXPECT_EQ(clippedTexts(*window), "")
                     << name << (german ? " in German" : " in English") << " at " << points << " pt";

@@ -103,6 +103,53 @@ TEST_F(MainSave, SaveSelectedFromALibraryAsIcons) {
     EXPECT_TRUE(desktop.errors.empty());
 }
 
+// With the export options as they come (icon files, 128 and 32 ticked), five rows
+// of a program whose icons hold 32-bit images with soft edges: each file holds the
+// 32 px image in 256 colours with a mask, and the report says, row by row, what
+// was left out and why.
+TEST_F(MainSave, AnIconFileRunSaysWhichRowsLeftOutWhichSizesAndWhy) {
+    std::vector<fx::IconGroupSpec> groups;
+    for (int i = 0; i < 5; ++i)
+        groups.push_back({{fx::dibImage(fx::alphaPatternIcon(48, 48), 32),
+                           fx::dibImage(fx::alphaPatternIcon(32, 32), 32),
+                           fx::dibImage(fx::alphaPatternIcon(16, 16), 32)}});
+    const fs::path wordpad = dir.write("wordpad.exe", fx::makePe(groups));
+    for (int i = 0; i < 5; ++i) addRow(window, Icon{}, wordpad, i);
+    options({exportOptions.size128Box, exportOptions.size32Box}, exportOptions.icoButton);
+    desktop.saveAnswers.push_back(dir.path() / "out" / "w.ico");
+    QStringList told;
+    desktop.modalScripts.push_back([&](QDialog&) {
+        report.showLastRun();
+        for (int i = 0; i < report.notSavedList->count(); ++i)
+            told << report.notSavedList->item(i)->text();
+        return 1;
+    });
+    window.saveAll();
+    waitForIdle(window);
+    EXPECT_EQ(report.report().files().size(), 5u);
+    EXPECT_EQ(readImage(dir.path() / "out" / "w-001.ico").size(), QSize(32, 32));
+    ASSERT_EQ(told.size(), 6) << told.join('\n').toStdString();
+    EXPECT_TRUE(told[0].contains("icon files of programs are saved at 32 and 16 pixels"));
+    for (int i = 1; i <= 5; ++i)
+        EXPECT_EQ(told[i], QString("wordpad.exe-%1: the size 128 px left out; its 32-bit colours "
+                                   "reduced to 16 or 256; its soft transparency reduced to a "
+                                   "1-bit mask")
+                               .arg(i, 3, 10, QChar('0')));
+    // As stored, every image: nothing is left out, and nothing is said.
+    options({exportOptions.size128Box, exportOptions.size32Box}, exportOptions.originalButton);
+    desktop.saveAnswers.push_back(dir.path() / "out" / "s.ico");
+    told.clear();
+    desktop.modalScripts.push_back([&](QDialog&) {
+        report.showLastRun();
+        told << QString::number(report.notSavedList->count());
+        return 1;
+    });
+    window.saveAll();
+    waitForIdle(window);
+    EXPECT_EQ(told, QStringList({"0"}));
+    EXPECT_EQ(fx::readWholeFile(dir.path() / "out" / "s-001.ico").size() > 48u * 48u * 4u, true);
+}
+
 TEST_F(MainSave, SaveAllFromAnIconFileAsBitmaps) {
     for (int i = 0; i < 3; ++i) addRow(window, Icon{}, ico, i);
     options({exportOptions.size48Box, exportOptions.size16Box}, exportOptions.bmpButton);

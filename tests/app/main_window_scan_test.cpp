@@ -380,12 +380,12 @@ TEST_F(MainWindowScanTest, AGroupPastACapOfItsOwnIsToldAndTheOthersAreRows) {
               (std::vector<std::string>{"wine.dll-001", "wine.dll-003", "wine.dll-004"}));
     const QString told = control<QLabel>(form, "progressLabel")->text();
     EXPECT_TRUE(
-        told.contains("1 icons could not be read (first: wine.dll: icon 2: stopped at a "
-                      "limit: 64 MB of one resource)"))
+        told.contains("1 icon could not be read: wine.dll: icon 2: stopped at a limit: 64 MB "
+                      "of one image or resource"))
         << told.toStdString();
-    EXPECT_TRUE(told.contains("1 folders were left out or read only in part (first: " +
+    EXPECT_TRUE(told.contains("1 folder was left out or read only in part: " +
                               QString::fromStdString((tree.root() / "z:").string()) +
-                              ": a link to a folder: not followed)"))
+                              ": a link to a folder: not followed"))
         << told.toStdString();
 }
 
@@ -607,6 +607,30 @@ TEST_F(MainWindowScanTest, ADialogOpenedDuringAScanDoesNotHoldItsEndBack) {
     EXPECT_TRUE(dialogShown);
     EXPECT_TRUE(endedInsideTheDialog);
     EXPECT_EQ(form.rowCount(), 6);
+}
+
+}  // namespace
+}  // namespace pellimar
+
+namespace pellimar {
+namespace {
+
+// A folder that gives no icons is named; one that cannot be read is named with why,
+// and the note does not claim it was looked through.
+TEST_F(MainWindowScanTest, AFolderThatGaveNoIconsIsNamedAndOneThatCannotBeReadSaysWhy) {
+    tree.file("notes.txt", "no icons here");
+    scan();
+    QString told = control<QLabel>(form, "progressLabel")->text();
+    EXPECT_EQ(told, "no icons found in " + QString::fromStdString(tree.root().string()));
+    for (bool subFolders : {true, false}) {
+        form.settings().searchSubfolders = subFolders;
+        scan("/proc");
+        told = control<QLabel>(form, "progressLabel")->text();
+        EXPECT_EQ(told,
+                  "the folder /proc cannot be read: a view the system gives of itself (such "
+                  "as /proc): not entered")
+            << subFolders;
+    }
 }
 
 }  // namespace

@@ -7,6 +7,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QSet>
@@ -15,6 +17,8 @@
 #include "app/main_window.h"
 #include "app/window_controls.h"
 #include "core/qt_desktop.h"
+#include "core/reasons.h"
+#include "export/report_dialog.h"
 #include "support/scripted_desktop.h"
 #include "support/temp_program_dir.h"
 
@@ -83,6 +87,38 @@ TEST(Translations, GermanForTheProgramAndForQtItself) {
     EXPECT_EQ(fromProgram("not a text of ours\nat all"), "not a text of ours\nat all");
     // Qt's own words, as in the buttons of its dialogs.
     EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel"), "Abbrechen");
+    removeTranslations();
+}
+
+// Under German the window's reasons, the file dialogs' types and the report are
+// German, and the report says truly why nothing was saved.
+TEST(Translations, ReasonsFileTypesAndTheReportInGerman) {
+    TempProgramDir dir("german-reasons");
+    ASSERT_TRUE(loadTranslations(*qApp, QLocale(QLocale::German, QLocale::Germany)));
+    EXPECT_EQ(reasonText(failure(Fault::NotRegularFile)), "keine gewöhnliche Datei");
+    EXPECT_EQ(reasonText(failure(Fault::DamagedImage, {}, 0x2C2E)),
+              "beschädigte Bilddaten bei Byte 0x2C2E");
+    EXPECT_EQ(reasonText(capReached(Cap::ResourceBytes, "64 MB of one resource")),
+              "an einer Grenze angehalten: 64 MB eines Bildes oder einer Ressource");
+    EXPECT_EQ(folderSkipText({"/x/z:", FolderSkip::Link, 0}),
+              "eine Verknüpfung auf einen Ordner: ihr wird nicht gefolgt");
+    EXPECT_EQ(qtNameFilters("exe file(*.exe)|*.EXE|all supported file|*.ico;*.exe"),
+              (QStringList{"exe-Datei (*.EXE)", "alle lesbaren Dateien (*.ico *.exe)"}));
+    EXPECT_EQ(qtNameFilters("ico file(s)   (*.ico)|*.ico"), QStringList{"ico-Datei(en)   (*.ico)"});
+    {
+        ScriptedDesktop desktop;
+        ReportDialog report(desktop);
+        report.report().setFolder("/out/");
+        report.report().addSkippedRow("app.exe-001", failure(Fault::NotChosen),
+                                      SaveRule::ProgramIconFile);
+        report.showLastRun();
+        EXPECT_EQ(report.summaryLabel->text(), "Keine Datei gespeichert: alle Zeilen ausgelassen.");
+        EXPECT_EQ(report.fileListHeading->text(), "Gespeicherte &Dateien");
+        ASSERT_EQ(report.notSavedList->count(), 1);
+        EXPECT_EQ(report.notSavedList->item(0)->text(),
+                  "app.exe-001: Symboldateien von Programmen werden mit 32 und 16 Pixeln "
+                  "gespeichert, und keine der beiden Größen ist gewählt");
+    }
     removeTranslations();
 }
 

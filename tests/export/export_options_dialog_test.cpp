@@ -4,6 +4,7 @@
 
 #include <QCheckBox>
 #include <QGroupBox>
+#include <QLabel>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -156,4 +157,22 @@ TEST_F(OptionsFixture, PngAndOriginalIconAreStoredAndReadBack) {
         EXPECT_TRUE(button->isChecked()) << value;
         form.hide();
     }
+}
+
+// Each format says in one line below it what it keeps, the one that keeps every
+// image as stored beside the sized ones.
+TEST_F(OptionsFixture, EachFormatSaysWhatItKeeps) {
+    form.show();
+    QLabel* lines[] = {form.icoKeeps, form.bmpKeeps, form.jpgKeeps, form.pngKeeps,
+                       form.originalKeeps};
+    QRadioButton* radios[] = {form.icoButton, form.bmpButton, form.jpgButton, form.pngButton,
+                              form.originalButton};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_TRUE(lines[i]->isVisible());
+        EXPECT_EQ(lines[i]->parentWidget(), form.formatGroup);
+        EXPECT_EQ(lines[i]->y(), radios[i]->geometry().bottom() + 1);
+        EXPECT_EQ(radios[i]->accessibleDescription(), lines[i]->text());
+    }
+    EXPECT_EQ(form.icoKeeps->text(), "programs: 32 and 16 px, 256 colours at most");
+    EXPECT_EQ(form.originalKeeps->text(), "as stored, every image: nothing left out");
 }

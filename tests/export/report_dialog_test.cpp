@@ -68,8 +68,9 @@ TEST(ReportForm, SummaryFolderAndHandOff) {
     form.clearReport();
     form.report().setFolder("/out/");
     form.showLastRun();
-    // A run that wrote nothing: folder shown, button enabled, nothing saved.
-    EXPECT_EQ(form.summaryLabel->text(), "You haven't saved any file yet.");
+    // A run that wrote nothing: folder shown, button enabled, nothing saved (not
+    // "yet": a run was made).
+    EXPECT_EQ(form.summaryLabel->text(), "No file saved.");
     EXPECT_TRUE(form.openFolderButton->isEnabled());
     EXPECT_EQ(form.folderEdit->text(), "/out/");
 
@@ -286,4 +287,96 @@ TEST(ReportForm, BitmapPreviewIsTransparentInItsCornerColour) {
     // A JPEG has no exact colours to key on: drawn whole.
     clickItem(form, 1);
     EXPECT_EQ(qAlpha(form.previewImage->pixmap().toImage().pixel(0, 0)), 255);
+}
+
+// A run whose every row was left out by its format's rules says so, not that
+// nothing was saved yet, and gives each row's rule.
+TEST(ReportForm, ARunThatLeftOutEveryRowSaysSoWithTheRule) {
+    ScriptedDesktop desktop;
+    ReportDialog form(desktop);
+    form.report().setFolder("/out/");
+    form.report().addSkippedRow(
+        "app.exe-001",
+        failure(Fault::NotChosen, "icon files of programs are saved at 32 and 16 pixels"),
+        SaveRule::ProgramIconFile);
+    form.report().addSkippedRow("set.ico-002", failure(Fault::NotChosen, "anything"),
+                                SaveRule::ImageSize, 24, 24);
+    form.showLastRun();
+    EXPECT_EQ(form.summaryLabel->text(), "No file saved: every row was left out.");
+    ASSERT_EQ(form.notSavedList->count(), 2);
+    EXPECT_EQ(form.notSavedList->item(0)->text(),
+              "app.exe-001: icon files of programs are saved at 32 and 16 pixels, and neither is "
+              "chosen");
+    EXPECT_EQ(form.notSavedList->item(1)->text(),
+              "set.ico-002: its image is 24 x 24, and that size is not chosen");
+}
+
+// Rows saved with less than was chosen: the rule once, then each row with what it
+// left out.
+TEST(ReportForm, RowsSavedWithLessAreListedUnderTheirRule) {
+    ScriptedDesktop desktop;
+    ReportDialog form(desktop);
+    form.report().setFolder("/out/");
+    form.report().add("w-001.ico");
+    form.report().add("w-002.ico");
+    form.report().addReduction({"w.exe-001", SaveRule::ProgramIconFile, {128, 48}, 32, true});
+    form.report().addReduction({"w.exe-002", SaveRule::ProgramIconFile, {128}, 0, false});
+    form.showLastRun();
+    EXPECT_FALSE(form.notSavedList->isHidden());
+    QStringList lines;
+    for (int i = 0; i < form.notSavedList->count(); ++i)
+        lines << form.notSavedList->item(i)->text();
+    EXPECT_EQ(lines,
+              QStringList({"Saved with less than chosen: icon files of programs are saved at 32 "
+                           "and 16 pixels, in 16 or 256 colours with a 1-bit mask. \"Original "
+                           "icon\" in the Export options keeps every image as stored.",
+                           "w.exe-001: the sizes 128, 48 px left out; its 32-bit colours reduced "
+                           "to 16 or 256; its soft transparency reduced to a 1-bit mask",
+                           "w.exe-002: the size 128 px left out"}));
+    EXPECT_TRUE(form.notSavedList->item(0)->font().bold());
+}
+
+// Every kind the save writes is previewed: a cursor file, and a picture larger
+// than the frame made smaller to fit, whole.
+TEST(ReportForm, CursorsAndLargePicturesArePreviewedWhole) {
+    TempDir dir("report");
+    dir.write("c.cur", fixtures::makeIco({fixtures::dibImage(standardIcon(32), 4)}, 2));
+    // An icon written as stored: every image of its group, the largest a PNG.
+    dir.write("s.ico", fixtures::makeIco({fixtures::dibImage(standardIcon(32), 4),
+                                          fixtures::pngImage(fixtures::alphaPatternIcon(256, 256)),
+                                          fixtures::dibImage(standardIcon(16), 4)}));
+    for (int side : {128, 256}) {
+        QImage picture(side, side, QImage::Format_ARGB32);
+        picture.fill(qRgba(10, 200, 30, 255));
+        ASSERT_TRUE(picture.save(
+            QString::fromStdString((dir.path / (std::to_string(side) + ".png")).string()), "png"));
+    }
+    ScriptedDesktop desktop;
+    ReportDialog form(desktop);
+    form.report().setFolder(dir.path / "");
+    for (const char* f : {"c.cur", "128.png", "256.png", "s.ico"}) form.report().add(f);
+    form.showLastRun();
+    const QRect frame = form.previewFrame->contentsRect();
+    clickItem(form, 0);
+    EXPECT_EQ(form.previewImage->size(), QSize(32, 32));
+    clickItem(form, 1);
+    EXPECT_EQ(form.previewImage->size(), QSize(128, 128));
+    EXPECT_TRUE(frame.contains(form.previewImage->geometry()));
+    clickItem(form, 2);
+    EXPECT_TRUE(frame.contains(form.previewImage->geometry()));
+    EXPECT_EQ(form.previewImage->width(), form.previewImage->height());
+    EXPECT_GT(form.previewImage->width(), 128);
+    clickItem(form, 3);
+    EXPECT_TRUE(frame.contains(form.previewImage->geometry()));
+    EXPECT_GT(form.previewImage->width(), 128);
+}
+
+// The headings are words that name their lists, and their keys move to them.
+TEST(ReportForm, HeadingsNameTheirLists) {
+    ScriptedDesktop desktop;
+    ReportDialog form(desktop);
+    for (QLabel* heading : {form.fileListHeading, form.notSavedHeading, form.previewHeading})
+        EXPECT_FALSE(heading->text().startsWith("//")) << heading->text().toStdString();
+    EXPECT_EQ(form.fileListHeading->buddy(), form.fileList);
+    EXPECT_EQ(form.notSavedHeading->buddy(), form.notSavedList);
 }

@@ -559,3 +559,66 @@ TEST_F(SaveFixture, ARunThatThrowsTellsWhatBecameOfTheFilesItMade) {
     EXPECT_TRUE(report.files().empty());
     EXPECT_EQ(dir.names(), std::vector<std::string>{"t-001.png"});
 }
+
+// The icon file of a program's icon keeps 32 and 16 pixels in at most 256 colours
+// with a 1-bit mask: the run tells, row by row, the chosen sizes it left out and
+// what of each icon that rule gave up, and nothing it did not.
+TEST_F(SaveFixture, WhatTheIconFileRuleGivesUpIsToldRowByRow) {
+    Icon hardEdged = fx::solidIcon(32, 32, 0xFF2080C0);
+    hardEdged.hasAlpha = true;
+    for (int x = 0; x < 8; ++x) hardEdged.color[std::size_t(x)] = 0;  // clear, not in steps
+    const fs::path lib =
+        dir.write("lib.dll", fx::makePe({{{fx::dibImage(hardEdged, 32)}},
+                                         {{fx::dibImage(fx::alphaPatternIcon(32, 32), 32)}},
+                                         {{standardImage(32)}}}));
+    const std::vector<SaveRow> rows = {{lib, 0, true}, {lib, 1, true}, {lib, 2, true}};
+    settings = savingSizes({32, 16});
+    run(rows, "a.ico");
+    ASSERT_EQ(report.reductions().size(), 1u);
+    const SaveReduction& soft = report.reductions()[0];
+    EXPECT_EQ(soft.row, "lib.dll-002");
+    EXPECT_EQ(soft.rule, SaveRule::ProgramIconFile);
+    EXPECT_TRUE(soft.sizesLeftOut.empty());
+    EXPECT_EQ(soft.storedDepth, 32);
+    EXPECT_TRUE(soft.alphaDropped);
+
+    settings = savingSizes({128, 48, 32});
+    run(rows, "b.ico");
+    ASSERT_EQ(report.reductions().size(), 3u);
+    for (const SaveReduction& r : report.reductions())
+        EXPECT_EQ(r.sizesLeftOut, (std::vector<int>{128, 48})) << r.row;
+    EXPECT_FALSE(report.reductions()[0].alphaDropped);
+    EXPECT_EQ(report.reductions()[0].storedDepth, 0);
+    EXPECT_TRUE(report.reductions()[1].alphaDropped);
+
+    // Pictures of programs leave out the large sizes by their own rule; a PNG and an
+    // icon as stored give up nothing.
+    settings = savingSizes({128, 32}, "bmp");
+    run(rows, "c.bmp");
+    ASSERT_EQ(report.reductions().size(), 3u);
+    EXPECT_EQ(report.reductions()[0].rule, SaveRule::ProgramPicture);
+    EXPECT_EQ(report.reductions()[0].sizesLeftOut, std::vector<int>{128});
+    for (const std::string format : {"png", "original"}) {
+        settings = savingSizes({128, 32}, format);
+        run(rows, format == "png" ? "d.png" : "e.ico");
+        EXPECT_TRUE(report.reductions().empty()) << format;
+        EXPECT_FALSE(report.files().empty()) << format;
+    }
+}
+
+// 256 colours of a true-colour image survive the reduction whole; 257 do not.
+TEST_F(SaveFixture, ColoursAreToldAsReducedOnlyPastTwoHundredAndFiftySix) {
+    auto coloured = [](std::uint32_t count) {
+        Icon icon = fx::solidIcon(32, 32, 0xFF000000);
+        for (std::uint32_t i = 0; i < icon.color.size(); ++i)
+            icon.color[i] = 0xFF000000u | ((i % count) * 0x010203u & 0xFFFFFFu);
+        return fx::dibImage(icon, 24);
+    };
+    const fs::path lib = dir.write("c.dll", fx::makePe({{{coloured(256)}}, {{coloured(257)}}}));
+    settings = savingSizes({32});
+    run({{lib, 0, true}, {lib, 1, true}}, "c.ico");
+    ASSERT_EQ(report.reductions().size(), 1u);
+    EXPECT_EQ(report.reductions()[0].row, "c.dll-002");
+    EXPECT_EQ(report.reductions()[0].storedDepth, 24);
+    EXPECT_FALSE(report.reductions()[0].alphaDropped);
+}

@@ -387,7 +387,9 @@ TEST_F(ViewerFixture, TheFileIsReadOnceWhenShown) {
     EXPECT_EQ(form->statusText(1), "3|48|48");
 }
 
-TEST_F(ViewerFixture, ImageThatCannotBeDecodedLeavesThePreviewAndSaysSo) {
+// An image that cannot be drawn takes the preview's place with which one it is and
+// why: the image shown before is gone, and no save writes it for this one.
+TEST_F(ViewerFixture, ImageThatCannotBeDecodedIsNamedInThePreviewInPlaceOfThePreviousOne) {
     auto form =
         shown(dir.write("bad.ico", makeIco({dibImage(patternIcon(16, 16, 16), 4),
                                             dibImage(patternIcon(32, 32, 200), 8), damaged(48)})));
@@ -396,17 +398,91 @@ TEST_F(ViewerFixture, ImageThatCannotBeDecodedLeavesThePreviewAndSaysSo) {
     EXPECT_TRUE(desk.messages[0].text.starts_with(
         "1 of the images of bad.ico cannot be shown:\nimage 3: damaged image data"))
         << desk.messages[0].text;
+    EXPECT_TRUE(form->thumbnailList->item(2)->toolTip().startsWith(
+        "Image 3 cannot be drawn: damaged image data"));
     form->imageChoice->setCurrentIndex(2);
     form->showChosenImage();
-    EXPECT_TRUE(form->statusText(0).startsWith("Cannot show image 3: damaged image data"))
-        << form->statusText(0).toStdString();
-    EXPECT_EQ(form->previewIcon().width, 16);
+    EXPECT_TRUE(form->preview->pixmap().isNull());
+    EXPECT_TRUE(form->preview->text().startsWith(
+        "Image 3 (48*48 256colors) cannot be drawn:\ndamaged image data"))
+        << form->preview->text().toStdString();
+    EXPECT_TRUE(form->preview->accessibleDescription().startsWith("Image 3 cannot be drawn: "));
+    EXPECT_TRUE(form->previewIcon().empty());
+    EXPECT_EQ(form->statusText(0), "Cannot show image 3");
     EXPECT_EQ(form->statusText(1), "");
-    // A sound image again: the count comes back.
+    // Nothing to save: the image before is not written in its place.
+    desk.saveAnswers.push_back(dir.path() / "shown.bmp");
+    form->saveAsBitmap();
+    EXPECT_FALSE(fs::exists(dir.path() / "shown.bmp"));
+    ASSERT_EQ(desk.messages.size(), 2u);
+    EXPECT_EQ(desk.messages[1].text, "Cannot save shown.bmp: no image is shown.");
+    // A sound image again: its picture, and the count comes back.
     form->imageChoice->setCurrentIndex(1);
     form->showChosenImage();
+    EXPECT_FALSE(form->preview->pixmap().isNull());
+    EXPECT_TRUE(form->preview->text().isEmpty());
+    EXPECT_TRUE(form->preview->accessibleDescription().isEmpty());
+    EXPECT_EQ(form->previewIcon().width, 32);
     EXPECT_EQ(form->statusText(0), "  Bmp count:  3");
     EXPECT_EQ(form->statusText(1), "3|32|32");
+}
+
+// Each entry is labelled by what its own header states where that can be read;
+// a header that is damaged leaves the label to the directory entry.
+TEST_F(ViewerFixture, EachEntryIsLabelledFromItsOwnHeaderWhereItCanBeRead) {
+    IconImage sixteen = dibImage(patternIcon(32, 32, 16), 4);
+    std::fill(sixteen.data.begin(), sixteen.data.begin() + 16, std::uint8_t(0xFF));
+    IconImage unstated = dibImage(patternIcon(32, 32, 16), 4);
+    unstated.bitCount = 0;  // the entry leaves the depth to the colour count
+    std::fill(unstated.data.begin(), unstated.data.begin() + 16, std::uint8_t(0xFF));
+    IconImage ownHeader = dibImage(patternIcon(16, 16, 200), 8);
+    ownHeader.bitCount = 0;
+    ownHeader.colorCount = 0;
+    auto form = shown(dir.write("labels.ico", makeIco({ownHeader, sixteen, unstated,
+                                                       dibImage(alphaPatternIcon(48, 48), 32)})));
+    ASSERT_EQ(form->imageChoice->count(), 4);
+    EXPECT_EQ(form->imageChoice->itemText(0), "16*16 256colors");
+    EXPECT_EQ(form->imageChoice->itemText(1), "32*32 16colors");
+    EXPECT_EQ(form->imageChoice->itemText(2), "32*32 16colors");
+    EXPECT_EQ(form->imageChoice->itemText(3), "48*48 XPcolors");
+    EXPECT_EQ(form->thumbnailList->item(1)->text(), "32*32 16colors");
+}
+
+// The status of an image that cannot be drawn and the path beside it never share
+// room, however long the path.
+TEST_F(ViewerFixture, TheStatusAndThePathStandApart) {
+    const fs::path file = dir.write("a-rather-long-name-of-an-icon-file-with-a-damaged-image.ico",
+                                    makeIco({dibImage(patternIcon(16, 16, 16), 4), damaged(48)}));
+    IconViewer form(desk);
+    form.setStatusText(2, shortenedSourcePath(q(file)));
+    form.setViewedFile(file);
+    ASSERT_TRUE(form.loadViewedFile());
+    form.show();
+    form.imageChoice->setCurrentIndex(1);
+    form.showChosenImage();
+    QList<QLabel*> panels;
+    for (QLabel* label : form.findChildren<QLabel*>())
+        if (label->parentWidget() != form.previewFrame && label->frameShape() == QFrame::Panel)
+            panels << label;
+    ASSERT_EQ(panels.size(), 3);
+    auto expectApart = [&] {
+        QApplication::processEvents();
+        for (QLabel* panel : panels) {
+            EXPECT_GE(panel->contentsRect().width(),
+                      panel->fontMetrics().horizontalAdvance(panel->text()))
+                << panel->text().toStdString();
+            for (QLabel* other : panels) {
+                if (other != panel) {
+                    EXPECT_FALSE(panel->geometry().intersects(other->geometry()));
+                }
+            }
+        }
+    };
+    expectApart();
+    // A status as long as a translation may make it: the window widens for it.
+    form.setStatusText(0,
+                       "Das Bild 2 kann nicht angezeigt werden, denn seine Daten sind beschädigt");
+    expectApart();
 }
 
 TEST_F(ViewerFixture, RightClickChoosesTheThumbnailUnderThePointerForItsMenu) {
