@@ -83,6 +83,13 @@ MainWindow::MainWindow(Desktop& desktop, QWidget* parent) : QMainWindow(parent),
     setAcceptDrops(true);
     connect(resultList, &ResultList::contextMenuRequested, commands_.get(),
             &CommandTable::showContextMenu);
+    // Each command is enabled when it can do something: the rules follow the list.
+    for (auto changed : {&ResultList::rowsChanged, &ResultList::selectionCountChanged})
+        connect(resultList, changed, commands_.get(), &CommandTable::updateEnabled);
+    connect(resultList, &ResultList::sortChanged, this, [this] {
+        commands_->showSortChecks(resultList->isSorted() ? resultList->sortColumn() : -1,
+                                  resultList->sortDirection(resultList->sortColumn()) >= 0);
+    });
     resultList->setFocus();
 }
 
@@ -119,6 +126,17 @@ void MainWindow::bindCommands() {
     };
     for (auto [command, handler] : handlers)
         commands_->bind(command, [this, handler = handler] { (this->*handler)(); });
+    const std::pair<Command, int> sorts[] = {{C::SortByIcons, ResultList::ColIcons},
+                                             {C::SortByLocation, ResultList::ColLocation},
+                                             {C::SortByResource, ResultList::ColResource},
+                                             {C::SortByPath, ResultList::ColPath}};
+    for (auto [command, column] : sorts)
+        commands_->bind(command, [this, column = column] { sortByColumn(column); });
+    // The direction of the column sorted by last (the first one before any sort).
+    commands_->bind(C::SortAscending,
+                    [this] { resultList->sortBy(resultList->sortColumn(), true); });
+    commands_->bind(C::SortDescending,
+                    [this] { resultList->sortBy(resultList->sortColumn(), false); });
 }
 
 void MainWindow::setImportOptionsDialog(ImportOptionsDialog* dialog) {
@@ -250,7 +268,9 @@ void MainWindow::clearAll() {
     resultList->clearRows();
     status_->showIconCount(0);
     status_->showSelectedCount(0);
-    commands_->disableListCommands();
+    // What the last work told of rows that are gone goes with them.
+    work_->clearNotes();
+    commands_->updateEnabled();
 }
 
 void MainWindow::deleteSelected() {

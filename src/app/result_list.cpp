@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include <QContextMenuEvent>
 #include <QEvent>
 #include <QFile>
 #include <QHeaderView>
@@ -163,8 +164,13 @@ QVariant ResultModel::data(const QModelIndex& index, int role) const {
                 return images_.at(int(r.image));
             return {};
         case Qt::ToolTipRole:
-            if (index.column() == ResultList::ColIcons) return textOf(sources_[r.source].native());
-            return {};
+        case Qt::AccessibleDescriptionRole: {
+            // The whole text, however narrow its column: a name cut in its middle
+            // is read whole here. The icon's cell names its file too.
+            if (index.column() == ResultList::ColIcons)
+                return textOf(caption(row)) + '\n' + textOf(sources_[r.source].native());
+            return data(index, Qt::DisplayRole);
+        }
         default:
             return {};
     }
@@ -179,6 +185,12 @@ QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int r
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole &&
         section == ResultList::ColResource)
         return tr("Resource");
+    // The key that sorts by the column as a click on its header does (the View
+    // menu's Sort By), numbered in the order the columns show.
+    static const int keyOfColumn[ResultList::kColumns] = {1, 2, 4, 3};
+    if (orientation == Qt::Horizontal && role == Qt::ToolTipRole && section >= 0 &&
+        section < ResultList::kColumns)
+        return tr("Sort by this column (Ctrl+%1); again: the other way").arg(keyOfColumn[section]);
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
@@ -415,11 +427,25 @@ bool ResultList::eventFilter(QObject* watched, QEvent* event) {
             QMetaObject::invokeMethod(
                 this, [this] { emit doubleClicked(); }, Qt::QueuedConnection);
     } else if ((watched == iconView_ || watched == detailView_) &&
+               event->type() == QEvent::ContextMenu &&
+               static_cast<QContextMenuEvent*>(event)->reason() != QContextMenuEvent::Mouse) {
+        // The Menu key: the menu opens at the keyboard's row, not at the pointer.
+        emit contextMenuRequested(currentRowMenuPosition());
+        return true;
+    } else if ((watched == iconView_ || watched == detailView_) &&
                event->type() == QEvent::KeyPress) {
-        // Return on a selected row opens it as a double-click does.
         auto* key = static_cast<QKeyEvent*>(event);
+        const auto mods = key->modifiers() & ~Qt::KeypadModifier;
+        if ((key->key() == Qt::Key_F10 && mods == Qt::ShiftModifier) ||
+            (key->key() == Qt::Key_Menu && mods == Qt::NoModifier)) {
+            emit contextMenuRequested(currentRowMenuPosition());
+            return true;
+        }
+        // Return on a selected row opens it as a double-click does; with none
+        // selected, the keyboard's row.
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-        if (enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        if (enter && mods == Qt::NoModifier) {
+            if (selectedCount() == 0 && currentRow() >= 0) setRowSelected(currentRow(), true);
             if (selectedCount() > 0) emit doubleClicked();
             return true;
         }
@@ -448,8 +474,39 @@ void ResultList::addRows(std::vector<PreparedRow>& rows) {
     if (rows.empty()) return;
     forgetUndo();
     model_->append(rows);
+    // The keyboard starts on the first row: Return opens it, the arrows move from it.
+    if (!selection_->currentIndex().isValid())
+        selection_->setCurrentIndex(model_->index(0, ColIcons), QItemSelectionModel::NoUpdate);
     // Rows added at the end leave the list unsorted: no arrow may claim otherwise.
-    detailView_->horizontalHeader()->setSortIndicatorShown(false);
+    showUnsorted();
+    emit rowsChanged();
+}
+
+void ResultList::showUnsorted() {
+    QHeaderView* header = detailView_->horizontalHeader();
+    if (!header->isSortIndicatorShown()) return;
+    header->setSortIndicatorShown(false);
+    emit sortChanged();
+}
+
+bool ResultList::isSorted() const {
+    return detailView_->horizontalHeader()->isSortIndicatorShown();
+}
+
+int ResultList::currentRow() const {
+    const QModelIndex current = selection_->currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+QPoint ResultList::currentRowMenuPosition() const {
+    QAbstractItemView* view = currentView();
+    const QModelIndex current = selection_->currentIndex();
+    QRect rect = current.isValid() ? view->visualRect(current) : QRect();
+    // A row scrolled out of sight: the menu opens at the view's corner.
+    if (!rect.isValid() || !view->viewport()->rect().intersects(rect))
+        return view->viewport()->mapToGlobal(QPoint(0, 0));
+    const QPoint at(rect.left() + std::min(rect.width(), 32) / 2, rect.bottom());
+    return view->viewport()->mapToGlobal(at);
 }
 
 void ResultList::keepForUndo() {
@@ -469,7 +526,8 @@ void ResultList::undo() {
     forgetUndo();
     selection_->clear();
     model_->restore(std::move(removed.contents));
-    detailView_->horizontalHeader()->setSortIndicatorShown(false);
+    showUnsorted();
+    emit rowsChanged();
     // The selection as it was, one range per run of selected rows.
     QItemSelection selected;
     const std::vector<bool>& was = removed.selected;
@@ -566,7 +624,8 @@ void ResultList::clearRows() {
     selection_->clear();
     model_->clearRows();
     // New rows come unsorted: no arrow may claim otherwise.
-    detailView_->horizontalHeader()->setSortIndicatorShown(false);
+    showUnsorted();
+    emit rowsChanged();
 }
 
 int ResultList::deleteSelected() {
@@ -578,19 +637,28 @@ int ResultList::deleteSelected() {
     selection_->clear();
     model_->keepRows(keep);
     emit selectionCountChanged();
+    emit rowsChanged();
     return gone;
 }
 
 void ResultList::sortByColumn(int column) {
     if (column < 0 || column >= kColumns) return;
+    const int direction = sortDirection_[std::size_t(column)];
+    sortBy(column, direction == 0 ? true : direction < 0);
+}
+
+void ResultList::sortBy(int column, bool ascending) {
+    if (column < 0 || column >= kColumns) return;
     forgetUndo();
     sortColumn_ = column;
-    int& direction = sortDirection_[std::size_t(column)];
-    direction = direction == 0 ? 1 : -direction;
-    model_->sort(column, direction > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+    sortDirection_[std::size_t(column)] = ascending ? 1 : -1;
+    const Qt::SortOrder order = ascending ? Qt::AscendingOrder : Qt::DescendingOrder;
+    model_->sort(column, order);
     detailView_->horizontalHeader()->setSortIndicatorShown(true);
-    detailView_->horizontalHeader()->setSortIndicator(
-        column, direction > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+    detailView_->horizontalHeader()->setSortIndicator(column, order);
+    // The keyboard's row stays in sight where the rows went.
+    if (selection_->currentIndex().isValid()) currentView()->scrollTo(selection_->currentIndex());
+    emit sortChanged();
 }
 
 void ResultList::resetSortDirections() {

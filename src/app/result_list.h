@@ -183,9 +183,20 @@ class ResultList : public QWidget {
 
     // A click on a column header: flips that column's own direction and sorts.
     void sortByColumn(int column);
+    // Sorts by `column` in the direction given, which becomes the column's own.
+    void sortBy(int column, bool ascending);
     void resetSortDirections();
     int sortColumn() const { return sortColumn_; }
     int sortDirection(int column) const { return sortDirection_.at(std::size_t(column)); }
+    // Whether the rows are in the order of the last sort (rows added since, a
+    // clearing or an undo leave them unsorted).
+    bool isSorted() const;
+
+    // The row the keyboard is on; -1 when there is none.
+    int currentRow() const;
+    // Where a menu for the current row opens: below its left part, in global
+    // coordinates; the view's top left corner when no row is current.
+    QPoint currentRowMenuPosition() const;
 
     // Rows may be dragged out of the list when a provider makes their data.
     void setDragDataProvider(ResultModel::DragDataProvider provider);
@@ -208,6 +219,10 @@ class ResultList : public QWidget {
     void contextMenuRequested(const QPoint& globalPos);
     // Undo became possible or impossible.
     void undoChanged(bool possible);
+    // The rows were sorted, or are no longer in sorted order.
+    void sortChanged();
+    // Rows came, went or were put back.
+    void rowsChanged();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -215,6 +230,7 @@ class ResultList : public QWidget {
   private:
     // One entry per row, true for the selected ones.
     std::vector<bool> selectedRows() const;
+    void showUnsorted();
 
     ResultModel* model_;
     QItemSelectionModel* selection_;

@@ -108,4 +108,11 @@ void WorkController::tell(const QStringList& notes) {
     progressLabel->show();
 }
 
+void WorkController::clearNotes() {
+    if (job_) return;
+    progressLabel->clear();
+    progressLabel->setToolTip(QString());
+    progressLabel->hide();
+}
+
 }  // namespace pellimar

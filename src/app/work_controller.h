@@ -61,6 +61,8 @@ class WorkController : public QObject {
     // Tells what the work found that the list does not show, in the status bar
     // after the panels ("; " between the notes, one a line in its tip).
     void tell(const QStringList& notes);
+    // The notes go (the list they told of was cleared); nothing while work runs.
+    void clearNotes();
 
   signals:
     // Stop was asked for (the Stop button, Esc, quitting).
