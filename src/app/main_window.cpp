@@ -184,6 +184,14 @@ void MainWindow::stopBackgroundWork() {
     work_->stop();
 }
 
+bool MainWindow::backgroundWorkHeld() const {
+    return work_->held();
+}
+
+void MainWindow::setSaveReader(RowGroupSource read) {
+    save_->setRowGroupSource(std::move(read));
+}
+
 bool MainWindow::routeKey(QKeyCombination key) {
     return commands_->routeKey(key);
 }

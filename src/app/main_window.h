@@ -17,6 +17,7 @@
 #include "core/desktop.h"
 #include "core/result_rows.h"
 #include "core/settings.h"
+#include "export/save_command.h"
 
 class QMimeData;
 class QTimer;
@@ -74,6 +75,12 @@ class MainWindow : public QMainWindow {
     bool backgroundWorkRunning() const;
     // Asks the running background work to end; what it has done so far stays.
     void stopBackgroundWork();
+    // True while the running work waits at a pause: a save writes nothing while
+    // the window asks whether to quit.
+    bool backgroundWorkHeld() const;
+    // How saves read the rows' icons (tests hand in stand-ins); unset: from the
+    // rows' files.
+    void setSaveReader(RowGroupSource read);
 
     // Looks a key up in the context menu, the main menu and the action list, in
     // that order, and runs what it finds. True when one of them took the key.

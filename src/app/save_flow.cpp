@@ -65,7 +65,7 @@ void SaveFlow::save(std::vector<ResultRowInfo> rows) {
             lastSaveName_);
         if (!name) return;
         // 2. run
-        auto job = std::make_unique<SaveJob>(std::move(rows), *name, settings_);
+        auto job = std::make_unique<SaveJob>(std::move(rows), *name, settings_, rowGroup_);
         SaveJob& run = *job;
         connect(&run, &SaveJob::existingFilesFound, this,
                 [this, &run] { guarded(desktop_, [&] { askAboutExistingFiles(run); }); });
@@ -78,6 +78,13 @@ void SaveFlow::save(std::vector<ResultRowInfo> rows) {
         };
         // 3. tell
         how.ended = [this, &run] { tellOutcome(run); };
+        how.quitNote = [&run] {
+            const SaveReport& report = run.report();
+            if (run.cancelled() || !report.stoppedByRequest()) return QString();
+            return tr("Saving stopped after row %1 of %2; the files written so far stay.")
+                .arg(report.rowsDoneWhenStopped())
+                .arg(report.rowsToSave());
+        };
         work_.start(std::move(job), std::move(how));
     });
 }

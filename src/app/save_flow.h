@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/result_rows.h"
+#include "export/save_command.h"
 
 namespace pellimar {
 
@@ -29,6 +30,10 @@ class SaveFlow : public QObject {
     // The export options and report dialogs; without both, nothing is saved.
     void setExportOptionsDialog(ExportOptionsDialog* dialog) { exportOptionsDialog_ = dialog; }
     void setReportDialog(ReportDialog* dialog) { reportDialog_ = dialog; }
+
+    // How a save reads the rows' icons; unset (the default): from their files.
+    // Tests hand in stand-ins.
+    void setRowGroupSource(RowGroupSource source) { rowGroup_ = std::move(source); }
 
     // The two dialogs shown by themselves (Options and View menus).
     void showExportOptions();
@@ -51,6 +56,7 @@ class SaveFlow : public QObject {
     ExportOptionsDialog* exportOptionsDialog_ = nullptr;
     ReportDialog* reportDialog_ = nullptr;
     std::filesystem::path lastSaveName_;  // the Save dialog keeps its last file name
+    RowGroupSource rowGroup_;
 };
 
 }  // namespace pellimar

@@ -45,6 +45,9 @@ struct SaveContext {
     const std::atomic<bool>* stop = nullptr;
     // Counts the rows the run has begun, for another thread to show.
     std::atomic<int>* rowsBegun = nullptr;
+    // Called before each row, before `stop` is looked at: may wait there (a paused
+    // run writes nothing until it returns).
+    std::function<void()> hold;
 };
 
 // The name the rows' file names are formed from, taken apart once per run.

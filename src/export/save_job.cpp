@@ -61,6 +61,8 @@ void SaveJob::work() {
     SaveContext ctx{settings_, report_, source, {}};
     ctx.stop = &stopFlag();
     ctx.rowsBegun = &begun_;
+    // While the window asks whether to quit, nothing more is written.
+    ctx.hold = [this] { holdWhilePaused(); };
     // Only the files asked about are replaced; any other that has come to exist
     // since is kept, as are all of them at Keep.
     const std::set<fs::path> replaceable =

@@ -238,6 +238,7 @@ class PlanRun {
     // Called before each row: false when the run is to end here, which the report
     // is told. Counts the row otherwise.
     bool beginRow() {
+        if (ctx_.hold) ctx_.hold();
         const int begun = ctx_.rowsBegun ? ctx_.rowsBegun->load() : 0;
         if (ctx_.stop && ctx_.stop->load()) {
             report_.stopByRequest(begun, int(plan_.rows.size()));
