@@ -97,23 +97,47 @@ QString thumbnailCaption(const QString& text, const QFontMetrics& fm, int width)
     return text.left(first) + '\n' + fm.elidedText(rest, Qt::ElideMiddle, width);
 }
 
+std::size_t ImageList::hashOf(const QImage& image) {
+    return qHashBits(image.constBits(), std::size_t(image.sizeInBytes()),
+                     std::size_t(image.width()) * 31 + std::size_t(image.devicePixelRatio() * 8));
+}
+
 int ImageList::add(const QImage& picture) {
-    images_.push_back(thirtyTwoSquare(picture));
+    QImage square = thirtyTwoSquare(picture);
+    const std::size_t hash = hashOf(square);
+    const auto [first, last] = byContent_.equal_range(hash);
+    for (auto it = first; it != last; ++it) {
+        const QImage& held = images_[std::size_t(it->second)];
+        if (held == square && held.devicePixelRatio() == square.devicePixelRatio())
+            return it->second;
+    }
+    images_.push_back(std::move(square));
+    byContent_.emplace(hash, count() - 1);
     return count() - 1;
 }
 
-void ImageList::remove(const std::vector<int>& indexes) {
-    std::vector<bool> gone(images_.size(), false);
-    for (int i : indexes)
-        if (valid(i)) gone[std::size_t(i)] = true;
+std::vector<int> ImageList::keep(const std::vector<bool>& used) {
+    std::vector<int> newIndex(images_.size(), -1);
     std::size_t out = 0;
-    for (std::size_t i = 0; i < images_.size(); ++i)
-        if (!gone[i]) images_[out++] = std::move(images_[i]);
+    for (std::size_t i = 0; i < images_.size(); ++i) {
+        if (i >= used.size() || !used[i]) continue;
+        newIndex[i] = int(out);
+        if (out != i) images_[out] = std::move(images_[i]);
+        ++out;
+    }
     images_.resize(out);
+    index();
+    return newIndex;
+}
+
+void ImageList::index() {
+    byContent_.clear();
+    for (std::size_t i = 0; i < images_.size(); ++i) byContent_.emplace(hashOf(images_[i]), int(i));
 }
 
 void ImageList::clear() {
     std::vector<QImage>().swap(images_);
+    std::unordered_multimap<std::size_t, int>().swap(byContent_);
 }
 
 ResultModel::ResultModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -238,24 +262,19 @@ void ResultModel::append(std::vector<PreparedRow>& rows) {
 }
 
 void ResultModel::keepRows(const std::vector<bool>& keep) {
-    std::vector<int> goneImages;
     std::vector<Row> kept;
+    // A picture stays while a kept row shows it.
+    std::vector<bool> used(std::size_t(images_.count()), false);
     for (std::size_t r = 0; r < rows_.size(); ++r) {
-        if (r < keep.size() && !keep[r])
-            goneImages.push_back(int(rows_[r].image));
-        else
-            kept.push_back(rows_[r]);
+        if (r < keep.size() && !keep[r]) continue;
+        kept.push_back(rows_[r]);
+        if (rows_[r].image < used.size()) used[rows_[r].image] = true;
     }
-    if (goneImages.empty()) return;
+    if (kept.size() == rows_.size()) return;
     beginResetModel();
-    images_.remove(goneImages);
-    // Each remaining row's image moves down by the removed images before it.
-    std::sort(goneImages.begin(), goneImages.end());
-    for (Row& row : kept) {
-        const auto before = std::lower_bound(goneImages.begin(), goneImages.end(), int(row.image)) -
-                            goneImages.begin();
-        row.image -= std::uint32_t(before);
-    }
+    const std::vector<int> newIndex = images_.keep(used);
+    for (Row& row : kept)
+        if (row.image < newIndex.size()) row.image = std::uint32_t(newIndex[row.image]);
     rows_ = std::move(kept);
     endResetModel();
 }

@@ -32,15 +32,19 @@ namespace pellimar {
 // the caption (the icon number) always shows.
 QString thumbnailCaption(const QString& text, const QFontMetrics& fm, int width);
 
-// Images of 32 x 32 pixels addressed by index; every row names its own one.
+// Images of 32 x 32 pixels addressed by index. A picture equal to one held
+// already (the same pixels at the same ratio) is held once and named by every row
+// that shows it: a library whose groups repeat one icon costs one picture.
 class ImageList {
   public:
     static constexpr int kSize = 32;
 
-    // Appends the picture scaled to 32 x 32; returns its index.
+    // The index of the picture scaled to 32 x 32: an equal one's, or a new one's
+    // appended.
     int add(const QImage& picture);
-    // Removes the images at the given indexes; later images move down.
-    void remove(const std::vector<int>& indexes);
+    // Keeps the images whose entry in `used` is true, in order; returns each old
+    // index's new one (-1 for an image that went).
+    std::vector<int> keep(const std::vector<bool>& used);
     // Removes every image and gives their memory back.
     void clear();
     int count() const { return int(images_.size()); }
@@ -48,7 +52,12 @@ class ImageList {
     bool valid(int index) const { return index >= 0 && index < count(); }
 
   private:
+    static std::size_t hashOf(const QImage& image);
+    void index();
+
     std::vector<QImage> images_;
+    // The images by a hash of their pixels.
+    std::unordered_multimap<std::size_t, int> byContent_;
 };
 
 // The rows of the result list, kept small: a row is its source (each distinct

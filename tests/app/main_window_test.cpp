@@ -326,6 +326,33 @@ TEST_F(MainWindowTest, DeleteAfterSortKeepsEveryRowsOwnPicture) {
     EXPECT_EQ(form_.statusText(3), "Icons: 3");
 }
 
+// Rows that show the same picture share it; deleting rows keeps every other row's
+// picture and lets go of those no row shows any more.
+TEST_F(MainWindowTest, RowsOfOnePictureShareItThroughDeletes) {
+    const std::uint32_t blue = 0x2040C0, red = 0xC02020;
+    for (int i = 0; i < 4; ++i) addRow(form_, solidIcon(i == 2 ? red : blue), "/p/a.dll", i);
+    ResultList& list = *resultListOf(form_);
+    EXPECT_EQ(list.images().count(), 2);
+    list.setRowSelected(0, true);
+    form_.deleteSelected();
+    EXPECT_EQ(list.images().count(), 2);
+    EXPECT_EQ(shownColour(list, 0), blue);
+    EXPECT_EQ(shownColour(list, 1), red);
+    EXPECT_EQ(shownColour(list, 2), blue);
+    list.setRowSelected(1, true);
+    form_.deleteSelected();
+    EXPECT_EQ(list.images().count(), 1);
+    EXPECT_EQ(shownColour(list, 0), blue);
+    EXPECT_EQ(shownColour(list, 1), blue);
+    // A picture added again after its rows went is held again, once.
+    addRow(form_, solidIcon(red), "/p/b.dll", 0);
+    addRow(form_, solidIcon(red), "/p/b.dll", 1);
+    EXPECT_EQ(list.images().count(), 2);
+    EXPECT_EQ(shownColour(list, 3), red);
+    form_.undoRemoval();  // nothing to undo once rows came: unchanged
+    EXPECT_EQ(list.rowCount(), 4);
+}
+
 // Clear All and Delete are undone by Ctrl+Z until the list next changes: every
 // row comes back in its place, with its own picture and its selection.
 TEST_F(MainWindowTest, ClearAllAndDeleteCanBeUndoneUntilTheListChanges) {
