@@ -233,7 +233,8 @@ void MainWindow::startUp() {
 }
 
 bool MainWindow::confirmClose() {
-    if (resultList->rowCount() == 0) return true;
+    // Only when something would be lost: a row no save has written since it came.
+    if (!resultList->hasUnsavedRows()) return true;
     return desktop_.message(kCloseQuestion, "Notice", Buttons::OkCancel) == Answer::Ok;
 }
 
@@ -263,13 +264,13 @@ void MainWindow::openPaths(const std::vector<fs::path>& paths) {
 }
 
 void MainWindow::saveSelected() {
-    save_->save(rows());
+    save_->save(resultList->rowTable(),
+                [this](const auto& saved) { resultList->markSaved(saved); });
 }
 
 void MainWindow::saveAll() {
-    std::vector<ResultRowInfo> all = rows();
-    for (ResultRowInfo& row : all) row.selected = true;
-    save_->save(std::move(all));
+    save_->save(resultList->rowTable(true),
+                [this](const auto& saved) { resultList->markSaved(saved); });
 }
 
 void MainWindow::clearAll() {

@@ -256,7 +256,7 @@ void ResultModel::append(std::vector<PreparedRow>& rows) {
     for (PreparedRow& row : rows) {
         const int image = images_.add(row.picture);
         rows_.push_back({sourceId(row.source), row.iconPosition, std::uint32_t(image),
-                         resourceId(row.resource), row.kind == ResourceKind::Cursor});
+                         resourceId(row.resource), row.kind == ResourceKind::Cursor, 0});
     }
     endInsertRows();
 }
@@ -289,6 +289,19 @@ void ResultModel::clearRows() {
     images_.clear();
     endResetModel();
     giveMemoryBack();
+}
+
+RowTable ResultModel::table(const std::vector<bool>& selected, bool everyRowSelected) const {
+    RowTable table;
+    table.sources = sources_;
+    table.rows.reserve(rows_.size());
+    for (std::size_t r = 0; r < rows_.size(); ++r) {
+        const Row& row = rows_[r];
+        table.rows.push_back({row.source, row.position,
+                              row.cursor ? ResourceKind::Cursor : ResourceKind::Icon,
+                              everyRowSelected || (r < selected.size() && selected[r])});
+    }
+    return table;
 }
 
 ResultModel::Contents ResultModel::contents() const {
@@ -593,6 +606,21 @@ std::vector<ResultRowInfo> ResultList::rows() const {
     for (int r = 0; r < rowCount(); ++r)
         out.push_back({source(r), iconPosition(r), selected[std::size_t(r)], kind(r)});
     return out;
+}
+
+RowTable ResultList::rowTable(bool everyRowSelected) const {
+    return model_->table(everyRowSelected ? std::vector<bool>() : selectedRows(), everyRowSelected);
+}
+
+void ResultList::markSaved(const std::vector<std::uint32_t>& rows) {
+    for (std::uint32_t r : rows)
+        if (r < std::uint32_t(rowCount())) model_->markSaved(int(r));
+}
+
+bool ResultList::hasUnsavedRows() const {
+    for (int r = 0; r < rowCount(); ++r)
+        if (!model_->saved(r)) return true;
+    return false;
 }
 
 QString ResultList::caption(int row) const {

@@ -107,6 +107,12 @@ class ResultModel : public QAbstractTableModel {
     std::string caption(int row) const;
     std::string location(int row) const;
     const std::string& resource(int row) const;
+    // Whether a save has written the row since it came into the list.
+    bool saved(int row) const { return rows_.at(std::size_t(row)).saved; }
+    void markSaved(int row) { rows_.at(std::size_t(row)).saved = 1; }
+    // Every row as a command takes them: each source once; `everyRowSelected`
+    // marks each row selected, else the selection given (one entry a row) does.
+    RowTable table(const std::vector<bool>& selected, bool everyRowSelected) const;
 
     ImageList& images() { return images_; }
     const ImageList& images() const { return images_; }
@@ -116,8 +122,9 @@ class ResultModel : public QAbstractTableModel {
         std::uint32_t source;
         std::int32_t position;
         std::uint32_t image;
-        std::uint32_t resource : 31;  // in resources_
+        std::uint32_t resource : 30;  // in resources_
         std::uint32_t cursor : 1;     // a program's cursor group
+        std::uint32_t saved : 1;      // a save wrote it since it came
     };
 
   public:
@@ -165,6 +172,13 @@ class ResultList : public QWidget {
     int selectedCount() const;
     // Every row in list order: source, icon position, selection, kind.
     std::vector<ResultRowInfo> rows() const;
+    // The same, compact (each source once): what a save of many rows takes.
+    // `everyRowSelected`: each row marked selected, as Save All has it.
+    RowTable rowTable(bool everyRowSelected = false) const;
+    // Rows that a save has written since they came (by index, as rowTable() gave
+    // them), and whether any row has not been.
+    void markSaved(const std::vector<std::uint32_t>& rows);
+    bool hasUnsavedRows() const;
 
     QString caption(int row) const;
     QString location(int row) const;

@@ -55,12 +55,13 @@ void SaveFlow::showReport() {
     });
 }
 
-void SaveFlow::save(std::vector<ResultRowInfo> rows) {
+void SaveFlow::save(RowTable rows,
+                    std::function<void(const std::vector<std::uint32_t>&)> rowsSaved) {
     guarded(desktop_, [&] {
         if (!exportOptionsDialog_ || !reportDialog_ || work_.running()) return;
         // 1. ask
         const std::optional<fs::path> name = askSaveName(
-            rows, settings_, desktop_,
+            rows.selectedCount(), settings_, desktop_,
             [this] { return desktop_.runModal(*exportOptionsDialog_) == QDialog::Accepted; },
             lastSaveName_);
         if (!name) return;
@@ -77,7 +78,10 @@ void SaveFlow::save(std::vector<ResultRowInfo> rows) {
             return tr("Saving: row %1 of %2").arg(run.rowsBegun()).arg(run.rowsToSave());
         };
         // 3. tell
-        how.ended = [this, &run] { tellOutcome(run); };
+        how.ended = [this, &run, rowsSaved] {
+            if (rowsSaved) rowsSaved(run.rowsSaved());
+            tellOutcome(run);
+        };
         how.quitNote = [&run] {
             const SaveReport& report = run.report();
             if (run.cancelled() || !report.stoppedByRequest()) return QString();

@@ -6,7 +6,9 @@
 #pragma once
 
 #include <QObject>
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <vector>
 
 #include "core/result_rows.h"
@@ -40,8 +42,10 @@ class SaveFlow : public QObject {
     void showReport();
 
     // Saves the selected ones of `rows`; nothing while other work runs. An error
-    // that escapes goes to the error box.
-    void save(std::vector<ResultRowInfo> rows);
+    // that escapes goes to the error box. `rowsSaved` hears, once the run has
+    // ended, the indexes of the rows whose every file was written (or kept at the
+    // person's word).
+    void save(RowTable rows, std::function<void(const std::vector<std::uint32_t>&)> rowsSaved = {});
 
   private:
     // The question about the files of the run that exist already, answered to `job`.

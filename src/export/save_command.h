@@ -48,6 +48,9 @@ struct SaveContext {
     // Called before each row, before `stop` is looked at: may wait there (a paused
     // run writes nothing until it returns).
     std::function<void()> hold;
+    // Told the index (among the rows given) of each row whose every file was
+    // written, or kept where it existed at the person's word.
+    std::function<void(std::size_t row)> rowDone;
 };
 
 // The name the rows' file names are formed from, taken apart once per run.
@@ -98,6 +101,11 @@ RowGroupSource oneRunReader();
 // its extension forced to the format's.
 std::optional<std::filesystem::path> askSaveName(const std::vector<SaveRow>& rows,
                                                  const AppSettings& settings, Desktop& desktop,
+                                                 const std::function<bool()>& showExportOptions,
+                                                 std::filesystem::path& lastName);
+// The same for `selected` rows selected.
+std::optional<std::filesystem::path> askSaveName(std::size_t selected, const AppSettings& settings,
+                                                 Desktop& desktop,
                                                  const std::function<bool()>& showExportOptions,
                                                  std::filesystem::path& lastName);
 

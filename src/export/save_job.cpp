@@ -10,13 +10,16 @@ namespace fs = std::filesystem;
 
 SaveJob::SaveJob(std::vector<SaveRow> rows, fs::path name, const AppSettings& settings,
                  RowGroupSource rowGroup, QObject* parent)
+    : SaveJob(RowTable::of(rows), std::move(name), settings, std::move(rowGroup), parent) {}
+
+SaveJob::SaveJob(RowTable rows, fs::path name, const AppSettings& settings, RowGroupSource rowGroup,
+                 QObject* parent)
     : BackgroundJob(parent),
       rows_(std::move(rows)),
       name_(std::move(name)),
       settings_(settings),
       rowGroup_(std::move(rowGroup)) {
-    total_ =
-        int(std::count_if(rows_.begin(), rows_.end(), [](const SaveRow& r) { return r.selected; }));
+    total_ = int(rows_.selectedCount());
 }
 
 SaveJob::~SaveJob() {
@@ -40,9 +43,11 @@ void SaveJob::work() {
     // last four files stay open (oneRunReader()): with more icon files selected
     // than that, the run opens each again after the plan.
     const RowGroupSource source = rowGroup_ ? rowGroup_ : oneRunReader();
-    SavePlan plan = planSave(rows_, name_, settings_, source);
-    findExistingFiles(plan);
-    existing_ = plan.existing;
+    // Planned a row at a time: once to find the files that exist, then as the run
+    // goes; no plan of every row is held.
+    SavePlanner planner(rows_, name_, settings_, source);
+    existing_ = findExistingFiles(planner);
+    planner.restart();
     Existing what = Existing::Keep;
     if (!existing_.empty()) {
         // A run stopped already (Stop, or "Stop and quit?" answered) asks nothing
@@ -69,7 +74,8 @@ void SaveJob::work() {
         what == Existing::Replace ? std::set<fs::path>(existing_.begin(), existing_.end())
                                   : std::set<fs::path>();
     ctx.mayReplace = [replaceable](const fs::path& file) { return replaceable.count(file) > 0; };
-    runSavePlan(plan, ctx);
+    ctx.rowDone = [this](std::size_t row) { rowsSaved_.push_back(std::uint32_t(row)); };
+    runSavePlan(planner, ctx);
 }
 
 }  // namespace pellimar

@@ -526,3 +526,43 @@ TEST_F(QuitDuringSave, ASaveThatEndsWhileAskingClosesTheQuestion) {
     EXPECT_TRUE(window.isVisible());
     EXPECT_EQ(desktop.messages.size(), 1u);
 }
+
+// The quit question comes only when something would be lost: a row that no save
+// has written since it came. A row the export options leave out, or one whose
+// files could not all be written, still counts as unsaved.
+TEST_F(MainSave, QuittingAsksOnlyWhileARowIsUnsaved) {
+    window.show();
+    addRow(window, Icon{}, lib, 0);
+    addRow(window, Icon{}, ico, 0);  // a 16 px image: left out at 32 px
+    options({exportOptions.size32Box}, exportOptions.icoButton);
+    desktop.saveAnswers.push_back(dir.path() / "out" / "a.ico");
+    expectReport();
+    window.saveAll();
+    waitForIdle(window);
+    ASSERT_EQ(shownReport.size(), 2u);  // one file and the summary
+    desktop.answers.push_back(Answer::Cancel);
+    EXPECT_FALSE(window.close());  // the icon file's row was not written
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    // Saving that row at its own size leaves nothing unsaved.
+    resultListOf(window)->setRowSelected(1, true);
+    options({exportOptions.size16Box}, exportOptions.icoButton);
+    desktop.saveAnswers.push_back(dir.path() / "out" / "b.ico");
+    expectReport();
+    window.saveSelected();
+    waitForIdle(window);
+    ASSERT_EQ(shownReport.size(), 2u);
+    // Sorting and the view change nothing that could be lost.
+    window.sortByColumn(ResultList::ColPath);
+    EXPECT_TRUE(window.close());
+    EXPECT_EQ(desktop.messages.size(), 1u);
+    // A row that comes later asks again.
+    window.show();
+    addRow(window, Icon{}, lib, 1);
+    desktop.answers.push_back(Answer::Cancel);
+    EXPECT_FALSE(window.close());
+    EXPECT_EQ(desktop.messages.size(), 2u);
+    // Undo brings back rows as they were: saved ones stay saved.
+    resultListOf(window)->setRowSelected(2, true);
+    window.deleteSelected();
+    EXPECT_TRUE(window.close());
+}
