@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QShowEvent>
 #include <QTimer>
+#include <cstdio>
 
 #include "acquire/import_options_dialog.h"
 #include "acquire/search_settings_dialog.h"
@@ -61,6 +62,18 @@ MainWindow::MainWindow(Desktop& desktop, QWidget* parent) : QMainWindow(parent),
     save_ = std::make_unique<SaveFlow>(desktop_, settings_, *work_);
     bindCommands();
     connect(work_.get(), &WorkController::ended, this, &MainWindow::backgroundWorkEnded);
+    connect(
+        work_.get(), &WorkController::ended, this,
+        [this] {
+            // The rows of the first work are sorted as the list was when the
+            // program last ended; queued, so that the next of a list of paths has
+            // begun by then and the sort waits for the last.
+            if (!layoutSort_ || rowCount() == 0 || backgroundWorkRunning()) return;
+            const auto [column, ascending] = *layoutSort_;
+            layoutSort_.reset();
+            if (!resultList->isSorted()) resultList->sortBy(column, ascending);
+        },
+        Qt::QueuedConnection);
 
     tipsTimer = new QTimer(this);
     tipsTimer->setObjectName("tipsTimer");
@@ -213,10 +226,46 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     bool close = true;
     if (!work_->closeConfirmed()) run([&] { close = confirmClose(); });
-    if (close)
+    if (close) {
+        keepListLayout();
         event->accept();
-    else
+    } else {
         event->ignore();
+    }
+}
+
+void MainWindow::keepListLayout() {
+    ListLayout layout;
+    using S = ResultList::ViewStyle;
+    const S style = resultList->viewStyle();
+    layout.view = style == S::Thumbnail ? "thumbnail" : style == S::List ? "list" : "detail";
+    if (resultList->isSorted() || layoutSort_) {
+        layout.sortColumn = resultList->isSorted() ? resultList->sortColumn() : layoutSort_->first;
+        layout.ascending = resultList->isSorted()
+                               ? resultList->sortDirection(resultList->sortColumn()) >= 0
+                               : layoutSort_->second;
+    }
+    for (int c = 0; c < ResultList::kColumns; ++c)
+        layout.columnWidths.push_back(resultList->columnWidth(c));
+    // The window is going: the command line hears why the layout was not kept.
+    if (const Result<Done> kept = saveListLayout(layout); !kept)
+        std::fprintf(stderr, "pellimar: the list's layout was not kept: %s\n",
+                     kept.failure().message().c_str());
+}
+
+void MainWindow::restoreListLayout() {
+    const ListLayout layout = loadListLayout();
+    if (layout.view == "thumbnail")
+        showThumbnailView();
+    else if (layout.view == "list")
+        showListView();
+    else
+        showDetailView();
+    for (std::size_t c = 0; c < layout.columnWidths.size(); ++c)
+        if (layout.columnWidths[c] > 0) resultList->setColumnWidth(int(c), layout.columnWidths[c]);
+    // The sort of last time is applied when the first rows have come.
+    layoutSort_.reset();
+    if (layout.sortColumn >= 0) layoutSort_ = std::make_pair(layout.sortColumn, layout.ascending);
 }
 
 void MainWindow::startUp() {
@@ -225,6 +274,7 @@ void MainWindow::startUp() {
     setRowPictureRatio(devicePixelRatioF());
     resultList->resetSortDirections();
     loadSettings(settings_);
+    restoreListLayout();
     loadSearchOptions(settings_);
     if (settings_.showTipsAtStart)
         tipsTimer->start();

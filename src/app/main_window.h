@@ -11,6 +11,8 @@
 #include <QString>
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "acquire/row_reader.h"
@@ -156,6 +158,10 @@ class MainWindow : public QMainWindow {
 
   private:
     void bindCommands();
+    // The list's view, sort and column widths: kept in the settings when the
+    // window closes, taken back at start-up.
+    void keepListLayout();
+    void restoreListLayout();
     // Runs a handler body; an error that escapes it goes to the error box.
     template <typename F>
     void run(F&& body) {
@@ -168,6 +174,8 @@ class MainWindow : public QMainWindow {
     AboutDialog* aboutDialog_ = nullptr;
     ImportOptionsDialog* importOptionsDialog_ = nullptr;
     bool shownOnce_ = false;
+    // The sort kept from last time, until rows come to apply it to.
+    std::optional<std::pair<int, bool>> layoutSort_;
 
     ResultList* resultList;
     QTimer* tipsTimer;

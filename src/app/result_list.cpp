@@ -713,6 +713,15 @@ void ResultList::resetSortDirections() {
     sortColumn_ = 0;
 }
 
+int ResultList::columnWidth(int column) const {
+    return detailView_->horizontalHeader()->sectionSize(column);
+}
+
+void ResultList::setColumnWidth(int column, int width) {
+    if (column >= 0 && column < kColumns)
+        detailView_->horizontalHeader()->resizeSection(column, width);
+}
+
 QAbstractItemView* ResultList::currentView() const {
     return style_ == ViewStyle::Detail ? static_cast<QAbstractItemView*>(detailView_)
                                        : static_cast<QAbstractItemView*>(iconView_);

@@ -225,6 +225,9 @@ class ResultList : public QWidget {
     void setDragDataProvider(ResultModel::DragDataProvider provider);
 
     void setViewStyle(ViewStyle style);
+    // The width of a column of the detail view (by Column).
+    int columnWidth(int column) const;
+    void setColumnWidth(int column, int width);
     ViewStyle viewStyle() const { return style_; }
 
     ImageList& images() { return model_->images(); }

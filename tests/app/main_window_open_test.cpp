@@ -435,5 +435,46 @@ TEST_F(MainWindowOpenTest, ClearAllTakesTheNotesOfTheLastWorkAway) {
     EXPECT_TRUE(notes->toolTip().isEmpty());
 }
 
+// The view, the sort and the column widths are those of the last run: kept when
+// the window closes, in a section of setup.ini of their own that saving the
+// options leaves alone.
+TEST_F(MainWindowOpenTest, TheViewTheSortAndTheColumnWidthsAreKeptAcrossRuns) {
+    const fs::path a = files_.write("a.dll", library(1));
+    const fs::path b = files_.write("b.dll", library(2));
+    {
+        ScriptedDesktop desktop;
+        MainWindow first(desktop);
+        first.show();
+        first.showThumbnailView();
+        resultListOf(first)->setColumnWidth(ResultList::ColIcons, 233);
+        first.openPaths({a, b});
+        waitForIdle(first);
+        first.sortByColumn(ResultList::ColPath);
+        first.sortByColumn(ResultList::ColPath);  // the other way
+        desktop.answers.push_back(Answer::Ok);
+        ASSERT_TRUE(first.close());
+        first.settings().importLimit = 7;
+        ASSERT_TRUE(saveSettings(first.settings()));
+    }
+    ScriptedDesktop desktop;
+    MainWindow second(desktop);
+    second.show();
+    EXPECT_EQ(second.settings().importLimit, 7);
+    ResultList* list = resultListOf(second);
+    EXPECT_EQ(list->viewStyle(), ResultList::ViewStyle::Thumbnail);
+    EXPECT_TRUE(control<QAction>(second, "thumbnailViewItem")->isChecked());
+    EXPECT_EQ(list->columnWidth(ResultList::ColIcons), 233);
+    second.openPaths({a, b});
+    waitForIdle(second);
+    ASSERT_EQ(second.rowCount(), 3);
+    EXPECT_EQ(second.rows()[0].source, b);
+    EXPECT_EQ(second.rows()[2].source, a);
+    EXPECT_TRUE(control<QAction>(second, "sortDescendingItem")->isChecked());
+    // Rows that come later go to the end, as ever.
+    second.openPaths({a});
+    waitForIdle(second);
+    EXPECT_EQ(second.rows()[3].source, a);
+}
+
 }  // namespace
 }  // namespace pellimar
