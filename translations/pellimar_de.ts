@@ -557,6 +557,34 @@ Abbrechen und beenden?</translation>
         <source>Exit</source>
         <translation>Beenden</translation>
     </message>
+    <message>
+        <source>S&amp;ort By</source>
+        <translation>&amp;Sortieren nach</translation>
+    </message>
+    <message>
+        <source>&amp;Icons</source>
+        <translation>&amp;Symbole</translation>
+    </message>
+    <message>
+        <source>&amp;Location</source>
+        <translation>P&amp;osition</translation>
+    </message>
+    <message>
+        <source>&amp;Resource</source>
+        <translation>&amp;Ressource</translation>
+    </message>
+    <message>
+        <source>&amp;Path</source>
+        <translation>&amp;Pfad</translation>
+    </message>
+    <message>
+        <source>&amp;Ascending</source>
+        <translation>Au&amp;fsteigend</translation>
+    </message>
+    <message>
+        <source>&amp;Descending</source>
+        <translation>&amp;Absteigend</translation>
+    </message>
 </context>
 <context>
     <name>pellimar::ExportOptionsDialog</name>
@@ -848,6 +876,10 @@ Abbrechen und beenden?</translation>
         <source>1 folder was left out or read only in part: %1: %2</source>
         <translation>1 Ordner wurde ausgelassen oder nur teilweise durchsucht: %1: %2</translation>
     </message>
+    <message>
+        <source>and %1 more</source>
+        <translation>und %1 weitere</translation>
+    </message>
 </context>
 <context>
     <name>pellimar::ImportOptionsDialog</name>
@@ -1103,6 +1135,10 @@ Abbrechen und beenden?</translation>
     <message>
         <source>cursor %1</source>
         <translation>Mauszeiger %1</translation>
+    </message>
+    <message>
+        <source>Sort by this column (Ctrl+%1); again: the other way</source>
+        <translation>Nach dieser Spalte sortieren (Strg+%1); noch einmal: umgekehrt</translation>
     </message>
 </context>
 <context>

@@ -43,6 +43,12 @@ bool touchesList(Command command) {
         case Command::UndoRemoval:
         case Command::SelectAll:
         case Command::PreviewRow:
+        case Command::SortByIcons:
+        case Command::SortByLocation:
+        case Command::SortByResource:
+        case Command::SortByPath:
+        case Command::SortAscending:
+        case Command::SortDescending:
             return true;
         default:
             return false;
@@ -61,6 +67,8 @@ CommandTable::CommandTable(QMainWindow& window, const ResultList& list, Desktop&
     importShortcut = shortcut("importShortcut", Qt::CTRL | Qt::Key_G, Command::ImportFromFile);
     saveShortcut = shortcut("saveShortcut", Qt::CTRL | Qt::Key_S, Command::SaveSelected);
     bind(Command::ClickImportButton, [this] { importButton->click(); });
+    connect(viewMenu, &QMenu::aboutToShow, this, [this] { updateEnabled(); });
+    updateEnabled();
     // Keys reach the list first; the menus and the shortcuts look at them there.
     qApp->installEventFilter(this);
 }
@@ -146,6 +154,29 @@ void CommandTable::buildMenus() {
     reportItem =
         item(viewMenu, "reportItem", QT_TR_NOOP("&Result Report"), {}, true, C::ShowReport);
     for (QAction* a : {thumbnailViewItem, listViewItem, detailViewItem}) a->setCheckable(true);
+    // Sorting without the mouse: a column's key sorts by it, and again flips the
+    // direction, as a click on its header does.
+    viewMenu->addSeparator();
+    sortMenu = viewMenu->addMenu(tr("S&ort By"));
+    sortMenu->setObjectName("sortMenu");
+    sortColumnItems.resize(ResultList::kColumns);
+    sortColumnItems[ResultList::ColIcons] = item(sortMenu, "sortByIconsItem", QT_TR_NOOP("&Icons"),
+                                                 Qt::CTRL | Qt::Key_1, false, C::SortByIcons);
+    sortColumnItems[ResultList::ColLocation] =
+        item(sortMenu, "sortByLocationItem", QT_TR_NOOP("&Location"), Qt::CTRL | Qt::Key_2, false,
+             C::SortByLocation);
+    sortColumnItems[ResultList::ColResource] =
+        item(sortMenu, "sortByResourceItem", QT_TR_NOOP("&Resource"), Qt::CTRL | Qt::Key_3, false,
+             C::SortByResource);
+    sortColumnItems[ResultList::ColPath] = item(sortMenu, "sortByPathItem", QT_TR_NOOP("&Path"),
+                                                Qt::CTRL | Qt::Key_4, false, C::SortByPath);
+    sortMenu->addSeparator();
+    sortAscendingItem =
+        item(sortMenu, "sortAscendingItem", QT_TR_NOOP("&Ascending"), {}, false, C::SortAscending);
+    sortDescendingItem = item(sortMenu, "sortDescendingItem", QT_TR_NOOP("&Descending"), {}, false,
+                              C::SortDescending);
+    for (QAction* a : sortColumnItems) a->setCheckable(true);
+    for (QAction* a : {sortAscendingItem, sortDescendingItem}) a->setCheckable(true);
 
     optionsMenu = bar->addMenu(tr(" &Options "));
     optionsMenu->setObjectName("optionsMenu");
@@ -252,52 +283,36 @@ void CommandTable::buildToolBar() {
         connect(b, &QToolButton::clicked, this, [this, command = command] { run(command); });
 }
 
-void CommandTable::enableFileMenuCommands() {
-    if (list_.selectedCount() > 0) {
-        saveSelectedItem->setEnabled(true);
-        selectAllItem->setEnabled(true);
-    }
+void CommandTable::updateEnabled() {
+    const bool busy = busy_ && busy_();
+    const bool rows = !busy && list_.rowCount() > 0;
+    const bool selected = rows && list_.selectedCount() > 0;
+    for (QAction* a : {saveSelectedItem, contextSaveSelectedItem, deleteSelectedItem, copyIconItem,
+                       saveShortcut})
+        a->setEnabled(selected);
+    saveButton->setEnabled(selected);
     // Save All saves every row, selected or not.
-    if (list_.rowCount() > 0) {
-        saveAllItem->setEnabled(true);
-        clearAllItem->setEnabled(true);
-    }
-}
-
-void CommandTable::enableContextMenuCommands() {
-    if (list_.selectedCount() > 0) {
-        for (QAction* a : {contextSaveSelectedItem, contextSaveAllItem, contextClearAllItem,
-                           selectAllItem, deleteSelectedItem})
-            a->setEnabled(true);
-    }
-    if (list_.rowCount() > 0) {
-        clearAllItem->setEnabled(true);
-        contextClearAllItem->setEnabled(true);
-        contextSaveAllItem->setEnabled(true);
-    }
-    copyIconItem->setEnabled(list_.selectedCount() > 0);
-}
-
-void CommandTable::disableListCommands() {
-    for (QAction* a :
-         {saveSelectedItem, saveAllItem, selectAllItem, clearAllItem, contextSaveSelectedItem,
-          contextSaveAllItem, contextClearAllItem, deleteSelectedItem})
-        a->setEnabled(false);
+    for (QAction* a : {saveAllItem, contextSaveAllItem, clearAllItem, contextClearAllItem,
+                       selectAllItem, clearShortcut, sortAscendingItem, sortDescendingItem})
+        a->setEnabled(rows);
+    for (QAction* a : sortColumnItems) a->setEnabled(rows);
+    clearButton->setEnabled(rows);
+    for (QToolButton* b : {importButton, scanButton}) b->setEnabled(!busy);
+    for (QAction* a : {importFileItem, scanFolderItem, importShortcut}) a->setEnabled(!busy);
+    for (QAction* a : {undoItem, contextUndoItem}) a->setEnabled(!busy && undoPossible_);
 }
 
 void CommandTable::holdForWork() {
-    for (QToolButton* b : {importButton, scanButton, clearButton, saveButton}) b->setEnabled(false);
-    for (QAction* a : {importFileItem, scanFolderItem}) a->setEnabled(false);
-    disableListCommands();
+    updateEnabled();
 }
 
 void CommandTable::releaseAfterWork() {
-    for (QToolButton* b : {importButton, scanButton, clearButton, saveButton}) b->setEnabled(true);
-    for (QAction* a : {importFileItem, scanFolderItem}) a->setEnabled(true);
+    updateEnabled();
 }
 
 void CommandTable::setUndoPossible(bool possible) {
-    for (QAction* a : {undoItem, contextUndoItem}) a->setEnabled(possible);
+    undoPossible_ = possible;
+    updateEnabled();
 }
 
 void CommandTable::showViewChecks(ResultList::ViewStyle style) {
@@ -307,6 +322,13 @@ void CommandTable::showViewChecks(ResultList::ViewStyle style) {
         {detailViewItem, S::Detail},       {viewStyleThumbnailItem, S::Thumbnail},
         {viewStyleListItem, S::List},      {viewStyleDetailItem, S::Detail}};
     for (auto [a, shows] : marks) a->setChecked(shows == style);
+}
+
+void CommandTable::showSortChecks(int column, bool ascending) {
+    for (std::size_t c = 0; c < sortColumnItems.size(); ++c)
+        sortColumnItems[c]->setChecked(int(c) == column);
+    sortAscendingItem->setChecked(column >= 0 && ascending);
+    sortDescendingItem->setChecked(column >= 0 && !ascending);
 }
 
 void CommandTable::showContextMenu(const QPoint& globalPos) {
@@ -327,16 +349,17 @@ bool CommandTable::routeKey(QKeyCombination key) {
         a->trigger();  // a disabled item takes the key and does nothing
         return true;
     }
-    // Then the main menu, whose File menu applies its own enabling rule.
-    for (QMenu* menu : {fileMenu, viewMenu, optionsMenu, helpMenu}) {
+    // Then the main menu.
+    for (QMenu* menu : {fileMenu, viewMenu, sortMenu, optionsMenu, helpMenu}) {
         if (QAction* a = find(menu)) {
-            if (menu == fileMenu) enableFileMenuCommands();
+            updateEnabled();
             a->trigger();
             return true;
         }
     }
     for (QAction* a : {clearShortcut, importShortcut, saveShortcut}) {
         if (a->shortcut() == wanted) {
+            updateEnabled();
             a->trigger();
             return true;
         }
@@ -345,7 +368,7 @@ bool CommandTable::routeKey(QKeyCombination key) {
 }
 
 bool CommandTable::knowsKey(const QKeySequence& key) const {
-    for (QMenu* menu : {listContextMenu, fileMenu, viewMenu, optionsMenu, helpMenu})
+    for (QMenu* menu : {listContextMenu, fileMenu, viewMenu, sortMenu, optionsMenu, helpMenu})
         for (QAction* a : menu->actions())
             if (!a->isSeparator() && a->shortcut() == key) return true;
     for (QAction* a : {clearShortcut, importShortcut, saveShortcut})

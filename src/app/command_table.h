@@ -48,6 +48,12 @@ enum class Command {
     ShowAbout,
     ShowHelp,
     Exit,
+    SortByIcons,
+    SortByLocation,
+    SortByResource,
+    SortByPath,
+    SortAscending,
+    SortDescending,
 };
 
 class CommandTable : public QObject {
@@ -67,20 +73,25 @@ class CommandTable : public QObject {
     void run(Command command);
 
     // --- the enabling rules ---
-    // What opening the File menu enables (it never disables).
-    void enableFileMenuCommands();
-    // What opening the context menu enables (and Copy Icon follows the selection).
-    void enableContextMenuCommands();
-    // The list's eight commands off, as Clear All leaves them.
-    void disableListCommands();
-    // While background work runs: the commands that start work or change the list
-    // are off; afterwards the ones that start work come back.
+    // Each command that works on the list is enabled when it can do something:
+    // those of the selected rows when a row is selected, the others when the list
+    // holds rows, Undo when there is something to bring back; while background
+    // work runs every command that starts work or changes the list is off. The
+    // window calls this whenever the list or its selection changes; opening a
+    // menu and a key routed to a command apply it first as well.
+    void updateEnabled();
+    void enableFileMenuCommands() { updateEnabled(); }
+    void enableContextMenuCommands() { updateEnabled(); }
     void holdForWork();
     void releaseAfterWork();
     void setUndoPossible(bool possible);
     // Ticks `style` in the View menu and the View Style drop-down.
     void showViewChecks(ResultList::ViewStyle style);
+    // Ticks the sort column and direction in the View menu's Sort By submenu;
+    // `column` < 0: the list is not sorted.
+    void showSortChecks(int column, bool ascending);
 
+    // The list's context menu at `globalPos`.
     void showContextMenu(const QPoint& globalPos);
 
     // Looks a key up in the context menu, the main menu and the three shortcuts, in
@@ -107,6 +118,7 @@ class CommandTable : public QObject {
     std::map<Command, std::function<void()>> handlers_;
     std::function<bool()> busy_;
     std::function<void()> stop_;
+    bool undoPossible_ = false;
 
     QMenu* fileMenu;
     QAction* importFileItem;
@@ -122,6 +134,10 @@ class CommandTable : public QObject {
     QAction* detailViewItem;
     QAction* showTipsItem;
     QAction* reportItem;
+    QMenu* sortMenu;
+    std::vector<QAction*> sortColumnItems;  // by ResultList::Column
+    QAction* sortAscendingItem;
+    QAction* sortDescendingItem;
     QMenu* optionsMenu;
     QAction* importOptionsItem;
     QAction* exportOptionsItem;

@@ -6,6 +6,7 @@
 #include <QMimeData>
 #include <QUrl>
 #include <QWidget>
+#include <algorithm>
 
 #include "acquire/import_command.h"
 #include "acquire/import_options_dialog.h"
@@ -59,7 +60,7 @@ void ImportFlow::importFromFile() {
         return;
     }
     if (chosen->empty()) return;
-    if (settings_.clearResult) clearAll_();
+    clearBeforeRows_ = settings_.clearResult;
     notes_.clear();
     startImport(*chosen);
 }
@@ -79,14 +80,16 @@ void ImportFlow::scanFolder() {
     const std::optional<fs::path> folder =
         askScanFolder(desktop_, [&] { return desktop_.runModal(options) == QDialog::Accepted; });
     if (!folder) return;
+    clearBeforeRows_ = false;  // the scan says when, as its options have it
     notes_.clear();
     startReading(folderScanJob(*folder, settings_, readRows_), Kind::Scan, *folder);
 }
 
 void ImportFlow::openPaths(const std::vector<fs::path>& paths) {
     if (paths.empty() || work_.running()) return;
-    if (settings_.clearResult) clearAll_();
-    // One clearing for all of them, not one per file or folder.
+    // One clearing for all of them, not one per file or folder, and only once the
+    // first of them brings rows.
+    clearBeforeRows_ = settings_.clearResult;
     pathSettings_ = settings_;
     pathSettings_.clearResult = false;
     // Relative paths are taken from the working folder of now, not of later.
@@ -108,9 +111,14 @@ void ImportFlow::openPaths(const std::vector<fs::path>& paths) {
         desktop_.message("Cannot find " + missing[0].string() + ".", "Pellimar", Buttons::Ok,
                          MessageIcon::Warning);
     } else if (missing.size() > 1) {
+        // As many names as a box can show on any screen; the rest counted.
+        constexpr std::size_t kNamesShown = 20;
         std::string list =
             tr("Cannot find these %1 files or folders:").arg(missing.size()).toStdString();
-        for (const fs::path& p : missing) list += "\n" + p.string();
+        for (std::size_t i = 0; i < std::min(missing.size(), kNamesShown); ++i)
+            list += "\n" + missing[i].string();
+        if (missing.size() > kNamesShown)
+            list += "\n" + tr("and %1 more").arg(missing.size() - kNamesShown).toStdString();
         desktop_.message(list, "Pellimar", Buttons::Ok, MessageIcon::Warning);
     }
     openNextPath();
@@ -149,8 +157,13 @@ void ImportFlow::openNextPath() {
 
 void ImportFlow::startReading(std::unique_ptr<RowJob> job, Kind kind, fs::path file) {
     RowJob& rows = *job;
-    connect(&rows, &RowJob::cleared, this, [this] { clearAll_(); });
+    connect(&rows, &RowJob::cleared, this, [this] { clearBeforeRows_ = true; });
     connect(&rows, &RowJob::rowsArrived, this, [this](const std::vector<PreparedRow>& arrived) {
+        if (arrived.empty()) return;
+        if (clearBeforeRows_) {
+            clearBeforeRows_ = false;
+            clearAll_();
+        }
         std::vector<PreparedRow> batch = arrived;
         list_.addRows(batch);
         // The count follows the rows as they come, not only when the work ends.

@@ -79,6 +79,9 @@ class ImportFlow : public QObject {
     ImportOptionsDialog* importOptionsDialog_ = nullptr;
     RowReader readRows_ = readFileRows;
     int scanIconCount_ = 0;
+    // "Clear result" (or a scan's clearing) waits for the first rows: an import
+    // that brings none leaves the list as it was.
+    bool clearBeforeRows_ = false;
     std::deque<std::filesystem::path> pendingPaths_;  // of openPaths, still to take
     AppSettings pathSettings_;                        // the settings openPaths scans with
     QStringList notes_;  // what the work since the last command found, told

@@ -9,6 +9,7 @@
 #include <QMimeData>
 #include <QShowEvent>
 #include <QTimer>
+#include <cstdio>
 
 #include "acquire/import_options_dialog.h"
 #include "acquire/search_settings_dialog.h"
@@ -62,6 +63,18 @@ MainWindow::MainWindow(Desktop& desktop, QWidget* parent) : QMainWindow(parent),
     save_ = std::make_unique<SaveFlow>(desktop_, settings_, *work_);
     bindCommands();
     connect(work_.get(), &WorkController::ended, this, &MainWindow::backgroundWorkEnded);
+    connect(
+        work_.get(), &WorkController::ended, this,
+        [this] {
+            // The rows of the first work are sorted as the list was when the
+            // program last ended; queued, so that the next of a list of paths has
+            // begun by then and the sort waits for the last.
+            if (!layoutSort_ || rowCount() == 0 || backgroundWorkRunning()) return;
+            const auto [column, ascending] = *layoutSort_;
+            layoutSort_.reset();
+            if (!resultList->isSorted()) resultList->sortBy(column, ascending);
+        },
+        Qt::QueuedConnection);
 
     tipsTimer = new QTimer(this);
     tipsTimer->setObjectName("tipsTimer");
@@ -84,6 +97,13 @@ MainWindow::MainWindow(Desktop& desktop, QWidget* parent) : QMainWindow(parent),
     setAcceptDrops(true);
     connect(resultList, &ResultList::contextMenuRequested, commands_.get(),
             &CommandTable::showContextMenu);
+    // Each command is enabled when it can do something: the rules follow the list.
+    for (auto changed : {&ResultList::rowsChanged, &ResultList::selectionCountChanged})
+        connect(resultList, changed, commands_.get(), &CommandTable::updateEnabled);
+    connect(resultList, &ResultList::sortChanged, this, [this] {
+        commands_->showSortChecks(resultList->isSorted() ? resultList->sortColumn() : -1,
+                                  resultList->sortDirection(resultList->sortColumn()) >= 0);
+    });
     resultList->setFocus();
 }
 
@@ -120,6 +140,17 @@ void MainWindow::bindCommands() {
     };
     for (auto [command, handler] : handlers)
         commands_->bind(command, [this, handler = handler] { (this->*handler)(); });
+    const std::pair<Command, int> sorts[] = {{C::SortByIcons, ResultList::ColIcons},
+                                             {C::SortByLocation, ResultList::ColLocation},
+                                             {C::SortByResource, ResultList::ColResource},
+                                             {C::SortByPath, ResultList::ColPath}};
+    for (auto [command, column] : sorts)
+        commands_->bind(command, [this, column = column] { sortByColumn(column); });
+    // The direction of the column sorted by last (the first one before any sort).
+    commands_->bind(C::SortAscending,
+                    [this] { resultList->sortBy(resultList->sortColumn(), true); });
+    commands_->bind(C::SortDescending,
+                    [this] { resultList->sortBy(resultList->sortColumn(), false); });
 }
 
 void MainWindow::setImportOptionsDialog(ImportOptionsDialog* dialog) {
@@ -167,6 +198,14 @@ void MainWindow::stopBackgroundWork() {
     work_->stop();
 }
 
+bool MainWindow::backgroundWorkHeld() const {
+    return work_->held();
+}
+
+void MainWindow::setSaveReader(RowGroupSource read) {
+    save_->setRowGroupSource(std::move(read));
+}
+
 bool MainWindow::routeKey(QKeyCombination key) {
     return commands_->routeKey(key);
 }
@@ -188,10 +227,46 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     bool close = true;
     if (!work_->closeConfirmed()) run([&] { close = confirmClose(); });
-    if (close)
+    if (close) {
+        keepListLayout();
         event->accept();
-    else
+    } else {
         event->ignore();
+    }
+}
+
+void MainWindow::keepListLayout() {
+    ListLayout layout;
+    using S = ResultList::ViewStyle;
+    const S style = resultList->viewStyle();
+    layout.view = style == S::Thumbnail ? "thumbnail" : style == S::List ? "list" : "detail";
+    if (resultList->isSorted() || layoutSort_) {
+        layout.sortColumn = resultList->isSorted() ? resultList->sortColumn() : layoutSort_->first;
+        layout.ascending = resultList->isSorted()
+                               ? resultList->sortDirection(resultList->sortColumn()) >= 0
+                               : layoutSort_->second;
+    }
+    for (int c = 0; c < ResultList::kColumns; ++c)
+        layout.columnWidths.push_back(resultList->columnWidth(c));
+    // The window is going: the command line hears why the layout was not kept.
+    if (const Result<Done> kept = saveListLayout(layout); !kept)
+        std::fprintf(stderr, "pellimar: the list's layout was not kept: %s\n",
+                     kept.failure().message().c_str());
+}
+
+void MainWindow::restoreListLayout() {
+    const ListLayout layout = loadListLayout();
+    if (layout.view == "thumbnail")
+        showThumbnailView();
+    else if (layout.view == "list")
+        showListView();
+    else
+        showDetailView();
+    for (std::size_t c = 0; c < layout.columnWidths.size(); ++c)
+        if (layout.columnWidths[c] > 0) resultList->setColumnWidth(int(c), layout.columnWidths[c]);
+    // The sort of last time is applied when the first rows have come.
+    layoutSort_.reset();
+    if (layout.sortColumn >= 0) layoutSort_ = std::make_pair(layout.sortColumn, layout.ascending);
 }
 
 void MainWindow::startUp() {
@@ -200,6 +275,7 @@ void MainWindow::startUp() {
     setRowPictureRatio(devicePixelRatioF());
     resultList->resetSortDirections();
     loadSettings(settings_);
+    restoreListLayout();
     loadSearchOptions(settings_);
     if (settings_.showTipsAtStart)
         tipsTimer->start();
@@ -208,7 +284,8 @@ void MainWindow::startUp() {
 }
 
 bool MainWindow::confirmClose() {
-    if (resultList->rowCount() == 0) return true;
+    // Only when something would be lost: a row no save has written since it came.
+    if (!resultList->hasUnsavedRows()) return true;
     return desktop_.message(kCloseQuestion, "Notice", Buttons::OkCancel) == Answer::Ok;
 }
 
@@ -238,20 +315,22 @@ void MainWindow::openPaths(const std::vector<fs::path>& paths) {
 }
 
 void MainWindow::saveSelected() {
-    save_->save(rows());
+    save_->save(resultList->rowTable(),
+                [this](const auto& saved) { resultList->markSaved(saved); });
 }
 
 void MainWindow::saveAll() {
-    std::vector<ResultRowInfo> all = rows();
-    for (ResultRowInfo& row : all) row.selected = true;
-    save_->save(std::move(all));
+    save_->save(resultList->rowTable(true),
+                [this](const auto& saved) { resultList->markSaved(saved); });
 }
 
 void MainWindow::clearAll() {
     resultList->clearRows();
     status_->showIconCount(0);
     status_->showSelectedCount(0);
-    commands_->disableListCommands();
+    // What the last work told of rows that are gone goes with them.
+    work_->clearNotes();
+    commands_->updateEnabled();
 }
 
 void MainWindow::deleteSelected() {

@@ -11,12 +11,15 @@
 #include <QString>
 #include <filesystem>
 #include <memory>
+#include <optional>
+#include <utility>
 #include <vector>
 
 #include "acquire/row_reader.h"
 #include "core/desktop.h"
 #include "core/result_rows.h"
 #include "core/settings.h"
+#include "export/save_command.h"
 
 class QMimeData;
 class QTimer;
@@ -74,6 +77,12 @@ class MainWindow : public QMainWindow {
     bool backgroundWorkRunning() const;
     // Asks the running background work to end; what it has done so far stays.
     void stopBackgroundWork();
+    // True while the running work waits at a pause: a save writes nothing while
+    // the window asks whether to quit.
+    bool backgroundWorkHeld() const;
+    // How saves read the rows' icons (tests hand in stand-ins); unset: from the
+    // rows' files.
+    void setSaveReader(RowGroupSource read);
 
     // Looks a key up in the context menu, the main menu and the action list, in
     // that order, and runs what it finds. True when one of them took the key.
@@ -149,6 +158,10 @@ class MainWindow : public QMainWindow {
 
   private:
     void bindCommands();
+    // The list's view, sort and column widths: kept in the settings when the
+    // window closes, taken back at start-up.
+    void keepListLayout();
+    void restoreListLayout();
     // Runs a handler body; an error that escapes it goes to the error box.
     template <typename F>
     void run(F&& body) {
@@ -161,6 +174,8 @@ class MainWindow : public QMainWindow {
     AboutDialog* aboutDialog_ = nullptr;
     ImportOptionsDialog* importOptionsDialog_ = nullptr;
     bool shownOnce_ = false;
+    // The sort kept from last time, until rows come to apply it to.
+    std::optional<std::pair<int, bool>> layoutSort_;
 
     ResultList* resultList;
     QTimer* tipsTimer;

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 
+#include <QContextMenuEvent>
 #include <QEvent>
 #include <QFile>
 #include <QHeaderView>
@@ -96,23 +97,47 @@ QString thumbnailCaption(const QString& text, const QFontMetrics& fm, int width)
     return text.left(first) + '\n' + fm.elidedText(rest, Qt::ElideMiddle, width);
 }
 
+std::size_t ImageList::hashOf(const QImage& image) {
+    return qHashBits(image.constBits(), std::size_t(image.sizeInBytes()),
+                     std::size_t(image.width()) * 31 + std::size_t(image.devicePixelRatio() * 8));
+}
+
 int ImageList::add(const QImage& picture) {
-    images_.push_back(thirtyTwoSquare(picture));
+    QImage square = thirtyTwoSquare(picture);
+    const std::size_t hash = hashOf(square);
+    const auto [first, last] = byContent_.equal_range(hash);
+    for (auto it = first; it != last; ++it) {
+        const QImage& held = images_[std::size_t(it->second)];
+        if (held == square && held.devicePixelRatio() == square.devicePixelRatio())
+            return it->second;
+    }
+    images_.push_back(std::move(square));
+    byContent_.emplace(hash, count() - 1);
     return count() - 1;
 }
 
-void ImageList::remove(const std::vector<int>& indexes) {
-    std::vector<bool> gone(images_.size(), false);
-    for (int i : indexes)
-        if (valid(i)) gone[std::size_t(i)] = true;
+std::vector<int> ImageList::keep(const std::vector<bool>& used) {
+    std::vector<int> newIndex(images_.size(), -1);
     std::size_t out = 0;
-    for (std::size_t i = 0; i < images_.size(); ++i)
-        if (!gone[i]) images_[out++] = std::move(images_[i]);
+    for (std::size_t i = 0; i < images_.size(); ++i) {
+        if (i >= used.size() || !used[i]) continue;
+        newIndex[i] = int(out);
+        if (out != i) images_[out] = std::move(images_[i]);
+        ++out;
+    }
     images_.resize(out);
+    index();
+    return newIndex;
+}
+
+void ImageList::index() {
+    byContent_.clear();
+    for (std::size_t i = 0; i < images_.size(); ++i) byContent_.emplace(hashOf(images_[i]), int(i));
 }
 
 void ImageList::clear() {
     std::vector<QImage>().swap(images_);
+    std::unordered_multimap<std::size_t, int>().swap(byContent_);
 }
 
 ResultModel::ResultModel(QObject* parent) : QAbstractTableModel(parent) {}
@@ -163,8 +188,13 @@ QVariant ResultModel::data(const QModelIndex& index, int role) const {
                 return images_.at(int(r.image));
             return {};
         case Qt::ToolTipRole:
-            if (index.column() == ResultList::ColIcons) return textOf(sources_[r.source].native());
-            return {};
+        case Qt::AccessibleDescriptionRole: {
+            // The whole text, however narrow its column: a name cut in its middle
+            // is read whole here. The icon's cell names its file too.
+            if (index.column() == ResultList::ColIcons)
+                return textOf(caption(row)) + '\n' + textOf(sources_[r.source].native());
+            return data(index, Qt::DisplayRole);
+        }
         default:
             return {};
     }
@@ -179,6 +209,12 @@ QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int r
     if (orientation == Qt::Horizontal && role == Qt::DisplayRole &&
         section == ResultList::ColResource)
         return tr("Resource");
+    // The key that sorts by the column as a click on its header does (the View
+    // menu's Sort By), numbered in the order the columns show.
+    static const int keyOfColumn[ResultList::kColumns] = {1, 2, 4, 3};
+    if (orientation == Qt::Horizontal && role == Qt::ToolTipRole && section >= 0 &&
+        section < ResultList::kColumns)
+        return tr("Sort by this column (Ctrl+%1); again: the other way").arg(keyOfColumn[section]);
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
@@ -220,30 +256,25 @@ void ResultModel::append(std::vector<PreparedRow>& rows) {
     for (PreparedRow& row : rows) {
         const int image = images_.add(row.picture);
         rows_.push_back({sourceId(row.source), row.iconPosition, std::uint32_t(image),
-                         resourceId(row.resource), row.kind == ResourceKind::Cursor});
+                         resourceId(row.resource), row.kind == ResourceKind::Cursor, 0});
     }
     endInsertRows();
 }
 
 void ResultModel::keepRows(const std::vector<bool>& keep) {
-    std::vector<int> goneImages;
     std::vector<Row> kept;
+    // A picture stays while a kept row shows it.
+    std::vector<bool> used(std::size_t(images_.count()), false);
     for (std::size_t r = 0; r < rows_.size(); ++r) {
-        if (r < keep.size() && !keep[r])
-            goneImages.push_back(int(rows_[r].image));
-        else
-            kept.push_back(rows_[r]);
+        if (r < keep.size() && !keep[r]) continue;
+        kept.push_back(rows_[r]);
+        if (rows_[r].image < used.size()) used[rows_[r].image] = true;
     }
-    if (goneImages.empty()) return;
+    if (kept.size() == rows_.size()) return;
     beginResetModel();
-    images_.remove(goneImages);
-    // Each remaining row's image moves down by the removed images before it.
-    std::sort(goneImages.begin(), goneImages.end());
-    for (Row& row : kept) {
-        const auto before = std::lower_bound(goneImages.begin(), goneImages.end(), int(row.image)) -
-                            goneImages.begin();
-        row.image -= std::uint32_t(before);
-    }
+    const std::vector<int> newIndex = images_.keep(used);
+    for (Row& row : kept)
+        if (row.image < newIndex.size()) row.image = std::uint32_t(newIndex[row.image]);
     rows_ = std::move(kept);
     endResetModel();
 }
@@ -258,6 +289,19 @@ void ResultModel::clearRows() {
     images_.clear();
     endResetModel();
     giveMemoryBack();
+}
+
+RowTable ResultModel::table(const std::vector<bool>& selected, bool everyRowSelected) const {
+    RowTable table;
+    table.sources = sources_;
+    table.rows.reserve(rows_.size());
+    for (std::size_t r = 0; r < rows_.size(); ++r) {
+        const Row& row = rows_[r];
+        table.rows.push_back({row.source, row.position,
+                              row.cursor ? ResourceKind::Cursor : ResourceKind::Icon,
+                              everyRowSelected || (r < selected.size() && selected[r])});
+    }
+    return table;
 }
 
 ResultModel::Contents ResultModel::contents() const {
@@ -427,11 +471,25 @@ bool ResultList::eventFilter(QObject* watched, QEvent* event) {
             QMetaObject::invokeMethod(
                 this, [this] { emit doubleClicked(); }, Qt::QueuedConnection);
     } else if ((watched == iconView_ || watched == detailView_) &&
+               event->type() == QEvent::ContextMenu &&
+               static_cast<QContextMenuEvent*>(event)->reason() != QContextMenuEvent::Mouse) {
+        // The Menu key: the menu opens at the keyboard's row, not at the pointer.
+        emit contextMenuRequested(currentRowMenuPosition());
+        return true;
+    } else if ((watched == iconView_ || watched == detailView_) &&
                event->type() == QEvent::KeyPress) {
-        // Return on a selected row opens it as a double-click does.
         auto* key = static_cast<QKeyEvent*>(event);
+        const auto mods = key->modifiers() & ~Qt::KeypadModifier;
+        if ((key->key() == Qt::Key_F10 && mods == Qt::ShiftModifier) ||
+            (key->key() == Qt::Key_Menu && mods == Qt::NoModifier)) {
+            emit contextMenuRequested(currentRowMenuPosition());
+            return true;
+        }
+        // Return on a selected row opens it as a double-click does; with none
+        // selected, the keyboard's row.
         const bool enter = key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
-        if (enter && (key->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        if (enter && mods == Qt::NoModifier) {
+            if (selectedCount() == 0 && currentRow() >= 0) setRowSelected(currentRow(), true);
             if (selectedCount() > 0) emit doubleClicked();
             return true;
         }
@@ -460,8 +518,39 @@ void ResultList::addRows(std::vector<PreparedRow>& rows) {
     if (rows.empty()) return;
     forgetUndo();
     model_->append(rows);
+    // The keyboard starts on the first row: Return opens it, the arrows move from it.
+    if (!selection_->currentIndex().isValid())
+        selection_->setCurrentIndex(model_->index(0, ColIcons), QItemSelectionModel::NoUpdate);
     // Rows added at the end leave the list unsorted: no arrow may claim otherwise.
-    detailView_->horizontalHeader()->setSortIndicatorShown(false);
+    showUnsorted();
+    emit rowsChanged();
+}
+
+void ResultList::showUnsorted() {
+    QHeaderView* header = detailView_->horizontalHeader();
+    if (!header->isSortIndicatorShown()) return;
+    header->setSortIndicatorShown(false);
+    emit sortChanged();
+}
+
+bool ResultList::isSorted() const {
+    return detailView_->horizontalHeader()->isSortIndicatorShown();
+}
+
+int ResultList::currentRow() const {
+    const QModelIndex current = selection_->currentIndex();
+    return current.isValid() ? current.row() : -1;
+}
+
+QPoint ResultList::currentRowMenuPosition() const {
+    QAbstractItemView* view = currentView();
+    const QModelIndex current = selection_->currentIndex();
+    QRect rect = current.isValid() ? view->visualRect(current) : QRect();
+    // A row scrolled out of sight: the menu opens at the view's corner.
+    if (!rect.isValid() || !view->viewport()->rect().intersects(rect))
+        return view->viewport()->mapToGlobal(QPoint(0, 0));
+    const QPoint at(rect.left() + std::min(rect.width(), 32) / 2, rect.bottom());
+    return view->viewport()->mapToGlobal(at);
 }
 
 void ResultList::keepForUndo() {
@@ -481,7 +570,8 @@ void ResultList::undo() {
     forgetUndo();
     selection_->clear();
     model_->restore(std::move(removed.contents));
-    detailView_->horizontalHeader()->setSortIndicatorShown(false);
+    showUnsorted();
+    emit rowsChanged();
     // The selection as it was, one range per run of selected rows.
     QItemSelection selected;
     const std::vector<bool>& was = removed.selected;
@@ -528,6 +618,21 @@ std::vector<ResultRowInfo> ResultList::rows() const {
     for (int r = 0; r < rowCount(); ++r)
         out.push_back({source(r), iconPosition(r), selected[std::size_t(r)], kind(r)});
     return out;
+}
+
+RowTable ResultList::rowTable(bool everyRowSelected) const {
+    return model_->table(everyRowSelected ? std::vector<bool>() : selectedRows(), everyRowSelected);
+}
+
+void ResultList::markSaved(const std::vector<std::uint32_t>& rows) {
+    for (std::uint32_t r : rows)
+        if (r < std::uint32_t(rowCount())) model_->markSaved(int(r));
+}
+
+bool ResultList::hasUnsavedRows() const {
+    for (int r = 0; r < rowCount(); ++r)
+        if (!model_->saved(r)) return true;
+    return false;
 }
 
 QString ResultList::caption(int row) const {
@@ -578,7 +683,8 @@ void ResultList::clearRows() {
     selection_->clear();
     model_->clearRows();
     // New rows come unsorted: no arrow may claim otherwise.
-    detailView_->horizontalHeader()->setSortIndicatorShown(false);
+    showUnsorted();
+    emit rowsChanged();
 }
 
 int ResultList::deleteSelected() {
@@ -590,24 +696,42 @@ int ResultList::deleteSelected() {
     selection_->clear();
     model_->keepRows(keep);
     emit selectionCountChanged();
+    emit rowsChanged();
     return gone;
 }
 
 void ResultList::sortByColumn(int column) {
     if (column < 0 || column >= kColumns) return;
+    const int direction = sortDirection_[std::size_t(column)];
+    sortBy(column, direction == 0 ? true : direction < 0);
+}
+
+void ResultList::sortBy(int column, bool ascending) {
+    if (column < 0 || column >= kColumns) return;
     forgetUndo();
     sortColumn_ = column;
-    int& direction = sortDirection_[std::size_t(column)];
-    direction = direction == 0 ? 1 : -direction;
-    model_->sort(column, direction > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+    sortDirection_[std::size_t(column)] = ascending ? 1 : -1;
+    const Qt::SortOrder order = ascending ? Qt::AscendingOrder : Qt::DescendingOrder;
+    model_->sort(column, order);
     detailView_->horizontalHeader()->setSortIndicatorShown(true);
-    detailView_->horizontalHeader()->setSortIndicator(
-        column, direction > 0 ? Qt::AscendingOrder : Qt::DescendingOrder);
+    detailView_->horizontalHeader()->setSortIndicator(column, order);
+    // The keyboard's row stays in sight where the rows went.
+    if (selection_->currentIndex().isValid()) currentView()->scrollTo(selection_->currentIndex());
+    emit sortChanged();
 }
 
 void ResultList::resetSortDirections() {
     sortDirection_ = {};
     sortColumn_ = 0;
+}
+
+int ResultList::columnWidth(int column) const {
+    return detailView_->horizontalHeader()->sectionSize(column);
+}
+
+void ResultList::setColumnWidth(int column, int width) {
+    if (column >= 0 && column < kColumns)
+        detailView_->horizontalHeader()->resizeSection(column, width);
 }
 
 QAbstractItemView* ResultList::currentView() const {

@@ -32,15 +32,19 @@ namespace pellimar {
 // the caption (the icon number) always shows.
 QString thumbnailCaption(const QString& text, const QFontMetrics& fm, int width);
 
-// Images of 32 x 32 pixels addressed by index; every row names its own one.
+// Images of 32 x 32 pixels addressed by index. A picture equal to one held
+// already (the same pixels at the same ratio) is held once and named by every row
+// that shows it: a library whose groups repeat one icon costs one picture.
 class ImageList {
   public:
     static constexpr int kSize = 32;
 
-    // Appends the picture scaled to 32 x 32; returns its index.
+    // The index of the picture scaled to 32 x 32: an equal one's, or a new one's
+    // appended.
     int add(const QImage& picture);
-    // Removes the images at the given indexes; later images move down.
-    void remove(const std::vector<int>& indexes);
+    // Keeps the images whose entry in `used` is true, in order; returns each old
+    // index's new one (-1 for an image that went).
+    std::vector<int> keep(const std::vector<bool>& used);
     // Removes every image and gives their memory back.
     void clear();
     int count() const { return int(images_.size()); }
@@ -48,7 +52,12 @@ class ImageList {
     bool valid(int index) const { return index >= 0 && index < count(); }
 
   private:
+    static std::size_t hashOf(const QImage& image);
+    void index();
+
     std::vector<QImage> images_;
+    // The images by a hash of their pixels.
+    std::unordered_multimap<std::size_t, int> byContent_;
 };
 
 // The rows of the result list, kept small: a row is its source (each distinct
@@ -98,6 +107,12 @@ class ResultModel : public QAbstractTableModel {
     std::string caption(int row) const;
     std::string location(int row) const;
     const std::string& resource(int row) const;
+    // Whether a save has written the row since it came into the list.
+    bool saved(int row) const { return rows_.at(std::size_t(row)).saved; }
+    void markSaved(int row) { rows_.at(std::size_t(row)).saved = 1; }
+    // Every row as a command takes them: each source once; `everyRowSelected`
+    // marks each row selected, else the selection given (one entry a row) does.
+    RowTable table(const std::vector<bool>& selected, bool everyRowSelected) const;
 
     ImageList& images() { return images_; }
     const ImageList& images() const { return images_; }
@@ -107,8 +122,9 @@ class ResultModel : public QAbstractTableModel {
         std::uint32_t source;
         std::int32_t position;
         std::uint32_t image;
-        std::uint32_t resource : 31;  // in resources_
+        std::uint32_t resource : 30;  // in resources_
         std::uint32_t cursor : 1;     // a program's cursor group
+        std::uint32_t saved : 1;      // a save wrote it since it came
     };
 
   public:
@@ -156,6 +172,13 @@ class ResultList : public QWidget {
     int selectedCount() const;
     // Every row in list order: source, icon position, selection, kind.
     std::vector<ResultRowInfo> rows() const;
+    // The same, compact (each source once): what a save of many rows takes.
+    // `everyRowSelected`: each row marked selected, as Save All has it.
+    RowTable rowTable(bool everyRowSelected = false) const;
+    // Rows that a save has written since they came (by index, as rowTable() gave
+    // them), and whether any row has not been.
+    void markSaved(const std::vector<std::uint32_t>& rows);
+    bool hasUnsavedRows() const;
 
     QString caption(int row) const;
     QString location(int row) const;
@@ -183,14 +206,28 @@ class ResultList : public QWidget {
 
     // A click on a column header: flips that column's own direction and sorts.
     void sortByColumn(int column);
+    // Sorts by `column` in the direction given, which becomes the column's own.
+    void sortBy(int column, bool ascending);
     void resetSortDirections();
     int sortColumn() const { return sortColumn_; }
     int sortDirection(int column) const { return sortDirection_.at(std::size_t(column)); }
+    // Whether the rows are in the order of the last sort (rows added since, a
+    // clearing or an undo leave them unsorted).
+    bool isSorted() const;
+
+    // The row the keyboard is on; -1 when there is none.
+    int currentRow() const;
+    // Where a menu for the current row opens: below its left part, in global
+    // coordinates; the view's top left corner when no row is current.
+    QPoint currentRowMenuPosition() const;
 
     // Rows may be dragged out of the list when a provider makes their data.
     void setDragDataProvider(ResultModel::DragDataProvider provider);
 
     void setViewStyle(ViewStyle style);
+    // The width of a column of the detail view (by Column).
+    int columnWidth(int column) const;
+    void setColumnWidth(int column, int width);
     ViewStyle viewStyle() const { return style_; }
 
     ImageList& images() { return model_->images(); }
@@ -208,6 +245,10 @@ class ResultList : public QWidget {
     void contextMenuRequested(const QPoint& globalPos);
     // Undo became possible or impossible.
     void undoChanged(bool possible);
+    // The rows were sorted, or are no longer in sorted order.
+    void sortChanged();
+    // Rows came, went or were put back.
+    void rowsChanged();
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -215,6 +256,7 @@ class ResultList : public QWidget {
   private:
     // One entry per row, true for the selected ones.
     std::vector<bool> selectedRows() const;
+    void showUnsorted();
 
     ResultModel* model_;
     QItemSelectionModel* selection_;

@@ -55,17 +55,18 @@ void SaveFlow::showReport() {
     });
 }
 
-void SaveFlow::save(std::vector<ResultRowInfo> rows) {
+void SaveFlow::save(RowTable rows,
+                    std::function<void(const std::vector<std::uint32_t>&)> rowsSaved) {
     guarded(desktop_, [&] {
         if (!exportOptionsDialog_ || !reportDialog_ || work_.running()) return;
         // 1. ask
         const std::optional<fs::path> name = askSaveName(
-            rows, settings_, desktop_,
+            rows.selectedCount(), settings_, desktop_,
             [this] { return desktop_.runModal(*exportOptionsDialog_) == QDialog::Accepted; },
             lastSaveName_);
         if (!name) return;
         // 2. run
-        auto job = std::make_unique<SaveJob>(std::move(rows), *name, settings_);
+        auto job = std::make_unique<SaveJob>(std::move(rows), *name, settings_, rowGroup_);
         SaveJob& run = *job;
         connect(&run, &SaveJob::existingFilesFound, this,
                 [this, &run] { guarded(desktop_, [&] { askAboutExistingFiles(run); }); });
@@ -77,7 +78,17 @@ void SaveFlow::save(std::vector<ResultRowInfo> rows) {
             return tr("Saving: row %1 of %2").arg(run.rowsBegun()).arg(run.rowsToSave());
         };
         // 3. tell
-        how.ended = [this, &run] { tellOutcome(run); };
+        how.ended = [this, &run, rowsSaved] {
+            if (rowsSaved) rowsSaved(run.rowsSaved());
+            tellOutcome(run);
+        };
+        how.quitNote = [&run] {
+            const SaveReport& report = run.report();
+            if (run.cancelled() || !report.stoppedByRequest()) return QString();
+            return tr("Saving stopped after row %1 of %2; the files written so far stay.")
+                .arg(report.rowsDoneWhenStopped())
+                .arg(report.rowsToSave());
+        };
         work_.start(std::move(job), std::move(how));
     });
 }

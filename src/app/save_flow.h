@@ -6,10 +6,13 @@
 #pragma once
 
 #include <QObject>
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <vector>
 
 #include "core/result_rows.h"
+#include "export/save_command.h"
 
 namespace pellimar {
 
@@ -30,13 +33,19 @@ class SaveFlow : public QObject {
     void setExportOptionsDialog(ExportOptionsDialog* dialog) { exportOptionsDialog_ = dialog; }
     void setReportDialog(ReportDialog* dialog) { reportDialog_ = dialog; }
 
+    // How a save reads the rows' icons; unset (the default): from their files.
+    // Tests hand in stand-ins.
+    void setRowGroupSource(RowGroupSource source) { rowGroup_ = std::move(source); }
+
     // The two dialogs shown by themselves (Options and View menus).
     void showExportOptions();
     void showReport();
 
     // Saves the selected ones of `rows`; nothing while other work runs. An error
-    // that escapes goes to the error box.
-    void save(std::vector<ResultRowInfo> rows);
+    // that escapes goes to the error box. `rowsSaved` hears, once the run has
+    // ended, the indexes of the rows whose every file was written (or kept at the
+    // person's word).
+    void save(RowTable rows, std::function<void(const std::vector<std::uint32_t>&)> rowsSaved = {});
 
   private:
     // The question about the files of the run that exist already, answered to `job`.
@@ -51,6 +60,7 @@ class SaveFlow : public QObject {
     ExportOptionsDialog* exportOptionsDialog_ = nullptr;
     ReportDialog* reportDialog_ = nullptr;
     std::filesystem::path lastSaveName_;  // the Save dialog keeps its last file name
+    RowGroupSource rowGroup_;
 };
 
 }  // namespace pellimar

@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QStatusBar>
 #include <QToolButton>
+#include <cstdio>
 
 #include "app/command_table.h"
 #include "app/status_panels.h"
@@ -70,6 +71,13 @@ void WorkController::stop() {
 
 void WorkController::jobFinished() {
     if (!job_ || job_->running()) return;
+    if (asking_) {
+        // The question no longer applies: it closes, and the outcome is told once
+        // it has (not over it).
+        endedWhileAsking_ = true;
+        desktop_.closeMessage();
+        return;
+    }
     const std::unique_ptr<BackgroundJob> job = std::move(job_);
     const Presentation how = std::move(how_);
     how_ = {};
@@ -77,8 +85,17 @@ void WorkController::jobFinished() {
     stopButton->hide();
     commands_.releaseAfterWork();
     status_.showIdle();
-    if (how.ended) guarded(desktop_, how.ended);
-    if (job->error()) desktop_.errorBox(*job->error());
+    if (closing_) {
+        // Quitting at the person's word: no report holds the window back; the
+        // command line hears what became of the work.
+        if (how.quitNote)
+            if (const QString note = how.quitNote(); !note.isEmpty())
+                std::fprintf(stderr, "pellimar: %s\n", note.toLocal8Bit().constData());
+        if (job->error()) std::fprintf(stderr, "pellimar: %s\n", job->error()->c_str());
+    } else {
+        if (how.ended) guarded(desktop_, how.ended);
+        if (job->error()) desktop_.errorBox(*job->error());
+    }
     emit ended();
     if (closing_) QMetaObject::invokeMethod(&window_, &QWidget::close, Qt::QueuedConnection);
 }
@@ -92,12 +109,29 @@ void WorkController::closeRequested() {
     // A copy: the work may end while the question is open, and its presentation go.
     const std::string question = how_.closeQuestion;
     guarded(desktop_, [&] {
-        if (desktop_.message(question, "Notice", Buttons::OkCancel) != Answer::Ok) return;
-        closing_ = true;
-        if (job_)
+        job_->pause();
+        asking_ = true;
+        endedWhileAsking_ = false;
+        Answer answer = Answer::Cancel;
+        try {
+            answer = desktop_.message(question, "Notice", Buttons::OkCancel);
+        } catch (...) {
+            asking_ = false;
+            if (job_) job_->resume();
+            throw;
+        }
+        asking_ = false;
+        if (answer == Answer::Ok) closing_ = true;
+        if (endedWhileAsking_) {
+            endedWhileAsking_ = false;
+            jobFinished();  // closes the window too when the answer was yes
+            return;
+        }
+        if (!job_) return;
+        if (closing_)
             stop();
         else
-            QMetaObject::invokeMethod(&window_, &QWidget::close, Qt::QueuedConnection);
+            job_->resume();
     });
 }
 
@@ -106,6 +140,13 @@ void WorkController::tell(const QStringList& notes) {
     progressLabel->setText(notes.join("; "));
     progressLabel->setToolTip(notes.join('\n'));
     progressLabel->show();
+}
+
+void WorkController::clearNotes() {
+    if (job_) return;
+    progressLabel->clear();
+    progressLabel->setToolTip(QString());
+    progressLabel->hide();
 }
 
 }  // namespace pellimar

@@ -44,6 +44,9 @@ class WorkController : public QObject {
         // Tells the outcome, once the commands are back and before the job goes.
         // An error the job ended with is told after it, in the error box.
         std::function<void()> ended;
+        // When the window quits at the person's word before the outcome is told:
+        // what is said of it on the command line instead (none: nothing).
+        std::function<QString()> quitNote;
     };
     // Starts `job`; false (and the job dropped) while other work runs.
     bool start(std::unique_ptr<BackgroundJob> job, Presentation how);
@@ -51,16 +54,24 @@ class WorkController : public QObject {
     // Asks the running work to end; what it has done so far stays.
     void stop();
 
-    // The window is being closed while work runs: asks whether to stop and quit;
-    // when the answer is yes the work is stopped and the window closed once it
-    // has ended. Asked once: closing again only stops work begun since.
+    // The window is being closed while work runs: asks whether to stop and quit,
+    // the work paused while the question is open (a save writes nothing more).
+    // Yes: the work is stopped and the window closed once it has ended, its
+    // outcome not shown. No: the work goes on. Work that ends while the question
+    // is open closes it and is told as usual, and the window stays (unless the
+    // answer came at the same moment and was yes). Asked once: closing again only
+    // stops work begun since.
     void closeRequested();
+    // True while the running work waits at a pause (the close question is open).
+    bool held() const { return job_ && job_->holding(); }
     // Quitting was confirmed during work: the window closes without asking again.
     bool closeConfirmed() const { return closing_; }
 
     // Tells what the work found that the list does not show, in the status bar
     // after the panels ("; " between the notes, one a line in its tip).
     void tell(const QStringList& notes);
+    // The notes go (the list they told of was cleared); nothing while work runs.
+    void clearNotes();
 
   signals:
     // Stop was asked for (the Stop button, Esc, quitting).
@@ -79,6 +90,8 @@ class WorkController : public QObject {
     Presentation how_;
     bool stopped_ = false;  // Stop was asked during the running job
     bool closing_ = false;  // quitting was confirmed during work
+    bool asking_ = false;   // the close question is open
+    bool endedWhileAsking_ = false;
 
     // Shown in the status bar while work runs, and for its notes afterwards.
     QLabel* progressLabel;

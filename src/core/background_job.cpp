@@ -45,7 +45,35 @@ void BackgroundJob::start() {
 
 void BackgroundJob::requestStop() {
     stop_ = true;
+    {
+        // Taken so that work about to wait sees the stop or hears of it.
+        const std::lock_guard lock(pauseMutex_);
+    }
+    pauseChanged_.notify_all();
     stopRequestedNow();
+}
+
+void BackgroundJob::pause() {
+    const std::lock_guard lock(pauseMutex_);
+    paused_ = true;
+}
+
+void BackgroundJob::resume() {
+    {
+        const std::lock_guard lock(pauseMutex_);
+        paused_ = false;
+    }
+    pauseChanged_.notify_all();
+}
+
+bool BackgroundJob::holdWhilePaused() {
+    std::unique_lock lock(pauseMutex_);
+    if (paused_ && !stop_.load()) {
+        holding_ = true;
+        pauseChanged_.wait(lock, [this] { return !paused_ || stop_.load(); });
+        holding_ = false;
+    }
+    return !stop_.load();
 }
 
 void BackgroundJob::stopAndWait() {

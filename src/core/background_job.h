@@ -12,6 +12,8 @@
 #include <QObject>
 #include <QTimer>
 #include <atomic>
+#include <condition_variable>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -32,6 +34,13 @@ class BackgroundJob : public QObject {
     void requestStop();
     bool running() const { return running_; }
     bool stopRequested() const { return stop_.load(); }
+
+    // Holds the work at its next hold point (see holdWhilePaused()) until resume()
+    // or a stop; work without hold points goes on. Both may be called at any time.
+    void pause();
+    void resume();
+    // True while the work waits at a hold point.
+    bool holding() const { return holding_.load(); }
 
     // What the work threw, or else what the UI thread failed to take from it;
     // complete once finished() has come.
@@ -59,6 +68,9 @@ class BackgroundJob : public QObject {
     // The pace of poll() and progressed() while the work runs; set before start().
     void setPollInterval(int ms) { pollTimer_.setInterval(ms); }
     const std::atomic<bool>& stopFlag() const { return stop_; }
+    // A hold point, for work(): waits while the job is paused. False when the
+    // work is to stop.
+    bool holdWhilePaused();
     // Asks the work to stop and waits for its thread; for a subclass's destructor.
     void stopAndWait();
     // What the UI thread's side could not take stops the work; the first such
@@ -72,6 +84,10 @@ class BackgroundJob : public QObject {
     std::thread worker_;
     QTimer pollTimer_;
     std::atomic<bool> stop_{false};
+    std::mutex pauseMutex_;
+    std::condition_variable pauseChanged_;
+    bool paused_ = false;  // guarded by pauseMutex_
+    std::atomic<bool> holding_{false};
     // The work's failure, written on its thread, read once the thread has ended.
     std::optional<std::string> error_;
     std::optional<std::string> uiError_;

@@ -34,6 +34,10 @@ class Desktop {
 
     virtual Answer message(const std::string& text, const std::string& caption, Buttons buttons,
                            MessageIcon icon = MessageIcon::None) = 0;
+    // Closes the message box that message() shows now, the innermost when boxes
+    // are open over one another, as its escape button would: what it asked no
+    // longer applies. Nothing when no box is open.
+    virtual void closeMessage() {}
     // A question answered by one of the given buttons (texts of the program, an
     // access key marked with '&'); the first is the default, the last is what Esc
     // and the close box give. Returns the index of the button chosen.

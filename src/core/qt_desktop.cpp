@@ -151,7 +151,11 @@ Answer QtDesktop::message(const std::string& text, const std::string& caption, B
             break;
         }
     fitMessageBox(box);
-    switch (box.exec()) {
+    openMessages_.emplace_back(&box);
+    const int chosen = box.exec();
+    std::erase_if(openMessages_,
+                  [&](const QPointer<QMessageBox>& open) { return open.isNull() || open == &box; });
+    switch (chosen) {
         case QMessageBox::Ok:
             return Answer::Ok;
         case QMessageBox::Yes:
@@ -165,6 +169,14 @@ Answer QtDesktop::message(const std::string& text, const std::string& caption, B
                    : buttons == Buttons::Ok  ? Answer::Ok
                                              : Answer::Cancel;
     }
+}
+
+void QtDesktop::closeMessage() {
+    while (!openMessages_.empty() && openMessages_.back().isNull()) openMessages_.pop_back();
+    if (openMessages_.empty()) return;
+    QMessageBox* box = openMessages_.back();
+    box->done(box->escapeButton() ? box->standardButton(box->escapeButton())
+                                  : int(QMessageBox::Cancel));
 }
 
 void QtDesktop::errorBox(const std::string& text) {

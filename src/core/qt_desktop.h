@@ -6,9 +6,11 @@
 #include <QPointer>
 #include <QStringList>
 #include <QWidget>
+#include <vector>
 
 #include "core/desktop.h"
 
+class QMessageBox;
 class QWidget;
 
 namespace pellimar {
@@ -32,6 +34,7 @@ class QtDesktop : public Desktop {
     int choose(const std::string& text, const std::string& caption,
                const std::vector<std::string>& buttons,
                MessageIcon icon = MessageIcon::Question) override;
+    void closeMessage() override;
     void errorBox(const std::string& text) override;
     std::optional<std::filesystem::path> openFile(const FileDialogRequest& request) override;
     std::optional<std::filesystem::path> saveFile(const FileDialogRequest& request) override;
@@ -47,6 +50,8 @@ class QtDesktop : public Desktop {
     std::optional<std::filesystem::path> fileDialog(const FileDialogRequest& request, bool save);
 
     QPointer<QWidget> owner_;
+    // The message boxes open now, the innermost last.
+    std::vector<QPointer<QMessageBox>> openMessages_;
 };
 
 // The application object: an exception that escapes an event handler ends only

@@ -1,5 +1,8 @@
 #include "core/result_rows.h"
 
+#include <algorithm>
+#include <unordered_map>
+
 namespace pellimar {
 
 std::string formatIconNumber(int n) {
@@ -54,6 +57,24 @@ int compareNumbersAsNumbers(std::string_view a, std::string_view b) {
 std::string rowCaption(const std::filesystem::path& source, int position, ResourceKind kind) {
     return source.filename().string() + (kind == ResourceKind::Cursor ? "-cursor-" : "-") +
            formatIconNumber(position + 1);
+}
+
+std::size_t RowTable::selectedCount() const {
+    return std::size_t(
+        std::count_if(rows.begin(), rows.end(), [](const Row& r) { return r.selected; }));
+}
+
+RowTable RowTable::of(const std::vector<ResultRowInfo>& rows) {
+    RowTable table;
+    std::unordered_map<std::string, std::uint32_t> ids;
+    table.rows.reserve(rows.size());
+    for (const ResultRowInfo& row : rows) {
+        const auto [it, added] =
+            ids.try_emplace(row.source.native(), std::uint32_t(table.sources.size()));
+        if (added) table.sources.push_back(row.source);
+        table.rows.push_back({it->second, row.iconPosition, row.kind, row.selected});
+    }
+    return table;
 }
 
 }  // namespace pellimar

@@ -4,9 +4,11 @@
 
 #include <QImage>
 #include <cstddef>
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/icon_set.h"
 
@@ -35,6 +37,28 @@ struct ResultRowInfo {
     bool selected = false;
     // A program's cursor group: iconPosition counts among its cursor groups.
     ResourceKind kind = ResourceKind::Icon;
+};
+
+// Rows as a command takes them from the list, compact: each distinct source held
+// once, a row a few bytes. A save of hundreds of thousands of rows works from this.
+struct RowTable {
+    struct Row {
+        std::uint32_t source = 0;  // in `sources`
+        std::int32_t position = 0;
+        ResourceKind kind = ResourceKind::Icon;
+        bool selected = false;
+    };
+    std::vector<std::filesystem::path> sources;
+    std::vector<Row> rows;
+
+    std::size_t size() const { return rows.size(); }
+    ResultRowInfo at(std::size_t i) const {
+        const Row& r = rows[i];
+        return {sources[r.source], r.position, r.selected, r.kind};
+    }
+    std::size_t selectedCount() const;
+    // The same rows in this form.
+    static RowTable of(const std::vector<ResultRowInfo>& rows);
 };
 
 // A row whose picture was made before it reached the list (off the UI thread).

@@ -86,6 +86,37 @@ Result<Done> saveSettings(const AppSettings& s) {
     return Done{};
 }
 
+ListLayout loadListLayout() {
+    ListLayout layout;
+    const fs::path file = settingsDir() / kSetupFile;
+    if (!fileExists(file)) return layout;
+    const ProfileFile profile(file);
+    const std::string view = profile.string("listview", "view", layout.view);
+    if (view == "thumbnail" || view == "list" || view == "detail") layout.view = view;
+    const int column = profile.integer("listview", "sort_column", -1);
+    layout.sortColumn = column >= 0 && column < 4 ? column : -1;
+    layout.ascending = profile.integer("listview", "sort_ascending", 1) != 0;
+    for (int c = 0; c < 4; ++c) {
+        const int width = profile.integer("listview", "width_" + std::to_string(c), 0);
+        // A width no one could have dragged to is not taken.
+        layout.columnWidths.push_back(width >= 8 && width <= 10000 ? width : 0);
+    }
+    return layout;
+}
+
+Result<Done> saveListLayout(const ListLayout& layout) {
+    const fs::path file = settingsDir() / kSetupFile;
+    std::vector<std::pair<std::string, std::string>> keys = {
+        {"view", layout.view},
+        {"sort_column", std::to_string(layout.sortColumn)},
+        {"sort_ascending", flag(layout.ascending)}};
+    for (std::size_t c = 0; c < layout.columnWidths.size(); ++c)
+        keys.emplace_back("width_" + std::to_string(c), std::to_string(layout.columnWidths[c]));
+    auto written = writeProfileStrings(file, "listview", keys);
+    if (!written) return written.failure().within(file.string());
+    return Done{};
+}
+
 std::string unableToWriteText(const Failure& why) {
     return "Unable to write to " + why.context;
 }

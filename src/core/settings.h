@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "platform/failure.h"
 
@@ -29,6 +30,20 @@ struct AppSettings {
     bool searchSubfolders = true;
     bool clearResult = false;
 };
+
+// How the result list was laid out when the program last ended: setup.ini
+// [listview], a section of its own beside the option sections, written alone.
+struct ListLayout {
+    std::string view = "detail";  // "thumbnail", "list" or "detail"
+    int sortColumn = -1;          // the column sorted by; -1: none
+    bool ascending = true;
+    std::vector<int> columnWidths;  // the detail view's, by column; 0: its own
+};
+// What setup.ini says; the defaults where it says nothing (or nonsense).
+ListLayout loadListLayout();
+// Writes the [listview] section, the rest of the file as it was. Why not, when
+// the file cannot be written; the failure's context is the file's name.
+Result<Done> saveListLayout(const ListLayout& layout);
 
 // Fill the setup.ini fields (creating the file with the new-file values when missing).
 void loadSettings(AppSettings& s);

@@ -87,7 +87,15 @@ std::optional<fs::path> askSaveName(const std::vector<SaveRow>& rows, const AppS
                                     Desktop& desktop,
                                     const std::function<bool()>& showExportOptions,
                                     fs::path& lastName) {
-    if (selectedCount(rows) == 0) return std::nullopt;
+    return askSaveName(std::size_t(selectedCount(rows)), settings, desktop, showExportOptions,
+                       lastName);
+}
+
+std::optional<fs::path> askSaveName(std::size_t selected, const AppSettings& settings,
+                                    Desktop& desktop,
+                                    const std::function<bool()>& showExportOptions,
+                                    fs::path& lastName) {
+    if (selected == 0) return std::nullopt;
     if (!showExportOptions()) return std::nullopt;
     // The format as the export options left it.
     FileDialogRequest request = saveDialogRequest(settings.saveFormat);

@@ -45,6 +45,12 @@ struct SaveContext {
     const std::atomic<bool>* stop = nullptr;
     // Counts the rows the run has begun, for another thread to show.
     std::atomic<int>* rowsBegun = nullptr;
+    // Called before each row, before `stop` is looked at: may wait there (a paused
+    // run writes nothing until it returns).
+    std::function<void()> hold;
+    // Told the index (among the rows given) of each row whose every file was
+    // written, or kept where it existed at the person's word.
+    std::function<void(std::size_t row)> rowDone;
 };
 
 // The name the rows' file names are formed from, taken apart once per run.
@@ -95,6 +101,11 @@ RowGroupSource oneRunReader();
 // its extension forced to the format's.
 std::optional<std::filesystem::path> askSaveName(const std::vector<SaveRow>& rows,
                                                  const AppSettings& settings, Desktop& desktop,
+                                                 const std::function<bool()>& showExportOptions,
+                                                 std::filesystem::path& lastName);
+// The same for `selected` rows selected.
+std::optional<std::filesystem::path> askSaveName(std::size_t selected, const AppSettings& settings,
+                                                 Desktop& desktop,
                                                  const std::function<bool()>& showExportOptions,
                                                  std::filesystem::path& lastName);
 

@@ -10,13 +10,16 @@ namespace fs = std::filesystem;
 
 SaveJob::SaveJob(std::vector<SaveRow> rows, fs::path name, const AppSettings& settings,
                  RowGroupSource rowGroup, QObject* parent)
+    : SaveJob(RowTable::of(rows), std::move(name), settings, std::move(rowGroup), parent) {}
+
+SaveJob::SaveJob(RowTable rows, fs::path name, const AppSettings& settings, RowGroupSource rowGroup,
+                 QObject* parent)
     : BackgroundJob(parent),
       rows_(std::move(rows)),
       name_(std::move(name)),
       settings_(settings),
       rowGroup_(std::move(rowGroup)) {
-    total_ =
-        int(std::count_if(rows_.begin(), rows_.end(), [](const SaveRow& r) { return r.selected; }));
+    total_ = int(rows_.selectedCount());
 }
 
 SaveJob::~SaveJob() {
@@ -40,9 +43,11 @@ void SaveJob::work() {
     // last four files stay open (oneRunReader()): with more icon files selected
     // than that, the run opens each again after the plan.
     const RowGroupSource source = rowGroup_ ? rowGroup_ : oneRunReader();
-    SavePlan plan = planSave(rows_, name_, settings_, source);
-    findExistingFiles(plan);
-    existing_ = plan.existing;
+    // Planned a row at a time: once to find the files that exist, then as the run
+    // goes; no plan of every row is held.
+    SavePlanner planner(rows_, name_, settings_, source);
+    existing_ = findExistingFiles(planner);
+    planner.restart();
     Existing what = Existing::Keep;
     if (!existing_.empty()) {
         // A run stopped already (Stop, or "Stop and quit?" answered) asks nothing
@@ -61,13 +66,16 @@ void SaveJob::work() {
     SaveContext ctx{settings_, report_, source, {}};
     ctx.stop = &stopFlag();
     ctx.rowsBegun = &begun_;
+    // While the window asks whether to quit, nothing more is written.
+    ctx.hold = [this] { holdWhilePaused(); };
     // Only the files asked about are replaced; any other that has come to exist
     // since is kept, as are all of them at Keep.
     const std::set<fs::path> replaceable =
         what == Existing::Replace ? std::set<fs::path>(existing_.begin(), existing_.end())
                                   : std::set<fs::path>();
     ctx.mayReplace = [replaceable](const fs::path& file) { return replaceable.count(file) > 0; };
-    runSavePlan(plan, ctx);
+    ctx.rowDone = [this](std::size_t row) { rowsSaved_.push_back(std::uint32_t(row)); };
+    runSavePlan(planner, ctx);
 }
 
 }  // namespace pellimar

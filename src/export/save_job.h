@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <condition_variable>
+#include <cstdint>
 #include <filesystem>
 #include <mutex>
 #include <optional>
@@ -28,6 +29,9 @@ class SaveJob : public BackgroundJob {
     // SaveContext (unset: the rows' files are read).
     SaveJob(std::vector<SaveRow> rows, std::filesystem::path name, const AppSettings& settings,
             RowGroupSource rowGroup = {}, QObject* parent = nullptr);
+    // The same for rows taken from the list in their compact form.
+    SaveJob(RowTable rows, std::filesystem::path name, const AppSettings& settings,
+            RowGroupSource rowGroup = {}, QObject* parent = nullptr);
     // A running job is stopped and waited for. Stopping ends the run before its
     // next row (or, while it waits for an answer, at once); the files written so
     // far stay.
@@ -47,6 +51,9 @@ class SaveJob : public BackgroundJob {
 
     // What the run did; complete once finished() has come.
     const SaveReport& report() const { return report_; }
+    // The rows (their indexes among those given) whose every file was written, or
+    // kept at the person's word; complete once finished() has come.
+    const std::vector<std::uint32_t>& rowsSaved() const { return rowsSaved_; }
 
   signals:
     void existingFilesFound();
@@ -56,7 +63,8 @@ class SaveJob : public BackgroundJob {
     void stopRequestedNow() override;
 
   private:
-    std::vector<SaveRow> rows_;
+    RowTable rows_;
+    std::vector<std::uint32_t> rowsSaved_;
     std::filesystem::path name_;
     AppSettings settings_;
     RowGroupSource rowGroup_;

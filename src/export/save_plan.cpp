@@ -6,6 +6,7 @@
 #include <set>
 #include <stdexcept>
 #include <system_error>
+#include <unordered_set>
 
 #include "core/file_names.h"
 #include "core/row_icons.h"
@@ -175,26 +176,36 @@ struct RowPlanner {
 
 }  // namespace
 
-SavePlan planSave(const std::vector<SaveRow>& rows, const fs::path& name,
-                  const AppSettings& settings, const RowGroupSource& rowGroup) {
-    SavePlan plan;
-    const SaveName parts(name);
-    plan.folder = parts.dir;
-    plan.format = formatOf(name, settings);
-    if (plan.format == SaveFormat::Unsupported) return plan;
-    const int selected =
-        int(std::count_if(rows.begin(), rows.end(), [](const SaveRow& r) { return r.selected; }));
-    int counter = 0;
-    for (const SaveRow& row : rows) {
-        if (!row.selected) continue;
-        PlannedRow planned;
-        planned.row = row;
+SavePlanner::SavePlanner(const RowTable& rows, const fs::path& name, const AppSettings& settings,
+                         const RowGroupSource& rowGroup)
+    : rows_(rows),
+      settings_(settings),
+      rowGroup_(rowGroup),
+      name_(name),
+      format_(formatOf(name, settings)),
+      folder_(name_.dir),
+      selected_(rows.selectedCount()) {}
+
+void SavePlanner::restart() {
+    at_ = 0;
+    counter_ = 0;
+}
+
+bool SavePlanner::next(PlannedRow& planned) {
+    if (format_ == SaveFormat::Unsupported) return false;
+    while (at_ < rows_.size()) {
+        const std::size_t index = at_++;
+        if (!rows_.rows[index].selected) continue;
+        planned = PlannedRow{};
+        planned.row = rows_.at(index);
+        planned.index = index;
+        const SaveRow& row = planned.row;
         planned.caption = rowCaption(row.source, row.iconPosition, row.kind);
         planned.imageRow = rowsAreImages(row.source);
-        const fs::path target = parts.target(saveNumberSuffix(counter, selected));
-        RowPlanner planner{settings, rowGroup, planned, target};
+        const fs::path target = name_.target(saveNumberSuffix(counter_, int(selected_)));
+        RowPlanner planner{settings_, rowGroup_, planned, target};
         bool numbered = true;
-        switch (plan.format) {
+        switch (format_) {
             case SaveFormat::Ico:
                 planner.ico();
                 break;
@@ -211,10 +222,44 @@ SavePlan planSave(const std::vector<SaveRow>& rows, const fs::path& name,
             case SaveFormat::Unsupported:
                 break;
         }
-        if (numbered) ++counter;
-        plan.rows.push_back(std::move(planned));
+        if (numbered) ++counter_;
+        return true;
     }
+    return false;
+}
+
+SavePlan planSave(const std::vector<SaveRow>& rows, const fs::path& name,
+                  const AppSettings& settings, const RowGroupSource& rowGroup) {
+    const RowTable table = RowTable::of(rows);
+    SavePlanner planner(table, name, settings, rowGroup);
+    SavePlan plan;
+    plan.folder = planner.folder();
+    plan.format = planner.format();
+    for (PlannedRow row; planner.next(row);) plan.rows.push_back(std::move(row));
     return plan;
+}
+
+std::vector<fs::path> findExistingFiles(SavePlanner& planner) {
+    // The folder's names, read once: a lookup of each of hundreds of thousands of
+    // planned names would cost a system call each. A folder that cannot be read
+    // is asked name by name.
+    std::unordered_set<std::string> names;
+    std::error_code ec;
+    bool listed = true;
+    for (fs::directory_iterator it(planner.folder(), ec), end; !ec && it != end; it.increment(ec))
+        names.insert(it->path().filename().native());
+    if (ec && ec != std::errc::no_such_file_or_directory) listed = false;
+    std::vector<fs::path> existing;
+    std::set<fs::path> seen;
+    planner.restart();
+    for (PlannedRow row; planner.next(row);)
+        for (const PlannedFile& file : row.files) {
+            const fs::path path = planner.pathOf(file);
+            const bool exists = listed ? names.count(file.name.native()) > 0
+                                       : fs::exists(fs::symlink_status(path, ec));
+            if (exists && seen.insert(path).second) existing.push_back(path);
+        }
+    return existing;
 }
 
 void findExistingFiles(SavePlan& plan) {
@@ -289,14 +334,21 @@ void noteReduction(const IconGroup& group, int size, const Icon& made, SaveReduc
 // One run of a plan.
 class PlanRun {
   public:
-    PlanRun(const SavePlan& plan, SaveContext& ctx) : plan_(plan), ctx_(ctx), report_(ctx.report) {}
+    PlanRun(SaveFormat format, const fs::path& folder, int rows, SaveContext& ctx)
+        : format_(format), folder_(folder), rows_(rows), ctx_(ctx), report_(ctx.report) {}
 
-    // Every row of the plan, until the person stops the run or a file that cannot
-    // be written ends it.
-    void run() {
-        for (const PlannedRow& row : plan_.rows) {
+    // Every row `next` gives, until the person stops the run or a file that
+    // cannot be written ends it.
+    template <typename Next>
+    void run(Next&& next) {
+        PlannedRow row;
+        while (next(row)) {
             if (!beginRow()) break;
-            if (!saveRow(row)) break;
+            rowWhole_ = true;
+            const bool goOn = saveRow(row);
+            if (rowWhole_ && !row.files.empty() && !row.skipped && !row.unreadable && ctx_.rowDone)
+                ctx_.rowDone(row.index);
+            if (!goOn) break;
         }
     }
 
@@ -304,9 +356,10 @@ class PlanRun {
     // Called before each row: false when the run is to end here, which the report
     // is told. Counts the row otherwise.
     bool beginRow() {
+        if (ctx_.hold) ctx_.hold();
         const int begun = ctx_.rowsBegun ? ctx_.rowsBegun->load() : 0;
         if (ctx_.stop && ctx_.stop->load()) {
-            report_.stopByRequest(begun, int(plan_.rows.size()));
+            report_.stopByRequest(begun, rows_);
             return false;
         }
         if (ctx_.rowsBegun) ctx_.rowsBegun->store(begun + 1);
@@ -338,25 +391,29 @@ class PlanRun {
 
     // Makes no file: tells the report the row could not be read.
     void unreadable(const PlannedRow& row, const Failure& why) {
+        rowWhole_ = false;
         report_.addUnreadableRow(row.caption, why);
     }
 
     // A file that could not be made or written: told, and the run goes on where its
     // format does (ICO), or ends here. An output cap reached never ends the run.
     bool notWritten(const PlannedFile& file, const Failure& why) {
-        if (plan_.format == SaveFormat::Ico || why.cap == Cap::OutputBytes) {
-            report_.addFailure(plan_.pathOf(file), why);
+        rowWhole_ = false;
+        if (format_ == SaveFormat::Ico || why.cap == Cap::OutputBytes) {
+            report_.addFailure(pathOf(file), why);
             return true;
         }
-        report_.stopAt(plan_.pathOf(file), why);
+        report_.stopAt(pathOf(file), why);
         return false;
     }
+
+    fs::path pathOf(const PlannedFile& file) const { return folder_ / file.name; }
 
     // Writes a made file; false when the run is to end here. A file written goes in
     // the report (or waits in the run's batch, whose commit tells what became of
     // it); one whose name was taken where the run may not replace goes in as kept.
     bool place(const PlannedFile& file, const OutputFile& bytes, OutputBudget* budget = nullptr) {
-        const fs::path target = plan_.pathOf(file);
+        const fs::path target = pathOf(file);
         const Result<Placed> placed = writeOutput(target, bytes, writeOptionsFor(target), budget);
         if (!placed) return notWritten(file, placed.failure());
         if (*placed == Placed::Kept)
@@ -449,7 +506,7 @@ class PlanRun {
             if (file.size != drawnAt) smaller = stretchNearest(drawn, file.size, file.size);
             const RgbImage& picture = file.size != drawnAt ? smaller : drawn;
             const Result<OutputFile> bytes =
-                plan_.format == SaveFormat::Bmp ? bmpFile(picture) : jpegFile(picture);
+                format_ == SaveFormat::Bmp ? bmpFile(picture) : jpegFile(picture);
             if (!(bytes ? place(file, *bytes) : notWritten(file, bytes.failure()))) return false;
         }
         return true;
@@ -468,7 +525,8 @@ class PlanRun {
             }
             const Result<OutputFile> bytes = pngFile(*icon);
             if (!bytes) {
-                report_.addFailure(plan_.pathOf(file), bytes.failure());
+                rowWhole_ = false;
+                report_.addFailure(pathOf(file), bytes.failure());
                 continue;
             }
             if (!place(file, *bytes)) return false;
@@ -476,10 +534,13 @@ class PlanRun {
         return true;
     }
 
-    const SavePlan& plan_;
+    const SaveFormat format_;
+    const fs::path folder_;
+    const int rows_;
     SaveContext& ctx_;
     SaveReport& report_;
     std::map<fs::path, OutputBudget> budgets_;
+    bool rowWhole_ = true;  // every file of the row in hand was placed so far
 };
 
 // Each file the report lists as written is so only once it has its name: one
@@ -497,9 +558,13 @@ void tellPlaced(const std::vector<WriteOutcome>& outcomes, SaveReport& report) {
 
 }  // namespace
 
-void runSavePlan(const SavePlan& plan, SaveContext& ctx) {
-    ctx.report.setFolder(plan.folder / "");
-    if (plan.format == SaveFormat::Unsupported) {
+namespace {
+
+// The run of the rows `next` gives, as runSavePlan() says.
+template <typename Next>
+void runRows(SaveFormat format, const fs::path& folder, int rows, Next&& next, SaveContext& ctx) {
+    ctx.report.setFolder(folder / "");
+    if (format == SaveFormat::Unsupported) {
         ctx.report.setUnsupportedFormat();
         return;
     }
@@ -509,7 +574,7 @@ void runSavePlan(const SavePlan& plan, SaveContext& ctx) {
     // Every file of the run reaches the disk in a few flushes, not two per file.
     WriteBatch batch;
     try {
-        PlanRun(plan, ctx).run();
+        PlanRun(format, folder, rows, ctx).run(next);
     } catch (...) {
         // The files made before what the run threw are placed all the same: the
         // report says what became of them.
@@ -517,6 +582,26 @@ void runSavePlan(const SavePlan& plan, SaveContext& ctx) {
         throw;
     }
     tellPlaced(batch.commit(), ctx.report);
+}
+
+}  // namespace
+
+void runSavePlan(const SavePlan& plan, SaveContext& ctx) {
+    std::size_t at = 0;
+    runRows(
+        plan.format, plan.folder, int(plan.rows.size()),
+        [&](PlannedRow& row) {
+            if (at == plan.rows.size()) return false;
+            row = plan.rows[at++];
+            return true;
+        },
+        ctx);
+}
+
+void runSavePlan(SavePlanner& planner, SaveContext& ctx) {
+    runRows(
+        planner.format(), planner.folder(), int(planner.selectedCount()),
+        [&](PlannedRow& row) { return planner.next(row); }, ctx);
 }
 
 }  // namespace pellimar

@@ -56,6 +56,7 @@ struct PlannedFile {
 
 struct PlannedRow {
     SaveRow row;
+    std::size_t index = 0;           // the row's place among the rows given
     std::string caption;             // how the report names the row ("shell32.dll-004")
     bool imageRow = false;           // a row of an icon or cursor file: one image of it
     std::vector<PlannedFile> files;  // in the order they are written
@@ -83,6 +84,39 @@ struct SavePlan {
     std::filesystem::path pathOf(const PlannedFile& file) const { return folder / file.name; }
 };
 
+// The plan of a save worked out a row at a time, in order, as the run (or the
+// look for files that exist) asks for it: a run of hundreds of thousands of rows
+// holds one planned row, not all of them, and begins writing without planning
+// every row first. Each row is planned exactly as planSave() plans it.
+class SavePlanner {
+  public:
+    // `rows`, `settings` and `rowGroup` must outlive the planner.
+    SavePlanner(const RowTable& rows, const std::filesystem::path& name,
+                const AppSettings& settings, const RowGroupSource& rowGroup);
+
+    SaveFormat format() const { return format_; }
+    const std::filesystem::path& folder() const { return folder_; }
+    std::filesystem::path pathOf(const PlannedFile& file) const { return folder_ / file.name; }
+    std::size_t selectedCount() const { return selected_; }
+
+    // The plan of the next selected row; false after the last (and for a format
+    // that writes nothing).
+    bool next(PlannedRow& row);
+    // Back to the first row.
+    void restart();
+
+  private:
+    const RowTable& rows_;
+    const AppSettings& settings_;
+    const RowGroupSource& rowGroup_;
+    SaveName name_;
+    SaveFormat format_;
+    std::filesystem::path folder_;
+    std::size_t selected_ = 0;
+    std::size_t at_ = 0;  // the next row of rows_ to look at
+    int counter_ = 0;     // the running number of the next numbered row
+};
+
 // The plan of saving the selected ones of `rows` under `name` (its extension
 // forced already) with `settings`. The rows of icon files are read through
 // `rowGroup`, each once, for what their image is; no other row is read.
@@ -91,6 +125,10 @@ SavePlan planSave(const std::vector<SaveRow>& rows, const std::filesystem::path&
 
 // Fills plan.existing from what is on the disk now.
 void findExistingFiles(SavePlan& plan);
+// The files `planner` names that exist now, with their folder, each once in the
+// plan's order: the folder is read once, not each name looked up. Leaves the
+// planner at its end.
+std::vector<std::filesystem::path> findExistingFiles(SavePlanner& planner);
 
 // Runs `plan`: for each row, before which ctx.stop may end the run, its group is
 // read through ctx.rowGroup and each of its planned files made and written, with
@@ -104,5 +142,9 @@ void findExistingFiles(SavePlan& plan);
 // ctx.rowGroup is the source the plan was made through, which the caller sets
 // (std::logic_error when it is unset).
 void runSavePlan(const SavePlan& plan, SaveContext& ctx);
+// The same for the rows `planner` plans from where it stands, each planned as the
+// run comes to it; ctx.rowDone hears of each row whose every file was written or
+// kept.
+void runSavePlan(SavePlanner& planner, SaveContext& ctx);
 
 }  // namespace pellimar

@@ -247,6 +247,8 @@ IconViewer::IconViewer(Desktop& desktop, QWidget* parent) : QDialog(parent), des
     thumbnailMenu->addSeparator();
     thumbnailSaveBitmapItem = thumbnailMenu->addAction(tr("save as bmp"));
     thumbnailMenu->addSeparator();
+    thumbnailSaveJpegItem = thumbnailMenu->addAction(tr("save as jpeg"));
+    thumbnailMenu->addSeparator();
     thumbnailSavePngItem = thumbnailMenu->addAction(tr("save as PNG"));
     thumbnailMenu->addSeparator();
     thumbnailCopyItem = thumbnailMenu->addAction(tr("copy"));
@@ -261,6 +263,7 @@ IconViewer::IconViewer(Desktop& desktop, QWidget* parent) : QDialog(parent), des
     connect(previewSaveBitmapItem, &QAction::triggered, this, handler(&IconViewer::saveAsBitmap));
     connect(thumbnailSaveBitmapItem, &QAction::triggered, this, handler(&IconViewer::saveAsBitmap));
     connect(previewSaveJpegItem, &QAction::triggered, this, handler(&IconViewer::saveAsJpeg));
+    connect(thumbnailSaveJpegItem, &QAction::triggered, this, handler(&IconViewer::saveAsJpeg));
     connect(previewCopyItem, &QAction::triggered, this, handler(&IconViewer::copyChosenImage));
     connect(thumbnailCopyItem, &QAction::triggered, this, handler(&IconViewer::copyChosenImage));
     connect(previewSavePngItem, &QAction::triggered, this, handler(&IconViewer::saveAsPng));
@@ -281,11 +284,23 @@ IconViewer::IconViewer(Desktop& desktop, QWidget* parent) : QDialog(parent), des
             [this](QPoint p) { previewMenu->popup(preview->mapToGlobal(p)); });
 
     // The keyboard reaches every control and every save command: Tab runs through
-    // the drop-down, the images and the two save buttons; the three saves have keys.
+    // the drop-down, the images and the two save buttons; the four saves have keys,
+    // which the menus show beside their items.
     saveIconButton->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_S));
     saveBitmapButton->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_B));
     previewSaveJpegItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_J));
     addAction(previewSaveJpegItem);
+    previewSavePngItem->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
+    addAction(previewSavePngItem);
+    const std::pair<QAction*, QAction*> shownKeys[] = {
+        {previewSaveIconItem, saveIconButton},        {previewSaveBitmapItem, saveBitmapButton},
+        {thumbnailSaveIconItem, saveIconButton},      {thumbnailSaveBitmapItem, saveBitmapButton},
+        {thumbnailSaveJpegItem, previewSaveJpegItem}, {thumbnailSavePngItem, previewSavePngItem}};
+    for (auto [item, keyed] : shownKeys) {
+        // Shown only: the key itself belongs to the action named second.
+        item->setShortcut(keyed->shortcut());
+        item->setShortcutContext(Qt::WidgetShortcut);
+    }
     QWidget* saveIconKey = toolBar->widgetForAction(saveIconButton);
     QWidget* saveBitmapKey = toolBar->widgetForAction(saveBitmapButton);
     for (QWidget* w : {saveIconKey, saveBitmapKey}) w->setFocusPolicy(Qt::TabFocus);

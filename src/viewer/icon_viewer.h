@@ -134,6 +134,7 @@ class IconViewer : public QDialog {
     QMenu* thumbnailMenu;
     QAction* thumbnailSaveIconItem;
     QAction* thumbnailSaveBitmapItem;
+    QAction* thumbnailSaveJpegItem;
     QAction* thumbnailSavePngItem;
     QAction* thumbnailCopyItem;
 

@@ -52,7 +52,8 @@ TEST(MainWindowKeys, ReturnOnARowOpensItAsADoubleClickDoes) {
         resultListOf(form)->setViewStyle(style);
         QAbstractItemView* view = resultListOf(form)->currentView();
         resultListOf(form)->clearSelection();
-        QTest::keyClick(view, Qt::Key_Return);  // no row selected: nothing to open
+        view->selectionModel()->clearCurrentIndex();
+        QTest::keyClick(view, Qt::Key_Return);  // no row selected or current: nothing to open
         QTest::keyClick(view, Qt::Key_Enter, Qt::KeypadModifier);
         EXPECT_EQ(opened.count(), 0);
         resultListOf(form)->setRowSelected(1, true);
@@ -196,4 +197,91 @@ TEST(RowPictures, AtRatioTwoARowShowsTheGroupsSixtyFourPixelImage) {
     EXPECT_EQ(list.rowPicture(0).devicePixelRatio(), 2.0);
     EXPECT_EQ(list.rowPicture(1).size(), QSize(32, 32));
     EXPECT_EQ(list.rowPicture(1).devicePixelRatio(), 1.0);
+}
+
+namespace {
+
+// The paths of the list, top to bottom.
+std::vector<std::string> pathsOf(const MainWindow& form) {
+    std::vector<std::string> out;
+    for (const ResultRowInfo& row : form.rows()) out.push_back(row.source.string());
+    return out;
+}
+
+}  // namespace
+
+// Sorting without the mouse: Ctrl+1..4 sort by the columns in the order they show,
+// again flipping the direction as a header click does, and the View menu's Sort
+// By ticks what the list is sorted by and sets the direction.
+TEST(MainWindowKeys, TheKeyboardSortsByEveryColumnBothWays) {
+    TempProgramDir dir("keys");
+    ScriptedDesktop desktop;
+    MainWindow form(desktop);
+    addRow(form, plainIcon(), "/k/b.exe", 1);
+    addRow(form, plainIcon(), "/k/c.exe", 0);
+    addRow(form, plainIcon(), "/k/a.exe", 2);
+    QAbstractItemView* view = resultListOf(form)->currentView();
+    auto* byPath = control<QAction>(form, "sortByPathItem");
+    auto* ascending = control<QAction>(form, "sortAscendingItem");
+    auto* descending = control<QAction>(form, "sortDescendingItem");
+    EXPECT_FALSE(byPath->isChecked());
+    QTest::keyClick(view, Qt::Key_4, Qt::ControlModifier);  // Path, the fourth shown
+    EXPECT_EQ(pathsOf(form), (std::vector<std::string>{"/k/a.exe", "/k/b.exe", "/k/c.exe"}));
+    EXPECT_TRUE(byPath->isChecked());
+    EXPECT_TRUE(ascending->isChecked());
+    QTest::keyClick(view, Qt::Key_4, Qt::ControlModifier);  // again: the other way
+    EXPECT_EQ(pathsOf(form), (std::vector<std::string>{"/k/c.exe", "/k/b.exe", "/k/a.exe"}));
+    EXPECT_TRUE(descending->isChecked());
+    QTest::keyClick(view, Qt::Key_2, Qt::ControlModifier);  // Location
+    EXPECT_EQ(pathsOf(form), (std::vector<std::string>{"/k/c.exe", "/k/b.exe", "/k/a.exe"}));
+    EXPECT_TRUE(control<QAction>(form, "sortByLocationItem")->isChecked());
+    EXPECT_FALSE(byPath->isChecked());
+    descending->trigger();
+    EXPECT_EQ(pathsOf(form), (std::vector<std::string>{"/k/a.exe", "/k/b.exe", "/k/c.exe"}));
+    EXPECT_TRUE(descending->isChecked());
+    EXPECT_FALSE(ascending->isChecked());
+    // The header's arrow says the same.
+    QHeaderView* header = resultListOf(form)->detailView()->horizontalHeader();
+    EXPECT_EQ(header->sortIndicatorSection(), ResultList::ColLocation);
+    EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+    // A row added leaves the list unsorted: nothing stays ticked.
+    addRow(form, plainIcon(), "/k/d.exe", 0);
+    EXPECT_FALSE(control<QAction>(form, "sortByLocationItem")->isChecked());
+    EXPECT_FALSE(descending->isChecked());
+}
+
+// Shift+F10 and the Menu key open the context menu at the keyboard's row, wherever
+// the pointer is.
+TEST(MainWindowKeys, ShiftF10AndTheMenuKeyOpenTheContextMenuAtTheCurrentRow) {
+    TempProgramDir dir("keys");
+    ScriptedDesktop desktop;
+    MainWindow form(desktop);
+    form.resize(600, 400);
+    form.show();
+    for (int i = 0; i < 6; ++i) addRow(form, plainIcon(), "/k/a.exe", i);
+    ResultList* list = resultListOf(form);
+    QAbstractItemView* view = list->currentView();
+    view->setCurrentIndex(list->model()->index(4, 0));
+    QCursor::setPos(form.mapToGlobal(QPoint(590, 10)));
+    const QRect row = view->visualRect(list->model()->index(4, 0));
+    const QRect rowOnScreen(view->viewport()->mapToGlobal(row.topLeft()), row.size());
+    for (auto [key, mods] :
+         {std::pair{Qt::Key_F10, Qt::ShiftModifier}, std::pair{Qt::Key_Menu, Qt::NoModifier}}) {
+        QPoint openedAt(-1, -1);
+        QTimer answer;
+        answer.setInterval(5);
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            if (auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget())) {
+                openedAt = menu->pos();
+                menu->close();
+            }
+        });
+        answer.start();
+        QTest::keyClick(view, key, mods);
+        answer.stop();
+        // The menu's corner is at the row's bottom edge, within its first cell.
+        EXPECT_GE(openedAt.x(), rowOnScreen.left()) << key;
+        EXPECT_LE(openedAt.x(), rowOnScreen.left() + 32) << key;
+        EXPECT_EQ(openedAt.y(), rowOnScreen.bottom()) << key;
+    }
 }

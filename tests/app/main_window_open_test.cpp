@@ -343,3 +343,138 @@ TEST_F(MainWindowOpenTest, HelpOpensTheHelpFileElseThePagesElseSaysSo) {
 
 }  // namespace
 }  // namespace pellimar
+
+namespace pellimar {
+namespace {
+
+// "Clear result" empties the list only for an import that brings rows: a file that
+// cannot be read, a program without icons and an icon file (which opens the
+// viewer) each leave the rows as they were, by the File menu and by the command
+// line alike; a file with icons then clears them once.
+TEST_F(MainWindowOpenTest, AFailedImportKeepsTheListWhateverClearResultSays) {
+    const fs::path kept = files_.write("kept.dll", library(2));
+    form_.openPaths({kept});
+    waitForIdle(form_);
+    ASSERT_EQ(form_.rowCount(), 2);
+    form_.settings().clearResult = true;
+    const fs::path pipe = files_.path() / "pipe.exe";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const fs::path none = files_.write("none.exe", makePe({}));
+    const fs::path ico = files_.write("one.ico", makeIco({dibImage(patternIcon(16, 16), 8)}));
+    for (const fs::path& file : {pipe, none, ico}) {
+        desktop_.openAnswers.push_back(file);
+        form_.importFromFile();
+        waitForIdle(form_);
+        EXPECT_EQ(form_.rowCount(), 2) << file;
+        EXPECT_EQ(form_.statusText(3), "Icons: 2") << file;
+        form_.openPaths({file});
+        waitForIdle(form_);
+        EXPECT_EQ(form_.rowCount(), 2) << file;
+    }
+    // The icon file was shown, twice, and nothing was cleared: nothing to undo.
+    EXPECT_EQ(desktop_.modalForms.size(), 2u);
+    EXPECT_FALSE(control<QAction>(form_, "undoItem")->isEnabled());
+    const fs::path three = files_.write("three.dll", library(3));
+    form_.openPaths({pipe, three});
+    waitForIdle(form_);
+    EXPECT_EQ(form_.rowCount(), 3);
+    EXPECT_EQ(form_.rows()[0].source, three);
+}
+
+// 150 missing paths must not make a box taller than the screen: 20 are named and
+// the rest counted.
+TEST_F(MainWindowOpenTest, TheMissingPathMessageNamesTwentyAndCountsTheRest) {
+    std::vector<fs::path> paths;
+    for (int i = 0; i < 150; ++i) paths.push_back(files_.path() / ("gone" + std::to_string(i)));
+    form_.openPaths(paths);
+    waitForIdle(form_);
+    ASSERT_EQ(desktop_.messages.size(), 1u);
+    const std::string& text = desktop_.messages[0].text;
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 21) << text;
+    EXPECT_EQ(text.rfind("Cannot find these 150 files or folders:\n", 0), 0u) << text;
+    EXPECT_NE(text.find(paths[19].string() + "\nand 130 more"), std::string::npos) << text;
+    EXPECT_EQ(text.find(paths[20].string()), std::string::npos) << text;
+}
+
+// After `pellimar FILE` the keyboard is on the first row: Return opens it, and
+// Select All is there to take.
+TEST_F(MainWindowOpenTest, RowsThatArriveGiveTheKeyboardARow) {
+    const fs::path dll = files_.write("three.dll", library(3));
+    form_.openPaths({dll});
+    waitForIdle(form_);
+    ResultList* list = resultListOf(form_);
+    EXPECT_EQ(list->currentRow(), 0);
+    EXPECT_TRUE(control<QAction>(form_, "selectAllItem")->isEnabled());
+    bool viewerShown = false;
+    desktop_.modalScripts.push_back([&](QDialog& d) {
+        viewerShown = dynamic_cast<IconViewer*>(&d) != nullptr;
+        return 0;
+    });
+    QTest::keyClick(list->currentView(), Qt::Key_Return);
+    EXPECT_TRUE(viewerShown);
+    EXPECT_EQ(form_.statusText(5), "Selected: 1");
+    // More rows keep the keyboard where it is.
+    QTest::keyClick(list->currentView(), Qt::Key_Down);
+    form_.openPaths({dll});
+    waitForIdle(form_);
+    EXPECT_EQ(list->currentRow(), 1);
+}
+
+// What a scan told of files that gave no icons goes with the rows at Clear All.
+TEST_F(MainWindowOpenTest, ClearAllTakesTheNotesOfTheLastWorkAway) {
+    const fs::path none = files_.write("none.exe", makePe({}));
+    const fs::path one = files_.write("one.dll", library(1));
+    form_.openPaths({none, one});
+    waitForIdle(form_);
+    auto* notes = control<QLabel>(form_, "progressLabel");
+    ASSERT_FALSE(notes->isHidden());
+    ASSERT_FALSE(notes->text().isEmpty());
+    form_.clearAll();
+    EXPECT_TRUE(notes->isHidden());
+    EXPECT_TRUE(notes->text().isEmpty());
+    EXPECT_TRUE(notes->toolTip().isEmpty());
+}
+
+// The view, the sort and the column widths are those of the last run: kept when
+// the window closes, in a section of setup.ini of their own that saving the
+// options leaves alone.
+TEST_F(MainWindowOpenTest, TheViewTheSortAndTheColumnWidthsAreKeptAcrossRuns) {
+    const fs::path a = files_.write("a.dll", library(1));
+    const fs::path b = files_.write("b.dll", library(2));
+    {
+        ScriptedDesktop desktop;
+        MainWindow first(desktop);
+        first.show();
+        first.showThumbnailView();
+        resultListOf(first)->setColumnWidth(ResultList::ColIcons, 233);
+        first.openPaths({a, b});
+        waitForIdle(first);
+        first.sortByColumn(ResultList::ColPath);
+        first.sortByColumn(ResultList::ColPath);  // the other way
+        desktop.answers.push_back(Answer::Ok);
+        ASSERT_TRUE(first.close());
+        first.settings().importLimit = 7;
+        ASSERT_TRUE(saveSettings(first.settings()));
+    }
+    ScriptedDesktop desktop;
+    MainWindow second(desktop);
+    second.show();
+    EXPECT_EQ(second.settings().importLimit, 7);
+    ResultList* list = resultListOf(second);
+    EXPECT_EQ(list->viewStyle(), ResultList::ViewStyle::Thumbnail);
+    EXPECT_TRUE(control<QAction>(second, "thumbnailViewItem")->isChecked());
+    EXPECT_EQ(list->columnWidth(ResultList::ColIcons), 233);
+    second.openPaths({a, b});
+    waitForIdle(second);
+    ASSERT_EQ(second.rowCount(), 3);
+    EXPECT_EQ(second.rows()[0].source, b);
+    EXPECT_EQ(second.rows()[2].source, a);
+    EXPECT_TRUE(control<QAction>(second, "sortDescendingItem")->isChecked());
+    // Rows that come later go to the end, as ever.
+    second.openPaths({a});
+    waitForIdle(second);
+    EXPECT_EQ(second.rows()[3].source, a);
+}
+
+}  // namespace
+}  // namespace pellimar

@@ -6,13 +6,16 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QRadioButton>
+#include <QTest>
 #include <algorithm>
 #include <fstream>
 #include <stdexcept>
+#include <thread>
 
 #include "app/main_window.h"
 #include "app/window_controls.h"
 #include "core/paths.h"
+#include "core/row_icons.h"
 #include "core/settings.h"
 #include "export/export_options_dialog.h"
 #include "export/report_dialog.h"
@@ -450,4 +453,163 @@ TEST_F(MainSave, ALinkPlantedInASharedFolderIsRefusedWithWhy) {
         << desktop.errors[0];
     EXPECT_EQ(fx::readWholeFile(victim), (fx::Bytes{'k', 'e', 'y'}));
     EXPECT_TRUE(fs::is_symlink(link));
+}
+
+namespace {
+
+// Reads the rows' icons from their files for a save, holding the `holdAt`-th read
+// (from 1) until released.
+struct HeldSaveReader {
+    explicit HeldSaveReader(int at) : holdAt(at) {}
+    const int holdAt;
+    std::atomic<int> reads{0};
+    std::atomic<bool> holding{false}, released{false};
+
+    RowGroupSource source() {
+        return [this](const fs::path& file, int position, ResourceKind kind) {
+            if (++reads == holdAt) {
+                holding = true;
+                for (int i = 0; i < 2000 && !released; ++i)
+                    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            }
+            return readRowGroup(file, position, kind);
+        };
+    }
+};
+
+// Runs events until `done` says so, for at most ten seconds.
+template <typename F>
+bool eventually(F done) {
+    for (int i = 0; i < 2000 && !done(); ++i) QTest::qWait(5);
+    return done();
+}
+
+struct QuitDuringSave : MainSave {
+    static constexpr int kRows = 5;
+    void startSave(HeldSaveReader& reader) {
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        for (int i = 0; i < kRows; ++i) addRow(window, Icon{}, lib, i % 2);
+        window.setSaveReader(reader.source());
+        options({exportOptions.size32Box}, exportOptions.pngButton);
+        desktop.saveAnswers.push_back(dir.path() / "out" / "p.png");
+        window.saveAll();
+        ASSERT_TRUE(eventually([&] { return reader.holding.load(); }));
+    }
+    std::ptrdiff_t filesWritten() const {
+        return std::distance(fs::directory_iterator(dir.path() / "out"), fs::directory_iterator());
+    }
+};
+
+}  // namespace
+
+// While "Stop and quit?" is open the save writes nothing more; Stop and quit ends
+// it where it was held, shows no report, and the window goes.
+TEST_F(QuitDuringSave, TheSaveWaitsWhileAskedAndStopAndQuitEndsItWithoutAReport) {
+    HeldSaveReader reader(1);
+    startSave(reader);
+    expectReport();  // there must be none: the script stays unused
+    bool held = false;
+    int readsWhileHeld = -1;
+    desktop.whileMessageOpen.push_back([&] {
+        reader.released = true;
+        held = eventually([&] { return window.backgroundWorkHeld(); });
+        QTest::qWait(50);
+        readsWhileHeld = reader.reads;
+    });
+    desktop.answers.push_back(Answer::Ok);
+    EXPECT_FALSE(window.close());
+    waitForIdle(window);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(held);
+    // The row being read when the question came was finished, and no other begun.
+    EXPECT_EQ(readsWhileHeld, 1);
+    EXPECT_EQ(reader.reads, 1);
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    EXPECT_EQ(desktop.messages[0].text, "Files are still being saved.\nStop and quit?");
+    EXPECT_FALSE(window.isVisible());
+    EXPECT_TRUE(shownReport.empty());
+    EXPECT_EQ(desktop.modalScripts.size(), 1u);
+    EXPECT_EQ(filesWritten(), 1);
+    EXPECT_TRUE(desktop.errors.empty());
+}
+
+// Cancel: the save goes on from where it was held, to its end and its report.
+TEST_F(QuitDuringSave, NotQuittingLetsTheSaveGoOn) {
+    HeldSaveReader reader(1);
+    startSave(reader);
+    expectReport();
+    desktop.whileMessageOpen.push_back([&] {
+        reader.released = true;
+        eventually([&] { return window.backgroundWorkHeld(); });
+    });
+    desktop.answers.push_back(Answer::Cancel);
+    EXPECT_FALSE(window.close());
+    waitForIdle(window);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(reader.reads, kRows);
+    EXPECT_EQ(filesWritten(), kRows);
+    EXPECT_EQ(shownReport.size(), std::size_t(kRows) + 1);
+}
+
+// A save that ends while the question is open closes the question; its report is
+// shown after, not over it, and the window stays.
+TEST_F(QuitDuringSave, ASaveThatEndsWhileAskingClosesTheQuestion) {
+    HeldSaveReader reader(kRows);  // held inside its last row: no pause can stop it
+    startSave(reader);
+    expectReport();
+    bool closedByTheWindow = false, reportOverTheQuestion = false;
+    desktop.whileMessageOpen.push_back([&] {
+        reader.released = true;
+        closedByTheWindow = eventually([&] { return desktop.closedMessages == 1; });
+        reportOverTheQuestion = !shownReport.empty();
+    });
+    EXPECT_FALSE(window.close());
+    waitForIdle(window);
+    EXPECT_TRUE(closedByTheWindow);
+    EXPECT_FALSE(reportOverTheQuestion);
+    EXPECT_EQ(shownReport.size(), std::size_t(kRows) + 1);
+    EXPECT_EQ(filesWritten(), kRows);
+    EXPECT_TRUE(window.isVisible());
+    EXPECT_EQ(desktop.messages.size(), 1u);
+}
+
+// The quit question comes only when something would be lost: a row that no save
+// has written since it came. A row the export options leave out, or one whose
+// files could not all be written, still counts as unsaved.
+TEST_F(MainSave, QuittingAsksOnlyWhileARowIsUnsaved) {
+    window.show();
+    addRow(window, Icon{}, lib, 0);
+    addRow(window, Icon{}, ico, 0);  // a 16 px image: left out at 32 px
+    options({exportOptions.size32Box}, exportOptions.icoButton);
+    desktop.saveAnswers.push_back(dir.path() / "out" / "a.ico");
+    expectReport();
+    window.saveAll();
+    waitForIdle(window);
+    ASSERT_EQ(shownReport.size(), 2u);  // one file and the summary
+    desktop.answers.push_back(Answer::Cancel);
+    EXPECT_FALSE(window.close());  // the icon file's row was not written
+    ASSERT_EQ(desktop.messages.size(), 1u);
+    // Saving that row at its own size leaves nothing unsaved.
+    resultListOf(window)->setRowSelected(1, true);
+    options({exportOptions.size16Box}, exportOptions.icoButton);
+    desktop.saveAnswers.push_back(dir.path() / "out" / "b.ico");
+    expectReport();
+    window.saveSelected();
+    waitForIdle(window);
+    ASSERT_EQ(shownReport.size(), 2u);
+    // Sorting and the view change nothing that could be lost.
+    window.sortByColumn(ResultList::ColPath);
+    EXPECT_TRUE(window.close());
+    EXPECT_EQ(desktop.messages.size(), 1u);
+    // A row that comes later asks again.
+    window.show();
+    addRow(window, Icon{}, lib, 1);
+    desktop.answers.push_back(Answer::Cancel);
+    EXPECT_FALSE(window.close());
+    EXPECT_EQ(desktop.messages.size(), 2u);
+    // Undo brings back rows as they were: saved ones stay saved.
+    resultListOf(window)->setRowSelected(2, true);
+    window.deleteSelected();
+    EXPECT_TRUE(window.close());
 }

@@ -508,22 +508,25 @@ TEST_F(MainWindowScanTest, ClosingDuringAScanAsksStopsAndCloses) {
     EXPECT_EQ(desktop.messages.size(), 1u);
 }
 
-// A desktop whose close question stays open until the window's work has ended.
+// A desktop whose close question stays open until the window's work has ended
+// (the window then closes the box), and is answered at that same moment.
 struct SlowToAnswerDesktop : ScriptedDesktop {
     MainWindow* window = nullptr;
     Answer message(const std::string& text, const std::string& caption, Buttons buttons,
                    MessageIcon icon) override {
         if (window) {
             released = true;
-            waitForIdle(*window);
+            for (int i = 0; i < 2000 && !closedByTheWindow; ++i) QTest::qWait(5);
         }
         return ScriptedDesktop::message(text, caption, buttons, icon);
     }
+    void closeMessage() override { closedByTheWindow = true; }
     std::atomic<bool> released{false};
+    bool closedByTheWindow = false;
 };
 
-// "Stop and quit?" answered OK after the work has ended by itself quits all the
-// same, without asking about the rows.
+// "Stop and quit?" answered OK as the work ends by itself (and the window closes
+// the question) quits all the same, without asking about the rows.
 TEST(MainWindowClose, QuittingConfirmedAfterTheWorkEndedWhileAskingCloses) {
     ScratchTree config, tree;
     setProgramDir(config.root());
@@ -564,6 +567,7 @@ TEST(MainWindowClose, QuittingConfirmedAfterTheWorkEndedWhileAskingCloses) {
     QTest::qWait(10);
     ASSERT_EQ(desktop.messages.size(), 1u);
     EXPECT_EQ(desktop.messages[0].text, "Files are still being read.\r\nStop and quit?");
+    EXPECT_TRUE(desktop.closedByTheWindow);
     EXPECT_EQ(form.rowCount(), 6);  // the work ended by itself
     EXPECT_FALSE(form.isVisible());
     setProgramDir({});

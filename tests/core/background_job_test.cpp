@@ -34,6 +34,7 @@ class ScriptedJob : public BackgroundJob {
 
     bool stopSeen() const { return stopFlag().load(); }
     using BackgroundJob::failOnUiThread;
+    using BackgroundJob::holdWhilePaused;
 
   protected:
     void work() override {
@@ -116,6 +117,46 @@ TEST(BackgroundJob, AJobDestroyedAfterItsWorkEndedReportsNothingMore) {
     }
     QCoreApplication::processEvents();
     EXPECT_EQ(finished, 0);
+}
+
+// Paused work waits at its next hold point and goes on from there at resume();
+// a stop ends the wait, and the hold point says the work is to stop.
+TEST(BackgroundJob, PausedWorkWaitsAtItsHoldPointUntilResumedOrStopped) {
+    for (const bool stopWhileHeld : {false, true}) {
+        ScriptedJob job;
+        std::atomic<int> passed{0};
+        std::atomic<bool> pauseNow{false}, toldToStop{false};
+        job.body = [&](ScriptedJob& self) {
+            for (int i = 0; i < 50; ++i) {
+                if (i == 10) {
+                    pauseNow = true;
+                    while (pauseNow) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+                }
+                if (!self.holdWhilePaused()) {
+                    toldToStop = true;
+                    return;
+                }
+                ++passed;
+            }
+        };
+        QSignalSpy finished(&job, &BackgroundJob::finished);
+        job.start();
+        while (!pauseNow) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        job.pause();
+        pauseNow = false;
+        for (int i = 0; i < 10000 && !job.holding(); ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        ASSERT_TRUE(job.holding());
+        EXPECT_EQ(passed, 10);
+        if (stopWhileHeld)
+            job.requestStop();
+        else
+            job.resume();
+        ASSERT_TRUE(finished.wait(20000));
+        EXPECT_FALSE(job.holding());
+        EXPECT_EQ(passed, stopWhileHeld ? 10 : 50);
+        EXPECT_EQ(toldToStop, stopWhileHeld);
+    }
 }
 
 }  // namespace

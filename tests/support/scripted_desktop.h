@@ -49,10 +49,29 @@ class ScriptedDesktop : public Desktop {
     std::vector<QDialog*> modalForms;
     std::vector<std::filesystem::path> documents;
 
+    // Each runs inside the next message(), while its box is "open": the test may
+    // let events run there, and the program may close the box meanwhile.
+    std::deque<std::function<void()>> whileMessageOpen;
+    // How many boxes the program closed by closeMessage(); a box closed so
+    // answers Cancel, whatever `answers` holds.
+    int closedMessages = 0;
+
     Answer message(const std::string& text, const std::string& caption, Buttons buttons,
                    MessageIcon icon) override {
         messages.push_back({text, caption, buttons, icon});
-        return pop(answers, Answer::Cancel);
+        const int closedBefore = closedMessages;
+        ++openMessages_;
+        if (!whileMessageOpen.empty()) {
+            auto meanwhile = std::move(whileMessageOpen.front());
+            whileMessageOpen.pop_front();
+            meanwhile();
+        }
+        --openMessages_;
+        const Answer answer = pop(answers, Answer::Cancel);
+        return closedMessages > closedBefore ? Answer::Cancel : answer;
+    }
+    void closeMessage() override {
+        if (openMessages_ > 0) ++closedMessages;
     }
     int choose(const std::string& text, const std::string& caption,
                const std::vector<std::string>& buttons, MessageIcon) override {
@@ -88,6 +107,7 @@ class ScriptedDesktop : public Desktop {
     }
 
   private:
+    int openMessages_ = 0;
     template <typename T>
     static T pop(std::deque<T>& queue, T fallback) {
         if (queue.empty()) return fallback;

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QListWidget>
+#include <QMenu>
 #include <QTest>
 #include <QToolBar>
 
@@ -77,13 +78,32 @@ TEST_F(ViewerKeys, EachSaveCommandHasAKey) {
     form.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
     form.thumbnailList->setFocus();
-    for (auto k : {Qt::Key_S, Qt::Key_B, Qt::Key_J})
+    for (auto k : {Qt::Key_S, Qt::Key_B, Qt::Key_J, Qt::Key_P})
         QTest::keyClick(QApplication::focusWidget(), k, Qt::ControlModifier);
-    ASSERT_EQ(desk.saveRequests.size(), 3u);
+    ASSERT_EQ(desk.saveRequests.size(), 4u);
     EXPECT_EQ(desk.saveRequests[0].filter, "ICON file|*.ico");
     EXPECT_EQ(desk.saveRequests[1].filter, "bmp file|*.bmp");
     EXPECT_EQ(desk.saveRequests[2].filter, "jpeg file|*.jpg");
+    EXPECT_EQ(desk.saveRequests[3].filter.substr(0, 3), "png");
     form.reject();
+}
+
+// Both menus offer every format the viewer saves, each with its key shown; their
+// items save as the keys do.
+TEST_F(ViewerKeys, EachMenuOffersEveryFormatWithItsKey) {
+    IconViewer form(desk);
+    form.setViewedFile(icoPath);
+    for (QMenu* menu : {form.previewMenu, form.thumbnailMenu}) {
+        QStringList saves;
+        for (QAction* a : menu->actions())
+            if (a->text().startsWith("save as"))
+                saves << a->text() + " " + a->shortcut().toString();
+        EXPECT_EQ(saves, QStringList({"save as icon Ctrl+S", "save as bmp Ctrl+B",
+                                      "save as jpeg Ctrl+J", "save as PNG Ctrl+P"}));
+    }
+    form.thumbnailSaveJpegItem->trigger();
+    ASSERT_EQ(desk.saveRequests.size(), 1u);
+    EXPECT_EQ(desk.saveRequests[0].filter, "jpeg file|*.jpg");
 }
 
 }  // namespace
