@@ -32,13 +32,16 @@ Result<Done> writeThumbnail(const std::filesystem::path& in, const std::filesyst
                             int size) {
     auto set = IconSet::open(in);
     if (!set) return set.failure();
-    if (set->iconCount() == 0) return failure(Fault::NoSuchIcon, "icon in it");
+    // The first icon; a file of cursors alone (a cursor file) shows its first cursor.
+    const ResourceKind kind = set->iconCount() == 0 && !set->cursors().empty()
+                                  ? ResourceKind::Cursor
+                                  : ResourceKind::Icon;
+    if (set->groups(kind).empty()) return failure(Fault::NoSuchIcon, "icon in it");
     // The smallest image at least as large as asked, else the largest, shrunk
     // smoothly or kept at its own size: thumbnail managers scale a smaller picture
     // themselves, as they do any picture's.
-    const Result<Icon> image =
-        chosenImage(*set, ResourceKind::Icon, 0, size, SizePolicy::SmallestAtLeast);
-    if (!image) return image.failure().within("icon 0");
+    const Result<Icon> image = chosenImage(*set, kind, 0, size, SizePolicy::SmallestAtLeast);
+    if (!image) return image.failure().within(kind == ResourceKind::Icon ? "icon 0" : "cursor 0");
     const auto png = iconToPng(pictureWithin(*image, size));
     if (!png) return png.failure();
     // In place where the file is the caller's own: thumbnail services create the
