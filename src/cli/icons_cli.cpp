@@ -11,7 +11,9 @@
 #include "platform/caps.h"
 #include "platform/icon_set.h"
 #include "platform/image_choice.h"
+#include "platform/language_tags.h"
 #include "platform/output_files.h"
+#include "platform/version_info.h"
 
 namespace pellimar::cli {
 
@@ -179,6 +181,47 @@ void appendImagesJson(std::string& text, const IconGroup& group,
     text += "]";
 }
 
+// The "version" member of a file in list --json: the version resource's
+// language and the strings of kVersionKeys (null where it lacks them), with why
+// parts of it could not be read; null when the file has none. What cannot be
+// read is also told on standard error.
+std::string versionJson(const IconSet* set, const std::string& name, std::ostream& err) {
+    if (!set) return ", \"version\": null";
+    const auto info = readVersionInfo(*set);
+    if (!info) {
+        const std::string reason = info.failure().message();
+        err << "pellimar-cli: note: " << name << ": version resource: " << reason << "\n";
+        return ", \"version\": {\"error\": " + jsonString(reason) + "}";
+    }
+    if (!info->has_value()) return ", \"version\": null";
+    const VersionInfo& version = **info;
+    std::string text = ", \"version\": {\"language\": ";
+    if (version.tables.empty()) {
+        text += "null, \"code_page\": null";
+    } else {
+        const VersionStrings& table = version.tables.front();
+        text += "{\"id\": " + std::to_string(table.language) + ", \"tag\": ";
+        const auto tag = languageTag(table.language);
+        text += (tag ? jsonString(*tag) : std::string("null")) + "}";
+        text += ", \"code_page\": " + std::to_string(table.codePage);
+    }
+    static constexpr const char* kMembers[] = {"product_name", "file_description", "company_name",
+                                               "file_version", "product_version"};
+    static_assert(std::size(kMembers) == kVersionKeys.size());
+    for (std::size_t i = 0; i < kVersionKeys.size(); ++i) {
+        const std::string* value = version.value(kVersionKeys[i]);
+        text += std::string(", \"") + kMembers[i] + "\": " + (value ? jsonString(*value) : "null");
+    }
+    text += ", \"notes\": [";
+    const char* sep = "";
+    for (const Failure& note : version.notes) {
+        err << "pellimar-cli: note: " << name << ": version resource: " << note.message() << "\n";
+        text += sep + jsonString(note.message());
+        sep = ", ";
+    }
+    return text + "]}";
+}
+
 void listAsJson(const std::vector<std::string>& files, std::ostream& out, std::ostream& err,
                 int& status) {
     out << "{\"files\": [";
@@ -194,7 +237,7 @@ void listAsJson(const std::vector<std::string>& files, std::ostream& out, std::o
             const std::string reason = reasonOf(set.failure());
             err << "pellimar-cli: cannot read " << name << ": " << reason << "\n";
             out << ", \"readable\": false, \"error\": " << jsonString(reason)
-                << ", \"icons\": [], \"cursors\": []}";
+                << ", \"icons\": [], \"cursors\": [], \"version\": null}";
             status = 1;
             continue;
         }
@@ -240,7 +283,7 @@ void listAsJson(const std::vector<std::string>& files, std::ostream& out, std::o
             }
             out << (i > 0 ? "\n  ]" : "]");
         }
-        out << "}";
+        out << versionJson(set ? &*set : nullptr, name, err) << "}";
         if (set) notesOf(*set, name, false, err);
     }
     out << (files.empty() ? "]}\n" : "\n]}\n");

@@ -62,6 +62,16 @@ int main(int argc, char** argv) {
     if (seeds) {
         files.emplace_back("shared-groups.dll", fx::makeSharedGroupPe(257, 255, 4096));
         files.emplace_back("many-ids.dll", fx::makeManyIdsPe(240, 64, 64));
+        // Version resources, in a program, in an NE library, and as bytes alone.
+        const fx::VersionSpec version{
+            {{0x0409, 1200, {{"ProductName", "Example"}, {"FileVersion", "1.0"}}},
+             {0x0407, 1200, {{"ProductName", "Beispiel"}}}},
+            {{0x0409, 1200}, {0x0407, 1200}}};
+        files.emplace_back("version.dll",
+                           fx::makePeWithVersion(groups, fx::makeVersionResource(version, true)));
+        files.emplace_back("version16.dll",
+                           fx::makeNeWithVersion({}, fx::makeVersionResource(version, false)));
+        files.emplace_back("version.res", fx::makeVersionResource(version, true));
     }
     for (const auto& [name, bytes] : files) {
         std::FILE* f = std::fopen((dir / name).c_str(), "wb");
