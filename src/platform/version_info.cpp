@@ -66,10 +66,10 @@ class Parser {
         }
         if (languages == VersionLanguages::First && info_.tables.size() > 1) {
             auto first = info_.tables.begin();
-            for (const auto& [language, codePage] : info_.translations) {
+            for (const auto& wanted : info_.translations) {
                 const auto it = std::find_if(
                     info_.tables.begin(), info_.tables.end(), [&](const VersionStrings& t) {
-                        return t.language == language && t.codePage == codePage;
+                        return t.language == wanted.first && t.codePage == wanted.second;
                     });
                 if (it != info_.tables.end()) {
                     first = it;
