@@ -445,6 +445,10 @@ Abbrechen und beenden?</translation>
         <source>The image cannot be copied: %1.</source>
         <translation>Das Bild kann nicht kopiert werden: %1.</translation>
     </message>
+    <message>
+        <source>Tool bar</source>
+        <translation>Werkzeugleiste</translation>
+    </message>
 </context>
 <context>
     <name>pellimar::ImportFlow</name>

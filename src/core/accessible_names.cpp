@@ -117,8 +117,10 @@ class PaddedMenuItem : public QAccessibleInterface, public QAccessibleActionInte
     QPointer<QAction> action_;
 };
 
-// A combo box named by its accessible name, its current text its value.
-class NamedComboBox : public QAccessibleWidget {
+// A combo box named by its accessible name, its current text its value, also
+// given as its text: the desktop's accessibility bus carries no other value
+// than a number, and screen readers read a combo box's text.
+class NamedComboBox : public QAccessibleWidget, public QAccessibleTextInterface {
   public:
     explicit NamedComboBox(QComboBox* box) : QAccessibleWidget(box, QAccessible::ComboBox) {
         addControllingSignal(QLatin1String("currentIndexChanged(int)"));
@@ -144,6 +146,30 @@ class NamedComboBox : public QAccessibleWidget {
             box()->showPopup();
         else
             QAccessibleWidget::doAction(name);
+    }
+    void* interface_cast(QAccessible::InterfaceType type) override {
+        if (type == QAccessible::TextInterface) return static_cast<QAccessibleTextInterface*>(this);
+        return QAccessibleWidget::interface_cast(type);
+    }
+
+    // The text: the current entry's, read only, without selections.
+    QString text(int start, int end) const override {
+        return box()->currentText().mid(start, end - start);
+    }
+    int characterCount() const override { return int(box()->currentText().size()); }
+    int cursorPosition() const override { return 0; }
+    void setCursorPosition(int) override {}
+    void selection(int, int* start, int* end) const override { *start = *end = 0; }
+    int selectionCount() const override { return 0; }
+    void addSelection(int, int) override {}
+    void removeSelection(int) override {}
+    void setSelection(int, int, int) override {}
+    QRect characterRect(int) const override { return {}; }
+    int offsetAtPoint(const QPoint&) const override { return -1; }
+    void scrollToSubstring(int, int) override {}
+    QString attributes(int offset, int* start, int* end) const override {
+        *start = *end = offset;
+        return {};
     }
 
   private:

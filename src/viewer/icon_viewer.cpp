@@ -156,6 +156,7 @@ IconViewer::IconViewer(Desktop& desktop, QWidget* parent) : QDialog(parent), des
 
     toolPanel = new QWidget(this);
     toolBar = new QToolBar(toolPanel);
+    toolBar->setAccessibleName(tr("Tool bar"));
     toolBar->setIconSize(QSize(16, 16));
     // The two pictures of the tool bar: a picture for bitmaps, tiles for icons.
     initResources();

@@ -253,6 +253,11 @@ TEST_F(AccessibilityTest, AScreenReaderHearsTranslatedNamesInTheOrderShown) {
             EXPECT_EQ(choice->text(QAccessible::Name), words.image);
             viewer.imageChoice->setCurrentIndex(1);
             EXPECT_EQ(choice->text(QAccessible::Value), labels[1]);
+            // The bus carries a text, not a value, to screen readers.
+            ASSERT_NE(choice->textInterface(), nullptr);
+            EXPECT_EQ(choice->textInterface()->text(0, choice->textInterface()->characterCount()),
+                      labels[1]);
+            EXPECT_EQ(nameOf(viewer.findChild<QToolBar*>()), words.toolBar);
             viewer.reject();
         }
         removeProgramTranslations();
