@@ -251,6 +251,10 @@ Abbrechen und beenden?</translation>
         <source>Exit</source>
         <translation>Beenden</translation>
     </message>
+    <message>
+        <source>Tool bar</source>
+        <translation>Werkzeugleiste</translation>
+    </message>
 </context>
 <context>
     <name>pellimar::ExportOptionsDialog</name>
@@ -440,6 +444,10 @@ Abbrechen und beenden?</translation>
     <message>
         <source>The image cannot be copied: %1.</source>
         <translation>Das Bild kann nicht kopiert werden: %1.</translation>
+    </message>
+    <message>
+        <source>Tool bar</source>
+        <translation>Werkzeugleiste</translation>
     </message>
 </context>
 <context>
@@ -644,6 +652,21 @@ Abbrechen und beenden?</translation>
     <message>
         <source>%1 cannot be opened: this desktop has no program set to show files of its type.</source>
         <translation>%1 kann nicht geöffnet werden: Auf diesem Desktop ist kein Programm für Dateien dieses Typs eingerichtet.</translation>
+    </message>
+</context>
+<context>
+    <name>pellimar::ResultList</name>
+    <message>
+        <source>Icons found</source>
+        <translation>Gefundene Symbole</translation>
+    </message>
+    <message>
+        <source>One entry per icon; Return opens the selected one in the viewer</source>
+        <translation>Ein Eintrag je Symbol; die Eingabetaste öffnet das gewählte im Betrachter</translation>
+    </message>
+    <message>
+        <source>One row per icon: caption, icon number and file; Return opens the selected one in the viewer</source>
+        <translation>Eine Zeile je Symbol: Beschriftung, Symbolnummer und Datei; die Eingabetaste öffnet das gewählte im Betrachter</translation>
     </message>
 </context>
 <context>

@@ -171,14 +171,18 @@ QVariant ResultModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    static const char* const titles[] = {QT_TRANSLATE_NOOP("ResultList", "Icons"),
-                                         QT_TRANSLATE_NOOP("ResultList", "Location"),
-                                         QT_TRANSLATE_NOOP("ResultList", "Path")};
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < 3)
-        return QCoreApplication::translate("ResultList", titles[section]);
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole &&
-        section == ResultList::ColResource)
-        return tr("Resource");
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole) {
+        switch (section) {
+            case ResultList::ColIcons:
+                return QCoreApplication::translate("ResultList", "Icons");
+            case ResultList::ColLocation:
+                return QCoreApplication::translate("ResultList", "Location");
+            case ResultList::ColPath:
+                return QCoreApplication::translate("ResultList", "Path");
+            case ResultList::ColResource:
+                return tr("Resource");
+        }
+    }
     return QAbstractTableModel::headerData(section, orientation, role);
 }
 
@@ -335,9 +339,9 @@ ResultList::ResultList(QWidget* parent) : QWidget(parent) {
     selection_ = new QItemSelectionModel(model_, this);
 
     iconView_ = new QListView;
-    iconView_->setAccessibleName("Icons found");
+    iconView_->setAccessibleName(tr("Icons found"));
     iconView_->setAccessibleDescription(
-        "One entry per icon; Return opens the selected one in the viewer");
+        tr("One entry per icon; Return opens the selected one in the viewer"));
     iconView_->setModel(model_);
     iconView_->setSelectionModel(selection_);
     iconView_->setMovement(QListView::Static);
@@ -349,10 +353,10 @@ ResultList::ResultList(QWidget* parent) : QWidget(parent) {
     iconView_->setUniformItemSizes(true);
 
     detailView_ = new QTableView;
-    detailView_->setAccessibleName("Icons found");
+    detailView_->setAccessibleName(tr("Icons found"));
     detailView_->setAccessibleDescription(
-        "One row per icon: caption, icon number and file; Return opens the selected one in the "
-        "viewer");
+        tr("One row per icon: caption, icon number and file; Return opens the selected one in the "
+           "viewer"));
     detailView_->setModel(model_);
     detailView_->setSelectionModel(selection_);
     detailView_->setShowGrid(true);
@@ -369,9 +373,7 @@ ResultList::ResultList(QWidget* parent) : QWidget(parent) {
     detailView_->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     detailView_->horizontalHeader()->resizeSection(ColIcons, 150);
     detailView_->horizontalHeader()->resizeSection(ColLocation, 70);
-    // The resource column is the model's last, so that the first three keep their
-    // numbers; it shows before the path, which takes the rest of the width.
-    detailView_->horizontalHeader()->moveSection(ColResource, ColPath);
+    // The path, last, takes the rest of the width.
     detailView_->horizontalHeader()->resizeSection(ColResource, 90);
     detailView_->horizontalHeader()->setStretchLastSection(true);
     connect(detailView_->horizontalHeader(), &QHeaderView::sectionClicked, this,

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <optional>
+#include <utility>
 
 #include "cli/input.h"
 #include "cli/json_text.h"
@@ -199,6 +200,53 @@ void appendImagesJson(std::string& text, pellimar_group* group) {
     text += "]";
 }
 
+// The "version" member of a file in list --json: the version resource's
+// language and the strings a launcher shows (null where it lacks them), with why
+// parts of it could not be read; null when the file has none. What cannot be
+// read is also told on standard error.
+std::string versionJson(pellimar_file* file, const std::string& name, std::ostream& err) {
+    if (!file) return ", \"version\": null";
+    pellimar_version_info* read = nullptr;
+    pellimar_failure* why = nullptr;
+    if (pellimar_file_version(file, 0, &read, &why) != PELLIMAR_OK) {
+        const FailureHandle failure(why);
+        const std::string reason = messageOf(why);
+        err << "pellimar-cli: note: " << name << ": version resource: " << reason << "\n";
+        return ", \"version\": {\"error\": " + jsonString(reason) + "}";
+    }
+    if (!read) return ", \"version\": null";
+    const VersionHandle version(read);
+    std::string text = ", \"version\": {\"language\": ";
+    std::uint16_t language = 0, codePage = 0;
+    if (!pellimar_version_language(read, &language, &codePage)) {
+        text += "null, \"code_page\": null";
+    } else {
+        text += "{\"id\": " + std::to_string(language) + ", \"tag\": ";
+        const char* tag = pellimar_language_tag(language);
+        text += (tag ? jsonString(tag) : std::string("null")) + "}";
+        text += ", \"code_page\": " + std::to_string(codePage);
+    }
+    static constexpr std::pair<const char*, const char*> kMembers[] = {
+        {"product_name", "ProductName"},
+        {"file_description", "FileDescription"},
+        {"company_name", "CompanyName"},
+        {"file_version", "FileVersion"},
+        {"product_version", "ProductVersion"}};
+    for (const auto& [member, key] : kMembers) {
+        const char* value = pellimar_version_value(read, key);
+        text += std::string(", \"") + member + "\": " + (value ? jsonString(value) : "null");
+    }
+    text += ", \"notes\": [";
+    const char* sep = "";
+    for (std::uint32_t i = 0; i < pellimar_version_note_count(read); ++i) {
+        const std::string note = messageOf(pellimar_version_note(read, i));
+        err << "pellimar-cli: note: " << name << ": version resource: " << note << "\n";
+        text += sep + jsonString(note);
+        sep = ", ";
+    }
+    return text + "]}";
+}
+
 void listAsJson(const std::vector<std::string>& files, std::ostream& out, std::ostream& err,
                 int& status) {
     out << "{\"files\": [";
@@ -212,7 +260,7 @@ void listAsJson(const std::vector<std::string>& files, std::ostream& out, std::o
             const std::string reason = reasonOf(in.failure());
             err << "pellimar-cli: cannot read " << name << ": " << reason << "\n";
             out << ", \"readable\": false, \"error\": " << jsonString(reason)
-                << ", \"icons\": [], \"cursors\": []}";
+                << ", \"icons\": [], \"cursors\": [], \"version\": null}";
             status = 1;
             continue;
         }
@@ -255,7 +303,7 @@ void listAsJson(const std::vector<std::string>& files, std::ostream& out, std::o
             }
             out << (i > 0 ? "\n  ]" : "]");
         }
-        out << "}";
+        out << versionJson(file, name, err) << "}";
         if (file) notesOf(file, name, false, err);
     }
     out << (files.empty() ? "]}\n" : "\n]}\n");

@@ -33,6 +33,8 @@ enum class Cap : std::uint8_t {
     StandardInputBytes,  // kMaxStandardInputBytes: what is read from a pipe
     OutputBytes,         // outputCapOf(): what one input may make a run write
     ProfileBytes,        // kMaxProfileBytes: the size of a settings file read
+    VersionBytes,        // kMaxVersionBytes: the size of a version resource read
+    VersionBlocks,       // kMaxVersionBlocks: the blocks of one version resource read
 };
 
 // ---- Reading a file's icons
@@ -58,6 +60,13 @@ inline constexpr std::size_t kMaxResourceNameLength = 256;
 // The further languages of resources (after the first of each group or image)
 // read of one file.
 inline constexpr std::size_t kMaxLanguageVariants = 65536;
+
+// The size of a version resource read: real ones hold a few kilobytes, those of
+// many languages some tens.
+inline constexpr std::uint64_t kMaxVersionBytes = 1ull << 20;
+// The blocks (tables, strings, variables) of one version resource read: each
+// costs a little work however small, and a few hundred is already a large one.
+inline constexpr int kMaxVersionBlocks = 4096;
 
 // ---- Decoding and making pictures
 

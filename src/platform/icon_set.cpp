@@ -599,6 +599,18 @@ struct IconSet::Reader {
             const ImageIndex cursors = indexOf(kRtCursor, "cursor image directory");
             groupsOf(kRtGroupCursor, "cursor group directory", ResourceKind::Cursor, cursors);
         }
+        if (const auto dir = typeDir(kRtVersion)) {
+            auto entries = directory(*root, *dir, "version directory");
+            if (!entries)
+                set.version_ = entries.failure();
+            else if (!entries->empty())
+                set.version_ = spanOf(dataOf(map, *root, entries->front()));
+        }
+    }
+
+    static Result<ResourceSpan> spanOf(const Result<Located>& where) {
+        if (!where) return where.failure();
+        return ResourceSpan{where->offset, where->length};
     }
 
     // The languages after the first under a group's entry, each with where its
@@ -723,6 +735,8 @@ struct IconSet::Reader {
                     iconGroups.push_back({rec, *id});
                 } else if (*type == (0x8000 | kRtGroupCursor) && !cursorGroupsSeen) {
                     cursorGroups.push_back({rec, *id});
+                } else if (*type == (0x8000 | kRtVersion) && !set.version_) {
+                    set.version_ = spanOf(rangeOf(rec));
                 }
             }
             if (*type == (0x8000 | kRtGroupIcon)) iconGroupsSeen = true;

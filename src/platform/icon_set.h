@@ -35,6 +35,13 @@ inline constexpr std::uint16_t kRtCursor = 1;
 inline constexpr std::uint16_t kRtIcon = 3;
 inline constexpr std::uint16_t kRtGroupCursor = 12;
 inline constexpr std::uint16_t kRtGroupIcon = 14;
+inline constexpr std::uint16_t kRtVersion = 16;
+
+// Where a resource's bytes lie in its file.
+struct ResourceSpan {
+    std::uint64_t offset = 0;
+    std::uint64_t length = 0;
+};
 
 // A resource's name: a number or a text.
 struct ResourceName {
@@ -142,6 +149,15 @@ class IconSet {
     // close together are looked at through one read of the span they cover.
     std::vector<std::optional<bool>> pngImages(ResourceKind kind, int index) const;
 
+    // Where the version resource of a program or library lies (its first entry,
+    // in its first language), or why it cannot be had; nothing when it has none.
+    // platform/version_info.h reads it.
+    const std::optional<Result<ResourceSpan>>& versionResource() const { return version_; }
+    // The bytes of `span` in one read, or why not (at most `cap` of them).
+    Result<std::vector<std::uint8_t>> readSpan(const ResourceSpan& span, std::uint64_t cap) const {
+        return source_.fetch(span.offset, span.length, cap);
+    }
+
     // Bytes of image data read so far.
     std::uint64_t imageBytesRead() const { return bytesRead_; }
     // Bytes of image data held now: read and not let go.
@@ -161,6 +177,7 @@ class IconSet {
     std::vector<IconGroup> icons_, cursors_;
     std::vector<IconGroup> iconLanguages_, cursorLanguages_;
     std::vector<Failure> notes_;
+    std::optional<Result<ResourceSpan>> version_;
     // The ranges read so far, by where they start.
     std::map<std::uint64_t, std::shared_ptr<const std::vector<std::uint8_t>>> ranges_;
     std::uint64_t held_ = 0;
