@@ -20,8 +20,9 @@ execute_process(COMMAND cpack -G DEB --config ${BUILD_DIR}/CPackConfig.cmake -B 
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "cpack failed (${status}):\n${out}${err}")
 endif()
-# One package file of each name, named as Debian names them.
-foreach(package pellimar libpellimar1 libpellimar-dev)
+# One package file of each name, named as Debian names them (the Python module's,
+# python3-pellimar, has a test of its own: tests/python/package_check.cmake).
+foreach(package pellimar libpellimar1 libpellimar-dev python3-pellimar)
   file(GLOB found ${DEST}/${package}_*.deb)
   list(LENGTH found count)
   if(NOT count EQUAL 1)
@@ -215,7 +216,7 @@ endif()
 # lintian: no error and no warning; what it reports and we keep is overridden in
 # data/package/lintian-overrides, each with its reason.
 execute_process(COMMAND ${LINTIAN} --fail-on error,warning --no-tag-display-limit ${deb_pellimar}
-                        ${deb_libpellimar1} ${deb_libpellimar-dev}
+                        ${deb_libpellimar1} ${deb_libpellimar-dev} ${deb_python3-pellimar}
                 RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
 message(STATUS "lintian:\n${out}")
 if(NOT status EQUAL 0 OR out MATCHES "(^|\n)[EW]: ")
