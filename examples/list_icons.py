@@ -64,7 +64,7 @@ def version_record(name, f):
     """The version resource's language and the five strings launchers show; what
     cannot be read of it is told on standard error too."""
     try:
-        version = f.version if f else None
+        version = f.version
     except pellimar.Error as error:
         print(f"list_icons.py: note: {name}: version resource: {error}", file=sys.stderr)
         return {"error": error.message}
@@ -87,7 +87,7 @@ def version_record(name, f):
 
 def file_record(name, f):
     record = {"file": name, "readable": True}
-    for kind, groups in (("icons", f.icons if f else ()), ("cursors", f.cursors if f else ())):
+    for kind, groups in (("icons", f.icons), ("cursors", f.cursors)):
         record[kind] = [
             {"index": group.position, **group_record(group),
              "other_languages": [group_record(other) for other in group.languages]}
@@ -138,9 +138,6 @@ def main(argv=None):
     for name in args.files:
         try:
             f = pellimar.open(name)
-        except pellimar.NotIconContainerError:
-            records.append(file_record(name, None))
-            continue
         except pellimar.Error as error:
             reason = reason_of(error)
             print(f"list_icons.py: cannot read {name}: {reason}", file=sys.stderr)

@@ -108,27 +108,16 @@ std::vector<pellimar_group*> languagesOf(pellimar_group* group) {
     return out;
 }
 
-// Notes the kind of file that is told apart but not read; false when the file
-// could not be read for another reason.
-bool notedAsNoContainer(const OpenedInput& in, const std::string& name, std::ostream& err) {
-    if (in.outcome.status != PELLIMAR_NOT_ICON_CONTAINER) return false;
-    if (const char* what = pellimar_failure_what(in.failure()); what && *what)
-        err << "pellimar-cli: note: " << name << ": " << what << "\n";
-    return true;
-}
-
 void listAsText(const std::vector<std::string>& files, std::ostream& out, std::ostream& err,
                 int& status) {
     for (const std::string& operand : files) {
         const std::string name = inputName(operand);
         const OpenedInput in = openInput(operand);
         if (!in) {
-            // A kind that is told apart but not read is named.
-            if (!notedAsNoContainer(in, name, err)) {
-                err << "pellimar-cli: cannot read " << name << ": " << reasonOf(in.failure())
-                    << "\n";
-                status = 1;
-            }
+            // A file of no kind read is one that cannot be read: it does not look
+            // like a program without icons.
+            err << "pellimar-cli: cannot read " << name << ": " << reasonOf(in.failure()) << "\n";
+            status = 1;
             out << quotedName(name) << ": 0\n";
             continue;
         }
@@ -256,7 +245,7 @@ void listAsJson(const std::vector<std::string>& files, std::ostream& out, std::o
         out << fileSep << "{" << jsonNameMembers("file", name);
         fileSep = ",\n  ";
         const OpenedInput in = openInput(operand);
-        if (!in && !notedAsNoContainer(in, name, err)) {
+        if (!in) {
             const std::string reason = reasonOf(in.failure());
             err << "pellimar-cli: cannot read " << name << ": " << reason << "\n";
             out << ", \"readable\": false, \"error\": " << jsonString(reason)
@@ -268,7 +257,7 @@ void listAsJson(const std::vector<std::string>& files, std::ostream& out, std::o
         out << ", \"readable\": true";
         for (const int32_t kind : {PELLIMAR_ICON, PELLIMAR_CURSOR}) {
             out << (kind == PELLIMAR_ICON ? ", \"icons\": [" : ", \"cursors\": [");
-            const int count = file ? int(pellimar_file_group_count(file, kind)) : 0;
+            const int count = int(pellimar_file_group_count(file, kind));
             int i = 0;
             for (; i < count; ++i) {
                 pellimar_group* group = pellimar_file_group(file, kind, std::uint32_t(i));
@@ -304,7 +293,7 @@ void listAsJson(const std::vector<std::string>& files, std::ostream& out, std::o
             out << (i > 0 ? "\n  ]" : "]");
         }
         out << versionJson(file, name, err) << "}";
-        if (file) notesOf(file, name, false, err);
+        notesOf(file, name, false, err);
     }
     out << (files.empty() ? "]}\n" : "\n]}\n");
 }
@@ -335,6 +324,10 @@ int draw(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     const std::optional<int> size = parseNumber(ops[2], 1, kMaxDrawSize);
     if (!size) return usageError(kDrawCommand, "SIZE must be a number from 1 to 1024", err);
     if (ops[3].empty()) return usageError(kDrawCommand, "OUT.bmp is empty", err);
+    if (ops[3] == "-" && isTerminalOutput(out)) {
+        err << "pellimar-cli: " << kTerminalOutputRefused << "\n";
+        return 1;
+    }
 
     const std::string name = inputName(ops[0]);
     const OpenedInput in = openInput(ops[0]);

@@ -67,19 +67,20 @@ inline constexpr CommandText kListCommand = {
     "               be read at all\n"
     "  -h, --help   show this help and exit\n"
     "\n"
-    "Exit status: 0 when every file was read, 1 when a file could not be read,\n"
-    "2 for bad arguments.\n"};
+    "Exit status: 0 when every file was read (a program without icons included),\n"
+    "1 when a file could not be read or is of no kind read, 2 for bad arguments.\n"};
 
 inline constexpr CommandText kDrawCommand = {
     "draw", "usage: pellimar-cli draw FILE INDEX SIZE OUT.bmp",
     "Draw icon INDEX (from 0, as list numbers them) of FILE at SIZE x SIZE pixels\n"
     "(1 to 1024) with its mask onto white, and write it as a 24-bit BMP file.\n"
-    "FILE \"-\" reads standard input; OUT.bmp \"-\" writes the picture to standard output.\n"
+    "FILE \"-\" reads standard input; OUT.bmp \"-\" writes the picture to standard output,\n"
+    "unless that is a terminal.\n"
     "\n"
     "Options:\n"
     "  -h, --help   show this help and exit\n"
     "\n"
-    "Exit status: 0 when the picture was written, 1 when there is no such icon or\n"
-    "the file cannot be written, 2 for bad arguments.\n"};
+    "Exit status: 0 when the picture was written, 1 when there is no such icon, the\n"
+    "file cannot be written or standard output is a terminal, 2 for bad arguments.\n"};
 
 }  // namespace pellimar::cli

@@ -27,11 +27,18 @@ TEST(CliList, PrintsTheCountThenEachIconsImages) {
             {{{dibImage(patternIcon(16, 16, 16), 4), pngImage(alphaPatternIcon(256, 256))}, {}, {}},
              {{dibImage(patternIcon(32, 32), 24)}, {}, {}}}));
     auto text = dir.write("text.exe", Bytes{'h', 'i'});
+    auto empty = dir.write("empty.dll", makePe({}));
     std::ostringstream out, err;
-    EXPECT_EQ(cli::list({dll.string(), text.string()}, out, err), 0);
+    EXPECT_EQ(cli::list({dll.string(), empty.string()}, out, err), 0);
     EXPECT_EQ(out.str(), dll.string() + ": 2\n0 id:1 lang:1033/en-US 16x16@4 256x256@32\n" +
-                             "1 id:2 lang:1033/en-US 32x32@24\n" + text.string() + ": 0\n");
+                             "1 id:2 lang:1033/en-US 32x32@24\n" + empty.string() + ": 0\n");
     EXPECT_EQ(err.str(), "");
+    // A file of no kind read is not a program without icons: it cannot be read.
+    std::ostringstream textOut, textErr;
+    EXPECT_EQ(cli::list({text.string(), empty.string()}, textOut, textErr), 1);
+    EXPECT_EQ(textOut.str(), text.string() + ": 0\n" + empty.string() + ": 0\n");
+    EXPECT_EQ(textErr.str(), "pellimar-cli: cannot read " + text.string() +
+                                 ": not a Windows program, library, icon or cursor file\n");
 }
 
 // What list says of an icon file's images is the depth they are stored at, as the
@@ -181,14 +188,26 @@ TEST(CliList, JsonGivesEveryImagesSizeDepthKindAndBytes) {
     EXPECT_EQ(gone["error"].toString(), "No such file or directory");
     EXPECT_TRUE(gone["icons"].toArray().isEmpty());
 
-    // A file with no icons gives an empty list, still valid JSON.
+    // A program with no icons gives an empty list, still valid JSON; a file of no
+    // kind read is not readable, and says why.
     auto text = dir.write("text.exe", Bytes{'h', 'i'});
+    auto noIcons = dir.write("empty.dll", makePe({}));
     std::ostringstream none;
-    EXPECT_EQ(cli::list({text.string(), "-j"}, none, err), 0);
+    EXPECT_EQ(cli::list({noIcons.string(), "-j"}, none, err), 0);
     const QJsonDocument empty =
         QJsonDocument::fromJson(QByteArray::fromStdString(none.str()), &error);
     ASSERT_EQ(error.error, QJsonParseError::NoError) << none.str();
-    EXPECT_TRUE(empty.object()["files"].toArray()[0].toObject()["icons"].toArray().isEmpty());
+    const QJsonObject program = empty.object()["files"].toArray()[0].toObject();
+    EXPECT_TRUE(program["readable"].toBool(false));
+    EXPECT_TRUE(program["icons"].toArray().isEmpty());
+    std::ostringstream notRead;
+    EXPECT_EQ(cli::list({text.string(), "-j"}, notRead, err), 1);
+    const QJsonObject unread = QJsonDocument::fromJson(QByteArray::fromStdString(notRead.str()))
+                                   .object()["files"]
+                                   .toArray()[0]
+                                   .toObject();
+    EXPECT_FALSE(unread["readable"].toBool(true)) << notRead.str();
+    EXPECT_EQ(unread["error"].toString(), "not a Windows program, library, icon or cursor file");
 }
 
 // The version resource's names and versions, per file; null for a file without
