@@ -60,14 +60,40 @@ def group_record(group):
     return record
 
 
+def version_record(name, f):
+    """The version resource's language and the five strings launchers show; what
+    cannot be read of it is told on standard error too."""
+    try:
+        version = f.version
+    except pellimar.Error as error:
+        print(f"list_icons.py: note: {name}: version resource: {error}", file=sys.stderr)
+        return {"error": error.message}
+    if version is None:
+        return None
+    for note in version.notes:
+        print(f"list_icons.py: note: {name}: version resource: {note}", file=sys.stderr)
+    return {
+        "language": (None if version.language is None else
+                     {"id": version.language, "tag": version.language_tag}),
+        "code_page": version.code_page,
+        "product_name": version.product_name,
+        "file_description": version.file_description,
+        "company_name": version.company_name,
+        "file_version": version.file_version,
+        "product_version": version.product_version,
+        "notes": [note.message for note in version.notes],
+    }
+
+
 def file_record(name, f):
     record = {"file": name, "readable": True}
-    for kind, groups in (("icons", f.icons if f else ()), ("cursors", f.cursors if f else ())):
+    for kind, groups in (("icons", f.icons), ("cursors", f.cursors)):
         record[kind] = [
             {"index": group.position, **group_record(group),
              "other_languages": [group_record(other) for other in group.languages]}
             for group in groups
         ]
+    record["version"] = version_record(name, f)
     return record
 
 
@@ -112,14 +138,11 @@ def main(argv=None):
     for name in args.files:
         try:
             f = pellimar.open(name)
-        except pellimar.NotIconContainerError:
-            records.append(file_record(name, None))
-            continue
         except pellimar.Error as error:
             reason = reason_of(error)
             print(f"list_icons.py: cannot read {name}: {reason}", file=sys.stderr)
             records.append({"file": name, "readable": False, "error": reason,
-                            "icons": [], "cursors": []})
+                            "icons": [], "cursors": [], "version": None})
             status = 1
             continue
         with f:

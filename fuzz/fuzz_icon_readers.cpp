@@ -1,6 +1,7 @@
 // libFuzzer target over everything that reads untrusted icon-bearing bytes: the
 // PE/NE/icon/cursor-file reader, loading image bytes, decoding them (DIB and PNG),
-// both rules of choosing an image, resampling, and writing groups back as files.
+// both rules of choosing an image, resampling, writing groups back as files, and
+// the version resource, in its file and as bytes of its own.
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -11,10 +12,18 @@
 #include "platform/icon_set.h"
 #include "platform/image_choice.h"
 #include "platform/raster.h"
+#include "platform/version_info.h"
 
 using namespace pellimar;
 
 namespace {
+
+// A version resource's texts come from its bytes: none can be longer than they.
+void checkVersion(const VersionInfo& info, std::size_t size) {
+    for (const VersionStrings& table : info.tables)
+        for (const auto& [key, value] : table.strings)
+            if (key.size() + value.size() > 4 * size) __builtin_trap();
+}
 
 void exercise(IconSet& set, ResourceKind kind) {
     set.loadAll(kind);
@@ -59,6 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         exercise(*set, ResourceKind::Icon);
         exercise(*set, ResourceKind::Cursor);
         if (set->iconCount() > 0) (void)iconAtSize(*set, 0, 16);
+        if (auto version = readVersionInfo(*set, VersionLanguages::All); version && *version)
+            checkVersion(**version, size);
         // Let go of every image and read one group again, as a long extract does.
         set->releaseImages();
         if (set->imageBytesHeld() != 0) __builtin_trap();
@@ -66,6 +77,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             for (const StoredImage& image : set->load(ResourceKind::Icon, 0).images)
                 (void)decodeStoredImage(image);
     }
+
+    for (const bool wide : {true, false})
+        if (auto version = parseVersionInfo(bytes, wide, VersionLanguages::All))
+            checkVersion(*version, size);
 
     const Result<Icon> direct = decodeIconImage(bytes);
     (void)storedImageDepth(bytes);

@@ -5,7 +5,7 @@ packages=(gcc g++ cmake ninja-build qt6-base-dev libjpeg62-turbo-dev libpng-dev
           libgtest-dev libgmock-dev libbenchmark-dev nsis fonts-dejavu-core xvfb xauth
           desktop-file-utils appstream dpkg-dev qt6-tools-dev qt6-l10n-tools
           qt6-translations-l10n locales
-          lintian binutils xdg-utils libglib2.0-bin shared-mime-info file fonts-wine
+          lintian binutils xdg-utils libglib2.0-bin shared-mime-info file fonts-wine mailcap
           bash-completion zsh fish tumbler dbus-daemon pkg-config libxcursor-dev
           python3 python3-pytest python3-icoextract python3-dask python3-distributed)
 missing=()

@@ -365,6 +365,38 @@ Abbrechen und beenden?</translation>
         <source>moved or replaced while it was walked: the rest of it is left out</source>
         <translation>beim Durchsuchen verschoben oder ersetzt: der Rest bleibt weg</translation>
     </message>
+    <message>
+        <source>%1 MB of a version resource</source>
+        <translation>%1 MB einer Versionsressource</translation>
+    </message>
+    <message>
+        <source>%1 blocks of one version resource</source>
+        <translation>%1 Blöcke einer Versionsressource</translation>
+    </message>
+    <message>
+        <source>%1 frames of one animation</source>
+        <translation>%1 Einzelbilder einer Animation</translation>
+    </message>
+    <message>
+        <source>%1 steps of one animation</source>
+        <translation>%1 Schritte einer Animation</translation>
+    </message>
+    <message>
+        <source>%1 chunks of one file&apos;s animations</source>
+        <translation>%1 Abschnitte der Animationen einer Datei</translation>
+    </message>
+    <message>
+        <source>%1 bytes of an animation&apos;s title or artist</source>
+        <translation>%1 Bytes des Titels oder Künstlers einer Animation</translation>
+    </message>
+    <message>
+        <source>%1 MB of one X cursor file</source>
+        <translation>%1 MB einer X-Mauszeigerdatei</translation>
+    </message>
+    <message>
+        <source>%1 entries of a cursor set&apos;s folder</source>
+        <translation>%1 Einträge des Ordners eines Mauszeigersatzes</translation>
+    </message>
 </context>
 <context>
     <name>ResultList</name>
@@ -585,6 +617,10 @@ Abbrechen und beenden?</translation>
         <source>&amp;Descending</source>
         <translation>&amp;Absteigend</translation>
     </message>
+    <message>
+        <source>Tool bar</source>
+        <translation>Werkzeugleiste</translation>
+    </message>
 </context>
 <context>
     <name>pellimar::ExportOptionsDialog</name>
@@ -804,6 +840,10 @@ Abbrechen und beenden?</translation>
     <message>
         <source>Cannot show image %1</source>
         <translation>Bild %1 nicht darstellbar</translation>
+    </message>
+    <message>
+        <source>Tool bar</source>
+        <translation>Werkzeugleiste</translation>
     </message>
 </context>
 <context>
@@ -1124,6 +1164,21 @@ Abbrechen und beenden?</translation>
     <message>
         <source>No file saved: see below for why.</source>
         <translation>Keine Datei gespeichert: warum, steht unten.</translation>
+    </message>
+</context>
+<context>
+    <name>pellimar::ResultList</name>
+    <message>
+        <source>Icons found</source>
+        <translation>Gefundene Symbole</translation>
+    </message>
+    <message>
+        <source>One entry per icon; Return opens the selected one in the viewer</source>
+        <translation>Ein Eintrag je Symbol; die Eingabetaste öffnet das gewählte im Betrachter</translation>
+    </message>
+    <message>
+        <source>One row per icon: caption, icon number and file; Return opens the selected one in the viewer</source>
+        <translation>Eine Zeile je Symbol: Beschriftung, Symbolnummer und Datei; die Eingabetaste öffnet das gewählte im Betrachter</translation>
     </message>
 </context>
 <context>

@@ -35,7 +35,7 @@ _pellimar_cli() {
             formats="ico bmp jpg png original"
             ;;
         extract)
-            options="--out -o --format -f --size -s --recursive -r --any-file --id --name --lang --all-languages --json -j --theme --app-name --index --help -h"
+            options="--out -o --format -f --size -s --recursive -r --any-file --id --name --lang --all-languages --json -j --summary --theme --app-name --index --help -h"
             valued="--out|-o|--format|-f|--size|-s|--id|--name|--lang|--theme|--app-name|--index"
             formats="ico cur png bmp jpg"
             ;;

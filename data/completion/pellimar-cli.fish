@@ -43,6 +43,7 @@ complete -c pellimar-cli -n '__pellimar_cli_using extract' -s s -l size -x -a '1
 complete -c pellimar-cli -n '__pellimar_cli_using extract' -s r -l recursive -d 'Also the files of sub-folders'
 complete -c pellimar-cli -n '__pellimar_cli_using extract' -s j -l json -d 'Print one JSON record a line per file written'
 complete -c pellimar-cli -n '__pellimar_cli_using extract' -l any-file -d 'Every file in a folder, whatever its name'
+complete -c pellimar-cli -n '__pellimar_cli_using extract' -l summary -d 'End with the files read, written and failed'
 complete -c pellimar-cli -n '__pellimar_cli_using extract' -l id -x -d 'Icons of resource ID N'
 complete -c pellimar-cli -n '__pellimar_cli_using extract' -l name -x -d 'Icons of a resource name'
 complete -c pellimar-cli -n '__pellimar_cli_using extract' -l lang -x -d 'Language, 1031 or de-DE'

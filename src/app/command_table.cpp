@@ -9,6 +9,7 @@
 #include <QToolBar>
 #include <QToolButton>
 
+#include "core/accessible_names.h"
 #include "core/desktop.h"
 
 namespace pellimar {
@@ -121,6 +122,8 @@ void CommandTable::buildMenus() {
     using C = Command;
     QMenuBar* bar = window_.menuBar();
     bar->setObjectName("mainMenu");
+    // The menus' padded texts are read without their spaces.
+    installAccessibleNames();
 
     fileMenu = bar->addMenu(tr(" &File  "));
     fileMenu->setObjectName("fileMenu");
@@ -256,7 +259,7 @@ QToolButton* CommandTable::button(QToolBar* bar, const char* name, const char* h
 }
 
 void CommandTable::buildToolBar() {
-    QToolBar* bar = window_.addToolBar("toolBar");
+    QToolBar* bar = window_.addToolBar(tr("Tool bar"));
     bar->setObjectName("toolBar");
     bar->setMovable(false);
     bar->setFloatable(false);

@@ -201,17 +201,22 @@ QVariant ResultModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant ResultModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    static const char* const titles[] = {QT_TRANSLATE_NOOP("ResultList", "Icons"),
-                                         QT_TRANSLATE_NOOP("ResultList", "Location"),
-                                         QT_TRANSLATE_NOOP("ResultList", "Path")};
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < 3)
-        return QCoreApplication::translate("ResultList", titles[section]);
-    if (orientation == Qt::Horizontal && role == Qt::DisplayRole &&
-        section == ResultList::ColResource)
-        return tr("Resource");
+    if (orientation == Qt::Horizontal && role == Qt::DisplayRole) {
+        switch (section) {
+            case ResultList::ColIcons:
+                return QCoreApplication::translate("ResultList", "Icons");
+            case ResultList::ColLocation:
+                return QCoreApplication::translate("ResultList", "Location");
+            case ResultList::ColPath:
+                return QCoreApplication::translate("ResultList", "Path");
+            case ResultList::ColResource:
+                return tr("Resource");
+        }
+    }
     // The key that sorts by the column as a click on its header does (the View
-    // menu's Sort By), numbered in the order the columns show.
-    static const int keyOfColumn[ResultList::kColumns] = {1, 2, 4, 3};
+    // menu's Sort By), numbered in the order the columns show,
+    // which is the model's.
+    static const int keyOfColumn[ResultList::kColumns] = {1, 2, 3, 4};
     if (orientation == Qt::Horizontal && role == Qt::ToolTipRole && section >= 0 &&
         section < ResultList::kColumns)
         return tr("Sort by this column (Ctrl+%1); again: the other way").arg(keyOfColumn[section]);
@@ -379,9 +384,9 @@ ResultList::ResultList(QWidget* parent) : QWidget(parent) {
     selection_ = new QItemSelectionModel(model_, this);
 
     iconView_ = new QListView;
-    iconView_->setAccessibleName("Icons found");
+    iconView_->setAccessibleName(tr("Icons found"));
     iconView_->setAccessibleDescription(
-        "One entry per icon; Return opens the selected one in the viewer");
+        tr("One entry per icon; Return opens the selected one in the viewer"));
     iconView_->setModel(model_);
     iconView_->setSelectionModel(selection_);
     iconView_->setMovement(QListView::Static);
@@ -393,10 +398,10 @@ ResultList::ResultList(QWidget* parent) : QWidget(parent) {
     iconView_->setUniformItemSizes(true);
 
     detailView_ = new QTableView;
-    detailView_->setAccessibleName("Icons found");
+    detailView_->setAccessibleName(tr("Icons found"));
     detailView_->setAccessibleDescription(
-        "One row per icon: caption, icon number and file; Return opens the selected one in the "
-        "viewer");
+        tr("One row per icon: caption, icon number and file; Return opens the selected one in the "
+           "viewer"));
     detailView_->setModel(model_);
     detailView_->setSelectionModel(selection_);
     detailView_->setShowGrid(true);
@@ -424,9 +429,7 @@ ResultList::ResultList(QWidget* parent) : QWidget(parent) {
                          QFontMetrics(detailView_->font()).horizontalAdvance(widest) + margins});
     };
     detailView_->horizontalHeader()->resizeSection(ColLocation, fitted(ColLocation, 70, "65536"));
-    // The resource column is the model's last, so that the first three keep their
-    // numbers; it shows before the path, which takes the rest of the width.
-    detailView_->horizontalHeader()->moveSection(ColResource, ColPath);
+    // The path, last, takes the rest of the width.
     detailView_->horizontalHeader()->resizeSection(
         ColResource, fitted(ColResource, 90, ResultModel::tr("cursor %1").arg("65535")));
     detailView_->horizontalHeader()->setStretchLastSection(true);

@@ -155,7 +155,9 @@ class ResultList : public QWidget {
     Q_OBJECT
   public:
     enum class ViewStyle { Thumbnail, List, Detail };
-    enum Column { ColIcons = 0, ColLocation = 1, ColPath = 2, ColResource = 3 };
+    // In the order the detail view shows them, so that a screen reader gives the
+    // columns in that order too.
+    enum Column { ColIcons = 0, ColLocation = 1, ColResource = 2, ColPath = 3 };
     static constexpr int kColumns = 4;
 
     explicit ResultList(QWidget* parent = nullptr);

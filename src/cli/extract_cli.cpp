@@ -83,8 +83,18 @@ class Run {
           err_(err) {}
 
     void file(const Source& source, std::size_t number, std::size_t total);
-    void finish() {
+    // Ends the run's progress line; with `summary`, tells what the run did in one
+    // line: the files read, the files written, the failures.
+    void finish(bool summary) {
         if (progress_ && progressShown_) err_ << "\r\033[K" << std::flush;
+        if (!summary) return;
+        const auto counted = [](std::size_t n, const char* one, const char* many) {
+            return std::to_string(n) + " " + (n == 1 ? one : many);
+        };
+        err_ << "pellimar-cli extract: " << counted(read_, "file read", "files read") << ", "
+             << counted(written_, "file written", "files written") << ", "
+             << counted(failures_, "failure", "failures") << "\n"
+             << std::flush;
     }
     bool failed() const { return failed_; }
 
@@ -117,6 +127,8 @@ class Run {
     bool capped_ = false;
     bool failed_ = false;
     bool progressShown_ = false;
+    // For the summary: the source files read, the files written, the failures told.
+    std::size_t read_ = 0, written_ = 0, failures_ = 0;
 };
 
 const char* extensionOf(Format f) {
@@ -140,6 +152,7 @@ void Run::note(const std::string& what) {
 
 void Run::fail(const std::string& what) {
     failed_ = true;
+    ++failures_;
     note(what);
 }
 
@@ -175,6 +188,7 @@ void Run::write(const std::string& source, const pellimar_group* group, const st
         return;
     }
     used_ += bytes.size();
+    ++written_;
     if (!json_) {
         out_ << quotedName(target.string()) << "\n";
         return;
@@ -342,13 +356,14 @@ void Run::file(const Source& source, std::size_t number, std::size_t total) {
     }
     const OpenedInput in = openInput(source.path);
     if (!in) {
-        if (in.outcome.status == PELLIMAR_NOT_ICON_CONTAINER) {
-            if (source.named) note(name + ": no icons (" + messageOf(in.failure()) + ")");
-            return;
-        }
+        // A file found in a folder that is of no kind read is passed over; one
+        // named is an error, as any other that cannot be read.
+        if (in.outcome.status == PELLIMAR_NOT_ICON_CONTAINER && !source.named)
+            return note(name + ": " + reasonOf(in.failure()) + "; passed over");
         fail("cannot read " + name + ": " + reasonOf(in.failure()));
         return;
     }
+    ++read_;
     pellimar_file* file = in.file.get();
     capped_ = false;
     cap_ = pellimar_output_cap(pellimar_file_size(file));
@@ -442,7 +457,8 @@ int extractToTheme(const ParsedArgs& parsed, GroupChoice choice, std::ostream& o
     const auto appName = parsed.last("app-name");
     if (!appName) return usageError(kExtractCommand, "--theme needs --app-name NAME", err);
     if (auto problem = iconNameProblem(*appName)) return usageError(kExtractCommand, *problem, err);
-    for (const char* other : {"out", "format", "size", "recursive", "any-file", "all-languages"})
+    for (const char* other :
+         {"out", "format", "size", "recursive", "any-file", "all-languages", "summary"})
         if (parsed.has(other))
             return usageError(kExtractCommand,
                               std::string("--") + other +
@@ -589,10 +605,11 @@ int extractToTheme(const ParsedArgs& parsed, GroupChoice choice, std::ostream& o
 
 int extract(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
     ParsedArgs parsed;
-    std::vector<Option> options = {
-        {"out", 'o', true},        {"format", 'f', true}, {"size", 's', true},
-        {"recursive", 'r', false}, {"json", 'j', false},  {"any-file", 0, false},
-        {"theme", 0, true},        {"app-name", 0, true}, {"index", 0, true}};
+    std::vector<Option> options = {{"out", 'o', true},   {"format", 'f', true},
+                                   {"size", 's', true},  {"recursive", 'r', false},
+                                   {"json", 'j', false}, {"any-file", 0, false},
+                                   {"theme", 0, true},   {"app-name", 0, true},
+                                   {"index", 0, true},   {"summary", 0, false}};
     options.insert(options.end(), kChoiceOptions.begin(), kChoiceOptions.end());
     if (auto done = readCommandLine(args, options, kExtractCommand, out, err, parsed)) return *done;
     GroupChoice choice;
@@ -689,7 +706,7 @@ int extract(const std::vector<std::string>& args, std::ostream& out, std::ostrea
     const bool progress = &err == &std::cerr && ::isatty(STDERR_FILENO) == 1;
     Run run(*dir, folder.get(), format, size, choice, parsed.has("json"), progress, out, err);
     for (std::size_t i = 0; i < sources.size(); ++i) run.file(sources[i], i + 1, sources.size());
-    run.finish();
+    run.finish(progress || parsed.has("summary"));
     out.flush();
     return run.failed() ? 1 : 0;
 }

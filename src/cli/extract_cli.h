@@ -20,7 +20,8 @@ inline constexpr CommandText kExtractCommand = {
     "extract",
     "usage: pellimar-cli extract [--format ico|cur|png|bmp|jpg] [--size N] [--recursive]\n"
     "                            [--any-file] [--id N|--name TEXT] [--lang N|TAG]\n"
-    "                            [--all-languages] [--json] --out DIR FILE|FOLDER...\n"
+    "                            [--all-languages] [--json] [--summary]\n"
+    "                            --out DIR FILE|FOLDER...\n"
     "       pellimar-cli extract --theme DIR --app-name NAME [--id N|--name TEXT|--index N]\n"
     "                            [--lang N|TAG] [--json] FILE",
     "Write every icon and cursor of every FILE, and of the files in each FOLDER, into\n"
@@ -58,6 +59,9 @@ inline constexpr CommandText kExtractCommand = {
     "                       not valid UTF-8 is followed by \"source_hex\" or\n"
     "                       \"file_hex\": the name's bytes exactly, in hexadecimal (two\n"
     "                       lowercase digits a byte)\n"
+    "      --summary        end with one line on standard error: the files read, the\n"
+    "                       files written, the failures (without it, only when\n"
+    "                       standard error is a terminal)\n"
     "      --theme DIR      install the main icon of FILE (its first, or the one --id,\n"
     "                       --name or --index N chooses) as an application's icon of\n"
     "                       the hicolor icon theme: DIR/hicolor/SIZExSIZE/apps/NAME.png\n"
@@ -86,6 +90,8 @@ inline constexpr CommandText kExtractCommand = {
     "Progress goes to standard error when it is a terminal.\n"
     "\n"
     "Exit status: 0 when everything was written, 1 when anything failed (each failure\n"
-    "is named on standard error with its reason), 2 for bad arguments.\n"};
+    "is named on standard error with its reason; a FILE named that is of no kind\n"
+    "read is one, a file of a FOLDER is passed over with a note), 2 for bad\n"
+    "arguments.\n"};
 
 }  // namespace pellimar::cli

@@ -2,6 +2,7 @@
 
 #include <charconv>
 #include <optional>
+#include <utility>
 
 #include "cli/input.h"
 #include "cli/json_text.h"
@@ -107,27 +108,16 @@ std::vector<pellimar_group*> languagesOf(pellimar_group* group) {
     return out;
 }
 
-// Notes the kind of file that is told apart but not read; false when the file
-// could not be read for another reason.
-bool notedAsNoContainer(const OpenedInput& in, const std::string& name, std::ostream& err) {
-    if (in.outcome.status != PELLIMAR_NOT_ICON_CONTAINER) return false;
-    if (const char* what = pellimar_failure_what(in.failure()); what && *what)
-        err << "pellimar-cli: note: " << name << ": " << what << "\n";
-    return true;
-}
-
 void listAsText(const std::vector<std::string>& files, std::ostream& out, std::ostream& err,
                 int& status) {
     for (const std::string& operand : files) {
         const std::string name = inputName(operand);
         const OpenedInput in = openInput(operand);
         if (!in) {
-            // A kind that is told apart but not read is named.
-            if (!notedAsNoContainer(in, name, err)) {
-                err << "pellimar-cli: cannot read " << name << ": " << reasonOf(in.failure())
-                    << "\n";
-                status = 1;
-            }
+            // A file of no kind read is one that cannot be read: it does not look
+            // like a program without icons.
+            err << "pellimar-cli: cannot read " << name << ": " << reasonOf(in.failure()) << "\n";
+            status = 1;
             out << quotedName(name) << ": 0\n";
             continue;
         }
@@ -199,6 +189,53 @@ void appendImagesJson(std::string& text, pellimar_group* group) {
     text += "]";
 }
 
+// The "version" member of a file in list --json: the version resource's
+// language and the strings a launcher shows (null where it lacks them), with why
+// parts of it could not be read; null when the file has none. What cannot be
+// read is also told on standard error.
+std::string versionJson(pellimar_file* file, const std::string& name, std::ostream& err) {
+    if (!file) return ", \"version\": null";
+    pellimar_version_info* read = nullptr;
+    pellimar_failure* why = nullptr;
+    if (pellimar_file_version(file, 0, &read, &why) != PELLIMAR_OK) {
+        const FailureHandle failure(why);
+        const std::string reason = messageOf(why);
+        err << "pellimar-cli: note: " << name << ": version resource: " << reason << "\n";
+        return ", \"version\": {\"error\": " + jsonString(reason) + "}";
+    }
+    if (!read) return ", \"version\": null";
+    const VersionHandle version(read);
+    std::string text = ", \"version\": {\"language\": ";
+    std::uint16_t language = 0, codePage = 0;
+    if (!pellimar_version_language(read, &language, &codePage)) {
+        text += "null, \"code_page\": null";
+    } else {
+        text += "{\"id\": " + std::to_string(language) + ", \"tag\": ";
+        const char* tag = pellimar_language_tag(language);
+        text += (tag ? jsonString(tag) : std::string("null")) + "}";
+        text += ", \"code_page\": " + std::to_string(codePage);
+    }
+    static constexpr std::pair<const char*, const char*> kMembers[] = {
+        {"product_name", "ProductName"},
+        {"file_description", "FileDescription"},
+        {"company_name", "CompanyName"},
+        {"file_version", "FileVersion"},
+        {"product_version", "ProductVersion"}};
+    for (const auto& [member, key] : kMembers) {
+        const char* value = pellimar_version_value(read, key);
+        text += std::string(", \"") + member + "\": " + (value ? jsonString(value) : "null");
+    }
+    text += ", \"notes\": [";
+    const char* sep = "";
+    for (std::uint32_t i = 0; i < pellimar_version_note_count(read); ++i) {
+        const std::string note = messageOf(pellimar_version_note(read, i));
+        err << "pellimar-cli: note: " << name << ": version resource: " << note << "\n";
+        text += sep + jsonString(note);
+        sep = ", ";
+    }
+    return text + "]}";
+}
+
 void listAsJson(const std::vector<std::string>& files, std::ostream& out, std::ostream& err,
                 int& status) {
     out << "{\"files\": [";
@@ -208,11 +245,11 @@ void listAsJson(const std::vector<std::string>& files, std::ostream& out, std::o
         out << fileSep << "{" << jsonNameMembers("file", name);
         fileSep = ",\n  ";
         const OpenedInput in = openInput(operand);
-        if (!in && !notedAsNoContainer(in, name, err)) {
+        if (!in) {
             const std::string reason = reasonOf(in.failure());
             err << "pellimar-cli: cannot read " << name << ": " << reason << "\n";
             out << ", \"readable\": false, \"error\": " << jsonString(reason)
-                << ", \"icons\": [], \"cursors\": []}";
+                << ", \"icons\": [], \"cursors\": [], \"version\": null}";
             status = 1;
             continue;
         }
@@ -220,7 +257,7 @@ void listAsJson(const std::vector<std::string>& files, std::ostream& out, std::o
         out << ", \"readable\": true";
         for (const int32_t kind : {PELLIMAR_ICON, PELLIMAR_CURSOR}) {
             out << (kind == PELLIMAR_ICON ? ", \"icons\": [" : ", \"cursors\": [");
-            const int count = file ? int(pellimar_file_group_count(file, kind)) : 0;
+            const int count = int(pellimar_file_group_count(file, kind));
             int i = 0;
             for (; i < count; ++i) {
                 pellimar_group* group = pellimar_file_group(file, kind, std::uint32_t(i));
@@ -255,8 +292,8 @@ void listAsJson(const std::vector<std::string>& files, std::ostream& out, std::o
             }
             out << (i > 0 ? "\n  ]" : "]");
         }
-        out << "}";
-        if (file) notesOf(file, name, false, err);
+        out << versionJson(file, name, err) << "}";
+        notesOf(file, name, false, err);
     }
     out << (files.empty() ? "]}\n" : "\n]}\n");
 }
@@ -287,6 +324,10 @@ int draw(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     const std::optional<int> size = parseNumber(ops[2], 1, kMaxDrawSize);
     if (!size) return usageError(kDrawCommand, "SIZE must be a number from 1 to 1024", err);
     if (ops[3].empty()) return usageError(kDrawCommand, "OUT.bmp is empty", err);
+    if (ops[3] == "-" && isTerminalOutput(out)) {
+        err << "pellimar-cli: " << kTerminalOutputRefused << "\n";
+        return 1;
+    }
 
     const std::string name = inputName(ops[0]);
     const OpenedInput in = openInput(ops[0]);

@@ -47,7 +47,8 @@ inline constexpr CommandText kListCommand = {
     "\n"
     "Options:\n"
     "  -j, --json   print one JSON document instead: {\"files\": [{\"file\", \"readable\",\n"
-    "               \"error\" (when not readable), \"icons\": [ICON], \"cursors\": [ICON]}]};\n"
+    "               \"error\" (when not readable), \"icons\": [ICON], \"cursors\": [ICON],\n"
+    "               \"version\": VERSION}]};\n"
     "               ICON is {\"index\", \"kind\" (\"icon\" or \"cursor\"), \"id\" (a number)\n"
     "               or \"name\" (a text) where the file has one, \"language\" ({\"id\",\n"
     "               \"tag\"}, tag null when unknown; null without one), \"images\": [{\"width\",\n"
@@ -57,22 +58,29 @@ inline constexpr CommandText kListCommand = {
     "               cannot be found, and its \"error\" says why; an ICON whose\n"
     "               directory cannot be read has \"error\" and no images; a \"file\"\n"
     "               whose name is not valid UTF-8 is followed by \"file_hex\", the\n"
-    "               name's bytes in hexadecimal (two lowercase digits a byte)\n"
+    "               name's bytes in hexadecimal (two lowercase digits a byte);\n"
+    "               VERSION is null for a file without a version resource, else\n"
+    "               {\"language\" (as an ICON's), \"code_page\", \"product_name\",\n"
+    "               \"file_description\", \"company_name\", \"file_version\",\n"
+    "               \"product_version\" (each null when missing), \"notes\" (why\n"
+    "               parts of it could not be read)}, or {\"error\"} when it cannot\n"
+    "               be read at all\n"
     "  -h, --help   show this help and exit\n"
     "\n"
-    "Exit status: 0 when every file was read, 1 when a file could not be read,\n"
-    "2 for bad arguments.\n"};
+    "Exit status: 0 when every file was read (a program without icons included),\n"
+    "1 when a file could not be read or is of no kind read, 2 for bad arguments.\n"};
 
 inline constexpr CommandText kDrawCommand = {
     "draw", "usage: pellimar-cli draw FILE INDEX SIZE OUT.bmp",
     "Draw icon INDEX (from 0, as list numbers them) of FILE at SIZE x SIZE pixels\n"
     "(1 to 1024) with its mask onto white, and write it as a 24-bit BMP file.\n"
-    "FILE \"-\" reads standard input; OUT.bmp \"-\" writes the picture to standard output.\n"
+    "FILE \"-\" reads standard input; OUT.bmp \"-\" writes the picture to standard output,\n"
+    "unless that is a terminal.\n"
     "\n"
     "Options:\n"
     "  -h, --help   show this help and exit\n"
     "\n"
-    "Exit status: 0 when the picture was written, 1 when there is no such icon or\n"
-    "the file cannot be written, 2 for bad arguments.\n"};
+    "Exit status: 0 when the picture was written, 1 when there is no such icon, the\n"
+    "file cannot be written or standard output is a terminal, 2 for bad arguments.\n"};
 
 }  // namespace pellimar::cli

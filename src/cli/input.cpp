@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <iostream>
 #include <new>
 
 namespace pellimar::cli {
@@ -77,6 +78,10 @@ ReadToEnd readToEnd(int fd, std::uint64_t cap) {
         read.outcome = failureOf(PELLIMAR_READ_FAILED, 0, {}, ENOMEM);
         return read;
     }
+}
+
+bool isTerminalOutput(const std::ostream& out) {
+    return &out == &std::cout && ::isatty(STDOUT_FILENO) == 1;
 }
 
 std::string inputName(const std::string& operand) {

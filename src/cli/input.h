@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -35,5 +36,14 @@ struct ReadToEnd {
     const pellimar_failure* failure() const { return outcome.failure(); }
 };
 ReadToEnd readToEnd(int fd, std::uint64_t cap);
+
+// Whether `out` is the program's standard output and that is a terminal, where
+// the bytes of an image would only garble the screen: the commands that write
+// one there refuse, saying why, before they read anything.
+bool isTerminalOutput(const std::ostream& out);
+// The reason they give.
+inline constexpr const char* kTerminalOutputRefused =
+    "standard output is a terminal: image bytes are not written to it (redirect it "
+    "to a file or a pipe)";
 
 }  // namespace pellimar::cli

@@ -18,6 +18,7 @@ struct LibraryFree {
     void operator()(pellimar_picture* picture) const { pellimar_picture_free(picture); }
     void operator()(pellimar_canvas* canvas) const { pellimar_canvas_free(canvas); }
     void operator()(pellimar_output_folder* folder) const { pellimar_output_folder_close(folder); }
+    void operator()(pellimar_version_info* info) const { pellimar_version_info_free(info); }
     void operator()(std::uint8_t* bytes) const { pellimar_free(bytes); }
 };
 
@@ -26,6 +27,7 @@ using FailureHandle = std::unique_ptr<pellimar_failure, LibraryFree>;
 using PictureHandle = std::unique_ptr<pellimar_picture, LibraryFree>;
 using CanvasHandle = std::unique_ptr<pellimar_canvas, LibraryFree>;
 using FolderHandle = std::unique_ptr<pellimar_output_folder, LibraryFree>;
+using VersionHandle = std::unique_ptr<pellimar_version_info, LibraryFree>;
 
 // The bytes of a file the library made.
 struct Bytes {

@@ -5,6 +5,7 @@
 #include <optional>
 #include <span>
 
+#include "cli/input.h"
 #include "cli/library.h"
 #include "cli/resource_choice.h"
 
@@ -130,7 +131,18 @@ class RowIcon {
         : source_(std::move(source)),
           position_(position),
           imageRow_(upperCaseExtension(source_) == ".ICO" ||
-                    upperCaseExtension(source_) == ".CUR") {}
+                    upperCaseExtension(source_) == ".CUR") {
+        // Standard input has no name: an icon or cursor file there is told by its
+        // bytes. One that cannot be read is told by read().
+        if (source_ == "-") {
+            OpenedInput in = openInput("-");
+            if (!in) return;
+            const int32_t container = pellimar_file_container(in.file.get());
+            imageRow_ = container == PELLIMAR_CONTAINER_ICON_FILE ||
+                        container == PELLIMAR_CONTAINER_CURSOR_FILE;
+            file_ = std::move(in.file);
+        }
+    }
 
     bool imageRow() const { return imageRow_; }
     const fs::path& source() const { return source_; }
@@ -164,13 +176,15 @@ class RowIcon {
 const pellimar_failure* RowIcon::read() {
     if (done_) return failure_.get();
     done_ = true;
-    pellimar_file* opened = nullptr;
-    pellimar_failure* why = nullptr;
-    if (pellimar_open_path(source_.c_str(), 0, &opened, &why) != PELLIMAR_OK) {
-        fail(FailureHandle(why));
-        return failure_.get();
+    if (!file_) {
+        OpenedInput in = openInput(source_.string());
+        if (!in) {
+            fail(std::move(in.outcome.why));
+            return failure_.get();
+        }
+        file_ = std::move(in.file);
     }
-    file_.reset(opened);
+    pellimar_file* opened = file_.get();
     if (imageRow_) {
         const int32_t container = pellimar_file_container(opened);
         if (container != PELLIMAR_CONTAINER_ICON_FILE &&
@@ -282,7 +296,7 @@ class SaveRun {
           target_(std::move(target)),
           row_(row),
           toStandardOutput_(toStandardOutput),
-          caption_(rowCaption(row.source(), row.position())) {}
+          caption_(rowCaption(inputName(row.source().string()), row.position())) {}
 
     SaveOutcome run();
 
@@ -658,23 +672,25 @@ int save(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
                               (named / ("icon." + ext)).string());
     if (toStandardOutput && format != "original" && sizesChosen.count() != 1)
         return usage(err, "--out - takes one file: give one size");
+    if (toStandardOutput && isTerminalOutput(out)) {
+        err << "pellimar-cli save: " << kTerminalOutputRefused << "\n";
+        return 1;
+    }
+    const std::string sourceName = inputName(positional[0]);
 
     if (byIdentity) {
         // The icon the identity names, at its position in the file.
         choice.index = index;
-        pellimar_file* opened = nullptr;
-        pellimar_failure* why = nullptr;
-        const Outcome read =
-            outcomeOf(pellimar_open_path(positional[0].c_str(), 0, &opened, &why), why);
+        const OpenedInput read = openInput(positional[0]);
         if (!read) {
-            err << "pellimar-cli save: cannot read " << positional[0] << ": "
+            err << "pellimar-cli save: cannot read " << sourceName << ": "
                 << reasonOf(read.failure()) << "\n";
             return 1;
         }
-        const FileHandle file(opened);
+        const FileHandle& file = read.file;
         const GroupsChosen chosen = chooseGroups(file.get(), {PELLIMAR_ICON}, choice);
         if (!chosen || chosen.groups.empty()) {
-            err << "pellimar-cli save: " << positional[0] << ": "
+            err << "pellimar-cli save: " << sourceName << ": "
                 << (chosen ? std::string("no such icon") : *chosen.problem) << "\n";
             return 1;
         }
@@ -684,7 +700,7 @@ int save(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
             std::uint16_t first = 0;
             const bool stated = pellimar_group_language(
                 pellimar_file_group(file.get(), PELLIMAR_ICON, std::uint32_t(c.position)), &first);
-            err << "pellimar-cli save: " << positional[0] << ": save writes each icon in its "
+            err << "pellimar-cli save: " << sourceName << ": save writes each icon in its "
                 << "first language (" << (stated ? languageText(first) : "none")
                 << "); 'pellimar-cli extract --lang " << *choice.language << "' writes the other\n";
             return 1;
@@ -729,7 +745,7 @@ int save(const std::vector<std::string>& args, std::ostream& out, std::ostream& 
     else if (!report.failures.empty())
         why = problemText(report.failures.front());
     else if (!report.unreadable.empty())
-        why = "cannot read icon " + positional[1] + " of " + positional[0] + ": " +
+        why = "cannot read icon " + positional[1] + " of " + sourceName + ": " +
               messageOf(report.unreadable.front().why.get());
     else if (!report.skipped.empty())
         why = "nothing written: " + problemText(report.skipped.front());

@@ -41,10 +41,14 @@ inline constexpr CommandText kSaveCommand = {
     "  -o, --out PATH       the name the files are named after; a name without an\n"
     "                       extension gets the format's; a PATH ending in a folder\n"
     "                       (\"/\", \"out/\") names no file. \"-\" writes the file to\n"
-    "                       standard output: one size only (or --format original)\n"
+    "                       standard output: one size only (or --format original),\n"
+    "                       never to a terminal\n"
     "  -h, --help           show this help and exit\n"
     "\n"
-    "Exit status: 0 when a file was written, 1 when none was or a file could not be\n"
-    "written, 2 for bad arguments.\n"};
+    "FILE \"-\" reads standard input (named \"stdin\"); an icon or cursor file there is\n"
+    "told by its contents, as it has no name.\n"
+    "\n"
+    "Exit status: 0 when a file was written, 1 when none was, a file could not be\n"
+    "written or standard output is a terminal, 2 for bad arguments.\n"};
 
 }  // namespace pellimar::cli

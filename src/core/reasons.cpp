@@ -182,6 +182,23 @@ QString capText(Cap cap) {
                 .arg(kOutputCapFactor);
         case Cap::ProfileBytes:
             return Reasons::tr("%1 MB of a settings file").arg(kMaxProfileBytes >> 20);
+        case Cap::VersionBytes:
+            return Reasons::tr("%1 MB of a version resource").arg(kMaxVersionBytes >> 20);
+        case Cap::VersionBlocks:
+            return Reasons::tr("%1 blocks of one version resource").arg(kMaxVersionBlocks);
+        case Cap::AnimationFrames:
+            return Reasons::tr("%1 frames of one animation").arg(kMaxAnimationFrames);
+        case Cap::AnimationSteps:
+            return Reasons::tr("%1 steps of one animation").arg(kMaxAnimationSteps);
+        case Cap::AnimationChunks:
+            return Reasons::tr("%1 chunks of one file's animations").arg(kMaxAnimationChunks);
+        case Cap::AnimationText:
+            return Reasons::tr("%1 bytes of an animation's title or artist")
+                .arg(kMaxAnimationTextBytes);
+        case Cap::CursorBytes:
+            return Reasons::tr("%1 MB of one X cursor file").arg(kMaxXcursorBytes >> 20);
+        case Cap::CursorSetEntries:
+            return Reasons::tr("%1 entries of a cursor set's folder").arg(kMaxCursorSetEntries);
     }
     return Reasons::tr("a limit");
 }

@@ -34,6 +34,7 @@
 #include "platform/png_codec.h"
 #include "platform/raster.h"
 #include "platform/reduced_icon_file.h"
+#include "platform/version_info.h"
 
 namespace fs = std::filesystem;
 using namespace pellimar;
@@ -48,6 +49,8 @@ static_assert(PELLIMAR_MAX_PICTURE_SIDE == kMaxPngDimension);
 static_assert(PELLIMAR_MAX_JPEG_SIDE == kMaxJpegSide);
 static_assert(PELLIMAR_MAX_STREAM_BYTES == kMaxStandardInputBytes);
 static_assert(PELLIMAR_MAX_THUMBNAIL_SIZE == kMaxPictureSize);
+static_assert(PELLIMAR_MAX_VERSION_BYTES == kMaxVersionBytes);
+static_assert(PELLIMAR_MAX_VERSION_BLOCKS == kMaxVersionBlocks);
 static_assert(PELLIMAR_NO_OFFSET == kNoOffset);
 
 // ---- Handles ------------------------------------------------------------------
@@ -109,6 +112,11 @@ struct pellimar_output_folder {
 
 struct pellimar_write_batch {
     WriteBatch batch;
+};
+
+struct pellimar_version_info {
+    VersionInfo info;
+    std::vector<pellimar_failure> notes;  // info.notes, as handed out
 };
 
 namespace {
@@ -201,12 +209,28 @@ int32_t capCode(Cap cap) {
             return PELLIMAR_CAP_OUTPUT_BYTES;
         case Cap::ProfileBytes:
             return PELLIMAR_CAP_PROFILE_BYTES;
+        case Cap::VersionBytes:
+            return PELLIMAR_CAP_VERSION_BYTES;
+        case Cap::VersionBlocks:
+            return PELLIMAR_CAP_VERSION_BLOCKS;
+        case Cap::AnimationFrames:
+            return PELLIMAR_CAP_ANIMATION_FRAMES;
+        case Cap::AnimationSteps:
+            return PELLIMAR_CAP_ANIMATION_STEPS;
+        case Cap::AnimationChunks:
+            return PELLIMAR_CAP_ANIMATION_CHUNKS;
+        case Cap::AnimationText:
+            return PELLIMAR_CAP_ANIMATION_TEXT;
+        case Cap::CursorBytes:
+            return PELLIMAR_CAP_CURSOR_BYTES;
+        case Cap::CursorSetEntries:
+            return PELLIMAR_CAP_CURSOR_SET_ENTRIES;
     }
     return PELLIMAR_CAP_NONE;
 }
 
 std::optional<Cap> capOf(int32_t code) {
-    for (int c = 0; c <= int(Cap::ProfileBytes); ++c)
+    for (int c = 0; c <= int(Cap::CursorSetEntries); ++c)
         if (capCode(Cap(c)) == code) return Cap(c);
     return std::nullopt;
 }
@@ -1108,13 +1132,18 @@ pellimar_status pellimar_file_thumbnail(pellimar_file* file, int32_t size, pelli
         if (size < 1) return invalid(why, "size " + std::to_string(size));
         size = std::min<int32_t>(size, kMaxPictureSize);
         IconSet& set = *file->set;
-        if (set.iconCount() == 0) return give(why, failure(Fault::NoSuchIcon, "icon in it"));
+        // The first icon; a file of cursors alone (a cursor file) shows its first cursor.
+        const ResourceKind kind = set.iconCount() == 0 && !set.cursors().empty()
+                                      ? ResourceKind::Cursor
+                                      : ResourceKind::Icon;
+        if (set.groups(kind).empty()) return give(why, failure(Fault::NoSuchIcon, "icon in it"));
         ++file->generation;
         // The smallest image at least as large as asked, else the largest, shrunk
         // smoothly or kept at its own size.
-        const Result<Icon> image =
-            chosenImage(set, ResourceKind::Icon, 0, size, SizePolicy::SmallestAtLeast);
-        if (!image) return give(why, image.failure().within("icon 0"));
+        const Result<Icon> image = chosenImage(set, kind, 0, size, SizePolicy::SmallestAtLeast);
+        if (!image)
+            return give(why,
+                        image.failure().within(kind == ResourceKind::Icon ? "icon 0" : "cursor 0"));
         *out = new pellimar_picture{pictureWithin(*image, size)};
         return PELLIMAR_OK;
     });
@@ -1490,3 +1519,113 @@ int pellimar_language_matches(const char* text, uint16_t language) {
 }
 
 }  // extern "C"
+
+// ---- The version resource ---------------------------------------------------------
+
+pellimar_status pellimar_file_version(pellimar_file* file, uint32_t flags,
+                                      pellimar_version_info** out, pellimar_failure** why) {
+    return guarded(why, [&]() -> pellimar_status {
+        if (out) *out = nullptr;
+        if (!file || !out) return invalid(why, "no file or no place for its version resource");
+        if (flags & ~uint32_t(PELLIMAR_VERSION_ALL_LANGUAGES))
+            return invalid(why, "flags " + std::to_string(flags));
+        auto read = readVersionInfo(*file->set, flags & PELLIMAR_VERSION_ALL_LANGUAGES
+                                                    ? VersionLanguages::All
+                                                    : VersionLanguages::First);
+        if (!read) return give(why, read.failure());
+        if (!read->has_value()) return PELLIMAR_OK;
+        auto info = std::make_unique<pellimar_version_info>();
+        info->info = std::move(**read);
+        info->notes.reserve(info->info.notes.size());
+        for (const Failure& note : info->info.notes) info->notes.push_back(made(note));
+        *out = info.release();
+        return PELLIMAR_OK;
+    });
+}
+
+void pellimar_version_info_free(pellimar_version_info* info) {
+    delete info;
+}
+
+namespace {
+
+const VersionStrings* tableOf(const pellimar_version_info* info, uint32_t table) {
+    return info && table < info->info.tables.size() ? &info->info.tables[table] : nullptr;
+}
+
+const std::pair<std::string, std::string>* stringOf(const pellimar_version_info* info,
+                                                    uint32_t table, uint32_t index) {
+    const VersionStrings* strings = tableOf(info, table);
+    return strings && index < strings->strings.size() ? &strings->strings[index] : nullptr;
+}
+
+int setPair(uint16_t first, uint16_t second, uint16_t* a, uint16_t* b) {
+    if (a) *a = first;
+    if (b) *b = second;
+    return 1;
+}
+
+}  // namespace
+
+int pellimar_version_language(const pellimar_version_info* info, uint16_t* language,
+                              uint16_t* code_page) {
+    return pellimar_version_table_language(info, 0, language, code_page);
+}
+
+const char* pellimar_version_value(const pellimar_version_info* info, const char* key) {
+    return pellimar_version_table_value(info, 0, key);
+}
+
+uint32_t pellimar_version_table_count(const pellimar_version_info* info) {
+    return info ? uint32_t(info->info.tables.size()) : 0;
+}
+
+int pellimar_version_table_language(const pellimar_version_info* info, uint32_t table,
+                                    uint16_t* language, uint16_t* code_page) {
+    const VersionStrings* strings = tableOf(info, table);
+    return strings ? setPair(strings->language, strings->codePage, language, code_page) : 0;
+}
+
+const char* pellimar_version_table_value(const pellimar_version_info* info, uint32_t table,
+                                         const char* key) {
+    const VersionStrings* strings = tableOf(info, table);
+    if (!strings || !key) return nullptr;
+    const std::string* value = strings->find(key);
+    return value ? value->c_str() : nullptr;
+}
+
+uint32_t pellimar_version_string_count(const pellimar_version_info* info, uint32_t table) {
+    const VersionStrings* strings = tableOf(info, table);
+    return strings ? uint32_t(strings->strings.size()) : 0;
+}
+
+const char* pellimar_version_string_key(const pellimar_version_info* info, uint32_t table,
+                                        uint32_t index) {
+    const auto* string = stringOf(info, table, index);
+    return string ? string->first.c_str() : nullptr;
+}
+
+const char* pellimar_version_string_value(const pellimar_version_info* info, uint32_t table,
+                                          uint32_t index) {
+    const auto* string = stringOf(info, table, index);
+    return string ? string->second.c_str() : nullptr;
+}
+
+uint32_t pellimar_version_translation_count(const pellimar_version_info* info) {
+    return info ? uint32_t(info->info.translations.size()) : 0;
+}
+
+int pellimar_version_translation(const pellimar_version_info* info, uint32_t index,
+                                 uint16_t* language, uint16_t* code_page) {
+    if (!info || index >= info->info.translations.size()) return 0;
+    const auto& [first, second] = info->info.translations[index];
+    return setPair(first, second, language, code_page);
+}
+
+uint32_t pellimar_version_note_count(const pellimar_version_info* info) {
+    return info ? uint32_t(info->notes.size()) : 0;
+}
+
+const pellimar_failure* pellimar_version_note(const pellimar_version_info* info, uint32_t index) {
+    return info && index < info->notes.size() ? &info->notes[index] : nullptr;
+}

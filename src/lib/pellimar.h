@@ -149,7 +149,17 @@ enum {
     PELLIMAR_CAP_JPEG_SIDE = 11,        /* PELLIMAR_MAX_JPEG_SIDE */
     PELLIMAR_CAP_INPUT_BYTES = 12,      /* PELLIMAR_MAX_STREAM_BYTES read from a pipe */
     PELLIMAR_CAP_OUTPUT_BYTES = 13,     /* pellimar_output_cap() of one input */
-    PELLIMAR_CAP_PROFILE_BYTES = 14     /* (settings files; not met through this interface) */
+    PELLIMAR_CAP_PROFILE_BYTES = 14,    /* (settings files; not met through this interface) */
+    PELLIMAR_CAP_VERSION_BYTES = 15,    /* PELLIMAR_MAX_VERSION_BYTES of a version resource */
+    PELLIMAR_CAP_VERSION_BLOCKS = 16,   /* PELLIMAR_MAX_VERSION_BLOCKS of a version resource */
+    /* Animated cursors and icons, and what is made of cursors (not yet read
+     * through this interface; listed so that every cap has its number): */
+    PELLIMAR_CAP_ANIMATION_FRAMES = 17,  /* frames read of one animation */
+    PELLIMAR_CAP_ANIMATION_STEPS = 18,   /* steps of one animation */
+    PELLIMAR_CAP_ANIMATION_CHUNKS = 19,  /* chunks walked of one file's animations */
+    PELLIMAR_CAP_ANIMATION_TEXT = 20,    /* bytes kept of an animation's title or artist */
+    PELLIMAR_CAP_CURSOR_BYTES = 21,      /* bytes of one X cursor file made */
+    PELLIMAR_CAP_CURSOR_SET_ENTRIES = 22 /* entries of a cursor set's folder looked at */
 };
 
 /* The caps (see above). */
@@ -166,6 +176,10 @@ enum {
 #define PELLIMAR_MAX_STREAM_BYTES (4ull << 30)
 /* The largest side of a thumbnail (pellimar_file_thumbnail). */
 #define PELLIMAR_MAX_THUMBNAIL_SIZE 256
+/* The size of a version resource read, and the blocks (tables, strings,
+ * variables) of one read (pellimar_file_version). */
+#define PELLIMAR_MAX_VERSION_BYTES (1ull << 20)
+#define PELLIMAR_MAX_VERSION_BLOCKS 4096
 /* No offset known (pellimar_failure_offset). */
 #define PELLIMAR_NO_OFFSET UINT64_MAX
 
@@ -434,9 +448,11 @@ PELLIMAR_API pellimar_status pellimar_group_picture_at_size(pellimar_group* grou
                                                             pellimar_failure** why);
 /* The file's thumbnail, as pellimar-thumbnailer makes it: icon 0's smallest
  * image at least `size` pixels (else its largest), shrunk smoothly to fit
- * size x size, its shape kept, never enlarged. `size` above
+ * size x size, its shape kept, never enlarged; a file of cursors and no icons
+ * (a cursor file) gives its cursor 0 so. `size` above
  * PELLIMAR_MAX_THUMBNAIL_SIZE is taken as that. NO_SUCH_ICON ("no icon in it")
- * for a file without icons; an icon that cannot be drawn fails within "icon 0". */
+ * for a file with neither; an icon that cannot be drawn fails within "icon 0",
+ * a cursor within "cursor 0". */
 PELLIMAR_API pellimar_status pellimar_file_thumbnail(pellimar_file* file, int32_t size,
                                                      pellimar_picture** out,
                                                      pellimar_failure** why);
@@ -687,6 +703,72 @@ PELLIMAR_API int pellimar_language_parse(const char* text, uint16_t* language);
 /* Whether `text`, read as pellimar_language_parse reads it, names `language` (a
  * tag names every number that has it). */
 PELLIMAR_API int pellimar_language_matches(const char* text, uint16_t language);
+
+/* ---- The version resource ------------------------------------------------ */
+
+/* The names and versions a program or library gives itself in its version
+ * resource: tables of strings ("ProductName", "FileDescription", "CompanyName",
+ * "FileVersion", "ProductVersion" and whatever others its maker wrote), one a
+ * language and code page, and the pairs of language and code page its
+ * Translation lists. Keys and values are UTF-8 (an NE file's 8-bit texts read
+ * in their table's code page); a value ends at its first NUL. */
+typedef struct pellimar_version_info pellimar_version_info;
+
+/* Flags of pellimar_file_version. */
+enum {
+    /* Every table, in the file's order. Without it, the one table of the first
+     * language: the first in Translation that the file holds, else the first in
+     * the file. */
+    PELLIMAR_VERSION_ALL_LANGUAGES = 1
+};
+
+/* Reads the version resource of a PE or NE file (its first entry, in its first
+ * language), at most PELLIMAR_MAX_VERSION_BYTES of it and
+ * PELLIMAR_MAX_VERSION_BLOCKS of its blocks. PELLIMAR_OK with *out NULL when
+ * the file has none (icon and cursor files never have one). Fails with why when
+ * it cannot be read at all: its entry or its first block cut off, its key not
+ * VS_VERSION_INFO, a cap reached. A damaged block further in is left out and
+ * told in the notes, and what was read before it is kept. *out is freed with
+ * pellimar_version_info_free() and does not depend on the file. */
+PELLIMAR_API pellimar_status pellimar_file_version(pellimar_file* file, uint32_t flags,
+                                                   pellimar_version_info** out,
+                                                   pellimar_failure** why);
+PELLIMAR_API void pellimar_version_info_free(pellimar_version_info* info);
+/* 1 and *language and *code_page set (each may be NULL) from the first table:
+ * 0x0409 and 1200 for one keyed "040904B0"; 0 when it has no table. The tag of
+ * the language is pellimar_language_tag()'s. */
+PELLIMAR_API int pellimar_version_language(const pellimar_version_info* info, uint16_t* language,
+                                           uint16_t* code_page);
+/* The value of `key` ("ProductName", compared exactly) in the first table: the
+ * first string of that key; NULL when it has none. Borrowed. */
+PELLIMAR_API const char* pellimar_version_value(const pellimar_version_info* info, const char* key);
+/* The tables read, the first language's first. */
+PELLIMAR_API uint32_t pellimar_version_table_count(const pellimar_version_info* info);
+/* 1 and *language and *code_page set (each may be NULL) for a table that is
+ * there; 0 for an index past the count. */
+PELLIMAR_API int pellimar_version_table_language(const pellimar_version_info* info, uint32_t table,
+                                                 uint16_t* language, uint16_t* code_page);
+/* A table's value of `key`, as pellimar_version_value; NULL for an index past
+ * the count. Borrowed. */
+PELLIMAR_API const char* pellimar_version_table_value(const pellimar_version_info* info,
+                                                      uint32_t table, const char* key);
+/* A table's strings in the file's order: the key and the value of each.
+ * Borrowed; NULL for an index past a count. */
+PELLIMAR_API uint32_t pellimar_version_string_count(const pellimar_version_info* info,
+                                                    uint32_t table);
+PELLIMAR_API const char* pellimar_version_string_key(const pellimar_version_info* info,
+                                                     uint32_t table, uint32_t index);
+PELLIMAR_API const char* pellimar_version_string_value(const pellimar_version_info* info,
+                                                       uint32_t table, uint32_t index);
+/* Translation's pairs of language and code page, in its order: 1 and the pair
+ * set (each may be NULL) for an index below the count, 0 otherwise. */
+PELLIMAR_API uint32_t pellimar_version_translation_count(const pellimar_version_info* info);
+PELLIMAR_API int pellimar_version_translation(const pellimar_version_info* info, uint32_t index,
+                                              uint16_t* language, uint16_t* code_page);
+/* What the reading left out, with why: damaged blocks, caps reached. Borrowed. */
+PELLIMAR_API uint32_t pellimar_version_note_count(const pellimar_version_info* info);
+PELLIMAR_API const pellimar_failure* pellimar_version_note(const pellimar_version_info* info,
+                                                           uint32_t index);
 
 #ifdef __cplusplus
 }

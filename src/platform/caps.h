@@ -33,6 +33,8 @@ enum class Cap : std::uint8_t {
     StandardInputBytes,  // kMaxStandardInputBytes: what is read from a pipe
     OutputBytes,         // outputCapOf(): what one input may make a run write
     ProfileBytes,        // kMaxProfileBytes: the size of a settings file read
+    VersionBytes,        // kMaxVersionBytes: the size of a version resource read
+    VersionBlocks,       // kMaxVersionBlocks: the blocks of one version resource read
     AnimationFrames,     // kMaxAnimationFrames: the frames read of one animation
     AnimationSteps,      // kMaxAnimationSteps: the steps of one animation
     AnimationChunks,     // kMaxAnimationChunks: the chunks walked of one file's animations
@@ -90,6 +92,13 @@ inline constexpr std::uint64_t kMaxXcursorBytes = 64ull << 20;
 // read of it (they are a few kilobytes).
 inline constexpr std::size_t kMaxCursorSetEntries = 4096;
 inline constexpr std::uint64_t kMaxSchemeFileBytes = 1 << 20;
+
+// The size of a version resource read: real ones hold a few kilobytes, those of
+// many languages some tens.
+inline constexpr std::uint64_t kMaxVersionBytes = 1ull << 20;
+// The blocks (tables, strings, variables) of one version resource read: each
+// costs a little work however small, and a few hundred is already a large one.
+inline constexpr int kMaxVersionBlocks = 4096;
 
 // ---- Decoding and making pictures
 

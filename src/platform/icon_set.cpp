@@ -630,6 +630,18 @@ struct IconSet::Reader {
             animationsOf(map, *root, typeDir(kRtAnimatedCursor), ResourceKind::Cursor);
             animationsOf(map, *root, typeDir(kRtAnimatedIcon), ResourceKind::Icon);
         }
+        if (const auto dir = typeDir(kRtVersion)) {
+            auto entries = directory(*root, *dir, "version directory");
+            if (!entries)
+                set.version_ = entries.failure();
+            else if (!entries->empty())
+                set.version_ = spanOf(dataOf(map, *root, entries->front()));
+        }
+    }
+
+    static Result<ResourceSpan> spanOf(const Result<Located>& where) {
+        if (!where) return where.failure();
+        return ResourceSpan{where->offset, where->length};
     }
 
     // The animations of one kind in a PE file, each in its first language; the
@@ -783,6 +795,8 @@ struct IconSet::Reader {
                     animatedCursors.push_back({rec, *id});
                 } else if (*type == (0x8000 | kRtAnimatedIcon) && scope.animations) {
                     animatedIcons.push_back({rec, *id});
+                } else if (*type == (0x8000 | kRtVersion) && !set.version_) {
+                    set.version_ = spanOf(rangeOf(rec));
                 }
             }
             if (*type == (0x8000 | kRtGroupIcon)) iconGroupsSeen = true;

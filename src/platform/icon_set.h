@@ -35,6 +35,7 @@ inline constexpr std::uint16_t kRtCursor = 1;
 inline constexpr std::uint16_t kRtIcon = 3;
 inline constexpr std::uint16_t kRtGroupCursor = 12;
 inline constexpr std::uint16_t kRtGroupIcon = 14;
+inline constexpr std::uint16_t kRtVersion = 16;
 inline constexpr std::uint16_t kRtAnimatedCursor = 21;
 inline constexpr std::uint16_t kRtAnimatedIcon = 22;
 
@@ -47,6 +48,12 @@ struct ReadScope {
     // of programs and libraries (animations()). Without it an .ani file is not
     // read (NotIconContainer) and those resources are passed over.
     bool animations = false;
+};
+
+// Where a resource's bytes lie in its file.
+struct ResourceSpan {
+    std::uint64_t offset = 0;
+    std::uint64_t length = 0;
 };
 
 // A resource's name: a number or a text.
@@ -170,6 +177,15 @@ class IconSet {
     Result<std::vector<std::uint8_t>> storedBytes(std::uint64_t offset, std::uint64_t length,
                                                   std::uint64_t cap = kMaxAnimationBytes) const;
 
+    // Where the version resource of a program or library lies (its first entry,
+    // in its first language), or why it cannot be had; nothing when it has none.
+    // platform/version_info.h reads it.
+    const std::optional<Result<ResourceSpan>>& versionResource() const { return version_; }
+    // The bytes of `span` in one read, or why not (at most `cap` of them).
+    Result<std::vector<std::uint8_t>> readSpan(const ResourceSpan& span, std::uint64_t cap) const {
+        return source_.fetch(span.offset, span.length, cap);
+    }
+
     // Bytes of image data read so far.
     std::uint64_t imageBytesRead() const { return bytesRead_; }
     // Bytes of image data held now: read and not let go.
@@ -190,6 +206,7 @@ class IconSet {
     std::vector<IconGroup> iconLanguages_, cursorLanguages_;
     std::vector<Animation> animations_;
     std::vector<Failure> notes_;
+    std::optional<Result<ResourceSpan>> version_;
     // The ranges read so far, by where they start.
     std::map<std::uint64_t, std::shared_ptr<const std::vector<std::uint8_t>>> ranges_;
     std::uint64_t held_ = 0;

@@ -21,6 +21,7 @@
 #include <memory>
 #include <system_error>
 
+#include "core/accessible_names.h"
 #include "core/file_names.h"
 #include "core/icon_image.h"
 #include "core/icon_transfer.h"
@@ -178,6 +179,7 @@ IconViewer::IconViewer(Desktop& desktop, QWidget* parent) : QDialog(parent), des
 
     toolPanel = new QWidget(this);
     toolBar = new QToolBar(toolPanel);
+    toolBar->setAccessibleName(tr("Tool bar"));
     toolBar->setIconSize(QSize(16, 16));
     // The two pictures of the tool bar: a picture for bitmaps, tiles for icons.
     initResources();
@@ -192,6 +194,8 @@ IconViewer::IconViewer(Desktop& desktop, QWidget* parent) : QDialog(parent), des
     toolBar->addSeparator();
     imageChoice = new QComboBox(toolBar);
     imageChoice->setEditable(false);
+    // Before anything asks for its accessible interface, which is then kept.
+    nameComboBoxByAccessibleName(*imageChoice);
     imageChoice->setAccessibleName(tr("Image"));
     imageChoice->setAccessibleDescription(tr("Size and colours of the image shown in the preview"));
     imageChoice->setFixedWidth(170);

@@ -5,14 +5,22 @@
 #include <QAccessible>
 #include <QAccessibleInterface>
 #include <QApplication>
+#include <QComboBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
+#include <QMenuBar>
+#include <QTableView>
+#include <QToolBar>
+#include <QTranslator>
 #include <QWidget>
 #include <memory>
 
 #include "acquire/import_options_dialog.h"
 #include "acquire/search_settings_dialog.h"
 #include "app/main_window.h"
+#include "app/result_list.h"
+#include "app/translations.h"
 #include "app/window_controls.h"
 #include "core/paths.h"
 #include "dialogs/about_dialog.h"
@@ -135,6 +143,124 @@ TEST_F(AccessibilityTest, TheViewerNamesItsControlsWhileShowingAFile) {
         EXPECT_FALSE(list->text(QAccessible::Name).isEmpty());
         EXPECT_FALSE(viewer.preview->accessibleName().isEmpty());
         viewer.reject();
+    }
+    setPrivateTempDir({});
+}
+
+namespace {
+
+QString nameOf(QObject* object) {
+    QAccessibleInterface* node = QAccessible::queryAccessibleInterface(object);
+    return node ? node->text(QAccessible::Name) : QString("(no interface)");
+}
+
+// The names a screen reader reads of the children of `object`, in its order.
+QStringList childNames(QObject* object) {
+    QStringList names;
+    QAccessibleInterface* node = QAccessible::queryAccessibleInterface(object);
+    for (int i = 0; node && i < node->childCount(); ++i)
+        names << (node->child(i) ? node->child(i)->text(QAccessible::Name) : QString("(none)"));
+    return names;
+}
+
+void removeProgramTranslations() {
+    for (QTranslator* t : qApp->findChildren<QTranslator*>()) {
+        QCoreApplication::removeTranslator(t);
+        delete t;
+    }
+}
+
+struct Words {
+    QLocale locale;
+    QString table, toolBar, image;
+    QStringList menus, fileItem, columns;
+};
+
+}  // namespace
+
+// Under each language: the result views and the tool bar are named in its words,
+// the menus without the spaces that pad their texts, the table's columns in the
+// order they are shown, and the viewer's thumbnails and image list by what they show.
+TEST_F(AccessibilityTest, AScreenReaderHearsTranslatedNamesInTheOrderShown) {
+    TempDir files;
+    const fs::path ico = files.write("two.ico", makeIco({dibImage(patternIcon(16, 16, 16), 4),
+                                                         dibImage(patternIcon(32, 32, 200), 8)}));
+    fs::path privateDir = files.path() / "private";
+    fs::create_directory(privateDir);
+    fs::permissions(privateDir, fs::perms::owner_all);
+    setPrivateTempDir(privateDir);
+    const std::vector<Words> languages = {{QLocale(QLocale::English, QLocale::UnitedStates),
+                                           "Icons found",
+                                           "Tool bar",
+                                           "Image",
+                                           {"File", "View", "Options", "Help"},
+                                           {"Import from a File"},
+                                           {"Icons", "Location", "Resource", "Path"}},
+                                          {QLocale(QLocale::German, QLocale::Germany),
+                                           "Gefundene Symbole",
+                                           "Werkzeugleiste",
+                                           "Bild",
+                                           {"Datei", "Ansicht", "Optionen", "Hilfe"},
+                                           {"Aus einer Datei importieren"},
+                                           {"Symbole", "Position", "Ressource", "Pfad"}}};
+    for (const Words& words : languages) {
+        SCOPED_TRACE(words.locale.name().toStdString());
+        const bool german = words.locale.language() == QLocale::German;
+        ASSERT_EQ(loadTranslations(*qApp, words.locale), german);
+        {
+            MainWindow main(desktop_);
+            main.show();
+            QApplication::processEvents();
+            ResultList* list = resultListOf(main);
+            EXPECT_EQ(nameOf(list->detailView()), words.table);
+            EXPECT_EQ(nameOf(list->iconView()), words.table);
+            EXPECT_EQ(nameOf(main.findChild<QToolBar*>("toolBar")), words.toolBar);
+            EXPECT_EQ(childNames(main.menuBar()), words.menus);
+            EXPECT_EQ(childNames(control<QMenu>(main, "fileMenu")).mid(0, 1), words.fileItem);
+
+            // The columns as the header shows them, left to right, and as a screen
+            // reader reads them.
+            list->setViewStyle(ResultList::ViewStyle::Detail);
+            QApplication::processEvents();
+            QHeaderView* header = list->detailView()->horizontalHeader();
+            QStringList shown, read;
+            for (int visual = 0; visual < header->count(); ++visual)
+                shown << list->model()
+                             ->headerData(header->logicalIndex(visual), Qt::Horizontal,
+                                          Qt::DisplayRole)
+                             .toString();
+            QAccessibleInterface* table = QAccessible::queryAccessibleInterface(list->detailView());
+            ASSERT_TRUE(table && table->tableInterface());
+            for (int c = 0; c < table->tableInterface()->columnCount(); ++c)
+                read << table->tableInterface()->columnDescription(c);
+            EXPECT_EQ(shown, words.columns);
+            EXPECT_EQ(read, words.columns);
+            main.hide();
+        }
+        {
+            IconViewer viewer(desktop_);
+            viewer.setViewedFile(ico);
+            viewer.show();
+            QApplication::processEvents();
+            const QStringList labels = {viewer.imageChoice->itemText(0),
+                                        viewer.imageChoice->itemText(1)};
+            EXPECT_EQ(labels[1].left(5), "32*32");
+            EXPECT_EQ(childNames(viewer.thumbnailList).filter("*"), labels);
+            QAccessibleInterface* choice =
+                QAccessible::queryAccessibleInterface(viewer.imageChoice);
+            ASSERT_NE(choice, nullptr);
+            EXPECT_EQ(choice->role(), QAccessible::ComboBox);
+            EXPECT_EQ(choice->text(QAccessible::Name), words.image);
+            viewer.imageChoice->setCurrentIndex(1);
+            EXPECT_EQ(choice->text(QAccessible::Value), labels[1]);
+            // The bus carries a text, not a value, to screen readers.
+            ASSERT_NE(choice->textInterface(), nullptr);
+            EXPECT_EQ(choice->textInterface()->text(0, choice->textInterface()->characterCount()),
+                      labels[1]);
+            EXPECT_EQ(nameOf(viewer.findChild<QToolBar*>()), words.toolBar);
+            viewer.reject();
+        }
+        removeProgramTranslations();
     }
     setPrivateTempDir({});
 }

@@ -295,12 +295,28 @@ TEST_F(ExtractFixture, FailuresAreNamedWithTheirReasonAndTheRestIsWritten) {
         {"-o", out.string(), (dir.path() / "missing.dll").string(), text.string(), dll.string()});
     EXPECT_EQ(r.status, 1);
     EXPECT_NE(r.err.find("missing.dll: No such file or directory"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("text.exe: no icons"), std::string::npos) << r.err;  // a note only
+    EXPECT_NE(r.err.find("cannot read " + text.string() +
+                         ": not a Windows program, library, icon or cursor file\n"),
+              std::string::npos)
+        << r.err;
     EXPECT_EQ(lines(r.err).size(), 2u);
     EXPECT_EQ(namesIn(out), (std::vector<std::string>{"lib.dll-0.ico", "lib.dll-1.ico"}));
 
-    // A file that holds no icon is no failure.
-    EXPECT_EQ(extract({"-o", out.string(), text.string()}).status, 0);
+    // A file named that is of no kind read is a failure; a program that holds no
+    // icon is none, and one of a folder that is of no kind read is passed over.
+    EXPECT_EQ(extract({"-o", out.string(), text.string()}).status, 1);
+    const auto empty = dir.write("empty.dll", fx::makePe({}));
+    r = extract({"-o", out.string(), empty.string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "pellimar-cli extract: " + empty.string() + ": no icons\n");
+    fs::create_directory(dir.path() / "folder");
+    dir.write("folder/text.exe", fx::Bytes{'h', 'i'});
+    r = extract({"-o", out.string(), (dir.path() / "folder").string()});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("folder/text.exe: not a Windows program, library, icon or cursor "
+                         "file; passed over\n"),
+              std::string::npos)
+        << r.err;
 
     // An image whose data is gone: named, and the icon is written without it.
     fx::Bytes broken = fx::makePe({{{small, four}}});

@@ -27,11 +27,18 @@ TEST(CliList, PrintsTheCountThenEachIconsImages) {
             {{{dibImage(patternIcon(16, 16, 16), 4), pngImage(alphaPatternIcon(256, 256))}, {}, {}},
              {{dibImage(patternIcon(32, 32), 24)}, {}, {}}}));
     auto text = dir.write("text.exe", Bytes{'h', 'i'});
+    auto empty = dir.write("empty.dll", makePe({}));
     std::ostringstream out, err;
-    EXPECT_EQ(cli::list({dll.string(), text.string()}, out, err), 0);
+    EXPECT_EQ(cli::list({dll.string(), empty.string()}, out, err), 0);
     EXPECT_EQ(out.str(), dll.string() + ": 2\n0 id:1 lang:1033/en-US 16x16@4 256x256@32\n" +
-                             "1 id:2 lang:1033/en-US 32x32@24\n" + text.string() + ": 0\n");
+                             "1 id:2 lang:1033/en-US 32x32@24\n" + empty.string() + ": 0\n");
     EXPECT_EQ(err.str(), "");
+    // A file of no kind read is not a program without icons: it cannot be read.
+    std::ostringstream textOut, textErr;
+    EXPECT_EQ(cli::list({text.string(), empty.string()}, textOut, textErr), 1);
+    EXPECT_EQ(textOut.str(), text.string() + ": 0\n" + empty.string() + ": 0\n");
+    EXPECT_EQ(textErr.str(), "pellimar-cli: cannot read " + text.string() +
+                                 ": not a Windows program, library, icon or cursor file\n");
 }
 
 // What list says of an icon file's images is the depth they are stored at, as the
@@ -181,14 +188,90 @@ TEST(CliList, JsonGivesEveryImagesSizeDepthKindAndBytes) {
     EXPECT_EQ(gone["error"].toString(), "No such file or directory");
     EXPECT_TRUE(gone["icons"].toArray().isEmpty());
 
-    // A file with no icons gives an empty list, still valid JSON.
+    // A program with no icons gives an empty list, still valid JSON; a file of no
+    // kind read is not readable, and says why.
     auto text = dir.write("text.exe", Bytes{'h', 'i'});
+    auto noIcons = dir.write("empty.dll", makePe({}));
     std::ostringstream none;
-    EXPECT_EQ(cli::list({text.string(), "-j"}, none, err), 0);
+    EXPECT_EQ(cli::list({noIcons.string(), "-j"}, none, err), 0);
     const QJsonDocument empty =
         QJsonDocument::fromJson(QByteArray::fromStdString(none.str()), &error);
     ASSERT_EQ(error.error, QJsonParseError::NoError) << none.str();
-    EXPECT_TRUE(empty.object()["files"].toArray()[0].toObject()["icons"].toArray().isEmpty());
+    const QJsonObject program = empty.object()["files"].toArray()[0].toObject();
+    EXPECT_TRUE(program["readable"].toBool(false));
+    EXPECT_TRUE(program["icons"].toArray().isEmpty());
+    std::ostringstream notRead;
+    EXPECT_EQ(cli::list({text.string(), "-j"}, notRead, err), 1);
+    const QJsonObject unread = QJsonDocument::fromJson(QByteArray::fromStdString(notRead.str()))
+                                   .object()["files"]
+                                   .toArray()[0]
+                                   .toObject();
+    EXPECT_FALSE(unread["readable"].toBool(true)) << notRead.str();
+    EXPECT_EQ(unread["error"].toString(), "not a Windows program, library, icon or cursor file");
+}
+
+// The version resource's names and versions, per file; null for a file without
+// one; a damaged one says why, in the JSON and on standard error.
+TEST(CliList, JsonGivesEachFilesVersionStrings) {
+    TempDir dir;
+    const std::vector<IconGroupSpec> icon = {{{dibImage(patternIcon(16, 16, 16), 4)}}};
+    const VersionSpec spec{{{0x0409,
+                             1200,
+                             {{"CompanyName", "Example \"Works\""},
+                              {"FileDescription", "Mine sweeping game"},
+                              {"FileVersion", "5.1.2600.0"},
+                              {"ProductName", "Example Minesweeper"},
+                              {"ProductVersion", "5.1"}}}},
+                           {{0x0409, 1200}}};
+    const auto pe =
+        dir.write("winmine.exe", makePeWithVersion(icon, makeVersionResource(spec, true)));
+    const auto ne = dir.write(
+        "old.exe",
+        makeNeWithVersion(
+            icon, makeVersionResource({{{0x0407, 1252, {{"ProductName", "Alt"}}}}, {}}, false)));
+    Bytes looping = makeVersionResource(spec, true);
+    put16(looping, 0x80, 0);  // the length of the string table's block
+    const auto damaged = dir.write("damaged.dll", makePeWithVersion(icon, looping));
+    const auto none = dir.write("none.dll", makePe(icon));
+
+    std::ostringstream out, err;
+    EXPECT_EQ(
+        cli::list({"--json", pe.string(), ne.string(), damaged.string(), none.string()}, out, err),
+        0);
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromStdString(out.str()), &error);
+    ASSERT_EQ(error.error, QJsonParseError::NoError) << out.str();
+    const QJsonArray files = doc.object()["files"].toArray();
+    ASSERT_EQ(files.size(), 4);
+
+    const QJsonObject v = files[0].toObject()["version"].toObject();
+    EXPECT_EQ(v["product_name"].toString(), "Example Minesweeper");
+    EXPECT_EQ(v["file_description"].toString(), "Mine sweeping game");
+    EXPECT_EQ(v["company_name"].toString(), "Example \"Works\"");
+    EXPECT_EQ(v["file_version"].toString(), "5.1.2600.0");
+    EXPECT_EQ(v["product_version"].toString(), "5.1");
+    EXPECT_EQ(v["language"].toObject()["id"].toInt(), 0x0409);
+    EXPECT_EQ(v["language"].toObject()["tag"].toString(), "en-US");
+    EXPECT_EQ(v["code_page"].toInt(), 1200);
+    EXPECT_TRUE(v["notes"].toArray().isEmpty());
+
+    const QJsonObject old = files[1].toObject()["version"].toObject();
+    EXPECT_EQ(old["product_name"].toString(), "Alt");
+    EXPECT_TRUE(old["file_version"].isNull());
+    EXPECT_EQ(old["language"].toObject()["tag"].toString(), "de-DE");
+
+    const QJsonObject broken = files[2].toObject()["version"].toObject();
+    ASSERT_EQ(broken["notes"].toArray().size(), 1) << out.str();
+    const std::string why = broken["notes"].toArray()[0].toString().toStdString();
+    EXPECT_EQ(why.rfind("StringFileInfo: version block length is not valid at byte 0x", 0), 0u)
+        << why;
+    EXPECT_TRUE(broken["product_name"].isNull());
+    EXPECT_NE(err.str().find(damaged.string() + ": version resource: " + why + "\n"),
+              std::string::npos)
+        << err.str();
+
+    EXPECT_TRUE(files[3].toObject()["version"].isNull());
+    EXPECT_TRUE(files[3].toObject().contains("version"));
 }
 
 TEST(CliDraw, DashWritesThePictureToStandardOutput) {

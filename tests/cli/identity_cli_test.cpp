@@ -346,8 +346,9 @@ TEST(CliIdentity, AnimatedCursorsAreSaidNotToBeRead) {
     fx::Bytes riff = {'R', 'I', 'F', 'F', 4, 0, 0, 0, 'A', 'C', 'O', 'N'};
     const fs::path ani = dir.write("wait.ani", riff);
     const Outcome r = run(cli::list, {ani.string()});
-    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.out, ani.string() + ": 0\n");
-    EXPECT_EQ(r.err, "pellimar-cli: note: " + ani.string() +
-                         ": animated cursor (.ani) files are not read\n");
+    EXPECT_EQ(r.err, "pellimar-cli: cannot read " + ani.string() +
+                         ": animated cursor (.ani) files are not read: not a Windows program, "
+                         "library, icon or cursor file\n");
 }

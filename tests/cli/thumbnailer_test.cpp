@@ -56,6 +56,37 @@ TEST(Thumbnailer, WritesTheFirstIconsBestImageWithAlphaForEachKindOfFile) {
     }
 }
 
+// A cursor file, and a library of cursors alone, show their first cursor; a
+// library with icons shows its icon however many cursors it holds.
+TEST(Thumbnailer, AFileOfCursorsAloneShowsItsFirstCursor) {
+    TempDir dir;
+    const CursorImage arrow{pngImage(patternIcon(48, 48)), 4, 4};
+    const CursorImage small{dibImage(patternIcon(16, 16, 2), 1), 1, 1};
+    const std::vector<CursorGroupSpec> cursors = {{{small, arrow}}, {{small}}};
+    const std::vector<std::pair<std::string, Bytes>> files = {
+        {"arrow.cur", makeCur({small, arrow})},
+        {"cursors.dll", makePe({}, cursors)},
+        {"cursors16.dll", makeNe({}, cursors)},
+    };
+    const RgbaImage expected = iconToRgba(patternIcon(48, 48));
+    for (const auto& [name, bytes] : files) {
+        const fs::path in = dir.write(name, bytes);
+        const fs::path out = dir.path() / (name + ".png");
+        std::string err;
+        EXPECT_EQ(run({"-s", "48", in.string(), out.string()}, &err), 0) << name << err;
+        const auto image = decodePng(readWholeFile(out));
+        ASSERT_TRUE(image) << name;
+        EXPECT_EQ(image->rgba, expected.rgba) << name;
+    }
+    const fs::path both = dir.write("both.dll", makePe(groups(), cursors));
+    const fs::path out = dir.path() / "both.png";
+    ASSERT_EQ(run({"-s", "48", both.string(), out.string()}), 0);
+    const auto image = decodePng(readWholeFile(out));
+    ASSERT_TRUE(image);
+    EXPECT_EQ(image->rgba,
+              iconToRgba(alphaPatternIcon(48, 48)).rgba);  // icon 0's, not the cursor's
+}
+
 // The picture `run` wrote for `args`, or an empty one.
 RgbaImage thumbnailOf(const fs::path& in, int size, const fs::path& out) {
     if (run({"-s", std::to_string(size), in.string(), out.string()}) != 0) return {};

@@ -2,11 +2,13 @@
 # the program's package (the libraries it depends on, its files, the unpacked
 # program finding its own files, its programs built hardened), the C library's
 # two (their files, its symbols file, a program built against them with
-# pkg-config making the bytes the packaged pellimar-cli makes), and lintian's
-# verdict on each.
+# pkg-config making the bytes the packaged pellimar-cli makes), lintian's
+# verdict on each, and the desktop's defaults and mailcap entries unchanged by
+# the program's package (defaults_check.cmake).
 #   cmake -DBUILD_DIR=... -DBUILD_TYPE=... -DDEST=... -DLINTIAN=... -DREADELF=...
 #         -DSOURCE_DIR=... -DWRITE_SAMPLES=... -DCC=... -DPKG_CONFIG=...
-#         -P package_check.cmake
+#         -DSTAND_INS=... -DGIO=... -DXDG_MIME=... -DUPDATE_DESKTOP=...
+#         -DUPDATE_MIME_DB=... -DUPDATE_MAILCAP=... -P package_check.cmake
 if(BUILD_TYPE STREQUAL "Debug" OR BUILD_TYPE STREQUAL "")
   message("not checked: the package is checked in an optimised build (Release, "
           "RelWithDebInfo); this one is '${BUILD_TYPE}'")
@@ -54,6 +56,20 @@ execute_process(COMMAND ${DEST}/root/usr/bin/pellimar --paths WORKING_DIRECTORY 
                 RESULT_VARIABLE status OUTPUT_VARIABLE out)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "the packaged program misses its own files:\n${out}")
+endif()
+
+# What the desktop opens each type with is the same with the package as without.
+set(forwarded)
+foreach(setting STAND_INS WRITE_SAMPLES GIO XDG_MIME UPDATE_DESKTOP UPDATE_MIME_DB UPDATE_MAILCAP)
+  list(APPEND forwarded -D${setting}=${${setting}})
+endforeach()
+get_filename_component(here ${CMAKE_CURRENT_LIST_FILE} DIRECTORY)
+execute_process(COMMAND ${CMAKE_COMMAND} -DROOT=${DEST}/root -DWORK=${DEST}/defaults ${forwarded}
+                        -P ${here}/defaults_check.cmake
+                RESULT_VARIABLE status OUTPUT_VARIABLE out ERROR_VARIABLE err)
+message(STATUS "${out}${err}")
+if(NOT status EQUAL 0)
+  message(FATAL_ERROR "the package changes the desktop's defaults")
 endif()
 
 # Each packaged program: position-independent, its relocations read-only and bound

@@ -1,6 +1,6 @@
 // Writes the sample files of the desktop-service tests into a folder: a PE32+
-// program, a PE32 library and an NE library, each with icons, built by the
-// fixture builder. With --crafted, also crafted.dll: 1 MB whose 257 icon groups
+// program, a PE32 library and an NE library, each with icons, and a cursor file,
+// built by the fixture builder. With --crafted, also crafted.dll: 1 MB whose 257 icon groups
 // each name its one 1 MB image 255 times, and distinct.dll: 8 groups, each of one
 // image of its own padded to 20 MB (for the benchmarks of the output caps);
 // with --seeds, small files of the same shapes for the fuzz corpus; with
@@ -9,7 +9,7 @@
 // --scheme-seeds cursor sets' install.inf files for the scheme's; with --mime,
 // instead, the files whose types the MIME check asks the desktop for: an icon
 // library, the same bytes under a library's name, an NE library with no icons, a
-// PE library and an icon file.
+// PE library, an icon file and a cursor file.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -38,7 +38,10 @@ int main(int argc, char** argv) {
     std::vector<std::pair<const char*, fx::Bytes>> files = {
         {"program64.exe", fx::makePe(groups, fx::PeKind::Pe32Plus)},
         {"library32.dll", fx::makePe(groups, fx::PeKind::Pe32)},
-        {"library16.dll", fx::makeNe({{{fx::dibImage(fx::patternIcon(32, 32, 16), 4)}}})}};
+        {"library16.dll", fx::makeNe({{{fx::dibImage(fx::patternIcon(32, 32, 16), 4)}}})},
+        // A cursor whose largest image is stored as PNG, as current cursors are,
+        // which gdk-pixbuf's reader refuses: a thumbnail of it is ours.
+        {"arrow.cur", fx::makeCur({{fx::pngImage(fx::alphaPatternIcon(48, 48)), 0, 0}})}};
     if (mime) {
         const std::vector<fx::IconGroupSpec> icons = {
             {{fx::dibImage(fx::patternIcon(32, 32, 16), 4),
@@ -48,7 +51,8 @@ int main(int argc, char** argv) {
                  {"icons-in-a.dll", fx::makeNe(icons)},
                  {"plain-ne.dll", fx::makeNe({})},
                  {"program.dll", fx::makePe(icons)},
-                 {"icon.ico", fx::makeIco(icons[0].images)}};
+                 {"icon.ico", fx::makeIco(icons[0].images)},
+                 {"arrow.cur", fx::makeCur({{fx::dibImage(fx::patternIcon(32, 32, 2), 1), 0, 0}})}};
     }
     if (crafted) {
         files.emplace_back("crafted.dll", fx::makeSharedGroupPe(257, 255, 1u << 20));
@@ -64,6 +68,16 @@ int main(int argc, char** argv) {
     if (seeds) {
         files.emplace_back("shared-groups.dll", fx::makeSharedGroupPe(257, 255, 4096));
         files.emplace_back("many-ids.dll", fx::makeManyIdsPe(240, 64, 64));
+        // Version resources, in a program, in an NE library, and as bytes alone.
+        const fx::VersionSpec version{
+            {{0x0409, 1200, {{"ProductName", "Example"}, {"FileVersion", "1.0"}}},
+             {0x0407, 1200, {{"ProductName", "Beispiel"}}}},
+            {{0x0409, 1200}, {0x0407, 1200}}};
+        files.emplace_back("version.dll",
+                           fx::makePeWithVersion(groups, fx::makeVersionResource(version, true)));
+        files.emplace_back("version16.dll",
+                           fx::makeNeWithVersion({}, fx::makeVersionResource(version, false)));
+        files.emplace_back("version.res", fx::makeVersionResource(version, true));
     }
     if (animationSeeds) {
         fx::AniSpec full;

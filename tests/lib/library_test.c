@@ -191,6 +191,58 @@ static void images_json(text* t, pellimar_group* g) {
     add(t, "]");
 }
 
+/* The "version" member of pellimar-cli's listing, made here from the library's
+ * version functions. */
+static void version_json(text* t, pellimar_file* file) {
+    static const char* const members[][2] = {{"product_name", "ProductName"},
+                                             {"file_description", "FileDescription"},
+                                             {"company_name", "CompanyName"},
+                                             {"file_version", "FileVersion"},
+                                             {"product_version", "ProductVersion"}};
+    pellimar_version_info* info = NULL;
+    pellimar_failure* why = NULL;
+    uint16_t language, code_page;
+    uint32_t i;
+    if (pellimar_file_version(file, 0, &info, &why) != PELLIMAR_OK) {
+        add(t, ", \"version\": {\"error\": ");
+        json_string(t, pellimar_failure_message(why));
+        add(t, "}");
+        pellimar_failure_free(why);
+        return;
+    }
+    if (!info) {
+        add(t, ", \"version\": null");
+        return;
+    }
+    add(t, ", \"version\": {\"language\": ");
+    if (pellimar_version_language(info, &language, &code_page)) {
+        const char* tag = pellimar_language_tag(language);
+        add(t, "{\"id\": %u, \"tag\": ", (unsigned)language);
+        if (tag)
+            json_string(t, tag);
+        else
+            add(t, "null");
+        add(t, "}, \"code_page\": %u", (unsigned)code_page);
+    } else {
+        add(t, "null, \"code_page\": null");
+    }
+    for (i = 0; i < sizeof members / sizeof *members; ++i) {
+        const char* value = pellimar_version_value(info, members[i][1]);
+        add(t, ", \"%s\": ", members[i][0]);
+        if (value)
+            json_string(t, value);
+        else
+            add(t, "null");
+    }
+    add(t, ", \"notes\": [");
+    for (i = 0; i < pellimar_version_note_count(info); ++i) {
+        add(t, i ? ", " : "");
+        json_string(t, pellimar_failure_message(pellimar_version_note(info, i)));
+    }
+    add(t, "]}");
+    pellimar_version_info_free(info);
+}
+
 static char* listing(pellimar_file* file, const char* name) {
     text t = {0};
     int32_t kind;
@@ -225,6 +277,7 @@ static char* listing(pellimar_file* file, const char* name) {
         }
         add(&t, i > 0 ? "\n  ]" : "]");
     }
+    version_json(&t, file);
     add(&t, "}\n]}\n");
     return t.data;
 }
@@ -898,9 +951,110 @@ static void test_small_things(void) {
     pellimar_picture_free(NULL);
 }
 
+/* ---- The version resource ---------------------------------------------------- */
+
+static pellimar_version_info* version_of(const char* name, uint32_t flags) {
+    char* path = path_of(fixtures, name);
+    pellimar_file* file = NULL;
+    pellimar_version_info* info = NULL;
+    pellimar_failure* why = NULL;
+    CHECK(pellimar_open_path(path, 0, &file, NULL) == PELLIMAR_OK, "%s", name);
+    CHECK(pellimar_file_version(file, flags, &info, &why) == PELLIMAR_OK && why == NULL, "%s: %s",
+          name, why ? pellimar_failure_message(why) : "");
+    pellimar_failure_free(why);
+    /* The strings are the version's own: they outlive the file. */
+    pellimar_close(file);
+    free(path);
+    return info;
+}
+
+static int same(const char* a, const char* b) {
+    return a && b && strcmp(a, b) == 0;
+}
+
+/* The first language is the first Translation names that the file holds; every
+ * table with PELLIMAR_VERSION_ALL_LANGUAGES; the strings beyond the five; an NE
+ * file's 8-bit texts as UTF-8; a damaged table left out with a note; nothing for
+ * a file without a version resource; the arguments refused. */
+static void test_version(void) {
+    pellimar_version_info* info = version_of("version.dll", 0);
+    uint16_t language = 0, code_page = 0;
+    pellimar_file* file = NULL;
+    pellimar_failure* why = NULL;
+    char* path = path_of(fixtures, "version.dll");
+    CHECK(info && pellimar_version_table_count(info) == 1, "one table of the first language");
+    CHECK(pellimar_version_language(info, &language, &code_page) && language == 0x0407 &&
+              code_page == 1200,
+          "first language %04x %u", language, code_page);
+    CHECK(same(pellimar_version_value(info, "ProductName"), "Beispiel-Minensucher"), "its name");
+    CHECK(pellimar_version_value(info, "FileVersion") == NULL, "the other table's string");
+    CHECK(pellimar_version_value(info, "productname") == NULL, "keys compared exactly");
+    CHECK(pellimar_version_translation_count(info) == 2 &&
+              pellimar_version_translation(info, 1, &language, &code_page) && language == 0x0409 &&
+              !pellimar_version_translation(info, 2, &language, NULL),
+          "Translation");
+    pellimar_version_info_free(info);
+
+    info = version_of("version.dll", PELLIMAR_VERSION_ALL_LANGUAGES);
+    CHECK(info && pellimar_version_table_count(info) == 2, "every table");
+    CHECK(pellimar_version_table_language(info, 0, &language, NULL) && language == 0x0409 &&
+              !pellimar_version_table_language(info, 2, &language, NULL),
+          "the file's order");
+    CHECK(pellimar_version_string_count(info, 0) == 3 &&
+              same(pellimar_version_string_key(info, 0, 2), "LegalCopyright") &&
+              same(pellimar_version_string_value(info, 0, 2), "\xc2\xa9 Example") &&
+              pellimar_version_string_key(info, 0, 3) == NULL,
+          "the strings beyond the five");
+    CHECK(same(pellimar_version_table_value(info, 0, "FileVersion"), "5.1.2600.0") &&
+              same(pellimar_version_table_value(info, 1, "CompanyName"), "Beispiel") &&
+              pellimar_version_table_value(info, 2, "CompanyName") == NULL,
+          "a table's value");
+    CHECK(pellimar_version_note_count(info) == 0, "no notes");
+    pellimar_version_info_free(info);
+
+    info = version_of("version16.dll", 0);
+    CHECK(info && same(pellimar_version_value(info, "ProductName"), "\xc3\x84hnlich") &&
+              pellimar_version_language(info, &language, &code_page) && code_page == 1252,
+          "an NE file's, in its code page");
+    pellimar_version_info_free(info);
+
+    info = version_of("damaged-version.dll", PELLIMAR_VERSION_ALL_LANGUAGES);
+    CHECK(info && pellimar_version_table_count(info) == 1 &&
+              same(pellimar_version_value(info, "ProductName"), "Example Sweeper"),
+          "the table before the damage kept");
+    CHECK(pellimar_version_note_count(info) == 1 &&
+              pellimar_failure_code(pellimar_version_note(info, 0)) == PELLIMAR_BAD_VALUE &&
+              pellimar_version_note(info, 1) == NULL,
+          "the damage told: %s",
+          info && pellimar_version_note(info, 0)
+              ? pellimar_failure_message(pellimar_version_note(info, 0))
+              : "");
+    pellimar_version_info_free(info);
+
+    CHECK(version_of("library.dll", 0) == NULL, "a library without one");
+    CHECK(version_of("icon.ico", PELLIMAR_VERSION_ALL_LANGUAGES) == NULL, "an icon file");
+
+    CHECK(pellimar_open_path(path, 0, &file, NULL) == PELLIMAR_OK, "version.dll");
+    free(path);
+    info = (pellimar_version_info*)&file; /* set to NULL by a refusal */
+    CHECK(pellimar_file_version(file, 2, &info, &why) == PELLIMAR_INVALID_ARGUMENT && !info &&
+              why != NULL,
+          "an unknown flag");
+    pellimar_failure_free(why);
+    CHECK(pellimar_file_version(NULL, 0, &info, NULL) == PELLIMAR_INVALID_ARGUMENT, "no file");
+    CHECK(pellimar_file_version(file, 0, NULL, NULL) == PELLIMAR_INVALID_ARGUMENT, "no out");
+    pellimar_close(file);
+    CHECK(pellimar_version_table_count(NULL) == 0 &&
+              pellimar_version_value(NULL, "ProductName") == NULL &&
+              !pellimar_version_language(NULL, NULL, NULL),
+          "NULL info");
+    pellimar_version_info_free(NULL);
+}
+
 int main(int argc, char** argv) {
     const char* files[] = {"library.dll", "program64.exe", "library16.dll",      "icon.ico",
-                           "pointer.cur", "cut.dll",       "overlong-image.dll", "damaged.ico"};
+                           "pointer.cur", "cut.dll",       "overlong-image.dll", "damaged.ico",
+                           "version.dll", "version16.dll", "damaged-version.dll"};
     size_t i;
     if (argc != 5) {
         fprintf(stderr, "usage: library_test FIXTURES PELLIMAR-CLI PELLIMAR-THUMBNAILER SCRATCH\n");
@@ -919,6 +1073,7 @@ int main(int argc, char** argv) {
     test_writing();
     test_walking();
     test_small_things();
+    test_version();
     if (failures) fprintf(stderr, "%d checks failed\n", failures);
     return failures ? 1 : 0;
 }

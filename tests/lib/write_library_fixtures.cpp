@@ -2,7 +2,8 @@
 // fixture builder: programs and libraries of every kind the reader takes (PE32,
 // PE32+, NE; icons and cursors; numbered and named groups; further languages;
 // DIB and PNG images), an icon and a cursor file, and the faulty ones: a file of
-// no Windows kind, a library cut off part way, an icon whose image is damaged.
+// no Windows kind, a library cut off part way, an icon whose image is damaged;
+// libraries with version resources, whole and damaged.
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -45,6 +46,24 @@ int main(int argc, char** argv) {
     fx::IconImage damagedPng = fx::pngImage(fx::patternIcon(48, 48));
     fx::put32(damagedPng.data, 16, 0);  // a width of 0 in its header
 
+    // Version resources: two languages, the second first in Translation, and a
+    // string beyond the five a launcher shows; an NE file's, in Latin-1; one whose
+    // second table is damaged (its block length 0), after a whole first one.
+    const fx::VersionSpec versions{
+        {{0x0409,
+          1200,
+          {{"ProductName", "Example Sweeper"},
+           {"FileVersion", "5.1.2600.0"},
+           {"LegalCopyright", "\u00a9 Example"}}},
+         {0x0407, 1200, {{"ProductName", "Beispiel-Minensucher"}, {"CompanyName", "Beispiel"}}}},
+        {{0x0407, 1200}, {0x0409, 1200}}};
+    const fx::Bytes versionRes = fx::makeVersionResource(versions, true);
+    fx::Bytes damagedVersion = versionRes;
+    // The first table's block starts at 0x80, after the fixed part and the
+    // StringFileInfo block's header; the second after it, at a multiple of four.
+    fx::put16(damagedVersion, 0x80 + ((fx::get16(versionRes, 0x80) + 3u) & ~3u), 0);
+    const fx::VersionSpec ne{{{0x0407, 1252, {{"ProductName", "\u00c4hnlich"}}}}, {}};
+
     const std::vector<std::pair<const char*, fx::Bytes>> files = {
         {"library.dll", library},
         {"program64.exe", fx::makePe({named, main}, fx::PeKind::Pe32Plus)},
@@ -54,6 +73,9 @@ int main(int argc, char** argv) {
         {"notes.txt", fx::Bytes({'n', 'o', 't', ' ', 'a', 'n', ' ', 'i', 'c', 'o', 'n', '\n'})},
         {"cut.dll", cut},
         {"overlong-image.dll", cutImage},
+        {"version.dll", fx::makePeWithVersion({main}, versionRes)},
+        {"version16.dll", fx::makeNeWithVersion({main}, fx::makeVersionResource(ne, false))},
+        {"damaged-version.dll", fx::makePeWithVersion({main}, damagedVersion)},
         {"damaged.ico", fx::makeIco({{damagedImage, 32, 32, 0, 1, 32},
                                      fx::dibImage(fx::patternIcon(16, 16), 24),
                                      damagedPng})},

@@ -216,11 +216,58 @@ def test_threads_share_a_file(sample_files):
     assert results == [expected] * 120
 
 
-def test_thumbnail_is_the_thumbnailers_size(sample_files):
+def test_thumbnail_is_the_thumbnailers_size(samples, sample_files):
     with pellimar.open(sample_files["pe32"]) as f:
         picture = f.thumbnail(128)
         assert (picture.width, picture.height) == (128, 128)
         assert picture.to_png().startswith(b"\x89PNG\r\n\x1a\n")
+    # A cursor file shows its first cursor; a file of neither, nothing.
     with pellimar.open(sample_files["cur"]) as f:
+        picture = f.thumbnail(64)
+        assert (picture.width, picture.height) == (32, 32)
+        assert picture.rgba() == f.cursors[0].images[0].rgba()
+    with pellimar.open(samples / "tree" / "programs" / "no-icons.dll") as f:
         with pytest.raises(pellimar.NoSuchIconError):
             f.thumbnail(64)
+
+
+def test_version_gives_the_first_languages_strings_and_the_others_on_request(samples,
+                                                                             sample_files):
+    with pellimar.open(samples / "version" / "version.exe") as f:
+        version = f.version
+        everything = f.read_version(all_languages=True)
+    # Read whole: the file's closing takes nothing from it.
+    assert (version.product_name, version.file_description, version.company_name,
+            version.file_version, version.product_version) == (
+        "Example Minesweeper", "Mine sweeping game", "Example Works", "5.1.2600.0", "5.1")
+    assert (version.language, version.language_tag, version.code_page) == (0x0409, "en-US", 1200)
+    assert version.get("LegalCopyright") == "\u00a9 Example Works"
+    assert version.strings["FileVersion"] == "5.1.2600.0"
+    assert len(version.tables) == 1 and version.notes == ()
+    assert version.translations == ((0x0409, 1200), (0x0407, 1200))
+    assert [(t.language_tag, t.get("ProductName")) for t in everything.tables] == [
+        ("en-US", "Example Minesweeper"), ("de-DE", "Beispiel-Minensucher")]
+    assert everything.tables[1].get("FileVersion") is None
+
+    old = pellimar.open(samples / "version" / "old.exe").version
+    assert (old.product_name, old.code_page, old.file_version) == ("\u00c4hnlich", 1252, None)
+
+    damaged = pellimar.open(samples / "version" / "damaged.dll").read_version(all_languages=True)
+    assert damaged.product_name == "Example Minesweeper" and len(damaged.tables) == 1
+    assert len(damaged.notes) == 1
+    assert isinstance(damaged.notes[0], pellimar.FormatError)
+    assert "version block length is not valid" in damaged.notes[0].message
+
+    for name in ("pe32", "ico", "cur"):
+        assert pellimar.open(sample_files[name]).version is None
+
+
+def test_the_script_lists_versions_as_the_command_line(cli, examples, samples):
+    paths = [str(samples / "version" / name) for name in ("version.exe", "old.exe", "damaged.dll")]
+    done = subprocess.run([sys.executable, str(examples / "list_icons.py"), *paths],
+                          capture_output=True, text=True)
+    assert done.returncode == 0, done.stderr
+    expected = json.loads(run_cli(cli, "list", "--json", *paths).stdout)["files"]
+    assert json.loads(done.stdout)["files"] == expected
+    assert expected[0]["version"]["product_name"] == "Example Minesweeper"
+    assert paths[2] + ": version resource: StringFileInfo: " in done.stderr

@@ -9,6 +9,9 @@
 //   tree/icons/notes.txt         text (read by no one)
 //   tree/programs/no-icons.dll   a PE library without icons
 //   broken/cut.dll               an icon whose second image runs past the file's end
+//   version/version.exe          a version resource in English and German
+//   version/old.exe              an NE program's version resource (Latin-1)
+//   version/damaged.dll          one whose second table's length is 0
 // The folder `tree` is what the index example walks.
 #include <cstdio>
 #include <filesystem>
@@ -79,5 +82,27 @@ int main(int argc, char** argv) {
     fx::Bytes cut = fx::makePe({{{small4, mid8}}});
     patch32(cut, fx::dataEntryOf(cut, 3, 1) + 4, 0x100000);
     ok &= writeFile(dir / "broken" / "cut.dll", cut);
+
+    const fx::VersionSpec versions{{{0x0409,
+                                     1200,
+                                     {{"CompanyName", "Example Works"},
+                                      {"FileDescription", "Mine sweeping game"},
+                                      {"FileVersion", "5.1.2600.0"},
+                                      {"ProductName", "Example Minesweeper"},
+                                      {"ProductVersion", "5.1"},
+                                      {"LegalCopyright", "\u00a9 Example Works"}}},
+                                    {0x0407, 1200, {{"ProductName", "Beispiel-Minensucher"}}}},
+                                   {{0x0409, 1200}, {0x0407, 1200}}};
+    const fx::Bytes version = fx::makeVersionResource(versions, true);
+    ok &= writeFile(dir / "version" / "version.exe", fx::makePeWithVersion({{{small4}}}, version));
+    ok &= writeFile(
+        dir / "version" / "old.exe",
+        fx::makeNeWithVersion(
+            {{{small4}}}, fx::makeVersionResource(
+                              {{{0x0407, 1252, {{"ProductName", "\u00c4hnlich"}}}}, {}}, false)));
+    // The first table's block starts at 0x80; the second after it, at a multiple of four.
+    fx::Bytes damaged = version;
+    fx::put16(damaged, 0x80 + ((fx::get16(version, 0x80) + 3u) & ~3u), 0);
+    ok &= writeFile(dir / "version" / "damaged.dll", fx::makePeWithVersion({{{small4}}}, damaged));
     return ok ? 0 : 1;
 }

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <map>
@@ -662,19 +663,14 @@ Bytes makeNe(const std::vector<IconGroupSpec>& groups, int alignShift) {
     return makeNe(groups, {}, alignShift);
 }
 
-Bytes makeNe(const std::vector<IconGroupSpec>& groups, const std::vector<CursorGroupSpec>& cursors,
-             int alignShift) {
-    return makeNe(groups, cursors, {}, alignShift);
-}
-
 Bytes makePe(const std::vector<IconGroupSpec>& groups, const std::vector<CursorGroupSpec>& cursors,
              const std::vector<AnimationSpec>& animations, PeKind kind) {
     return wrapPe(sectionOf(collect(groups, cursors, animations)), kind);
 }
 
-Bytes makeNe(const std::vector<IconGroupSpec>& groups, const std::vector<CursorGroupSpec>& cursors,
-             const std::vector<AnimationSpec>& animations, int alignShift) {
-    std::vector<Resource> resources = collect(groups, cursors, animations);
+namespace {
+
+Bytes neOf(const std::vector<Resource>& resources, int alignShift) {
     const std::size_t ne = 0x40;
     Bytes out(ne, 0);
     out[0] = 'M', out[1] = 'Z';
@@ -686,7 +682,7 @@ Bytes makeNe(const std::vector<IconGroupSpec>& groups, const std::vector<CursorG
     append16(out, std::uint16_t(alignShift));
     std::vector<std::pair<std::size_t, const Bytes*>> records;
     std::vector<std::pair<std::size_t, std::u16string>> names;
-    for (std::uint16_t type : {1, 3, 12, 14, 21, 22}) {
+    for (std::uint16_t type : {1, 3, 12, 14, 16, 21, 22}) {
         std::vector<const Resource*> ofType;
         for (const Resource& r : resources)
             if (r.type == type) ofType.push_back(&r);
@@ -723,6 +719,114 @@ Bytes makeNe(const std::vector<IconGroupSpec>& groups, const std::vector<CursorG
     }
     padTo(out, align);
     return out;
+}
+
+// The code points of UTF-8 text (well-formed, as tests write it).
+std::u32string codePoints(std::string_view text) {
+    std::u32string out;
+    for (std::size_t i = 0; i < text.size();) {
+        const auto b = std::uint8_t(text[i]);
+        const int extra = b < 0x80 ? 0 : b < 0xE0 ? 1 : b < 0xF0 ? 2 : 3;
+        char32_t c = extra == 0 ? b : b & (0x3F >> extra);
+        for (int k = 1; k <= extra && i + std::size_t(k) < text.size(); ++k)
+            c = c << 6 | (std::uint8_t(text[i + std::size_t(k)]) & 0x3F);
+        out += c;
+        i += std::size_t(extra) + 1;
+    }
+    return out;
+}
+
+// `text` and its NUL as the block's texts are stored.
+void appendText(Bytes& out, std::string_view text, bool wide) {
+    for (char32_t c : codePoints(text)) {
+        if (!wide) {
+            out.push_back(c < 0x100 ? std::uint8_t(c) : std::uint8_t('?'));
+        } else if (c >= 0x10000) {
+            append16(out, std::uint16_t(0xD800 + ((c - 0x10000) >> 10)));
+            append16(out, std::uint16_t(0xDC00 + ((c - 0x10000) & 0x3FF)));
+        } else {
+            append16(out, std::uint16_t(c));
+        }
+    }
+    if (wide)
+        append16(out, 0);
+    else
+        out.push_back(0);
+}
+
+// One block: header, key, value and children, each part aligned to four bytes.
+// `valueLength` as the header states it (characters for a text value).
+Bytes versionBlock(bool wide, std::string_view key, const Bytes& value, bool text,
+                   std::uint16_t valueLength, const std::vector<Bytes>& children) {
+    Bytes out;
+    append16(out, 0);
+    append16(out, valueLength);
+    if (wide) append16(out, text ? 1 : 0);
+    appendText(out, key, wide);
+    padTo(out, 4);
+    out.insert(out.end(), value.begin(), value.end());
+    for (const Bytes& child : children) {
+        padTo(out, 4);
+        out.insert(out.end(), child.begin(), child.end());
+    }
+    put16(out, 0, std::uint16_t(out.size()));
+    return out;
+}
+
+}  // namespace
+
+Bytes makeNe(const std::vector<IconGroupSpec>& groups, const std::vector<CursorGroupSpec>& cursors,
+             int alignShift) {
+    return neOf(collect(groups, cursors), alignShift);
+}
+
+Bytes makeNe(const std::vector<IconGroupSpec>& groups, const std::vector<CursorGroupSpec>& cursors,
+             const std::vector<AnimationSpec>& animations, int alignShift) {
+    return neOf(collect(groups, cursors, animations), alignShift);
+}
+
+Bytes makeVersionResource(const VersionSpec& spec, bool wide) {
+    Bytes fixed(52, 0);  // VS_FIXEDFILEINFO: its signature and structure version
+    put32(fixed, 0, 0xFEEF04BDu);
+    put32(fixed, 4, 0x00010000u);
+    std::vector<Bytes> tables;
+    for (const VersionTableSpec& table : spec.tables) {
+        std::vector<Bytes> strings;
+        for (const auto& [key, value] : table.strings) {
+            Bytes text;
+            appendText(text, value, wide);
+            const std::size_t units = wide ? text.size() / 2 : text.size();
+            strings.push_back(versionBlock(wide, key, text, true, std::uint16_t(units), {}));
+        }
+        char name[9];
+        std::snprintf(name, sizeof name, "%04X%04X", table.language, table.codePage);
+        tables.push_back(versionBlock(wide, name, {}, true, 0, strings));
+    }
+    std::vector<Bytes> children = {versionBlock(wide, "StringFileInfo", {}, true, 0, tables)};
+    if (!spec.translations.empty()) {
+        Bytes pairs;
+        for (const auto& [language, codePage] : spec.translations) {
+            append16(pairs, language);
+            append16(pairs, codePage);
+        }
+        children.push_back(versionBlock(
+            wide, "VarFileInfo", {}, true, 0,
+            {versionBlock(wide, "Translation", pairs, false, std::uint16_t(pairs.size()), {})}));
+    }
+    return versionBlock(wide, "VS_VERSION_INFO", fixed, false, 52, children);
+}
+
+Bytes makePeWithVersion(const std::vector<IconGroupSpec>& groups, const Bytes& version,
+                        PeKind kind) {
+    std::vector<Resource> resources = collect(groups);
+    resources.push_back({16, {}, 1, {{0x409, version}}});
+    return wrapPe(sectionOf(resources), kind);
+}
+
+Bytes makeNeWithVersion(const std::vector<IconGroupSpec>& groups, const Bytes& version) {
+    std::vector<Resource> resources = collect(groups);
+    resources.push_back({16, {}, 1, {{0, version}}});
+    return neOf(resources, 4);
 }
 
 // ---- Files -------------------------------------------------------------------

@@ -183,6 +183,26 @@ Bytes makePe(const std::vector<IconGroupSpec>& groups, const std::vector<CursorG
 Bytes makeNe(const std::vector<IconGroupSpec>& groups, const std::vector<CursorGroupSpec>& cursors,
              const std::vector<AnimationSpec>& animations, int alignShift = 4);
 
+// A version resource: string tables of a language and code page each (keys and
+// values given in UTF-8), and the Translation pairs of language and code page.
+struct VersionTableSpec {
+    std::uint16_t language = 0x0409;
+    std::uint16_t codePage = 1200;
+    std::vector<std::pair<std::string, std::string>> strings;
+};
+struct VersionSpec {
+    std::vector<VersionTableSpec> tables;
+    std::vector<std::pair<std::uint16_t, std::uint16_t>> translations;
+};
+// Its bytes as a PE file stores them (`wide`: UTF-16, a type word in each block)
+// or as an NE file does (8-bit texts, Latin-1 here).
+Bytes makeVersionResource(const VersionSpec& spec, bool wide);
+// A PE or NE library holding the icon groups and `version` as its version
+// resource (type 16, number 1).
+Bytes makePeWithVersion(const std::vector<IconGroupSpec>& groups, const Bytes& version,
+                        PeKind kind = PeKind::Pe32);
+Bytes makeNeWithVersion(const std::vector<IconGroupSpec>& groups, const Bytes& version);
+
 // Where, in a file made by makePe, the data entry (RVA, size) of resource number
 // `index` of resource type `type` (3 images, 14 icon groups...), as stored, lies:
 // patch its size at the result + 4.

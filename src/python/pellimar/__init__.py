@@ -37,6 +37,8 @@ __all__ = [
     "Group",
     "Image",
     "Picture",
+    "Version",
+    "VersionTable",
     "open",
     "open_bytes",
     "open_fd",
@@ -362,9 +364,33 @@ class File:
         with self._lock:
             _n.file_release_images(self._checked())
 
+    @property
+    def version(self):
+        """The version resource's strings in its first language (a Version), or
+        None when the file has none; raises Error when it cannot be read."""
+        return self.read_version()
+
+    def read_version(self, all_languages=False):
+        """The version resource as `version` gives it; with `all_languages`, its
+        Version.tables hold every language's table, in the file's order."""
+        out = ctypes.c_void_p()
+        why = ctypes.c_void_p()
+        with self._lock:
+            status = _n.file_version(self._checked(), 1 if all_languages else 0,
+                                     ctypes.byref(out), ctypes.byref(why))
+        if status != 0:
+            _raise_failed(status, why)
+        if not out.value:
+            return None
+        try:
+            return Version(out.value)
+        finally:
+            _n.version_info_free(out.value)
+
     def thumbnail(self, size=256):
         """The file's thumbnail as pellimar-thumbnailer makes it: icon 0's image
-        for `size`, shrunk smoothly to fit size x size, never enlarged."""
+        for `size` (cursor 0's in a file of cursors alone), shrunk smoothly to fit
+        size x size, never enlarged."""
         out = ctypes.c_void_p()
         why = ctypes.c_void_p()
         with self._lock:
@@ -373,6 +399,103 @@ class File:
         if status != 0:
             _raise_failed(status, why)
         return Picture(out.value)
+
+
+class VersionTable:
+    """One table of a version resource: its language and code page, and its
+    strings as (key, value) pairs in the file's order (`strings`) and by key
+    (`get`, the first of a key)."""
+
+    def __init__(self, language, code_page, strings):
+        self.language = language
+        self.code_page = code_page
+        self.strings = strings
+
+    @property
+    def language_tag(self):
+        return language_tag(self.language)
+
+    def get(self, key, default=None):
+        for k, value in self.strings:
+            if k == key:
+                return value
+        return default
+
+    def __repr__(self):
+        return f"<pellimar.VersionTable {self.language:#06x} {self.code_page}>"
+
+
+class Version:
+    """A program's or library's version resource, read whole (it does not depend
+    on its File).
+
+    product_name, file_description, company_name, file_version, product_version
+                  the first table's strings of those keys, or None
+    language      the first table's language number (None without a table)
+    language_tag  its tag ("en-US"), or None
+    code_page     the first table's code page (None without a table)
+    strings       the first table's strings, every key, as a dict
+    tables        the tables read (VersionTable): the first language's alone,
+                  or every one (File.read_version(all_languages=True))
+    translations  Translation's (language, code page) pairs
+    notes         what the reading left out, with why (a tuple of Error)
+    """
+
+    def __init__(self, handle):
+        tables = []
+        for t in range(_n.version_table_count(handle)):
+            language, code_page = ctypes.c_uint16(), ctypes.c_uint16()
+            _n.version_table_language(handle, t, ctypes.byref(language), ctypes.byref(code_page))
+            strings = tuple(
+                (_text(_n.version_string_key(handle, t, i)),
+                 _text(_n.version_string_value(handle, t, i)))
+                for i in range(_n.version_string_count(handle, t))
+            )
+            tables.append(VersionTable(language.value, code_page.value, strings))
+        self.tables = tuple(tables)
+        pairs = []
+        for i in range(_n.version_translation_count(handle)):
+            language, code_page = ctypes.c_uint16(), ctypes.c_uint16()
+            _n.version_translation(handle, i, ctypes.byref(language), ctypes.byref(code_page))
+            pairs.append((language.value, code_page.value))
+        self.translations = tuple(pairs)
+        self.notes = tuple(
+            _error_of(_n.version_note(handle, i)) for i in range(_n.version_note_count(handle))
+        )
+
+    def get(self, key, default=None):
+        """The first table's value of `key` ("LegalCopyright"), or `default`."""
+        return self.tables[0].get(key, default) if self.tables else default
+
+    @property
+    def language(self):
+        return self.tables[0].language if self.tables else None
+
+    @property
+    def language_tag(self):
+        return self.tables[0].language_tag if self.tables else None
+
+    @property
+    def code_page(self):
+        return self.tables[0].code_page if self.tables else None
+
+    @property
+    def strings(self):
+        if not self.tables:
+            return {}
+        first = {}
+        for key, value in self.tables[0].strings:
+            first.setdefault(key, value)
+        return first
+
+    product_name = property(lambda self: self.get("ProductName"))
+    file_description = property(lambda self: self.get("FileDescription"))
+    company_name = property(lambda self: self.get("CompanyName"))
+    file_version = property(lambda self: self.get("FileVersion"))
+    product_version = property(lambda self: self.get("ProductVersion"))
+
+    def __repr__(self):
+        return f"<pellimar.Version {self.product_name!r} {self.file_version!r}>"
 
 
 class Group:

@@ -121,6 +121,24 @@ _SIGNATURES = {
     "pellimar_picture_shrink_within": (STATUS, [P, _c.c_int32, _c.POINTER(P), FAILURE_OUT]),
     # Languages
     "pellimar_language_tag": (_c.c_char_p, [_c.c_uint16]),
+    # The version resource
+    "pellimar_file_version": (STATUS, [P, _c.c_uint32, _c.POINTER(P), FAILURE_OUT]),
+    "pellimar_version_info_free": (None, [P]),
+    "pellimar_version_table_count": (_c.c_uint32, [P]),
+    "pellimar_version_table_language": (
+        _c.c_int,
+        [P, _c.c_uint32, _c.POINTER(_c.c_uint16), _c.POINTER(_c.c_uint16)],
+    ),
+    "pellimar_version_string_count": (_c.c_uint32, [P, _c.c_uint32]),
+    "pellimar_version_string_key": (_c.c_char_p, [P, _c.c_uint32, _c.c_uint32]),
+    "pellimar_version_string_value": (_c.c_char_p, [P, _c.c_uint32, _c.c_uint32]),
+    "pellimar_version_translation_count": (_c.c_uint32, [P]),
+    "pellimar_version_translation": (
+        _c.c_int,
+        [P, _c.c_uint32, _c.POINTER(_c.c_uint16), _c.POINTER(_c.c_uint16)],
+    ),
+    "pellimar_version_note_count": (_c.c_uint32, [P]),
+    "pellimar_version_note": (P, [P, _c.c_uint32]),
 }
 
 
@@ -132,6 +150,7 @@ _SLOW = {
     "pellimar_image_data", "pellimar_image_to_file", "pellimar_image_to_png",
     "pellimar_image_decode", "pellimar_image_rgba", "pellimar_picture_rgba",
     "pellimar_picture_to_png", "pellimar_picture_shrink_within", "pellimar_file_release_images",
+    "pellimar_file_version",
 }
 
 
