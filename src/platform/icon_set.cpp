@@ -258,6 +258,7 @@ struct IconSet::Reader {
         for (const IconDirEntry& e : parsed.entries) {
             StoredImage image;
             image.entry = e;
+            image.inResourceGroup = true;
             Result<Located> where = index
                                         ? index->find(e.resourceId, group.identity.language)
                                         : failure(Fault::MissingImage, resourceNamed(e.resourceId));

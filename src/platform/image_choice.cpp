@@ -53,10 +53,10 @@ Result<Icon> firstThatDecodes(std::span<const ImageFacts> facts, int size, SizeP
     return failure(Fault::NoImage);
 }
 
-std::vector<ImageFacts> factsOfGroup(const IconGroup& group) {
+std::vector<ImageFacts> factsOfGroup(const IconGroup& group, SizePolicy policy) {
     std::vector<ImageFacts> facts;
     facts.reserve(group.images.size());
-    for (const StoredImage& image : group.images) facts.push_back(factsOf(image));
+    for (const StoredImage& image : group.images) facts.push_back(factsOf(image, policy));
     return facts;
 }
 
@@ -76,8 +76,9 @@ Failure groupFailure(const IconGroup& group) {
 
 }  // namespace
 
-ImageFacts factsOf(const StoredImage& image) {
-    return {image.width(), image.height(), image.depth};
+ImageFacts factsOf(const StoredImage& image, SizePolicy policy) {
+    const bool asStated = policy == SizePolicy::LikeWindows && image.inResourceGroup;
+    return {image.width(), image.height(), asStated ? int(image.entry.bitCount) : image.depth};
 }
 
 int chooseImage(std::span<const ImageFacts> images, int size, SizePolicy policy) {
@@ -95,7 +96,7 @@ Result<Icon> decodeStoredImage(const StoredImage& image) {
 
 Result<Icon> chosenImage(const IconGroup& group, int size, SizePolicy policy) {
     if (group.images.empty()) return groupFailure(group);
-    const std::vector<ImageFacts> facts = factsOfGroup(group);
+    const std::vector<ImageFacts> facts = factsOfGroup(group, policy);
     return firstThatDecodes(facts, size, policy,
                             [&](int i) { return decodeStoredImage(group.images[std::size_t(i)]); });
 }
@@ -107,7 +108,7 @@ Result<Icon> chosenImage(IconSet& set, ResourceKind kind, int index, int size, S
                        (kind == ResourceKind::Icon ? "icon " : "cursor ") + std::to_string(index));
     const IconGroup& group = groups[std::size_t(index)];
     if (group.images.empty()) return groupFailure(group);
-    const std::vector<ImageFacts> facts = factsOfGroup(group);
+    const std::vector<ImageFacts> facts = factsOfGroup(group, policy);
     return firstThatDecodes(facts, size, policy, [&](int i) {
         return decodeStoredImage(set.load(kind, index, i).images[std::size_t(i)]);
     });

@@ -13,7 +13,9 @@ namespace pellimar {
 enum class SizePolicy {
     // As the desktop picks an icon's image for a size: the least sum of the width
     // and height differences, then the depth nearest 32 bits; the first image wins
-    // ties. Drawing and saving at a size use it.
+    // ties. The depth of an image of a program's group is the bit count its entry
+    // states (0 counts as 0), of an icon or cursor file's image what its own header
+    // says. Drawing and saving at a size use it.
     LikeWindows,
     // The smallest image whose larger side is at least the size, else the largest;
     // of images of one size the deepest, then the first. Pictures for screens of
@@ -27,7 +29,9 @@ struct ImageFacts {
     int depth = 0;
 };
 
-ImageFacts factsOf(const StoredImage& image);
+// What `policy` chooses `image` by: its size, and its depth as that rule reads it
+// (SmallestAtLeast: the depth shown for it, StoredImage::depth).
+ImageFacts factsOf(const StoredImage& image, SizePolicy policy);
 
 // The index of the image `policy` takes for `size` pixels; -1 when there is none.
 int chooseImage(std::span<const ImageFacts> images, int size, SizePolicy policy);
