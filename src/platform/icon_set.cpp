@@ -108,6 +108,7 @@ struct Located {
 // The images of one kind in a program or library, by resource number: where
 // each lies, or why it cannot be had. An image stored in several languages is
 // taken in its group's language; otherwise the first usable entry of a number wins.
+// Both lookups are by key: a file of many languages of one number costs no walk.
 class ImageIndex {
   public:
     void add(std::uint32_t id, Result<Located> where) {
@@ -116,24 +117,27 @@ class ImageIndex {
         if (!it->second.ok() && where.ok())
             it->second = where;
         else if (where.ok())
-            others_.emplace(id, *where);
+            others_.try_emplace(languageKey(id, where->language), *where);
     }
     Result<Located> find(std::uint16_t id, std::optional<std::uint16_t> language) const {
         const auto it = slots_.find(id);
         if (it == slots_.end()) return failure(Fault::MissingImage, resourceNamed(id));
         if (language && it->second.ok() && it->second->language != language) {
-            auto [first, last] = others_.equal_range(id);
-            for (; first != last; ++first)
-                if (first->second.language == language) return first->second;
+            const auto other = others_.find(languageKey(id, language));
+            if (other != others_.end()) return other->second;
         }
         return it->second;
     }
     void reserve(std::size_t n) { slots_.reserve(n); }
 
   private:
+    static std::uint64_t languageKey(std::uint32_t id, std::optional<std::uint16_t> language) {
+        return (std::uint64_t(id) << 17) | (language ? 0x10000u | *language : 0u);
+    }
     std::unordered_map<std::uint32_t, Result<Located>> slots_;
-    // Further languages of a number, rare: most files store each image once.
-    std::unordered_multimap<std::uint32_t, Located> others_;
+    // Further languages of a number, by number and language (the first entry of
+    // each pair): most files store each image once.
+    std::unordered_map<std::uint64_t, Located> others_;
 };
 
 // The entries of a group directory (RT_GROUP_ICON or RT_GROUP_CURSOR data).

@@ -1032,6 +1032,24 @@ TEST(Loading, ImagesThatLieTogetherAreReadInOneRead) {
     EXPECT_EQ(bytesOf(icon.images[1]), b.data);
 }
 
+// Groups in a language none of their images is stored in take each image in its
+// first language; the one of a group's own language where there is one.
+TEST(Loading, ImagesInTheGroupsLanguageElseTheirFirst) {
+    const Bytes file = makeManyLanguagesPe(300, 3, 4);
+    auto set = readSet(file);
+    ASSERT_TRUE(set) << why(set);
+    ASSERT_EQ(set->iconCount(), 3);
+    for (int g = 0; g < 3; ++g) {
+        const IconGroup& group = set->load(ResourceKind::Icon, g);
+        ASSERT_EQ(group.images.size(), 4u);
+        for (const StoredImage& image : group.images) {
+            const Result<Icon> icon = decodeStoredImage(image);
+            ASSERT_TRUE(icon) << why(icon);
+            EXPECT_EQ(icon->pixel(0, 0), 0xFF3060A0u);
+        }
+    }
+}
+
 TEST(Loading, OneImageAloneAndImagesSharedBetweenGroupsOnce) {
     // Three groups each naming ids 8, 7, 6 and 5 of eight.
     const Bytes file = makeManyIdsPe(8, 3, 4);
