@@ -6,7 +6,7 @@ packages=(g++ cmake ninja-build qt6-base-dev libjpeg62-turbo-dev libpng-dev
           desktop-file-utils appstream dpkg-dev qt6-tools-dev qt6-l10n-tools
           qt6-translations-l10n locales
           lintian binutils xdg-utils libglib2.0-bin shared-mime-info file fonts-wine
-          bash-completion zsh fish tumbler dbus-daemon)
+          bash-completion zsh fish tumbler dbus-daemon icoutils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -246,6 +246,33 @@ std::optional<int> storedImageDepth(std::span<const std::uint8_t> start) {
     return loadU16(start.data() + 14);
 }
 
+std::optional<std::uint64_t> storedDibSize(std::span<const std::uint8_t> start) {
+    if (start.size() < 36 || looksLikePng(start)) return std::nullopt;
+    const std::uint32_t headerSize = loadU32(start.data());
+    if (headerSize < 40 || headerSize > 124) return std::nullopt;
+    const std::int64_t width = std::int32_t(loadU32(start.data() + 4));
+    const std::int64_t height =
+        std::llabs(std::int64_t(std::int32_t(loadU32(start.data() + 8)))) / 2;
+    const int bits = loadU16(start.data() + 14);
+    const std::uint32_t compression = loadU32(start.data() + 16);
+    const std::uint32_t colorsUsed = loadU32(start.data() + 32);
+    if (width < 1 || height < 1 || width > kMaxDibDimension || height > kMaxDibDimension)
+        return std::nullopt;
+    std::uint64_t size = headerSize;
+    if (bits == 1 || bits == 4 || bits == 8) {
+        if (compression != kBiRgb) return std::nullopt;
+        size += std::uint64_t(colorsUsed ? colorsUsed : (1u << bits)) * 4;
+    } else if ((bits == 16 || bits == 32) && compression == kBiBitfields) {
+        if (headerSize < 52) size += 12;
+    } else if (!((bits == 16 || bits == 24 || bits == 32) && compression == kBiRgb)) {
+        return std::nullopt;
+    }
+    const auto rowBytes = [](std::int64_t w, int b) {
+        return std::uint64_t((w * b + 31) / 32 * 4);
+    };
+    return size + (rowBytes(width, bits) + rowBytes(width, 1)) * std::uint64_t(height);
+}
+
 std::optional<Failure> pastImageCaps(std::span<const std::uint8_t> imageData) {
     if (imageData.size() > kMaxImageBytes)
         return capReached(Cap::ResourceBytes,

@@ -216,7 +216,9 @@ struct IconSet::Reader {
     // they are not needed or cannot be read.
     std::span<const std::uint8_t> headOf(const StoredImage& image, ResourceKind kind,
                                          std::array<std::uint8_t, 40>& buffer) const {
-        if (kind == ResourceKind::Icon && image.entry.bitCount != 0) return {};
+        if (kind == ResourceKind::Icon && image.entry.bitCount != 0 &&
+            set.container_ != IconContainer::Ne)
+            return {};
         const std::size_t length =
             std::size_t(std::min<std::uint64_t>(buffer.size(), image.length));
         if (length == 0 || !r.peekAlone(image.offset, length, buffer.data())) return {};
@@ -273,6 +275,8 @@ struct IconSet::Reader {
                 image.length = where->length;
                 head = headOf(image, kind, buffer);
                 if (kind == ResourceKind::Cursor) takeHotspot(image, head);
+                if (!image.failure && set.container_ == IconContainer::Ne)
+                    image.length = unpaddedLength(image, head, kind);
                 if (!image.failure && image.length == 0)
                     image.failure = failure(Fault::BadValue, "image size 0", image.offset);
             } else {
@@ -286,6 +290,20 @@ struct IconSet::Reader {
             }
             group.images.push_back(std::move(image));
         }
+    }
+
+    // NE files pad each resource to their alignment: the image is what its own
+    // header says it takes (a DIB), else what the group states (a PNG), when that
+    // fits in the resource.
+    static std::uint64_t unpaddedLength(const StoredImage& image,
+                                        std::span<const std::uint8_t> head, ResourceKind kind) {
+        std::optional<std::uint64_t> exact = storedDibSize(head);
+        if (!exact && looksLikePng(head)) {
+            // A cursor's resource, which the group's entry sizes, leads with its hotspot.
+            const std::uint64_t hotspot = kind == ResourceKind::Cursor ? 4 : 0;
+            if (image.entry.bytesInRes > hotspot) exact = image.entry.bytesInRes - hotspot;
+        }
+        return exact && *exact > 0 && *exact <= image.length ? *exact : image.length;
     }
 
     // Cursor groups state an image's height doubled (image and mask, as its

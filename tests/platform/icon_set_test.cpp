@@ -396,6 +396,29 @@ TEST(NeGroups, AlignmentShiftIsApplied) {
     }
 }
 
+// Resources padded to their alignment hold their images whole: the bytes of an
+// image are those its header sizes (a DIB) or its group states (a PNG).
+TEST(NeGroups, ImagesAreTheirOwnBytesWithoutThePadding) {
+    const std::vector<IconImage> images = {
+        dibImage(patternIcon(32, 32, 16), 4), dibImage(patternIcon(17, 17, 200), 8),
+        dibImage(alphaPatternIcon(24, 24), 32, {.bitfields = true}),
+        pngImage(alphaPatternIcon(20, 20))};
+    std::vector<CursorImage> cursors;
+    for (const IconImage& image : images) cursors.push_back({image, 1, 2});
+    for (int shift : {4, 9}) {
+        auto set = readSet(makeNe({{images, {}, {}}}, {{cursors, {}}}, shift));
+        ASSERT_TRUE(set) << shift;
+        for (ResourceKind kind : {ResourceKind::Icon, ResourceKind::Cursor}) {
+            const IconGroup& group = set->load(kind, 0);
+            ASSERT_EQ(group.images.size(), images.size());
+            for (std::size_t i = 0; i < images.size(); ++i)
+                EXPECT_EQ(Bytes(group.images[i].data.begin(), group.images[i].data.end()),
+                          images[i].data)
+                    << shift << " " << i;
+        }
+    }
+}
+
 // ---- Icon and cursor files, and recognising files ----------------------------
 
 TEST(IconFiles, AreOneIconAtPositionZeroWhateverTheirName) {
