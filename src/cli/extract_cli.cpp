@@ -24,6 +24,7 @@
 #include "platform/image_choice.h"
 #include "platform/language_tags.h"
 #include "platform/output_files.h"
+#include "platform/picture_work.h"
 #include "platform/png_codec.h"
 #include "platform/raster.h"
 
@@ -37,6 +38,8 @@ enum class Format { Ico, Png, Bmp, Jpg };
 constexpr int kMaxSize = 1024;
 static_assert(kMinOutputCap == 256ull << 20 && kOutputCapFactor == 64,
               "the help text of extract states the output cap of one input");
+static_assert(kMinPixelBudget == 128000000 && kPixelBudgetPerByte == 16,
+              "the help text of extract states the budget of pixels of one input");
 constexpr int kPictureSize = 32;
 
 // The bytes of the distinct images the chosen groups name, as their directories
@@ -106,6 +109,8 @@ class Run {
                const OutputFile& file, const std::string& details, const char* format);
     // The run stopped for the source at its output cap, with a note naming the cap.
     void capReached(const std::string& source, const GroupIdentity& group, const Failure& why);
+    // The same at the budget of pixels the source may make decoded and made.
+    void workSpent(const std::string& source, const GroupIdentity& group);
 
     fs::path dir_;
     Format format_;
@@ -117,6 +122,8 @@ class Run {
     NameBook names_;
     // What one source may make the run write, and what it has written.
     OutputBudget budget_;
+    // The pictures made of one source: each image decoded once, within a budget.
+    PictureWork work_;
     bool capped_ = false;
     bool failed_ = false;
     bool progressShown_ = false;
@@ -151,6 +158,12 @@ void Run::capReached(const std::string& source, const GroupIdentity& group, cons
     fail(source + ": extraction stops at " + groupText(group) +
          ": one input file may make it write " + why.what + ", and " +
          std::to_string(budget_.used() >> 20) + " MB are written");
+}
+
+void Run::workSpent(const std::string& source, const GroupIdentity& group) {
+    capped_ = true;
+    fail(source + ": extraction stops at " + groupText(group) + ": " +
+         work_.budgetFailure().message());
 }
 
 void Run::write(const std::string& source, const GroupIdentity& group, const std::string& name,
@@ -261,7 +274,8 @@ void Run::pngImages(const IconGroup& group, const std::string& source, const std
             width = header->width, height = header->height, depth = header->bitsPerPixel;
             file = OutputFile(stored, image.storage);
         } else {
-            const Result<Icon> icon = decodeIconImage(stored);
+            const Result<Icon> icon = work_.decoded(image);
+            if (!icon && icon.failure().cap == Cap::PixelsPerInput) return workSpent(source, id);
             if (!icon) {
                 fail(which + ": " + icon.failure().message());
                 continue;
@@ -295,11 +309,12 @@ void Run::sizedPicture(IconSet& set, const ChosenGroup& chosen, const std::strin
     // The first language of an icon loads only the images the choice tries.
     const Result<Icon> icon =
         chosen.kind == ResourceKind::Icon && chosen.variant < 0
-            ? iconAtSize(set, chosen.position, size)
+            ? iconAtSize(set, chosen.position, size, SizePolicy::LikeWindows, &work_)
             : iconAtSize(chosen.variant < 0 ? set.load(chosen.kind, chosen.position)
                                             : set.loadOtherLanguage(chosen.kind, chosen.variant),
-                         size);
+                         size, SizePolicy::LikeWindows, &work_);
     const std::string prefix = stemOf(base, id, choice_.allLanguages);
+    if (!icon && icon.failure().cap == Cap::PixelsPerInput) return workSpent(source, id);
     if (!icon) {
         fail(iconOf(source, id, languages_) + ": " + icon.failure().message());
         return;
@@ -342,6 +357,7 @@ void Run::file(const Source& source, std::size_t number, std::size_t total) {
     }
     capped_ = false;
     budget_ = OutputBudget(set->fileSize());
+    work_ = PictureWork(pixelBudgetOf(set->fileSize()));
     if (set->iconCount() == 0 && set->cursors().empty() && source.named) note(name + ": no icons");
     // What the reading left out; the file's images cap is told below, where the
     // run stops.

@@ -7,6 +7,7 @@
 #include "platform/icon_png.h"
 #include "platform/icon_set.h"
 #include "platform/image_choice.h"
+#include "platform/picture_work.h"
 
 #ifndef PELLIMAR_VERSION
 #define PELLIMAR_VERSION "unknown"
@@ -36,8 +37,11 @@ Result<Done> writeThumbnail(const std::filesystem::path& in, const std::filesyst
     // The smallest image at least as large as asked, else the largest, shrunk
     // smoothly or kept at its own size: thumbnail managers scale a smaller picture
     // themselves, as they do any picture's.
+    // A file manager runs this on every file it shows: the work one file may
+    // cost is bounded well under a second.
+    PictureWork work(kMaxThumbnailPixels, "for one thumbnail");
     const Result<Icon> image =
-        chosenImage(*set, ResourceKind::Icon, 0, size, SizePolicy::SmallestAtLeast);
+        chosenImage(*set, ResourceKind::Icon, 0, size, SizePolicy::SmallestAtLeast, &work);
     if (!image) return image.failure().within("icon 0");
     const auto png = iconToPng(pictureWithin(*image, size));
     if (!png) return png.failure();

@@ -33,6 +33,8 @@ enum class Cap : std::uint8_t {
     StandardInputBytes,  // kMaxStandardInputBytes: what is read from a pipe
     OutputBytes,         // outputCapOf(): what one input may make a run write
     ProfileBytes,        // kMaxProfileBytes: the size of a settings file read
+    PixelsPerInput,  // pixelBudgetOf() (the thumbnailer's: kMaxThumbnailPixels): pixels decoded and
+                     // made
 };
 
 // ---- Reading a file's icons
@@ -67,6 +69,24 @@ inline constexpr int kMaxDibDimension = 1024;
 inline constexpr int kMaxPngDimension = 4096;
 // The pixels a side of a JPEG picture read or written.
 inline constexpr int kMaxJpegSide = 8192;
+// The pixels one input may make a run decode and make (each image decoded, each
+// picture brought to a size, each picture handed out to be encoded or drawn):
+// this many, or this many a byte of the input when that is more, so that a small
+// file naming one image from many groups cannot make a run work for minutes,
+// while a large library may have every icon drawn large. Past it the input gives
+// no more pictures, with a note.
+inline constexpr std::uint64_t kMinPixelBudget = 128000000;
+inline constexpr std::uint64_t kPixelBudgetPerByte = 16;
+inline constexpr std::uint64_t pixelBudgetOf(std::uint64_t inputSize) {
+    const std::uint64_t scaled =
+        inputSize > UINT64_MAX / kPixelBudgetPerByte ? UINT64_MAX : inputSize * kPixelBudgetPerByte;
+    return std::max(kMinPixelBudget, scaled);
+}
+// The same for the thumbnailer, which a file manager runs on every file shown:
+// well under a second of work.
+inline constexpr std::uint64_t kMaxThumbnailPixels = 16000000;
+// The decoded pictures one run keeps to hand out again (4 bytes a pixel).
+inline constexpr std::uint64_t kMaxKeptPictureBytes = 64ull << 20;
 // Real progressive files use about ten scans; a file of thousands of tiny scans
 // makes the decoder redo the whole picture for each.
 inline constexpr int kMaxJpegScans = 256;

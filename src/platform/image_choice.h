@@ -10,6 +10,8 @@
 
 namespace pellimar {
 
+class PictureWork;
+
 enum class SizePolicy {
     // As the desktop picks an icon's image for a size: the least sum of the width
     // and height differences, then the depth nearest 32 bits; the first image wins
@@ -41,17 +43,21 @@ Result<Icon> decodeStoredImage(const StoredImage& image);
 
 // The image of `group` that `policy` takes for `size`, decoded at its own size.
 // An image without bytes, or one that does not decode, is passed over for the
-// next choice; when none decodes, the failure of the first choice.
-Result<Icon> chosenImage(const IconGroup& group, int size, SizePolicy policy);
+// next choice; when none decodes, the failure of the first choice. With `work`,
+// images are decoded through it (once a run, and within its budget: past that,
+// its failure, and no other image is tried).
+Result<Icon> chosenImage(const IconGroup& group, int size, SizePolicy policy,
+                         PictureWork* work = nullptr);
 // The same for group `index` of `set`, loading only the images it tries.
-Result<Icon> chosenImage(IconSet& set, ResourceKind kind, int index, int size, SizePolicy policy);
+Result<Icon> chosenImage(IconSet& set, ResourceKind kind, int index, int size, SizePolicy policy,
+                         PictureWork* work = nullptr);
 
-// Those images brought to `size` x `size`.
+// Those images brought to `size` x `size` (through `work`: each once a run).
 Result<Icon> iconAtSize(const IconGroup& group, int size,
-                        SizePolicy policy = SizePolicy::LikeWindows);
+                        SizePolicy policy = SizePolicy::LikeWindows, PictureWork* work = nullptr);
 Result<Icon> iconAtSize(IconSet& set, int index, int size,
-                        SizePolicy policy = SizePolicy::LikeWindows);
+                        SizePolicy policy = SizePolicy::LikeWindows, PictureWork* work = nullptr);
 Result<Icon> iconAtSize(IconSet& set, ResourceKind kind, int index, int size,
-                        SizePolicy policy = SizePolicy::LikeWindows);
+                        SizePolicy policy = SizePolicy::LikeWindows, PictureWork* work = nullptr);
 
 }  // namespace pellimar

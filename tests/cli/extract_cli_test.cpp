@@ -447,3 +447,27 @@ TEST(CliExtract, IconAndCursorFilesWrittenAreExactToTheByte) {
 }
 
 }  // namespace
+
+namespace {
+
+// Groups that all name one small image, drawn large: the pictures a file makes
+// are bounded by the budget of pixels one input may make, which the note names.
+TEST(CliExtract, PicturesBeyondTheBudgetOfPixelsStopTheFileWithANote) {
+    fx::TempDir dir;
+    const auto file = dir.write("blown.dll", fx::makeSharedGroupPe(300, 1));
+    const fs::path out = dir.path() / "out";
+    const Outcome r =
+        extract({"-f", "png", "--size", "1024", "--out", out.string(), file.string()});
+    EXPECT_EQ(r.status, 1) << r.err;
+    // 128 million pixels, about a million a picture.
+    const std::size_t written = namesIn(out).size();
+    EXPECT_GE(written, 100u);
+    EXPECT_LT(written, 130u);
+    EXPECT_EQ(lines(r.out).size(), written);
+    EXPECT_EQ(r.err, "pellimar-cli extract: " + file.string() + ": extraction stops at icon " +
+                         std::to_string(written) +
+                         ": stopped at a limit: 128 million pixels decoded and made of one "
+                         "input\n");
+}
+
+}  // namespace
