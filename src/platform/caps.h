@@ -87,6 +87,11 @@ inline constexpr std::uint64_t pixelBudgetOf(std::uint64_t inputSize) {
 inline constexpr std::uint64_t kMaxThumbnailPixels = 16000000;
 // The decoded pictures one run keeps to hand out again (4 bytes a pixel).
 inline constexpr std::uint64_t kMaxKeptPictureBytes = 64ull << 20;
+// Each 8 x 8 block of a JPEG takes at least a bit of Huffman-coded data (a
+// progressive file's first scan too), so no whole picture states more pixels a
+// byte of its file than this (arithmetic coding: 64 times this); a file that does
+// is cut off and is refused before decoding.
+inline constexpr std::uint64_t kMaxJpegPixelsPerByte = 512;
 // Real progressive files use about ten scans; a file of thousands of tiny scans
 // makes the decoder redo the whole picture for each.
 inline constexpr int kMaxJpegScans = 256;
