@@ -39,9 +39,15 @@ enum class Cap : std::uint8_t {
 
 // ---- Reading a file's icons
 
+#ifdef PELLIMAR_FUZZING
+// Under the fuzzer the caps on how many things one file may state are smaller, so
+// that each input costs little and many are tried; what they guard is the same.
+inline constexpr int kMaxImagesPerFile = 4096;
+#else
 // The images read of all groups of one file together: a file may name one image
 // from each of 131,070 groups of 65,535 entries. Past it the file stops.
 inline constexpr int kMaxImagesPerFile = 65536;
+#endif
 // The most images read of one icon group or icon-file directory: the entries past
 // it are left out (a header may state up to 65,535), while the stated count is kept.
 inline constexpr int kMaxImagesPerIcon = 256;
@@ -59,7 +65,11 @@ inline constexpr std::size_t kMaxNameUnitsPerFile = 1 << 20;
 inline constexpr std::size_t kMaxResourceNameLength = 256;
 // The further languages of resources (after the first of each group or image)
 // read of one file.
+#ifdef PELLIMAR_FUZZING
+inline constexpr std::size_t kMaxLanguageVariants = 4096;
+#else
 inline constexpr std::size_t kMaxLanguageVariants = 65536;
+#endif
 
 // ---- Decoding and making pictures
 
