@@ -149,7 +149,9 @@ enum {
     PELLIMAR_CAP_JPEG_SIDE = 11,        /* PELLIMAR_MAX_JPEG_SIDE */
     PELLIMAR_CAP_INPUT_BYTES = 12,      /* PELLIMAR_MAX_STREAM_BYTES read from a pipe */
     PELLIMAR_CAP_OUTPUT_BYTES = 13,     /* pellimar_output_cap() of one input */
-    PELLIMAR_CAP_PROFILE_BYTES = 14     /* (settings files; not met through this interface) */
+    PELLIMAR_CAP_PROFILE_BYTES = 14,    /* (settings files; not met through this interface) */
+    PELLIMAR_CAP_PIXELS_PER_INPUT = 15  /* pellimar_pixel_budget() of one file's pictures; a
+                                         * thumbnail's: PELLIMAR_MAX_THUMBNAIL_PIXELS */
 };
 
 /* The caps (see above). */
@@ -166,6 +168,8 @@ enum {
 #define PELLIMAR_MAX_STREAM_BYTES (4ull << 30)
 /* The largest side of a thumbnail (pellimar_file_thumbnail). */
 #define PELLIMAR_MAX_THUMBNAIL_SIZE 256
+/* The pixels decoded and made for one thumbnail (pellimar_file_thumbnail). */
+#define PELLIMAR_MAX_THUMBNAIL_PIXELS 16000000
 /* No offset known (pellimar_failure_offset). */
 #define PELLIMAR_NO_OFFSET UINT64_MAX
 
@@ -527,6 +531,14 @@ PELLIMAR_API pellimar_status pellimar_canvas_to_jpeg(const pellimar_canvas* canv
 /* What the icons of one input of `input_size` bytes may make a run write: 256
  * MB, or 64 times the input's size when that is more. */
 PELLIMAR_API uint64_t pellimar_output_cap(uint64_t input_size);
+/* The pixels the pictures of one opened file of `input_size` bytes may have
+ * decoded and made (each image decoded, each picture brought to a size, each
+ * handed out): 128 million, or 16 a byte of the file when that is more. Each
+ * image is decoded once a file however many groups name it. Past the budget
+ * pellimar_group_picture(), pellimar_group_picture_at_size(),
+ * pellimar_image_decode(), pellimar_image_rgba() and pellimar_image_to_png()
+ * fail with CAP_REACHED (PELLIMAR_CAP_PIXELS_PER_INPUT). */
+PELLIMAR_API uint64_t pellimar_pixel_budget(uint64_t input_size);
 /* Whether a file of `size` bytes fits a cap of which `used` bytes are taken:
  * PELLIMAR_OK, or CAP_REACHED (PELLIMAR_CAP_OUTPUT_BYTES) saying the cap. */
 PELLIMAR_API pellimar_status pellimar_output_fits(uint64_t cap, uint64_t used, uint64_t size,
