@@ -84,8 +84,9 @@ int confirmEverything(QDialog& dialog) {
     return options.result();
 }
 
-// One Scan a Folder command per iteration, into a list cleared by the scan itself.
-void ScanCommand(benchmark::State& state) {
+// One Scan a Folder command of `folder` per iteration, into a list cleared by the
+// scan itself; `expectedRows` the rows each must add (-1: not known).
+void scanRuns(benchmark::State& state, const fs::path& folder, long long expectedRows) {
     ScriptedDesktop desktop;
     MainWindow window(desktop);
     AppSettings& settings = window.settings();
@@ -93,14 +94,14 @@ void ScanCommand(benchmark::State& state) {
     settings.clearResult = true;
     window.setImportOptionsDialog(new ImportOptionsDialog(settings, desktop, &window));
 
-    const auto files = scanFiles();
+    const auto files = pellimar::gatherScanFiles(folder, kAllKinds, true);
     const long long bytes =
         pellimar::bench::readFilesWhole(files);  // the page cache is warm for every iteration
 
     long long rowsAdded = 0;
     int fewestRows = -1;
     for (auto _ : state) {
-        desktop.folderAnswers.push_back(g_folder);
+        desktop.folderAnswers.push_back(folder);
         desktop.modalScripts.push_back(confirmEverything);
         window.scanFolder();
         waitForScan(window);
@@ -119,11 +120,34 @@ void ScanCommand(benchmark::State& state) {
     countWork(state, "MB", double(bytes) / 1e6);
     // The fewest rows any one scan added: a single empty scan fails the run.
     countWork(state, "rows", double(fewestRows));
-    if (g_expectedRows >= 0) expectCount(state, "rows added by a scan", fewestRows, g_expectedRows);
+    if (expectedRows >= 0) expectCount(state, "rows added by a scan", fewestRows, expectedRows);
     state.counters["rows/s"] = benchmark::Counter(double(rowsAdded), benchmark::Counter::kIsRate);
     state.SetBytesProcessed(std::int64_t(bytes * state.iterations()));
 }
+// One Scan a Folder command per iteration, into a list cleared by the scan itself.
+void ScanCommand(benchmark::State& state) {
+    scanRuns(state, g_folder, g_expectedRows);
+}
 BENCHMARK(ScanCommand)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+// A scan of one library of 65,535 icon groups that all name one image of N x N
+// pixels (32 bits with alpha): every row's picture is brought from N to 32
+// pixels. The figure is the CPU time of the whole process, every thread.
+void ScanOneImageGroups(benchmark::State& state) {
+    using namespace pellimar::fixtures;
+    const int side = int(state.range(0));
+    TempDir dir;
+    dir.write("groups.dll",
+              makeSharedGroupPe(0xFFFF, 1, dibImage(alphaPatternIcon(side, side), 32)));
+    scanRuns(state, dir.path(), 0xFFFF);
+}
+BENCHMARK(ScanOneImageGroups)
+    ->Arg(16)
+    ->Arg(48)
+    ->Arg(64)
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1)
+    ->MeasureProcessCPUTime();
 
 // The same files read whole in this process, nothing decoded.
 void ReadScanFilesWhole(benchmark::State& state) {

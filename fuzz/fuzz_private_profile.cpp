@@ -29,7 +29,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)ProfileFile(file).integer(section, key, -1);
     (void)parseProfileInt(text.substr(0, 32));
 
-    const bool written = writeProfileStrings(file, section, {{key, "value"}});
+    const bool written = writeProfileStrings(file, section, {{key, "value"}}).ok();
     const std::string back = readProfileString(file, section, key, "");
     // A plain name that was written must read back.
     auto plain = [](const std::string& name) {

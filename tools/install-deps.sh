@@ -7,7 +7,7 @@ packages=(gcc g++ cmake ninja-build qt6-base-dev libjpeg62-turbo-dev libpng-dev
           qt6-translations-l10n locales
           lintian binutils xdg-utils libglib2.0-bin shared-mime-info file fonts-wine mailcap
           bash-completion zsh fish tumbler dbus-daemon pkg-config libxcursor-dev
-          python3 python3-pytest python3-icoextract python3-dask python3-distributed)
+          python3 python3-pytest python3-icoextract python3-dask python3-distributed icoutils)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -110,6 +110,12 @@ class Run {
     // The run stopped for the source at its output cap, with a note naming the cap.
     void capReached(const std::string& source, const pellimar_group* group,
                     const pellimar_failure* why);
+    // The same at the budget of pixels the source may have decoded and made.
+    void workSpent(const std::string& source, const pellimar_group* group,
+                   const pellimar_failure* why);
+    static bool budgetSpent(const pellimar_failure* why) {
+        return pellimar_failure_cap(why) == PELLIMAR_CAP_PIXELS_PER_INPUT;
+    }
 
     fs::path dir_;
     // The folder as the run holds it: the files are written through it, and
@@ -162,6 +168,12 @@ void Run::capReached(const std::string& source, const pellimar_group* group,
     fail(source + ": extraction stops at " + groupText(group) +
          ": one input file may make it write " + (why ? pellimar_failure_what(why) : "") +
          ", and " + std::to_string(used_ >> 20) + " MB are written");
+}
+
+void Run::workSpent(const std::string& source, const pellimar_group* group,
+                    const pellimar_failure* why) {
+    capped_ = true;
+    fail(source + ": extraction stops at " + groupText(group) + ": " + messageOf(why));
 }
 
 void Run::write(const std::string& source, const pellimar_group* group, const std::string& name,
@@ -290,6 +302,7 @@ void Run::pngImages(pellimar_group* group, const std::string& source, const std:
         const Outcome made =
             takeBytes(pellimar_image_to_png(image, &data, &size, &width, &height, &depth, &why),
                       data, size, why, file);
+        if (!made && budgetSpent(made.failure())) return workSpent(source, group, made.failure());
         if (!made) {
             fail(which + ": " + messageOf(made.failure()));
             continue;
@@ -317,6 +330,7 @@ void Run::sizedPicture(pellimar_group* group, const std::string& source, const s
         pellimar_group_picture_at_size(group, size, PELLIMAR_CHOOSE_LIKE_WINDOWS, &made, &why),
         why);
     const std::string prefix = stemOf(base, group, choice_.allLanguages);
+    if (!drawn && budgetSpent(drawn.failure())) return workSpent(source, group, drawn.failure());
     if (!drawn) {
         fail(iconOf(source, group, languages_) + ": " + messageOf(drawn.failure()));
         return;

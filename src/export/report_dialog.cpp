@@ -39,10 +39,15 @@ QImage fromRgb(const RgbImage& rgb) {
     return img;
 }
 
+// No picture a save writes is larger than the images the program reads; a file
+// whose header states more is not the one written (or no longer) and is not
+// decoded.
+constexpr int kLargestSavedSide = kMaxDibDimension;
+
 // The file as a picture, by its extension; a null image when it cannot be read.
 QImage loadPreview(const fs::path& file) {
     const std::string ext = upperCaseExtension(file);
-    if (ext == ".JPG") return fromRgb(readJpegFile(file));
+    if (ext == ".JPG") return fromRgb(readJpegFile(file, kLargestSavedSide));
     const char* format = ext == ".ICO"   ? "ico"
                          : ext == ".CUR" ? "cur"
                          : ext == ".BMP" ? "bmp"
@@ -58,6 +63,8 @@ QImage loadPreview(const fs::path& file) {
         return {};
     }
     QImageReader reader(&device, format);
+    const QSize stated = reader.size();
+    if (stated.width() > kLargestSavedSide || stated.height() > kLargestSavedSide) return {};
     QImage picture = reader.read();
     // An icon file written as stored holds every image of its icon: the largest is
     // shown.

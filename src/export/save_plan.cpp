@@ -318,7 +318,8 @@ void noteReduction(const IconGroup& group, int size, const Icon& made, SaveReduc
     if (!colours && !alpha) return;
     std::vector<ImageFacts> facts;
     facts.reserve(group.images.size());
-    for (const StoredImage& image : group.images) facts.push_back(factsOf(image));
+    for (const StoredImage& image : group.images)
+        facts.push_back(factsOf(image, SizePolicy::LikeWindows));
     const int best = chooseImage(facts, size, SizePolicy::LikeWindows);
     Icon decoded;
     if (best >= 0 && (facts[std::size_t(best)].width != made.width ||

@@ -31,6 +31,7 @@
 #include "platform/image_choice.h"
 #include "platform/language_tags.h"
 #include "platform/output_files.h"
+#include "platform/picture_work.h"
 #include "platform/png_codec.h"
 #include "platform/raster.h"
 #include "platform/reduced_icon_file.h"
@@ -51,6 +52,7 @@ static_assert(PELLIMAR_MAX_STREAM_BYTES == kMaxStandardInputBytes);
 static_assert(PELLIMAR_MAX_THUMBNAIL_SIZE == kMaxPictureSize);
 static_assert(PELLIMAR_MAX_VERSION_BYTES == kMaxVersionBytes);
 static_assert(PELLIMAR_MAX_VERSION_BLOCKS == kMaxVersionBlocks);
+static_assert(PELLIMAR_MAX_THUMBNAIL_PIXELS == kMaxThumbnailPixels);
 static_assert(PELLIMAR_NO_OFFSET == kNoOffset);
 
 // ---- Handles ------------------------------------------------------------------
@@ -92,6 +94,9 @@ struct pellimar_file {
     std::optional<IconSet> set;
     std::vector<pellimar_group> groups[2], others[2];
     std::vector<pellimar_failure> notes;
+    // The pictures decoded and made of the file, within its budget of pixels:
+    // each image decoded once however many groups name it.
+    PictureWork work;
     // Counts the loads and releases of images: an image's failure handed out
     // before one is made again.
     std::uint64_t generation = 1;
@@ -225,12 +230,14 @@ int32_t capCode(Cap cap) {
             return PELLIMAR_CAP_CURSOR_BYTES;
         case Cap::CursorSetEntries:
             return PELLIMAR_CAP_CURSOR_SET_ENTRIES;
+        case Cap::PixelsPerInput:
+            return PELLIMAR_CAP_PIXELS_PER_INPUT;
     }
     return PELLIMAR_CAP_NONE;
 }
 
 std::optional<Cap> capOf(int32_t code) {
-    for (int c = 0; c <= int(Cap::CursorSetEntries); ++c)
+    for (int c = 0; c <= int(Cap::PixelsPerInput); ++c)
         if (capCode(Cap(c)) == code) return Cap(c);
     return std::nullopt;
 }
@@ -378,6 +385,7 @@ pellimar_status openSet(std::vector<std::uint8_t> bytes, Result<IconSet> (*read)
     Result<IconSet> set = read(arg ? arg : file.get());
     if (!set) return give(why, set.failure());
     file->set.emplace(std::move(*set));
+    file->work = PictureWork(pixelBudgetOf(file->set->fileSize()));
     for (int k = 0; k < 2; ++k) {
         const ResourceKind kind = k == 0 ? ResourceKind::Icon : ResourceKind::Cursor;
         const auto& groups = file->set->groups(kind);
@@ -460,7 +468,8 @@ struct PngFacts {
 
 // The image as a PNG file, as extract -f png writes it, with the words it gives
 // the failures.
-Result<OutputFile> imagePng(const StoredImage& image, PngFacts& facts, std::string& why) {
+Result<OutputFile> imagePng(const StoredImage& image, PngFacts& facts, std::string& why,
+                            PictureWork& work) {
     if (!image.loaded()) {
         if (image.failure) return *image.failure;
         return failure(Fault::NoImage, "its bytes were not read");
@@ -476,7 +485,7 @@ Result<OutputFile> imagePng(const StoredImage& image, PngFacts& facts, std::stri
         facts = {header->width, header->height, header->bitsPerPixel};
         return OutputFile(stored, image.storage);
     }
-    const Result<Icon> icon = decodeIconImage(stored);
+    const Result<Icon> icon = work.decoded(image);
     if (!icon) return icon.failure();
     Result<OutputFile> png = pngFile(*icon);
     if (!png) {
@@ -1066,7 +1075,8 @@ pellimar_status pellimar_image_to_png(pellimar_image* image, uint8_t** data, siz
         loadImage(image);
         PngFacts facts;
         std::string words;
-        const Result<OutputFile> png = imagePng(*image->model, facts, words);
+        const Result<OutputFile> png =
+            imagePng(*image->model, facts, words, image->group->file->work);
         if (!png)
             return words.empty() ? give(why, png.failure()) : give(why, told(png.failure(), words));
         const pellimar_status status = handOut(png->pieces(), data, size, why);
@@ -1086,7 +1096,8 @@ int32_t pellimar_group_choose(const pellimar_group* group, int32_t size, int32_t
     if (!chosen) return -1;
     try {
         std::vector<ImageFacts> facts;
-        for (const StoredImage& image : group->model->images) facts.push_back(factsOf(image));
+        for (const StoredImage& image : group->model->images)
+            facts.push_back(factsOf(image, *chosen));
         return chooseImage(facts, size, *chosen);
     } catch (...) {
         return -1;
@@ -1102,10 +1113,12 @@ pellimar_status pellimar_group_picture(pellimar_group* group, int32_t size, int3
         ++group->file->generation;
         if (group->other) {
             loadGroup(group);
-            return givePicture(chosenImage(*group->model, size, *chosen), out, why);
+            return givePicture(chosenImage(*group->model, size, *chosen, &group->file->work), out,
+                               why);
         }
-        return givePicture(chosenImage(setOf(group), group->kind, group->index, size, *chosen), out,
-                           why);
+        return givePicture(
+            chosenImage(setOf(group), group->kind, group->index, size, *chosen, &group->file->work),
+            out, why);
     });
 }
 
@@ -1118,10 +1131,12 @@ pellimar_status pellimar_group_picture_at_size(pellimar_group* group, int32_t si
         ++group->file->generation;
         if (group->other) {
             loadGroup(group);
-            return givePicture(iconAtSize(*group->model, size, *chosen), out, why);
+            return givePicture(iconAtSize(*group->model, size, *chosen, &group->file->work), out,
+                               why);
         }
-        return givePicture(iconAtSize(setOf(group), group->kind, group->index, size, *chosen), out,
-                           why);
+        return givePicture(
+            iconAtSize(setOf(group), group->kind, group->index, size, *chosen, &group->file->work),
+            out, why);
     });
 }
 
@@ -1139,8 +1154,11 @@ pellimar_status pellimar_file_thumbnail(pellimar_file* file, int32_t size, pelli
         if (set.groups(kind).empty()) return give(why, failure(Fault::NoSuchIcon, "icon in it"));
         ++file->generation;
         // The smallest image at least as large as asked, else the largest, shrunk
-        // smoothly or kept at its own size.
-        const Result<Icon> image = chosenImage(set, kind, 0, size, SizePolicy::SmallestAtLeast);
+        // smoothly or kept at its own size. A file manager asks this of every
+        // file it shows: the work of one thumbnail is bounded well under a second.
+        PictureWork work(kMaxThumbnailPixels, "for one thumbnail");
+        const Result<Icon> image =
+            chosenImage(set, kind, 0, size, SizePolicy::SmallestAtLeast, &work);
         if (!image)
             return give(why,
                         image.failure().within(kind == ResourceKind::Icon ? "icon 0" : "cursor 0"));
@@ -1154,7 +1172,7 @@ pellimar_status pellimar_image_decode(pellimar_image* image, pellimar_picture** 
     return guarded(why, [&]() -> pellimar_status {
         if (!image || !out) return invalid(why, "no image or no place for the picture");
         loadImage(image);
-        return givePicture(decodeStoredImage(*image->model), out, why);
+        return givePicture(image->group->file->work.decoded(*image->model), out, why);
     });
 }
 
@@ -1163,7 +1181,7 @@ pellimar_status pellimar_image_rgba(pellimar_image* image, int32_t* width, int32
     return guarded(why, [&]() -> pellimar_status {
         if (!image || !rgba || !size) return invalid(why, "no image or no place for its pixels");
         loadImage(image);
-        const Result<Icon> icon = decodeStoredImage(*image->model);
+        const Result<Icon> icon = image->group->file->work.decoded(*image->model);
         if (!icon) return give(why, icon.failure());
         const RgbaImage pixels = iconToRgba(*icon);
         const pellimar_status status = handOut(pixels.rgba, rgba, size, why);
@@ -1335,6 +1353,10 @@ pellimar_status pellimar_canvas_to_jpeg(const pellimar_canvas* canvas, uint8_t**
 
 uint64_t pellimar_output_cap(uint64_t input_size) {
     return outputCapOf(input_size);
+}
+
+uint64_t pellimar_pixel_budget(uint64_t input_size) {
+    return pixelBudgetOf(input_size);
 }
 
 pellimar_status pellimar_output_fits(uint64_t cap, uint64_t used, uint64_t size,

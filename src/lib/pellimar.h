@@ -159,7 +159,9 @@ enum {
     PELLIMAR_CAP_ANIMATION_CHUNKS = 19,  /* chunks walked of one file's animations */
     PELLIMAR_CAP_ANIMATION_TEXT = 20,    /* bytes kept of an animation's title or artist */
     PELLIMAR_CAP_CURSOR_BYTES = 21,      /* bytes of one X cursor file made */
-    PELLIMAR_CAP_CURSOR_SET_ENTRIES = 22 /* entries of a cursor set's folder looked at */
+    PELLIMAR_CAP_CURSOR_SET_ENTRIES = 22, /* entries of a cursor set's folder looked at */
+    PELLIMAR_CAP_PIXELS_PER_INPUT = 23  /* pellimar_pixel_budget() of one file's pictures; a
+                                         * thumbnail's: PELLIMAR_MAX_THUMBNAIL_PIXELS */
 };
 
 /* The caps (see above). */
@@ -180,6 +182,8 @@ enum {
  * variables) of one read (pellimar_file_version). */
 #define PELLIMAR_MAX_VERSION_BYTES (1ull << 20)
 #define PELLIMAR_MAX_VERSION_BLOCKS 4096
+/* The pixels decoded and made for one thumbnail (pellimar_file_thumbnail). */
+#define PELLIMAR_MAX_THUMBNAIL_PIXELS 16000000
 /* No offset known (pellimar_failure_offset). */
 #define PELLIMAR_NO_OFFSET UINT64_MAX
 
@@ -543,6 +547,14 @@ PELLIMAR_API pellimar_status pellimar_canvas_to_jpeg(const pellimar_canvas* canv
 /* What the icons of one input of `input_size` bytes may make a run write: 256
  * MB, or 64 times the input's size when that is more. */
 PELLIMAR_API uint64_t pellimar_output_cap(uint64_t input_size);
+/* The pixels the pictures of one opened file of `input_size` bytes may have
+ * decoded and made (each image decoded, each picture brought to a size, each
+ * handed out): 128 million, or 16 a byte of the file when that is more. Each
+ * image is decoded once a file however many groups name it. Past the budget
+ * pellimar_group_picture(), pellimar_group_picture_at_size(),
+ * pellimar_image_decode(), pellimar_image_rgba() and pellimar_image_to_png()
+ * fail with CAP_REACHED (PELLIMAR_CAP_PIXELS_PER_INPUT). */
+PELLIMAR_API uint64_t pellimar_pixel_budget(uint64_t input_size);
 /* Whether a file of `size` bytes fits a cap of which `used` bytes are taken:
  * PELLIMAR_OK, or CAP_REACHED (PELLIMAR_CAP_OUTPUT_BYTES) saying the cap. */
 PELLIMAR_API pellimar_status pellimar_output_fits(uint64_t cap, uint64_t used, uint64_t size,

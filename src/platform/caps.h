@@ -41,13 +41,21 @@ enum class Cap : std::uint8_t {
     AnimationText,       // kMaxAnimationTextBytes: the bytes kept of an animation's title or artist
     CursorBytes,         // kMaxXcursorBytes: the bytes of one X cursor file made
     CursorSetEntries,    // kMaxCursorSetEntries: the entries of a cursor set's folder looked at
+    PixelsPerInput,      // pixelBudgetOf() (the thumbnailer's: kMaxThumbnailPixels): pixels decoded
+                         // and made
 };
 
 // ---- Reading a file's icons
 
+#ifdef PELLIMAR_FUZZING
+// Under the fuzzer the caps on how many things one file may state are smaller, so
+// that each input costs little and many are tried; what they guard is the same.
+inline constexpr int kMaxImagesPerFile = 4096;
+#else
 // The images read of all groups of one file together: a file may name one image
 // from each of 131,070 groups of 65,535 entries. Past it the file stops.
 inline constexpr int kMaxImagesPerFile = 65536;
+#endif
 // The most images read of one icon group or icon-file directory: the entries past
 // it are left out (a header may state up to 65,535), while the stated count is kept.
 inline constexpr int kMaxImagesPerIcon = 256;
@@ -65,7 +73,11 @@ inline constexpr std::size_t kMaxNameUnitsPerFile = 1 << 20;
 inline constexpr std::size_t kMaxResourceNameLength = 256;
 // The further languages of resources (after the first of each group or image)
 // read of one file.
+#ifdef PELLIMAR_FUZZING
+inline constexpr std::size_t kMaxLanguageVariants = 4096;
+#else
 inline constexpr std::size_t kMaxLanguageVariants = 65536;
+#endif
 
 // ---- Animated cursors and icons
 
@@ -108,6 +120,29 @@ inline constexpr int kMaxDibDimension = 1024;
 inline constexpr int kMaxPngDimension = 4096;
 // The pixels a side of a JPEG picture read or written.
 inline constexpr int kMaxJpegSide = 8192;
+// The pixels one input may make a run decode and make (each image decoded, each
+// picture brought to a size, each picture handed out to be encoded or drawn):
+// this many, or this many a byte of the input when that is more, so that a small
+// file naming one image from many groups cannot make a run work for minutes,
+// while a large library may have every icon drawn large. Past it the input gives
+// no more pictures, with a note.
+inline constexpr std::uint64_t kMinPixelBudget = 128000000;
+inline constexpr std::uint64_t kPixelBudgetPerByte = 16;
+inline constexpr std::uint64_t pixelBudgetOf(std::uint64_t inputSize) {
+    const std::uint64_t scaled =
+        inputSize > UINT64_MAX / kPixelBudgetPerByte ? UINT64_MAX : inputSize * kPixelBudgetPerByte;
+    return std::max(kMinPixelBudget, scaled);
+}
+// The same for the thumbnailer, which a file manager runs on every file shown:
+// well under a second of work.
+inline constexpr std::uint64_t kMaxThumbnailPixels = 16000000;
+// The decoded pictures one run keeps to hand out again (4 bytes a pixel).
+inline constexpr std::uint64_t kMaxKeptPictureBytes = 64ull << 20;
+// Each 8 x 8 block of a JPEG takes at least a bit of Huffman-coded data (a
+// progressive file's first scan too), so no whole picture states more pixels a
+// byte of its file than this (arithmetic coding: 64 times this); a file that does
+// is cut off and is refused before decoding.
+inline constexpr std::uint64_t kMaxJpegPixelsPerByte = 512;
 // Real progressive files use about ten scans; a file of thousands of tiny scans
 // makes the decoder redo the whole picture for each.
 inline constexpr int kMaxJpegScans = 256;

@@ -203,34 +203,95 @@ Result<Icon> decodePngIcon(std::span<const std::uint8_t> data) {
     return icon;
 }
 
-// Which source pixels a target pixel covers, and how much of each.
-struct Span {
-    int first = 0;
-    std::vector<double> weights;
+// Which source pixels each target pixel covers, and how much of each, in whole
+// numbers: along a line of `source` pixels brought to `target`, target pixel d
+// covers [d * source, (d + 1) * source) and source pixel i [i * target,
+// (i + 1) * target); a weight is the length of their overlap. The weights of one
+// target pixel add up to `source`.
+struct AreaTaps {
+    std::vector<int> first;             // per target pixel: its first source pixel
+    std::vector<std::uint32_t> offset;  // per target pixel, and one past: into weights
+    std::vector<std::uint32_t> weights;
 };
 
-std::vector<Span> areaSpans(int source, int target) {
-    std::vector<Span> spans(static_cast<std::size_t>(target));
-    const double scale = double(source) / target;
+AreaTaps areaTaps(int source, int target) {
+    AreaTaps taps;
+    taps.first.resize(std::size_t(target));
+    taps.offset.resize(std::size_t(target) + 1);
+    taps.weights.reserve(std::size_t(target) + std::size_t(source) + 1);
     for (int d = 0; d < target; ++d) {
-        double lo = d * scale, hi = (d + 1) * scale;
-        int first = int(std::floor(lo));
-        int last = std::min(source - 1, int(std::ceil(hi)) - 1);
-        Span& s = spans[std::size_t(d)];
-        s.first = first;
-        for (int i = first; i <= last; ++i) {
-            double w = std::min(hi, double(i + 1)) - std::max(lo, double(i));
-            s.weights.push_back(w > 0 ? w : 0);
-        }
+        const std::int64_t lo = std::int64_t(d) * source, hi = lo + source;
+        const std::int64_t first = lo / target, last = (hi - 1) / target;
+        taps.first[std::size_t(d)] = int(first);
+        taps.offset[std::size_t(d)] = std::uint32_t(taps.weights.size());
+        for (std::int64_t i = first; i <= last; ++i)
+            taps.weights.push_back(
+                std::uint32_t(std::min(hi, (i + 1) * target) - std::max(lo, i * target)));
     }
-    return spans;
+    taps.offset[std::size_t(target)] = std::uint32_t(taps.weights.size());
+    return taps;
 }
 
-std::uint32_t channel(std::uint32_t c, int shift) {
-    return (c >> shift) & 0xFF;
+// sum / weight rounded to the nearest whole number (halves up), at most 255.
+std::uint32_t level(std::uint64_t sum, std::uint64_t weight) {
+    return std::uint32_t(std::min<std::uint64_t>((2 * sum + weight) / (2 * weight), 255));
 }
-std::uint32_t to8(double v) {
-    return std::uint32_t(std::clamp(std::lround(v), 0L, 255L));
+
+// The area filter over whole numbers: each target pixel averages the source
+// pixels it covers, by how much it covers of each; alpha icons by alpha-weighted
+// colour, masked icons by the colours on the side of the mask that wins.
+template <bool kAlpha>
+void areaResize(const Icon& icon, Icon& out, const std::uint8_t* mask) {
+    const AreaTaps xs = areaTaps(icon.width, out.width);
+    const AreaTaps ys = areaTaps(icon.height, out.height);
+    for (int y = 0; y < out.height; ++y) {
+        const std::uint32_t y0 = ys.offset[std::size_t(y)], y1 = ys.offset[std::size_t(y) + 1];
+        const int firstRow = ys.first[std::size_t(y)];
+        for (int x = 0; x < out.width; ++x) {
+            const std::uint32_t x0 = xs.offset[std::size_t(x)], x1 = xs.offset[std::size_t(x) + 1];
+            const std::size_t firstColumn = std::size_t(xs.first[std::size_t(x)]);
+            std::uint64_t total = 0, masked = 0, alpha = 0;
+            std::uint64_t shown[3] = {0, 0, 0}, hidden[3] = {0, 0, 0};
+            for (std::uint32_t j = y0; j < y1; ++j) {
+                const std::size_t row =
+                    std::size_t(firstRow + int(j - y0)) * std::size_t(icon.width);
+                const std::uint64_t wy = ys.weights[j];
+                for (std::uint32_t i = x0; i < x1; ++i) {
+                    const std::uint64_t w = wy * xs.weights[i];
+                    const std::size_t si = row + firstColumn + (i - x0);
+                    const std::uint32_t c = icon.color[si];
+                    const bool m = mask[si] != 0;
+                    total += w;
+                    if (m) masked += w;
+                    if constexpr (kAlpha) {
+                        const std::uint64_t a = w * (c >> 24);
+                        alpha += a;
+                        shown[0] += a * ((c >> 16) & 0xFF);
+                        shown[1] += a * ((c >> 8) & 0xFF);
+                        shown[2] += a * (c & 0xFF);
+                    } else {
+                        std::uint64_t* sum = m ? hidden : shown;
+                        sum[0] += w * ((c >> 16) & 0xFF);
+                        sum[1] += w * ((c >> 8) & 0xFF);
+                        sum[2] += w * (c & 0xFF);
+                    }
+                }
+            }
+            const std::size_t di = std::size_t(y) * std::size_t(out.width) + std::size_t(x);
+            const bool maskBit = masked * 2 > total;
+            out.mask[di] = maskBit;
+            if constexpr (kAlpha) {
+                if (alpha > 0)
+                    out.color[di] = (level(alpha, total) << 24) | (level(shown[0], alpha) << 16) |
+                                    (level(shown[1], alpha) << 8) | level(shown[2], alpha);
+            } else {
+                const std::uint64_t weight = maskBit ? masked : total - masked;
+                const std::uint64_t* sum = maskBit ? hidden : shown;
+                out.color[di] = 0xFF000000u | (level(sum[0], weight) << 16) |
+                                (level(sum[1], weight) << 8) | level(sum[2], weight);
+            }
+        }
+    }
 }
 
 }  // namespace
@@ -244,6 +305,33 @@ std::optional<int> storedImageDepth(std::span<const std::uint8_t> start) {
     }
     if (start.size() < 16 || loadU32(start.data()) < 40) return std::nullopt;
     return loadU16(start.data() + 14);
+}
+
+std::optional<std::uint64_t> storedDibSize(std::span<const std::uint8_t> start) {
+    if (start.size() < 36 || looksLikePng(start)) return std::nullopt;
+    const std::uint32_t headerSize = loadU32(start.data());
+    if (headerSize < 40 || headerSize > 124) return std::nullopt;
+    const std::int64_t width = std::int32_t(loadU32(start.data() + 4));
+    const std::int64_t height =
+        std::llabs(std::int64_t(std::int32_t(loadU32(start.data() + 8)))) / 2;
+    const int bits = loadU16(start.data() + 14);
+    const std::uint32_t compression = loadU32(start.data() + 16);
+    const std::uint32_t colorsUsed = loadU32(start.data() + 32);
+    if (width < 1 || height < 1 || width > kMaxDibDimension || height > kMaxDibDimension)
+        return std::nullopt;
+    std::uint64_t size = headerSize;
+    if (bits == 1 || bits == 4 || bits == 8) {
+        if (compression != kBiRgb) return std::nullopt;
+        size += std::uint64_t(colorsUsed ? colorsUsed : (1u << bits)) * 4;
+    } else if ((bits == 16 || bits == 32) && compression == kBiBitfields) {
+        if (headerSize < 52) size += 12;
+    } else if (!((bits == 16 || bits == 24 || bits == 32) && compression == kBiRgb)) {
+        return std::nullopt;
+    }
+    const auto rowBytes = [](std::int64_t w, int b) {
+        return std::uint64_t((w * b + 31) / 32 * 4);
+    };
+    return size + (rowBytes(width, bits) + rowBytes(width, 1)) * std::uint64_t(height);
 }
 
 std::optional<Failure> pastImageCaps(std::span<const std::uint8_t> imageData) {
@@ -297,55 +385,18 @@ Icon resizeIcon(const Icon& icon, int width, int height, ResizeFilter filter) {
         return out;
     }
 
-    const auto xs = areaSpans(icon.width, width);
-    const auto ys = areaSpans(icon.height, height);
-    for (int y = 0; y < height; ++y) {
-        const Span& sy = ys[std::size_t(y)];
-        for (int x = 0; x < width; ++x) {
-            const Span& sx = xs[std::size_t(x)];
-            // Sums over the covered area: total weight, masked weight, and colour sums
-            // (alpha-weighted for alpha icons; split by mask for masked icons).
-            double total = 0, masked = 0, alpha = 0;
-            double shown[3] = {0, 0, 0}, hidden[3] = {0, 0, 0};
-            for (std::size_t j = 0; j < sy.weights.size(); ++j) {
-                std::size_t row = std::size_t(sy.first + int(j)) * icon.width;
-                for (std::size_t i = 0; i < sx.weights.size(); ++i) {
-                    double w = sy.weights[j] * sx.weights[i];
-                    if (w <= 0) continue;
-                    std::size_t si = row + std::size_t(sx.first) + i;
-                    std::uint32_t c = icon.color[si];
-                    int m = maskAt(si);
-                    total += w;
-                    if (m) masked += w;
-                    if (icon.hasAlpha) {
-                        double a = w * channel(c, 24);
-                        alpha += a;
-                        shown[0] += a * channel(c, 16), shown[1] += a * channel(c, 8),
-                            shown[2] += a * channel(c, 0);
-                    } else {
-                        double* sum = m ? hidden : shown;
-                        sum[0] += w * channel(c, 16), sum[1] += w * channel(c, 8),
-                            sum[2] += w * channel(c, 0);
-                    }
-                }
-            }
-            std::size_t di = std::size_t(y) * width + x;
-            if (total <= 0) continue;
-            bool maskBit = masked * 2 > total;
-            out.mask[di] = maskBit;
-            if (icon.hasAlpha) {
-                std::uint32_t a = to8(alpha / total);
-                if (alpha > 0)
-                    out.color[di] = (a << 24) | (to8(shown[0] / alpha) << 16) |
-                                    (to8(shown[1] / alpha) << 8) | to8(shown[2] / alpha);
-            } else {
-                double weight = maskBit ? masked : total - masked;
-                const double* sum = maskBit ? hidden : shown;
-                out.color[di] = 0xFF000000u | (to8(sum[0] / weight) << 16) |
-                                (to8(sum[1] / weight) << 8) | to8(sum[2] / weight);
-            }
-        }
+    // A mask shorter than the picture is taken as 0 beyond its end.
+    std::vector<std::uint8_t> fullMask;
+    const std::uint8_t* mask = icon.mask.data();
+    if (icon.mask.size() < sourceCount) {
+        fullMask.assign(sourceCount, 0);
+        std::copy(icon.mask.begin(), icon.mask.end(), fullMask.begin());
+        mask = fullMask.data();
     }
+    if (icon.hasAlpha)
+        areaResize<true>(icon, out, mask);
+    else
+        areaResize<false>(icon, out, mask);
     return out;
 }
 

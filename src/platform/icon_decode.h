@@ -26,6 +26,12 @@ std::optional<Failure> pastImageCaps(std::span<const std::uint8_t> imageData);
 // per pixel (bit depth times samples); nothing when the header cannot tell.
 std::optional<int> storedImageDepth(std::span<const std::uint8_t> imageStart);
 
+// The bytes a stored DIB takes, from its header (its first 36 bytes or more):
+// the header, the colour table or masks, the colour rows and the mask rows, as
+// the decoder reads them. Nothing for a PNG, or a header of a kind or size that
+// does not tell.
+std::optional<std::uint64_t> storedDibSize(std::span<const std::uint8_t> imageStart);
+
 enum class ResizeFilter {
     Area,     // each target pixel averages the source area it covers (good quality)
     Nearest,  // each target pixel takes one source pixel (a plain stretch that drops pixels)

@@ -110,6 +110,7 @@ struct Located {
 // The images of one kind in a program or library, by resource number: where
 // each lies, or why it cannot be had. An image stored in several languages is
 // taken in its group's language; otherwise the first usable entry of a number wins.
+// Both lookups are by key: a file of many languages of one number costs no walk.
 class ImageIndex {
   public:
     void add(std::uint32_t id, Result<Located> where) {
@@ -118,24 +119,27 @@ class ImageIndex {
         if (!it->second.ok() && where.ok())
             it->second = where;
         else if (where.ok())
-            others_.emplace(id, *where);
+            others_.try_emplace(languageKey(id, where->language), *where);
     }
     Result<Located> find(std::uint16_t id, std::optional<std::uint16_t> language) const {
         const auto it = slots_.find(id);
         if (it == slots_.end()) return failure(Fault::MissingImage, resourceNamed(id));
         if (language && it->second.ok() && it->second->language != language) {
-            auto [first, last] = others_.equal_range(id);
-            for (; first != last; ++first)
-                if (first->second.language == language) return first->second;
+            const auto other = others_.find(languageKey(id, language));
+            if (other != others_.end()) return other->second;
         }
         return it->second;
     }
     void reserve(std::size_t n) { slots_.reserve(n); }
 
   private:
+    static std::uint64_t languageKey(std::uint32_t id, std::optional<std::uint16_t> language) {
+        return (std::uint64_t(id) << 17) | (language ? 0x10000u | *language : 0u);
+    }
     std::unordered_map<std::uint32_t, Result<Located>> slots_;
-    // Further languages of a number, rare: most files store each image once.
-    std::unordered_multimap<std::uint32_t, Located> others_;
+    // Further languages of a number, by number and language (the first entry of
+    // each pair): most files store each image once.
+    std::unordered_map<std::uint64_t, Located> others_;
 };
 
 // The entries of a group directory (RT_GROUP_ICON or RT_GROUP_CURSOR data).
@@ -239,7 +243,9 @@ struct IconSet::Reader {
     // they are not needed or cannot be read.
     std::span<const std::uint8_t> headOf(const StoredImage& image, ResourceKind kind,
                                          std::array<std::uint8_t, 40>& buffer) const {
-        if (kind == ResourceKind::Icon && image.entry.bitCount != 0) return {};
+        if (kind == ResourceKind::Icon && image.entry.bitCount != 0 &&
+            set.container_ != IconContainer::Ne)
+            return {};
         const std::size_t length =
             std::size_t(std::min<std::uint64_t>(buffer.size(), image.length));
         if (length == 0 || !r.peekAlone(image.offset, length, buffer.data())) return {};
@@ -285,6 +291,7 @@ struct IconSet::Reader {
         for (const IconDirEntry& e : parsed.entries) {
             StoredImage image;
             image.entry = e;
+            image.inResourceGroup = true;
             Result<Located> where = index
                                         ? index->find(e.resourceId, group.identity.language)
                                         : failure(Fault::MissingImage, resourceNamed(e.resourceId));
@@ -295,6 +302,8 @@ struct IconSet::Reader {
                 image.length = where->length;
                 head = headOf(image, kind, buffer);
                 if (kind == ResourceKind::Cursor) takeHotspot(image, head);
+                if (!image.failure && set.container_ == IconContainer::Ne)
+                    image.length = unpaddedLength(image, head, kind);
                 if (!image.failure && image.length == 0)
                     image.failure = failure(Fault::BadValue, "image size 0", image.offset);
             } else {
@@ -308,6 +317,20 @@ struct IconSet::Reader {
             }
             group.images.push_back(std::move(image));
         }
+    }
+
+    // NE files pad each resource to their alignment: the image is what its own
+    // header says it takes (a DIB), else what the group states (a PNG), when that
+    // fits in the resource.
+    static std::uint64_t unpaddedLength(const StoredImage& image,
+                                        std::span<const std::uint8_t> head, ResourceKind kind) {
+        std::optional<std::uint64_t> exact = storedDibSize(head);
+        if (!exact && looksLikePng(head)) {
+            // A cursor's resource, which the group's entry sizes, leads with its hotspot.
+            const std::uint64_t hotspot = kind == ResourceKind::Cursor ? 4 : 0;
+            if (image.entry.bytesInRes > hotspot) exact = image.entry.bytesInRes - hotspot;
+        }
+        return exact && *exact > 0 && *exact <= image.length ? *exact : image.length;
     }
 
     // Cursor groups state an image's height doubled (image and mask, as its

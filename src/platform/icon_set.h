@@ -84,6 +84,10 @@ struct StoredImage {
     // Bits per pixel: the entry's bit count, or, when that is 0, what the image's
     // own header says (files of other writers leave the entry's field 0).
     int depth = 0;
+    // Whether the entry is one of a program's or library's group directory: the
+    // desktop then chooses by the bit count the entry states (0 counting as 0),
+    // where for an icon or cursor file it reads the image's own header.
+    bool inResourceGroup = false;
     std::uint16_t hotspotX = 0, hotspotY = 0;  // cursors
     // Where the stored image (a DIB or a PNG) lies in the file; for a cursor of a
     // program, after the hotspot that leads its resource.

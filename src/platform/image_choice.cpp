@@ -6,6 +6,7 @@
 
 #include "platform/caps.h"
 #include "platform/icon_decode.h"
+#include "platform/picture_work.h"
 
 namespace pellimar {
 
@@ -47,16 +48,18 @@ Result<Icon> firstThatDecodes(std::span<const ImageFacts> facts, int size, SizeP
         tried[std::size_t(best)] = true;
         Result<Icon> icon = decode(best);
         if (icon) return icon;
+        // Past the budget of work no other image is tried.
+        if (icon.failure().cap == Cap::PixelsPerInput) return icon.failure();
         if (!first) first = icon.failure().within("image " + std::to_string(best));
     }
     if (first) return *first;
     return failure(Fault::NoImage);
 }
 
-std::vector<ImageFacts> factsOfGroup(const IconGroup& group) {
+std::vector<ImageFacts> factsOfGroup(const IconGroup& group, SizePolicy policy) {
     std::vector<ImageFacts> facts;
     facts.reserve(group.images.size());
-    for (const StoredImage& image : group.images) facts.push_back(factsOf(image));
+    for (const StoredImage& image : group.images) facts.push_back(factsOf(image, policy));
     return facts;
 }
 
@@ -76,8 +79,9 @@ Failure groupFailure(const IconGroup& group) {
 
 }  // namespace
 
-ImageFacts factsOf(const StoredImage& image) {
-    return {image.width(), image.height(), image.depth};
+ImageFacts factsOf(const StoredImage& image, SizePolicy policy) {
+    const bool asStated = policy == SizePolicy::LikeWindows && image.inResourceGroup;
+    return {image.width(), image.height(), asStated ? int(image.entry.bitCount) : image.depth};
 }
 
 int chooseImage(std::span<const ImageFacts> images, int size, SizePolicy policy) {
@@ -93,40 +97,66 @@ Result<Icon> decodeStoredImage(const StoredImage& image) {
     return decodeIconImage(image.data);
 }
 
-Result<Icon> chosenImage(const IconGroup& group, int size, SizePolicy policy) {
-    if (group.images.empty()) return groupFailure(group);
-    const std::vector<ImageFacts> facts = factsOfGroup(group);
-    return firstThatDecodes(facts, size, policy,
-                            [&](int i) { return decodeStoredImage(group.images[std::size_t(i)]); });
+namespace {
+
+// Image `i` decoded, through `work` when there is one; brought to `size` too
+// when `size` is above 0 (else at its own size).
+Result<Icon> pictureOf(const StoredImage& image, PictureWork* work, int size) {
+    if (work) return size > 0 ? work->atSize(image, size) : work->decoded(image);
+    return size > 0 ? resized(decodeStoredImage(image), size) : decodeStoredImage(image);
 }
 
-Result<Icon> chosenImage(IconSet& set, ResourceKind kind, int index, int size, SizePolicy policy) {
+Result<Icon> chosen(const IconGroup& group, int size, SizePolicy policy, PictureWork* work,
+                    int makeSize) {
+    if (group.images.empty()) return groupFailure(group);
+    const std::vector<ImageFacts> facts = factsOfGroup(group, policy);
+    return firstThatDecodes(facts, size, policy, [&](int i) {
+        return pictureOf(group.images[std::size_t(i)], work, makeSize);
+    });
+}
+
+Result<Icon> chosen(IconSet& set, ResourceKind kind, int index, int size, SizePolicy policy,
+                    PictureWork* work, int makeSize) {
     const auto& groups = set.groups(kind);
     if (index < 0 || std::size_t(index) >= groups.size())
         return failure(Fault::NoSuchIcon,
                        (kind == ResourceKind::Icon ? "icon " : "cursor ") + std::to_string(index));
     const IconGroup& group = groups[std::size_t(index)];
     if (group.images.empty()) return groupFailure(group);
-    const std::vector<ImageFacts> facts = factsOfGroup(group);
+    const std::vector<ImageFacts> facts = factsOfGroup(group, policy);
     return firstThatDecodes(facts, size, policy, [&](int i) {
-        return decodeStoredImage(set.load(kind, index, i).images[std::size_t(i)]);
+        return pictureOf(set.load(kind, index, i).images[std::size_t(i)], work, makeSize);
     });
 }
 
-Result<Icon> iconAtSize(const IconGroup& group, int size, SizePolicy policy) {
-    if (size < 1 || size > kMaxAskedSize)
-        return failure(Fault::BadValue, "size " + std::to_string(size));
-    return resized(chosenImage(group, size, policy), size);
+Failure badSize(int size) {
+    return failure(Fault::BadValue, "size " + std::to_string(size));
 }
 
-Result<Icon> iconAtSize(IconSet& set, int index, int size, SizePolicy policy) {
-    return iconAtSize(set, ResourceKind::Icon, index, size, policy);
+}  // namespace
+
+Result<Icon> chosenImage(const IconGroup& group, int size, SizePolicy policy, PictureWork* work) {
+    return chosen(group, size, policy, work, 0);
 }
 
-Result<Icon> iconAtSize(IconSet& set, ResourceKind kind, int index, int size, SizePolicy policy) {
-    if (size < 1 || size > kMaxAskedSize)
-        return failure(Fault::BadValue, "size " + std::to_string(size));
-    return resized(chosenImage(set, kind, index, size, policy), size);
+Result<Icon> chosenImage(IconSet& set, ResourceKind kind, int index, int size, SizePolicy policy,
+                         PictureWork* work) {
+    return chosen(set, kind, index, size, policy, work, 0);
+}
+
+Result<Icon> iconAtSize(const IconGroup& group, int size, SizePolicy policy, PictureWork* work) {
+    if (size < 1 || size > kMaxAskedSize) return badSize(size);
+    return chosen(group, size, policy, work, size);
+}
+
+Result<Icon> iconAtSize(IconSet& set, int index, int size, SizePolicy policy, PictureWork* work) {
+    return iconAtSize(set, ResourceKind::Icon, index, size, policy, work);
+}
+
+Result<Icon> iconAtSize(IconSet& set, ResourceKind kind, int index, int size, SizePolicy policy,
+                        PictureWork* work) {
+    if (size < 1 || size > kMaxAskedSize) return badSize(size);
+    return chosen(set, kind, index, size, policy, work, size);
 }
 
 }  // namespace pellimar

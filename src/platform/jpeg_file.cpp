@@ -101,9 +101,15 @@ int decompressRgb(const unsigned char* data, unsigned long size, unsigned char**
     jpeg_create_decompress(&cinfo);
     cinfo.progress = &progress;
     jpeg_mem_src(&cinfo, data, size);
+    // Every 8 x 8 block of a picture takes at least a bit of Huffman-coded data
+    // (arithmetic coding packs flat blocks tighter): a file that states more
+    // pixels than its bytes can hold is cut off, and is not made up of grey rows
+    // for seconds.
     if (jpeg_read_header(&cinfo, TRUE) != JPEG_HEADER_OK || cinfo.image_width == 0 ||
         cinfo.image_height == 0 || cinfo.image_width > kMaxJpegSide ||
-        cinfo.image_height > kMaxJpegSide) {
+        cinfo.image_height > kMaxJpegSide ||
+        std::uint64_t(cinfo.image_width) * cinfo.image_height >
+            std::uint64_t(size) * kMaxJpegPixelsPerByte * (cinfo.arith_code ? 64 : 1)) {
         jpeg_destroy_decompress(&cinfo);
         return 0;
     }
@@ -179,7 +185,34 @@ RgbImage decodeJpeg(std::span<const std::uint8_t> bytes) {
     return image;
 }
 
-RgbImage readJpegFile(const std::filesystem::path& file) {
+std::optional<std::pair<int, int>> jpegSize(std::span<const std::uint8_t> bytes) {
+    // The frame header (SOF0 to SOF15 but DHT, JPG and DAC) states the size; the
+    // markers before it are skipped by their lengths.
+    std::size_t at = 2;
+    if (bytes.size() < 4 || bytes[0] != 0xFF || bytes[1] != 0xD8) return std::nullopt;
+    while (at + 4 <= bytes.size()) {
+        if (bytes[at] != 0xFF) return std::nullopt;
+        const int marker = bytes[at + 1];
+        if (marker == 0xFF) {
+            ++at;
+            continue;
+        }
+        const std::size_t length = std::size_t(bytes[at + 2]) << 8 | bytes[at + 3];
+        if (marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 &&
+            marker != 0xCC) {
+            if (at + 9 > bytes.size() || length < 7) return std::nullopt;
+            const int height = bytes[at + 5] << 8 | bytes[at + 6];
+            const int width = bytes[at + 7] << 8 | bytes[at + 8];
+            if (width == 0 || height == 0) return std::nullopt;
+            return std::pair{width, height};
+        }
+        if (marker == 0xD9 || marker == 0xDA || length < 2) return std::nullopt;
+        at += 2 + length;
+    }
+    return std::nullopt;
+}
+
+RgbImage readJpegFile(const std::filesystem::path& file, int maxSide) {
     std::ifstream in(file, std::ios::binary);
     if (!in) return {};
     in.seekg(0, std::ios::end);
@@ -188,6 +221,8 @@ RgbImage readJpegFile(const std::filesystem::path& file) {
     in.seekg(0);
     std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
     if (!in.read(reinterpret_cast<char*>(bytes.data()), size)) return {};
+    const auto stated = jpegSize(bytes);
+    if (!stated || stated->first > maxSide || stated->second > maxSide) return {};
     return decodeJpeg(bytes);
 }
 

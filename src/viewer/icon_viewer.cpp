@@ -466,7 +466,8 @@ QImage previewPictureAt(const IconGroup& group, int image, const Icon& icon, dou
     // The group's image that best gives the screen's pixels for this one's size.
     const int wanted = pixelSizeAt(std::max(icon.width, icon.height), ratio);
     std::vector<ImageFacts> facts;
-    for (const StoredImage& stored : group.images) facts.push_back(factsOf(stored));
+    for (const StoredImage& stored : group.images)
+        facts.push_back(factsOf(stored, SizePolicy::SmallestAtLeast));
     const int best = chooseImage(facts, wanted, SizePolicy::SmallestAtLeast);
     Icon source;
     if (best >= 0 && best != image)

@@ -400,3 +400,90 @@ TEST(CliExtract, AFileStatingHugeCountsGivesABoundedRunWithANote) {
 }
 
 }  // namespace
+
+namespace {
+
+// What icotool, another program that reads icon files, says of a file: its
+// complaints on standard error, and its exit status.
+struct IcotoolVerdict {
+    int status = 0;
+    std::string complaints;
+};
+
+IcotoolVerdict icotoolList(const fs::path& file, const fs::path& scratch) {
+    const fs::path said = scratch / "icotool.err";
+    const std::string command =
+        "icotool -l '" + file.string() + "' >/dev/null 2>'" + said.string() + "'";
+    IcotoolVerdict verdict;
+    verdict.status = std::system(command.c_str());
+    const fx::Bytes text = fx::readWholeFile(said);
+    verdict.complaints.assign(text.begin(), text.end());
+    return verdict;
+}
+
+// Every icon and cursor file extract writes is one other readers take without a
+// complaint: each directory entry states its image's exact size, and an image of
+// an NE file is written without the padding that follows it there.
+TEST(CliExtract, IconAndCursorFilesWrittenAreExactToTheByte) {
+    if (std::system("command -v icotool >/dev/null 2>&1") != 0)
+        GTEST_SKIP() << "icotool (icoutils) is not installed";
+    fx::TempDir dir;
+    const std::vector<fx::IconImage> images = {fx::dibImage(fx::patternIcon(16, 16, 2), 1),
+                                               fx::dibImage(fx::patternIcon(32, 32, 16), 4),
+                                               fx::dibImage(fx::patternIcon(24, 24, 200), 8),
+                                               fx::dibImage(fx::patternIcon(20, 20), 24),
+                                               fx::dibImage(fx::alphaPatternIcon(48, 48), 32),
+                                               fx::pngImage(fx::alphaPatternIcon(64, 64))};
+    std::vector<fx::CursorImage> cursors;
+    for (const fx::IconImage& image : images) cursors.push_back({image, 3, 5});
+    const std::vector<fx::IconGroupSpec> groups = {{images, {}, {}}, {{images[1]}, u"NAMED", {}}};
+    const std::vector<fx::CursorGroupSpec> cursorGroups = {{cursors, {}}, {{cursors[2]}, {}}};
+    const std::vector<fs::path> sources = {
+        dir.write("prog.exe", fx::makePe(groups, cursorGroups)),
+        dir.write("prog64.dll", fx::makePe(groups, cursorGroups, fx::PeKind::Pe32Plus)),
+        dir.write("old.dll", fx::makeNe(groups, cursorGroups)),
+        dir.write("old512.exe", fx::makeNe(groups, cursorGroups, 9)),
+        dir.write("icons.ico", fx::makeIco(images)),
+        dir.write("pointer.cur", fx::makeCur(cursors)),
+    };
+    for (const char* format : {"ico", "cur"}) {
+        const fs::path out = dir.path() / (std::string("out-") + format);
+        std::vector<std::string> args = {"--format", format, "--out", out.string()};
+        for (const fs::path& source : sources) args.push_back(source.string());
+        const Outcome r = extract(args);
+        ASSERT_EQ(r.status, 0) << r.err;
+        const std::vector<std::string> written = namesIn(out);
+        ASSERT_EQ(written.size(), 4u * 4 + 2) << format;
+        for (const std::string& name : written) {
+            const IcotoolVerdict verdict = icotoolList(out / name, dir.path());
+            EXPECT_EQ(verdict.status, 0) << name << ": " << verdict.complaints;
+            EXPECT_EQ(verdict.complaints, "") << name;
+        }
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Groups that all name one small image, drawn large: the pictures a file makes
+// are bounded by the budget of pixels one input may make, which the note names.
+TEST(CliExtract, PicturesBeyondTheBudgetOfPixelsStopTheFileWithANote) {
+    fx::TempDir dir;
+    const auto file = dir.write("blown.dll", fx::makeSharedGroupPe(300, 1));
+    const fs::path out = dir.path() / "out";
+    const Outcome r =
+        extract({"-f", "png", "--size", "1024", "--out", out.string(), file.string()});
+    EXPECT_EQ(r.status, 1) << r.err;
+    // 128 million pixels, about a million a picture.
+    const std::size_t written = namesIn(out).size();
+    EXPECT_GE(written, 100u);
+    EXPECT_LT(written, 130u);
+    EXPECT_EQ(lines(r.out).size(), written);
+    EXPECT_EQ(r.err, "pellimar-cli extract: " + file.string() + ": extraction stops at icon " +
+                         std::to_string(written) +
+                         ": stopped at a limit: 128 million pixels decoded and made of one "
+                         "input\n");
+}
+
+}  // namespace

@@ -55,4 +55,13 @@ TEST(CliPrograms, ExtractsHelpStatesTheLibrarysOutputCap) {
     EXPECT_TRUE(holds(pellimar::cli::kExtractCommand.help, "at most 256 MB, or 64 times its size"));
 }
 
+// The same for the budget of pixels one input may have decoded and made.
+TEST(CliPrograms, ExtractsHelpStatesTheLibrarysPixelBudget) {
+    EXPECT_EQ(pellimar_pixel_budget(0), 128000000ull);
+    EXPECT_EQ(pellimar_pixel_budget(8000000), 128000000ull);
+    EXPECT_EQ(pellimar_pixel_budget(10000000), 160000000ull);
+    EXPECT_TRUE(holds(pellimar::cli::kExtractCommand.help,
+                      "at most 128 million pixels, or 16 a byte of\nits size when that is more"));
+}
+
 }  // namespace

@@ -203,6 +203,22 @@ TEST(Thumbnailer, NoIconMeansNoFileAndStatusOneWithWhy) {
                        ": No such file or directory\n");
 }
 
+// A file manager runs the thumbnailer on every file: an icon of many large
+// images that each fail late stops it at its budget, which it names.
+TEST(Thumbnailer, StopsAtItsBudgetOfWorkAndSaysSo) {
+    TempDir dir;
+    IconImage cut = pngImage(patternIcon(1024, 1024));
+    cut.data.resize(cut.data.size() - 40);  // each decodes to its last rows, then fails
+    const fs::path in = dir.write("heavy.ico", makeIco(std::vector<IconImage>(40, cut)));
+    const fs::path out = dir.path() / "out.png";
+    std::string err;
+    EXPECT_EQ(run({"-s", "256", in.string(), out.string()}, &err), 1);
+    EXPECT_EQ(err, "pellimar-thumbnailer: " + in.string() +
+                       ": icon 0: stopped at a limit: 16 million pixels decoded and made for "
+                       "one thumbnail\n");
+    EXPECT_FALSE(fs::exists(out));
+}
+
 // An output folder the caller may not write to: the reason is the system's for the
 // step that failed, not for a look at the name after it.
 TEST(Thumbnailer, AnOutputItMayNotWriteIsToldWithTheTrueReason) {

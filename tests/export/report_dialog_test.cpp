@@ -214,6 +214,38 @@ TEST(ReportForm, PreviewAtOwnSizeAndClearedForMissingFiles) {
     EXPECT_TRUE(form.previewImage->pixmap().isNull());
 }
 
+// A file in the report's folder that states a picture larger than any a save
+// writes (a JPEG of a few hundred bytes claiming 8,154 x 7,967 pixels, a bitmap
+// of 2,000 x 1) is checked by its header and shows nothing, undecoded.
+TEST(ReportForm, APictureLargerThanASaveWritesIsNotDecoded) {
+    TempDir dir("report");
+    std::vector<std::uint8_t> jpeg = encodeJpeg(whiteImage(8, 8)).value();
+    for (std::size_t i = 2; i + 8 < jpeg.size(); ++i)
+        if (jpeg[i] == 0xFF && jpeg[i + 1] == 0xC0) {
+            jpeg[i + 5] = 7967 >> 8, jpeg[i + 6] = 7967 & 0xFF;
+            jpeg[i + 7] = 8154 >> 8, jpeg[i + 8] = 8154 & 0xFF;
+            break;
+        }
+    ASSERT_EQ(jpegSize(jpeg), std::make_pair(8154, 7967));
+    std::ofstream(dir.path / "claims.jpg", std::ios::binary)
+        .write(reinterpret_cast<const char*>(jpeg.data()), std::streamsize(jpeg.size()));
+    ASSERT_TRUE(writeOutput(dir.path / "wide.bmp", *bmpFile(whiteImage(2000, 1))));
+    ASSERT_TRUE(writeOutput(dir.path / "fits.bmp", *bmpFile(whiteImage(1024, 1))));
+    ScriptedDesktop desktop;
+    ReportDialog form(desktop);
+    form.report().setFolder(dir.path / "");
+    for (const char* f : {"claims.jpg", "wide.bmp", "fits.bmp"}) form.report().add(f);
+    form.showLastRun();
+    for (int row : {0, 1}) {
+        clickItem(form, row);
+        EXPECT_TRUE(form.previewImage->pixmap().isNull()) << row;
+    }
+    // The one a save may write is decoded, and made smaller to fit the frame.
+    clickItem(form, 2);
+    ASSERT_FALSE(form.previewImage->pixmap().isNull());
+    EXPECT_EQ(form.previewImage->size(), QSize(form.previewFrame->contentsRect().width() - 4, 1));
+}
+
 // Rows keep their files' names as bytes: a name that is not UTF-8 (Latin-1
 // "café") is previewed and handed on as it is, never rebuilt from its text.
 TEST(ReportForm, NamesThatAreNotUtf8AreKeptAsTheyAre) {

@@ -935,6 +935,18 @@ static void test_small_things(void) {
           "%s", why ? pellimar_failure_message(why) : "");
     pellimar_failure_free(why);
 
+    CHECK(
+        pellimar_pixel_budget(0) == 128000000ull && pellimar_pixel_budget(10000000) == 160000000ull,
+        "the budget of pixels");
+    why = pellimar_failure_new(PELLIMAR_CAP_REACHED, PELLIMAR_CAP_PIXELS_PER_INPUT,
+                               "128 million pixels decoded and made of one input",
+                               PELLIMAR_NO_OFFSET, 0);
+    CHECK(why && pellimar_failure_cap(why) == PELLIMAR_CAP_PIXELS_PER_INPUT &&
+              strcmp(pellimar_failure_message(why),
+                     "stopped at a limit: 128 million pixels decoded and made of one input") == 0,
+          "%s", why ? pellimar_failure_message(why) : "");
+    pellimar_failure_free(why);
+
     why = pellimar_failure_new(PELLIMAR_NO_SUCH_ICON, 0, "icon in it", PELLIMAR_NO_OFFSET, 0);
     CHECK(why && strcmp(pellimar_failure_message(why), "no icon in it") == 0, "a made failure");
     {

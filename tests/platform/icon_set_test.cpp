@@ -396,6 +396,29 @@ TEST(NeGroups, AlignmentShiftIsApplied) {
     }
 }
 
+// Resources padded to their alignment hold their images whole: the bytes of an
+// image are those its header sizes (a DIB) or its group states (a PNG).
+TEST(NeGroups, ImagesAreTheirOwnBytesWithoutThePadding) {
+    const std::vector<IconImage> images = {
+        dibImage(patternIcon(32, 32, 16), 4), dibImage(patternIcon(17, 17, 200), 8),
+        dibImage(alphaPatternIcon(24, 24), 32, {.bitfields = true}),
+        pngImage(alphaPatternIcon(20, 20))};
+    std::vector<CursorImage> cursors;
+    for (const IconImage& image : images) cursors.push_back({image, 1, 2});
+    for (int shift : {4, 9}) {
+        auto set = readSet(makeNe({{images, {}, {}}}, {{cursors, {}}}, shift));
+        ASSERT_TRUE(set) << shift;
+        for (ResourceKind kind : {ResourceKind::Icon, ResourceKind::Cursor}) {
+            const IconGroup& group = set->load(kind, 0);
+            ASSERT_EQ(group.images.size(), images.size());
+            for (std::size_t i = 0; i < images.size(); ++i)
+                EXPECT_EQ(Bytes(group.images[i].data.begin(), group.images[i].data.end()),
+                          images[i].data)
+                    << shift << " " << i;
+        }
+    }
+}
+
 // ---- Icon and cursor files, and recognising files ----------------------------
 
 TEST(IconFiles, AreOneIconAtPositionZeroWhateverTheirName) {
@@ -1030,6 +1053,24 @@ TEST(Loading, ImagesThatLieTogetherAreReadInOneRead) {
     EXPECT_NE(icon.images[0].storage, icon.images[1].storage);
     EXPECT_EQ(two->imageBytesRead(), a.data.size() + b.data.size());
     EXPECT_EQ(bytesOf(icon.images[1]), b.data);
+}
+
+// Groups in a language none of their images is stored in take each image in its
+// first language; the one of a group's own language where there is one.
+TEST(Loading, ImagesInTheGroupsLanguageElseTheirFirst) {
+    const Bytes file = makeManyLanguagesPe(300, 3, 4);
+    auto set = readSet(file);
+    ASSERT_TRUE(set) << why(set);
+    ASSERT_EQ(set->iconCount(), 3);
+    for (int g = 0; g < 3; ++g) {
+        const IconGroup& group = set->load(ResourceKind::Icon, g);
+        ASSERT_EQ(group.images.size(), 4u);
+        for (const StoredImage& image : group.images) {
+            const Result<Icon> icon = decodeStoredImage(image);
+            ASSERT_TRUE(icon) << why(icon);
+            EXPECT_EQ(icon->pixel(0, 0), 0xFF3060A0u);
+        }
+    }
 }
 
 TEST(Loading, OneImageAloneAndImagesSharedBetweenGroupsOnce) {

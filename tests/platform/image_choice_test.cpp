@@ -63,10 +63,15 @@ TEST(ImageFactsOf, EntriesOfZeroAre256AndTheDepthIsTheImages) {
     image.entry.height = 0;
     image.entry.bitCount = 0;
     image.depth = 8;
-    const ImageFacts facts = factsOf(image);
+    const ImageFacts facts = factsOf(image, SizePolicy::LikeWindows);
     EXPECT_EQ(facts.width, 256);
     EXPECT_EQ(facts.height, 256);
     EXPECT_EQ(facts.depth, 8);
+    // An entry of a program's group: the desktop's rule reads the bit count it
+    // states, 0 as 0; the other rule the image's depth.
+    image.inResourceGroup = true;
+    EXPECT_EQ(factsOf(image, SizePolicy::LikeWindows).depth, 0);
+    EXPECT_EQ(factsOf(image, SizePolicy::SmallestAtLeast).depth, 8);
 
     IconDirEntry sixteen;
     sixteen.colorCount = 16;
@@ -197,6 +202,41 @@ TEST_F(ChosenImage, IconAtSizeBringsTheChoiceToTheSize) {
     const Result<Icon> fromGroup = iconAtSize(set->icons()[0], 48);
     ASSERT_TRUE(fromGroup) << why(fromGroup);
     EXPECT_EQ(fromGroup->width, 48);
+}
+
+// A 32 x 32 image of 32 bits whose entry states 0 bits, before a 4-bit one of the
+// same size: in a program's group the desktop takes the 4-bit image (0 is further
+// from 32 than 4), in an icon file the deeper one (its header says 32).
+TEST(LikeWindowsDepth, StatedInProgramsFromTheHeaderInIconFiles) {
+    IconImage deep = dibImage(solidIcon(32, 32, 0xFFFF0000), 32);
+    deep.bitCount = 0;
+    const IconImage four = dibImage(solidIcon(32, 32, 0xFF0000FF), 4);
+    struct Case {
+        const char* name;
+        Bytes file;
+        std::uint32_t drawn;  // the colour of the image chosen
+    };
+    const std::vector<Case> cases = {
+        {"PE", makePe({{{deep, four}, {}, {}}}), 0xFF0000FFu},
+        {"NE", makeNe({{{deep, four}, {}, {}}}), 0xFF0000FFu},
+        {"icon file", makeIco({deep, four}), 0xFFFF0000u},
+    };
+    for (const Case& c : cases) {
+        auto set = IconSet::read(ByteSource(c.file));
+        ASSERT_TRUE(set) << c.name << ": " << why(set);
+        // Listing shows the depth of the image's header all the same.
+        EXPECT_EQ(set->icons()[0].images[0].depth, 32) << c.name;
+        const Result<Icon> loading = iconAtSize(*set, 0, 32);
+        ASSERT_TRUE(loading) << c.name << ": " << why(loading);
+        EXPECT_EQ(loading->pixel(3, 3), c.drawn) << c.name;
+        const Result<Icon> fromGroup = iconAtSize(set->load(ResourceKind::Icon, 0), 16);
+        ASSERT_TRUE(fromGroup) << c.name << ": " << why(fromGroup);
+        EXPECT_EQ(fromGroup->pixel(3, 3), c.drawn) << c.name;
+        // The other rule takes the deepest by the header.
+        const Result<Icon> sharpest = iconAtSize(*set, 0, 32, SizePolicy::SmallestAtLeast);
+        ASSERT_TRUE(sharpest) << c.name << ": " << why(sharpest);
+        EXPECT_EQ(sharpest->pixel(3, 3), 0xFFFF0000u) << c.name;
+    }
 }
 
 }  // namespace

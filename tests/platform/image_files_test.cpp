@@ -96,6 +96,28 @@ TEST(JpegFile, GarbageAndTruncationGiveNothingOrAPicture) {
     EXPECT_EQ(partial.at(5, 0), whole.at(5, 0));
 }
 
+// A few hundred bytes stating 8,154 x 7,967 pixels cannot hold the picture: it
+// is refused before anything is made of it, while its header still tells its size;
+// a whole flat picture of many pixels a byte reads.
+TEST(JpegFile, AFileStatingMorePixelsThanItsBytesHoldIsRefused) {
+    std::vector<std::uint8_t> j = encodeJpeg(sample(8, 8)).value();
+    std::size_t frame = 0;
+    for (std::size_t i = 2; i + 1 < j.size() && !frame; ++i)
+        if (j[i] == 0xFF && j[i + 1] == 0xC0) frame = i;
+    ASSERT_NE(frame, 0u);
+    EXPECT_EQ(jpegSize(j), std::make_pair(8, 8));
+    j[frame + 5] = 7967 >> 8, j[frame + 6] = 7967 & 0xFF;
+    j[frame + 7] = 8154 >> 8, j[frame + 8] = 8154 & 0xFF;
+    EXPECT_EQ(jpegSize(j), std::make_pair(8154, 7967));
+    EXPECT_TRUE(decodeJpeg(j).empty());
+    EXPECT_FALSE(jpegSize(std::vector<std::uint8_t>(j.begin(), j.begin() + long(frame))));
+
+    const std::vector<std::uint8_t> flat = encodeJpeg(whiteImage(1024, 1024)).value();
+    const RgbImage white = decodeJpeg(flat);
+    EXPECT_EQ(white.width, 1024);
+    EXPECT_EQ(white.at(1000, 1000), 0xFFFFFFu);
+}
+
 // Pictures that cannot be encoded say why, as every encoder does.
 TEST(ImageFiles, EncodersSayWhyAPictureCannotBeEncoded) {
     const std::vector<Result<std::vector<std::uint8_t>>> empty = {

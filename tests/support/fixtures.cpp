@@ -540,8 +540,13 @@ Bytes makeResourceSection(const std::vector<IconGroupSpec>& groups,
 }
 
 Bytes makeSharedGroupPe(std::uint16_t groups, std::uint16_t entries, std::size_t imageBytes) {
-    Bytes image = dibImage(solidIcon(32, 32, 0xFF3060A0), 32).data;
-    if (imageBytes > image.size()) image.resize(imageBytes, 0);
+    IconImage image = dibImage(solidIcon(32, 32, 0xFF3060A0), 32);
+    if (imageBytes > image.data.size()) image.data.resize(imageBytes, 0);
+    return makeSharedGroupPe(groups, entries, image);
+}
+
+Bytes makeSharedGroupPe(std::uint16_t groups, std::uint16_t entries, const IconImage& stored) {
+    const Bytes& image = stored.data;
     // Root (two types), RT_ICON directory (one entry), RT_GROUP_ICON directory,
     // the two data entries, the group directory, the image.
     const std::uint32_t root = 0, iconDir = 32, groupDir = iconDir + 16 + 8;
@@ -570,7 +575,61 @@ Bytes makeSharedGroupPe(std::uint16_t groups, std::uint16_t entries, std::size_t
     put16(section, group + 4, entries);
     for (std::uint32_t e = 0; e < entries; ++e) {
         const std::size_t at = group + 6 + std::size_t(e) * 14;
-        section[at] = 32, section[at + 1] = 32;
+        section[at] = stored.width, section[at + 1] = stored.height;
+        put16(section, at + 4, 1);
+        put16(section, at + 6, stored.bitCount);
+        put32(section, at + 8, std::uint32_t(image.size()));
+        put16(section, at + 12, 1);
+    }
+    std::copy(image.begin(), image.end(), section.begin() + pixels);
+    return wrapPe(section);
+}
+
+Bytes makeManyLanguagesPe(std::uint16_t languages, std::uint16_t groups, std::uint16_t entries) {
+    const Bytes image = dibImage(solidIcon(16, 16, 0xFF3060A0), 32).data;
+    // Root (two types); the RT_ICON directory (id 1) and its language directory
+    // of `languages` entries (1, 2, ...), each leading to the one image's data
+    // entry; the RT_GROUP_ICON directory, one language directory of one entry
+    // (language 0) for every group, all leading to one data entry and one group
+    // directory; the image.
+    const std::uint32_t root = 0, iconDir = 32, imageLanguages = iconDir + 24;
+    const std::uint32_t groupDir = imageLanguages + 16 + std::uint32_t(languages) * 8;
+    const std::uint32_t groupLanguages = groupDir + 16 + std::uint32_t(groups) * 8;
+    const std::uint32_t iconData = groupLanguages + std::uint32_t(groups) * 24;
+    const std::uint32_t groupData = iconData + 16, group = groupData + 16;
+    const std::uint32_t pixels = group + 6 + std::uint32_t(entries) * 14;
+    Bytes section(pixels + image.size(), 0);
+    put16(section, root + 14, 2);
+    put32(section, root + 16, 3);
+    put32(section, root + 20, 0x80000000u | iconDir);
+    put32(section, root + 24, 14);
+    put32(section, root + 28, 0x80000000u | groupDir);
+    put16(section, iconDir + 14, 1);
+    put32(section, iconDir + 16, 1);
+    put32(section, iconDir + 20, 0x80000000u | imageLanguages);
+    put16(section, imageLanguages + 14, languages);
+    for (std::uint32_t i = 0; i < languages; ++i) {
+        put32(section, imageLanguages + 16 + i * 8, i + 1);
+        put32(section, imageLanguages + 20 + i * 8, iconData);
+    }
+    put16(section, groupDir + 14, groups);
+    for (std::uint32_t i = 0; i < groups; ++i) {
+        const std::uint32_t languageDir = groupLanguages + i * 24;
+        put32(section, groupDir + 16 + i * 8, i + 1);
+        put32(section, groupDir + 20 + i * 8, 0x80000000u | languageDir);
+        put16(section, languageDir + 14, 1);
+        put32(section, languageDir + 16, 0);
+        put32(section, languageDir + 20, groupData);
+    }
+    put32(section, iconData, kResourceRva + pixels);
+    put32(section, iconData + 4, std::uint32_t(image.size()));
+    put32(section, groupData, kResourceRva + group);
+    put32(section, groupData + 4, 6 + std::uint32_t(entries) * 14);
+    put16(section, group + 2, 1);
+    put16(section, group + 4, entries);
+    for (std::uint32_t e = 0; e < entries; ++e) {
+        const std::size_t at = group + 6 + std::size_t(e) * 14;
+        section[at] = 16, section[at + 1] = 16;
         put16(section, at + 4, 1);
         put16(section, at + 6, 32);
         put32(section, at + 8, std::uint32_t(image.size()));

@@ -130,6 +130,13 @@ Bytes makePe(const std::vector<IconGroupSpec>& groups, const std::vector<CursorG
 // With 65,535 of each it is 1.4 MB and states 4.3 billion images.
 // With `imageBytes` above the image's own size, the image is stored padded to it.
 Bytes makeSharedGroupPe(std::uint16_t groups, std::uint16_t entries, std::size_t imageBytes = 0);
+// The same naming `image` (its entry's width, height and bit count as it states).
+Bytes makeSharedGroupPe(std::uint16_t groups, std::uint16_t entries, const IconImage& image);
+// A PE library whose one image (RT_ICON id 1, a 16 x 16 32-bit DIB) is stored in
+// `languages` languages (1, 2, ...) and whose `groups` icon groups, each in
+// language 0, name it in each of `entries` entries: no group's language is one of
+// the image's. With 65,535 languages and 256 groups of 256 it is 531 KB.
+Bytes makeManyLanguagesPe(std::uint16_t languages, std::uint16_t groups, std::uint16_t entries);
 // A PE library whose RT_ICON directory holds `ids` images of ids 1 to `ids`, each
 // a 1 x 1 32-bit DIB of colour manyIdsColour(id), stored in id order, and `groups`
 // icon groups each naming the `perGroup` highest ids, highest first. With 65,535
