@@ -53,7 +53,14 @@ inline void addRow(const QObject& window, const Icon& icon, const std::filesyste
 inline void waitForIdle(MainWindow& window, int ms = 30000) {
     QElapsedTimer clock;
     clock.start();
-    while (window.backgroundWorkRunning() && clock.elapsed() < ms) QTest::qWait(5);
+    // Idle for a few turns of the event loop in a row: the end of one work may
+    // queue the next (the next path of a list of them), and a loaded machine may
+    // take more than one turn to start it.
+    int idleTurns = 0;
+    while (idleTurns < 3 && clock.elapsed() < ms) {
+        QTest::qWait(5);
+        idleTurns = window.backgroundWorkRunning() ? 0 : idleTurns + 1;
+    }
     if (window.backgroundWorkRunning()) ADD_FAILURE() << "the background work did not end";
     // What the end of the work queued (the next path of a list of them).
     QCoreApplication::processEvents();
