@@ -406,7 +406,8 @@ TEST(NeGroups, ImagesAreTheirOwnBytesWithoutThePadding) {
     std::vector<CursorImage> cursors;
     for (const IconImage& image : images) cursors.push_back({image, 1, 2});
     for (int shift : {4, 9}) {
-        auto set = readSet(makeNe({{images, {}, {}}}, {{cursors, {}}}, shift));
+        const Bytes file = makeNe({{images, {}, {}}}, {{cursors, {}}}, shift);  // outlives the set
+        auto set = readSet(file);
         ASSERT_TRUE(set) << shift;
         for (ResourceKind kind : {ResourceKind::Icon, ResourceKind::Cursor}) {
             const IconGroup& group = set->load(kind, 0);
