@@ -215,21 +215,21 @@ TEST(CliList, JsonGivesEveryImagesSizeDepthKindAndBytes) {
 TEST(CliList, JsonGivesEachFilesVersionStrings) {
     TempDir dir;
     const std::vector<IconGroupSpec> icon = {{{dibImage(patternIcon(16, 16, 16), 4)}}};
-    const VersionSpec spec{{{0x0409,
-                             1200,
-                             {{"CompanyName", "Example \"Works\""},
-                              {"FileDescription", "Mine sweeping game"},
-                              {"FileVersion", "5.1.2600.0"},
-                              {"ProductName", "Example Minesweeper"},
-                              {"ProductVersion", "5.1"}}}},
-                           {{0x0409, 1200}}};
+    const VersionSpec layout{{{0x0409,
+                               1200,
+                               {{"CompanyName", "Example \"Works\""},
+                                {"FileDescription", "Mine sweeping game"},
+                                {"FileVersion", "5.1.2600.0"},
+                                {"ProductName", "Example Minesweeper"},
+                                {"ProductVersion", "5.1"}}}},
+                             {{0x0409, 1200}}};
     const auto pe =
-        dir.write("winmine.exe", makePeWithVersion(icon, makeVersionResource(spec, true)));
+        dir.write("winmine.exe", makePeWithVersion(icon, makeVersionResource(layout, true)));
     const auto ne = dir.write(
         "old.exe",
         makeNeWithVersion(
             icon, makeVersionResource({{{0x0407, 1252, {{"ProductName", "Alt"}}}}, {}}, false)));
-    Bytes looping = makeVersionResource(spec, true);
+    Bytes looping = makeVersionResource(layout, true);
     put16(looping, 0x80, 0);  // the length of the string table's block
     const auto damaged = dir.write("damaged.dll", makePeWithVersion(icon, looping));
     const auto none = dir.write("none.dll", makePe(icon));

@@ -52,7 +52,7 @@ struct Sample {
     Bytes frame1 = makeCur({{dibImage(solidIcon(32, 32, 0xFF00FF00), 32), 5, 6},
                             {dibImage(solidIcon(16, 16, 0xFF00FF00), 32), 2, 3}});
     Bytes frame2 = makeIco({dibImage(solidIcon(32, 32, 0xFF0000FF), 32)});
-    AniSpec spec() const {
+    AniSpec layout() const {
         AniSpec s;
         s.frames = {frame0, frame1, frame2};
         s.sequence = {0, 1, 0, 2};
@@ -68,9 +68,9 @@ TEST(Animation, AniFileIsReadWithEveryField) {
     const Sample sample;
     for (bool listFirst : {false, true}) {
         SCOPED_TRACE(listFirst ? "list before header" : "header first");
-        AniSpec spec = sample.spec();
-        spec.listFirst = listFirst;
-        const Bytes ani = makeAni(spec);
+        AniSpec layout = sample.layout();
+        layout.listFirst = listFirst;
+        const Bytes ani = makeAni(layout);
         auto set = readAni(ani);
         ASSERT_TRUE(set) << why(set);
         EXPECT_EQ(set->container(), IconContainer::AnimatedCursorFile);
@@ -141,10 +141,10 @@ TEST(Animation, AniFileIsReadWithEveryField) {
 }
 
 TEST(Animation, WithoutSequenceOrRatesEachFrameShowsInTurnAtTheHeadersRate) {
-    AniSpec spec;
-    spec.frames = {cursorFrame(32, 0xFF112233, 0, 0), cursorFrame(32, 0xFF445566, 1, 1)};
-    spec.rate = 9;
-    auto set = readAni(makeAni(spec));
+    AniSpec layout;
+    layout.frames = {cursorFrame(32, 0xFF112233, 0, 0), cursorFrame(32, 0xFF445566, 1, 1)};
+    layout.rate = 9;
+    auto set = readAni(makeAni(layout));
     ASSERT_TRUE(set) << why(set);
     const Animation& a = set->animations().at(0);
     ASSERT_FALSE(a.failure) << a.failure->message();
@@ -157,7 +157,7 @@ TEST(Animation, WithoutSequenceOrRatesEachFrameShowsInTurnAtTheHeadersRate) {
 }
 
 TEST(Animation, AniFilesAreNotReadUnlessAsked) {
-    const Bytes ani = makeAni(Sample().spec());
+    const Bytes ani = makeAni(Sample().layout());
     auto set = IconSet::read(ByteSource(ani));
     ASSERT_FALSE(set);
     EXPECT_EQ(set.failure().fault, Fault::NotIconContainer);
@@ -175,7 +175,7 @@ TEST(Animation, AniFilesAreNotReadUnlessAsked) {
 // without moving them.
 TEST(Animation, ProgramResourcesAreReadInTheirKindsAndOrder) {
     const Sample sample;
-    const Bytes busy = makeAni(sample.spec());
+    const Bytes busy = makeAni(sample.layout());
     AniSpec two;
     two.frames = {cursorFrame(24, 0xFF808080, 7, 8), cursorFrame(24, 0xFF404040, 9, 10)};
     two.rate = 3;
@@ -236,7 +236,7 @@ TEST(Animation, ProgramResourcesAreReadInTheirKindsAndOrder) {
 // Reading animations changes nothing of what was read before: the groups, their
 // positions and images, and the notes.
 TEST(Animation, ReadingAnimationsMovesNoGroup) {
-    const Bytes ani = makeAni(Sample().spec());
+    const Bytes ani = makeAni(Sample().layout());
     const Bytes pe = makePe({{{dibImage(solidIcon(16, 16, 0xFF102030), 32)}, u"MAIN"},
                              {{dibImage(solidIcon(32, 32, 0xFF102030), 8)}}},
                             {{{{dibImage(solidIcon(32, 32, 0), 32), 4, 5}}}},
@@ -263,7 +263,7 @@ TEST(Animation, ReadingAnimationsMovesNoGroup) {
 }
 
 TEST(Animation, ResourcePastTheFileIsToldAndTheRestRead) {
-    const Bytes ani = makeAni(Sample().spec());
+    const Bytes ani = makeAni(Sample().layout());
     Bytes pe = makePe({{{dibImage(solidIcon(16, 16, 0xFF102030), 32)}}}, {},
                       {{21, ani, {}}, {21, ani, {}}});
     put32(pe, dataEntryOf(pe, 21, 0) + 4, 0x00FFFFFF);
@@ -398,7 +398,7 @@ TEST(Animation, FrameThatIsNoIconFileCarriesWhy) {
 }
 
 TEST(Animation, EveryCutOfAFileIsReadWithoutHarm) {
-    const Bytes ani = makeAni(Sample().spec());
+    const Bytes ani = makeAni(Sample().layout());
     for (std::size_t length = 0; length < ani.size(); length += 3) {
         const Bytes cut(ani.begin(), ani.begin() + std::ptrdiff_t(length));
         auto set = readAni(cut);

@@ -97,11 +97,11 @@ Bytes arrowCursor() {
 }
 
 Bytes busyAnimation() {
-    AniSpec spec;
-    spec.frames = {makeCur({{dibImage(solidIcon(32, 32, 0xFF0000FF), 32), 16, 16}}),
-                   makeCur({{dibImage(solidIcon(32, 32, 0xFF00FF00), 32), 16, 16}})};
-    spec.rates = {6, 12};
-    return makeAni(spec);
+    AniSpec layout;
+    layout.frames = {makeCur({{dibImage(solidIcon(32, 32, 0xFF0000FF), 32), 16, 16}}),
+                     makeCur({{dibImage(solidIcon(32, 32, 0xFF00FF00), 32), 16, 16}})};
+    layout.rates = {6, 12};
+    return makeAni(layout);
 }
 
 // A set with an install.inf (in UTF-16, as some are saved), its files named in

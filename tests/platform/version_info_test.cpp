@@ -40,9 +40,9 @@ TEST(VersionInfo, GivesTheStringsOfTheFirstLanguageInPeAndNeFiles) {
     for (const bool wide : {true, false}) {
         SCOPED_TRACE(wide ? "PE" : "NE");
         // The first table of the file is German; Translation names English first.
-        const VersionSpec spec{{{0x0407, 1252, kGerman}, {0x0409, 1252, kEnglish}},
-                               {{0x0409, 1252}, {0x0407, 1252}}};
-        const Bytes resource = makeVersionResource(spec, wide);
+        const VersionSpec layout{{{0x0407, 1252, kGerman}, {0x0409, 1252, kEnglish}},
+                                 {{0x0409, 1252}, {0x0407, 1252}}};
+        const Bytes resource = makeVersionResource(layout, wide);
         const Bytes file =
             wide ? makePeWithVersion(oneIcon(), resource) : makeNeWithVersion(oneIcon(), resource);
         auto info = versionOf(file);
@@ -58,7 +58,7 @@ TEST(VersionInfo, GivesTheStringsOfTheFirstLanguageInPeAndNeFiles) {
             EXPECT_EQ(*v.value(key), value) << key;
         }
         EXPECT_EQ(v.value("LegalCopyright"), nullptr);
-        EXPECT_EQ(v.translations, spec.translations);
+        EXPECT_EQ(v.translations, layout.translations);
 
         // Every language on request, in the file's order.
         auto all = versionOf(file, VersionLanguages::All);
@@ -108,8 +108,8 @@ TEST(VersionInfo, FilesWithoutOneGiveNothing) {
 
 // Damaged resources: a reason, what came before the damage, and no endless loop.
 TEST(VersionInfo, DamagedBlocksAreLeftOutWithWhyAndTheRestIsKept) {
-    const VersionSpec spec{{{0x0409, 1200, kEnglish}}, {{0x0409, 1200}}};
-    const Bytes good = makeVersionResource(spec, true);
+    const VersionSpec layout{{{0x0409, 1200, kEnglish}}, {{0x0409, 1200}}};
+    const Bytes good = makeVersionResource(layout, true);
     const std::u16string third = u"FileVersion";
     Bytes key;
     for (char16_t c : third) key.insert(key.end(), {std::uint8_t(c), std::uint8_t(c >> 8)});
@@ -168,14 +168,14 @@ TEST(VersionInfo, CapsStopHugeResourcesAndEndlessBlocks) {
     // More blocks than are read: the first are kept, the cap is told once.
     std::vector<std::pair<std::string, std::string>> many;
     for (int i = 0; i < kMaxVersionBlocks + 10; ++i) many.push_back({"K" + std::to_string(i), "v"});
-    const VersionSpec spec{{{0x0409, 1200, {many.begin(), many.begin() + 1000}},
-                            {0x0407, 1200, {many.begin() + 1000, many.begin() + 2000}},
-                            {0x040C, 1200, {many.begin() + 2000, many.begin() + 3000}},
-                            {0x0410, 1200, {many.begin() + 3000, many.begin() + 4000}},
-                            {0x0411, 1200, {many.begin() + 4000, many.end()}}},
-                           {{0x0409, 1200}}};
+    const VersionSpec layout{{{0x0409, 1200, {many.begin(), many.begin() + 1000}},
+                              {0x0407, 1200, {many.begin() + 1000, many.begin() + 2000}},
+                              {0x040C, 1200, {many.begin() + 2000, many.begin() + 3000}},
+                              {0x0410, 1200, {many.begin() + 3000, many.begin() + 4000}},
+                              {0x0411, 1200, {many.begin() + 4000, many.end()}}},
+                             {{0x0409, 1200}}};
     // Each table stays within a block's 64 KB.
-    const Bytes resource = makeVersionResource(spec, false);
+    const Bytes resource = makeVersionResource(layout, false);
     auto info = parseVersionInfo(resource, false, VersionLanguages::All);
     ASSERT_TRUE(info);
     ASSERT_EQ(info->notes.size(), 1u) << reasons(info->notes);

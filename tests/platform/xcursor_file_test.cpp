@@ -90,13 +90,13 @@ TEST(XcursorFile, CursorGroupKeepsEverySizeAndHotspot) {
 TEST(XcursorFile, AnimationHasEveryStepWithItsDelay) {
     const Icon red = alphaPatternIcon(32, 32), green = solidIcon(32, 32, 0xFF00FF00),
                blue = solidIcon(32, 32, 0xFF0000FF);
-    AniSpec spec;
-    spec.frames = {
+    AniSpec layout;
+    layout.frames = {
         makeCur({{dibImage(red, 32), 3, 4}, {dibImage(solidIcon(16, 16, 0xFFFF0000), 32), 1, 1}}),
         makeCur({{dibImage(green, 24), 5, 6}}), makeIco({dibImage(blue, 32)})};
-    spec.sequence = {0, 1, 0, 2};
-    spec.rates = {5, 10, 15, 20};
-    const Bytes ani = makeAni(spec);
+    layout.sequence = {0, 1, 0, 2};
+    layout.rates = {5, 10, 15, 20};
+    const Bytes ani = makeAni(layout);
     auto set = IconSet::read(ByteSource(ani), ReadScope{true});
     ASSERT_TRUE(set) << why(set);
     const Animation& animation = set->loadAnimation(0);
@@ -123,8 +123,8 @@ TEST(XcursorFile, AnimationHasEveryStepWithItsDelay) {
         EXPECT_EQ(wrongPixels(image, *want[i].picture), 0);
     }
     // The frame shown twice with its own delays is stored twice; once with equal ones.
-    spec.rates = {5, 10, 5, 20};
-    const Bytes same = makeAni(spec);
+    layout.rates = {5, 10, 5, 20};
+    const Bytes same = makeAni(layout);
     auto again = IconSet::read(ByteSource(same), ReadScope{true});
     const Result<XcursorFile> shared = xcursorFromAnimation(again->loadAnimation(0));
     ASSERT_TRUE(shared) << why(shared);

@@ -320,36 +320,36 @@ Bytes aniHeaderChunk(std::uint32_t frames, std::uint32_t steps, std::uint32_t ra
     return riffChunk("anih", h);
 }
 
-Bytes makeAni(const AniSpec& spec) {
+Bytes makeAni(const AniSpec& layout) {
     auto words = [](const std::vector<std::uint32_t>& values) {
         Bytes b;
         for (std::uint32_t v : values) append32(b, v);
         return b;
     };
-    const std::uint32_t frames = spec.frameCount.value_or(std::uint32_t(spec.frames.size()));
-    const std::uint32_t steps = spec.stepCount.value_or(
-        std::uint32_t(spec.sequence.empty() ? spec.frames.size() : spec.sequence.size()));
-    const std::uint32_t flags = spec.flags.value_or(1u | (spec.sequence.empty() ? 0u : 2u));
+    const std::uint32_t frames = layout.frameCount.value_or(std::uint32_t(layout.frames.size()));
+    const std::uint32_t steps = layout.stepCount.value_or(
+        std::uint32_t(layout.sequence.empty() ? layout.frames.size() : layout.sequence.size()));
+    const std::uint32_t flags = layout.flags.value_or(1u | (layout.sequence.empty() ? 0u : 2u));
     std::vector<Bytes> chunks;
-    if (!spec.title.empty() || !spec.artist.empty()) {
+    if (!layout.title.empty() || !layout.artist.empty()) {
         std::vector<Bytes> info;
         auto text = [](const std::string& s) {
             Bytes b(s.begin(), s.end());
             b.push_back(0);
             return b;
         };
-        if (!spec.title.empty()) info.push_back(riffChunk("INAM", text(spec.title)));
-        if (!spec.artist.empty()) info.push_back(riffChunk("IART", text(spec.artist)));
+        if (!layout.title.empty()) info.push_back(riffChunk("INAM", text(layout.title)));
+        if (!layout.artist.empty()) info.push_back(riffChunk("IART", text(layout.artist)));
         chunks.push_back(riffList("INFO", info));
     }
     std::vector<Bytes> frameChunks;
-    for (const Bytes& f : spec.frames) frameChunks.push_back(riffChunk("icon", f));
+    for (const Bytes& f : layout.frames) frameChunks.push_back(riffChunk("icon", f));
     const Bytes list = riffList("fram", frameChunks);
-    if (spec.listFirst) chunks.push_back(list);
-    chunks.push_back(aniHeaderChunk(frames, steps, spec.rate, flags));
-    if (!spec.rates.empty()) chunks.push_back(riffChunk("rate", words(spec.rates)));
-    if (!spec.sequence.empty()) chunks.push_back(riffChunk("seq ", words(spec.sequence)));
-    if (!spec.listFirst) chunks.push_back(list);
+    if (layout.listFirst) chunks.push_back(list);
+    chunks.push_back(aniHeaderChunk(frames, steps, layout.rate, flags));
+    if (!layout.rates.empty()) chunks.push_back(riffChunk("rate", words(layout.rates)));
+    if (!layout.sequence.empty()) chunks.push_back(riffChunk("seq ", words(layout.sequence)));
+    if (!layout.listFirst) chunks.push_back(list);
     return riffForm(chunks);
 }
 
@@ -844,12 +844,12 @@ Bytes makeNe(const std::vector<IconGroupSpec>& groups, const std::vector<CursorG
     return neOf(collect(groups, cursors, animations), alignShift);
 }
 
-Bytes makeVersionResource(const VersionSpec& spec, bool wide) {
+Bytes makeVersionResource(const VersionSpec& layout, bool wide) {
     Bytes fixed(52, 0);  // VS_FIXEDFILEINFO: its signature and structure version
     put32(fixed, 0, 0xFEEF04BDu);
     put32(fixed, 4, 0x00010000u);
     std::vector<Bytes> tables;
-    for (const VersionTableSpec& table : spec.tables) {
+    for (const VersionTableSpec& table : layout.tables) {
         std::vector<Bytes> strings;
         for (const auto& [key, value] : table.strings) {
             Bytes text;
@@ -862,9 +862,9 @@ Bytes makeVersionResource(const VersionSpec& spec, bool wide) {
         tables.push_back(versionBlock(wide, name, {}, true, 0, strings));
     }
     std::vector<Bytes> children = {versionBlock(wide, "StringFileInfo", {}, true, 0, tables)};
-    if (!spec.translations.empty()) {
+    if (!layout.translations.empty()) {
         Bytes pairs;
-        for (const auto& [language, codePage] : spec.translations) {
+        for (const auto& [language, codePage] : layout.translations) {
             append16(pairs, language);
             append16(pairs, codePage);
         }

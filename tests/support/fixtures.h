@@ -171,7 +171,7 @@ struct AniSpec {
     std::optional<std::uint32_t> frameCount, stepCount, flags;  // override what the header states
     bool listFirst = false;  // the "fram" list before the header (chunks in any order)
 };
-Bytes makeAni(const AniSpec& spec);
+Bytes makeAni(const AniSpec& layout);
 // The header chunk of an .ani file.
 Bytes aniHeaderChunk(std::uint32_t frames, std::uint32_t steps, std::uint32_t rate,
                      std::uint32_t flags);
@@ -203,7 +203,7 @@ struct VersionSpec {
 };
 // Its bytes as a PE file stores them (`wide`: UTF-16, a type word in each block)
 // or as an NE file does (8-bit texts, Latin-1 here).
-Bytes makeVersionResource(const VersionSpec& spec, bool wide);
+Bytes makeVersionResource(const VersionSpec& layout, bool wide);
 // A PE or NE library holding the icon groups and `version` as its version
 // resource (type 16, number 1).
 Bytes makePeWithVersion(const std::vector<IconGroupSpec>& groups, const Bytes& version,
