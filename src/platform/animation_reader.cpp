@@ -8,6 +8,7 @@
 #include "platform/byte_reader.h"
 #include "platform/ico_file.h"
 #include "platform/icon_decode.h"
+#include "platform/utf8_text.h"
 
 namespace pellimar {
 
@@ -60,16 +61,7 @@ bool validUtf8(const std::vector<std::uint8_t>& bytes) {
 // taken as Latin-1.
 std::string textOf(const std::vector<std::uint8_t>& bytes) {
     if (validUtf8(bytes)) return std::string(bytes.begin(), bytes.end());
-    std::string out;
-    for (std::uint8_t b : bytes) {
-        if (b < 0x80) {
-            out += char(b);
-        } else {
-            out += char(0xC0 | (b >> 6));
-            out += char(0x80 | (b & 0x3F));
-        }
-    }
-    return out;
+    return utf8FromLatin1(bytes);
 }
 
 struct Walker {

@@ -8,6 +8,7 @@
 #include "platform/animation.h"
 #include "platform/byte_source.h"
 #include "platform/icon_set.h"
+#include "platform/utf8_text.h"
 
 namespace pellimar {
 namespace fs = std::filesystem;
@@ -116,34 +117,11 @@ std::string_view trim(std::string_view s) {
 // converted; a UTF-8 mark is dropped; other bytes are kept as they are.
 std::string infText(const std::vector<std::uint8_t>& bytes) {
     if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xFE) {
-        std::string out;
-        for (std::size_t i = 2; i + 1 < bytes.size(); i += 2) {
-            std::uint32_t c = bytes[i] | (bytes[i + 1] << 8);
-            if (c >= 0xD800 && c < 0xDC00 && i + 3 < bytes.size()) {
-                const std::uint32_t low = bytes[i + 2] | (bytes[i + 3] << 8);
-                if (low >= 0xDC00 && low < 0xE000) {
-                    c = 0x10000 + ((c - 0xD800) << 10) + (low - 0xDC00);
-                    i += 2;
-                }
-            }
-            if (c >= 0xD800 && c < 0xE000) c = 0xFFFD;
-            if (c < 0x80) {
-                out += char(c);
-            } else if (c < 0x800) {
-                out += char(0xC0 | (c >> 6));
-                out += char(0x80 | (c & 0x3F));
-            } else if (c < 0x10000) {
-                out += char(0xE0 | (c >> 12));
-                out += char(0x80 | ((c >> 6) & 0x3F));
-                out += char(0x80 | (c & 0x3F));
-            } else {
-                out += char(0xF0 | (c >> 18));
-                out += char(0x80 | ((c >> 12) & 0x3F));
-                out += char(0x80 | ((c >> 6) & 0x3F));
-                out += char(0x80 | (c & 0x3F));
-            }
-        }
-        return out;
+        std::vector<std::uint16_t> units;
+        units.reserve(bytes.size() / 2);
+        for (std::size_t i = 2; i + 1 < bytes.size(); i += 2)
+            units.push_back(std::uint16_t(bytes[i] | (bytes[i + 1] << 8)));
+        return utf8From16(units);
     }
     std::size_t start = 0;
     if (bytes.size() >= 3 && bytes[0] == 0xEF && bytes[1] == 0xBB && bytes[2] == 0xBF) start = 3;

@@ -4,28 +4,11 @@
 
 #include "platform/byte_reader.h"
 #include "platform/icon_set.h"
+#include "platform/utf8_text.h"
 
 namespace pellimar {
 
 namespace {
-
-void putUtf8(std::string& out, std::uint32_t c) {
-    if (c < 0x80) {
-        out += char(c);
-    } else if (c < 0x800) {
-        out += char(0xC0 | (c >> 6));
-        out += char(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += char(0xE0 | (c >> 12));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    } else {
-        out += char(0xF0 | (c >> 18));
-        out += char(0x80 | ((c >> 12) & 0x3F));
-        out += char(0x80 | ((c >> 6) & 0x3F));
-        out += char(0x80 | (c & 0x3F));
-    }
-}
 
 // The characters 0x80 to 0x9F of Windows' Western code page (1252), which the
 // 8-bit strings of NE files are nearly always in; elsewhere it is Latin-1.
@@ -159,7 +142,7 @@ class Parser {
             } else if (c >= 0xDC00 && c < 0xE000) {
                 c = 0xFFFD;
             }
-            putUtf8(out, c);
+            appendUtf8(out, c);
         }
         return !key;
     }
