@@ -116,8 +116,7 @@ class Extractor:
         self.names.add(name)
         data = group.to_ico(allow_missing=True)
         path = os.path.join(self.folder, name)
-        with open(path, "wb") as out:
-            out.write(data)
+        pellimar.write_file(path, data)
         whole = True
         for image in group.images:
             if image.failure is not None:

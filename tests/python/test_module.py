@@ -271,3 +271,21 @@ def test_the_script_lists_versions_as_the_command_line(cli, examples, samples):
     assert json.loads(done.stdout)["files"] == expected
     assert expected[0]["version"]["product_name"] == "Example Minesweeper"
     assert paths[2] + ": version resource: StringFileInfo: " in done.stderr
+
+
+def test_files_are_written_through_the_librarys_writer(tmp_path):
+    target = tmp_path / "made" / "icon.ico"
+    (tmp_path / "made").mkdir()
+    assert pellimar.write_file(target, b"first") is True
+    assert target.read_bytes() == b"first"
+    # A file already there stays when asked to, and is replaced otherwise.
+    assert pellimar.write_file(target, b"second", replace=False) is False
+    assert target.read_bytes() == b"first"
+    assert pellimar.write_file(target, b"third") is True
+    assert target.read_bytes() == b"third"
+    # A path with no file name in it is refused with the writer's reason.
+    with pytest.raises(pellimar.WriteError) as refused:
+        pellimar.write_file(str(tmp_path) + "/", b"x")
+    assert refused.value.message
+    with pytest.raises(pellimar.WriteError):
+        pellimar.write_file(tmp_path / "missing" / "icon.ico", b"x")

@@ -42,9 +42,11 @@ __all__ = [
     "open",
     "open_bytes",
     "open_fd",
+    "write_file",
     "version",
     "language_tag",
     "Error",
+    "WriteError",
     "FileError",
     "FormatError",
     "NotIconContainerError",
@@ -149,6 +151,11 @@ class EncodeError(Error):
     """A picture that cannot be encoded, or a write that failed."""
 
 
+class WriteError(Error):
+    """A file could not be written, or was refused so that no other user steers
+    the write (someone else's link on the way to it)."""
+
+
 class InvalidArgumentError(Error, ValueError):
     """An argument the library refuses (a size out of range...)."""
 
@@ -172,6 +179,12 @@ _ERROR_CLASSES = {
     12: NoSuchIconError,
     13: NoImageError,
     14: EncodeError,
+    15: WriteError,
+    16: WriteError,
+    17: WriteError,
+    18: WriteError,
+    19: WriteError,
+    20: WriteError,
     101: InvalidArgumentError,
 }
 
@@ -195,7 +208,7 @@ def _error_of(failure, status=None):
     offset = _n.failure_offset(failure)
     cls = _ERROR_CLASSES.get(code)
     if cls is None:
-        cls = EncodeError if 15 <= code <= 20 else LibraryError
+        cls = LibraryError
     return cls(
         _text(_n.failure_message(failure)),
         code=code,
@@ -223,6 +236,21 @@ def _raise_failed(status, why):
 def open(path):  # noqa: A001 (the module's own open, as gzip.open and tarfile.open)
     """Opens the file at `path` (str, bytes or os.PathLike); see File."""
     return File(path)
+
+
+def write_file(path, data, replace=True):
+    """Writes `data` as the file `path`, whole or not at all, through the
+    library's writer: never through another user's link on the way, a new
+    file with the umask's mode. With replace=False a file already there is
+    kept. Returns True when written, False when kept; raises WriteError."""
+    placed = ctypes.c_int32(0)
+    why = ctypes.c_void_p()
+    status = _n.write_file(
+        os.fsencode(path), bytes(data), len(data), 0 if replace else 2, ctypes.byref(placed),
+        ctypes.byref(why))
+    if status != 0:
+        _raise_failed(status, why)
+    return placed.value == 0
 
 
 def open_bytes(data):

@@ -76,6 +76,10 @@ _SIGNATURES = {
     "pellimar_group_image": (P, [P, _c.c_uint32]),
     "pellimar_group_load": (STATUS, [P, FAILURE_OUT]),
     "pellimar_group_to_file": (STATUS, [P, BYTES_OUT, SIZE_OUT, FAILURE_OUT]),
+    "pellimar_write_file": (
+        STATUS,
+        [_c.c_char_p, _c.c_char_p, _c.c_size_t, _c.c_uint32, I32_OUT, FAILURE_OUT],
+    ),
     "pellimar_group_choose": (_c.c_int32, [P, _c.c_int32, _c.c_int32]),
     "pellimar_group_picture": (STATUS, [P, _c.c_int32, _c.c_int32, _c.POINTER(P), FAILURE_OUT]),
     "pellimar_group_picture_at_size": (
@@ -150,7 +154,7 @@ _SLOW = {
     "pellimar_image_data", "pellimar_image_to_file", "pellimar_image_to_png",
     "pellimar_image_decode", "pellimar_image_rgba", "pellimar_picture_rgba",
     "pellimar_picture_to_png", "pellimar_picture_shrink_within", "pellimar_file_release_images",
-    "pellimar_file_version",
+    "pellimar_file_version", "pellimar_write_file",
 }
 
 

@@ -281,8 +281,7 @@ class IconExtractor:
     def export_icon(self, filename, num=0, resource_id=None):
         """Writes the requested icon group to `filename` as an .ico file."""
         data = self._ico_bytes(self._select(self._icons, num, resource_id, "icon"))
-        with open(filename, "wb") as f:
-            f.write(data)
+        pellimar.write_file(filename, data)
 
     def get_cursor(self, num=0, resource_id=None):
         """The requested cursor group as a .cur file in an io.BytesIO."""
@@ -292,8 +291,7 @@ class IconExtractor:
     def export_cursor(self, filename, num=0, resource_id=None):
         """Writes the requested cursor group to `filename` as a .cur file."""
         data = self._ico_bytes(self._select(self._cursors, num, resource_id, "cursor"))
-        with open(filename, "wb") as f:
-            f.write(data)
+        pellimar.write_file(filename, data)
 
     def close(self):
         """Lets go of the file at once (it is let go when collected too)."""
